@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds and runs every test headless: once in the normal build, once with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure --parallel "$(nproc)")
+
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && ctest --output-on-failure --parallel "$(nproc)")

@@ -1,0 +1,83 @@
+#include "install.h"
+
+#include "catalogue.h"
+#include "error.h"
+#include "session.h"
+#include "tablefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+
+namespace ql::install {
+namespace {
+
+constexpr auto kPrivateDirectory = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                   QFileDevice::ExeOwner;
+
+void makePrivateDirectory(const QString& path)
+{
+    if (!QDir().mkpath(path))
+        throw Error(QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(path)));
+    QFile::setPermissions(path, kPrivateDirectory);
+}
+
+void layOutTables(const QString& directory)
+{
+    makePrivateDirectory(directory);
+    for (const TableDef* def : catalogue::all()) {
+        if (tablefile::locate(directory, def->name).isEmpty())
+            tablefile::create(*def, directory, catalogue::password(*def));
+    }
+}
+
+// Copies under a temporary name and renames over the old file, so a running copy of the old
+// program keeps the file it started from.
+void installExecutable(const QString& executable, const QString& programDirectory)
+{
+    const QString target = QDir(programDirectory).filePath(QStringLiteral("quillory"));
+    if (QFileInfo(executable).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        return;
+    const std::filesystem::path copy = (target + QStringLiteral(".new")).toStdString();
+    std::error_code error;
+    std::filesystem::copy_file(executable.toStdString(), copy,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (!error)
+        std::filesystem::permissions(copy, std::filesystem::perms::owner_all, error);
+    if (!error)
+        std::filesystem::rename(copy, target.toStdString(), error);
+    if (error) {
+        std::filesystem::remove(copy, error);
+        throw Error(QStringLiteral("Cannot install the program as %1.")
+                        .arg(QDir::toNativeSeparators(target)));
+    }
+}
+
+} // namespace
+
+QString configurationFile(const QString& programDirectory)
+{
+    return QDir(programDirectory).filePath(Session::configurationFileName());
+}
+
+void layOut(const QString& programDirectory, const QString& executable)
+{
+    const QString root = QDir(programDirectory).absolutePath();
+    makePrivateDirectory(root);
+    if (!executable.isEmpty())
+        installExecutable(executable, root);
+    layOutTables(QDir(root).filePath(QStringLiteral("Temp")));
+    layOutTables(QDir(root).filePath(QStringLiteral("Data")));
+
+    Session& session = Session::instance();
+    const QString previous = session.configurationFile();
+    session.loadConfiguration(configurationFile(root));
+    session.setDatabasePath(QString::fromLatin1(catalogue::databaseName),
+                            QDir(root).filePath(QStringLiteral("Data")));
+    session.saveConfiguration();
+    if (!previous.isEmpty() && previous != session.configurationFile())
+        session.loadConfiguration(previous);
+}
+
+} // namespace ql::install

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+// Dates, times and whole numbers as the user types and reads them. Nothing else in the program
+// parses or formats a date. Every function uses the default QLocale (the user's locale), whose
+// short date order decides between month/day/year, day/month/year and year/month/day.
+namespace ql::datetext {
+
+// The locale's short date with a four-digit year, e.g. "5/25/1997" in en_US.
+QString shortDate(QDate date);
+// The locale's long time form, e.g. "11:59:59 PM" in en_US.
+QString longTime(QTime time);
+// Short date, a blank and the long time; the time is left out when it is exactly midnight.
+QString dateTime(const QDateTime& value);
+// The long date the backup writes, e.g. "Tuesday, May 25, 1999" in en_US.
+QString longDate(QDate date);
+
+// Reads a date typed in the locale's short date order: any of the separators / - . or blank,
+// a two-digit year taken in the current century, two numbers meaning the current year
+// (both relative to clock::today()). Throws ql::Error "'%s' is not a valid date".
+QDate parseDate(const QString& text);
+// A date, optionally followed by a time (h:m, h:m:s or h:m:s.zzz, with AM/PM where given);
+// a date alone means midnight. Times the local clock skips are refused.
+// Throws ql::Error "'%s' is not a valid date and time".
+QDateTime parseDateTime(const QString& text);
+// A whole number (optional sign, surrounding blanks allowed, 32-bit range).
+// Throws ql::Error "'%s' is not a valid integer value".
+int parseInteger(const QString& text);
+
+} // namespace ql::datetext

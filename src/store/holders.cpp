@@ -1,0 +1,132 @@
+#include "holders.h"
+
+#include "catalogue.h"
+#include "clock.h"
+#include "session.h"
+
+namespace ql {
+namespace {
+
+// A table of the catalogue under the organizer's database name, with its password hook.
+template <typename Holder>
+Table* makeTable(Holder* holder, const TableDef& def, const char* component,
+                 void (Holder::*beforeOpen)())
+{
+    auto* table = new Table(def, QString::fromLatin1(component), holder);
+    table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
+    table->setBeforeOpen([holder, beforeOpen] { (holder->*beforeOpen)(); });
+    return table;
+}
+
+void registerPassword(const TableDef& def)
+{
+    Session::instance().addPassword(catalogue::password(def));
+}
+
+} // namespace
+
+TDataModule1::TDataModule1(QObject* owner)
+    : QObject(owner)
+    , tbNames(makeTable(this, catalogue::names(), "tbNames", &TDataModule1::tbNamesBeforeOpen))
+    , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
+{
+    setObjectName(QStringLiteral("DataModule1"));
+    tbNames->addCalculatedField(
+        {QStringLiteral("FirstLastCompany"), FieldType::Text, 20, 29}, QStringLiteral("AdAddress4"));
+    tbNames->setOnCalcFields(&TDataModule1::tbNamesCalcFields);
+    tbNames->setIndexName(QStringLiteral("idxLastName"));
+    tbNames->open();
+}
+
+void TDataModule1::tbNamesBeforeOpen() { registerPassword(catalogue::names()); }
+
+void TDataModule1::tbNamesCalcFields(Record& record)
+{
+    QString value = record.text(QStringLiteral("FirstName")) + QLatin1Char(' ') +
+                    record.text(QStringLiteral("LastName"));
+    if (value == QLatin1String(" "))
+        value = record.text(QStringLiteral("Company"));
+    value.truncate(20);
+    record.setValue(QStringLiteral("FirstLastCompany"),
+                    value.isEmpty() ? QVariant() : QVariant(value));
+}
+
+TDataModule2::TDataModule2(QObject* owner)
+    : QObject(owner)
+    , tbJournal1(makeTable(this, catalogue::journal(), "tbJournal1",
+                           &TDataModule2::tbJournal1BeforeOpen))
+    , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
+{
+    setObjectName(QStringLiteral("DataModule2"));
+    tbJournal1->addCalculatedField({QStringLiteral("DateTime"), FieldType::DateTime, 0, 18},
+                                   QStringLiteral("ExtraField"));
+    tbJournal1->setOnNewRecord(&TDataModule2::tbJournal1NewRecord);
+    tbJournal1->setOnCalcFields(&TDataModule2::tbJournal1CalcFields);
+    tbJournal1->setIndexFieldNames(QStringLiteral("DateTimeStamp"));
+    tbJournal1->open();
+}
+
+void TDataModule2::tbJournal1BeforeOpen() { registerPassword(catalogue::journal()); }
+
+void TDataModule2::tbJournal1NewRecord(Table& table)
+{
+    table.setAsDateTime(QStringLiteral("DateTimeStamp"), clock::now());
+}
+
+void TDataModule2::tbJournal1CalcFields(Record&) {}
+
+TDataModule3::TDataModule3(QObject* owner)
+    : QObject(owner)
+    , tbCD(makeTable(this, catalogue::cds(), "tbCD", &TDataModule3::tbCDBeforeOpen))
+    , tbCDR(makeTable(this, catalogue::cdrs(), "tbCDR", &TDataModule3::tbCDRBeforeOpen))
+    , tbTapes(makeTable(this, catalogue::tapes(), "tbTapes", &TDataModule3::tbTapesBeforeOpen))
+    , tbBooks(makeTable(this, catalogue::books(), "tbBooks", &TDataModule3::tbBooksBeforeOpen))
+    , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
+    , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
+    , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))
+    , dsBooks(new DataSource(tbBooks, QStringLiteral("dsBooks"), this))
+{
+    setObjectName(QStringLiteral("DataModule3"));
+    tbCD->moveFieldToEnd(QStringLiteral("CDDate"));
+    tbTapes->moveFieldToEnd(QStringLiteral("TpDate"));
+    tbBooks->moveFieldToEnd(QStringLiteral("BkPubDate"));
+    tbCD->setIndexName(QStringLiteral("idxCDTitle"));
+    tbCDR->setIndexName(QStringLiteral("idxCDRTitle"));
+    tbTapes->setIndexName(QStringLiteral("idxTpTitle"));
+    tbBooks->setIndexName(QStringLiteral("idxBkTitle"));
+    tbCD->open();
+    tbCDR->open();
+    tbTapes->open();
+    tbBooks->open();
+}
+
+void TDataModule3::tbCDBeforeOpen() { registerPassword(catalogue::cds()); }
+void TDataModule3::tbCDRBeforeOpen() { registerPassword(catalogue::cdrs()); }
+void TDataModule3::tbTapesBeforeOpen() { registerPassword(catalogue::tapes()); }
+void TDataModule3::tbBooksBeforeOpen() { registerPassword(catalogue::books()); }
+
+TDataModule4::TDataModule4(QObject* owner)
+    : QObject(owner)
+    , tbTodo(makeTable(this, catalogue::toDo(), "tbTodo", &TDataModule4::tbTodoBeforeOpen))
+    , dsToDo(new DataSource(tbTodo, QStringLiteral("dsToDo"), this))
+{
+    setObjectName(QStringLiteral("DataModule4"));
+    tbTodo->setIndexName(QStringLiteral("idxToDoDate"));
+    tbTodo->open();
+}
+
+void TDataModule4::tbTodoBeforeOpen() { registerPassword(catalogue::toDo()); }
+
+TDataModule8::TDataModule8(QObject* owner)
+    : QObject(owner)
+    , tbUserDefined(makeTable(this, catalogue::userDefined(), "tbUserDefined",
+                              &TDataModule8::tbUserDefinedBeforeOpen))
+    , dsUserDefined(new DataSource(tbUserDefined, QStringLiteral("dsUserDefined"), this))
+{
+    setObjectName(QStringLiteral("DataModule8"));
+    tbUserDefined->open();
+}
+
+void TDataModule8::tbUserDefinedBeforeOpen() { registerPassword(catalogue::userDefined()); }
+
+} // namespace ql

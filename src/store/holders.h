@@ -1,0 +1,89 @@
+#pragma once
+
+#include "datasource.h"
+#include "table.h"
+
+#include <QObject>
+
+// The table holders: each owns its module's open tables and their data links. Creating a holder
+// opens its tables, registering each table's password right before the open; destroying it closes
+// them, discarding a change still pending.
+namespace ql {
+
+// The address book.
+class TDataModule1 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule1(QObject* owner = nullptr);
+
+    Table* tbNames;
+    DataSource* dsNames;
+
+    void tbNamesBeforeOpen();
+    // FirstLastCompany: first name, a blank and last name; the company when both names are
+    // empty; cut to the field's 20 characters.
+    static void tbNamesCalcFields(Record& record);
+};
+
+// The journal, read by its stamp, oldest first.
+class TDataModule2 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule2(QObject* owner = nullptr);
+
+    Table* tbJournal1;
+    DataSource* dsJournal1;
+
+    void tbJournal1BeforeOpen();
+    // A new entry is stamped with the moment it was started.
+    static void tbJournal1NewRecord(Table& table);
+    // DateTime is declared for the layout's sake and always stays empty.
+    static void tbJournal1CalcFields(Record& record);
+};
+
+// The four catalogues of the collection.
+class TDataModule3 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule3(QObject* owner = nullptr);
+
+    Table* tbCD;
+    Table* tbCDR;
+    Table* tbTapes;
+    Table* tbBooks;
+    DataSource* dsCD;
+    DataSource* dsCDR;
+    DataSource* dsTapes;
+    DataSource* dsBooks;
+
+    void tbCDBeforeOpen();
+    void tbCDRBeforeOpen();
+    void tbTapesBeforeOpen();
+    void tbBooksBeforeOpen();
+};
+
+// The to-do list, by due date.
+class TDataModule4 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule4(QObject* owner = nullptr);
+
+    Table* tbTodo;
+    DataSource* dsToDo;
+
+    void tbTodoBeforeOpen();
+};
+
+// The user-defined records, in the order they were created.
+class TDataModule8 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule8(QObject* owner = nullptr);
+
+    Table* tbUserDefined;
+    DataSource* dsUserDefined;
+
+    void tbUserDefinedBeforeOpen();
+};
+
+} // namespace ql

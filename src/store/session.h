@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+namespace ql {
+
+// The table engine's state for one run: which directory each database name stands for, and the
+// passwords the run knows. Database names are kept in the engine configuration file of the
+// program directory; a name registered for the run alone is never written there.
+class Session {
+public:
+    static Session& instance();
+
+    // Reads the engine configuration file (a missing file means no names yet).
+    void loadConfiguration(const QString& configurationFile);
+    QString configurationFile() const { return m_configurationFile; }
+    // Writes every saved name to the configuration file, atomically.
+    void saveConfiguration() const;
+
+    // The directory of a database name; throws ql::Error for an unknown name.
+    QString databasePath(const QString& databaseName) const;
+    bool hasDatabase(const QString& databaseName) const;
+    // Changes (or adds) a name that the configuration file keeps.
+    void setDatabasePath(const QString& databaseName, const QString& directory);
+    // Adds a name for the length of the run; it shadows a saved name of the same spelling.
+    void registerDatabase(const QString& databaseName, const QString& directory,
+                          const QString& driver = QStringLiteral("STANDARD"));
+
+    void addPassword(const QString& password);
+    bool knowsPassword(const QString& password) const { return m_passwords.contains(password); }
+    const QSet<QString>& passwords() const { return m_passwords; }
+
+    // How long a write waits for another program that holds a table file.
+    int busyTimeout() const { return m_busyTimeout; }
+    void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
+
+    // Forgets names, passwords and the configuration file (a new run, as tests need it).
+    void reset();
+
+    static QString configurationFileName() { return QStringLiteral("Quillory.cfg"); }
+
+private:
+    struct Alias {
+        QString name;
+        QString path;
+        QString driver;
+    };
+    QString m_configurationFile;
+    QHash<QString, Alias> m_saved;      // by lower-case name
+    QHash<QString, Alias> m_registered; // by lower-case name, for this run only
+    QSet<QString> m_passwords;
+    int m_busyTimeout = 5000;
+};
+
+} // namespace ql

@@ -1,0 +1,243 @@
+#include "sqlite.h"
+
+#include "error.h"
+
+#include <sqlite3.h>
+#include <unicode/ucol.h>
+#include <utility>
+
+namespace ql::sql {
+
+KeyCollator::KeyCollator()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    // The root collation orders every script alphabetically and is the same for every user;
+    // secondary strength makes letter case irrelevant while accents still tell keys apart.
+    m_collator = ucol_open("", &status);
+    if (U_FAILURE(status))
+        throw Error(QStringLiteral("The alphabetical order could not be loaded (%1).")
+                        .arg(QString::fromLatin1(u_errorName(status))));
+    ucol_setStrength(m_collator, UCOL_SECONDARY);
+}
+
+KeyCollator::~KeyCollator() { ucol_close(m_collator); }
+
+int KeyCollator::compare(const char* a, int lengthA, const char* b, int lengthB) const
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult result = ucol_strcollUTF8(m_collator, a, lengthA, b, lengthB, &status);
+    if (U_FAILURE(status)) {
+        // Bytes that are not UTF-8 still need a fixed order.
+        const int common = std::min(lengthA, lengthB);
+        const int byBytes = std::char_traits<char>::compare(a, b, size_t(common));
+        return byBytes != 0 ? byBytes : lengthA - lengthB;
+    }
+    return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
+}
+
+QString KeyCollator::version()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* collator = ucol_open("", &status);
+    UVersionInfo info{};
+    ucol_getVersion(collator, info);
+    ucol_close(collator);
+    char text[U_MAX_VERSION_STRING_LENGTH] = {};
+    u_versionToString(info, text);
+    return QStringLiteral("icu-root-secondary-%1").arg(QString::fromLatin1(text));
+}
+
+namespace {
+
+int collate(void* collator, int lengthA, const void* a, int lengthB, const void* b)
+{
+    return static_cast<KeyCollator*>(collator)->compare(static_cast<const char*>(a), lengthA,
+                                                        static_cast<const char*>(b), lengthB);
+}
+
+void destroyCollator(void* collator) { delete static_cast<KeyCollator*>(collator); }
+
+} // namespace
+
+Database::Database(const QString& path, OpenMode mode)
+{
+    int flags = SQLITE_OPEN_READWRITE;
+    if (mode == OpenMode::Create)
+        flags |= SQLITE_OPEN_CREATE;
+    else if (mode == OpenMode::ReadOnlyUntrusted)
+        flags = SQLITE_OPEN_READONLY;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = m_db ? errorText() : QString::fromUtf8(sqlite3_errstr(rc));
+        close();
+        throw Error(text);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    if (mode == OpenMode::ReadOnlyUntrusted) {
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    }
+    m_collator = new KeyCollator;
+    if (sqlite3_create_collation_v2(m_db, kKeyCollation, SQLITE_UTF8, m_collator, collate,
+                                    destroyCollator) != SQLITE_OK) {
+        delete m_collator;
+        m_collator = nullptr;
+        const QString text = errorText();
+        close();
+        throw Error(text);
+    }
+    try {
+        // Every commit reaches the disk before post returns; no WAL, so a table is one file.
+        exec("PRAGMA synchronous=FULL");
+        setBusyTimeout(5000);
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+Database::~Database() { close(); }
+
+Database::Database(Database&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr))
+    , m_collator(std::exchange(other.m_collator, nullptr))
+{
+}
+
+Database& Database::operator=(Database&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = std::exchange(other.m_db, nullptr);
+        m_collator = std::exchange(other.m_collator, nullptr);
+    }
+    return *this;
+}
+
+void Database::close()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_collator = nullptr;
+}
+
+QString Database::errorText() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+void Database::exec(const char* sql)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = message ? QString::fromUtf8(message) : errorText();
+        sqlite3_free(message);
+        throw Error(text);
+    }
+}
+
+void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, milliseconds); }
+
+qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(m_db); }
+
+int Database::changes() const { return sqlite3_changes(m_db); }
+
+Statement::Statement(const Database& db, const QByteArray& sql) : m_db(db.handle())
+{
+    if (sqlite3_prepare_v3(m_db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                           &m_stmt, nullptr) != SQLITE_OK) {
+        m_stmt = nullptr;
+        throw Error(db.errorText());
+    }
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement::Statement(Statement&& other) noexcept
+    : m_stmt(std::exchange(other.m_stmt, nullptr))
+    , m_db(other.m_db)
+{
+}
+
+Statement& Statement::operator=(Statement&& other) noexcept
+{
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = std::exchange(other.m_stmt, nullptr);
+        m_db = other.m_db;
+    }
+    return *this;
+}
+
+void Statement::bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+
+void Statement::bindInt(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+
+void Statement::bindText(int index, const QByteArray& utf8)
+{
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
+    throw Error(text);
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+bool Statement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+qint64 Statement::columnInt(int column) const { return sqlite3_column_int64(m_stmt, column); }
+
+QByteArray Statement::columnBytes(int column) const
+{
+    int length = 0;
+    const char* data = columnData(column, &length);
+    return QByteArray(data, length);
+}
+
+const char* Statement::columnData(int column, int* length) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    *length = sqlite3_column_bytes(m_stmt, column);
+    return data;
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_db.exec("BEGIN IMMEDIATE");
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (m_open)
+        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    m_db.exec("COMMIT");
+    m_open = false;
+}
+
+QByteArray quoted(const QString& identifier)
+{
+    QByteArray text = identifier.toUtf8();
+    text.replace('"', "\"\"");
+    return '"' + text + '"';
+}
+
+} // namespace ql::sql

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+struct UCollator;
+
+namespace ql::sql {
+
+// The alphabetical order of every text index: Unicode-aware, blind to letter case, independent
+// of the user's locale setting, the empty text first, punctuation and digits before letters.
+class KeyCollator {
+public:
+    KeyCollator();
+    ~KeyCollator();
+    KeyCollator(const KeyCollator&) = delete;
+    KeyCollator& operator=(const KeyCollator&) = delete;
+
+    int compare(const char* a, int lengthA, const char* b, int lengthB) const;
+    int compare(const QByteArray& a, const QByteArray& b) const
+    {
+        return compare(a.constData(), int(a.size()), b.constData(), int(b.size()));
+    }
+    // Changes whenever the order of any two texts may change; stored with each table file.
+    static QString version();
+
+private:
+    UCollator* m_collator = nullptr;
+};
+
+// The name under which SQL statements use KeyCollator.
+inline constexpr const char* kKeyCollation = "QLKEY";
+
+enum class OpenMode {
+    Create,          // a new file, read-write
+    ReadWrite,       // an existing file of ours
+    ReadOnlyUntrusted // a file from a directory the user named: read-only, defensive
+};
+
+class Database {
+public:
+    Database() = default;
+    Database(const QString& path, OpenMode mode);
+    ~Database();
+    Database(Database&& other) noexcept;
+    Database& operator=(Database&& other) noexcept;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+    const KeyCollator& collator() const { return *m_collator; }
+    QString errorText() const;
+    // Runs statements that return no rows; throws ql::Error with the engine's text on failure.
+    void exec(const char* sql);
+    void setBusyTimeout(int milliseconds);
+    qint64 lastInsertRowid() const;
+    int changes() const;
+
+private:
+    void close();
+
+    sqlite3* m_db = nullptr;
+    KeyCollator* m_collator = nullptr; // owned by the connection's collation
+};
+
+class Statement {
+public:
+    Statement() = default;
+    Statement(const Database& db, const QByteArray& sql);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool isValid() const { return m_stmt != nullptr; }
+    void bindNull(int index);
+    void bindInt(int index, qint64 value);
+    void bindText(int index, const QByteArray& utf8);
+    // Steps once: true while a row is there. Throws ql::Error with the engine's text.
+    bool step();
+    void reset();
+
+    bool isNull(int column) const;
+    qint64 columnInt(int column) const;
+    QByteArray columnBytes(int column) const;
+    const char* columnData(int column, int* length) const;
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    sqlite3* m_db = nullptr;
+};
+
+// BEGIN IMMEDIATE … COMMIT; rolls back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_open = false;
+};
+
+// Quotes an identifier for SQL text ("Group" is a keyword).
+QByteArray quoted(const QString& identifier);
+
+} // namespace ql::sql

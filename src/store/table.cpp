@@ -1,0 +1,1009 @@
+#include "table.h"
+
+#include "datetext.h"
+#include "session.h"
+#include "tablefile.h"
+
+#include <QDir>
+#include <algorithm>
+#include <limits>
+
+namespace ql {
+namespace {
+
+const char* const kDateTimeFormat = "yyyy-MM-dd HH:mm:ss.zzz";
+
+bool isTextType(FieldType type) { return type == FieldType::Text || type == FieldType::Memo; }
+
+// The first `width` characters of a text, never splitting a character in two.
+QString cutToWidth(const QString& text, int width)
+{
+    if (text.size() <= width)
+        return text;
+    qsizetype units = 0;
+    for (int characters = 0; characters < width && units < text.size(); ++characters)
+        units += (text.at(units).isHighSurrogate() && units + 1 < text.size()) ? 2 : 1;
+    return text.left(units);
+}
+
+QByteArray storedText(FieldType type, const QVariant& value)
+{
+    switch (type) {
+    case FieldType::Date:
+        return value.toDate().toString(Qt::ISODate).toUtf8();
+    case FieldType::DateTime:
+        return value.toDateTime().toString(QLatin1String(kDateTimeFormat)).toUtf8();
+    case FieldType::AutoIncrement:
+        return QByteArray::number(value.toLongLong());
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return value.toString().toUtf8();
+}
+
+} // namespace
+
+QVariant Record::value(const QString& fieldName) const
+{
+    return m_values[size_t(m_table->fieldIndex(fieldName))];
+}
+
+QString Record::text(const QString& fieldName) const { return value(fieldName).toString(); }
+
+void Record::setValue(const QString& fieldName, QVariant value)
+{
+    m_values[size_t(m_table->fieldIndex(fieldName))] = std::move(value);
+}
+
+Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
+    : QObject(parent)
+    , m_def(&def)
+    , m_tableName(def.name)
+{
+    setObjectName(componentName);
+    for (size_t i = 0; i < def.fields.size(); ++i)
+        m_fields.push_back({def.fields[i], int(i)});
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        m_fieldByName.insert(m_fields[i].def.name, int(i));
+}
+
+Table::~Table() = default;
+
+void Table::addCalculatedField(const FieldDef& field, const QString& after)
+{
+    const auto at = m_fields.begin() + fieldIndex(after) + 1;
+    m_fields.insert(at, TableField{field, -1});
+    m_fieldByName.clear();
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        m_fieldByName.insert(m_fields[i].def.name, int(i));
+}
+
+void Table::moveFieldToEnd(const QString& fieldName)
+{
+    const auto at = m_fields.begin() + fieldIndex(fieldName);
+    std::rotate(at, at + 1, m_fields.end());
+    m_fieldByName.clear();
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        m_fieldByName.insert(m_fields[i].def.name, int(i));
+}
+
+Error Table::datasetError(const QString& text) const
+{
+    return Error(objectName() + QStringLiteral(": ") + text);
+}
+
+int Table::findField(const QString& name) const
+{
+    if (const auto it = m_fieldByName.constFind(name); it != m_fieldByName.cend())
+        return *it;
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].def.name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+int Table::fieldIndex(const QString& name) const
+{
+    const int index = findField(name);
+    if (index < 0)
+        throw datasetError(QStringLiteral("Field '%1' not found").arg(name));
+    return index;
+}
+
+void Table::checkActive() const
+{
+    if (!isOpen())
+        throw datasetError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void Table::checkEditing() const
+{
+    checkActive();
+    if (m_state != TableState::Edit && m_state != TableState::Insert)
+        throw datasetError(QStringLiteral("Dataset not in edit or insert mode"));
+}
+
+// ---- opening and closing
+
+void Table::open()
+{
+    if (isOpen())
+        return;
+    if (m_beforeOpen)
+        m_beforeOpen();
+    const QString directory = Session::instance().databasePath(m_databaseName);
+    const QString path = tablefile::locate(directory, m_tableName);
+    if (path.isEmpty()) {
+        throw Error(QStringLiteral("Cannot open table \"%1\": there is no such file in %2.")
+                        .arg(m_tableName, QDir::toNativeSeparators(directory)));
+    }
+    const IndexDef* index = resolveIndex(m_indexName, m_indexFieldNames);
+    m_db = tablefile::open(*m_def, path, m_readOnly);
+    try {
+        m_activeIndex = index;
+        prepareStatements();
+        m_dataVersion = readDataVersion();
+        loadKeys();
+    } catch (...) {
+        m_db = sql::Database();
+        throw;
+    }
+    m_state = TableState::Browse;
+    m_modified = false;
+    m_position = m_keys.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_keys.empty();
+    readCurrent();
+    Q_EMIT rowsReset();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+}
+
+void Table::close()
+{
+    if (!isOpen())
+        return;
+    m_selectRow = {};
+    m_selectKey = {};
+    m_dataVersionQuery = {};
+    m_insert = {};
+    m_update = {};
+    m_delete = {};
+    m_db = sql::Database();
+    m_keys.clear();
+    m_position = -1;
+    m_bof = m_eof = true;
+    m_range.reset();
+    m_current = {};
+    m_buffer = {};
+    m_modified = false;
+    m_state = TableState::Inactive;
+    Q_EMIT rowsReset();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+}
+
+void Table::prepareStatements()
+{
+    QByteArray columns;
+    QByteArray assignments;
+    QByteArray parameters;
+    int stored = 0;
+    for (const FieldDef& field : m_def->fields) {
+        const QByteArray name = sql::quoted(field.name);
+        if (!columns.isEmpty())
+            columns += ", ";
+        columns += name;
+        if (field.type != FieldType::AutoIncrement) {
+            ++stored;
+            if (!assignments.isEmpty()) {
+                assignments += ", ";
+                parameters += ", ";
+            }
+            assignments += name + " = ?" + QByteArray::number(stored);
+            parameters += '?' + QByteArray::number(stored);
+        }
+    }
+    QByteArray insertColumns;
+    for (const FieldDef& field : m_def->fields) {
+        if (field.type == FieldType::AutoIncrement)
+            continue;
+        if (!insertColumns.isEmpty())
+            insertColumns += ", ";
+        insertColumns += sql::quoted(field.name);
+    }
+    m_selectRow = sql::Statement(m_db, "SELECT " + columns + " FROM records WHERE rowid = ?1");
+    m_insert = sql::Statement(m_db, "INSERT INTO records(" + insertColumns + ") VALUES (" +
+                                        parameters + ")");
+    m_update = sql::Statement(m_db, "UPDATE records SET " + assignments +
+                                        " WHERE rowid = ?" + QByteArray::number(stored + 1));
+    m_delete = sql::Statement(m_db, "DELETE FROM records WHERE rowid = ?1");
+    m_dataVersionQuery = sql::Statement(m_db, "PRAGMA data_version");
+    const auto& orderField = m_def->fields[size_t(m_activeField)];
+    m_selectKey = sql::Statement(m_db, "SELECT " + sql::quoted(orderField.name) +
+                                           " FROM records WHERE rowid = ?1");
+}
+
+// ---- the active order
+
+const IndexDef* Table::resolveIndex(const QString& indexName, const QString& fieldName) const
+{
+    if (!indexName.isEmpty()) {
+        const IndexDef* index = m_def->indexByName(indexName);
+        if (!index)
+            throw datasetError(QStringLiteral("Index '%1' not found").arg(indexName));
+        return index;
+    }
+    if (fieldName.isEmpty() || m_def->fieldIndex(fieldName) == 0)
+        return nullptr;
+    const IndexDef* index = m_def->indexOnField(fieldName);
+    if (!index)
+        throw datasetError(QStringLiteral("No index for fields '%1'").arg(fieldName));
+    return index;
+}
+
+const FieldDef& Table::indexField() const { return m_def->fields[size_t(m_activeField)]; }
+
+const TableField& Table::keyField() const { return m_fields[size_t(fieldIndex(indexField().name))]; }
+
+void Table::setIndexName(const QString& name)
+{
+    if (!isOpen()) {
+        resolveIndex(name, {});
+        m_indexName = name;
+        m_indexFieldNames.clear();
+        return;
+    }
+    const IndexDef* index = resolveIndex(name, {});
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    switchOrder(index, index == nullptr);
+}
+
+void Table::setIndexFieldNames(const QString& fieldName)
+{
+    const IndexDef* index = resolveIndex({}, fieldName);
+    m_indexFieldNames = fieldName;
+    m_indexName.clear();
+    if (isOpen())
+        switchOrder(index, index == nullptr);
+}
+
+void Table::switchOrder(const IndexDef* index, bool primary)
+{
+    if (index == m_activeIndex && primary == isPrimaryOrder())
+        return; // the same order keeps its range
+    checkBrowseMode();
+    const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
+    m_activeIndex = index;
+    m_range.reset();
+    m_activeField = index ? m_def->fieldIndex(index->field) : 0;
+    const auto& orderField = m_def->fields[size_t(m_activeField)];
+    m_selectKey = sql::Statement(m_db, "SELECT " + sql::quoted(orderField.name) +
+                                           " FROM records WHERE rowid = ?1");
+    loadKeys();
+    relocate(current, 0);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
+}
+
+void Table::loadKeys()
+{
+    m_activeField = m_activeIndex ? m_def->fieldIndex(m_activeIndex->field) : 0;
+    const FieldDef& field = indexField();
+    const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
+    const QByteArray collated =
+        isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
+    QByteArray query = "SELECT rowid FROM records";
+    if (m_activeIndex)
+        query += " INDEXED BY " + sql::quoted(m_activeIndex->name);
+    QByteArrayList conditions;
+    if (m_range) {
+        if (!m_range->low.null)
+            conditions << collated + " >= ?1";
+        conditions << (m_range->high.null ? column + " IS NULL"
+                                          : "(" + column + " IS NULL OR " + collated + " <= ?2)");
+    }
+    if (!conditions.isEmpty())
+        query += " WHERE " + conditions.join(" AND ");
+    query += " ORDER BY " + collated + (isPrimaryOrder() ? QByteArray() : ", rowid");
+    sql::Statement st(m_db, query);
+    if (m_range) {
+        const auto bind = [&](int parameter, const Key& key) {
+            if (key.null)
+                return;
+            if (isPrimaryOrder())
+                st.bindInt(parameter, key.integer);
+            else
+                st.bindText(parameter, key.bytes);
+        };
+        bind(1, m_range->low);
+        bind(2, m_range->high);
+    }
+    m_keys.clear();
+    while (st.step())
+        m_keys.push_back(st.columnInt(0));
+}
+
+// Makes the record with that row id current, or the row at `fallback` when it is gone.
+void Table::relocate(qint64 rowid, int fallback)
+{
+    int position = -1;
+    if (fallback >= 0 && fallback < int(m_keys.size()) && m_keys[size_t(fallback)] == rowid) {
+        position = fallback;
+    } else if (rowid >= 0) {
+        const auto it = std::find(m_keys.begin(), m_keys.end(), rowid);
+        if (it != m_keys.end())
+            position = int(it - m_keys.begin());
+    }
+    if (position < 0)
+        position = std::clamp(fallback, 0, int(m_keys.size()) - 1);
+    m_position = m_keys.empty() ? -1 : position;
+    m_bof = m_eof = m_keys.empty();
+    readCurrent();
+}
+
+// ---- keys
+
+Table::Key Table::keyOf(const QVariant& value) const
+{
+    Key key;
+    const FieldDef& field = indexField();
+    if (value.isNull() || (value.userType() == QMetaType::QString && value.toString().isEmpty()))
+        return key;
+    key.null = false;
+    if (isPrimaryOrder())
+        key.integer = value.toLongLong();
+    else
+        key.bytes = storedText(field.type, value);
+    return key;
+}
+
+Table::Key Table::keyText(const QString& text) const
+{
+    if (text.isEmpty())
+        return {};
+    switch (indexField().type) {
+    case FieldType::Date:
+        return keyOf(datetext::parseDate(text));
+    case FieldType::DateTime:
+        return keyOf(datetext::parseDateTime(text));
+    case FieldType::AutoIncrement:
+        return keyOf(datetext::parseInteger(text));
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return keyOf(text);
+}
+
+Table::Key Table::storedKey(qint64 rowid) const
+{
+    Key key;
+    if (isPrimaryOrder()) {
+        key.null = false;
+        key.integer = rowid;
+        return key;
+    }
+    m_selectKey.bindInt(1, rowid);
+    if (m_selectKey.step() && !m_selectKey.isNull(0)) {
+        key.null = false;
+        key.bytes = m_selectKey.columnBytes(0);
+    }
+    m_selectKey.reset();
+    return key;
+}
+
+int Table::compareKeys(const Key& a, const Key& b) const
+{
+    if (a.null || b.null)
+        return int(b.null) - int(a.null);
+    if (isPrimaryOrder())
+        return a.integer < b.integer ? -1 : (a.integer > b.integer ? 1 : 0);
+    if (isTextType(indexField().type))
+        return m_db.collator().compare(a.bytes, b.bytes);
+    return a.bytes.compare(b.bytes);
+}
+
+bool Table::inRange(const Key& key) const
+{
+    return !m_range ||
+           (compareKeys(key, m_range->low) >= 0 && compareKeys(key, m_range->high) <= 0);
+}
+
+// The first position whose record sorts at or after (key, rowid).
+int Table::lowerBound(const Key& key, qint64 rowid) const
+{
+    int low = 0;
+    int high = int(m_keys.size());
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const qint64 probe = m_keys[size_t(middle)];
+        int order = compareKeys(storedKey(probe), key);
+        if (order == 0)
+            order = probe < rowid ? -1 : (probe > rowid ? 1 : 0);
+        if (order < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+// ---- reading
+
+Record Table::readRecord(qint64 rowid) const
+{
+    std::vector<QVariant> values(m_fields.size());
+    m_selectRow.bindInt(1, rowid);
+    const bool found = m_selectRow.step();
+    for (size_t i = 0; found && i < m_fields.size(); ++i) {
+        const TableField& field = m_fields[i];
+        if (field.isCalculated() || m_selectRow.isNull(field.column))
+            continue;
+        switch (field.def.type) {
+        case FieldType::AutoIncrement:
+            values[i] = m_selectRow.columnInt(field.column);
+            break;
+        case FieldType::Date:
+            values[i] = QDate::fromString(QString::fromUtf8(m_selectRow.columnBytes(field.column)),
+                                          Qt::ISODate);
+            break;
+        case FieldType::DateTime:
+            values[i] =
+                QDateTime::fromString(QString::fromUtf8(m_selectRow.columnBytes(field.column)),
+                                      QLatin1String(kDateTimeFormat));
+            break;
+        case FieldType::Text:
+        case FieldType::Memo: {
+            int length = 0;
+            const char* data = m_selectRow.columnData(field.column, &length);
+            values[i] = QString::fromUtf8(data, length);
+            break;
+        }
+        }
+    }
+    m_selectRow.reset();
+    Record record(this, std::move(values));
+    calculate(record);
+    return record;
+}
+
+void Table::calculate(Record& record) const
+{
+    if (m_onCalcFields)
+        m_onCalcFields(record);
+}
+
+void Table::readCurrent()
+{
+    m_current = m_position >= 0 ? readRecord(m_keys[size_t(m_position)])
+                                : Record(this, std::vector<QVariant>(m_fields.size()));
+}
+
+QVariant Table::value(int field) const
+{
+    checkActive();
+    const Record& record =
+        (m_state == TableState::Edit || m_state == TableState::Insert) ? m_buffer : m_current;
+    return record.at(field);
+}
+
+QVariant Table::value(const QString& fieldName) const { return value(fieldIndex(fieldName)); }
+
+QString Table::asText(int field) const
+{
+    const QVariant v = value(field);
+    if (v.isNull())
+        return {};
+    switch (m_fields[size_t(field)].def.type) {
+    case FieldType::Date:
+        return datetext::shortDate(v.toDate());
+    case FieldType::DateTime:
+        return datetext::dateTime(v.toDateTime());
+    case FieldType::AutoIncrement:
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return v.toString();
+}
+
+QString Table::asText(const QString& fieldName) const { return asText(fieldIndex(fieldName)); }
+
+QDate Table::asDate(const QString& fieldName) const
+{
+    const int field = fieldIndex(fieldName);
+    const QVariant v = value(field);
+    if (v.isNull())
+        return {};
+    switch (m_fields[size_t(field)].def.type) {
+    case FieldType::Date:
+        return v.toDate();
+    case FieldType::DateTime:
+        return v.toDateTime().date();
+    case FieldType::AutoIncrement:
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return datetext::parseDate(v.toString());
+}
+
+QDateTime Table::asDateTime(const QString& fieldName) const
+{
+    const int field = fieldIndex(fieldName);
+    const QVariant v = value(field);
+    if (v.isNull())
+        return {};
+    switch (m_fields[size_t(field)].def.type) {
+    case FieldType::Date:
+        return QDateTime(v.toDate(), QTime(0, 0));
+    case FieldType::DateTime:
+        return v.toDateTime();
+    case FieldType::AutoIncrement:
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return datetext::parseDateTime(v.toString());
+}
+
+int Table::asInteger(const QString& fieldName) const
+{
+    const int field = fieldIndex(fieldName);
+    const QVariant v = value(field);
+    if (v.isNull())
+        return 0;
+    if (m_fields[size_t(field)].def.type == FieldType::AutoIncrement)
+        return v.toInt();
+    return datetext::parseInteger(v.toString());
+}
+
+// ---- writing values
+
+QVariant Table::normalized(const TableField& field, const QVariant& value) const
+{
+    if (value.isNull())
+        return {};
+    switch (field.def.type) {
+    case FieldType::Text: {
+        const QString text = value.toString();
+        return text.isEmpty() ? QVariant() : QVariant(cutToWidth(text, field.def.size));
+    }
+    case FieldType::Memo: {
+        const QString text = value.toString();
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case FieldType::Date: {
+        const QDate date = value.userType() == QMetaType::QDateTime ? value.toDateTime().date()
+                                                                    : value.toDate();
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    case FieldType::DateTime: {
+        const QDateTime moment = value.userType() == QMetaType::QDate
+                                     ? QDateTime(value.toDate(), QTime(0, 0))
+                                     : value.toDateTime();
+        return moment.isValid() ? QVariant(moment) : QVariant();
+    }
+    case FieldType::AutoIncrement:
+        break;
+    }
+    return value.toLongLong();
+}
+
+void Table::setValue(int field, const QVariant& value)
+{
+    checkEditing();
+    const TableField& f = m_fields[size_t(field)];
+    if (f.isCalculated() || f.def.type == FieldType::AutoIncrement)
+        throw datasetError(QStringLiteral("Field '%1' cannot be modified").arg(f.def.name));
+    m_buffer.set(field, normalized(f, value));
+    calculate(m_buffer);
+    m_modified = true;
+    Q_EMIT fieldChanged(field);
+}
+
+void Table::setValue(const QString& fieldName, const QVariant& value)
+{
+    setValue(fieldIndex(fieldName), value);
+}
+
+void Table::setAsText(const QString& fieldName, const QString& text)
+{
+    const int field = fieldIndex(fieldName);
+    checkEditing();
+    if (text.isEmpty()) {
+        setValue(field, QVariant());
+        return;
+    }
+    switch (m_fields[size_t(field)].def.type) {
+    case FieldType::Date:
+        setValue(field, datetext::parseDate(text));
+        return;
+    case FieldType::DateTime:
+        setValue(field, datetext::parseDateTime(text));
+        return;
+    case FieldType::AutoIncrement:
+        setValue(field, datetext::parseInteger(text));
+        return;
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    setValue(field, text);
+}
+
+void Table::setAsDate(const QString& fieldName, QDate date) { setValue(fieldName, date); }
+
+void Table::setAsDateTime(const QString& fieldName, const QDateTime& value)
+{
+    setValue(fieldName, value);
+}
+
+void Table::setAsInteger(const QString& fieldName, int value)
+{
+    const int field = fieldIndex(fieldName);
+    if (isTextType(m_fields[size_t(field)].def.type))
+        setValue(field, QString::number(value));
+    else
+        setValue(field, value);
+}
+
+// ---- moves
+
+void Table::setCurrentPosition(int position, bool bof, bool eof)
+{
+    m_position = m_keys.empty() ? -1 : std::clamp(position, 0, int(m_keys.size()) - 1);
+    m_bof = bof || m_keys.empty();
+    m_eof = eof || m_keys.empty();
+    readCurrent();
+    Q_EMIT currentChanged();
+}
+
+void Table::first()
+{
+    checkActive();
+    checkBrowseMode();
+    syncWithOtherWriters();
+    setCurrentPosition(0, true, false);
+}
+
+void Table::last()
+{
+    checkActive();
+    checkBrowseMode();
+    syncWithOtherWriters();
+    setCurrentPosition(int(m_keys.size()) - 1, false, true);
+}
+
+void Table::next() { moveBy(1); }
+
+void Table::prior() { moveBy(-1); }
+
+void Table::moveBy(int distance)
+{
+    checkActive();
+    checkBrowseMode();
+    syncWithOtherWriters();
+    if (m_keys.empty()) {
+        m_bof = m_eof = true;
+        return;
+    }
+    const qint64 target = qint64(m_position) + distance;
+    const int last = int(m_keys.size()) - 1;
+    const bool bof = distance < 0 && target < 0;
+    const bool eof = distance > 0 && target > last;
+    const int position = int(std::clamp<qint64>(target, 0, last));
+    if (position != m_position || distance == 0) {
+        setCurrentPosition(position, bof, eof);
+    } else {
+        m_bof = bof;
+        m_eof = eof;
+    }
+}
+
+int Table::currentRow() const
+{
+    if (m_state == TableState::Insert)
+        return m_insertRow;
+    return m_position;
+}
+
+Record Table::recordAt(int row) const
+{
+    checkActive();
+    if (m_state == TableState::Insert) {
+        if (row == m_insertRow)
+            return m_buffer;
+        if (row > m_insertRow)
+            --row;
+    } else if (m_state == TableState::Edit && row == m_position) {
+        return m_buffer;
+    }
+    if (row < 0 || row >= int(m_keys.size()))
+        return Record(this, std::vector<QVariant>(m_fields.size()));
+    if (row == m_position)
+        return m_current;
+    return readRecord(m_keys[size_t(row)]);
+}
+
+void Table::moveToRow(int row)
+{
+    checkActive();
+    int keyRow = row;
+    if (m_state == TableState::Insert) {
+        if (row == m_insertRow)
+            return;
+        if (row > m_insertRow)
+            --keyRow;
+    }
+    if (keyRow < 0 || keyRow >= int(m_keys.size()))
+        return;
+    const qint64 target = m_keys[size_t(keyRow)];
+    checkBrowseMode();
+    syncWithOtherWriters();
+    relocate(target, keyRow);
+    Q_EMIT currentChanged();
+}
+
+// ---- the order, searches and ranges
+
+void Table::findNearest(const QVariant& key)
+{
+    checkActive();
+    seek(keyOf(key));
+}
+
+void Table::findNearestText(const QString& key)
+{
+    checkActive();
+    seek(keyText(key));
+}
+
+void Table::seek(const Key& key)
+{
+    checkBrowseMode();
+    syncWithOtherWriters();
+    setCurrentPosition(lowerBound(key, std::numeric_limits<qint64>::min()), false, false);
+}
+
+void Table::setRange(const QVariant& low, const QVariant& high)
+{
+    checkActive();
+    applyRange(Range{keyOf(low), keyOf(high)});
+}
+
+void Table::setRangeText(const QString& low, const QString& high)
+{
+    checkActive();
+    applyRange(Range{keyText(low), keyText(high)});
+}
+
+void Table::applyRange(const Range& range)
+{
+    checkBrowseMode();
+    m_range = range;
+    m_dataVersion = readDataVersion();
+    loadKeys();
+    Q_EMIT rowsReset();
+    setCurrentPosition(0, true, false);
+}
+
+void Table::cancelRange()
+{
+    checkActive();
+    checkBrowseMode();
+    if (!m_range)
+        return;
+    const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
+    m_range.reset();
+    m_dataVersion = readDataVersion();
+    loadKeys();
+    relocate(current, 0);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
+}
+
+// ---- editing
+
+void Table::checkBrowseMode()
+{
+    checkActive();
+    if (m_state == TableState::Edit || m_state == TableState::Insert) {
+        if (m_modified)
+            post();
+        else
+            cancel();
+    }
+}
+
+void Table::insert()
+{
+    checkActive();
+    checkBrowseMode();
+    syncWithOtherWriters();
+    m_insertRow = std::max(m_position, 0);
+    m_buffer = Record(this, std::vector<QVariant>(m_fields.size()));
+    m_state = TableState::Insert;
+    if (m_onNewRecord) {
+        try {
+            m_onNewRecord(*this);
+        } catch (...) {
+            m_state = TableState::Browse;
+            m_buffer = {};
+            throw;
+        }
+    }
+    calculate(m_buffer);
+    m_modified = false;
+    m_eof = m_bof = false;
+    Q_EMIT rowsReset();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+}
+
+void Table::edit()
+{
+    checkActive();
+    if (m_state != TableState::Browse)
+        return;
+    if (m_keys.empty()) {
+        insert();
+        return;
+    }
+    if (m_readOnly)
+        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
+    readCurrent();
+    m_buffer = m_current;
+    m_state = TableState::Edit;
+    m_modified = false;
+    Q_EMIT stateChanged();
+}
+
+void Table::bindValue(sql::Statement& st, int parameter, const TableField& field,
+                      const QVariant& value) const
+{
+    if (value.isNull())
+        st.bindNull(parameter);
+    else
+        st.bindText(parameter, storedText(field.def.type, value));
+}
+
+void Table::post()
+{
+    checkActive();
+    if (m_state != TableState::Edit && m_state != TableState::Insert)
+        return;
+    if (m_readOnly)
+        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
+    const bool inserting = m_state == TableState::Insert;
+    sql::Statement& st = inserting ? m_insert : m_update;
+    int parameter = 0;
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const TableField& field = m_fields[i];
+        if (field.isCalculated() || field.def.type == FieldType::AutoIncrement)
+            continue;
+        // Stored columns are bound in their stored order, whatever the field list's order.
+        bindValue(st, field.column, field, m_buffer.at(int(i)));
+        ++parameter;
+    }
+    qint64 rowid = inserting ? 0 : m_keys[size_t(m_position)];
+    if (!inserting)
+        st.bindInt(parameter + 1, rowid);
+    try {
+        st.step();
+    } catch (const Error& e) {
+        st.reset();
+        throw datasetError(e.text());
+    }
+    st.reset();
+    if (inserting) {
+        rowid = m_db.lastInsertRowid();
+    } else if (m_db.changes() == 0) {
+        throw datasetError(QStringLiteral("The record was deleted by another program"));
+    }
+    // The stored record takes its place in the order at once.
+    int fallback = inserting ? m_insertRow : m_position;
+    if (!inserting)
+        m_keys.erase(m_keys.begin() + m_position);
+    const Key key = isPrimaryOrder() ? Key{false, rowid, {}}
+                                     : keyOf(m_buffer.at(fieldIndex(indexField().name)));
+    m_state = TableState::Browse;
+    m_modified = false;
+    m_buffer = {};
+    if (inRange(key)) {
+        fallback = lowerBound(key, rowid);
+        m_keys.insert(m_keys.begin() + fallback, rowid);
+    }
+    relocate(rowid, fallback);
+    Q_EMIT rowsReset();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+}
+
+void Table::cancel()
+{
+    checkActive();
+    if (m_state != TableState::Edit && m_state != TableState::Insert)
+        return;
+    const bool inserting = m_state == TableState::Insert;
+    m_state = TableState::Browse;
+    m_modified = false;
+    m_buffer = {};
+    readCurrent();
+    if (inserting)
+        Q_EMIT rowsReset();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+}
+
+void Table::deleteRecord()
+{
+    checkActive();
+    if (m_state == TableState::Insert) {
+        cancel();
+        return;
+    }
+    if (m_keys.empty())
+        throw datasetError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (m_readOnly)
+        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
+    m_delete.bindInt(1, m_keys[size_t(m_position)]);
+    try {
+        m_delete.step();
+    } catch (const Error& e) {
+        m_delete.reset();
+        throw datasetError(e.text());
+    }
+    m_delete.reset();
+    m_state = TableState::Browse;
+    m_modified = false;
+    m_buffer = {};
+    m_keys.erase(m_keys.begin() + m_position);
+    m_position = std::min(m_position, int(m_keys.size()) - 1);
+    m_bof = m_eof = m_keys.empty();
+    readCurrent();
+    Q_EMIT rowsReset();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+}
+
+// ---- other writers
+
+qint64 Table::readDataVersion() const
+{
+    m_dataVersionQuery.step();
+    const qint64 version = m_dataVersionQuery.columnInt(0);
+    m_dataVersionQuery.reset();
+    return version;
+}
+
+bool Table::syncWithOtherWriters()
+{
+    if (m_state != TableState::Browse)
+        return false;
+    const qint64 version = readDataVersion();
+    if (version == m_dataVersion)
+        return false;
+    m_dataVersion = version;
+    const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
+    loadKeys();
+    relocate(current, m_position);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
+    return true;
+}
+
+void Table::refresh()
+{
+    checkActive();
+    if (!syncWithOtherWriters() && m_state == TableState::Browse) {
+        readCurrent();
+        Q_EMIT currentChanged();
+    }
+}
+
+} // namespace ql

@@ -1,0 +1,256 @@
+#pragma once
+
+#include "error.h"
+#include "schema.h"
+#include "sqlite.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace ql {
+
+class Table;
+
+enum class TableState { Inactive, Browse, Edit, Insert };
+
+// A field as the table lists it: a stored column or a value the holder calculates.
+struct TableField {
+    FieldDef def;
+    int column = -1; // position among the stored columns; -1 for a calculated value
+    bool isCalculated() const { return column < 0; }
+};
+
+// The values of one record, in the table's field order. An empty value is a null QVariant;
+// texts are QString, dates QDate, date-times QDateTime and keys qint64.
+class Record {
+public:
+    Record() = default;
+    Record(const Table* table, std::vector<QVariant> values)
+        : m_table(table)
+        , m_values(std::move(values))
+    {
+    }
+
+    const QVariant& at(int field) const { return m_values[size_t(field)]; }
+    void set(int field, QVariant value) { m_values[size_t(field)] = std::move(value); }
+    QVariant value(const QString& fieldName) const;
+    QString text(const QString& fieldName) const; // the stored text, empty for an empty value
+    void setValue(const QString& fieldName, QVariant value);
+    bool isValid() const { return m_table != nullptr; }
+
+private:
+    const Table* m_table = nullptr;
+    std::vector<QVariant> m_values;
+};
+
+// A cursor over one table file: a current record, an active order (the primary key, or a
+// secondary index chosen by name or by its field), an optional range on that order, and a state
+// of browsing, inserting or editing.
+//
+// Leaving a record (a move, a search, a change of order or range, a new insert) stores it when
+// it was changed and drops a new record that was not; cancel abandons the pending record, and so
+// does closing the table. Every failure is a ql::Error with the engine's text; dataset errors
+// carry the table's component name ("tbJournal1: Cannot perform this operation on an empty
+// dataset"). A failed post leaves the record pending and intact.
+//
+// The active order is held as a key set of row ids, so row N is found at once, a search costs
+// O(log n) lookups, and records are read when they are needed.
+class Table : public QObject {
+    Q_OBJECT
+public:
+    Table(const TableDef& def, const QString& componentName, QObject* parent = nullptr);
+    ~Table() override;
+
+    // Set up before open.
+    void setDatabaseName(const QString& name) { m_databaseName = name; }
+    QString databaseName() const { return m_databaseName; }
+    void setTableName(const QString& name) { m_tableName = name; }
+    QString tableName() const { return m_tableName; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Runs right before every open (the holders register the table's password there).
+    void setBeforeOpen(std::function<void()> hook) { m_beforeOpen = std::move(hook); }
+    // Runs when a new record is started, before the user enters anything; the values it sets
+    // do not count as a change.
+    void setOnNewRecord(std::function<void(Table&)> hook) { m_onNewRecord = std::move(hook); }
+    // Fills the calculated values of every record the table reads or edits.
+    void setOnCalcFields(std::function<void(Record&)> hook) { m_onCalcFields = std::move(hook); }
+    // Adds a calculated value to the field list, after the field named `after`.
+    void addCalculatedField(const FieldDef& field, const QString& after);
+    // Moves a field to the end of the field list (the order grids show by default).
+    void moveFieldToEnd(const QString& fieldName);
+
+    void open();
+    void close();
+    bool isOpen() const { return m_state != TableState::Inactive; }
+    const TableDef& definition() const { return *m_def; }
+
+    // Fields, in the table's field order.
+    int fieldCount() const { return int(m_fields.size()); }
+    const TableField& field(int index) const { return m_fields[size_t(index)]; }
+    int fieldIndex(const QString& name) const; // throws when there is no such field
+    int findField(const QString& name) const;  // -1 when there is no such field
+
+    // The current record's values; an empty table reads empty values.
+    QVariant value(const QString& fieldName) const;
+    QVariant value(int field) const;
+    bool isNull(const QString& fieldName) const { return value(fieldName).isNull(); }
+    QString asText(const QString& fieldName) const;
+    QString asText(int field) const;
+    QDate asDate(const QString& fieldName) const;
+    QDateTime asDateTime(const QString& fieldName) const;
+    int asInteger(const QString& fieldName) const;
+
+    // Changing values needs the edit or insert state. Texts longer than their field are cut to
+    // its width; an empty text makes the value empty.
+    void setValue(const QString& fieldName, const QVariant& value);
+    void setValue(int field, const QVariant& value);
+    void setAsText(const QString& fieldName, const QString& text);
+    void setAsDate(const QString& fieldName, QDate date);
+    void setAsDateTime(const QString& fieldName, const QDateTime& value);
+    void setAsInteger(const QString& fieldName, int value);
+    void clearField(const QString& fieldName) { setValue(fieldName, QVariant()); }
+
+    // Moves.
+    void first();
+    void last();
+    void next();
+    void prior();
+    void moveBy(int distance);
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const { return m_keys.empty() && m_state != TableState::Insert; }
+    int recordCount() const { return int(m_keys.size()); }
+
+    // The active order.
+    QString indexName() const { return m_indexName; }
+    void setIndexName(const QString& name);
+    QString indexFieldNames() const { return m_indexFieldNames; }
+    void setIndexFieldNames(const QString& fieldName);
+    // The field the active order sorts by (the key field for the primary order).
+    const FieldDef& indexField() const;
+
+    // Makes current the first record whose key is at or after the value (the last record when
+    // none is). A text key is read as the type of the order's field.
+    void findNearest(const QVariant& key);
+    void findNearestText(const QString& key);
+    // Limits the records to the keys from low to high, both included; the first becomes current.
+    void setRange(const QVariant& low, const QVariant& high);
+    void setRangeText(const QString& low, const QString& high);
+    void cancelRange();
+    bool hasRange() const { return m_range.has_value(); }
+
+    // Editing.
+    TableState state() const { return m_state; }
+    bool isModified() const { return m_modified; }
+    void insert();
+    void append() { insert(); }
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+    // Stores a changed pending record and drops an unchanged new one.
+    void checkBrowseMode();
+    // Looks for changes posted by another program and follows them.
+    void refresh();
+
+    // Rows as a grid shows them: the records of the order, with the pending new record at its
+    // place while inserting.
+    int rowCount() const { return recordCount() + (m_state == TableState::Insert ? 1 : 0); }
+    int currentRow() const;
+    Record recordAt(int row) const;
+    // Makes the record shown at a row current, storing or dropping a pending record first.
+    void moveToRow(int row);
+
+    // An error of this table, prefixed with its component name.
+    Error datasetError(const QString& text) const;
+
+Q_SIGNALS:
+    void stateChanged();
+    // Another record became current, or the current record was read anew.
+    void currentChanged();
+    // A value of the pending record changed.
+    void fieldChanged(int field);
+    // Records came, went or moved: every row may show another record now.
+    void rowsReset();
+
+private:
+    struct Key {
+        bool null = true;
+        qint64 integer = 0;
+        QByteArray bytes;
+    };
+    struct Range {
+        Key low;
+        Key high;
+    };
+
+    void checkActive() const;
+    void seek(const Key& key);
+    void applyRange(const Range& range);
+    void checkEditing() const;
+    void prepareStatements();
+    const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
+    void switchOrder(const IndexDef* index, bool primary);
+    void loadKeys();
+    void relocate(qint64 rowid, int fallback);
+    Record readRecord(qint64 rowid) const;
+    void readCurrent();
+    void calculate(Record& record) const;
+    Key keyOf(const QVariant& value) const;
+    Key keyText(const QString& text) const;
+    Key storedKey(qint64 rowid) const;
+    int compareKeys(const Key& a, const Key& b) const;
+    bool inRange(const Key& key) const;
+    int lowerBound(const Key& key, qint64 rowid) const;
+    void bindValue(sql::Statement& st, int parameter, const TableField& field,
+                   const QVariant& value) const;
+    QVariant normalized(const TableField& field, const QVariant& value) const;
+    bool syncWithOtherWriters();
+    qint64 readDataVersion() const;
+    void setCurrentPosition(int position, bool bof, bool eof);
+    bool isPrimaryOrder() const { return m_activeIndex == nullptr; }
+    const TableField& keyField() const;
+
+    const TableDef* m_def;
+    std::vector<TableField> m_fields;
+    QHash<QString, int> m_fieldByName;
+    QString m_databaseName;
+    QString m_tableName;
+    bool m_readOnly = false;
+    std::function<void()> m_beforeOpen;
+    std::function<void(Table&)> m_onNewRecord;
+    std::function<void(Record&)> m_onCalcFields;
+
+    QString m_indexName;
+    QString m_indexFieldNames;
+    const IndexDef* m_activeIndex = nullptr;
+    int m_activeField = 0; // stored column of the order's field
+    std::optional<Range> m_range;
+
+    sql::Database m_db;
+    mutable sql::Statement m_selectRow;
+    mutable sql::Statement m_selectKey;
+    mutable sql::Statement m_dataVersionQuery;
+    sql::Statement m_insert;
+    sql::Statement m_update;
+    sql::Statement m_delete;
+    qint64 m_dataVersion = 0;
+
+    std::vector<qint64> m_keys;
+    int m_position = -1;
+    int m_insertRow = 0;
+    bool m_bof = true;
+    bool m_eof = true;
+    TableState m_state = TableState::Inactive;
+    bool m_modified = false;
+    Record m_current;
+    Record m_buffer;
+};
+
+} // namespace ql

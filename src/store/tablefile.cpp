@@ -1,0 +1,172 @@
+#include "tablefile.h"
+
+#include "error.h"
+#include "session.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
+
+namespace ql::tablefile {
+namespace {
+
+constexpr int kFormat = 1;
+
+QByteArray columnType(FieldType type)
+{
+    switch (type) {
+    case FieldType::AutoIncrement:
+        return "INTEGER PRIMARY KEY AUTOINCREMENT";
+    case FieldType::Date:
+    case FieldType::DateTime:
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return "TEXT";
+}
+
+bool isTextKey(FieldType type) { return type == FieldType::Text || type == FieldType::Memo; }
+
+QByteArray passwordHash(const QByteArray& salt, const QString& password)
+{
+    return QCryptographicHash::hash(salt + password.toUtf8(), QCryptographicHash::Sha256).toHex();
+}
+
+QString meta(const sql::Database& db, const char* key)
+{
+    sql::Statement st(db, "SELECT value FROM meta WHERE key = ?1");
+    st.bindText(1, key);
+    return st.step() ? QString::fromUtf8(st.columnBytes(0)) : QString();
+}
+
+void setMeta(const sql::Database& db, const char* key, const QString& value)
+{
+    sql::Statement st(db, "INSERT OR REPLACE INTO meta(key, value) VALUES (?1, ?2)");
+    st.bindText(1, key);
+    st.bindText(2, value.toUtf8());
+    st.step();
+}
+
+} // namespace
+
+void create(const TableDef& def, const QString& directory, const QString& password)
+{
+    const QString path = QDir(directory).filePath(def.name);
+    if (QFileInfo::exists(path) || !locate(directory, def.name).isEmpty())
+        throw Error(QStringLiteral("Cannot create table \"%1\": the file exists already in %2.")
+                        .arg(def.name, QDir::toNativeSeparators(directory)));
+    // Built under a temporary name and renamed, so a half-made file never carries the name.
+    const QString building = path + QStringLiteral(".new");
+    QFile::remove(building);
+    try {
+        {
+            sql::Database db(building, sql::OpenMode::Create);
+            QFile::setPermissions(building, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            sql::Transaction tx(db);
+            db.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)");
+            QByteArray columns;
+            for (const FieldDef& field : def.fields) {
+                if (!columns.isEmpty())
+                    columns += ", ";
+                columns += sql::quoted(field.name) + ' ' + columnType(field.type);
+            }
+            db.exec("CREATE TABLE records(" + columns + ")");
+            for (const IndexDef& index : def.indexes) {
+                const FieldDef& field = def.fields[size_t(def.fieldIndex(index.field))];
+                QByteArray sqlText = "CREATE INDEX " + sql::quoted(index.name) + " ON records(" +
+                                     sql::quoted(field.name);
+                if (isTextKey(field.type))
+                    sqlText += QByteArray(" COLLATE ") + sql::kKeyCollation;
+                db.exec(sqlText + ")");
+            }
+            QByteArray salt(16, '\0');
+            QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()),
+                                                  salt.size() / 4);
+            setMeta(db, "table", def.name);
+            setMeta(db, "format", QString::number(kFormat));
+            setMeta(db, "salt", QString::fromLatin1(salt.toHex()));
+            setMeta(db, "password", QString::fromLatin1(passwordHash(salt.toHex(), password)));
+            setMeta(db, "collation", sql::KeyCollator::version());
+            tx.commit();
+        }
+        if (!QFile::rename(building, path))
+            throw Error(QStringLiteral("Cannot create table \"%1\" in %2.")
+                            .arg(def.name, QDir::toNativeSeparators(directory)));
+    } catch (const Error& e) {
+        QFile::remove(building);
+        throw Error(QStringLiteral("Cannot create table \"%1\": %2").arg(def.name, e.text()));
+    }
+}
+
+QString locate(const QString& directory, const QString& tableName)
+{
+    const QDir dir(directory);
+    const QString exact = dir.filePath(tableName);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& entry : entries) {
+        if (entry.compare(tableName, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    return {};
+}
+
+sql::Database open(const TableDef& def, const QString& path, bool readOnly)
+{
+    const auto fail = [&](const QString& why) {
+        return Error(QStringLiteral("Cannot open table \"%1\": %2").arg(def.name, why));
+    };
+    sql::Database db;
+    QString salt;
+    QString hash;
+    QString collation;
+    try {
+        db = sql::Database(path, readOnly ? sql::OpenMode::ReadOnlyUntrusted
+                                          : sql::OpenMode::ReadWrite);
+        db.setBusyTimeout(Session::instance().busyTimeout());
+        if (meta(db, "format").toInt() != kFormat)
+            throw Error(QStringLiteral("no table format stamp"));
+        salt = meta(db, "salt");
+        hash = meta(db, "password");
+        collation = meta(db, "collation");
+        QSet<QString> columns;
+        sql::Statement info(db, "SELECT name FROM pragma_table_info('records')");
+        while (info.step())
+            columns.insert(QString::fromUtf8(info.columnBytes(0)).toLower());
+        for (const FieldDef& field : def.fields) {
+            if (!columns.contains(field.name.toLower()))
+                throw Error(QStringLiteral("the field %1 is missing").arg(field.name));
+        }
+    } catch (const Error& e) {
+        throw fail(QStringLiteral("\"%1\" is not a table of this program (%2).")
+                       .arg(QDir::toNativeSeparators(path), e.text()));
+    }
+    bool passwordKnown = false;
+    for (const QString& password : Session::instance().passwords()) {
+        if (passwordHash(salt.toLatin1(), password) == hash.toLatin1()) {
+            passwordKnown = true;
+            break;
+        }
+    }
+    if (!passwordKnown)
+        throw fail(QStringLiteral("invalid password."));
+    if (!readOnly && collation != sql::KeyCollator::version()) {
+        // The alphabetical order changed with the system's Unicode data: rebuild the indexes.
+        try {
+            sql::Transaction tx(db);
+            db.exec((QByteArray("REINDEX ") + sql::kKeyCollation).constData());
+            setMeta(db, "collation", sql::KeyCollator::version());
+            tx.commit();
+        } catch (const Error& e) {
+            throw fail(QStringLiteral("its indexes cannot be rebuilt (%1).").arg(e.text()));
+        }
+    }
+    return db;
+}
+
+} // namespace ql::tablefile

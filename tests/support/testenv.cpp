@@ -1,0 +1,44 @@
+#include "testenv.h"
+
+#include "clock.h"
+#include "install.h"
+#include "session.h"
+
+#include <QDir>
+#include <QLocale>
+
+namespace ql::test {
+
+void setUpProcess() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+ProgramDirectory::ProgramDirectory()
+{
+    Session::instance().reset();
+    install::layOut(m_dir.path());
+    Session::instance().loadConfiguration(install::configurationFile(m_dir.path()));
+}
+
+ProgramDirectory::~ProgramDirectory()
+{
+    Session::instance().reset();
+    // Tests may take away write permission; give it back so the folder can be removed.
+    for (const QString& sub : {QStringLiteral("Data"), QStringLiteral("Temp")})
+        QFile::setPermissions(filePath(sub), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
+}
+
+QString ProgramDirectory::dataPath() const { return filePath(QStringLiteral("Data")); }
+
+QString ProgramDirectory::filePath(const QString& relative) const
+{
+    return QDir(m_dir.path()).filePath(relative);
+}
+
+FixedClock::FixedClock(const QDateTime& moment) : m_moment(moment)
+{
+    clock::setSource([this] { return m_moment; });
+}
+
+FixedClock::~FixedClock() { clock::setSource({}); }
+
+} // namespace ql::test

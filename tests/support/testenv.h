@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace ql::test {
+
+// Fixes what every test relies on: the en_US locale and a clock that tells the system time.
+void setUpProcess();
+
+// A fresh program directory laid out by the installer, with a new session pointing at it: no
+// passwords known, "Quilbase" naming its Data folder. Removed with everything in it at the end.
+class ProgramDirectory {
+public:
+    ProgramDirectory();
+    ~ProgramDirectory();
+    ProgramDirectory(const ProgramDirectory&) = delete;
+    ProgramDirectory& operator=(const ProgramDirectory&) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString dataPath() const;
+    QString filePath(const QString& relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Puts the program's clock at a fixed moment for as long as it lives.
+class FixedClock {
+public:
+    explicit FixedClock(const QDateTime& moment);
+    ~FixedClock();
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+    void set(const QDateTime& moment) { m_moment = moment; }
+
+private:
+    QDateTime m_moment;
+};
+
+} // namespace ql::test
