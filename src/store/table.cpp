@@ -142,8 +142,8 @@ void Table::open()
     const IndexDef* index = resolveIndex(m_indexName, m_indexFieldNames);
     m_db = tablefile::open(*m_def, path, m_readOnly);
     try {
-        m_activeIndex = index;
         prepareStatements();
+        setActiveIndex(index);
         m_dataVersion = readDataVersion();
         loadKeys();
     } catch (...) {
@@ -221,12 +221,17 @@ void Table::prepareStatements()
                                         " WHERE rowid = ?" + QByteArray::number(stored + 1));
     m_delete = sql::Statement(m_db, "DELETE FROM records WHERE rowid = ?1");
     m_dataVersionQuery = sql::Statement(m_db, "PRAGMA data_version");
-    const auto& orderField = m_def->fields[size_t(m_activeField)];
-    m_selectKey = sql::Statement(m_db, "SELECT " + sql::quoted(orderField.name) +
-                                           " FROM records WHERE rowid = ?1");
 }
 
 // ---- the active order
+
+void Table::setActiveIndex(const IndexDef* index)
+{
+    m_activeIndex = index;
+    m_activeField = index ? m_def->fieldIndex(index->field) : 0;
+    m_selectKey = sql::Statement(m_db, "SELECT " + sql::quoted(indexField().name) +
+                                           " FROM records WHERE rowid = ?1");
+}
 
 const IndexDef* Table::resolveIndex(const QString& indexName, const QString& fieldName) const
 {
@@ -277,12 +282,8 @@ void Table::switchOrder(const IndexDef* index, bool primary)
         return; // the same order keeps its range
     checkBrowseMode();
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
-    m_activeIndex = index;
+    setActiveIndex(index);
     m_range.reset();
-    m_activeField = index ? m_def->fieldIndex(index->field) : 0;
-    const auto& orderField = m_def->fields[size_t(m_activeField)];
-    m_selectKey = sql::Statement(m_db, "SELECT " + sql::quoted(orderField.name) +
-                                           " FROM records WHERE rowid = ?1");
     loadKeys();
     relocate(current, 0);
     Q_EMIT rowsReset();
@@ -291,7 +292,6 @@ void Table::switchOrder(const IndexDef* index, bool primary)
 
 void Table::loadKeys()
 {
-    m_activeField = m_activeIndex ? m_def->fieldIndex(m_activeIndex->field) : 0;
     const FieldDef& field = indexField();
     const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
     const QByteArray collated =

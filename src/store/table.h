@@ -197,6 +197,7 @@ private:
     void prepareStatements();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     void switchOrder(const IndexDef* index, bool primary);
+    void setActiveIndex(const IndexDef* index);
     void loadKeys();
     void relocate(qint64 rowid, int fallback);
     Record readRecord(qint64 rowid) const;

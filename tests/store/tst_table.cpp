@@ -1,0 +1,361 @@
+#include "error.h"
+#include "holders.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text) { return QString::fromUtf8(text); }
+
+// Adds a contact through the cursor, as a window would, and returns its key.
+qint64 addContact(Table& t, const QString& first, const QString& last,
+                  const QString& company = {})
+{
+    t.insert();
+    t.setValue(str("FirstName"), first);
+    t.setValue(str("LastName"), last);
+    t.setValue(str("Company"), company);
+    t.post();
+    return t.value(str("NameCode")).toLongLong();
+}
+
+QStringList column(Table& t, const char* field)
+{
+    QStringList values;
+    for (int row = 0; row < t.recordCount(); ++row)
+        values << t.recordAt(row).text(str(field));
+    return values;
+}
+
+} // namespace
+
+class TableTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findNearestComparesWithoutCaseAcrossScripts()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        for (const char* last : {"Zebra", "émile", "Ärger", "smith", "Åsa", "", "Émile", "O'Neil",
+                                 "42nd", "Ωmega", "Иванов"})
+            addContact(t, str("x"), str(last));
+        // One alphabetical order for every script: empty first, punctuation and digits before
+        // letters, accented letters among their base letters, equal keys in the order of entry.
+        QCOMPARE(column(t, "LastName"),
+                 QStringList({"", "42nd", "Ärger", "Åsa", "émile", "Émile", "O'Neil", "smith",
+                              "Zebra", "Ωmega", "Иванов"}));
+
+        t.findNearestText(str("ÉMILE"));
+        QCOMPARE(t.asText(str("LastName")), str("émile"));
+        t.findNearestText(str("SMI"));
+        QCOMPARE(t.asText(str("LastName")), str("smith"));
+        t.findNearestText(str("иван"));
+        QCOMPARE(t.asText(str("LastName")), str("Иванов"));
+        t.findNearestText(str("Яблоко")); // beyond every key: the last record
+        QCOMPARE(t.asText(str("LastName")), str("Иванов"));
+        t.findNearestText(QString());
+        QCOMPARE(t.currentRow(), 0);
+
+        t.setRangeText(str("a"), str("smith"));
+        t.findNearestText(str("zz")); // beyond the range: the range's last record
+        QCOMPARE(t.asText(str("LastName")), str("smith"));
+    }
+
+    void rangesSelectEqualKeysAndFollowTheOrder()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        addContact(t, str("Ann"), str("Smith"));
+        addContact(t, str("Bob"), str("SMITH"));
+        addContact(t, str("Cy"), str("Smithson"));
+        addContact(t, str("Di"), QString(), str("Acme"));
+        addContact(t, str("Ed"), str("Jones"));
+
+        t.setRangeText(str("smith"), str("smith"));
+        QCOMPARE(column(t, "FirstName"), QStringList({"Ann", "Bob"}));
+        QVERIFY(t.bof());
+
+        t.setRangeText(QString(), QString()); // the empty text selects the empty keys
+        QCOMPARE(column(t, "FirstName"), QStringList({"Di"}));
+
+        t.setIndexName(str("idxLastName")); // the same order keeps the range
+        QVERIFY(t.hasRange());
+        QCOMPARE(t.recordCount(), 1);
+
+        t.setRangeText(str("x"), str("x"));
+        QVERIFY(t.isEmpty());
+        QVERIFY(t.eof() && t.bof());
+
+        t.setIndexName(str("idxFirstName")); // another order drops it
+        QVERIFY(!t.hasRange());
+        QCOMPARE(column(t, "FirstName"), QStringList({"Ann", "Bob", "Cy", "Di", "Ed"}));
+    }
+
+    void cancelRangeKeepsTheCurrentRecord()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        for (const char* last : {"Able", "Baker", "Baker", "Charlie"})
+            addContact(t, str("x"), str(last));
+        t.setRangeText(str("baker"), str("BAKER"));
+        t.next();
+        const qint64 key = t.value(str("NameCode")).toLongLong();
+        t.cancelRange();
+        QCOMPARE(t.value(str("NameCode")).toLongLong(), key);
+        QCOMPARE(t.currentRow(), 2);
+    }
+
+    void leavingAChangedRecordStoresIt_data()
+    {
+        QTest::addColumn<int>("way");
+        const char* ways[] = {"next",  "prior",  "first",  "last",     "findNearest",
+                              "range", "index",  "insert", "moveToRow"};
+        for (int i = 0; i < int(std::size(ways)); ++i)
+            QTest::newRow(ways[i]) << i;
+    }
+
+    void leavingAChangedRecordStoresIt()
+    {
+        QFETCH(int, way);
+        test::ProgramDirectory dir;
+        auto dm = std::make_unique<TDataModule1>();
+        Table& t = *dm->tbNames;
+        addContact(t, str("a"), str("Alpha"));
+        addContact(t, str("b"), str("Bravo"));
+        addContact(t, str("c"), str("Charlie"));
+        t.findNearestText(str("bravo"));
+        t.edit();
+        t.setValue(str("Company"), str("Changed"));
+        const auto leave = [&] {
+            switch (way) {
+            case 0: t.next(); break;
+            case 1: t.prior(); break;
+            case 2: t.first(); break;
+            case 3: t.last(); break;
+            case 4: t.findNearestText(str("c")); break;
+            case 5: t.setRangeText(str("a"), str("z")); break;
+            case 6: t.setIndexName(str("idxCompany")); break;
+            case 7: t.insert(); break;
+            default: t.moveToRow(0); break;
+            }
+        };
+        leave();
+        QCOMPARE(t.state(), way == 7 ? TableState::Insert : TableState::Browse);
+        dm.reset(); // closing discards only what is still pending
+        TDataModule1 reopened;
+        reopened.tbNames->findNearestText(str("bravo"));
+        QCOMPARE(reopened.tbNames->asText(str("Company")), str("Changed"));
+        QCOMPARE(reopened.tbNames->recordCount(), 3);
+    }
+
+    void anUnchangedNewRecordIsDroppedWhenLeft()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        addContact(t, str("a"), str("Alpha"));
+        t.insert();
+        QCOMPARE(t.rowCount(), 2);
+        t.insert(); // a second New without typing leaves no trace of the first
+        t.first();
+        QCOMPARE(t.state(), TableState::Browse);
+        QCOMPARE(t.recordCount(), 1);
+        QCOMPARE(t.rowCount(), 1);
+    }
+
+    void cancelAbandonsThePendingRecord()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        addContact(t, str("a"), str("Alpha"), str("Old"));
+        addContact(t, str("b"), str("Bravo"));
+        t.first();
+        t.edit();
+        t.setValue(str("Company"), str("New"));
+        t.setValue(str("LastName"), str("Zulu"));
+        t.cancel();
+        QCOMPARE(t.asText(str("Company")), str("Old"));
+        QCOMPARE(t.asText(str("LastName")), str("Alpha"));
+
+        t.last();
+        t.insert();
+        t.setValue(str("LastName"), str("Yankee"));
+        t.cancel(); // back on the record that was current
+        QCOMPARE(t.asText(str("LastName")), str("Bravo"));
+        QCOMPARE(t.recordCount(), 2);
+    }
+
+    void closingDiscardsAPendingChange()
+    {
+        test::ProgramDirectory dir;
+        {
+            TDataModule1 dm;
+            addContact(*dm.tbNames, str("a"), str("Alpha"));
+            dm.tbNames->edit();
+            dm.tbNames->setValue(str("LastName"), str("Lost"));
+            dm.tbNames->insert();
+            dm.tbNames->setValue(str("LastName"), str("Typed"));
+        }
+        TDataModule1 dm;
+        QCOMPARE(column(*dm.tbNames, "LastName"), QStringList({"Lost"}));
+    }
+
+    void aPostedRecordTakesItsPlaceInTheOrder()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        QSignalSpy resets(&t, &Table::rowsReset);
+        for (const char* last : {"Delta", "Alpha", "Charlie"})
+            addContact(t, str("x"), str(last));
+        QCOMPARE(t.asText(str("LastName")), str("Charlie"));
+        QCOMPARE(t.currentRow(), 1);
+        t.first();
+        t.edit();
+        t.setValue(str("LastName"), str("Echo"));
+        t.post();
+        QCOMPARE(column(t, "LastName"), QStringList({"Charlie", "Delta", "Echo"}));
+        QCOMPARE(t.currentRow(), 2);
+        QVERIFY(!resets.isEmpty());
+
+        // Under a range, a record posted outside it is stored but leaves the view.
+        t.setRangeText(str("c"), str("dz"));
+        t.insert();
+        t.setValue(str("LastName"), str("Zulu"));
+        t.post();
+        QCOMPARE(column(t, "LastName"), QStringList({"Charlie", "Delta"}));
+        t.cancelRange();
+        QCOMPARE(t.recordCount(), 4);
+    }
+
+    void deleteMovesToTheNextOrPreviousRecord()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        try {
+            t.deleteRecord();
+            QFAIL("deleting from an empty table must fail");
+        } catch (const Error& e) {
+            QCOMPARE(e.text(), str("tbNames: Cannot perform this operation on an empty dataset"));
+        }
+        for (const char* last : {"A", "B", "C"})
+            addContact(t, str("x"), str(last));
+        t.findNearestText(str("b"));
+        t.deleteRecord();
+        QCOMPARE(t.asText(str("LastName")), str("C"));
+        t.deleteRecord();
+        QCOMPARE(t.asText(str("LastName")), str("A"));
+
+        t.insert(); // deleting a new record abandons it
+        t.setValue(str("LastName"), str("New"));
+        t.deleteRecord();
+        QCOMPARE(t.state(), TableState::Browse);
+        QCOMPARE(column(t, "LastName"), QStringList({"A"}));
+    }
+
+    void keysAreNeverReused()
+    {
+        test::ProgramDirectory dir;
+        TDataModule8 dm;
+        Table& t = *dm.tbUserDefined;
+        QList<qint64> keys;
+        for (const char* label : {"first", "second", "third"}) {
+            t.insert();
+            t.setValue(str("Label1"), str(label));
+            t.post();
+            keys << t.value(str("Count")).toLongLong();
+        }
+        t.last();
+        t.deleteRecord();
+        t.insert();
+        t.setValue(str("Label1"), str("fourth"));
+        t.post();
+        QVERIFY(t.value(str("Count")).toLongLong() > keys.last());
+        // Opened without an index the table lists records in the order they were created.
+        QCOMPARE(column(t, "Label1"), QStringList({"first", "second", "fourth"}));
+    }
+
+    void scanningToTheEndVisitsEveryRecordOnce()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        t.first();
+        QVERIFY(t.eof() && t.bof());
+        for (const char* last : {"B", "A", "C"})
+            addContact(t, str("x"), str(last));
+        QStringList seen;
+        for (t.first(); !t.eof(); t.next())
+            seen << t.asText(str("LastName"));
+        QCOMPARE(seen, QStringList({"A", "B", "C"}));
+        QCOMPARE(t.asText(str("LastName")), str("C"));
+        for (t.last(); !t.bof(); t.prior())
+            seen.removeOne(t.asText(str("LastName")));
+        QVERIFY(seen.isEmpty());
+    }
+
+    void anotherWriterIsSeenOnTheNextMove()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 first;
+        TDataModule1 second;
+        addContact(*first.tbNames, str("a"), str("Alpha"));
+        QCOMPARE(second.tbNames->recordCount(), 0);
+        second.tbNames->first();
+        QCOMPARE(second.tbNames->recordCount(), 1);
+        QCOMPARE(second.tbNames->asText(str("LastName")), str("Alpha"));
+    }
+
+    void valuesKeepTheirTypes()
+    {
+        test::ProgramDirectory dir;
+        TDataModule4 dm;
+        Table& t = *dm.tbTodo;
+        try {
+            t.setValue(str("ToDoMemo"), str("x"));
+            QFAIL("browsing must refuse a change");
+        } catch (const Error& e) {
+            QCOMPARE(e.text(), str("tbTodo: Dataset not in edit or insert mode"));
+        }
+        t.insert();
+        t.setAsText(str("ToDoByDate"), str("6/1/1999"));
+        t.setValue(str("ToDoMemo"), str("line one\nline two\ttabbed"));
+        t.post();
+        t.insert();
+        t.setValue(str("ToDoMemo"), str("no date"));
+        t.post();
+        QCOMPARE(column(t, "ToDoMemo"),
+                 QStringList({"no date", "line one\nline two\ttabbed"})); // empty dates first
+        t.last();
+        QCOMPARE(t.asDate(str("ToDoByDate")), QDate(1999, 6, 1));
+        QCOMPARE(t.asText(str("ToDoByDate")), str("6/1/1999"));
+        t.findNearestText(str("5/31/1999"));
+        QCOMPARE(t.asDate(str("ToDoByDate")), QDate(1999, 6, 1));
+        try {
+            t.findNearestText(str("soon"));
+            QFAIL("a search text that is no date must fail");
+        } catch (const Error& e) {
+            QCOMPARE(e.text(), str("'soon' is not a valid date"));
+        }
+        try {
+            t.value(str("Nothing"));
+            QFAIL("an unknown field must fail");
+        } catch (const Error& e) {
+            QCOMPARE(e.text(), str("tbTodo: Field 'Nothing' not found"));
+        }
+    }
+};
+
+QL_TEST_CLASS(TableTest)
+#include "tst_table.moc"
