@@ -1,0 +1,103 @@
+#include "catalogue.h"
+#include "holders.h"
+#include "install.h"
+#include "session.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text) { return QString::fromUtf8(text); }
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class InstallTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { Session::instance().reset(); }
+
+    void laysOutAPrivateProgramDirectory()
+    {
+        QTemporaryDir temp;
+        const QString root = QDir(temp.path()).filePath(str("Quillory"));
+        const QString program = QDir(temp.path()).filePath(str("built-program"));
+        writeFile(program, "program, first build");
+        install::layOut(root, program);
+
+        const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner |
+                                                   QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                                   QFileDevice::WriteUser;
+        for (const char* folder : {"Data", "Temp"}) {
+            const QDir dir(QDir(root).filePath(str(folder)));
+            QCOMPARE(dir.entryList(QDir::Files).size(), 8);
+            for (const TableDef* def : catalogue::all()) {
+                const QFileInfo file(dir.filePath(def->name));
+                QVERIFY2(file.isFile(), qPrintable(file.filePath()));
+                QCOMPARE(file.permissions() & ~ownerOnly, QFileDevice::Permissions());
+            }
+        }
+        QCOMPARE(QFileInfo(root).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+                 QFileDevice::Permissions());
+        QCOMPARE(readFile(QDir(root).filePath(str("quillory"))), QByteArray("program, first build"));
+        QVERIFY(QFileInfo(QDir(root).filePath(str("quillory"))).isExecutable());
+
+        Session::instance().loadConfiguration(install::configurationFile(root));
+        QCOMPARE(QDir(Session::instance().databasePath(str("Quilbase"))),
+                 QDir(QDir(root).filePath(str("Data"))));
+        TDataModule1 names; // the empty tables open with their passwords
+        QVERIFY(names.tbNames->isEmpty());
+    }
+
+    void layingOutAgainReplacesTheProgramAndKeepsTheData()
+    {
+        QTemporaryDir temp;
+        const QString root = QDir(temp.path()).filePath(str("Quillory"));
+        const QString program = QDir(temp.path()).filePath(str("built-program"));
+        writeFile(program, "old build");
+        install::layOut(root, program);
+        Session::instance().loadConfiguration(install::configurationFile(root));
+        {
+            TDataModule1 names;
+            names.tbNames->insert();
+            names.tbNames->setValue(str("LastName"), str("Kept"));
+            names.tbNames->post();
+        }
+        QDir(root).mkdir(str("BackUp"));
+        writeFile(QDir(root).filePath(str("BackUp/BackupInfo.txt")), "a backup");
+        QFile::remove(QDir(root).filePath(str("Temp/ToDo2.db")));
+
+        writeFile(program, "new build");
+        install::layOut(root, program);
+        QCOMPARE(readFile(QDir(root).filePath(str("quillory"))), QByteArray("new build"));
+        QVERIFY(QFile::exists(QDir(root).filePath(str("Temp/ToDo2.db"))));
+        QCOMPARE(readFile(QDir(root).filePath(str("BackUp/BackupInfo.txt"))),
+                 QByteArray("a backup"));
+        Session::instance().loadConfiguration(install::configurationFile(root));
+        TDataModule1 names;
+        QCOMPARE(names.tbNames->asText(str("LastName")), str("Kept"));
+    }
+};
+
+QL_TEST_CLASS(InstallTest)
+#include "tst_install.moc"
