@@ -20,8 +20,8 @@ int main(int argc, char** argv)
         QLabel window(QStringLiteral("<h3>Quillory 3.0</h3><p>Program: %1</p><p>Data: %2</p>"
                                      "<p>The address book holds %3 records.</p>")
                           .arg(QDir::toNativeSeparators(programDirectory),
-                               QDir::toNativeSeparators(
-                                   ql::Session::instance().databasePath(QStringLiteral("Quilbase"))))
+                               QDir::toNativeSeparators(ql::Session::instance().databasePath(
+                                   QStringLiteral("Quilbase"))))
                           .arg(addressBook.tbNames->recordCount()));
         window.setObjectName(QStringLiteral("InstallInfo"));
         window.setMargin(24);

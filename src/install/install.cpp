@@ -13,13 +13,14 @@
 namespace ql::install {
 namespace {
 
-constexpr auto kPrivateDirectory = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                   QFileDevice::ExeOwner;
+constexpr auto kPrivateDirectory =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 void makePrivateDirectory(const QString& path)
 {
     if (!QDir().mkpath(path))
-        throw Error(QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(path)));
+        throw Error(
+            QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(path)));
     QFile::setPermissions(path, kPrivateDirectory);
 }
 

@@ -34,7 +34,10 @@ const IndexDef* TableDef::indexOnField(const QString& fieldName) const
 namespace catalogue {
 namespace {
 
-FieldDef key(const char* name) { return {QString::fromLatin1(name), FieldType::AutoIncrement, 0, 11}; }
+FieldDef key(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::AutoIncrement, 0, 11};
+}
 FieldDef text(const char* name, int size, int width = 0)
 {
     return {QString::fromLatin1(name), FieldType::Text, size, width > 0 ? width : size};
@@ -43,8 +46,14 @@ FieldDef memo(const char* name, int size = 15, int width = 10)
 {
     return {QString::fromLatin1(name), FieldType::Memo, size, width};
 }
-FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::Date, 0, 10}; }
-FieldDef dateTime(const char* name) { return {QString::fromLatin1(name), FieldType::DateTime, 0, 18}; }
+FieldDef date(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Date, 0, 10};
+}
+FieldDef dateTime(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::DateTime, 0, 18};
+}
 IndexDef index(const char* name, const char* field)
 {
     return {QString::fromLatin1(name), QString::fromLatin1(field)};
@@ -103,7 +112,7 @@ TableDef makeNames()
                 text("WebSite2", 70),
                 text("ExtraField", 60)};
     d.fields[0].displayWidth = 5;
-    d.indexes = {index("idxLastName", "LastName"), index("idxNickName", "NickName"),
+    d.indexes = {index("idxLastName", "LastName"),   index("idxNickName", "NickName"),
                  index("idxFirstName", "FirstName"), index("idxCompany", "Company"),
                  index("idxCategory", "Category"),   index("idxGroup", "Group")};
     return d;
@@ -184,9 +193,9 @@ TableDef makeUserDefined()
         d.fields.push_back({label, FieldType::Text, 60, 60});
         d.indexes.push_back({QStringLiteral("idxLabel%1").arg(i), label});
     }
-    d.fields.insert(d.fields.end(), {text("ExtraField4", 60), memo("Memo", 240),
-                                     text("ExtraField1", 60), text("ExtraField2", 60),
-                                     text("ExtraField3", 60)});
+    d.fields.insert(d.fields.end(),
+                    {text("ExtraField4", 60), memo("Memo", 240), text("ExtraField1", 60),
+                     text("ExtraField2", 60), text("ExtraField3", 60)});
     return d;
 }
 

@@ -7,13 +7,13 @@
 namespace ql::catalogue {
 
 // The eight tables the organizer keeps, under the names their files carry.
-const TableDef& names();     // "QYName2.DB"
-const TableDef& journal();   // "Journal2.DB"
-const TableDef& cds();       // "CollCD2.DB"
-const TableDef& cdrs();      // "CollCDR2.DB"
-const TableDef& tapes();     // "CollTp2.DB"
-const TableDef& books();     // "CollBk2.DB"
-const TableDef& toDo();      // "ToDo2.db"
+const TableDef& names();       // "QYName2.DB"
+const TableDef& journal();     // "Journal2.DB"
+const TableDef& cds();         // "CollCD2.DB"
+const TableDef& cdrs();        // "CollCDR2.DB"
+const TableDef& tapes();       // "CollTp2.DB"
+const TableDef& books();       // "CollBk2.DB"
+const TableDef& toDo();        // "ToDo2.db"
 const TableDef& userDefined(); // "UserDa.db"
 
 const std::vector<const TableDef*>& all();

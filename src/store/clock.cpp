@@ -9,10 +9,19 @@ std::function<QDateTime()>& source()
 }
 } // namespace
 
-QDateTime now() { return source() ? source()() : QDateTime::currentDateTime(); }
+QDateTime now()
+{
+    return source() ? source()() : QDateTime::currentDateTime();
+}
 
-QDate today() { return now().date(); }
+QDate today()
+{
+    return now().date();
+}
 
-void setSource(std::function<QDateTime()> s) { source() = std::move(s); }
+void setSource(std::function<QDateTime()> s)
+{
+    source() = std::move(s);
+}
 
 } // namespace ql::clock

@@ -12,7 +12,8 @@ namespace {
 
 // Copies a QLocale date or time format, replacing every unquoted run of one pattern letter by
 // what `field(letter, run)` returns. Quoted literals ('...', with '' for a quote) stay as they are.
-template <typename Field> QString rewriteFormat(const QString& format, Field field) {
+template <typename Field> QString rewriteFormat(const QString& format, Field field)
+{
     QString out;
     qsizetype i = 0;
     while (i < format.size()) {
@@ -35,7 +36,8 @@ template <typename Field> QString rewriteFormat(const QString& format, Field fie
 }
 
 // The order of day, month and year in the locale's short date as three letters, e.g. "Mdy".
-QString fieldOrder() {
+QString fieldOrder()
+{
     QString order;
     const auto note = [&](QChar letter, const QString& run) {
         const bool field = (letter == u'd' && run.size() <= 2) || letter == u'M' || letter == u'y';
@@ -50,7 +52,8 @@ QString fieldOrder() {
 
 // Day, month and year in the locale's order, separated by one of / - . or a blank (the same
 // separator both times), the year optional.
-std::optional<QDate> readDate(const QString& text) {
+std::optional<QDate> readDate(const QString& text)
+{
     static const QRegularExpression pattern(
         QStringLiteral("^([0-9]{1,4})([/.\\s-])([0-9]{1,4})(?:\\2([0-9]{1,4}))?$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -81,13 +84,15 @@ std::optional<QDate> readDate(const QString& text) {
     return QDate(year, month, day);
 }
 
-bool isMarker(const QString& marker, const QString& english, const QString& local) {
+bool isMarker(const QString& marker, const QString& english, const QString& local)
+{
     return marker.compare(english, Qt::CaseInsensitive) == 0 ||
            marker.compare(local, Qt::CaseInsensitive) == 0;
 }
 
 // h:m, h:m:s or h:m:s.zzz, optionally followed by AM or PM (in English or the locale's words).
-std::optional<QTime> readTime(const QString& text) {
+std::optional<QTime> readTime(const QString& text)
+{
     static const QRegularExpression pattern(QStringLiteral(
         "^([0-9]{1,2}):([0-9]{1,2})(?::([0-9]{1,2})(?:\\.([0-9]{1,3}))?)?\\s*(.*)$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -113,7 +118,8 @@ std::optional<QTime> readTime(const QString& text) {
 
 } // namespace
 
-QString shortDate(QDate date) {
+QString shortDate(QDate date)
+{
     if (!date.isValid())
         return {};
     const auto fullYear = [](QChar letter, const QString& run) {
@@ -123,7 +129,8 @@ QString shortDate(QDate date) {
     return QLocale().toString(date, format);
 }
 
-QString longTime(QTime time) {
+QString longTime(QTime time)
+{
     if (!time.isValid())
         return {};
     const QString format = rewriteFormat(
@@ -132,24 +139,28 @@ QString longTime(QTime time) {
     return QLocale().toString(time, format.trimmed());
 }
 
-QString dateTime(const QDateTime& value) {
+QString dateTime(const QDateTime& value)
+{
     if (!value.isValid())
         return {};
     const QString date = shortDate(value.date());
     return value.time() == QTime(0, 0) ? date : date + u' ' + longTime(value.time());
 }
 
-QString longDate(QDate date) {
+QString longDate(QDate date)
+{
     return QLocale().toString(date, QLocale::LongFormat);
 }
 
-QDate parseDate(const QString& text) {
+QDate parseDate(const QString& text)
+{
     if (const auto date = readDate(text.trimmed()))
         return *date;
     throw Error(QStringLiteral("'%1' is not a valid date").arg(text));
 }
 
-QDateTime parseDateTime(const QString& text) {
+QDateTime parseDateTime(const QString& text)
+{
     // The time starts at the first word beginning with hours and a colon; blanks may also
     // separate the numbers of the date, so the first blank does not end it.
     static const QRegularExpression split(QStringLiteral("^(.*?)\\s+([0-9]{1,2}:.*)$"));
@@ -166,7 +177,8 @@ QDateTime parseDateTime(const QString& text) {
     throw Error(QStringLiteral("'%1' is not a valid date and time").arg(text));
 }
 
-int parseInteger(const QString& text) {
+int parseInteger(const QString& text)
+{
     // QString::toInt reads in the C locale: blanks around, a sign, decimal digits only.
     bool ok = false;
     const int value = text.toInt(&ok);

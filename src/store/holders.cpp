@@ -31,14 +31,17 @@ TDataModule1::TDataModule1(QObject* owner)
     , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
 {
     setObjectName(QStringLiteral("DataModule1"));
-    tbNames->addCalculatedField(
-        {QStringLiteral("FirstLastCompany"), FieldType::Text, 20, 29}, QStringLiteral("AdAddress4"));
+    tbNames->addCalculatedField({QStringLiteral("FirstLastCompany"), FieldType::Text, 20, 29},
+                                QStringLiteral("AdAddress4"));
     tbNames->setOnCalcFields(&TDataModule1::tbNamesCalcFields);
     tbNames->setIndexName(QStringLiteral("idxLastName"));
     tbNames->open();
 }
 
-void TDataModule1::tbNamesBeforeOpen() { registerPassword(catalogue::names()); }
+void TDataModule1::tbNamesBeforeOpen()
+{
+    registerPassword(catalogue::names());
+}
 
 void TDataModule1::tbNamesCalcFields(Record& record)
 {
@@ -53,8 +56,8 @@ void TDataModule1::tbNamesCalcFields(Record& record)
 
 TDataModule2::TDataModule2(QObject* owner)
     : QObject(owner)
-    , tbJournal1(makeTable(this, catalogue::journal(), "tbJournal1",
-                           &TDataModule2::tbJournal1BeforeOpen))
+    , tbJournal1(
+          makeTable(this, catalogue::journal(), "tbJournal1", &TDataModule2::tbJournal1BeforeOpen))
     , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
 {
     setObjectName(QStringLiteral("DataModule2"));
@@ -66,7 +69,10 @@ TDataModule2::TDataModule2(QObject* owner)
     tbJournal1->open();
 }
 
-void TDataModule2::tbJournal1BeforeOpen() { registerPassword(catalogue::journal()); }
+void TDataModule2::tbJournal1BeforeOpen()
+{
+    registerPassword(catalogue::journal());
+}
 
 void TDataModule2::tbJournal1NewRecord(Table& table)
 {
@@ -100,10 +106,22 @@ TDataModule3::TDataModule3(QObject* owner)
     tbBooks->open();
 }
 
-void TDataModule3::tbCDBeforeOpen() { registerPassword(catalogue::cds()); }
-void TDataModule3::tbCDRBeforeOpen() { registerPassword(catalogue::cdrs()); }
-void TDataModule3::tbTapesBeforeOpen() { registerPassword(catalogue::tapes()); }
-void TDataModule3::tbBooksBeforeOpen() { registerPassword(catalogue::books()); }
+void TDataModule3::tbCDBeforeOpen()
+{
+    registerPassword(catalogue::cds());
+}
+void TDataModule3::tbCDRBeforeOpen()
+{
+    registerPassword(catalogue::cdrs());
+}
+void TDataModule3::tbTapesBeforeOpen()
+{
+    registerPassword(catalogue::tapes());
+}
+void TDataModule3::tbBooksBeforeOpen()
+{
+    registerPassword(catalogue::books());
+}
 
 TDataModule4::TDataModule4(QObject* owner)
     : QObject(owner)
@@ -115,7 +133,10 @@ TDataModule4::TDataModule4(QObject* owner)
     tbTodo->open();
 }
 
-void TDataModule4::tbTodoBeforeOpen() { registerPassword(catalogue::toDo()); }
+void TDataModule4::tbTodoBeforeOpen()
+{
+    registerPassword(catalogue::toDo());
+}
 
 TDataModule8::TDataModule8(QObject* owner)
     : QObject(owner)
@@ -127,6 +148,9 @@ TDataModule8::TDataModule8(QObject* owner)
     tbUserDefined->open();
 }
 
-void TDataModule8::tbUserDefinedBeforeOpen() { registerPassword(catalogue::userDefined()); }
+void TDataModule8::tbUserDefinedBeforeOpen()
+{
+    registerPassword(catalogue::userDefined());
+}
 
 } // namespace ql

@@ -62,8 +62,7 @@ void Session::saveConfiguration() const
     keys.sort();
     for (const QString& key : keys) {
         const Alias& alias = m_saved[key];
-        out << '[' << alias.name << "]\nPATH=" << alias.path << "\nDRIVER=" << alias.driver
-            << '\n';
+        out << '[' << alias.name << "]\nPATH=" << alias.path << "\nDRIVER=" << alias.driver << '\n';
     }
     out.flush();
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -103,7 +102,10 @@ void Session::registerDatabase(const QString& databaseName, const QString& direc
     m_registered.insert(databaseName.toLower(), Alias{databaseName, directory, driver});
 }
 
-void Session::addPassword(const QString& password) { m_passwords.insert(password); }
+void Session::addPassword(const QString& password)
+{
+    m_passwords.insert(password);
+}
 
 void Session::reset()
 {

@@ -20,7 +20,10 @@ KeyCollator::KeyCollator()
     ucol_setStrength(m_collator, UCOL_SECONDARY);
 }
 
-KeyCollator::~KeyCollator() { ucol_close(m_collator); }
+KeyCollator::~KeyCollator()
+{
+    ucol_close(m_collator);
+}
 
 int KeyCollator::compare(const char* a, int lengthA, const char* b, int lengthB) const
 {
@@ -55,7 +58,10 @@ int collate(void* collator, int lengthA, const void* a, int lengthB, const void*
                                                         static_cast<const char*>(b), lengthB);
 }
 
-void destroyCollator(void* collator) { delete static_cast<KeyCollator*>(collator); }
+void destroyCollator(void* collator)
+{
+    delete static_cast<KeyCollator*>(collator);
+}
 
 } // namespace
 
@@ -96,7 +102,10 @@ Database::Database(const QString& path, OpenMode mode)
     }
 }
 
-Database::~Database() { close(); }
+Database::~Database()
+{
+    close();
+}
 
 Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr))
@@ -122,7 +131,10 @@ void Database::close()
     m_collator = nullptr;
 }
 
-QString Database::errorText() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+QString Database::errorText() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
 
 void Database::exec(const char* sql)
 {
@@ -134,13 +146,23 @@ void Database::exec(const char* sql)
     }
 }
 
-void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, milliseconds); }
+void Database::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db, milliseconds);
+}
 
-qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 Database::lastInsertRowid() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-int Database::changes() const { return sqlite3_changes(m_db); }
+int Database::changes() const
+{
+    return sqlite3_changes(m_db);
+}
 
-Statement::Statement(const Database& db, const QByteArray& sql) : m_db(db.handle())
+Statement::Statement(const Database& db, const QByteArray& sql)
+    : m_db(db.handle())
 {
     if (sqlite3_prepare_v3(m_db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
                            &m_stmt, nullptr) != SQLITE_OK) {
@@ -149,7 +171,10 @@ Statement::Statement(const Database& db, const QByteArray& sql) : m_db(db.handle
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
 
 Statement::Statement(Statement&& other) noexcept
     : m_stmt(std::exchange(other.m_stmt, nullptr))
@@ -167,9 +192,15 @@ Statement& Statement::operator=(Statement&& other) noexcept
     return *this;
 }
 
-void Statement::bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+void Statement::bindNull(int index)
+{
+    sqlite3_bind_null(m_stmt, index);
+}
 
-void Statement::bindInt(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+void Statement::bindInt(int index, qint64 value)
+{
+    sqlite3_bind_int64(m_stmt, index, value);
+}
 
 void Statement::bindText(int index, const QByteArray& utf8)
 {
@@ -199,7 +230,10 @@ bool Statement::isNull(int column) const
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-qint64 Statement::columnInt(int column) const { return sqlite3_column_int64(m_stmt, column); }
+qint64 Statement::columnInt(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
 
 QByteArray Statement::columnBytes(int column) const
 {
@@ -215,7 +249,8 @@ const char* Statement::columnData(int column, int* length) const
     return data;
 }
 
-Transaction::Transaction(Database& db) : m_db(db)
+Transaction::Transaction(Database& db)
+    : m_db(db)
 {
     m_db.exec("BEGIN IMMEDIATE");
     m_open = true;

@@ -34,8 +34,8 @@ private:
 inline constexpr const char* kKeyCollation = "QLKEY";
 
 enum class OpenMode {
-    Create,          // a new file, read-write
-    ReadWrite,       // an existing file of ours
+    Create,           // a new file, read-write
+    ReadWrite,        // an existing file of ours
     ReadOnlyUntrusted // a file from a directory the user named: read-only, defensive
 };
 

@@ -13,7 +13,10 @@ namespace {
 
 const char* const kDateTimeFormat = "yyyy-MM-dd HH:mm:ss.zzz";
 
-bool isTextType(FieldType type) { return type == FieldType::Text || type == FieldType::Memo; }
+bool isTextType(FieldType type)
+{
+    return type == FieldType::Text || type == FieldType::Memo;
+}
 
 // The first `width` characters of a text, never splitting a character in two.
 QString cutToWidth(const QString& text, int width)
@@ -49,7 +52,10 @@ QVariant Record::value(const QString& fieldName) const
     return m_values[size_t(m_table->fieldIndex(fieldName))];
 }
 
-QString Record::text(const QString& fieldName) const { return value(fieldName).toString(); }
+QString Record::text(const QString& fieldName) const
+{
+    return value(fieldName).toString();
+}
 
 void Record::setValue(const QString& fieldName, QVariant value)
 {
@@ -116,6 +122,12 @@ void Table::checkActive() const
 {
     if (!isOpen())
         throw datasetError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void Table::checkWritable() const
+{
+    if (m_readOnly)
+        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
 }
 
 void Table::checkEditing() const
@@ -217,8 +229,8 @@ void Table::prepareStatements()
     m_selectRow = sql::Statement(m_db, "SELECT " + columns + " FROM records WHERE rowid = ?1");
     m_insert = sql::Statement(m_db, "INSERT INTO records(" + insertColumns + ") VALUES (" +
                                         parameters + ")");
-    m_update = sql::Statement(m_db, "UPDATE records SET " + assignments +
-                                        " WHERE rowid = ?" + QByteArray::number(stored + 1));
+    m_update = sql::Statement(m_db, "UPDATE records SET " + assignments + " WHERE rowid = ?" +
+                                        QByteArray::number(stored + 1));
     m_delete = sql::Statement(m_db, "DELETE FROM records WHERE rowid = ?1");
     m_dataVersionQuery = sql::Statement(m_db, "PRAGMA data_version");
 }
@@ -249,9 +261,15 @@ const IndexDef* Table::resolveIndex(const QString& indexName, const QString& fie
     return index;
 }
 
-const FieldDef& Table::indexField() const { return m_def->fields[size_t(m_activeField)]; }
+const FieldDef& Table::indexField() const
+{
+    return m_def->fields[size_t(m_activeField)];
+}
 
-const TableField& Table::keyField() const { return m_fields[size_t(fieldIndex(indexField().name))]; }
+const TableField& Table::keyField() const
+{
+    return m_fields[size_t(fieldIndex(indexField().name))];
+}
 
 void Table::setIndexName(const QString& name)
 {
@@ -491,7 +509,10 @@ QVariant Table::value(int field) const
     return record.at(field);
 }
 
-QVariant Table::value(const QString& fieldName) const { return value(fieldIndex(fieldName)); }
+QVariant Table::value(const QString& fieldName) const
+{
+    return value(fieldIndex(fieldName));
+}
 
 QString Table::asText(int field) const
 {
@@ -511,7 +532,10 @@ QString Table::asText(int field) const
     return v.toString();
 }
 
-QString Table::asText(const QString& fieldName) const { return asText(fieldIndex(fieldName)); }
+QString Table::asText(const QString& fieldName) const
+{
+    return asText(fieldIndex(fieldName));
+}
 
 QDate Table::asDate(const QString& fieldName) const
 {
@@ -578,8 +602,8 @@ QVariant Table::normalized(const TableField& field, const QVariant& value) const
         return text.isEmpty() ? QVariant() : QVariant(text);
     }
     case FieldType::Date: {
-        const QDate date = value.userType() == QMetaType::QDateTime ? value.toDateTime().date()
-                                                                    : value.toDate();
+        const QDate date =
+            value.userType() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
         return date.isValid() ? QVariant(date) : QVariant();
     }
     case FieldType::DateTime: {
@@ -636,7 +660,10 @@ void Table::setAsText(const QString& fieldName, const QString& text)
     setValue(field, text);
 }
 
-void Table::setAsDate(const QString& fieldName, QDate date) { setValue(fieldName, date); }
+void Table::setAsDate(const QString& fieldName, QDate date)
+{
+    setValue(fieldName, date);
+}
 
 void Table::setAsDateTime(const QString& fieldName, const QDateTime& value)
 {
@@ -679,9 +706,15 @@ void Table::last()
     setCurrentPosition(int(m_keys.size()) - 1, false, true);
 }
 
-void Table::next() { moveBy(1); }
+void Table::next()
+{
+    moveBy(1);
+}
 
-void Table::prior() { moveBy(-1); }
+void Table::prior()
+{
+    moveBy(-1);
+}
 
 void Table::moveBy(int distance)
 {
@@ -823,6 +856,7 @@ void Table::checkBrowseMode()
 void Table::insert()
 {
     checkActive();
+    checkWritable();
     checkBrowseMode();
     syncWithOtherWriters();
     m_insertRow = std::max(m_position, 0);
@@ -850,12 +884,12 @@ void Table::edit()
     checkActive();
     if (m_state != TableState::Browse)
         return;
+    checkWritable();
+    syncWithOtherWriters();
     if (m_keys.empty()) {
         insert();
         return;
     }
-    if (m_readOnly)
-        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
     readCurrent();
     m_buffer = m_current;
     m_state = TableState::Edit;
@@ -877,8 +911,7 @@ void Table::post()
     checkActive();
     if (m_state != TableState::Edit && m_state != TableState::Insert)
         return;
-    if (m_readOnly)
-        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
+    checkWritable();
     const bool inserting = m_state == TableState::Insert;
     sql::Statement& st = inserting ? m_insert : m_update;
     int parameter = 0;
@@ -949,8 +982,7 @@ void Table::deleteRecord()
     }
     if (m_keys.empty())
         throw datasetError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    if (m_readOnly)
-        throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
+    checkWritable();
     m_delete.bindInt(1, m_keys[size_t(m_position)]);
     try {
         m_delete.step();

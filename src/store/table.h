@@ -194,6 +194,7 @@ private:
     void seek(const Key& key);
     void applyRange(const Range& range);
     void checkEditing() const;
+    void checkWritable() const;
     void prepareStatements();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     void switchOrder(const IndexDef* index, bool primary);

@@ -29,7 +29,10 @@ QByteArray columnType(FieldType type)
     return "TEXT";
 }
 
-bool isTextKey(FieldType type) { return type == FieldType::Text || type == FieldType::Memo; }
+bool isTextKey(FieldType type)
+{
+    return type == FieldType::Text || type == FieldType::Memo;
+}
 
 QByteArray passwordHash(const QByteArray& salt, const QString& password)
 {
@@ -126,8 +129,8 @@ sql::Database open(const TableDef& def, const QString& path, bool readOnly)
     QString hash;
     QString collation;
     try {
-        db = sql::Database(path, readOnly ? sql::OpenMode::ReadOnlyUntrusted
-                                          : sql::OpenMode::ReadWrite);
+        db = sql::Database(path,
+                           readOnly ? sql::OpenMode::ReadOnlyUntrusted : sql::OpenMode::ReadWrite);
         db.setBusyTimeout(Session::instance().busyTimeout());
         if (meta(db, "format").toInt() != kFormat)
             throw Error(QStringLiteral("no table format stamp"));

@@ -14,7 +14,10 @@ using namespace ql;
 
 namespace {
 
-QString str(const char* text) { return QString::fromUtf8(text); }
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
 
 void writeFile(const QString& path, const QByteArray& content)
 {
@@ -59,7 +62,8 @@ private Q_SLOTS:
         }
         QCOMPARE(QFileInfo(root).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
                  QFileDevice::Permissions());
-        QCOMPARE(readFile(QDir(root).filePath(str("quillory"))), QByteArray("program, first build"));
+        QCOMPARE(readFile(QDir(root).filePath(str("quillory"))),
+                 QByteArray("program, first build"));
         QVERIFY(QFileInfo(QDir(root).filePath(str("quillory"))).isExecutable());
 
         Session::instance().loadConfiguration(install::configurationFile(root));

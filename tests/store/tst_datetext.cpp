@@ -11,7 +11,8 @@ using namespace ql::datetext;
 
 namespace {
 
-template <typename F> QString errorOf(F call) {
+template <typename F> QString errorOf(F call)
+{
     try {
         call();
     } catch (const ql::Error& e) {
@@ -26,15 +27,18 @@ class DateTextTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() {
+    void init()
+    {
         ql::clock::setSource([] { return QDateTime(QDate(2026, 3, 10), QTime(12, 0)); });
     }
-    void cleanup() {
+    void cleanup()
+    {
         ql::clock::setSource({});
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
-    void formatsInUsEnglish() {
+    void formatsInUsEnglish()
+    {
         QCOMPARE(shortDate(QDate(1997, 5, 25)), QStringLiteral("5/25/1997"));
         QCOMPARE(shortDate(QDate(2097, 12, 1)), QStringLiteral("12/1/2097"));
         QCOMPARE(shortDate(QDate()), QString());
@@ -50,7 +54,8 @@ private Q_SLOTS:
         QCOMPARE(longDate(QDate(1999, 5, 25)), QStringLiteral("Tuesday, May 25, 1999"));
     }
 
-    void followsTheLocaleOrder() {
+    void followsTheLocaleOrder()
+    {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(shortDate(QDate(1997, 5, 2)), QStringLiteral("02.05.1997"));
         QCOMPARE(longTime(QTime(23, 59, 59)), QStringLiteral("23:59:59"));
@@ -62,7 +67,8 @@ private Q_SLOTS:
         QCOMPARE(parseDate(QStringLiteral("12-25")), QDate(2026, 12, 25));
     }
 
-    void readsDates_data() {
+    void readsDates_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");
         const QDate may25(1997, 5, 25);
@@ -81,7 +87,8 @@ private Q_SLOTS:
               "5", "-5/25/1997", " 5/25/1997 10:00"})
             QTest::newRow(bad) << QString::fromLatin1(bad) << QDate();
     }
-    void readsDates() {
+    void readsDates()
+    {
         QFETCH(QString, text);
         QFETCH(QDate, expected);
         if (expected.isValid())
@@ -91,7 +98,8 @@ private Q_SLOTS:
                      QStringLiteral("'%1' is not a valid date").arg(text));
     }
 
-    void readsDatesAndTimes_data() {
+    void readsDatesAndTimes_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDateTime>("expected");
         const QDate day(1997, 5, 25);
@@ -112,7 +120,8 @@ private Q_SLOTS:
               "5/32/1997 10:30", "5/25/1997 10:30 PM PM", "5/25/1997 10::30"})
             QTest::newRow(bad) << QString::fromLatin1(bad) << QDateTime();
     }
-    void readsDatesAndTimes() {
+    void readsDatesAndTimes()
+    {
         QFETCH(QString, text);
         QFETCH(QDateTime, expected);
         if (expected.isValid())
@@ -122,14 +131,16 @@ private Q_SLOTS:
                      QStringLiteral("'%1' is not a valid date and time").arg(text));
     }
 
-    void refusesTimesTheClockSkips() {
+    void refusesTimesTheClockSkips()
+    {
         if (QTimeZone::systemTimeZoneId() != "America/New_York")
             QSKIP("needs TZ=America/New_York");
         QVERIFY_THROWS_EXCEPTION(ql::Error, parseDateTime("3/8/2026 2:30 AM"));
         QCOMPARE(parseDateTime("3/8/2026 3:30 AM"), QDateTime(QDate(2026, 3, 8), QTime(3, 30)));
     }
 
-    void readsBackWhatItWrites() {
+    void readsBackWhatItWrites()
+    {
         for (const QDate date :
              {QDate(1, 1, 1), QDate(97, 1, 2), QDate(1997, 5, 25), QDate(9999, 12, 31)})
             QCOMPARE(parseDate(shortDate(date)), date);
@@ -139,7 +150,8 @@ private Q_SLOTS:
         }
     }
 
-    void readsIntegers() {
+    void readsIntegers()
+    {
         QCOMPARE(parseInteger(" 42 "), 42);
         QCOMPARE(parseInteger("+007"), 7);
         QCOMPARE(parseInteger("-2147483648"), std::numeric_limits<int>::min());

@@ -15,7 +15,10 @@ using namespace ql;
 
 namespace {
 
-QString str(const char* text) { return QString::fromUtf8(text); }
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -23,8 +26,7 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-template <typename Holder>
-QString openFailure()
+template <typename Holder> QString openFailure()
 {
     try {
         Holder holder;
@@ -54,12 +56,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("last");
         QTest::addColumn<QString>("company");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("both names") << "Ada" << "Lovelace" << "Acme" << "Ada Lovelace";
-        QTest::newRow("company") << "" << "" << "Acme" << "Acme";
-        QTest::newRow("nothing") << "" << "" << "" << "";
-        QTest::newRow("last only") << "" << "Lovelace" << "Acme" << " Lovelace";
-        QTest::newRow("first only") << "Ada" << "" << "Acme" << "Ada ";
-        QTest::newRow("cut") << "Maximilian" << "Oberhausener" << "" << "Maximilian Oberhause";
+        QTest::newRow("both names") << "Ada"
+                                    << "Lovelace"
+                                    << "Acme"
+                                    << "Ada Lovelace";
+        QTest::newRow("company") << ""
+                                 << ""
+                                 << "Acme"
+                                 << "Acme";
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("last only") << ""
+                                   << "Lovelace"
+                                   << "Acme"
+                                   << " Lovelace";
+        QTest::newRow("first only") << "Ada"
+                                    << ""
+                                    << "Acme"
+                                    << "Ada ";
+        QTest::newRow("cut") << "Maximilian"
+                             << "Oberhausener"
+                             << ""
+                             << "Maximilian Oberhause";
     }
 
     void firstLastCompanyFollowsItsRules()
@@ -189,8 +209,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Nowhere")));
         const QString text = openFailure<TDataModule4>();
-        QVERIFY2(text.contains(str("ToDo2.db")) && text.contains(str("Nowhere")),
-                 qPrintable(text));
+        QVERIFY2(text.contains(str("ToDo2.db")) && text.contains(str("Nowhere")), qPrintable(text));
         QVERIFY_THROWS_EXCEPTION(Error, Session::instance().databasePath(str("NoSuchName")));
     }
 

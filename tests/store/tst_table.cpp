@@ -10,11 +10,13 @@ using namespace ql;
 
 namespace {
 
-QString str(const char* text) { return QString::fromUtf8(text); }
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
 
 // Adds a contact through the cursor, as a window would, and returns its key.
-qint64 addContact(Table& t, const QString& first, const QString& last,
-                  const QString& company = {})
+qint64 addContact(Table& t, const QString& first, const QString& last, const QString& company = {})
 {
     t.insert();
     t.setValue(str("FirstName"), first);
@@ -117,8 +119,8 @@ private Q_SLOTS:
     void leavingAChangedRecordStoresIt_data()
     {
         QTest::addColumn<int>("way");
-        const char* ways[] = {"next",  "prior",  "first",  "last",     "findNearest",
-                              "range", "index",  "insert", "moveToRow"};
+        const char* ways[] = {"next",  "prior", "first",  "last",     "findNearest",
+                              "range", "index", "insert", "moveToRow"};
         for (int i = 0; i < int(std::size(ways)); ++i)
             QTest::newRow(ways[i]) << i;
     }
@@ -137,15 +139,33 @@ private Q_SLOTS:
         t.setValue(str("Company"), str("Changed"));
         const auto leave = [&] {
             switch (way) {
-            case 0: t.next(); break;
-            case 1: t.prior(); break;
-            case 2: t.first(); break;
-            case 3: t.last(); break;
-            case 4: t.findNearestText(str("c")); break;
-            case 5: t.setRangeText(str("a"), str("z")); break;
-            case 6: t.setIndexName(str("idxCompany")); break;
-            case 7: t.insert(); break;
-            default: t.moveToRow(0); break;
+            case 0:
+                t.next();
+                break;
+            case 1:
+                t.prior();
+                break;
+            case 2:
+                t.first();
+                break;
+            case 3:
+                t.last();
+                break;
+            case 4:
+                t.findNearestText(str("c"));
+                break;
+            case 5:
+                t.setRangeText(str("a"), str("z"));
+                break;
+            case 6:
+                t.setIndexName(str("idxCompany"));
+                break;
+            case 7:
+                t.insert();
+                break;
+            default:
+                t.moveToRow(0);
+                break;
             }
         };
         leave();

@@ -9,7 +9,10 @@
 
 namespace ql::test {
 
-void setUpProcess() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+void setUpProcess()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
 
 ProgramDirectory::ProgramDirectory()
 {
@@ -24,21 +27,28 @@ ProgramDirectory::~ProgramDirectory()
     // Tests may take away write permission; give it back so the folder can be removed.
     for (const QString& sub : {QStringLiteral("Data"), QStringLiteral("Temp")})
         QFile::setPermissions(filePath(sub), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ExeOwner);
+                                                 QFileDevice::ExeOwner);
 }
 
-QString ProgramDirectory::dataPath() const { return filePath(QStringLiteral("Data")); }
+QString ProgramDirectory::dataPath() const
+{
+    return filePath(QStringLiteral("Data"));
+}
 
 QString ProgramDirectory::filePath(const QString& relative) const
 {
     return QDir(m_dir.path()).filePath(relative);
 }
 
-FixedClock::FixedClock(const QDateTime& moment) : m_moment(moment)
+FixedClock::FixedClock(const QDateTime& moment)
+    : m_moment(moment)
 {
     clock::setSource([this] { return m_moment; });
 }
 
-FixedClock::~FixedClock() { clock::setSource({}); }
+FixedClock::~FixedClock()
+{
+    clock::setSource({});
+}
 
 } // namespace ql::test
