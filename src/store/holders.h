@@ -25,6 +25,9 @@ public:
     static void tbNamesCalcFields(Record& record);
 };
 
+// The address book's holder made at start-up; further holders of the class never replace it.
+inline TDataModule1* DataModule1 = nullptr;
+
 // The journal, read by its stamp, oldest first.
 class TDataModule2 : public QObject {
     Q_OBJECT

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace ql::geometry {
+
+// Places a window as it was last left: opens its key (making it), then reads "Left", "Top",
+// "Height" and "Width" in turn, applying each at once; the first value that cannot be read ends
+// the restore silently and keeps what was applied. The window starts from its designed geometry
+// (left, top, width, height) and is kept on a screen.
+void restore(QWidget* window, const QString& key, const QRect& design);
+// Stores the window's outer position and size under its key. Throws ql::Error
+// "Failed to set data for '%s'" when the store cannot be written.
+void save(QWidget* window, const QString& key);
+
+} // namespace ql::geometry

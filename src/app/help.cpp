@@ -1,0 +1,34 @@
+#include "help.h"
+
+#include "seams.h"
+
+namespace ql::help {
+namespace {
+QString& current()
+{
+    static QString file = MainFile;
+    return file;
+}
+} // namespace
+
+void setHelpFile(const QString& fileName)
+{
+    current() = fileName;
+}
+
+QString helpFile()
+{
+    return current();
+}
+
+void showTopic(int topic)
+{
+    services::helpViewer().showTopic(current(), topic);
+}
+
+void showContents()
+{
+    services::helpViewer().showContents(current());
+}
+
+} // namespace ql::help

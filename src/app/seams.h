@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+// Everything that waits on the user or leaves the process goes through these interfaces. The
+// program installs the real ones; tests install scripted ones and check what was asked.
+namespace ql {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A one-line prompt with an initially empty field; nothing when cancelled.
+    virtual std::optional<QString> inputBox(QWidget* parent, const QString& caption,
+                                            const QString& prompt) = 0;
+    // A plain message with one OK button.
+    virtual void message(QWidget* parent, const QString& text) = 0;
+    // A confirmation of the information kind with Yes and No; true for Yes.
+    virtual bool confirm(QWidget* parent, const QString& text) = 0;
+    // File dialogs; empty when cancelled. The filter is "Text files (*.txt)|*.txt|…".
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+};
+
+class Printing {
+public:
+    virtual ~Printing() = default;
+    // Prints the window's client area at its on-screen size at the top left of one page.
+    virtual void printWindow(QWidget* window) = 0;
+};
+
+class HelpViewer {
+public:
+    virtual ~HelpViewer() = default;
+    virtual void showTopic(const QString& helpFile, int topic) = 0;
+    virtual void showContents(const QString& helpFile) = 0;
+};
+
+class ProcessStarter {
+public:
+    virtual ~ProcessStarter() = default;
+    // Starts a program on its own; false when it cannot be started.
+    virtual bool start(const QString& program) = 0;
+};
+
+namespace services {
+Prompts& prompts();
+Printing& printing();
+HelpViewer& helpViewer();
+ProcessStarter& processStarter();
+
+void install(std::unique_ptr<Prompts> prompts);
+void install(std::unique_ptr<Printing> printing);
+void install(std::unique_ptr<HelpViewer> helpViewer);
+void install(std::unique_ptr<ProcessStarter> processStarter);
+// The real dialogs, printer, help window and process start.
+void installReal();
+} // namespace services
+
+} // namespace ql

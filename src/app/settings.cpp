@@ -1,0 +1,274 @@
+#include "settings.h"
+
+#include "error.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace ql {
+namespace {
+
+QString& storePath()
+{
+    static QString path =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+            .filePath(QStringLiteral("Varnholt/Quillory.reg"));
+    return path;
+}
+
+QString& damageReport()
+{
+    static QString report;
+    return report;
+}
+
+// Keys compare without regard to letter case, as the registry's do.
+QString normalKey(const QString& key)
+{
+    return key.toLower();
+}
+
+QString escaped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+bool unescaped(const QString& text, QString* out)
+{
+    out->clear();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('\\')) {
+            *out += text.at(i);
+            continue;
+        }
+        if (++i == text.size())
+            return false;
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\'))
+            *out += QLatin1Char('\\');
+        else if (c == QLatin1Char('n'))
+            *out += QLatin1Char('\n');
+        else if (c == QLatin1Char('r'))
+            *out += QLatin1Char('\r');
+        else
+            return false;
+    }
+    return true;
+}
+
+// Every change happens under one lock, so two running copies never lose each other's writes.
+class StoreLock {
+public:
+    StoreLock()
+        : m_lock(storePath() + QStringLiteral(".lock"))
+    {
+        QDir().mkpath(QFileInfo(storePath()).absolutePath());
+        m_lock.setStaleLockTime(10000);
+        m_locked = m_lock.tryLock(5000);
+    }
+    bool isLocked() const { return m_locked; }
+
+private:
+    QLockFile m_lock;
+    bool m_locked = false;
+};
+
+} // namespace
+
+Settings::Settings() = default;
+
+QString Settings::storeFile()
+{
+    return storePath();
+}
+
+void Settings::setStoreFile(const QString& path)
+{
+    storePath() = path;
+}
+
+QString Settings::takeDamageReport()
+{
+    return std::exchange(damageReport(), QString());
+}
+
+// The file: a comment line, then per key a "[path]" line followed by "name=int:N" and
+// "name=str:TEXT" lines (backslash, CR and LF escaped in texts).
+Settings::Tree Settings::load()
+{
+    Tree tree;
+    QFile file(storePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return tree;
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Utf8);
+    Key* current = nullptr;
+    bool damaged = false;
+    while (!in.atEnd() && !damaged) {
+        const QString line = in.readLine();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            const QString path = line.mid(1, line.size() - 2);
+            current = &tree[normalKey(path)];
+            current->path = path;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!current || equals <= 0) {
+            damaged = true;
+            break;
+        }
+        const QString name = line.left(equals);
+        const QString typed = line.mid(equals + 1);
+        if (typed.startsWith(QLatin1String("int:"))) {
+            bool ok = false;
+            const int value = typed.mid(4).toInt(&ok);
+            damaged = !ok;
+            current->values[name] = value;
+        } else if (typed.startsWith(QLatin1String("str:"))) {
+            QString value;
+            damaged = !unescaped(typed.mid(4), &value);
+            current->values[name] = value;
+        } else {
+            damaged = true;
+        }
+    }
+    if (damaged || in.status() != QTextStream::Ok) {
+        // Set the damaged file aside, keep it for the user, and go on with defaults.
+        file.close();
+        const QString aside =
+            storePath() + QStringLiteral(".damaged-") +
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QFile::rename(storePath(), aside);
+        damageReport() =
+            QStringLiteral("The settings file %1 could not be read. It was kept as "
+                           "%2, and the program goes on with default settings.")
+                .arg(QDir::toNativeSeparators(storePath()), QDir::toNativeSeparators(aside));
+        return {};
+    }
+    return tree;
+}
+
+bool Settings::save(const Tree& tree)
+{
+    QSaveFile file(storePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QTextStream out(&file);
+    out.setEncoding(QStringConverter::Utf8);
+    out << "; Quillory settings\n";
+    for (const auto& [normal, key] : tree) {
+        out << '[' << key.path << "]\n";
+        for (const auto& [name, value] : key.values) {
+            if (const int* number = std::get_if<int>(&value))
+                out << name << "=int:" << *number << '\n';
+            else
+                out << name << "=str:" << escaped(std::get<QString>(value)) << '\n';
+        }
+    }
+    out.flush();
+    return out.status() == QTextStream::Ok && file.commit();
+}
+
+bool Settings::openKey(const QString& key, bool create)
+{
+    const QString normal = normalKey(key);
+    if (!create) {
+        const Tree tree = load();
+        if (tree.find(normal) == tree.end())
+            return false;
+        m_key = normal;
+        m_path = key;
+        return true;
+    }
+    StoreLock lock;
+    Tree tree = load();
+    if (tree.find(normal) == tree.end()) {
+        // The key and the parents it implies are one section; they exist from now on.
+        tree[normal].path = key;
+        if (!lock.isLocked() || !save(tree))
+            return false;
+    }
+    m_key = normal;
+    m_path = key;
+    return true;
+}
+
+const Settings::Value* Settings::find(const Tree& tree, const QString& name) const
+{
+    const auto key = tree.find(m_key);
+    if (key == tree.end())
+        return nullptr;
+    const auto value = key->second.values.find(name);
+    return value == key->second.values.end() ? nullptr : &value->second;
+}
+
+int Settings::readInteger(const QString& name) const
+{
+    const Tree tree = load();
+    const Value* value = find(tree, name);
+    if (!value)
+        throw Error(QStringLiteral("Failed to get data for '%1'").arg(name));
+    if (const int* number = std::get_if<int>(value))
+        return *number;
+    throw Error(QStringLiteral("Invalid data type for '%1'").arg(name));
+}
+
+QString Settings::readString(const QString& name) const
+{
+    const Tree tree = load();
+    const Value* value = find(tree, name);
+    if (!value)
+        return {};
+    if (const QString* text = std::get_if<QString>(value))
+        return *text;
+    throw Error(QStringLiteral("Invalid data type for '%1'").arg(name));
+}
+
+bool Settings::valueExists(const QString& name) const
+{
+    return find(load(), name) != nullptr;
+}
+
+void Settings::writeInteger(const QString& name, int value)
+{
+    write(name, value);
+}
+
+void Settings::writeString(const QString& name, const QString& value)
+{
+    write(name, value);
+}
+
+void Settings::write(const QString& name, const Value& value)
+{
+    StoreLock lock;
+    Tree tree = load();
+    Key& key = tree[m_key];
+    if (key.path.isEmpty())
+        key.path = m_path;
+    key.values[name] = value;
+    if (m_key.isEmpty() || !lock.isLocked() || !save(tree))
+        throw Error(QStringLiteral("Failed to set data for '%1'").arg(name));
+}
+
+} // namespace ql

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <map>
+#include <variant>
+
+namespace ql {
+
+// The settings store: a tree of keys written with backslashes
+// ("SOFTWARE\\Varnholt\\Quillory\\PDA"), each holding named 32-bit integers and strings. It lives
+// in one human-readable text file that is read anew at every access, so every read sees the last
+// write, and written atomically under a lock shared by every running copy of the program.
+//
+// Like the registry accessor it stands in for, a Settings object is created for one key, used and
+// released at once.
+class Settings {
+public:
+    Settings();
+
+    // The file every Settings object uses (~/.config/Varnholt/Quillory.reg unless changed).
+    static QString storeFile();
+    static void setStoreFile(const QString& path);
+    // The text about a damaged store file that was set aside, once; empty afterwards.
+    static QString takeDamageReport();
+
+    // Opens a key; with create set a missing key and its parents are made, otherwise a missing
+    // key gives false.
+    bool openKey(const QString& key, bool create);
+    const QString& currentKey() const { return m_key; }
+
+    // A missing value fails with "Failed to get data for '%s'", a string with "Invalid data
+    // type for '%s'".
+    int readInteger(const QString& name) const;
+    // A missing value reads as empty; an integer fails with "Invalid data type for '%s'".
+    QString readString(const QString& name) const;
+    bool valueExists(const QString& name) const;
+    // A failed write fails with "Failed to set data for '%s'".
+    void writeInteger(const QString& name, int value);
+    void writeString(const QString& name, const QString& value);
+
+private:
+    using Value = std::variant<int, QString>;
+    struct Key {
+        QString path; // as first written
+        std::map<QString, Value> values;
+    };
+    using Tree = std::map<QString, Key>; // by the path in lower case
+
+    static Tree load();
+    static bool save(const Tree& tree);
+    void write(const QString& name, const Value& value);
+    const Value* find(const Tree& tree, const QString& name) const;
+
+    QString m_key;
+    QString m_path;
+};
+
+} // namespace ql

@@ -1,0 +1,29 @@
+#include "startup.h"
+
+#include "aboutbox.h"
+#include "holders.h"
+#include "install.h"
+#include "mainmenu.h"
+#include "pdaform.h"
+#include "session.h"
+
+namespace ql {
+
+Program::Program(const QString& programDirectory)
+{
+    Session::instance().loadConfiguration(install::configurationFile(programDirectory));
+    m_mainMenu = std::make_unique<TMainMenuForm>(programDirectory);
+    PDAForm = new TPDAForm(m_mainMenu.get());
+    AboutBox = new TAboutBox(m_mainMenu.get());
+    DataModule1 = new TDataModule1(m_mainMenu.get());
+}
+
+Program::~Program()
+{
+    m_mainMenu.reset();
+    PDAForm = nullptr;
+    AboutBox = nullptr;
+    DataModule1 = nullptr;
+}
+
+} // namespace ql

@@ -1,0 +1,59 @@
+// Posts records to the journal and the address book of a program directory until it is killed.
+// Each record is reported on standard output only after post has returned, so every line printed
+// names a record the engine has promised to keep:
+//
+//     journal <JournalCode> <MemoField1>
+//     names <NameCode> <LastName>
+
+#include "error.h"
+#include "holders.h"
+#include "install.h"
+#include "session.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/prctl.h>
+
+namespace {
+
+void postAndReport(ql::Table& table, const char* tag, const QString& keyField,
+                   const QString& valueField, qint64 counter) {
+    const QString value = QStringLiteral("entry-%1-é").arg(counter);
+    table.insert();
+    table.setValue(valueField, value);
+    table.post();
+    const QByteArray line = QByteArray(tag) + ' ' +
+                            QByteArray::number(table.value(keyField).toLongLong()) + ' ' +
+                            value.toUtf8() + '\n';
+    // One write per line keeps lines whole in the pipe; a reader that went away ends the run.
+    if (std::fwrite(line.constData(), 1, size_t(line.size()), stdout) != size_t(line.size()) ||
+        std::fflush(stdout) != 0)
+        std::exit(3);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: durability-writer PROGRAM-DIRECTORY\n");
+        return 2;
+    }
+    // Never outlive the test that started us, whatever becomes of it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    try {
+        ql::Session::instance().loadConfiguration(
+            ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
+        ql::TDataModule2 journal;
+        ql::TDataModule1 names;
+        for (qint64 counter = 1;; ++counter) {
+            postAndReport(*journal.tbJournal1, "journal", QStringLiteral("JournalCode"),
+                          QStringLiteral("MemoField1"), counter);
+            postAndReport(*names.tbNames, "names", QStringLiteral("NameCode"),
+                          QStringLiteral("LastName"), counter);
+        }
+    } catch (const ql::Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}
