@@ -26,23 +26,6 @@
 
 namespace ql {
 
-// A banner picture that reports a click.
-class BannerLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-
-Q_SIGNALS:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        if (event->button() == Qt::LeftButton)
-            Q_EMIT clicked();
-    }
-};
-
 namespace {
 
 const QRect kDesign(267, 116, 465, 504);
@@ -377,6 +360,10 @@ void TMainMenuForm::Button2Click()
     close();
 }
 
-} // namespace ql
+void BannerLabel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT clicked();
+}
 
-#include "mainmenu.moc"
+} // namespace ql

@@ -1,16 +1,27 @@
 #pragma once
 
+#include <QLabel>
 #include <QMainWindow>
 
 class QFrame;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
 
 namespace ql {
 
-class BannerLabel;
+// A banner picture that reports a click.
+class BannerLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
 
 // The first window: opens every module, prepares a fresh installation on its first start and
 // turns the banners.

@@ -13,14 +13,24 @@ Program::Program(const QString& programDirectory)
 {
     Session::instance().loadConfiguration(install::configurationFile(programDirectory));
     m_mainMenu = std::make_unique<TMainMenuForm>(programDirectory);
-    PDAForm = new TPDAForm(m_mainMenu.get());
-    AboutBox = new TAboutBox(m_mainMenu.get());
-    DataModule1 = new TDataModule1(m_mainMenu.get());
+    try {
+        PDAForm = new TPDAForm(m_mainMenu.get());
+        AboutBox = new TAboutBox(m_mainMenu.get());
+        DataModule1 = new TDataModule1(m_mainMenu.get());
+    } catch (...) {
+        forgetGlobals();
+        throw;
+    }
 }
 
 Program::~Program()
 {
     m_mainMenu.reset();
+    forgetGlobals();
+}
+
+void Program::forgetGlobals()
+{
     PDAForm = nullptr;
     AboutBox = nullptr;
     DataModule1 = nullptr;

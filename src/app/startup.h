@@ -20,6 +20,8 @@ public:
     TMainMenuForm* mainMenu() const { return m_mainMenu.get(); }
 
 private:
+    static void forgetGlobals();
+
     std::unique_ptr<TMainMenuForm> m_mainMenu;
 };
 

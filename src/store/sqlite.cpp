@@ -1,7 +1,5 @@
 #include "sqlite.h"
 
-#include "error.h"
-
 #include <sqlite3.h>
 #include <unicode/ucol.h>
 #include <utility>
@@ -52,6 +50,15 @@ QString KeyCollator::version()
 
 namespace {
 
+// The engine's own text, as a BusyError when another program holds the file.
+[[noreturn]] void fail(sqlite3* db, const QString& text)
+{
+    const int code = sqlite3_errcode(db) & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        throw BusyError(text);
+    throw Error(text);
+}
+
 int collate(void* collator, int lengthA, const void* a, int lengthB, const void* b)
 {
     return static_cast<KeyCollator*>(collator)->compare(static_cast<const char*>(a), lengthA,
@@ -65,7 +72,7 @@ void destroyCollator(void* collator)
 
 } // namespace
 
-Database::Database(const QString& path, OpenMode mode)
+Database::Database(const QString& path, OpenMode mode, int busyTimeout)
 {
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::Create)
@@ -94,8 +101,8 @@ Database::Database(const QString& path, OpenMode mode)
     }
     try {
         // Every commit reaches the disk before post returns; no WAL, so a table is one file.
+        setBusyTimeout(busyTimeout);
         exec("PRAGMA synchronous=FULL");
-        setBusyTimeout(5000);
     } catch (...) {
         close();
         throw;
@@ -142,7 +149,7 @@ void Database::exec(const char* sql)
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = message ? QString::fromUtf8(message) : errorText();
         sqlite3_free(message);
-        throw Error(text);
+        fail(m_db, text);
     }
 }
 
@@ -167,7 +174,7 @@ Statement::Statement(const Database& db, const QByteArray& sql)
     if (sqlite3_prepare_v3(m_db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
                            &m_stmt, nullptr) != SQLITE_OK) {
         m_stmt = nullptr;
-        throw Error(db.errorText());
+        fail(m_db, db.errorText());
     }
 }
 
@@ -216,7 +223,7 @@ bool Statement::step()
         return false;
     const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
     sqlite3_reset(m_stmt);
-    throw Error(text);
+    fail(m_db, text);
 }
 
 void Statement::reset()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "error.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,6 +10,12 @@ struct sqlite3_stmt;
 struct UCollator;
 
 namespace ql::sql {
+
+// The engine could not get at a file because another program holds it.
+class BusyError : public Error {
+public:
+    using Error::Error;
+};
 
 // The alphabetical order of every text index: Unicode-aware, blind to letter case, independent
 // of the user's locale setting, the empty text first, punctuation and digits before letters.
@@ -42,7 +50,8 @@ enum class OpenMode {
 class Database {
 public:
     Database() = default;
-    Database(const QString& path, OpenMode mode);
+    // busyTimeout: how long a statement waits for another program that holds the file.
+    Database(const QString& path, OpenMode mode, int busyTimeout = 5000);
     ~Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;

@@ -310,39 +310,44 @@ void Table::switchOrder(const IndexDef* index, bool primary)
 
 void Table::loadKeys()
 {
-    const FieldDef& field = indexField();
-    const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
-    const QByteArray collated =
-        isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
-    QByteArray query = "SELECT rowid FROM records";
-    if (m_activeIndex)
-        query += " INDEXED BY " + sql::quoted(m_activeIndex->name);
-    QByteArrayList conditions;
-    if (m_range) {
-        if (!m_range->low.null)
-            conditions << collated + " >= ?1";
-        conditions << (m_range->high.null ? column + " IS NULL"
-                                          : "(" + column + " IS NULL OR " + collated + " <= ?2)");
+    try {
+        const FieldDef& field = indexField();
+        const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
+        const QByteArray collated =
+            isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
+        QByteArray query = "SELECT rowid FROM records";
+        if (m_activeIndex)
+            query += " INDEXED BY " + sql::quoted(m_activeIndex->name);
+        QByteArrayList conditions;
+        if (m_range) {
+            if (!m_range->low.null)
+                conditions << collated + " >= ?1";
+            conditions << (m_range->high.null
+                               ? column + " IS NULL"
+                               : "(" + column + " IS NULL OR " + collated + " <= ?2)");
+        }
+        if (!conditions.isEmpty())
+            query += " WHERE " + conditions.join(" AND ");
+        query += " ORDER BY " + collated + (isPrimaryOrder() ? QByteArray() : ", rowid");
+        sql::Statement st(m_db, query);
+        if (m_range) {
+            const auto bind = [&](int parameter, const Key& key) {
+                if (key.null)
+                    return;
+                if (isPrimaryOrder())
+                    st.bindInt(parameter, key.integer);
+                else
+                    st.bindText(parameter, key.bytes);
+            };
+            bind(1, m_range->low);
+            bind(2, m_range->high);
+        }
+        m_keys.clear();
+        while (st.step())
+            m_keys.push_back(st.columnInt(0));
+    } catch (const Error& e) {
+        throw datasetError(e.text());
     }
-    if (!conditions.isEmpty())
-        query += " WHERE " + conditions.join(" AND ");
-    query += " ORDER BY " + collated + (isPrimaryOrder() ? QByteArray() : ", rowid");
-    sql::Statement st(m_db, query);
-    if (m_range) {
-        const auto bind = [&](int parameter, const Key& key) {
-            if (key.null)
-                return;
-            if (isPrimaryOrder())
-                st.bindInt(parameter, key.integer);
-            else
-                st.bindText(parameter, key.bytes);
-        };
-        bind(1, m_range->low);
-        bind(2, m_range->high);
-    }
-    m_keys.clear();
-    while (st.step())
-        m_keys.push_back(st.columnInt(0));
 }
 
 // Makes the record with that row id current, or the row at `fallback` when it is gone.
@@ -399,19 +404,23 @@ Table::Key Table::keyText(const QString& text) const
 
 Table::Key Table::storedKey(qint64 rowid) const
 {
-    Key key;
-    if (isPrimaryOrder()) {
-        key.null = false;
-        key.integer = rowid;
+    try {
+        Key key;
+        if (isPrimaryOrder()) {
+            key.null = false;
+            key.integer = rowid;
+            return key;
+        }
+        m_selectKey.bindInt(1, rowid);
+        if (m_selectKey.step() && !m_selectKey.isNull(0)) {
+            key.null = false;
+            key.bytes = m_selectKey.columnBytes(0);
+        }
+        m_selectKey.reset();
         return key;
+    } catch (const Error& e) {
+        throw datasetError(e.text());
     }
-    m_selectKey.bindInt(1, rowid);
-    if (m_selectKey.step() && !m_selectKey.isNull(0)) {
-        key.null = false;
-        key.bytes = m_selectKey.columnBytes(0);
-    }
-    m_selectKey.reset();
-    return key;
 }
 
 int Table::compareKeys(const Key& a, const Key& b) const
@@ -454,39 +463,43 @@ int Table::lowerBound(const Key& key, qint64 rowid) const
 
 Record Table::readRecord(qint64 rowid) const
 {
-    std::vector<QVariant> values(m_fields.size());
-    m_selectRow.bindInt(1, rowid);
-    const bool found = m_selectRow.step();
-    for (size_t i = 0; found && i < m_fields.size(); ++i) {
-        const TableField& field = m_fields[i];
-        if (field.isCalculated() || m_selectRow.isNull(field.column))
-            continue;
-        switch (field.def.type) {
-        case FieldType::AutoIncrement:
-            values[i] = m_selectRow.columnInt(field.column);
-            break;
-        case FieldType::Date:
-            values[i] = QDate::fromString(QString::fromUtf8(m_selectRow.columnBytes(field.column)),
-                                          Qt::ISODate);
-            break;
-        case FieldType::DateTime:
-            values[i] =
-                QDateTime::fromString(QString::fromUtf8(m_selectRow.columnBytes(field.column)),
-                                      QLatin1String(kDateTimeFormat));
-            break;
-        case FieldType::Text:
-        case FieldType::Memo: {
-            int length = 0;
-            const char* data = m_selectRow.columnData(field.column, &length);
-            values[i] = QString::fromUtf8(data, length);
-            break;
+    try {
+        std::vector<QVariant> values(m_fields.size());
+        m_selectRow.bindInt(1, rowid);
+        const bool found = m_selectRow.step();
+        for (size_t i = 0; found && i < m_fields.size(); ++i) {
+            const TableField& field = m_fields[i];
+            if (field.isCalculated() || m_selectRow.isNull(field.column))
+                continue;
+            switch (field.def.type) {
+            case FieldType::AutoIncrement:
+                values[i] = m_selectRow.columnInt(field.column);
+                break;
+            case FieldType::Date:
+                values[i] = QDate::fromString(
+                    QString::fromUtf8(m_selectRow.columnBytes(field.column)), Qt::ISODate);
+                break;
+            case FieldType::DateTime:
+                values[i] =
+                    QDateTime::fromString(QString::fromUtf8(m_selectRow.columnBytes(field.column)),
+                                          QLatin1String(kDateTimeFormat));
+                break;
+            case FieldType::Text:
+            case FieldType::Memo: {
+                int length = 0;
+                const char* data = m_selectRow.columnData(field.column, &length);
+                values[i] = QString::fromUtf8(data, length);
+                break;
+            }
+            }
         }
-        }
+        m_selectRow.reset();
+        Record record(this, std::move(values));
+        calculate(record);
+        return record;
+    } catch (const Error& e) {
+        throw datasetError(e.text());
     }
-    m_selectRow.reset();
-    Record record(this, std::move(values));
-    calculate(record);
-    return record;
 }
 
 void Table::calculate(Record& record) const
@@ -939,19 +952,31 @@ void Table::post()
         throw datasetError(QStringLiteral("The record was deleted by another program"));
     }
     // The stored record takes its place in the order at once.
-    int fallback = inserting ? m_insertRow : m_position;
     if (!inserting)
         m_keys.erase(m_keys.begin() + m_position);
     const Key key = isPrimaryOrder() ? Key{false, rowid, {}}
                                      : keyOf(m_buffer.at(fieldIndex(indexField().name)));
+    Record posted = std::move(m_buffer);
+    posted.set(fieldIndex(m_def->fields[0].name), rowid);
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
-    if (inRange(key)) {
-        fallback = lowerBound(key, rowid);
-        m_keys.insert(m_keys.begin() + fallback, rowid);
+    int position = std::clamp(inserting ? m_insertRow : m_position, 0, int(m_keys.size()));
+    try {
+        if (inRange(key)) {
+            position = lowerBound(key, rowid);
+            m_keys.insert(m_keys.begin() + position, rowid);
+        }
+        relocate(rowid, position);
+    } catch (const Error&) {
+        // The record is stored, but the file cannot be read just now: it stays where it was
+        // typed, and the whole order is read again at the next move.
+        if (std::find(m_keys.begin(), m_keys.end(), rowid) == m_keys.end())
+            m_keys.insert(m_keys.begin() + std::min(position, int(m_keys.size())), rowid);
+        m_position = int(std::find(m_keys.begin(), m_keys.end(), rowid) - m_keys.begin());
+        m_current = std::move(posted);
+        m_dataVersion = -1;
     }
-    relocate(rowid, fallback);
     Q_EMIT rowsReset();
     Q_EMIT stateChanged();
     Q_EMIT currentChanged();
@@ -1007,10 +1032,14 @@ void Table::deleteRecord()
 
 qint64 Table::readDataVersion() const
 {
-    m_dataVersionQuery.step();
-    const qint64 version = m_dataVersionQuery.columnInt(0);
-    m_dataVersionQuery.reset();
-    return version;
+    try {
+        m_dataVersionQuery.step();
+        const qint64 version = m_dataVersionQuery.columnInt(0);
+        m_dataVersionQuery.reset();
+        return version;
+    } catch (const Error& e) {
+        throw datasetError(e.text());
+    }
 }
 
 bool Table::syncWithOtherWriters()

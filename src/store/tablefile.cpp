@@ -130,8 +130,8 @@ sql::Database open(const TableDef& def, const QString& path, bool readOnly)
     QString collation;
     try {
         db = sql::Database(path,
-                           readOnly ? sql::OpenMode::ReadOnlyUntrusted : sql::OpenMode::ReadWrite);
-        db.setBusyTimeout(Session::instance().busyTimeout());
+                           readOnly ? sql::OpenMode::ReadOnlyUntrusted : sql::OpenMode::ReadWrite,
+                           Session::instance().busyTimeout());
         if (meta(db, "format").toInt() != kFormat)
             throw Error(QStringLiteral("no table format stamp"));
         salt = meta(db, "salt");
@@ -145,6 +145,8 @@ sql::Database open(const TableDef& def, const QString& path, bool readOnly)
             if (!columns.contains(field.name.toLower()))
                 throw Error(QStringLiteral("the field %1 is missing").arg(field.name));
         }
+    } catch (const sql::BusyError& e) {
+        throw fail(QStringLiteral("the file is in use by another program (%1).").arg(e.text()));
     } catch (const Error& e) {
         throw fail(QStringLiteral("\"%1\" is not a table of this program (%2).")
                        .arg(QDir::toNativeSeparators(path), e.text()));

@@ -18,7 +18,8 @@
 namespace {
 
 void postAndReport(ql::Table& table, const char* tag, const QString& keyField,
-                   const QString& valueField, qint64 counter) {
+                   const QString& valueField, qint64 counter)
+{
     const QString value = QStringLiteral("entry-%1-é").arg(counter);
     table.insert();
     table.setValue(valueField, value);
@@ -34,7 +35,8 @@ void postAndReport(ql::Table& table, const char* tag, const QString& keyField,
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: durability-writer PROGRAM-DIRECTORY\n");
         return 2;

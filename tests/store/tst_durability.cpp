@@ -120,6 +120,8 @@ enum class Blocker { OtherWriter, OtherWriterStarting, OtherReader, ReadOnlyFold
 
 Q_DECLARE_METATYPE(Blocker)
 
+// An engine error that escaped a test function would abort the whole test run, so each test
+// turns one into a failure of its own.
 class DurabilityTest : public QObject {
     Q_OBJECT
 

@@ -204,6 +204,20 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path + str("-journal")));
     }
 
+    void aTableHeldByAnotherProgramIsReportedAsInUse()
+    {
+        test::ProgramDirectory dir;
+        Session::instance().setBusyTimeout(50);
+        sql::Database other(QDir(dir.dataPath()).filePath(str("QYName2.DB")),
+                            sql::OpenMode::ReadWrite);
+        other.exec("BEGIN EXCLUSIVE");
+        const QString text = openFailure<TDataModule1>();
+        QVERIFY2(text.contains(str("in use by another program")), qPrintable(text));
+        other.exec("COMMIT");
+        TDataModule1 opened;
+        QVERIFY(opened.tbNames->isOpen());
+    }
+
     void aMissingDataFolderIsReported()
     {
         test::ProgramDirectory dir;

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "install.h"
 #include "session.h"
+#include "settings.h"
 
 #include <QDir>
 #include <QLocale>
@@ -17,8 +18,19 @@ void setUpProcess()
 ProgramDirectory::ProgramDirectory()
 {
     Session::instance().reset();
-    install::layOut(m_dir.path());
-    Session::instance().loadConfiguration(install::configurationFile(m_dir.path()));
+    install::layOut(path());
+    Session::instance().loadConfiguration(install::configurationFile(path()));
+    Settings::setStoreFile(settingsFile());
+}
+
+QString ProgramDirectory::path() const
+{
+    return QDir(m_dir.path()).filePath(QStringLiteral("Quillory"));
+}
+
+QString ProgramDirectory::settingsFile() const
+{
+    return QDir(m_dir.path()).filePath(QStringLiteral("config/Quillory.reg"));
 }
 
 ProgramDirectory::~ProgramDirectory()
@@ -37,7 +49,7 @@ QString ProgramDirectory::dataPath() const
 
 QString ProgramDirectory::filePath(const QString& relative) const
 {
-    return QDir(m_dir.path()).filePath(relative);
+    return QDir(path()).filePath(relative);
 }
 
 FixedClock::FixedClock(const QDateTime& moment)

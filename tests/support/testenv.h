@@ -9,8 +9,9 @@ namespace ql::test {
 // Fixes what every test relies on: the en_US locale and a clock that tells the system time.
 void setUpProcess();
 
-// A fresh program directory laid out by the installer, with a new session pointing at it: no
-// passwords known, "Quilbase" naming its Data folder. Removed with everything in it at the end.
+// A fresh program directory laid out by the installer, with a new session pointing at it (no
+// passwords known, "Quilbase" naming its Data folder) and a settings file of its own. Removed
+// with everything in it at the end.
 class ProgramDirectory {
 public:
     ProgramDirectory();
@@ -18,7 +19,8 @@ public:
     ProgramDirectory(const ProgramDirectory&) = delete;
     ProgramDirectory& operator=(const ProgramDirectory&) = delete;
 
-    QString path() const { return m_dir.path(); }
+    QString path() const;
+    QString settingsFile() const;
     QString dataPath() const;
     QString filePath(const QString& relative) const;
 

@@ -1,0 +1,296 @@
+#include "aboutbox.h"
+#include "error.h"
+#include "holders.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "opener.h"
+#include "scripted.h"
+#include "session.h"
+#include "settings.h"
+#include "startup.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+std::optional<int> storedInteger(const QString& key, const QString& name)
+{
+    Settings settings;
+    if (!settings.openKey(key, false))
+        return std::nullopt;
+    try {
+        return settings.readInteger(name);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+void store(const QString& key, const QString& name, const QVariant& value)
+{
+    Settings settings;
+    settings.openKey(key, true);
+    if (value.userType() == QMetaType::Int)
+        settings.writeInteger(name, value.toInt());
+    else
+        settings.writeString(name, value.toString());
+}
+
+QStringList entries(const QString& directory)
+{
+    return QDir(directory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Starts the program on the directory and shows its main menu, as the program entry does.
+std::unique_ptr<Program> start(const test::ProgramDirectory& dir)
+{
+    auto program = std::make_unique<Program>(dir.path());
+    program->mainMenu()->show();
+    return program;
+}
+
+// A holder that cannot open its table, for the opener.
+struct FailingHolder : QObject {
+    explicit FailingHolder(QObject*) { throw Error(str("Cannot open table \"X.DB\": gone.")); }
+};
+struct ProbeWindow : QDialog {
+    explicit ProbeWindow(QWidget* owner)
+        : QDialog(owner)
+    {
+    }
+};
+
+} // namespace
+
+class MainMenuTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aFreshInstallationIsPreparedOnItsFirstStart()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        {
+            // Data holds a table already: a first start must never replace it.
+            Session::instance().addPassword(str("7qt42mkw"));
+            TDataModule1 names;
+            names.tbNames->insert();
+            names.tbNames->setValue(str("LastName"), str("Restored"));
+            names.tbNames->post();
+        }
+        QFile::remove(dir.filePath(str("Data/ToDo2.db")));
+        Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
+        Session::instance().setDatabasePath(str("Quilbase"), dir.dataPath());
+
+        auto program = start(dir);
+        TMainMenuForm* menu = program->mainMenu();
+        QVERIFY(services.prompts->messages.isEmpty());
+        QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
+        QVERIFY(QFile::exists(dir.filePath(str("Data/ToDo2.db"))));
+        QCOMPARE(entries(dir.dataPath()).size(), 8);
+        QCOMPARE(DataModule1->tbNames->asText(str("LastName")), str("Restored"));
+        QCOMPARE(storedInteger(keys::Menu, keys::First), 2);
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+        QCOMPARE(menu->visibleBanner(), 1);
+        QCOMPARE(menu->frameGeometry().topLeft(), QPoint(267, 116));
+        QVERIFY(menu->Button4->isVisible());
+        QCOMPARE(menu->PDABtn->y(), 69);
+        QCOMPARE(menu->ToDoBtn->y(), 104);
+    }
+
+    void laterStartsRemoveTheTemplatesAndCopyNothing()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        start(dir).reset();
+        QFile::remove(dir.filePath(str("Data/Journal2.DB")));
+        start(dir).reset();
+        QVERIFY(!QDir(dir.filePath(str("Temp"))).exists());
+        QVERIFY(!QFile::exists(dir.filePath(str("Data/Journal2.DB"))));
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
+        QVERIFY(services.prompts->messages.isEmpty());
+    }
+
+    void missingTemplatesStopTheFirstUse()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        QDir(dir.filePath(str("Temp"))).removeRecursively();
+        auto program = start(dir);
+        QCOMPARE(services.prompts->messages,
+                 QStringList{str("Error 1: Failed while preparing for first use.")});
+        QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
+        QCOMPARE(storedInteger(keys::Menu, keys::First), std::nullopt);
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), std::nullopt);
+        QCOMPARE(program->mainMenu()->visibleBanner(), 1);
+    }
+
+    void aFolderAmongTheTemplatesCannotBeCopied()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        QDir(dir.filePath(str("Temp"))).mkdir(str("AAA"));
+        start(dir).reset();
+        QCOMPARE(services.prompts->messages,
+                 QStringList{str("Error 2: Failed while preparing for first use.")});
+        QCOMPARE(storedInteger(keys::Menu, keys::First), std::nullopt);
+    }
+
+    void theBannersTurn()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        store(keys::Options, keys::QYAD, 4);
+        auto program = start(dir);
+        TMainMenuForm* menu = program->mainMenu();
+        QCOMPARE(menu->visibleBanner(), 1);
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+        menu->Timer1Timer();
+        QCOMPARE(menu->visibleBanner(), 2);
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
+
+        QTest::mouseClick(menu->Image2, Qt::LeftButton);
+        QCOMPARE(services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 13}}));
+        QCOMPARE(menu->visibleBanner(), 3);
+        QTest::mouseClick(menu->Image3, Qt::LeftButton);
+        QCOMPARE(services.help->shown.last(), qMakePair(str("qlhelp.hlp"), 12));
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2); // a click leaves the counter
+        menu->Timer1Timer();
+        QCOMPARE(menu->visibleBanner(), 3);
+
+        store(keys::Options, keys::QYAD, str("four")); // a counter of the wrong type restarts
+        menu->Timer1Timer();
+        QCOMPARE(menu->visibleBanner(), 1);
+        QVERIFY(services.prompts->messages.isEmpty());
+    }
+
+    void onlyTheExactYesHidesTheToolsButton()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        store(keys::Options, keys::QYToolBtn, str("yes"));
+        auto program = start(dir);
+        QVERIFY(program->mainMenu()->Button4->isVisible());
+        program.reset();
+        store(keys::Options, keys::QYToolBtn, str("Yes"));
+        program = start(dir);
+        TMainMenuForm* menu = program->mainMenu();
+        QVERIFY(!menu->Button4->isVisible());
+        QVERIFY(!menu->Bevel1->isVisible());
+        QCOMPARE(menu->JournalBtn->y(), 29);
+        QCOMPARE(menu->BitBtn4->y(), 80);
+    }
+
+    void theMenuKeepsItsPlaceBetweenStarts()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        program->mainMenu()->move(40, 50);
+        program->mainMenu()->resize(500, 520);
+        const QRect left = program->mainMenu()->frameGeometry();
+        program.reset();
+        QCOMPARE(storedInteger(keys::Menu, keys::Left), left.x());
+        QCOMPARE(storedInteger(keys::Menu, keys::Width), left.width());
+        program = start(dir);
+        QCOMPARE(program->mainMenu()->frameGeometry(), left);
+        program.reset();
+
+        Settings settings; // no height: the position comes back, the size is the design's
+        settings.openKey(keys::Menu, true);
+        QFile::remove(dir.settingsFile());
+        settings.openKey(keys::Menu, true);
+        settings.writeInteger(keys::Left, 30);
+        settings.writeInteger(keys::Top, 35);
+        settings.writeInteger(keys::First, 2);
+        program = start(dir);
+        QCOMPARE(program->mainMenu()->frameGeometry(), QRect(30, 35, 465, 504));
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+    }
+
+    void theAboutWindowShowsTheProduct()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        AboutBox->Version->setText(str("Version 1.0"));
+        QString product;
+        QString version;
+        QTimer::singleShot(0, [&] {
+            product = AboutBox->ProductName->text();
+            version = AboutBox->Version->text();
+            QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
+        });
+        QTest::mouseClick(program->mainMenu()->Button1, Qt::LeftButton);
+        QCOMPARE(product, str("Quillory"));
+        QCOMPARE(version, str("Version 1.0")); // the version line is left as it was
+        QCOMPARE(AboutBox->size(), QSize(367, 262));
+        QVERIFY(storedInteger(keys::Help, keys::Left).has_value());
+    }
+
+    void aModuleThatCannotOpenLeavesTheMenuUsable()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        FailingHolder* holder = nullptr;
+        ProbeWindow* window = nullptr;
+        openModule(program->mainMenu(), holder, window);
+        QCOMPARE(services.prompts->messages, QStringList{str("Cannot open table \"X.DB\": gone.")});
+        QVERIFY(!holder && !window);
+
+        TDataModule2* journal = nullptr;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            seen = journal && window && window->isVisible();
+            window->reject();
+        });
+        openModule(program->mainMenu(), journal, window);
+        QVERIFY(seen);
+        QVERIFY(!journal && !window);
+    }
+
+    void startUpFailsClearlyWithoutTheAddressBook()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        QFile::remove(dir.filePath(str("Data/QYName2.DB")));
+        try {
+            Program program(dir.path());
+            QFAIL("start-up must fail");
+        } catch (const Error& e) {
+            QVERIFY2(e.text().contains(str("QYName2.DB")), qPrintable(e.text()));
+        }
+        QVERIFY(!DataModule1 && !AboutBox);
+    }
+
+    void aBrokenSettingsStoreNeverStopsTheProgram()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        QDir().mkpath(dir.settingsFile()); // nothing can be written there
+        auto program = start(dir);
+        QVERIFY(program->mainMenu()->isVisible());
+        QCOMPARE(program->mainMenu()->visibleBanner(), 1);
+        QVERIFY(services.prompts->messages.contains(str("Failed to set data for 'first'")));
+        program.reset();
+        QDir(dir.settingsFile()).removeRecursively();
+    }
+};
+
+QL_TEST_CLASS(MainMenuTest)
+#include "tst_mainmenu.moc"

@@ -1,0 +1,153 @@
+#include "error.h"
+#include "geometry.h"
+#include "keys.h"
+#include "settings.h"
+#include "testmain.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QString failureOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return {};
+}
+
+} // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString file() const { return QDir(m_dir.path()).filePath(str("config/Quillory.reg")); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(file());
+        Settings::setStoreFile(file());
+        Settings::takeDamageReport();
+    }
+
+    void valuesKeepTheirTypesAndReportMisses()
+    {
+        Settings writer;
+        QVERIFY(!writer.openKey(keys::PDA, false)); // not made without the flag
+        QVERIFY(writer.openKey(keys::PDA, true));
+        writer.writeInteger(keys::Left, -12);
+        writer.writeString(keys::Title, str("Line\\one\r\nÜber ümlaut = [x]"));
+
+        Settings reader; // another accessor sees the last write at once
+        QVERIFY(reader.openKey(str("software\\varnholt\\quillory\\pda"), false));
+        QCOMPARE(reader.readInteger(keys::Left), -12);
+        QCOMPARE(reader.readString(keys::Title), str("Line\\one\r\nÜber ümlaut = [x]"));
+        QCOMPARE(reader.readString(keys::Location), QString()); // a missing string is empty
+        QCOMPARE(failureOf([&] { reader.readInteger(keys::Top); }),
+                 str("Failed to get data for 'Top'"));
+        QCOMPARE(failureOf([&] { reader.readInteger(keys::Title); }),
+                 str("Invalid data type for 'Title'"));
+        QCOMPARE(failureOf([&] { reader.readString(keys::Left); }),
+                 str("Invalid data type for 'Left'"));
+        writer.writeInteger(keys::Left, 7);
+        QCOMPARE(reader.readInteger(keys::Left), 7);
+
+        QFile stored(file());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(stored.readAll());
+        QVERIFY2(text.contains(str("[SOFTWARE\\Varnholt\\Quillory\\PDA]")), qPrintable(text));
+    }
+
+    void aDamagedFileIsSetAsideOnce()
+    {
+        QDir().mkpath(QFileInfo(file()).absolutePath());
+        {
+            QFile damaged(file());
+            QVERIFY(damaged.open(QIODevice::WriteOnly));
+            damaged.write("\x01\x02 not settings at all\n[key]\nvalue without type\n");
+        }
+        Settings settings;
+        QVERIFY(settings.openKey(keys::Menu, true));
+        QCOMPARE(failureOf([&] { settings.readInteger(keys::First); }),
+                 str("Failed to get data for 'first'"));
+        const QString report = Settings::takeDamageReport();
+        QVERIFY2(report.contains(str("could not be read")), qPrintable(report));
+        QVERIFY(Settings::takeDamageReport().isEmpty());
+        const QStringList kept = QDir(QFileInfo(file()).absolutePath())
+                                     .entryList({str("Quillory.reg.damaged-*")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        settings.writeInteger(keys::First, 2); // the store works on from defaults
+        QCOMPARE(settings.readInteger(keys::First), 2);
+    }
+
+    void anUnwritableStoreFailsWithTheWriteText()
+    {
+        QDir().mkpath(file()); // a folder where the file should be
+        Settings settings;
+        settings.openKey(keys::Menu, true);
+        QCOMPARE(failureOf([&] { settings.writeInteger(keys::First, 2); }),
+                 str("Failed to set data for 'first'"));
+        QDir(file()).removeRecursively();
+    }
+
+    void geometryRestoresWhatWasStoredUpToTheFirstMiss()
+    {
+        QDialog window;
+        const QRect design(100, 80, 300, 200);
+        geometry::restore(&window, keys::Journal, design);
+        QCOMPARE(window.pos(), design.topLeft());
+        QCOMPARE(window.size(), design.size());
+        {
+            Settings settings; // the first show made the key
+            QVERIFY(settings.openKey(keys::Journal, false));
+            settings.writeInteger(keys::Left, 150);
+            settings.writeInteger(keys::Top, 90);
+            settings.writeInteger(keys::Width, 500); // read after the missing height: unused
+        }
+        geometry::restore(&window, keys::Journal, design);
+        QCOMPARE(window.pos(), QPoint(150, 90));
+        QCOMPARE(window.size(), design.size());
+
+        window.move(60, 70);
+        window.resize(320, 240);
+        geometry::save(&window, keys::Journal);
+        QDialog next;
+        geometry::restore(&next, keys::Journal, design);
+        QCOMPARE(next.pos(), QPoint(60, 70));
+        QCOMPARE(next.size(), QSize(320, 240));
+    }
+
+    void aWindowStoredOffScreenComesBack()
+    {
+        {
+            Settings settings;
+            settings.openKey(keys::ToDo, true);
+            settings.writeInteger(keys::Left, 40000);
+            settings.writeInteger(keys::Top, -40000);
+            settings.writeInteger(keys::Height, 200);
+            settings.writeInteger(keys::Width, 300);
+        }
+        QDialog window;
+        geometry::restore(&window, keys::ToDo, QRect(0, 0, 300, 200));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.intersects(window.frameGeometry()));
+    }
+};
+
+QL_TEST_CLASS(SettingsTest)
+#include "tst_settings.moc"
