@@ -6,5 +6,5 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh build
 target="${QUILLORY_HOME:-$HOME/.local/share/Quillory}"
-build/bin/quillory-install "$target"
+build/bin/quillory-install "$target" --desktop-entry
 exec "$target/quillory"

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
 #include <filesystem>
 
 namespace ql::install {
@@ -79,6 +81,30 @@ void layOut(const QString& programDirectory, const QString& executable)
     session.saveConfiguration();
     if (!previous.isEmpty() && previous != session.configurationFile())
         session.loadConfiguration(previous);
+}
+
+void writeDesktopEntry(const QString& programDirectory, const QString& applicationsDirectory)
+{
+    const QString root = QDir(programDirectory).absolutePath();
+    if (!QDir().mkpath(applicationsDirectory))
+        throw Error(QStringLiteral("Cannot create the folder %1.")
+                        .arg(QDir::toNativeSeparators(applicationsDirectory)));
+    QSaveFile file(QDir(applicationsDirectory).filePath(QStringLiteral("quillory.desktop")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        throw Error(QStringLiteral("Cannot write the desktop entry: %1").arg(file.errorString()));
+    QTextStream out(&file);
+    out << "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Quillory\n"
+           "GenericName=Personal Organizer\n"
+           "Comment=Address book, journal, to-do list, calendar and collections\n"
+        << "Exec=\"" << QDir(root).filePath(QStringLiteral("quillory")) << "\"\n"
+        << "Icon=" << QDir(root).filePath(QStringLiteral("quillory.png")) << "\n"
+        << "Terminal=false\n"
+           "Categories=Office;Calendar;ContactManagement;\n";
+    out.flush();
+    if (!file.commit())
+        throw Error(QStringLiteral("Cannot write the desktop entry: %1").arg(file.errorString()));
 }
 
 } // namespace ql::install

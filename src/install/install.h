@@ -11,6 +11,10 @@ namespace ql::install {
 // Throws ql::Error with a clear text on failure.
 void layOut(const QString& programDirectory, const QString& executable = {});
 
+// Writes a desktop entry "quillory.desktop" into applicationsDirectory that starts the program
+// of the program directory, with the icon "quillory.png" laid beside it.
+void writeDesktopEntry(const QString& programDirectory, const QString& applicationsDirectory);
+
 // The engine configuration file of a program directory.
 QString configurationFile(const QString& programDirectory);
 

@@ -101,6 +101,21 @@ private Q_SLOTS:
         TDataModule1 names;
         QCOMPARE(names.tbNames->asText(str("LastName")), str("Kept"));
     }
+
+    void theDesktopEntryStartsTheInstalledProgram()
+    {
+        QTemporaryDir temp;
+        const QString root = QDir(temp.path()).filePath(str("My Programs/Quillory"));
+        const QString applications = QDir(temp.path()).filePath(str("applications"));
+        install::writeDesktopEntry(root, applications);
+        const QString entry =
+            QString::fromUtf8(readFile(QDir(applications).filePath(str("quillory.desktop"))));
+        QVERIFY2(
+            entry.contains(str("Exec=\"") + QDir(root).filePath(str("quillory")) + str("\"\n")),
+            qPrintable(entry));
+        QVERIFY(entry.contains(str("Icon=") + QDir(root).filePath(str("quillory.png"))));
+        QVERIFY(entry.startsWith(str("[Desktop Entry]\n")));
+    }
 };
 
 QL_TEST_CLASS(InstallTest)
