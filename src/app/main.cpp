@@ -1,5 +1,6 @@
 #include "error.h"
 #include "mainmenu.h"
+#include "realservices.h"
 #include "seams.h"
 #include "settings.h"
 #include "startup.h"
@@ -11,7 +12,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory 3.0"));
-    ql::services::installReal();
+    ql::installRealServices();
     std::unique_ptr<ql::Program> program;
     try {
         // The program directory is the one that holds the program, wherever it was started.

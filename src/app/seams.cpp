@@ -1,113 +1,7 @@
 #include "seams.h"
 
-#include "helpwindow.h"
-
-#include <QApplication>
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QMessageBox>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QProcess>
-#include <QScreen>
-#include <QWidget>
-
 namespace ql {
 namespace {
-
-// "Text files (*.txt)|*.txt|All Files (*.*)|*.*" as Qt writes it: "Text files (*.txt);;All…".
-QString qtFilter(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList names;
-    for (qsizetype i = 0; i < parts.size(); i += 2)
-        names << parts.at(i);
-    return names.join(QStringLiteral(";;"));
-}
-
-class DialogPrompts : public Prompts {
-public:
-    std::optional<QString> inputBox(QWidget* parent, const QString& caption,
-                                    const QString& prompt) override
-    {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, QString(), &ok);
-        return ok ? std::optional<QString>(text) : std::nullopt;
-    }
-
-    void message(QWidget* parent, const QString& text) override
-    {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                        parent);
-        box.exec();
-    }
-
-    bool confirm(QWidget* parent, const QString& text) override
-    {
-        QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
-                        QMessageBox::Yes | QMessageBox::No, parent);
-        return box.exec() == QMessageBox::Yes;
-    }
-
-    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override
-    {
-        return QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter));
-    }
-
-    QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
-                         const QString& defaultSuffix) override
-    {
-        QFileDialog dialog(parent, title, QString(), qtFilter(filter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
-                                                                           : defaultSuffix);
-        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    }
-};
-
-class PrinterPrinting : public Printing {
-public:
-    void printWindow(QWidget* window) override
-    {
-        const QPixmap picture = window->grab();
-        QPrinter printer(QPrinter::HighResolution);
-        if (QPrinterInfo::availablePrinters().isEmpty()) {
-            // No printer on this machine: offer the picture as a PDF instead of failing quietly.
-            const QString file = services::prompts().saveFileName(
-                window, QStringLiteral("No printer is set up: save as PDF"),
-                QStringLiteral("PDF files (*.pdf)|*.pdf"), QStringLiteral("pdf"));
-            if (file.isEmpty())
-                return;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(file);
-        }
-        QPainter painter(&printer);
-        // At its physical size on the screen, at the top left of the page.
-        const qreal scale = printer.logicalDpiX() / window->logicalDpiX();
-        painter.scale(scale, scale);
-        painter.drawPixmap(0, 0, picture);
-    }
-};
-
-class WindowHelpViewer : public HelpViewer {
-public:
-    void showTopic(const QString& helpFile, int topic) override
-    {
-        HelpWindow::instance()->showTopic(helpFile, topic);
-    }
-    void showContents(const QString& helpFile) override
-    {
-        HelpWindow::instance()->showContents(helpFile);
-    }
-};
-
-class DetachedProcessStarter : public ProcessStarter {
-public:
-    bool start(const QString& program) override { return QProcess::startDetached(program, {}); }
-};
 
 template <typename T> std::unique_ptr<T>& slot()
 {
@@ -151,14 +45,6 @@ void install(std::unique_ptr<HelpViewer> helpViewer)
 void install(std::unique_ptr<ProcessStarter> starter)
 {
     slot<ProcessStarter>() = std::move(starter);
-}
-
-void installReal()
-{
-    install(std::make_unique<DialogPrompts>());
-    install(std::make_unique<PrinterPrinting>());
-    install(std::make_unique<WindowHelpViewer>());
-    install(std::make_unique<DetachedProcessStarter>());
 }
 
 } // namespace services

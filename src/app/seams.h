@@ -57,8 +57,6 @@ void install(std::unique_ptr<Prompts> prompts);
 void install(std::unique_ptr<Printing> printing);
 void install(std::unique_ptr<HelpViewer> helpViewer);
 void install(std::unique_ptr<ProcessStarter> processStarter);
-// The real dialogs, printer, help window and process start.
-void installReal();
 } // namespace services
 
 } // namespace ql

@@ -103,6 +103,8 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
         // Every commit reaches the disk before post returns; no WAL, so a table is one file.
         setBusyTimeout(busyTimeout);
         exec("PRAGMA synchronous=FULL");
+        // Records are read in index order, that is in no order of the file: keep more pages.
+        exec("PRAGMA cache_size=-8192");
     } catch (...) {
         close();
         throw;
@@ -273,6 +275,19 @@ void Transaction::commit()
 {
     m_db.exec("COMMIT");
     m_open = false;
+}
+
+ReadTransaction::ReadTransaction(const Database& db)
+{
+    if (sqlite3_get_autocommit(db.handle()) &&
+        sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        m_db = db.handle();
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
 }
 
 QByteArray quoted(const QString& identifier)

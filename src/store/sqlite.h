@@ -117,6 +117,19 @@ private:
     bool m_open = false;
 };
 
+// A read transaction: the statements inside it share one lock on the file instead of taking
+// and releasing it each. Does nothing inside a transaction that is already open.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(const Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
 // Quotes an identifier for SQL text ("Group" is a keyword).
 QByteArray quoted(const QString& identifier);
 

@@ -184,6 +184,7 @@ void Table::close()
     m_update = {};
     m_delete = {};
     m_db = sql::Database();
+    dropReadAhead();
     m_keys.clear();
     m_position = -1;
     m_bof = m_eof = true;
@@ -322,9 +323,14 @@ void Table::loadKeys()
         if (m_range) {
             if (!m_range->low.null)
                 conditions << collated + " >= ?1";
-            conditions << (m_range->high.null
-                               ? column + " IS NULL"
-                               : "(" + column + " IS NULL OR " + collated + " <= ?2)");
+            // An empty low key takes in the empty keys; otherwise they fail ">= low" anyway, and
+            // a plain upper bound lets the index stop at the range's end.
+            if (m_range->high.null)
+                conditions << column + " IS NULL";
+            else if (m_range->low.null)
+                conditions << "(" + column + " IS NULL OR " + collated + " <= ?2)";
+            else
+                conditions << collated + " <= ?2";
         }
         if (!conditions.isEmpty())
             query += " WHERE " + conditions.join(" AND ");
@@ -342,6 +348,7 @@ void Table::loadKeys()
             bind(1, m_range->low);
             bind(2, m_range->high);
         }
+        dropReadAhead();
         m_keys.clear();
         while (st.step())
             m_keys.push_back(st.columnInt(0));
@@ -443,6 +450,7 @@ bool Table::inRange(const Key& key) const
 // The first position whose record sorts at or after (key, rowid).
 int Table::lowerBound(const Key& key, qint64 rowid) const
 {
+    const sql::ReadTransaction reading(m_db);
     int low = 0;
     int high = int(m_keys.size());
     while (low < high) {
@@ -460,6 +468,23 @@ int Table::lowerBound(const Key& key, qint64 rowid) const
 }
 
 // ---- reading
+
+// Records are read a block at a time in one read transaction, so a scan or a grid page costs
+// one lock on the file instead of one per record.
+Record Table::recordAtPosition(int position) const
+{
+    constexpr int kBlock = 64;
+    const int offset = position - m_aheadStart;
+    if (offset >= 0 && offset < int(m_ahead.size()))
+        return m_ahead[size_t(offset)];
+    m_ahead.clear();
+    m_aheadStart = std::max(0, position - kBlock / 4);
+    const int end = std::min(int(m_keys.size()), m_aheadStart + kBlock);
+    const sql::ReadTransaction reading(m_db);
+    for (int p = m_aheadStart; p < end; ++p)
+        m_ahead.push_back(readRecord(m_keys[size_t(p)]));
+    return m_ahead[size_t(position - m_aheadStart)];
+}
 
 Record Table::readRecord(qint64 rowid) const
 {
@@ -510,7 +535,7 @@ void Table::calculate(Record& record) const
 
 void Table::readCurrent()
 {
-    m_current = m_position >= 0 ? readRecord(m_keys[size_t(m_position)])
+    m_current = m_position >= 0 ? recordAtPosition(m_position)
                                 : Record(this, std::vector<QVariant>(m_fields.size()));
 }
 
@@ -733,7 +758,7 @@ void Table::moveBy(int distance)
 {
     checkActive();
     checkBrowseMode();
-    syncWithOtherWriters();
+    syncWithOtherWriters(distance == 1 || distance == -1);
     if (m_keys.empty()) {
         m_bof = m_eof = true;
         return;
@@ -773,7 +798,7 @@ Record Table::recordAt(int row) const
         return Record(this, std::vector<QVariant>(m_fields.size()));
     if (row == m_position)
         return m_current;
-    return readRecord(m_keys[size_t(row)]);
+    return recordAtPosition(row);
 }
 
 void Table::moveToRow(int row)
@@ -952,6 +977,7 @@ void Table::post()
         throw datasetError(QStringLiteral("The record was deleted by another program"));
     }
     // The stored record takes its place in the order at once.
+    dropReadAhead();
     if (!inserting)
         m_keys.erase(m_keys.begin() + m_position);
     const Key key = isPrimaryOrder() ? Key{false, rowid, {}}
@@ -1019,6 +1045,7 @@ void Table::deleteRecord()
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
+    dropReadAhead();
     m_keys.erase(m_keys.begin() + m_position);
     m_position = std::min(m_position, int(m_keys.size()) - 1);
     m_bof = m_eof = m_keys.empty();
@@ -1042,10 +1069,14 @@ qint64 Table::readDataVersion() const
     }
 }
 
-bool Table::syncWithOtherWriters()
+bool Table::syncWithOtherWriters(bool stepping)
 {
     if (m_state != TableState::Browse)
         return false;
+    // A loop stepping through the records looks once in a while, not at every step.
+    if (stepping && m_lastLook.isValid() && m_lastLook.elapsed() < 50)
+        return false;
+    m_lastLook.start();
     const qint64 version = readDataVersion();
     if (version == m_dataVersion)
         return false;

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QVariant>
@@ -202,6 +203,8 @@ private:
     void loadKeys();
     void relocate(qint64 rowid, int fallback);
     Record readRecord(qint64 rowid) const;
+    Record recordAtPosition(int position) const;
+    void dropReadAhead() const { m_ahead.clear(); }
     void readCurrent();
     void calculate(Record& record) const;
     Key keyOf(const QVariant& value) const;
@@ -213,7 +216,7 @@ private:
     void bindValue(sql::Statement& st, int parameter, const TableField& field,
                    const QVariant& value) const;
     QVariant normalized(const TableField& field, const QVariant& value) const;
-    bool syncWithOtherWriters();
+    bool syncWithOtherWriters(bool stepping = false);
     qint64 readDataVersion() const;
     void setCurrentPosition(int position, bool bof, bool eof);
     bool isPrimaryOrder() const { return m_activeIndex == nullptr; }
@@ -253,6 +256,9 @@ private:
     bool m_modified = false;
     Record m_current;
     Record m_buffer;
+    mutable int m_aheadStart = 0;
+    mutable std::vector<Record> m_ahead;
+    QElapsedTimer m_lastLook;
 };
 
 } // namespace ql

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "table.h"
+
+#include <QAbstractTableModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTableView>
+#include <unordered_map>
+
+namespace ql {
+
+class DataSource;
+
+// What every data-aware control shares: the data link (a DataSource and a field name) and
+// following the table as it moves, changes state and changes values. A control whose table is
+// closed, or whose DataSource or table is gone, shows nothing. Binding names the control after its
+// field unless the window named it.
+class FieldLink : public QObject {
+    Q_OBJECT
+public:
+    explicit FieldLink(QWidget* control);
+    void setDataSource(DataSource* source);
+    void setDataField(const QString& field);
+    DataSource* dataSource() const { return m_source; }
+    QString dataField() const { return m_field; }
+    Table* table() const { return m_table; }
+    // -1 while unbound.
+    int fieldIndex() const;
+
+Q_SIGNALS:
+    // The control must show the field's value anew.
+    void refresh();
+
+private:
+    void rebind();
+    QPointer<DataSource> m_source;
+    QPointer<Table> m_table;
+    QString m_field;
+};
+
+// A line editor bound to one field. Typing puts the table into editing and writes the field;
+// it stops at the field's width. A date or date-time field is read when the editor is left (or
+// Enter is pressed): a text that is not a date shows the date failure text and keeps the focus.
+// A calculated or key field is read-only.
+class DBEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit DBEdit(QWidget* parent = nullptr);
+    void setDataSource(DataSource* source);
+    void setDataField(const QString& field);
+    FieldLink* link() const { return m_link; }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void applyField();
+    void typed(const QString& text);
+    // Writes a typed date into the table; false (focus kept) when it is no date.
+    bool commitDate();
+    void showValue();
+    FieldLink* m_link;
+    bool m_dirtyDate = false;
+    bool m_syncing = false; // the editor is writing the table
+};
+
+// A multi-line editor bound to one (memo) field, written as it is typed.
+class DBMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit DBMemo(QWidget* parent = nullptr);
+    void setDataSource(DataSource* source);
+    void setDataField(const QString& field);
+    FieldLink* link() const { return m_link; }
+
+private:
+    void applyField();
+    void typed();
+    void showValue();
+    FieldLink* m_link;
+    bool m_syncing = false; // the editor is writing the table, or the table the editor
+};
+
+// A read-only text bound to one field.
+class DBText : public QLabel {
+    Q_OBJECT
+public:
+    explicit DBText(QWidget* parent = nullptr);
+    void setDataSource(DataSource* source);
+    void setDataField(const QString& field);
+    FieldLink* link() const { return m_link; }
+
+private:
+    FieldLink* m_link;
+};
+
+// The rows of a table as a grid shows them: the records of the active order within its range,
+// with a pending new record at its place. Records are read as rows are painted, each once until
+// the table changes.
+class DBGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DBGridModel(QObject* parent = nullptr);
+    void setTable(Table* table);
+    Table* table() const { return m_table; }
+    // The fields shown, in order; empty shows every field of the table in its field order.
+    void setColumns(const QStringList& fields);
+    // -1 for a column that is not shown.
+    int fieldAt(int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    void reset();
+    void valuesChanged();
+    void refill();
+    // The record at a row, read once; nothing when it cannot be read.
+    const Record* record(int row) const;
+    QPointer<Table> m_table;
+    QStringList m_columnNames;
+    std::vector<int> m_columns;
+    mutable std::unordered_map<int, Record> m_cache;
+    mutable bool m_failed = false; // a read failed; no more reads until the table changes
+};
+
+// A grid over a table: a row click makes that record current; the current row follows the
+// table. Column widths come from the fields' display widths.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+    void setDataSource(DataSource* source);
+    void setColumns(const QStringList& fields);
+    DBGridModel* gridModel() const { return m_model; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void followTable();
+    void rowChosen();
+    void applySizes();
+    DBGridModel* m_model;
+    QPointer<DataSource> m_source;
+    bool m_following = false; // the selection is being set to the table's row
+};
+
+} // namespace ql
