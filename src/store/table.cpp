@@ -473,13 +473,18 @@ int Table::lowerBound(const Key& key, qint64 rowid) const
 // one lock on the file instead of one per record.
 Record Table::recordAtPosition(int position) const
 {
-    constexpr int kBlock = 64;
     const int offset = position - m_aheadStart;
     if (offset >= 0 && offset < int(m_ahead.size()))
         return m_ahead[size_t(offset)];
+    // Going on from the block read last reads far ahead; a jump reads a screenful around.
+    const int size = m_ahead.size();
+    const bool forward = !m_ahead.empty() && offset == size;
+    const bool backward = !m_ahead.empty() && offset == -1;
+    const int block = forward || backward ? 256 : 32;
     m_ahead.clear();
-    m_aheadStart = std::max(0, position - kBlock / 4);
-    const int end = std::min(int(m_keys.size()), m_aheadStart + kBlock);
+    m_aheadStart = backward ? std::max(0, position - block + 1)
+                            : std::max(0, forward ? position : position - block / 4);
+    const int end = std::min(int(m_keys.size()), m_aheadStart + block);
     const sql::ReadTransaction reading(m_db);
     for (int p = m_aheadStart; p < end; ++p)
         m_ahead.push_back(readRecord(m_keys[size_t(p)]));
