@@ -1,5 +1,7 @@
 #include "mainmenu.h"
 
+#include "pdaform.h"
+
 #include "aboutbox.h"
 #include "artwork.h"
 #include "catalogue.h"
@@ -121,8 +123,8 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {PDABtn, JournalBtn, CollectionsBtn, ToDoBtn, BitBtn4, BitBtn1,
-                                BitBtn3, BitBtn2, BitBtn5, BitBtn6, Button4})
+    for (QPushButton* button : {JournalBtn, CollectionsBtn, ToDoBtn, BitBtn4, BitBtn1, BitBtn3,
+                                BitBtn2, BitBtn5, BitBtn6, Button4})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -182,6 +184,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TMainMenuForm::Timer1Timer);
     Timer1->start();
 
+    connect(PDABtn, &QPushButton::clicked, this, &TMainMenuForm::PDABtnClick);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
 
@@ -291,7 +294,7 @@ void TMainMenuForm::placeButtons(bool toolsVisible, int firstRowTop, int secondR
 {
     Button4->setVisible(toolsVisible);
     Bevel1->setVisible(toolsVisible);
-    for (QPushButton* button : {PDABtn, JournalBtn, CollectionsBtn})
+    for (QPushButton* button : {JournalBtn, CollectionsBtn})
         button->move(button->x(), firstRowTop);
     for (QPushButton* button : {ToDoBtn, BitBtn4})
         button->move(button->x(), secondRowTop);
@@ -348,6 +351,11 @@ void TMainMenuForm::ImageClick(int banner)
     help::setHelpFile(help::MainFile);
     help::showTopic(banner % 2 == 1 ? 12 : 13);
     showBanner(banner % 4 + 1);
+}
+
+void TMainMenuForm::PDABtnClick()
+{
+    guarded(this, [] { PDAForm->exec(); });
 }
 
 void TMainMenuForm::Button1Click()

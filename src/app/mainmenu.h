@@ -67,6 +67,7 @@ public:
     void FormShow();
     void Timer1Timer();
     void ImageClick(int banner);
+    void PDABtnClick();
     void Button1Click();
     void Button2Click();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datasource.h"
 #include "table.h"
 
 #include <QAbstractTableModel>
@@ -11,8 +12,6 @@
 #include <unordered_map>
 
 namespace ql {
-
-class DataSource;
 
 // What every data-aware control shares: the data link (a DataSource and a field name) and
 // following the table as it moves, changes state and changes values. A control whose table is

@@ -1,0 +1,533 @@
+#include "dbcontrols.h"
+
+#include "datetext.h"
+#include "guard.h"
+
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QStyle>
+#include <algorithm>
+
+namespace ql {
+namespace {
+
+// Rows a grid keeps read: a screenful or two.
+constexpr size_t kCachedRows = 256;
+
+// QLineEdit's own limit, for fields without a width.
+constexpr int kUnlimitedLength = 32767;
+
+bool isEditing(const Table& table)
+{
+    return table.state() == TableState::Edit || table.state() == TableState::Insert;
+}
+
+const FieldDef* boundField(const FieldLink& link)
+{
+    const int field = link.fieldIndex();
+    return field >= 0 ? &link.table()->field(field).def : nullptr;
+}
+
+bool isDateField(const FieldLink& link)
+{
+    const FieldDef* def = boundField(link);
+    return def && (def->type == FieldType::Date || def->type == FieldType::DateTime);
+}
+
+// Values the user never types: calculated ones and the key.
+bool isFixedField(const FieldLink& link)
+{
+    const int field = link.fieldIndex();
+    if (field < 0)
+        return false;
+    const TableField& f = link.table()->field(field);
+    return f.isCalculated() || f.def.type == FieldType::AutoIncrement;
+}
+
+// The field's text as the control shows it: nothing while unbound or while the table is closed.
+QString fieldText(QWidget* control, const FieldLink& link)
+{
+    const Table* table = link.table();
+    const int field = link.fieldIndex();
+    QString text;
+    if (table && field >= 0 && table->isOpen())
+        guarded(control, [&] { text = table->asText(field); });
+    return text;
+}
+
+// Puts the table into editing (a new record on an empty table) and writes the typed text.
+bool writeTyped(QWidget* control, const FieldLink& link, const QString& text)
+{
+    Table* table = link.table();
+    const int field = link.fieldIndex();
+    if (!table || field < 0)
+        return true;
+    return guarded(control, [&] {
+        table->edit();
+        table->setAsText(table->field(field).def.name, text);
+    });
+}
+
+// A value as Table::asText gives it, for records the grid reads by row.
+QString displayText(FieldType type, const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    switch (type) {
+    case FieldType::Date:
+        return datetext::shortDate(value.toDate());
+    case FieldType::DateTime:
+        return datetext::dateTime(value.toDateTime());
+    case FieldType::AutoIncrement:
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return value.toString();
+}
+
+} // namespace
+
+// ---- FieldLink
+
+FieldLink::FieldLink(QWidget* control)
+    : QObject(control)
+{
+}
+
+void FieldLink::setDataSource(DataSource* source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (source) {
+        connect(source, &QObject::destroyed, this, [this] {
+            m_source = nullptr;
+            rebind();
+        });
+    }
+    rebind();
+}
+
+void FieldLink::setDataField(const QString& field)
+{
+    if (auto* control = qobject_cast<QWidget*>(parent())) {
+        const QString name = control->accessibleName();
+        if (name.isEmpty() || name == m_field)
+            control->setAccessibleName(field);
+    }
+    m_field = field;
+    Q_EMIT refresh();
+}
+
+int FieldLink::fieldIndex() const
+{
+    return m_table && !m_field.isEmpty() ? m_table->findField(m_field) : -1;
+}
+
+void FieldLink::rebind()
+{
+    if (m_table)
+        disconnect(m_table, nullptr, this, nullptr);
+    m_table = m_source ? m_source->dataSet() : nullptr;
+    if (m_table) {
+        connect(m_table, &Table::stateChanged, this, &FieldLink::refresh);
+        connect(m_table, &Table::currentChanged, this, &FieldLink::refresh);
+        connect(m_table, &Table::fieldChanged, this, &FieldLink::refresh);
+        connect(m_table, &Table::rowsReset, this, &FieldLink::refresh);
+        connect(m_table, &QObject::destroyed, this, &FieldLink::refresh);
+    }
+    Q_EMIT refresh();
+}
+
+// ---- DBEdit
+
+DBEdit::DBEdit(QWidget* parent)
+    : QLineEdit(parent)
+    , m_link(new FieldLink(this))
+{
+    connect(m_link, &FieldLink::refresh, this, &DBEdit::showValue);
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::typed);
+}
+
+void DBEdit::setDataSource(DataSource* source)
+{
+    m_link->setDataSource(source);
+    applyField();
+}
+
+void DBEdit::setDataField(const QString& field)
+{
+    m_link->setDataField(field);
+    applyField();
+}
+
+void DBEdit::applyField()
+{
+    const FieldDef* def = boundField(*m_link);
+    setMaxLength(def && def->type == FieldType::Text ? def->size : kUnlimitedLength);
+    if (isFixedField(*m_link))
+        setReadOnly(true);
+}
+
+void DBEdit::typed(const QString& text)
+{
+    const bool date = isDateField(*m_link);
+    bool written = false;
+    {
+        const QScopedValueRollback syncing(m_syncing, true);
+        // A date is read only when the editor is left; typing it only starts the editing.
+        written = date ? guarded(this, [this] { m_link->table()->edit(); })
+                       : writeTyped(this, *m_link, text);
+    }
+    m_dirtyDate = date && written;
+    showValue();
+}
+
+bool DBEdit::commitDate()
+{
+    if (!m_dirtyDate)
+        return true;
+    {
+        const QScopedValueRollback syncing(m_syncing, true);
+        if (!writeTyped(this, *m_link, text()))
+            return false;
+    }
+    m_dirtyDate = false;
+    showValue();
+    return true;
+}
+
+void DBEdit::showValue()
+{
+    if (m_syncing)
+        return;
+    const Table* table = m_link->table();
+    // A date still being typed stays until it is read, or until the record is let go.
+    if (m_dirtyDate && table && table->isOpen() && isEditing(*table))
+        return;
+    m_dirtyDate = false;
+    const QString value = fieldText(this, *m_link);
+    if (value == text())
+        return;
+    const int cursor = cursorPosition();
+    setText(value);
+    setCursorPosition(std::min(cursor, int(value.size())));
+}
+
+void DBEdit::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A context menu or another window taking the focus does not leave the editor.
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    if (!commitDate())
+        setFocus(Qt::OtherFocusReason);
+}
+
+void DBEdit::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !commitDate()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+// ---- DBMemo
+
+DBMemo::DBMemo(QWidget* parent)
+    : QPlainTextEdit(parent)
+    , m_link(new FieldLink(this))
+{
+    connect(m_link, &FieldLink::refresh, this, &DBMemo::showValue);
+    connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
+}
+
+void DBMemo::setDataSource(DataSource* source)
+{
+    m_link->setDataSource(source);
+    applyField();
+}
+
+void DBMemo::setDataField(const QString& field)
+{
+    m_link->setDataField(field);
+    applyField();
+}
+
+void DBMemo::applyField()
+{
+    if (isFixedField(*m_link))
+        setReadOnly(true);
+}
+
+void DBMemo::typed()
+{
+    if (m_syncing)
+        return;
+    {
+        const QScopedValueRollback syncing(m_syncing, true);
+        writeTyped(this, *m_link, toPlainText());
+    }
+    showValue();
+}
+
+void DBMemo::showValue()
+{
+    if (m_syncing)
+        return;
+    const QString value = fieldText(this, *m_link);
+    if (value == toPlainText())
+        return;
+    const int cursor = textCursor().position();
+    {
+        const QScopedValueRollback syncing(m_syncing, true);
+        setPlainText(value);
+    }
+    QTextCursor restored = textCursor();
+    restored.setPosition(std::min(cursor, int(document()->characterCount()) - 1));
+    setTextCursor(restored);
+}
+
+// ---- DBText
+
+DBText::DBText(QWidget* parent)
+    : QLabel(parent)
+    , m_link(new FieldLink(this))
+{
+    setTextFormat(Qt::PlainText);
+    connect(m_link, &FieldLink::refresh, this, [this] { setText(fieldText(this, *m_link)); });
+}
+
+void DBText::setDataSource(DataSource* source)
+{
+    m_link->setDataSource(source);
+}
+
+void DBText::setDataField(const QString& field)
+{
+    m_link->setDataField(field);
+}
+
+// ---- DBGridModel
+
+DBGridModel::DBGridModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void DBGridModel::setTable(Table* table)
+{
+    beginResetModel();
+    if (m_table)
+        disconnect(m_table, nullptr, this, nullptr);
+    m_table = table;
+    if (table) {
+        connect(table, &Table::rowsReset, this, &DBGridModel::reset);
+        connect(table, &Table::stateChanged, this, &DBGridModel::valuesChanged);
+        connect(table, &Table::currentChanged, this, &DBGridModel::valuesChanged);
+        connect(table, &Table::fieldChanged, this, &DBGridModel::valuesChanged);
+        connect(table, &QObject::destroyed, this, &DBGridModel::reset);
+    }
+    refill();
+    endResetModel();
+}
+
+void DBGridModel::setColumns(const QStringList& fields)
+{
+    beginResetModel();
+    m_columnNames = fields;
+    refill();
+    endResetModel();
+}
+
+void DBGridModel::reset()
+{
+    beginResetModel();
+    refill();
+    endResetModel();
+}
+
+void DBGridModel::refill()
+{
+    m_columns.clear();
+    m_cache.clear();
+    m_failed = false;
+    if (!m_table)
+        return;
+    if (m_columnNames.isEmpty()) {
+        for (int field = 0; field < m_table->fieldCount(); ++field)
+            m_columns.push_back(field);
+        return;
+    }
+    for (const QString& name : m_columnNames) {
+        if (const int field = m_table->findField(name); field >= 0)
+            m_columns.push_back(field);
+    }
+}
+
+// A value of the pending record changed, or the current record was read anew: the rows keep
+// their places, so the view only paints again.
+void DBGridModel::valuesChanged()
+{
+    m_cache.clear();
+    m_failed = false;
+    const int rows = rowCount();
+    const int columns = columnCount();
+    if (rows > 0 && columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rows - 1, columns - 1), {Qt::DisplayRole});
+}
+
+int DBGridModel::fieldAt(int column) const
+{
+    return column >= 0 && column < int(m_columns.size()) ? m_columns[size_t(column)] : -1;
+}
+
+int DBGridModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_table || !m_table->isOpen())
+        return 0;
+    return m_table->rowCount();
+}
+
+int DBGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !m_table ? 0 : int(m_columns.size());
+}
+
+const Record* DBGridModel::record(int row) const
+{
+    if (const auto it = m_cache.find(row); it != m_cache.end())
+        return &it->second;
+    if (m_failed)
+        return nullptr;
+    if (m_cache.size() >= kCachedRows)
+        m_cache.clear();
+    Record read;
+    // Set before the read: the failure message must not bring a read of every other cell painted
+    // while it is up.
+    m_failed = true;
+    m_failed =
+        !guarded(qobject_cast<QWidget*>(QObject::parent()), [&] { read = m_table->recordAt(row); });
+    if (m_failed)
+        return nullptr;
+    return &m_cache.emplace(row, std::move(read)).first->second;
+}
+
+QVariant DBGridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || !m_table || !m_table->isOpen())
+        return {};
+    const int field = fieldAt(index.column());
+    const Record* row = field >= 0 ? record(index.row()) : nullptr;
+    if (!row)
+        return {};
+    return displayText(m_table->field(field).def.type, row->at(field));
+}
+
+QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    const int field = fieldAt(section);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && m_table && field >= 0)
+        return m_table->field(field).def.name;
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+// ---- DBGrid
+
+DBGrid::DBGrid(QWidget* parent)
+    : QTableView(parent)
+    , m_model(new DBGridModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &DBGrid::rowChosen);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followTable);
+    applySizes();
+}
+
+void DBGrid::setDataSource(DataSource* source)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    if (Table* old = m_model->table())
+        disconnect(old, nullptr, this, nullptr);
+    m_source = source;
+    Table* table = source ? source->dataSet() : nullptr;
+    if (source)
+        connect(source, &QObject::destroyed, this, [this] { setDataSource(nullptr); });
+    if (table)
+        connect(table, &Table::currentChanged, this, &DBGrid::followTable);
+    m_model->setTable(table);
+    applySizes();
+}
+
+void DBGrid::setColumns(const QStringList& fields)
+{
+    m_model->setColumns(fields);
+    applySizes();
+}
+
+void DBGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        applySizes();
+}
+
+void DBGrid::applySizes()
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int rowHeight = metrics.height() + 6;
+    verticalHeader()->setMinimumSectionSize(rowHeight);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    const Table* table = m_model->table();
+    if (!table)
+        return;
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const FieldDef& def = table->field(m_model->fieldAt(column)).def;
+        horizontalHeader()->resizeSection(column,
+                                          def.displayWidth * metrics.averageCharWidth() + margin);
+    }
+}
+
+void DBGrid::followTable()
+{
+    const QScopedValueRollback following(m_following, true);
+    const Table* table = m_model->table();
+    const int row = table && table->isOpen() ? table->currentRow() : -1;
+    const QModelIndex index = m_model->index(row, std::max(currentIndex().column(), 0));
+    if (!index.isValid()) {
+        selectionModel()->clear();
+        return;
+    }
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+// The user selected a row: its record becomes current. Posting the record left behind may move
+// the rows, so the selection is then set to wherever the table stands.
+void DBGrid::rowChosen()
+{
+    if (m_following)
+        return;
+    Table* table = m_model->table();
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (table && !rows.isEmpty() && rows.first().row() != table->currentRow())
+        guarded(this, [&] { table->moveToRow(rows.first().row()); });
+    followTable();
+}
+
+} // namespace ql

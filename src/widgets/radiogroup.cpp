@@ -1,0 +1,31 @@
+#include "radiogroup.h"
+
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace ql {
+
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
+    : QGroupBox(caption, parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items.at(i), this);
+        m_buttons.addButton(button, i);
+        layout->addWidget(button);
+    }
+    connect(&m_buttons, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
+}
+
+void RadioGroup::setItemIndex(int index)
+{
+    if (QAbstractButton* b = m_buttons.button(index))
+        b->setChecked(true);
+}
+
+QRadioButton* RadioGroup::button(int index) const
+{
+    return qobject_cast<QRadioButton*>(m_buttons.button(index));
+}
+
+} // namespace ql

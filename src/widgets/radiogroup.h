@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QStringList>
+
+class QRadioButton;
+
+namespace ql {
+
+// A captioned group of radio buttons, one item chosen at a time, addressed by item index.
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+
+    // -1 while none is chosen.
+    int itemIndex() const { return m_buttons.checkedId(); }
+    // Chooses an item without reporting a click.
+    void setItemIndex(int index);
+    QRadioButton* button(int index) const;
+    int count() const { return int(m_buttons.buttons().size()); }
+
+Q_SIGNALS:
+    // The user chose an item (also one that was chosen already).
+    void clicked(int index);
+
+private:
+    QButtonGroup m_buttons;
+};
+
+} // namespace ql

@@ -1,0 +1,241 @@
+#include "aboutbox.h"
+#include "dbcontrols.h"
+#include "holders.h"
+#include "mainmenu.h"
+#include "pdaform.h"
+#include "radiogroup.h"
+#include "scripted.h"
+#include "startup.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+struct Contact {
+    const char* first;
+    const char* last;
+    const char* category;
+};
+
+// A started program with the address book window shown (not modally, so the test can drive it).
+struct Fixture {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+
+    explicit Fixture(std::initializer_list<Contact> contacts)
+    {
+        Table& t = *DataModule1->tbNames;
+        for (const Contact& c : contacts) {
+            t.insert();
+            t.setValue(str("FirstName"), str(c.first));
+            t.setValue(str("LastName"), str(c.last));
+            t.setValue(str("Category"), str(c.category));
+            t.post();
+        }
+        t.first();
+        PDAForm->show();
+    }
+    Table& table() const { return *DataModule1->tbNames; }
+    QString last() const { return table().asText(str("LastName")); }
+    void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
+    void answer(const QString& text) { services.prompts->inputs.enqueue(text); }
+};
+
+// Types text of any script into a widget, one character at a time.
+void type(QWidget* widget, const QString& text)
+{
+    widget->setFocus();
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+} // namespace
+
+class PDAFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void searchFindsTheNearestName()
+    {
+        Fixture f(
+            {{"a", "Adams", ""}, {"b", "Baker", ""}, {"c", "Bakerson", ""}, {"d", "Carter", ""}});
+        f.answer(str("bak"));
+        f.click(PDAForm->FindBtn);
+        QCOMPARE(f.last(), str("Baker"));
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Search for Last Names: Enter Last Name: "));
+        f.answer(str("Zimmermann"));
+        PDAForm->action(str("Search1"))->trigger();
+        QCOMPARE(f.last(), str("Carter"));
+        f.click(PDAForm->FindBtn); // cancelled: nothing moves
+        QCOMPARE(f.last(), str("Carter"));
+        QVERIFY(f.services.prompts->messages.isEmpty());
+    }
+
+    void aFilterShowsTheEqualKeysInAnyLetterCase()
+    {
+        Fixture f({{"a", "Smith", ""},
+                   {"b", "SMITH", ""},
+                   {"c", "Smithson", ""},
+                   {"d", "", ""},
+                   {"e", "Jones", ""}});
+        f.answer(str("smith"));
+        f.click(PDAForm->BitBtn2);
+        QCOMPARE(f.table().recordCount(), 2);
+        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 2);
+        f.table().next();
+        QCOMPARE(f.table().asText(str("FirstName")), str("b"));
+        f.click(PDAForm->BitBtn3);
+        QCOMPARE(f.table().recordCount(), 5);
+        QCOMPARE(f.table().asText(str("FirstName")), str("b"));
+
+        f.answer(QString()); // the empty text leaves the records without a last name
+        PDAForm->action(str("FilterRecords1"))->trigger();
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(f.table().asText(str("FirstName")), str("d"));
+    }
+
+    void changingTheOrderDropsTheFilterAndStartsAtAAAA()
+    {
+        Fixture f({{"", "Smith", ""},
+                   {"Aa", "Smith", ""},
+                   {"Aaron", "Jones", ""},
+                   {"Bob", "Smith", ""},
+                   {"7up", "Smith", ""}});
+        f.answer(str("Smith"));
+        f.click(PDAForm->BitBtn2);
+        QCOMPARE(f.table().recordCount(), 4);
+        QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton);
+        QVERIFY(!f.table().hasRange());
+        QCOMPARE(f.table().indexName(), str("idxFirstName"));
+        QCOMPARE(f.table().asText(str("FirstName")), str("Aaron"));
+        f.table().last();
+        QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton); // the same order
+        QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
+
+        PDAForm->action(str("Last1"))->trigger();
+        QCOMPARE(PDAForm->RadioGroup1->itemIndex(), 0);
+        QCOMPARE(f.table().indexName(), str("idxLastName"));
+    }
+
+    void theCategoryOrderAsksForALastNameAndSearchesCategories()
+    {
+        Fixture f({{"a", "Zed", "Work"}, {"b", "Young", "Friends"}, {"c", "Xu", "Family"}});
+        PDAForm->action(str("Category1"))->trigger();
+        f.answer(str("FRIENDS"));
+        f.click(PDAForm->FindBtn);
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Search for Last Names: Enter Last Name: "));
+        QCOMPARE(f.last(), str("Young"));
+        QCOMPARE(f.table().indexName(), str("idxCategory"));
+    }
+
+    void theWindowKeepsItsStateBetweenOpenings()
+    {
+        Fixture f({{"a", "Smith", ""}, {"b", "smith", ""}, {"c", "Jones", ""}});
+        f.answer(str("SMITH"));
+        f.click(PDAForm->BitBtn2);
+        PDAForm->showPage(PDAForm->PagerSheet);
+        f.click(PDAForm->ExitBtn);
+        QVERIFY(!PDAForm->isVisible());
+        PDAForm->show();
+        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 2);
+        QCOMPARE(PDAForm->PageControl1->currentWidget(), PDAForm->PagerSheet);
+        f.click(PDAForm->BitBtn1); // next page from the pager page: the address page
+        QCOMPARE(PDAForm->PageControl1->currentWidget(), PDAForm->AddressSheet);
+    }
+
+    void deleteAsksFirst()
+    {
+        Fixture f({{"a", "Adams", ""}, {"b", "Baker", ""}});
+        f.click(PDAForm->DeleteBtn); // answered No
+        QCOMPARE(f.table().recordCount(), 2);
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Are you sure you want to delete this record? \r Deleted records cannot be "
+                     "recovered. \t"));
+        f.services.prompts->confirmations.enqueue(true);
+        f.click(PDAForm->DeleteBtn);
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(f.last(), str("Baker"));
+
+        f.click(PDAForm->NewBtn);
+        QTest::keyClicks(PDAForm->LastNameEdit, str("Unsaved"));
+        f.services.prompts->confirmations.enqueue(true);
+        PDAForm->action(str("Delete1"))->trigger();
+        QCOMPARE(f.table().state(), TableState::Browse);
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(f.last(), str("Baker"));
+    }
+
+    void typedTextIsKeptWhenTheWindowCloses()
+    {
+        Fixture f({{"a", "Adams", ""}});
+        f.click(PDAForm->NewBtn);
+        type(PDAForm->LastNameEdit, str("Ärger"));
+        type(PDAForm->FirstNameEdit, str("Zoë"));
+        f.click(PDAForm->ExitBtn);
+        QCOMPARE(f.table().state(), TableState::Browse);
+        QCOMPARE(f.table().recordCount(), 2);
+        PDAForm->show();
+        f.answer(str("ärg"));
+        f.click(PDAForm->FindBtn);
+        QCOMPARE(f.last(), str("Ärger"));
+        QCOMPARE(PDAForm->LastNameEdit->text(), str("Ärger"));
+        QCOMPARE(f.table().asText(str("FirstLastCompany")), str("Zoë Ärger"));
+    }
+
+    void menuCommandsReachHelpAboutAndPrinting()
+    {
+        Fixture f({{"a", "Adams", ""}});
+        PDAForm->action(str("Contents1"))->trigger();
+        PDAForm->action(str("Organizer1"))->trigger();
+        QCOMPARE(f.services.help->shown,
+                 (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 1}}));
+        PDAForm->action(str("PrintSelected1"))->trigger();
+        QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{PDAForm});
+        QVERIFY(!PDAForm->action(str("PrintAll1"))->isEnabled());
+        QString product;
+        QTimer::singleShot(0, [&] {
+            product = AboutBox->ProductName->text();
+            AboutBox->accept();
+        });
+        PDAForm->action(str("HelpAbout"))->trigger();
+        QCOMPARE(product, str("Quillory 2.1 - Organizer"));
+        QVERIFY(PDAForm->PopupMenu1->findChild<QMenu*>(str("Display1")));
+    }
+
+    void everyControlHasANameForScreenReaders()
+    {
+        Fixture f({});
+        const auto widgets = PDAForm->findChildren<QWidget*>();
+        for (QWidget* w : widgets) {
+            const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                                 qobject_cast<QPlainTextEdit*>(w) || qobject_cast<DBGrid*>(w);
+            if (control && !w->objectName().isEmpty() && !w->objectName().startsWith(str("qt_")) &&
+                w->window() == PDAForm)
+                QVERIFY2(!w->accessibleName().isEmpty() || !w->toolTip().isEmpty(),
+                         qPrintable(w->objectName()));
+        }
+        QVERIFY(!PDAForm->LastNameEdit->toolTip().isEmpty());
+    }
+};
+
+QL_TEST_CLASS(PDAFormTest)
+#include "tst_pdaform.moc"

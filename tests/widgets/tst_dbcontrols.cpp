@@ -1,0 +1,351 @@
+#include "dbcontrols.h"
+#include "holders.h"
+#include "scripted.h"
+#include "sqlite.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void addContact(Table& t, const char* last)
+{
+    t.insert();
+    t.setAsText(str("FirstName"), str("Ann"));
+    t.setAsText(str("LastName"), str(last));
+    t.post();
+}
+
+// Types text as the keyboard does, characters beyond ASCII included.
+void type(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void retype(QWidget* widget, const char* text)
+{
+    QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+    type(widget, str(text));
+}
+
+// A shown window with editors for some fields over a grid of the whole table.
+struct Form {
+    Form(DataSource* source, const QStringList& fields)
+    {
+        auto* layout = new QVBoxLayout(&window);
+        for (const QString& field : fields) {
+            edits << new DBEdit;
+            edits.last()->setDataSource(source);
+            edits.last()->setDataField(field);
+            layout->addWidget(edits.last());
+        }
+        layout->addWidget(grid = new DBGrid);
+        grid->setDataSource(source);
+        window.resize(700, 500);
+        window.show();
+    }
+    QString cell(int row, const char* field) const
+    {
+        const DBGridModel* model = grid->gridModel();
+        for (int column = 0; column < model->columnCount(); ++column) {
+            if (model->headerData(column, Qt::Horizontal, Qt::DisplayRole) == str(field))
+                return model->data(model->index(row, column), Qt::DisplayRole).toString();
+        }
+        return str("<no column>");
+    }
+    // The row the grid shows as current and selected; -1 when they disagree.
+    int gridRow() const
+    {
+        const QModelIndexList rows = grid->selectionModel()->selectedRows();
+        const int current = grid->currentIndex().row();
+        return rows.size() == 1 && rows.first().row() == current ? current : -1;
+    }
+    void clickRow(int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        const QRect cell = grid->visualRect(grid->gridModel()->index(row, 0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, cell.center());
+    }
+
+    QWidget window;
+    QList<DBEdit*> edits;
+    DBGrid* grid;
+};
+
+} // namespace
+
+class DBControlsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typingEditsTheRecordAsItIsTyped()
+    {
+        test::ProgramDirectory dir;
+        test::ScriptedServices services;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        Form form(dm.dsNames, {str("FirstName"), str("LastName")});
+        DBEdit* first = form.edits[0];
+        DBEdit* last = form.edits[1];
+        DBText caption;
+        caption.setDataSource(dm.dsNames);
+        caption.setDataField(str("FirstLastCompany"));
+        QCOMPARE(first->accessibleName(), str("FirstName"));
+
+        // On an empty table typing starts a new record; the editor stops at the field's width.
+        QTest::keyClicks(last, QString(35, QLatin1Char('w')));
+        QCOMPARE(t.state(), TableState::Insert);
+        QCOMPARE(t.asText(str("LastName")), QString(30, QLatin1Char('w')));
+        QTest::keyClick(last, Qt::Key_Home);
+        QTest::keyClicks(last, str("A"));
+        QCOMPARE(last->text(), QString(30, QLatin1Char('w')));
+
+        retype(last, "Øster-Ångström");
+        type(first, str("Иван"));
+        QCOMPARE(form.cell(0, "FirstLastCompany"), str("Иван Øster-Ångström"));
+        QCOMPARE(caption.text(), str("Иван Øster-Ångström"));
+        // The table's answers to the typing must not reset the text or move the cursor.
+        QTest::keyClick(first, Qt::Key_Left);
+        QTest::keyClicks(first, str("x"));
+        QCOMPARE(first->text(), str("Иваxн"));
+        QCOMPARE(first->cursorPosition(), 4);
+        t.post();
+        QCOMPARE(t.asText(str("LastName")), str("Øster-Ångström"));
+        QCOMPARE(first->text(), str("Иваxн"));
+
+        QTest::keyClicks(last, str("son"));
+        QCOMPARE(t.state(), TableState::Edit);
+        t.cancel();
+        QCOMPARE(last->text(), str("Øster-Ångström"));
+        QCOMPARE(form.cell(0, "LastName"), str("Øster-Ångström"));
+
+        // A name the window gives is kept; a calculated field cannot be typed into.
+        DBEdit named;
+        named.setAccessibleName(str("Full name"));
+        named.setDataSource(dm.dsNames);
+        named.setDataField(str("FirstLastCompany"));
+        QCOMPARE(named.accessibleName(), str("Full name"));
+        QVERIFY(named.isReadOnly());
+        QCOMPARE(services.prompts->messages, QStringList());
+    }
+
+    void aDateIsReadWhenTheEditorIsLeft()
+    {
+        test::ProgramDirectory dir;
+        test::ScriptedServices services;
+        TDataModule4 dm;
+        Table& t = *dm.tbTodo;
+        Form form(dm.dsToDo, {str("ToDoByDate"), str("ExtraField")});
+        DBEdit* date = form.edits[0];
+        DBMemo memo;
+        memo.setDataSource(dm.dsToDo);
+        memo.setDataField(str("ToDoMemo"));
+        form.window.layout()->addWidget(&memo);
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+
+        date->setFocus();
+        QTest::keyClicks(date, str("13/45/2000"));
+        QCOMPARE(t.state(), TableState::Insert);
+        t.setAsText(str("ExtraField"), str("urgent")); // other changes leave the typing alone
+        QCOMPARE(date->text(), str("13/45/2000"));
+        QTest::keyClick(date, Qt::Key_Tab);
+        QCOMPARE(services.prompts->messages, QStringList({"'13/45/2000' is not a valid date"}));
+        QVERIFY(date->hasFocus());
+        QCOMPARE(date->text(), str("13/45/2000"));
+        QTest::keyClick(date, Qt::Key_Return);
+        QCOMPARE(services.prompts->messages.size(), 2);
+        QVERIFY(date->hasFocus());
+
+        retype(date, "2/3/00");
+        QTest::keyClick(date, Qt::Key_Tab);
+        QVERIFY(form.edits[1]->hasFocus());
+        QCOMPARE(t.asDate(str("ToDoByDate")), QDate(2000, 2, 3));
+        QCOMPARE(date->text(), str("2/3/2000"));
+        type(&memo, str("Call"));
+        QTest::keyClick(&memo, Qt::Key_Return);
+        type(&memo, str("Åsa"));
+        QCOMPARE(t.asText(str("ToDoMemo")), str("Call\nÅsa"));
+        t.post();
+        QCOMPARE(form.cell(0, "ToDoByDate"), str("2/3/2000"));
+
+        // Enter reads the date too; posting puts the row at the date's place.
+        t.insert();
+        t.post();
+        QCOMPARE(memo.toPlainText(), QString());
+        retype(date, "1/1/2001");
+        QTest::keyClick(date, Qt::Key_Enter);
+        t.post();
+        QCOMPARE(form.gridRow(), 1);
+        QCOMPARE(form.cell(1, "ToDoByDate"), str("1/1/2001"));
+
+        // A date still being typed goes with the record it was typed for.
+        retype(date, "not yet");
+        t.cancel();
+        QCOMPARE(date->text(), str("1/1/2001"));
+        QCOMPARE(services.prompts->messages.size(), 2);
+    }
+
+    void gridCellsShowValuesAsTheTableGivesThem()
+    {
+        test::ProgramDirectory dir;
+        test::ScriptedServices services;
+        test::FixedClock clock(QDateTime(QDate(1997, 5, 25), QTime(23, 59, 59)));
+        TDataModule2 dm;
+        Table& t = *dm.tbJournal1;
+        DBGrid grid;
+        grid.setDataSource(dm.dsJournal1);
+        grid.setColumns({str("ExtraField"), str("DateTimeStamp")});
+        for (const char* entry : {"evening", "midnight"}) {
+            t.insert();
+            t.setAsText(str("ExtraField"), str(entry));
+            t.post();
+            clock.set(QDateTime(QDate(1997, 5, 26), QTime(0, 0)));
+        }
+        const DBGridModel* model = grid.gridModel();
+        QCOMPARE(model->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 str("DateTimeStamp"));
+        QCOMPARE(model->data(model->index(0, 1), Qt::DisplayRole).toString(),
+                 str("5/25/1997 11:59:59 PM"));
+        QCOMPARE(model->data(model->index(1, 1), Qt::DisplayRole).toString(), str("5/26/1997"));
+        const int charWidth = grid.fontMetrics().averageCharWidth();
+        QVERIFY(grid.columnWidth(0) >= 60 * charWidth && grid.columnWidth(1) < 30 * charWidth);
+    }
+
+    void theGridAndTheTableFollowEachOther()
+    {
+        test::ProgramDirectory dir;
+        test::ScriptedServices services;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        for (const char* last : {"Baker", "Able", "Charlie", "Delta"})
+            addContact(t, last);
+        Form form(dm.dsNames, {str("LastName")});
+        DBEdit* last = form.edits[0];
+        QVERIFY(QTest::qWaitForWindowExposed(&form.window));
+        QCOMPARE(form.gridRow(), 3);
+
+        form.clickRow(2);
+        QCOMPARE(last->text(), str("Charlie"));
+        QCOMPARE(form.gridRow(), 2);
+        form.clickRow(2, Qt::ControlModifier); // the table's row cannot be unselected
+        QCOMPARE(form.gridRow(), 2);
+
+        // A click away from a changed record stores it, which moves the rows.
+        retype(last, "Aaron");
+        form.clickRow(3);
+        QCOMPARE(last->text(), str("Delta"));
+        QCOMPARE(form.gridRow(), 3);
+        QCOMPARE(form.cell(0, "LastName"), str("Aaron"));
+
+        t.moveToRow(1);
+        t.insert();
+        QCOMPARE(form.grid->gridModel()->rowCount(), 5);
+        QCOMPARE(form.gridRow(), 1);
+        QCOMPARE(form.cell(2, "LastName"), str("Able"));
+        QTest::keyClicks(last, str("Zulu"));
+        QCOMPARE(form.cell(1, "LastName"), str("Zulu"));
+        t.post();
+        QCOMPARE(form.gridRow(), 4);
+
+        t.deleteRecord();
+        QCOMPARE(form.grid->gridModel()->rowCount(), 4);
+        QCOMPARE(form.gridRow(), 3);
+        t.setRangeText(str("b"), str("c"));
+        QCOMPARE(form.grid->gridModel()->rowCount(), 1);
+        QCOMPARE(last->text(), str("Baker"));
+        t.cancelRange();
+        QCOMPARE(form.gridRow(), 2);
+
+        QTest::keyClick(form.grid, Qt::Key_Up);
+        QCOMPARE(t.currentRow(), 1);
+        QCOMPARE(last->text(), str("Able"));
+        QCOMPARE(services.prompts->messages, QStringList());
+    }
+
+    void controlsLetGoOfAClosedOrVanishedTable()
+    {
+        test::ProgramDirectory dir;
+        test::ScriptedServices services;
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        addContact(t, "Smith");
+        t.edit();
+        t.setAsText(str("MeMemoData1"), str("met in Oslo"));
+        t.post();
+        Form form(dm.dsNames, {str("LastName")});
+        DBMemo memo;
+        memo.setDataSource(dm.dsNames);
+        memo.setDataField(str("MeMemoData1"));
+
+        t.close();
+        QCOMPARE(form.edits[0]->text(), QString());
+        QCOMPARE(memo.toPlainText(), QString());
+        QCOMPARE(form.grid->gridModel()->rowCount(), 0);
+        t.open();
+        QCOMPARE(memo.toPlainText(), str("met in Oslo"));
+        QCOMPARE(form.gridRow(), 0);
+        QCOMPARE(t.state(), TableState::Browse); // showing a record never writes it back
+
+        delete dm.dsNames;
+        QCOMPARE(form.edits[0]->text(), QString());
+        QCOMPARE(form.grid->gridModel()->rowCount(), 0);
+        QTest::keyClicks(form.edits[0], str("x"));
+        type(&memo, str("y"));
+        QCOMPARE(t.state(), TableState::Browse);
+        QCOMPARE(services.prompts->messages, QStringList());
+    }
+
+    void aHundredThousandRowsReadOnlyWhatIsShown()
+    {
+        test::ProgramDirectory dir;
+        {
+            sql::Database db(dir.filePath(str("Data/QYName2.DB")), sql::OpenMode::ReadWrite);
+            sql::Transaction tx(db);
+            sql::Statement st(db, "INSERT INTO records(\"LastName\") VALUES (?1)");
+            for (int i = 0; i < 100000; ++i) {
+                st.bindText(1, QByteArray::number(100000 + i));
+                st.step();
+                st.reset();
+            }
+            tx.commit();
+        }
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        int reads = 0;
+        t.setOnCalcFields([&reads](Record& record) {
+            ++reads;
+            TDataModule1::tbNamesCalcFields(record);
+        });
+        Form form(dm.dsNames, {str("LastName")});
+        QVERIFY(QTest::qWaitForWindowExposed(&form.window));
+        QCOMPARE(form.grid->gridModel()->rowCount(), 100000);
+
+        // Records come a block at a time; a screenful takes a block or two, never the table.
+        const auto paintedReads = [&] {
+            reads = 0;
+            form.grid->viewport()->grab();
+            return reads;
+        };
+        QVERIFY(paintedReads() <= 200);
+        t.last();
+        t.insert();
+        QCOMPARE(form.gridRow(), 99999);
+        QVERIFY(paintedReads() <= 200);
+        QTest::keyClicks(form.edits[0], str("0"));
+        t.post();
+        QCOMPARE(form.gridRow(), 0);
+        QVERIFY(paintedReads() <= 200);
+    }
+};
+
+QL_TEST_CLASS(DBControlsTest)
+#include "tst_dbcontrols.moc"
