@@ -6,16 +6,25 @@
 // a full scan through the table cursor against the sqlite3 command-line tool writing the same
 // columns of the same file.
 
+#include "dbcontrols.h"
 #include "error.h"
 #include "holders.h"
 #include "install.h"
+#include "mainmenu.h"
+#include "pdaform.h"
+#include "radiogroup.h"
+#include "seams.h"
 #include "session.h"
+#include "settings.h"
 #include "sqlite.h"
+#include "startup.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
@@ -23,6 +32,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -255,6 +265,8 @@ qint64 sqliteToolScan(const QString& path)
     return microseconds(Clock::now() - start);
 }
 
+void runWindows(const QString& programDirectory, ContactMaker& maker);
+
 void run(int records)
 {
     QTemporaryDir directory;
@@ -364,13 +376,107 @@ void run(int records)
     // Kept visible so the reads above cannot be left out.
     std::fprintf(stderr, "%d records, %d in the last range, %lld characters scanned\n",
                  names.recordCount(), inRange, static_cast<long long>(characters));
+    holder.reset();
+    runWindows(directory.path(), maker);
+}
+
+// Answers every prompt with the next prepared text, as the user would type it.
+class BenchPrompts : public ql::Prompts {
+public:
+    QString answer;
+    std::optional<QString> inputBox(QWidget*, const QString&, const QString&) override
+    {
+        return answer;
+    }
+    void message(QWidget*, const QString& text) override
+    {
+        throw ql::Error(QStringLiteral("unexpected message: ") + text);
+    }
+    bool confirm(QWidget*, const QString&) override { return true; }
+    QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+};
+
+// The program as the user meets it: start-up to the main menu painted, and the address book
+// window's commands until its grid is painted.
+void runWindows(const QString& programDirectory, ContactMaker& maker)
+{
+    auto prompts = std::make_unique<BenchPrompts>();
+    BenchPrompts* answers = prompts.get();
+    ql::services::install(std::move(prompts));
+    QTemporaryDir settings;
+    ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
+
+    std::unique_ptr<ql::Program> program;
+    measure(
+        "startup", 5, [&] { program.reset(); },
+        [&] {
+            program = std::make_unique<ql::Program>(programDirectory);
+            program->mainMenu()->show();
+            QApplication::processEvents();
+            program->mainMenu()->repaint();
+        });
+
+    ql::TPDAForm* window = ql::PDAForm;
+    const auto painted = [window] {
+        QApplication::processEvents();
+        window->MyDBGrid1->viewport()->repaint();
+    };
+    measure(
+        "ab_open", 11, [&] { window->hide(); },
+        [&] {
+            window->show();
+            painted();
+        });
+    int order = 0;
+    measure(
+        "ab_order", 11, [&] { order = order == 0 ? 1 : 0; },
+        [&] {
+            window->RadioGroup1->button(order)->click();
+            painted();
+        });
+    window->RadioGroup1->button(0)->click();
+    measure(
+        "ab_search", 21,
+        [&] {
+            answers->answer = maker.anyLastName();
+            answers->answer.truncate(2);
+        },
+        [&] {
+            window->FindBtn->click();
+            painted();
+        });
+    measure(
+        "ab_filter", 21, [&] { answers->answer = maker.anyLastName(); },
+        [&] {
+            window->BitBtn2->click();
+            painted();
+        });
+    measure(
+        "ab_unfilter", 21,
+        [&] {
+            answers->answer = maker.anyLastName();
+            window->BitBtn2->click();
+        },
+        [&] {
+            window->BitBtn3->click();
+            painted();
+        });
+    window->hide();
+    program.reset();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The windows are measured without a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the address book's table operations."));
     parser.addHelpOption();
