@@ -103,8 +103,10 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
         // Every commit reaches the disk before post returns; no WAL, so a table is one file.
         setBusyTimeout(busyTimeout);
         exec("PRAGMA synchronous=FULL");
-        // Records are read in index order, that is in no order of the file: keep more pages.
-        exec("PRAGMA cache_size=-8192");
+        // Records are read in index order, that is in no order of the file: map the file
+        // instead of copying every page read, and keep more pages.
+        exec("PRAGMA mmap_size=1073741824");
+        exec("PRAGMA cache_size=-16384");
     } catch (...) {
         close();
         throw;

@@ -49,7 +49,7 @@ QByteArray storedText(FieldType type, const QVariant& value)
 
 QVariant Record::value(const QString& fieldName) const
 {
-    return m_values[size_t(m_table->fieldIndex(fieldName))];
+    return m_values.at(m_table->fieldIndex(fieldName));
 }
 
 QString Record::text(const QString& fieldName) const
@@ -59,7 +59,7 @@ QString Record::text(const QString& fieldName) const
 
 void Record::setValue(const QString& fieldName, QVariant value)
 {
-    m_values[size_t(m_table->fieldIndex(fieldName))] = std::move(value);
+    m_values[m_table->fieldIndex(fieldName)] = std::move(value);
 }
 
 Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
@@ -494,7 +494,7 @@ Record Table::recordAtPosition(int position) const
 Record Table::readRecord(qint64 rowid) const
 {
     try {
-        std::vector<QVariant> values(m_fields.size());
+        QList<QVariant> values(qsizetype(m_fields.size()));
         m_selectRow.bindInt(1, rowid);
         const bool found = m_selectRow.step();
         for (size_t i = 0; found && i < m_fields.size(); ++i) {
@@ -541,7 +541,7 @@ void Table::calculate(Record& record) const
 void Table::readCurrent()
 {
     m_current = m_position >= 0 ? recordAtPosition(m_position)
-                                : Record(this, std::vector<QVariant>(m_fields.size()));
+                                : Record(this, QList<QVariant>(qsizetype(m_fields.size())));
 }
 
 QVariant Table::value(int field) const
@@ -800,7 +800,7 @@ Record Table::recordAt(int row) const
         return m_buffer;
     }
     if (row < 0 || row >= int(m_keys.size()))
-        return Record(this, std::vector<QVariant>(m_fields.size()));
+        return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
     if (row == m_position)
         return m_current;
     return recordAtPosition(row);
@@ -903,7 +903,7 @@ void Table::insert()
     checkBrowseMode();
     syncWithOtherWriters();
     m_insertRow = std::max(m_position, 0);
-    m_buffer = Record(this, std::vector<QVariant>(m_fields.size()));
+    m_buffer = Record(this, QList<QVariant>(qsizetype(m_fields.size())));
     m_state = TableState::Insert;
     if (m_onNewRecord) {
         try {

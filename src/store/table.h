@@ -28,18 +28,19 @@ struct TableField {
 };
 
 // The values of one record, in the table's field order. An empty value is a null QVariant;
-// texts are QString, dates QDate, date-times QDateTime and keys qint64.
+// texts are QString, dates QDate, date-times QDateTime and keys qint64. Copies share the values
+// until one of them changes.
 class Record {
 public:
     Record() = default;
-    Record(const Table* table, std::vector<QVariant> values)
+    Record(const Table* table, QList<QVariant> values)
         : m_table(table)
         , m_values(std::move(values))
     {
     }
 
-    const QVariant& at(int field) const { return m_values[size_t(field)]; }
-    void set(int field, QVariant value) { m_values[size_t(field)] = std::move(value); }
+    const QVariant& at(int field) const { return m_values.at(field); }
+    void set(int field, QVariant value) { m_values[field] = std::move(value); }
     QVariant value(const QString& fieldName) const;
     QString text(const QString& fieldName) const; // the stored text, empty for an empty value
     void setValue(const QString& fieldName, QVariant value);
@@ -47,7 +48,7 @@ public:
 
 private:
     const Table* m_table = nullptr;
-    std::vector<QVariant> m_values;
+    QList<QVariant> m_values;
 };
 
 // A cursor over one table file: a current record, an active order (the primary key, or a
