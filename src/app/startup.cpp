@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "aboutbox.h"
+#include "guard.h"
 #include "holders.h"
 #include "install.h"
 #include "mainmenu.h"
@@ -25,6 +26,9 @@ Program::Program(const QString& programDirectory)
 
 Program::~Program()
 {
+    // Ending the program stores what the user typed into the address book.
+    if (DataModule1)
+        guarded(m_mainMenu.get(), [] { DataModule1->tbNames->checkBrowseMode(); });
     m_mainMenu.reset();
     forgetGlobals();
 }

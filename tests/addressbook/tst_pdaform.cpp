@@ -5,6 +5,7 @@
 #include "pdaform.h"
 #include "radiogroup.h"
 #include "scripted.h"
+#include "session.h"
 #include "startup.h"
 #include "testenv.h"
 #include "testmain.h"
@@ -199,6 +200,18 @@ private Q_SLOTS:
         QCOMPARE(f.last(), str("Ärger"));
         QCOMPARE(PDAForm->LastNameEdit->text(), str("Ärger"));
         QCOMPARE(f.table().asText(str("FirstLastCompany")), str("Zoë Ärger"));
+    }
+
+    void endingTheProgramKeepsWhatWasTyped()
+    {
+        auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
+        f->click(PDAForm->NewBtn);
+        type(PDAForm->LastNameEdit, str("Pending"));
+        const QString dir = f->dir.path();
+        f->program.reset();
+        Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
+        TDataModule1 reopened;
+        QCOMPARE(reopened.tbNames->recordCount(), 2);
     }
 
     void menuCommandsReachHelpAboutAndPrinting()
