@@ -99,6 +99,9 @@ private Q_SLOTS:
         DBText caption;
         caption.setDataSource(dm.dsNames);
         caption.setDataField(str("FirstLastCompany"));
+        DBMemo memo;
+        memo.setDataSource(dm.dsNames);
+        memo.setDataField(str("MeMemoData1"));
         QCOMPARE(first->accessibleName(), str("FirstName"));
 
         // On an empty table typing starts a new record; the editor stops at the field's width.
@@ -118,23 +121,31 @@ private Q_SLOTS:
         QTest::keyClicks(first, str("x"));
         QCOMPARE(first->text(), str("Иваxн"));
         QCOMPARE(first->cursorPosition(), 4);
+        type(&memo, str("met in "));
+        QTest::keyClick(&memo, Qt::Key_Return);
+        type(&memo, str("Tromsø"));
         t.post();
-        QCOMPARE(t.asText(str("LastName")), str("Øster-Ångström"));
+        QCOMPARE(t.asText(str("MeMemoData1")), str("met in \nTromsø"));
         QCOMPARE(first->text(), str("Иваxн"));
 
         QTest::keyClicks(last, str("son"));
-        QCOMPARE(t.state(), TableState::Edit);
         t.cancel();
         QCOMPARE(last->text(), str("Øster-Ångström"));
         QCOMPARE(form.cell(0, "LastName"), str("Øster-Ångström"));
 
-        // A name the window gives is kept; a calculated field cannot be typed into.
-        DBEdit named;
-        named.setAccessibleName(str("Full name"));
-        named.setDataSource(dm.dsNames);
-        named.setDataField(str("FirstLastCompany"));
-        QCOMPARE(named.accessibleName(), str("Full name"));
-        QVERIFY(named.isReadOnly());
+        // A closed table shows nothing; showing a record again never writes it back.
+        t.close();
+        QCOMPARE(memo.toPlainText(), QString());
+        QCOMPARE(form.grid->gridModel()->rowCount(), 0);
+        t.open();
+        QCOMPARE(memo.toPlainText(), str("met in \nTromsø"));
+        QCOMPARE(t.state(), TableState::Browse);
+
+        delete dm.dsNames;
+        QCOMPARE(last->text(), QString());
+        QCOMPARE(form.grid->gridModel()->rowCount(), 0);
+        type(&memo, str("y"));
+        QCOMPARE(t.state(), TableState::Browse);
         QCOMPARE(services.prompts->messages, QStringList());
     }
 
@@ -146,10 +157,6 @@ private Q_SLOTS:
         Table& t = *dm.tbTodo;
         Form form(dm.dsToDo, {str("ToDoByDate"), str("ExtraField")});
         DBEdit* date = form.edits[0];
-        DBMemo memo;
-        memo.setDataSource(dm.dsToDo);
-        memo.setDataField(str("ToDoMemo"));
-        form.window.layout()->addWidget(&memo);
         QVERIFY(QTest::qWaitForWindowActive(&form.window));
 
         date->setFocus();
@@ -170,17 +177,10 @@ private Q_SLOTS:
         QVERIFY(form.edits[1]->hasFocus());
         QCOMPARE(t.asDate(str("ToDoByDate")), QDate(2000, 2, 3));
         QCOMPARE(date->text(), str("2/3/2000"));
-        type(&memo, str("Call"));
-        QTest::keyClick(&memo, Qt::Key_Return);
-        type(&memo, str("Åsa"));
-        QCOMPARE(t.asText(str("ToDoMemo")), str("Call\nÅsa"));
         t.post();
-        QCOMPARE(form.cell(0, "ToDoByDate"), str("2/3/2000"));
 
         // Enter reads the date too; posting puts the row at the date's place.
         t.insert();
-        t.post();
-        QCOMPARE(memo.toPlainText(), QString());
         retype(date, "1/1/2001");
         QTest::keyClick(date, Qt::Key_Enter);
         t.post();
@@ -194,30 +194,21 @@ private Q_SLOTS:
         QCOMPARE(services.prompts->messages.size(), 2);
     }
 
-    void gridCellsShowValuesAsTheTableGivesThem()
+    void gridCellsShowDateTimesAsTheTableDoes()
     {
         test::ProgramDirectory dir;
         test::ScriptedServices services;
         test::FixedClock clock(QDateTime(QDate(1997, 5, 25), QTime(23, 59, 59)));
         TDataModule2 dm;
-        Table& t = *dm.tbJournal1;
-        DBGrid grid;
-        grid.setDataSource(dm.dsJournal1);
-        grid.setColumns({str("ExtraField"), str("DateTimeStamp")});
-        for (const char* entry : {"evening", "midnight"}) {
-            t.insert();
-            t.setAsText(str("ExtraField"), str(entry));
-            t.post();
-            clock.set(QDateTime(QDate(1997, 5, 26), QTime(0, 0)));
-        }
-        const DBGridModel* model = grid.gridModel();
-        QCOMPARE(model->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 str("DateTimeStamp"));
-        QCOMPARE(model->data(model->index(0, 1), Qt::DisplayRole).toString(),
-                 str("5/25/1997 11:59:59 PM"));
-        QCOMPARE(model->data(model->index(1, 1), Qt::DisplayRole).toString(), str("5/26/1997"));
-        const int charWidth = grid.fontMetrics().averageCharWidth();
-        QVERIFY(grid.columnWidth(0) >= 60 * charWidth && grid.columnWidth(1) < 30 * charWidth);
+        Form form(dm.dsJournal1, {str("ExtraField")});
+        type(form.edits[0], str("evening")); // starts an entry stamped with the clock
+        dm.tbJournal1->post();
+        clock.set(QDateTime(QDate(1997, 5, 26), QTime(0, 0)));
+        dm.tbJournal1->insert();
+        type(form.edits[0], str("midnight"));
+        dm.tbJournal1->post();
+        QCOMPARE(form.cell(0, "DateTimeStamp"), str("5/25/1997 11:59:59 PM"));
+        QCOMPARE(form.cell(1, "DateTimeStamp"), str("5/26/1997"));
     }
 
     void theGridAndTheTableFollowEachOther()
@@ -232,6 +223,7 @@ private Q_SLOTS:
         DBEdit* last = form.edits[0];
         QVERIFY(QTest::qWaitForWindowExposed(&form.window));
         QCOMPARE(form.gridRow(), 3);
+        QVERIFY(form.grid->columnWidth(1) >= 43 * form.grid->fontMetrics().averageCharWidth());
 
         form.clickRow(2);
         QCOMPARE(last->text(), str("Charlie"));
@@ -263,44 +255,9 @@ private Q_SLOTS:
         QCOMPARE(form.grid->gridModel()->rowCount(), 1);
         QCOMPARE(last->text(), str("Baker"));
         t.cancelRange();
-        QCOMPARE(form.gridRow(), 2);
-
         QTest::keyClick(form.grid, Qt::Key_Up);
         QCOMPARE(t.currentRow(), 1);
         QCOMPARE(last->text(), str("Able"));
-        QCOMPARE(services.prompts->messages, QStringList());
-    }
-
-    void controlsLetGoOfAClosedOrVanishedTable()
-    {
-        test::ProgramDirectory dir;
-        test::ScriptedServices services;
-        TDataModule1 dm;
-        Table& t = *dm.tbNames;
-        addContact(t, "Smith");
-        t.edit();
-        t.setAsText(str("MeMemoData1"), str("met in Oslo"));
-        t.post();
-        Form form(dm.dsNames, {str("LastName")});
-        DBMemo memo;
-        memo.setDataSource(dm.dsNames);
-        memo.setDataField(str("MeMemoData1"));
-
-        t.close();
-        QCOMPARE(form.edits[0]->text(), QString());
-        QCOMPARE(memo.toPlainText(), QString());
-        QCOMPARE(form.grid->gridModel()->rowCount(), 0);
-        t.open();
-        QCOMPARE(memo.toPlainText(), str("met in Oslo"));
-        QCOMPARE(form.gridRow(), 0);
-        QCOMPARE(t.state(), TableState::Browse); // showing a record never writes it back
-
-        delete dm.dsNames;
-        QCOMPARE(form.edits[0]->text(), QString());
-        QCOMPARE(form.grid->gridModel()->rowCount(), 0);
-        QTest::keyClicks(form.edits[0], str("x"));
-        type(&memo, str("y"));
-        QCOMPARE(t.state(), TableState::Browse);
         QCOMPARE(services.prompts->messages, QStringList());
     }
 
@@ -326,9 +283,7 @@ private Q_SLOTS:
             TDataModule1::tbNamesCalcFields(record);
         });
         Form form(dm.dsNames, {str("LastName")});
-        QVERIFY(QTest::qWaitForWindowExposed(&form.window));
         QCOMPARE(form.grid->gridModel()->rowCount(), 100000);
-
         // Records come a block at a time; a screenful takes a block or two, never the table.
         const auto paintedReads = [&] {
             reads = 0;
