@@ -11,15 +11,27 @@
 // no window opens and the opener stays usable.
 namespace ql {
 
+// Points a global reference at an object for as long as it lives.
+template <typename T> class GlobalReference {
+public:
+    GlobalReference(T*& reference, T* object)
+        : m_reference(reference)
+    {
+        m_reference = object;
+    }
+    ~GlobalReference() { m_reference = nullptr; }
+    GlobalReference(const GlobalReference&) = delete;
+    GlobalReference& operator=(const GlobalReference&) = delete;
+
+private:
+    T*& m_reference;
+};
+
 template <typename Window> void openWindow(QWidget* owner, Window*& windowReference)
 {
     guarded(owner, [&] {
         const std::unique_ptr<Window> window = std::make_unique<Window>(owner);
-        windowReference = window.get();
-        struct Clear {
-            Window*& reference;
-            ~Clear() { reference = nullptr; }
-        } clear{windowReference};
+        const GlobalReference<Window> reference(windowReference, window.get());
         window->exec();
     });
 }
@@ -29,11 +41,7 @@ void openModule(QWidget* owner, Holder*& holderReference, Window*& windowReferen
 {
     guarded(owner, [&] {
         const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
-        holderReference = holder.get();
-        struct Clear {
-            Holder*& reference;
-            ~Clear() { reference = nullptr; }
-        } clear{holderReference};
+        const GlobalReference<Holder> reference(holderReference, holder.get());
         openWindow(owner, windowReference);
     });
 }

@@ -557,22 +557,26 @@ QVariant Table::value(const QString& fieldName) const
     return value(fieldIndex(fieldName));
 }
 
-QString Table::asText(int field) const
+QString fieldText(FieldType type, const QVariant& value)
 {
-    const QVariant v = value(field);
-    if (v.isNull())
+    if (value.isNull())
         return {};
-    switch (m_fields[size_t(field)].def.type) {
+    switch (type) {
     case FieldType::Date:
-        return datetext::shortDate(v.toDate());
+        return datetext::shortDate(value.toDate());
     case FieldType::DateTime:
-        return datetext::dateTime(v.toDateTime());
+        return datetext::dateTime(value.toDateTime());
     case FieldType::AutoIncrement:
     case FieldType::Text:
     case FieldType::Memo:
         break;
     }
-    return v.toString();
+    return value.toString();
+}
+
+QString Table::asText(int field) const
+{
+    return fieldText(m_fields[size_t(field)].def.type, value(field));
 }
 
 QString Table::asText(const QString& fieldName) const

@@ -51,6 +51,10 @@ private:
     QList<QVariant> m_values;
 };
 
+// A value as the user reads it: dates in the short date form, date-times with their time, an
+// empty value as empty text.
+QString fieldText(FieldType type, const QVariant& value);
+
 // A cursor over one table file: a current record, an active order (the primary key, or a
 // secondary index chosen by name or by its field), an optional range on that order, and a state
 // of browsing, inserting or editing.

@@ -70,24 +70,6 @@ bool writeTyped(QWidget* control, const FieldLink& link, const QString& text)
     });
 }
 
-// A value as Table::asText gives it, for records the grid reads by row.
-QString displayText(FieldType type, const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    switch (type) {
-    case FieldType::Date:
-        return datetext::shortDate(value.toDate());
-    case FieldType::DateTime:
-        return datetext::dateTime(value.toDateTime());
-    case FieldType::AutoIncrement:
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    return value.toString();
-}
-
 } // namespace
 
 // ---- FieldLink
@@ -345,6 +327,13 @@ void DBGridModel::setColumns(const QStringList& fields)
     endResetModel();
 }
 
+void DBGridModel::setColumnTitles(const QStringList& titles)
+{
+    m_titles = titles;
+    if (columnCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
 void DBGridModel::reset()
 {
     beginResetModel();
@@ -426,13 +415,17 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const
     const Record* row = field >= 0 ? record(index.row()) : nullptr;
     if (!row)
         return {};
-    return displayText(m_table->field(field).def.type, row->at(field));
+    return fieldText(m_table->field(field).def.type, row->at(field));
 }
 
 QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     const int field = fieldAt(section);
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && m_table && field >= 0)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section < m_titles.size() && !m_titles.at(section).isEmpty())
+        return m_titles.at(section);
+    if (m_table && field >= 0)
         return m_table->field(field).def.name;
     return QAbstractTableModel::headerData(section, orientation, role);
 }

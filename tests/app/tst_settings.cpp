@@ -2,6 +2,7 @@
 #include "geometry.h"
 #include "keys.h"
 #include "settings.h"
+#include "testenv.h"
 #include "testmain.h"
 
 #include <QDialog>
@@ -17,16 +18,6 @@ namespace {
 QString str(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-QString failureOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.text();
-    }
-    return {};
 }
 
 } // namespace
@@ -58,11 +49,11 @@ private Q_SLOTS:
         QCOMPARE(reader.readInteger(keys::Left), -12);
         QCOMPARE(reader.readString(keys::Title), str("Line\\one\r\nÜber ümlaut = [x]"));
         QCOMPARE(reader.readString(keys::Location), QString()); // a missing string is empty
-        QCOMPARE(failureOf([&] { reader.readInteger(keys::Top); }),
+        QCOMPARE(test::failureText([&] { reader.readInteger(keys::Top); }),
                  str("Failed to get data for 'Top'"));
-        QCOMPARE(failureOf([&] { reader.readInteger(keys::Title); }),
+        QCOMPARE(test::failureText([&] { reader.readInteger(keys::Title); }),
                  str("Invalid data type for 'Title'"));
-        QCOMPARE(failureOf([&] { reader.readString(keys::Left); }),
+        QCOMPARE(test::failureText([&] { reader.readString(keys::Left); }),
                  str("Invalid data type for 'Left'"));
         writer.writeInteger(keys::Left, 7);
         QCOMPARE(reader.readInteger(keys::Left), 7);
@@ -83,7 +74,7 @@ private Q_SLOTS:
         }
         Settings settings;
         QVERIFY(settings.openKey(keys::Menu, true));
-        QCOMPARE(failureOf([&] { settings.readInteger(keys::First); }),
+        QCOMPARE(test::failureText([&] { settings.readInteger(keys::First); }),
                  str("Failed to get data for 'first'"));
         const QString report = Settings::takeDamageReport();
         QVERIFY2(report.contains(str("could not be read")), qPrintable(report));
@@ -100,7 +91,7 @@ private Q_SLOTS:
         QDir().mkpath(file()); // a folder where the file should be
         Settings settings;
         settings.openKey(keys::Menu, true);
-        QCOMPARE(failureOf([&] { settings.writeInteger(keys::First, 2); }),
+        QCOMPARE(test::failureText([&] { settings.writeInteger(keys::First, 2); }),
                  str("Failed to set data for 'first'"));
         QDir(file()).removeRecursively();
     }

@@ -1,6 +1,7 @@
 #include "clock.h"
 #include "datetext.h"
 #include "error.h"
+#include "testenv.h"
 #include "testmain.h"
 
 #include <QTest>
@@ -10,16 +11,6 @@
 using namespace ql::datetext;
 
 namespace {
-
-template <typename F> QString errorOf(F call)
-{
-    try {
-        call();
-    } catch (const ql::Error& e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
-}
 
 } // namespace
 
@@ -94,7 +85,7 @@ private Q_SLOTS:
         if (expected.isValid())
             QCOMPARE(parseDate(text), expected);
         else
-            QCOMPARE(errorOf([&] { parseDate(text); }),
+            QCOMPARE(ql::test::failureText([&] { parseDate(text); }),
                      QStringLiteral("'%1' is not a valid date").arg(text));
     }
 
@@ -127,7 +118,7 @@ private Q_SLOTS:
         if (expected.isValid())
             QCOMPARE(parseDateTime(text), expected);
         else
-            QCOMPARE(errorOf([&] { parseDateTime(text); }),
+            QCOMPARE(ql::test::failureText([&] { parseDateTime(text); }),
                      QStringLiteral("'%1' is not a valid date and time").arg(text));
     }
 
@@ -159,7 +150,7 @@ private Q_SLOTS:
         for (const char* bad : {"", " ", "+", "--1", "2147483648", "-2147483649", "4 2", "1.5",
                                 "0x10", "12a", "1e3"}) {
             const QString text = QString::fromLatin1(bad);
-            QCOMPARE(errorOf([&] { parseInteger(text); }),
+            QCOMPARE(ql::test::failureText([&] { parseInteger(text); }),
                      QStringLiteral("'%1' is not a valid integer value").arg(text));
         }
     }

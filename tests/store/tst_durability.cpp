@@ -22,16 +22,6 @@ using ql::TableState;
 
 namespace {
 
-template <typename F> QString errorOf(F call)
-{
-    try {
-        call();
-    } catch (const ql::Error& e) {
-        return e.text();
-    }
-    return QStringLiteral("(no error)");
-}
-
 QString tablePath(const ql::test::ProgramDirectory& dir, const ql::TableDef& def)
 {
     return QDir(dir.dataPath()).filePath(def.name);
@@ -219,7 +209,8 @@ private Q_SLOTS:
                 for (const QString& typed :
                      {QStringLiteral("31/31/2020"), QStringLiteral(" 2/30/2024 "),
                       QStringLiteral("next Friday")}) {
-                    QCOMPARE(errorOf([&] { todo.setAsText(QStringLiteral("ToDoByDate"), typed); }),
+                    QCOMPARE(ql::test::failureText(
+                                 [&] { todo.setAsText(QStringLiteral("ToDoByDate"), typed); }),
                              QStringLiteral("'%1' is not a valid date").arg(typed));
                 }
                 QCOMPARE(todo.state(), TableState::Insert);
@@ -288,7 +279,7 @@ private Q_SLOTS:
                     break;
                 }
 
-                const QString error = errorOf([&] { names.post(); });
+                const QString error = ql::test::failureText([&] { names.post(); });
                 QVERIFY2(error.startsWith(QStringLiteral("tbNames: ")), qPrintable(error));
                 QVERIFY2(error.contains(engineText), qPrintable(error));
                 QCOMPARE(names.state(), TableState::Insert);

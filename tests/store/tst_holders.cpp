@@ -28,12 +28,7 @@ QByteArray fileBytes(const QString& path)
 
 template <typename Holder> QString openFailure()
 {
-    try {
-        Holder holder;
-    } catch (const Error& e) {
-        return e.text();
-    }
-    return {};
+    return test::failureText([] { Holder holder; });
 }
 
 QStringList fieldNames(const Table& t)

@@ -1,6 +1,7 @@
 #include "testenv.h"
 
 #include "clock.h"
+#include "error.h"
 #include "install.h"
 #include "session.h"
 #include "settings.h"
@@ -9,6 +10,16 @@
 #include <QLocale>
 
 namespace ql::test {
+
+QString failureText(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const Error& e) {
+        return e.text();
+    }
+    return QStringLiteral("(no error)");
+}
 
 void setUpProcess()
 {

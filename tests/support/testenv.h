@@ -3,8 +3,12 @@
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace ql::test {
+
+// The text of the ql::Error the call fails with; "(no error)" when it does not fail.
+QString failureText(const std::function<void()>& call);
 
 // Fixes what every test relies on: the en_US locale and a clock that tells the system time.
 void setUpProcess();
