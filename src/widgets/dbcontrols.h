@@ -108,6 +108,8 @@ public:
     Table* table() const { return m_table; }
     // The fields shown, in order; empty shows every field of the table in its field order.
     void setColumns(const QStringList& fields);
+    // The headings of the columns, in order; a column without one is headed by its field's name.
+    void setColumnTitles(const QStringList& titles);
     // -1 for a column that is not shown.
     int fieldAt(int column) const;
 
@@ -124,6 +126,7 @@ private:
     const Record* record(int row) const;
     QPointer<Table> m_table;
     QStringList m_columnNames;
+    QStringList m_titles;
     std::vector<int> m_columns;
     mutable std::unordered_map<int, Record> m_cache;
     mutable bool m_failed = false; // a read failed; no more reads until the table changes
@@ -137,6 +140,7 @@ public:
     explicit DBGrid(QWidget* parent = nullptr);
     void setDataSource(DataSource* source);
     void setColumns(const QStringList& fields);
+    void setColumnTitles(const QStringList& titles) { m_model->setColumnTitles(titles); }
     DBGridModel* gridModel() const { return m_model; }
 
 protected:
