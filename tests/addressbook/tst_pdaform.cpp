@@ -11,10 +11,12 @@
 #include "testmain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -232,6 +234,17 @@ private Q_SLOTS:
         PDAForm->action(str("HelpAbout"))->trigger();
         QCOMPARE(product, str("Quillory 2.1 - Organizer"));
         QVERIFY(PDAForm->PopupMenu1->findChild<QMenu*>(str("Display1")));
+    }
+
+    void theStatusLineShowsTheHintUnderTheMouse()
+    {
+        Fixture f({});
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(AboutBox->OKButton, &enter); // any window of the program
+        QCOMPARE(PDAForm->StatusBar->currentMessage(), AboutBox->OKButton->toolTip());
+        QApplication::sendEvent(PDAForm->FindBtn, &enter);
+        QCOMPARE(PDAForm->StatusBar->currentMessage(), PDAForm->FindBtn->toolTip());
+        QVERIFY(!PDAForm->FindBtn->toolTip().isEmpty());
     }
 
     void everyControlHasANameForScreenReaders()
