@@ -186,6 +186,7 @@ void Table::close()
     m_db = sql::Database();
     dropReadAhead();
     m_keys.clear();
+    forgetWholeOrder();
     m_position = -1;
     m_bof = m_eof = true;
     m_range.reset();
@@ -303,6 +304,7 @@ void Table::switchOrder(const IndexDef* index, bool primary)
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
     setActiveIndex(index);
     m_range.reset();
+    forgetWholeOrder();
     loadKeys();
     relocate(current, 0);
     Q_EMIT rowsReset();
@@ -865,8 +867,16 @@ void Table::setRangeText(const QString& low, const QString& high)
 void Table::applyRange(const Range& range)
 {
     checkBrowseMode();
+    const qint64 version = readDataVersion();
+    if (version != m_dataVersion) {
+        forgetWholeOrder();
+    } else if (!m_range) {
+        // Kept for cancelling the range, as long as nothing changes meanwhile.
+        m_wholeOrder = m_keys;
+        m_wholeOrderKept = true;
+    }
+    m_dataVersion = version;
     m_range = range;
-    m_dataVersion = readDataVersion();
     loadKeys();
     Q_EMIT rowsReset();
     setCurrentPosition(0, true, false);
@@ -880,11 +890,24 @@ void Table::cancelRange()
         return;
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
     m_range.reset();
-    m_dataVersion = readDataVersion();
-    loadKeys();
+    const qint64 version = readDataVersion();
+    if (m_wholeOrderKept && version == m_dataVersion) {
+        m_keys = std::move(m_wholeOrder);
+        dropReadAhead();
+    } else {
+        loadKeys();
+    }
+    forgetWholeOrder();
+    m_dataVersion = version;
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
+}
+
+void Table::forgetWholeOrder()
+{
+    m_wholeOrder.clear();
+    m_wholeOrderKept = false;
 }
 
 // ---- editing
@@ -987,6 +1010,7 @@ void Table::post()
     }
     // The stored record takes its place in the order at once.
     dropReadAhead();
+    forgetWholeOrder();
     if (!inserting)
         m_keys.erase(m_keys.begin() + m_position);
     const Key key = isPrimaryOrder() ? Key{false, rowid, {}}
@@ -1055,6 +1079,7 @@ void Table::deleteRecord()
     m_modified = false;
     m_buffer = {};
     dropReadAhead();
+    forgetWholeOrder();
     m_keys.erase(m_keys.begin() + m_position);
     m_position = std::min(m_position, int(m_keys.size()) - 1);
     m_bof = m_eof = m_keys.empty();
@@ -1090,6 +1115,7 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (version == m_dataVersion)
         return false;
     m_dataVersion = version;
+    forgetWholeOrder();
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
     loadKeys();
     relocate(current, m_position);

@@ -199,6 +199,7 @@ private:
     void checkActive() const;
     void seek(const Key& key);
     void applyRange(const Range& range);
+    void forgetWholeOrder();
     void checkEditing() const;
     void checkWritable() const;
     void prepareStatements();
@@ -253,6 +254,9 @@ private:
     qint64 m_dataVersion = 0;
 
     std::vector<qint64> m_keys;
+    // The key set without the range, while it is still true.
+    std::vector<qint64> m_wholeOrder;
+    bool m_wholeOrderKept = false;
     int m_position = -1;
     int m_insertRow = 0;
     bool m_bof = true;

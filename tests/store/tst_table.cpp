@@ -335,6 +335,13 @@ private Q_SLOTS:
         second.tbNames->first();
         QCOMPARE(second.tbNames->recordCount(), 1);
         QCOMPARE(second.tbNames->asText(str("LastName")), str("Alpha"));
+
+        // Cancelling a range brings back the whole order as it is now, not as it was.
+        second.tbNames->setRangeText(str("alpha"), str("alpha"));
+        addContact(*first.tbNames, str("b"), str("Bravo"));
+        second.tbNames->cancelRange();
+        QCOMPARE(second.tbNames->recordCount(), 2);
+        QCOMPARE(second.tbNames->asText(str("LastName")), str("Alpha"));
     }
 
     void valuesKeepTheirTypes()
