@@ -1,5 +1,6 @@
 #include "helpwindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -116,6 +117,14 @@ HelpWindow::HelpWindow()
 void HelpWindow::showTopic(const QString& helpFile, int topic)
 {
     showPage(pageUrl(helpFile, topic));
+    // Help asked for from a modal window must stay usable beside it: a window of the modal one
+    // is not blocked by it. It goes with that window and is made anew next time.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this && parentWidget() != modal) {
+        const QRect place = geometry();
+        setParent(modal, Qt::Window);
+        setGeometry(place);
+    }
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

@@ -1,14 +1,17 @@
 #include "helpwindow.h"
 #include "testmain.h"
 
+#include <QDialog>
 #include <QDirIterator>
 #include <QFile>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTimer>
 #include <memory>
 
 using namespace ql;
@@ -218,6 +221,24 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         QCOMPARE(HelpWindow::instance(), window);
         QVERIFY(window->width() >= 480 && window->height() >= 400);
+    }
+
+    void helpFromAModalWindowStaysUsableBesideIt()
+    {
+        auto* dialog = new QDialog;
+        QPointer<HelpWindow> shown;
+        QTimer::singleShot(0, [&] {
+            HelpWindow::instance()->showTopic(QStringLiteral("qlhelp.hlp"), 2);
+            shown = HelpWindow::instance();
+            dialog->reject();
+        });
+        dialog->exec();
+        QVERIFY(shown);
+        QCOMPARE(shown->parentWidget(), dialog); // not blocked by the modal window
+        QVERIFY(shown->isWindow());
+        delete dialog; // the help window goes with it and is made anew
+        QVERIFY(!shown);
+        QVERIFY(HelpWindow::instance());
     }
 };
 
