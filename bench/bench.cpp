@@ -1,4 +1,5 @@
-// quillory-bench: times the address book's table operations on a generated book.
+// quillory-bench: times the address book's table operations on a generated book, and the
+// journal window on a generated journal.
 //
 //   quillory-bench [--records N]
 //
@@ -6,10 +7,12 @@
 // a full scan through the table cursor against the sqlite3 command-line tool writing the same
 // columns of the same file.
 
+#include "datetext.h"
 #include "dbcontrols.h"
 #include "error.h"
 #include "holders.h"
 #include "install.h"
+#include "journalform.h"
 #include "mainmenu.h"
 #include "pdaform.h"
 #include "radiogroup.h"
@@ -213,6 +216,37 @@ void fill(const QString& path, int records, ContactMaker& maker)
     tx.commit();
 }
 
+// The first journal stamp; each further entry follows the one before by half an hour to two and
+// a half hours.
+const QDateTime kFirstStamp(QDate(1990, 1, 1), QTime(8, 0));
+
+// Writes journal entries straight into the journal's table file in one transaction, oldest
+// first; returns the newest stamp.
+QDateTime fillJournal(const QString& path, int records, ContactMaker& maker)
+{
+    ql::sql::Database db(path, ql::sql::OpenMode::ReadWrite);
+    ql::sql::Transaction tx(db);
+    ql::sql::Statement st(db, "INSERT INTO records(\"DateTimeStamp\", \"MemoField1\", "
+                              "\"MemoField2\") VALUES (?1, ?2, ?3)");
+    QDateTime stamp = kFirstStamp;
+    for (int r = 0; r < records; ++r) {
+        stamp = stamp.addSecs(qint64(1800 + maker.pick(7200)));
+        st.bindText(1, stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8());
+        st.bindText(2, QStringLiteral("Entry %1: met %2 at %3.")
+                           .arg(r)
+                           .arg(maker.anyLastName(), kCities[qsizetype(maker.pick(8))])
+                           .toUtf8());
+        if (maker.pick(3) == 0)
+            st.bindText(3, QByteArrayLiteral("Thoughts to come back to."));
+        else
+            st.bindNull(3);
+        st.step();
+        st.reset();
+    }
+    tx.commit();
+    return stamp;
+}
+
 qint64 microseconds(Clock::duration d)
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(d).count();
@@ -265,7 +299,7 @@ qint64 sqliteToolScan(const QString& path)
     return microseconds(Clock::now() - start);
 }
 
-void runWindows(const QString& programDirectory, ContactMaker& maker);
+void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest);
 
 void run(int records)
 {
@@ -282,6 +316,8 @@ void run(int records)
     fill(tablePath, records, maker);
     std::fprintf(stderr, "filled %d records in %lld ms\n", records,
                  static_cast<long long>(microseconds(Clock::now() - fillStart) / 1000));
+    const QDateTime newest = fillJournal(
+        QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")), records, maker);
 
     std::unique_ptr<ql::TDataModule1> holder;
     measure(
@@ -377,7 +413,7 @@ void run(int records)
     std::fprintf(stderr, "%d records, %d in the last range, %lld characters scanned\n",
                  names.recordCount(), inRange, static_cast<long long>(characters));
     holder.reset();
-    runWindows(directory.path(), maker);
+    runWindows(directory.path(), maker, newest);
 }
 
 // Answers every prompt with the next prepared text, as the user would type it.
@@ -400,9 +436,47 @@ public:
     }
 };
 
-// The program as the user meets it: start-up to the main menu painted, and the address book
-// window's commands until its grid is painted.
-void runWindows(const QString& programDirectory, ContactMaker& maker)
+// The journal window opened as the main menu opens it, and its date search, each until its list
+// is painted.
+void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& newest)
+{
+    std::unique_ptr<ql::TDataModule2> holder;
+    std::unique_ptr<ql::TJournalForm> window;
+    const auto close = [&] {
+        window.reset();
+        holder.reset();
+        ql::JournalForm = nullptr;
+        ql::DataModule2 = nullptr;
+    };
+    const auto painted = [&] {
+        QApplication::processEvents();
+        window->DBGrid1->viewport()->repaint();
+    };
+    measure("journal_open", 11, close, [&] {
+        holder = std::make_unique<ql::TDataModule2>();
+        ql::DataModule2 = holder.get();
+        window = std::make_unique<ql::TJournalForm>();
+        ql::JournalForm = window.get();
+        window->show();
+        painted();
+    });
+    const qint64 days = kFirstStamp.daysTo(newest);
+    measure(
+        "journal_search", 21,
+        [&] {
+            answers.answer = ql::datetext::shortDate(
+                kFirstStamp.date().addDays(qint64(maker.pick(size_t(days)))));
+        },
+        [&] {
+            window->SearchBtn->click();
+            painted();
+        });
+    close();
+}
+
+// The program as the user meets it: start-up to the main menu painted, the address book
+// window's commands until its grid is painted, and the journal window.
+void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest)
 {
     auto prompts = std::make_unique<BenchPrompts>();
     BenchPrompts* answers = prompts.get();
@@ -466,6 +540,7 @@ void runWindows(const QString& programDirectory, ContactMaker& maker)
             painted();
         });
     window->hide();
+    runJournal(*answers, maker, newest);
     program.reset();
 }
 

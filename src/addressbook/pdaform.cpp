@@ -1,6 +1,7 @@
 #include "pdaform.h"
 
 #include "aboutbox.h"
+#include "commands.h"
 #include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
@@ -70,17 +71,6 @@ protected:
 private:
     QStatusBar* m_statusBar;
 };
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(str(name));
-    button->setToolTip(hint);
-    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -382,13 +372,7 @@ TPDAForm::TPDAForm(QWidget* parent)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto item = [this](QMenu* menu, const char* name, const QString& text,
                              const std::function<void()>& command, const QKeySequence& keys = {}) {
-        auto* a = menu->addAction(text);
-        a->setObjectName(str(name));
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WindowShortcut);
-        connect(a, &QAction::triggered, this, [this, command] { guarded(this, command); });
-        addAction(a);
-        return a;
+        return addCommand(this, menu, name, text, command, keys);
     };
     const auto menu = [this](QWidget* owner, const char* name, const QString& title) {
         QMenu* m = owner == MainMenu1 ? MainMenu1->addMenu(title) : PopupMenu1->addMenu(title);
@@ -476,7 +460,7 @@ TPDAForm::TPDAForm(QWidget* parent)
     item(display, "Pager2", QStringLiteral("Pa&ger"), [this] { showPage(PagerSheet); });
 
     const auto click = [this](QPushButton* button, const std::function<void()>& command) {
-        connect(button, &QPushButton::clicked, this, [this, command] { guarded(this, command); });
+        onClick(this, button, command);
     };
     click(AddressBtn, [this] { showPage(AddressSheet); });
     click(PhoneBtn, [this] { showPage(PhoneSheet); });

@@ -1,6 +1,8 @@
 #include "mainmenu.h"
 
+#include "journalform.h"
 #include "pdaform.h"
+#include "todoform.h"
 
 #include "aboutbox.h"
 #include "artwork.h"
@@ -9,7 +11,9 @@
 #include "geometry.h"
 #include "guard.h"
 #include "help.h"
+#include "holders.h"
 #include "keys.h"
+#include "opener.h"
 #include "seams.h"
 #include "session.h"
 #include "settings.h"
@@ -123,8 +127,8 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {JournalBtn, CollectionsBtn, ToDoBtn, BitBtn4, BitBtn1, BitBtn3,
-                                BitBtn2, BitBtn5, BitBtn6, Button4})
+    for (QPushButton* button :
+         {CollectionsBtn, BitBtn4, BitBtn1, BitBtn3, BitBtn2, BitBtn5, BitBtn6, Button4})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -185,6 +189,8 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     Timer1->start();
 
     connect(PDABtn, &QPushButton::clicked, this, &TMainMenuForm::PDABtnClick);
+    connect(JournalBtn, &QPushButton::clicked, this, &TMainMenuForm::JournalBtnClick);
+    connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
 
@@ -356,6 +362,16 @@ void TMainMenuForm::ImageClick(int banner)
 void TMainMenuForm::PDABtnClick()
 {
     guarded(this, [] { PDAForm->exec(); });
+}
+
+void TMainMenuForm::JournalBtnClick()
+{
+    openModule(this, DataModule2, JournalForm);
+}
+
+void TMainMenuForm::ToDoBtnClick()
+{
+    openModule(this, DataModule4, ToDoForm);
 }
 
 void TMainMenuForm::Button1Click()

@@ -68,6 +68,8 @@ public:
     void Timer1Timer();
     void ImageClick(int banner);
     void PDABtnClick();
+    void JournalBtnClick();
+    void ToDoBtnClick();
     void Button1Click();
     void Button2Click();
 

@@ -122,10 +122,14 @@ QString shortDate(QDate date)
 {
     if (!date.isValid())
         return {};
-    const auto fullYear = [](QChar letter, const QString& run) {
-        return letter == u'y' ? QStringLiteral("yyyy") : run;
+    // Always a four-digit year, and the month as a number, so the text reads back as a date
+    // also where the locale writes month names (as the C locale does).
+    const auto numeric = [](QChar letter, const QString& run) {
+        if (letter == u'y')
+            return QStringLiteral("yyyy");
+        return letter == u'M' && run.size() > 2 ? QStringLiteral("M") : run;
     };
-    const QString format = rewriteFormat(QLocale().dateFormat(QLocale::ShortFormat), fullYear);
+    const QString format = rewriteFormat(QLocale().dateFormat(QLocale::ShortFormat), numeric);
     return QLocale().toString(date, format);
 }
 

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "dbcontrols.h"
+#include "scripted.h"
+#include "startup.h"
+#include "testenv.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace ql::test {
+
+// A started program with a module's holder and window made as the opener makes them, the
+// window shown (not modally, so the test can drive it). The clock stands in 2024.
+template <typename Holder, typename Window> struct ModuleFixture {
+    ScriptedServices services;
+    ProgramDirectory dir;
+    FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    Holder*& holderReference;
+    Window*& windowReference;
+    std::unique_ptr<Holder> holder;
+    std::unique_ptr<Window> window;
+
+    ModuleFixture(Holder*& holderGlobal, Window*& windowGlobal,
+                  const std::function<void(Holder&)>& fill)
+        : holderReference(holderGlobal)
+        , windowReference(windowGlobal)
+        , holder(std::make_unique<Holder>())
+    {
+        holderReference = holder.get();
+        fill(*holder);
+        window = std::make_unique<Window>();
+        windowReference = window.get();
+        window->show();
+    }
+    ~ModuleFixture() { close(); }
+    void close()
+    {
+        window.reset();
+        holder.reset();
+        windowReference = nullptr;
+        holderReference = nullptr;
+    }
+    void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
+    void ask(QPushButton* button, const QString& answer)
+    {
+        services.prompts->inputs.enqueue(answer);
+        click(button);
+    }
+    QStringList messages() const { return services.prompts->messages; }
+    // A column of the list, top to bottom.
+    QStringList listed(int column = 0) const { return listedIn(*window, column); }
+    static QStringList listedIn(const Window& shown, int column)
+    {
+        QStringList rows;
+        const QAbstractItemModel* model = shown.DBGrid1->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            rows << model->index(row, column).data().toString();
+        return rows;
+    }
+    // Opens the module from the main menu's button, lets `use` act on the modal window and
+    // closes it with its Close button.
+    void openFromMainMenu(QPushButton* button, const std::function<void(Window&)>& use)
+    {
+        close();
+        QTimer::singleShot(0, [&] {
+            auto* opened = qobject_cast<Window*>(QApplication::activeModalWidget());
+            QVERIFY(opened && opened == windowReference && holderReference);
+            use(*opened);
+            opened->ExitBtn->click();
+        });
+        click(button);
+        QVERIFY(!windowReference && !holderReference);
+    }
+};
+
+// The controls of a window that a screen reader could not name.
+inline QStringList unnamedControls(QWidget* window)
+{
+    QStringList unnamed;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QPlainTextEdit*>(w) || qobject_cast<DBGrid*>(w) ||
+                             qobject_cast<DBText*>(w);
+        // Parts Qt makes inside its own widgets carry no object name.
+        if (control && !w->objectName().isEmpty() &&
+            !w->objectName().startsWith(QLatin1String("qt_")) && w->accessibleName().isEmpty())
+            unnamed << w->objectName();
+    }
+    return unnamed;
+}
+
+// Whether the list and the editors grow when the window does.
+template <typename Window> bool growsWithTheWindow(Window& window)
+{
+    window.resize(640, 420);
+    QApplication::processEvents();
+    const QSize grid = window.DBGrid1->size();
+    const QSize memo = window.DBMemo1->size();
+    window.resize(1100, 800);
+    QApplication::processEvents();
+    return window.DBGrid1->width() > grid.width() && window.DBGrid1->height() > grid.height() &&
+           window.DBMemo1->height() > memo.height();
+}
+
+} // namespace ql::test

@@ -1,0 +1,175 @@
+#include "aboutbox.h"
+#include "fixture.h"
+#include "holders.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "settings.h"
+#include "testmain.h"
+#include "todoform.h"
+
+#include <QAction>
+#include <QLabel>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+struct Item {
+    QDate due;
+    const char* text;
+};
+
+const std::initializer_list<Item> kItems = {{QDate(1999, 6, 1), "june a"},
+                                            {QDate(1999, 7, 4), "july"},
+                                            {QDate(), "someday"},
+                                            {QDate(1999, 5, 1), "may"},
+                                            {QDate(1999, 6, 1), "june b"}};
+
+struct Fixture : test::ModuleFixture<TDataModule4, TToDoForm> {
+    explicit Fixture(std::initializer_list<Item> items)
+        : ModuleFixture(DataModule4, ToDoForm, [items](TDataModule4& holder) {
+            Table& t = *holder.tbTodo;
+            for (const Item& item : items) {
+                t.insert();
+                if (item.due.isValid())
+                    t.setAsDate(str("ToDoByDate"), item.due);
+                t.setValue(str("ToDoMemo"), str(item.text));
+                t.post();
+            }
+            t.first();
+        })
+    {
+    }
+    Table& table() const { return *holder->tbTodo; }
+    QString text() const { return table().asText(str("ToDoMemo")); }
+};
+
+} // namespace
+
+class ToDoFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void filterShowsOneDateAndSearchStaysWithinIt()
+    {
+        Fixture f(kItems);
+        QCOMPARE(f.listed(1), QStringList({"someday", "may", "june a", "june b", "july"}));
+        QCOMPARE(f.listed(0).at(1), str("5/1/1999"));
+        f.ask(f.window->FilterBtn, str("12/25/1999"));
+        QCOMPARE(f.listed(), QStringList());
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Filter for Date: Enter Date (ex. 5/25/97): "));
+        f.click(f.window->UnFilterBtn);
+        QCOMPARE(f.listed().size(), 5);
+
+        f.ask(f.window->FilterBtn, str("6/1/1999"));
+        f.table().last();
+        f.ask(f.window->SearchBtn, str("1/1/1999"));
+        QCOMPARE(f.text(), str("june a"));
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Search for Date: Enter Date (ex. 5/25/97): "));
+
+        f.services.prompts->inputs.enqueue(str("7/4/1999"));
+        f.window->action(str("Filter2"))->trigger(); // replaces the first filter
+        QCOMPARE(f.listed(1), QStringList({"july"}));
+        f.ask(f.window->FilterBtn, str("6/31/1999"));
+        QCOMPARE(f.messages(), QStringList({"'6/31/1999' is not a valid date"}));
+        QCOMPARE(f.listed(1), QStringList({"july"}));
+
+        f.window->action(str("UnFilter1"))->trigger();
+        QCOMPARE(f.listed().size(), 5);
+        QCOMPARE(f.text(), str("july"));
+    }
+
+    void searchAfterEveryDateEndsOnTheLastItem()
+    {
+        Fixture f(kItems);
+        f.ask(f.window->SearchBtn, str("1/1/2050"));
+        QCOMPARE(f.text(), str("july"));
+        f.ask(f.window->SearchBtn, str("6/1/99")); // 2099
+        QCOMPARE(f.text(), str("july"));
+        f.ask(f.window->SearchBtn, str("5/2/1999"));
+        QCOMPARE(f.text(), str("june a"));
+    }
+
+    void aDueDateThatIsNoDateKeepsTheFocus()
+    {
+        Fixture f({{QDate(1999, 5, 1), "may"}});
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.click(f.window->NewBtn);
+        f.window->DBEdit1->setFocus();
+        QTest::keyClicks(f.window->DBEdit1, str("2/30/1999"));
+        QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
+        QCOMPARE(f.messages(), QStringList({"'2/30/1999' is not a valid date"}));
+        QVERIFY(f.window->DBEdit1->hasFocus());
+
+        f.window->DBEdit1->selectAll();
+        QTest::keyClicks(f.window->DBEdit1, str("2/28/1999"));
+        QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
+        f.click(f.window->ExitBtn); // closing stores the new item
+        QCOMPARE(f.listed(), QStringList({"2/28/1999", "5/1/1999"}));
+    }
+
+    void deleteAsksFirst()
+    {
+        Fixture f(kItems);
+        f.table().moveToRow(1);
+        f.click(f.window->DeleteBtn); // answered No
+        QCOMPARE(f.table().recordCount(), 5);
+        f.services.prompts->confirmations.enqueue(true);
+        f.click(f.window->DeleteBtn);
+        QCOMPARE(f.table().recordCount(), 4);
+        QCOMPARE(f.text(), str("june a"));
+    }
+
+    void theMenusAndTheWindow()
+    {
+        Fixture f({});
+        f.services.prompts->confirmations.enqueue(true);
+        f.window->action(str("Delete1"))->trigger();
+        QCOMPARE(f.messages(),
+                 QStringList({"tbTodo: Cannot perform this operation on an empty dataset"}));
+        f.window->action(str("PrintSelected2"))->trigger();
+        QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window.get()});
+        for (const char* name : {"PrintSelected1", "PrintAll1", "Calendar1", "Calendar2"})
+            QVERIFY2(!f.window->action(str(name))->isEnabled(), name);
+        f.window->action(str("Contents1"))->trigger();
+        f.window->action(str("ToDoHelp1"))->trigger();
+        QCOMPARE(f.services.help->shown,
+                 (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 5}}));
+        QString product;
+        QTimer::singleShot(0, [&] {
+            product = AboutBox->ProductName->text();
+            AboutBox->accept();
+        });
+        f.window->action(str("About1"))->trigger();
+        QCOMPARE(product, str("Quillory - ToDO"));
+        QCOMPARE(test::unnamedControls(f.window.get()), QStringList());
+        QVERIFY(test::growsWithTheWindow(*f.window));
+    }
+
+    void theMainMenuOpensTheListUnfiltered()
+    {
+        Fixture f(kItems);
+        f.ask(f.window->FilterBtn, str("6/1/1999"));
+        QStringList listed;
+        int left = 0;
+        f.openFromMainMenu(f.program->mainMenu()->ToDoBtn, [&](TToDoForm& window) {
+            listed = Fixture::listedIn(window, 1);
+            window.move(40, 60);
+            left = window.frameGeometry().left();
+        });
+        QCOMPARE(listed, QStringList({"someday", "may", "june a", "june b", "july"}));
+        Settings settings;
+        QVERIFY(settings.openKey(keys::ToDo, false));
+        QCOMPARE(settings.readInteger(keys::Left), left);
+    }
+};
+
+QL_TEST_CLASS(ToDoFormTest)
+#include "tst_todoform.moc"
