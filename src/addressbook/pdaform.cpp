@@ -540,11 +540,8 @@ void TPDAForm::showEvent(QShowEvent* event)
 
 void TPDAForm::done(int result)
 {
-    // Closing stores what the user typed; if that fails the window stays open with it.
-    if (m_bound && !guarded(this, [this] { table()->checkBrowseMode(); }))
-        return;
-    guarded(this, [this] { geometry::save(this, keys::PDA); });
-    QDialog::done(result);
+    if (readyToClose(this, m_bound ? table() : nullptr, keys::PDA))
+        QDialog::done(result);
 }
 
 void TPDAForm::contextMenuEvent(QContextMenuEvent* event)

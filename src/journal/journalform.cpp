@@ -210,11 +210,8 @@ void TJournalForm::showEvent(QShowEvent* event)
 
 void TJournalForm::done(int result)
 {
-    // Closing stores what the user typed; if that fails the window stays open with it.
-    if (!guarded(this, [this] { table()->checkBrowseMode(); }))
-        return;
-    guarded(this, [this] { geometry::save(this, keys::Journal); });
-    QDialog::done(result);
+    if (readyToClose(this, table(), keys::Journal))
+        QDialog::done(result);
 }
 
 void TJournalForm::contextMenuEvent(QContextMenuEvent* event)

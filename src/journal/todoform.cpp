@@ -237,11 +237,8 @@ void TToDoForm::showEvent(QShowEvent* event)
 
 void TToDoForm::done(int result)
 {
-    // Closing stores what the user typed; if that fails the window stays open with it.
-    if (!guarded(this, [this] { table()->checkBrowseMode(); }))
-        return;
-    guarded(this, [this] { geometry::save(this, keys::ToDo); });
-    QDialog::done(result);
+    if (readyToClose(this, table(), keys::ToDo))
+        QDialog::done(result);
 }
 
 void TToDoForm::contextMenuEvent(QContextMenuEvent* event)
