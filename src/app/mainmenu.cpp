@@ -1,5 +1,6 @@
 #include "mainmenu.h"
 
+#include "calendarform.h"
 #include "journalform.h"
 #include "pdaform.h"
 #include "todoform.h"
@@ -128,7 +129,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
 
     // The modules whose windows are still to come stay disabled until they exist.
     for (QPushButton* button :
-         {CollectionsBtn, BitBtn4, BitBtn1, BitBtn3, BitBtn2, BitBtn5, BitBtn6, Button4})
+         {CollectionsBtn, BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6, Button4})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -190,6 +191,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
 
     connect(PDABtn, &QPushButton::clicked, this, &TMainMenuForm::PDABtnClick);
     connect(JournalBtn, &QPushButton::clicked, this, &TMainMenuForm::JournalBtnClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
@@ -372,6 +374,11 @@ void TMainMenuForm::JournalBtnClick()
 void TMainMenuForm::ToDoBtnClick()
 {
     openModule(this, DataModule4, ToDoForm);
+}
+
+void TMainMenuForm::BitBtn1Click()
+{
+    openWindow(this, CalendarForm);
 }
 
 void TMainMenuForm::Button1Click()

@@ -70,6 +70,7 @@ public:
     void PDABtnClick();
     void JournalBtnClick();
     void ToDoBtnClick();
+    void BitBtn1Click();
     void Button1Click();
     void Button2Click();
 

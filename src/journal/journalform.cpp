@@ -1,6 +1,7 @@
 #include "journalform.h"
 
 #include "aboutbox.h"
+#include "calendarform.h"
 #include "commands.h"
 #include "dbcontrols.h"
 #include "geometry.h"
@@ -8,6 +9,7 @@
 #include "help.h"
 #include "holders.h"
 #include "keys.h"
+#include "opener.h"
 #include "seams.h"
 
 #include <QAction>
@@ -98,7 +100,6 @@ TJournalForm::TJournalForm(QWidget* parent)
         makeButton(Panel1, "ExitBtn", QStringLiteral("Close"), QStringLiteral("Close the journal"));
     CalendarBtn1 = makeButton(Panel1, "CalendarBtn1", QStringLiteral("Calendar"),
                               QStringLiteral("Look at a month calendar"));
-    CalendarBtn1->setEnabled(false);
     auto* buttons = new QGridLayout(Panel1);
     QPushButton* order[7] = {NewBtn,    InsertBtn, CancelBtn,   DeleteBtn,
                              SearchBtn, ExitBtn,   CalendarBtn1};
@@ -137,7 +138,8 @@ TJournalForm::TJournalForm(QWidget* parent)
     addCommand(this, edit, "Cancel1", QStringLiteral("&Cancel"), [this] { CancelBtnClick(); });
     addCommand(this, edit, "Search1", QStringLiteral("&Search"), [this] { SearchBtnClick(); });
     edit->addSeparator();
-    later(edit, "Calander1", QStringLiteral("C&alendar"));
+    addCommand(this, edit, "Calander1", QStringLiteral("C&alendar"),
+               [this] { CalendarBtn1Click(); });
     QMenu* helpMenu = menu("Help1", QStringLiteral("&Help"));
     addCommand(this, helpMenu, "Contents1", QStringLiteral("&Contents"),
                [this] { Contents1Click(); });
@@ -156,7 +158,8 @@ TJournalForm::TJournalForm(QWidget* parent)
     addCommand(this, PopupMenu1, "Search2", QStringLiteral("&Search"),
                [this] { SearchBtnClick(); });
     PopupMenu1->addSeparator();
-    later(PopupMenu1, "Calendar1", QStringLiteral("C&alendar"));
+    addCommand(this, PopupMenu1, "Calendar1", QStringLiteral("C&alendar"),
+               [this] { CalendarBtn1Click(); });
 
     onClick(this, NewBtn, [this] { NewBtnClick(); });
     onClick(this, InsertBtn, [this] { InsertBtnClick(); });
@@ -164,6 +167,7 @@ TJournalForm::TJournalForm(QWidget* parent)
     onClick(this, DeleteBtn, [this] { DeleteBtnClick(); });
     onClick(this, SearchBtn, [this] { SearchBtnClick(); });
     onClick(this, ExitBtn, [this] { ExitBtnClick(); });
+    onClick(this, CalendarBtn1, [this] { CalendarBtn1Click(); });
 
     // The list above the buttons on the left; the stamp and the two texts on the right. The
     // list and the texts grow with the window.
@@ -287,6 +291,11 @@ void TJournalForm::Journal1Click()
 void TJournalForm::About1Click()
 {
     AboutBox->showFor(QStringLiteral("Quillory - Journal"));
+}
+
+void TJournalForm::CalendarBtn1Click()
+{
+    openWindow(this, CalendarForm2);
 }
 
 } // namespace ql

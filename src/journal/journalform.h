@@ -49,6 +49,8 @@ public:
     void SearchBtnClick();
     void Print1Click();
     void ExitBtnClick();
+    // Opens the reference calendar.
+    void CalendarBtn1Click();
     void Contents1Click();
     void Journal1Click();
     void About1Click();

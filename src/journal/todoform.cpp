@@ -1,6 +1,7 @@
 #include "todoform.h"
 
 #include "aboutbox.h"
+#include "calendarform.h"
 #include "commands.h"
 #include "dbcontrols.h"
 #include "geometry.h"
@@ -8,6 +9,7 @@
 #include "help.h"
 #include "holders.h"
 #include "keys.h"
+#include "opener.h"
 #include "seams.h"
 
 #include <QAction>
@@ -107,7 +109,6 @@ TToDoForm::TToDoForm(QWidget* parent)
                              QStringLiteral("Show all items again"));
     CalendarBtn1 = makeButton(Panel4, "CalendarBtn1", QStringLiteral("C&alendar"),
                               QStringLiteral("Look at a month calendar"));
-    CalendarBtn1->setEnabled(false);
     ExitBtn = makeButton(Panel4, "ExitBtn", QStringLiteral("Cl&ose"),
                          QStringLiteral("Close the to-do list"));
     auto* finding = new QVBoxLayout(Panel4);
@@ -153,7 +154,8 @@ TToDoForm::TToDoForm(QWidget* parent)
         this, edit, "Search1", QStringLiteral("&Search for Date..."), [this] { SearchBtnClick(); },
         QKeySequence::Find);
     edit->addSeparator();
-    later(edit, "Calendar1", QStringLiteral("C&alendar"));
+    addCommand(this, edit, "Calendar1", QStringLiteral("C&alendar"),
+               [this] { CalendarBtn1Click(); });
     QMenu* filter = menu("Filter1", QStringLiteral("F&ilter"));
     addCommand(
         this, filter, "FilterRecords1", QStringLiteral("&Filter for Date..."),
@@ -185,7 +187,8 @@ TToDoForm::TToDoForm(QWidget* parent)
     addCommand(this, PopupMenu1, "UnFilter1", QStringLiteral("&Unfilter"),
                [this] { Button1Click(); });
     PopupMenu1->addSeparator();
-    later(PopupMenu1, "Calendar2", QStringLiteral("C&alendar"));
+    addCommand(this, PopupMenu1, "Calendar2", QStringLiteral("C&alendar"),
+               [this] { CalendarBtn1Click(); });
 
     onClick(this, NewBtn, [this] { NewBtnClick(); });
     onClick(this, InsertBtn, [this] { InsertBtnClick(); });
@@ -195,6 +198,7 @@ TToDoForm::TToDoForm(QWidget* parent)
     onClick(this, FilterBtn, [this] { FilterBtnClick(); });
     onClick(this, UnFilterBtn, [this] { UnFilterBtnClick(); });
     onClick(this, ExitBtn, [this] { ExitBtnClick(); });
+    onClick(this, CalendarBtn1, [this] { CalendarBtn1Click(); });
 
     // The list on the left; the due date, the text and the buttons on the right. The list and
     // the text grow with the window.
@@ -336,6 +340,11 @@ void TToDoForm::ToDoHelp1Click()
 void TToDoForm::About1Click()
 {
     AboutBox->showFor(QStringLiteral("Quillory - ToDO"));
+}
+
+void TToDoForm::CalendarBtn1Click()
+{
+    openWindow(this, CalendarForm2);
 }
 
 } // namespace ql

@@ -57,6 +57,8 @@ public:
     void Button1Click();
     void PrintSelected2Click();
     void ExitBtnClick();
+    // Opens the reference calendar.
+    void CalendarBtn1Click();
     void Contents1Click();
     void ToDoHelp1Click();
     void About1Click();

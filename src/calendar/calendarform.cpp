@@ -1,0 +1,340 @@
+#include "calendarform.h"
+
+#include "chosedateform.h"
+#include "journalform.h"
+#include "monthgrid.h"
+#include "todoform.h"
+
+#include "aboutbox.h"
+#include "commands.h"
+#include "geometry.h"
+#include "guard.h"
+#include "help.h"
+#include "holders.h"
+#include "keys.h"
+#include "opener.h"
+#include "radiogroup.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <memory>
+
+namespace ql {
+namespace {
+
+// Makes the chooser of a calendar, fills it with the calendar's month and year and runs it.
+// The chooser's global reference points at it while it is open.
+template <typename Chooser> void runChooser(CalendarWindow* calendar, Chooser*& reference)
+{
+    const auto chooser = std::make_unique<Chooser>(calendar);
+    const GlobalReference<Chooser> global(reference, chooser.get());
+    chooser->Edit1->setText(QString::number(calendar->CCalendar1->month()));
+    chooser->Edit2->setText(QString::number(calendar->CCalendar1->year()));
+    chooser->exec();
+}
+
+QFrame* frame(QWidget* parent, const char* name)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(QString::fromLatin1(name));
+    f->setFrameShape(QFrame::StyledPanel);
+    f->setFrameShadow(QFrame::Sunken);
+    return f;
+}
+
+QLabel* caption(QWidget* parent, const char* name, const QString& description)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAccessibleName(description);
+    QFont bold = label->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.5);
+    label->setFont(bold);
+    return label;
+}
+
+} // namespace
+
+QString monthName(int month)
+{
+    static const char* const names[12] = {"January",   "February", "March",    "April",
+                                          "May",       "June",     "July",     "August",
+                                          "September", "October",  "November", "December"};
+    return QString::fromLatin1(names[month - 1]);
+}
+
+CalendarWindow::CalendarWindow(QWidget* parent, const char* name, QString product, QString version)
+    : QDialog(parent)
+    , m_product(std::move(product))
+    , m_version(std::move(version))
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(QStringLiteral("Quillory - Calendar"));
+    setSizeGripEnabled(true);
+
+    Bevel3 = new QFrame(this);
+    Bevel3->setObjectName(QStringLiteral("Bevel3"));
+    Bevel3->setFrameShape(QFrame::Panel);
+    Bevel3->setFrameShadow(QFrame::Raised);
+    Bevel3->setFixedHeight(4);
+
+    Label1 = caption(this, "Label1", QStringLiteral("Month"));
+    Label2 = caption(this, "Label2", QStringLiteral("Year"));
+
+    CCalendar1 = new MonthGrid(this);
+    CCalendar1->setObjectName(QStringLiteral("CCalendar1"));
+    CCalendar1->setAccessibleName(QStringLiteral("Days of the month"));
+    CCalendar1->setToolTip(QStringLiteral("Choose a day with the mouse or the arrow keys"));
+
+    Bevel1 = frame(this, "Bevel1");
+    auto* moves = new QHBoxLayout(Bevel1);
+    PreviousBtn = makeButton(Bevel1, "PreviousBtn", QStringLiteral("Previous"),
+                             QStringLiteral("Show the previous month"));
+    PreviousBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    NextBtn = makeButton(Bevel1, "NextBtn", QStringLiteral("Next"),
+                         QStringLiteral("Show the next month"));
+    NextBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    NextBtn->setLayoutDirection(Qt::RightToLeft);
+    GoToBtn = makeButton(Bevel1, "GoToBtn", QStringLiteral("GoTo"),
+                         QStringLiteral("Go to a month and year"));
+    for (QPushButton* b : {PreviousBtn, NextBtn, GoToBtn})
+        moves->addWidget(b);
+
+    Bevel2 = frame(this, "Bevel2");
+    auto* others = new QHBoxLayout(Bevel2);
+    CloseBtn = makeButton(Bevel2, "CloseBtn", QStringLiteral("Close"),
+                          QStringLiteral("Close the calendar"));
+    AboutBtn = makeButton(Bevel2, "AboutBtn", QStringLiteral("About"),
+                          QStringLiteral("About the calendar"));
+    others->addWidget(CloseBtn);
+    others->addWidget(AboutBtn);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto menu = [this](const char* menuName, const QString& title) {
+        QMenu* m = MainMenu1->addMenu(title);
+        m->setObjectName(QString::fromLatin1(menuName));
+        m->menuAction()->setObjectName(QString::fromLatin1(menuName));
+        return m;
+    };
+    const auto item = [this](QMenu* m, const char* itemName, const QString& text,
+                             const std::function<void()>& command, const QKeySequence& keys = {}) {
+        return addCommand(this, m, itemName, text, command, keys);
+    };
+    m_fileMenu = menu("File1", QStringLiteral("&File"));
+    item(m_fileMenu, "Close1", QStringLiteral("&Close"), [this] { CloseBtnClick(); });
+    QMenu* months = menu("Calendar1", QStringLiteral("&Calendar"));
+    item(
+        months, "PreviousMonth1", QStringLiteral("&Previous Month"), [this] { PreviousBtnClick(); },
+        QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    item(
+        months, "NextMonth1", QStringLiteral("&Next Month"), [this] { NextBtnClick(); },
+        QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    months->addSeparator();
+    item(
+        months, "GoTo1", QStringLiteral("&GoTo"), [this] { GoToBtnClick(); },
+        QKeySequence(Qt::CTRL | Qt::Key_G));
+    QMenu* helpMenu = menu("Help1", QStringLiteral("&Help"));
+    item(helpMenu, "Contents1", QStringLiteral("&Contents"), [this] { Contents1Click(); });
+    item(
+        helpMenu, "CalendarHelp1", QStringLiteral("Ca&lendar Help"),
+        [this] { CalendarHelp1Click(); }, QKeySequence::HelpContents);
+    helpMenu->addSeparator();
+    item(helpMenu, "About1", QStringLiteral("&About"), [this] { AboutBtnClick(); });
+
+    item(PopupMenu1, "Previous1", QStringLiteral("&Previous"), [this] { PreviousBtnClick(); });
+    item(PopupMenu1, "Next1", QStringLiteral("&Next"), [this] { NextBtnClick(); });
+    PopupMenu1->addSeparator();
+    item(PopupMenu1, "GoDt1", QStringLiteral("&GoTo"), [this] { GoToBtnClick(); });
+
+    onClick(this, PreviousBtn, [this] { PreviousBtnClick(); });
+    onClick(this, NextBtn, [this] { NextBtnClick(); });
+    onClick(this, GoToBtn, [this] { GoToBtnClick(); });
+    onClick(this, CloseBtn, [this] { CloseBtnClick(); });
+    onClick(this, AboutBtn, [this] { AboutBtnClick(); });
+
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(Label1);
+    heading->addStretch(1);
+    heading->addWidget(Label2);
+    auto* buttons = new QHBoxLayout;
+    m_extras = new QHBoxLayout;
+    buttons->addLayout(m_extras);
+    buttons->addStretch(1);
+    buttons->addWidget(Bevel1);
+    buttons->addWidget(Bevel2);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(Bevel3);
+    layout->addLayout(heading);
+    layout->addWidget(CCalendar1, 1);
+    layout->addLayout(buttons);
+    CCalendar1->setFocus();
+}
+
+QAction* CalendarWindow::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+void CalendarWindow::showEvent(QShowEvent* event)
+{
+    guarded(this, [this] { geometry::restore(this, keys::Calendar, QRect(160, 100, 460, 400)); });
+    showMonth();
+    QDialog::showEvent(event);
+}
+
+void CalendarWindow::done(int result)
+{
+    guarded(this, [this] { geometry::save(this, keys::Calendar); });
+    QDialog::done(result);
+}
+
+void CalendarWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    PopupMenu1->popup(event->globalPos());
+}
+
+void CalendarWindow::showMonth()
+{
+    Label1->setText(monthName(CCalendar1->month()));
+    Label2->setText(QString::number(CCalendar1->year()));
+}
+
+// A day above 28 becomes the 1st, so the day exists in every month; smaller days are kept.
+void CalendarWindow::PreviousBtnClick()
+{
+    if (CCalendar1->day() > 28)
+        CCalendar1->setDay(1);
+    if (CCalendar1->month() == 1) {
+        CCalendar1->setYear(CCalendar1->year() - 1);
+        CCalendar1->setMonth(12);
+    } else {
+        CCalendar1->setMonth(CCalendar1->month() - 1);
+    }
+    showMonth();
+}
+
+void CalendarWindow::NextBtnClick()
+{
+    if (CCalendar1->day() > 28)
+        CCalendar1->setDay(1);
+    if (CCalendar1->month() == 12) {
+        CCalendar1->setYear(CCalendar1->year() + 1);
+        CCalendar1->setMonth(1);
+    } else {
+        CCalendar1->setMonth(CCalendar1->month() + 1);
+    }
+    showMonth();
+}
+
+void CalendarWindow::CloseBtnClick()
+{
+    accept();
+}
+
+void CalendarWindow::AboutBtnClick()
+{
+    AboutBox->showFor(m_product, m_version);
+}
+
+void CalendarWindow::Contents1Click()
+{
+    help::setHelpFile(help::MainFile);
+    help::showContents();
+}
+
+void CalendarWindow::CalendarHelp1Click()
+{
+    help::setHelpFile(help::MainFile);
+    help::showTopic(6);
+}
+
+TCalendarForm::TCalendarForm(QWidget* parent)
+    : CalendarWindow(parent, "CalendarForm", QStringLiteral("Quillory - Calendar"),
+                     QStringLiteral("Version 2.0"))
+{
+    RadioGroup1 = new RadioGroup(QStringLiteral("Double-click opens"),
+                                 {QStringLiteral("Journal"), QStringLiteral("ToDo")}, this);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setToolTip(QStringLiteral("What a double-click on a day opens"));
+    // The choices side by side, in columns.
+    delete RadioGroup1->layout();
+    auto* columns = new QHBoxLayout(RadioGroup1);
+    for (int i = 0; i < RadioGroup1->count(); ++i)
+        columns->addWidget(RadioGroup1->button(i));
+    columns->addStretch(1);
+    RadioGroup1->setItemIndex(0);
+    m_extras->addWidget(RadioGroup1);
+
+    // The module items come first in the File menu and the context menu.
+    QAction* close = action(QStringLiteral("Close1"));
+    QAction* journal = addCommand(this, m_fileMenu, "Journal1", QStringLiteral("&Journal"),
+                                  [this] { Journal1Click(); });
+    QAction* toDo =
+        addCommand(this, m_fileMenu, "ToDo1", QStringLiteral("&ToDo"), [this] { ToDo1Click(); });
+    m_fileMenu->insertAction(close, journal);
+    m_fileMenu->insertAction(close, toDo);
+    m_fileMenu->insertSeparator(close);
+
+    QAction* previous = action(QStringLiteral("Previous1"));
+    QAction* journal2 = addCommand(this, PopupMenu1, "Journal2", QStringLiteral("&Journal"),
+                                   [this] { Journal1Click(); });
+    QAction* toDo2 =
+        addCommand(this, PopupMenu1, "ToDo2", QStringLiteral("&ToDo"), [this] { ToDo1Click(); });
+    PopupMenu1->insertAction(previous, journal2);
+    PopupMenu1->insertAction(previous, toDo2);
+    PopupMenu1->insertSeparator(previous);
+
+    connect(CCalendar1, &MonthGrid::doubleClick, this,
+            [this] { guarded(this, [this] { CCalendar1DblClick(); }); });
+}
+
+void TCalendarForm::GoToBtnClick()
+{
+    runChooser(this, ChoseDateForm);
+}
+
+void TCalendarForm::Journal1Click()
+{
+    openModule(this, DataModule2, JournalForm);
+}
+
+void TCalendarForm::ToDo1Click()
+{
+    openModule(this, DataModule4, ToDoForm);
+}
+
+void TCalendarForm::CCalendar1DblClick()
+{
+    if (RadioGroup1->itemIndex() == 1)
+        ToDo1Click();
+    else
+        Journal1Click();
+}
+
+TCalendarForm2::TCalendarForm2(QWidget* parent)
+    : CalendarWindow(parent, "CalendarForm2", QStringLiteral("Quillory 2.0 - Calendar"),
+                     QStringLiteral("Version 1.0"))
+{
+}
+
+void TCalendarForm2::GoToBtnClick()
+{
+    runChooser(this, ChoseDateForm2);
+}
+
+} // namespace ql

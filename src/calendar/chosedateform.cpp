@@ -1,0 +1,115 @@
+#include "chosedateform.h"
+
+#include "calendarform.h"
+#include "monthgrid.h"
+
+#include "commands.h"
+#include "datetext.h"
+#include "error.h"
+#include "geometry.h"
+#include "guard.h"
+#include "keys.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace ql {
+
+ChoseDateWindow::ChoseDateWindow(QWidget* parent, const char* name)
+    : QDialog(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(QStringLiteral("Quillory - Calendar"));
+
+    Label1 = new QLabel(QStringLiteral("Month"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Month"));
+    Edit1->setToolTip(QStringLiteral("The month's number, 1 to 12"));
+    Label1->setBuddy(Edit1);
+    Label2 = new QLabel(QStringLiteral("Year"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Edit2 = new QLineEdit(this);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setAccessibleName(QStringLiteral("Year"));
+    Edit2->setToolTip(QStringLiteral("The year, up to 9999"));
+    Label2->setBuddy(Edit2);
+    Button1 = makeButton(this, "Button1", QStringLiteral("OK"),
+                         QStringLiteral("Show this month and year"));
+    Button1->setDefault(true);
+    Button2 = makeButton(this, "Button2", QStringLiteral("Cancel"),
+                         QStringLiteral("Keep the month shown"));
+    onClick(this, Button1, [this] { Button1Click(); });
+    onClick(this, Button2, [this] { Button2Click(); });
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(Label2, 0, 1);
+    layout->addWidget(Edit1, 1, 0);
+    layout->addWidget(Edit2, 1, 1);
+    layout->addWidget(Button1, 2, 0);
+    layout->addWidget(Button2, 2, 1);
+    layout->setRowStretch(3, 1);
+}
+
+void ChoseDateWindow::showEvent(QShowEvent* event)
+{
+    guarded(this,
+            [this] { geometry::restore(this, keys::CalendarChose, QRect(240, 180, 240, 140)); });
+    QDialog::showEvent(event);
+}
+
+void ChoseDateWindow::done(int result)
+{
+    guarded(this, [this] { geometry::save(this, keys::CalendarChose); });
+    QDialog::done(result);
+}
+
+// Both fields are read before anything changes, so a wrong field leaves the calendar as it was.
+// A month outside 1 to 12 or a year of 0 or below is ignored by the grid; the other value still
+// applies.
+void ChoseDateWindow::Button1Click()
+{
+    const int month = datetext::parseInteger(Edit1->text());
+    const int year = datetext::parseInteger(Edit2->text());
+    if (year > 9999)
+        throw Error(QStringLiteral("Invalid argument to date encode"));
+    CalendarWindow* target = calendar();
+    MonthGrid* grid = target->CCalendar1;
+    if (grid->day() > 28)
+        grid->setDay(1);
+    grid->setMonth(month);
+    grid->setYear(year);
+    target->showMonth();
+    accept();
+}
+
+void ChoseDateWindow::Button2Click()
+{
+    reject();
+}
+
+TChoseDateForm::TChoseDateForm(QWidget* parent)
+    : ChoseDateWindow(parent, "ChoseDateForm")
+{
+}
+
+CalendarWindow* TChoseDateForm::calendar() const
+{
+    return CalendarForm;
+}
+
+TChoseDateForm2::TChoseDateForm2(QWidget* parent)
+    : ChoseDateWindow(parent, "ChoseDateForm2")
+{
+}
+
+CalendarWindow* TChoseDateForm2::calendar() const
+{
+    return CalendarForm2;
+}
+
+} // namespace ql

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDate>
+#include <QTableWidget>
+
+namespace ql {
+
+// One month on a grid of seven columns, Monday first, headed by the locale's short day names,
+// with six week rows below. The grid holds one date: its day's cell is the selected one, and the
+// blank cells before the first and after the last day cannot be chosen, so neither the mouse
+// nor the keyboard leaves the month.
+class MonthGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit MonthGrid(QWidget* parent = nullptr);
+
+    QDate date() const { return m_date; }
+    int year() const { return m_date.year(); }
+    int month() const { return m_date.month(); }
+    int day() const { return m_date.day(); }
+
+    // Each setter ignores a value of 0 or below, a month above 12 and a day beyond the month's
+    // last; any other value re-forms the date from the three parts and redraws the month.
+    // Throws ql::Error "Invalid argument to date encode" when the parts form no date (a year
+    // above 9999, or a day the new month or year lacks).
+    void setYear(int year);
+    void setMonth(int month);
+    void setDay(int day);
+
+    // The cell showing a day of the shown month.
+    QTableWidgetItem* dayItem(int day) const;
+
+Q_SIGNALS:
+    // A double-click anywhere on the days.
+    void doubleClick();
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void encode(int year, int month, int day);
+    void redraw();
+    // The day a cell shows; 0 for a blank cell.
+    int dayAt(const QModelIndex& index) const;
+    QModelIndex cellOf(int day) const;
+
+    QDate m_date;
+};
+
+} // namespace ql

@@ -1,0 +1,351 @@
+#include "aboutbox.h"
+#include "calendarform.h"
+#include "chosedateform.h"
+#include "dbcontrols.h"
+#include "holders.h"
+#include "journalform.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "monthgrid.h"
+#include "radiogroup.h"
+#include "scripted.h"
+#include "settings.h"
+#include "startup.h"
+#include "testenv.h"
+#include "testmain.h"
+#include "todoform.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// A started program, its clock at 15 March 2000, with a calendar made as the main menu makes it,
+// shown (not modally, so the test can drive it).
+template <typename Window> struct Fixture {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Window> window;
+    Window*& global;
+
+    explicit Fixture(Window*& reference)
+        : global(reference)
+    {
+        open();
+    }
+    ~Fixture()
+    {
+        window.reset();
+        global = nullptr;
+    }
+    void open()
+    {
+        window = std::make_unique<Window>(program->mainMenu());
+        global = window.get();
+        window->show();
+    }
+    MonthGrid* grid() const { return window->CCalendar1; }
+    void setDate(int year, int month, int day) const
+    {
+        grid()->setDay(1);
+        grid()->setYear(year);
+        grid()->setMonth(month);
+        grid()->setDay(day);
+        window->showMonth();
+    }
+    // What the window shows: its two captions and the selected day.
+    QString shown() const
+    {
+        const QList<QTableWidgetItem*> days = grid()->selectedItems();
+        return window->Label1->text() + QLatin1Char(' ') +
+               (days.size() == 1 ? days.first()->text() : str("?")) + QLatin1Char(' ') +
+               window->Label2->text();
+    }
+    void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
+    // Runs GoTo; the chooser is handled by `inside` while it is open.
+    void goTo(const std::function<void(ChoseDateWindow*)>& inside) const
+    {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<ChoseDateWindow*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            seen = true;
+            inside(chooser);
+        });
+        click(window->GoToBtn);
+        QVERIFY(seen);
+    }
+};
+
+// Types into a chooser field and presses OK.
+void choose(ChoseDateWindow* chooser, const char* month, const char* year)
+{
+    chooser->Edit1->setText(str(month));
+    chooser->Edit2->setText(str(year));
+    QTest::mouseClick(chooser->Button1, Qt::LeftButton);
+}
+
+bool everyControlIsNamed(QWidget* window, QString* unnamed)
+{
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->focusPolicy() == Qt::NoFocus || qobject_cast<QMenu*>(w))
+            continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+        if (!face || face->text(QAccessible::Name).trimmed().isEmpty()) {
+            *unnamed = w->objectName() + QLatin1Char(' ') + w->metaObject()->className();
+            return false;
+        }
+    }
+    return true;
+}
+
+QPoint dayCentre(MonthGrid* grid, int day)
+{
+    return grid->visualItemRect(grid->dayItem(day)).center();
+}
+
+} // namespace
+
+class CalendarFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void previousAndNextCrossTheYear()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        f.setDate(2000, 1, 15);
+        f.click(f.window->PreviousBtn);
+        QCOMPARE(f.shown(), str("December 15 1999"));
+        f.click(f.window->NextBtn);
+        QCOMPARE(f.shown(), str("January 15 2000"));
+        f.window->action(str("NextMonth1"))->trigger();
+        QCOMPARE(f.shown(), str("February 15 2000"));
+        f.window->action(str("Previous1"))->trigger();
+        QCOMPARE(f.shown(), str("January 15 2000"));
+    }
+
+    void aDayAbove28BecomesTheFirst()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        f.setDate(2000, 3, 30);
+        f.click(f.window->NextBtn);
+        QCOMPARE(f.shown(), str("April 1 2000"));
+        f.setDate(2000, 3, 28);
+        f.click(f.window->NextBtn);
+        QCOMPARE(f.shown(), str("April 28 2000"));
+        f.setDate(2000, 2, 29);
+        f.click(f.window->PreviousBtn);
+        QCOMPARE(f.shown(), str("January 1 2000"));
+        f.setDate(1999, 12, 31);
+        f.click(f.window->NextBtn);
+        QCOMPARE(f.shown(), str("January 1 2000"));
+    }
+
+    void goToSetsWhatTheGridTakes()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        QString month;
+        QString year;
+        f.goTo([&](ChoseDateWindow* chooser) {
+            QCOMPARE(chooser, ChoseDateForm);
+            month = chooser->Edit1->text();
+            year = chooser->Edit2->text();
+            choose(chooser, "13", "2001");
+        });
+        QCOMPARE(month, str("3"));
+        QCOMPARE(year, str("2000"));
+        QCOMPARE(f.shown(), str("March 15 2001"));
+        QVERIFY(!ChoseDateForm);
+
+        f.setDate(2001, 1, 31);
+        f.goTo([](ChoseDateWindow* chooser) { choose(chooser, " 2", "0"); });
+        QCOMPARE(f.shown(), str("February 1 2001"));
+        QVERIFY(f.services.prompts->messages.isEmpty());
+    }
+
+    void aWrongFieldChangesNothingAndKeepsTheChooserOpen()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        f.setDate(2000, 1, 31);
+        f.goTo([&](ChoseDateWindow* chooser) {
+            choose(chooser, "2", "twenty");
+            QVERIFY(chooser->isVisible());
+            QCOMPARE(f.shown(), str("January 31 2000"));
+            choose(chooser, "2x", "2001");
+            QCOMPARE(f.shown(), str("January 31 2000"));
+            choose(chooser, "2", "10000");
+            QVERIFY(chooser->isVisible());
+            QCOMPARE(f.shown(), str("January 31 2000"));
+            QTest::mouseClick(chooser->Button2, Qt::LeftButton);
+        });
+        QCOMPARE(f.services.prompts->messages,
+                 QStringList({str("'twenty' is not a valid integer value"),
+                              str("'2x' is not a valid integer value"),
+                              str("Invalid argument to date encode")}));
+        QCOMPARE(f.shown(), str("January 31 2000"));
+        f.goTo([](ChoseDateWindow* chooser) { choose(chooser, "2", "9999"); });
+        QCOMPARE(f.shown(), str("February 1 9999"));
+    }
+
+    void aDoubleClickOpensTheChosenModule()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        {
+            TDataModule4 holder;
+            Table& t = *holder.tbTodo;
+            for (const char* text : {"later", "first"}) {
+                t.insert();
+                if (str(text) == str("later"))
+                    t.setAsDate(str("ToDoByDate"), QDate(2000, 4, 1));
+                t.setValue(str("ToDoMemo"), str(text));
+                t.post();
+            }
+        }
+        f.setDate(1999, 6, 20);
+        QTest::mouseClick(f.window->RadioGroup1->button(1), Qt::LeftButton);
+        QString shown;
+        bool holderOpen = false;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<TToDoForm*>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            QCOMPARE(window, ToDoForm);
+            holderOpen = DataModule4 != nullptr;
+            shown = window->DBMemo1->toPlainText();
+            window->action(str("Exit1"))->trigger();
+        });
+        QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, dayCentre(f.grid(), 3));
+        QCOMPARE(shown, str("first"));
+        QVERIFY(holderOpen);
+        QVERIFY(!ToDoForm && !DataModule4);
+        QVERIFY(f.window->isVisible());
+        QCOMPARE(f.shown(), str("June 20 1999"));
+
+        QTest::mouseClick(f.window->RadioGroup1->button(0), Qt::LeftButton);
+        bool journal = false;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<TJournalForm*>(QApplication::activeModalWidget());
+            journal = window && window == JournalForm && DataModule2;
+            if (window)
+                window->reject();
+        });
+        QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, dayCentre(f.grid(), 3));
+        QVERIFY(journal);
+        QVERIFY(!JournalForm && !DataModule2);
+        QCOMPARE(f.shown(), str("June 20 1999"));
+    }
+
+    void bothCalendarsShareWhereTheyOpen()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        f.window->move(70, 90);
+        f.click(f.window->CloseBtn);
+        QVERIFY(!f.window->isVisible());
+        {
+            TCalendarForm2 second;
+            second.show();
+            QCOMPARE(second.frameGeometry().topLeft(), QPoint(70, 90));
+            second.move(110, 50);
+            second.action(str("Close1"))->trigger();
+        }
+        f.open();
+        QCOMPARE(f.window->frameGeometry().topLeft(), QPoint(110, 50));
+
+        QPoint chooserAt;
+        f.goTo([](ChoseDateWindow* chooser) {
+            chooser->move(33, 44);
+            QTest::mouseClick(chooser->Button2, Qt::LeftButton);
+        });
+        f.goTo([&](ChoseDateWindow* chooser) {
+            chooserAt = chooser->frameGeometry().topLeft();
+            chooser->reject();
+        });
+        QCOMPARE(chooserAt, QPoint(33, 44));
+        Settings settings;
+        QVERIFY(settings.openKey(keys::CalendarChose, false));
+        QCOMPARE(settings.readInteger(keys::Top), 44);
+    }
+
+    void aboutAndHelp()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        QString product;
+        QString version;
+        const auto readAbout = [&] {
+            QTimer::singleShot(0, [&] {
+                product = AboutBox->ProductName->text();
+                version = AboutBox->Version->text();
+                QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
+            });
+        };
+        readAbout();
+        f.click(f.window->AboutBtn);
+        QCOMPARE(product + str(", ") + version, str("Quillory - Calendar, Version 2.0"));
+        f.window->action(str("Contents1"))->trigger();
+        f.window->action(str("CalendarHelp1"))->trigger();
+        const QList<QPair<QString, int>> expected = {{str("qlhelp.hlp"), 0},
+                                                     {str("qlhelp.hlp"), 6}};
+        QCOMPARE(f.services.help->shown, expected);
+
+        TCalendarForm2 second;
+        second.show();
+        readAbout();
+        second.action(str("About1"))->trigger();
+        QCOMPARE(product + str(", ") + version, str("Quillory 2.0 - Calendar, Version 1.0"));
+        second.reject();
+    }
+
+    void theSecondCalendarsChooserMovesTheSecondCalendar()
+    {
+        Fixture<TCalendarForm2> f(CalendarForm2);
+        f.goTo([](ChoseDateWindow* chooser) {
+            QCOMPARE(chooser, ChoseDateForm2);
+            choose(chooser, "7", "1990");
+        });
+        QCOMPARE(f.shown(), str("July 15 1990"));
+        QString unnamed;
+        QVERIFY2(everyControlIsNamed(f.window.get(), &unnamed), qPrintable(unnamed));
+    }
+
+    void theMainMenuOpensTheCalendar()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
+        Program program(dir.path());
+        QStringList shown;
+        QString unnamed;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<TCalendarForm*>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            QCOMPARE(window, CalendarForm);
+            QVERIFY2(everyControlIsNamed(window, &unnamed), qPrintable(unnamed));
+            shown << window->Label1->text() + window->Label2->text();
+            window->NextBtn->click();
+            shown << window->Label1->text() + window->Label2->text();
+            window->CloseBtn->click();
+        });
+        QTest::mouseClick(program.mainMenu()->BitBtn1, Qt::LeftButton);
+        QCOMPARE(shown, QStringList({str("March2000"), str("April2000")}));
+        QVERIFY(!CalendarForm);
+    }
+};
+
+QL_TEST_CLASS(CalendarFormTest)
+#include "tst_calendarform.moc"
