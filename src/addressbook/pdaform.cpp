@@ -75,7 +75,7 @@ private:
 } // namespace
 
 TPDAForm::TPDAForm(QWidget* parent)
-    : QDialog(parent)
+    : ModuleWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
 {
     setObjectName(QStringLiteral("PDAForm"));
     setWindowTitle(QStringLiteral("Quillory - Address Book"));
@@ -369,6 +369,7 @@ TPDAForm::TPDAForm(QWidget* parent)
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
+    setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto item = [this](QMenu* menu, const char* name, const QString& text,
                              const std::function<void()>& command, const QKeySequence& keys = {}) {
@@ -503,11 +504,6 @@ TPDAForm::TPDAForm(QWidget* parent)
     layout->addWidget(StatusBar);
 }
 
-QAction* TPDAForm::action(const QString& name) const
-{
-    return findChild<QAction*>(name);
-}
-
 Table* TPDAForm::table() const
 {
     return DataModule1->tbNames;
@@ -534,19 +530,12 @@ void TPDAForm::bind()
 void TPDAForm::showEvent(QShowEvent* event)
 {
     bind();
-    geometry::restore(this, keys::PDA, QRect(120, 80, 940, 620));
-    QDialog::showEvent(event);
+    ModuleWindow::showEvent(event);
 }
 
-void TPDAForm::done(int result)
+Table* TPDAForm::pendingTable() const
 {
-    if (readyToClose(this, m_bound ? table() : nullptr, keys::PDA))
-        QDialog::done(result);
-}
-
-void TPDAForm::contextMenuEvent(QContextMenuEvent* event)
-{
-    PopupMenu1->popup(event->globalPos());
+    return m_bound ? table() : nullptr;
 }
 
 void TPDAForm::showPage(QWidget* page)

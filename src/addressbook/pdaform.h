@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "modulewindow.h"
 #include <optional>
 
 class QAction;
@@ -22,7 +22,7 @@ class Table;
 
 // The address book window. It is made once at start-up, kept hidden, and shown from the main
 // menu, so its page, order, filter and current record carry over from one opening to the next.
-class TPDAForm : public QDialog {
+class TPDAForm : public ModuleWindow {
     Q_OBJECT
 public:
     explicit TPDAForm(QWidget* parent = nullptr);
@@ -81,12 +81,9 @@ public:
     void Organizer1Click();
     void HelpAboutClick();
 
-    QAction* action(const QString& name) const;
-
 protected:
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    Table* pendingTable() const override;
 
 private:
     Table* table() const;

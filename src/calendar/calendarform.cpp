@@ -74,8 +74,9 @@ QString monthName(int month)
     return QString::fromLatin1(names[month - 1]);
 }
 
-CalendarWindow::CalendarWindow(QWidget* parent, const char* name, QString product, QString version)
-    : QDialog(parent)
+CalendarWindow::CalendarWindow(QWidget* parent, const char* name, const QRect& design,
+                               QString product, QString version)
+    : ModuleWindow(parent, keys::Calendar, design)
     , m_product(std::move(product))
     , m_version(std::move(version))
 {
@@ -123,6 +124,7 @@ CalendarWindow::CalendarWindow(QWidget* parent, const char* name, QString produc
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
+    setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto menu = [this](const char* menuName, const QString& title) {
         QMenu* m = MainMenu1->addMenu(title);
@@ -185,27 +187,10 @@ CalendarWindow::CalendarWindow(QWidget* parent, const char* name, QString produc
     CCalendar1->setFocus();
 }
 
-QAction* CalendarWindow::action(const QString& name) const
-{
-    return findChild<QAction*>(name);
-}
-
 void CalendarWindow::showEvent(QShowEvent* event)
 {
-    guarded(this, [this] { geometry::restore(this, keys::Calendar, QRect(160, 100, 460, 400)); });
     showMonth();
-    QDialog::showEvent(event);
-}
-
-void CalendarWindow::done(int result)
-{
-    guarded(this, [this] { geometry::save(this, keys::Calendar); });
-    QDialog::done(result);
-}
-
-void CalendarWindow::contextMenuEvent(QContextMenuEvent* event)
-{
-    PopupMenu1->popup(event->globalPos());
+    ModuleWindow::showEvent(event);
 }
 
 void CalendarWindow::showMonth()
@@ -264,8 +249,8 @@ void CalendarWindow::CalendarHelp1Click()
 }
 
 TCalendarForm::TCalendarForm(QWidget* parent)
-    : CalendarWindow(parent, "CalendarForm", QStringLiteral("Quillory - Calendar"),
-                     QStringLiteral("Version 2.0"))
+    : CalendarWindow(parent, "CalendarForm", QRect(298, 280, 631, 396),
+                     QStringLiteral("Quillory - Calendar"), QStringLiteral("Version 2.0"))
 {
     RadioGroup1 = new RadioGroup(QStringLiteral("Double-click opens"),
                                  {QStringLiteral("Journal"), QStringLiteral("ToDo")}, this);
@@ -327,8 +312,8 @@ void TCalendarForm::CCalendar1DblClick()
 }
 
 TCalendarForm2::TCalendarForm2(QWidget* parent)
-    : CalendarWindow(parent, "CalendarForm2", QStringLiteral("Quillory 2.0 - Calendar"),
-                     QStringLiteral("Version 1.0"))
+    : CalendarWindow(parent, "CalendarForm2", QRect(250, 172, 631, 349),
+                     QStringLiteral("Quillory 2.0 - Calendar"), QStringLiteral("Version 1.0"))
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "modulewindow.h"
 
 class QAction;
 class QFrame;
@@ -19,7 +19,7 @@ class RadioGroup;
 // through the months and jump to one, and the same commands in its menus. Both calendars keep
 // their geometry under the one "Calendar" key, so whichever closed last decides where the next
 // one opens.
-class CalendarWindow : public QDialog {
+class CalendarWindow : public ModuleWindow {
     Q_OBJECT
 public:
     QLabel* Label1;
@@ -47,14 +47,11 @@ public:
     // Shows the grid's month and year in the two captions.
     void showMonth();
 
-    QAction* action(const QString& name) const;
-
 protected:
-    CalendarWindow(QWidget* parent, const char* name, QString product, QString version);
+    CalendarWindow(QWidget* parent, const char* name, const QRect& design, QString product,
+                   QString version);
 
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
     QMenu* m_fileMenu;
     // The row beside the buttons, where a calendar adds controls of its own.

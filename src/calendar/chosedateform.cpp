@@ -17,8 +17,8 @@
 
 namespace ql {
 
-ChoseDateWindow::ChoseDateWindow(QWidget* parent, const char* name)
-    : QDialog(parent)
+ChoseDateWindow::ChoseDateWindow(QWidget* parent, const char* name, const QRect& design)
+    : ModuleWindow(parent, keys::CalendarChose, design)
 {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(QStringLiteral("Quillory - Calendar"));
@@ -55,19 +55,6 @@ ChoseDateWindow::ChoseDateWindow(QWidget* parent, const char* name)
     layout->setRowStretch(3, 1);
 }
 
-void ChoseDateWindow::showEvent(QShowEvent* event)
-{
-    guarded(this,
-            [this] { geometry::restore(this, keys::CalendarChose, QRect(240, 180, 240, 140)); });
-    QDialog::showEvent(event);
-}
-
-void ChoseDateWindow::done(int result)
-{
-    guarded(this, [this] { geometry::save(this, keys::CalendarChose); });
-    QDialog::done(result);
-}
-
 // Both fields are read before anything changes, so a wrong field leaves the calendar as it was.
 // A month outside 1 to 12 or a year of 0 or below is ignored by the grid; the other value still
 // applies.
@@ -93,7 +80,7 @@ void ChoseDateWindow::Button2Click()
 }
 
 TChoseDateForm::TChoseDateForm(QWidget* parent)
-    : ChoseDateWindow(parent, "ChoseDateForm")
+    : ChoseDateWindow(parent, "ChoseDateForm", QRect(311, 171, 342, 149))
 {
 }
 
@@ -103,7 +90,7 @@ CalendarWindow* TChoseDateForm::calendar() const
 }
 
 TChoseDateForm2::TChoseDateForm2(QWidget* parent)
-    : ChoseDateWindow(parent, "ChoseDateForm2")
+    : ChoseDateWindow(parent, "ChoseDateForm2", QRect(252, 591, 342, 149))
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "modulewindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -12,7 +12,7 @@ class CalendarWindow;
 
 // The month/year chooser of a calendar. OK reads both fields first; only when both are whole
 // numbers and the year can be shown does it move the calendar, then it closes.
-class ChoseDateWindow : public QDialog {
+class ChoseDateWindow : public ModuleWindow {
     Q_OBJECT
 public:
     QLabel* Label1;
@@ -26,12 +26,9 @@ public:
     void Button2Click();
 
 protected:
-    explicit ChoseDateWindow(QWidget* parent, const char* name);
+    ChoseDateWindow(QWidget* parent, const char* name, const QRect& design);
     // The calendar the chooser moves.
     virtual CalendarWindow* calendar() const = 0;
-
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 };
 
 // The chooser of the main menu's calendar.

@@ -25,14 +25,8 @@
 #include <QVBoxLayout>
 
 namespace ql {
-namespace {
-
-const QRect kDesign(150, 100, 760, 520);
-
-} // namespace
-
 TJournalForm::TJournalForm(QWidget* parent)
-    : QDialog(parent)
+    : ModuleWindow(parent, keys::Journal, QRect(-2, 0, 785, 573))
 {
     setObjectName(QStringLiteral("JournalForm"));
     setWindowTitle(QStringLiteral("Quillory -  Journal"));
@@ -110,6 +104,7 @@ TJournalForm::TJournalForm(QWidget* parent)
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
+    setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto menu = [this](const char* name, const QString& title) {
         QMenu* m = MainMenu1->addMenu(title);
@@ -196,31 +191,9 @@ TJournalForm::TJournalForm(QWidget* parent)
     layout->addWidget(splitter, 1);
 }
 
-QAction* TJournalForm::action(const QString& name) const
-{
-    return findChild<QAction*>(name);
-}
-
 Table* TJournalForm::table() const
 {
     return DataModule2->tbJournal1;
-}
-
-void TJournalForm::showEvent(QShowEvent* event)
-{
-    geometry::restore(this, keys::Journal, kDesign);
-    QDialog::showEvent(event);
-}
-
-void TJournalForm::done(int result)
-{
-    if (readyToClose(this, table(), keys::Journal))
-        QDialog::done(result);
-}
-
-void TJournalForm::contextMenuEvent(QContextMenuEvent* event)
-{
-    PopupMenu1->popup(event->globalPos());
 }
 
 void TJournalForm::NewBtnClick()

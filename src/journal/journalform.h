@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "modulewindow.h"
 
 class QAction;
 class QFrame;
@@ -19,7 +19,7 @@ class Table;
 // The journal window: the entries by their stamp, the current entry's stamp and two texts, and
 // the commands that add, drop and find entries. It is made while the journal's holder is open
 // (DataModule2) and lives for one opening; it always starts on the oldest entry.
-class TJournalForm : public QDialog {
+class TJournalForm : public ModuleWindow {
     Q_OBJECT
 public:
     explicit TJournalForm(QWidget* parent = nullptr);
@@ -55,12 +55,8 @@ public:
     void Journal1Click();
     void About1Click();
 
-    QAction* action(const QString& name) const;
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    Table* pendingTable() const override { return table(); }
 
 private:
     Table* table() const;

@@ -25,14 +25,8 @@
 #include <QVBoxLayout>
 
 namespace ql {
-namespace {
-
-const QRect kDesign(170, 120, 720, 500);
-
-} // namespace
-
 TToDoForm::TToDoForm(QWidget* parent)
-    : QDialog(parent)
+    : ModuleWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
 {
     setObjectName(QStringLiteral("ToDoForm"));
     setWindowTitle(QStringLiteral("Quillory - To-Do List"));
@@ -120,6 +114,7 @@ TToDoForm::TToDoForm(QWidget* parent)
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
+    setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const auto menu = [this](const char* name, const QString& title) {
         QMenu* m = MainMenu1->addMenu(title);
@@ -223,31 +218,9 @@ TToDoForm::TToDoForm(QWidget* parent)
     layout->addWidget(splitter, 1);
 }
 
-QAction* TToDoForm::action(const QString& name) const
-{
-    return findChild<QAction*>(name);
-}
-
 Table* TToDoForm::table() const
 {
     return DataModule4->tbTodo;
-}
-
-void TToDoForm::showEvent(QShowEvent* event)
-{
-    geometry::restore(this, keys::ToDo, kDesign);
-    QDialog::showEvent(event);
-}
-
-void TToDoForm::done(int result)
-{
-    if (readyToClose(this, table(), keys::ToDo))
-        QDialog::done(result);
-}
-
-void TToDoForm::contextMenuEvent(QContextMenuEvent* event)
-{
-    PopupMenu1->popup(event->globalPos());
 }
 
 void TToDoForm::NewBtnClick()

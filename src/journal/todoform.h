@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "modulewindow.h"
 #include <optional>
 
 class QAction;
@@ -21,7 +21,7 @@ class Table;
 // date and text, and the commands that add, drop, find and filter items. It is made while the
 // to-do list's holder is open (DataModule4) and lives for one opening; it always starts on the
 // first item, unfiltered.
-class TToDoForm : public QDialog {
+class TToDoForm : public ModuleWindow {
     Q_OBJECT
 public:
     explicit TToDoForm(QWidget* parent = nullptr);
@@ -63,12 +63,8 @@ public:
     void ToDoHelp1Click();
     void About1Click();
 
-    QAction* action(const QString& name) const;
-
 protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    Table* pendingTable() const override { return table(); }
 
 private:
     Table* table() const;

@@ -1,8 +1,6 @@
 #include "commands.h"
 
-#include "geometry.h"
 #include "guard.h"
-#include "table.h"
 
 #include <QAction>
 #include <QMenu>
@@ -38,14 +36,6 @@ QAction* addCommand(QWidget* window, QMenu* menu, const char* name, const QStrin
                      [window, command] { guarded(window, command); });
     window->addAction(action);
     return action;
-}
-
-bool readyToClose(QWidget* window, Table* table, const QString& geometryKey)
-{
-    if (table && !guarded(window, [table] { table->checkBrowseMode(); }))
-        return false;
-    guarded(window, [window, &geometryKey] { geometry::save(window, geometryKey); });
-    return true;
 }
 
 } // namespace ql

@@ -9,10 +9,6 @@ class QMenu;
 class QPushButton;
 class QWidget;
 
-namespace ql {
-class Table;
-}
-
 // How a module window wires its commands: every button and menu item runs its command through
 // the guard, so a failure shows its text and ends only that command.
 namespace ql {
@@ -27,10 +23,5 @@ void onClick(QWidget* window, QPushButton* button, const std::function<void()>& 
 // so its shortcut works wherever the focus is in the window.
 QAction* addCommand(QWidget* window, QMenu* menu, const char* name, const QString& text,
                     const std::function<void()>& command, const QKeySequence& keys = {});
-
-// What closing a module window does: stores the record being typed (an unchanged new one is
-// dropped) and the window's place. False, with the failure shown, when the record cannot be
-// stored: the window then stays open with it. A window without a table passes nullptr.
-bool readyToClose(QWidget* window, Table* table, const QString& geometryKey);
 
 } // namespace ql

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+#include <QString>
+
+class QAction;
+class QMenu;
+
+namespace ql {
+
+class Table;
+
+// A window of the organizer: it opens where it was last left (its designed place the first
+// time), keeps that place under its settings key when it closes, and shows its context menu on
+// a right click. A window over a table stores the record being typed when it closes; if that
+// fails, the failure is shown and the window stays open with the record.
+class ModuleWindow : public QDialog {
+    Q_OBJECT
+public:
+    // The window's command (menu item) of that name.
+    QAction* action(const QString& name) const;
+
+protected:
+    ModuleWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
+    // The table whose pending record closing stores; none by default.
+    virtual Table* pendingTable() const { return nullptr; }
+    void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
+
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QString m_geometryKey;
+    QRect m_design;
+    QMenu* m_contextMenu = nullptr;
+};
+
+} // namespace ql
