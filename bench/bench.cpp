@@ -13,6 +13,7 @@
 #include "holders.h"
 #include "install.h"
 #include "journalform.h"
+#include "journalprint.h"
 #include "mainmenu.h"
 #include "pdaform.h"
 #include "radiogroup.h"
@@ -544,6 +545,52 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
     program.reset();
 }
 
+// Lays out the journal report over a fresh journal of 10,000 entries of five lines each.
+void runReport()
+{
+    ContactMaker maker;
+    for (int i = 0; i < 1000; ++i) // names for the entries to mention
+        maker.next();
+    QTemporaryDir directory;
+    if (!directory.isValid())
+        throw ql::Error(QStringLiteral("Cannot create a temporary folder."));
+    ql::Session::instance().reset();
+    ql::install::layOut(directory.path());
+    ql::Session::instance().loadConfiguration(ql::install::configurationFile(directory.path()));
+    {
+        ql::sql::Database db(QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")),
+                             ql::sql::OpenMode::ReadWrite);
+        ql::sql::Transaction tx(db);
+        ql::sql::Statement st(
+            db, "INSERT INTO records(\"DateTimeStamp\", \"MemoField1\") VALUES (?1, ?2)");
+        QDateTime stamp = kFirstStamp;
+        for (int r = 0; r < 10000; ++r) {
+            stamp = stamp.addSecs(qint64(1800 + maker.pick(7200)));
+            QStringList lines;
+            for (int line = 0; line < 5; ++line)
+                lines << QStringLiteral("Met %1 in %2 about the plans for the coming weeks, and "
+                                        "wrote down what was agreed.")
+                             .arg(maker.anyLastName(), kCities[qsizetype(maker.pick(8))]);
+            st.bindText(1, stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8());
+            st.bindText(2, lines.join(QStringLiteral("\r\n")).toUtf8());
+            st.step();
+            st.reset();
+        }
+        tx.commit();
+    }
+    ql::TDataModule2 holder;
+    ql::DataModule2 = &holder;
+    qsizetype pages = 0;
+    measure(
+        "report_journal_10k", 3, [] {},
+        [&] {
+            ql::TJournalPrint1 report(nullptr);
+            pages = report.layOut().pages.size();
+        });
+    ql::DataModule2 = nullptr;
+    std::fprintf(stderr, "the journal report has %lld pages\n", static_cast<long long>(pages));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -568,6 +615,7 @@ int main(int argc, char** argv)
     }
     try {
         run(records);
+        runReport();
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

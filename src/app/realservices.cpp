@@ -1,6 +1,8 @@
 #include "realservices.h"
 
 #include "helpwindow.h"
+#include "paint.h"
+#include "preview.h"
 #include "seams.h"
 
 #include <QApplication>
@@ -10,7 +12,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QProcess>
 #include <QScreen>
 #include <QWidget>
@@ -75,21 +76,26 @@ public:
     {
         const QPixmap picture = window->grab();
         QPrinter printer(QPrinter::HighResolution);
-        if (QPrinterInfo::availablePrinters().isEmpty()) {
-            // No printer on this machine: offer the picture as a PDF instead of failing quietly.
-            const QString file = services::prompts().saveFileName(
-                window, QStringLiteral("No printer is set up: save as PDF"),
-                QStringLiteral("PDF files (*.pdf)|*.pdf"), QStringLiteral("pdf"));
-            if (file.isEmpty())
-                return;
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(file);
-        }
+        if (!report::currentPrinterOrPdf(window, printer))
+            return;
         QPainter painter(&printer);
         // At its physical size on the screen, at the top left of the page.
         const qreal scale = printer.logicalDpiX() / window->logicalDpiX();
         painter.scale(scale, scale);
         painter.drawPixmap(0, 0, picture);
+    }
+
+    void previewReport(QWidget* parent, const report::Document& document) override
+    {
+        report::PreviewWindow preview(document, parent);
+        preview.exec();
+    }
+
+    void printReport(QWidget* parent, const report::Document& document) override
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        if (report::currentPrinterOrPdf(parent, printer))
+            report::printWithProgress(parent, printer, document);
     }
 };
 

@@ -10,6 +10,10 @@ class QWidget;
 // program installs the real ones; tests install scripted ones and check what was asked.
 namespace ql {
 
+namespace report {
+struct Document;
+}
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -31,6 +35,10 @@ public:
     virtual ~Printing() = default;
     // Prints the window's client area at its on-screen size at the top left of one page.
     virtual void printWindow(QWidget* window) = 0;
+    // Shows a laid-out report in the preview window; returns when the preview closes.
+    virtual void previewReport(QWidget* parent, const report::Document& document) = 0;
+    // Prints a laid-out report at once on the current printer, with no dialog.
+    virtual void printReport(QWidget* parent, const report::Document& document) = 0;
 };
 
 class HelpViewer {

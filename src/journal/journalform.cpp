@@ -8,8 +8,10 @@
 #include "guard.h"
 #include "help.h"
 #include "holders.h"
+#include "journalprint.h"
 #include "keys.h"
 #include "opener.h"
+#include "run.h"
 #include "seams.h"
 
 #include <QAction>
@@ -111,17 +113,14 @@ TJournalForm::TJournalForm(QWidget* parent)
         m->setObjectName(QString::fromLatin1(name));
         return m;
     };
-    const auto later = [this](QMenu* m, const char* name, const QString& text,
-                              const QKeySequence& keys = {}) {
-        addCommand(
-            this, m, name, text, [] {}, keys)
-            ->setEnabled(false);
-    };
     QMenu* file = menu("File1", QStringLiteral("&File"));
-    later(file, "PrintPreview1", QStringLiteral("Print Pre&view"),
-          QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(
+        this, file, "PrintPreview1", QStringLiteral("Print Pre&view"),
+        [this] { PrintPreview1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_P));
     addCommand(this, file, "Print1", QStringLiteral("&Print Selected"), [this] { Print1Click(); });
-    later(file, "PrintAll1", QStringLiteral("Print &All"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    addCommand(
+        this, file, "PrintAll1", QStringLiteral("Print &All"), [this] { PrintAll1Click(); },
+        QKeySequence(Qt::CTRL | Qt::Key_A));
     file->addSeparator();
     addCommand(
         this, file, "Exit1", QStringLiteral("E&xit"), [this] { ExitBtnClick(); },
@@ -237,6 +236,16 @@ void TJournalForm::SearchBtnClick()
         t->setIndexFieldNames(indexFields);
     else
         t->setIndexName(indexName);
+}
+
+void TJournalForm::PrintPreview1Click()
+{
+    report::run(this, JournalPrint1, report::preview);
+}
+
+void TJournalForm::PrintAll1Click()
+{
+    report::run(this, JournalPrint1, report::print);
 }
 
 void TJournalForm::Print1Click()

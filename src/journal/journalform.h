@@ -47,7 +47,9 @@ public:
     void CancelBtnClick();
     void DeleteBtnClick();
     void SearchBtnClick();
+    void PrintPreview1Click();
     void Print1Click();
+    void PrintAll1Click();
     void ExitBtnClick();
     // Opens the reference calendar.
     void CalendarBtn1Click();

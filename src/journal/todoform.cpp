@@ -8,8 +8,10 @@
 #include "guard.h"
 #include "help.h"
 #include "holders.h"
+#include "journalprint.h"
 #include "keys.h"
 #include "opener.h"
+#include "run.h"
 #include "seams.h"
 
 #include <QAction>
@@ -121,15 +123,14 @@ TToDoForm::TToDoForm(QWidget* parent)
         m->setObjectName(QString::fromLatin1(name));
         return m;
     };
-    const auto later = [this](QMenu* m, const char* name, const QString& text) {
-        addCommand(this, m, name, text, [] {})->setEnabled(false);
-    };
     QMenu* file = menu("File1", QStringLiteral("&File"));
-    later(file, "PrintSelected1", QStringLiteral("Print Pre&view..."));
+    addCommand(this, file, "PrintSelected1", QStringLiteral("Print Pre&view..."),
+               [this] { PrintSelected1Click(); });
     addCommand(
         this, file, "PrintSelected2", QStringLiteral("Print &Window"),
         [this] { PrintSelected2Click(); }, QKeySequence::Print);
-    later(file, "PrintAll1", QStringLiteral("Print &All..."));
+    addCommand(this, file, "PrintAll1", QStringLiteral("Print &All..."),
+               [this] { PrintAll1Click(); });
     file->addSeparator();
     addCommand(
         this, file, "Exit1", QStringLiteral("E&xit"), [this] { ExitBtnClick(); },
@@ -286,6 +287,16 @@ void TToDoForm::UnFilterBtnClick()
 void TToDoForm::Button1Click()
 {
     UnFilterBtnClick();
+}
+
+void TToDoForm::PrintSelected1Click()
+{
+    report::run(this, ToDoPrint1, report::preview);
+}
+
+void TToDoForm::PrintAll1Click()
+{
+    report::run(this, ToDoPrint1, report::print);
 }
 
 void TToDoForm::PrintSelected2Click()

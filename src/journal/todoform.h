@@ -55,7 +55,9 @@ public:
     void FilterBtnClick();
     void UnFilterBtnClick();
     void Button1Click();
+    void PrintSelected1Click();
     void PrintSelected2Click();
+    void PrintAll1Click();
     void ExitBtnClick();
     // Opens the reference calendar.
     void CalendarBtn1Click();

@@ -68,6 +68,9 @@ public:
     void tbBooksBeforeOpen();
 };
 
+// The collections' holder while the collections window is open.
+inline TDataModule3* DataModule3 = nullptr;
+
 // The to-do list, by due date.
 class TDataModule4 : public QObject {
     Q_OBJECT

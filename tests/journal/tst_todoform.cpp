@@ -137,8 +137,6 @@ private Q_SLOTS:
                  QStringList({"tbTodo: Cannot perform this operation on an empty dataset"}));
         f.window->action(str("PrintSelected2"))->trigger();
         QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window.get()});
-        for (const char* name : {"PrintSelected1", "PrintAll1"})
-            QVERIFY2(!f.window->action(str(name))->isEnabled(), name);
         bool calendarShown = false; // the reference calendar, over this window
         QTimer::singleShot(0, [&] {
             calendarShown = CalendarForm2 && QApplication::activeModalWidget() == CalendarForm2;

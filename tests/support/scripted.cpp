@@ -38,6 +38,16 @@ void ScriptedPrinting::printWindow(QWidget* window)
     printedWindows << window;
 }
 
+void ScriptedPrinting::previewReport(QWidget*, const report::Document& document)
+{
+    reports.append({true, document});
+}
+
+void ScriptedPrinting::printReport(QWidget*, const report::Document& document)
+{
+    reports.append({false, document});
+}
+
 void ScriptedHelpViewer::showTopic(const QString& helpFile, int topic)
 {
     shown << qMakePair(helpFile, topic);

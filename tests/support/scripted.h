@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report.h"
 #include "seams.h"
 
 #include <QList>
@@ -32,7 +33,15 @@ public:
 class ScriptedPrinting : public Printing {
 public:
     void printWindow(QWidget* window) override;
+    void previewReport(QWidget* parent, const report::Document& document) override;
+    void printReport(QWidget* parent, const report::Document& document) override;
     QList<QWidget*> printedWindows;
+    // Every report run, previewed or printed, with the pages it laid out.
+    struct ReportRun {
+        bool preview = false;
+        report::Document document;
+    };
+    QList<ReportRun> reports;
 };
 
 class ScriptedHelpViewer : public HelpViewer {

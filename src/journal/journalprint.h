@@ -1,0 +1,56 @@
+#pragma once
+
+#include "report.h"
+
+namespace ql {
+
+// The page footer the journal and collection reports share: the moment the report runs at the
+// left, the page number at the right.
+report::Band* addPageFooter(report::Report& report);
+
+// The journal, oldest entry first: each entry's stamp between two rules, its upper text above
+// and its lower text below, both as long as they are.
+class TJournalPrint1 : public report::Report {
+    Q_OBJECT
+public:
+    explicit TJournalPrint1(QObject* owner);
+
+    report::Band* QRBand1;
+    report::Band* QRBand2;
+    report::Band* ChildBand1;
+    report::Band* QRBand3;
+    report::Item* QRLabel1;
+    report::Item* QRDBText1;
+    report::Item* QRMemo1;
+    report::Item* QRMemo2;
+    report::DataMemo DBMemo1;
+    report::DataMemo DBMemo2;
+
+    void QRBand2BeforePrint();
+};
+
+// The to-do list in due-date order: each item's date and text.
+class TToDoPrint1 : public report::Report {
+    Q_OBJECT
+public:
+    explicit TToDoPrint1(QObject* owner);
+
+    report::Band* QRBand1;
+    report::Band* QRBand2;
+    report::Band* QRBand3;
+    report::Item* QRLabel1;
+    report::Item* QRLabel2;
+    report::Item* QRDBText1;
+    report::Item* QRMemo1;
+    report::Item* QRSysData1;
+    report::Item* QRSysData2;
+    report::DataMemo DBMemo1;
+
+    void QRBand2BeforePrint();
+};
+
+// The reports while they run.
+inline TJournalPrint1* JournalPrint1 = nullptr;
+inline TToDoPrint1* ToDoPrint1 = nullptr;
+
+} // namespace ql

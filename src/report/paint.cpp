@@ -1,0 +1,107 @@
+#include "paint.h"
+
+#include "error.h"
+#include "seams.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+
+namespace ql::report {
+
+void paintPage(QPainter& painter, const Page& page, double scale)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(QPen(Qt::black, scale * 0.75));
+    for (const PlacedItem& item : page.items) {
+        const QRectF rect(item.rect.topLeft() * scale, item.rect.size() * scale);
+        if (item.kind == PlacedItem::Kind::Rule) {
+            painter.drawLine(rect.topLeft(),
+                             rect.width() > 0 ? rect.topRight() : rect.bottomLeft());
+            continue;
+        }
+        // The font keeps its size in points; the device's resolution makes it as large on
+        // paper as it was measured.
+        painter.setFont(item.font);
+        painter.drawText(rect, int(item.alignment | Qt::AlignTop | Qt::TextSingleLine), item.text);
+    }
+    painter.restore();
+}
+
+void preparePrinter(QPrinter& printer, const Document& document)
+{
+    printer.setDocName(document.title);
+    printer.setFullPage(true);
+    const QSizeF points = document.pageSize * (72.0 / UnitsPerInch);
+    printer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::FuzzyMatch));
+    printer.setPageOrientation(points.width() > points.height() ? QPageLayout::Landscape
+                                                                : QPageLayout::Portrait);
+}
+
+void printPages(QPrinter& printer, const Document& document,
+                const std::function<bool(int page)>& progress)
+{
+    preparePrinter(printer, document);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Error(
+            printer.outputFileName().isEmpty()
+                ? QStringLiteral("The printer \"%1\" cannot print now.").arg(printer.printerName())
+                : QStringLiteral("Cannot write the file \"%1\".").arg(printer.outputFileName()));
+    const double scale = printer.logicalDpiY() / UnitsPerInch;
+    for (int i = 0; i < document.pages.size(); ++i) {
+        if (progress && !progress(i + 1)) {
+            printer.abort();
+            return;
+        }
+        if (i > 0)
+            printer.newPage();
+        paintPage(painter, document.pages.at(i), scale);
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw Error(QStringLiteral("The report \"%1\" could not be printed.").arg(document.title));
+}
+
+void writePdf(const Document& document, const QString& fileName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printPages(printer, document);
+}
+
+bool currentPrinterOrPdf(QWidget* parent, QPrinter& printer)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        return true;
+    // No printer on this machine: offer a PDF instead of failing quietly.
+    const QString file = services::prompts().saveFileName(
+        parent, QStringLiteral("No printer is set up: save as PDF"),
+        QStringLiteral("PDF files (*.pdf)|*.pdf"), QStringLiteral("pdf"));
+    if (file.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
+}
+
+void printWithProgress(QWidget* parent, QPrinter& printer, const Document& document)
+{
+    QProgressDialog progress(QStringLiteral("Printing \"%1\"").arg(document.title),
+                             QStringLiteral("Cancel"), 0, int(document.pages.size()), parent);
+    progress.setWindowTitle(document.title);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    printPages(printer, document, [&progress, &document](int page) {
+        progress.setLabelText(
+            QStringLiteral("Printing page %1 of %2").arg(page).arg(document.pages.size()));
+        progress.setValue(page - 1);
+        return !progress.wasCanceled();
+    });
+    progress.setValue(progress.maximum());
+}
+
+} // namespace ql::report

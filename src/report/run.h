@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+class QWidget;
+
+namespace ql::report {
+
+class Report;
+
+// What a report command does: lay the report out over its table and show the pages in the
+// preview (returning when it closes) or print them at once. A report without records prints
+// nothing and says so.
+void preview(QWidget* parent, Report& report);
+void print(QWidget* parent, Report& report);
+
+// How a window runs one of its report layouts: the layout is made with the window as its
+// owner, held in its class's global reference while it runs, and destroyed when the preview
+// closes or the print is sent.
+template <typename Layout>
+void run(QWidget* owner, Layout*& reference, void (*operation)(QWidget*, Report&))
+{
+    const auto layout = std::make_unique<Layout>(owner);
+    reference = layout.get();
+    struct Forget {
+        Layout*& reference;
+        ~Forget() { reference = nullptr; }
+    } forget{reference};
+    operation(owner, *layout);
+}
+
+} // namespace ql::report

@@ -1,0 +1,326 @@
+#include "collectionprint.h"
+#include "datetext.h"
+#include "fixture.h"
+#include "holders.h"
+#include "journalform.h"
+#include "journalprint.h"
+#include "pages.h"
+#include "run.h"
+#include "testmain.h"
+#include "todoform.h"
+
+#include <QAction>
+
+using namespace ql;
+using test::placed;
+using test::printed;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Lines "name 1" … "name n", as a memo holds them.
+QString numberedLines(const char* name, int count)
+{
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << QStringLiteral("%1 %2").arg(str(name)).arg(i);
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+struct Entry {
+    QDateTime stamp;
+    QString upper;
+    QString lower;
+};
+
+struct Journal : test::ModuleFixture<TDataModule2, TJournalForm> {
+    explicit Journal(const QList<Entry>& entries)
+        : ModuleFixture(DataModule2, JournalForm, [entries](TDataModule2& holder) {
+            Table& t = *holder.tbJournal1;
+            for (const Entry& e : entries) {
+                t.insert();
+                t.setAsDateTime(str("DateTimeStamp"), e.stamp);
+                t.setValue(str("MemoField1"), e.upper);
+                t.setValue(str("MemoField2"), e.lower);
+                t.post();
+            }
+            t.first();
+        })
+    {
+    }
+    Table& table() const { return *holder->tbJournal1; }
+    // Runs a print command of the window and gives the pages it laid out.
+    report::Document run(const char* command)
+    {
+        const qsizetype before = services.printing->reports.size();
+        window->action(str(command))->trigger();
+        if (services.printing->reports.size() != before + 1)
+            return {};
+        return services.printing->reports.last().document;
+    }
+};
+
+QDateTime at(int day, int hour = 9)
+{
+    return QDateTime(QDate(2024, 3, day), QTime(hour, 0));
+}
+
+// The page area below the top margin and above the footer.
+constexpr double kTop = 48;
+constexpr double kFooterTop = 1008 - 28;
+
+struct Item {
+    QDate due;
+    const char* text;
+};
+
+struct ToDo : test::ModuleFixture<TDataModule4, TToDoForm> {
+    explicit ToDo(std::initializer_list<Item> items)
+        : ModuleFixture(DataModule4, ToDoForm, [items](TDataModule4& holder) {
+            Table& t = *holder.tbTodo;
+            for (const Item& item : items) {
+                t.insert();
+                t.setAsDate(str("ToDoByDate"), item.due);
+                t.setValue(str("ToDoMemo"), str(item.text));
+                t.post();
+            }
+            t.first();
+        })
+    {
+    }
+    Table& table() const { return *holder->tbTodo; }
+};
+
+// The collections' holder as the collections window has it open.
+struct Collections {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    TDataModule3 holder;
+    Collections() { DataModule3 = &holder; }
+    ~Collections() { DataModule3 = nullptr; }
+
+    static void add(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
+    {
+        t.insert();
+        for (const auto& [field, value] : values)
+            t.setValue(str(field), str(value));
+        t.post();
+    }
+    template <typename Layout> report::Document print(Layout*& reference)
+    {
+        report::run(nullptr, reference, report::print);
+        return services.printing->reports.isEmpty() ? report::Document()
+                                                    : services.printing->reports.last().document;
+    }
+};
+
+} // namespace
+
+class TestJournalPrint : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theJournalPrintsOldestFirstWithEachStampBetweenItsRules()
+    {
+        Journal f({{at(12), str("later upper"), str("later lower")},
+                   {at(5), QString(), QString()},
+                   {at(8), str("first line\r\nsecond line"), str("below")}});
+        f.table().last();
+        const QVariant current = f.table().value(str("JournalCode"));
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.window.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(f.services.printing->reports.size(), 1);
+        QVERIFY(f.services.printing->reports.at(0).preview);
+        const report::Document d = f.services.printing->reports.at(0).document;
+        QCOMPARE(d.title, str("Quillory -  Journal Print"));
+        QCOMPARE(d.pages.size(), 1);
+        const report::Page& page = d.pages.at(0);
+        QCOMPARE(printed(page, str("QRLabel1")), QStringList({"Journal "}));
+        QCOMPARE(placed(page, str("QRLabel1")).alignment, Qt::AlignHCenter);
+        QVERIFY(placed(page, str("QRLabel1")).font.bold());
+        QCOMPARE(printed(page, str("QRDBText1")),
+                 QStringList({datetext::dateTime(at(5)), datetext::dateTime(at(8)),
+                              datetext::dateTime(at(12))}));
+        QCOMPARE(printed(page, str("QRMemo1")),
+                 QStringList({"first line", "second line", "later upper"}));
+        QCOMPARE(printed(page, str("QRMemo2")), QStringList({"below", "later lower"}));
+
+        // Each entry's stamp stands between the rule above it and the rule below its lower
+        // text, also for the entry with two empty texts.
+        const QList<double> rules = test::rules(page);
+        QCOMPARE(rules.size(), 6);
+        QList<double> stamps;
+        for (const report::PlacedItem& item : page.items)
+            if (item.name == str("QRDBText1"))
+                stamps << item.rect.top();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(rules.at(2 * i) < stamps.at(i) && stamps.at(i) < rules.at(2 * i + 1));
+        // The report leaves the window on its record.
+        QCOMPARE(f.table().value(str("JournalCode")), current);
+    }
+
+    void longEntriesStretchTheirBandsAndBreakToTheNextPage()
+    {
+        Journal f({{at(1), numberedLines("one", 40), str("x")},
+                   {at(2), numberedLines("two", 40), str("y")},
+                   {at(3), numberedLines("three", 150), numberedLines("under", 3)}});
+        const report::Document d = f.run("PrintAll1");
+        QVERIFY(!f.services.printing->reports.last().preview);
+        // The second entry does not fit below the first: it starts the second page.
+        QCOMPARE(printed(d.pages.at(0), str("QRDBText1")),
+                 QStringList({datetext::dateTime(at(1))}));
+        QCOMPARE(printed(d.pages.at(1), str("QRDBText1")).value(0), datetext::dateTime(at(2)));
+        QCOMPARE(placed(d.pages.at(1), str("QRBand2")).rect.top(), kTop);
+        // An entry longer than a page goes on over the pages, every line in its order.
+        QVERIFY(d.pages.size() >= 4);
+        QStringList expected;
+        for (const char* name : {"one", "two", "three"})
+            expected << numberedLines(name, name == str("three") ? 150 : 40).split(str("\r\n"));
+        QCOMPARE(printed(d, str("QRMemo1")), expected);
+        QCOMPARE(printed(d, str("QRMemo2")).last(), str("under 3"));
+        for (const report::Page& page : d.pages)
+            for (const report::PlacedItem& item : page.items)
+                if (!item.name.startsWith(str("QRSysData")))
+                    QVERIFY2(item.rect.top() >= kTop && item.rect.bottom() <= kFooterTop,
+                             qPrintable(item.name + str(": ") + item.text));
+    }
+
+    void theFooterStandsOnEveryPage()
+    {
+        QList<Entry> entries;
+        for (int i = 1; i <= 60; ++i)
+            entries.append({at(1 + i % 28, i % 24), numberedLines("line", 3), QString()});
+        Journal f(entries);
+        f.clock.set(QDateTime(QDate(2024, 7, 4), QTime(15, 30, 5)));
+        const report::Document d = f.run("PrintPreview1");
+        QVERIFY(d.pages.size() >= 3);
+        for (int i = 0; i < d.pages.size(); ++i) {
+            const report::Page& page = d.pages.at(i);
+            const report::PlacedItem when = placed(page, str("QRSysData1"));
+            const report::PlacedItem number = placed(page, str("QRSysData2"));
+            QCOMPARE(when.text, str("7/4/2024 3:30:05 PM"));
+            QCOMPARE(number.text, QString::number(i + 1));
+            QCOMPARE(when.rect.left(), 48.0);
+            QCOMPARE(number.rect.right(), 816.0 - 48);
+            QCOMPARE(number.alignment, Qt::AlignRight);
+            QVERIFY(when.rect.top() >= kFooterTop && when.rect.bottom() <= 1008);
+        }
+    }
+
+    void anEmptyJournalPrintsNothingAndSaysSo()
+    {
+        Journal f({});
+        f.window->action(str("PrintAll1"))->trigger();
+        f.window->action(str("PrintPreview1"))->trigger();
+        QVERIFY(f.services.printing->reports.isEmpty());
+        QCOMPARE(f.messages().size(), 2);
+        QCOMPARE(f.messages().at(0),
+                 str("There is nothing to print: \"Quillory -  Journal Print\" has no records."));
+        QVERIFY(!JournalPrint1);
+    }
+
+    void aTextBeingTypedIsStoredAndPrinted()
+    {
+        Journal f({{at(1), str("old"), QString()}});
+        f.window->DBMemo1->setPlainText(str("typed just now"));
+        const report::Document d = f.run("PrintAll1");
+        QCOMPARE(printed(d, str("QRMemo1")), QStringList({"typed just now"}));
+        QCOMPARE(f.table().state(), TableState::Browse);
+        QCOMPARE(f.table().asText(str("MemoField1")), str("typed just now"));
+    }
+
+    void theToDoReportFollowsTheFilterAndTheDueDates()
+    {
+        ToDo f({{QDate(1999, 7, 4), "july"},
+                {QDate(1999, 6, 1), "june b"},
+                {QDate(1999, 6, 1), "june a\nsecond line"},
+                {QDate(), "someday"}});
+        f.window->action(str("PrintAll1"))->trigger();
+        report::Document d = f.services.printing->reports.last().document;
+        QCOMPARE(d.title, str("Quillory - To Do Print"));
+        QCOMPARE(printed(d, str("QRDBText1")),
+                 QStringList({"", "6/1/1999", "6/1/1999", "7/4/1999"}));
+        QCOMPARE(printed(d, str("QRMemo1")),
+                 QStringList({"someday", "june b", "june a", "second line", "july"}));
+
+        f.ask(f.window->FilterBtn, str("6/1/1999"));
+        f.window->action(str("PrintSelected1"))->trigger();
+        QVERIFY(f.services.printing->reports.last().preview);
+        d = f.services.printing->reports.last().document;
+        QCOMPARE(printed(d, str("QRDBText1")), QStringList({"6/1/1999", "6/1/1999"}));
+        QCOMPARE(printed(d, str("QRLabel2")), QStringList({"Due by", "Due by"}));
+        QCOMPARE(printed(d, str("QRSysData2")), QStringList({"1"}));
+        QVERIFY(f.table().hasRange());
+    }
+
+    void theCollectionReportsListTheirCataloguesAsFilteredAndSorted()
+    {
+        Collections c;
+        Table& cds = *c.holder.tbCD;
+        Collections::add(
+            cds,
+            {{"CDTitle", "Blue"}, {"CDArtist", "Miles"}, {"CDKind", "Jazz"}, {"CDDate", "1959"}});
+        Collections::add(cds, {{"CDTitle", "Kind"}, {"CDArtist", "Adderley"}, {"CDKind", "Jazz"}});
+        Collections::add(cds, {{"CDTitle", "Abbey"}, {"CDArtist", "Beatles"}, {"CDKind", "Rock"}});
+        cds.setIndexName(str("idxCDTitle"));
+        report::Document d = c.print(CollCDPrint1);
+        QCOMPARE(d.title, str("Quillory - CD Collection"));
+        QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD Collection"}));
+        QCOMPARE(printed(d, str("QRSysData3")), QStringList({"3"}));
+        QCOMPARE(printed(d, str("QRDBText1")), QStringList({"Abbey", "Blue", "Kind"}));
+        QCOMPARE(printed(d, str("QRLabel2")).value(0), str("CD Title"));
+        const report::Page& page = d.pages.at(0);
+        QCOMPARE((QStringList{printed(page, str("QRLabel3")).value(0),
+                              printed(page, str("QRLabel4")).value(0),
+                              printed(page, str("QRLabel5")).value(0)}),
+                 QStringList({"Artist/Group", "Music", "Date"}));
+        QCOMPARE(printed(d, str("QRDBText4")), QStringList({"", "1959", ""}));
+        // Caption at the left, its value to its right on the same line.
+        const report::PlacedItem caption = placed(page, str("QRLabel3"));
+        const report::PlacedItem value = placed(page, str("QRDBText2"));
+        QCOMPARE(caption.rect.top(), value.rect.top());
+        QVERIFY(caption.rect.right() < value.rect.left());
+        QVERIFY(test::rules(page).isEmpty());
+
+        cds.setIndexFieldNames(str("CDKind"));
+        cds.setRangeText(str("jazz"), str("jazz"));
+        d = c.print(CollCDPrint1);
+        QCOMPARE(printed(d, str("QRDBText1")), QStringList({"Blue", "Kind"}));
+        QCOMPARE(printed(d, str("QRSysData3")), QStringList({"2"}));
+        QVERIFY(cds.hasRange());
+        QVERIFY(!CollCDPrint1);
+
+        Table& books = *c.holder.tbBooks;
+        Collections::add(books, {{"BkTitle", "Emma"},
+                                 {"BkAuthorFirst", "Jane"},
+                                 {"BkAuthorLast", "Austen"},
+                                 {"BkPubDate", "1815"}});
+        d = c.print(CollBooksPrint1);
+        QCOMPARE(d.title, str("Quillory - Book Collection"));
+        QCOMPARE(printed(d, str("QRDBText2")), QStringList({"Austen"}));
+        QCOMPARE(printed(d, str("QRLabel6")), QStringList({"Published Date"}));
+        QCOMPARE(printed(d, str("QRDBText5")), QStringList({"1815"}));
+        QCOMPARE(printed(d, str("QRSysData3")), QStringList({"1"}));
+        for (const report::PlacedItem& item : d.pages.at(0).items)
+            QVERIFY(item.text != str("Jane"));
+
+        Collections::add(*c.holder.tbCDR, {{"CDRTitle", "Backup"}, {"CDRMaker", "Acme"}});
+        d = c.print(CollCDRPrint1);
+        QCOMPARE(d.title, str("Quillory - CD -R/RW Collection"));
+        QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD-R/RW  Collection"}));
+        QCOMPARE(printed(d, str("QRLabel3")), QStringList({"Manufacturer"}));
+
+        const qsizetype runs = c.services.printing->reports.size();
+        report::run(nullptr, CollTapesPrint1, report::preview);
+        QCOMPARE(c.services.printing->reports.size(), runs);
+        QCOMPARE(c.services.prompts->messages.last(),
+                 str("There is nothing to print: \"Quillory - Tape Collection\" has no records."));
+    }
+};
+
+QL_TEST_CLASS(TestJournalPrint)
+#include "tst_journalprint.moc"
