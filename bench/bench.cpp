@@ -302,14 +302,20 @@ qint64 sqliteToolScan(const QString& path)
 
 void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest);
 
-void run(int records)
+// A fresh program directory with empty tables, the session pointing at it.
+void layOutProgram(const QTemporaryDir& directory)
 {
-    QTemporaryDir directory;
     if (!directory.isValid())
         throw ql::Error(QStringLiteral("Cannot create a temporary folder."));
     ql::Session::instance().reset();
     ql::install::layOut(directory.path());
     ql::Session::instance().loadConfiguration(ql::install::configurationFile(directory.path()));
+}
+
+void run(int records)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
     const QString tablePath = QDir(directory.path()).filePath(QStringLiteral("Data/QYName2.DB"));
 
     ContactMaker maker;
@@ -552,11 +558,7 @@ void runReport()
     for (int i = 0; i < 1000; ++i) // names for the entries to mention
         maker.next();
     QTemporaryDir directory;
-    if (!directory.isValid())
-        throw ql::Error(QStringLiteral("Cannot create a temporary folder."));
-    ql::Session::instance().reset();
-    ql::install::layOut(directory.path());
-    ql::Session::instance().loadConfiguration(ql::install::configurationFile(directory.path()));
+    layOutProgram(directory);
     {
         ql::sql::Database db(QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")),
                              ql::sql::OpenMode::ReadWrite);

@@ -15,10 +15,8 @@ CollectionPrint::CollectionPrint(QObject* owner, Table* table, const QString& re
     constexpr double lineHeight = 18;
     constexpr double valueLeft = 130;
 
-    QRBand1 = addBand(BandKind::Title, QStringLiteral("QRBand1"), 36);
-    QRLabel1 = QRBand1->addLabel(QStringLiteral("QRLabel1"), heading, QRectF(0, 6, width, 22));
-    QRLabel1->font = font(11, true);
-    QRLabel1->alignment = Qt::AlignHCenter;
+    QRBand1 = addTitleBand(*this, heading, 11);
+    QRLabel1 = QRBand1->item(QStringLiteral("QRLabel1"));
     QRSysData3 =
         QRBand1->addSystemData(QStringLiteral("QRSysData3"), report::SystemData::RecordCount,
                                QRectF(width - 120, 8, 120, lineHeight));

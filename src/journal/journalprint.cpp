@@ -20,6 +20,16 @@ Band* addPageFooter(report::Report& report)
     return band;
 }
 
+Band* addTitleBand(report::Report& report, const QString& heading, double points)
+{
+    Band* band = report.addBand(BandKind::Title, QStringLiteral("QRBand1"), 36);
+    report::Item* label =
+        band->addLabel(QStringLiteral("QRLabel1"), heading, QRectF(0, 6, report.bandWidth(), 24));
+    label->font = report.font(points, true);
+    label->alignment = Qt::AlignHCenter;
+    return band;
+}
+
 TJournalPrint1::TJournalPrint1(QObject* owner)
     : Report(owner, DataModule2->tbJournal1)
     , DBMemo1(*this, QStringLiteral("MemoField1"))
@@ -28,11 +38,8 @@ TJournalPrint1::TJournalPrint1(QObject* owner)
     title = QStringLiteral("Quillory -  Journal Print");
     const double width = bandWidth();
 
-    QRBand1 = addBand(BandKind::Title, QStringLiteral("QRBand1"), 36);
-    QRLabel1 = QRBand1->addLabel(QStringLiteral("QRLabel1"), QStringLiteral("Journal "),
-                                 QRectF(0, 6, width, 24));
-    QRLabel1->font = font(12, true);
-    QRLabel1->alignment = Qt::AlignHCenter;
+    QRBand1 = addTitleBand(*this, QStringLiteral("Journal "), 12);
+    QRLabel1 = QRBand1->item(QStringLiteral("QRLabel1"));
 
     QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 50);
     QRBand2->ruleAbove = true;
@@ -65,11 +72,8 @@ TToDoPrint1::TToDoPrint1(QObject* owner)
     title = QStringLiteral("Quillory - To Do Print");
     const double width = bandWidth();
 
-    QRBand1 = addBand(BandKind::Title, QStringLiteral("QRBand1"), 36);
-    QRLabel1 = QRBand1->addLabel(QStringLiteral("QRLabel1"), QStringLiteral("To Do List"),
-                                 QRectF(0, 6, width, 24));
-    QRLabel1->font = font(12, true);
-    QRLabel1->alignment = Qt::AlignHCenter;
+    QRBand1 = addTitleBand(*this, QStringLiteral("To Do List"), 12);
+    QRLabel1 = QRBand1->item(QStringLiteral("QRLabel1"));
 
     QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 48);
     QRBand2->ruleBelow = true;

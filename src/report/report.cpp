@@ -30,6 +30,21 @@ QFontMetricsF metrics(const QFont& font)
     return QFontMetricsF(font, &measuringDevice());
 }
 
+// Calls `f` with each piece of the text between two boundaries of the kind.
+template <typename F>
+void forEachPiece(QTextBoundaryFinder::BoundaryType type, const QString& text, F f)
+{
+    QTextBoundaryFinder boundaries(type, text);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = boundaries.toNextBoundary();
+        if (end < 0)
+            end = text.size();
+        f(text.mid(start, end - start));
+        start = end;
+    }
+}
+
 // Breaks one paragraph (no line breaks in it) into lines no wider than the width.
 void wrapParagraph(const QString& paragraph, const QFontMetricsF& fm, double width,
                    QStringList& lines)
@@ -44,38 +59,24 @@ void wrapParagraph(const QString& paragraph, const QFontMetricsF& fm, double wid
         lines << line;
         line.clear();
     };
-    QTextBoundaryFinder words(QTextBoundaryFinder::Line, paragraph);
-    qsizetype start = 0;
-    while (start < paragraph.size()) {
-        qsizetype end = words.toNextBoundary();
-        if (end < 0)
-            end = paragraph.size();
-        const QString word = paragraph.mid(start, end - start);
-        start = end;
+    forEachPiece(QTextBoundaryFinder::Line, paragraph, [&](const QString& word) {
         if (fits(line + word.trimmed())) {
             line += word;
-            continue;
+            return;
         }
         if (!line.isEmpty())
             flush();
         if (fits(word.trimmed())) {
             line = word;
-            continue;
+            return;
         }
         // A word wider than the box: as many characters as fit on each line.
-        QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, word);
-        qsizetype from = 0;
-        while (from < word.size()) {
-            qsizetype to = characters.toNextBoundary();
-            if (to < 0)
-                to = word.size();
-            const QString piece = word.mid(from, to - from);
+        forEachPiece(QTextBoundaryFinder::Grapheme, word, [&](const QString& piece) {
             if (!line.isEmpty() && !fits(line + piece))
                 flush();
             line += piece;
-            from = to;
-        }
-    }
+        });
+    });
     lines << line;
     for (QString& l : lines)
         while (l.endsWith(QLatin1Char(' ')))
