@@ -8,6 +8,8 @@
 #include "help.h"
 #include "holders.h"
 #include "keys.h"
+#include "opener.h"
+#include "pdaprint.h"
 #include "radiogroup.h"
 #include "seams.h"
 
@@ -385,8 +387,8 @@ TPDAForm::TPDAForm(QWidget* parent)
     item(
         file, "PrintSelected1", QStringLiteral("Print &Selected"),
         [this] { PrintSelected1Click(); }, QKeySequence::Print);
-    item(file, "PrintAll1", QStringLiteral("Print &All..."), [] {})->setEnabled(false);
-    item(file, "PrintPreview1", QStringLiteral("Print Pre&view..."), [] {})->setEnabled(false);
+    item(file, "PrintAll1", QStringLiteral("Print &All..."), [this] { PrintAll1Click(); });
+    item(file, "PrintPreview1", QStringLiteral("Print Pre&view..."), [this] { PrintAll1Click(); });
     file->addSeparator();
     item(file, "Exit1", QStringLiteral("&Close"), [this] { ExitBtnClick(); });
     QMenu* editMenu = menu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
@@ -619,6 +621,12 @@ void TPDAForm::DeleteBtnClick()
 void TPDAForm::PrintSelected1Click()
 {
     services::printing().printWindow(this);
+}
+
+// Both print items open the print menu, which offers the preview and the print run.
+void TPDAForm::PrintAll1Click()
+{
+    openWindow(this, PDAPrintMenu);
 }
 
 void TPDAForm::ExitBtnClick()

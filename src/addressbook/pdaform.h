@@ -76,6 +76,7 @@ public:
     void BitBtn2Click();
     void BitBtn3Click();
     void PrintSelected1Click();
+    void PrintAll1Click();
     void ExitBtnClick();
     void Contents1Click();
     void Organizer1Click();

@@ -297,6 +297,24 @@ private:
             placed.push_back(
                 {PlacedItem::Kind::Text, item.name, rect, line, item.font, item.alignment});
         };
+        // A text over as many lines as its width makes of it, one placed line each; the box
+        // and its band grow downward to hold them when the item stretches.
+        const auto wrapped = [&](const Item& item, const QString& source) {
+            const double lineHeight = metrics(item.font).lineSpacing();
+            QStringList lines;
+            if (!source.isEmpty())
+                lines = wrapText(source, item.font, item.rect.width());
+            if (!item.stretch)
+                lines = lines.mid(0, qsizetype(item.rect.height() / lineHeight));
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                text(item,
+                     QRectF(item.rect.left(), item.rect.top() + double(i) * lineHeight,
+                            item.rect.width(), lineHeight),
+                     lines.at(i));
+            const double needed = double(lines.size()) * lineHeight;
+            if (needed > item.rect.height())
+                height = std::max(height, band.height + needed - item.rect.height());
+        };
         for (const auto& owned : band.items()) {
             const Item& item = *owned;
             if (!item.enabled)
@@ -306,7 +324,10 @@ private:
                 text(item, item.rect, item.caption);
                 break;
             case Item::Kind::Field:
-                text(item, item.rect, m_report.fieldText(item.field));
+                if (item.wordWrap)
+                    wrapped(item, m_report.fieldText(item.field));
+                else
+                    text(item, item.rect, m_report.fieldText(item.field));
                 break;
             case Item::Kind::SystemData:
                 text(item, item.rect, m_report.systemText(item.data, page));
@@ -314,24 +335,9 @@ private:
             case Item::Kind::Rule:
                 placed.push_back({PlacedItem::Kind::Rule, item.name, item.rect, {}, {}, {}});
                 break;
-            case Item::Kind::Memo: {
-                const double lineHeight = metrics(item.font).lineSpacing();
-                QStringList lines =
-                    wrapText(item.lines.join(QLatin1Char('\n')), item.font, item.rect.width());
-                if (item.lines.isEmpty())
-                    lines.clear();
-                if (!item.stretch)
-                    lines = lines.mid(0, qsizetype(item.rect.height() / lineHeight));
-                for (qsizetype i = 0; i < lines.size(); ++i)
-                    text(item,
-                         QRectF(item.rect.left(), item.rect.top() + double(i) * lineHeight,
-                                item.rect.width(), lineHeight),
-                         lines.at(i));
-                const double needed = double(lines.size()) * lineHeight;
-                if (needed > item.rect.height())
-                    height = std::max(height, band.height + needed - item.rect.height());
+            case Item::Kind::Memo:
+                wrapped(item, item.lines.join(QLatin1Char('\n')));
                 break;
-            }
             }
         }
         const double width = m_area.width();
@@ -364,7 +370,7 @@ private:
                 item.rect.translate(m_area.left(), y);
                 m_document.pages.last().items << item;
             }
-            y += footer->height;
+            y += height;
         }
     }
 

@@ -57,10 +57,12 @@ struct Item {
     bool enabled = true;
     QFont font;
     Qt::Alignment alignment = Qt::AlignLeft;
-    QString caption;     // a label's text
-    QString field;       // the field a field item prints
-    QStringList lines;   // a memo's text, word-wrapped to its width when laid out
-    bool stretch = true; // a memo grows downward, and its band with it, to show every line
+    QString caption;       // a label's text
+    QString field;         // the field a field item prints
+    QStringList lines;     // a memo's text, word-wrapped to its width when laid out
+    bool wordWrap = false; // a field's text goes over lines as a memo's does
+    // A memo (or a wrapping field) grows downward, and its band with it, to show every line.
+    bool stretch = true;
     SystemData data = SystemData::Date;
 
     void setLeft(double left) { rect.moveLeft(left); }

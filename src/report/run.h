@@ -1,5 +1,8 @@
 #pragma once
 
+#include "opener.h"
+
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -15,17 +18,16 @@ void preview(QWidget* parent, Report& report);
 void print(QWidget* parent, Report& report);
 
 // How a window runs one of its report layouts: the layout is made with the window as its
-// owner, held in its class's global reference while it runs, and destroyed when the preview
-// closes or the print is sent.
+// owner, prepared, held in its class's global reference while it runs, and destroyed when the
+// preview closes or the print is sent.
 template <typename Layout>
-void run(QWidget* owner, Layout*& reference, void (*operation)(QWidget*, Report&))
+void run(QWidget* owner, Layout*& reference, void (*operation)(QWidget*, Report&),
+         const std::function<void(Layout&)>& prepare = {})
 {
     const auto layout = std::make_unique<Layout>(owner);
-    reference = layout.get();
-    struct Forget {
-        Layout*& reference;
-        ~Forget() { reference = nullptr; }
-    } forget{reference};
+    const GlobalReference<Layout> global(reference, layout.get());
+    if (prepare)
+        prepare(*layout);
     operation(owner, *layout);
 }
 

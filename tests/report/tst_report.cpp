@@ -41,7 +41,8 @@ struct Fixture {
         Table& t = *holder.tbJournal1;
         for (int i = 1; i <= entries; ++i) {
             t.insert();
-            t.setAsDateTime(str("DateTimeStamp"), QDateTime(QDate(2024, 1, 1).addDays(i - 1), QTime(9, 0)));
+            t.setAsDateTime(str("DateTimeStamp"),
+                            QDateTime(QDate(2024, 1, 1).addDays(i - 1), QTime(9, 0)));
             t.setValue(str("MemoField1"), QStringLiteral("entry %1").arg(i));
             t.post();
         }
@@ -127,6 +128,29 @@ private Q_SLOTS:
         child->enabled = false;
         title->enabled = false;
         QVERIFY(f.report.layOut().pages.isEmpty());
+    }
+
+    void aWrappingFieldGrowsItsBandAndPushesTheNextRecordDown()
+    {
+        Fixture f(2);
+        f.table().first();
+        f.table().edit();
+        f.table().setValue(str("MemoField1"), str("a long text ").repeated(40));
+        f.table().post();
+        report::Item* text = f.detail(20)->item(str("Text"));
+        text->wordWrap = true;
+        const report::Document d = f.report.layOut();
+        const QStringList lines = printed(d, str("Text"));
+        QVERIFY(lines.size() > 3);
+        QCOMPARE(lines.last(), str("entry 2"));
+        QCOMPARE(lines.mid(0, lines.size() - 1).join(' ').simplified(),
+                 str("a long text ").repeated(40).simplified());
+        QList<double> tops;
+        for (const report::PlacedItem& item : d.pages.at(0).items)
+            tops << item.rect.top();
+        const double lineHeight = tops.at(1) - tops.at(0);
+        // The box kept its 4 units of room below, under its last line.
+        QCOMPARE(tops.last(), tops.first() + double(lines.size() - 1) * lineHeight + 4);
     }
 
     void theReportReadsTheCurrentOrderAndRangeAndLeavesThemAlone()

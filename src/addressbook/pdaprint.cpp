@@ -1,0 +1,289 @@
+#include "pdaprint.h"
+
+#include "commands.h"
+#include "holders.h"
+#include "keys.h"
+#include "radiogroup.h"
+#include "run.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ql {
+
+using report::Band;
+using report::BandKind;
+using report::Item;
+
+namespace {
+
+// Positions are in layout units (1/96 inch) from the top left of their band. Every value box
+// holds its field's full size at the average width of a character of its font.
+constexpr double Line = 13; // the pitch of 8 point lines
+// The card: a caption column, then the value; column B starts halfway across.
+constexpr double CaptionWidth = 70;
+constexpr double Value = 74;
+constexpr double ColumnB = 364;
+// The list: a caption column on the left, another one for the right-hand values.
+constexpr double ListCaption = 50;
+constexpr double ListValue = 54;
+constexpr double ListRight = 468;
+constexpr double ListRightValue = 524;
+
+QString str(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+TPDAPrint1::TPDAPrint1(QObject* owner)
+    : Report(owner, DataModule1->tbNames)
+{
+    setObjectName(QStringLiteral("PDAPrint1"));
+    title = QStringLiteral("Quillory - Address Book");
+    designTitle();
+    designList();
+    designCard();
+    designFooter();
+}
+
+Item* TPDAPrint1::label(Band* band, const QString& caption, const QRectF& rect, const QFont& font,
+                        Qt::Alignment alignment)
+{
+    ++m_labels;
+    Item* item = band->addLabel(QStringLiteral("QRLabel%1").arg(m_labels), caption, rect);
+    item->font = font;
+    item->alignment = alignment;
+    QRLabel[m_labels] = item;
+    return item;
+}
+
+Item* TPDAPrint1::field(Band* band, const char* name, const QRectF& rect, const QFont& font)
+{
+    ++m_fields;
+    Item* item = band->addField(QStringLiteral("QRDBText%1").arg(m_fields), str(name), rect);
+    item->font = font;
+    QRDBText[m_fields] = item;
+    return item;
+}
+
+void TPDAPrint1::designTitle()
+{
+    QRBand1 = addBand(BandKind::Title, QStringLiteral("QRBand1"), 28);
+    label(QRBand1, title, QRectF(0, 0, bandWidth(), 24), font(14, true), Qt::AlignHCenter);
+}
+
+// Five lines a contact: the name and company, phone A with the cell phone, phone B with the
+// pager, then the two e-mail addresses.
+void TPDAPrint1::designList()
+{
+    QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 70);
+    QRBand2->enabled = false;
+    QRBand2->ruleBelow = true;
+    Band* band = QRBand2;
+    const QFont bold = font(8, true);
+    const QFont value = font(8);
+    const auto top = [](int line) { return 2 + Line * line; };
+    const auto captioned = [&](int line, const char* text) {
+        label(band, str(text), QRectF(0, top(line), ListCaption, Line), bold);
+    };
+    const auto right = [&](int line, const char* text, const char* name, double width) {
+        label(band, str(text), QRectF(ListRight, top(line), ListRightValue - ListRight - 2, Line),
+              bold);
+        field(band, name, QRectF(ListRightValue, top(line), width, Line), value);
+    };
+
+    captioned(0, "Name:");
+    field(band, "LastName", QRectF(ListValue, top(0), 204, Line), bold);
+    field(band, "FirstName", QRectF(ListValue + 208, top(0), 204, Line), bold);
+    right(0, "Company:", "Company", 196);
+
+    // Caption, description, area code, number and extension; then the cell phone or the pager.
+    const char* phones[2][7] = {
+        {"Phone A:", "PhDescription1", "PhAreaCode1", "PhNumber1", "PhExt1", "Cell:", "CellPhNo"},
+        {"Phone B:", "PhDescription2", "PhAreaCode2", "PhNumber2", "PhExt2", "Pager:", "PagerNo"}};
+    for (int i = 0; i < 2; ++i) {
+        const int line = 1 + i;
+        const char* const* phone = phones[i];
+        captioned(line, phone[0]);
+        field(band, phone[1], QRectF(ListValue, top(line), 100, Line), value);
+        field(band, phone[2], QRectF(ListValue + 104, top(line), 24, Line), value);
+        field(band, phone[3], QRectF(ListValue + 132, top(line), 164, Line), value);
+        label(band, QStringLiteral("Ext."), QRectF(ListValue + 300, top(line), 24, Line), bold);
+        field(band, phone[4], QRectF(ListValue + 328, top(line), 36, Line), value);
+        right(line, phone[5], phone[6], 164);
+    }
+
+    captioned(3, "E-mail A:");
+    field(band, "EmAddress1", QRectF(ListValue, top(3), 326, Line), value);
+    captioned(4, "E-mail B:");
+    field(band, "EmAddress2", QRectF(ListValue, top(4), 326, Line), value);
+}
+
+// Every field of a contact, laid out as the address book window shows them: the name, the two
+// addresses and the two phones side by side, then the rest one to a line.
+void TPDAPrint1::designCard()
+{
+    ChildBand1 = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 292, QRBand2);
+    ChildBand1->enabled = false;
+    ChildBand1->ruleBelow = true;
+    Band* band = ChildBand1;
+    const QFont caption = font(8, true);
+    const QFont value = font(8);
+    QFont heading = font(8, true);
+    heading.setUnderline(true);
+    // The name takes the first line, in a larger type; the other lines follow at the pitch.
+    const auto top = [](int line) { return 16 + Line * (line - 1); };
+    const auto captioned = [&](double x, int line, const char* text, const char* name,
+                               double width) {
+        label(band, str(text), QRectF(x, top(line), CaptionWidth, Line), caption);
+        field(band, name, QRectF(x + Value, top(line), width, Line), value);
+    };
+    const auto both = [&](int line, const char* text, const char* a, const char* b, double width) {
+        captioned(0, line, text, a, width);
+        captioned(ColumnB, line, text, b, width);
+    };
+    const auto headings = [&](int line, const char* a, const char* b) {
+        label(band, str(a), QRectF(0, top(line), ColumnB - 12, Line), heading);
+        label(band, str(b), QRectF(ColumnB, top(line), bandWidth() - ColumnB, Line), heading);
+    };
+
+    const QFont name = font(9, true);
+    label(band, QStringLiteral("First name:"), QRectF(0, 2, CaptionWidth, Line), caption);
+    field(band, "FirstName", QRectF(Value, 1, 222, 15), name);
+    label(band, QStringLiteral("Last name:"), QRectF(ColumnB, 2, CaptionWidth, Line), caption);
+    field(band, "LastName", QRectF(ColumnB + Value, 1, 222, 15), name);
+    captioned(0, 1, "Company:", "Company", 196);
+    captioned(ColumnB, 1, "Nickname:", "NickName", 196);
+
+    headings(2, "Address A", "Address B");
+    both(3, "Address:", "AdAddress1", "AdAddress3", 196);
+    both(4, "Address:", "AdAddress2", "AdAddress4", 196);
+    both(5, "City:", "AdCity1", "AdCity2", 196);
+    const char* zips[2][2] = {{"AdState1", "AdZip1"}, {"AdState2", "AdZip2"}};
+    for (int side = 0; side < 2; ++side) {
+        const double x = side * ColumnB;
+        captioned(x, 6, "State:", zips[side][0], 24);
+        label(band, QStringLiteral("Zip:"), QRectF(x + 104, top(6), 30, Line), caption);
+        field(band, zips[side][1], QRectF(x + 138, top(6), 68, Line), value);
+    }
+
+    headings(7, "Phone A", "Phone B");
+    both(8, "Description:", "PhDescription1", "PhDescription2", 100);
+    const char* numbers[2][3] = {{"PhAreaCode1", "PhNumber1", "PhExt1"},
+                                 {"PhAreaCode2", "PhNumber2", "PhExt2"}};
+    for (int side = 0; side < 2; ++side) {
+        const double x = side * ColumnB;
+        captioned(x, 9, "Number:", numbers[side][0], 24);
+        field(band, numbers[side][1], QRectF(x + 102, top(9), 164, Line), value);
+        label(band, QStringLiteral("Ext.:"), QRectF(x + 270, top(9), 28, Line), caption);
+        field(band, numbers[side][2], QRectF(x + 302, top(9), 36, Line), value);
+    }
+
+    captioned(0, 10, "E-mail A:", "EmAddress1", 326);
+    captioned(0, 11, "Description:", "EmDescription1", 424);
+    captioned(0, 12, "E-mail B:", "EmAddress2", 326);
+    captioned(0, 13, "Description:", "EmDescription2", 424);
+
+    const char* mobiles[2][3] = {{"Pager:", "PagerDescr", "PagerNo"},
+                                 {"Cell phone:", "CellPhDescr", "CellPhNo"}};
+    for (int i = 0; i < 2; ++i) {
+        const int line = 14 + i;
+        captioned(0, line, mobiles[i][0], mobiles[i][1], 392);
+        label(band, QStringLiteral("Number:"), QRectF(470, top(line), 48, Line), caption);
+        field(band, mobiles[i][2], QRectF(522, top(line), 164, Line), value);
+    }
+
+    captioned(0, 16, "Category:", "Category", 392);
+    captioned(0, 17, "Group:", "Group", 392);
+    captioned(0, 18, "Web site 1:", "WebSite1", 456);
+    captioned(0, 19, "Web site 2:", "WebSite2", 456);
+    captioned(0, 20, "Memo:", "MeDescription1", 164);
+    // The two memos side by side, each over as many lines as it takes; the card grows to hold
+    // the longer one.
+    captioned(0, 21, "Memo A:", "MeMemoData1", ColumnB - Value - 12);
+    captioned(ColumnB, 21, "Memo B:", "MeMemoData2", bandWidth() - ColumnB - Value);
+    QRDBText[m_fields - 1]->wordWrap = QRDBText[m_fields]->wordWrap = true;
+}
+
+// When the pages were made, the report's title (the title band is on the first page only) and
+// the page number.
+void TPDAPrint1::designFooter()
+{
+    QRBand3 = addBand(BandKind::PageFooter, QStringLiteral("QRBand3"), 20);
+    QRBand3->ruleAbove = true;
+    const QFont text = font(8);
+    label(QRBand3, QStringLiteral("Printed:"), QRectF(0, 5, 44, Line), text);
+    QRSysData1 = QRBand3->addSystemData(QStringLiteral("QRSysData1"), report::SystemData::DateTime,
+                                        QRectF(48, 5, 200, Line));
+    QRSysData1->font = text;
+    label(QRBand3, title, QRectF(260, 5, 200, Line), text, Qt::AlignHCenter);
+    label(QRBand3, QStringLiteral("Page"), QRectF(630, 5, 40, Line), text, Qt::AlignRight);
+    QRSysData2 =
+        QRBand3->addSystemData(QStringLiteral("QRSysData2"), report::SystemData::PageNumber,
+                               QRectF(674, 5, bandWidth() - 674, Line));
+    QRSysData2->font = text;
+}
+
+TPDAPrintMenu::TPDAPrintMenu(QWidget* parent)
+    : ModuleWindow(parent, keys::PDAPrint, QRect(330, 220, 400, 170))
+{
+    setObjectName(QStringLiteral("PDAPrintMenu"));
+    setWindowTitle(QStringLiteral("Quillory - Print Address Book"));
+
+    RadioGroup1 = new RadioGroup(QStringLiteral("Layout"),
+                                 {QStringLiteral("Full card per contact"),
+                                  QStringLiteral("List of names, phones and e-mail")},
+                                 this);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setToolTip(QStringLiteral("How each contact is printed"));
+    RadioGroup1->setItemIndex(0);
+    Button1 = makeButton(this, "Button1", QStringLiteral("Preview"),
+                         QStringLiteral("Show the pages on screen before printing them"));
+    Button1->setDefault(true);
+    Button2 = makeButton(this, "Button2", QStringLiteral("Print"),
+                         QStringLiteral("Print the address book on the current printer"));
+    Button3 =
+        makeButton(this, "Button3", QStringLiteral("Close"), QStringLiteral("Close this menu"));
+    onClick(this, Button1, [this] { Button1Click(); });
+    onClick(this, Button2, [this] { Button2Click(); });
+    onClick(this, Button3, [this] { Button3Click(); });
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+    buttons->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(RadioGroup1, 1);
+    layout->addLayout(buttons);
+}
+
+void TPDAPrintMenu::run(void (*show)(QWidget* parent, report::Report& report))
+{
+    const int layout = RadioGroup1->itemIndex();
+    if (layout < 0)
+        return;
+    report::run<TPDAPrint1>(this, PDAPrint1, show, [layout](TPDAPrint1& report) {
+        (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
+    });
+}
+
+void TPDAPrintMenu::Button1Click()
+{
+    run(&report::preview);
+}
+
+void TPDAPrintMenu::Button2Click()
+{
+    run(&report::print);
+}
+
+void TPDAPrintMenu::Button3Click()
+{
+    accept();
+}
+
+} // namespace ql

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "modulewindow.h"
+#include "report.h"
+
+class QPushButton;
+
+namespace ql {
+
+class RadioGroup;
+
+// The printed address book: every contact the address book lists, in its order and within its
+// filter. Two record layouts are designed, both switched off; whoever runs the report switches on
+// one of them: ChildBand1 prints a full card per contact, QRBand2 a compact list of names, phones
+// and e-mail addresses.
+class TPDAPrint1 : public report::Report {
+    Q_OBJECT
+public:
+    explicit TPDAPrint1(QObject* owner = nullptr);
+
+    report::Band* QRBand1;    // the title, once at the top
+    report::Band* QRBand2;    // the list: one short entry per contact
+    report::Band* ChildBand1; // the card: every field of the contact
+    report::Band* QRBand3;    // the page footer
+
+    // Indexed by the number in the component's name; element 0 is unused.
+    report::Item* QRLabel[54] = {};
+    report::Item* QRDBText[53] = {};
+    report::Item* QRSysData1;
+    report::Item* QRSysData2;
+
+private:
+    void designTitle();
+    void designList();
+    void designCard();
+    void designFooter();
+    report::Item* label(report::Band* band, const QString& caption, const QRectF& rect,
+                        const QFont& font, Qt::Alignment alignment = Qt::AlignLeft);
+    report::Item* field(report::Band* band, const char* name, const QRectF& rect,
+                        const QFont& font);
+
+    int m_labels = 0;
+    int m_fields = 0;
+};
+
+// The report while a run of the print menu lays it out.
+inline TPDAPrint1* PDAPrint1 = nullptr;
+
+// The address book's print menu: the record layout to print, then a preview or a print run.
+// It stays open after each run, so one layout can be previewed and then printed, or both
+// printed, before it is closed.
+class TPDAPrintMenu : public ModuleWindow {
+    Q_OBJECT
+public:
+    explicit TPDAPrintMenu(QWidget* parent = nullptr);
+
+    // Item 0: a full card per contact; item 1: a list of names, phones and e-mail.
+    RadioGroup* RadioGroup1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+
+private:
+    // Builds a fresh report in the chosen layout and hands it to `show`; nothing without a
+    // chosen layout.
+    void run(void (*show)(QWidget* parent, report::Report& report));
+};
+
+// The print menu while it is open.
+inline TPDAPrintMenu* PDAPrintMenu = nullptr;
+
+} // namespace ql

@@ -1,0 +1,294 @@
+#include "datetext.h"
+#include "holders.h"
+#include "pdaform.h"
+#include "pdaprint.h"
+#include "radiogroup.h"
+#include "scripted.h"
+#include "settings.h"
+#include "startup.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
+
+using namespace ql;
+using report::Document;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+const QDateTime printedAt(QDate(2024, 7, 4), QTime(15, 5, 7));
+
+void click(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// A started program with the address book window shown over the given (first, last) names.
+struct Fixture {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    test::FixedClock clock{printedAt};
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+
+    explicit Fixture(const QList<QPair<QString, QString>>& names)
+    {
+        for (const auto& [first, last] : names) {
+            table().insert();
+            table().setValue(str("FirstName"), first);
+            table().setValue(str("LastName"), last);
+            table().post();
+        }
+        table().first();
+        PDAForm->show();
+    }
+    Table& table() const { return *DataModule1->tbNames; }
+    QList<test::ScriptedPrinting::ReportRun>& runs() const { return services.printing->reports; }
+
+    // Opens the print menu from a File menu item, lets `use` work in it, then closes it.
+    void withMenu(const char* item, const std::function<void(TPDAPrintMenu&)>& use) const
+    {
+        QPointer<TPDAPrintMenu> opened;
+        QTimer::singleShot(0, [&] {
+            const auto leave = qScopeGuard([] {
+                if (PDAPrintMenu && PDAPrintMenu->isVisible())
+                    PDAPrintMenu->reject();
+            });
+            opened = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget());
+            QVERIFY(opened && opened == PDAPrintMenu);
+            use(*opened);
+            click(opened->Button3);
+        });
+        PDAForm->action(str(item))->trigger();
+        QVERIFY(!opened && !PDAPrintMenu); // made for this opening only
+    }
+    // Prints in a layout (0: cards, 1: list); an empty document when nothing printed.
+    Document print(int layout) const
+    {
+        const qsizetype before = runs().size();
+        withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
+            click(menu.RadioGroup1->button(layout));
+            click(menu.Button2);
+        });
+        return runs().size() > before ? runs().last().document : Document();
+    }
+};
+
+// The component of a band that prints a field.
+QString printerOf(const report::Band* band, const char* field)
+{
+    for (const auto& item : band->items())
+        if (item->field == str(field))
+            return item->name;
+    return {};
+}
+
+// What a component printed, page after page.
+QStringList printed(const QList<report::Page>& pages, const QString& component)
+{
+    QStringList texts;
+    for (const report::Page& page : pages)
+        for (const report::PlacedItem& item : page.items)
+            if (item.name == component)
+                texts << item.text;
+    return texts;
+}
+
+// The pages as text, to compare runs.
+QStringList contents(const Document& document)
+{
+    QStringList lines{document.title};
+    for (const report::Page& page : document.pages) {
+        lines << str("--");
+        for (const report::PlacedItem& item : page.items)
+            lines << QString::asprintf("%s %s %g %g %g %g", qPrintable(item.name),
+                                       qPrintable(item.text), item.rect.x(), item.rect.y(),
+                                       item.rect.width(), item.rect.height());
+    }
+    return lines;
+}
+
+} // namespace
+
+class PDAPrintTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Each print item opens the menu modally, where the last one was left.
+    void bothPrintItemsOpenTheMenuWhereItWasLeft()
+    {
+        Fixture f({});
+        QRect left;
+        f.withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
+            QVERIFY(menu.isModal() && menu.parentWidget() == PDAForm);
+            QCOMPARE(menu.RadioGroup1->itemIndex(), 0);
+            menu.setGeometry(50, 60, 430, 210);
+            left = menu.frameGeometry();
+        });
+        Settings settings;
+        QVERIFY(
+            settings.openKey(QStringLiteral("SOFTWARE\\Varnholt\\Quillory\\PDA\\Print"), false));
+        QCOMPARE(QRect(settings.readInteger(str("Left")), settings.readInteger(str("Top")),
+                       settings.readInteger(str("Width")), settings.readInteger(str("Height"))),
+                 left);
+        QRect reopened;
+        f.withMenu("PrintPreview1", [&](TPDAPrintMenu& menu) { reopened = menu.frameGeometry(); });
+        QCOMPARE(reopened, left);
+        QVERIFY(f.runs().isEmpty());
+    }
+
+    // Both layouts off; every text field's box holds the field's size in average characters.
+    void theReportHasItsComponentsWithBothLayoutsOff()
+    {
+        Fixture f({});
+        const TPDAPrint1 report;
+        QVERIFY(!report.QRBand2->enabled && !report.ChildBand1->enabled);
+        QCOMPARE(report.ChildBand1->parent(), report.QRBand2);
+        QImage device(1, 1, QImage::Format_Mono);
+        device.setDotsPerMeterX(qRound(96 / 0.0254));
+        QSet<QString> names;
+        int counts[5] = {};
+        for (const auto& band : report.bands())
+            for (const auto& item : band->items()) {
+                names << item->name;
+                ++counts[int(item->kind)];
+                if (item->kind != report::Item::Kind::Field)
+                    continue;
+                const FieldDef& def = f.table().field(f.table().fieldIndex(item->field)).def;
+                if (def.type == FieldType::Text)
+                    QVERIFY2(def.size * QFontMetricsF(item->font, &device).averageCharWidth() <=
+                                 item->rect.width(),
+                             qPrintable(item->name));
+            }
+        QSet<QString> expected{str("QRSysData1"), str("QRSysData2")};
+        for (int i = 1; i <= 53; ++i)
+            expected << QStringLiteral("QRLabel%1").arg(i);
+        for (int i = 1; i <= 52; ++i)
+            expected << QStringLiteral("QRDBText%1").arg(i);
+        QCOMPARE(names, expected);
+        QCOMPARE(counts[int(report::Item::Kind::Label)], 53);
+        QCOMPARE(counts[int(report::Item::Kind::Field)], 52);
+        QCOMPARE(counts[int(report::Item::Kind::SystemData)], 2);
+    }
+
+    void eachLayoutPrintsTheRecordsInTheOrderAndFilterOfTheAddressBook()
+    {
+        Fixture f({{"Zoe", "Adams"}, {"Amy", "Baker"}, {"Max", "Carter"}, {"Bob", "Baker"}});
+        const TPDAPrint1 design;
+        const QString card = printerOf(design.ChildBand1, "FirstName");
+        const QString list = printerOf(design.QRBand2, "FirstName");
+
+        click(PDAForm->RadioGroup1->button(1)); // by first name
+        const QStringList byFirstName{"Amy", "Bob", "Max", "Zoe"};
+        const Document cards = f.print(0);
+        QCOMPARE(printed(cards.pages, card), byFirstName);
+        QVERIFY(printed(cards.pages, list).isEmpty());
+        const Document names = f.print(1);
+        QCOMPARE(printed(names.pages, list), byFirstName);
+        QVERIFY(printed(names.pages, card).isEmpty());
+
+        click(PDAForm->RadioGroup1->button(0)); // by last name, then only the Bakers
+        f.services.prompts->inputs.enqueue(str("baker"));
+        click(PDAForm->BitBtn2);
+        f.table().last();
+        const QStringList bakers{"Amy", "Bob"};
+        QCOMPARE(printed(f.print(0).pages, card), bakers);
+        QCOMPARE(printed(f.print(1).pages, list), bakers);
+        QCOMPARE(f.table().asText(str("FirstName")), str("Bob")); // still the current record
+        QVERIFY(f.table().hasRange());
+    }
+
+    void theMenuStaysOpenAndEveryRunStartsAfresh()
+    {
+        Fixture f({{"Amy", "Baker"}, {"Bob", "Carter"}});
+        f.withMenu("PrintPreview1", [&](TPDAPrintMenu& menu) {
+            click(menu.Button1);
+            QVERIFY(!PDAPrint1 && menu.findChildren<TPDAPrint1*>().isEmpty());
+            click(menu.Button2);
+            click(menu.RadioGroup1->button(1));
+            click(menu.Button1);
+            click(menu.RadioGroup1->button(0));
+            click(menu.Button2);
+            QVERIFY(menu.isVisible());
+        });
+        const auto& runs = f.runs();
+        QCOMPARE(runs.size(), 4);
+        QCOMPARE((QList<bool>{runs[0].preview, runs[1].preview, runs[2].preview, runs[3].preview}),
+                 (QList<bool>{true, false, true, false}));
+        QCOMPARE(contents(runs[1].document), contents(runs[0].document));
+        QCOMPARE(contents(runs[3].document), contents(runs[0].document));
+        QVERIFY(contents(runs[2].document) != contents(runs[0].document));
+    }
+
+    void nothingToPrintIsSaid()
+    {
+        Fixture f({});
+        f.withMenu("PrintAll1", [](TPDAPrintMenu& menu) {
+            click(menu.Button1);
+            click(menu.Button2);
+        });
+        QVERIFY(f.runs().isEmpty());
+        const QString nothing =
+            str("There is nothing to print: \"Quillory - Address Book\" has no records.");
+        QCOMPARE(f.services.prompts->messages, QStringList({nothing, nothing}));
+    }
+
+    // Each record whole on one page, the title on the first, the footer on every one, and no
+    // text over another.
+    void manyContactsRunOverPagesWithTheFooterOnEach()
+    {
+        QList<QPair<QString, QString>> contacts;
+        QStringList lastNames;
+        for (int i = 10; i < 50; ++i) {
+            contacts.append({QStringLiteral("First %1").arg(i), QStringLiteral("Last %1").arg(i)});
+            lastNames << contacts.last().second;
+        }
+        Fixture f(contacts);
+        const TPDAPrint1 design;
+        const report::Band* layouts[2] = {design.ChildBand1, design.QRBand2};
+        const char* lowest[2] = {"MeDescription1", "EmAddress2"};
+        for (int layout = 0; layout < 2; ++layout) {
+            const Document document = f.print(layout);
+            const QString lastName = printerOf(layouts[layout], "LastName");
+            QCOMPARE(printed(document.pages, lastName), lastNames);
+            QVERIFY(document.pages.size() >= 3);
+            const QRectF area = QRectF(QPointF(0, 0), document.pageSize)
+                                    .marginsRemoved(design.margins)
+                                    .adjusted(-0.01, -0.01, 0.01, 0.01);
+            for (qsizetype p = 0; p < document.pages.size(); ++p) {
+                const QList<report::Page> page{document.pages.at(p)};
+                QCOMPARE(printed(page, str("QRSysData2")), QStringList{QString::number(p + 1)});
+                QCOMPARE(printed(page, str("QRSysData1")),
+                         QStringList{datetext::dateTime(printedAt)});
+                QCOMPARE(printed(page, str("QRLabel1")).size(), p == 0 ? 1 : 0);
+                QCOMPARE(printed(page, lastName).size(),
+                         printed(page, printerOf(layouts[layout], lowest[layout])).size());
+                const QList<report::PlacedItem>& items = page.first().items;
+                for (const report::PlacedItem& item : items) {
+                    if (item.kind == report::PlacedItem::Kind::Rule)
+                        continue;
+                    QVERIFY2(area.contains(item.rect), qPrintable(item.name));
+                    for (const report::PlacedItem& other : items)
+                        QVERIFY2(&other == &item || !other.rect.intersects(item.rect),
+                                 qPrintable(item.name + QLatin1Char('/') + other.name));
+                }
+            }
+        }
+    }
+};
+
+QL_TEST_CLASS(PDAPrintTest)
+#include "tst_pdaprint.moc"
