@@ -45,6 +45,9 @@ PreviewWindow::PreviewWindow(Document document, QWidget* parent)
     addAction("ActualSize", QStringLiteral("&100%"),
               QStringLiteral("Show the page at its size on paper"),
               QKeySequence(Qt::CTRL | Qt::Key_0), [this] { setZoom(1.0); });
+    addAction("WholePage", QStringLiteral("&Whole Page"),
+              QStringLiteral("Show the whole page in the window"),
+              QKeySequence(Qt::CTRL | Qt::Key_9), [this] { showWholePage(); });
     m_tools->addSeparator();
     addAction("Print", QStringLiteral("&Print"), QStringLiteral("Print the report"),
               QKeySequence::Print, [this] { PrintClick(); });
@@ -106,6 +109,22 @@ void PreviewWindow::setZoom(double zoom)
 {
     m_zoom = std::clamp(zoom, 0.25, 4.0);
     render();
+}
+
+void PreviewWindow::showWholePage()
+{
+    const QSizeF paper = m_document.pageSize * (logicalDpiY() / UnitsPerInch);
+    const QSizeF room = m_scroll->viewport()->size() - QSize(8, 8);
+    setZoom(std::min(room.width() / paper.width(), room.height() / paper.height()));
+}
+
+void PreviewWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        showWholePage();
+    }
 }
 
 void PreviewWindow::render()

@@ -24,12 +24,18 @@ public:
     void showPage(int page);
     double zoom() const { return m_zoom; }
     void setZoom(double zoom);
+    // The zoom at which a whole page fits the window.
+    void showWholePage();
 
     QAction* action(const QString& name) const;
 
     void PrintClick();
     void PrinterSetupClick();
     void SaveClick();
+
+protected:
+    // The preview opens with a whole page in view.
+    void showEvent(QShowEvent* event) override;
 
 private:
     QAction* addAction(const char* name, const QString& text, const QString& hint,
@@ -40,6 +46,7 @@ private:
     QPrinter m_printer;
     int m_page = 1;
     double m_zoom = 1.0;
+    bool m_shown = false;
     QToolBar* m_tools;
     QScrollArea* m_scroll;
     QLabel* m_picture;
