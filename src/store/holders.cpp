@@ -33,7 +33,11 @@ TDataModule1::TDataModule1(QObject* owner)
     setObjectName(QStringLiteral("DataModule1"));
     tbNames->addCalculatedField({QStringLiteral("FirstLastCompany"), FieldType::Text, 20, 29},
                                 QStringLiteral("AdAddress4"));
-    tbNames->setOnCalcFields(&TDataModule1::tbNamesCalcFields);
+    m_firstName = tbNames->fieldIndex(QStringLiteral("FirstName"));
+    m_lastName = tbNames->fieldIndex(QStringLiteral("LastName"));
+    m_company = tbNames->fieldIndex(QStringLiteral("Company"));
+    m_firstLastCompany = tbNames->fieldIndex(QStringLiteral("FirstLastCompany"));
+    tbNames->setOnCalcFields([this](Record& record) { tbNamesCalcFields(record); });
     tbNames->setIndexName(QStringLiteral("idxLastName"));
     tbNames->open();
 }
@@ -43,15 +47,14 @@ void TDataModule1::tbNamesBeforeOpen()
     registerPassword(catalogue::names());
 }
 
-void TDataModule1::tbNamesCalcFields(Record& record)
+void TDataModule1::tbNamesCalcFields(Record& record) const
 {
-    QString value = record.text(QStringLiteral("FirstName")) + QLatin1Char(' ') +
-                    record.text(QStringLiteral("LastName"));
+    QString value =
+        record.at(m_firstName).toString() + QLatin1Char(' ') + record.at(m_lastName).toString();
     if (value == QLatin1String(" "))
-        value = record.text(QStringLiteral("Company"));
+        value = record.at(m_company).toString();
     value.truncate(20);
-    record.setValue(QStringLiteral("FirstLastCompany"),
-                    value.isEmpty() ? QVariant() : QVariant(value));
+    record.set(m_firstLastCompany, value.isEmpty() ? QVariant() : QVariant(value));
 }
 
 TDataModule2::TDataModule2(QObject* owner)

@@ -22,7 +22,14 @@ public:
     void tbNamesBeforeOpen();
     // FirstLastCompany: first name, a blank and last name; the company when both names are
     // empty; cut to the field's 20 characters.
-    static void tbNamesCalcFields(Record& record);
+    void tbNamesCalcFields(Record& record) const;
+
+private:
+    // Where the fields FirstLastCompany is made of stand in tbNames, found once.
+    int m_firstName = -1;
+    int m_lastName = -1;
+    int m_company = -1;
+    int m_firstLastCompany = -1;
 };
 
 // The address book's holder made at start-up; further holders of the class never replace it.

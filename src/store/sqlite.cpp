@@ -79,6 +79,9 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
         flags |= SQLITE_OPEN_CREATE;
     else if (mode == OpenMode::ReadOnlyUntrusted)
         flags = SQLITE_OPEN_READONLY;
+    // A connection is used by the thread that opened it alone: it needs no lock of its own
+    // around every call.
+    flags |= SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = m_db ? errorText() : QString::fromUtf8(sqlite3_errstr(rc));
@@ -256,7 +259,7 @@ QByteArray Statement::columnBytes(int column) const
 const char* Statement::columnData(int column, int* length) const
 {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-    *length = sqlite3_column_bytes(m_stmt, column);
+    *length = data ? sqlite3_column_bytes(m_stmt, column) : 0;
     return data;
 }
 

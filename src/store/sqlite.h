@@ -96,6 +96,7 @@ public:
     bool isNull(int column) const;
     qint64 columnInt(int column) const;
     QByteArray columnBytes(int column) const;
+    // The text of a column and its length in bytes; null for an empty value.
     const char* columnData(int column, int* length) const;
 
 private:

@@ -157,7 +157,10 @@ void Table::open()
         prepareStatements();
         setActiveIndex(index);
         m_dataVersion = readDataVersion();
-        loadKeys();
+        // The first records show at once; the rest of the order is read when it is needed.
+        m_keys.clear();
+        m_keptVersion = m_dataVersion;
+        readKeys(kOpenKeys);
     } catch (...) {
         m_db = sql::Database();
         throw;
@@ -177,7 +180,7 @@ void Table::close()
 {
     if (!isOpen())
         return;
-    m_selectRow = {};
+    m_selectBlock = {};
     m_selectKey = {};
     m_dataVersionQuery = {};
     m_insert = {};
@@ -186,7 +189,8 @@ void Table::close()
     m_db = sql::Database();
     dropReadAhead();
     m_keys.clear();
-    forgetWholeOrder();
+    m_keysComplete = true;
+    forgetKeptOrders();
     m_position = -1;
     m_bof = m_eof = true;
     m_range.reset();
@@ -228,7 +232,11 @@ void Table::prepareStatements()
             insertColumns += ", ";
         insertColumns += sql::quoted(field.name);
     }
-    m_selectRow = sql::Statement(m_db, "SELECT " + columns + " FROM records WHERE rowid = ?1");
+    QByteArray blockParameters;
+    for (int i = 1; i <= kReadBlock; ++i)
+        blockParameters += (i > 1 ? ", ?" : "?") + QByteArray::number(i);
+    m_selectBlock = sql::Statement(m_db, "SELECT " + columns + " FROM records WHERE rowid IN (" +
+                                             blockParameters + ")");
     m_insert = sql::Statement(m_db, "INSERT INTO records(" + insertColumns + ") VALUES (" +
                                         parameters + ")");
     m_update = sql::Statement(m_db, "UPDATE records SET " + assignments + " WHERE rowid = ?" +
@@ -304,23 +312,49 @@ void Table::switchOrder(const IndexDef* index, bool primary)
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
     setActiveIndex(index);
     m_range.reset();
-    forgetWholeOrder();
     loadKeys();
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
 }
 
+// The key set starts from the order as read before when the file has not changed since; else it
+// is read anew, and kept when it is a whole order.
 void Table::loadKeys()
+{
+    dropReadAhead();
+    if (!m_range) {
+        const qint64 version = readDataVersion();
+        if (version != m_keptVersion) {
+            m_keptOrders.clear();
+            m_keptVersion = version;
+        }
+        for (const KeptOrder& kept : m_keptOrders) {
+            if (kept.index == m_activeIndex) {
+                m_keys = kept.keys;
+                m_keysComplete = true;
+                return;
+            }
+        }
+    }
+    m_keys.clear();
+    readKeys(0);
+    if (!m_range)
+        keepOrder();
+}
+
+// Reads row ids of the active order within the range: after the last one read when the key set
+// has a beginning already, at most `limit` of them unless limit is 0.
+void Table::readKeys(int limit) const
 {
     try {
         const FieldDef& field = indexField();
         const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
         const QByteArray collated =
             isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
-        QByteArray query = "SELECT rowid FROM records";
+        QByteArray from = "SELECT rowid, " + column + " FROM records";
         if (m_activeIndex)
-            query += " INDEXED BY " + sql::quoted(m_activeIndex->name);
+            from += " INDEXED BY " + sql::quoted(m_activeIndex->name);
         QByteArrayList conditions;
         if (m_range) {
             if (!m_range->low.null)
@@ -334,46 +368,121 @@ void Table::loadKeys()
             else
                 conditions << collated + " <= ?2";
         }
-        if (!conditions.isEmpty())
-            query += " WHERE " + conditions.join(" AND ");
-        query += " ORDER BY " + collated + (isPrimaryOrder() ? QByteArray() : ", rowid");
-        sql::Statement st(m_db, query);
-        if (m_range) {
-            const auto bind = [&](int parameter, const Key& key) {
-                if (key.null)
-                    return;
-                if (isPrimaryOrder())
-                    st.bindInt(parameter, key.integer);
-                else
-                    st.bindText(parameter, key.bytes);
-            };
-            bind(1, m_range->low);
-            bind(2, m_range->high);
+        const QByteArray order =
+            " ORDER BY " + collated + (isPrimaryOrder() ? QByteArray() : ", rowid");
+        // Going on after the last key read: first the rest of its equal keys, then the keys
+        // beyond it, each part in a way the index can seek to.
+        std::vector<std::pair<QByteArrayList, QByteArray>> parts;
+        const bool resuming = !m_keys.isEmpty();
+        if (!resuming) {
+            parts.push_back({conditions, order});
+        } else if (isPrimaryOrder()) {
+            parts.push_back({conditions + QByteArrayList{"rowid > ?4"}, order});
+        } else if (m_lastKey.null) {
+            parts.push_back({conditions + QByteArrayList{column + " IS NULL AND rowid > ?4"},
+                             " ORDER BY rowid"});
+            parts.push_back({conditions + QByteArrayList{column + " IS NOT NULL"}, order});
+        } else {
+            parts.push_back({conditions + QByteArrayList{collated + " = ?3 AND rowid > ?4"},
+                             " ORDER BY rowid"});
+            parts.push_back({conditions + QByteArrayList{collated + " > ?3"}, order});
         }
-        dropReadAhead();
-        m_keys.clear();
-        while (st.step())
-            m_keys.push_back(st.columnInt(0));
+        const auto bind = [&](sql::Statement& st, int parameter, const Key& key) {
+            if (key.null)
+                return;
+            if (isPrimaryOrder())
+                st.bindInt(parameter, key.integer);
+            else
+                st.bindText(parameter, key.bytes);
+        };
+        const Key afterKey = m_lastKey;
+        const qint64 afterRowid = m_keys.isEmpty() ? 0 : m_keys.last();
+        const qsizetype wanted = limit > 0 ? m_keys.size() + limit : 0;
+        for (const auto& [where, sorting] : parts) {
+            QByteArray query = from;
+            if (!where.isEmpty())
+                query += " WHERE " + where.join(" AND ");
+            query += sorting;
+            if (wanted > 0)
+                query += " LIMIT " + QByteArray::number(wanted - m_keys.size());
+            sql::Statement st(m_db, query);
+            if (m_range) {
+                bind(st, 1, m_range->low);
+                bind(st, 2, m_range->high);
+            }
+            if (resuming) {
+                if (!isPrimaryOrder())
+                    bind(st, 3, afterKey);
+                st.bindInt(4, afterRowid);
+            }
+            if (wanted == 0) {
+                while (st.step())
+                    m_keys.push_back(st.columnInt(0));
+                continue;
+            }
+            // Only a beginning is read: its last key is where the rest goes on.
+            while (st.step()) {
+                m_keys.push_back(st.columnInt(0));
+                m_lastKey = {};
+                if (isPrimaryOrder()) {
+                    m_lastKey = {false, m_keys.last(), {}};
+                } else if (!st.isNull(1)) {
+                    m_lastKey.null = false;
+                    m_lastKey.bytes = st.columnBytes(1);
+                }
+            }
+            if (m_keys.size() >= wanted) {
+                m_keysComplete = false;
+                return;
+            }
+        }
+        m_keysComplete = true;
     } catch (const Error& e) {
         throw datasetError(e.text());
     }
 }
 
+const QList<qint64>& Table::keysThrough(int position) const
+{
+    if (!m_keysComplete && position >= m_keys.size()) {
+        readKeys(0);
+        if (!m_range)
+            keepOrder();
+    }
+    return m_keys;
+}
+
+// Keeps the whole active order when nothing changed the file while it was read.
+void Table::keepOrder() const
+{
+    if (!m_keysComplete || readDataVersion() != m_keptVersion)
+        return;
+    std::erase_if(m_keptOrders, [&](const KeptOrder& kept) { return kept.index == m_activeIndex; });
+    m_keptOrders.push_back({m_activeIndex, m_keys});
+}
+
+void Table::forgetKeptOrders()
+{
+    m_keptOrders.clear();
+    m_keptVersion = -1;
+}
+
 // Makes the record with that row id current, or the row at `fallback` when it is gone.
 void Table::relocate(qint64 rowid, int fallback)
 {
+    const QList<qint64>& all = keys();
     int position = -1;
-    if (fallback >= 0 && fallback < int(m_keys.size()) && m_keys[size_t(fallback)] == rowid) {
+    if (fallback >= 0 && fallback < int(all.size()) && all[size_t(fallback)] == rowid) {
         position = fallback;
     } else if (rowid >= 0) {
-        const auto it = std::find(m_keys.begin(), m_keys.end(), rowid);
-        if (it != m_keys.end())
-            position = int(it - m_keys.begin());
+        const auto it = std::find(all.begin(), all.end(), rowid);
+        if (it != all.end())
+            position = int(it - all.begin());
     }
     if (position < 0)
-        position = std::clamp(fallback, 0, int(m_keys.size()) - 1);
-    m_position = m_keys.empty() ? -1 : position;
-    m_bof = m_eof = m_keys.empty();
+        position = std::clamp(fallback, 0, int(all.size()) - 1);
+    m_position = all.empty() ? -1 : position;
+    m_bof = m_eof = all.empty();
     readCurrent();
 }
 
@@ -452,12 +561,13 @@ bool Table::inRange(const Key& key) const
 // The first position whose record sorts at or after (key, rowid).
 int Table::lowerBound(const Key& key, qint64 rowid) const
 {
+    const QList<qint64>& all = keys();
     const sql::ReadTransaction reading(m_db);
     int low = 0;
-    int high = int(m_keys.size());
+    int high = int(all.size());
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        const qint64 probe = m_keys[size_t(middle)];
+        const qint64 probe = all[middle];
         int order = compareKeys(storedKey(probe), key);
         if (order == 0)
             order = probe < rowid ? -1 : (probe > rowid ? 1 : 0);
@@ -471,8 +581,8 @@ int Table::lowerBound(const Key& key, qint64 rowid) const
 
 // ---- reading
 
-// Records are read a block at a time in one read transaction, so a scan or a grid page costs
-// one lock on the file instead of one per record.
+// Records are read a block at a time with one statement, so a scan or a grid page costs one
+// lock on the file and one pass of the engine instead of one per record.
 Record Table::recordAtPosition(int position) const
 {
     const int offset = position - m_aheadStart;
@@ -482,56 +592,79 @@ Record Table::recordAtPosition(int position) const
     const int size = m_ahead.size();
     const bool forward = !m_ahead.empty() && offset == size;
     const bool backward = !m_ahead.empty() && offset == -1;
-    const int block = forward || backward ? 256 : 32;
+    const int block = forward || backward ? kReadBlock : kJumpBlock;
     m_ahead.clear();
     m_aheadStart = backward ? std::max(0, position - block + 1)
                             : std::max(0, forward ? position : position - block / 4);
-    const int end = std::min(int(m_keys.size()), m_aheadStart + block);
-    const sql::ReadTransaction reading(m_db);
-    for (int p = m_aheadStart; p < end; ++p)
-        m_ahead.push_back(readRecord(m_keys[size_t(p)]));
+    const int end =
+        std::min(int(keysThrough(m_aheadStart + block - 1).size()), m_aheadStart + block);
+    readBlock(m_aheadStart, end);
     return m_ahead[size_t(position - m_aheadStart)];
 }
 
-Record Table::readRecord(qint64 rowid) const
+// Reads the records at the positions from `first` to before `end` into the read-ahead block. The
+// engine returns them in an order of its own; a record deleted meanwhile reads as empty values.
+void Table::readBlock(int first, int end) const
 {
+    std::vector<std::pair<qint64, int>> wanted; // row id and offset in the block
+    wanted.reserve(size_t(end - first));
+    for (int p = first; p < end; ++p) {
+        wanted.emplace_back(m_keys[size_t(p)], p - first);
+        m_selectBlock.bindInt(p - first + 1, m_keys[size_t(p)]);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    m_ahead.assign(wanted.size(), Record());
     try {
-        QList<QVariant> values(qsizetype(m_fields.size()));
-        m_selectRow.bindInt(1, rowid);
-        const bool found = m_selectRow.step();
-        for (size_t i = 0; found && i < m_fields.size(); ++i) {
-            const TableField& field = m_fields[i];
-            if (field.isCalculated() || m_selectRow.isNull(field.column))
-                continue;
-            switch (field.def.type) {
-            case FieldType::AutoIncrement:
-                values[i] = m_selectRow.columnInt(field.column);
-                break;
-            case FieldType::Date:
-                values[i] = QDate::fromString(
-                    QString::fromUtf8(m_selectRow.columnBytes(field.column)), Qt::ISODate);
-                break;
-            case FieldType::DateTime:
-                values[i] =
-                    QDateTime::fromString(QString::fromUtf8(m_selectRow.columnBytes(field.column)),
-                                          QLatin1String(kDateTimeFormat));
-                break;
-            case FieldType::Text:
-            case FieldType::Memo: {
-                int length = 0;
-                const char* data = m_selectRow.columnData(field.column, &length);
-                values[i] = QString::fromUtf8(data, length);
-                break;
-            }
-            }
+        while (m_selectBlock.step()) {
+            const qint64 rowid = m_selectBlock.columnInt(0);
+            const auto it = std::lower_bound(wanted.begin(), wanted.end(), std::pair(rowid, 0));
+            if (it != wanted.end() && it->first == rowid)
+                m_ahead[size_t(it->second)] = Record(this, decodeRow());
         }
-        m_selectRow.reset();
-        Record record(this, std::move(values));
-        calculate(record);
-        return record;
     } catch (const Error& e) {
+        m_selectBlock.reset();
+        m_ahead.clear();
         throw datasetError(e.text());
     }
+    m_selectBlock.reset();
+    for (Record& record : m_ahead) {
+        if (!record.isValid())
+            record = Record(this, QList<QVariant>(qsizetype(m_fields.size())));
+        calculate(record);
+    }
+}
+
+// The values of the row the block statement stands on, in the field order.
+QList<QVariant> Table::decodeRow() const
+{
+    QList<QVariant> values;
+    values.reserve(qsizetype(m_fields.size()));
+    for (const TableField& field : m_fields) {
+        int length = 0;
+        const char* data =
+            field.isCalculated() ? nullptr : m_selectBlock.columnData(field.column, &length);
+        if (!data) {
+            values.emplace_back();
+            continue;
+        }
+        switch (field.def.type) {
+        case FieldType::AutoIncrement:
+            values.emplace_back(m_selectBlock.columnInt(field.column));
+            break;
+        case FieldType::Date:
+            values.emplace_back(QDate::fromString(QString::fromUtf8(data, length), Qt::ISODate));
+            break;
+        case FieldType::DateTime:
+            values.emplace_back(QDateTime::fromString(QString::fromUtf8(data, length),
+                                                      QLatin1String(kDateTimeFormat)));
+            break;
+        case FieldType::Text:
+        case FieldType::Memo:
+            values.emplace_back(QString::fromUtf8(data, length));
+            break;
+        }
+    }
+    return values;
 }
 
 void Table::calculate(Record& record) const
@@ -546,12 +679,15 @@ void Table::readCurrent()
                                 : Record(this, QList<QVariant>(qsizetype(m_fields.size())));
 }
 
-QVariant Table::value(int field) const
+const Record& Table::shownRecord() const
 {
     checkActive();
-    const Record& record =
-        (m_state == TableState::Edit || m_state == TableState::Insert) ? m_buffer : m_current;
-    return record.at(field);
+    return (m_state == TableState::Edit || m_state == TableState::Insert) ? m_buffer : m_current;
+}
+
+QVariant Table::value(int field) const
+{
+    return shownRecord().at(field);
 }
 
 QVariant Table::value(const QString& fieldName) const
@@ -578,7 +714,7 @@ QString fieldText(FieldType type, const QVariant& value)
 
 QString Table::asText(int field) const
 {
-    return fieldText(m_fields[size_t(field)].def.type, value(field));
+    return fieldText(m_fields[size_t(field)].def.type, shownRecord().at(field));
 }
 
 QString Table::asText(const QString& fieldName) const
@@ -732,6 +868,7 @@ void Table::setAsInteger(const QString& fieldName, int value)
 
 void Table::setCurrentPosition(int position, bool bof, bool eof)
 {
+    keysThrough(position);
     m_position = m_keys.empty() ? -1 : std::clamp(position, 0, int(m_keys.size()) - 1);
     m_bof = bof || m_keys.empty();
     m_eof = eof || m_keys.empty();
@@ -752,7 +889,7 @@ void Table::last()
     checkActive();
     checkBrowseMode();
     syncWithOtherWriters();
-    setCurrentPosition(int(m_keys.size()) - 1, false, true);
+    setCurrentPosition(int(keys().size()) - 1, false, true);
 }
 
 void Table::next()
@@ -775,7 +912,8 @@ void Table::moveBy(int distance)
         return;
     }
     const qint64 target = qint64(m_position) + distance;
-    const int last = int(m_keys.size()) - 1;
+    const int last =
+        int(keysThrough(int(std::min<qint64>(target, std::numeric_limits<int>::max()))).size()) - 1;
     const bool bof = distance < 0 && target < 0;
     const bool eof = distance > 0 && target > last;
     const int position = int(std::clamp<qint64>(target, 0, last));
@@ -805,7 +943,7 @@ Record Table::recordAt(int row) const
     } else if (m_state == TableState::Edit && row == m_position) {
         return m_buffer;
     }
-    if (row < 0 || row >= int(m_keys.size()))
+    if (row < 0 || row >= int(keysThrough(row).size()))
         return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
     if (row == m_position)
         return m_current;
@@ -822,7 +960,7 @@ void Table::moveToRow(int row)
         if (row > m_insertRow)
             --keyRow;
     }
-    if (keyRow < 0 || keyRow >= int(m_keys.size()))
+    if (keyRow < 0 || keyRow >= int(keysThrough(keyRow).size()))
         return;
     const qint64 target = m_keys[size_t(keyRow)];
     checkBrowseMode();
@@ -867,15 +1005,7 @@ void Table::setRangeText(const QString& low, const QString& high)
 void Table::applyRange(const Range& range)
 {
     checkBrowseMode();
-    const qint64 version = readDataVersion();
-    if (version != m_dataVersion) {
-        forgetWholeOrder();
-    } else if (!m_range) {
-        // Kept for cancelling the range, as long as nothing changes meanwhile.
-        m_wholeOrder = m_keys;
-        m_wholeOrderKept = true;
-    }
-    m_dataVersion = version;
+    m_dataVersion = readDataVersion();
     m_range = range;
     loadKeys();
     Q_EMIT rowsReset();
@@ -890,24 +1020,11 @@ void Table::cancelRange()
         return;
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
     m_range.reset();
-    const qint64 version = readDataVersion();
-    if (m_wholeOrderKept && version == m_dataVersion) {
-        m_keys = std::move(m_wholeOrder);
-        dropReadAhead();
-    } else {
-        loadKeys();
-    }
-    forgetWholeOrder();
-    m_dataVersion = version;
+    m_dataVersion = readDataVersion();
+    loadKeys();
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
-}
-
-void Table::forgetWholeOrder()
-{
-    m_wholeOrder.clear();
-    m_wholeOrderKept = false;
 }
 
 // ---- editing
@@ -993,6 +1110,7 @@ void Table::post()
         bindValue(st, field.column, field, m_buffer.at(int(i)));
         ++parameter;
     }
+    keys(); // the stored record takes its place in the whole order
     qint64 rowid = inserting ? 0 : m_keys[size_t(m_position)];
     if (!inserting)
         st.bindInt(parameter + 1, rowid);
@@ -1010,7 +1128,7 @@ void Table::post()
     }
     // The stored record takes its place in the order at once.
     dropReadAhead();
-    forgetWholeOrder();
+    forgetKeptOrders();
     if (!inserting)
         m_keys.erase(m_keys.begin() + m_position);
     const Key key = isPrimaryOrder() ? Key{false, rowid, {}}
@@ -1067,6 +1185,7 @@ void Table::deleteRecord()
     if (m_keys.empty())
         throw datasetError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     checkWritable();
+    keys();
     m_delete.bindInt(1, m_keys[size_t(m_position)]);
     try {
         m_delete.step();
@@ -1079,7 +1198,7 @@ void Table::deleteRecord()
     m_modified = false;
     m_buffer = {};
     dropReadAhead();
-    forgetWholeOrder();
+    forgetKeptOrders();
     m_keys.erase(m_keys.begin() + m_position);
     m_position = std::min(m_position, int(m_keys.size()) - 1);
     m_bof = m_eof = m_keys.empty();
@@ -1115,7 +1234,6 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (version == m_dataVersion)
         return false;
     m_dataVersion = version;
-    forgetWholeOrder();
     const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
     loadKeys();
     relocate(current, m_position);

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QVariant>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -131,7 +132,7 @@ public:
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     bool isEmpty() const { return m_keys.empty() && m_state != TableState::Insert; }
-    int recordCount() const { return int(m_keys.size()); }
+    int recordCount() const { return int(keys().size()); }
 
     // The active order.
     QString indexName() const { return m_indexName; }
@@ -186,6 +187,12 @@ Q_SIGNALS:
     void rowsReset();
 
 private:
+    // Records read at once going on through the order, and around a position jumped to.
+    static constexpr int kReadBlock = 256;
+    static constexpr int kJumpBlock = 32;
+    // Keys read when the table opens; the rest waits until it is needed.
+    static constexpr int kOpenKeys = 256;
+
     struct Key {
         bool null = true;
         qint64 integer = 0;
@@ -199,7 +206,6 @@ private:
     void checkActive() const;
     void seek(const Key& key);
     void applyRange(const Range& range);
-    void forgetWholeOrder();
     void checkEditing() const;
     void checkWritable() const;
     void prepareStatements();
@@ -207,11 +213,19 @@ private:
     void switchOrder(const IndexDef* index, bool primary);
     void setActiveIndex(const IndexDef* index);
     void loadKeys();
+    void readKeys(int limit) const;
+    const QList<qint64>& keysThrough(int position) const;
+    const QList<qint64>& keys() const { return keysThrough(std::numeric_limits<int>::max()); }
+    void keepOrder() const;
+    void forgetKeptOrders();
     void relocate(qint64 rowid, int fallback);
-    Record readRecord(qint64 rowid) const;
     Record recordAtPosition(int position) const;
+    void readBlock(int first, int end) const;
+    QList<QVariant> decodeRow() const;
     void dropReadAhead() const { m_ahead.clear(); }
     void readCurrent();
+    // The record the values are read from: the pending one while editing or inserting.
+    const Record& shownRecord() const;
     void calculate(Record& record) const;
     Key keyOf(const QVariant& value) const;
     Key keyText(const QString& text) const;
@@ -245,7 +259,7 @@ private:
     std::optional<Range> m_range;
 
     sql::Database m_db;
-    mutable sql::Statement m_selectRow;
+    mutable sql::Statement m_selectBlock;
     mutable sql::Statement m_selectKey;
     mutable sql::Statement m_dataVersionQuery;
     sql::Statement m_insert;
@@ -253,10 +267,20 @@ private:
     sql::Statement m_delete;
     qint64 m_dataVersion = 0;
 
-    std::vector<qint64> m_keys;
-    // The key set without the range, while it is still true.
-    std::vector<qint64> m_wholeOrder;
-    bool m_wholeOrderKept = false;
+    // The key set: the row ids of the order within the range. Right after opening it may hold
+    // only the first of them; the rest is read, after the last key read, once a position or the
+    // count beyond them is asked for.
+    mutable QList<qint64> m_keys;
+    mutable bool m_keysComplete = true;
+    mutable Key m_lastKey;
+    // Whole orders read before, kept while no program changes the file: switching back to an
+    // order or cancelling a range reads nothing again.
+    struct KeptOrder {
+        const IndexDef* index = nullptr;
+        QList<qint64> keys;
+    };
+    mutable std::vector<KeptOrder> m_keptOrders;
+    qint64 m_keptVersion = -1;
     int m_position = -1;
     int m_insertRow = 0;
     bool m_bof = true;

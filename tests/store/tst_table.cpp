@@ -1,10 +1,14 @@
+#include "catalogue.h"
 #include "error.h"
 #include "holders.h"
+#include "sqlite.h"
 #include "testenv.h"
 #include "testmain.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
+#include <random>
 
 using namespace ql;
 
@@ -31,6 +35,40 @@ QStringList column(Table& t, const char* field)
     QStringList values;
     for (int row = 0; row < t.recordCount(); ++row)
         values << t.recordAt(row).text(str(field));
+    return values;
+}
+
+// Writes records straight into a table file, as another program would: each row gives the
+// values of the columns named, an empty text standing for no value.
+void store(const QString& path, const QByteArrayList& columns, const QList<QStringList>& rows)
+{
+    sql::Database db(path, sql::OpenMode::ReadWrite);
+    QByteArray names;
+    QByteArray parameters;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        names += (i ? ", \"" : "\"") + columns[i] + '"';
+        parameters += (i ? ", ?" : "?") + QByteArray::number(i + 1);
+    }
+    sql::Transaction tx(db);
+    sql::Statement st(db, "INSERT INTO records(" + names + ") VALUES (" + parameters + ")");
+    for (const QStringList& row : rows) {
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (row[i].isEmpty())
+                st.bindNull(int(i) + 1);
+            else
+                st.bindText(int(i) + 1, row[i].toUtf8());
+        }
+        st.step();
+        st.reset();
+    }
+    tx.commit();
+}
+
+QStringList scanned(Table& t, const char* field)
+{
+    QStringList values;
+    for (t.first(); !t.eof(); t.next())
+        values << t.asText(str(field));
     return values;
 }
 
@@ -342,6 +380,118 @@ private Q_SLOTS:
         second.tbNames->cancelRange();
         QCOMPARE(second.tbNames->recordCount(), 2);
         QCOMPARE(second.tbNames->asText(str("LastName")), str("Alpha"));
+    }
+
+    // A table opens with the beginning of its order read; the rest follows from the last key read,
+    // wherever that falls among empty or equal keys.
+    void theOrderReadOnAfterOpeningIsTheWholeOrder_data()
+    {
+        QTest::addColumn<int>("empty");
+        QTest::addColumn<int>("equal");
+        QTest::newRow("among equal keys") << 100 << 400;
+        QTest::newRow("among empty keys") << 300 << 20;
+    }
+
+    void theOrderReadOnAfterOpeningIsTheWholeOrder()
+    {
+        QFETCH(int, empty);
+        QFETCH(int, equal);
+        test::ProgramDirectory dir;
+        // Stored in a shuffled order: equal keys follow the order of entry, the others their key.
+        QList<QStringList> rows;
+        for (int i = 0; i < empty + equal + 50; ++i) {
+            const QString last = i < empty ? QString()
+                                 : i < empty + equal
+                                     ? QStringList{"Smith", "SMITH", "smith"}[i % 3]
+                                     : QStringLiteral("Zed%1").arg(i, 4, 10, QChar('0'));
+            rows << QStringList{QStringLiteral("c%1").arg(i, 4, 10, QChar('0')), last};
+        }
+        std::shuffle(rows.begin(), rows.end(), std::mt19937(7));
+        store(dir.filePath(str("Data/QYName2.DB")), {"FirstName", "LastName"}, rows);
+        QStringList expected;
+        for (const char* group : {"", "smith"}) {
+            for (const QStringList& row : rows) {
+                if (row[1].toLower() == str(group))
+                    expected << row[0];
+            }
+        }
+        QStringList distinct;
+        for (const QStringList& row : rows) {
+            if (row[1].startsWith(str("Zed")))
+                distinct << row[1];
+        }
+        distinct.sort();
+        for (const QString& last : distinct)
+            expected << str("c") + last.mid(3);
+
+        QCOMPARE(scanned(*TDataModule1().tbNames, "FirstName"), expected);
+        QCOMPARE(TDataModule1().tbNames->recordCount(), int(expected.size()));
+        {
+            TDataModule1 dm;
+            dm.tbNames->last();
+            QCOMPARE(dm.tbNames->asText(str("FirstName")), expected.last());
+        }
+        {
+            TDataModule1 dm;
+            dm.tbNames->moveToRow(300);
+            QCOMPARE(dm.tbNames->asText(str("FirstName")), expected[300]);
+            dm.tbNames->findNearestText(str("ZED"));
+            QCOMPARE(dm.tbNames->currentRow(), empty + equal);
+        }
+
+        // Records another program stores before the rest is read are all there at the next move.
+        TDataModule1 dm;
+        store(dir.filePath(str("Data/QYName2.DB")), {"FirstName", "LastName"},
+              {{"first", ""}, {"last", "Zzz"}});
+        QVERIFY(dm.tbNames->recordCount() >= int(expected.size()));
+        dm.tbNames->next();
+        QCOMPARE(dm.tbNames->recordCount(), int(expected.size()) + 2);
+        expected.insert(empty, str("first"));
+        expected << str("last");
+        QCOMPARE(scanned(*dm.tbNames, "FirstName"), expected);
+    }
+
+    void thePrimaryOrderReadOnAfterOpeningIsTheWholeOrder()
+    {
+        test::ProgramDirectory dir;
+        QList<QStringList> rows;
+        QStringList expected;
+        for (int i = 0; i < 300; ++i) {
+            rows << QStringList{QString::number(i)};
+            expected << QString::number(i);
+        }
+        store(dir.filePath(str("Data/UserDa.db")), {"Label1"}, rows);
+        TDataModule8 dm;
+        QCOMPARE(scanned(*dm.tbUserDefined, "Label1"), expected);
+    }
+
+    // Orders read before serve again only while nothing has written to the file since.
+    void aKeptOrderIsReadAgainAfterAnyWrite()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 first;
+        TDataModule1 second;
+        Table& t = *second.tbNames;
+        addContact(*first.tbNames, str("b"), str("Baker"));
+        addContact(*first.tbNames, str("a"), str("Able"));
+        t.setIndexName(str("idxFirstName"));
+        t.setIndexName(str("idxLastName"));
+        QCOMPARE(t.recordCount(), 2);
+
+        addContact(*first.tbNames, str("c"), str("Charlie"));
+        t.setIndexName(str("idxFirstName"));
+        t.setIndexName(str("idxLastName"));
+        QCOMPARE(column(t, "LastName"), QStringList({"Able", "Baker", "Charlie"}));
+
+        addContact(t, str("d"), str("Delta")); // its own post, which the file's version misses
+        t.setIndexName(str("idxFirstName"));
+        QCOMPARE(column(t, "FirstName"), QStringList({"a", "b", "c", "d"}));
+        t.setIndexName(str("idxLastName"));
+        t.setRangeText(str("b"), str("d"));
+        t.deleteRecord();
+        t.cancelRange();
+        QCOMPARE(column(t, "LastName"), QStringList({"Able", "Charlie", "Delta"}));
+        QCOMPARE(t.asText(str("LastName")), str("Charlie"));
     }
 
     void valuesKeepTheirTypes()

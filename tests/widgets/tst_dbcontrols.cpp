@@ -278,9 +278,9 @@ private Q_SLOTS:
         TDataModule1 dm;
         Table& t = *dm.tbNames;
         int reads = 0;
-        t.setOnCalcFields([&reads](Record& record) {
+        t.setOnCalcFields([&reads, &dm](Record& record) {
             ++reads;
-            TDataModule1::tbNamesCalcFields(record);
+            dm.tbNamesCalcFields(record);
         });
         Form form(dm.dsNames, {str("LastName")});
         QCOMPARE(form.grid->gridModel()->rowCount(), 100000);
