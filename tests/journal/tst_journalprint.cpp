@@ -5,6 +5,8 @@
 #include "journalform.h"
 #include "journalprint.h"
 #include "pages.h"
+#include "preview.h"
+#include "realservices.h"
 #include "run.h"
 #include "testmain.h"
 #include "todoform.h"
@@ -209,6 +211,26 @@ private Q_SLOTS:
             QCOMPARE(number.alignment, Qt::AlignRight);
             QVERIFY(when.rect.top() >= kFooterTop && when.rect.bottom() <= 1008);
         }
+    }
+
+    void theProgramsOwnPreviewShowsTheJournal()
+    {
+        Journal f({{at(1), str("upper"), str("lower")}});
+        installRealServices();
+        QString title;
+        int pages = 0;
+        QTimer::singleShot(0, [&] {
+            auto* preview = qobject_cast<report::PreviewWindow*>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            title = preview->windowTitle();
+            pages = preview->pageCount();
+            preview->reject();
+        });
+        f.window->action(str("PrintPreview1"))->trigger();
+        QCOMPARE(title, str("Quillory -  Journal Print"));
+        QCOMPARE(pages, 1);
+        QVERIFY(!JournalPrint1);
     }
 
     void anEmptyJournalPrintsNothingAndSaysSo()
