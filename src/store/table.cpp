@@ -347,6 +347,7 @@ void Table::loadKeys()
 // has a beginning already, at most `limit` of them unless limit is 0.
 void Table::readKeys(int limit) const
 {
+    m_countBeforeRead.reset();
     try {
         const FieldDef& field = indexField();
         const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
@@ -440,6 +441,25 @@ void Table::readKeys(int limit) const
     } catch (const Error& e) {
         throw datasetError(e.text());
     }
+}
+
+int Table::recordCount() const
+{
+    // Right after opening, the count comes from the file, so showing a table does not read its
+    // whole order.
+    if (m_keysComplete || m_range)
+        return int(keys().size());
+    if (!m_countBeforeRead) {
+        try {
+            // The engine counts along the smallest index, not through the records.
+            sql::Statement st(m_db, "SELECT count(*) FROM records");
+            st.step();
+            m_countBeforeRead = int(st.columnInt(0));
+        } catch (const Error& e) {
+            throw datasetError(e.text());
+        }
+    }
+    return *m_countBeforeRead;
 }
 
 const QList<qint64>& Table::keysThrough(int position) const

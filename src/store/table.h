@@ -132,7 +132,7 @@ public:
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     bool isEmpty() const { return m_keys.empty() && m_state != TableState::Insert; }
-    int recordCount() const { return int(keys().size()); }
+    int recordCount() const;
 
     // The active order.
     QString indexName() const { return m_indexName; }
@@ -272,6 +272,8 @@ private:
     // count beyond them is asked for.
     mutable QList<qint64> m_keys;
     mutable bool m_keysComplete = true;
+    // The number of records while only the start of the order is read, counted in the file.
+    mutable std::optional<int> m_countBeforeRead;
     mutable Key m_lastKey;
     // Whole orders read before, kept while no program changes the file: switching back to an
     // order or cancelling a range reads nothing again.

@@ -461,6 +461,24 @@ private Q_SLOTS:
             expected << QString::number(i);
         }
         store(dir.filePath(str("Data/UserDa.db")), {"Label1"}, rows);
+        {
+            // The count before the rest is read follows posts and deletes.
+            TDataModule8 dm;
+            Table& t = *dm.tbUserDefined;
+            QCOMPARE(t.recordCount(), 300);
+            t.insert();
+            t.setValue(str("Label1"), str("new"));
+            t.post();
+            QCOMPARE(t.recordCount(), 301);
+            TDataModule8 other;
+            other.tbUserDefined->deleteRecord();
+            other.tbUserDefined->deleteRecord();
+            QCOMPARE(other.tbUserDefined->recordCount(), 299);
+            QCOMPARE(other.tbUserDefined->asText(str("Label1")), str("2"));
+        }
+        expected.removeFirst();
+        expected.removeFirst();
+        expected << str("new");
         TDataModule8 dm;
         QCOMPARE(scanned(*dm.tbUserDefined, "Label1"), expected);
     }
