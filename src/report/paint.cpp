@@ -19,8 +19,7 @@ void paintPage(QPainter& painter, const Page& page, double scale)
     for (const PlacedItem& item : page.items) {
         const QRectF rect(item.rect.topLeft() * scale, item.rect.size() * scale);
         if (item.kind == PlacedItem::Kind::Rule) {
-            painter.drawLine(rect.topLeft(),
-                             rect.width() > 0 ? rect.topRight() : rect.bottomLeft());
+            painter.drawLine(rect.topLeft(), rect.topRight());
             continue;
         }
         // The font keeps its size in points; the device's resolution makes it as large on

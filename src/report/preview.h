@@ -22,7 +22,6 @@ public:
     int currentPage() const { return m_page; } // from 1
     int pageCount() const { return int(m_document.pages.size()); }
     void showPage(int page);
-    double zoom() const { return m_zoom; }
     void setZoom(double zoom);
     // The zoom at which a whole page fits the window.
     void showWholePage();

@@ -145,11 +145,6 @@ Item* Band::addSystemData(const QString& name, SystemData data, const QRectF& re
     return item;
 }
 
-Item* Band::addRule(const QString& name, const QRectF& rect)
-{
-    return add(Item::Kind::Rule, name, rect);
-}
-
 Item* Band::item(const QString& name) const
 {
     for (const auto& item : m_items)
@@ -331,9 +326,6 @@ private:
                 break;
             case Item::Kind::SystemData:
                 text(item, item.rect, m_report.systemText(item.data, page));
-                break;
-            case Item::Kind::Rule:
-                placed.push_back({PlacedItem::Kind::Rule, item.name, item.rect, {}, {}, {}});
                 break;
             case Item::Kind::Memo:
                 wrapped(item, item.lines.join(QLatin1Char('\n')));

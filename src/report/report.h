@@ -27,7 +27,7 @@ inline constexpr double UnitsPerInch = 96.0;
 
 enum class SystemData { Date, Time, DateTime, PageNumber, RecordCount };
 
-// One printed element as the layout put it on a page: a line of text or a rule.
+// One printed element as the layout put it on a page: a line of text or a band's rule.
 struct PlacedItem {
     enum class Kind { Text, Rule };
     Kind kind = Kind::Text;
@@ -50,7 +50,7 @@ struct Document {
 
 // A designed element of a band.
 struct Item {
-    enum class Kind { Label, Field, Memo, SystemData, Rule };
+    enum class Kind { Label, Field, Memo, SystemData };
     Kind kind = Kind::Label;
     QString name;
     QRectF rect;
@@ -91,7 +91,6 @@ public:
     Item* addField(const QString& name, const QString& field, const QRectF& rect);
     Item* addMemo(const QString& name, const QRectF& rect);
     Item* addSystemData(const QString& name, SystemData data, const QRectF& rect);
-    Item* addRule(const QString& name, const QRectF& rect);
 
     const std::vector<std::unique_ptr<Item>>& items() const { return m_items; }
     Item* item(const QString& name) const;
