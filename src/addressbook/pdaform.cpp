@@ -636,14 +636,12 @@ void TPDAForm::ExitBtnClick()
 
 void TPDAForm::Contents1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showContents();
+    help::showMainContents();
 }
 
 void TPDAForm::Organizer1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showTopic(1);
+    help::showMainTopic(1);
 }
 
 void TPDAForm::HelpAboutClick()

@@ -31,4 +31,16 @@ void showContents()
     services::helpViewer().showContents(current());
 }
 
+void showMainTopic(int topic)
+{
+    setHelpFile(MainFile);
+    showTopic(topic);
+}
+
+void showMainContents()
+{
+    setHelpFile(MainFile);
+    showContents();
+}
+
 } // namespace ql::help

@@ -12,5 +12,8 @@ void setHelpFile(const QString& fileName);
 QString helpFile();
 void showTopic(int topic);
 void showContents();
+// The program's own help file at a topic, or at its contents: what the module windows ask for.
+void showMainTopic(int topic);
+void showMainContents();
 
 } // namespace ql::help

@@ -356,8 +356,7 @@ void TMainMenuForm::Timer1Timer()
 
 void TMainMenuForm::ImageClick(int banner)
 {
-    help::setHelpFile(help::MainFile);
-    help::showTopic(banner % 2 == 1 ? 12 : 13);
+    help::showMainTopic(banner % 2 == 1 ? 12 : 13);
     showBanner(banner % 4 + 1);
 }
 

@@ -238,14 +238,12 @@ void CalendarWindow::AboutBtnClick()
 
 void CalendarWindow::Contents1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showContents();
+    help::showMainContents();
 }
 
 void CalendarWindow::CalendarHelp1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showTopic(6);
+    help::showMainTopic(6);
 }
 
 TCalendarForm::TCalendarForm(QWidget* parent)

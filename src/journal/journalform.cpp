@@ -260,14 +260,12 @@ void TJournalForm::ExitBtnClick()
 
 void TJournalForm::Contents1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showContents();
+    help::showMainContents();
 }
 
 void TJournalForm::Journal1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showTopic(2);
+    help::showMainTopic(2);
 }
 
 void TJournalForm::About1Click()

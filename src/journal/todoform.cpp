@@ -311,14 +311,12 @@ void TToDoForm::ExitBtnClick()
 
 void TToDoForm::Contents1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showContents();
+    help::showMainContents();
 }
 
 void TToDoForm::ToDoHelp1Click()
 {
-    help::setHelpFile(help::MainFile);
-    help::showTopic(5);
+    help::showMainTopic(5);
 }
 
 void TToDoForm::About1Click()

@@ -83,11 +83,8 @@ void wrapParagraph(const QString& paragraph, const QFontMetricsF& fm, double wid
             l.chop(1);
 }
 
-} // namespace
-
-QStringList wrapText(const QString& text, const QFont& font, double width)
+QStringList wrapLines(const QString& text, const QFontMetricsF& fm, double width)
 {
-    const QFontMetricsF fm = metrics(font);
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -99,6 +96,13 @@ QStringList wrapText(const QString& text, const QFont& font, double width)
         lines << wrapped;
     }
     return lines;
+}
+
+} // namespace
+
+QStringList wrapText(const QString& text, const QFont& font, double width)
+{
+    return wrapLines(text, metrics(font), width);
 }
 
 Band::Band(BandKind kind, QString name, double height, Band* parent)
@@ -295,10 +299,11 @@ private:
         // A text over as many lines as its width makes of it, one placed line each; the box
         // and its band grow downward to hold them when the item stretches.
         const auto wrapped = [&](const Item& item, const QString& source) {
-            const double lineHeight = metrics(item.font).lineSpacing();
+            const QFontMetricsF fm = metrics(item.font);
+            const double lineHeight = fm.lineSpacing();
             QStringList lines;
             if (!source.isEmpty())
-                lines = wrapText(source, item.font, item.rect.width());
+                lines = wrapLines(source, fm, item.rect.width());
             if (!item.stretch)
                 lines = lines.mid(0, qsizetype(item.rect.height() / lineHeight));
             for (qsizetype i = 0; i < lines.size(); ++i)
@@ -398,7 +403,8 @@ Document Report::layOut()
     m_record = m_table->recordAt(0);
     each(BandKind::Title, run);
     for (int row = 0; row < m_recordCount; ++row) {
-        m_record = m_table->recordAt(row);
+        if (row > 0)
+            m_record = m_table->recordAt(row);
         each(BandKind::Detail, [&](const Band& detail) {
             // A detail band's handler prepares its children too, so it runs even when only a
             // child band prints.

@@ -1,5 +1,6 @@
 #include "datetext.h"
 #include "holders.h"
+#include "pages.h"
 #include "pdaform.h"
 #include "pdaprint.h"
 #include "radiogroup.h"
@@ -22,6 +23,7 @@
 
 using namespace ql;
 using report::Document;
+using test::printed;
 
 namespace {
 
@@ -94,17 +96,6 @@ QString printerOf(const report::Band* band, const char* field)
         if (item->field == str(field))
             return item->name;
     return {};
-}
-
-// What a component printed, page after page.
-QStringList printed(const QList<report::Page>& pages, const QString& component)
-{
-    QStringList texts;
-    for (const report::Page& page : pages)
-        for (const report::PlacedItem& item : page.items)
-            if (item.name == component)
-                texts << item.text;
-    return texts;
 }
 
 // The pages as text, to compare runs.
@@ -194,19 +185,19 @@ private Q_SLOTS:
         click(PDAForm->RadioGroup1->button(1)); // by first name
         const QStringList byFirstName{"Amy", "Bob", "Max", "Zoe"};
         const Document cards = f.print(0);
-        QCOMPARE(printed(cards.pages, card), byFirstName);
-        QVERIFY(printed(cards.pages, list).isEmpty());
+        QCOMPARE(printed(cards, card), byFirstName);
+        QVERIFY(printed(cards, list).isEmpty());
         const Document names = f.print(1);
-        QCOMPARE(printed(names.pages, list), byFirstName);
-        QVERIFY(printed(names.pages, card).isEmpty());
+        QCOMPARE(printed(names, list), byFirstName);
+        QVERIFY(printed(names, card).isEmpty());
 
         click(PDAForm->RadioGroup1->button(0)); // by last name, then only the Bakers
         f.services.prompts->inputs.enqueue(str("baker"));
         click(PDAForm->BitBtn2);
         f.table().last();
         const QStringList bakers{"Amy", "Bob"};
-        QCOMPARE(printed(f.print(0).pages, card), bakers);
-        QCOMPARE(printed(f.print(1).pages, list), bakers);
+        QCOMPARE(printed(f.print(0), card), bakers);
+        QCOMPARE(printed(f.print(1), list), bakers);
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob")); // still the current record
         QVERIFY(f.table().hasRange());
     }
@@ -263,20 +254,20 @@ private Q_SLOTS:
         for (int layout = 0; layout < 2; ++layout) {
             const Document document = f.print(layout);
             const QString lastName = printerOf(layouts[layout], "LastName");
-            QCOMPARE(printed(document.pages, lastName), lastNames);
+            QCOMPARE(printed(document, lastName), lastNames);
             QVERIFY(document.pages.size() >= 3);
             const QRectF area = QRectF(QPointF(0, 0), document.pageSize)
                                     .marginsRemoved(design.margins)
                                     .adjusted(-0.01, -0.01, 0.01, 0.01);
             for (qsizetype p = 0; p < document.pages.size(); ++p) {
-                const QList<report::Page> page{document.pages.at(p)};
+                const report::Page& page = document.pages.at(p);
                 QCOMPARE(printed(page, str("QRSysData2")), QStringList{QString::number(p + 1)});
                 QCOMPARE(printed(page, str("QRSysData1")),
                          QStringList{datetext::dateTime(printedAt)});
                 QCOMPARE(printed(page, str("QRLabel1")).size(), p == 0 ? 1 : 0);
                 QCOMPARE(printed(page, lastName).size(),
                          printed(page, printerOf(layouts[layout], lowest[layout])).size());
-                const QList<report::PlacedItem>& items = page.first().items;
+                const QList<report::PlacedItem>& items = page.items;
                 for (const report::PlacedItem& item : items) {
                     if (item.kind == report::PlacedItem::Kind::Rule)
                         continue;
