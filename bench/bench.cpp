@@ -332,7 +332,7 @@ void run(int records)
         [&] { holder = std::make_unique<ql::TDataModule1>(); });
     // Opening reads only the start of the order; a grid showing the table also asks how many
     // records there are, and a move far into the order (a drag of the scroll bar) reads the
-    // order up to there.
+    // order there.
     measure(
         "open_count", 11, [&] { holder.reset(); },
         [&] {

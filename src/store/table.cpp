@@ -157,19 +157,18 @@ void Table::open()
         prepareStatements();
         setActiveIndex(index);
         m_dataVersion = readDataVersion();
-        // The first records show at once; the rest of the order is read when it is needed.
-        m_keys.clear();
-        m_keptVersion = m_dataVersion;
-        readKeys(kOpenKeys);
+        forgetOrder();
+        m_count.reset();
+        rowidAt(0); // the first records show at once; the rest is read when it is needed
     } catch (...) {
         m_db = sql::Database();
         throw;
     }
     m_state = TableState::Browse;
     m_modified = false;
-    m_position = m_keys.empty() ? -1 : 0;
+    m_position = rowidAt(0) ? 0 : -1;
     m_bof = true;
-    m_eof = m_keys.empty();
+    m_eof = m_position < 0;
     readCurrent();
     Q_EMIT rowsReset();
     Q_EMIT stateChanged();
@@ -188,9 +187,8 @@ void Table::close()
     m_delete = {};
     m_db = sql::Database();
     dropReadAhead();
-    m_keys.clear();
-    m_keysComplete = true;
-    forgetKeptOrders();
+    forgetOrder();
+    m_count.reset();
     m_position = -1;
     m_bof = m_eof = true;
     m_range.reset();
@@ -309,135 +307,241 @@ void Table::switchOrder(const IndexDef* index, bool primary)
     if (index == m_activeIndex && primary == isPrimaryOrder())
         return; // the same order keeps its range
     checkBrowseMode();
-    const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
+    const qint64 current = currentRowid();
     setActiveIndex(index);
+    // Every order holds the same records, unless a range left some out or another program
+    // changed the file.
+    if (const qint64 version = readDataVersion(); m_range || version != m_dataVersion) {
+        m_count.reset();
+        m_dataVersion = version;
+    }
     m_range.reset();
-    loadKeys();
+    forgetOrder();
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
 }
 
-// The key set starts from the order as read before when the file has not changed since; else it
-// is read anew, and kept when it is a whole order.
-void Table::loadKeys()
+// ---- reading the order
+
+std::optional<qint64> Table::rowidAt(int position) const
 {
-    dropReadAhead();
-    if (!m_range) {
-        const qint64 version = readDataVersion();
-        if (version != m_keptVersion) {
-            m_keptOrders.clear();
-            m_keptVersion = version;
-        }
-        for (const KeptOrder& kept : m_keptOrders) {
-            if (kept.index == m_activeIndex) {
-                m_keys = kept.keys;
-                m_keysComplete = true;
-                return;
-            }
-        }
+    if (position < 0 || !isOpen() || (m_count && position >= *m_count))
+        return std::nullopt;
+    const int index = position / kStretch;
+    std::map<int, Stretch>::const_iterator it = m_stretches.find(index);
+    if (it == m_stretches.end()) {
+        // A stretch away from those read is reached by counting: none beyond the end.
+        if (index > 0 && !m_stretches.contains(index - 1) && position >= recordCount())
+            return std::nullopt;
+        it = readStretch(index);
     }
-    m_keys.clear();
-    readKeys(0);
-    if (!m_range)
-        keepOrder();
+    const int offset = position - index * kStretch;
+    if (offset >= int(it->second.rowids.size()))
+        return std::nullopt;
+    return it->second.rowids[offset];
 }
 
-// Reads row ids of the active order within the range: after the last one read when the key set
-// has a beginning already, at most `limit` of them unless limit is 0.
-void Table::readKeys(int limit) const
+qint64 Table::currentRowid() const
 {
-    m_countBeforeRead.reset();
+    return rowidAt(m_position).value_or(-1);
+}
+
+// Reads a stretch from the one before it or back from the one after it; a stretch far from any
+// read is reached by skipping along the index from the nearer end of the order.
+std::map<int, Table::Stretch>::const_iterator Table::readStretch(int index) const
+{
+    const int start = index * kStretch;
+    const sql::ReadTransaction reading(m_db);
+    const auto before = m_stretches.find(index - 1);
+    const auto after = m_stretches.find(index + 1);
+    if (before != m_stretches.end()) {
+        const Mark from{before->second.lastKey, before->second.rowids.last() + 1};
+        std::vector<Row> rows = readRows(&from, true, 0, kStretch);
+        const bool last = rows.size() < size_t(kStretch);
+        return keepStretch(index, std::move(rows), last);
+    }
+    if (after != m_stretches.end() && !after->second.rowids.isEmpty()) {
+        const Mark from{after->second.firstKey, after->second.rowids.first()};
+        std::vector<Row> rows = readRows(&from, false, 0, kStretch);
+        std::reverse(rows.begin(), rows.end());
+        return keepStretch(index, std::move(rows), false);
+    }
+    if (m_count && start > *m_count / 2) {
+        const int end = std::min(*m_count, start + kStretch);
+        std::vector<Row> rows = readRows(nullptr, false, *m_count - end, end - start);
+        std::reverse(rows.begin(), rows.end());
+        return keepStretch(index, std::move(rows), false);
+    }
+    std::vector<Row> rows = readRows(nullptr, true, start, kStretch);
+    const bool last = rows.size() < size_t(kStretch);
+    return keepStretch(index, std::move(rows), last);
+}
+
+// Reads the stretch that holds a position whose place in the order is known, going both ways
+// from there.
+void Table::readStretchAround(int position, const Mark& mark) const
+{
+    const int index = position / kStretch;
+    if (m_stretches.contains(index))
+        return;
+    const int ahead = position - index * kStretch;
+    const sql::ReadTransaction reading(m_db);
+    std::vector<Row> rows = readRows(&mark, false, 0, ahead);
+    std::reverse(rows.begin(), rows.end());
+    if (rows.size() < size_t(ahead))
+        return; // the file changed meanwhile: the stretch is read from its start when needed
+    std::vector<Row> rest = readRows(&mark, true, 0, kStretch - ahead);
+    const bool last = rest.size() < size_t(kStretch - ahead);
+    rows.insert(rows.end(), std::make_move_iterator(rest.begin()),
+                std::make_move_iterator(rest.end()));
+    keepStretch(index, std::move(rows), last);
+}
+
+// Keeps a stretch read; when it is the order's last, the order's length is known with it.
+std::map<int, Table::Stretch>::const_iterator Table::keepStretch(int index, std::vector<Row> rows,
+                                                                 bool last) const
+{
+    Stretch stretch;
+    stretch.rowids.reserve(qsizetype(rows.size()));
+    for (const Row& row : rows)
+        stretch.rowids.push_back(row.first);
+    if (!rows.empty()) {
+        stretch.firstKey = std::move(rows.front().second);
+        stretch.lastKey = std::move(rows.back().second);
+    }
+    if (last)
+        m_count = index * kStretch + int(rows.size());
+    return m_stretches.insert_or_assign(index, std::move(stretch)).first;
+}
+
+// The parts of the order within the range, each in a way the index can seek to, nearest first:
+// going on from the mark (or the start of the order) forward, or back from before it (or from
+// the end). Going on from a mark, the rest of its equal keys come first, then the keys beyond it;
+// the empty keys sort first.
+std::vector<Table::OrderPart> Table::orderParts(const Mark* from, bool forward) const
+{
+    const FieldDef& field = indexField();
+    const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
+    const QByteArray collated =
+        isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
+    QByteArrayList conditions;
+    if (m_range) {
+        if (!m_range->low.null)
+            conditions << collated + " >= ?1";
+        // An empty low key takes in the empty keys; otherwise they fail ">= low" anyway, and a
+        // plain upper bound lets the index stop at the range's end.
+        if (m_range->high.null)
+            conditions << column + " IS NULL";
+        else if (m_range->low.null)
+            conditions << "(" + column + " IS NULL OR " + collated + " <= ?2)";
+        else
+            conditions << collated + " <= ?2";
+    }
+    const QByteArray descending = forward ? QByteArray() : QByteArray(" DESC");
+    const QByteArray byKey = " ORDER BY " + collated + descending +
+                             (isPrimaryOrder() ? QByteArray() : ", rowid" + descending);
+    const QByteArray byRowid = " ORDER BY rowid" + descending;
+    const QByteArray beyond = forward ? " >= ?4" : " < ?4";
+    std::vector<std::pair<QByteArrayList, QByteArray>> parts;
+    if (!from) {
+        parts.push_back({conditions, byKey});
+    } else if (isPrimaryOrder()) {
+        parts.push_back({conditions + QByteArrayList{"rowid" + beyond}, byRowid});
+    } else if (from->key.null) {
+        parts.push_back(
+            {conditions + QByteArrayList{column + " IS NULL AND rowid" + beyond}, byRowid});
+        if (forward)
+            parts.push_back({conditions + QByteArrayList{column + " IS NOT NULL"}, byKey});
+    } else {
+        parts.push_back(
+            {conditions + QByteArrayList{collated + " = ?3 AND rowid" + beyond}, byRowid});
+        parts.push_back(
+            {conditions + QByteArrayList{collated + (forward ? " > ?3" : " < ?3")}, byKey});
+        if (!forward)
+            parts.push_back({conditions + QByteArrayList{column + " IS NULL"}, byRowid});
+    }
+    QByteArray source = " FROM records";
+    if (m_activeIndex)
+        source += " INDEXED BY " + sql::quoted(m_activeIndex->name);
+    std::vector<OrderPart> result;
+    for (const auto& [where, sorting] : parts)
+        result.push_back(
+            {source + (where.isEmpty() ? QByteArray() : " WHERE " + where.join(" AND ")), sorting,
+             "SELECT rowid, " + column});
+    return result;
+}
+
+void Table::bindOrder(sql::Statement& st, const Mark* from) const
+{
+    if (m_range) {
+        bindKey(st, 1, m_range->low);
+        bindKey(st, 2, m_range->high);
+    }
+    if (!from)
+        return;
+    if (isPrimaryOrder()) {
+        st.bindInt(4, from->key.null ? from->rowid : std::max(from->key.integer, from->rowid));
+        return;
+    }
+    bindKey(st, 3, from->key);
+    st.bindInt(4, from->rowid);
+}
+
+// Reads at most `limit` records of the order from a mark or an end, nearest first, after
+// skipping `offset` of them.
+std::vector<Table::Row> Table::readRows(const Mark* from, bool forward, int offset, int limit) const
+{
+    std::vector<Row> rows;
+    if (limit <= 0)
+        return rows;
     try {
-        const FieldDef& field = indexField();
-        const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
-        const QByteArray collated =
-            isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
-        QByteArray from = "SELECT rowid, " + column + " FROM records";
-        if (m_activeIndex)
-            from += " INDEXED BY " + sql::quoted(m_activeIndex->name);
-        QByteArrayList conditions;
-        if (m_range) {
-            if (!m_range->low.null)
-                conditions << collated + " >= ?1";
-            // An empty low key takes in the empty keys; otherwise they fail ">= low" anyway, and
-            // a plain upper bound lets the index stop at the range's end.
-            if (m_range->high.null)
-                conditions << column + " IS NULL";
-            else if (m_range->low.null)
-                conditions << "(" + column + " IS NULL OR " + collated + " <= ?2)";
-            else
-                conditions << collated + " <= ?2";
-        }
-        const QByteArray order =
-            " ORDER BY " + collated + (isPrimaryOrder() ? QByteArray() : ", rowid");
-        // Going on after the last key read: first the rest of its equal keys, then the keys
-        // beyond it, each part in a way the index can seek to.
-        std::vector<std::pair<QByteArrayList, QByteArray>> parts;
-        const bool resuming = !m_keys.isEmpty();
-        if (!resuming) {
-            parts.push_back({conditions, order});
-        } else if (isPrimaryOrder()) {
-            parts.push_back({conditions + QByteArrayList{"rowid > ?4"}, order});
-        } else if (m_lastKey.null) {
-            parts.push_back({conditions + QByteArrayList{column + " IS NULL AND rowid > ?4"},
-                             " ORDER BY rowid"});
-            parts.push_back({conditions + QByteArrayList{column + " IS NOT NULL"}, order});
-        } else {
-            parts.push_back({conditions + QByteArrayList{collated + " = ?3 AND rowid > ?4"},
-                             " ORDER BY rowid"});
-            parts.push_back({conditions + QByteArrayList{collated + " > ?3"}, order});
-        }
-        const auto bind = [&](sql::Statement& st, int parameter, const Key& key) {
-            if (key.null)
-                return;
-            if (isPrimaryOrder())
-                st.bindInt(parameter, key.integer);
-            else
-                st.bindText(parameter, key.bytes);
-        };
-        const Key afterKey = m_lastKey;
-        const qint64 afterRowid = m_keys.isEmpty() ? 0 : m_keys.last();
-        const qsizetype wanted = limit > 0 ? m_keys.size() + limit : 0;
-        for (const auto& [where, sorting] : parts) {
-            QByteArray query = from;
-            if (!where.isEmpty())
-                query += " WHERE " + where.join(" AND ");
-            query += sorting;
-            if (wanted > 0)
-                query += " LIMIT " + QByteArray::number(wanted - m_keys.size());
+        for (const OrderPart& part : orderParts(from, forward)) {
+            QByteArray query = part.select + part.source + part.sorting + " LIMIT " +
+                               QByteArray::number(limit - qsizetype(rows.size()));
+            if (offset > 0)
+                query += " OFFSET " + QByteArray::number(offset);
             sql::Statement st(m_db, query);
-            if (m_range) {
-                bind(st, 1, m_range->low);
-                bind(st, 2, m_range->high);
-            }
-            if (resuming) {
-                if (!isPrimaryOrder())
-                    bind(st, 3, afterKey);
-                st.bindInt(4, afterRowid);
-            }
-            if (wanted == 0) {
-                while (st.step())
-                    m_keys.push_back(st.columnInt(0));
-                continue;
-            }
-            // Only a beginning is read: its last key is where the rest goes on.
+            bindOrder(st, from);
             while (st.step()) {
-                m_keys.push_back(st.columnInt(0));
-                m_lastKey = {};
+                Key key;
                 if (isPrimaryOrder()) {
-                    m_lastKey = {false, m_keys.last(), {}};
+                    key = {false, st.columnInt(0), {}};
                 } else if (!st.isNull(1)) {
-                    m_lastKey.null = false;
-                    m_lastKey.bytes = st.columnBytes(1);
+                    key.null = false;
+                    key.bytes = st.columnBytes(1);
                 }
+                rows.emplace_back(st.columnInt(0), std::move(key));
             }
-            if (m_keys.size() >= wanted) {
-                m_keysComplete = false;
-                return;
-            }
+            if (rows.size() >= size_t(limit))
+                break;
         }
-        m_keysComplete = true;
+    } catch (const Error& e) {
+        throw datasetError(e.text());
+    }
+    return rows;
+}
+
+// Counts the records of the order from a mark on, or all of them. The index is read from the
+// mark to the end, which needs no comparison on the way when there is no range.
+int Table::countRows(const Mark* from) const
+{
+    try {
+        if (!from && !m_range) {
+            // The engine counts along the smallest index, not through the records.
+            sql::Statement st(m_db, "SELECT count(*) FROM records");
+            st.step();
+            return int(st.columnInt(0));
+        }
+        const sql::ReadTransaction reading(m_db);
+        int count = 0;
+        for (const OrderPart& part : orderParts(from, true)) {
+            sql::Statement st(m_db, "SELECT count(*)" + part.source);
+            bindOrder(st, from);
+            st.step();
+            count += int(st.columnInt(0));
+        }
+        return count;
     } catch (const Error& e) {
         throw datasetError(e.text());
     }
@@ -445,64 +549,65 @@ void Table::readKeys(int limit) const
 
 int Table::recordCount() const
 {
-    // Right after opening, the count comes from the file, so showing a table does not read its
-    // whole order.
-    if (m_keysComplete || m_range)
-        return int(keys().size());
-    if (!m_countBeforeRead) {
-        try {
-            // The engine counts along the smallest index, not through the records.
-            sql::Statement st(m_db, "SELECT count(*) FROM records");
-            st.step();
-            m_countBeforeRead = int(st.columnInt(0));
-        } catch (const Error& e) {
-            throw datasetError(e.text());
+    if (!m_count)
+        m_count = countRows(nullptr);
+    return *m_count;
+}
+
+// The position a mark stands at: found among the stretches read when one holds it or ends right
+// before it, else counted in the file, and then the stretch around it is read.
+int Table::positionOf(const Mark& mark) const
+{
+    int below = -1; // the last stretch read whose records all sort before the mark
+    for (const auto& [index, stretch] : m_stretches) {
+        const int start = index * kStretch;
+        const bool followsBelow = index == 0 || below == index - 1;
+        if (stretch.rowids.isEmpty() ||
+            compareMarks(mark, {stretch.firstKey, stretch.rowids.first()}) <= 0) {
+            if (followsBelow)
+                return start;
+            break;
         }
+        if (compareMarks(mark, {stretch.lastKey, stretch.rowids.last()}) > 0) {
+            if (stretch.rowids.size() < kStretch)
+                return start + int(stretch.rowids.size()); // the end of the order
+            below = index;
+            continue;
+        }
+        const sql::ReadTransaction reading(m_db);
+        const auto at =
+            std::partition_point(stretch.rowids.begin(), stretch.rowids.end(), [&](qint64 rowid) {
+                return compareMarks({storedKey(rowid).value_or(Key{}), rowid}, mark) < 0;
+            });
+        return start + int(at - stretch.rowids.begin());
     }
-    return *m_countBeforeRead;
+    const sql::ReadTransaction reading(m_db);
+    const int position = recordCount() - countRows(&mark);
+    readStretchAround(position, mark);
+    return position;
 }
 
-const QList<qint64>& Table::keysThrough(int position) const
+void Table::forgetOrder(int fromPosition)
 {
-    if (!m_keysComplete && position >= m_keys.size()) {
-        readKeys(0);
-        if (!m_range)
-            keepOrder();
-    }
-    return m_keys;
-}
-
-// Keeps the whole active order when nothing changed the file while it was read.
-void Table::keepOrder() const
-{
-    if (!m_keysComplete || readDataVersion() != m_keptVersion)
-        return;
-    std::erase_if(m_keptOrders, [&](const KeptOrder& kept) { return kept.index == m_activeIndex; });
-    m_keptOrders.push_back({m_activeIndex, m_keys});
-}
-
-void Table::forgetKeptOrders()
-{
-    m_keptOrders.clear();
-    m_keptVersion = -1;
+    dropReadAhead();
+    m_stretches.erase(m_stretches.lower_bound(std::max(fromPosition, 0) / kStretch),
+                      m_stretches.end());
 }
 
 // Makes the record with that row id current, or the row at `fallback` when it is gone.
 void Table::relocate(qint64 rowid, int fallback)
 {
-    const QList<qint64>& all = keys();
     int position = -1;
-    if (fallback >= 0 && fallback < int(all.size()) && all[size_t(fallback)] == rowid) {
+    if (rowid >= 0 && rowidAt(fallback) == rowid) {
         position = fallback;
-    } else if (rowid >= 0) {
-        const auto it = std::find(all.begin(), all.end(), rowid);
-        if (it != all.end())
-            position = int(it - all.begin());
+    } else if (const std::optional<Key> key = rowid >= 0 ? storedKey(rowid) : std::nullopt;
+               key && inRange(*key)) {
+        position = positionOf({*key, rowid});
     }
-    if (position < 0)
-        position = std::clamp(fallback, 0, int(all.size()) - 1);
-    m_position = all.empty() ? -1 : position;
-    m_bof = m_eof = all.empty();
+    if (!rowidAt(position))
+        position = fallback < 0 ? 0 : (rowidAt(fallback) ? fallback : recordCount() - 1);
+    m_position = rowidAt(position) ? position : -1;
+    m_bof = m_eof = m_position < 0;
     readCurrent();
 }
 
@@ -540,25 +645,37 @@ Table::Key Table::keyText(const QString& text) const
     return keyOf(text);
 }
 
-Table::Key Table::storedKey(qint64 rowid) const
+// The key of a record in the active order; none when there is no such record.
+std::optional<Table::Key> Table::storedKey(qint64 rowid) const
 {
     try {
-        Key key;
-        if (isPrimaryOrder()) {
-            key.null = false;
-            key.integer = rowid;
-            return key;
-        }
+        std::optional<Key> key;
         m_selectKey.bindInt(1, rowid);
-        if (m_selectKey.step() && !m_selectKey.isNull(0)) {
-            key.null = false;
-            key.bytes = m_selectKey.columnBytes(0);
+        if (m_selectKey.step()) {
+            key = Key{};
+            if (isPrimaryOrder()) {
+                *key = {false, m_selectKey.columnInt(0), {}};
+            } else if (!m_selectKey.isNull(0)) {
+                key->null = false;
+                key->bytes = m_selectKey.columnBytes(0);
+            }
         }
         m_selectKey.reset();
         return key;
     } catch (const Error& e) {
+        m_selectKey.reset();
         throw datasetError(e.text());
     }
+}
+
+void Table::bindKey(sql::Statement& st, int parameter, const Key& key) const
+{
+    if (key.null)
+        return;
+    if (isPrimaryOrder())
+        st.bindInt(parameter, key.integer);
+    else
+        st.bindText(parameter, key.bytes);
 }
 
 int Table::compareKeys(const Key& a, const Key& b) const
@@ -578,25 +695,11 @@ bool Table::inRange(const Key& key) const
            (compareKeys(key, m_range->low) >= 0 && compareKeys(key, m_range->high) <= 0);
 }
 
-// The first position whose record sorts at or after (key, rowid).
-int Table::lowerBound(const Key& key, qint64 rowid) const
+int Table::compareMarks(const Mark& a, const Mark& b) const
 {
-    const QList<qint64>& all = keys();
-    const sql::ReadTransaction reading(m_db);
-    int low = 0;
-    int high = int(all.size());
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        const qint64 probe = all[middle];
-        int order = compareKeys(storedKey(probe), key);
-        if (order == 0)
-            order = probe < rowid ? -1 : (probe > rowid ? 1 : 0);
-        if (order < 0)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
+    if (const int order = compareKeys(a.key, b.key); order != 0)
+        return order;
+    return a.rowid < b.rowid ? -1 : (a.rowid > b.rowid ? 1 : 0);
 }
 
 // ---- reading
@@ -616,21 +719,28 @@ Record Table::recordAtPosition(int position) const
     m_ahead.clear();
     m_aheadStart = backward ? std::max(0, position - block + 1)
                             : std::max(0, forward ? position : position - block / 4);
-    const int end =
-        std::min(int(keysThrough(m_aheadStart + block - 1).size()), m_aheadStart + block);
-    readBlock(m_aheadStart, end);
+    std::vector<qint64> rowids;
+    for (int p = m_aheadStart; p < m_aheadStart + block; ++p) {
+        const std::optional<qint64> rowid = rowidAt(p);
+        if (!rowid)
+            break;
+        rowids.push_back(*rowid);
+    }
+    readBlock(rowids);
+    if (position - m_aheadStart >= int(m_ahead.size()))
+        return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
     return m_ahead[size_t(position - m_aheadStart)];
 }
 
-// Reads the records at the positions from `first` to before `end` into the read-ahead block. The
-// engine returns them in an order of its own; a record deleted meanwhile reads as empty values.
-void Table::readBlock(int first, int end) const
+// Reads the records with these row ids into the read-ahead block. The engine returns them in an
+// order of its own; a record deleted meanwhile reads as empty values.
+void Table::readBlock(const std::vector<qint64>& rowids) const
 {
     std::vector<std::pair<qint64, int>> wanted; // row id and offset in the block
-    wanted.reserve(size_t(end - first));
-    for (int p = first; p < end; ++p) {
-        wanted.emplace_back(m_keys[size_t(p)], p - first);
-        m_selectBlock.bindInt(p - first + 1, m_keys[size_t(p)]);
+    wanted.reserve(rowids.size());
+    for (size_t i = 0; i < rowids.size(); ++i) {
+        wanted.emplace_back(rowids[i], int(i));
+        m_selectBlock.bindInt(int(i) + 1, rowids[i]);
     }
     std::sort(wanted.begin(), wanted.end());
     m_ahead.assign(wanted.size(), Record());
@@ -888,10 +998,12 @@ void Table::setAsInteger(const QString& fieldName, int value)
 
 void Table::setCurrentPosition(int position, bool bof, bool eof)
 {
-    keysThrough(position);
-    m_position = m_keys.empty() ? -1 : std::clamp(position, 0, int(m_keys.size()) - 1);
-    m_bof = bof || m_keys.empty();
-    m_eof = eof || m_keys.empty();
+    position = std::max(position, 0);
+    if (!rowidAt(position))
+        position = recordCount() - 1;
+    m_position = std::max(position, -1);
+    m_bof = bof || m_position < 0;
+    m_eof = eof || m_position < 0;
     readCurrent();
     Q_EMIT currentChanged();
 }
@@ -909,7 +1021,7 @@ void Table::last()
     checkActive();
     checkBrowseMode();
     syncWithOtherWriters();
-    setCurrentPosition(int(keys().size()) - 1, false, true);
+    setCurrentPosition(recordCount() - 1, false, true);
 }
 
 void Table::next()
@@ -927,16 +1039,15 @@ void Table::moveBy(int distance)
     checkActive();
     checkBrowseMode();
     syncWithOtherWriters(distance == 1 || distance == -1);
-    if (m_keys.empty()) {
+    if (m_position < 0) {
         m_bof = m_eof = true;
         return;
     }
     const qint64 target = qint64(m_position) + distance;
-    const int last =
-        int(keysThrough(int(std::min<qint64>(target, std::numeric_limits<int>::max()))).size()) - 1;
     const bool bof = distance < 0 && target < 0;
-    const bool eof = distance > 0 && target > last;
-    const int position = int(std::clamp<qint64>(target, 0, last));
+    const bool eof =
+        distance > 0 && (target > std::numeric_limits<int>::max() || !rowidAt(int(target)));
+    const int position = bof ? 0 : (eof ? recordCount() - 1 : int(target));
     if (position != m_position || distance == 0) {
         setCurrentPosition(position, bof, eof);
     } else {
@@ -963,7 +1074,7 @@ Record Table::recordAt(int row) const
     } else if (m_state == TableState::Edit && row == m_position) {
         return m_buffer;
     }
-    if (row < 0 || row >= int(keysThrough(row).size()))
+    if (!rowidAt(row))
         return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
     if (row == m_position)
         return m_current;
@@ -980,12 +1091,12 @@ void Table::moveToRow(int row)
         if (row > m_insertRow)
             --keyRow;
     }
-    if (keyRow < 0 || keyRow >= int(keysThrough(keyRow).size()))
+    const std::optional<qint64> target = rowidAt(keyRow);
+    if (!target)
         return;
-    const qint64 target = m_keys[size_t(keyRow)];
     checkBrowseMode();
     syncWithOtherWriters();
-    relocate(target, keyRow);
+    relocate(*target, keyRow);
     Q_EMIT currentChanged();
 }
 
@@ -1007,7 +1118,7 @@ void Table::seek(const Key& key)
 {
     checkBrowseMode();
     syncWithOtherWriters();
-    setCurrentPosition(lowerBound(key, std::numeric_limits<qint64>::min()), false, false);
+    setCurrentPosition(positionOf({key, std::numeric_limits<qint64>::min()}), false, false);
 }
 
 void Table::setRange(const QVariant& low, const QVariant& high)
@@ -1027,7 +1138,8 @@ void Table::applyRange(const Range& range)
     checkBrowseMode();
     m_dataVersion = readDataVersion();
     m_range = range;
-    loadKeys();
+    forgetOrder();
+    m_count.reset();
     Q_EMIT rowsReset();
     setCurrentPosition(0, true, false);
 }
@@ -1038,10 +1150,11 @@ void Table::cancelRange()
     checkBrowseMode();
     if (!m_range)
         return;
-    const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
+    const qint64 current = currentRowid();
     m_range.reset();
     m_dataVersion = readDataVersion();
-    loadKeys();
+    forgetOrder();
+    m_count.reset();
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
@@ -1093,7 +1206,7 @@ void Table::edit()
         return;
     checkWritable();
     syncWithOtherWriters();
-    if (m_keys.empty()) {
+    if (m_position < 0) {
         insert();
         return;
     }
@@ -1130,8 +1243,7 @@ void Table::post()
         bindValue(st, field.column, field, m_buffer.at(int(i)));
         ++parameter;
     }
-    keys(); // the stored record takes its place in the whole order
-    qint64 rowid = inserting ? 0 : m_keys[size_t(m_position)];
+    qint64 rowid = inserting ? 0 : currentRowid();
     if (!inserting)
         st.bindInt(parameter + 1, rowid);
     try {
@@ -1146,31 +1258,44 @@ void Table::post()
     } else if (m_db.changes() == 0) {
         throw datasetError(QStringLiteral("The record was deleted by another program"));
     }
-    // The stored record takes its place in the order at once.
+    // The stored record takes its place in the order at once. Unless it kept its key, the
+    // positions from where it was on have moved.
     dropReadAhead();
-    forgetKeptOrders();
-    if (!inserting)
-        m_keys.erase(m_keys.begin() + m_position);
-    const Key key = isPrimaryOrder() ? Key{false, rowid, {}}
-                                     : keyOf(m_buffer.at(fieldIndex(indexField().name)));
+    const int keyIndex = fieldIndex(indexField().name);
+    const Key key = isPrimaryOrder() ? Key{false, rowid, {}} : keyOf(m_buffer.at(keyIndex));
+    const bool moved =
+        inserting || (!isPrimaryOrder() && compareKeys(key, keyOf(m_current.at(keyIndex))) != 0);
+    if (moved && !inserting)
+        forgetOrder(m_position);
     Record posted = std::move(m_buffer);
     posted.set(fieldIndex(m_def->fields[0].name), rowid);
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
-    int position = std::clamp(inserting ? m_insertRow : m_position, 0, int(m_keys.size()));
+    const bool kept = inRange(key);
+    if (m_count && inserting && kept)
+        ++*m_count;
+    else if (m_count && !inserting && !kept)
+        --*m_count;
+    int position = std::max(inserting ? m_insertRow : m_position, 0);
     try {
-        if (inRange(key)) {
-            position = lowerBound(key, rowid);
-            m_keys.insert(m_keys.begin() + position, rowid);
+        if (kept && moved) {
+            position = positionOf({key, rowid});
+            // The positions from its new place on have moved too, unless they were just read.
+            const auto around = m_stretches.find(position / kStretch);
+            const int offset = position % kStretch;
+            const bool fresh = around != m_stretches.end() &&
+                               offset < int(around->second.rowids.size()) &&
+                               around->second.rowids[offset] == rowid;
+            forgetOrder(fresh ? (position / kStretch + 1) * kStretch : position);
         }
         relocate(rowid, position);
     } catch (const Error&) {
         // The record is stored, but the file cannot be read just now: it stays where it was
-        // typed, and the whole order is read again at the next move.
-        if (std::find(m_keys.begin(), m_keys.end(), rowid) == m_keys.end())
-            m_keys.insert(m_keys.begin() + std::min(position, int(m_keys.size())), rowid);
-        m_position = int(std::find(m_keys.begin(), m_keys.end(), rowid) - m_keys.begin());
+        // typed, and the order is read again at the next move.
+        forgetOrder();
+        m_count.reset();
+        m_position = position;
         m_current = std::move(posted);
         m_dataVersion = -1;
     }
@@ -1202,11 +1327,10 @@ void Table::deleteRecord()
         cancel();
         return;
     }
-    if (m_keys.empty())
+    if (m_position < 0)
         throw datasetError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     checkWritable();
-    keys();
-    m_delete.bindInt(1, m_keys[size_t(m_position)]);
+    m_delete.bindInt(1, currentRowid());
     try {
         m_delete.step();
     } catch (const Error& e) {
@@ -1217,11 +1341,14 @@ void Table::deleteRecord()
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
-    dropReadAhead();
-    forgetKeptOrders();
-    m_keys.erase(m_keys.begin() + m_position);
-    m_position = std::min(m_position, int(m_keys.size()) - 1);
-    m_bof = m_eof = m_keys.empty();
+    forgetOrder(m_position);
+    if (m_count)
+        --*m_count;
+    if (!rowidAt(m_position))
+        --m_position;
+    if (!rowidAt(m_position))
+        m_position = -1;
+    m_bof = m_eof = m_position < 0;
     readCurrent();
     Q_EMIT rowsReset();
     Q_EMIT stateChanged();
@@ -1254,8 +1381,9 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (version == m_dataVersion)
         return false;
     m_dataVersion = version;
-    const qint64 current = m_position >= 0 ? m_keys[size_t(m_position)] : -1;
-    loadKeys();
+    const qint64 current = currentRowid();
+    forgetOrder();
+    m_count.reset();
     relocate(current, m_position);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();

@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <functional>
 #include <limits>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -66,8 +67,10 @@ QString fieldText(FieldType type, const QVariant& value);
 // carry the table's component name ("tbJournal1: Cannot perform this operation on an empty
 // dataset"). A failed post leaves the record pending and intact.
 //
-// The active order is held as a key set of row ids, so row N is found at once, a search costs
-// O(log n) lookups, and records are read when they are needed.
+// The active order is read in stretches of row ids, each when a position in it is first asked
+// for: a stretch goes on from the one before it or back from the one after it, and a position far
+// from every stretch read is counted in the file. So no operation reads the whole order, however
+// long it is, and records are read when they are needed.
 class Table : public QObject {
     Q_OBJECT
 public:
@@ -131,7 +134,7 @@ public:
     void moveBy(int distance);
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
-    bool isEmpty() const { return m_keys.empty() && m_state != TableState::Insert; }
+    bool isEmpty() const { return !rowidAt(0) && m_state != TableState::Insert; }
     int recordCount() const;
 
     // The active order.
@@ -190,8 +193,8 @@ private:
     // Records read at once going on through the order, and around a position jumped to.
     static constexpr int kReadBlock = 256;
     static constexpr int kJumpBlock = 32;
-    // Keys read when the table opens; the rest waits until it is needed.
-    static constexpr int kOpenKeys = 256;
+    // Positions of the order read at once.
+    static constexpr int kStretch = 256;
 
     struct Key {
         bool null = true;
@@ -201,6 +204,25 @@ private:
     struct Range {
         Key low;
         Key high;
+    };
+    // A place in the order: right before the record with this key and row id, where it would
+    // stand if there were one.
+    struct Mark {
+        Key key;
+        qint64 rowid = 0;
+    };
+    // Row ids at consecutive positions of the order, with the keys of the first and the last.
+    struct Stretch {
+        QList<qint64> rowids;
+        Key firstKey;
+        Key lastKey;
+    };
+    using Row = std::pair<qint64, Key>;
+    // One statement's worth of the order: what it selects, where from and how it sorts.
+    struct OrderPart {
+        QByteArray source;
+        QByteArray sorting;
+        QByteArray select;
     };
 
     void checkActive() const;
@@ -212,15 +234,22 @@ private:
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     void switchOrder(const IndexDef* index, bool primary);
     void setActiveIndex(const IndexDef* index);
-    void loadKeys();
-    void readKeys(int limit) const;
-    const QList<qint64>& keysThrough(int position) const;
-    const QList<qint64>& keys() const { return keysThrough(std::numeric_limits<int>::max()); }
-    void keepOrder() const;
-    void forgetKeptOrders();
+    std::optional<qint64> rowidAt(int position) const;
+    qint64 currentRowid() const;
+    std::map<int, Stretch>::const_iterator readStretch(int index) const;
+    void readStretchAround(int position, const Mark& mark) const;
+    std::map<int, Stretch>::const_iterator keepStretch(int index, std::vector<Row> rows,
+                                                       bool last) const;
+    std::vector<OrderPart> orderParts(const Mark* from, bool forward) const;
+    void bindOrder(sql::Statement& st, const Mark* from) const;
+    void bindKey(sql::Statement& st, int parameter, const Key& key) const;
+    std::vector<Row> readRows(const Mark* from, bool forward, int offset, int limit) const;
+    int countRows(const Mark* from) const;
+    int positionOf(const Mark& mark) const;
+    void forgetOrder(int fromPosition = 0);
     void relocate(qint64 rowid, int fallback);
     Record recordAtPosition(int position) const;
-    void readBlock(int first, int end) const;
+    void readBlock(const std::vector<qint64>& rowids) const;
     QList<QVariant> decodeRow() const;
     void dropReadAhead() const { m_ahead.clear(); }
     void readCurrent();
@@ -229,10 +258,10 @@ private:
     void calculate(Record& record) const;
     Key keyOf(const QVariant& value) const;
     Key keyText(const QString& text) const;
-    Key storedKey(qint64 rowid) const;
+    std::optional<Key> storedKey(qint64 rowid) const;
     int compareKeys(const Key& a, const Key& b) const;
+    int compareMarks(const Mark& a, const Mark& b) const;
     bool inRange(const Key& key) const;
-    int lowerBound(const Key& key, qint64 rowid) const;
     void bindValue(sql::Statement& st, int parameter, const TableField& field,
                    const QVariant& value) const;
     QVariant normalized(const TableField& field, const QVariant& value) const;
@@ -267,22 +296,10 @@ private:
     sql::Statement m_delete;
     qint64 m_dataVersion = 0;
 
-    // The key set: the row ids of the order within the range. Right after opening it may hold
-    // only the first of them; the rest is read, after the last key read, once a position or the
-    // count beyond them is asked for.
-    mutable QList<qint64> m_keys;
-    mutable bool m_keysComplete = true;
-    // The number of records while only the start of the order is read, counted in the file.
-    mutable std::optional<int> m_countBeforeRead;
-    mutable Key m_lastKey;
-    // Whole orders read before, kept while no program changes the file: switching back to an
-    // order or cancelling a range reads nothing again.
-    struct KeptOrder {
-        const IndexDef* index = nullptr;
-        QList<qint64> keys;
-    };
-    mutable std::vector<KeptOrder> m_keptOrders;
-    qint64 m_keptVersion = -1;
+    // The stretches of the order read so far, by their index (position / kStretch), and the
+    // number of records of the order once it is known. Every stretch but the last is full.
+    mutable std::map<int, Stretch> m_stretches;
+    mutable std::optional<int> m_count;
     int m_position = -1;
     int m_insertRow = 0;
     bool m_bof = true;

@@ -69,6 +69,7 @@ void create(const TableDef& def, const QString& directory, const QString& passwo
         {
             sql::Database db(building, sql::OpenMode::Create);
             QFile::setPermissions(building, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            db.exec("PRAGMA page_size=32768");
             sql::Transaction tx(db);
             db.exec("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)");
             QByteArray columns;

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <optional>
 #include <random>
 
 using namespace ql;
@@ -483,8 +484,197 @@ private Q_SLOTS:
         QCOMPARE(scanned(*dm.tbUserDefined, "Label1"), expected);
     }
 
-    // Orders read before serve again only while nothing has written to the file since.
-    void aKeptOrderIsReadAgainAfterAnyWrite()
+    // Jumps, searches, steps, ranges, order changes and writes, ours and another program's, over
+    // an order many times longer than what is read at once: every position shows the record a
+    // full sort puts there.
+    void theOrderStaysExactThroughJumpsAndWrites()
+    {
+        test::ProgramDirectory dir;
+        const QString path = dir.filePath(str("Data/QYName2.DB"));
+        std::mt19937 random(11);
+        const auto pick = [&](qsizetype n) {
+            return int(random() % quint32(std::max<qsizetype>(n, 1)));
+        };
+        // One of few last names in either letter case, or none: many equal and empty keys.
+        const auto lastName = [&] {
+            if (pick(10) == 0)
+                return QString();
+            const QString name = QStringLiteral("name%1").arg(pick(150), 3, 10, QChar('0'));
+            return pick(2) ? name.toUpper() : name;
+        };
+        struct Entry {
+            qint64 code;
+            QString first;
+            QString last;
+        };
+        std::vector<Entry> model;
+        QList<QStringList> rows;
+        for (int i = 0; i < 1500; ++i) {
+            rows << QStringList{QStringLiteral("c%1").arg(i), lastName()};
+            model.push_back({i + 1, rows.last()[0], rows.last()[1]});
+        }
+        store(path, {"FirstName", "LastName"}, rows);
+        qint64 nextCode = 1501;
+        int made = 0;
+        std::optional<std::pair<QString, QString>> range;
+        // Empty keys first, then the names without regard to case, equal ones as entered.
+        const auto before = [](const QString& a, const QString& b) {
+            return a.isEmpty() != b.isEmpty() ? a.isEmpty() : a.toLower() < b.toLower();
+        };
+        const auto inRange = [&](const QString& last) {
+            return !range ||
+                   (!last.isEmpty() && !before(last, range->first) && !before(range->second, last));
+        };
+        const auto order = [&] {
+            std::vector<Entry> shown;
+            std::copy_if(model.begin(), model.end(), std::back_inserter(shown),
+                         [&](const Entry& e) { return inRange(e.last); });
+            std::stable_sort(shown.begin(), shown.end(), [&](const Entry& a, const Entry& b) {
+                return before(a.last, b.last);
+            });
+            QStringList firsts;
+            for (const Entry& e : shown)
+                firsts << e.first;
+            return firsts;
+        };
+
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        QCOMPARE(scanned(t, "FirstName"), order());
+        for (int step = 0; step < 400; ++step) {
+            QStringList expected = order();
+            const int n = int(expected.size());
+            const QString current = t.asText(str("FirstName"));
+            int row = -1; // the row expected current afterwards, when the step decides it
+            switch (pick(10)) {
+            case 0:
+                row = pick(n);
+                t.moveToRow(row);
+                break;
+            case 1: {
+                const QString key = lastName();
+                t.findNearestText(key);
+                int at = 0;
+                for (const Entry& e : model)
+                    at += inRange(e.last) && before(e.last, key) ? 1 : 0;
+                row = std::min(at, n - 1);
+                break;
+            }
+            case 2: {
+                const int distance = pick(80) - 40;
+                row = std::clamp(t.currentRow() + distance, 0, n - 1);
+                for (int i = 0; i < std::abs(distance); ++i)
+                    distance > 0 ? t.next() : t.prior();
+                break;
+            }
+            case 3:
+                t.last();
+                row = n - 1;
+                break;
+            case 4: {
+                const QString first = QStringLiteral("n%1").arg(made++);
+                const QString last = lastName();
+                addContact(t, first, last);
+                model.push_back({nextCode++, first, last});
+                if (inRange(last))
+                    row = int(order().indexOf(first));
+                break;
+            }
+            case 5: {
+                if (n == 0)
+                    break;
+                // Now and then the key stays and only another field changes.
+                const bool keyChanges = pick(3) > 0;
+                const QString last = keyChanges ? lastName() : t.asText(str("LastName"));
+                t.edit();
+                t.setValue(str(keyChanges ? "LastName" : "Company"), keyChanges ? last : current);
+                t.post();
+                for (Entry& e : model) {
+                    if (e.first == current)
+                        e.last = last;
+                }
+                if (inRange(last))
+                    row = int(order().indexOf(current));
+                break;
+            }
+            case 6: {
+                if (n == 0)
+                    break;
+                row = std::min(t.currentRow(), n - 2);
+                t.deleteRecord();
+                std::erase_if(model, [&](const Entry& e) { return e.first == current; });
+                break;
+            }
+            case 7: {
+                // Another program adds two records and deletes another; the current one stays.
+                const QStringList added[] = {{QStringLiteral("n%1").arg(made++), lastName()},
+                                             {QStringLiteral("n%1").arg(made++), lastName()}};
+                store(path, {"FirstName", "LastName"}, {added[0], added[1]});
+                for (const QStringList& r : added)
+                    model.push_back({nextCode++, r[0], r[1]});
+                const Entry victim = model[size_t(pick(qsizetype(model.size())))];
+                if (victim.first != current) {
+                    sql::Database other(path, sql::OpenMode::ReadWrite);
+                    sql::Statement gone(other, "DELETE FROM records WHERE rowid = ?1");
+                    gone.bindInt(1, victim.code);
+                    gone.step();
+                    std::erase_if(model, [&](const Entry& e) { return e.code == victim.code; });
+                }
+                t.refresh();
+                if (n > 0)
+                    row = int(order().indexOf(current));
+                break;
+            }
+            case 8:
+                if (range) {
+                    range.reset();
+                    t.cancelRange();
+                    if (n > 0)
+                        row = int(order().indexOf(current));
+                } else {
+                    QString low = lastName();
+                    QString high = lastName();
+                    if (low.isEmpty() || high.isEmpty())
+                        break;
+                    if (before(high, low))
+                        std::swap(low, high);
+                    range = {low, high};
+                    t.setRangeText(low, high);
+                    row = 0;
+                }
+                break;
+            default:
+                // Another order and back: the range goes, the current record stays.
+                t.setIndexName(str("idxFirstName"));
+                t.setIndexName(str("idxLastName"));
+                range.reset();
+                if (n > 0)
+                    row = int(order().indexOf(current));
+                break;
+            }
+            expected = order();
+            const QString what = QStringLiteral("step %1").arg(step);
+            QVERIFY2(t.recordCount() == expected.size(), qPrintable(what));
+            if (expected.isEmpty()) {
+                QVERIFY2(t.isEmpty(), qPrintable(what));
+                continue;
+            }
+            if (row >= 0)
+                QVERIFY2(t.currentRow() == row, qPrintable(what));
+            QVERIFY2(t.asText(str("FirstName")) == expected.value(t.currentRow()),
+                     qPrintable(what));
+            for (int i = 0; i < 3; ++i) {
+                const int probe = pick(expected.size());
+                QVERIFY2(t.recordAt(probe).text(str("FirstName")) == expected[probe],
+                         qPrintable(what));
+            }
+        }
+        QCOMPARE(scanned(t, "FirstName"), order());
+    }
+
+    // Another order, or the whole order after a range, shows every write made since it was
+    // last shown, ours and another program's.
+    void anOrderShownAgainShowsEveryWriteSince()
     {
         test::ProgramDirectory dir;
         TDataModule1 first;
