@@ -158,7 +158,6 @@ void Table::open()
         setActiveIndex(index);
         m_dataVersion = readDataVersion();
         forgetOrder();
-        m_count.reset();
         rowidAt(0); // the first records show at once; the rest is read when it is needed
     } catch (...) {
         m_db = sql::Database();
@@ -188,7 +187,6 @@ void Table::close()
     m_db = sql::Database();
     dropReadAhead();
     forgetOrder();
-    m_count.reset();
     m_position = -1;
     m_bof = m_eof = true;
     m_range.reset();
@@ -316,7 +314,7 @@ void Table::switchOrder(const IndexDef* index, bool primary)
         m_dataVersion = version;
     }
     m_range.reset();
-    forgetOrder();
+    forgetOrderFrom(0);
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
@@ -587,11 +585,18 @@ int Table::positionOf(const Mark& mark) const
     return position;
 }
 
-void Table::forgetOrder(int fromPosition)
+// Drops the stretches from the one holding a position on: the positions there have moved.
+void Table::forgetOrderFrom(int position)
 {
     dropReadAhead();
-    m_stretches.erase(m_stretches.lower_bound(std::max(fromPosition, 0) / kStretch),
-                      m_stretches.end());
+    m_stretches.erase(m_stretches.lower_bound(std::max(position, 0) / kStretch), m_stretches.end());
+}
+
+// Drops everything read of the order, its length too.
+void Table::forgetOrder()
+{
+    forgetOrderFrom(0);
+    m_count.reset();
 }
 
 // Makes the record with that row id current, or the row at `fallback` when it is gone.
@@ -1139,7 +1144,6 @@ void Table::applyRange(const Range& range)
     m_dataVersion = readDataVersion();
     m_range = range;
     forgetOrder();
-    m_count.reset();
     Q_EMIT rowsReset();
     setCurrentPosition(0, true, false);
 }
@@ -1154,7 +1158,6 @@ void Table::cancelRange()
     m_range.reset();
     m_dataVersion = readDataVersion();
     forgetOrder();
-    m_count.reset();
     relocate(current, 0);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
@@ -1266,7 +1269,7 @@ void Table::post()
     const bool moved =
         inserting || (!isPrimaryOrder() && compareKeys(key, keyOf(m_current.at(keyIndex))) != 0);
     if (moved && !inserting)
-        forgetOrder(m_position);
+        forgetOrderFrom(m_position);
     Record posted = std::move(m_buffer);
     posted.set(fieldIndex(m_def->fields[0].name), rowid);
     m_state = TableState::Browse;
@@ -1287,14 +1290,13 @@ void Table::post()
             const bool fresh = around != m_stretches.end() &&
                                offset < int(around->second.rowids.size()) &&
                                around->second.rowids[offset] == rowid;
-            forgetOrder(fresh ? (position / kStretch + 1) * kStretch : position);
+            forgetOrderFrom(fresh ? (position / kStretch + 1) * kStretch : position);
         }
         relocate(rowid, position);
     } catch (const Error&) {
         // The record is stored, but the file cannot be read just now: it stays where it was
         // typed, and the order is read again at the next move.
         forgetOrder();
-        m_count.reset();
         m_position = position;
         m_current = std::move(posted);
         m_dataVersion = -1;
@@ -1341,7 +1343,7 @@ void Table::deleteRecord()
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
-    forgetOrder(m_position);
+    forgetOrderFrom(m_position);
     if (m_count)
         --*m_count;
     if (!rowidAt(m_position))
@@ -1383,7 +1385,6 @@ bool Table::syncWithOtherWriters(bool stepping)
     m_dataVersion = version;
     const qint64 current = currentRowid();
     forgetOrder();
-    m_count.reset();
     relocate(current, m_position);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();

@@ -246,7 +246,8 @@ private:
     std::vector<Row> readRows(const Mark* from, bool forward, int offset, int limit) const;
     int countRows(const Mark* from) const;
     int positionOf(const Mark& mark) const;
-    void forgetOrder(int fromPosition = 0);
+    void forgetOrderFrom(int position);
+    void forgetOrder();
     void relocate(qint64 rowid, int fallback);
     Record recordAtPosition(int position) const;
     void readBlock(const std::vector<qint64>& rowids) const;
