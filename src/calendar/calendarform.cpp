@@ -1,19 +1,17 @@
 #include "calendarform.h"
 
 #include "chosedateform.h"
-#include "journalform.h"
 #include "monthgrid.h"
-#include "todoform.h"
 
 #include "aboutbox.h"
 #include "commands.h"
 #include "geometry.h"
 #include "guard.h"
 #include "help.h"
-#include "holders.h"
 #include "keys.h"
 #include "opener.h"
 #include "radiogroup.h"
+#include "registry.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -293,12 +291,12 @@ void TCalendarForm::GoToBtnClick()
 
 void TCalendarForm::Journal1Click()
 {
-    openModule(this, DataModule2, JournalForm);
+    registry::open(registry::Window::Journal, this);
 }
 
 void TCalendarForm::ToDo1Click()
 {
-    openModule(this, DataModule4, ToDoForm);
+    registry::open(registry::Window::ToDo, this);
 }
 
 void TCalendarForm::CCalendar1DblClick()

@@ -1,7 +1,6 @@
 #include "journalform.h"
 
 #include "aboutbox.h"
-#include "calendarform.h"
 #include "commands.h"
 #include "dbcontrols.h"
 #include "geometry.h"
@@ -10,7 +9,7 @@
 #include "holders.h"
 #include "journalprint.h"
 #include "keys.h"
-#include "opener.h"
+#include "registry.h"
 #include "run.h"
 #include "seams.h"
 
@@ -275,7 +274,7 @@ void TJournalForm::About1Click()
 
 void TJournalForm::CalendarBtn1Click()
 {
-    openWindow(this, CalendarForm2);
+    registry::open(registry::Window::ReferenceCalendar, this);
 }
 
 } // namespace ql

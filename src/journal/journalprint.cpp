@@ -1,34 +1,12 @@
 #include "journalprint.h"
 
+#include "commonbands.h"
 #include "holders.h"
 
 namespace ql {
-using report::Band;
+using report::addPageFooter;
+using report::addTitleBand;
 using report::BandKind;
-using report::SystemData;
-
-Band* addPageFooter(report::Report& report)
-{
-    Band* band = report.addBand(BandKind::PageFooter, QStringLiteral("QRBand3"), 28);
-    const double width = report.bandWidth();
-    report::Item* when = band->addSystemData(QStringLiteral("QRSysData1"), SystemData::DateTime,
-                                             QRectF(0, 8, width / 2, 18));
-    report::Item* page = band->addSystemData(QStringLiteral("QRSysData2"), SystemData::PageNumber,
-                                             QRectF(width - 120, 8, 120, 18));
-    page->alignment = Qt::AlignRight;
-    when->font = page->font = report.font(10);
-    return band;
-}
-
-Band* addTitleBand(report::Report& report, const QString& heading, double points)
-{
-    Band* band = report.addBand(BandKind::Title, QStringLiteral("QRBand1"), 36);
-    report::Item* label =
-        band->addLabel(QStringLiteral("QRLabel1"), heading, QRectF(0, 6, report.bandWidth(), 24));
-    label->font = report.font(points, true);
-    label->alignment = Qt::AlignHCenter;
-    return band;
-}
 
 TJournalPrint1::TJournalPrint1(QObject* owner)
     : Report(owner, DataModule2->tbJournal1)

@@ -4,13 +4,6 @@
 
 namespace ql {
 
-// A title band "QRBand1" with the report's heading "QRLabel1", bold and centred.
-report::Band* addTitleBand(report::Report& report, const QString& heading, double points);
-
-// The page footer the journal and collection reports share: the moment the report runs at the
-// left, the page number at the right.
-report::Band* addPageFooter(report::Report& report);
-
 // The journal, oldest entry first: each entry's stamp between two rules, its upper text above
 // and its lower text below, both as long as they are.
 class TJournalPrint1 : public report::Report {

@@ -1,7 +1,6 @@
 #include "todoform.h"
 
 #include "aboutbox.h"
-#include "calendarform.h"
 #include "commands.h"
 #include "dbcontrols.h"
 #include "geometry.h"
@@ -10,7 +9,7 @@
 #include "holders.h"
 #include "journalprint.h"
 #include "keys.h"
-#include "opener.h"
+#include "registry.h"
 #include "run.h"
 #include "seams.h"
 
@@ -326,7 +325,7 @@ void TToDoForm::About1Click()
 
 void TToDoForm::CalendarBtn1Click()
 {
-    openWindow(this, CalendarForm2);
+    registry::open(registry::Window::ReferenceCalendar, this);
 }
 
 } // namespace ql

@@ -5,25 +5,10 @@
 #include "session.h"
 
 namespace ql {
-namespace {
-
-// A table of the catalogue under the organizer's database name, with its password hook.
-template <typename Holder>
-Table* makeTable(Holder* holder, const TableDef& def, const char* component,
-                 void (Holder::*beforeOpen)())
-{
-    auto* table = new Table(def, QString::fromLatin1(component), holder);
-    table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
-    table->setBeforeOpen([holder, beforeOpen] { (holder->*beforeOpen)(); });
-    return table;
-}
-
 void registerPassword(const TableDef& def)
 {
     Session::instance().addPassword(catalogue::password(def));
 }
-
-} // namespace
 
 TDataModule1::TDataModule1(QObject* owner)
     : QObject(owner)
@@ -83,48 +68,6 @@ void TDataModule2::tbJournal1NewRecord(Table& table)
 }
 
 void TDataModule2::tbJournal1CalcFields(Record&) {}
-
-TDataModule3::TDataModule3(QObject* owner)
-    : QObject(owner)
-    , tbCD(makeTable(this, catalogue::cds(), "tbCD", &TDataModule3::tbCDBeforeOpen))
-    , tbCDR(makeTable(this, catalogue::cdrs(), "tbCDR", &TDataModule3::tbCDRBeforeOpen))
-    , tbTapes(makeTable(this, catalogue::tapes(), "tbTapes", &TDataModule3::tbTapesBeforeOpen))
-    , tbBooks(makeTable(this, catalogue::books(), "tbBooks", &TDataModule3::tbBooksBeforeOpen))
-    , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
-    , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
-    , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))
-    , dsBooks(new DataSource(tbBooks, QStringLiteral("dsBooks"), this))
-{
-    setObjectName(QStringLiteral("DataModule3"));
-    tbCD->moveFieldToEnd(QStringLiteral("CDDate"));
-    tbTapes->moveFieldToEnd(QStringLiteral("TpDate"));
-    tbBooks->moveFieldToEnd(QStringLiteral("BkPubDate"));
-    tbCD->setIndexName(QStringLiteral("idxCDTitle"));
-    tbCDR->setIndexName(QStringLiteral("idxCDRTitle"));
-    tbTapes->setIndexName(QStringLiteral("idxTpTitle"));
-    tbBooks->setIndexName(QStringLiteral("idxBkTitle"));
-    tbCD->open();
-    tbCDR->open();
-    tbTapes->open();
-    tbBooks->open();
-}
-
-void TDataModule3::tbCDBeforeOpen()
-{
-    registerPassword(catalogue::cds());
-}
-void TDataModule3::tbCDRBeforeOpen()
-{
-    registerPassword(catalogue::cdrs());
-}
-void TDataModule3::tbTapesBeforeOpen()
-{
-    registerPassword(catalogue::tapes());
-}
-void TDataModule3::tbBooksBeforeOpen()
-{
-    registerPassword(catalogue::books());
-}
 
 TDataModule4::TDataModule4(QObject* owner)
     : QObject(owner)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue.h"
 #include "datasource.h"
 #include "table.h"
 
@@ -9,6 +10,20 @@
 // opens its tables, registering each table's password right before the open; destroying it closes
 // them, discarding a change still pending.
 namespace ql {
+
+// Registers the password of a table of the catalogue with the session.
+void registerPassword(const TableDef& def);
+
+// A table of the catalogue under the organizer's database name, with its password hook.
+template <typename Holder>
+Table* makeTable(Holder* holder, const TableDef& def, const char* component,
+                 void (Holder::*beforeOpen)())
+{
+    auto* table = new Table(def, QString::fromLatin1(component), holder);
+    table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
+    table->setBeforeOpen([holder, beforeOpen] { (holder->*beforeOpen)(); });
+    return table;
+}
 
 // The address book.
 class TDataModule1 : public QObject {
@@ -53,30 +68,6 @@ public:
 
 // The journal's holder while the journal window is open.
 inline TDataModule2* DataModule2 = nullptr;
-
-// The four catalogues of the collection.
-class TDataModule3 : public QObject {
-    Q_OBJECT
-public:
-    explicit TDataModule3(QObject* owner = nullptr);
-
-    Table* tbCD;
-    Table* tbCDR;
-    Table* tbTapes;
-    Table* tbBooks;
-    DataSource* dsCD;
-    DataSource* dsCDR;
-    DataSource* dsTapes;
-    DataSource* dsBooks;
-
-    void tbCDBeforeOpen();
-    void tbCDRBeforeOpen();
-    void tbTapesBeforeOpen();
-    void tbBooksBeforeOpen();
-};
-
-// The collections' holder while the collections window is open.
-inline TDataModule3* DataModule3 = nullptr;
 
 // The to-do list, by due date.
 class TDataModule4 : public QObject {

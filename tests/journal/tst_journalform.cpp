@@ -1,6 +1,6 @@
 #include "aboutbox.h"
 #include "calendarform.h"
-#include "fixture.h"
+#include "modulefixture.h"
 #include "holders.h"
 #include "journalform.h"
 #include "keys.h"

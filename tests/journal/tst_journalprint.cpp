@@ -1,9 +1,8 @@
-#include "collectionprint.h"
 #include "datetext.h"
-#include "fixture.h"
 #include "holders.h"
 #include "journalform.h"
 #include "journalprint.h"
+#include "modulefixture.h"
 #include "pages.h"
 #include "preview.h"
 #include "realservices.h"
@@ -95,30 +94,6 @@ struct ToDo : test::ModuleFixture<TDataModule4, TToDoForm> {
     {
     }
     Table& table() const { return *holder->tbTodo; }
-};
-
-// The collections' holder as the collections window has it open.
-struct Collections {
-    test::ScriptedServices services;
-    test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    TDataModule3 holder;
-    Collections() { DataModule3 = &holder; }
-    ~Collections() { DataModule3 = nullptr; }
-
-    static void add(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
-    {
-        t.insert();
-        for (const auto& [field, value] : values)
-            t.setValue(str(field), str(value));
-        t.post();
-    }
-    template <typename Layout> report::Document print(Layout*& reference)
-    {
-        report::run(nullptr, reference, report::print);
-        return services.printing->reports.isEmpty() ? report::Document()
-                                                    : services.printing->reports.last().document;
-    }
 };
 
 } // namespace
@@ -277,70 +252,6 @@ private Q_SLOTS:
         QCOMPARE(printed(d, str("QRLabel2")), QStringList({"Due by", "Due by"}));
         QCOMPARE(printed(d, str("QRSysData2")), QStringList({"1"}));
         QVERIFY(f.table().hasRange());
-    }
-
-    void theCollectionReportsListTheirCataloguesAsFilteredAndSorted()
-    {
-        Collections c;
-        Table& cds = *c.holder.tbCD;
-        Collections::add(
-            cds,
-            {{"CDTitle", "Blue"}, {"CDArtist", "Miles"}, {"CDKind", "Jazz"}, {"CDDate", "1959"}});
-        Collections::add(cds, {{"CDTitle", "Kind"}, {"CDArtist", "Adderley"}, {"CDKind", "Jazz"}});
-        Collections::add(cds, {{"CDTitle", "Abbey"}, {"CDArtist", "Beatles"}, {"CDKind", "Rock"}});
-        cds.setIndexName(str("idxCDTitle"));
-        report::Document d = c.print(CollCDPrint1);
-        QCOMPARE(d.title, str("Quillory - CD Collection"));
-        QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD Collection"}));
-        QCOMPARE(printed(d, str("QRSysData3")), QStringList({"3"}));
-        QCOMPARE(printed(d, str("QRDBText1")), QStringList({"Abbey", "Blue", "Kind"}));
-        QCOMPARE(printed(d, str("QRLabel2")).value(0), str("CD Title"));
-        const report::Page& page = d.pages.at(0);
-        QCOMPARE((QStringList{printed(page, str("QRLabel3")).value(0),
-                              printed(page, str("QRLabel4")).value(0),
-                              printed(page, str("QRLabel5")).value(0)}),
-                 QStringList({"Artist/Group", "Music", "Date"}));
-        QCOMPARE(printed(d, str("QRDBText4")), QStringList({"", "1959", ""}));
-        // Caption at the left, its value to its right on the same line.
-        const report::PlacedItem caption = placed(page, str("QRLabel3"));
-        const report::PlacedItem value = placed(page, str("QRDBText2"));
-        QCOMPARE(caption.rect.top(), value.rect.top());
-        QVERIFY(caption.rect.right() < value.rect.left());
-        QVERIFY(test::rules(page).isEmpty());
-
-        cds.setIndexFieldNames(str("CDKind"));
-        cds.setRangeText(str("jazz"), str("jazz"));
-        d = c.print(CollCDPrint1);
-        QCOMPARE(printed(d, str("QRDBText1")), QStringList({"Blue", "Kind"}));
-        QCOMPARE(printed(d, str("QRSysData3")), QStringList({"2"}));
-        QVERIFY(cds.hasRange());
-        QVERIFY(!CollCDPrint1);
-
-        Table& books = *c.holder.tbBooks;
-        Collections::add(books, {{"BkTitle", "Emma"},
-                                 {"BkAuthorFirst", "Jane"},
-                                 {"BkAuthorLast", "Austen"},
-                                 {"BkPubDate", "1815"}});
-        d = c.print(CollBooksPrint1);
-        QCOMPARE(d.title, str("Quillory - Book Collection"));
-        QCOMPARE(printed(d, str("QRDBText2")), QStringList({"Austen"}));
-        QCOMPARE(printed(d, str("QRLabel6")), QStringList({"Published Date"}));
-        QCOMPARE(printed(d, str("QRDBText5")), QStringList({"1815"}));
-        QCOMPARE(printed(d, str("QRSysData3")), QStringList({"1"}));
-        for (const report::PlacedItem& item : d.pages.at(0).items)
-            QVERIFY(item.text != str("Jane"));
-
-        Collections::add(*c.holder.tbCDR, {{"CDRTitle", "Backup"}, {"CDRMaker", "Acme"}});
-        d = c.print(CollCDRPrint1);
-        QCOMPARE(d.title, str("Quillory - CD -R/RW Collection"));
-        QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD-R/RW  Collection"}));
-        QCOMPARE(printed(d, str("QRLabel3")), QStringList({"Manufacturer"}));
-
-        const qsizetype runs = c.services.printing->reports.size();
-        report::run(nullptr, CollTapesPrint1, report::preview);
-        QCOMPARE(c.services.printing->reports.size(), runs);
-        QCOMPARE(c.services.prompts->messages.last(),
-                 str("There is nothing to print: \"Quillory - Tape Collection\" has no records."));
     }
 };
 

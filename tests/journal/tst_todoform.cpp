@@ -1,6 +1,6 @@
 #include "aboutbox.h"
 #include "calendarform.h"
-#include "fixture.h"
+#include "modulefixture.h"
 #include "holders.h"
 #include "keys.h"
 #include "mainmenu.h"

@@ -1,4 +1,5 @@
 #include "catalogue.h"
+#include "collectionsdata.h"
 #include "error.h"
 #include "holders.h"
 #include "session.h"

@@ -5,6 +5,7 @@
 #include "holders.h"
 #include "install.h"
 #include "mainmenu.h"
+#include "modules.h"
 #include "pdaform.h"
 #include "session.h"
 
@@ -13,6 +14,7 @@ namespace ql {
 Program::Program(const QString& programDirectory)
 {
     Session::instance().loadConfiguration(install::configurationFile(programDirectory));
+    registerModules();
     m_mainMenu = std::make_unique<TMainMenuForm>(programDirectory);
     try {
         PDAForm = new TPDAForm(m_mainMenu.get());

@@ -1,9 +1,11 @@
 #include "collectionprint.h"
 
-#include "holders.h"
-#include "journalprint.h"
+#include "collectionsdata.h"
+#include "commonbands.h"
 
 namespace ql {
+using report::addPageFooter;
+using report::addTitleBand;
 using report::BandKind;
 
 CollectionPrint::CollectionPrint(QObject* owner, Table* table, const QString& reportTitle,

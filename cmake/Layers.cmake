@@ -1,0 +1,37 @@
+# The libraries stand in layers: a library may link only libraries of lower layers. The modules
+# share one layer, so a module never links another module; it opens another module's window
+# through the registry of the core layer, which the shell fills at start-up.
+function(quillory_layer rank)
+    foreach(library IN LISTS ARGN)
+        set_property(GLOBAL PROPERTY QUILLORY_LAYER_${library} ${rank})
+        set_property(GLOBAL APPEND PROPERTY QUILLORY_LAYERED ${library})
+    endforeach()
+endfunction()
+
+# Fails the configuration when a library links one of its own or a higher layer.
+function(quillory_check_layers)
+    get_property(libraries GLOBAL PROPERTY QUILLORY_LAYERED)
+    foreach(library IN LISTS libraries)
+        if(NOT TARGET ${library})
+            message(FATAL_ERROR "The layered library ${library} is not defined")
+        endif()
+        get_property(rank GLOBAL PROPERTY QUILLORY_LAYER_${library})
+        get_target_property(links ${library} LINK_LIBRARIES)
+        foreach(link IN LISTS links)
+            get_property(linkRank GLOBAL PROPERTY QUILLORY_LAYER_${link})
+            if(NOT "${linkRank}" STREQUAL "" AND NOT linkRank LESS rank)
+                message(FATAL_ERROR
+                    "${library} (layer ${rank}) links ${link} (layer ${linkRank}): a library may "
+                    "use only libraries of lower layers, and a module opens another module's "
+                    "window through the registry")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()
+
+quillory_layer(1 quillory_store)
+quillory_layer(2 quillory_core quillory_install)
+quillory_layer(3 quillory_widgets)
+quillory_layer(4 quillory_report)
+quillory_layer(5 quillory_addressbook quillory_calendar quillory_collections quillory_journal)
+quillory_layer(6 quillory_shell)

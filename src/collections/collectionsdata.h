@@ -1,0 +1,31 @@
+#pragma once
+
+#include "holders.h"
+
+namespace ql {
+
+// The four catalogues of the collection.
+class TDataModule3 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule3(QObject* owner = nullptr);
+
+    Table* tbCD;
+    Table* tbCDR;
+    Table* tbTapes;
+    Table* tbBooks;
+    DataSource* dsCD;
+    DataSource* dsCDR;
+    DataSource* dsTapes;
+    DataSource* dsBooks;
+
+    void tbCDBeforeOpen();
+    void tbCDRBeforeOpen();
+    void tbTapesBeforeOpen();
+    void tbBooksBeforeOpen();
+};
+
+// The collections' holder while the collections window is open.
+inline TDataModule3* DataModule3 = nullptr;
+
+} // namespace ql
