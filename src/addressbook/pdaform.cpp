@@ -139,18 +139,12 @@ TPDAForm::TPDAForm(QWidget* parent)
     Panel2->setObjectName(QStringLiteral("Panel2"));
     auto* pageButtons = new QHBoxLayout(Panel2);
     pageButtons->setContentsMargins(0, 0, 0, 0);
-    AddressBtn = makeButton(Panel2, "AddressBtn", QStringLiteral("Address"),
-                            QStringLiteral("Show the addresses"));
-    PhoneBtn = makeButton(Panel2, "PhoneBtn", QStringLiteral("Phone"),
-                          QStringLiteral("Show the phone numbers"));
-    EMailBtn = makeButton(Panel2, "EMailBtn", QStringLiteral("E-mail"),
-                          QStringLiteral("Show the e-mail addresses"));
-    MemoBtn =
-        makeButton(Panel2, "MemoBtn", QStringLiteral("Memo"), QStringLiteral("Show the memos"));
-    PagerBtn = makeButton(Panel2, "PagerBtn", QStringLiteral("Pager"),
-                          QStringLiteral("Show pager, cell phone, category, group and web sites"));
-    BitBtn1 = makeButton(Panel2, "BitBtn1", QStringLiteral("Next &Page"),
-                         QStringLiteral("Show the next page"));
+    AddressBtn = makeButton(Panel2, "AddressBtn");
+    PhoneBtn = makeButton(Panel2, "PhoneBtn");
+    EMailBtn = makeButton(Panel2, "EMailBtn");
+    MemoBtn = makeButton(Panel2, "MemoBtn");
+    PagerBtn = makeButton(Panel2, "PagerBtn");
+    BitBtn1 = makeButton(Panel2, "BitBtn1");
     for (QPushButton* b : {AddressBtn, PhoneBtn, EMailBtn, MemoBtn, PagerBtn, BitBtn1})
         pageButtons->addWidget(b);
 
@@ -336,22 +330,14 @@ TPDAForm::TPDAForm(QWidget* parent)
     Panel3 = new QFrame(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     auto* commands = new QGridLayout(Panel3);
-    FindBtn = makeButton(Panel3, "FindBtn", QStringLiteral("&Search"),
-                         QStringLiteral("Find a record by the key of the order"));
-    BitBtn2 = makeButton(Panel3, "BitBtn2", QStringLiteral("&Filter"),
-                         QStringLiteral("Show only the records with a key"));
-    BitBtn3 = makeButton(Panel3, "BitBtn3", QStringLiteral("&Unfilter"),
-                         QStringLiteral("Show all records again"));
-    NewBtn =
-        makeButton(Panel3, "NewBtn", QStringLiteral("&New"), QStringLiteral("Start a new record"));
-    InsertBtn = makeButton(Panel3, "InsertBtn", QStringLiteral("&Insert"),
-                           QStringLiteral("Insert a new record"));
-    CancelBtn = makeButton(Panel3, "CancelBtn", QStringLiteral("&Cancel"),
-                           QStringLiteral("Abandon the changes of this record"));
-    DeleteBtn = makeButton(Panel3, "DeleteBtn", QStringLiteral("&Delete"),
-                           QStringLiteral("Delete this record"));
-    ExitBtn = makeButton(Panel3, "ExitBtn", QStringLiteral("Cl&ose"),
-                         QStringLiteral("Close the address book"));
+    FindBtn = makeButton(Panel3, "FindBtn");
+    BitBtn2 = makeButton(Panel3, "BitBtn2");
+    BitBtn3 = makeButton(Panel3, "BitBtn3");
+    NewBtn = makeButton(Panel3, "NewBtn");
+    InsertBtn = makeButton(Panel3, "InsertBtn");
+    CancelBtn = makeButton(Panel3, "CancelBtn");
+    DeleteBtn = makeButton(Panel3, "DeleteBtn");
+    ExitBtn = makeButton(Panel3, "ExitBtn");
     QPushButton* order[8] = {FindBtn,   BitBtn2,   BitBtn3,   NewBtn,
                              InsertBtn, CancelBtn, DeleteBtn, ExitBtn};
     for (int i = 0; i < 8; ++i)
@@ -367,118 +353,142 @@ TPDAForm::TPDAForm(QWidget* parent)
     StatusBar->setSizeGripEnabled(false);
     qApp->installEventFilter(new HintFilter(StatusBar, this));
 
-    // Menus: each item runs the command of its button.
+    // Menus and buttons: each command declared once with every control that runs it.
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
     setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto item = [this](QMenu* menu, const char* name, const QString& text,
-                             const std::function<void()>& command, const QKeySequence& keys = {}) {
-        return addCommand(this, menu, name, text, command, keys);
-    };
-    const auto menu = [this](QWidget* owner, const char* name, const QString& title) {
-        QMenu* m = owner == MainMenu1 ? MainMenu1->addMenu(title) : PopupMenu1->addMenu(title);
-        m->setObjectName(str(name));
-        m->menuAction()->setObjectName(str(name));
-        return m;
-    };
-    QMenu* file = menu(MainMenu1, "File1", QStringLiteral("&File"));
-    item(
-        file, "PrintSelected1", QStringLiteral("Print &Selected"),
-        [this] { PrintSelected1Click(); }, QKeySequence::Print);
-    item(file, "PrintAll1", QStringLiteral("Print &All..."), [this] { PrintAll1Click(); });
-    item(file, "PrintPreview1", QStringLiteral("Print Pre&view..."), [this] { PrintAll1Click(); });
-    file->addSeparator();
-    item(file, "Exit1", QStringLiteral("&Close"), [this] { ExitBtnClick(); });
-    QMenu* editMenu = menu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
-    item(
-        editMenu, "New1", QStringLiteral("&New"), [this] { NewBtnClick(); }, QKeySequence::New);
-    item(
-        editMenu, "Insert1", QStringLiteral("&Insert"), [this] { NewBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_I));
-    item(
-        editMenu, "Cancel1", QStringLiteral("&Cancel"), [this] { CancelBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_Z));
-    item(
-        editMenu, "Delete1", QStringLiteral("&Delete"), [this] { DeleteBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    editMenu->addSeparator();
-    item(
-        editMenu, "Search1", QStringLiteral("&Search..."), [this] { FindBtnClick(); },
-        QKeySequence::Find);
-    item(
-        editMenu, "FilterRecords1", QStringLiteral("&Filter..."), [this] { BitBtn2Click(); },
-        QKeySequence(Qt::CTRL | Qt::Key_L));
-    item(
-        editMenu, "CancelFilter1", QStringLiteral("&Unfilter"), [this] { BitBtn3Click(); },
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
-    QMenu* options = menu(MainMenu1, "Options1", QStringLiteral("&Options"));
-    item(
-        options, "Address1", QStringLiteral("&Address"), [this] { showPage(AddressSheet); },
-        QKeySequence(Qt::ALT | Qt::Key_1));
-    item(
-        options, "Phone1", QStringLiteral("&Phone"), [this] { showPage(PhoneSheet); },
-        QKeySequence(Qt::ALT | Qt::Key_2));
-    item(
-        options, "Email2", QStringLiteral("&E-mail"), [this] { showPage(EmailSheet); },
-        QKeySequence(Qt::ALT | Qt::Key_3));
-    item(
-        options, "Memo1", QStringLiteral("&Memo"), [this] { showPage(MemoSheet); },
-        QKeySequence(Qt::ALT | Qt::Key_4));
-    item(
-        options, "Pager1", QStringLiteral("Pa&ger"), [this] { showPage(PagerSheet); },
-        QKeySequence(Qt::ALT | Qt::Key_5));
-    QMenu* sort = menu(MainMenu1, "Sort1", QStringLiteral("&Sort"));
+    QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
+    QMenu* editMenu = addMenu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
+    QMenu* options = addMenu(MainMenu1, "Options1", QStringLiteral("&Options"));
+    QMenu* sort = addMenu(MainMenu1, "Sort1", QStringLiteral("&Sort"));
+    QMenu* helpMenu = addMenu(MainMenu1, "HelpStuff", QStringLiteral("&Help"));
+    QMenu* popup = PopupMenu1;
+    declare(this, {.handler = [this] { PrintSelected1Click(); },
+                   .caption = QStringLiteral("Print &Selected"),
+                   .shortcut = QKeySequence::Print,
+                   .items = {{file, "PrintSelected1"}}});
+    declare(this, {.handler = [this] { PrintAll1Click(); },
+                   .caption = QStringLiteral("Print &All..."),
+                   .items = {{file, "PrintAll1"}}});
+    declare(this, {.handler = [this] { PrintAll1Click(); },
+                   .caption = QStringLiteral("Print Pre&view..."),
+                   .items = {{file, "PrintPreview1"}}});
+    declare(this, {.handler = [this] { ExitBtnClick(); },
+                   .caption = QStringLiteral("Cl&ose"),
+                   .hint = QStringLiteral("Close the address book"),
+                   .button = ExitBtn,
+                   .items = {{file, "Exit1", QStringLiteral("&Close"), true}}});
+    declare(this, {.handler = [this] { NewBtnClick(); },
+                   .caption = QStringLiteral("&New"),
+                   .hint = QStringLiteral("Start a new record"),
+                   .shortcut = QKeySequence::New,
+                   .button = NewBtn,
+                   .items = {{editMenu, "New1"}, {popup, "New2"}}});
+    declare(this, {.handler = [this] { NewBtnClick(); },
+                   .caption = QStringLiteral("&Insert"),
+                   .hint = QStringLiteral("Insert a new record"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
+                   .button = InsertBtn,
+                   .items = {{editMenu, "Insert1"}, {popup, "Insert2"}}});
+    declare(this, {.handler = [this] { CancelBtnClick(); },
+                   .caption = QStringLiteral("&Cancel"),
+                   .hint = QStringLiteral("Abandon the changes of this record"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z),
+                   .button = CancelBtn,
+                   .items = {{editMenu, "Cancel1"}, {popup, "Cancel2"}}});
+    declare(this, {.handler = [this] { DeleteBtnClick(); },
+                   .caption = QStringLiteral("&Delete"),
+                   .hint = QStringLiteral("Delete this record"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                   .button = DeleteBtn,
+                   .items = {{editMenu, "Delete1"}, {popup, "Delete2"}}});
+    declare(this, {.handler = [this] { FindBtnClick(); },
+                   .caption = QStringLiteral("&Search"),
+                   .hint = QStringLiteral("Find a record by the key of the order"),
+                   .shortcut = QKeySequence::Find,
+                   .button = FindBtn,
+                   .items = {{editMenu, "Search1", QStringLiteral("&Search..."), true},
+                             {popup, "Search2", QStringLiteral("&Search..."), true}}});
+    declare(this, {.handler = [this] { BitBtn2Click(); },
+                   .caption = QStringLiteral("&Filter"),
+                   .hint = QStringLiteral("Show only the records with a key"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
+                   .button = BitBtn2,
+                   .items = {{editMenu, "FilterRecords1", QStringLiteral("&Filter...")},
+                             {popup, "Filter1", QStringLiteral("&Filter...")}}});
+    declare(this, {.handler = [this] { BitBtn3Click(); },
+                   .caption = QStringLiteral("&Unfilter"),
+                   .hint = QStringLiteral("Show all records again"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                   .button = BitBtn3,
+                   .items = {{editMenu, "CancelFilter1"}, {popup, "UnFilter1"}}});
+    QMenu* display = PopupMenu1->addMenu(QStringLiteral("&Display"));
+    display->setObjectName(QStringLiteral("Display1"));
+    display->menuAction()->setObjectName(QStringLiteral("Display1"));
+    declare(this, {.handler = [this] { showPage(AddressSheet); },
+                   .caption = QStringLiteral("Address"),
+                   .hint = QStringLiteral("Show the addresses"),
+                   .shortcut = QKeySequence(Qt::ALT | Qt::Key_1),
+                   .button = AddressBtn,
+                   .items = {{options, "Address1", QStringLiteral("&Address")},
+                             {display, "Address2", QStringLiteral("&Address")}}});
+    declare(this, {.handler = [this] { showPage(PhoneSheet); },
+                   .caption = QStringLiteral("Phone"),
+                   .hint = QStringLiteral("Show the phone numbers"),
+                   .shortcut = QKeySequence(Qt::ALT | Qt::Key_2),
+                   .button = PhoneBtn,
+                   .items = {{options, "Phone1", QStringLiteral("&Phone")},
+                             {display, "Phone2", QStringLiteral("&Phone")}}});
+    declare(this, {.handler = [this] { showPage(EmailSheet); },
+                   .caption = QStringLiteral("E-mail"),
+                   .hint = QStringLiteral("Show the e-mail addresses"),
+                   .shortcut = QKeySequence(Qt::ALT | Qt::Key_3),
+                   .button = EMailBtn,
+                   .items = {{options, "Email2", QStringLiteral("&E-mail")},
+                             {display, "Email3", QStringLiteral("&E-mail")}}});
+    declare(this, {.handler = [this] { showPage(MemoSheet); },
+                   .caption = QStringLiteral("Memo"),
+                   .hint = QStringLiteral("Show the memos"),
+                   .shortcut = QKeySequence(Qt::ALT | Qt::Key_4),
+                   .button = MemoBtn,
+                   .items = {{options, "Memo1", QStringLiteral("&Memo")},
+                             {display, "Memo2", QStringLiteral("&Memo")}}});
+    declare(this, {.handler = [this] { showPage(PagerSheet); },
+                   .caption = QStringLiteral("Pager"),
+                   .hint = QStringLiteral("Show pager, cell phone, category, group and web sites"),
+                   .shortcut = QKeySequence(Qt::ALT | Qt::Key_5),
+                   .button = PagerBtn,
+                   .items = {{options, "Pager1", QStringLiteral("Pa&ger")},
+                             {display, "Pager2", QStringLiteral("Pa&ger")}}});
+    declare(this, {.handler = [this] { BitBtn1Click(); },
+                   .caption = QStringLiteral("Next &Page"),
+                   .hint = QStringLiteral("Show the next page"),
+                   .button = BitBtn1});
     const char* sortItems[6][2] = {{"Last1", "&Last Name"},    {"First1", "&First Name"},
                                    {"Company1", "&Company"},   {"Nickname1", "&Nickname"},
                                    {"Category1", "C&ategory"}, {"Group1", "&Group"}};
     for (int i = 0; i < 6; ++i) {
-        item(sort, sortItems[i][0], str(sortItems[i][1]), [this, i] {
-            RadioGroup1->setItemIndex(i);
-            RadioGroup1Click();
-            table()->setIndexName(str(kOrders[i].index));
-        });
+        declare(this, {.handler =
+                           [this, i] {
+                               RadioGroup1->setItemIndex(i);
+                               RadioGroup1Click();
+                               table()->setIndexName(str(kOrders[i].index));
+                           },
+                       .caption = str(sortItems[i][1]),
+                       .items = {{sort, sortItems[i][0]}}});
     }
-    QMenu* helpMenu = menu(MainMenu1, "HelpStuff", QStringLiteral("&Help"));
-    item(helpMenu, "Contents1", QStringLiteral("&Contents"), [this] { Contents1Click(); });
-    item(
-        helpMenu, "Organizer1", QStringLiteral("&Address Book Help"), [this] { Organizer1Click(); },
-        QKeySequence::HelpContents);
-    item(helpMenu, "HelpAbout", QStringLiteral("&About..."), [this] { HelpAboutClick(); });
-
-    item(PopupMenu1, "New2", QStringLiteral("&New"), [this] { NewBtnClick(); });
-    item(PopupMenu1, "Insert2", QStringLiteral("&Insert"), [this] { NewBtnClick(); });
-    item(PopupMenu1, "Cancel2", QStringLiteral("&Cancel"), [this] { CancelBtnClick(); });
-    item(PopupMenu1, "Delete2", QStringLiteral("&Delete"), [this] { DeleteBtnClick(); });
-    PopupMenu1->addSeparator();
-    item(PopupMenu1, "Search2", QStringLiteral("&Search..."), [this] { FindBtnClick(); });
-    item(PopupMenu1, "Filter1", QStringLiteral("&Filter..."), [this] { BitBtn2Click(); });
-    item(PopupMenu1, "UnFilter1", QStringLiteral("&Unfilter"), [this] { BitBtn3Click(); });
-    QMenu* display = menu(PopupMenu1, "Display1", QStringLiteral("&Display"));
-    item(display, "Address2", QStringLiteral("&Address"), [this] { showPage(AddressSheet); });
-    item(display, "Phone2", QStringLiteral("&Phone"), [this] { showPage(PhoneSheet); });
-    item(display, "Email3", QStringLiteral("&E-mail"), [this] { showPage(EmailSheet); });
-    item(display, "Memo2", QStringLiteral("&Memo"), [this] { showPage(MemoSheet); });
-    item(display, "Pager2", QStringLiteral("Pa&ger"), [this] { showPage(PagerSheet); });
-
-    const auto click = [this](QPushButton* button, const std::function<void()>& command) {
-        onClick(this, button, command);
-    };
-    click(AddressBtn, [this] { showPage(AddressSheet); });
-    click(PhoneBtn, [this] { showPage(PhoneSheet); });
-    click(EMailBtn, [this] { showPage(EmailSheet); });
-    click(MemoBtn, [this] { showPage(MemoSheet); });
-    click(PagerBtn, [this] { showPage(PagerSheet); });
-    click(BitBtn1, [this] { BitBtn1Click(); });
-    click(FindBtn, [this] { FindBtnClick(); });
-    click(BitBtn2, [this] { BitBtn2Click(); });
-    click(BitBtn3, [this] { BitBtn3Click(); });
-    click(NewBtn, [this] { NewBtnClick(); });
-    click(InsertBtn, [this] { NewBtnClick(); });
-    click(CancelBtn, [this] { CancelBtnClick(); });
-    click(DeleteBtn, [this] { DeleteBtnClick(); });
-    click(ExitBtn, [this] { ExitBtnClick(); });
+    declare(this, {.handler = [this] { Contents1Click(); },
+                   .caption = QStringLiteral("&Contents"),
+                   .items = {{helpMenu, "Contents1"}}});
+    declare(this, {.handler = [this] { Organizer1Click(); },
+                   .caption = QStringLiteral("&Address Book Help"),
+                   .shortcut = QKeySequence::HelpContents,
+                   .items = {{helpMenu, "Organizer1"}}});
+    declare(this, {.handler = [this] { HelpAboutClick(); },
+                   .caption = QStringLiteral("&About..."),
+                   .items = {{helpMenu, "HelpAbout"}}});
     connect(RadioGroup1, &RadioGroup::clicked, this,
             [this] { guarded(this, [this] { RadioGroup1Click(); }); });
 

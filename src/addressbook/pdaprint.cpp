@@ -240,16 +240,22 @@ TPDAPrintMenu::TPDAPrintMenu(QWidget* parent)
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setToolTip(QStringLiteral("How each contact is printed"));
     RadioGroup1->setItemIndex(0);
-    Button1 = makeButton(this, "Button1", QStringLiteral("Preview"),
-                         QStringLiteral("Show the pages on screen before printing them"));
+    Button1 = makeButton(this, "Button1");
+    Button2 = makeButton(this, "Button2");
+    Button3 = makeButton(this, "Button3");
+    declare(this, {.handler = [this] { Button1Click(); },
+                   .caption = QStringLiteral("Preview"),
+                   .hint = QStringLiteral("Show the pages on screen before printing them"),
+                   .button = Button1});
     Button1->setDefault(true);
-    Button2 = makeButton(this, "Button2", QStringLiteral("Print"),
-                         QStringLiteral("Print the address book on the current printer"));
-    Button3 =
-        makeButton(this, "Button3", QStringLiteral("Close"), QStringLiteral("Close this menu"));
-    onClick(this, Button1, [this] { Button1Click(); });
-    onClick(this, Button2, [this] { Button2Click(); });
-    onClick(this, Button3, [this] { Button3Click(); });
+    declare(this, {.handler = [this] { Button2Click(); },
+                   .caption = QStringLiteral("Print"),
+                   .hint = QStringLiteral("Print the address book on the current printer"),
+                   .button = Button2});
+    declare(this, {.handler = [this] { Button3Click(); },
+                   .caption = QStringLiteral("Close"),
+                   .hint = QStringLiteral("Close this menu"),
+                   .button = Button3});
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Button1);

@@ -97,74 +97,69 @@ CalendarWindow::CalendarWindow(QWidget* parent, const char* name, const QRect& d
     CCalendar1->setToolTip(QStringLiteral("Choose a day with the mouse or the arrow keys"));
 
     Bevel1 = frame(this, "Bevel1");
-    auto* moves = new QHBoxLayout(Bevel1);
-    PreviousBtn = makeButton(Bevel1, "PreviousBtn", QStringLiteral("Previous"),
-                             QStringLiteral("Show the previous month"));
-    PreviousBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    NextBtn = makeButton(Bevel1, "NextBtn", QStringLiteral("Next"),
-                         QStringLiteral("Show the next month"));
-    NextBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
-    NextBtn->setLayoutDirection(Qt::RightToLeft);
-    GoToBtn = makeButton(Bevel1, "GoToBtn", QStringLiteral("GoTo"),
-                         QStringLiteral("Go to a month and year"));
-    for (QPushButton* b : {PreviousBtn, NextBtn, GoToBtn})
-        moves->addWidget(b);
-
     Bevel2 = frame(this, "Bevel2");
-    auto* others = new QHBoxLayout(Bevel2);
-    CloseBtn = makeButton(Bevel2, "CloseBtn", QStringLiteral("Close"),
-                          QStringLiteral("Close the calendar"));
-    AboutBtn = makeButton(Bevel2, "AboutBtn", QStringLiteral("About"),
-                          QStringLiteral("About the calendar"));
-    others->addWidget(CloseBtn);
-    others->addWidget(AboutBtn);
-
+    PreviousBtn = makeButton(Bevel1, "PreviousBtn");
+    NextBtn = makeButton(Bevel1, "NextBtn");
+    GoToBtn = makeButton(Bevel1, "GoToBtn");
+    CloseBtn = makeButton(Bevel2, "CloseBtn");
+    AboutBtn = makeButton(Bevel2, "AboutBtn");
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
     setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto menu = [this](const char* menuName, const QString& title) {
-        QMenu* m = MainMenu1->addMenu(title);
-        m->setObjectName(QString::fromLatin1(menuName));
-        m->menuAction()->setObjectName(QString::fromLatin1(menuName));
-        return m;
-    };
-    const auto item = [this](QMenu* m, const char* itemName, const QString& text,
-                             const std::function<void()>& command, const QKeySequence& keys = {}) {
-        return addCommand(this, m, itemName, text, command, keys);
-    };
-    m_fileMenu = menu("File1", QStringLiteral("&File"));
-    item(m_fileMenu, "Close1", QStringLiteral("&Close"), [this] { CloseBtnClick(); });
-    QMenu* months = menu("Calendar1", QStringLiteral("&Calendar"));
-    item(
-        months, "PreviousMonth1", QStringLiteral("&Previous Month"), [this] { PreviousBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-    item(
-        months, "NextMonth1", QStringLiteral("&Next Month"), [this] { NextBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_PageDown));
-    months->addSeparator();
-    item(
-        months, "GoTo1", QStringLiteral("&GoTo"), [this] { GoToBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_G));
-    QMenu* helpMenu = menu("Help1", QStringLiteral("&Help"));
-    item(helpMenu, "Contents1", QStringLiteral("&Contents"), [this] { Contents1Click(); });
-    item(
-        helpMenu, "CalendarHelp1", QStringLiteral("Ca&lendar Help"),
-        [this] { CalendarHelp1Click(); }, QKeySequence::HelpContents);
-    helpMenu->addSeparator();
-    item(helpMenu, "About1", QStringLiteral("&About"), [this] { AboutBtnClick(); });
+    m_fileMenu = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
+    QMenu* months = addMenu(MainMenu1, "Calendar1", QStringLiteral("&Calendar"));
+    QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
+    QMenu* popup = PopupMenu1;
 
-    item(PopupMenu1, "Previous1", QStringLiteral("&Previous"), [this] { PreviousBtnClick(); });
-    item(PopupMenu1, "Next1", QStringLiteral("&Next"), [this] { NextBtnClick(); });
-    PopupMenu1->addSeparator();
-    item(PopupMenu1, "GoDt1", QStringLiteral("&GoTo"), [this] { GoToBtnClick(); });
-
-    onClick(this, PreviousBtn, [this] { PreviousBtnClick(); });
-    onClick(this, NextBtn, [this] { NextBtnClick(); });
-    onClick(this, GoToBtn, [this] { GoToBtnClick(); });
-    onClick(this, CloseBtn, [this] { CloseBtnClick(); });
-    onClick(this, AboutBtn, [this] { AboutBtnClick(); });
+    declare(this, {.handler = [this] { PreviousBtnClick(); },
+                   .caption = QStringLiteral("Previous"),
+                   .hint = QStringLiteral("Show the previous month"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                   .button = PreviousBtn,
+                   .items = {{months, "PreviousMonth1", QStringLiteral("&Previous Month")},
+                             {popup, "Previous1", QStringLiteral("&Previous")}}});
+    declare(this, {.handler = [this] { NextBtnClick(); },
+                   .caption = QStringLiteral("Next"),
+                   .hint = QStringLiteral("Show the next month"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                   .button = NextBtn,
+                   .items = {{months, "NextMonth1", QStringLiteral("&Next Month")},
+                             {popup, "Next1", QStringLiteral("&Next")}}});
+    declare(this, {.handler = [this] { GoToBtnClick(); },
+                   .caption = QStringLiteral("GoTo"),
+                   .hint = QStringLiteral("Go to a month and year"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_G),
+                   .button = GoToBtn,
+                   .items = {{months, "GoTo1", QStringLiteral("&GoTo"), true},
+                             {popup, "GoDt1", QStringLiteral("&GoTo"), true}}});
+    declare(this, {.handler = [this] { CloseBtnClick(); },
+                   .caption = QStringLiteral("Close"),
+                   .hint = QStringLiteral("Close the calendar"),
+                   .button = CloseBtn,
+                   .items = {{m_fileMenu, "Close1", QStringLiteral("&Close")}}});
+    declare(this, {.handler = [this] { Contents1Click(); },
+                   .caption = QStringLiteral("&Contents"),
+                   .items = {{helpMenu, "Contents1"}}});
+    declare(this, {.handler = [this] { CalendarHelp1Click(); },
+                   .caption = QStringLiteral("Ca&lendar Help"),
+                   .shortcut = QKeySequence::HelpContents,
+                   .items = {{helpMenu, "CalendarHelp1"}}});
+    declare(this, {.handler = [this] { AboutBtnClick(); },
+                   .caption = QStringLiteral("About"),
+                   .hint = QStringLiteral("About the calendar"),
+                   .button = AboutBtn,
+                   .items = {{helpMenu, "About1", QStringLiteral("&About"), true}}});
+    PreviousBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    NextBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    NextBtn->setLayoutDirection(Qt::RightToLeft);
+    auto* moves = new QHBoxLayout(Bevel1);
+    for (QPushButton* b : {PreviousBtn, NextBtn, GoToBtn})
+        moves->addWidget(b);
+    auto* others = new QHBoxLayout(Bevel2);
+    others->addWidget(CloseBtn);
+    others->addWidget(AboutBtn);
 
     auto* heading = new QHBoxLayout;
     heading->addWidget(Label1);
@@ -263,21 +258,16 @@ TCalendarForm::TCalendarForm(QWidget* parent)
 
     // The module items come first in the File menu and the context menu.
     QAction* close = action(QStringLiteral("Close1"));
-    QAction* journal = addCommand(this, m_fileMenu, "Journal1", QStringLiteral("&Journal"),
-                                  [this] { Journal1Click(); });
-    QAction* toDo =
-        addCommand(this, m_fileMenu, "ToDo1", QStringLiteral("&ToDo"), [this] { ToDo1Click(); });
-    m_fileMenu->insertAction(close, journal);
-    m_fileMenu->insertAction(close, toDo);
-    m_fileMenu->insertSeparator(close);
-
     QAction* previous = action(QStringLiteral("Previous1"));
-    QAction* journal2 = addCommand(this, PopupMenu1, "Journal2", QStringLiteral("&Journal"),
-                                   [this] { Journal1Click(); });
-    QAction* toDo2 =
-        addCommand(this, PopupMenu1, "ToDo2", QStringLiteral("&ToDo"), [this] { ToDo1Click(); });
-    PopupMenu1->insertAction(previous, journal2);
-    PopupMenu1->insertAction(previous, toDo2);
+    declare(this, {.handler = [this] { Journal1Click(); },
+                   .caption = QStringLiteral("&Journal"),
+                   .items = {{m_fileMenu, "Journal1", {}, false, close},
+                             {PopupMenu1, "Journal2", {}, false, previous}}});
+    declare(this, {.handler = [this] { ToDo1Click(); },
+                   .caption = QStringLiteral("&ToDo"),
+                   .items = {{m_fileMenu, "ToDo1", {}, false, close},
+                             {PopupMenu1, "ToDo2", {}, false, previous}}});
+    m_fileMenu->insertSeparator(close);
     PopupMenu1->insertSeparator(previous);
 
     connect(CCalendar1, &MonthGrid::doubleClick, this,

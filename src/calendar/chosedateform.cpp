@@ -37,13 +37,17 @@ ChoseDateWindow::ChoseDateWindow(QWidget* parent, const char* name, const QRect&
     Edit2->setAccessibleName(QStringLiteral("Year"));
     Edit2->setToolTip(QStringLiteral("The year, up to 9999"));
     Label2->setBuddy(Edit2);
-    Button1 = makeButton(this, "Button1", QStringLiteral("OK"),
-                         QStringLiteral("Show this month and year"));
+    Button1 = makeButton(this, "Button1");
+    Button2 = makeButton(this, "Button2");
+    declare(this, {.handler = [this] { Button1Click(); },
+                   .caption = QStringLiteral("OK"),
+                   .hint = QStringLiteral("Show this month and year"),
+                   .button = Button1});
     Button1->setDefault(true);
-    Button2 = makeButton(this, "Button2", QStringLiteral("Cancel"),
-                         QStringLiteral("Keep the month shown"));
-    onClick(this, Button1, [this] { Button1Click(); });
-    onClick(this, Button2, [this] { Button2Click(); });
+    declare(this, {.handler = [this] { Button2Click(); },
+                   .caption = QStringLiteral("Cancel"),
+                   .hint = QStringLiteral("Keep the month shown"),
+                   .button = Button2});
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(Label1, 0, 0);

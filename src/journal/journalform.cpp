@@ -81,86 +81,94 @@ TJournalForm::TJournalForm(QWidget* parent)
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
-    NewBtn = makeButton(Panel1, "NewBtn", QStringLiteral("New"),
-                        QStringLiteral("Start a new entry stamped with the present moment"));
-    InsertBtn = makeButton(Panel1, "InsertBtn", QStringLiteral("Insert"),
-                           QStringLiteral("Start a new entry stamped with the present moment"));
-    CancelBtn = makeButton(Panel1, "CancelBtn", QStringLiteral("Cancel"),
-                           QStringLiteral("Abandon the changes of this entry"));
-    DeleteBtn = makeButton(Panel1, "DeleteBtn", QStringLiteral("Delete"),
-                           QStringLiteral("Delete this entry"));
-    SearchBtn = makeButton(Panel1, "SearchBtn", QStringLiteral("Search"),
-                           QStringLiteral("Go to the first entry of a date"));
-    ExitBtn =
-        makeButton(Panel1, "ExitBtn", QStringLiteral("Close"), QStringLiteral("Close the journal"));
-    CalendarBtn1 = makeButton(Panel1, "CalendarBtn1", QStringLiteral("Calendar"),
-                              QStringLiteral("Look at a month calendar"));
-    auto* buttons = new QGridLayout(Panel1);
-    QPushButton* order[7] = {NewBtn,    InsertBtn, CancelBtn,   DeleteBtn,
-                             SearchBtn, ExitBtn,   CalendarBtn1};
-    for (int i = 0; i < 7; ++i)
-        buttons->addWidget(order[i], i / 2, i % 2);
+    NewBtn = makeButton(Panel1, "NewBtn");
+    InsertBtn = makeButton(Panel1, "InsertBtn");
+    CancelBtn = makeButton(Panel1, "CancelBtn");
+    DeleteBtn = makeButton(Panel1, "DeleteBtn");
+    SearchBtn = makeButton(Panel1, "SearchBtn");
+    ExitBtn = makeButton(Panel1, "ExitBtn");
+    CalendarBtn1 = makeButton(Panel1, "CalendarBtn1");
 
-    // Menus: each item runs the command of its button.
+    // Menus and buttons: each command declared once with every control that runs it.
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
     setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto menu = [this](const char* name, const QString& title) {
-        QMenu* m = MainMenu1->addMenu(title);
-        m->setObjectName(QString::fromLatin1(name));
-        return m;
-    };
-    QMenu* file = menu("File1", QStringLiteral("&File"));
-    addCommand(
-        this, file, "PrintPreview1", QStringLiteral("Print Pre&view"),
-        [this] { PrintPreview1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_P));
-    addCommand(this, file, "Print1", QStringLiteral("&Print Selected"), [this] { Print1Click(); });
-    addCommand(
-        this, file, "PrintAll1", QStringLiteral("Print &All"), [this] { PrintAll1Click(); },
-        QKeySequence(Qt::CTRL | Qt::Key_A));
-    file->addSeparator();
-    addCommand(
-        this, file, "Exit1", QStringLiteral("E&xit"), [this] { ExitBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QMenu* edit = menu("Edit1", QStringLiteral("&Edit"));
-    addCommand(this, edit, "New1", QStringLiteral("&New"), [this] { NewBtnClick(); });
-    addCommand(this, edit, "Insert1", QStringLiteral("&Insert"), [this] { InsertBtnClick(); });
-    addCommand(this, edit, "Delete1", QStringLiteral("&Delete"), [this] { DeleteBtnClick(); });
-    addCommand(this, edit, "Cancel1", QStringLiteral("&Cancel"), [this] { CancelBtnClick(); });
-    addCommand(this, edit, "Search1", QStringLiteral("&Search"), [this] { SearchBtnClick(); });
-    edit->addSeparator();
-    addCommand(this, edit, "Calander1", QStringLiteral("C&alendar"),
-               [this] { CalendarBtn1Click(); });
-    QMenu* helpMenu = menu("Help1", QStringLiteral("&Help"));
-    addCommand(this, helpMenu, "Contents1", QStringLiteral("&Contents"),
-               [this] { Contents1Click(); });
-    addCommand(this, helpMenu, "Journal1", QStringLiteral("&Journal Help"),
-               [this] { Journal1Click(); });
-    helpMenu->addSeparator();
-    addCommand(this, helpMenu, "About1", QStringLiteral("&About..."), [this] { About1Click(); });
+    QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
+    QMenu* edit = addMenu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
+    QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
+    QMenu* popup = PopupMenu1;
+    const QString newHint = QStringLiteral("Start a new entry stamped with the present moment");
 
-    addCommand(this, PopupMenu1, "New2", QStringLiteral("&New"), [this] { NewBtnClick(); });
-    addCommand(this, PopupMenu1, "Insert2", QStringLiteral("&Insert"),
-               [this] { InsertBtnClick(); });
-    addCommand(this, PopupMenu1, "Delete2", QStringLiteral("&Delete"),
-               [this] { DeleteBtnClick(); });
-    addCommand(this, PopupMenu1, "Cancel2", QStringLiteral("&Cancel"),
-               [this] { CancelBtnClick(); });
-    addCommand(this, PopupMenu1, "Search2", QStringLiteral("&Search"),
-               [this] { SearchBtnClick(); });
-    PopupMenu1->addSeparator();
-    addCommand(this, PopupMenu1, "Calendar1", QStringLiteral("C&alendar"),
-               [this] { CalendarBtn1Click(); });
+    declare(this, {.handler = [this] { PrintPreview1Click(); },
+                   .caption = QStringLiteral("Print Pre&view"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
+                   .items = {{file, "PrintPreview1"}}});
+    declare(this, {.handler = [this] { Print1Click(); },
+                   .caption = QStringLiteral("&Print Selected"),
+                   .items = {{file, "Print1"}}});
+    declare(this, {.handler = [this] { PrintAll1Click(); },
+                   .caption = QStringLiteral("Print &All"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_A),
+                   .items = {{file, "PrintAll1"}}});
+    declare(this, {.handler = [this] { ExitBtnClick(); },
+                   .caption = QStringLiteral("Close"),
+                   .hint = QStringLiteral("Close the journal"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
+                   .button = ExitBtn,
+                   .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
+    declare(this, {.handler = [this] { NewBtnClick(); },
+                   .caption = QStringLiteral("New"),
+                   .hint = newHint,
+                   .button = NewBtn,
+                   .items = {{edit, "New1", QStringLiteral("&New")},
+                             {popup, "New2", QStringLiteral("&New")}}});
+    declare(this, {.handler = [this] { InsertBtnClick(); },
+                   .caption = QStringLiteral("Insert"),
+                   .hint = newHint,
+                   .button = InsertBtn,
+                   .items = {{edit, "Insert1", QStringLiteral("&Insert")},
+                             {popup, "Insert2", QStringLiteral("&Insert")}}});
+    declare(this, {.handler = [this] { DeleteBtnClick(); },
+                   .caption = QStringLiteral("Delete"),
+                   .hint = QStringLiteral("Delete this entry"),
+                   .button = DeleteBtn,
+                   .items = {{edit, "Delete1", QStringLiteral("&Delete")},
+                             {popup, "Delete2", QStringLiteral("&Delete")}}});
+    declare(this, {.handler = [this] { CancelBtnClick(); },
+                   .caption = QStringLiteral("Cancel"),
+                   .hint = QStringLiteral("Abandon the changes of this entry"),
+                   .button = CancelBtn,
+                   .items = {{edit, "Cancel1", QStringLiteral("&Cancel")},
+                             {popup, "Cancel2", QStringLiteral("&Cancel")}}});
+    declare(this, {.handler = [this] { SearchBtnClick(); },
+                   .caption = QStringLiteral("Search"),
+                   .hint = QStringLiteral("Go to the first entry of a date"),
+                   .button = SearchBtn,
+                   .items = {{edit, "Search1", QStringLiteral("&Search")},
+                             {popup, "Search2", QStringLiteral("&Search")}}});
+    declare(this, {.handler = [this] { CalendarBtn1Click(); },
+                   .caption = QStringLiteral("Calendar"),
+                   .hint = QStringLiteral("Look at a month calendar"),
+                   .button = CalendarBtn1,
+                   .items = {{edit, "Calander1", QStringLiteral("C&alendar"), true},
+                             {popup, "Calendar1", QStringLiteral("C&alendar"), true}}});
+    declare(this, {.handler = [this] { Contents1Click(); },
+                   .caption = QStringLiteral("&Contents"),
+                   .items = {{helpMenu, "Contents1"}}});
+    declare(this, {.handler = [this] { Journal1Click(); },
+                   .caption = QStringLiteral("&Journal Help"),
+                   .items = {{helpMenu, "Journal1"}}});
+    declare(this, {.handler = [this] { About1Click(); },
+                   .caption = QStringLiteral("&About..."),
+                   .items = {{helpMenu, "About1", {}, true}}});
 
-    onClick(this, NewBtn, [this] { NewBtnClick(); });
-    onClick(this, InsertBtn, [this] { InsertBtnClick(); });
-    onClick(this, CancelBtn, [this] { CancelBtnClick(); });
-    onClick(this, DeleteBtn, [this] { DeleteBtnClick(); });
-    onClick(this, SearchBtn, [this] { SearchBtnClick(); });
-    onClick(this, ExitBtn, [this] { ExitBtnClick(); });
-    onClick(this, CalendarBtn1, [this] { CalendarBtn1Click(); });
+    auto* buttons = new QGridLayout(Panel1);
+    QPushButton* order[7] = {NewBtn,    InsertBtn, CancelBtn,   DeleteBtn,
+                             SearchBtn, ExitBtn,   CalendarBtn1};
+    for (int i = 0; i < 7; ++i)
+        buttons->addWidget(order[i], i / 2, i % 2);
 
     // The list above the buttons on the left; the stamp and the two texts on the right. The
     // list and the texts grow with the window.

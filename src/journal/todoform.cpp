@@ -80,120 +80,117 @@ TToDoForm::TToDoForm(QWidget* parent)
     Panel3 = new QFrame(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameShape(QFrame::StyledPanel);
-    NewBtn =
-        makeButton(Panel3, "NewBtn", QStringLiteral("&New"), QStringLiteral("Start a new item"));
-    InsertBtn = makeButton(Panel3, "InsertBtn", QStringLiteral("&Insert"),
-                           QStringLiteral("Insert a new item"));
-    DeleteBtn = makeButton(Panel3, "DeleteBtn", QStringLiteral("&Delete"),
-                           QStringLiteral("Delete this item"));
-    CancelBtn = makeButton(Panel3, "CancelBtn", QStringLiteral("&Cancel"),
-                           QStringLiteral("Abandon the changes of this item"));
-    auto* editing = new QVBoxLayout(Panel3);
-    for (QPushButton* b : {NewBtn, InsertBtn, DeleteBtn, CancelBtn})
-        editing->addWidget(b);
-    editing->addStretch();
-
     Panel4 = new QFrame(this);
     Panel4->setObjectName(QStringLiteral("Panel4"));
     Panel4->setFrameShape(QFrame::StyledPanel);
-    SearchBtn = makeButton(Panel4, "SearchBtn", QStringLiteral("&Search"),
-                           QStringLiteral("Go to the first item due on or after a date"));
-    FilterBtn = makeButton(Panel4, "FilterBtn", QStringLiteral("&Filter"),
-                           QStringLiteral("Show only the items due on a date"));
-    UnFilterBtn = makeButton(Panel4, "UnFilterBtn", QStringLiteral("&Unfilter"),
-                             QStringLiteral("Show all items again"));
-    CalendarBtn1 = makeButton(Panel4, "CalendarBtn1", QStringLiteral("C&alendar"),
-                              QStringLiteral("Look at a month calendar"));
-    ExitBtn = makeButton(Panel4, "ExitBtn", QStringLiteral("Cl&ose"),
-                         QStringLiteral("Close the to-do list"));
-    auto* finding = new QVBoxLayout(Panel4);
-    for (QPushButton* b : {SearchBtn, FilterBtn, UnFilterBtn, CalendarBtn1, ExitBtn})
-        finding->addWidget(b);
-    finding->addStretch();
+    NewBtn = makeButton(Panel3, "NewBtn");
+    InsertBtn = makeButton(Panel3, "InsertBtn");
+    DeleteBtn = makeButton(Panel3, "DeleteBtn");
+    CancelBtn = makeButton(Panel3, "CancelBtn");
+    SearchBtn = makeButton(Panel4, "SearchBtn");
+    FilterBtn = makeButton(Panel4, "FilterBtn");
+    UnFilterBtn = makeButton(Panel4, "UnFilterBtn");
+    CalendarBtn1 = makeButton(Panel4, "CalendarBtn1");
+    ExitBtn = makeButton(Panel4, "ExitBtn");
 
-    // Menus: each item runs the command of its button.
+    // Menus and buttons: each command declared once with every control that runs it.
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     PopupMenu1 = new QMenu(this);
     setContextMenu(PopupMenu1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const auto menu = [this](const char* name, const QString& title) {
-        QMenu* m = MainMenu1->addMenu(title);
-        m->setObjectName(QString::fromLatin1(name));
-        return m;
-    };
-    QMenu* file = menu("File1", QStringLiteral("&File"));
-    addCommand(this, file, "PrintSelected1", QStringLiteral("Print Pre&view..."),
-               [this] { PrintSelected1Click(); });
-    addCommand(
-        this, file, "PrintSelected2", QStringLiteral("Print &Window"),
-        [this] { PrintSelected2Click(); }, QKeySequence::Print);
-    addCommand(this, file, "PrintAll1", QStringLiteral("Print &All..."),
-               [this] { PrintAll1Click(); });
-    file->addSeparator();
-    addCommand(
-        this, file, "Exit1", QStringLiteral("E&xit"), [this] { ExitBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QMenu* edit = menu("Edit1", QStringLiteral("&Edit"));
-    addCommand(
-        this, edit, "New1", QStringLiteral("&New"), [this] { NewBtnClick(); }, QKeySequence::New);
-    addCommand(
-        this, edit, "Insert1", QStringLiteral("&Insert"), [this] { InsertBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_I));
-    addCommand(
-        this, edit, "Delete1", QStringLiteral("&Delete"), [this] { DeleteBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    addCommand(this, edit, "Cancel1", QStringLiteral("&Cancel"), [this] { CancelBtnClick(); });
-    edit->addSeparator();
-    addCommand(
-        this, edit, "Search1", QStringLiteral("&Search for Date..."), [this] { SearchBtnClick(); },
-        QKeySequence::Find);
-    edit->addSeparator();
-    addCommand(this, edit, "Calendar1", QStringLiteral("C&alendar"),
-               [this] { CalendarBtn1Click(); });
-    QMenu* filter = menu("Filter1", QStringLiteral("F&ilter"));
-    addCommand(
-        this, filter, "FilterRecords1", QStringLiteral("&Filter for Date..."),
-        [this] { FilterBtnClick(); }, QKeySequence(Qt::CTRL | Qt::Key_L));
-    addCommand(
-        this, filter, "CancelFilter1", QStringLiteral("&Unfilter"), [this] { UnFilterBtnClick(); },
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
-    QMenu* helpMenu = menu("Help1", QStringLiteral("&Help"));
-    addCommand(this, helpMenu, "Contents1", QStringLiteral("&Contents"),
-               [this] { Contents1Click(); });
-    addCommand(
-        this, helpMenu, "ToDoHelp1", QStringLiteral("&To-Do List Help"),
-        [this] { ToDoHelp1Click(); }, QKeySequence::HelpContents);
-    helpMenu->addSeparator();
-    addCommand(this, helpMenu, "About1", QStringLiteral("&About..."), [this] { About1Click(); });
+    QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
+    QMenu* edit = addMenu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
+    QMenu* filter = addMenu(MainMenu1, "Filter1", QStringLiteral("F&ilter"));
+    QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
+    QMenu* popup = PopupMenu1;
 
-    addCommand(this, PopupMenu1, "New2", QStringLiteral("&New"), [this] { NewBtnClick(); });
-    addCommand(this, PopupMenu1, "Insert2", QStringLiteral("&Insert"),
-               [this] { InsertBtnClick(); });
-    addCommand(this, PopupMenu1, "Delete2", QStringLiteral("&Delete"),
-               [this] { DeleteBtnClick(); });
-    addCommand(this, PopupMenu1, "Cancel2", QStringLiteral("&Cancel"),
-               [this] { CancelBtnClick(); });
-    PopupMenu1->addSeparator();
-    addCommand(this, PopupMenu1, "Search2", QStringLiteral("&Search for Date..."),
-               [this] { SearchBtnClick(); });
-    addCommand(this, PopupMenu1, "Filter2", QStringLiteral("&Filter for Date..."),
-               [this] { FilterBtnClick(); });
-    addCommand(this, PopupMenu1, "UnFilter1", QStringLiteral("&Unfilter"),
-               [this] { Button1Click(); });
-    PopupMenu1->addSeparator();
-    addCommand(this, PopupMenu1, "Calendar2", QStringLiteral("C&alendar"),
-               [this] { CalendarBtn1Click(); });
+    declare(this, {.handler = [this] { PrintSelected1Click(); },
+                   .caption = QStringLiteral("Print Pre&view..."),
+                   .items = {{file, "PrintSelected1"}}});
+    declare(this, {.handler = [this] { PrintSelected2Click(); },
+                   .caption = QStringLiteral("Print &Window"),
+                   .shortcut = QKeySequence::Print,
+                   .items = {{file, "PrintSelected2"}}});
+    declare(this, {.handler = [this] { PrintAll1Click(); },
+                   .caption = QStringLiteral("Print &All..."),
+                   .items = {{file, "PrintAll1"}}});
+    declare(this, {.handler = [this] { NewBtnClick(); },
+                   .caption = QStringLiteral("&New"),
+                   .hint = QStringLiteral("Start a new item"),
+                   .shortcut = QKeySequence::New,
+                   .button = NewBtn,
+                   .items = {{edit, "New1"}, {popup, "New2"}}});
+    declare(this, {.handler = [this] { InsertBtnClick(); },
+                   .caption = QStringLiteral("&Insert"),
+                   .hint = QStringLiteral("Insert a new item"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
+                   .button = InsertBtn,
+                   .items = {{edit, "Insert1"}, {popup, "Insert2"}}});
+    declare(this, {.handler = [this] { DeleteBtnClick(); },
+                   .caption = QStringLiteral("&Delete"),
+                   .hint = QStringLiteral("Delete this item"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                   .button = DeleteBtn,
+                   .items = {{edit, "Delete1"}, {popup, "Delete2"}}});
+    declare(this, {.handler = [this] { CancelBtnClick(); },
+                   .caption = QStringLiteral("&Cancel"),
+                   .hint = QStringLiteral("Abandon the changes of this item"),
+                   .button = CancelBtn,
+                   .items = {{edit, "Cancel1"}, {popup, "Cancel2"}}});
+    declare(this, {.handler = [this] { SearchBtnClick(); },
+                   .caption = QStringLiteral("&Search"),
+                   .hint = QStringLiteral("Go to the first item due on or after a date"),
+                   .shortcut = QKeySequence::Find,
+                   .button = SearchBtn,
+                   .items = {{edit, "Search1", QStringLiteral("&Search for Date..."), true},
+                             {popup, "Search2", QStringLiteral("&Search for Date..."), true}}});
+    declare(this, {.handler = [this] { FilterBtnClick(); },
+                   .caption = QStringLiteral("&Filter"),
+                   .hint = QStringLiteral("Show only the items due on a date"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
+                   .button = FilterBtn,
+                   .items = {{filter, "FilterRecords1", QStringLiteral("&Filter for Date...")},
+                             {popup, "Filter2", QStringLiteral("&Filter for Date...")}}});
+    declare(this, {.handler = [this] { UnFilterBtnClick(); },
+                   .caption = QStringLiteral("&Unfilter"),
+                   .hint = QStringLiteral("Show all items again"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                   .button = UnFilterBtn,
+                   .items = {{filter, "CancelFilter1"}}});
+    declare(this, {.handler = [this] { Button1Click(); },
+                   .caption = QStringLiteral("&Unfilter"),
+                   .items = {{popup, "UnFilter1"}}});
+    declare(this, {.handler = [this] { CalendarBtn1Click(); },
+                   .caption = QStringLiteral("C&alendar"),
+                   .hint = QStringLiteral("Look at a month calendar"),
+                   .button = CalendarBtn1,
+                   .items = {{edit, "Calendar1", {}, true}, {popup, "Calendar2", {}, true}}});
+    declare(this, {.handler = [this] { ExitBtnClick(); },
+                   .caption = QStringLiteral("Cl&ose"),
+                   .hint = QStringLiteral("Close the to-do list"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
+                   .button = ExitBtn,
+                   .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
+    declare(this, {.handler = [this] { Contents1Click(); },
+                   .caption = QStringLiteral("&Contents"),
+                   .items = {{helpMenu, "Contents1"}}});
+    declare(this, {.handler = [this] { ToDoHelp1Click(); },
+                   .caption = QStringLiteral("&To-Do List Help"),
+                   .shortcut = QKeySequence::HelpContents,
+                   .items = {{helpMenu, "ToDoHelp1"}}});
+    declare(this, {.handler = [this] { About1Click(); },
+                   .caption = QStringLiteral("&About..."),
+                   .items = {{helpMenu, "About1", {}, true}}});
 
-    onClick(this, NewBtn, [this] { NewBtnClick(); });
-    onClick(this, InsertBtn, [this] { InsertBtnClick(); });
-    onClick(this, DeleteBtn, [this] { DeleteBtnClick(); });
-    onClick(this, CancelBtn, [this] { CancelBtnClick(); });
-    onClick(this, SearchBtn, [this] { SearchBtnClick(); });
-    onClick(this, FilterBtn, [this] { FilterBtnClick(); });
-    onClick(this, UnFilterBtn, [this] { UnFilterBtnClick(); });
-    onClick(this, ExitBtn, [this] { ExitBtnClick(); });
-    onClick(this, CalendarBtn1, [this] { CalendarBtn1Click(); });
+    auto* editing = new QVBoxLayout(Panel3);
+    for (QPushButton* b : {NewBtn, InsertBtn, DeleteBtn, CancelBtn})
+        editing->addWidget(b);
+    editing->addStretch();
+    auto* finding = new QVBoxLayout(Panel4);
+    for (QPushButton* b : {SearchBtn, FilterBtn, UnFilterBtn, CalendarBtn1, ExitBtn})
+        finding->addWidget(b);
+    finding->addStretch();
 
     // The list on the left; the due date, the text and the buttons on the right. The list and
     // the text grow with the window.

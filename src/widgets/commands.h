@@ -3,25 +3,53 @@
 #include <QKeySequence>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QAction;
 class QMenu;
+class QMenuBar;
 class QPushButton;
 class QWidget;
 
-// How a module window wires its commands: every button and menu item runs its command through
-// the guard, so a failure shows its text and ends only that command.
+// How a window declares its commands: each command once, with its handler, caption, shortcut and
+// hint, and every control that runs it (its button, its main-menu and context-menu items). Every
+// entry point is made from that one declaration and runs the same guarded handler, so a failure
+// shows its text and ends only that command.
 namespace ql {
 
-// A button of a window's command panel: named, with its hint and a name for screen readers, and
-// never the default button (Enter belongs to the editors).
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint);
-// Runs the command, guarded, whenever the button is clicked.
-void onClick(QWidget* window, QPushButton* button, const std::function<void()>& command);
-// Adds a menu item named `name` that runs the command, guarded. The window holds the item too,
-// so its shortcut works wherever the focus is in the window.
-QAction* addCommand(QWidget* window, QMenu* menu, const char* name, const QString& text,
-                    const std::function<void()>& command, const QKeySequence& keys = {});
+// A menu item that runs a command: its menu, its name and its text (the command's caption
+// when empty), after a separator when asked; at the end of the menu, or before `before`.
+struct MenuItem {
+    QMenu* menu = nullptr;
+    const char* name = nullptr;
+    QString text = {};
+    bool separatorBefore = false;
+    QAction* before = nullptr;
+};
+
+struct Command {
+    std::function<void()> handler;
+    // The button's caption, and the text of menu items that have none of their own.
+    QString caption;
+    // The tool tip of the button and the items.
+    QString hint = {};
+    // Works wherever the focus is in the window; the first menu item shows it.
+    QKeySequence shortcut = {};
+    // The button that runs the command; the declaration gives it its caption and hint.
+    QPushButton* button = nullptr;
+    // The menu items that run the command.
+    std::vector<MenuItem> items = {};
+};
+
+// Makes every entry point of the command in `window`.
+void declare(QWidget* window, const Command& command);
+
+// A menu of the window's menu bar, named `name` (its item too).
+QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title);
+
+// A button of a window's command panel, named, placed where it stands in the layout and the tab
+// order; the command's declaration gives it its caption and hint. It is never the default button
+// (Enter belongs to the editors).
+QPushButton* makeButton(QWidget* parent, const char* name);
 
 } // namespace ql
