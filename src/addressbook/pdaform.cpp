@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -397,7 +398,8 @@ TPDAForm::TPDAForm(QWidget* parent)
                    .hint = QStringLiteral("Abandon the changes of this record"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z),
                    .button = CancelBtn,
-                   .items = {{editMenu, "Cancel1"}, {popup, "Cancel2"}}});
+                   .items = {{editMenu, "Cancel1"}, {popup, "Cancel2"}},
+                   .abandons = true});
     declare(this, {.handler = [this] { DeleteBtnClick(); },
                    .caption = QStringLiteral("&Delete"),
                    .hint = QStringLiteral("Delete this record"),
@@ -490,7 +492,7 @@ TPDAForm::TPDAForm(QWidget* parent)
                    .caption = QStringLiteral("&About..."),
                    .items = {{helpMenu, "HelpAbout"}}});
     connect(RadioGroup1, &RadioGroup::clicked, this,
-            [this] { guarded(this, [this] { RadioGroup1Click(); }); });
+            [this] { runCommand(this, [this] { RadioGroup1Click(); }); });
 
     // The list on the left, the record on the right; both grow with the window.
     auto* right = new QWidget(this);
@@ -571,6 +573,11 @@ void TPDAForm::RadioGroup1Click()
     const int item = std::max(RadioGroup1->itemIndex(), 0);
     if (item == m_order)
         return;
+    // The record being typed is stored first; when that fails, the chooser goes back and
+    // nothing changes.
+    auto restore = qScopeGuard([this] { RadioGroup1->setItemIndex(m_order); });
+    table()->checkBrowseMode();
+    restore.dismiss();
     m_order = item;
     table()->setIndexName(selectedIndex());
     table()->findNearestText(QStringLiteral("AAAA"));

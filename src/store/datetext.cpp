@@ -50,10 +50,45 @@ QString fieldOrder()
     return order.size() == 3 ? order : QStringLiteral("yMd");
 }
 
+// The form the user is asked for, in words and by example: "month/day/year, e.g. 5/25/2026".
+QString expectedDate()
+{
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    QString separator = QStringLiteral("/");
+    for (const QChar c : format) {
+        if (!c.isLetter() && c != u'\'') {
+            separator = c;
+            break;
+        }
+    }
+    QStringList words;
+    for (const QChar field : fieldOrder())
+        words << (field == u'd'   ? QStringLiteral("day")
+                  : field == u'M' ? QStringLiteral("month")
+                                  : QStringLiteral("year"));
+    return QStringLiteral("%1, e.g. %2")
+        .arg(words.join(separator), shortDate(QDate(clock::today().year(), 5, 25)));
+}
+
+// A date in ISO form, year first: 2026-05-25.
+std::optional<QDate> readIsoDate(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(),
+                     match.captured(3).toInt());
+    if (!match.hasMatch() || !date.isValid())
+        return std::nullopt;
+    return date;
+}
+
 // Day, month and year in the locale's order, separated by one of / - . or a blank (the same
-// separator both times), the year optional.
+// separator both times), the year optional; or a date in ISO form.
 std::optional<QDate> readDate(const QString& text)
 {
+    if (const auto iso = readIsoDate(text))
+        return iso;
     static const QRegularExpression pattern(
         QStringLiteral("^([0-9]{1,4})([/.\\s-])([0-9]{1,4})(?:\\2([0-9]{1,4}))?$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -160,7 +195,7 @@ QDate parseDate(const QString& text)
 {
     if (const auto date = readDate(text.trimmed()))
         return *date;
-    throw Error(QStringLiteral("'%1' is not a valid date").arg(text));
+    throw Error(QStringLiteral("'%1' is not a valid date (%2)").arg(text, expectedDate()));
 }
 
 QDateTime parseDateTime(const QString& text)
@@ -178,7 +213,9 @@ QDateTime parseDateTime(const QString& text)
         if (value.isValid())
             return value;
     }
-    throw Error(QStringLiteral("'%1' is not a valid date and time").arg(text));
+    throw Error(QStringLiteral("'%1' is not a valid date and time (%2 and a time, e.g. %3)")
+                    .arg(text, expectedDate().section(u',', 0, 0),
+                         dateTime(QDateTime(QDate(clock::today().year(), 5, 25), QTime(14, 30)))));
 }
 
 int parseInteger(const QString& text)

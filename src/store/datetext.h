@@ -22,11 +22,12 @@ QString longDate(QDate date);
 
 // Reads a date typed in the locale's short date order: any of the separators / - . or blank,
 // a two-digit year taken in the current century, two numbers meaning the current year
-// (both relative to clock::today()). Throws ql::Error "'%s' is not a valid date".
+// (both relative to clock::today()); or in ISO form (2026-05-25). Throws ql::Error
+// "'%s' is not a valid date (month/day/year, e.g. 5/25/2026)", naming the locale's order.
 QDate parseDate(const QString& text);
 // A date, optionally followed by a time (h:m, h:m:s or h:m:s.zzz, with AM/PM where given);
 // a date alone means midnight. Times the local clock skips are refused.
-// Throws ql::Error "'%s' is not a valid date and time".
+// Throws ql::Error "'%s' is not a valid date and time (month/day/year and a time, e.g. …)".
 QDateTime parseDateTime(const QString& text);
 // A whole number (optional sign, surrounding blanks allowed, 32-bit range).
 // Throws ql::Error "'%s' is not a valid integer value".

@@ -14,7 +14,8 @@ class QWidget;
 // How a window declares its commands: each command once, with its handler, caption, shortcut and
 // hint, and every control that runs it (its button, its main-menu and context-menu items). Every
 // entry point is made from that one declaration and runs the same guarded handler, so a failure
-// shows its text and ends only that command.
+// shows its text and ends only that command, and every one but Cancel first hands the texts still
+// pending in the window's editors to the record.
 namespace ql {
 
 // A menu item that runs a command: its menu, its name and its text (the command's caption
@@ -39,7 +40,15 @@ struct Command {
     QPushButton* button = nullptr;
     // The menu items that run the command.
     std::vector<MenuItem> items = {};
+    // The command abandons the record being typed (Cancel): it runs without storing the
+    // editors' texts first, bad dates included.
+    bool abandons = false;
 };
+
+// Runs a command of the window: the texts still pending in its editors are handed to the record
+// first (a bad date refuses with its message, keeps the focus and the command does not run); then
+// the handler runs, guarded.
+void runCommand(QWidget* window, const std::function<void()>& handler);
 
 // Makes every entry point of the command in `window`.
 void declare(QWidget* window, const Command& command);

@@ -3,11 +3,15 @@
 #include "datetext.h"
 #include "guard.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QStyle>
+#include <QTextEdit>
+#include <QValidator>
 #include <algorithm>
 
 namespace ql {
@@ -18,6 +22,33 @@ constexpr size_t kCachedRows = 256;
 
 // QLineEdit's own limit, for fields without a width.
 constexpr int kUnlimitedLength = 32767;
+
+// Refuses a text of more characters (code points, as the engine counts them) than the field
+// holds.
+class CharacterLimit : public QValidator {
+public:
+    CharacterLimit(qsizetype limit, QObject* parent)
+        : QValidator(parent)
+        , m_limit(limit)
+    {
+    }
+    State validate(QString& input, int&) const override
+    {
+        const auto lowSurrogates =
+            std::count_if(input.cbegin(), input.cend(), [](QChar c) { return c.isLowSurrogate(); });
+        return input.size() - lowSurrogates <= m_limit ? Acceptable : Invalid;
+    }
+
+private:
+    qsizetype m_limit;
+};
+
+// Controls where the user types text: leaving a date editor for one of them reads the date.
+bool isTextEditor(const QWidget* widget)
+{
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
+}
 
 bool isEditing(const Table& table)
 {
@@ -131,7 +162,7 @@ DBEdit::DBEdit(QWidget* parent)
     , m_link(new FieldLink(this))
 {
     connect(m_link, &FieldLink::refresh, this, &DBEdit::showValue);
-    connect(this, &QLineEdit::textEdited, this, &DBEdit::typed);
+    connect(this, &QLineEdit::textChanged, this, &DBEdit::typed);
 }
 
 void DBEdit::setDataSource(DataSource* source)
@@ -149,13 +180,18 @@ void DBEdit::setDataField(const QString& field)
 void DBEdit::applyField()
 {
     const FieldDef* def = boundField(*m_link);
-    setMaxLength(def && def->type == FieldType::Text ? def->size : kUnlimitedLength);
+    delete validator();
+    setMaxLength(kUnlimitedLength);
+    if (def && def->type == FieldType::Text)
+        setValidator(new CharacterLimit(def->size, this));
     if (isFixedField(*m_link))
         setReadOnly(true);
 }
 
 void DBEdit::typed(const QString& text)
 {
+    if (m_syncing)
+        return;
     const bool date = isDateField(*m_link);
     bool written = false;
     {
@@ -168,18 +204,28 @@ void DBEdit::typed(const QString& text)
     showValue();
 }
 
-bool DBEdit::commitDate()
+bool DBEdit::commit()
 {
     if (!m_dirtyDate)
         return true;
+    bool written = false;
     {
         const QScopedValueRollback syncing(m_syncing, true);
-        if (!writeTyped(this, *m_link, text()))
-            return false;
+        written = writeTyped(this, *m_link, text());
+    }
+    if (!written) {
+        setFocus(Qt::OtherFocusReason);
+        return false;
     }
     m_dirtyDate = false;
     showValue();
     return true;
+}
+
+void DBEdit::discard()
+{
+    m_dirtyDate = false;
+    showValue();
 }
 
 void DBEdit::showValue()
@@ -195,6 +241,7 @@ void DBEdit::showValue()
     if (value == text())
         return;
     const int cursor = cursorPosition();
+    const QScopedValueRollback syncing(m_syncing, true);
     setText(value);
     setCursorPosition(std::min(cursor, int(value.size())));
 }
@@ -202,21 +249,43 @@ void DBEdit::showValue()
 void DBEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // A context menu or another window taking the focus does not leave the editor.
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+    switch (event->reason()) {
+    case Qt::PopupFocusReason:
+    case Qt::ActiveWindowFocusReason:
+        // A context menu or another window taking the focus does not leave the editor.
         return;
-    if (!commitDate())
-        setFocus(Qt::OtherFocusReason);
+    case Qt::MouseFocusReason:
+        // A click on a button or a list: the command or the move reads the date first, and
+        // Cancel abandons it.
+        if (!isTextEditor(QApplication::focusWidget()))
+            return;
+        break;
+    default:
+        break;
+    }
+    commit();
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !commitDate()) {
+    if (enter && !commit()) {
         event->accept();
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+bool commitEditors(QWidget* window)
+{
+    const QList<DBEdit*> editors = window->findChildren<DBEdit*>();
+    return std::all_of(editors.cbegin(), editors.cend(), [](DBEdit* e) { return e->commit(); });
+}
+
+void discardEditors(QWidget* window)
+{
+    for (DBEdit* editor : window->findChildren<DBEdit*>())
+        editor->discard();
 }
 
 // ---- DBMemo
@@ -518,7 +587,8 @@ void DBGrid::rowChosen()
         return;
     Table* table = m_model->table();
     const QModelIndexList rows = selectionModel()->selectedRows();
-    if (table && !rows.isEmpty() && rows.first().row() != table->currentRow())
+    if (table && !rows.isEmpty() && rows.first().row() != table->currentRow() &&
+        commitEditors(window()))
         guarded(this, [&] { table->moveToRow(rows.first().row()); });
     followTable();
 }

@@ -40,10 +40,13 @@ private:
     QString m_field;
 };
 
-// A line editor bound to one field. Typing puts the table into editing and writes the field;
-// it stops at the field's width. A date or date-time field is read when the editor is left (or
-// Enter is pressed): a text that is not a date shows the date failure text and keeps the focus.
-// A calculated or key field is read-only.
+// A line editor bound to one field. Typing (or a text set by assistive technology) puts the table
+// into editing and writes the field; it stops at the field's width in characters. A date or
+// date-time field is read when the editor is left for another editor by the keyboard or the mouse,
+// when Enter is pressed, and before any command, move or close of its window (commitEditors): a
+// text that is not a date shows the date failure text once and keeps the focus and the text. A
+// click on a button or a list leaves the text to the command or the move it starts, so Cancel
+// abandons a bad date without a word. A calculated or key field is read-only.
 class DBEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -51,6 +54,11 @@ public:
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
     FieldLink* link() const { return m_link; }
+    // Hands a date still being typed to the record; false (message shown, focus kept) when it is
+    // no date. True when nothing is pending.
+    bool commit();
+    // Drops a text still pending and shows the field's value again.
+    void discard();
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -59,13 +67,18 @@ protected:
 private:
     void applyField();
     void typed(const QString& text);
-    // Writes a typed date into the table; false (focus kept) when it is no date.
-    bool commitDate();
     void showValue();
     FieldLink* m_link;
     bool m_dirtyDate = false;
-    bool m_syncing = false; // the editor is writing the table
+    bool m_syncing = false; // the editor is writing the table, or the table the editor
 };
+
+// Hands the texts still pending in the window's editors to their records before a command, a
+// move or a close; false (the refusing editor focused, its message shown once) when one is no
+// date.
+bool commitEditors(QWidget* window);
+// Drops the texts still pending in the window's editors.
+void discardEditors(QWidget* window);
 
 // A multi-line editor bound to one (memo) field, written as it is typed.
 class DBMemo : public QPlainTextEdit {

@@ -1,11 +1,13 @@
 #include "modulewindow.h"
 
+#include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
 #include "table.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace ql {
@@ -30,11 +32,21 @@ void ModuleWindow::showEvent(QShowEvent* event)
 
 void ModuleWindow::done(int result)
 {
+    if (!commitEditors(this))
+        return;
     Table* table = pendingTable();
     if (table && !guarded(this, [table] { table->checkBrowseMode(); }))
         return;
     guarded(this, [this] { geometry::save(this, m_geometryKey); });
     QDialog::done(result);
+}
+
+void ModuleWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Escape gives up a text the record would refuse, then closes as every other way does.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        discardEditors(this);
+    QDialog::keyPressEvent(event);
 }
 
 void ModuleWindow::contextMenuEvent(QContextMenuEvent* event)

@@ -13,8 +13,9 @@ class Table;
 
 // A window of the organizer: it opens where it was last left (its designed place the first
 // time), keeps that place under its settings key when it closes, and shows its context menu on
-// a right click. A window over a table stores the record being typed when it closes; if that
-// fails, the failure is shown and the window stays open with the record.
+// a right click. Closing it by any way hands the editors' pending texts to the record and stores
+// the record being typed; if that fails, the failure is shown and the window stays open with the
+// record. Escape first gives up a text the record would refuse.
 class ModuleWindow : public QDialog {
     Q_OBJECT
 public:
@@ -29,6 +30,7 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

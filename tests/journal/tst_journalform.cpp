@@ -125,7 +125,7 @@ private Q_SLOTS:
 
         f.table().moveToRow(2);
         f.search(str("5/45/1997"));
-        QCOMPARE(f.messages(), QStringList({"'5/45/1997' is not a valid date and time"}));
+        QCOMPARE(f.messages(), QStringList({"'5/45/1997' is not a valid date and time (month/day/year and a time, e.g. 5/25/2024 2:30:00 PM)"}));
         QCOMPARE(f.table().currentRow(), 2);
         QCOMPARE(f.listed(), order);
     }

@@ -79,7 +79,7 @@ private Q_SLOTS:
         f.window->action(str("Filter2"))->trigger(); // replaces the first filter
         QCOMPARE(f.listed(1), QStringList({"july"}));
         f.ask(f.window->FilterBtn, str("6/31/1999"));
-        QCOMPARE(f.messages(), QStringList({"'6/31/1999' is not a valid date"}));
+        QCOMPARE(f.messages(), QStringList({"'6/31/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
         QCOMPARE(f.listed(1), QStringList({"july"}));
 
         f.window->action(str("UnFilter1"))->trigger();
@@ -106,7 +106,7 @@ private Q_SLOTS:
         f.window->DBEdit1->setFocus();
         QTest::keyClicks(f.window->DBEdit1, str("2/30/1999"));
         QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
-        QCOMPARE(f.messages(), QStringList({"'2/30/1999' is not a valid date"}));
+        QCOMPARE(f.messages(), QStringList({"'2/30/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
         QVERIFY(f.window->DBEdit1->hasFocus());
 
         f.window->DBEdit1->selectAll();

@@ -74,10 +74,12 @@ private Q_SLOTS:
         QTest::newRow("three-digit year") << "1/2/097" << QDate(97, 1, 2);
         QTest::newRow("last day") << "12/31/9999" << QDate(9999, 12, 31);
         QTest::newRow("this year") << "12/24" << QDate(2026, 12, 24);
+        QTest::newRow("iso") << "1999-02-03" << QDate(1999, 2, 3);
+        QTest::newRow("iso short") << "2026-5-25" << QDate(2026, 5, 25);
         for (const char* bad :
              {"", "  ", "May 25", "5/32/1997", "13/1/1997", "0/1/1997", "2/30/2024", "1/1/0000",
               "5/25/1997x", "5/25/1997/1", "5//25/1997", "5/25-1997", "5/025/1997", "5/25/19970",
-              "5", "-5/25/1997", " 5/25/1997 10:00"})
+              "5", "-5/25/1997", " 5/25/1997 10:00", "1999-02-30", "1999-13-01"})
             QTest::newRow(bad) << QString::fromLatin1(bad) << QDate();
     }
     void readsDates()
@@ -88,7 +90,9 @@ private Q_SLOTS:
             QCOMPARE(parseDate(text), expected);
         else
             QCOMPARE(ql::test::failureText([&] { parseDate(text); }),
-                     QStringLiteral("'%1' is not a valid date").arg(text));
+                     QStringLiteral("'%1' is not a valid date (month/day/year, e.g. 5/25/%2)")
+                         .arg(text)
+                         .arg(QDate::currentDate().year()));
     }
 
     void readsDatesAndTimes_data()
@@ -121,7 +125,10 @@ private Q_SLOTS:
             QCOMPARE(parseDateTime(text), expected);
         else
             QCOMPARE(ql::test::failureText([&] { parseDateTime(text); }),
-                     QStringLiteral("'%1' is not a valid date and time").arg(text));
+                     QStringLiteral("'%1' is not a valid date and time (month/day/year and a "
+                                    "time, e.g. 5/25/%2 2:30:00 PM)")
+                         .arg(text)
+                         .arg(QDate::currentDate().year()));
     }
 
     void refusesTimesTheClockSkips()

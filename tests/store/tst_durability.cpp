@@ -209,9 +209,9 @@ private Q_SLOTS:
                 for (const QString& typed :
                      {QStringLiteral("31/31/2020"), QStringLiteral(" 2/30/2024 "),
                       QStringLiteral("next Friday")}) {
-                    QCOMPARE(ql::test::failureText(
-                                 [&] { todo.setAsText(QStringLiteral("ToDoByDate"), typed); }),
-                             QStringLiteral("'%1' is not a valid date").arg(typed));
+                    QVERIFY(ql::test::failureText([&] {
+                                todo.setAsText(QStringLiteral("ToDoByDate"), typed);
+                            }).startsWith(QStringLiteral("'%1' is not a valid date (").arg(typed)));
                 }
                 QCOMPARE(todo.state(), TableState::Insert);
                 QVERIFY(todo.isModified());

@@ -731,7 +731,7 @@ private Q_SLOTS:
             t.findNearestText(str("soon"));
             QFAIL("a search text that is no date must fail");
         } catch (const Error& e) {
-            QCOMPARE(e.text(), str("'soon' is not a valid date"));
+            QVERIFY(e.text().startsWith(str("'soon' is not a valid date (month/day/year")));
         }
         try {
             t.value(str("Nothing"));

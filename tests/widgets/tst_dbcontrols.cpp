@@ -165,7 +165,9 @@ private Q_SLOTS:
         t.setAsText(str("ExtraField"), str("urgent")); // other changes leave the typing alone
         QCOMPARE(date->text(), str("13/45/2000"));
         QTest::keyClick(date, Qt::Key_Tab);
-        QCOMPARE(services.prompts->messages, QStringList({"'13/45/2000' is not a valid date"}));
+        QCOMPARE(services.prompts->messages,
+                 QStringList({"'13/45/2000' is not a valid date (month/day/year, e.g. 5/25/" +
+                              QString::number(QDate::currentDate().year()) + ")"}));
         QVERIFY(date->hasFocus());
         QCOMPARE(date->text(), str("13/45/2000"));
         QTest::keyClick(date, Qt::Key_Return);
