@@ -70,9 +70,10 @@ void wrapParagraph(const QString& paragraph, const QFontMetricsF& fm, double wid
             line = word;
             return;
         }
-        // A word wider than the box: as many characters as fit on each line.
+        // A word wider than the box: as many characters as fit on each line. Its trailing blank
+        // ends a line, as after any word, and never starts the next.
         forEachPiece(QTextBoundaryFinder::Grapheme, word, [&](const QString& piece) {
-            if (!line.isEmpty() && !fits(line + piece))
+            if (!line.isEmpty() && !fits(line + piece.trimmed()))
                 flush();
             line += piece;
         });

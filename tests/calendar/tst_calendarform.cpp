@@ -127,35 +127,33 @@ class CalendarFormTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void previousAndNextCrossTheYear()
+    // A day above 28 becomes the first; smaller days are kept, in both directions.
+    void previousAndNextKeepTheDayUpTo28()
     {
         Fixture<TCalendarForm> f(CalendarForm);
-        f.setDate(2000, 1, 15);
-        f.click(f.window->PreviousBtn);
-        QCOMPARE(f.shown(), str("December 15 1999"));
-        f.click(f.window->NextBtn);
-        QCOMPARE(f.shown(), str("January 15 2000"));
-        f.window->action(str("NextMonth1"))->trigger();
-        QCOMPARE(f.shown(), str("February 15 2000"));
-        f.window->action(str("Previous1"))->trigger();
-        QCOMPARE(f.shown(), str("January 15 2000"));
-    }
-
-    void aDayAbove28BecomesTheFirst()
-    {
-        Fixture<TCalendarForm> f(CalendarForm);
-        f.setDate(2000, 3, 30);
-        f.click(f.window->NextBtn);
-        QCOMPARE(f.shown(), str("April 1 2000"));
-        f.setDate(2000, 3, 28);
-        f.click(f.window->NextBtn);
-        QCOMPARE(f.shown(), str("April 28 2000"));
-        f.setDate(2000, 2, 29);
-        f.click(f.window->PreviousBtn);
-        QCOMPARE(f.shown(), str("January 1 2000"));
-        f.setDate(1999, 12, 31);
-        f.click(f.window->NextBtn);
-        QCOMPARE(f.shown(), str("January 1 2000"));
+        const struct {
+            QDate from;
+            const char* command; // a button or a menu item
+            const char* shown;
+        } steps[] = {
+            {QDate(2000, 1, 28), "PreviousBtn", "December 28 1999"},
+            {QDate(1999, 12, 28), "NextBtn", "January 28 2000"},
+            {QDate(2000, 1, 15), "NextMonth1", "February 15 2000"},
+            {QDate(2000, 2, 15), "Previous1", "January 15 2000"},
+            {QDate(2000, 3, 28), "PreviousBtn", "February 28 2000"},
+            {QDate(2000, 3, 28), "NextBtn", "April 28 2000"},
+            {QDate(2000, 3, 30), "NextBtn", "April 1 2000"},
+            {QDate(2000, 2, 29), "PreviousBtn", "January 1 2000"},
+            {QDate(1999, 12, 31), "NextBtn", "January 1 2000"},
+        };
+        for (const auto& step : steps) {
+            f.setDate(step.from.year(), step.from.month(), step.from.day());
+            if (auto* button = f.window->findChild<QPushButton*>(str(step.command)))
+                f.click(button);
+            else
+                f.window->action(str(step.command))->trigger();
+            QCOMPARE(f.shown(), str(step.shown));
+        }
     }
 
     void goToSetsWhatTheGridTakes()

@@ -29,9 +29,10 @@ class SettingsTest : public QObject {
     QString file() const { return QDir(m_dir.path()).filePath(str("config/Quillory.reg")); }
 
 private Q_SLOTS:
+    // Each case starts without a store, also after a case that failed halfway.
     void init()
     {
-        QFile::remove(file());
+        QDir(m_dir.filePath(str("config"))).removeRecursively();
         Settings::setStoreFile(file());
         Settings::takeDamageReport();
     }
@@ -93,7 +94,6 @@ private Q_SLOTS:
         settings.openKey(keys::Menu, true);
         QCOMPARE(test::failureText([&] { settings.writeInteger(keys::First, 2); }),
                  str("Failed to set data for 'first'"));
-        QDir(file()).removeRecursively();
     }
 
     void geometryRestoresWhatWasStoredUpToTheFirstMiss()

@@ -92,6 +92,8 @@ private Q_SLOTS:
             names.tbNames->setValue(str("LastName"), str("Restored"));
             names.tbNames->post();
         }
+        // Restored under a name in other letter case: it is the same table all the same.
+        QFile::rename(dir.filePath(str("Data/QYName2.DB")), dir.filePath(str("Data/qyname2.db")));
         QFile::remove(dir.filePath(str("Data/ToDo2.db")));
         Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
         Session::instance().setDatabasePath(str("Quilbase"), dir.dataPath());

@@ -8,10 +8,10 @@
 namespace ql::test {
 
 using Factory = std::function<std::unique_ptr<QObject>()>;
-int registerTestClass(Factory factory);
+int registerTestClass(const QMetaObject& meta, Factory factory);
 
 } // namespace ql::test
 
 #define QL_TEST_CLASS(Class)                                                                       \
-    static const int Class##Registered =                                                           \
-        ::ql::test::registerTestClass([] { return std::make_unique<Class>(); });
+    static const int Class##Registered = ::ql::test::registerTestClass(                            \
+        Class::staticMetaObject, [] { return std::make_unique<Class>(); });

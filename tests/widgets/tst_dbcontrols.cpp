@@ -5,6 +5,7 @@
 #include "testenv.h"
 #include "testmain.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -129,6 +130,7 @@ private Q_SLOTS:
         QCOMPARE(first->text(), str("Иваxн"));
 
         QTest::keyClicks(last, str("son"));
+        QCOMPARE(form.cell(0, "LastName"), str("Øster-Ångströmson"));
         t.cancel();
         QCOMPARE(last->text(), str("Øster-Ångström"));
         QCOMPARE(form.cell(0, "LastName"), str("Øster-Ångström"));
@@ -164,6 +166,11 @@ private Q_SLOTS:
         QCOMPARE(t.state(), TableState::Insert);
         t.setAsText(str("ExtraField"), str("urgent")); // other changes leave the typing alone
         QCOMPARE(date->text(), str("13/45/2000"));
+        // Another application or a popup taking the focus does not leave the editor.
+        for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+            QFocusEvent away(QEvent::FocusOut, reason);
+            QApplication::sendEvent(date, &away);
+        }
         QTest::keyClick(date, Qt::Key_Tab);
         QCOMPARE(services.prompts->messages,
                  QStringList({"'13/45/2000' is not a valid date (month/day/year, e.g. 5/25/" +
