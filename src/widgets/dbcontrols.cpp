@@ -1,6 +1,7 @@
 #include "dbcontrols.h"
 
 #include "datetext.h"
+#include "error.h"
 #include "guard.h"
 
 #include <QAbstractSpinBox>
@@ -222,10 +223,20 @@ bool DBEdit::commit()
     return true;
 }
 
-void DBEdit::discard()
+void DBEdit::dropRefusedText()
 {
-    m_dirtyDate = false;
-    showValue();
+    if (!m_dirtyDate)
+        return;
+    const FieldDef* def = boundField(*m_link);
+    try {
+        if (def && def->type == FieldType::Date)
+            datetext::parseDate(text());
+        else if (def)
+            datetext::parseDateTime(text());
+    } catch (const Error&) {
+        m_dirtyDate = false;
+        showValue();
+    }
 }
 
 void DBEdit::showValue()
@@ -282,10 +293,10 @@ bool commitEditors(QWidget* window)
     return std::all_of(editors.cbegin(), editors.cend(), [](DBEdit* e) { return e->commit(); });
 }
 
-void discardEditors(QWidget* window)
+void dropRefusedTexts(QWidget* window)
 {
     for (DBEdit* editor : window->findChildren<DBEdit*>())
-        editor->discard();
+        editor->dropRefusedText();
 }
 
 // ---- DBMemo

@@ -57,8 +57,9 @@ public:
     // Hands a date still being typed to the record; false (message shown, focus kept) when it is
     // no date. True when nothing is pending.
     bool commit();
-    // Drops a text still pending and shows the field's value again.
-    void discard();
+    // Drops a text still pending that the record would refuse (no date), showing the field's
+    // value again.
+    void dropRefusedText();
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -77,8 +78,8 @@ private:
 // move or a close; false (the refusing editor focused, its message shown once) when one is no
 // date.
 bool commitEditors(QWidget* window);
-// Drops the texts still pending in the window's editors.
-void discardEditors(QWidget* window);
+// Drops the texts still pending in the window's editors that their records would refuse.
+void dropRefusedTexts(QWidget* window);
 
 // A multi-line editor bound to one (memo) field, written as it is typed.
 class DBMemo : public QPlainTextEdit {

@@ -45,7 +45,7 @@ void ModuleWindow::keyPressEvent(QKeyEvent* event)
 {
     // Escape gives up a text the record would refuse, then closes as every other way does.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
-        discardEditors(this);
+        dropRefusedTexts(this);
     QDialog::keyPressEvent(event);
 }
 

@@ -1,9 +1,10 @@
 #include "aboutbox.h"
 #include "calendarform.h"
-#include "modulefixture.h"
+#include "dbcontrols.h"
 #include "holders.h"
 #include "keys.h"
 #include "mainmenu.h"
+#include "modulefixture.h"
 #include "settings.h"
 #include "testmain.h"
 #include "todoform.h"
@@ -79,7 +80,8 @@ private Q_SLOTS:
         f.window->action(str("Filter2"))->trigger(); // replaces the first filter
         QCOMPARE(f.listed(1), QStringList({"july"}));
         f.ask(f.window->FilterBtn, str("6/31/1999"));
-        QCOMPARE(f.messages(), QStringList({"'6/31/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
+        QCOMPARE(f.messages(),
+                 QStringList({"'6/31/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
         QCOMPARE(f.listed(1), QStringList({"july"}));
 
         f.window->action(str("UnFilter1"))->trigger();
@@ -106,7 +108,8 @@ private Q_SLOTS:
         f.window->DBEdit1->setFocus();
         QTest::keyClicks(f.window->DBEdit1, str("2/30/1999"));
         QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
-        QCOMPARE(f.messages(), QStringList({"'2/30/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
+        QCOMPARE(f.messages(),
+                 QStringList({"'2/30/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
         QVERIFY(f.window->DBEdit1->hasFocus());
 
         f.window->DBEdit1->selectAll();
@@ -114,6 +117,67 @@ private Q_SLOTS:
         QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
         f.click(f.window->ExitBtn); // closing stores the new item
         QCOMPARE(f.listed(), QStringList({"2/28/1999", "5/1/1999"}));
+    }
+
+    // Every way out of the item hands the typed due date to it; a text that is no date refuses
+    // once, keeping the window, the item and the text, and Cancel or Escape give it up silently.
+    void everyWayOutReadsTheDueDateFirst_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("valid");
+        for (const char* way : {"Ctrl+N", "New menu item", "Search button", "another row",
+                                "Close button", "title bar", "Escape"}) {
+            QTest::addRow("%s, a date", way) << str(way) << true;
+            QTest::addRow("%s, no date", way) << str(way) << false;
+        }
+    }
+    void everyWayOutReadsTheDueDateFirst()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, valid);
+        Fixture f({{QDate(1999, 5, 1), "may"}, {QDate(1999, 7, 4), "july"}});
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        DBEdit* due = f.window->DBEdit1;
+        due->setFocus();
+        due->selectAll();
+        QTest::keyClicks(due, valid ? str("6/15/1999") : str("2/30/1999"));
+        f.services.prompts->inputs.enqueue(str("1/1/1999"));
+        if (way == "Ctrl+N")
+            QTest::keySequence(due, QKeySequence::New);
+        else if (way == "New menu item")
+            f.window->action(str("New1"))->trigger();
+        else if (way == "Search button")
+            f.click(f.window->SearchBtn);
+        else if (way == "another row")
+            QTest::mouseClick(
+                f.window->DBGrid1->viewport(), Qt::LeftButton, {},
+                f.window->DBGrid1->visualRect(f.window->DBGrid1->model()->index(1, 0)).center());
+        else if (way == "Close button")
+            f.click(f.window->ExitBtn);
+        else if (way == "title bar")
+            f.window->close();
+        else
+            QTest::keyClick(due, Qt::Key_Escape);
+
+        if (valid || way == "Escape") {
+            QVERIFY(f.messages().isEmpty());
+            const QStringList texts = f.listed(1);
+            QCOMPARE(f.listed(0).at(texts.indexOf(str("may"))),
+                     valid ? str("6/15/1999") : str("5/1/1999"));
+            return;
+        }
+        QCOMPARE(f.messages(),
+                 QStringList({"'2/30/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
+        QVERIFY(f.window->isVisible());
+        QVERIFY(due->hasFocus());
+        QCOMPARE(due->text(), str("2/30/1999"));
+        QCOMPARE(f.text(), str("may"));
+        QCOMPARE(f.table().state(), TableState::Edit);
+
+        f.click(f.window->CancelBtn); // gives the bad date up without a word
+        QCOMPARE(f.messages().size(), 1);
+        QCOMPARE(due->text(), str("5/1/1999"));
+        QCOMPARE(f.table().state(), TableState::Browse);
     }
 
     void deleteAsksFirst()

@@ -5,6 +5,7 @@
 #include "testenv.h"
 #include "testmain.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTest>
 #include <QVBoxLayout>
@@ -112,6 +113,19 @@ private Q_SLOTS:
         QTest::keyClick(last, Qt::Key_Home);
         QTest::keyClicks(last, str("A"));
         QCOMPARE(last->text(), QString(30, QLatin1Char('w')));
+        // Widths count characters as the engine does: a character beyond the basic plane at the
+        // last place is kept whole.
+        const QString emoji = str("\U0001F600");
+        QTest::keyClick(last, Qt::Key_End);
+        QTest::keyClick(last, Qt::Key_Backspace);
+        QTest::sendKeyEvent(QTest::Click, last, Qt::Key_unknown, emoji, Qt::NoModifier);
+        QCOMPARE(t.asText(str("LastName")), QString(29, QLatin1Char('w')) + emoji);
+        QTest::sendKeyEvent(QTest::Click, last, Qt::Key_unknown, emoji, Qt::NoModifier);
+        QCOMPARE(last->text(), QString(29, QLatin1Char('w')) + emoji);
+        // A text set by assistive technology is typing too.
+        QAccessible::queryAccessibleInterface(first)->setText(QAccessible::Value, str("Dictated"));
+        QCOMPARE(t.asText(str("FirstName")), str("Dictated"));
+        QAccessible::queryAccessibleInterface(first)->setText(QAccessible::Value, QString());
 
         retype(last, "Øster-Ångström");
         type(first, str("Иван"));
