@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libsqlite3-dev libicu-dev sqlite3
     fonts-liberation fonts-dejavu-core
-    xvfb xauth x11-utils poppler-utils
+    xvfb xauth x11-utils xdotool openbox poppler-utils
 )
 
 missing=()

@@ -2,6 +2,7 @@
 #include "mainmenu.h"
 #include "realservices.h"
 #include "seams.h"
+#include "sessionend.h"
 #include "settings.h"
 #include "startup.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
         QMessageBox::critical(nullptr, QApplication::applicationName(), e.text());
         return 1;
     }
+    // The session's end closes the program as Exit does.
+    const ql::SessionEnd sessionEnd(program->mainMenu());
     program->mainMenu()->show();
     if (const QString report = ql::Settings::takeDamageReport(); !report.isEmpty())
         ql::services::prompts().message(program->mainMenu(), report);

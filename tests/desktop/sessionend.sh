@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The session's end is an Exit: the installed program runs on a desktop with a window manager
+# (Xvfb and openbox), a contact is typed into the address book, and the program gets SIGTERM as
+# at a logout. The contact must be in the table file afterwards.
+set -euo pipefail
+bin=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config
+"$bin/quillory-install" "$work/Quillory" >/dev/null
+
+cat >"$work/session.sh" <<'INNER'
+set -u
+dir=$1
+openbox >/dev/null 2>&1 &
+wm=$!
+trap 'kill "$wm" 2>/dev/null' EXIT
+"$dir/Quillory/quillory" &
+pid=$!
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+wait_for() {
+    for _ in $(seq 1 200); do
+        id=$(window "$1")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+menu=$(wait_for "Quillory 3.0 Menu") || { echo "no main menu"; exit 1; }
+xdotool windowactivate --sync "$menu"
+sleep 0.3
+xdotool key alt+a
+book=$(wait_for "Quillory - Address Book") || { echo "no address book"; exit 1; }
+xdotool windowactivate --sync "$book"
+sleep 0.3
+xdotool key alt+l
+xdotool type --delay 20 "Zylinski"
+sleep 0.3
+kill -TERM "$pid"
+for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    echo "the program did not end on SIGTERM"
+    kill -KILL "$pid"
+    exit 1
+fi
+wait "$pid"
+echo "ended with $?"
+INNER
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$work"
+found=$(sqlite3 "$work/Quillory/Data/QYName2.DB" \
+    "SELECT count(*) FROM records WHERE 'Zylinski' IN (FirstName, LastName, Company, NickName)")
+if [ "$found" != 1 ]; then
+    echo "the contact typed before SIGTERM was not stored"
+    exit 1
+fi
+echo "the contact typed before SIGTERM was stored"
