@@ -23,21 +23,35 @@ void setOuterSize(QWidget* window, int width, int height)
     window->resize(std::max(1, width - extra.width()), std::max(1, height - extra.height()));
 }
 
+// A stored place that no longer fits (another screen, a damaged value) is brought onto the screen
+// the window is mostly on, or the primary one: the size at most the screen's, the whole window on
+// it.
 void keepOnScreen(QWidget* window)
 {
     const QRect frame = window->frameGeometry();
+    const QScreen* best = QGuiApplication::primaryScreen();
+    qint64 bestArea = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(frame))
-            return;
+        const QRect common = screen->availableGeometry().intersected(frame);
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
     }
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary)
+    if (!best)
         return;
-    const QRect area = primary->availableGeometry();
-    window->move(area.topLeft());
+    const QRect area = best->availableGeometry();
     if (frame.width() > area.width() || frame.height() > area.height())
         setOuterSize(window, std::min(frame.width(), area.width()),
                      std::min(frame.height(), area.height()));
+    const QRect sized = window->frameGeometry();
+    const int x =
+        std::clamp(sized.x(), area.left(), std::max(area.left(), area.right() + 1 - sized.width()));
+    const int y =
+        std::clamp(sized.y(), area.top(), std::max(area.top(), area.bottom() + 1 - sized.height()));
+    if (x != sized.x() || y != sized.y())
+        window->move(x, y);
 }
 
 } // namespace

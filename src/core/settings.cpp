@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTextStream>
 
 namespace ql {
@@ -26,6 +27,28 @@ QString& damageReport()
 {
     static QString report;
     return report;
+}
+
+// Whether the last read found a store file that exists but cannot be read (no permission, a
+// folder, an I/O error): nothing is written over it until it can be read again.
+bool& unreadable()
+{
+    static bool flag = false;
+    return flag;
+}
+
+// The settings are the user's alone.
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
+
+// Said once each time the file becomes unreadable.
+void reportUnreadable(const QString& reason)
+{
+    if (std::exchange(unreadable(), true))
+        return;
+    damageReport() = QStringLiteral("The settings file %1 cannot be read (%2). The program goes on "
+                                    "with default settings and changes nothing in that file.")
+                         .arg(QDir::toNativeSeparators(storePath()), reason);
 }
 
 // Keys compare without regard to letter case, as the registry's do.
@@ -80,7 +103,9 @@ public:
     StoreLock()
         : m_lock(storePath() + QStringLiteral(".lock"))
     {
-        QDir().mkpath(QFileInfo(storePath()).absolutePath());
+        const QString folder = QFileInfo(storePath()).absolutePath();
+        if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
+            QFile::setPermissions(folder, kPrivateFolder);
         m_lock.setStaleLockTime(10000);
         m_locked = m_lock.tryLock(5000);
     }
@@ -116,14 +141,29 @@ Settings::Tree Settings::load()
 {
     Tree tree;
     QFile file(storePath());
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(storePath())) {
+        unreadable() = false;
         return tree;
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
+    }
+    QByteArray bytes;
+    if (QFileInfo(storePath()).isDir() || !file.open(QIODevice::ReadOnly) ||
+        (bytes = file.readAll(), file.error() != QFileDevice::NoError)) {
+        reportUnreadable(QFileInfo(storePath()).isDir() ? QStringLiteral("it is a folder")
+                                                        : file.errorString());
+        return tree;
+    }
+    file.close();
+    unreadable() = false;
+    QStringDecoder decoder(QStringConverter::Utf8);
+    const QString text = decoder(bytes);
     Key* current = nullptr;
-    bool damaged = false;
-    while (!in.atEnd() && !damaged) {
-        const QString line = in.readLine();
+    // Bytes that are no UTF-8 text make the file damaged: rewriting it would change them.
+    bool damaged = decoder.hasError();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size() && !damaged; ++i) {
+        QString line = lines.at(i);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
@@ -152,13 +192,13 @@ Settings::Tree Settings::load()
             damaged = true;
         }
     }
-    if (damaged || in.status() != QTextStream::Ok) {
+    if (damaged) {
         // Set the damaged file aside, keep it for the user, and go on with defaults.
-        file.close();
         const QString aside =
             storePath() + QStringLiteral(".damaged-") +
             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         QFile::rename(storePath(), aside);
+        QFile::setPermissions(aside, kPrivateFile);
         damageReport() =
             QStringLiteral("The settings file %1 could not be read. It was kept as "
                            "%2, and the program goes on with default settings.")
@@ -170,8 +210,10 @@ Settings::Tree Settings::load()
 
 bool Settings::save(const Tree& tree)
 {
+    if (unreadable())
+        return false;
     QSaveFile file(storePath());
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kPrivateFile))
         return false;
     QTextStream out(&file);
     out.setEncoding(QStringConverter::Utf8);

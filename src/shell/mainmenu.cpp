@@ -30,6 +30,7 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ql {
 
@@ -245,10 +246,23 @@ void TMainMenuForm::FormShow()
 TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
 {
     const QDir root(programDirectory());
-    root.mkdir(QStringLiteral("BackUp"));
+    // The backups hold personal data: the user's alone.
+    if (root.mkdir(QStringLiteral("BackUp")))
+        QFile::setPermissions(root.filePath(QStringLiteral("BackUp")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString temp = root.filePath(QStringLiteral("Temp"));
     const QString data = root.filePath(QStringLiteral("Data"));
     const QStringList entries = entriesOf(temp);
+    // The templates are gone but the data directory holds every table (the settings were lost
+    // after an earlier first use): nothing is left to prepare.
+    const auto hasTable = [&data](const TableDef* table) {
+        return !tablefile::locate(data, table->name).isEmpty();
+    };
+    if (entries.isEmpty() &&
+        std::all_of(catalogue::all().cbegin(), catalogue::all().cend(), hasTable)) {
+        markFirstUseDone();
+        return FirstUse::Done;
+    }
     if (entries.isEmpty()) {
         services::prompts().message(
             this, QStringLiteral("Error 1: Failed while preparing for first use."));
@@ -272,12 +286,17 @@ TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
         services::prompts().message(
             this, QStringLiteral("Error 3: Failed while preparing for first use."));
     }
+    markFirstUseDone();
+    return FirstUse::Done;
+}
+
+void TMainMenuForm::markFirstUseDone()
+{
     guarded(this, [] {
         Settings settings;
         settings.openKey(keys::Menu, true);
         settings.writeInteger(keys::First, 2);
     });
-    return FirstUse::Done;
 }
 
 void TMainMenuForm::cleanUpTemplates()

@@ -76,6 +76,8 @@ public:
 
     enum class FirstUse { Done, Error1, Error2 };
     FirstUse prepareFirstUse();
+    // Writes "first" = 2: the installation is prepared.
+    void markFirstUseDone();
     void cleanUpTemplates();
 
 protected:

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,16 +64,26 @@ private Q_SLOTS:
         QFile stored(file());
         QVERIFY(stored.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(stored.readAll());
+        // Settings are the user's alone.
+        QCOMPARE(QFile::permissions(file()) & 0x0077, 0);
+        QCOMPARE(QFile::permissions(QFileInfo(file()).absolutePath()) & 0x0077, 0);
         QVERIFY2(text.contains(str("[SOFTWARE\\Varnholt\\Quillory\\PDA]")), qPrintable(text));
     }
 
+    void aDamagedFileIsSetAsideOnce_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("no settings") << QByteArray("\x01\x02 not settings\n[key]\nno type\n");
+        QTest::newRow("no UTF-8") << QByteArray("[key]\nname=str:caf\xe9\n");
+    }
     void aDamagedFileIsSetAsideOnce()
     {
+        QFETCH(QByteArray, content);
         QDir().mkpath(QFileInfo(file()).absolutePath());
         {
             QFile damaged(file());
             QVERIFY(damaged.open(QIODevice::WriteOnly));
-            damaged.write("\x01\x02 not settings at all\n[key]\nvalue without type\n");
+            damaged.write(content);
         }
         Settings settings;
         QVERIFY(settings.openKey(keys::Menu, true));
@@ -85,15 +97,26 @@ private Q_SLOTS:
         QCOMPARE(kept.size(), 1);
         settings.writeInteger(keys::First, 2); // the store works on from defaults
         QCOMPARE(settings.readInteger(keys::First), 2);
+        QCOMPARE(QFile::permissions(file()) & 0x0077, 0); // the user's alone
     }
 
-    void anUnwritableStoreFailsWithTheWriteText()
+    // A store that exists but cannot be read is never written over: the program runs on
+    // defaults, says so once, and writes again once the file can be read.
+    void anUnreadableStoreIsNeverWrittenOver()
     {
         QDir().mkpath(file()); // a folder where the file should be
         Settings settings;
-        settings.openKey(keys::Menu, true);
+        QVERIFY(!settings.openKey(keys::Menu, true));
         QCOMPARE(test::failureText([&] { settings.writeInteger(keys::First, 2); }),
                  str("Failed to set data for 'first'"));
+        QVERIFY(Settings::takeDamageReport().contains(str("cannot be read")));
+        QVERIFY(!settings.valueExists(keys::First));
+        QVERIFY(Settings::takeDamageReport().isEmpty());
+        QVERIFY(QFileInfo(file()).isDir());
+        QDir(file()).removeRecursively();
+        QVERIFY(settings.openKey(keys::Menu, true));
+        settings.writeInteger(keys::First, 2);
+        QCOMPARE(settings.readInteger(keys::First), 2);
     }
 
     void geometryRestoresWhatWasStoredUpToTheFirstMiss()
@@ -136,7 +159,17 @@ private Q_SLOTS:
         QDialog window;
         geometry::restore(&window, keys::ToDo, QRect(0, 0, 300, 200));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY(screen.intersects(window.frameGeometry()));
+        QVERIFY(screen.contains(window.frameGeometry().topLeft()));
+        {
+            Settings settings; // a size no screen has
+            settings.openKey(keys::ToDo, true);
+            settings.writeInteger(keys::Height, 2147483647);
+            settings.writeInteger(keys::Width, 2147483647);
+        }
+        QDialog huge;
+        geometry::restore(&huge, keys::ToDo, QRect(0, 0, 300, 200));
+        QVERIFY2(screen.contains(huge.frameGeometry()),
+                 qPrintable(str("%1x%2").arg(huge.width()).arg(huge.height())));
     }
 };
 

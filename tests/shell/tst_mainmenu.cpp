@@ -127,15 +127,24 @@ private Q_SLOTS:
         QVERIFY(services.prompts->messages.isEmpty());
     }
 
-    void missingTemplatesStopTheFirstUse()
+    void missingTemplatesStopTheFirstUseUnlessTheDataIsComplete()
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         QDir(dir.filePath(str("Temp"))).removeRecursively();
+        // The settings were lost after an earlier first use: every table is in Data.
+        start(dir).reset();
+        QVERIFY(services.prompts->messages.isEmpty());
+        QCOMPARE(storedInteger(keys::Menu, keys::First), 2);
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+
+        QFile::remove(dir.settingsFile());
+        QFile::remove(dir.filePath(str("Data/Journal2.DB")));
         auto program = start(dir);
         QCOMPARE(services.prompts->messages,
                  QStringList{str("Error 1: Failed while preparing for first use.")});
         QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
+        QCOMPARE(QFile::permissions(dir.filePath(str("BackUp"))) & 0x0077, 0);
         QCOMPARE(storedInteger(keys::Menu, keys::First), std::nullopt);
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), std::nullopt);
         QCOMPARE(program->mainMenu()->visibleBanner(), 1);
