@@ -18,12 +18,29 @@ namespace {
 constexpr auto kPrivateDirectory =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
+// A folder the installer makes is the user's alone; one that was there keeps its mode.
 void makePrivateDirectory(const QString& path)
 {
+    if (QFileInfo(path).isDir())
+        return;
     if (!QDir().mkpath(path))
         throw Error(
             QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(path)));
     QFile::setPermissions(path, kPrivateDirectory);
+}
+
+// The installer lays out a new or empty folder, or one it laid out before (which holds the
+// engine's configuration or the data); it never fills a folder of something else.
+void checkTarget(const QString& root)
+{
+    const QDir dir(root);
+    if (!dir.exists() || dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) ||
+        QFileInfo::exists(configurationFile(root)) ||
+        QFileInfo(dir.filePath(QStringLiteral("Data"))).isDir())
+        return;
+    throw Error(QStringLiteral("%1 is not empty and holds no Quillory program directory. Choose a "
+                               "new or empty folder.")
+                    .arg(QDir::toNativeSeparators(root)));
 }
 
 void layOutTables(const QString& directory)
@@ -67,6 +84,7 @@ QString configurationFile(const QString& programDirectory)
 void layOut(const QString& programDirectory, const QString& executable)
 {
     const QString root = QDir(programDirectory).absolutePath();
+    checkTarget(root);
     makePrivateDirectory(root);
     if (!executable.isEmpty())
         installExecutable(executable, root);

@@ -2,6 +2,7 @@
 #include "holders.h"
 #include "install.h"
 #include "session.h"
+#include "testenv.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -100,6 +101,26 @@ private Q_SLOTS:
         Session::instance().loadConfiguration(install::configurationFile(root));
         TDataModule1 names;
         QCOMPARE(names.tbNames->asText(str("LastName")), str("Kept"));
+    }
+
+    // A folder that was there keeps its mode; one that holds something else is refused whole.
+    void aFolderThatWasThereIsNeverTakenOver()
+    {
+        QTemporaryDir temp;
+        const auto shared = QFileDevice::Permissions(0x7755);
+        QVERIFY(QFile::setPermissions(temp.path(), shared));
+        install::layOut(temp.path(), {});
+        QCOMPARE(QFile::permissions(temp.path()), shared);
+
+        QTemporaryDir foreign;
+        writeFile(QDir(foreign.path()).filePath(str("notes.txt")), "mine");
+        QCOMPARE(test::failureText([&] { install::layOut(foreign.path(), {}); }),
+                 str("%1 is not empty and holds no Quillory program directory. Choose a new or "
+                     "empty folder.")
+                     .arg(foreign.path()));
+        QCOMPARE(QDir(foreign.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList({"notes.txt"}));
+        install::layOut(temp.path(), {}); // its own folder, again
     }
 
     void theDesktopEntryStartsTheInstalledProgram()
