@@ -1,6 +1,7 @@
 #include "table.h"
 
-#include "datetext.h"
+#include "order.h"
+#include "recordreader.h"
 #include "session.h"
 #include "tablefile.h"
 
@@ -9,63 +10,13 @@
 #include <limits>
 
 namespace ql {
-namespace {
-
-const char* const kDateTimeFormat = "yyyy-MM-dd HH:mm:ss.zzz";
-
-bool isTextType(FieldType type)
-{
-    return type == FieldType::Text || type == FieldType::Memo;
-}
-
-// The first `width` characters of a text, never splitting a character in two.
-QString cutToWidth(const QString& text, int width)
-{
-    if (text.size() <= width)
-        return text;
-    qsizetype units = 0;
-    for (int characters = 0; characters < width && units < text.size(); ++characters)
-        units += (text.at(units).isHighSurrogate() && units + 1 < text.size()) ? 2 : 1;
-    return text.left(units);
-}
-
-QByteArray storedText(FieldType type, const QVariant& value)
-{
-    switch (type) {
-    case FieldType::Date:
-        return value.toDate().toString(Qt::ISODate).toUtf8();
-    case FieldType::DateTime:
-        return value.toDateTime().toString(QLatin1String(kDateTimeFormat)).toUtf8();
-    case FieldType::AutoIncrement:
-        return QByteArray::number(value.toLongLong());
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    return value.toString().toUtf8();
-}
-
-} // namespace
-
-QVariant Record::value(const QString& fieldName) const
-{
-    return m_values.at(m_table->fieldIndex(fieldName));
-}
-
-QString Record::text(const QString& fieldName) const
-{
-    return value(fieldName).toString();
-}
-
-void Record::setValue(const QString& fieldName, QVariant value)
-{
-    m_values[m_table->fieldIndex(fieldName)] = std::move(value);
-}
 
 Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
     : QObject(parent)
     , m_def(&def)
     , m_tableName(def.name)
+    , m_order(std::make_unique<TableOrder>(*this, def, m_db))
+    , m_reader(std::make_unique<RecordReader>(*this, m_fields, m_onCalcFields))
 {
     setObjectName(componentName);
     for (size_t i = 0; i < def.fields.size(); ++i)
@@ -76,46 +27,9 @@ Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
 
 Table::~Table() = default;
 
-void Table::addCalculatedField(const FieldDef& field, const QString& after)
-{
-    const auto at = m_fields.begin() + fieldIndex(after) + 1;
-    m_fields.insert(at, TableField{field, -1});
-    m_fieldByName.clear();
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        m_fieldByName.insert(m_fields[i].def.name, int(i));
-}
-
-void Table::moveFieldToEnd(const QString& fieldName)
-{
-    const auto at = m_fields.begin() + fieldIndex(fieldName);
-    std::rotate(at, at + 1, m_fields.end());
-    m_fieldByName.clear();
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        m_fieldByName.insert(m_fields[i].def.name, int(i));
-}
-
 Error Table::datasetError(const QString& text) const
 {
     return Error(objectName() + QStringLiteral(": ") + text);
-}
-
-int Table::findField(const QString& name) const
-{
-    if (const auto it = m_fieldByName.constFind(name); it != m_fieldByName.cend())
-        return *it;
-    for (size_t i = 0; i < m_fields.size(); ++i) {
-        if (m_fields[i].def.name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    }
-    return -1;
-}
-
-int Table::fieldIndex(const QString& name) const
-{
-    const int index = findField(name);
-    if (index < 0)
-        throw datasetError(QStringLiteral("Field '%1' not found").arg(name));
-    return index;
 }
 
 void Table::checkActive() const
@@ -128,13 +42,6 @@ void Table::checkWritable() const
 {
     if (m_readOnly)
         throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
-}
-
-void Table::checkEditing() const
-{
-    checkActive();
-    if (m_state != TableState::Edit && m_state != TableState::Insert)
-        throw datasetError(QStringLiteral("Dataset not in edit or insert mode"));
 }
 
 // ---- opening and closing
@@ -155,7 +62,7 @@ void Table::open()
     m_db = tablefile::open(*m_def, path, m_readOnly);
     try {
         prepareStatements();
-        setActiveIndex(index);
+        m_order->setIndex(index);
         m_dataVersion = readDataVersion();
         forgetOrder();
         rowidAt(0); // the first records show at once; the rest is read when it is needed
@@ -178,18 +85,15 @@ void Table::close()
 {
     if (!isOpen())
         return;
-    m_selectBlock = {};
-    m_selectKey = {};
+    m_reader->close();
+    m_order->close();
     m_dataVersionQuery = {};
     m_insert = {};
     m_update = {};
     m_delete = {};
     m_db = sql::Database();
-    dropReadAhead();
-    forgetOrder();
     m_position = -1;
     m_bof = m_eof = true;
-    m_range.reset();
     m_current = {};
     m_buffer = {};
     m_modified = false;
@@ -201,15 +105,12 @@ void Table::close()
 
 void Table::prepareStatements()
 {
-    QByteArray columns;
+    m_reader->prepare(m_db, *m_def);
     QByteArray assignments;
     QByteArray parameters;
     int stored = 0;
     for (const FieldDef& field : m_def->fields) {
         const QByteArray name = sql::quoted(field.name);
-        if (!columns.isEmpty())
-            columns += ", ";
-        columns += name;
         if (field.type != FieldType::AutoIncrement) {
             ++stored;
             if (!assignments.isEmpty()) {
@@ -228,11 +129,6 @@ void Table::prepareStatements()
             insertColumns += ", ";
         insertColumns += sql::quoted(field.name);
     }
-    QByteArray blockParameters;
-    for (int i = 1; i <= kReadBlock; ++i)
-        blockParameters += (i > 1 ? ", ?" : "?") + QByteArray::number(i);
-    m_selectBlock = sql::Statement(m_db, "SELECT " + columns + " FROM records WHERE rowid IN (" +
-                                             blockParameters + ")");
     m_insert = sql::Statement(m_db, "INSERT INTO records(" + insertColumns + ") VALUES (" +
                                         parameters + ")");
     m_update = sql::Statement(m_db, "UPDATE records SET " + assignments + " WHERE rowid = ?" +
@@ -242,14 +138,6 @@ void Table::prepareStatements()
 }
 
 // ---- the active order
-
-void Table::setActiveIndex(const IndexDef* index)
-{
-    m_activeIndex = index;
-    m_activeField = index ? m_def->fieldIndex(index->field) : 0;
-    m_selectKey = sql::Statement(m_db, "SELECT " + sql::quoted(indexField().name) +
-                                           " FROM records WHERE rowid = ?1");
-}
 
 const IndexDef* Table::resolveIndex(const QString& indexName, const QString& fieldName) const
 {
@@ -269,12 +157,7 @@ const IndexDef* Table::resolveIndex(const QString& indexName, const QString& fie
 
 const FieldDef& Table::indexField() const
 {
-    return m_def->fields[size_t(m_activeField)];
-}
-
-const TableField& Table::keyField() const
-{
-    return m_fields[size_t(fieldIndex(indexField().name))];
+    return m_order->field();
 }
 
 void Table::setIndexName(const QString& name)
@@ -302,18 +185,18 @@ void Table::setIndexFieldNames(const QString& fieldName)
 
 void Table::switchOrder(const IndexDef* index, bool primary)
 {
-    if (index == m_activeIndex && primary == isPrimaryOrder())
+    if (index == m_order->index() && primary == m_order->isPrimary())
         return; // the same order keeps its range
     checkBrowseMode();
     const qint64 current = currentRowid();
-    setActiveIndex(index);
+    m_order->setIndex(index);
     // Every order holds the same records, unless a range left some out or another program
     // changed the file.
-    if (const qint64 version = readDataVersion(); m_range || version != m_dataVersion) {
-        m_count.reset();
+    if (const qint64 version = readDataVersion(); m_order->range() || version != m_dataVersion) {
+        m_order->forget();
         m_dataVersion = version;
     }
-    m_range.reset();
+    m_order->setRange(std::nullopt);
     forgetOrderFrom(0);
     relocate(current, 0);
     Q_EMIT rowsReset();
@@ -324,20 +207,9 @@ void Table::switchOrder(const IndexDef* index, bool primary)
 
 std::optional<qint64> Table::rowidAt(int position) const
 {
-    if (position < 0 || !isOpen() || (m_count && position >= *m_count))
+    if (!isOpen())
         return std::nullopt;
-    const int index = position / kStretch;
-    std::map<int, Stretch>::const_iterator it = m_stretches.find(index);
-    if (it == m_stretches.end()) {
-        // A stretch away from those read is reached by counting: none beyond the end.
-        if (index > 0 && !m_stretches.contains(index - 1) && position >= recordCount())
-            return std::nullopt;
-        it = readStretch(index);
-    }
-    const int offset = position - index * kStretch;
-    if (offset >= int(it->second.rowids.size()))
-        return std::nullopt;
-    return it->second.rowids[offset];
+    return m_order->rowidAt(position);
 }
 
 qint64 Table::currentRowid() const
@@ -345,258 +217,28 @@ qint64 Table::currentRowid() const
     return rowidAt(m_position).value_or(-1);
 }
 
-// Reads a stretch from the one before it or back from the one after it; a stretch far from any
-// read is reached by skipping along the index from the nearer end of the order.
-std::map<int, Table::Stretch>::const_iterator Table::readStretch(int index) const
-{
-    const int start = index * kStretch;
-    const sql::ReadTransaction reading(m_db);
-    const auto before = m_stretches.find(index - 1);
-    const auto after = m_stretches.find(index + 1);
-    if (before != m_stretches.end()) {
-        const Mark from{before->second.lastKey, before->second.rowids.last() + 1};
-        std::vector<Row> rows = readRows(&from, true, 0, kStretch);
-        const bool last = rows.size() < size_t(kStretch);
-        return keepStretch(index, std::move(rows), last);
-    }
-    if (after != m_stretches.end() && !after->second.rowids.isEmpty()) {
-        const Mark from{after->second.firstKey, after->second.rowids.first()};
-        std::vector<Row> rows = readRows(&from, false, 0, kStretch);
-        std::reverse(rows.begin(), rows.end());
-        return keepStretch(index, std::move(rows), false);
-    }
-    if (m_count && start > *m_count / 2) {
-        const int end = std::min(*m_count, start + kStretch);
-        std::vector<Row> rows = readRows(nullptr, false, *m_count - end, end - start);
-        std::reverse(rows.begin(), rows.end());
-        return keepStretch(index, std::move(rows), false);
-    }
-    std::vector<Row> rows = readRows(nullptr, true, start, kStretch);
-    const bool last = rows.size() < size_t(kStretch);
-    return keepStretch(index, std::move(rows), last);
-}
-
-// Reads the stretch that holds a position whose place in the order is known, going both ways
-// from there.
-void Table::readStretchAround(int position, const Mark& mark) const
-{
-    const int index = position / kStretch;
-    if (m_stretches.contains(index))
-        return;
-    const int ahead = position - index * kStretch;
-    const sql::ReadTransaction reading(m_db);
-    std::vector<Row> rows = readRows(&mark, false, 0, ahead);
-    std::reverse(rows.begin(), rows.end());
-    if (rows.size() < size_t(ahead))
-        return; // the file changed meanwhile: the stretch is read from its start when needed
-    std::vector<Row> rest = readRows(&mark, true, 0, kStretch - ahead);
-    const bool last = rest.size() < size_t(kStretch - ahead);
-    rows.insert(rows.end(), std::make_move_iterator(rest.begin()),
-                std::make_move_iterator(rest.end()));
-    keepStretch(index, std::move(rows), last);
-}
-
-// Keeps a stretch read; when it is the order's last, the order's length is known with it.
-std::map<int, Table::Stretch>::const_iterator Table::keepStretch(int index, std::vector<Row> rows,
-                                                                 bool last) const
-{
-    Stretch stretch;
-    stretch.rowids.reserve(qsizetype(rows.size()));
-    for (const Row& row : rows)
-        stretch.rowids.push_back(row.first);
-    if (!rows.empty()) {
-        stretch.firstKey = std::move(rows.front().second);
-        stretch.lastKey = std::move(rows.back().second);
-    }
-    if (last)
-        m_count = index * kStretch + int(rows.size());
-    return m_stretches.insert_or_assign(index, std::move(stretch)).first;
-}
-
-// The parts of the order within the range, each in a way the index can seek to, nearest first:
-// going on from the mark (or the start of the order) forward, or back from before it (or from
-// the end). Going on from a mark, the rest of its equal keys come first, then the keys beyond it;
-// the empty keys sort first.
-std::vector<Table::OrderPart> Table::orderParts(const Mark* from, bool forward) const
-{
-    const FieldDef& field = indexField();
-    const QByteArray column = isPrimaryOrder() ? QByteArray("rowid") : sql::quoted(field.name);
-    const QByteArray collated =
-        isTextType(field.type) ? column + " COLLATE " + sql::kKeyCollation : column;
-    QByteArrayList conditions;
-    if (m_range) {
-        if (!m_range->low.null)
-            conditions << collated + " >= ?1";
-        // An empty low key takes in the empty keys; otherwise they fail ">= low" anyway, and a
-        // plain upper bound lets the index stop at the range's end.
-        if (m_range->high.null)
-            conditions << column + " IS NULL";
-        else if (m_range->low.null)
-            conditions << "(" + column + " IS NULL OR " + collated + " <= ?2)";
-        else
-            conditions << collated + " <= ?2";
-    }
-    const QByteArray descending = forward ? QByteArray() : QByteArray(" DESC");
-    const QByteArray byKey = " ORDER BY " + collated + descending +
-                             (isPrimaryOrder() ? QByteArray() : ", rowid" + descending);
-    const QByteArray byRowid = " ORDER BY rowid" + descending;
-    const QByteArray beyond = forward ? " >= ?4" : " < ?4";
-    std::vector<std::pair<QByteArrayList, QByteArray>> parts;
-    if (!from) {
-        parts.push_back({conditions, byKey});
-    } else if (isPrimaryOrder()) {
-        parts.push_back({conditions + QByteArrayList{"rowid" + beyond}, byRowid});
-    } else if (from->key.null) {
-        parts.push_back(
-            {conditions + QByteArrayList{column + " IS NULL AND rowid" + beyond}, byRowid});
-        if (forward)
-            parts.push_back({conditions + QByteArrayList{column + " IS NOT NULL"}, byKey});
-    } else {
-        parts.push_back(
-            {conditions + QByteArrayList{collated + " = ?3 AND rowid" + beyond}, byRowid});
-        parts.push_back(
-            {conditions + QByteArrayList{collated + (forward ? " > ?3" : " < ?3")}, byKey});
-        if (!forward)
-            parts.push_back({conditions + QByteArrayList{column + " IS NULL"}, byRowid});
-    }
-    QByteArray source = " FROM records";
-    if (m_activeIndex)
-        source += " INDEXED BY " + sql::quoted(m_activeIndex->name);
-    std::vector<OrderPart> result;
-    for (const auto& [where, sorting] : parts)
-        result.push_back(
-            {source + (where.isEmpty() ? QByteArray() : " WHERE " + where.join(" AND ")), sorting,
-             "SELECT rowid, " + column});
-    return result;
-}
-
-void Table::bindOrder(sql::Statement& st, const Mark* from) const
-{
-    if (m_range) {
-        bindKey(st, 1, m_range->low);
-        bindKey(st, 2, m_range->high);
-    }
-    if (!from)
-        return;
-    if (isPrimaryOrder()) {
-        st.bindInt(4, from->key.null ? from->rowid : std::max(from->key.integer, from->rowid));
-        return;
-    }
-    bindKey(st, 3, from->key);
-    st.bindInt(4, from->rowid);
-}
-
-// Reads at most `limit` records of the order from a mark or an end, nearest first, after
-// skipping `offset` of them.
-std::vector<Table::Row> Table::readRows(const Mark* from, bool forward, int offset, int limit) const
-{
-    std::vector<Row> rows;
-    if (limit <= 0)
-        return rows;
-    try {
-        for (const OrderPart& part : orderParts(from, forward)) {
-            QByteArray query = part.select + part.source + part.sorting + " LIMIT " +
-                               QByteArray::number(limit - qsizetype(rows.size()));
-            if (offset > 0)
-                query += " OFFSET " + QByteArray::number(offset);
-            sql::Statement st(m_db, query);
-            bindOrder(st, from);
-            while (st.step()) {
-                Key key;
-                if (isPrimaryOrder()) {
-                    key = {false, st.columnInt(0), {}};
-                } else if (!st.isNull(1)) {
-                    key.null = false;
-                    key.bytes = st.columnBytes(1);
-                }
-                rows.emplace_back(st.columnInt(0), std::move(key));
-            }
-            if (rows.size() >= size_t(limit))
-                break;
-        }
-    } catch (const Error& e) {
-        throw datasetError(e.text());
-    }
-    return rows;
-}
-
-// Counts the records of the order from a mark on, or all of them. The index is read from the
-// mark to the end, which needs no comparison on the way when there is no range.
-int Table::countRows(const Mark* from) const
-{
-    try {
-        if (!from && !m_range) {
-            // The engine counts along the smallest index, not through the records.
-            sql::Statement st(m_db, "SELECT count(*) FROM records");
-            st.step();
-            return int(st.columnInt(0));
-        }
-        const sql::ReadTransaction reading(m_db);
-        int count = 0;
-        for (const OrderPart& part : orderParts(from, true)) {
-            sql::Statement st(m_db, "SELECT count(*)" + part.source);
-            bindOrder(st, from);
-            st.step();
-            count += int(st.columnInt(0));
-        }
-        return count;
-    } catch (const Error& e) {
-        throw datasetError(e.text());
-    }
-}
-
 int Table::recordCount() const
 {
-    if (!m_count)
-        m_count = countRows(nullptr);
-    return *m_count;
+    return m_order->count();
 }
 
-// The position a mark stands at: found among the stretches read when one holds it or ends right
-// before it, else counted in the file, and then the stretch around it is read.
-int Table::positionOf(const Mark& mark) const
+bool Table::hasRange() const
 {
-    int below = -1; // the last stretch read whose records all sort before the mark
-    for (const auto& [index, stretch] : m_stretches) {
-        const int start = index * kStretch;
-        const bool followsBelow = index == 0 || below == index - 1;
-        if (stretch.rowids.isEmpty() ||
-            compareMarks(mark, {stretch.firstKey, stretch.rowids.first()}) <= 0) {
-            if (followsBelow)
-                return start;
-            break;
-        }
-        if (compareMarks(mark, {stretch.lastKey, stretch.rowids.last()}) > 0) {
-            if (stretch.rowids.size() < kStretch)
-                return start + int(stretch.rowids.size()); // the end of the order
-            below = index;
-            continue;
-        }
-        const sql::ReadTransaction reading(m_db);
-        const auto at =
-            std::partition_point(stretch.rowids.begin(), stretch.rowids.end(), [&](qint64 rowid) {
-                return compareMarks({storedKey(rowid).value_or(Key{}), rowid}, mark) < 0;
-            });
-        return start + int(at - stretch.rowids.begin());
-    }
-    const sql::ReadTransaction reading(m_db);
-    const int position = recordCount() - countRows(&mark);
-    readStretchAround(position, mark);
-    return position;
+    return m_order->range().has_value();
 }
 
-// Drops the stretches from the one holding a position on: the positions there have moved.
+// Drops what was read from the position on: the positions there have moved.
 void Table::forgetOrderFrom(int position)
 {
-    dropReadAhead();
-    m_stretches.erase(m_stretches.lower_bound(std::max(position, 0) / kStretch), m_stretches.end());
+    m_reader->forget();
+    m_order->forgetFrom(position);
 }
 
 // Drops everything read of the order, its length too.
 void Table::forgetOrder()
 {
-    forgetOrderFrom(0);
-    m_count.reset();
+    m_reader->forget();
+    m_order->forget();
 }
 
 // Makes the record with that row id current, or the row at `fallback` when it is gone.
@@ -605,9 +247,10 @@ void Table::relocate(qint64 rowid, int fallback)
     int position = -1;
     if (rowid >= 0 && rowidAt(fallback) == rowid) {
         position = fallback;
-    } else if (const std::optional<Key> key = rowid >= 0 ? storedKey(rowid) : std::nullopt;
-               key && inRange(*key)) {
-        position = positionOf({*key, rowid});
+    } else if (const std::optional<OrderKey> key =
+                   rowid >= 0 ? m_order->storedKey(rowid) : std::nullopt;
+               key && m_order->inRange(*key)) {
+        position = m_order->positionOf({*key, rowid});
     }
     if (!rowidAt(position))
         position = fallback < 0 ? 0 : (rowidAt(fallback) ? fallback : recordCount() - 1);
@@ -616,191 +259,7 @@ void Table::relocate(qint64 rowid, int fallback)
     readCurrent();
 }
 
-// ---- keys
-
-Table::Key Table::keyOf(const QVariant& value) const
-{
-    Key key;
-    const FieldDef& field = indexField();
-    if (value.isNull() || (value.userType() == QMetaType::QString && value.toString().isEmpty()))
-        return key;
-    key.null = false;
-    if (isPrimaryOrder())
-        key.integer = value.toLongLong();
-    else
-        key.bytes = storedText(field.type, value);
-    return key;
-}
-
-Table::Key Table::keyText(const QString& text) const
-{
-    if (text.isEmpty())
-        return {};
-    switch (indexField().type) {
-    case FieldType::Date:
-        return keyOf(datetext::parseDate(text));
-    case FieldType::DateTime:
-        return keyOf(datetext::parseDateTime(text));
-    case FieldType::AutoIncrement:
-        return keyOf(datetext::parseInteger(text));
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    return keyOf(text);
-}
-
-// The key of a record in the active order; none when there is no such record.
-std::optional<Table::Key> Table::storedKey(qint64 rowid) const
-{
-    try {
-        std::optional<Key> key;
-        m_selectKey.bindInt(1, rowid);
-        if (m_selectKey.step()) {
-            key = Key{};
-            if (isPrimaryOrder()) {
-                *key = {false, m_selectKey.columnInt(0), {}};
-            } else if (!m_selectKey.isNull(0)) {
-                key->null = false;
-                key->bytes = m_selectKey.columnBytes(0);
-            }
-        }
-        m_selectKey.reset();
-        return key;
-    } catch (const Error& e) {
-        m_selectKey.reset();
-        throw datasetError(e.text());
-    }
-}
-
-void Table::bindKey(sql::Statement& st, int parameter, const Key& key) const
-{
-    if (key.null)
-        return;
-    if (isPrimaryOrder())
-        st.bindInt(parameter, key.integer);
-    else
-        st.bindText(parameter, key.bytes);
-}
-
-int Table::compareKeys(const Key& a, const Key& b) const
-{
-    if (a.null || b.null)
-        return int(b.null) - int(a.null);
-    if (isPrimaryOrder())
-        return a.integer < b.integer ? -1 : (a.integer > b.integer ? 1 : 0);
-    if (isTextType(indexField().type))
-        return m_db.collator().compare(a.bytes, b.bytes);
-    return a.bytes.compare(b.bytes);
-}
-
-bool Table::inRange(const Key& key) const
-{
-    return !m_range ||
-           (compareKeys(key, m_range->low) >= 0 && compareKeys(key, m_range->high) <= 0);
-}
-
-int Table::compareMarks(const Mark& a, const Mark& b) const
-{
-    if (const int order = compareKeys(a.key, b.key); order != 0)
-        return order;
-    return a.rowid < b.rowid ? -1 : (a.rowid > b.rowid ? 1 : 0);
-}
-
 // ---- reading
-
-// Records are read a block at a time with one statement, so a scan or a grid page costs one
-// lock on the file and one pass of the engine instead of one per record.
-Record Table::recordAtPosition(int position) const
-{
-    const int offset = position - m_aheadStart;
-    if (offset >= 0 && offset < int(m_ahead.size()))
-        return m_ahead[size_t(offset)];
-    // Going on from the block read last reads far ahead; a jump reads a screenful around.
-    const int size = m_ahead.size();
-    const bool forward = !m_ahead.empty() && offset == size;
-    const bool backward = !m_ahead.empty() && offset == -1;
-    const int block = forward || backward ? kReadBlock : kJumpBlock;
-    m_ahead.clear();
-    m_aheadStart = backward ? std::max(0, position - block + 1)
-                            : std::max(0, forward ? position : position - block / 4);
-    std::vector<qint64> rowids;
-    for (int p = m_aheadStart; p < m_aheadStart + block; ++p) {
-        const std::optional<qint64> rowid = rowidAt(p);
-        if (!rowid)
-            break;
-        rowids.push_back(*rowid);
-    }
-    readBlock(rowids);
-    if (position - m_aheadStart >= int(m_ahead.size()))
-        return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
-    return m_ahead[size_t(position - m_aheadStart)];
-}
-
-// Reads the records with these row ids into the read-ahead block. The engine returns them in an
-// order of its own; a record deleted meanwhile reads as empty values.
-void Table::readBlock(const std::vector<qint64>& rowids) const
-{
-    std::vector<std::pair<qint64, int>> wanted; // row id and offset in the block
-    wanted.reserve(rowids.size());
-    for (size_t i = 0; i < rowids.size(); ++i) {
-        wanted.emplace_back(rowids[i], int(i));
-        m_selectBlock.bindInt(int(i) + 1, rowids[i]);
-    }
-    std::sort(wanted.begin(), wanted.end());
-    m_ahead.assign(wanted.size(), Record());
-    try {
-        while (m_selectBlock.step()) {
-            const qint64 rowid = m_selectBlock.columnInt(0);
-            const auto it = std::lower_bound(wanted.begin(), wanted.end(), std::pair(rowid, 0));
-            if (it != wanted.end() && it->first == rowid)
-                m_ahead[size_t(it->second)] = Record(this, decodeRow());
-        }
-    } catch (const Error& e) {
-        m_selectBlock.reset();
-        m_ahead.clear();
-        throw datasetError(e.text());
-    }
-    m_selectBlock.reset();
-    for (Record& record : m_ahead) {
-        if (!record.isValid())
-            record = Record(this, QList<QVariant>(qsizetype(m_fields.size())));
-        calculate(record);
-    }
-}
-
-// The values of the row the block statement stands on, in the field order.
-QList<QVariant> Table::decodeRow() const
-{
-    QList<QVariant> values;
-    values.reserve(qsizetype(m_fields.size()));
-    for (const TableField& field : m_fields) {
-        int length = 0;
-        const char* data =
-            field.isCalculated() ? nullptr : m_selectBlock.columnData(field.column, &length);
-        if (!data) {
-            values.emplace_back();
-            continue;
-        }
-        switch (field.def.type) {
-        case FieldType::AutoIncrement:
-            values.emplace_back(m_selectBlock.columnInt(field.column));
-            break;
-        case FieldType::Date:
-            values.emplace_back(QDate::fromString(QString::fromUtf8(data, length), Qt::ISODate));
-            break;
-        case FieldType::DateTime:
-            values.emplace_back(QDateTime::fromString(QString::fromUtf8(data, length),
-                                                      QLatin1String(kDateTimeFormat)));
-            break;
-        case FieldType::Text:
-        case FieldType::Memo:
-            values.emplace_back(QString::fromUtf8(data, length));
-            break;
-        }
-    }
-    return values;
-}
 
 void Table::calculate(Record& record) const
 {
@@ -808,195 +267,14 @@ void Table::calculate(Record& record) const
         m_onCalcFields(record);
 }
 
+Record Table::emptyRecord() const
+{
+    return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
+}
+
 void Table::readCurrent()
 {
-    m_current = m_position >= 0 ? recordAtPosition(m_position)
-                                : Record(this, QList<QVariant>(qsizetype(m_fields.size())));
-}
-
-const Record& Table::shownRecord() const
-{
-    checkActive();
-    return (m_state == TableState::Edit || m_state == TableState::Insert) ? m_buffer : m_current;
-}
-
-QVariant Table::value(int field) const
-{
-    return shownRecord().at(field);
-}
-
-QVariant Table::value(const QString& fieldName) const
-{
-    return value(fieldIndex(fieldName));
-}
-
-QString fieldText(FieldType type, const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    switch (type) {
-    case FieldType::Date:
-        return datetext::shortDate(value.toDate());
-    case FieldType::DateTime:
-        return datetext::dateTime(value.toDateTime());
-    case FieldType::AutoIncrement:
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    return value.toString();
-}
-
-QString Table::asText(int field) const
-{
-    return fieldText(m_fields[size_t(field)].def.type, shownRecord().at(field));
-}
-
-QString Table::asText(const QString& fieldName) const
-{
-    return asText(fieldIndex(fieldName));
-}
-
-QDate Table::asDate(const QString& fieldName) const
-{
-    const int field = fieldIndex(fieldName);
-    const QVariant v = value(field);
-    if (v.isNull())
-        return {};
-    switch (m_fields[size_t(field)].def.type) {
-    case FieldType::Date:
-        return v.toDate();
-    case FieldType::DateTime:
-        return v.toDateTime().date();
-    case FieldType::AutoIncrement:
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    return datetext::parseDate(v.toString());
-}
-
-QDateTime Table::asDateTime(const QString& fieldName) const
-{
-    const int field = fieldIndex(fieldName);
-    const QVariant v = value(field);
-    if (v.isNull())
-        return {};
-    switch (m_fields[size_t(field)].def.type) {
-    case FieldType::Date:
-        return QDateTime(v.toDate(), QTime(0, 0));
-    case FieldType::DateTime:
-        return v.toDateTime();
-    case FieldType::AutoIncrement:
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    return datetext::parseDateTime(v.toString());
-}
-
-int Table::asInteger(const QString& fieldName) const
-{
-    const int field = fieldIndex(fieldName);
-    const QVariant v = value(field);
-    if (v.isNull())
-        return 0;
-    if (m_fields[size_t(field)].def.type == FieldType::AutoIncrement)
-        return v.toInt();
-    return datetext::parseInteger(v.toString());
-}
-
-// ---- writing values
-
-QVariant Table::normalized(const TableField& field, const QVariant& value) const
-{
-    if (value.isNull())
-        return {};
-    switch (field.def.type) {
-    case FieldType::Text: {
-        const QString text = value.toString();
-        return text.isEmpty() ? QVariant() : QVariant(cutToWidth(text, field.def.size));
-    }
-    case FieldType::Memo: {
-        const QString text = value.toString();
-        return text.isEmpty() ? QVariant() : QVariant(text);
-    }
-    case FieldType::Date: {
-        const QDate date =
-            value.userType() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
-        return date.isValid() ? QVariant(date) : QVariant();
-    }
-    case FieldType::DateTime: {
-        const QDateTime moment = value.userType() == QMetaType::QDate
-                                     ? QDateTime(value.toDate(), QTime(0, 0))
-                                     : value.toDateTime();
-        return moment.isValid() ? QVariant(moment) : QVariant();
-    }
-    case FieldType::AutoIncrement:
-        break;
-    }
-    return value.toLongLong();
-}
-
-void Table::setValue(int field, const QVariant& value)
-{
-    checkEditing();
-    const TableField& f = m_fields[size_t(field)];
-    if (f.isCalculated() || f.def.type == FieldType::AutoIncrement)
-        throw datasetError(QStringLiteral("Field '%1' cannot be modified").arg(f.def.name));
-    m_buffer.set(field, normalized(f, value));
-    calculate(m_buffer);
-    m_modified = true;
-    Q_EMIT fieldChanged(field);
-}
-
-void Table::setValue(const QString& fieldName, const QVariant& value)
-{
-    setValue(fieldIndex(fieldName), value);
-}
-
-void Table::setAsText(const QString& fieldName, const QString& text)
-{
-    const int field = fieldIndex(fieldName);
-    checkEditing();
-    if (text.isEmpty()) {
-        setValue(field, QVariant());
-        return;
-    }
-    switch (m_fields[size_t(field)].def.type) {
-    case FieldType::Date:
-        setValue(field, datetext::parseDate(text));
-        return;
-    case FieldType::DateTime:
-        setValue(field, datetext::parseDateTime(text));
-        return;
-    case FieldType::AutoIncrement:
-        setValue(field, datetext::parseInteger(text));
-        return;
-    case FieldType::Text:
-    case FieldType::Memo:
-        break;
-    }
-    setValue(field, text);
-}
-
-void Table::setAsDate(const QString& fieldName, QDate date)
-{
-    setValue(fieldName, date);
-}
-
-void Table::setAsDateTime(const QString& fieldName, const QDateTime& value)
-{
-    setValue(fieldName, value);
-}
-
-void Table::setAsInteger(const QString& fieldName, int value)
-{
-    const int field = fieldIndex(fieldName);
-    if (isTextType(m_fields[size_t(field)].def.type))
-        setValue(field, QString::number(value));
-    else
-        setValue(field, value);
+    m_current = m_position >= 0 ? m_reader->read(m_position, *m_order) : emptyRecord();
 }
 
 // ---- moves
@@ -1083,7 +361,7 @@ Record Table::recordAt(int row) const
         return Record(this, QList<QVariant>(qsizetype(m_fields.size())));
     if (row == m_position)
         return m_current;
-    return recordAtPosition(row);
+    return m_reader->read(row, *m_order);
 }
 
 void Table::moveToRow(int row)
@@ -1110,39 +388,40 @@ void Table::moveToRow(int row)
 void Table::findNearest(const QVariant& key)
 {
     checkActive();
-    seek(keyOf(key));
+    seek(m_order->keyOf(key));
 }
 
 void Table::findNearestText(const QString& key)
 {
     checkActive();
-    seek(keyText(key));
+    seek(m_order->keyOfText(key));
 }
 
-void Table::seek(const Key& key)
+void Table::seek(const OrderKey& key)
 {
     checkBrowseMode();
     syncWithOtherWriters();
-    setCurrentPosition(positionOf({key, std::numeric_limits<qint64>::min()}), false, false);
+    setCurrentPosition(m_order->positionOf({key, std::numeric_limits<qint64>::min()}), false,
+                       false);
 }
 
 void Table::setRange(const QVariant& low, const QVariant& high)
 {
     checkActive();
-    applyRange(Range{keyOf(low), keyOf(high)});
+    applyRange(OrderRange{m_order->keyOf(low), m_order->keyOf(high)});
 }
 
 void Table::setRangeText(const QString& low, const QString& high)
 {
     checkActive();
-    applyRange(Range{keyText(low), keyText(high)});
+    applyRange(OrderRange{m_order->keyOfText(low), m_order->keyOfText(high)});
 }
 
-void Table::applyRange(const Range& range)
+void Table::applyRange(const OrderRange& range)
 {
     checkBrowseMode();
     m_dataVersion = readDataVersion();
-    m_range = range;
+    m_order->setRange(range);
     forgetOrder();
     Q_EMIT rowsReset();
     setCurrentPosition(0, true, false);
@@ -1152,10 +431,10 @@ void Table::cancelRange()
 {
     checkActive();
     checkBrowseMode();
-    if (!m_range)
+    if (!m_order->range())
         return;
     const qint64 current = currentRowid();
-    m_range.reset();
+    m_order->setRange(std::nullopt);
     m_dataVersion = readDataVersion();
     forgetOrder();
     relocate(current, 0);
@@ -1263,11 +542,13 @@ void Table::post()
     }
     // The stored record takes its place in the order at once. Unless it kept its key, the
     // positions from where it was on have moved.
-    dropReadAhead();
+    m_reader->forget();
     const int keyIndex = fieldIndex(indexField().name);
-    const Key key = isPrimaryOrder() ? Key{false, rowid, {}} : keyOf(m_buffer.at(keyIndex));
+    const OrderKey key =
+        m_order->isPrimary() ? OrderKey{false, rowid, {}} : m_order->keyOf(m_buffer.at(keyIndex));
     const bool moved =
-        inserting || (!isPrimaryOrder() && compareKeys(key, keyOf(m_current.at(keyIndex))) != 0);
+        inserting || (!m_order->isPrimary() &&
+                      m_order->compareKeys(key, m_order->keyOf(m_current.at(keyIndex))) != 0);
     if (moved && !inserting)
         forgetOrderFrom(m_position);
     Record posted = std::move(m_buffer);
@@ -1275,22 +556,17 @@ void Table::post()
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
-    const bool kept = inRange(key);
-    if (m_count && inserting && kept)
-        ++*m_count;
-    else if (m_count && !inserting && !kept)
-        --*m_count;
+    const bool kept = m_order->inRange(key);
+    if (inserting && kept)
+        m_order->adjustCount(1);
+    else if (!inserting && !kept)
+        m_order->adjustCount(-1);
     int position = std::max(inserting ? m_insertRow : m_position, 0);
     try {
         if (kept && moved) {
-            position = positionOf({key, rowid});
+            position = m_order->positionOf({key, rowid});
             // The positions from its new place on have moved too, unless they were just read.
-            const auto around = m_stretches.find(position / kStretch);
-            const int offset = position % kStretch;
-            const bool fresh = around != m_stretches.end() &&
-                               offset < int(around->second.rowids.size()) &&
-                               around->second.rowids[offset] == rowid;
-            forgetOrderFrom(fresh ? (position / kStretch + 1) * kStretch : position);
+            m_order->forgetAfterPlacing(position, rowid);
         }
         relocate(rowid, position);
     } catch (const Error&) {
@@ -1344,8 +620,7 @@ void Table::deleteRecord()
     m_modified = false;
     m_buffer = {};
     forgetOrderFrom(m_position);
-    if (m_count)
-        --*m_count;
+    m_order->adjustCount(-1);
     if (!rowidAt(m_position))
         --m_position;
     if (!rowidAt(m_position))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "error.h"
+#include "fieldvalue.h"
 #include "schema.h"
 #include "sqlite.h"
 
@@ -11,14 +12,17 @@
 #include <QObject>
 #include <QVariant>
 #include <functional>
-#include <limits>
-#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace ql {
 
+class TableOrder;
+class RecordReader;
 class Table;
+struct OrderKey;
+struct OrderRange;
 
 enum class TableState { Inactive, Browse, Edit, Insert };
 
@@ -53,10 +57,6 @@ private:
     QList<QVariant> m_values;
 };
 
-// A value as the user reads it: dates in the short date form, date-times with their time, an
-// empty value as empty text.
-QString fieldText(FieldType type, const QVariant& value);
-
 // A cursor over one table file: a current record, an active order (the primary key, or a
 // secondary index chosen by name or by its field), an optional range on that order, and a state
 // of browsing, inserting or editing.
@@ -69,8 +69,9 @@ QString fieldText(FieldType type, const QVariant& value);
 //
 // The active order is read in stretches of row ids, each when a position in it is first asked
 // for: a stretch goes on from the one before it or back from the one after it, and a position far
-// from every stretch read is counted in the file. So no operation reads the whole order, however
-// long it is, and records are read when they are needed.
+// from every stretch read is counted in the file (order.h). So no operation reads the whole
+// order, however long it is, and records are read when they are needed, a block at a time
+// (recordreader.h). The cursor tells both what its own writes moved.
 class Table : public QObject {
     Q_OBJECT
 public:
@@ -153,7 +154,7 @@ public:
     void setRange(const QVariant& low, const QVariant& high);
     void setRangeText(const QString& low, const QString& high);
     void cancelRange();
-    bool hasRange() const { return m_range.has_value(); }
+    bool hasRange() const;
 
     // Editing.
     TableState state() const { return m_state; }
@@ -190,87 +191,29 @@ Q_SIGNALS:
     void rowsReset();
 
 private:
-    // Records read at once going on through the order, and around a position jumped to.
-    static constexpr int kReadBlock = 256;
-    static constexpr int kJumpBlock = 32;
-    // Positions of the order read at once.
-    static constexpr int kStretch = 256;
-
-    struct Key {
-        bool null = true;
-        qint64 integer = 0;
-        QByteArray bytes;
-    };
-    struct Range {
-        Key low;
-        Key high;
-    };
-    // A place in the order: right before the record with this key and row id, where it would
-    // stand if there were one.
-    struct Mark {
-        Key key;
-        qint64 rowid = 0;
-    };
-    // Row ids at consecutive positions of the order, with the keys of the first and the last.
-    struct Stretch {
-        QList<qint64> rowids;
-        Key firstKey;
-        Key lastKey;
-    };
-    using Row = std::pair<qint64, Key>;
-    // One statement's worth of the order: what it selects, where from and how it sorts.
-    struct OrderPart {
-        QByteArray source;
-        QByteArray sorting;
-        QByteArray select;
-    };
-
     void checkActive() const;
-    void seek(const Key& key);
-    void applyRange(const Range& range);
     void checkEditing() const;
     void checkWritable() const;
     void prepareStatements();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     void switchOrder(const IndexDef* index, bool primary);
-    void setActiveIndex(const IndexDef* index);
+    void seek(const OrderKey& key);
+    void applyRange(const OrderRange& range);
     std::optional<qint64> rowidAt(int position) const;
     qint64 currentRowid() const;
-    std::map<int, Stretch>::const_iterator readStretch(int index) const;
-    void readStretchAround(int position, const Mark& mark) const;
-    std::map<int, Stretch>::const_iterator keepStretch(int index, std::vector<Row> rows,
-                                                       bool last) const;
-    std::vector<OrderPart> orderParts(const Mark* from, bool forward) const;
-    void bindOrder(sql::Statement& st, const Mark* from) const;
-    void bindKey(sql::Statement& st, int parameter, const Key& key) const;
-    std::vector<Row> readRows(const Mark* from, bool forward, int offset, int limit) const;
-    int countRows(const Mark* from) const;
-    int positionOf(const Mark& mark) const;
     void forgetOrderFrom(int position);
     void forgetOrder();
     void relocate(qint64 rowid, int fallback);
-    Record recordAtPosition(int position) const;
-    void readBlock(const std::vector<qint64>& rowids) const;
-    QList<QVariant> decodeRow() const;
-    void dropReadAhead() const { m_ahead.clear(); }
+    void setCurrentPosition(int position, bool bof, bool eof);
+    Record emptyRecord() const;
     void readCurrent();
     // The record the values are read from: the pending one while editing or inserting.
     const Record& shownRecord() const;
     void calculate(Record& record) const;
-    Key keyOf(const QVariant& value) const;
-    Key keyText(const QString& text) const;
-    std::optional<Key> storedKey(qint64 rowid) const;
-    int compareKeys(const Key& a, const Key& b) const;
-    int compareMarks(const Mark& a, const Mark& b) const;
-    bool inRange(const Key& key) const;
     void bindValue(sql::Statement& st, int parameter, const TableField& field,
                    const QVariant& value) const;
-    QVariant normalized(const TableField& field, const QVariant& value) const;
     bool syncWithOtherWriters(bool stepping = false);
     qint64 readDataVersion() const;
-    void setCurrentPosition(int position, bool bof, bool eof);
-    bool isPrimaryOrder() const { return m_activeIndex == nullptr; }
-    const TableField& keyField() const;
 
     const TableDef* m_def;
     std::vector<TableField> m_fields;
@@ -284,23 +227,17 @@ private:
 
     QString m_indexName;
     QString m_indexFieldNames;
-    const IndexDef* m_activeIndex = nullptr;
-    int m_activeField = 0; // stored column of the order's field
-    std::optional<Range> m_range;
 
     sql::Database m_db;
-    mutable sql::Statement m_selectBlock;
-    mutable sql::Statement m_selectKey;
     mutable sql::Statement m_dataVersionQuery;
     sql::Statement m_insert;
     sql::Statement m_update;
     sql::Statement m_delete;
     qint64 m_dataVersion = 0;
+    // They hold statements on m_db: declared after it, they are destroyed before it closes.
+    std::unique_ptr<TableOrder> m_order;
+    std::unique_ptr<RecordReader> m_reader;
 
-    // The stretches of the order read so far, by their index (position / kStretch), and the
-    // number of records of the order once it is known. Every stretch but the last is full.
-    mutable std::map<int, Stretch> m_stretches;
-    mutable std::optional<int> m_count;
     int m_position = -1;
     int m_insertRow = 0;
     bool m_bof = true;
@@ -309,8 +246,6 @@ private:
     bool m_modified = false;
     Record m_current;
     Record m_buffer;
-    mutable int m_aheadStart = 0;
-    mutable std::vector<Record> m_ahead;
     QElapsedTimer m_lastLook;
 };
 

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "schema.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+// The values of fields in their three forms: the value a field holds (texts cut to the field's
+// width, an empty value null), the text the user reads and types, and the text the file stores
+// (ISO dates, date-times to the millisecond, keys as numbers). Nothing here reads a table.
+namespace ql {
+
+// How the file stores a date-time.
+inline constexpr const char* kStoredDateTimeFormat = "yyyy-MM-dd HH:mm:ss.zzz";
+
+inline bool isTextType(FieldType type)
+{
+    return type == FieldType::Text || type == FieldType::Memo;
+}
+
+// A value as the user reads it: dates in the short date form, date-times with their time, an
+// empty value as empty text.
+QString fieldText(FieldType type, const QVariant& value);
+// The value a text the user typed stands for in a field of that type; the text is not empty.
+// Throws ql::Error with the date module's text when it is no date, date-time or number.
+QVariant valueOfText(FieldType type, const QString& text);
+// A value as the field holds it: texts cut to the field's width, dates and date-times
+// converted to the field's type, an empty text or an invalid date as an empty value.
+QVariant normalized(const FieldDef& field, const QVariant& value);
+
+// A value read as a date, a date-time or an integer: a text is parsed as the user would type
+// it; an empty value reads as no date and as 0.
+QDate dateOf(FieldType type, const QVariant& value);
+QDateTime dateTimeOf(FieldType type, const QVariant& value);
+int integerOf(FieldType type, const QVariant& value);
+
+// The text the file stores for a value that is not empty.
+QByteArray storedText(FieldType type, const QVariant& value);
+
+} // namespace ql

@@ -1,0 +1,136 @@
+#include "recordreader.h"
+
+#include "fieldvalue.h"
+#include "order.h"
+
+#include <algorithm>
+
+namespace ql {
+
+RecordReader::RecordReader(const Table& table, const std::vector<TableField>& fields,
+                           const std::function<void(Record&)>& calculate)
+    : m_table(&table)
+    , m_fields(&fields)
+    , m_calculate(&calculate)
+{
+}
+
+void RecordReader::prepare(const sql::Database& db, const TableDef& def)
+{
+    QByteArray columns;
+    for (const FieldDef& field : def.fields) {
+        if (!columns.isEmpty())
+            columns += ", ";
+        columns += sql::quoted(field.name);
+    }
+    QByteArray parameters;
+    for (int i = 1; i <= kReadBlock; ++i)
+        parameters += (i > 1 ? ", ?" : "?") + QByteArray::number(i);
+    m_selectBlock = sql::Statement(db, "SELECT " + columns + " FROM records WHERE rowid IN (" +
+                                           parameters + ")");
+}
+
+void RecordReader::close()
+{
+    m_selectBlock = {};
+    forget();
+}
+
+Record RecordReader::read(int position, const TableOrder& order) const
+{
+    const int offset = position - m_aheadStart;
+    if (offset >= 0 && offset < int(m_ahead.size()))
+        return m_ahead[size_t(offset)];
+    // Going on from the block read last reads far ahead; a jump reads a screenful around.
+    const int size = m_ahead.size();
+    const bool forward = !m_ahead.empty() && offset == size;
+    const bool backward = !m_ahead.empty() && offset == -1;
+    const int block = forward || backward ? kReadBlock : kJumpBlock;
+    m_ahead.clear();
+    m_aheadStart = backward ? std::max(0, position - block + 1)
+                            : std::max(0, forward ? position : position - block / 4);
+    std::vector<qint64> rowids;
+    for (int p = m_aheadStart; p < m_aheadStart + block; ++p) {
+        const std::optional<qint64> rowid = order.rowidAt(p);
+        if (!rowid)
+            break;
+        rowids.push_back(*rowid);
+    }
+    readBlock(rowids);
+    if (position - m_aheadStart >= int(m_ahead.size()))
+        return emptyRecord();
+    return m_ahead[size_t(position - m_aheadStart)];
+}
+
+// Reads the records with these row ids into the block. The engine returns them in an order of
+// its own; a record deleted meanwhile reads as empty values.
+void RecordReader::readBlock(const std::vector<qint64>& rowids) const
+{
+    std::vector<std::pair<qint64, int>> wanted; // row id and offset in the block
+    wanted.reserve(rowids.size());
+    for (size_t i = 0; i < rowids.size(); ++i) {
+        wanted.emplace_back(rowids[i], int(i));
+        m_selectBlock.bindInt(int(i) + 1, rowids[i]);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    m_ahead.assign(wanted.size(), Record());
+    try {
+        while (m_selectBlock.step()) {
+            const qint64 rowid = m_selectBlock.columnInt(0);
+            const auto it = std::lower_bound(wanted.begin(), wanted.end(), std::pair(rowid, 0));
+            if (it != wanted.end() && it->first == rowid)
+                m_ahead[size_t(it->second)] = Record(m_table, decodeRow());
+        }
+    } catch (const Error& e) {
+        m_selectBlock.reset();
+        m_ahead.clear();
+        throw m_table->datasetError(e.text());
+    }
+    m_selectBlock.reset();
+    for (Record& record : m_ahead) {
+        if (!record.isValid())
+            record = emptyRecord();
+        if (*m_calculate)
+            (*m_calculate)(record);
+    }
+}
+
+// The values of the row the block statement stands on, in the field order.
+QList<QVariant> RecordReader::decodeRow() const
+{
+    QList<QVariant> values;
+    values.reserve(qsizetype(m_fields->size()));
+    for (const TableField& field : *m_fields) {
+        int length = 0;
+        const char* data =
+            field.isCalculated() ? nullptr : m_selectBlock.columnData(field.column, &length);
+        if (!data) {
+            values.emplace_back();
+            continue;
+        }
+        switch (field.def.type) {
+        case FieldType::AutoIncrement:
+            values.emplace_back(m_selectBlock.columnInt(field.column));
+            break;
+        case FieldType::Date:
+            values.emplace_back(QDate::fromString(QString::fromUtf8(data, length), Qt::ISODate));
+            break;
+        case FieldType::DateTime:
+            values.emplace_back(QDateTime::fromString(QString::fromUtf8(data, length),
+                                                      QLatin1String(kStoredDateTimeFormat)));
+            break;
+        case FieldType::Text:
+        case FieldType::Memo:
+            values.emplace_back(QString::fromUtf8(data, length));
+            break;
+        }
+    }
+    return values;
+}
+
+Record RecordReader::emptyRecord() const
+{
+    return Record(m_table, QList<QVariant>(qsizetype(m_fields->size())));
+}
+
+} // namespace ql

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "schema.h"
+#include "sqlite.h"
+#include "table.h"
+
+#include <QList>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+namespace ql {
+
+class TableOrder;
+
+// Reads a table's records by their position in its order, in blocks: one statement reads up to
+// 256 records by row id, so a scan or a grid page costs one lock on the file and one pass of the
+// engine instead of one per record. Going on from the block read last, the next block reads far
+// ahead (or back); a jump reads a screenful around the position. The block read last is kept
+// until the positions move under it, which the table says by forgetting it. Every record read
+// has its calculated values filled; a record gone from the file reads as empty values. Failures
+// are the table's dataset errors.
+class RecordReader {
+public:
+    // The fields and the hook are the table's, read as they are at each read.
+    RecordReader(const Table& table, const std::vector<TableField>& fields,
+                 const std::function<void(Record&)>& calculate);
+
+    // Prepares the statement on a table file just opened.
+    void prepare(const sql::Database& db, const TableDef& def);
+    // The file closes: drops the statement and the block read.
+    void close();
+
+    // The record at a position of the order; empty values beyond its end.
+    Record read(int position, const TableOrder& order) const;
+    // Forgets the block read: the positions in it have moved.
+    void forget() { m_ahead.clear(); }
+
+private:
+    // Records read at once going on through the order, and around a position jumped to.
+    static constexpr int kReadBlock = 256;
+    static constexpr int kJumpBlock = 32;
+
+    void readBlock(const std::vector<qint64>& rowids) const;
+    QList<QVariant> decodeRow() const;
+    Record emptyRecord() const;
+
+    const Table* m_table;
+    const std::vector<TableField>* m_fields;
+    const std::function<void(Record&)>* m_calculate;
+    mutable sql::Statement m_selectBlock;
+    mutable int m_aheadStart = 0;
+    mutable std::vector<Record> m_ahead;
+};
+
+} // namespace ql
