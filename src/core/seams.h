@@ -29,9 +29,10 @@ public:
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& defaultSuffix) = 0;
     // A file dialog that lists only the programs the user may run (and the folders that lead to
-    // them) under the filter's name; empty when cancelled.
+    // them) under the filter's name; empty when cancelled. Unless overridden, an open file dialog
+    // over every file.
     virtual QString openProgramName(QWidget* parent, const QString& title,
-                                    const QString& filterName) = 0;
+                                    const QString& filterName);
 };
 
 class Printing {

@@ -33,12 +33,6 @@ QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QStr
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QString ScriptedPrompts::openProgramName(QWidget*, const QString& title, const QString&)
-{
-    questions << title;
-    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
-}
-
 void ScriptedPrinting::printWindow(QWidget* window)
 {
     printedWindows << window;

@@ -22,8 +22,6 @@ public:
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& defaultSuffix) override;
-    QString openProgramName(QWidget* parent, const QString& title,
-                            const QString& filterName) override;
 
     QQueue<std::optional<QString>> inputs; // nullopt answers Cancel
     QQueue<bool> confirmations;            // an empty queue answers No
