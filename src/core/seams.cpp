@@ -11,6 +11,11 @@ template <typename T> std::unique_ptr<T>& slot()
 
 } // namespace
 
+QString Prompts::openProgramName(QWidget* parent, const QString& title, const QString& filterName)
+{
+    return openFileName(parent, title, filterName + QStringLiteral(" (*)|*"));
+}
+
 namespace services {
 
 Prompts& prompts()

@@ -28,6 +28,11 @@ public:
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& defaultSuffix) = 0;
+    // A file dialog that lists only the programs the user may run (and the folders that lead to
+    // them) under the filter's name; empty when cancelled. Unless overridden, an open file dialog
+    // over every file.
+    virtual QString openProgramName(QWidget* parent, const QString& title,
+                                    const QString& filterName);
 };
 
 class Printing {

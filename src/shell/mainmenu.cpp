@@ -3,6 +3,7 @@
 #include "calendarform.h"
 #include "journalform.h"
 #include "pdaform.h"
+#include "qytcfgform.h"
 #include "todoform.h"
 
 #include "aboutbox.h"
@@ -76,6 +77,13 @@ bool copyFile(const QString& source, const QString& target)
     return true;
 }
 
+// The path of the tools program as stored; empty while none is. A value of the wrong type fails.
+QString storedToolsLocation()
+{
+    Settings settings;
+    return settings.openKey(keys::QYTools, false) ? settings.readString(keys::Location) : QString();
+}
+
 } // namespace
 
 TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
@@ -129,8 +137,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button :
-         {CollectionsBtn, BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6, Button4})
+    for (QPushButton* button : {CollectionsBtn, BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -195,6 +202,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, &TMainMenuForm::Button4Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
 
     // Until a stored geometry exists the window stands where it was designed.
@@ -397,6 +405,31 @@ void TMainMenuForm::ToDoBtnClick()
 void TMainMenuForm::BitBtn1Click()
 {
     openWindow(this, CalendarForm);
+}
+
+// Starts the tools program on its own. Until a location is stored, the location dialog asks
+// for one; closing it without OK starts nothing.
+void TMainMenuForm::Button4Click()
+{
+    QString location;
+    try {
+        location = storedToolsLocation();
+    } catch (const Error&) {
+        services::prompts().message(this,
+                                    QStringLiteral("You must first configure QY to start QYTools"));
+        return;
+    }
+    guarded(this, [&] {
+        if (location.isEmpty()) {
+            openWindow(this, QYTCfgForm);
+            location = storedToolsLocation();
+        }
+        if (location.isEmpty())
+            return;
+        Edit1->setText(location);
+        if (!services::processStarter().start(location))
+            services::prompts().message(this, QStringLiteral("Could not start QY Tools"));
+    });
 }
 
 void TMainMenuForm::Button1Click()

@@ -71,6 +71,7 @@ public:
     void JournalBtnClick();
     void ToDoBtnClick();
     void BitBtn1Click();
+    void Button4Click();
     void Button1Click();
     void Button2Click();
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
+#include <QSortFilterProxyModel>
 #include <QWidget>
 
 namespace ql {
@@ -28,6 +30,20 @@ QString qtFilter(const QString& filter)
         names << parts.at(i);
     return names.join(QStringLiteral(";;"));
 }
+
+// The folders and the files the user may run, for a file dialog that chooses a program.
+class ProgramFiles : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* files = static_cast<const QFileSystemModel*>(sourceModel());
+        const QFileInfo file = files->fileInfo(files->index(row, 0, parent));
+        return file.isDir() || file.isExecutable();
+    }
+};
 
 class DialogPrompts : public Prompts {
 public:
@@ -66,6 +82,18 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
                                                                            : defaultSuffix);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+
+    QString openProgramName(QWidget* parent, const QString& title,
+                            const QString& filterName) override
+    {
+        // Programs here carry no extension of their own: the list shows what may be run.
+        QFileDialog dialog(parent, title);
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(filterName + QStringLiteral(" (*)"));
+        dialog.setProxyModel(new ProgramFiles(&dialog));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     }
 };
