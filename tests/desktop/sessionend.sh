@@ -15,11 +15,17 @@ dir=$1
 openbox >/dev/null 2>&1 &
 wm=$!
 trap 'kill "$wm" 2>/dev/null' EXIT
+# The window manager is ready once it names itself on the root window.
+for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
 "$dir/Quillory/quillory" &
 pid=$!
+book=
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 wait_for() {
-    for _ in $(seq 1 200); do
+    for _ in $(seq 1 "${2:-200}"); do
         id=$(window "$1")
         [ -n "$id" ] && { echo "$id"; return 0; }
         kill -0 "$pid" 2>/dev/null || return 1
@@ -28,10 +34,14 @@ wait_for() {
     return 1
 }
 menu=$(wait_for "Quillory 3.0 Menu") || { echo "no main menu"; exit 1; }
-xdotool windowactivate --sync "$menu"
-sleep 0.3
-xdotool key alt+a
-book=$(wait_for "Quillory - Address Book") || { echo "no address book"; exit 1; }
+# Alt+A opens the address book; a key sent before the menu has the focus is tried again.
+for _ in 1 2 3 4 5; do
+    xdotool windowactivate --sync "$menu"
+    sleep 0.3
+    xdotool key alt+a
+    book=$(wait_for "Quillory - Address Book" 20) && break
+done
+[ -n "$book" ] || { echo "no address book"; exit 1; }
 xdotool windowactivate --sync "$book"
 sleep 0.3
 xdotool key alt+l
@@ -50,7 +60,15 @@ fi
 wait "$pid"
 echo "ended with $?"
 INNER
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh" "$work"
+# Xvfb picks a free display itself and names it, so runs side by side never share one.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 1 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb bash "$work/session.sh" "$work"
 found=$(sqlite3 "$work/Quillory/Data/QYName2.DB" \
     "SELECT count(*) FROM records WHERE 'Zylinski' IN (FirstName, LastName, Company, NickName)")
 if [ "$found" != 1 ]; then
