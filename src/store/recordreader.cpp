@@ -62,6 +62,20 @@ Record RecordReader::read(int position, const TableOrder& order) const
     return m_ahead[size_t(position - m_aheadStart)];
 }
 
+std::optional<Record> RecordReader::readStored(qint64 rowid) const
+{
+    readBlock({rowid});
+    Record record = std::move(m_ahead.front());
+    m_ahead.clear();
+    // A record gone from the file reads as empty values, its key included.
+    const auto key = std::find_if(m_fields->cbegin(), m_fields->cend(), [](const TableField& f) {
+        return f.def.type == FieldType::AutoIncrement;
+    });
+    if (key != m_fields->cend() && record.at(int(key - m_fields->cbegin())).isNull())
+        return std::nullopt;
+    return record;
+}
+
 // Reads the records with these row ids into the block. The engine returns them in an order of
 // its own; a record deleted meanwhile reads as empty values.
 void RecordReader::readBlock(const std::vector<qint64>& rowids) const

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QVariant>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace ql {
@@ -33,6 +34,9 @@ public:
 
     // The record at a position of the order; empty values beyond its end.
     Record read(int position, const TableOrder& order) const;
+    // The record with that row id as the file holds it now; nothing when it is gone. Forgets the
+    // block read.
+    std::optional<Record> readStored(qint64 rowid) const;
     // Forgets the block read: the positions in it have moved.
     void forget() { m_ahead.clear(); }
 

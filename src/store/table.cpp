@@ -528,13 +528,26 @@ void Table::post()
     qint64 rowid = inserting ? 0 : currentRowid();
     if (!inserting)
         st.bindInt(parameter + 1, rowid);
+    // An edit is stored only when the record in the file is still the one this copy read; the
+    // check and the store are one transaction, so no other writer comes in between.
+    std::optional<sql::Transaction> transaction;
+    if (!inserting) {
+        try {
+            transaction.emplace(m_db);
+        } catch (const Error& e) {
+            throw datasetError(e.text());
+        }
+        checkStoredUnchanged(rowid);
+    }
     try {
         st.step();
+        st.reset();
+        if (transaction)
+            transaction->commit();
     } catch (const Error& e) {
         st.reset();
         throw datasetError(e.text());
     }
-    st.reset();
     if (inserting) {
         rowid = m_db.lastInsertRowid();
     } else if (m_db.changes() == 0) {
@@ -633,6 +646,19 @@ void Table::deleteRecord()
 }
 
 // ---- other writers
+
+void Table::checkStoredUnchanged(qint64 rowid) const
+{
+    if (readDataVersion() == m_dataVersion)
+        return; // no other connection wrote to the file since the record was read
+    const std::optional<Record> stored = m_reader->readStored(rowid);
+    if (!stored)
+        throw datasetError(QStringLiteral("The record was deleted by another program"));
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (!m_fields[i].isCalculated() && stored->at(int(i)) != m_current.at(int(i)))
+            throw datasetError(QStringLiteral("The record was changed by another program"));
+    }
+}
 
 qint64 Table::readDataVersion() const
 {

@@ -214,6 +214,9 @@ private:
                    const QVariant& value) const;
     bool syncWithOtherWriters(bool stepping = false);
     qint64 readDataVersion() const;
+    // Refuses the store of an edit when another program changed or deleted the record in the
+    // file since this table read it.
+    void checkStoredUnchanged(qint64 rowid) const;
 
     const TableDef* m_def;
     std::vector<TableField> m_fields;
