@@ -133,6 +133,25 @@ QString shortDate(QDate date)
     return QLocale().toString(date, format);
 }
 
+QString shortDateTwoDigitYear(QDate date)
+{
+    if (!date.isValid())
+        return {};
+    QChar separator = u'/';
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    for (const QChar c : format) {
+        if (!c.isLetter() && c != u'\'') {
+            separator = c;
+            break;
+        }
+    }
+    return QStringLiteral("%1%4%2%4%3")
+        .arg(date.month())
+        .arg(date.day())
+        .arg(date.year() % 100, 2, 10, QLatin1Char('0'))
+        .arg(separator);
+}
+
 QString longTime(QTime time)
 {
     if (!time.isValid())

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "dbcontrols.h"
 #include "guard.h"
 
 #include <QAction>
@@ -25,10 +26,20 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title)
     return menu;
 }
 
+void runCommand(QWidget* window, const std::function<void()>& handler)
+{
+    if (commitEditors(window))
+        guarded(window, handler);
+}
+
 void declare(QWidget* window, const Command& command)
 {
-    const std::function<void()> run = [window, handler = command.handler] {
-        guarded(window, handler);
+    const std::function<void()> run = [window, handler = command.handler,
+                                       discards = command.discards] {
+        if (discards)
+            guarded(window, handler);
+        else
+            runCommand(window, handler);
     };
     if (QPushButton* button = command.button) {
         button->setText(command.caption);

@@ -14,7 +14,8 @@ class QWidget;
 // How a window declares its commands: each command once, with its handler, caption, shortcut and
 // hint, and every control that runs it (its button, its main-menu and context-menu items). Every
 // entry point is made from that one declaration and runs the same guarded handler, so a failure
-// shows its text and ends only that command.
+// shows its text and ends only that command. A command first reads what is still being typed in
+// the window's editors; a date that is no date stops it.
 namespace ql {
 
 // A menu item that runs a command: its menu, its name and its text (the command's caption
@@ -39,7 +40,13 @@ struct Command {
     QPushButton* button = nullptr;
     // The menu items that run the command.
     std::vector<MenuItem> items = {};
+    // Throws away what is being typed, so the editors are not read first.
+    bool discards = false;
 };
+
+// Runs a command of `window` as its declared entry points do: the editors read first, then the
+// handler, guarded.
+void runCommand(QWidget* window, const std::function<void()>& handler);
 
 // Makes every entry point of the command in `window`.
 void declare(QWidget* window, const Command& command);

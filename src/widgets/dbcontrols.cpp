@@ -3,6 +3,8 @@
 #include "datetext.h"
 #include "guard.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -168,14 +170,16 @@ void DBEdit::typed(const QString& text)
     showValue();
 }
 
-bool DBEdit::commitDate()
+bool DBEdit::commit()
 {
     if (!m_dirtyDate)
         return true;
     {
         const QScopedValueRollback syncing(m_syncing, true);
-        if (!writeTyped(this, *m_link, text()))
+        if (!writeTyped(this, *m_link, text())) {
+            setFocus(Qt::OtherFocusReason);
             return false;
+        }
     }
     m_dirtyDate = false;
     showValue();
@@ -205,18 +209,30 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
     // A context menu or another window taking the focus does not leave the editor.
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
         return;
-    if (!commitDate())
-        setFocus(Qt::OtherFocusReason);
+    // A clicked button runs its command and a clicked list row moves the table: both read the
+    // date first.
+    const QWidget* target = QApplication::focusWidget();
+    if (event->reason() == Qt::MouseFocusReason && target && target->window() == window() &&
+        (qobject_cast<const QAbstractButton*>(target) || qobject_cast<const DBGrid*>(target)))
+        return;
+    commit();
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !commitDate()) {
+    if (enter && !commit()) {
         event->accept();
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+bool commitEditors(QWidget* window)
+{
+    const QList<DBEdit*> editors = window->findChildren<DBEdit*>();
+    return std::all_of(editors.begin(), editors.end(),
+                       [](DBEdit* editor) { return editor->commit(); });
 }
 
 // ---- DBMemo
@@ -518,7 +534,8 @@ void DBGrid::rowChosen()
         return;
     Table* table = m_model->table();
     const QModelIndexList rows = selectionModel()->selectedRows();
-    if (table && !rows.isEmpty() && rows.first().row() != table->currentRow())
+    if (table && !rows.isEmpty() && rows.first().row() != table->currentRow() &&
+        commitEditors(window()))
         guarded(this, [&] { table->moveToRow(rows.first().row()); });
     followTable();
 }

@@ -43,7 +43,8 @@ private:
 // A line editor bound to one field. Typing puts the table into editing and writes the field;
 // it stops at the field's width. A date or date-time field is read when the editor is left (or
 // Enter is pressed): a text that is not a date shows the date failure text and keeps the focus.
-// A calculated or key field is read-only.
+// A click on a button or a list of the window leaves the reading to what the click runs, so the
+// failure is shown once. A calculated or key field is read-only.
 class DBEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -51,6 +52,9 @@ public:
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
     FieldLink* link() const { return m_link; }
+    // Writes a date still being typed into the table; false, with the failure shown and the
+    // focus kept, when it is no date.
+    bool commit();
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -59,13 +63,15 @@ protected:
 private:
     void applyField();
     void typed(const QString& text);
-    // Writes a typed date into the table; false (focus kept) when it is no date.
-    bool commitDate();
     void showValue();
     FieldLink* m_link;
     bool m_dirtyDate = false;
     bool m_syncing = false; // the editor is writing the table
 };
+
+// Writes every date still being typed in the window's editors into their tables, as every way
+// out of a record does first; false when one is no date (its failure shown, its text kept).
+bool commitEditors(QWidget* window);
 
 // A multi-line editor bound to one (memo) field, written as it is typed.
 class DBMemo : public QPlainTextEdit {

@@ -1,5 +1,6 @@
 #include "modulewindow.h"
 
+#include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
 #include "table.h"
@@ -28,11 +29,20 @@ void ModuleWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void ModuleWindow::done(int result)
+QList<Table*> ModuleWindow::pendingTables() const
 {
     Table* table = pendingTable();
-    if (table && !guarded(this, [table] { table->checkBrowseMode(); }))
+    return table ? QList<Table*>{table} : QList<Table*>{};
+}
+
+void ModuleWindow::done(int result)
+{
+    if (!commitEditors(this))
         return;
+    for (Table* table : pendingTables()) {
+        if (!guarded(this, [table] { table->checkBrowseMode(); }))
+            return;
+    }
     guarded(this, [this] { geometry::save(this, m_geometryKey); });
     QDialog::done(result);
 }

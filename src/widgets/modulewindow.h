@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -13,8 +14,9 @@ class Table;
 
 // A window of the organizer: it opens where it was last left (its designed place the first
 // time), keeps that place under its settings key when it closes, and shows its context menu on
-// a right click. A window over a table stores the record being typed when it closes; if that
-// fails, the failure is shown and the window stays open with the record.
+// a right click. A window over tables stores the records being typed when it closes, a date
+// still in its editor included; if that fails, the failure is shown and the window stays open
+// with the records.
 class ModuleWindow : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +27,8 @@ protected:
     ModuleWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
     // The table whose pending record closing stores; none by default.
     virtual Table* pendingTable() const { return nullptr; }
+    // The tables whose pending records closing stores: the one above unless a window has more.
+    virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
 
     void showEvent(QShowEvent* event) override;
