@@ -145,11 +145,8 @@ QString shortDateTwoDigitYear(QDate date)
             break;
         }
     }
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(date.month())
-        .arg(date.day())
-        .arg(date.year() % 100, 2, 10, QLatin1Char('0'))
-        .arg(separator);
+    return QString::number(date.month()) + separator + QString::number(date.day()) + separator +
+           QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
 }
 
 QString longTime(QTime time)

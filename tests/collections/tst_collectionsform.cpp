@@ -197,8 +197,11 @@ private Q_SLOTS:
     {
         const QDate today(2024, 3, 10); // the fixture's clock
         Fixture f([today](TDataModule3& dm) {
-            add(*dm.tbCD, {{"CDTitle", str("tomorrow")}, {"CDReturnDate", today.addDays(1)}});
-            add(*dm.tbCD, {{"CDTitle", str("today")}, {"CDReturnDate", today}});
+            add(*dm.tbCD, {{"CDTitle", str("tomorrow")},
+                           {"CDReturnDate", today.addDays(1)},
+                           {"CDDate", str("3/2/24")}});
+            add(*dm.tbCD,
+                {{"CDTitle", str("today")}, {"CDReturnDate", today}, {"CDDate", str("3/1/24")}});
             add(*dm.tbCD, {{"CDTitle", str("yesterday")},
                            {"CDReturnDate", today.addDays(-1)},
                            {"CDDate", str("2/2/02")}});
