@@ -397,7 +397,8 @@ TPDAForm::TPDAForm(QWidget* parent)
                    .hint = QStringLiteral("Abandon the changes of this record"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z),
                    .button = CancelBtn,
-                   .items = {{editMenu, "Cancel1"}, {popup, "Cancel2"}}});
+                   .items = {{editMenu, "Cancel1"}, {popup, "Cancel2"}},
+                   .discards = true});
     declare(this, {.handler = [this] { DeleteBtnClick(); },
                    .caption = QStringLiteral("&Delete"),
                    .hint = QStringLiteral("Delete this record"),

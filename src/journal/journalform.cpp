@@ -141,7 +141,8 @@ TJournalForm::TJournalForm(QWidget* parent)
                    .hint = QStringLiteral("Abandon the changes of this entry"),
                    .button = CancelBtn,
                    .items = {{edit, "Cancel1", QStringLiteral("&Cancel")},
-                             {popup, "Cancel2", QStringLiteral("&Cancel")}}});
+                             {popup, "Cancel2", QStringLiteral("&Cancel")}},
+                   .discards = true});
     declare(this, {.handler = [this] { SearchBtnClick(); },
                    .caption = QStringLiteral("Search"),
                    .hint = QStringLiteral("Go to the first entry of a date"),

@@ -137,7 +137,8 @@ TToDoForm::TToDoForm(QWidget* parent)
                    .caption = QStringLiteral("&Cancel"),
                    .hint = QStringLiteral("Abandon the changes of this item"),
                    .button = CancelBtn,
-                   .items = {{edit, "Cancel1"}, {popup, "Cancel2"}}});
+                   .items = {{edit, "Cancel1"}, {popup, "Cancel2"}},
+                   .discards = true});
     declare(this, {.handler = [this] { SearchBtnClick(); },
                    .caption = QStringLiteral("&Search"),
                    .hint = QStringLiteral("Go to the first item due on or after a date"),

@@ -261,6 +261,10 @@ private Q_SLOTS:
         }
         QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
         QVERIFY(f.services.prompts->questions.isEmpty());
+        f.services.prompts->messages.clear();
+        f.click(f.window->CancelBtn); // abandons the text without a word
+        QCOMPARE(f.messages(), QStringList());
+        QCOMPARE(f.window->DBEdit16->text(), str("4/1/2024"));
 
         f.typeReturnDate("4/30/2024");
         f.trigger("Search1"); // a menu item reads the date, then asks (answered Cancel)
