@@ -181,14 +181,11 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
         auto* layout = new QHBoxLayout(panel);
         layout->addLayout(editors, 1);
         layout->addLayout(side);
-        sort->setParent(panel);
-        due->setParent(panel);
         sort->setToolTip(str("The order of the list, and what Search and Filter look for"));
         due->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
         due->setAccessibleName(str("Due"));
         return editors;
     };
-    const auto dueButton = [this](const char* name) { return makeButton(this, name); };
 
     // CDs.
     Panel2 = makePanel(this, "Panel2");
@@ -196,7 +193,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
     Panel3 = makePanel(this, "Panel3");
     RadioGroup1 = new RadioGroup(str("Sort"), captions(kCdSorts), Panel3, 3);
     RadioGroup1->setObjectName(str("RadioGroup1"));
-    DueBtn = dueButton("DueBtn");
+    DueBtn = makeButton(Panel3, "DueBtn");
     QGridLayout* cd = details(Panel3, RadioGroup1, DueBtn);
     addEditor(cd, 0, 0, "DBEdit1", str("CD Title"), dm.dsCD, "CDTitle");
     addEditor(cd, 0, 1, "DBEdit2", str("Artist/Group"), dm.dsCD, "CDArtist");
@@ -227,7 +224,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
     Panel6 = makePanel(this, "Panel6");
     RadioGroup2 = new RadioGroup(str("Sort"), captions(kCdrSorts), Panel6, 2);
     RadioGroup2->setObjectName(str("RadioGroup2"));
-    BitBtn6 = dueButton("BitBtn6");
+    BitBtn6 = makeButton(Panel6, "BitBtn6");
     QGridLayout* cdr = details(Panel6, RadioGroup2, BitBtn6);
     addEditor(cdr, 0, 0, "DBEdit17", str("CD-R/RW Title"), dm.dsCDR, "CDRTitle");
     addEditor(cdr, 0, 1, "DBEdit18", str("CD-R/RW Manufacturer"), dm.dsCDR, "CDRMaker");
@@ -243,7 +240,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
     Panel9 = makePanel(this, "Panel9");
     RadioGroup3 = new RadioGroup(str("Sort"), captions(kTapeSorts), Panel9, 3);
     RadioGroup3->setObjectName(str("RadioGroup3"));
-    BitBtn5 = dueButton("BitBtn5");
+    BitBtn5 = makeButton(Panel9, "BitBtn5");
     QGridLayout* tape = details(Panel9, RadioGroup3, BitBtn5);
     addEditor(tape, 0, 0, "DBEdit22", str("Title"), dm.dsTapes, "TpTitle");
     addEditor(tape, 0, 1, "DBEdit24", str("Artist/Group"), dm.dsTapes, "TpArtist");
@@ -268,7 +265,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
     Panel12 = makePanel(this, "Panel12");
     RadioGroup4 = new RadioGroup(str("Sort"), captions(kBookSorts), Panel12, 1);
     RadioGroup4->setObjectName(str("RadioGroup4"));
-    BitBtn7 = dueButton("BitBtn7");
+    BitBtn7 = makeButton(Panel12, "BitBtn7");
     QGridLayout* book = details(Panel12, RadioGroup4, BitBtn7);
     addEditor(book, 0, 0, "DBEdit38", str("Title"), dm.dsBooks, "BkTitle");
     addEditor(book, 0, 1, "DBEdit39", str("Publisher"), dm.dsBooks, "BkPublisher");

@@ -211,6 +211,7 @@ private Q_SLOTS:
         });
         f.click(f.window->CDBtn);
         f.sortBy(f.window->RadioGroup1, 5);
+        QVERIFY(f.window->DueBtn->isVisible());
         f.click(f.window->DueBtn);
         QCOMPARE(f.title(), str("today"));
         QCOMPARE(f.window->DBEdit16->text(), str("3/10/2024"));
