@@ -130,8 +130,9 @@ DBGrid* makeList(QFrame* panel, const char* name, DataSource* source, const char
     grid->setAccessibleName(title);
     grid->setColumns({str(field)});
     grid->setColumnTitles({title});
-    grid->horizontalHeader()->setStretchLastSection(true);
     grid->setDataSource(source);
+    // The one column is as wide as the list.
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(grid);
@@ -174,6 +175,9 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
     // button beside them.
     const auto details = [this](QFrame* panel, RadioGroup* sort, QPushButton* due) {
         auto* editors = new QGridLayout;
+        editors->setColumnStretch(0, 1);
+        editors->setColumnStretch(1, 1);
+        editors->setRowStretch(8, 1); // below the last editor
         auto* side = new QVBoxLayout;
         side->addWidget(sort);
         side->addWidget(due, 0, Qt::AlignLeft);
