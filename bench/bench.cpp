@@ -1,5 +1,5 @@
-// quillory-bench: times the address book's table operations on a generated book, and the
-// journal window on a generated journal.
+// quillory-bench: times the address book's table operations on a generated book, the journal
+// window on a generated journal and the collections window on a generated CD catalogue.
 //
 //   quillory-bench [--records N]
 //
@@ -7,6 +7,8 @@
 // a full scan through the table cursor against the sqlite3 command-line tool writing the same
 // columns of the same file.
 
+#include "collectionsdata.h"
+#include "collectionsform.h"
 #include "datetext.h"
 #include "dbcontrols.h"
 #include "error.h"
@@ -248,6 +250,54 @@ QDateTime fillJournal(const QString& path, int records, ContactMaker& maker)
     return stamp;
 }
 
+const QStringList kTitleWords = {
+    QStringLiteral("Blue"),    QStringLiteral("Night"),   QStringLiteral("Road"),
+    QStringLiteral("Songs"),   QStringLiteral("Live"),    QStringLiteral("Summer"),
+    QStringLiteral("Ça ira"),  QStringLiteral("Über"),    QStringLiteral("Élan"),
+    QStringLiteral("Ночь"),    QStringLiteral("Όνειρο"),  QStringLiteral("夜"),
+    QStringLiteral("Heart"),   QStringLiteral("Rain"),    QStringLiteral("Gold"),
+    QStringLiteral("Øresund"), QStringLiteral("Morning"), QStringLiteral("1999")};
+
+const QStringList kMusicKinds = {
+    QStringLiteral("Rock"),    QStringLiteral("ROCK"),      QStringLiteral("Jazz"),
+    QStringLiteral("Blues"),   QStringLiteral("Classical"), QStringLiteral("Pop"),
+    QStringLiteral("Folk"),    QStringLiteral("Électro"),   QStringLiteral("Rap"),
+    QStringLiteral("Country"), QStringLiteral("Soul"),      QStringLiteral("Rock and Roll")};
+
+// Writes CDs straight into the CD table's file in one transaction; returns their titles.
+std::vector<QString> fillCds(const QString& path, int records, ContactMaker& maker)
+{
+    ql::sql::Database db(path, ql::sql::OpenMode::ReadWrite);
+    ql::sql::Transaction tx(db);
+    ql::sql::Statement st(db, "INSERT INTO records(\"CDTitle\", \"CDArtist\", \"CDKind\", "
+                              "\"CDDate\", \"CDBorrowed\", \"CDReturnDate\") "
+                              "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    std::vector<QString> titles;
+    const auto word = [&] {
+        return kTitleWords[qsizetype(maker.pick(size_t(kTitleWords.size())))];
+    };
+    for (int r = 0; r < records; ++r) {
+        titles.push_back(word() + QLatin1Char(' ') + word() + QLatin1Char(' ') + word());
+        st.bindText(1, titles.back().toUtf8());
+        st.bindText(2, maker.anyLastName().toUtf8());
+        st.bindText(3, kMusicKinds[qsizetype(maker.pick(size_t(kMusicKinds.size())))].toUtf8());
+        st.bindText(4, QByteArray::number(1950 + qsizetype(maker.pick(75))));
+        if (maker.pick(10) == 0) {
+            st.bindText(5, maker.anyLastName().toUtf8());
+            st.bindText(
+                6,
+                QDate(2024, 1, 1).addDays(qint64(maker.pick(730))).toString(Qt::ISODate).toUtf8());
+        } else {
+            st.bindNull(5);
+            st.bindNull(6);
+        }
+        st.step();
+        st.reset();
+    }
+    tx.commit();
+    return titles;
+}
+
 qint64 microseconds(Clock::duration d)
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(d).count();
@@ -300,7 +350,8 @@ qint64 sqliteToolScan(const QString& path)
     return microseconds(Clock::now() - start);
 }
 
-void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest);
+void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
+                const std::vector<QString>& titles);
 
 // A fresh program directory with empty tables, the session pointing at it.
 void layOutProgram(const QTemporaryDir& directory)
@@ -325,6 +376,8 @@ void run(int records)
                  static_cast<long long>(microseconds(Clock::now() - fillStart) / 1000));
     const QDateTime newest = fillJournal(
         QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")), records, maker);
+    const std::vector<QString> titles =
+        fillCds(QDir(directory.path()).filePath(QStringLiteral("Data/CollCD2.DB")), records, maker);
 
     std::unique_ptr<ql::TDataModule1> holder;
     measure(
@@ -435,7 +488,7 @@ void run(int records)
     std::fprintf(stderr, "%d records, %d in the last range, %lld characters scanned\n",
                  names.recordCount(), inRange, static_cast<long long>(characters));
     holder.reset();
-    runWindows(directory.path(), maker, newest);
+    runWindows(directory.path(), maker, newest, titles);
 }
 
 // Answers every prompt with the next prepared text, as the user would type it.
@@ -496,9 +549,79 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     close();
 }
 
+// The collections window opened as the main menu opens it and showing its CDs, and its
+// commands on the CDs, each until the CD list is painted.
+void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vector<QString>& titles)
+{
+    std::unique_ptr<ql::TDataModule3> holder;
+    std::unique_ptr<ql::TCollectionsForm> window;
+    const auto close = [&] {
+        window.reset();
+        holder.reset();
+        ql::CollectionsForm = nullptr;
+        ql::DataModule3 = nullptr;
+    };
+    const auto painted = [&] {
+        QApplication::processEvents();
+        window->DBGrid1->viewport()->repaint();
+    };
+    measure("coll_open", 11, close, [&] {
+        holder = std::make_unique<ql::TDataModule3>();
+        ql::DataModule3 = holder.get();
+        window = std::make_unique<ql::TCollectionsForm>();
+        ql::CollectionsForm = window.get();
+        window->show();
+        window->CDBtn->click();
+        painted();
+    });
+    // Title, artist and kind in turn.
+    int entry = 0;
+    measure(
+        "coll_sort", 21, [&] { entry = (entry + 1) % 3; },
+        [&] {
+            window->RadioGroup1->button(entry)->click();
+            painted();
+        });
+    window->RadioGroup1->button(0)->click();
+    const auto anyTitle = [&] { return titles[maker.pick(titles.size())]; };
+    measure(
+        "coll_search", 21,
+        [&] {
+            answers.answer = anyTitle();
+            answers.answer.truncate(1 + qsizetype(maker.pick(6)));
+        },
+        [&] {
+            window->Search->click();
+            painted();
+        });
+    // Under the kind of music, each filter lists about a twelfth of the CDs.
+    window->RadioGroup1->button(2)->click();
+    const auto anyKind = [&] {
+        return kMusicKinds[qsizetype(maker.pick(size_t(kMusicKinds.size())))].toLower();
+    };
+    measure(
+        "coll_filter", 21, [&] { answers.answer = anyKind(); },
+        [&] {
+            window->FilterBtn->click();
+            painted();
+        });
+    measure(
+        "coll_unfilter", 21,
+        [&] {
+            answers.answer = anyKind();
+            window->FilterBtn->click();
+        },
+        [&] {
+            window->UnFilterBtn->click();
+            painted();
+        });
+    close();
+}
+
 // The program as the user meets it: start-up to the main menu painted, the address book
-// window's commands until its grid is painted, and the journal window.
-void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest)
+// window's commands until its grid is painted, the journal and the collections windows.
+void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
+                const std::vector<QString>& titles)
 {
     auto prompts = std::make_unique<BenchPrompts>();
     BenchPrompts* answers = prompts.get();
@@ -563,6 +686,7 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
         });
     window->hide();
     runJournal(*answers, maker, newest);
+    runCollections(*answers, maker, titles);
     program.reset();
 }
 

@@ -1,6 +1,8 @@
 #include "mainmenu.h"
 
 #include "calendarform.h"
+#include "collectionsdata.h"
+#include "collectionsform.h"
 #include "journalform.h"
 #include "pdaform.h"
 #include "qytcfgform.h"
@@ -137,7 +139,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {CollectionsBtn, BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6})
+    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -199,6 +201,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
 
     connect(PDABtn, &QPushButton::clicked, this, &TMainMenuForm::PDABtnClick);
     connect(JournalBtn, &QPushButton::clicked, this, &TMainMenuForm::JournalBtnClick);
+    connect(CollectionsBtn, &QPushButton::clicked, this, &TMainMenuForm::CollectionsBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
@@ -395,6 +398,11 @@ void TMainMenuForm::PDABtnClick()
 void TMainMenuForm::JournalBtnClick()
 {
     openModule(this, DataModule2, JournalForm);
+}
+
+void TMainMenuForm::CollectionsBtnClick()
+{
+    openModule(this, DataModule3, CollectionsForm);
 }
 
 void TMainMenuForm::ToDoBtnClick()

@@ -69,6 +69,7 @@ public:
     void ImageClick(int banner);
     void PDABtnClick();
     void JournalBtnClick();
+    void CollectionsBtnClick();
     void ToDoBtnClick();
     void BitBtn1Click();
     void Button4Click();

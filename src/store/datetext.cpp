@@ -168,6 +168,22 @@ QString shortDate(QDate date)
     return QLocale().toString(date, format);
 }
 
+QString shortDateTwoDigitYear(QDate date)
+{
+    if (!date.isValid())
+        return {};
+    QChar separator = u'/';
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    for (const QChar c : format) {
+        if (!c.isLetter() && c != u'\'') {
+            separator = c;
+            break;
+        }
+    }
+    return QString::number(date.month()) + separator + QString::number(date.day()) + separator +
+           QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+}
+
 QString longTime(QTime time)
 {
     if (!time.isValid())

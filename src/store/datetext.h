@@ -13,6 +13,10 @@ namespace ql::datetext {
 
 // The locale's short date with a four-digit year, e.g. "5/25/1997" in en_US.
 QString shortDate(QDate date);
+// Month, day and two-digit year, the month and day without leading zeros, joined by the
+// locale's date separator, e.g. "12/8/26": today's date as the collections look it up in an
+// order of text dates.
+QString shortDateTwoDigitYear(QDate date);
 // The locale's long time form, e.g. "11:59:59 PM" in en_US.
 QString longTime(QTime time);
 // Short date, a blank and the long time; the time is left out when it is exactly midnight.

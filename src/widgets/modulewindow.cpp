@@ -30,13 +30,20 @@ void ModuleWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+QList<Table*> ModuleWindow::pendingTables() const
+{
+    Table* table = pendingTable();
+    return table ? QList<Table*>{table} : QList<Table*>{};
+}
+
 void ModuleWindow::done(int result)
 {
     if (!commitEditors(this))
         return;
-    Table* table = pendingTable();
-    if (table && !guarded(this, [table] { table->checkBrowseMode(); }))
-        return;
+    for (Table* table : pendingTables()) {
+        if (!guarded(this, [table] { table->checkBrowseMode(); }))
+            return;
+    }
     guarded(this, [this] { geometry::save(this, m_geometryKey); });
     QDialog::done(result);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -26,6 +27,8 @@ protected:
     ModuleWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
     // The table whose pending record closing stores; none by default.
     virtual Table* pendingTable() const { return nullptr; }
+    // The tables whose pending records closing stores: the one above unless a window has more.
+    virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
 
     void showEvent(QShowEvent* event) override;

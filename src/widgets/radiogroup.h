@@ -8,11 +8,13 @@ class QRadioButton;
 
 namespace ql {
 
-// A captioned group of radio buttons, one item chosen at a time, addressed by item index.
+// A captioned group of radio buttons, one item chosen at a time, addressed by item index. The
+// items fill the columns one after the other, top to bottom.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
-    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr,
+               int columns = 1);
 
     // -1 while none is chosen.
     int itemIndex() const { return m_buttons.checkedId(); }

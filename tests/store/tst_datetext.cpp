@@ -33,6 +33,8 @@ private Q_SLOTS:
         QCOMPARE(shortDate(QDate(1997, 5, 25)), QStringLiteral("5/25/1997"));
         QCOMPARE(shortDate(QDate(2097, 12, 1)), QStringLiteral("12/1/2097"));
         QCOMPARE(shortDate(QDate()), QString());
+        QCOMPARE(shortDateTwoDigitYear(QDate(2026, 12, 8)), QStringLiteral("12/8/26"));
+        QCOMPARE(shortDateTwoDigitYear(QDate(2105, 1, 2)), QStringLiteral("1/2/05"));
         QCOMPARE(longTime(QTime(23, 59, 59)), QStringLiteral("11:59:59 PM"));
         QCOMPARE(longTime(QTime(0, 0)), QStringLiteral("12:00:00 AM"));
         QCOMPARE(longTime(QTime(12, 0, 5)), QStringLiteral("12:00:05 PM"));
@@ -49,6 +51,7 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(shortDate(QDate(1997, 5, 2)), QStringLiteral("02.05.1997"));
+        QCOMPARE(shortDateTwoDigitYear(QDate(1997, 5, 2)), QStringLiteral("5.2.97"));
         QCOMPARE(longTime(QTime(23, 59, 59)), QStringLiteral("23:59:59"));
         QCOMPARE(parseDate(QStringLiteral("2.5.97")), QDate(2097, 5, 2));
         QCOMPARE(parseDate(QStringLiteral("25/12")), QDate(2026, 12, 25));

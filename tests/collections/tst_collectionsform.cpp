@@ -1,0 +1,341 @@
+#include "aboutbox.h"
+#include "collectionsdata.h"
+#include "collectionsform.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "modulefixture.h"
+#include "pages.h"
+#include "radiogroup.h"
+#include "settings.h"
+#include "testmain.h"
+
+#include <QAction>
+#include <QRadioButton>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+using Values = std::initializer_list<std::pair<const char*, QVariant>>;
+
+void add(Table& t, Values values)
+{
+    t.insert();
+    for (const auto& [field, value] : values)
+        t.setValue(str(field), value);
+    t.post();
+}
+
+// Types text as the keyboard does, characters beyond ASCII included.
+void type(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+struct Fixture : test::ModuleFixture<TDataModule3, TCollectionsForm> {
+    explicit Fixture(const std::function<void(TDataModule3&)>& fill = [](TDataModule3&) {})
+        : ModuleFixture(DataModule3, CollectionsForm, [&fill](TDataModule3& holder) {
+            fill(holder);
+            for (Table* t : {holder.tbCD, holder.tbCDR, holder.tbTapes, holder.tbBooks})
+                t->first();
+        })
+    {
+    }
+    Table& cds() const { return *holder->tbCD; }
+    QString title() const { return cds().asText(str("CDTitle")); }
+    void sortBy(RadioGroup* group, int entry) const { group->button(entry)->click(); }
+    void trigger(const char* action) const { window->action(str(action))->trigger(); }
+    QStringList listedIn(DBGrid* grid) const
+    {
+        QStringList rows;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            rows << grid->model()->index(row, 0).data().toString();
+        return rows;
+    }
+    // Types into the CD return date editor, as the user does after clicking it.
+    void typeReturnDate(const char* text) const
+    {
+        DBEdit* edit = window->DBEdit16;
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, str(text));
+    }
+};
+
+void someCds(TDataModule3& dm)
+{
+    add(*dm.tbCD, {{"CDTitle", str("Abbey Road")}, {"CDKind", str("Rock")}});
+    add(*dm.tbCD, {{"CDTitle", str("1999")}, {"CDKind", str("Funk")}});
+    add(*dm.tbCD, {{"CDTitle", str("Beatles For Sale")}, {"CDKind", str("ROCK")}});
+    add(*dm.tbCD, {{"CDTitle", str("Rumours")}, {"CDKind", str("Rock and Roll")}});
+    add(*dm.tbCD, {{"CDTitle", str("Kind of Blue")}, {"CDKind", str("Jazz")}});
+}
+
+} // namespace
+
+class CollectionsFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rightAfterOpeningTheCatalogueCommandsDoNothing()
+    {
+        Fixture f(someCds);
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.services.prompts->confirmations.enqueue(true);
+        for (const char* command : {"New1", "Delete1", "Search1", "FilterRecords1", "PrintPrevew1",
+                                    "PrintAll1", "CancelFilter1", "Cencel1"})
+            f.trigger(command);
+        QCOMPARE(f.services.prompts->questions, QStringList());
+        QCOMPARE(f.messages(), QStringList());
+        QVERIFY(f.services.printing->reports.isEmpty());
+        QCOMPARE(f.cds().recordCount(), 5);
+        QCOMPARE(f.cds().state(), TableState::Browse);
+        f.trigger("PrintSelected1");
+        QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window.get()});
+
+        f.trigger("Contents1");
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QCOMPARE(f.services.help->shown,
+                 (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 3}}));
+        QString product;
+        QTimer::singleShot(0, [&] {
+            product = AboutBox->ProductName->text();
+            AboutBox->accept();
+        });
+        f.trigger("About1");
+        QCOMPARE(product, str("Quillory - Collections"));
+        for (const char* show : {"CD2", "CDRRW2", "Tapes2", "Books2"}) {
+            f.trigger(show);
+            QCOMPARE(test::unnamedControls(f.window.get()), QStringList());
+            QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
+        }
+    }
+
+    void sortSearchAndFilterFollowTheChosenEntry()
+    {
+        Fixture f(someCds);
+        f.click(f.window->CDBtn);
+        QCOMPARE(f.listed(), QStringList({"1999", "Abbey Road", "Beatles For Sale", "Kind of Blue",
+                                          "Rumours"}));
+        f.sortBy(f.window->RadioGroup1, 2); // Music
+        f.ask(f.window->FilterBtn, str("rock"));
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Search for Music : Enter Music Type: "));
+        QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
+        f.sortBy(f.window->RadioGroup1, 0); // another entry ends the filter
+        QCOMPARE(f.listed().size(), 5);
+        QCOMPARE(f.title(), str("Abbey Road"));
+        f.ask(f.window->Search, str("beat"));
+        QCOMPARE(f.title(), str("Beatles For Sale"));
+        QCOMPARE(f.services.prompts->questions.last(), str("Search for CD Title: Enter Title: "));
+        f.ask(f.window->Search, str("zzz"));
+        QCOMPARE(f.title(), str("Rumours"));
+
+        f.sortBy(f.window->RadioGroup1, 5); // Return Date
+        f.ask(f.window->FilterBtn, str("2/30/2024"));
+        QCOMPARE(f.messages(),
+                 QStringList({"'2/30/2024' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
+        QCOMPARE(f.listed().size(), 5);
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Search for Borrowed CDs Due date: Enter Date (ex. 5/25/97): "));
+    }
+
+    void titlesBeyondAsciiAreStoredSortedAndFoundWithoutRegardToCase()
+    {
+        Fixture f;
+        f.click(f.window->CDBtn);
+        for (const char* title : {"Zebra", "Ärger", "émile"}) {
+            f.click(f.window->NewBtn);
+            type(f.window->editor(str("DBEdit1")), str(title));
+        }
+        f.ask(f.window->Search, str("ÉM"));
+        QCOMPARE(f.title(), str("émile"));
+        QCOMPARE(f.listed(), QStringList({"Ärger", "émile", "Zebra"}));
+        f.ask(f.window->FilterBtn, str("äRGER"));
+        QCOMPARE(f.listed(), QStringList({"Ärger"}));
+    }
+
+    void eachCatalogueKeepsItsItemSortFilterAndPendingChange()
+    {
+        Fixture f([](TDataModule3& dm) {
+            someCds(dm);
+            add(*dm.tbBooks, {{"BkTitle", str("Emma")}});
+        });
+        f.click(f.window->CDBtn);
+        f.sortBy(f.window->RadioGroup1, 2);
+        f.ask(f.window->FilterBtn, str("ROCK"));
+        f.cds().last();
+        type(f.window->editor(str("DBEdit2")), str("The Beatles"));
+        f.click(f.window->BooksBtn);
+        QVERIFY(f.window->Panel2->isHidden() && !f.window->Panel13->isHidden());
+        QCOMPARE(f.listedIn(f.window->DBGrid4), QStringList({"Emma"}));
+        f.click(f.window->NewBtn);
+        type(f.window->editor(str("DBEdit38")), str("Persuasion"));
+        f.click(f.window->TapesBtn);
+        f.click(f.window->NewBtn); // nothing typed: dropped on closing
+        f.trigger("CD1");
+        QCOMPARE(f.window->RadioGroup1->itemIndex(), 2);
+        QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
+        QCOMPARE(f.title(), str("Beatles For Sale"));
+        QCOMPARE(f.cds().state(), TableState::Edit);
+
+        QTest::keyClick(f.window.get(), Qt::Key_Escape);
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.holder->tbBooks->recordCount(), 2);
+        QCOMPARE(f.holder->tbTapes->recordCount(), 0);
+        f.cds().setIndexName(str("idxCDTitle"));
+        f.cds().findNearestText(str("Beatles"));
+        QCOMPARE(f.cds().asText(str("CDArtist")), str("The Beatles"));
+    }
+
+    void dueGoesToTodayInTheSortOrder()
+    {
+        const QDate today(2024, 3, 10); // the fixture's clock
+        Fixture f([today](TDataModule3& dm) {
+            add(*dm.tbCD, {{"CDTitle", str("tomorrow")},
+                           {"CDReturnDate", today.addDays(1)},
+                           {"CDDate", str("3/2/24")}});
+            add(*dm.tbCD,
+                {{"CDTitle", str("today")}, {"CDReturnDate", today}, {"CDDate", str("3/1/24")}});
+            add(*dm.tbCD, {{"CDTitle", str("yesterday")},
+                           {"CDReturnDate", today.addDays(-1)},
+                           {"CDDate", str("2/2/02")}});
+            add(*dm.tbCD, {{"CDTitle", str("long ago")},
+                           {"CDReturnDate", QDate(1924, 3, 10)},
+                           {"CDDate", str("3/10/24")}});
+        });
+        f.click(f.window->CDBtn);
+        f.sortBy(f.window->RadioGroup1, 5);
+        QVERIFY(f.window->DueBtn->isVisible());
+        f.click(f.window->DueBtn);
+        QCOMPARE(f.title(), str("today"));
+        QCOMPARE(f.window->DBEdit16->text(), str("3/10/2024"));
+        f.sortBy(f.window->RadioGroup1, 3); // the text dates
+        QCOMPARE(f.title(), str("yesterday"));
+        f.click(f.window->DueBtn);
+        QCOMPARE(f.title(), str("long ago"));
+    }
+
+    void aTypedReturnDateIsStoredOrRefusedOnceByEveryWayOut()
+    {
+        Fixture f(someCds);
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.click(f.window->CDBtn);
+        QCOMPARE(f.title(), str("1999"));
+        const auto clickRow = [&](int row) {
+            const QRect cell =
+                f.window->DBGrid1->visualRect(f.window->DBGrid1->model()->index(row, 0));
+            QTest::mouseClick(f.window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        };
+        const auto returnDate = [&] { return f.cds().asDate(str("CDReturnDate")); };
+
+        f.typeReturnDate("4/1/2024");
+        clickRow(1);
+        QCOMPARE(f.title(), str("Abbey Road"));
+        f.cds().first();
+        QCOMPARE(returnDate(), QDate(2024, 4, 1));
+
+        // A date that is no date: refused once by each way out, the item and the text kept
+        // (Escape gives it up, as in every window).
+        const std::function<void()> waysOut[] = {
+            [&] { clickRow(3); },
+            [&] { f.click(f.window->NewBtn); },
+            [&] { f.trigger("Search1"); },
+            [&] { QTest::keyClick(f.window.get(), Qt::Key_N, Qt::ControlModifier); },
+            [&] { f.sortBy(f.window->RadioGroup1, 1); },
+            [&] { f.window->close(); },
+        };
+        f.typeReturnDate("4/31/2024");
+        for (const auto& wayOut : waysOut) {
+            f.services.prompts->messages.clear();
+            wayOut();
+            QCOMPARE(
+                f.messages(),
+                QStringList({"'4/31/2024' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
+            QVERIFY(f.window->isVisible());
+            QCOMPARE(f.title(), str("1999"));
+            QCOMPARE(f.cds().rowCount(), 5);
+            QCOMPARE(f.window->DBEdit16->text(), str("4/31/2024"));
+        }
+        QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
+        QVERIFY(f.services.prompts->questions.isEmpty());
+        f.services.prompts->messages.clear();
+        f.click(f.window->CancelBtn); // abandons the text without a word
+        QCOMPARE(f.messages(), QStringList());
+        QCOMPARE(f.window->DBEdit16->text(), str("4/1/2024"));
+
+        f.typeReturnDate("4/30/2024");
+        f.trigger("Search1"); // a menu item reads the date, then asks (answered Cancel)
+        QCOMPARE(returnDate(), QDate(2024, 4, 30));
+        f.typeReturnDate("5/1/2024");
+        f.window->close(); // the title bar's close
+        QVERIFY(!f.window->isVisible());
+        f.cds().first();
+        QCOMPARE(returnDate(), QDate(2024, 5, 1));
+    }
+
+    void deleteAsksAndTheReportsFollowTheShownCatalogue()
+    {
+        Fixture f(someCds);
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.click(f.window->TapesBtn);
+        f.services.prompts->confirmations.enqueue(true);
+        f.click(f.window->DeleteBtn);
+        QCOMPARE(f.messages(),
+                 QStringList({"tbTapes: Cannot perform this operation on an empty dataset"}));
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Are you sure you want to delete this record? \r Deleted records cannot be "
+                     "recovered. \t"));
+        f.click(f.window->CDBtn);
+        f.click(f.window->DeleteBtn); // answered No
+        QCOMPARE(f.cds().recordCount(), 5);
+
+        f.sortBy(f.window->RadioGroup1, 2);
+        f.ask(f.window->FilterBtn, str("rock"));
+        QTest::keyClick(f.window.get(), Qt::Key_P, Qt::ControlModifier);
+        f.trigger("PrintAll1");
+        const auto& runs = f.services.printing->reports;
+        QCOMPARE(runs.size(), 2);
+        QVERIFY(runs[0].preview && !runs[1].preview);
+        QCOMPARE(test::printed(runs[1].document, str("QRDBText1")),
+                 QStringList({"Abbey Road", "Beatles For Sale"}));
+        QCOMPARE(test::printed(runs[1].document, str("QRDBText3")), QStringList({"Rock", "ROCK"}));
+        QVERIFY(f.cds().hasRange());
+        f.click(f.window->UnFilterBtn);
+        QCOMPARE(f.listed().size(), 5);
+        QCOMPARE(f.title(), str("Abbey Road"));
+    }
+
+    void theMainMenuOpensTheWindowOverItsOwnTables()
+    {
+        Fixture f(someCds);
+        f.close();
+        TMainMenuForm* menu = f.program->mainMenu();
+        QVERIFY(menu->CollectionsBtn->isEnabled());
+        bool opened = false;
+        int top = 0;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<TCollectionsForm*>(QApplication::activeModalWidget());
+            opened = window && window == CollectionsForm && DataModule3 &&
+                     DataModule3->tbCD->recordCount() == 5 && window->Panel2->isHidden();
+            window->move(40, 60);
+            top = window->frameGeometry().top();
+            window->Exit->click();
+        });
+        f.click(menu->CollectionsBtn);
+        QVERIFY(opened);
+        QVERIFY(!CollectionsForm && !DataModule3);
+        Settings settings;
+        QVERIFY(settings.openKey(keys::Collections, false));
+        QCOMPARE(settings.readInteger(keys::Top), top);
+    }
+};
+
+QL_TEST_CLASS(CollectionsFormTest)
+#include "tst_collectionsform.moc"
