@@ -130,6 +130,24 @@ private Q_SLOTS:
         f.table().last();
         QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton); // the same order
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
+
+        // A change of order whose store of the record being typed is refused changes nothing.
+        type(PDAForm->LastNameEdit, str("x"));
+        {
+            TDataModule1 other; // another program stores the same contact first
+            other.tbNames->findNearestText(str("Smith"));
+            other.tbNames->setIndexName(str("idxFirstName"));
+            other.tbNames->last();
+            other.tbNames->edit();
+            other.tbNames->setValue(str("Company"), str("Elsewhere"));
+            other.tbNames->post();
+        }
+        QTest::mouseClick(PDAForm->RadioGroup1->button(0), Qt::LeftButton);
+        QCOMPARE(f.services.prompts->messages,
+                 QStringList({"tbNames: The record was changed by another program"}));
+        QCOMPARE(PDAForm->RadioGroup1->itemIndex(), 1);
+        QCOMPARE(f.table().indexName(), str("idxFirstName"));
+        QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
     }
 
     // Each order, chosen from the menu, sorts, searches and filters by its own field; category

@@ -383,6 +383,44 @@ private Q_SLOTS:
         QCOMPARE(second.tbNames->asText(str("LastName")), str("Alpha"));
     }
 
+    // Two copies editing one record never overwrite each other: the later store is refused, its
+    // values stay pending, and Cancel shows what the other copy stored.
+    void aRecordChangedByAnotherProgramIsNotOverwritten()
+    {
+        test::ProgramDirectory dir;
+        TDataModule1 first;
+        TDataModule1 second;
+        addContact(*first.tbNames, str("Ann"), str("Alpha"));
+        addContact(*first.tbNames, str("Bob"), str("Bravo"));
+        Table& mine = *first.tbNames;
+        Table& theirs = *second.tbNames;
+        mine.first();
+        theirs.first();
+        mine.edit();
+        mine.setValue(str("FirstName"), str("Anna"));
+        theirs.edit();
+        theirs.setValue(str("Company"), str("Acme"));
+        theirs.post();
+        QCOMPARE(test::failureText([&] { mine.post(); }),
+                 str("tbNames: The record was changed by another program"));
+        QCOMPARE(mine.state(), TableState::Edit);
+        QCOMPARE(mine.asText(str("FirstName")), str("Anna"));
+        mine.cancel();
+        QCOMPARE(mine.asText(str("FirstName")), str("Ann"));
+        QCOMPARE(mine.asText(str("Company")), str("Acme"));
+
+        // A write to another record does not stand in the way.
+        mine.edit();
+        mine.setValue(str("FirstName"), str("Anna"));
+        theirs.last();
+        theirs.edit();
+        theirs.setValue(str("Company"), str("Beta"));
+        theirs.post();
+        mine.post();
+        theirs.first();
+        QCOMPARE(theirs.asText(str("FirstName")), str("Anna"));
+    }
+
     // A table opens with the beginning of its order read; the rest follows from the last key read,
     // wherever that falls among empty or equal keys.
     void theOrderReadOnAfterOpeningIsTheWholeOrder_data()
