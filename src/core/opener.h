@@ -1,6 +1,8 @@
 #pragma once
 
 #include "guard.h"
+#include "seams.h"
+#include "session.h"
 
 #include <QWidget>
 #include <memory>
@@ -27,6 +29,13 @@ private:
     T*& m_reference;
 };
 
+// Shows, once, what opening tables left to tell the user (a table opened for reading only).
+inline void showNotices(QWidget* owner)
+{
+    for (const QString& notice : Session::instance().takeNotices())
+        services::prompts().message(owner, notice);
+}
+
 template <typename Window> void openWindow(QWidget* owner, Window*& windowReference)
 {
     guarded(owner, [&] {
@@ -42,6 +51,7 @@ void openModule(QWidget* owner, Holder*& holderReference, Window*& windowReferen
     guarded(owner, [&] {
         const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
         const GlobalReference<Holder> reference(holderReference, holder.get());
+        showNotices(owner);
         openWindow(owner, windowReference);
     });
 }

@@ -1,5 +1,6 @@
 #include "error.h"
 #include "mainmenu.h"
+#include "opener.h"
 #include "realservices.h"
 #include "seams.h"
 #include "sessionend.h"
@@ -27,5 +28,6 @@ int main(int argc, char** argv)
     program->mainMenu()->show();
     if (const QString report = ql::Settings::takeDamageReport(); !report.isEmpty())
         ql::services::prompts().message(program->mainMenu(), report);
+    ql::showNotices(program->mainMenu());
     return QApplication::exec();
 }

@@ -113,7 +113,19 @@ void Session::reset()
     m_saved.clear();
     m_registered.clear();
     m_passwords.clear();
+    m_notices.clear();
     m_busyTimeout = 5000;
+}
+
+void Session::addNotice(const QString& text)
+{
+    if (!m_notices.contains(text))
+        m_notices << text;
+}
+
+QStringList Session::takeNotices()
+{
+    return std::exchange(m_notices, {});
 }
 
 } // namespace ql

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace ql {
 
@@ -36,6 +37,11 @@ public:
     int busyTimeout() const { return m_busyTimeout; }
     void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
 
+    // Notes for the user that opening a table leaves (a file opened for reading only); the
+    // window that opened the table shows them once.
+    void addNotice(const QString& text);
+    QStringList takeNotices();
+
     // Forgets names, passwords and the configuration file (a new run, as tests need it).
     void reset();
 
@@ -51,6 +57,7 @@ private:
     QHash<QString, Alias> m_saved;      // by lower-case name
     QHash<QString, Alias> m_registered; // by lower-case name, for this run only
     QSet<QString> m_passwords;
+    QStringList m_notices;
     int m_busyTimeout = 5000;
 };
 

@@ -50,13 +50,20 @@ QString KeyCollator::version()
 
 namespace {
 
-// The engine's own text, as a BusyError when another program holds the file.
-[[noreturn]] void fail(sqlite3* db, const QString& text)
+// The engine's own text, as a BusyError when another program holds the file and as a
+// DamagedError when the file is damaged.
+[[noreturn]] void fail(int code, const QString& text)
 {
-    const int code = sqlite3_errcode(db) & 0xff;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         throw BusyError(text);
+    if (code == SQLITE_CORRUPT)
+        throw DamagedError(text);
     throw Error(text);
+}
+
+[[noreturn]] void fail(sqlite3* db, const QString& text)
+{
+    fail(sqlite3_errcode(db) & 0xff, text);
 }
 
 int collate(void* collator, int lengthA, const void* a, int lengthB, const void* b)
@@ -77,7 +84,7 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::Create)
         flags |= SQLITE_OPEN_CREATE;
-    else if (mode == OpenMode::ReadOnlyUntrusted)
+    else if (mode == OpenMode::ReadOnlyUntrusted || mode == OpenMode::ReadOnly)
         flags = SQLITE_OPEN_READONLY;
     // A connection is used by the thread that opened it alone: it needs no lock of its own
     // around every call.
@@ -86,7 +93,7 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
     if (rc != SQLITE_OK) {
         const QString text = m_db ? errorText() : QString::fromUtf8(sqlite3_errstr(rc));
         close();
-        throw Error(text);
+        fail(rc & 0xff, text);
     }
     sqlite3_extended_result_codes(m_db, 1);
     if (mode == OpenMode::ReadOnlyUntrusted) {

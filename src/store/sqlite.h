@@ -17,6 +17,12 @@ public:
     using Error::Error;
 };
 
+// The file is a database whose content is damaged ("database disk image is malformed").
+class DamagedError : public Error {
+public:
+    using Error::Error;
+};
+
 // The alphabetical order of every text index: Unicode-aware, blind to letter case, independent
 // of the user's locale setting, the empty text first, punctuation and digits before letters.
 class KeyCollator {
@@ -44,6 +50,7 @@ inline constexpr const char* kKeyCollation = "QLKEY";
 enum class OpenMode {
     Create,           // a new file, read-write
     ReadWrite,        // an existing file of ours
+    ReadOnly,         // an existing file of ours that the user may not write
     ReadOnlyUntrusted // a file from a directory the user named: read-only, defensive
 };
 

@@ -38,10 +38,25 @@ void Table::checkActive() const
         throw datasetError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
-void Table::checkWritable() const
+void Table::checkWritable()
 {
     if (m_readOnly)
         throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
+    if (m_writeRefusal.isEmpty())
+        return;
+    // Opened for reading only because the user could not write the file: once that is back,
+    // the table opens again for writing, on the same record.
+    if (!tablefile::isWritable(m_path))
+        throw datasetError(m_writeRefusal);
+    const qint64 current = currentRowid();
+    const int position = m_position;
+    close();
+    open();
+    relocate(current, position);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
+    if (!m_writeRefusal.isEmpty())
+        throw datasetError(m_writeRefusal);
 }
 
 // ---- opening and closing
@@ -59,7 +74,13 @@ void Table::open()
                         .arg(m_tableName, QDir::toNativeSeparators(directory)));
     }
     const IndexDef* index = resolveIndex(m_indexName, m_indexFieldNames);
-    m_db = tablefile::open(*m_def, path, m_readOnly);
+    tablefile::OpenFile opened = tablefile::open(*m_def, path, m_readOnly);
+    m_db = std::move(opened.db);
+    m_copy = std::move(opened.copy);
+    m_path = path;
+    m_writeRefusal = opened.readOnlyNote;
+    if (!m_writeRefusal.isEmpty())
+        Session::instance().addNotice(m_writeRefusal);
     try {
         prepareStatements();
         m_order->setIndex(index);

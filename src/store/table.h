@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -193,7 +194,9 @@ Q_SIGNALS:
 private:
     void checkActive() const;
     void checkEditing() const;
-    void checkWritable() const;
+    // Refuses a change to a table opened for reading only; a table the user could not write opens
+    // again for writing once the file can be written.
+    void checkWritable();
     void prepareStatements();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     void switchOrder(const IndexDef* index, bool primary);
@@ -232,6 +235,12 @@ private:
     QString m_indexFieldNames;
 
     sql::Database m_db;
+    QString m_path;
+    // Why changes cannot be stored: the file was opened for reading only because the user may
+    // not write it. Empty when it is open for writing.
+    QString m_writeRefusal;
+    // The private copy opened instead of a read-only file with a crash journal.
+    std::shared_ptr<QTemporaryDir> m_copy;
     mutable sql::Statement m_dataVersionQuery;
     sql::Statement m_insert;
     sql::Statement m_update;

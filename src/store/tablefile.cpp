@@ -120,19 +120,49 @@ QString locate(const QString& directory, const QString& tableName)
     return {};
 }
 
-sql::Database open(const TableDef& def, const QString& path, bool readOnly)
+bool isWritable(const QString& path)
+{
+    return QFileInfo(path).isWritable() && QFileInfo(QFileInfo(path).absolutePath()).isWritable();
+}
+
+OpenFile open(const TableDef& def, const QString& path, bool untrusted)
 {
     const auto fail = [&](const QString& why) {
         return Error(QStringLiteral("Cannot open table \"%1\": %2").arg(def.name, why));
     };
-    sql::Database db;
+    const QString shown = QDir::toNativeSeparators(path);
+    OpenFile opened;
+    const bool writable = untrusted || isWritable(path);
+    if (!writable) {
+        opened.readOnlyNote =
+            QStringLiteral("The table \"%1\" (%2) may not be written: it is open for reading only, "
+                           "and changes to it cannot be stored until the file and its folder are "
+                           "writable again.")
+                .arg(def.name, shown);
+    }
+    QString file = path;
+    const QString journal = path + QStringLiteral("-journal");
+    if (!writable && QFileInfo(journal).size() > 0) {
+        // A crash left its journal, and only a writer can roll it back: read a private copy.
+        opened.copy = std::make_shared<QTemporaryDir>();
+        file = opened.copy->filePath(QFileInfo(path).fileName());
+        if (!opened.copy->isValid() || !QFile::copy(path, file) ||
+            !QFile::copy(journal, file + QStringLiteral("-journal")))
+            throw fail(QStringLiteral("a crash left \"%1\" unfinished, and it cannot be read "
+                                      "without writing to it.")
+                           .arg(shown));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    const sql::OpenMode mode = untrusted     ? sql::OpenMode::ReadOnlyUntrusted
+                               : opened.copy ? sql::OpenMode::ReadWrite
+                               : writable    ? sql::OpenMode::ReadWrite
+                                             : sql::OpenMode::ReadOnly;
+    sql::Database& db = opened.db;
     QString salt;
     QString hash;
     QString collation;
     try {
-        db = sql::Database(path,
-                           readOnly ? sql::OpenMode::ReadOnlyUntrusted : sql::OpenMode::ReadWrite,
-                           Session::instance().busyTimeout());
+        db = sql::Database(file, mode, Session::instance().busyTimeout());
         if (meta(db, "format").toInt() != kFormat)
             throw Error(QStringLiteral("no table format stamp"));
         salt = meta(db, "salt");
@@ -148,9 +178,12 @@ sql::Database open(const TableDef& def, const QString& path, bool readOnly)
         }
     } catch (const sql::BusyError& e) {
         throw fail(QStringLiteral("the file is in use by another program (%1).").arg(e.text()));
+    } catch (const sql::DamagedError& e) {
+        throw fail(QStringLiteral("\"%1\" is damaged (%2). Restore it from a backup.")
+                       .arg(shown, e.text()));
     } catch (const Error& e) {
-        throw fail(QStringLiteral("\"%1\" is not a table of this program (%2).")
-                       .arg(QDir::toNativeSeparators(path), e.text()));
+        throw fail(
+            QStringLiteral("\"%1\" is not a table of this program (%2).").arg(shown, e.text()));
     }
     bool passwordKnown = false;
     for (const QString& password : Session::instance().passwords()) {
@@ -161,7 +194,7 @@ sql::Database open(const TableDef& def, const QString& path, bool readOnly)
     }
     if (!passwordKnown)
         throw fail(QStringLiteral("invalid password."));
-    if (!readOnly && collation != sql::KeyCollator::version()) {
+    if (writable && !untrusted && collation != sql::KeyCollator::version()) {
         // The alphabetical order changed with the system's Unicode data: rebuild the indexes.
         try {
             sql::Transaction tx(db);
@@ -172,7 +205,7 @@ sql::Database open(const TableDef& def, const QString& path, bool readOnly)
             throw fail(QStringLiteral("its indexes cannot be rebuilt (%1).").arg(e.text()));
         }
     }
-    return db;
+    return opened;
 }
 
 } // namespace ql::tablefile

@@ -3,6 +3,9 @@
 #include "schema.h"
 #include "sqlite.h"
 
+#include <QTemporaryDir>
+#include <memory>
+
 namespace ql::tablefile {
 
 // Lays out an empty table file for def in directory, carrying password, readable by the user
@@ -13,9 +16,23 @@ void create(const TableDef& def, const QString& directory, const QString& passwo
 // letter case; empty when there is none.
 QString locate(const QString& directory, const QString& tableName);
 
+// A table file opened. A file the user may not write (the file or its folder read-only) opens
+// read-only with a note that says so; when a crash left a journal beside such a file, a private
+// copy of both is opened instead, so the records read are the ones last committed.
+struct OpenFile {
+    sql::Database db;
+    QString readOnlyNote; // empty when the file is open for writing
+    std::shared_ptr<QTemporaryDir> copy;
+};
+
+// Whether the user may write the table file: the file and its folder (which holds the journal of
+// every write).
+bool isWritable(const QString& path);
+
 // Opens the file of a table and checks that it is one of ours, with every field of def and a
-// password the session knows. A read-only open never writes; a writable one brings the indexes
-// up to date with the alphabetical order of this build. Throws ql::Error naming the table.
-sql::Database open(const TableDef& def, const QString& path, bool readOnly);
+// password the session knows. An untrusted open never writes; a writable one brings the indexes
+// up to date with the alphabetical order of this build. Throws ql::Error naming the table and
+// telling a file of another kind, a damaged table of ours and a file in use apart.
+OpenFile open(const TableDef& def, const QString& path, bool untrusted);
 
 } // namespace ql::tablefile

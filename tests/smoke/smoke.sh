@@ -4,7 +4,7 @@
 set -euo pipefail
 bin=$1
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 export HOME=$work XDG_CONFIG_HOME=$work/config
 "$bin/quillory-install" "$work/Quillory" >/dev/null
 
@@ -25,4 +25,12 @@ echo "no main menu within 20 seconds"
 exit 1
 INNER
 pid=
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/session.sh" "$work"
+# Xvfb picks a free display itself and names it, so runs side by side never share one.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 1 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb bash "$work/session.sh" "$work"

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <unistd.h>
 
 using namespace ql;
 
@@ -198,6 +199,48 @@ private Q_SLOTS:
         QVERIFY2(text.startsWith(str("Cannot open table \"QYName2.DB\"")), qPrintable(text));
         QCOMPARE(fileBytes(path), content);
         QVERIFY(!QFile::exists(path + str("-journal")));
+    }
+
+    // A table file of ours whose content is damaged is not called a file of another program.
+    void aDamagedTableIsToldApart()
+    {
+        test::ProgramDirectory dir;
+        const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
+        QByteArray bytes = fileBytes(path);
+        QVERIFY(bytes.size() > 40000);
+        bytes.replace(32768, 200, QByteArray(200, '\xff')); // the second page
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        }
+        const QString text = openFailure<TDataModule1>();
+        QVERIFY2(text.endsWith(str("QYName2.DB\" is damaged (database disk image is malformed). "
+                                   "Restore it from a backup.")),
+                 qPrintable(text));
+    }
+
+    // A table the user may not write opens for reading with a note, refuses changes with it,
+    // and opens for writing again at the next change once the permission is back.
+    void aTableTheUserMayNotWriteOpensForReading()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser may write every file");
+        test::ProgramDirectory dir;
+        const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
+        const auto mode = QFile::permissions(path);
+        QFile::setPermissions(path, QFile::ReadOwner);
+        TDataModule1 names;
+        const QStringList notices = Session::instance().takeNotices();
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices.first().contains(str("may not be written")), qPrintable(notices.first()));
+        QCOMPARE(test::failureText([&] { names.tbNames->insert(); }),
+                 str("tbNames: ") + notices.first());
+        QFile::setPermissions(path, mode);
+        names.tbNames->insert();
+        names.tbNames->setValue(str("LastName"), str("Stored"));
+        names.tbNames->post();
+        QCOMPARE(names.tbNames->recordCount(), 1);
     }
 
     void aTableHeldByAnotherProgramIsReportedAsInUse()
