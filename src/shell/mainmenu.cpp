@@ -4,6 +4,7 @@
 #include "journalform.h"
 #include "pdaform.h"
 #include "todoform.h"
+#include "wrenxform.h"
 
 #include "aboutbox.h"
 #include "artwork.h"
@@ -128,8 +129,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button :
-         {CollectionsBtn, BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6, Button4})
+    for (QPushButton* button : {CollectionsBtn, BitBtn4, BitBtn3, BitBtn2, BitBtn6, Button4})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -193,6 +193,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(JournalBtn, &QPushButton::clicked, this, &TMainMenuForm::JournalBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
+    connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
 
@@ -378,6 +379,11 @@ void TMainMenuForm::ToDoBtnClick()
 void TMainMenuForm::BitBtn1Click()
 {
     openWindow(this, CalendarForm);
+}
+
+void TMainMenuForm::BitBtn5Click()
+{
+    openWindow(this, WrenxForm);
 }
 
 void TMainMenuForm::Button1Click()

@@ -71,6 +71,7 @@ public:
     void JournalBtnClick();
     void ToDoBtnClick();
     void BitBtn1Click();
+    void BitBtn5Click();
     void Button1Click();
     void Button2Click();
 

@@ -1107,23 +1107,25 @@ void Table::moveToRow(int row)
 
 // ---- the order, searches and ranges
 
-void Table::findNearest(const QVariant& key)
+bool Table::findNearest(const QVariant& key)
 {
     checkActive();
-    seek(keyOf(key));
+    return seek(keyOf(key));
 }
 
-void Table::findNearestText(const QString& key)
+bool Table::findNearestText(const QString& key)
 {
     checkActive();
-    seek(keyText(key));
+    return seek(keyText(key));
 }
 
-void Table::seek(const Key& key)
+bool Table::seek(const Key& key)
 {
     checkBrowseMode();
     syncWithOtherWriters();
-    setCurrentPosition(positionOf({key, std::numeric_limits<qint64>::min()}), false, false);
+    const int position = positionOf({key, std::numeric_limits<qint64>::min()});
+    setCurrentPosition(position, false, false);
+    return m_position == position;
 }
 
 void Table::setRange(const QVariant& low, const QVariant& high)
@@ -1355,6 +1357,74 @@ void Table::deleteRecord()
     Q_EMIT rowsReset();
     Q_EMIT stateChanged();
     Q_EMIT currentChanged();
+}
+
+// ---- work over a whole table
+
+std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
+{
+    checkActive();
+    QByteArray columns;
+    for (const QString& name : fieldNames)
+        columns += ", " + sql::quoted(m_def->fields[size_t(m_def->fieldIndex(name))].name);
+    std::vector<Texts> rows;
+    try {
+        const sql::ReadTransaction reading(m_db);
+        for (const OrderPart& part : orderParts(nullptr, true)) {
+            sql::Statement st(m_db, "SELECT rowid" + columns + part.source + part.sorting);
+            bindOrder(st, nullptr);
+            while (st.step()) {
+                Texts row{st.columnInt(0), {}};
+                row.texts.reserve(fieldNames.size());
+                for (int column = 1; column <= fieldNames.size(); ++column) {
+                    int length = 0;
+                    const char* data = st.columnData(column, &length);
+                    row.texts.push_back(data ? QString::fromUtf8(data, length) : QString());
+                }
+                rows.push_back(std::move(row));
+            }
+        }
+    } catch (const Error& e) {
+        throw datasetError(e.text());
+    }
+    return rows;
+}
+
+void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
+{
+    deleted = 0;
+    checkActive();
+    checkWritable();
+    checkBrowseMode();
+    std::optional<Error> failure;
+    try {
+        sql::Transaction transaction(m_db);
+        for (const qint64 key : keys) {
+            m_delete.bindInt(1, key);
+            try {
+                m_delete.step();
+            } catch (const Error& e) {
+                failure = datasetError(e.text());
+                break;
+            }
+            m_delete.reset();
+            deleted += m_db.changes();
+        }
+        m_delete.reset();
+        transaction.commit();
+    } catch (const Error& e) {
+        // Nothing was kept: the transaction could not start, or could not be committed.
+        deleted = 0;
+        if (!failure)
+            failure = datasetError(e.text());
+    }
+    const qint64 current = currentRowid();
+    forgetOrder();
+    relocate(current, m_position);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
+    if (failure)
+        throw *failure;
 }
 
 // ---- other writers

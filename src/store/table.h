@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <limits>
@@ -146,9 +147,9 @@ public:
     const FieldDef& indexField() const;
 
     // Makes current the first record whose key is at or after the value (the last record when
-    // none is). A text key is read as the type of the order's field.
-    void findNearest(const QVariant& key);
-    void findNearestText(const QString& key);
+    // none is, and then returns false). A text key is read as the type of the order's field.
+    bool findNearest(const QVariant& key);
+    bool findNearestText(const QString& key);
     // Limits the records to the keys from low to high, both included; the first becomes current.
     void setRange(const QVariant& low, const QVariant& high);
     void setRangeText(const QString& low, const QString& high);
@@ -166,6 +167,18 @@ public:
     void deleteRecord();
     // Stores a changed pending record and drops an unchanged new one.
     void checkBrowseMode();
+
+    // Work over a whole table, with no cursor: the stored texts of some fields of every record
+    // of the order (within the range) with each record's key, read at once, and a delete of
+    // many records by their keys in one transaction.
+    struct Texts {
+        qint64 key = 0;
+        QStringList texts; // an empty value reads as an empty text
+    };
+    std::vector<Texts> readTexts(const QStringList& fieldNames) const;
+    // `deleted` counts the records deleted. A failure ends the deletes: those made before it are
+    // kept and counted, and the failure is thrown.
+    void deleteKeys(const std::vector<qint64>& keys, int& deleted);
     // Looks for changes posted by another program and follows them.
     void refresh();
 
@@ -226,7 +239,7 @@ private:
     };
 
     void checkActive() const;
-    void seek(const Key& key);
+    bool seek(const Key& key);
     void applyRange(const Range& range);
     void checkEditing() const;
     void checkWritable() const;
