@@ -13,8 +13,9 @@ class Table;
 
 // A window of the organizer: it opens where it was last left (its designed place the first
 // time), keeps that place under its settings key when it closes, and shows its context menu on
-// a right click. A window over a table stores the record being typed when it closes; if that
-// fails, the failure is shown and the window stays open with the record.
+// a right click. A window over a table shows the table as it is when it opens, and stores the
+// record being typed when it closes; if that fails, the failure is shown and the window stays
+// open with the record.
 class ModuleWindow : public QDialog {
     Q_OBJECT
 public:

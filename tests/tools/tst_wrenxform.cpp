@@ -4,8 +4,10 @@
 #include "holders.h"
 #include "keys.h"
 #include "mainmenu.h"
+#include "modulefixture.h"
 #include "pdaform.h"
 #include "radiogroup.h"
+#include "realservices.h"
 #include "scripted.h"
 #include "settings.h"
 #include "sqlite.h"
@@ -19,6 +21,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -496,6 +500,103 @@ private Q_SLOTS:
             }
         }
         QVERIFY(f.messages().isEmpty());
+    }
+
+    void theMainMenuOpensTheToolsAndTheAddressBookShowsWhatTheyLeft()
+    {
+        Fixture f({person("Ann", "Smith"), person("Bo", "Smith"), person("Cy", "Jones")});
+        PDAForm->show();
+        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 3);
+        PDAForm->hide();
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto* tools = qobject_cast<TWrenxForm*>(QApplication::activeModalWidget());
+            opened = tools && tools == WrenxForm;
+            if (!tools)
+                return;
+            tools->BitBtn2->click();
+            tools->RadioGroup2->button(1)->click();
+            tools->Edit1->setText(str("Smith"));
+            f.services.prompts->confirmations.enqueue(true);
+            tools->Button2->click();
+            tools->BitBtn3->click();
+        });
+        QVERIFY(f.program->mainMenu()->BitBtn5->isEnabled());
+        f.program->mainMenu()->BitBtn5->click();
+        QVERIFY(opened);
+        QVERIFY(!WrenxForm);
+        QCOMPARE(f.kept(), QList<qint64>({3}));
+        PDAForm->show();
+        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 1);
+        QCOMPARE(PDAForm->MyDBGrid1->model()->index(0, 0).data().toString(), str("Cy Jones"));
+        QCOMPARE(DataModule1->tbNames->asText(str("FirstName")), str("Cy"));
+    }
+
+    void theWindowsCommandsAndControls()
+    {
+        Fixture f({person("Ann", "Smith")});
+        TWrenxForm& w = *f.window;
+        QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+        w.action(str("DataViewer1"))->trigger();
+        QVERIFY(!w.Panel1->isVisible() && w.Panel2->isVisible());
+        w.action(str("Compactor1"))->trigger();
+        QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+
+        w.action(str("Contents1"))->trigger();
+        w.action(str("WrenxHelp2"))->trigger();
+        QTest::mouseClick(w.BitBtn5, Qt::LeftButton);
+        w.action(str("WrenxHelp1"))->trigger();
+        QCOMPARE(f.services.help->shown, (QList<QPair<QString, int>>{{str("QYTools.hlp"), 0},
+                                                                     {str("QYTools.hlp"), 9},
+                                                                     {str("qlhelp.hlp"), 9},
+                                                                     {str("qlhelp.hlp"), 9}}));
+        QStringList about;
+        QTimer::singleShot(0, [&] {
+            about << AboutBox->ProductName->text() << AboutBox->Version->text();
+            AboutBox->accept();
+        });
+        QTest::mouseClick(w.BitBtn4, Qt::LeftButton);
+        QCOMPARE(about, QStringList({str("Quillory - Wrenx"), str("Version 1.0")}));
+
+        QCOMPARE(test::unnamedControls(&w), QStringList());
+        QStringList mnemonics;
+        const auto add = [&mnemonics](const QString& text) {
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            if (at >= 0)
+                mnemonics << text.mid(at + 1, 1).toUpper();
+        };
+        for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
+            add(b->text());
+        for (const QAction* a : w.MainMenu1->actions())
+            add(a->text());
+        add(w.Label3->text());
+        QCOMPARE(mnemonics.size(), 21);
+        QCOMPARE(mnemonics.removeDuplicates(), 0);
+
+        // No is the default answer of the real question.
+        installRealServices();
+        bool noByDefault = false;
+        QTimer::singleShot(0, [&noByDefault] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            noByDefault = box->defaultButton() == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        });
+        w.RadioGroup2->button(1)->click();
+        w.Edit1->setText(str("Smith"));
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QVERIFY(noByDefault);
+        QCOMPARE(f.kept(), QList<qint64>({1}));
+
+        w.resize(700, 640);
+        const QRect placed = w.frameGeometry();
+        w.action(str("Exit1"))->trigger();
+        QVERIFY(!w.isVisible());
+        Settings settings;
+        QVERIFY(settings.openKey(keys::Wrenx, false));
+        QCOMPARE(settings.readInteger(keys::Width), placed.width());
+        QCOMPARE(settings.readInteger(keys::Height), placed.height());
     }
 };
 
