@@ -5,6 +5,7 @@
 #include "tablefile.h"
 
 #include <QDir>
+#include <QStringDecoder>
 #include <algorithm>
 #include <limits>
 
@@ -1369,25 +1370,65 @@ std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
         columns += ", " + sql::quoted(m_def->fields[size_t(m_def->fieldIndex(name))].name);
     std::vector<Texts> rows;
     try {
+        // The order is read along its index alone, and the records along the file: two reads
+        // straight through instead of a look-up for each record.
         const sql::ReadTransaction reading(m_db);
+        std::vector<qint64> order;
         for (const OrderPart& part : orderParts(nullptr, true)) {
-            sql::Statement st(m_db, "SELECT rowid" + columns + part.source + part.sorting);
+            sql::Statement st(m_db, "SELECT rowid" + part.source + part.sorting);
             bindOrder(st, nullptr);
-            while (st.step()) {
-                Texts row{st.columnInt(0), {}};
-                row.texts.reserve(fieldNames.size());
-                for (int column = 1; column <= fieldNames.size(); ++column) {
-                    int length = 0;
-                    const char* data = st.columnData(column, &length);
-                    row.texts.push_back(data ? QString::fromUtf8(data, length) : QString());
-                }
-                rows.push_back(std::move(row));
+            while (st.step())
+                order.push_back(st.columnInt(0));
+        }
+        std::vector<Texts> stored;
+        stored.reserve(order.size());
+        sql::Statement st(m_db, "SELECT rowid" + columns + " FROM records ORDER BY rowid");
+        const int count = int(fieldNames.size());
+        std::vector<QByteArrayView> values(static_cast<size_t>(count));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        while (st.step()) {
+            qsizetype bytes = 0;
+            for (int column = 1; column <= count; ++column) {
+                int length = 0;
+                const char* data = st.columnData(column, &length);
+                values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
+                bytes += length;
             }
+            // A text has at most as many characters as bytes.
+            Texts row{st.columnInt(0), QString(2 * count + bytes, Qt::Uninitialized)};
+            QChar* out = row.packed.data();
+            for (const QByteArrayView value : values) {
+                QChar* text = decoder.appendToBuffer(out + 2, value);
+                const qsizetype length = text - (out + 2);
+                out[0] = QChar(ushort(length >> 16));
+                out[1] = QChar(ushort(length & 0xffff));
+                out = text;
+            }
+            row.packed.truncate(out - row.packed.constData());
+            stored.push_back(std::move(row));
+        }
+        rows.reserve(order.size());
+        for (const qint64 rowid : order) {
+            const auto it =
+                std::lower_bound(stored.begin(), stored.end(), rowid,
+                                 [](const Texts& row, qint64 key) { return row.key < key; });
+            rows.push_back(std::move(*it));
         }
     } catch (const Error& e) {
         throw datasetError(e.text());
     }
     return rows;
+}
+
+QStringView Table::Texts::text(int field) const
+{
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype length = qsizetype(packed[at].unicode()) << 16 | packed[at + 1].unicode();
+        if (field-- == 0)
+            return QStringView(packed).mid(at + 2, length);
+        at += 2 + length;
+    }
 }
 
 void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
@@ -1396,10 +1437,13 @@ void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
     checkActive();
     checkWritable();
     checkBrowseMode();
+    // Going along the file rather than along an index touches each page once.
+    std::vector<qint64> inFileOrder = keys;
+    std::sort(inFileOrder.begin(), inFileOrder.end());
     std::optional<Error> failure;
     try {
         sql::Transaction transaction(m_db);
-        for (const qint64 key : keys) {
+        for (const qint64 key : inFileOrder) {
             m_delete.bindInt(1, key);
             try {
                 m_delete.step();

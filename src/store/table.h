@@ -173,7 +173,10 @@ public:
     // many records by their keys in one transaction.
     struct Texts {
         qint64 key = 0;
-        QStringList texts; // an empty value reads as an empty text
+        // The fields' texts one after the other, each after its length (in two characters): two
+        // records' fields are all equal exactly when these are. An empty value is an empty text.
+        QString packed;
+        QStringView text(int field) const;
     };
     std::vector<Texts> readTexts(const QStringList& fieldNames) const;
     // `deleted` counts the records deleted. A failure ends the deletes: those made before it are

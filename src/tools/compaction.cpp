@@ -1,14 +1,18 @@
 #include "compaction.h"
 
-#include <QSet>
+#include <QHash>
 #include <algorithm>
 
 namespace ql::tools {
 namespace {
 
-bool allEmpty(const QStringList& texts)
+bool allEmpty(const Table::Texts& record, int fields)
 {
-    return std::all_of(texts.begin(), texts.end(), [](const QString& t) { return t.isEmpty(); });
+    for (int field = 0; field < fields; ++field) {
+        if (!record.text(field).isEmpty())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -38,7 +42,8 @@ Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool
                    const Criterion& criterion)
 {
     const auto identical = [&criterion](const Table::Texts& a, const Table::Texts& b) {
-        return a.texts == b.texts && (criterion.emptiesIdentical || !allEmpty(a.texts));
+        return a.packed == b.packed &&
+               (criterion.emptiesIdentical || !allEmpty(a, int(criterion.fields.size())));
     };
     const int count = int(records.size());
     Compaction result;
@@ -55,14 +60,28 @@ Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool
     std::vector<bool> gone(records.size(), false);
     for (int i = firstBase + 1; i < count; ++i)
         gone[size_t(i)] = identical(records[size_t(i)], records[size_t(firstBase)]);
-    QSet<QStringList> bases;
+    // The records of one kind share their texts, so sorting them by the texts' hash brings each
+    // kind together, in the order of the records.
+    std::vector<std::pair<size_t, int>> byHash;
+    byHash.reserve(records.size());
     for (int i = 1; i < count; ++i) {
         const Table::Texts& record = records[size_t(i)];
-        if (gone[size_t(i)] || !identical(record, record))
-            continue;
-        const qsizetype before = bases.size();
-        bases.insert(record.texts);
-        gone[size_t(i)] = bases.size() == before;
+        if (!gone[size_t(i)] && identical(record, record))
+            byHash.emplace_back(qHash(record.packed), i);
+    }
+    std::sort(byHash.begin(), byHash.end());
+    std::vector<int> kinds; // the first record of each kind among those of one hash
+    for (size_t at = 0; at < byHash.size(); ++at) {
+        if (at == 0 || byHash[at].first != byHash[at - 1].first)
+            kinds.clear();
+        const int i = byHash[at].second;
+        const auto first = std::find_if(kinds.begin(), kinds.end(), [&](int kind) {
+            return records[size_t(kind)].packed == records[size_t(i)].packed;
+        });
+        if (first == kinds.end())
+            kinds.push_back(i);
+        else
+            gone[size_t(i)] = true;
     }
     for (int i = 0; i < count; ++i) {
         if (gone[size_t(i)])
@@ -88,7 +107,7 @@ std::vector<qint64> matching(const std::vector<Table::Texts>& records, int first
 {
     std::vector<qint64> keys;
     for (size_t i = size_t(std::max(first, 0)); i < records.size(); ++i) {
-        if (records[i].texts.front() == value)
+        if (records[i].text(0) == value)
             keys.push_back(records[i].key);
     }
     return keys;
