@@ -179,8 +179,9 @@ public:
         QStringView text(int field) const;
     };
     std::vector<Texts> readTexts(const QStringList& fieldNames) const;
-    // `deleted` counts the records deleted. A failure ends the deletes: those made before it are
-    // kept and counted, and the failure is thrown.
+    // The delete goes along the file, in the order of the keys; `deleted` counts the records
+    // deleted. A failure ends it: the deletes made before are kept and counted, and the failure
+    // is thrown.
     void deleteKeys(const std::vector<qint64>& keys, int& deleted);
     // Looks for changes posted by another program and follows them.
     void refresh();
