@@ -3,9 +3,9 @@
 //
 //   quillory-bench [--records N]
 //
-// Prints one line per operation, "NAME MEDIAN_MICROSECONDS", and last "scan_vs_sqlite3 RATIO":
-// a full scan through the table cursor against the sqlite3 command-line tool writing the same
-// columns of the same file.
+// Prints one line per operation, "NAME MEDIAN_MICROSECONDS", and "scan_vs_sqlite3 RATIO": a full
+// scan through the table cursor against the sqlite3 command-line tool writing the same columns of
+// the same file.
 
 #include "collectionsdata.h"
 #include "collectionsform.h"
@@ -24,10 +24,15 @@
 #include "settings.h"
 #include "sqlite.h"
 #include "startup.h"
+#include "wrenxform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -110,10 +115,16 @@ const QStringList kPhoneKinds = {QStringLiteral("Home"), QStringLiteral("Work"),
 // Generates contacts from a fixed seed, so every run fills the same book.
 class ContactMaker {
 public:
+    // `copies`: the percentage of contacts entered again right after their first entry.
+    explicit ContactMaker(int copies = 2)
+        : m_copies(copies)
+    {
+    }
+
     Contact next()
     {
         // Now and then the same person is entered twice.
-        const Contact c = (m_count > 0 && chance(2)) ? m_previous : make();
+        const Contact c = (m_count > 0 && chance(m_copies)) ? m_previous : make();
         m_previous = c;
         m_lastNames.push_back(c[1]);
         return c;
@@ -185,6 +196,7 @@ private:
         return list[qsizetype(pick(size_t(list.size())))];
     }
 
+    int m_copies;
     std::mt19937_64 m_random{20240611};
     Contact m_previous;
     qint64 m_count = 0;
@@ -732,6 +744,42 @@ void runReport()
     std::fprintf(stderr, "the journal report has %lld pages\n", static_cast<long long>(pages));
 }
 
+// The maintenance tools, each run from its button, over a book where one contact in ten is a copy
+// of the one before and one in ten is in the group "Bench": counting the copies, deleting them,
+// and deleting the group in bulk. A deleting run starts from the untouched book each time.
+void runTools(int records)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QString tablePath = QDir(directory.path()).filePath(QStringLiteral("Data/QYName2.DB"));
+    ContactMaker maker(10);
+    fill(tablePath, records, maker);
+    ql::sql::Database(tablePath, ql::sql::OpenMode::ReadWrite)
+        .exec("UPDATE records SET \"Group\" = 'Bench' WHERE NameCode % 10 = 0");
+    const QString untouched = tablePath + QStringLiteral(".untouched");
+    QFile::copy(tablePath, untouched);
+    const auto restore = [&] {
+        QFile::remove(tablePath);
+        QFile::copy(untouched, tablePath);
+    };
+    ql::services::install(std::make_unique<BenchPrompts>());
+
+    ql::TWrenxForm window;
+    window.RadioGroup1->button(1)->click(); // names and addresses
+    measure(
+        "compact_count", 5, [] {}, [&] { window.Button1->click(); });
+    const QString counted = window.Label1->text();
+    window.CheckBox1->setChecked(true);
+    measure("compact_delete", 5, restore, [&] { window.Button1->click(); });
+    const QString left = window.Label2->text();
+    window.BitBtn2->click();
+    window.RadioGroup2->button(4)->click();
+    window.Edit1->setText(QStringLiteral("Bench"));
+    measure("bulk_delete", 5, restore, [&] { window.Button2->click(); });
+    std::fprintf(stderr, "tools: %s; after deleting: %s; bulk: %s\n", qPrintable(counted),
+                 qPrintable(left), qPrintable(window.Label4->text()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -757,6 +805,7 @@ int main(int argc, char** argv)
     try {
         run(records);
         runReport();
+        runTools(records);
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -7,6 +7,7 @@
 #include "pdaform.h"
 #include "qytcfgform.h"
 #include "todoform.h"
+#include "wrenxform.h"
 
 #include "aboutbox.h"
 #include "artwork.h"
@@ -139,7 +140,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2, BitBtn5, BitBtn6})
+    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2, BitBtn6})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -204,6 +205,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(CollectionsBtn, &QPushButton::clicked, this, &TMainMenuForm::CollectionsBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
+    connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &TMainMenuForm::Button4Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
@@ -438,6 +440,11 @@ void TMainMenuForm::Button4Click()
         if (!services::processStarter().start(location))
             services::prompts().message(this, QStringLiteral("Could not start QY Tools"));
     });
+}
+
+void TMainMenuForm::BitBtn5Click()
+{
+    openWindow(this, WrenxForm);
 }
 
 void TMainMenuForm::Button1Click()

@@ -73,6 +73,7 @@ public:
     void ToDoBtnClick();
     void BitBtn1Click();
     void Button4Click();
+    void BitBtn5Click();
     void Button1Click();
     void Button2Click();
 

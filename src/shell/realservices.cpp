@@ -67,6 +67,8 @@ public:
     {
         QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
+        // Every question asks before a delete: Enter must not delete.
+        box.setDefaultButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }
 

@@ -395,4 +395,16 @@ int TableOrder::compareMarks(const OrderMark& a, const OrderMark& b) const
     return a.rowid < b.rowid ? -1 : (a.rowid > b.rowid ? 1 : 0);
 }
 
+std::vector<qint64> TableOrder::allRowids() const
+{
+    std::vector<qint64> rowids;
+    for (const Part& part : parts(nullptr, true)) {
+        sql::Statement st(*m_db, "SELECT rowid" + part.source + part.sorting);
+        bindOrder(st, nullptr);
+        while (st.step())
+            rowids.push_back(st.columnInt(0));
+    }
+    return rowids;
+}
+
 } // namespace ql

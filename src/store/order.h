@@ -72,6 +72,9 @@ public:
     // and then the stretch around it is read.
     int positionOf(const OrderMark& mark) const;
 
+    // The row ids of the whole order in one read along the index, for work over a whole table.
+    std::vector<qint64> allRowids() const;
+
     // Forgets the stretches from the one holding a position on: the positions there have moved.
     void forgetFrom(int position);
     // Forgets everything read of the order, its length too.

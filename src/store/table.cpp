@@ -406,24 +406,25 @@ void Table::moveToRow(int row)
 
 // ---- the order, searches and ranges
 
-void Table::findNearest(const QVariant& key)
+bool Table::findNearest(const QVariant& key)
 {
     checkActive();
-    seek(m_order->keyOf(key));
+    return seek(m_order->keyOf(key));
 }
 
-void Table::findNearestText(const QString& key)
+bool Table::findNearestText(const QString& key)
 {
     checkActive();
-    seek(m_order->keyOfText(key));
+    return seek(m_order->keyOfText(key));
 }
 
-void Table::seek(const OrderKey& key)
+bool Table::seek(const OrderKey& key)
 {
     checkBrowseMode();
     syncWithOtherWriters();
-    setCurrentPosition(m_order->positionOf({key, std::numeric_limits<qint64>::min()}), false,
-                       false);
+    const int position = m_order->positionOf({key, std::numeric_limits<qint64>::min()});
+    setCurrentPosition(position, false, false);
+    return m_position == position;
 }
 
 void Table::setRange(const QVariant& low, const QVariant& high)

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
@@ -148,9 +149,9 @@ public:
     const FieldDef& indexField() const;
 
     // Makes current the first record whose key is at or after the value (the last record when
-    // none is). A text key is read as the type of the order's field.
-    void findNearest(const QVariant& key);
-    void findNearestText(const QString& key);
+    // none is, and then returns false). A text key is read as the type of the order's field.
+    bool findNearest(const QVariant& key);
+    bool findNearestText(const QString& key);
     // Limits the records to the keys from low to high, both included; the first becomes current.
     void setRange(const QVariant& low, const QVariant& high);
     void setRangeText(const QString& low, const QString& high);
@@ -168,6 +169,22 @@ public:
     void deleteRecord();
     // Stores a changed pending record and drops an unchanged new one.
     void checkBrowseMode();
+
+    // Work over a whole table, with no cursor: the stored texts of some fields of every record
+    // of the order (within the range) with each record's key, read at once, and a delete of
+    // many records by their keys in one transaction.
+    struct Texts {
+        qint64 key = 0;
+        // The fields' texts one after the other, each after its length (in two characters): two
+        // records' fields are all equal exactly when these are. An empty value is an empty text.
+        QString packed;
+        QStringView text(int field) const;
+    };
+    std::vector<Texts> readTexts(const QStringList& fieldNames) const;
+    // The delete goes along the file, in the order of the keys; `deleted` counts the records
+    // deleted. A failure ends it: the deletes made before are kept and counted, and the failure
+    // is thrown.
+    void deleteKeys(const std::vector<qint64>& keys, int& deleted);
     // Looks for changes posted by another program and follows them.
     void refresh();
 
@@ -200,7 +217,7 @@ private:
     void prepareStatements();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     void switchOrder(const IndexDef* index, bool primary);
-    void seek(const OrderKey& key);
+    bool seek(const OrderKey& key);
     void applyRange(const OrderRange& range);
     std::optional<qint64> rowidAt(int position) const;
     qint64 currentRowid() const;

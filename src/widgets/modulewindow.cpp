@@ -26,6 +26,10 @@ QAction* ModuleWindow::action(const QString& name) const
 
 void ModuleWindow::showEvent(QShowEvent* event)
 {
+    // What changed in the table while the window was hidden (another program, the maintenance
+    // tools) shows at once.
+    if (Table* table = pendingTable())
+        guarded(this, [table] { table->refresh(); });
     geometry::restore(this, m_geometryKey, m_design);
     QDialog::showEvent(event);
 }

@@ -14,9 +14,10 @@ class Table;
 
 // A window of the organizer: it opens where it was last left (its designed place the first
 // time), keeps that place under its settings key when it closes, and shows its context menu on
-// a right click. Closing it by any way hands the editors' pending texts to the record and stores
-// the record being typed; if that fails, the failure is shown and the window stays open with the
-// record. Escape first gives up a text the record would refuse.
+// a right click. A window over a table shows the table as it is when it opens. Closing it by any
+// way hands the editors' pending texts to the record and stores the record being typed; if that
+// fails, the failure is shown and the window stays open with the record. Escape first gives up a
+// text the record would refuse.
 class ModuleWindow : public QDialog {
     Q_OBJECT
 public:

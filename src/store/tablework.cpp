@@ -1,0 +1,114 @@
+#include "order.h"
+#include "table.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+
+// Work over a whole table, with no cursor: reading some fields of every record at once and
+// deleting many records in one transaction.
+namespace ql {
+
+std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
+{
+    checkActive();
+    QByteArray columns;
+    for (const QString& name : fieldNames)
+        columns += ", " + sql::quoted(m_def->fields[size_t(m_def->fieldIndex(name))].name);
+    std::vector<Texts> rows;
+    try {
+        // The order is read along its index alone, and the records along the file: two reads
+        // straight through instead of a look-up for each record.
+        const sql::ReadTransaction reading(m_db);
+        const std::vector<qint64> order = m_order->allRowids();
+        std::vector<Texts> stored;
+        stored.reserve(order.size());
+        sql::Statement st(m_db, "SELECT rowid" + columns + " FROM records ORDER BY rowid");
+        const int count = int(fieldNames.size());
+        std::vector<QByteArrayView> values(static_cast<size_t>(count));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        while (st.step()) {
+            qsizetype bytes = 0;
+            for (int column = 1; column <= count; ++column) {
+                int length = 0;
+                const char* data = st.columnData(column, &length);
+                values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
+                bytes += length;
+            }
+            // A text has at most as many characters as bytes.
+            Texts row{st.columnInt(0), QString(2 * count + bytes, Qt::Uninitialized)};
+            QChar* out = row.packed.data();
+            for (const QByteArrayView value : values) {
+                QChar* text = decoder.appendToBuffer(out + 2, value);
+                const qsizetype length = text - (out + 2);
+                out[0] = QChar(ushort(length >> 16));
+                out[1] = QChar(ushort(length & 0xffff));
+                out = text;
+            }
+            row.packed.truncate(out - row.packed.constData());
+            stored.push_back(std::move(row));
+        }
+        rows.reserve(order.size());
+        for (const qint64 rowid : order) {
+            const auto it =
+                std::lower_bound(stored.begin(), stored.end(), rowid,
+                                 [](const Texts& row, qint64 key) { return row.key < key; });
+            rows.push_back(std::move(*it));
+        }
+    } catch (const Error& e) {
+        throw datasetError(e.text());
+    }
+    return rows;
+}
+
+QStringView Table::Texts::text(int field) const
+{
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype length = qsizetype(packed[at].unicode()) << 16 | packed[at + 1].unicode();
+        if (field-- == 0)
+            return QStringView(packed).mid(at + 2, length);
+        at += 2 + length;
+    }
+}
+
+void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
+{
+    deleted = 0;
+    checkActive();
+    checkWritable();
+    checkBrowseMode();
+    // Going along the file rather than along an index touches each page once.
+    std::vector<qint64> inFileOrder = keys;
+    std::sort(inFileOrder.begin(), inFileOrder.end());
+    std::optional<Error> failure;
+    try {
+        sql::Transaction transaction(m_db);
+        for (const qint64 key : inFileOrder) {
+            m_delete.bindInt(1, key);
+            try {
+                m_delete.step();
+            } catch (const Error& e) {
+                failure = datasetError(e.text());
+                break;
+            }
+            m_delete.reset();
+            deleted += m_db.changes();
+        }
+        m_delete.reset();
+        transaction.commit();
+    } catch (const Error& e) {
+        // Nothing was kept: the transaction could not start, or could not be committed.
+        deleted = 0;
+        if (!failure)
+            failure = datasetError(e.text());
+    }
+    const qint64 current = currentRowid();
+    forgetOrder();
+    relocate(current, m_position);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
+    if (failure)
+        throw *failure;
+}
+
+} // namespace ql

@@ -1,0 +1,116 @@
+#include "compaction.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace ql::tools {
+namespace {
+
+bool allEmpty(const Table::Texts& record, int fields)
+{
+    for (int field = 0; field < fields; ++field) {
+        if (!record.text(field).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const Criterion* criterion(int entry)
+{
+    static const Criterion criteria[] = {
+        {QStringLiteral("idxLastName"), {QStringLiteral("FirstName"), QStringLiteral("LastName")}},
+        {QStringLiteral("idxLastName"),
+         {QStringLiteral("FirstName"), QStringLiteral("LastName"), QStringLiteral("AdAddress1"),
+          QStringLiteral("AdAddress2"), QStringLiteral("AdAddress3"), QStringLiteral("AdAddress4"),
+          QStringLiteral("AdCity1"), QStringLiteral("AdCity2"), QStringLiteral("AdState1"),
+          QStringLiteral("AdState2"), QStringLiteral("AdZip1"), QStringLiteral("AdZip2")}},
+        {QStringLiteral("idxCompany"), {QStringLiteral("Company")}, false},
+        {QStringLiteral("idxCategory"), {QStringLiteral("Category")}, false},
+        {QStringLiteral("idxGroup"), {QStringLiteral("Group")}, false},
+    };
+    return entry >= 0 && entry < int(std::size(criteria)) ? &criteria[entry] : nullptr;
+}
+
+// Pass k from 2 on takes the k-th record as its base: the bases after the first pass are the
+// records from the second on, each in turn. A base still there when its turn comes is the first
+// of its kind among them (an earlier one would have deleted it), so deleting keeps the first
+// record of each kind from the second record on and removes every later one; the very first
+// record only ever serves as a base in the first pass.
+Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool deleting,
+                   const Criterion& criterion)
+{
+    const auto identical = [&criterion](const Table::Texts& a, const Table::Texts& b) {
+        return a.packed == b.packed &&
+               (criterion.emptiesIdentical || !allEmpty(a, int(criterion.fields.size())));
+    };
+    const int count = int(records.size());
+    Compaction result;
+    if (!deleting) {
+        if (firstBase + 1 < count &&
+            identical(records[size_t(firstBase)], records[size_t(firstBase) + 1]))
+            ++result.identical;
+        for (int i = 1; i + 1 < count; ++i) {
+            if (identical(records[size_t(i)], records[size_t(i) + 1]))
+                ++result.identical;
+        }
+        return result;
+    }
+    std::vector<bool> gone(records.size(), false);
+    for (int i = firstBase + 1; i < count; ++i)
+        gone[size_t(i)] = identical(records[size_t(i)], records[size_t(firstBase)]);
+    // The records of one kind share their texts, so sorting them by the texts' hash brings each
+    // kind together, in the order of the records.
+    std::vector<std::pair<size_t, int>> byHash;
+    byHash.reserve(records.size());
+    for (int i = 1; i < count; ++i) {
+        const Table::Texts& record = records[size_t(i)];
+        if (!gone[size_t(i)] && identical(record, record))
+            byHash.emplace_back(qHash(record.packed), i);
+    }
+    std::sort(byHash.begin(), byHash.end());
+    std::vector<int> kinds; // the first record of each kind among those of one hash
+    for (size_t at = 0; at < byHash.size(); ++at) {
+        if (at == 0 || byHash[at].first != byHash[at - 1].first)
+            kinds.clear();
+        const int i = byHash[at].second;
+        const auto first = std::find_if(kinds.begin(), kinds.end(), [&](int kind) {
+            return records[size_t(kind)].packed == records[size_t(i)].packed;
+        });
+        if (first == kinds.end())
+            kinds.push_back(i);
+        else
+            gone[size_t(i)] = true;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (gone[size_t(i)])
+            result.doomed.push_back(records[size_t(i)].key);
+    }
+    return result;
+}
+
+const BulkField* bulkField(int entry)
+{
+    static const BulkField fields[] = {
+        {"FirstName", "idxFirstName", "first name"},
+        {"LastName", "idxLastName", "last name"},
+        {"Company", "idxCompany", "company"},
+        {"Category", "idxCategory", "category"},
+        {"Group", "idxGroup", "group"},
+    };
+    return entry >= 0 && entry < int(std::size(fields)) ? &fields[entry] : nullptr;
+}
+
+std::vector<qint64> matching(const std::vector<Table::Texts>& records, int first,
+                             const QString& value)
+{
+    std::vector<qint64> keys;
+    for (size_t i = size_t(std::max(first, 0)); i < records.size(); ++i) {
+        if (records[i].text(0) == value)
+            keys.push_back(records[i].key);
+    }
+    return keys;
+}
+
+} // namespace ql::tools

@@ -1,0 +1,329 @@
+#include "wrenxform.h"
+
+#include "aboutbox.h"
+#include "commands.h"
+#include "compaction.h"
+#include "help.h"
+#include "holders.h"
+#include "keys.h"
+#include "radiogroup.h"
+#include "seams.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <memory>
+
+namespace ql {
+namespace {
+
+const QString kIdenticalCaption = QStringLiteral("Number of identical records ");
+const QString kTotalCaption = QStringLiteral("Total number of records ");
+const QString kDeletedCaption = QStringLiteral("Total number of records deleted: ");
+
+QPlainTextEdit* makeExplanation(QWidget* parent, const char* name, const QString& title,
+                                const QString& text)
+{
+    auto* memo = new QPlainTextEdit(text, parent);
+    memo->setObjectName(QString::fromLatin1(name));
+    memo->setReadOnly(true);
+    memo->setAccessibleName(title);
+    memo->setToolTip(title);
+    return memo;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameShape(QFrame::StyledPanel);
+    return panel;
+}
+
+QLabel* makeResult(QWidget* parent, const char* name, const QString& text, const QString& title)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAccessibleName(title);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+// Deletes the records of a run in one transaction. When the table fails part way, the records
+// deleted before stay deleted, and the failure says how many they are.
+int deleteAll(Table& names, const std::vector<qint64>& keys)
+{
+    int deleted = 0;
+    try {
+        names.deleteKeys(keys, deleted);
+    } catch (const Error& e) {
+        throw Error(e.text() +
+                    QStringLiteral("\n\nRecords deleted before the run stopped: %1").arg(deleted));
+    }
+    return deleted;
+}
+
+} // namespace
+
+TWrenxForm::TWrenxForm(QWidget* parent)
+    : ModuleWindow(parent, keys::Wrenx, QRect(190, 90, 620, 600))
+{
+    setObjectName(QStringLiteral("WrenxForm"));
+    setWindowTitle(QStringLiteral("Quillory - Wrenx Maintenance Tools"));
+    setSizeGripEnabled(true);
+
+    Panel1 = makePanel(this, "Panel1");
+    RadioGroup1 = new RadioGroup(
+        QStringLiteral("Records are identical when they have the same"),
+        {QStringLiteral("First and last &name"), QStringLiteral("Names and &whole address"),
+         QStringLiteral("Com&pany"), QStringLiteral("Ca&tegory"), QStringLiteral("&Group")},
+        Panel1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setAccessibleName(QStringLiteral("Identical when the same"));
+    RadioGroup1->setToolTip(QStringLiteral("Choose what makes two records identical"));
+    CheckBox1 = new QCheckBox(QStringLiteral("Delete &identical records"), Panel1);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setAccessibleName(QStringLiteral("Delete identical records"));
+    CheckBox1->setToolTip(
+        QStringLiteral("Ticked, later copies are deleted; unticked, they are only counted"));
+    Button1 = makeButton(Panel1, "Button1");
+    Label1 = makeResult(Panel1, "Label1", kIdenticalCaption, QStringLiteral("Identical records"));
+    Label2 = makeResult(Panel1, "Label2", kTotalCaption, QStringLiteral("Total records"));
+    Memo1 = makeExplanation(
+        Panel1, "Memo1", QStringLiteral("About removing duplicates"),
+        QStringLiteral(
+            "Remove duplicates looks for address-book records that are identical under the "
+            "criterion you choose: the same first and last name, the same names and addresses, "
+            "or the same company, category or group. Capital and small letters count: \"smith\" "
+            "and \"Smith\" are not the same. Under company, category and group, records where "
+            "that field is empty are never identical.\n\n"
+            "With \"Delete identical records\" unticked, nothing changes: the tool counts the "
+            "copies that directly follow an identical record in alphabetical order. Ticked, it "
+            "keeps one record of each kind and deletes every other copy, wherever it stands. "
+            "Deleted records cannot be recovered, so make a backup first."));
+
+    Panel2 = makePanel(this, "Panel2");
+    RadioGroup2 = new RadioGroup(QStringLiteral("Delete the records whose"),
+                                 {QStringLiteral("Fir&st name"), QStringLiteral("Last nam&e"),
+                                  QStringLiteral("C&ompany"), QStringLiteral("Categor&y"),
+                                  QStringLiteral("Gro&up")},
+                                 Panel2);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    RadioGroup2->setAccessibleName(QStringLiteral("Field to compare"));
+    RadioGroup2->setToolTip(QStringLiteral("Choose the field that must equal the value"));
+    Label3 = new QLabel(QStringLiteral("is exactly this &value:"), Panel2);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Edit1 = new QLineEdit(Panel2);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Value"));
+    Edit1->setToolTip(QStringLiteral("The value, exactly as the records hold it"));
+    Label3->setBuddy(Edit1);
+    Button2 = makeButton(Panel2, "Button2");
+    Label4 = makeResult(Panel2, "Label4", kDeletedCaption, QStringLiteral("Records deleted"));
+    Memo2 = makeExplanation(
+        Panel2, "Memo2", QStringLiteral("About the bulk delete"),
+        QStringLiteral(
+            "Bulk delete deletes every address-book record whose chosen field is exactly the "
+            "value you type, capital and small letters included: deleting the last name "
+            "\"Smith\" keeps \"smith\" and \"SMITH\". Empty fields and values that sort before "
+            "\"aaaa\", such as those beginning with a digit, a blank or most punctuation marks, "
+            "are never deleted.\n\n"
+            "You are told how many records match and asked before anything is deleted. Deleted "
+            "records cannot be recovered, so make a backup first."));
+
+    BitBtn1 = makeButton(this, "BitBtn1");
+    BitBtn2 = makeButton(this, "BitBtn2");
+    BitBtn3 = makeButton(this, "BitBtn3");
+    BitBtn4 = makeButton(this, "BitBtn4");
+    BitBtn5 = makeButton(this, "BitBtn5");
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
+    QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
+
+    declare(this, {.handler = [this] { BitBtn1Click(); },
+                   .caption = QStringLiteral("&Duplicates"),
+                   .hint = QStringLiteral("Show the tool that removes duplicate records"),
+                   .button = BitBtn1,
+                   .items = {{file, "Compactor1", QStringLiteral("&Remove Duplicates")}}});
+    declare(this, {.handler = [this] { BitBtn2Click(); },
+                   .caption = QStringLiteral("&Bulk Delete"),
+                   .hint = QStringLiteral("Show the tool that deletes records in bulk"),
+                   .button = BitBtn2,
+                   .items = {{file, "DataViewer1", QStringLiteral("&Bulk Delete")}}});
+    declare(this, {.handler = [this] { BitBtn3Click(); },
+                   .caption = QStringLiteral("&Close"),
+                   .hint = QStringLiteral("Close the maintenance tools"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
+                   .button = BitBtn3,
+                   .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
+    declare(this, {.handler = [this] { Button1Click(); },
+                   .caption = QStringLiteral("Co&mpact"),
+                   .hint = QStringLiteral("Count or delete the identical records"),
+                   .button = Button1});
+    declare(this, {.handler = [this] { Button2Click(); },
+                   .caption = QStringLiteral("Delete &Records"),
+                   .hint = QStringLiteral("Delete every record whose field is exactly the value"),
+                   .button = Button2});
+    declare(this, {.handler = [this] { Contents1Click(); },
+                   .caption = QStringLiteral("&Contents"),
+                   .hint = QStringLiteral("The contents of Quillory Tools Help"),
+                   .items = {{helpMenu, "Contents1"}}});
+    declare(this, {.handler = [this] { BitBtn5Click(); },
+                   .caption = QStringLiteral("He&lp"),
+                   .hint = QStringLiteral("Quillory Help on the maintenance tools"),
+                   .shortcut = QKeySequence(Qt::Key_F1),
+                   .button = BitBtn5,
+                   .items = {{helpMenu, "WrenxHelp1", QStringLiteral("&Quillory Help")}}});
+    declare(this, {.handler = [this] { BitBtn4Click(); },
+                   .caption = QStringLiteral("&About"),
+                   .hint = QStringLiteral("About the maintenance tools"),
+                   .button = BitBtn4,
+                   .items = {{helpMenu, "About1", QStringLiteral("&About..."), true}}});
+    declare(this, {.handler = [this] { WrenxHelp2Click(); },
+                   .caption = QStringLiteral("&Wrenx Help"),
+                   .hint = QStringLiteral("Quillory Tools Help on the maintenance tools"),
+                   .items = {{helpMenu, "WrenxHelp2"}}});
+
+    auto* compactor = new QGridLayout(Panel1);
+    compactor->addWidget(RadioGroup1, 0, 0);
+    compactor->addWidget(Memo1, 0, 1, 5, 1);
+    compactor->addWidget(CheckBox1, 1, 0);
+    compactor->addWidget(Button1, 2, 0);
+    compactor->addWidget(Label1, 3, 0);
+    compactor->addWidget(Label2, 4, 0);
+    compactor->setRowStretch(5, 1);
+    compactor->setColumnStretch(1, 1);
+
+    auto* bulk = new QGridLayout(Panel2);
+    bulk->addWidget(RadioGroup2, 0, 0);
+    bulk->addWidget(Memo2, 0, 1, 5, 1);
+    bulk->addWidget(Label3, 1, 0);
+    bulk->addWidget(Edit1, 2, 0);
+    bulk->addWidget(Button2, 3, 0);
+    bulk->addWidget(Label4, 4, 0);
+    bulk->setRowStretch(5, 1);
+    bulk->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn4, BitBtn5})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn3);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(Panel1, 1);
+    layout->addWidget(Panel2, 1);
+    layout->addLayout(buttons);
+    Panel2->hide();
+}
+
+void TWrenxForm::BitBtn1Click()
+{
+    Panel2->hide();
+    Panel1->show();
+}
+
+void TWrenxForm::BitBtn2Click()
+{
+    Panel1->hide();
+    Panel2->show();
+}
+
+void TWrenxForm::Button1Click()
+{
+    const bool deleting = CheckBox1->isChecked();
+    if (deleting && !services::prompts().confirm(
+                        this, QStringLiteral("Are you sure you want to delete identical records? "
+                                             "\r Deleted entries cannot be recovered. \t"))) {
+        services::prompts().message(this, QStringLiteral("Compact Aborted"));
+        return;
+    }
+    const auto holder = std::make_unique<TDataModule1>(this);
+    Table& names = *holder->tbNames;
+    const tools::Criterion* criterion = tools::criterion(RadioGroup1->itemIndex());
+    if (!criterion || names.isEmpty())
+        return;
+    names.setIndexName(criterion->index);
+    // The first pass's base is the first record at or after "AAAA"; the passes after it count
+    // their bases from the very first record.
+    names.findNearestText(QStringLiteral("AAAA"));
+    const tools::Compaction run = tools::compact(names.readTexts(criterion->fields),
+                                                 names.currentRow(), deleting, *criterion);
+    if (!run.doomed.empty())
+        deleteAll(names, run.doomed);
+    Label2->setText(kTotalCaption + QString::number(names.recordCount()));
+    Label1->setText(kIdenticalCaption + QString::number(run.identical));
+}
+
+void TWrenxForm::Button2Click()
+{
+    const QString value = Edit1->text();
+    if (value.isEmpty()) {
+        services::prompts().message(
+            this, QStringLiteral("You must first enter a name/company/category/etc."));
+        return;
+    }
+    const auto holder = std::make_unique<TDataModule1>(this);
+    Table& names = *holder->tbNames;
+    const tools::BulkField* field = tools::bulkField(RadioGroup2->itemIndex());
+    std::vector<qint64> doomed;
+    if (field) {
+        names.setIndexName(QString::fromLatin1(field->index));
+        // The records sorting before "aaaa" are never examined, also when no record is after it.
+        if (names.findNearestText(QStringLiteral("aaaa")))
+            doomed = tools::matching(names.readTexts({QString::fromLatin1(field->field)}),
+                                     names.currentRow(), value);
+    }
+    int deleted = 0;
+    if (!doomed.empty()) {
+        const int count = int(doomed.size());
+        const QString question =
+            QStringLiteral("Delete %1 %2 whose %3 is \"%4\"? Deleted records cannot be recovered.")
+                .arg(count)
+                .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"),
+                     QString::fromLatin1(field->description), value);
+        if (!services::prompts().confirm(this, question))
+            return;
+        deleted = deleteAll(names, doomed);
+    }
+    Label4->setText(kDeletedCaption + QString::number(deleted));
+}
+
+void TWrenxForm::BitBtn3Click()
+{
+    accept();
+}
+
+void TWrenxForm::BitBtn4Click()
+{
+    AboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
+}
+
+void TWrenxForm::BitBtn5Click()
+{
+    help::showMainTopic(9);
+}
+
+void TWrenxForm::Contents1Click()
+{
+    help::setHelpFile(help::ToolsFile);
+    help::showContents();
+}
+
+void TWrenxForm::WrenxHelp2Click()
+{
+    help::setHelpFile(help::ToolsFile);
+    help::showTopic(9);
+}
+
+} // namespace ql

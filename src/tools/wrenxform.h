@@ -1,0 +1,63 @@
+#pragma once
+
+#include "modulewindow.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ql {
+
+class RadioGroup;
+
+// The maintenance tools over the address book: the duplicate compactor, which counts or deletes
+// records identical under a chosen criterion, and the bulk delete, which deletes every record
+// whose chosen field is exactly a typed value. One panel shows at a time. Each run opens an
+// address-book holder of its own for its length; the address book window's holder is never
+// touched, and it sees the result the next time it is shown.
+class TWrenxForm : public ModuleWindow {
+    Q_OBJECT
+public:
+    explicit TWrenxForm(QWidget* parent = nullptr);
+
+    QMenuBar* MainMenu1;
+    QFrame* Panel1;
+    RadioGroup* RadioGroup1;
+    QCheckBox* CheckBox1;
+    QPushButton* Button1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QPlainTextEdit* Memo1;
+    QFrame* Panel2;
+    RadioGroup* RadioGroup2;
+    QLabel* Label3;
+    QLineEdit* Edit1;
+    QPushButton* Button2;
+    QLabel* Label4;
+    QPlainTextEdit* Memo2;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn4;
+    QPushButton* BitBtn5;
+
+    // The commands, each run by its button and its menu items.
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Button1Click();
+    void Button2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void Contents1Click();
+    void WrenxHelp2Click();
+};
+
+// The tools window while it is open.
+inline TWrenxForm* WrenxForm = nullptr;
+
+} // namespace ql

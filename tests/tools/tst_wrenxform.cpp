@@ -1,0 +1,519 @@
+#include "aboutbox.h"
+#include "catalogue.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "modulefixture.h"
+#include "pdaform.h"
+#include "radiogroup.h"
+#include "realservices.h"
+#include "settings.h"
+#include "sqlite.h"
+#include "testmain.h"
+#include "wrenxform.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <random>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// The fields the tools compare, in the order a row lists them.
+const QStringList kFields = {
+    str("FirstName"),  str("LastName"), str("AdAddress1"), str("AdAddress2"), str("AdAddress3"),
+    str("AdAddress4"), str("AdCity1"),  str("AdCity2"),    str("AdState1"),   str("AdState2"),
+    str("AdZip1"),     str("AdZip2"),   str("Company"),    str("Category"),   str("Group")};
+using Row = QStringList;
+using Keys = QList<qint64>;
+
+Row person(const char* first, const char* last, const char* company = "")
+{
+    Row row(kFields.size());
+    row[0] = str(first);
+    row[1] = str(last);
+    row[12] = row[13] = row[14] = str(company);
+    return row;
+}
+
+// Replaces the book's records with these, keyed 1, 2, … in the order given.
+void fill(const QString& path, const QList<Row>& rows)
+{
+    sql::Database db(path, sql::OpenMode::ReadWrite);
+    QByteArray columns = "NameCode";
+    QByteArray parameters = "?1";
+    for (int i = 0; i < kFields.size(); ++i) {
+        columns += ", " + sql::quoted(kFields[i]);
+        parameters += ", ?" + QByteArray::number(i + 2);
+    }
+    sql::Transaction tx(db);
+    db.exec("DELETE FROM records");
+    sql::Statement st(db, "INSERT INTO records(" + columns + ") VALUES (" + parameters + ")");
+    for (int r = 0; r < rows.size(); ++r) {
+        st.bindInt(1, r + 1);
+        for (int i = 0; i < kFields.size(); ++i) {
+            if (!rows[r][i].isEmpty())
+                st.bindText(i + 2, rows[r][i].toUtf8());
+        }
+        st.step();
+        st.reset();
+    }
+    tx.commit();
+}
+
+// The file's change counter: one more for every transaction that changed it.
+int changeCounter(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.read(28).right(4).toHex().toInt(nullptr, 16);
+}
+
+// A started program, with the address book's own holder, and the tools window over its book.
+struct Fixture {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<TWrenxForm> window;
+
+    explicit Fixture(const QList<Row>& rows)
+    {
+        fill(path(), rows);
+        window = std::make_unique<TWrenxForm>();
+        window->show();
+    }
+    QString path() const { return dir.filePath(str("Data/QYName2.DB")); }
+    Keys kept() const
+    {
+        sql::Database db(path(), sql::OpenMode::ReadWrite);
+        sql::Statement st(db, "SELECT NameCode FROM records ORDER BY NameCode");
+        Keys keys;
+        while (st.step())
+            keys << st.columnInt(0);
+        return keys;
+    }
+    QStringList messages() const { return services.prompts->messages; }
+    QStringList questions() const { return services.prompts->questions; }
+    QString identical() const { return window->Label1->text(); }
+    QString total() const { return window->Label2->text(); }
+    QString deleted() const { return window->Label4->text(); }
+
+    // A run of the compactor under a criterion (-1: none chosen), answering its question.
+    void compact(int criterion, bool deleting, bool answer = true)
+    {
+        QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+        if (criterion >= 0)
+            window->RadioGroup1->button(criterion)->click();
+        window->CheckBox1->setChecked(deleting);
+        services.prompts->confirmations = QQueue<bool>({answer});
+        QTest::mouseClick(window->Button1, Qt::LeftButton);
+    }
+    void bulkDelete(int field, const QString& value, bool answer = true)
+    {
+        QTest::mouseClick(window->BitBtn2, Qt::LeftButton);
+        if (field >= 0)
+            window->RadioGroup2->button(field)->click();
+        window->Edit1->setText(value);
+        services.prompts->confirmations = QQueue<bool>({answer});
+        QTest::mouseClick(window->Button2, Qt::LeftButton);
+    }
+};
+
+QString identicalText(int count)
+{
+    return str("Number of identical records ") + QString::number(count);
+}
+QString totalText(qsizetype count)
+{
+    return str("Total number of records ") + QString::number(count);
+}
+QString deletedText(int count)
+{
+    return str("Total number of records deleted: ") + QString::number(count);
+}
+
+// ---- the tools' rules, pass by pass, as the reference for the window's runs
+
+struct Rule {
+    const char* index;
+    QStringList fields;
+    bool emptyNeverIdentical;
+};
+const Rule kRules[5] = {{"idxLastName", kFields.mid(0, 2), false},
+                        {"idxLastName", kFields.mid(0, 12), false},
+                        {"idxCompany", {str("Company")}, true},
+                        {"idxCategory", {str("Category")}, true},
+                        {"idxGroup", {str("Group")}, true}};
+const Rule kBulkRules[5] = {{"idxFirstName", {str("FirstName")}, false},
+                            {"idxLastName", {str("LastName")}, false},
+                            {"idxCompany", {str("Company")}, false},
+                            {"idxCategory", {str("Category")}, false},
+                            {"idxGroup", {str("Group")}, false}};
+
+struct Record {
+    qint64 key;
+    QStringList values;
+};
+
+// The records in an index's order, read one by one through a cursor.
+std::vector<Record> readOrder(Table& t, const Rule& rule)
+{
+    t.setIndexName(str(rule.index));
+    std::vector<Record> order;
+    for (t.first(); !t.eof(); t.next()) {
+        order.push_back({t.value(str("NameCode")).toLongLong(), {}});
+        for (const QString& field : rule.fields)
+            order.back().values << t.asText(field);
+    }
+    return order;
+}
+
+Keys keysOf(const std::vector<Record>& order)
+{
+    Keys keys;
+    for (const Record& r : order)
+        keys << r.key;
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+struct Outcome {
+    QString identical;
+    QString total;
+    Keys kept;
+};
+
+// Pass 1's base is where find nearest "AAAA" stops; pass k's is the k-th record of the order as
+// it stands. Each pass scans every record after its base.
+Outcome literalCompact(Table& t, int criterion, bool deleting, const QString& unchanged)
+{
+    const Rule& rule = kRules[criterion];
+    std::vector<Record> order = readOrder(t, rule);
+    if (order.empty())
+        return {unchanged, unchanged, {}};
+    t.findNearestText(str("AAAA"));
+    int count = 0;
+    for (size_t k = 1;; ++k) {
+        const size_t base = k == 1 ? size_t(t.currentRow()) : k - 1;
+        if (base >= order.size())
+            return {identicalText(deleting ? 0 : count), totalText(qsizetype(k - 1)),
+                    keysOf(order)};
+        const Record remembered = order[base];
+        for (size_t at = base + 1, s = 1; at < order.size(); ++s) {
+            if (order[at].values == remembered.values &&
+                !(rule.emptyNeverIdentical && remembered.values[0].isEmpty())) {
+                count += s == 1 ? 1 : 0;
+                if (deleting) {
+                    order.erase(order.begin() + qsizetype(at));
+                    continue;
+                }
+            }
+            ++at;
+        }
+    }
+}
+
+// From the first record at or after "aaaa" to the end, each exact match deleted.
+Outcome literalBulkDelete(Table& t, int field, const QString& value)
+{
+    std::vector<Record> order = readOrder(t, kBulkRules[field]);
+    const sql::KeyCollator collator;
+    size_t at = 0;
+    while (at < order.size() && collator.compare(order[at].values[0].toUtf8(), "aaaa") < 0)
+        ++at;
+    int deleted = 0;
+    while (at < order.size()) {
+        if (order[at].values[0] == value) {
+            order.erase(order.begin() + qsizetype(at));
+            ++deleted;
+        } else {
+            ++at;
+        }
+    }
+    return {deletedText(deleted), {}, keysOf(order)};
+}
+
+// A book that brings out the corners: equal keys in several letter cases, empty values, keys
+// before "AAAA" and "aaaa", copies standing together and apart.
+QList<Row> randomBook(std::mt19937& random)
+{
+    const QStringList names = {"",    "John", "john",  "JOHN",  "Anna", "2000",
+                               "AAA", "aaaa", "Émile", "émile", " x"};
+    const QStringList places = {"", "", "1 Main St", "1 main st"};
+    const QStringList groups = {"", "Acme", "acme", "ACME", "9 Lives", "aaaa", "AAAA", "Beta"};
+    const auto any = [&random](const QStringList& list) { return list[random() % list.size()]; };
+    QList<Row> book;
+    for (int i = int(random() % 25); i > 0; --i) {
+        if (!book.isEmpty() && random() % 4 == 0) {
+            book << book[random() % book.size()];
+            continue;
+        }
+        Row row(kFields.size());
+        row[0] = any(names);
+        row[1] = any(names);
+        row[2] = row[6] = any(places);
+        row[12] = any(groups);
+        row[13] = any(groups);
+        row[14] = any(groups);
+        book << row;
+    }
+    return book;
+}
+
+} // namespace
+
+class WrenxFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theCompactorsCorners()
+    {
+        const Row john = person("John", "Smith");
+        const Row empty = person("", "");
+        const struct {
+            QList<Row> rows;
+            int criterion;
+            bool deleting;
+            int identical;
+            Keys kept;
+        } cases[] = {
+            // Copies together are counted once each; deleting keeps the first.
+            {{john, john, john, person("Mary", "Jones")}, 0, false, 2, {1, 2, 3, 4}},
+            {{john, john, john, person("Mary", "Jones")}, 0, true, 0, {1, 4}},
+            // Copies apart are not counted but deleted; letter case counts.
+            {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
+             0,
+             false,
+             0,
+             {1, 2, 3, 4, 5}},
+            {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
+             0,
+             true,
+             0,
+             {1, 2, 4, 5}},
+            // Empty names are identical, an empty company, category or group never is. The
+            // first record serves as a base only in pass 1, whose base is the first record at or
+            // after "AAAA": of the empty names standing first, the first two stay.
+            {{person("Al", "Bo"), empty, empty, empty}, 0, false, 1, {1, 2, 3, 4}},
+            {{person("Al", "Bo"), empty, empty, empty}, 0, true, 0, {1, 2, 3}},
+            {{empty, empty}, 0, true, 0, {1, 2}},
+            {{empty, empty, john}, 2, false, 0, {1, 2, 3}},
+            {{empty, empty, john}, 3, true, 0, {1, 2, 3}},
+            {{empty, person("", "", "Acme"), person("", "", "Acme")}, 4, true, 0, {1, 2}},
+        };
+        Fixture f({});
+        for (const auto& c : cases) {
+            fill(f.path(), c.rows);
+            const int changes = changeCounter(f.path());
+            f.compact(c.criterion, c.deleting);
+            QCOMPARE(f.identical(), identicalText(c.identical));
+            QCOMPARE(f.total(), totalText(c.kept.size()));
+            QCOMPARE(f.kept(), c.kept);
+            // Deleting is one transaction.
+            QCOMPARE(changeCounter(f.path()), changes + (c.kept.size() < c.rows.size() ? 1 : 0));
+        }
+        QCOMPARE(f.questions().last(), str("Are you sure you want to delete identical records? "
+                                           "\r Deleted entries cannot be recovered. \t"));
+        QVERIFY(f.messages().isEmpty());
+    }
+
+    void decliningOrChoosingNothingTouchesNothing()
+    {
+        Fixture f({person("John", "Smith"), person("John", "Smith")});
+        f.compact(-1, false);
+        f.bulkDelete(-1, str("Smith"));
+        QCOMPARE(f.deleted(), deletedText(0));
+        f.compact(0, true, false);
+        QCOMPARE(f.messages(), QStringList(str("Compact Aborted")));
+        QCOMPARE(f.kept(), Keys({1, 2}));
+        f.bulkDelete(1, QString());
+        QCOMPARE(f.messages().last(), str("You must first enter a name/company/category/etc."));
+        fill(f.path(), {});
+        f.compact(0, false);
+        QCOMPARE(f.identical(), str("Number of identical records "));
+        QCOMPARE(f.total(), str("Total number of records "));
+        QCOMPARE(f.questions().size(), 1);
+    }
+
+    void bulkDeleteAsksWithTheCountAndMatchesExactly()
+    {
+        Fixture f({person("John", "Smith"), person("Ann", "smith"), person("Bo", "SMITH"),
+                   person("Cy", "Smith"), person("Di", "2000")});
+        f.bulkDelete(1, str("Smith"), false);
+        QCOMPARE(f.questions(), QStringList(str("Delete 2 records whose last name is \"Smith\"? "
+                                                "Deleted records cannot be recovered.")));
+        QCOMPARE(f.kept().size(), 5);
+        QCOMPARE(f.deleted(), str("Total number of records deleted: "));
+        const int changes = changeCounter(f.path());
+        f.bulkDelete(1, str("Smith"));
+        QCOMPARE(f.kept(), Keys({2, 3, 5}));
+        QCOMPARE(f.deleted(), deletedText(2));
+        QCOMPARE(changeCounter(f.path()), changes + 1);
+        f.bulkDelete(0, str("Ann"));
+        QCOMPARE(f.questions().last(), str("Delete 1 record whose first name is \"Ann\"? "
+                                           "Deleted records cannot be recovered."));
+        // A value sorting before "aaaa" is never found, also when every record sorts before it.
+        fill(f.path(), {person("Di", "2000")});
+        f.bulkDelete(1, str("2000"));
+        QCOMPARE(f.kept(), Keys({1}));
+        QCOMPARE(f.deleted(), deletedText(0));
+        QCOMPARE(f.questions().size(), 3);
+    }
+
+    void aRunStoppedByTheTableKeepsWhatItDeleted()
+    {
+        Fixture f({person("A", "Smith"), person("B", "Smith"), person("Boom", "Smith"),
+                   person("D", "Smith")});
+        sql::Database(f.path(), sql::OpenMode::ReadWrite)
+            .exec("CREATE TRIGGER refuse BEFORE DELETE ON records WHEN old.FirstName = 'Boom' "
+                  "BEGIN SELECT RAISE(ABORT, 'the disk refused'); END");
+        f.bulkDelete(1, str("Smith"));
+        QCOMPARE(f.messages(), QStringList(str("tbNames: the disk refused\n\nRecords deleted "
+                                               "before the run stopped: 2")));
+        QCOMPARE(f.kept(), Keys({3, 4}));
+        QCOMPARE(f.deleted(), str("Total number of records deleted: "));
+    }
+
+    void theWindowRunsByTheRulesOnAnyBook()
+    {
+        Fixture f({});
+        const QString unchanged = str("unchanged");
+        std::mt19937 random(17);
+        Table reference(catalogue::names(), str("tbReference"));
+        reference.setDatabaseName(QString::fromLatin1(catalogue::databaseName));
+        const int columns[5] = {0, 1, 12, 13, 14}; // of the bulk delete's fields
+        for (int book = 0; book < 40; ++book) {
+            const QList<Row> rows = randomBook(random);
+            bool changed = true;
+            for (int run = 0; run < 13; ++run) {
+                if (changed)
+                    fill(f.path(), rows);
+                const bool compacting = run < 10;
+                const int choice = compacting ? run / 2 : int(random() % 5);
+                const QString value =
+                    rows.isEmpty() ? str("John") : rows[random() % rows.size()][columns[choice]];
+                if (!compacting && value.isEmpty())
+                    continue;
+                reference.open();
+                const Outcome want = compacting
+                                         ? literalCompact(reference, choice, run % 2, unchanged)
+                                         : literalBulkDelete(reference, choice, value);
+                reference.close();
+                for (QLabel* label : {f.window->Label1, f.window->Label2, f.window->Label4})
+                    label->setText(unchanged);
+                if (compacting)
+                    f.compact(choice, run % 2);
+                else
+                    f.bulkDelete(choice, value);
+                const QString where = QStringLiteral("book %1, run %2: ").arg(book).arg(run);
+                const Keys kept = f.kept();
+                changed = kept.size() < rows.size();
+                QVERIFY2(kept == want.kept, qPrintable(where));
+                QVERIFY2((compacting ? f.identical() : f.deleted()) == want.identical,
+                         qPrintable(where + f.identical() + f.deleted()));
+                QVERIFY2(!compacting || f.total() == want.total, qPrintable(where + f.total()));
+            }
+        }
+        QVERIFY(f.messages().isEmpty());
+    }
+
+    void theAddressBookShowsWhatARunFromTheMainMenuLeft()
+    {
+        Fixture f({person("Ann", "Smith"), person("Bo", "Smith"), person("Cy", "Jones")});
+        PDAForm->show();
+        PDAForm->hide();
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto* tools = qobject_cast<TWrenxForm*>(QApplication::activeModalWidget());
+            opened = tools && tools == WrenxForm;
+            if (!tools)
+                return;
+            tools->BitBtn2->click();
+            tools->RadioGroup2->button(1)->click();
+            tools->Edit1->setText(str("Smith"));
+            f.services.prompts->confirmations.enqueue(true);
+            tools->Button2->click();
+            tools->BitBtn3->click();
+        });
+        f.program->mainMenu()->BitBtn5->click();
+        QVERIFY(opened && !WrenxForm);
+        PDAForm->show();
+        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 1);
+        QCOMPARE(PDAForm->MyDBGrid1->model()->index(0, 0).data().toString(), str("Cy Jones"));
+    }
+
+    void theWindowsCommandsAndControls()
+    {
+        Fixture f({person("Ann", "Smith")});
+        TWrenxForm& w = *f.window;
+        QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+        w.action(str("DataViewer1"))->trigger();
+        QVERIFY(!w.Panel1->isVisible() && w.Panel2->isVisible());
+        w.action(str("Compactor1"))->trigger();
+        QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+
+        w.action(str("Contents1"))->trigger();
+        w.action(str("WrenxHelp2"))->trigger();
+        QTest::mouseClick(w.BitBtn5, Qt::LeftButton);
+        QCOMPARE(f.services.help->shown,
+                 (QList<QPair<QString, int>>{
+                     {str("QYTools.hlp"), 0}, {str("QYTools.hlp"), 9}, {str("qlhelp.hlp"), 9}}));
+        QStringList about;
+        QTimer::singleShot(0, [&] {
+            about << AboutBox->ProductName->text() << AboutBox->Version->text();
+            AboutBox->accept();
+        });
+        QTest::mouseClick(w.BitBtn4, Qt::LeftButton);
+        QCOMPARE(about, QStringList({str("Quillory - Wrenx"), str("Version 1.0")}));
+
+        QCOMPARE(test::unnamedControls(&w), QStringList());
+        QStringList mnemonics;
+        QStringList texts = {w.Label3->text()};
+        for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
+            texts << b->text();
+        for (const QAction* a : w.MainMenu1->actions())
+            texts << a->text();
+        for (const QString& text : texts)
+            mnemonics << text.section(QLatin1Char('&'), 1).left(1).toUpper();
+        mnemonics.removeAll(QString());
+        QCOMPARE(mnemonics.size(), 21);
+        QCOMPARE(mnemonics.removeDuplicates(), 0);
+
+        // The real question answers No on Enter.
+        installRealServices();
+        bool noByDefault = false;
+        QTimer::singleShot(0, [&noByDefault] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            noByDefault = box->defaultButton() == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        });
+        w.RadioGroup2->button(1)->click();
+        w.Edit1->setText(str("Smith"));
+        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        QVERIFY(noByDefault);
+        QCOMPARE(f.kept(), Keys({1}));
+
+        w.resize(700, 640);
+        const QRect placed = w.frameGeometry();
+        w.action(str("Exit1"))->trigger();
+        QVERIFY(!w.isVisible());
+        Settings settings;
+        QVERIFY(settings.openKey(keys::Wrenx, false));
+        QCOMPARE(settings.readInteger(keys::Width), placed.width());
+    }
+};
+
+QL_TEST_CLASS(WrenxFormTest)
+
+#include "tst_wrenxform.moc"
