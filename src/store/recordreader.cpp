@@ -28,11 +28,13 @@ void RecordReader::prepare(const sql::Database& db, const TableDef& def)
         parameters += (i > 1 ? ", ?" : "?") + QByteArray::number(i);
     m_selectBlock = sql::Statement(db, "SELECT " + columns + " FROM records WHERE rowid IN (" +
                                            parameters + ")");
+    m_selectOne = sql::Statement(db, "SELECT " + columns + " FROM records WHERE rowid = ?1");
 }
 
 void RecordReader::close()
 {
     m_selectBlock = {};
+    m_selectOne = {};
     forget();
 }
 
@@ -93,8 +95,13 @@ void RecordReader::readBlock(const std::vector<qint64>& rowids) const
             const qint64 rowid = m_selectBlock.columnInt(0);
             const auto it = std::lower_bound(wanted.begin(), wanted.end(), std::pair(rowid, 0));
             if (it != wanted.end() && it->first == rowid)
-                m_ahead[size_t(it->second)] = Record(m_table, decodeRow());
+                m_ahead[size_t(it->second)] = Record(m_table, decodeRow(m_selectBlock));
         }
+    } catch (const sql::DamagedError&) {
+        // Some record of the block lies in a damaged part of the file: read them one by one.
+        m_selectBlock.reset();
+        for (size_t i = 0; i < rowids.size(); ++i)
+            m_ahead[i] = readOne(rowids[i]);
     } catch (const Error& e) {
         m_selectBlock.reset();
         m_ahead.clear();
@@ -109,22 +116,39 @@ void RecordReader::readBlock(const std::vector<qint64>& rowids) const
     }
 }
 
-// The values of the row the block statement stands on, in the field order.
-QList<QVariant> RecordReader::decodeRow() const
+Record RecordReader::readOne(qint64 rowid) const
+{
+    m_selectOne.bindInt(1, rowid);
+    Record record;
+    try {
+        if (m_selectOne.step())
+            record = Record(m_table, decodeRow(m_selectOne));
+    } catch (const sql::DamagedError&) {
+        record = emptyRecord();
+        record.markUnreadable();
+    } catch (const Error& e) {
+        m_selectOne.reset();
+        throw m_table->datasetError(e.text());
+    }
+    m_selectOne.reset();
+    return record;
+}
+
+// The values of the row a statement stands on, in the field order.
+QList<QVariant> RecordReader::decodeRow(const sql::Statement& row) const
 {
     QList<QVariant> values;
     values.reserve(qsizetype(m_fields->size()));
     for (const TableField& field : *m_fields) {
         int length = 0;
-        const char* data =
-            field.isCalculated() ? nullptr : m_selectBlock.columnData(field.column, &length);
+        const char* data = field.isCalculated() ? nullptr : row.columnData(field.column, &length);
         if (!data) {
             values.emplace_back();
             continue;
         }
         switch (field.def.type) {
         case FieldType::AutoIncrement:
-            values.emplace_back(m_selectBlock.columnInt(field.column));
+            values.emplace_back(row.columnInt(field.column));
             break;
         case FieldType::Date:
             values.emplace_back(QDate::fromString(QString::fromUtf8(data, length), Qt::ISODate));

@@ -19,8 +19,10 @@ class TableOrder;
 // engine instead of one per record. Going on from the block read last, the next block reads far
 // ahead (or back); a jump reads a screenful around the position. The block read last is kept
 // until the positions move under it, which the table says by forgetting it. Every record read
-// has its calculated values filled; a record gone from the file reads as empty values. Failures
-// are the table's dataset errors.
+// has its calculated values filled; a record gone from the file reads as empty values. A block
+// that cannot be read is read again record by record, so a record whose part of the file is
+// damaged reads as an unreadable record and its neighbours read as they are. Other failures are
+// the table's dataset errors.
 class RecordReader {
 public:
     // The fields and the hook are the table's, read as they are at each read.
@@ -46,13 +48,17 @@ private:
     static constexpr int kJumpBlock = 32;
 
     void readBlock(const std::vector<qint64>& rowids) const;
-    QList<QVariant> decodeRow() const;
+    // One record by its row id, unreadable when its part of the file is damaged; an invalid
+    // record when it is gone.
+    Record readOne(qint64 rowid) const;
+    QList<QVariant> decodeRow(const sql::Statement& row) const;
     Record emptyRecord() const;
 
     const Table* m_table;
     const std::vector<TableField>* m_fields;
     const std::function<void(Record&)>* m_calculate;
     mutable sql::Statement m_selectBlock;
+    mutable sql::Statement m_selectOne;
     mutable int m_aheadStart = 0;
     mutable std::vector<Record> m_ahead;
 };

@@ -515,6 +515,9 @@ void Table::edit()
         return;
     }
     readCurrent();
+    if (m_current.isUnreadable())
+        throw datasetError(QStringLiteral("This record cannot be read: its part of the table file "
+                                          "is damaged. Restore the table from a backup."));
     m_buffer = m_current;
     m_state = TableState::Edit;
     m_modified = false;

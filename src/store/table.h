@@ -53,10 +53,15 @@ public:
     QString text(const QString& fieldName) const; // the stored text, empty for an empty value
     void setValue(const QString& fieldName, QVariant value);
     bool isValid() const { return m_table != nullptr; }
+    // A record the file holds but cannot give (its part of the file is damaged): its values are
+    // empty and it cannot be changed.
+    bool isUnreadable() const { return m_unreadable; }
+    void markUnreadable() { m_unreadable = true; }
 
 private:
     const Table* m_table = nullptr;
     QList<QVariant> m_values;
+    bool m_unreadable = false;
 };
 
 // A cursor over one table file: a current record, an active order (the primary key, or a
@@ -187,6 +192,11 @@ public:
     void deleteKeys(const std::vector<qint64>& keys, int& deleted);
     // Looks for changes posted by another program and follows them.
     void refresh();
+    // Whether the current record lies in a damaged part of the file and cannot be read.
+    bool currentIsUnreadable() const
+    {
+        return m_state == TableState::Browse && m_current.isUnreadable();
+    }
 
     // Rows as a grid shows them: the records of the order, with the pending new record at its
     // place while inserting.

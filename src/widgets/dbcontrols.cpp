@@ -78,6 +78,14 @@ bool isFixedField(const FieldLink& link)
     return f.isCalculated() || f.def.type == FieldType::AutoIncrement;
 }
 
+// Values the user cannot change: calculated ones, the key, and every value of a record that
+// cannot be read.
+bool isLocked(const FieldLink& link)
+{
+    const Table* table = link.table();
+    return isFixedField(link) || (table && table->isOpen() && table->currentIsUnreadable());
+}
+
 // The field's text as the control shows it: nothing while unbound or while the table is closed.
 QString fieldText(QWidget* control, const FieldLink& link)
 {
@@ -185,8 +193,6 @@ void DBEdit::applyField()
     setMaxLength(kUnlimitedLength);
     if (def && def->type == FieldType::Text)
         setValidator(new CharacterLimit(def->size, this));
-    if (isFixedField(*m_link))
-        setReadOnly(true);
 }
 
 void DBEdit::typed(const QString& text)
@@ -243,6 +249,7 @@ void DBEdit::showValue()
 {
     if (m_syncing)
         return;
+    setReadOnly(isLocked(*m_link));
     const Table* table = m_link->table();
     // A date still being typed stays until it is read, or until the record is let go.
     if (m_dirtyDate && table && table->isOpen() && isEditing(*table))
@@ -312,19 +319,11 @@ DBMemo::DBMemo(QWidget* parent)
 void DBMemo::setDataSource(DataSource* source)
 {
     m_link->setDataSource(source);
-    applyField();
 }
 
 void DBMemo::setDataField(const QString& field)
 {
     m_link->setDataField(field);
-    applyField();
-}
-
-void DBMemo::applyField()
-{
-    if (isFixedField(*m_link))
-        setReadOnly(true);
 }
 
 void DBMemo::typed()
@@ -342,6 +341,7 @@ void DBMemo::showValue()
 {
     if (m_syncing)
         return;
+    setReadOnly(isLocked(*m_link));
     const QString value = fieldText(this, *m_link);
     if (value == toPlainText())
         return;
@@ -477,13 +477,20 @@ const Record* DBGridModel::record(int row) const
     if (m_cache.size() >= kCachedRows)
         m_cache.clear();
     Record read;
-    // Set before the read: the failure message must not bring a read of every other cell painted
-    // while it is up.
-    m_failed = true;
-    m_failed =
-        !guarded(qobject_cast<QWidget*>(QObject::parent()), [&] { read = m_table->recordAt(row); });
-    if (m_failed)
+    try {
+        read = m_table->recordAt(row);
+    } catch (const Error& e) {
+        // No message box opens from inside painting: the failure is told once the paint is over,
+        // and no more reads are tried until the table changes.
+        m_failed = true;
+        QMetaObject::invokeMethod(
+            const_cast<DBGridModel*>(this),
+            [this, text = e.text()] {
+                guarded(qobject_cast<QWidget*>(QObject::parent()), [&] { throw Error(text); });
+            },
+            Qt::QueuedConnection);
         return nullptr;
+    }
     return &m_cache.emplace(row, std::move(read)).first->second;
 }
 
@@ -495,6 +502,8 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const
     const Record* row = field >= 0 ? record(index.row()) : nullptr;
     if (!row)
         return {};
+    if (row->isUnreadable())
+        return index.column() == 0 ? QStringLiteral("(unreadable record)") : QString();
     return fieldText(m_table->field(field).def.type, row->at(field));
 }
 

@@ -91,7 +91,6 @@ public:
     FieldLink* link() const { return m_link; }
 
 private:
-    void applyField();
     void typed();
     void showValue();
     FieldLink* m_link;

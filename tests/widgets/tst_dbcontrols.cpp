@@ -7,6 +7,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -215,6 +217,52 @@ private Q_SLOTS:
         t.cancel();
         QCOMPARE(date->text(), str("1/1/2001"));
         QCOMPARE(services.prompts->messages.size(), 2);
+    }
+
+    // A record in a damaged part of the file shows as one unreadable row, its neighbours read as
+    // they are, nothing opens a message while the list paints, and the record cannot be changed.
+    void aDamagedRecordStaysLocal()
+    {
+        test::ProgramDirectory dir;
+        test::ScriptedServices services;
+        const QString damaged = str("B") + QString(40000, QLatin1Char('x')) + str("MIDMARKER") +
+                                QString(60000, QLatin1Char('y'));
+        {
+            TDataModule4 dm;
+            for (const QString& text : {str("first"), damaged, str("third")}) {
+                dm.tbTodo->insert();
+                dm.tbTodo->setValue(str("ToDoMemo"), text);
+                dm.tbTodo->post();
+            }
+        }
+        const QString path = QDir(dir.dataPath()).filePath(str("ToDo2.db"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 marker = file.readAll().indexOf("MIDMARKER");
+        QVERIFY(marker > 0);
+        file.seek(marker - marker % 32768); // the overflow page's link to the next one
+        file.write(QByteArray("\x7f\xff\xff\xff", 4));
+        file.close();
+
+        TDataModule4 dm;
+        Table& t = *dm.tbTodo;
+        t.setIndexName(QString()); // in the order they were typed
+        Form form(dm.dsToDo, {str("ToDoByDate")});
+        DBMemo memo;
+        memo.setDataSource(dm.dsToDo);
+        memo.setDataField(str("ToDoMemo"));
+        QCOMPARE(form.cell(0, "ToDoMemo"), str("first"));
+        QCOMPARE(form.grid->gridModel()->index(1, 0).data().toString(), str("(unreadable record)"));
+        QCOMPARE(form.cell(2, "ToDoMemo"), str("third"));
+        QApplication::processEvents();
+        QVERIFY(services.prompts->messages.isEmpty());
+        t.moveToRow(1);
+        QVERIFY(memo.toPlainText().isEmpty() && memo.isReadOnly());
+        QVERIFY(form.edits[0]->isReadOnly());
+        QVERIFY(test::failureText([&] { t.edit(); }).startsWith(str("tbTodo: This record cannot")));
+        t.moveToRow(2);
+        QCOMPARE(memo.toPlainText(), str("third"));
+        QVERIFY(!memo.isReadOnly());
     }
 
     void gridCellsShowDateTimesAsTheTableDoes()
