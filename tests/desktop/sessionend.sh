@@ -3,11 +3,8 @@
 # (Xvfb and openbox), a contact is typed into the address book, and the program gets SIGTERM as
 # at a logout. The contact must be in the table file afterwards.
 set -euo pipefail
-bin=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_CONFIG_HOME=$work/config
-"$bin/quillory-install" "$work/Quillory" >/dev/null
+source "$(dirname "$0")/../support/desktop.sh"
+install_program "$1"
 
 cat >"$work/session.sh" <<'INNER'
 set -u
@@ -39,7 +36,7 @@ for _ in 1 2 3 4 5; do
     xdotool windowactivate --sync "$menu"
     sleep 0.3
     xdotool key alt+a
-    book=$(wait_for "Quillory - Address Book" 20) && break
+    book=$(wait_for "Quillory - Address Book" 50) && break
 done
 [ -n "$book" ] || { echo "no address book"; exit 1; }
 xdotool windowactivate --sync "$book"
@@ -60,15 +57,8 @@ fi
 wait "$pid"
 echo "ended with $?"
 INNER
-# Xvfb picks a free display itself and names it, so runs side by side never share one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb bash "$work/session.sh" "$work"
+start_display 1280x1024
+bash "$work/session.sh" "$work"
 found=$(sqlite3 "$work/Quillory/Data/QYName2.DB" \
     "SELECT count(*) FROM records WHERE 'Zylinski' IN (FirstName, LastName, Company, NickName)")
 if [ "$found" != 1 ]; then
