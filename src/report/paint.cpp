@@ -15,17 +15,24 @@ void paintPage(QPainter& painter, const Page& page, double scale)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(QPen(Qt::black, scale * 0.75));
+    // Drawn in layout units: each line's glyphs go where the layout measured them, at any
+    // resolution.
+    painter.scale(scale, scale);
+    painter.setPen(QPen(Qt::black, 0.75));
     for (const PlacedItem& item : page.items) {
-        const QRectF rect(item.rect.topLeft() * scale, item.rect.size() * scale);
+        const QRectF& rect = item.rect;
         if (item.kind == PlacedItem::Kind::Rule) {
             painter.drawLine(rect.topLeft(), rect.topRight());
             continue;
         }
-        // The font keeps its size in points; the device's resolution makes it as large on
-        // paper as it was measured.
-        painter.setFont(item.font);
-        painter.drawText(rect, int(item.alignment | Qt::AlignTop | Qt::TextSingleLine), item.text);
+        const ShapedLine line = shapeLine(item.text, item.font);
+        double left = rect.left();
+        if (item.alignment & Qt::AlignRight)
+            left = rect.right() - line.width;
+        else if (item.alignment & Qt::AlignHCenter)
+            left += (rect.width() - line.width) / 2;
+        for (const QGlyphRun& run : line.glyphs)
+            painter.drawGlyphRun(QPointF(left, rect.top()), run);
     }
     painter.restore();
 }

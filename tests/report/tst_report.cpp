@@ -9,8 +9,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFontMetricsF>
-#include <QImage>
 #include <QLabel>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -93,13 +91,12 @@ private Q_SLOTS:
         QCOMPARE(report::wrapText(QString(), font, 100), QStringList({""}));
 
         // At a width the words fill exactly, the blank after them never moves a word down.
-        QImage device(1, 1, QImage::Format_Mono); // measured as the layout measures
-        device.setDotsPerMeterX(qRound(report::UnitsPerInch / 0.0254));
-        const QFontMetricsF fm(font, &device);
-        QCOMPARE(
-            report::wrapText(str("the quick brown"), font, fm.horizontalAdvance(str("the quick"))),
-            QStringList({"the quick", "brown"}));
-        QCOMPARE(report::wrapText(str("WWWWWWWW x"), font, fm.horizontalAdvance(str("WWWW"))),
+        const auto width = [&](const char* text) {
+            return report::shapeLine(str(text), font).width;
+        };
+        QCOMPARE(report::wrapText(str("the quick brown"), font, width("the quick")),
+                 QStringList({"the quick", "brown"}));
+        QCOMPARE(report::wrapText(str("WWWWWWWW x"), font, width("WWWW")),
                  QStringList({"WWWW", "WWWW", "x"}));
     }
 
