@@ -104,7 +104,9 @@ void wrapParagraph(const QString& paragraph, const QFont& font, double width, QS
             l.chop(1);
 }
 
-QStringList wrapLines(const QString& text, const QFont& font, double width)
+} // namespace
+
+QStringList wrapText(const QString& text, const QFont& font, double width)
 {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -117,13 +119,6 @@ QStringList wrapLines(const QString& text, const QFont& font, double width)
         lines << wrapped;
     }
     return lines;
-}
-
-} // namespace
-
-QStringList wrapText(const QString& text, const QFont& font, double width)
-{
-    return wrapLines(text, font, width);
 }
 
 ShapedLine shapeLine(const QString& text, const QFont& font)
@@ -330,7 +325,7 @@ private:
             const double lineHeight = metrics(item.font).lineSpacing();
             QStringList lines;
             if (!source.isEmpty())
-                lines = wrapLines(source, item.font, item.rect.width());
+                lines = wrapText(source, item.font, item.rect.width());
             if (!item.stretch)
                 lines = lines.mid(0, qsizetype(item.rect.height() / lineHeight));
             for (qsizetype i = 0; i < lines.size(); ++i)
