@@ -33,8 +33,15 @@ void paintPage(QPainter& painter, const Page& page, double scale)
             left = rect.right() - line.width;
         else if (item.alignment & Qt::AlignHCenter)
             left += (rect.width() - line.width) / 2;
+        const QPointF origin(left, rect.top());
         for (const QGlyphRun& run : line.glyphs)
-            painter.drawGlyphRun(QPointF(left, rect.top()), run);
+            painter.drawGlyphRun(origin, run);
+        if (!line.underline.isNull()) {
+            painter.save();
+            painter.setPen(QPen(Qt::black, line.underlineThickness));
+            painter.drawLine(line.underline.translated(origin));
+            painter.restore();
+        }
     }
     painter.restore();
 }

@@ -125,7 +125,18 @@ ShapedLine shapeLine(const QString& text, const QFont& font)
 {
     QTextLayout layout(text, font, &measuringDevice());
     layOutLine(layout);
-    return {layout.lineAt(0).naturalTextWidth(), layout.glyphRuns()};
+    ShapedLine line{layout.lineAt(0).naturalTextWidth(), layout.glyphRuns(), {}, 0};
+    if (font.underline()) {
+        // Drawn as a rule of its own: painted at a scale, the glyphs' own underline strays from
+        // the text on the screen.
+        for (QGlyphRun& run : line.glyphs)
+            run.setUnderline(false);
+        const QFontMetricsF fm = metrics(font);
+        const double y = fm.ascent() + fm.underlinePos();
+        line.underline = QLineF(0, y, line.width, y);
+        line.underlineThickness = fm.lineWidth();
+    }
+    return line;
 }
 
 Band::Band(BandKind kind, QString name, double height, Band* parent)

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QGlyphRun>
+#include <QLineF>
 #include <QList>
 #include <QMarginsF>
 #include <QObject>
@@ -171,7 +172,9 @@ QStringList wrapText(const QString& text, const QFont& font, double width);
 // on paper and on the screen as it was when the layout fitted it to its box.
 struct ShapedLine {
     double width = 0;
-    QList<QGlyphRun> glyphs;
+    QList<QGlyphRun> glyphs; // without the font's underline, which `underline` draws
+    QLineF underline;        // from the line's top left; null when the font has none
+    double underlineThickness = 0;
 };
 ShapedLine shapeLine(const QString& text, const QFont& font);
 
