@@ -368,13 +368,13 @@ TPDAForm::TPDAForm(QWidget* parent)
     QMenu* popup = PopupMenu1;
     declare(this, {.handler = [this] { PrintSelected1Click(); },
                    .caption = QStringLiteral("Print &Selected"),
-                   .shortcut = QKeySequence::Print,
                    .items = {{file, "PrintSelected1"}}});
     declare(this, {.handler = [this] { PrintAll1Click(); },
                    .caption = QStringLiteral("Print &All..."),
                    .items = {{file, "PrintAll1"}}});
     declare(this, {.handler = [this] { PrintAll1Click(); },
                    .caption = QStringLiteral("Print Pre&view..."),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPreview1"}}});
     declare(this, {.handler = [this] { ExitBtnClick(); },
                    .caption = QStringLiteral("Cl&ose"),

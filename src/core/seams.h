@@ -38,7 +38,8 @@ public:
 class Printing {
 public:
     virtual ~Printing() = default;
-    // Prints the window's client area at its on-screen size at the top left of one page.
+    // Prints the window's client area below its menu bar at its on-screen size at the top left
+    // of one page. Throws ql::Error when the picture cannot be printed.
     virtual void printWindow(QWidget* window) = 0;
     // Shows a laid-out report in the preview window; returns when the preview closes.
     virtual void previewReport(QWidget* parent, const report::Document& document) = 0;

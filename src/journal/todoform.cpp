@@ -107,10 +107,10 @@ TToDoForm::TToDoForm(QWidget* parent)
 
     declare(this, {.handler = [this] { PrintSelected1Click(); },
                    .caption = QStringLiteral("Print Pre&view..."),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintSelected1"}}});
     declare(this, {.handler = [this] { PrintSelected2Click(); },
                    .caption = QStringLiteral("Print &Window"),
-                   .shortcut = QKeySequence::Print,
                    .items = {{file, "PrintSelected2"}}});
     declare(this, {.handler = [this] { PrintAll1Click(); },
                    .caption = QStringLiteral("Print &All..."),

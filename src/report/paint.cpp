@@ -3,7 +3,9 @@
 #include "error.h"
 #include "seams.h"
 
+#include <QLayout>
 #include <QPainter>
+#include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -15,17 +17,31 @@ void paintPage(QPainter& painter, const Page& page, double scale)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(QPen(Qt::black, scale * 0.75));
+    // Drawn in layout units: each line's glyphs go where the layout measured them, at any
+    // resolution.
+    painter.scale(scale, scale);
+    painter.setPen(QPen(Qt::black, 0.75));
     for (const PlacedItem& item : page.items) {
-        const QRectF rect(item.rect.topLeft() * scale, item.rect.size() * scale);
+        const QRectF& rect = item.rect;
         if (item.kind == PlacedItem::Kind::Rule) {
             painter.drawLine(rect.topLeft(), rect.topRight());
             continue;
         }
-        // The font keeps its size in points; the device's resolution makes it as large on
-        // paper as it was measured.
-        painter.setFont(item.font);
-        painter.drawText(rect, int(item.alignment | Qt::AlignTop | Qt::TextSingleLine), item.text);
+        const ShapedLine line = shapeLine(item.text, item.font);
+        double left = rect.left();
+        if (item.alignment & Qt::AlignRight)
+            left = rect.right() - line.width;
+        else if (item.alignment & Qt::AlignHCenter)
+            left += (rect.width() - line.width) / 2;
+        const QPointF origin(left, rect.top());
+        for (const QGlyphRun& run : line.glyphs)
+            painter.drawGlyphRun(origin, run);
+        if (!line.underline.isNull()) {
+            painter.save();
+            painter.setPen(QPen(Qt::black, line.underlineThickness));
+            painter.drawLine(line.underline.translated(origin));
+            painter.restore();
+        }
     }
     painter.restore();
 }
@@ -40,16 +56,26 @@ void preparePrinter(QPrinter& printer, const Document& document)
                                                                 : QPageLayout::Portrait);
 }
 
-void printPages(QPrinter& printer, const Document& document,
-                const std::function<bool(int page)>& progress)
+namespace {
+
+// Starts the job on the painter; throws when the printer or the file refuses it.
+void begin(QPainter& painter, QPrinter& printer)
 {
-    preparePrinter(printer, document);
-    QPainter painter;
     if (!painter.begin(&printer))
         throw Error(
             printer.outputFileName().isEmpty()
                 ? QStringLiteral("The printer \"%1\" cannot print now.").arg(printer.printerName())
                 : QStringLiteral("Cannot write the file \"%1\".").arg(printer.outputFileName()));
+}
+
+} // namespace
+
+void printPages(QPrinter& printer, const Document& document,
+                const std::function<bool(int page)>& progress)
+{
+    preparePrinter(printer, document);
+    QPainter painter;
+    begin(painter, printer);
     const double scale = printer.logicalDpiY() / UnitsPerInch;
     for (int i = 0; i < document.pages.size(); ++i) {
         if (progress && !progress(i + 1)) {
@@ -70,6 +96,29 @@ void writePdf(const Document& document, const QString& fileName)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
     printPages(printer, document);
+}
+
+QPixmap windowPicture(QWidget* window)
+{
+    QRect client = window->rect();
+    const QWidget* bar = window->layout() ? window->layout()->menuBar() : nullptr;
+    if (bar && bar->isVisible())
+        client.setTop(bar->geometry().bottom() + 1);
+    return window->grab(client);
+}
+
+void printWindow(QPrinter& printer, QWidget* window)
+{
+    const QPixmap picture = windowPicture(window);
+    QPainter painter;
+    begin(painter, printer);
+    // At its physical size on the screen, at the top left of the page.
+    const qreal scale = printer.logicalDpiX() / qreal(window->logicalDpiX());
+    painter.scale(scale, scale);
+    painter.drawPixmap(0, 0, picture);
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw Error(
+            QStringLiteral("The window \"%1\" could not be printed.").arg(window->windowTitle()));
 }
 
 bool currentPrinterOrPdf(QWidget* parent, QPrinter& printer)

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QPainter;
+class QPixmap;
 class QPrinter;
 class QWidget;
 
@@ -26,6 +27,14 @@ void printPages(QPrinter& printer, const Document& document,
 
 // Writes the document as a PDF file. Throws ql::Error when the file cannot be written.
 void writePdf(const Document& document, const QString& fileName);
+
+// The window's client area below its menu bar (all of it when it has none), at its size on
+// the screen.
+QPixmap windowPicture(QWidget* window);
+
+// Prints the window's picture at its physical size on the screen at the top left of one page.
+// Throws ql::Error when the printer refuses the job or the picture does not reach it.
+void printWindow(QPrinter& printer, QWidget* window);
 
 // Prepares a printer for a job without a dialog: the current printer, or, where the machine has
 // none, a PDF file the user names. False when the user declines.

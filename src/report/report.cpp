@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace ql::report {
@@ -30,6 +31,26 @@ QFontMetricsF metrics(const QFont& font)
     return QFontMetricsF(font, &measuringDevice());
 }
 
+// Lays a text out on one line of the measuring device. The font's design metrics place the
+// glyphs, not advances rounded to the device's pixels, so what is measured here is what prints.
+void layOutLine(QTextLayout& layout)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setUseDesignMetrics(true);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    layout.createLine().setLineWidth(1e6);
+    layout.endLayout();
+}
+
+double lineWidth(const QString& text, const QFont& font)
+{
+    QTextLayout layout(text, font, &measuringDevice());
+    layOutLine(layout);
+    return layout.lineAt(0).naturalTextWidth();
+}
+
 // Calls `f` with each piece of the text between two boundaries of the kind.
 template <typename F>
 void forEachPiece(QTextBoundaryFinder::BoundaryType type, const QString& text, F f)
@@ -46,15 +67,14 @@ void forEachPiece(QTextBoundaryFinder::BoundaryType type, const QString& text, F
 }
 
 // Breaks one paragraph (no line breaks in it) into lines no wider than the width.
-void wrapParagraph(const QString& paragraph, const QFontMetricsF& fm, double width,
-                   QStringList& lines)
+void wrapParagraph(const QString& paragraph, const QFont& font, double width, QStringList& lines)
 {
-    if (fm.horizontalAdvance(paragraph) <= width) {
+    const auto fits = [&](const QString& text) { return lineWidth(text, font) <= width; };
+    if (fits(paragraph)) {
         lines << paragraph;
         return;
     }
     QString line;
-    const auto fits = [&](const QString& text) { return fm.horizontalAdvance(text) <= width; };
     const auto flush = [&] {
         lines << line;
         line.clear();
@@ -84,7 +104,9 @@ void wrapParagraph(const QString& paragraph, const QFontMetricsF& fm, double wid
             l.chop(1);
 }
 
-QStringList wrapLines(const QString& text, const QFontMetricsF& fm, double width)
+} // namespace
+
+QStringList wrapText(const QString& text, const QFont& font, double width)
 {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -93,17 +115,28 @@ QStringList wrapLines(const QString& text, const QFontMetricsF& fm, double width
     QStringList lines;
     for (const QString& paragraph : plain.split(QLatin1Char('\n'))) {
         QStringList wrapped;
-        wrapParagraph(paragraph, fm, width, wrapped);
+        wrapParagraph(paragraph, font, width, wrapped);
         lines << wrapped;
     }
     return lines;
 }
 
-} // namespace
-
-QStringList wrapText(const QString& text, const QFont& font, double width)
+ShapedLine shapeLine(const QString& text, const QFont& font)
 {
-    return wrapLines(text, metrics(font), width);
+    QTextLayout layout(text, font, &measuringDevice());
+    layOutLine(layout);
+    ShapedLine line{layout.lineAt(0).naturalTextWidth(), layout.glyphRuns(), {}, 0};
+    if (font.underline()) {
+        // Drawn as a rule of its own: painted at a scale, the glyphs' own underline strays from
+        // the text on the screen.
+        for (QGlyphRun& run : line.glyphs)
+            run.setUnderline(false);
+        const QFontMetricsF fm = metrics(font);
+        const double y = fm.ascent() + fm.underlinePos();
+        line.underline = QLineF(0, y, line.width, y);
+        line.underlineThickness = fm.lineWidth();
+    }
+    return line;
 }
 
 Band::Band(BandKind kind, QString name, double height, Band* parent)
@@ -300,11 +333,10 @@ private:
         // A text over as many lines as its width makes of it, one placed line each; the box
         // and its band grow downward to hold them when the item stretches.
         const auto wrapped = [&](const Item& item, const QString& source) {
-            const QFontMetricsF fm = metrics(item.font);
-            const double lineHeight = fm.lineSpacing();
+            const double lineHeight = metrics(item.font).lineSpacing();
             QStringList lines;
             if (!source.isEmpty())
-                lines = wrapLines(source, fm, item.rect.width());
+                lines = wrapText(source, item.font, item.rect.width());
             if (!item.stretch)
                 lines = lines.mid(0, qsizetype(item.rect.height() / lineHeight));
             for (qsizetype i = 0; i < lines.size(); ++i)

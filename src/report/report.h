@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QGlyphRun>
+#include <QLineF>
 #include <QList>
 #include <QMarginsF>
 #include <QObject>
@@ -164,5 +166,16 @@ private:
 // Splits a text into the lines a box of the width shows: at its line breaks, then between
 // words; a word wider than the box is broken between characters.
 QStringList wrapText(const QString& text, const QFont& font, double width);
+
+// A line of text as the layout measures it: its width and its glyphs, placed in layout units
+// from the line's top left. Painting draws these glyphs where they stand, so a line is as wide
+// on paper and on the screen as it was when the layout fitted it to its box.
+struct ShapedLine {
+    double width = 0;
+    QList<QGlyphRun> glyphs; // without the font's underline, which `underline` draws
+    QLineF underline;        // from the line's top left; null when the font has none
+    double underlineThickness = 0;
+};
+ShapedLine shapeLine(const QString& text, const QFont& font);
 
 } // namespace ql::report

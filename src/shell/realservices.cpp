@@ -10,7 +10,6 @@
 #include <QFileSystemModel>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -104,15 +103,9 @@ class PrinterPrinting : public Printing {
 public:
     void printWindow(QWidget* window) override
     {
-        const QPixmap picture = window->grab();
         QPrinter printer(QPrinter::HighResolution);
-        if (!report::currentPrinterOrPdf(window, printer))
-            return;
-        QPainter painter(&printer);
-        // At its physical size on the screen, at the top left of the page.
-        const qreal scale = printer.logicalDpiX() / window->logicalDpiX();
-        painter.scale(scale, scale);
-        painter.drawPixmap(0, 0, picture);
+        if (report::currentPrinterOrPdf(window, printer))
+            report::printWindow(printer, window);
     }
 
     void previewReport(QWidget* parent, const report::Document& document) override

@@ -3,6 +3,7 @@
 #include "holders.h"
 #include "mainmenu.h"
 #include "pdaform.h"
+#include "pdaprint.h"
 #include "radiogroup.h"
 #include "scripted.h"
 #include "session.h"
@@ -266,6 +267,17 @@ private Q_SLOTS:
         PDAForm->action(str("Organizer1"))->trigger();
         QCOMPARE(f.services.help->shown,
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 1}}));
+        // Ctrl+P opens the print menu, for a preview; only the menu prints the window.
+        QVERIFY(QTest::qWaitForWindowActive(PDAForm));
+        bool menuShown = false;
+        QTimer::singleShot(0, [&] {
+            menuShown = PDAPrintMenu && QApplication::activeModalWidget() == PDAPrintMenu;
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        QTest::keyClick(PDAForm, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(menuShown);
+        QVERIFY(f.services.printing->printedWindows.isEmpty());
         PDAForm->action(str("PrintSelected1"))->trigger();
         QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{PDAForm});
         QString product;

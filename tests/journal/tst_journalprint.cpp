@@ -4,6 +4,7 @@
 #include "journalprint.h"
 #include "modulefixture.h"
 #include "pages.h"
+#include "paint.h"
 #include "preview.h"
 #include "realservices.h"
 #include "run.h"
@@ -11,6 +12,10 @@
 #include "todoform.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
 
 using namespace ql;
 using test::placed;
@@ -206,6 +211,30 @@ private Q_SLOTS:
         QCOMPARE(title, str("Quillory -  Journal Print"));
         QCOMPARE(pages, 1);
         QVERIFY(!JournalPrint1);
+    }
+
+    void printSelectedPrintsTheWindowBelowItsMenuBarOrSaysWhyNot()
+    {
+        if (!QPrinterInfo::availablePrinters().isEmpty())
+            QSKIP("this machine has a printer; the test would print on it");
+        Journal f({{at(1), str("upper"), str("lower")}});
+        installRealServices();
+        auto scripted = std::make_unique<test::ScriptedPrompts>();
+        test::ScriptedPrompts& prompts = *scripted;
+        services::install(std::move(scripted));
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QCOMPARE(report::windowPicture(f.window.get()).size(),
+                 f.window->size() - QSize(0, f.window->MainMenu1->height()));
+
+        QTemporaryDir dir;
+        const QString printed = dir.filePath(str("window.pdf"));
+        const QString refused = dir.filePath(str("no/such.pdf"));
+        prompts.fileNames << printed << refused;
+        f.window->action(str("Print1"))->trigger();
+        QVERIFY(QFileInfo(printed).size() > 0);
+        QVERIFY(prompts.messages.isEmpty());
+        f.window->action(str("Print1"))->trigger();
+        QCOMPARE(prompts.messages, QStringList({"Cannot write the file \"" + refused + "\"."}));
     }
 
     void anEmptyJournalPrintsNothingAndSaysSo()

@@ -199,6 +199,12 @@ private Q_SLOTS:
         f.window->action(str("Delete1"))->trigger();
         QCOMPARE(f.messages(),
                  QStringList({"tbTodo: Cannot perform this operation on an empty dataset"}));
+        // Ctrl+P is the preview (here of nothing); only the menu prints the window.
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.window.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(f.messages().last(),
+                 str("There is nothing to print: \"Quillory - To Do Print\" has no records."));
+        QVERIFY(f.services.printing->printedWindows.isEmpty());
         f.window->action(str("PrintSelected2"))->trigger();
         QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window.get()});
         bool calendarShown = false; // the reference calendar, over this window

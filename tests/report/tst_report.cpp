@@ -9,9 +9,9 @@
 
 #include <QAction>
 #include <QFile>
-#include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -93,13 +93,12 @@ private Q_SLOTS:
         QCOMPARE(report::wrapText(QString(), font, 100), QStringList({""}));
 
         // At a width the words fill exactly, the blank after them never moves a word down.
-        QImage device(1, 1, QImage::Format_Mono); // measured as the layout measures
-        device.setDotsPerMeterX(qRound(report::UnitsPerInch / 0.0254));
-        const QFontMetricsF fm(font, &device);
-        QCOMPARE(
-            report::wrapText(str("the quick brown"), font, fm.horizontalAdvance(str("the quick"))),
-            QStringList({"the quick", "brown"}));
-        QCOMPARE(report::wrapText(str("WWWWWWWW x"), font, fm.horizontalAdvance(str("WWWW"))),
+        const auto width = [&](const char* text) {
+            return report::shapeLine(str(text), font).width;
+        };
+        QCOMPARE(report::wrapText(str("the quick brown"), font, width("the quick")),
+                 QStringList({"the quick", "brown"}));
+        QCOMPARE(report::wrapText(str("WWWWWWWW x"), font, width("WWWW")),
                  QStringList({"WWWW", "WWWW", "x"}));
     }
 
@@ -209,6 +208,40 @@ private Q_SLOTS:
         QCOMPARE(printed(d, str("Date")).value(2), str("3/10/2024"));
         QCOMPARE(printed(d, str("Time")).value(2), str("12:00:00 PM"));
         QCOMPARE(placed(d.pages.at(2), str("Page")).rect.top(), 1008.0 - 30 + 5);
+    }
+
+    void anUnderlineRunsUnderItsTextAtEveryScale()
+    {
+        QFont font(str("Arial"));
+        font.setPointSize(10);
+        font.setUnderline(true);
+        const QString text = str("Address A");
+        const report::Page page{{{report::PlacedItem::Kind::Text, str("Heading"),
+                                  QRectF(100, 100, 200, 18), text, font, Qt::AlignLeft}}};
+        const double width = report::shapeLine(text, font).width;
+        for (const double scale : {1.0, 1.5, 3.0}) {
+            QImage image(QSize(400, 200) * scale, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            report::paintPage(painter, page, scale);
+            painter.end();
+            // Ink only where the text stands, and one row under it inked from end to end.
+            int fullRows = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                int inked = 0;
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qGray(image.pixel(x, y)) > 128)
+                        continue;
+                    ++inked;
+                    QVERIFY2(
+                        QRectF(99, 99, width + 2, 20).contains(QPointF(x, y) / scale),
+                        qPrintable(
+                            QStringLiteral("ink at %1,%2 at scale %3").arg(x).arg(y).arg(scale)));
+                }
+                fullRows += inked >= int(width * scale) - 2 ? 1 : 0;
+            }
+            QVERIFY2(fullRows > 0, qPrintable(QString::number(scale)));
+        }
     }
 
     void aPdfCarriesThePrintedTexts()

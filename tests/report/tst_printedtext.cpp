@@ -1,0 +1,217 @@
+#include "collectionprint.h"
+#include "collectionsdata.h"
+#include "holders.h"
+#include "journalprint.h"
+#include "paint.h"
+#include "pdaprint.h"
+#include "run.h"
+#include "scripted.h"
+#include "startup.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Prose of ordinary words, long enough to wrap any box several times.
+const QString prose = str(
+    "Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor incididunt ut "
+    "labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud exercitation ullamco "
+    "laboris nisi ut aliquip ex ea commodo consequat. Duis aute irure dolor in reprehenderit in "
+    "voluptate velit esse cillum dolore eu fugiat nulla pariatur. Excepteur sint occaecat "
+    "cupidatat non proident, sunt in culpa qui officia deserunt mollit anim id est laborum for "
+    "WWWW MMMM mmmm wwww.");
+
+// The start of the prose that a field of the size holds, ending at a whole word.
+QString proseFor(const FieldDef& def)
+{
+    if (def.type == FieldType::Memo)
+        return prose;
+    QString text = prose.left(def.size);
+    if (text.size() < prose.size() && prose.at(text.size()) != QLatin1Char(' '))
+        text.truncate(std::max<qsizetype>(text.lastIndexOf(QLatin1Char(' ')), 1));
+    return text.trimmed();
+}
+
+// Fills every text and memo field of a new record with prose.
+QHash<QString, QString> fillRecord(Table& table)
+{
+    QHash<QString, QString> values;
+    table.insert();
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        const FieldDef& def = table.field(i).def;
+        if (table.field(i).isCalculated() ||
+            (def.type != FieldType::Text && def.type != FieldType::Memo))
+            continue;
+        values.insert(def.name, proseFor(def));
+        table.setValue(def.name, values.value(def.name));
+    }
+    table.post();
+    return values;
+}
+
+struct Word {
+    QString text;
+    QRectF box;
+};
+
+// The words of a PDF file with their boxes in points, as pdftotext reads them.
+QList<Word> pdfWords(const QString& file)
+{
+    QProcess p;
+    p.start(str("pdftotext"), {str("-bbox"), file, str("-")});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    static const QRegularExpression word(
+        str(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" )re"
+            R"re(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<Word> words;
+    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    for (auto it = word.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+        const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+        QString text = m.captured(5);
+        text.replace(str("&amp;"), str("&"));
+        words.append({text, QRectF(topLeft, bottomRight)});
+    }
+    return words;
+}
+
+// A report of a module run over one record of long texts: its pages and the words of the
+// fields it prints.
+struct Case {
+    const char* name;
+    std::function<report::Document(test::ScriptedServices&, QStringList& words)> run;
+};
+
+// Prints a report layout as its window runs it over a record filled with prose and hands back
+// the pages it laid out; `words` are those of the fields its enabled items print and of the
+// fields its memos are copied from.
+template <typename Layout>
+report::Document laidOut(test::ScriptedServices& services, Layout*& reference, Table& table,
+                         QStringList& words, const QStringList& memoFields = {},
+                         const std::function<void(Layout&)>& prepare = {})
+{
+    const QHash<QString, QString> values = fillRecord(table);
+    QStringList fields = memoFields;
+    report::run(nullptr, reference, report::print, std::function<void(Layout&)>([&](Layout& l) {
+                    if (prepare)
+                        prepare(l);
+                    for (const auto& band : l.bands())
+                        for (const auto& item : band->items())
+                            if (band->enabled && item->enabled && !item->field.isEmpty())
+                                fields << item->field;
+                }));
+    for (const QString& field : fields)
+        words << values.value(field).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return services.printing->reports.last().document;
+}
+
+template <typename Layout>
+Case collection(const char* name, Layout*& reference, Table* TDataModule3::*table)
+{
+    return {name, [&reference, table](test::ScriptedServices& services, QStringList& words) {
+                TDataModule3 holder;
+                DataModule3 = &holder;
+                const report::Document document =
+                    laidOut(services, reference, *(holder.*table), words);
+                DataModule3 = nullptr;
+                return document;
+            }};
+}
+
+Case addressBook(const char* name, bool cards)
+{
+    return {name, [cards](test::ScriptedServices& services, QStringList& words) {
+                return laidOut<TPDAPrint1>(
+                    services, PDAPrint1, *DataModule1->tbNames, words, {},
+                    [cards](TPDAPrint1& layout) {
+                        (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
+                    });
+            }};
+}
+
+} // namespace
+
+class TestPrintedText : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Every report, on letter paper with half-inch margins, prints each word of long texts
+    // whole and inside the margins, where the words were measured to fit.
+    void everyReportPrintsEveryWordInsideTheMargins()
+    {
+        const QList<Case> cases{
+            {"journal",
+             [](test::ScriptedServices& services, QStringList& words) {
+                 TDataModule2 holder;
+                 DataModule2 = &holder;
+                 const report::Document document =
+                     laidOut(services, JournalPrint1, *holder.tbJournal1, words,
+                             {str("MemoField1"), str("MemoField2")});
+                 DataModule2 = nullptr;
+                 return document;
+             }},
+            {"to-do",
+             [](test::ScriptedServices& services, QStringList& words) {
+                 TDataModule4 holder;
+                 DataModule4 = &holder;
+                 const report::Document document =
+                     laidOut(services, ToDoPrint1, *holder.tbTodo, words, {str("ToDoMemo")});
+                 DataModule4 = nullptr;
+                 return document;
+             }},
+            collection("CDs", CollCDPrint1, &TDataModule3::tbCD),
+            collection("CD-Rs", CollCDRPrint1, &TDataModule3::tbCDR),
+            collection("tapes", CollTapesPrint1, &TDataModule3::tbTapes),
+            collection("books", CollBooksPrint1, &TDataModule3::tbBooks),
+            addressBook("address cards", true),
+            addressBook("address list", false),
+        };
+        for (const Case& c : cases) {
+            test::ScriptedServices services;
+            test::ProgramDirectory dir;
+            test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+            Program program(dir.path());
+            QStringList source;
+            const report::Document document = c.run(services, source);
+            QTemporaryDir files;
+            const QString file = files.filePath(str("report.pdf"));
+            report::writePdf(document, file);
+
+            const QList<Word> words = pdfWords(file);
+            QVERIFY2(!words.isEmpty(), c.name);
+            QStringList printed;
+            for (const Word& w : words) {
+                printed << w.text;
+                // Within a hundredth of a point: how far the reader rounds a box.
+                QVERIFY2(QRectF(35.99, 35.99, 540.02, 720.02).contains(w.box),
+                         qPrintable(QStringLiteral("%1: \"%2\" at %3..%4, %5..%6")
+                                        .arg(str(c.name), w.text)
+                                        .arg(w.box.left())
+                                        .arg(w.box.right())
+                                        .arg(w.box.top())
+                                        .arg(w.box.bottom())));
+            }
+            for (const QString& w : source)
+                QVERIFY2(printed.contains(w),
+                         qPrintable(QStringLiteral("%1: \"%2\" is missing").arg(str(c.name), w)));
+        }
+    }
+};
+
+QL_TEST_CLASS(TestPrintedText)
+#include "tst_printedtext.moc"
