@@ -2,6 +2,7 @@
 
 #include "collectionsdata.h"
 #include "error.h"
+#include "fieldvalue.h"
 #include "holders.h"
 
 #include <QSaveFile>
@@ -185,7 +186,7 @@ public:
             fail();
         m_buffer.reserve(kPiece * 2);
     }
-    void field(bool first, const QString& text)
+    void field(bool first, QStringView text)
     {
         if (!first)
             m_buffer += '\t';
@@ -228,6 +229,24 @@ private:
     QByteArray m_buffer;
 };
 
+// A field's text as the user reads it, from the text the file stores: dates in the short date
+// form with four-digit years, date-times with their long time unless it is midnight.
+QString shownText(FieldType type, QStringView stored)
+{
+    switch (type) {
+    case FieldType::Date:
+        return fieldText(type, QDate::fromString(stored.toString(), Qt::ISODate));
+    case FieldType::DateTime:
+        return fieldText(
+            type, QDateTime::fromString(stored.toString(), QLatin1String(kStoredDateTimeFormat)));
+    case FieldType::AutoIncrement:
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return stored.toString();
+}
+
 } // namespace
 
 void exportText(Module module, bool memos, const QString& fileName)
@@ -241,19 +260,36 @@ void exportText(Module module, bool memos, const QString& fileName)
     for (size_t i = 0; i < columns.size(); ++i)
         file.field(i == 0, QString::fromLatin1(columns[i].caption));
     file.endLine();
+    // The records of the whole order, read at once: the order along its index and the records
+    // along the file, rather than a look-up for each record.
+    std::vector<Table::Texts> records;
+    QStringList fieldNames;
+    std::vector<std::pair<int, FieldType>> read; // per column: its place in a record and its type
     {
         const Source source = openSource(module);
-        Table& table = *source.table;
-        std::vector<int> fields;
-        for (const Column& column : columns)
-            fields.push_back(column.field ? table.fieldIndex(QString::fromLatin1(column.field))
-                                          : -1);
-        for (table.first(); !table.eof(); table.next()) {
-            for (size_t i = 0; i < columns.size(); ++i)
-                file.field(i == 0, fields[i] < 0 ? QString::fromLatin1(columns[i].fixed)
-                                                 : table.asText(fields[i]));
-            file.endLine();
+        const Table& table = *source.table;
+        for (const Column& column : columns) {
+            if (!column.field) {
+                read.emplace_back(-1, FieldType::Text);
+                continue;
+            }
+            const int field = table.fieldIndex(QString::fromLatin1(column.field));
+            read.emplace_back(int(fieldNames.size()), table.field(field).def.type);
+            fieldNames << table.field(field).def.name;
         }
+        records = table.readTexts(fieldNames);
+    }
+    for (const Table::Texts& record : records) {
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const auto [place, type] = read[i];
+            if (place < 0)
+                file.field(i == 0, QString::fromLatin1(columns[i].fixed));
+            else if (type == FieldType::Date || type == FieldType::DateTime)
+                file.field(i == 0, shownText(type, record.text(place)));
+            else
+                file.field(i == 0, record.text(place));
+        }
+        file.endLine();
     }
     file.commit();
 }
