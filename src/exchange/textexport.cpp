@@ -6,6 +6,7 @@
 #include "holders.h"
 
 #include <QSaveFile>
+#include <QStringEncoder>
 #include <memory>
 #include <vector>
 
@@ -190,7 +191,12 @@ public:
     {
         if (!first)
             m_buffer += '\t';
-        m_buffer += text.toUtf8();
+        // Encoded straight into the buffer: a UTF-8 character takes at most three bytes for
+        // each UTF-16 unit.
+        const qsizetype at = m_buffer.size();
+        m_buffer.resize(at + 3 * text.size());
+        const char* end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
+        m_buffer.truncate(end - m_buffer.constData());
     }
     void endLine()
     {
@@ -217,7 +223,7 @@ private:
                 fail();
             written += qsizetype(taken);
         }
-        m_buffer.clear();
+        m_buffer.truncate(0);
     }
     [[noreturn]] void fail() const
     {
@@ -227,6 +233,7 @@ private:
 
     QSaveFile m_file;
     QByteArray m_buffer;
+    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
 };
 
 // A field's text as the user reads it, from the text the file stores: dates in the short date
@@ -264,30 +271,36 @@ void exportText(Module module, bool memos, const QString& fileName)
     // along the file, rather than a look-up for each record.
     std::vector<Table::Texts> records;
     QStringList fieldNames;
-    std::vector<std::pair<int, FieldType>> read; // per column: its place in a record and its type
+    // Per column: its place in a record (-1 for a fixed text), its type and its fixed text.
+    struct Read {
+        int place;
+        FieldType type;
+        QString fixed;
+    };
+    std::vector<Read> read;
     {
         const Source source = openSource(module);
         const Table& table = *source.table;
         for (const Column& column : columns) {
             if (!column.field) {
-                read.emplace_back(-1, FieldType::Text);
+                read.push_back({-1, FieldType::Text, QString::fromLatin1(column.fixed)});
                 continue;
             }
             const int field = table.fieldIndex(QString::fromLatin1(column.field));
-            read.emplace_back(int(fieldNames.size()), table.field(field).def.type);
+            read.push_back({int(fieldNames.size()), table.field(field).def.type, {}});
             fieldNames << table.field(field).def.name;
         }
         records = table.readTexts(fieldNames);
     }
     for (const Table::Texts& record : records) {
         for (size_t i = 0; i < columns.size(); ++i) {
-            const auto [place, type] = read[i];
-            if (place < 0)
-                file.field(i == 0, QString::fromLatin1(columns[i].fixed));
-            else if (type == FieldType::Date || type == FieldType::DateTime)
-                file.field(i == 0, shownText(type, record.text(place)));
+            const Read& column = read[i];
+            if (column.place < 0)
+                file.field(i == 0, column.fixed);
+            else if (column.type == FieldType::Date || column.type == FieldType::DateTime)
+                file.field(i == 0, shownText(column.type, record.text(column.place)));
             else
-                file.field(i == 0, record.text(place));
+                file.field(i == 0, record.text(column.place));
         }
         file.endLine();
     }
