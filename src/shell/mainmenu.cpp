@@ -3,6 +3,7 @@
 #include "calendarform.h"
 #include "collectionsdata.h"
 #include "collectionsform.h"
+#include "dataform.h"
 #include "journalform.h"
 #include "pdaform.h"
 #include "qytcfgform.h"
@@ -140,7 +141,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2, BitBtn6})
+    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -206,6 +207,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TMainMenuForm::BitBtn6Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &TMainMenuForm::Button4Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
@@ -445,6 +447,11 @@ void TMainMenuForm::Button4Click()
 void TMainMenuForm::BitBtn5Click()
 {
     openWindow(this, WrenxForm);
+}
+
+void TMainMenuForm::BitBtn6Click()
+{
+    openWindow(this, DataForm);
 }
 
 void TMainMenuForm::Button1Click()

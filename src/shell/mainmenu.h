@@ -74,6 +74,7 @@ public:
     void BitBtn1Click();
     void Button4Click();
     void BitBtn5Click();
+    void BitBtn6Click();
     void Button1Click();
     void Button2Click();
 

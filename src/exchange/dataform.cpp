@@ -1,0 +1,260 @@
+#include "dataform.h"
+
+#include "aboutbox.h"
+#include "commands.h"
+#include "error.h"
+#include "help.h"
+#include "keys.h"
+#include "radiogroup.h"
+#include "seams.h"
+#include "textexport.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace ql {
+namespace {
+
+const QString kExport = QStringLiteral("Export");
+
+QLineEdit* makeFileBox(QWidget* parent, const char* name, QLabel* label)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setAccessibleName(QStringLiteral("File Name"));
+    edit->setToolTip(QStringLiteral("The file the records are written to"));
+    label->setBuddy(edit);
+    return edit;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+// Runs one export with the button showing its progress and outcome: "Exporting..." while it
+// runs, "Export Complete" after it, "Export" after a refusal or a failure.
+void runExport(QWidget* window, QPushButton* button, const QString& fileName,
+               exchange::Module module, bool memos)
+{
+    button->setText(QStringLiteral("Exporting..."));
+    if (fileName.isEmpty()) {
+        services::prompts().message(window, QStringLiteral("Must enter a file name"));
+        button->setText(kExport);
+        return;
+    }
+    try {
+        exchange::exportText(module, memos, fileName);
+    } catch (const Error&) {
+        button->setText(kExport);
+        throw;
+    }
+    button->setText(QStringLiteral("Export Complete"));
+}
+
+} // namespace
+
+TDataForm::TDataForm(QWidget* parent)
+    : ModuleWindow(parent, keys::Data, QRect(200, 120, 560, 400))
+{
+    setObjectName(QStringLiteral("DataForm"));
+    setWindowTitle(QStringLiteral("Quillory - Data"));
+    setSizeGripEnabled(true);
+
+    RadioGroup1 =
+        new RadioGroup(QString(),
+                       {QStringLiteral("Organizer"), QStringLiteral("Journal"),
+                        QStringLiteral("ToDo"), QStringLiteral("CD"), QStringLiteral("CD-R/RW"),
+                        QStringLiteral("Tapes"), QStringLiteral("Books")},
+                       this);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setAccessibleName(QStringLiteral("Module"));
+    RadioGroup1->setToolTip(QStringLiteral("The module whose records the General page exports"));
+    RadioGroup1->setItemIndex(0);
+    CheckBox1 = new QCheckBox(QStringLiteral("Quillory"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setAccessibleName(QStringLiteral("Quillory"));
+    CheckBox1->setToolTip(QStringLiteral("Export from Quillory's own tables"));
+    CheckBox1->setChecked(true);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setAccessibleName(QStringLiteral("Pages"));
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("General"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("UserDefined"));
+
+    RadioGroup2 = new RadioGroup(
+        QStringLiteral("Version"),
+        {QStringLiteral("Quillory 2.0/2.1"), QStringLiteral("Quillory 2.1x/3.0")}, TabSheet2);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    RadioGroup2->setAccessibleName(QStringLiteral("Version"));
+    RadioGroup2->setToolTip(QStringLiteral("Both versions read the same file"));
+    RadioGroup2->setItemIndex(0);
+    Label2 = makeLabel(TabSheet2, "Label2", QStringLiteral("&File Name"));
+    Edit2 = makeFileBox(TabSheet2, "Edit2", Label2);
+    BitBtn7 = makeButton(TabSheet2, "BitBtn7");
+    CheckBox3 = new QCheckBox(QStringLiteral("Output &Memo Description"), TabSheet2);
+    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
+    CheckBox3->setAccessibleName(QStringLiteral("Output Memo Description"));
+    CheckBox3->setToolTip(QStringLiteral("Also export the memo fields"));
+    BitBtn4 = makeButton(TabSheet2, "BitBtn4");
+
+    Panel1 = new QGroupBox(QStringLiteral("Quillory"), TabSheet3);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Label4 = makeLabel(Panel1, "Label4", QStringLiteral("User Defined Module"));
+    Label5 = makeLabel(TabSheet3, "Label5", QStringLiteral("File &Name"));
+    Edit3 = makeFileBox(TabSheet3, "Edit3", Label5);
+    SpeedButton1 = makeButton(TabSheet3, "SpeedButton1");
+    BitBtn8 = makeButton(TabSheet3, "BitBtn8");
+
+    BitBtn1 = makeButton(this, "BitBtn1");
+    BitBtn2 = makeButton(this, "BitBtn2");
+    BitBtn3 = makeButton(this, "BitBtn3");
+
+    declare(this, {.handler = [this] { BitBtn7Click(); },
+                   .caption = QStringLiteral("..."),
+                   .hint = QStringLiteral("Select File"),
+                   .button = BitBtn7});
+    declare(this, {.handler = [this] { BitBtn4Click(); },
+                   .caption = kExport,
+                   .hint = QStringLiteral("Export  Data"),
+                   .button = BitBtn4});
+    declare(this, {.handler = [this] { SpeedButton1Click(); },
+                   .caption = QStringLiteral("..."),
+                   .hint = QStringLiteral("Select File"),
+                   .button = SpeedButton1});
+    declare(this, {.handler = [this] { BitBtn8Click(); },
+                   .caption = kExport,
+                   .hint = QStringLiteral("Export Data"),
+                   .button = BitBtn8});
+    declare(this, {.handler = [this] { BitBtn1Click(); },
+                   .caption = QStringLiteral("&Close"),
+                   .hint = QStringLiteral("Close Data Module"),
+                   .button = BitBtn1});
+    declare(this, {.handler = [this] { BitBtn2Click(); },
+                   .caption = QStringLiteral("&About"),
+                   .hint = QStringLiteral("About Data Module"),
+                   .button = BitBtn2});
+    declare(this, {.handler = [this] { BitBtn3Click(); },
+                   .caption = QStringLiteral("&Help"),
+                   .hint = QStringLiteral("Data Module Help"),
+                   .shortcut = QKeySequence(Qt::Key_F1),
+                   .button = BitBtn3});
+    // The file buttons show only their dots; a screen reader names them by what they do.
+    BitBtn7->setAccessibleName(QStringLiteral("Select File"));
+    SpeedButton1->setAccessibleName(QStringLiteral("Select File"));
+
+    auto* general = new QGridLayout(TabSheet2);
+    general->addWidget(RadioGroup2, 0, 0, 1, 3);
+    general->addWidget(Label2, 1, 0, 1, 3);
+    general->addWidget(Edit2, 2, 0, 1, 2);
+    general->addWidget(BitBtn7, 2, 2);
+    general->addWidget(CheckBox3, 3, 0, 1, 3);
+    general->addWidget(BitBtn4, 4, 0);
+    general->setColumnStretch(1, 1);
+    general->setRowStretch(5, 1);
+
+    auto* panel = new QVBoxLayout(Panel1);
+    panel->addWidget(Label4);
+    auto* userDefined = new QGridLayout(TabSheet3);
+    userDefined->addWidget(Panel1, 0, 0, 1, 3);
+    userDefined->addWidget(Label5, 1, 0, 1, 3);
+    userDefined->addWidget(Edit3, 2, 0, 1, 2);
+    userDefined->addWidget(SpeedButton1, 2, 2);
+    userDefined->addWidget(BitBtn8, 3, 0);
+    userDefined->setColumnStretch(1, 1);
+    userDefined->setRowStretch(4, 1);
+
+    auto* source = new QVBoxLayout;
+    source->addWidget(RadioGroup1);
+    source->addWidget(CheckBox1);
+    source->addStretch();
+    auto* body = new QHBoxLayout;
+    body->addLayout(source);
+    body->addWidget(PageControl1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtn2);
+    buttons->addWidget(BitBtn3);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addLayout(buttons);
+
+    connect(RadioGroup1, &RadioGroup::clicked, this, [this] { RadioGroup1Click(); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+}
+
+void TDataForm::BitBtn1Click()
+{
+    accept();
+}
+
+void TDataForm::BitBtn2Click()
+{
+    AboutBox->showFor(QStringLiteral("Quillory - Data"), QStringLiteral("Version 1.0"));
+}
+
+void TDataForm::BitBtn3Click()
+{
+    help::showMainTopic(11);
+}
+
+void TDataForm::BitBtn4Click()
+{
+    if (!CheckBox1->isChecked())
+        return;
+    runExport(this, BitBtn4, Edit2->text(), exchange::Module(RadioGroup1->itemIndex()),
+              CheckBox3->isChecked());
+}
+
+void TDataForm::BitBtn8Click()
+{
+    runExport(this, BitBtn8, Edit3->text(), exchange::Module::UserDefined, false);
+}
+
+void TDataForm::BitBtn7Click()
+{
+    chooseFile(Edit2);
+}
+
+void TDataForm::SpeedButton1Click()
+{
+    chooseFile(Edit3);
+}
+
+void TDataForm::chooseFile(QLineEdit* edit)
+{
+    const QString file = services::prompts().saveFileName(
+        this, QStringLiteral("QY Save File Dialog"),
+        QStringLiteral("Text files (*.txt)|*.txt|All Files (*.*)|*.*"), QStringLiteral(".TXT"));
+    if (!file.isEmpty())
+        edit->setText(file);
+}
+
+void TDataForm::RadioGroup1Click()
+{
+    CheckBox1->setChecked(true);
+}
+
+void TDataForm::PageControl1Change()
+{
+    const bool general = PageControl1->currentWidget() == TabSheet2;
+    CheckBox1->setEnabled(general);
+    RadioGroup1->setEnabled(general);
+}
+
+} // namespace ql
