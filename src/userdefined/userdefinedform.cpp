@@ -180,6 +180,7 @@ TUserDefinedForm::TUserDefinedForm(QWidget* parent)
         }
         CheckBox1 = new QCheckBox(str("Records carry a &memo"), Panel5);
         CheckBox1->setObjectName(str("CheckBox1"));
+        CheckBox1->setAccessibleName(str("Records carry a memo"));
         CheckBox1->setToolTip(str("Each record gets a memo of any length"));
         form->addRow(CheckBox1);
         auto* label12 = new QLabel(

@@ -103,11 +103,13 @@ TUserDefPrtMenu::TUserDefPrtMenu(QWidget* parent)
         auto* box = new QCheckBox(fieldName(n), bevel1);
         box->setObjectName(QStringLiteral("CheckBox%1").arg(n + 1));
         box->setToolTip(QStringLiteral("Print this field"));
+        box->setAccessibleName(QStringLiteral("Field %1").arg(n + 1));
         Fields[size_t(n)] = box;
         boxes->addWidget(box, n / 3, n % 3);
     }
     CheckBox10 = new QCheckBox(QStringLiteral("The &memo"), bevel1);
     CheckBox10->setObjectName(QStringLiteral("CheckBox10"));
+    CheckBox10->setAccessibleName(QStringLiteral("The memo"));
     CheckBox10->setToolTip(QStringLiteral("Print each record's memo below its fields"));
     boxes->addWidget(CheckBox10, 3, 0, 1, 3);
 
@@ -162,6 +164,8 @@ void TUserDefPrtMenu::FormShow()
         QString caption = name;
         Fields[size_t(n)]->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
         Fields[size_t(n)]->setChecked(name != QStringLiteral("None"));
+        if (!name.isEmpty())
+            Fields[size_t(n)]->setAccessibleName(name);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "aboutbox.h"
+#include "holders.h"
 #include "keys.h"
 #include "mainmenu.h"
 #include "modulefixture.h"
@@ -100,11 +101,12 @@ private Q_SLOTS:
     void theFirstOpeningAsksForTheNamesAndSavingAppliesThem()
     {
         Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         QVERIFY(!f.window->Panel5->isHidden());
         for (QFrame* panel :
              {f.window->Panel1, f.window->Panel2, f.window->Panel3, f.window->Panel4})
             QVERIFY(panel->isHidden());
-        QCOMPARE(test::unnamedControls(f.window.get()), QStringList());
+        QCOMPARE(test::unnamedControls(f.window.get()).join(','), QString());
         QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
 
         const QStringList names = {"Wine", "", "none", " None", "None", "Year", "", "", ""};
@@ -241,6 +243,7 @@ private Q_SLOTS:
         QCOMPARE(f.table().recordCount(), 4);
 
         f.trigger("Contents1");
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QTest::keyClick(f.window.get(), Qt::Key_F1);
         QCOMPARE(f.services.help->shown,
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 10}}));

@@ -1,5 +1,6 @@
 #include "holders.h"
 #include "keys.h"
+#include "modulefixture.h"
 #include "pages.h"
 #include "scripted.h"
 #include "settings.h"
@@ -91,6 +92,7 @@ private Q_SLOTS:
         QCOMPARE(p.menu->Fields[3]->text(), str("None"));
         QCOMPARE(p.menu->Fields[8]->text(), str("Name 9"));
         QVERIFY(p.menu->Fields[0]->isChecked() && !p.menu->Fields[3]->isChecked());
+        QCOMPARE(test::unnamedControls(p.menu.get()), QStringList());
         QTest::mouseClick(p.menu->Button1, Qt::LeftButton);
         QVERIFY(p.services.printing->reports.last().preview);
         QVERIFY(p.menu->isVisible()); // it stays open for another run
