@@ -169,6 +169,10 @@ private Q_SLOTS:
     void filterSearchAndUnfilterFollowTheChosenSort()
     {
         Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 0); });
+        // Search looks in field 1 until a sort is chosen, and leaves the list in its order.
+        f.ask(f.window->SearchBtn, str("CHAB"));
+        QCOMPARE(f.field(1), str("Chablis"));
+        QCOMPARE(f.table().indexName(), QString());
         // Right after opening no sort is chosen: the filter works on the first field and holds.
         f.ask(f.window->FilterBtn, str("BAROLO"));
         QCOMPARE(f.services.prompts->questions.last(),
