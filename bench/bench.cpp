@@ -19,6 +19,7 @@
 #include "install.h"
 #include "journalform.h"
 #include "journalprint.h"
+#include "keys.h"
 #include "mainmenu.h"
 #include "pdaform.h"
 #include "radiogroup.h"
@@ -27,6 +28,7 @@
 #include "settings.h"
 #include "sqlite.h"
 #include "startup.h"
+#include "userdefinedform.h"
 #include "wrenxform.h"
 
 #include <QApplication>
@@ -314,6 +316,25 @@ std::vector<QString> fillCds(const QString& path, int records, ContactMaker& mak
     return titles;
 }
 
+// Writes user-defined records straight into their table's file in one transaction: the CD titles
+// as field 1, a kind of music as field 2 and a last name as field 3.
+void fillUserDefined(const QString& path, const std::vector<QString>& titles, ContactMaker& maker)
+{
+    ql::sql::Database db(path, ql::sql::OpenMode::ReadWrite);
+    ql::sql::Transaction tx(db);
+    ql::sql::Statement st(db, "INSERT INTO records(\"Label1\", \"Label2\", \"Label3\", \"Memo\") "
+                              "VALUES (?1, ?2, ?3, ?4)");
+    for (const QString& title : titles) {
+        st.bindText(1, title.toUtf8());
+        st.bindText(2, kMusicKinds[qsizetype(maker.pick(size_t(kMusicKinds.size())))].toUtf8());
+        st.bindText(3, maker.anyLastName().toUtf8());
+        st.bindText(4, QByteArrayLiteral("Tasted in spring."));
+        st.step();
+        st.reset();
+    }
+    tx.commit();
+}
+
 qint64 microseconds(Clock::duration d)
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(d).count();
@@ -394,6 +415,8 @@ void run(int records)
         QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")), records, maker);
     const std::vector<QString> titles =
         fillCds(QDir(directory.path()).filePath(QStringLiteral("Data/CollCD2.DB")), records, maker);
+    fillUserDefined(QDir(directory.path()).filePath(QStringLiteral("Data/UserDa.db")), titles,
+                    maker);
 
     std::unique_ptr<ql::TDataModule1> holder;
     measure(
@@ -634,6 +657,85 @@ void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vecto
     close();
 }
 
+// The user-defined window as the main menu opens it, configured with three fields and the memo,
+// and its commands, each until its list is painted.
+void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vector<QString>& titles)
+{
+    {
+        ql::Settings settings;
+        settings.openKey(ql::keys::UserDef, true);
+        settings.writeString(QStringLiteral("Title"), QStringLiteral("Cellar"));
+        for (int n = 1; n <= 9; ++n)
+            settings.writeString(QStringLiteral("Label%1").arg(n), n == 1 ? QStringLiteral("Title")
+                                                                   : n == 2 ? QStringLiteral("Kind")
+                                                                   : n == 3
+                                                                       ? QStringLiteral("Name")
+                                                                       : QStringLiteral("None"));
+        settings.writeInteger(QStringLiteral("UseMemo"), 1);
+    }
+    std::unique_ptr<ql::TDataModule8> holder;
+    std::unique_ptr<ql::TUserDefinedForm> window;
+    const auto close = [&] {
+        window.reset();
+        holder.reset();
+        ql::UserDefinedForm = nullptr;
+        ql::DataModule8 = nullptr;
+    };
+    const auto painted = [&] {
+        QApplication::processEvents();
+        window->DBGrid1->viewport()->repaint();
+    };
+    measure("ud_open", 11, close, [&] {
+        holder = std::make_unique<ql::TDataModule8>();
+        ql::DataModule8 = holder.get();
+        window = std::make_unique<ql::TUserDefinedForm>();
+        ql::UserDefinedForm = window.get();
+        window->show();
+        painted();
+    });
+    // Title, kind and name in turn.
+    int entry = 0;
+    measure(
+        "ud_sort", 21, [&] { entry = (entry + 1) % 3; },
+        [&] {
+            window->RadioGroup1->button(entry)->click();
+            painted();
+        });
+    window->RadioGroup1->button(0)->click();
+    measure(
+        "ud_search", 21,
+        [&] {
+            answers.answer = titles[maker.pick(titles.size())];
+            answers.answer.truncate(1 + qsizetype(maker.pick(6)));
+        },
+        [&] {
+            window->SearchBtn->click();
+            painted();
+        });
+    // Under the kind, each filter lists about a twelfth of the records.
+    window->RadioGroup1->button(1)->click();
+    const auto anyKind = [&] {
+        return kMusicKinds[qsizetype(maker.pick(size_t(kMusicKinds.size())))].toLower();
+    };
+    measure(
+        "ud_filter", 21, [&] { answers.answer = anyKind(); },
+        [&] {
+            window->FilterBtn->click();
+            painted();
+        });
+    measure(
+        "ud_unfilter", 21,
+        [&] {
+            answers.answer = anyKind();
+            window->FilterBtn->click();
+        },
+        [&] {
+            window->UnfilterBtn->click();
+            painted();
+        });
+    close();
+}
+
 // The program as the user meets it: start-up to the main menu painted, the address book
 // window's commands until its grid is painted, the journal and the collections windows.
 void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
@@ -703,6 +805,7 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
     window->hide();
     runJournal(*answers, maker, newest);
     runCollections(*answers, maker, titles);
+    runUserDefined(*answers, maker, titles);
     program.reset();
 }
 

@@ -2,9 +2,9 @@
 
 namespace ql::report {
 
-Band* addPageFooter(Report& report)
+Band* addPageFooter(Report& report, const QString& name)
 {
-    Band* band = report.addBand(BandKind::PageFooter, QStringLiteral("QRBand3"), 28);
+    Band* band = report.addBand(BandKind::PageFooter, name, 28);
     const double width = report.bandWidth();
     Item* when = band->addSystemData(QStringLiteral("QRSysData1"), SystemData::DateTime,
                                      QRectF(0, 8, width / 2, 18));
@@ -15,9 +15,9 @@ Band* addPageFooter(Report& report)
     return band;
 }
 
-Band* addTitleBand(Report& report, const QString& heading, double points)
+Band* addTitleBand(Report& report, const QString& heading, double points, const QString& name)
 {
-    Band* band = report.addBand(BandKind::Title, QStringLiteral("QRBand1"), 36);
+    Band* band = report.addBand(BandKind::Title, name, 36);
     Item* label =
         band->addLabel(QStringLiteral("QRLabel1"), heading, QRectF(0, 6, report.bandWidth(), 24));
     label->font = report.font(points, true);

@@ -8,6 +8,7 @@
 #include "pdaform.h"
 #include "qytcfgform.h"
 #include "todoform.h"
+#include "userdefinedform.h"
 #include "wrenxform.h"
 
 #include "aboutbox.h"
@@ -141,7 +142,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2})
+    for (QPushButton* button : {BitBtn3, BitBtn2})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -206,6 +207,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(CollectionsBtn, &QPushButton::clicked, this, &TMainMenuForm::CollectionsBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
+    connect(BitBtn4, &QPushButton::clicked, this, &TMainMenuForm::BitBtn4Click);
     connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
     connect(BitBtn6, &QPushButton::clicked, this, &TMainMenuForm::BitBtn6Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
@@ -412,6 +414,11 @@ void TMainMenuForm::CollectionsBtnClick()
 void TMainMenuForm::ToDoBtnClick()
 {
     openModule(this, DataModule4, ToDoForm);
+}
+
+void TMainMenuForm::BitBtn4Click()
+{
+    openModule(this, DataModule8, UserDefinedForm);
 }
 
 void TMainMenuForm::BitBtn1Click()

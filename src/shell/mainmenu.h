@@ -71,6 +71,7 @@ public:
     void JournalBtnClick();
     void CollectionsBtnClick();
     void ToDoBtnClick();
+    void BitBtn4Click();
     void BitBtn1Click();
     void Button4Click();
     void BitBtn5Click();

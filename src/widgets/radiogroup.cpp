@@ -9,15 +9,26 @@ namespace ql {
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent,
                        int columns)
     : QGroupBox(caption, parent)
+    , m_columns(columns)
 {
-    auto* layout = new QGridLayout(this);
-    const int rows = std::max(1, int((items.size() + columns - 1) / columns));
+    new QGridLayout(this);
+    setItems(items);
+    connect(&m_buttons, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
+}
+
+void RadioGroup::setItems(const QStringList& items)
+{
+    for (QAbstractButton* button : m_buttons.buttons()) {
+        m_buttons.removeButton(button);
+        delete button;
+    }
+    auto* grid = static_cast<QGridLayout*>(layout());
+    const int rows = std::max(1, int((items.size() + m_columns - 1) / m_columns));
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items.at(i), this);
         m_buttons.addButton(button, i);
-        layout->addWidget(button, i % rows, i / rows);
+        grid->addWidget(button, i % rows, i / rows);
     }
-    connect(&m_buttons, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
 }
 
 void RadioGroup::setItemIndex(int index)

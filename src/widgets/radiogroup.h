@@ -16,6 +16,8 @@ public:
     RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr,
                int columns = 1);
 
+    // Replaces the items by others, none of them chosen.
+    void setItems(const QStringList& items);
     // -1 while none is chosen.
     int itemIndex() const { return m_buttons.checkedId(); }
     // Chooses an item without reporting a click.
@@ -29,6 +31,7 @@ Q_SIGNALS:
 
 private:
     QButtonGroup m_buttons;
+    int m_columns;
 };
 
 } // namespace ql

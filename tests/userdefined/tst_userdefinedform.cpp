@@ -1,0 +1,298 @@
+#include "aboutbox.h"
+#include "holders.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "modulefixture.h"
+#include "radiogroup.h"
+#include "settings.h"
+#include "testmain.h"
+#include "userdefinedform.h"
+#include "userdefprint.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QRadioButton>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Stores a configuration as the window's Save would.
+void configure(const QString& title, const QStringList& names, int useMemo)
+{
+    Settings s;
+    s.openKey(keys::UserDef, true);
+    s.writeString(str("Title"), title);
+    for (int n = 0; n < 9; ++n)
+        s.writeString(QStringLiteral("Label%1").arg(n + 1), names.value(n, str("None")));
+    s.writeInteger(str("UseMemo"), useMemo);
+}
+
+QString stored(const char* name)
+{
+    Settings s;
+    s.openKey(keys::UserDef, true);
+    return s.readString(str(name));
+}
+
+// Records with field 1 and field 2 given.
+void wines(TDataModule8& dm)
+{
+    const std::pair<const char*, const char*> rows[] = {{"Rioja", "Spain"},
+                                                        {"barolo", "Italy"},
+                                                        {"Chablis", "France"},
+                                                        {"Barolo", "Italy"},
+                                                        {"3 Rivers", "Chile"}};
+    for (const auto& [wine, country] : rows) {
+        dm.tbUserDefined->insert();
+        dm.tbUserDefined->setValue(str("Label1"), str(wine));
+        dm.tbUserDefined->setValue(str("Label2"), str(country));
+        dm.tbUserDefined->post();
+    }
+    dm.tbUserDefined->first();
+}
+
+struct Fixture : test::ModuleFixture<TDataModule8, TUserDefinedForm> {
+    // The configuration is stored in the fixture's own settings before the window opens.
+    explicit Fixture(const std::function<void()>& configuration = {})
+        : ModuleFixture(DataModule8, UserDefinedForm, [&configuration](TDataModule8& dm) {
+            wines(dm);
+            if (configuration)
+                configuration();
+        })
+    {
+    }
+    Table& table() const { return *holder->tbUserDefined; }
+    QString field(int n) const { return table().asText(QStringLiteral("Label%1").arg(n)); }
+    void trigger(const char* action) const { window->action(str(action))->trigger(); }
+    QString columnTitle(int column) const
+    {
+        return window->DBGrid1->model()->headerData(column, Qt::Horizontal).toString();
+    }
+    QStringList entries() const
+    {
+        QStringList texts;
+        for (int i = 0; i < window->RadioGroup1->count(); ++i)
+            texts << window->RadioGroup1->button(i)->text();
+        return texts;
+    }
+    // The window as the next opening makes it, over the same holder.
+    void reopen()
+    {
+        window = std::make_unique<TUserDefinedForm>();
+        UserDefinedForm = window.get();
+        window->show();
+    }
+};
+
+} // namespace
+
+class UserDefinedFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theFirstOpeningAsksForTheNamesAndSavingAppliesThem()
+    {
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QVERIFY(!f.window->Panel5->isHidden());
+        for (QFrame* panel :
+             {f.window->Panel1, f.window->Panel2, f.window->Panel3, f.window->Panel4})
+            QVERIFY(panel->isHidden());
+        QCOMPARE(test::unnamedControls(f.window.get()).join(','), QString());
+        QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
+
+        const QStringList names = {"Wine", "", "none", " None", "None", "Year", "", "", ""};
+        for (int n = 0; n < 9; ++n)
+            f.window->Names[size_t(n)]->setText(names[n]);
+        f.click(f.window->Button1);
+
+        QCOMPARE(stored("Title"), str("None"));
+        QCOMPARE(stored("Label2"), str("None"));
+        QCOMPARE(stored("Label3"), str("none"));
+        QCOMPARE(stored("Label4"), str(" None"));
+        QCOMPARE(f.window->windowTitle(), str("Quillory - User Defined"));
+        QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel1->isHidden());
+        QVERIFY(f.window->Panel3->isHidden());
+        QCOMPARE(f.entries(),
+                 QStringList({"Wine", "N/A", "none", " None", "N/A", "Year", "N/A", "N/A", "N/A"}));
+        QCOMPARE(f.window->RadioGroup1->itemIndex(), -1);
+        for (int n : {1, 4}) {
+            QVERIFY(f.window->Captions[size_t(n)]->isHidden());
+            QVERIFY(f.window->Editors[size_t(n)]->isHidden());
+            QCOMPARE(f.columnTitle(n), str("Not in use"));
+        }
+        QCOMPARE(f.window->Captions[2]->text(), str("none"));
+        QVERIFY(!f.window->Editors[3]->isHidden());
+        QCOMPARE(f.columnTitle(3), str(" None"));
+        QCOMPARE(f.window->Editors[0]->accessibleName(), str("Wine"));
+    }
+
+    void reopeningShowsTheStoredNamesAndAnUnusedFieldStillSorts()
+    {
+        Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region"}, 1); });
+        QCOMPARE(f.window->windowTitle(), str("Cellar"));
+        QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel3->isHidden());
+        QVERIFY(f.window->CheckBox1->isChecked());
+        QCOMPARE(f.columnTitle(0), str("Wine"));
+        QCOMPARE(f.columnTitle(1), str("Field 2")); // "Not in use" comes only from saving
+        QVERIFY(f.window->Editors[1]->isHidden() && !f.window->Editors[2]->isHidden());
+        QCOMPARE(f.entries().mid(0, 3), QStringList({"Wine", "N/A", "Region"}));
+
+        f.window->RadioGroup1->button(1)->click();
+        QCOMPARE(f.table().indexName(), str("idxLabel2"));
+        QCOMPARE(f.listed(1), QStringList({"Chile", "France", "Italy", "Italy", "Spain"}));
+        QCOMPARE(f.field(2), str("Chile"));
+
+        f.click(f.window->UnfilterBtn);
+        QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
+        QCOMPARE(f.listed(), QStringList({"3 Rivers", "barolo", "Barolo", "Chablis", "Rioja"}));
+        QCOMPARE(f.field(1), str("barolo"));
+
+        // Configure, then Cancel: every area shows, the memo's too, and nothing is stored.
+        f.trigger("Configure2");
+        QVERIFY(!f.window->Panel5->isHidden() && f.window->Panel1->isHidden());
+        f.window->Names[0]->setText(str("Grape"));
+        f.window->CheckBox1->setChecked(false);
+        f.click(f.window->Button2);
+        QVERIFY(!f.window->Panel3->isHidden() && f.window->Panel5->isHidden());
+        QCOMPARE(stored("Label1"), str("Wine"));
+    }
+
+    void filterSearchAndUnfilterFollowTheChosenSort()
+    {
+        Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 0); });
+        // Search looks in field 1 until a sort is chosen, and leaves the list in its order.
+        f.ask(f.window->SearchBtn, str("CHAB"));
+        QCOMPARE(f.field(1), str("Chablis"));
+        QCOMPARE(f.table().indexName(), QString());
+        // Right after opening no sort is chosen: the filter works on the first field and holds.
+        f.ask(f.window->FilterBtn, str("BAROLO"));
+        QCOMPARE(f.services.prompts->questions.last(),
+                 str("Search for Last Names: Enter Last Name: "));
+        QCOMPARE(f.listed(), QStringList({"barolo", "Barolo"}));
+        QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
+        f.click(f.window->UnfilterBtn);
+        QCOMPARE(f.listed().size(), 5);
+
+        f.window->RadioGroup1->button(1)->click();
+        f.ask(f.window->FilterBtn, str("italy"));
+        QCOMPARE(f.listed(1), QStringList({"Italy", "Italy"}));
+        f.ask(f.window->SearchBtn, str("j")); // beyond every match within the filter
+        QCOMPARE(f.services.prompts->questions.last(), str("Search String: Enter Search String: "));
+        QCOMPARE(f.table().recordCount(), 2);
+        f.click(f.window->UnfilterBtn);
+
+        // Search moves within the chosen sort and keeps the order in force.
+        f.window->RadioGroup1->button(1)->click();
+        f.ask(f.window->SearchBtn, str("G"));
+        QCOMPARE(f.field(2), str("Italy"));
+        f.ask(f.window->SearchBtn, str("zz"));
+        QCOMPARE(f.field(2), str("Spain"));
+        QCOMPARE(f.table().indexName(), str("idxLabel2"));
+
+        f.services.prompts->inputs.enqueue(std::nullopt);
+        f.click(f.window->FilterBtn);
+        QCOMPARE(f.table().recordCount(), 5);
+    }
+
+    void typedValuesAreStoredByEveryWayOutAndKeptWhenTheirFieldIsRetired()
+    {
+        Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 1); });
+        f.click(f.window->NewBtn);
+        f.window->Editors[1]->setFocus();
+        QTest::keyClicks(f.window->Editors[1], str("Portugal"));
+        f.trigger("Configure1"); // a command hands the text to the record first
+        f.window->Names[1]->clear();
+        f.click(f.window->Button1);
+        QVERIFY(f.window->Editors[1]->isHidden());
+        QCOMPARE(f.table().state(), TableState::Insert);
+        f.window->Editors[0]->setFocus();
+        QTest::keyClicks(f.window->Editors[0], str("Douro"));
+        QTest::keyClick(f.window.get(), Qt::Key_Escape);
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.table().recordCount(), 6);
+        f.table().setIndexName(str("idxLabel1"));
+        f.table().findNearestText(str("Douro"));
+        QCOMPARE(f.field(2), str("Portugal"));
+
+        f.reopen();
+        f.window->DBMemo1->setFocus();
+        QTest::keyClicks(f.window->DBMemo1, str("Tannic"));
+        DBGrid* grid = f.window->DBGrid1;
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(0, 0)).center()); // another row
+        QCOMPARE(f.table().state(), TableState::Browse);
+        f.table().findNearestText(str("Douro"));
+        QCOMPARE(f.table().asText(str("Memo")), str("Tannic"));
+    }
+
+    void deleteHelpAboutAndPrintAreTheWindowsCommands()
+    {
+        Fixture f([] { configure(str("Cellar"), {"Wine"}, 0); });
+        f.click(f.window->DeleteBtn); // No
+        QCOMPARE(f.services.prompts->questions,
+                 QStringList({"Are you sure you want to delete this record? \r Deleted records "
+                              "cannot be recovered. \t"}));
+        QCOMPARE(f.table().recordCount(), 5);
+        f.services.prompts->confirmations.enqueue(true);
+        f.trigger("Delete2");
+        QCOMPARE(f.table().recordCount(), 4);
+
+        f.trigger("Contents1");
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QCOMPARE(f.services.help->shown,
+                 (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 10}}));
+        QString product;
+        QTimer::singleShot(0, [&] {
+            product = AboutBox->ProductName->text();
+            AboutBox->accept();
+        });
+        f.trigger("HelpAbout1");
+        QCOMPARE(product, str("Quillory 2.0"));
+
+        for (const char* item : {"PrintPreview1", "PrintAll1"}) {
+            QString caption;
+            QTimer::singleShot(0, [&] {
+                auto* menu = qobject_cast<TUserDefPrtMenu*>(QApplication::activeModalWidget());
+                QVERIFY(menu && menu == UserDefPrtMenu && menu->parent() == f.window.get());
+                caption = menu->windowTitle();
+                menu->Button3->click();
+            });
+            f.trigger(item);
+            QCOMPARE(caption, str("Cellar"));
+            QVERIFY(!UserDefPrtMenu);
+        }
+    }
+
+    void theMainMenuOpensTheWindowWithItsHolder()
+    {
+        Fixture f;
+        f.close();
+        QPushButton* button = f.program->mainMenu()->BitBtn4;
+        QVERIFY(button->isEnabled());
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto* window = qobject_cast<TUserDefinedForm*>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            opened = window == UserDefinedForm && DataModule8 &&
+                     DataModule8->tbUserDefined->recordCount() == 5;
+            window->CloseBtn->click();
+        });
+        f.click(button);
+        QVERIFY(opened);
+        QVERIFY(!UserDefinedForm && !DataModule8);
+    }
+};
+
+QL_TEST_CLASS(UserDefinedFormTest)
+
+#include "tst_userdefinedform.moc"
