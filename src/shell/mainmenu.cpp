@@ -1,5 +1,6 @@
 #include "mainmenu.h"
 
+#include "backupform.h"
 #include "calendarform.h"
 #include "collectionsdata.h"
 #include "collectionsform.h"
@@ -140,7 +141,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {BitBtn4, BitBtn3, BitBtn2, BitBtn6})
+    for (QPushButton* button : {BitBtn4, BitBtn2, BitBtn6})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -205,6 +206,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(CollectionsBtn, &QPushButton::clicked, this, &TMainMenuForm::CollectionsBtnClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainMenuForm::BitBtn3Click);
     connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &TMainMenuForm::Button4Click);
@@ -442,6 +444,11 @@ void TMainMenuForm::Button4Click()
     });
 }
 
+void TMainMenuForm::BitBtn3Click()
+{
+    openWindow(this, BackupForm);
+}
+
 void TMainMenuForm::BitBtn5Click()
 {
     openWindow(this, WrenxForm);
@@ -454,6 +461,7 @@ void TMainMenuForm::Button1Click()
 
 void TMainMenuForm::Button2Click()
 {
+    TBackupForm::runAtExit(this);
     close();
 }
 

@@ -72,6 +72,7 @@ public:
     void CollectionsBtnClick();
     void ToDoBtnClick();
     void BitBtn1Click();
+    void BitBtn3Click();
     void Button4Click();
     void BitBtn5Click();
     void Button1Click();
