@@ -281,6 +281,10 @@ void TBackupForm::backUp()
     }
     const QDir to(target);
     for (const QString& entry : entries) {
+        // A journal a crash left beside a table is undone as the table is copied; beside the
+        // copy it would undo changes the copy never had.
+        if (entry.endsWith(QLatin1String("-journal")))
+            continue;
         setHeading(kInProgress + QLatin1Char(' ') + entry);
         if (!filecopy::copy(from.filePath(entry), to.filePath(entry))) {
             fail(kFailed);

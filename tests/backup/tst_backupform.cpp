@@ -1,5 +1,6 @@
 #include "backupform.h"
 #include "directorychoice.h"
+#include "holders.h"
 #include "keys.h"
 #include "mainmenu.h"
 #include "radiogroup.h"
@@ -8,6 +9,7 @@
 #include "settings.h"
 #include "sqlite.h"
 #include "startup.h"
+#include "table.h"
 #include "testenv.h"
 #include "testmain.h"
 
@@ -176,6 +178,7 @@ private Q_SLOTS:
         QCOMPARE(b.runInto(b.target()), QStringList());
         const QByteArray info = contents(b.target("BackupInfo.txt"));
         const QByteArray journal = contents(b.target("Journal2.DB"));
+        b.clock.set(QDateTime(QDate(2001, 1, 1), QTime(9, 0)));
         addName(b.data("QYName2.DB"), str("Newer"));
         QFile::copy(b.data("QYName2.DB"), b.data("CollBk2.DB.new"));
 
@@ -221,6 +224,38 @@ private Q_SLOTS:
         sql::Statement check(copy, "PRAGMA integrity_check");
         QVERIFY(check.step());
         QCOMPARE(check.columnBytes(0), QByteArray("ok"));
+    }
+
+    void aCrashedWriteIsNotCopied()
+    {
+        Backup b;
+        const QString table = b.data("QYName2.DB");
+        {
+            sql::Database writer(table, sql::OpenMode::ReadWrite);
+            writer.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                        "WHERE i < 3000) INSERT INTO records(LastName) SELECT 'Old' || i FROM n");
+            // A program died in the middle of a large change: changed pages in the file, and
+            // beside it the journal that undoes them.
+            writer.exec("PRAGMA cache_size=1");
+            writer.exec("BEGIN IMMEDIATE");
+            writer.exec("UPDATE records SET LastName = 'Torn' || LastName");
+            QVERIFY(QFile::copy(table, b.data("Torn.DB")));
+            QVERIFY(QFile::copy(table + str("-journal"), b.data("Torn.DB-journal")));
+            writer.exec("ROLLBACK");
+        }
+        QCOMPARE(b.runInto(b.target()), QStringList());
+        QCOMPARE(lastNames(b.target("Torn.DB")), lastNames(table));
+        QVERIFY(!QFile::exists(b.target("Torn.DB-journal")));
+    }
+
+    void whatIsTypedIsBackedUp()
+    {
+        Backup b;
+        Table& names = *DataModule1->tbNames;
+        names.insert();
+        names.setValue(str("LastName"), str("Typed"));
+        QCOMPARE(b.runInto(b.target()), QStringList());
+        QCOMPARE(lastNames(b.target("QYName2.DB")), QStringList{str("Typed")});
     }
 
     void thePathFieldAndBrowseChooseUserSpecified()
