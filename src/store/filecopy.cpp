@@ -4,48 +4,55 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace ql::filecopy {
 namespace {
 
 constexpr QFileDevice::Permissions kPrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// Writes the file's contents to the disk, so the rename that follows never stands for a file
-// whose pages are still in memory.
-bool flush(const QString& path)
+// Copies the table file's bytes as last committed: under the table's read lock no program can
+// change the file, and taking the lock undoes a write a crash left half done. The bytes are read
+// through the engine's own handle of the file: opening and closing another handle would drop the
+// engine's lock.
+bool copyCommitted(const sql::Database& from, const QString& part)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const sql::ReadTransaction lock(from);
+    sql::Statement(from, "SELECT count(*) FROM sqlite_schema").step();
+    sqlite3_file* file = nullptr;
+    sqlite3_int64 size = 0;
+    if (sqlite3_file_control(from.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) !=
+            SQLITE_OK ||
+        !file || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         return false;
-    const bool flushed = ::fdatasync(fd) == 0;
-    ::close(fd);
-    return flushed;
+    QFile out(part);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    constexpr sqlite3_int64 kChunk = 1 << 20;
+    QByteArray buffer(kChunk, Qt::Uninitialized);
+    for (sqlite3_int64 offset = 0; offset < size; offset += kChunk) {
+        const int length = int(std::min(kChunk, size - offset));
+        if (file->pMethods->xRead(file, buffer.data(), length, offset) != SQLITE_OK ||
+            out.write(buffer.constData(), length) != length)
+            return false;
+    }
+    return out.flush();
 }
 
+// A consistent copy of a table, checked before anything relies on it.
 bool snapshot(const QString& source, const QString& part)
 {
     try {
-        // A writable open rolls back a journal a crash left, as every open of the table would;
-        // a table the user may not write is read as it is.
+        // A writable open lets the read lock undo a write a crash left half done, as every open
+        // of the table would; a table the user may not write is read as it is.
         const sql::Database from(source, QFileInfo(source).isWritable() ? sql::OpenMode::ReadWrite
                                                                         : sql::OpenMode::ReadOnly);
-        sql::Database to(part, sql::OpenMode::Create);
-        // The copy is a new file nobody else reads; it reaches the disk once, before the rename.
-        to.exec("PRAGMA journal_mode=OFF");
-        to.exec("PRAGMA synchronous=OFF");
-        sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
-        if (!backup)
+        if (!copyCommitted(from, part))
             return false;
-        // One step copies every page under one read lock: the records as last committed.
-        const int stepped = sqlite3_backup_step(backup, -1);
-        const int finished = sqlite3_backup_finish(backup);
-        if (stepped != SQLITE_DONE || finished != SQLITE_OK)
-            return false;
-        sql::Statement check(to, "PRAGMA quick_check");
+        const sql::Database copy(part, sql::OpenMode::ReadOnly);
+        sql::Statement check(copy, "PRAGMA quick_check");
         return check.step() && check.columnBytes(0) == "ok" && !check.step();
     } catch (const Error&) {
         return false;
@@ -67,7 +74,7 @@ bool copy(const QString& source, const QString& target)
     const QString part = target + QStringLiteral(".part");
     QFile::remove(part);
     const bool copied = isTable(source) ? snapshot(source, part) : QFile::copy(source, part);
-    const bool placed = copied && QFile::setPermissions(part, kPrivate) && flush(part) &&
+    const bool placed = copied && QFile::setPermissions(part, kPrivate) &&
                         std::rename(QFile::encodeName(part).constData(),
                                     QFile::encodeName(target).constData()) == 0;
     if (!placed)
