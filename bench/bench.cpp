@@ -2,13 +2,15 @@
 // window on a generated journal, the collections window on a generated CD catalogue and the
 // text export of a generated book.
 //
-//   quillory-bench [--records N] [--only table|report|tools|export]
+//   quillory-bench [--records N] [--only table|report|tools|export|backup]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS", and "scan_vs_sqlite3 RATIO": a full
 // scan through the table cursor against the sqlite3 command-line tool writing the same columns of
 // the same file; and "export_vs_sqlite3 RATIO": the address book's text export against the tool
-// writing the same columns of the same file to a file.
+// writing the same columns of the same file to a file; and "backup_vs_cp RATIO": a backup of the
+// data directory against cp of its files.
 
+#include "backupform.h"
 #include "collectionsdata.h"
 #include "collectionsform.h"
 #include "dataform.h"
@@ -935,6 +937,40 @@ void runExport(int records)
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
 }
 
+// A backup of a data directory with as many contacts as journal entries, from the backup
+// window, against a plain cp of the same files; each into an empty folder.
+void runBackup(int records)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
+    ContactMaker maker;
+    fill(data.filePath(QStringLiteral("QYName2.DB")), records, maker);
+    fillJournal(data.filePath(QStringLiteral("Journal2.DB")), records, maker);
+    const QString target = QDir(directory.path()).filePath(QStringLiteral("Saves"));
+    const auto empty = [&] {
+        QDir(target).removeRecursively();
+        QDir().mkdir(target);
+    };
+    ql::services::install(std::make_unique<BenchPrompts>());
+
+    ql::TBackupForm window;
+    window.RadioGroup1->setItemIndex(1);
+    window.Edit1->setText(target);
+    const qint64 backup = measure("backup", 5, empty, [&] { window.Button1->click(); });
+    if (window.Label1->text() != QStringLiteral("Backup Complete"))
+        throw ql::Error(QStringLiteral("The backup failed: %1").arg(window.Label1->text()));
+    QStringList arguments = {QStringLiteral("--")};
+    for (const QString& name : data.entryList(QDir::Files))
+        arguments << data.filePath(name);
+    arguments << target;
+    const qint64 copy = measure("cp", 5, empty, [&] {
+        if (QProcess::execute(QStringLiteral("cp"), arguments) != 0)
+            throw ql::Error(QStringLiteral("cp failed"));
+    });
+    std::printf("backup_vs_cp %.2f\n", double(backup) / double(copy));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -974,6 +1010,8 @@ int main(int argc, char** argv)
             runTools(records);
         if (runs("export"))
             runExport(records);
+        if (runs("backup"))
+            runBackup(records);
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

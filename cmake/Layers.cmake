@@ -33,6 +33,6 @@ quillory_layer(1 quillory_store)
 quillory_layer(2 quillory_core quillory_install)
 quillory_layer(3 quillory_widgets)
 quillory_layer(4 quillory_report)
-quillory_layer(5 quillory_addressbook quillory_calendar quillory_collections quillory_journal
-    quillory_tools quillory_exchange quillory_userdefined)
+quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
+    quillory_journal quillory_tools quillory_exchange quillory_userdefined)
 quillory_layer(6 quillory_shell)

@@ -1,5 +1,6 @@
 #include "mainmenu.h"
 
+#include "backupform.h"
 #include "calendarform.h"
 #include "collectionsdata.h"
 #include "collectionsform.h"
@@ -142,7 +143,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          2, 240);
 
     // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {BitBtn3, BitBtn2})
+    for (QPushButton* button : {BitBtn2})
         button->setEnabled(false);
 
     BannerLabel* banners[4];
@@ -208,6 +209,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TMainMenuForm::BitBtn1Click);
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(BitBtn4, &QPushButton::clicked, this, &TMainMenuForm::BitBtn4Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainMenuForm::BitBtn3Click);
     connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
     connect(BitBtn6, &QPushButton::clicked, this, &TMainMenuForm::BitBtn6Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
@@ -451,6 +453,11 @@ void TMainMenuForm::Button4Click()
     });
 }
 
+void TMainMenuForm::BitBtn3Click()
+{
+    openWindow(this, BackupForm);
+}
+
 void TMainMenuForm::BitBtn5Click()
 {
     openWindow(this, WrenxForm);
@@ -468,6 +475,7 @@ void TMainMenuForm::Button1Click()
 
 void TMainMenuForm::Button2Click()
 {
+    TBackupForm::runAtExit(this);
     close();
 }
 

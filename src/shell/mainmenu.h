@@ -73,6 +73,7 @@ public:
     void ToDoBtnClick();
     void BitBtn4Click();
     void BitBtn1Click();
+    void BitBtn3Click();
     void Button4Click();
     void BitBtn5Click();
     void BitBtn6Click();

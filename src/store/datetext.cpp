@@ -204,7 +204,12 @@ QString dateTime(const QDateTime& value)
 
 QString longDate(QDate date)
 {
-    return QLocale().toString(date, QLocale::LongFormat);
+    return QLocale().toString(date, QStringLiteral("dddd, MMMM dd, yyyy"));
+}
+
+QString clockTime(QTime time)
+{
+    return QLocale::c().toString(time, QStringLiteral("h:mm:ss AP"));
 }
 
 QDate parseDate(const QString& text)

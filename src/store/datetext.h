@@ -21,8 +21,12 @@ QString shortDateTwoDigitYear(QDate date);
 QString longTime(QTime time);
 // Short date, a blank and the long time; the time is left out when it is exactly midnight.
 QString dateTime(const QDateTime& value);
-// The long date the backup writes, e.g. "Tuesday, May 25, 1999" in en_US.
+// The long date the backup writes: the locale's full day and month names, the day in two digits,
+// e.g. "Tuesday, March 02, 1999" in en_US.
 QString longDate(QDate date);
+// The time the backup writes: a 12-hour clock, the hour without a leading zero, AM or PM,
+// e.g. "1:05:09 PM" in every locale.
+QString clockTime(QTime time);
 
 // Reads a date typed in the locale's short date order: any of the separators / - . or blank,
 // a two-digit year taken in the current century, two numbers meaning the current year
