@@ -125,7 +125,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          QStringLiteral("Open the user-defined records"), 1, 104);
     BitBtn1 = makeButton(Panel1, "BitBtn1", QStringLiteral("&Calendar"),
                          QStringLiteral("Open the month calendar"), 0, 160);
-    BitBtn3 = makeButton(Panel1, "BitBtn3", QStringLiteral("&Backup"),
+    BitBtn3 = makeButton(Panel1, "BitBtn3", QStringLiteral("Bac&kup"),
                          QStringLiteral("Back up your data"), 1, 160);
     BitBtn2 = makeButton(Panel1, "BitBtn2", QStringLiteral("O&ptions"),
                          QStringLiteral("Options and import of older data"), 2, 160);

@@ -277,6 +277,20 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
     commit();
 }
 
+bool leavesUndoToWindow(QEvent* event, bool undoAvailable)
+{
+    if (event->type() != QEvent::ShortcutOverride || undoAvailable ||
+        !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))
+        return false;
+    event->ignore();
+    return true;
+}
+
+bool DBEdit::event(QEvent* event)
+{
+    return leavesUndoToWindow(event, isUndoAvailable()) || QLineEdit::event(event);
+}
+
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -307,6 +321,22 @@ DBMemo::DBMemo(QWidget* parent)
 {
     connect(m_link, &FieldLink::refresh, this, &DBMemo::showValue);
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
+    setTabChangesFocus(true);
+}
+
+bool DBMemo::event(QEvent* event)
+{
+    return leavesUndoToWindow(event, document()->isUndoAvailable()) || QPlainTextEdit::event(event);
+}
+
+void DBMemo::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        insertPlainText(QStringLiteral("\t"));
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void DBMemo::setDataSource(DataSource* source)
