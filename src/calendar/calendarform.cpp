@@ -151,6 +151,9 @@ CalendarWindow::CalendarWindow(QWidget* parent, const char* name, const QRect& d
                    .hint = QStringLiteral("About the calendar"),
                    .button = AboutBtn,
                    .items = {{helpMenu, "About1", QStringLiteral("&About"), true}}});
+    // Page Up and Page Down on the days turn the months as the arrow buttons do.
+    connect(CCalendar1, &MonthGrid::monthStep, this,
+            [this](int step) { (step < 0 ? PreviousBtn : NextBtn)->click(); });
     PreviousBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
     NextBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     NextBtn->setLayoutDirection(Qt::RightToLeft);
