@@ -66,8 +66,16 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Enter && watched->isWidgetType())
-            m_statusBar->showMessage(static_cast<QWidget*>(watched)->toolTip());
+        if (event->type() != QEvent::Enter || !watched->isWidgetType())
+            return false;
+        // The mouse enters the inner parts of a control too (a list's or a memo's viewport):
+        // the hint is the one of the control they belong to.
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() != m_statusBar->window())
+            return false;
+        while (widget->toolTip().isEmpty() && !widget->isWindow())
+            widget = widget->parentWidget();
+        m_statusBar->showMessage(widget->toolTip());
         return false;
     }
 
@@ -353,6 +361,11 @@ TPDAForm::TPDAForm(QWidget* parent)
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
     qApp->installEventFilter(new HintFilter(StatusBar, this));
+    // A screen reader reads the status line as the hint it shows.
+    StatusBar->setAccessibleName(QStringLiteral("Status line"));
+    connect(StatusBar, &QStatusBar::messageChanged, StatusBar, [this](const QString& message) {
+        StatusBar->setAccessibleName(message.isEmpty() ? QStringLiteral("Status line") : message);
+    });
 
     // Menus and buttons: each command declared once with every control that runs it.
     MainMenu1 = new QMenuBar(this);

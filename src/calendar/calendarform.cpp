@@ -5,6 +5,7 @@
 
 #include "aboutbox.h"
 #include "commands.h"
+#include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
 #include "help.h"
@@ -191,8 +192,8 @@ void CalendarWindow::showEvent(QShowEvent* event)
 
 void CalendarWindow::showMonth()
 {
-    Label1->setText(monthName(CCalendar1->month()));
-    Label2->setText(QString::number(CCalendar1->year()));
+    showValue(Label1, QStringLiteral("Month"), monthName(CCalendar1->month()));
+    showValue(Label2, QStringLiteral("Year"), QString::number(CCalendar1->year()));
 }
 
 // A day above 28 becomes the 1st, so the day exists in every month; smaller days are kept.

@@ -52,7 +52,7 @@ TJournalForm::TJournalForm(QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     DBText1 = new DBText(this);
     DBText1->setObjectName(QStringLiteral("DBText1"));
-    DBText1->setAccessibleName(QStringLiteral("Entry date and time"));
+    DBText1->setCaption(QStringLiteral("Entry date and time"));
     DBText1->setToolTip(QStringLiteral("When the entry was made"));
     QFont large = DBText1->font();
     large.setPointSize(large.pointSize() * 3 / 2 + 2);

@@ -392,7 +392,20 @@ DBText::DBText(QWidget* parent)
     , m_link(new FieldLink(this))
 {
     setTextFormat(Qt::PlainText);
-    connect(m_link, &FieldLink::refresh, this, [this] { setText(fieldText(this, *m_link)); });
+    connect(m_link, &FieldLink::refresh, this,
+            [this] { showValue(this, m_caption, fieldText(this, *m_link)); });
+}
+
+void DBText::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    showValue(this, m_caption, text());
+}
+
+void showValue(QLabel* label, const QString& caption, const QString& value)
+{
+    label->setText(value);
+    label->setAccessibleName(value.isEmpty() ? caption : caption + QStringLiteral(": ") + value);
 }
 
 void DBText::setDataSource(DataSource* source)

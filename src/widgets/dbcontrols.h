@@ -116,10 +116,17 @@ public:
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
     FieldLink* link() const { return m_link; }
+    // What the value is, read before the value by a screen reader.
+    void setCaption(const QString& caption);
 
 private:
     FieldLink* m_link;
+    QString m_caption;
 };
+
+// Shows a value on a label that a screen reader reads as "<what it is>: <value>", so that the
+// value is heard, not only what it is.
+void showValue(QLabel* label, const QString& caption, const QString& value);
 
 // The rows of a table as a grid shows them: the records of the active order within its range,
 // with a pending new record at its place. Records are read as rows are painted, each once until

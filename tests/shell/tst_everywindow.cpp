@@ -6,6 +6,8 @@
 #include "testmain.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QGroupBox>
@@ -15,6 +17,7 @@
 #include <QRadioButton>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -127,7 +130,7 @@ QSet<QWidget*> visited(QWidget* window, const QList<QWidget*>& stops, Qt::Key ke
 
 } // namespace
 
-class KeyboardTest : public QObject {
+class EveryWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -201,6 +204,38 @@ private Q_SLOTS:
         QCOMPARE(windows, 4);
     }
 
+    // A screen reader hears what a sighted user reads: every shown label and the status line say
+    // their text in their accessible name or value (the month shown, not just "Month"), and the
+    // status line shows the hint of the control under the mouse, inner parts of lists included.
+    void screenReadersReadWhatIsShown()
+    {
+        QStringList unread;
+        everyWindow([&](const QString& name, QWidget* window) {
+            if (auto* grid = window->findChild<QAbstractItemView*>(str("DBGrid1"));
+                grid && window->findChild<QStatusBar*>()) {
+                QEvent enter(QEvent::Enter);
+                QApplication::sendEvent(grid->viewport(), &enter);
+                QCOMPARE(window->findChild<QStatusBar*>()->currentMessage(), grid->toolTip());
+            }
+            for (QWidget* widget : window->findChildren<QWidget*>()) {
+                QString shown;
+                if (auto* label = qobject_cast<QLabel*>(widget))
+                    shown = label->text().remove(QLatin1Char('&'));
+                else if (auto* status = qobject_cast<QStatusBar*>(widget))
+                    shown = status->currentMessage();
+                if (shown.trimmed().isEmpty() || !widget->isVisible() || shown.contains(u'<'))
+                    continue;
+                QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+                const QString heard = face->text(QAccessible::Name) + QLatin1Char(' ') +
+                                      face->text(QAccessible::Value);
+                if (!heard.contains(shown))
+                    unread << str("%1: %2 shows \"%3\" and is read \"%4\"")
+                                  .arg(name, widget->objectName(), shown, heard);
+            }
+        });
+        QVERIFY2(unread.isEmpty(), qPrintable(unread.join(QLatin1Char('\n'))));
+    }
+
     // A command that the window gives no key of its own has the same key in every window.
     void aCommandHasTheSameKeyInEveryWindow()
     {
@@ -237,5 +272,5 @@ private Q_SLOTS:
     }
 };
 
-QL_TEST_CLASS(KeyboardTest)
-#include "tst_keyboard.moc"
+QL_TEST_CLASS(EveryWindowTest)
+#include "tst_everywindow.moc"
