@@ -6,7 +6,6 @@
 #include "testmain.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QDialog>
@@ -211,11 +210,11 @@ private Q_SLOTS:
     {
         QStringList unread;
         everyWindow([&](const QString& name, QWidget* window) {
-            if (auto* grid = window->findChild<QAbstractItemView*>(str("DBGrid1"));
-                grid && window->findChild<QStatusBar*>()) {
+            if (auto* status = window->findChild<QStatusBar*>()) {
+                auto* grid = window->findChild<DBGrid*>();
                 QEvent enter(QEvent::Enter);
                 QApplication::sendEvent(grid->viewport(), &enter);
-                QCOMPARE(window->findChild<QStatusBar*>()->currentMessage(), grid->toolTip());
+                QCOMPARE(status->currentMessage(), grid->toolTip());
             }
             for (QWidget* widget : window->findChildren<QWidget*>()) {
                 QString shown;

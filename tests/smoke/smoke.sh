@@ -14,6 +14,8 @@ pid=$!
 for _ in $(seq 1 200); do
     if xwininfo -root -tree | grep -q '"Quillory 3.0 Menu"'; then
         kill "$pid"
+        # The program stores its settings as it ends; the folder goes only after that.
+        wait "$pid" || true
         echo "main menu shown"
         exit 0
     fi
