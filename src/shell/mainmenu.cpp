@@ -442,7 +442,8 @@ void TMainMenuForm::Button4Click()
 
 void TMainMenuForm::Button1Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory"));
+    // Another window's About may have changed the version line: the menu's is set again.
+    AboutBox->showFor(QStringLiteral("Quillory"), QStringLiteral("Version 3.0"));
 }
 
 void TMainMenuForm::Button2Click()

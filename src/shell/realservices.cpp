@@ -67,6 +67,8 @@ public:
     {
         QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
+        // Enter alone never deletes: No is the default answer.
+        box.setDefaultButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     }
 
