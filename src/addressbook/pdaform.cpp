@@ -66,8 +66,16 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Enter && watched->isWidgetType())
-            m_statusBar->showMessage(static_cast<QWidget*>(watched)->toolTip());
+        if (event->type() != QEvent::Enter || !watched->isWidgetType())
+            return false;
+        // The mouse enters the inner parts of a control too (a list's or a memo's viewport):
+        // the hint is the one of the control they belong to.
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() != m_statusBar->window())
+            return false;
+        while (widget->toolTip().isEmpty() && !widget->isWindow())
+            widget = widget->parentWidget();
+        m_statusBar->showMessage(widget->toolTip());
         return false;
     }
 
@@ -121,17 +129,17 @@ TPDAForm::TPDAForm(QWidget* parent)
     NickNameEdit = edit(Panel1, "NickNameEdit", "NickName", QStringLiteral("Nickname"));
     PhoneEdit = edit(Panel1, "PhoneEdit", "PhNumber1", QStringLiteral("Phone number A"));
     EmailEdit = edit(Panel1, "EmailEdit", "EmAddress1", QStringLiteral("E-mail address A"));
-    heading->addWidget(label(Panel1, "FirstName", QStringLiteral("&First Name:"), FirstNameEdit), 0,
+    heading->addWidget(label(Panel1, "FirstName", QStringLiteral("Fi&rst Name:"), FirstNameEdit), 0,
                        0);
     heading->addWidget(FirstNameEdit, 0, 1);
-    heading->addWidget(label(Panel1, "LastName", QStringLiteral("&Last Name:"), LastNameEdit), 0,
+    heading->addWidget(label(Panel1, "LastName", QStringLiteral("L&ast Name:"), LastNameEdit), 0,
                        2);
     heading->addWidget(LastNameEdit, 0, 3);
-    heading->addWidget(label(Panel1, "Company", QStringLiteral("C&ompany:"), CompanyEdit), 1, 0);
+    heading->addWidget(label(Panel1, "Company", QStringLiteral("Compan&y:"), CompanyEdit), 1, 0);
     heading->addWidget(CompanyEdit, 1, 1);
     heading->addWidget(label(Panel1, "NickName", QStringLiteral("Nic&kname:"), NickNameEdit), 1, 2);
     heading->addWidget(NickNameEdit, 1, 3);
-    heading->addWidget(label(Panel1, "Phone", QStringLiteral("P&hone:"), PhoneEdit), 2, 0);
+    heading->addWidget(label(Panel1, "Phone", QStringLiteral("&Phone:"), PhoneEdit), 2, 0);
     heading->addWidget(PhoneEdit, 2, 1);
     heading->addWidget(label(Panel1, "Email", QStringLiteral("E-&mail:"), EmailEdit), 2, 2);
     heading->addWidget(EmailEdit, 2, 3);
@@ -353,6 +361,11 @@ TPDAForm::TPDAForm(QWidget* parent)
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
     qApp->installEventFilter(new HintFilter(StatusBar, this));
+    // A screen reader reads the status line as the hint it shows.
+    StatusBar->setAccessibleName(QStringLiteral("Status line"));
+    connect(StatusBar, &QStatusBar::messageChanged, StatusBar, [this](const QString& message) {
+        StatusBar->setAccessibleName(message.isEmpty() ? QStringLiteral("Status line") : message);
+    });
 
     // Menus and buttons: each command declared once with every control that runs it.
     MainMenu1 = new QMenuBar(this);
@@ -363,7 +376,7 @@ TPDAForm::TPDAForm(QWidget* parent)
     QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
     QMenu* editMenu = addMenu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
     QMenu* options = addMenu(MainMenu1, "Options1", QStringLiteral("&Options"));
-    QMenu* sort = addMenu(MainMenu1, "Sort1", QStringLiteral("&Sort"));
+    QMenu* sort = addMenu(MainMenu1, "Sort1", QStringLiteral("Sort"));
     QMenu* helpMenu = addMenu(MainMenu1, "HelpStuff", QStringLiteral("&Help"));
     QMenu* popup = PopupMenu1;
     declare(this, {.handler = [this] { PrintSelected1Click(); },
@@ -377,7 +390,7 @@ TPDAForm::TPDAForm(QWidget* parent)
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPreview1"}}});
     declare(this, {.handler = [this] { ExitBtnClick(); },
-                   .caption = QStringLiteral("Cl&ose"),
+                   .caption = QStringLiteral("C&lose"),
                    .hint = QStringLiteral("Close the address book"),
                    .button = ExitBtn,
                    .items = {{file, "Exit1", QStringLiteral("&Close"), true}}});
@@ -414,7 +427,7 @@ TPDAForm::TPDAForm(QWidget* parent)
                    .items = {{editMenu, "Search1", QStringLiteral("&Search..."), true},
                              {popup, "Search2", QStringLiteral("&Search..."), true}}});
     declare(this, {.handler = [this] { BitBtn2Click(); },
-                   .caption = QStringLiteral("&Filter"),
+                   .caption = QStringLiteral("Fil&ter"),
                    .hint = QStringLiteral("Show only the records with a key"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
                    .button = BitBtn2,
@@ -465,7 +478,7 @@ TPDAForm::TPDAForm(QWidget* parent)
                    .items = {{options, "Pager1", QStringLiteral("Pa&ger")},
                              {display, "Pager2", QStringLiteral("Pa&ger")}}});
     declare(this, {.handler = [this] { BitBtn1Click(); },
-                   .caption = QStringLiteral("Next &Page"),
+                   .caption = QStringLiteral("Ne&xt Page"),
                    .hint = QStringLiteral("Show the next page"),
                    .button = BitBtn1});
     const char* sortItems[6][2] = {{"Last1", "&Last Name"},    {"First1", "&First Name"},

@@ -5,6 +5,7 @@
 
 #include "aboutbox.h"
 #include "commands.h"
+#include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
 #include "help.h"
@@ -151,6 +152,9 @@ CalendarWindow::CalendarWindow(QWidget* parent, const char* name, const QRect& d
                    .hint = QStringLiteral("About the calendar"),
                    .button = AboutBtn,
                    .items = {{helpMenu, "About1", QStringLiteral("&About"), true}}});
+    // Page Up and Page Down on the days turn the months as the arrow buttons do.
+    connect(CCalendar1, &MonthGrid::monthStep, this,
+            [this](int step) { (step < 0 ? PreviousBtn : NextBtn)->click(); });
     PreviousBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
     NextBtn->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     NextBtn->setLayoutDirection(Qt::RightToLeft);
@@ -188,8 +192,8 @@ void CalendarWindow::showEvent(QShowEvent* event)
 
 void CalendarWindow::showMonth()
 {
-    Label1->setText(monthName(CCalendar1->month()));
-    Label2->setText(QString::number(CCalendar1->year()));
+    showValue(Label1, QStringLiteral("Month"), monthName(CCalendar1->month()));
+    showValue(Label2, QStringLiteral("Year"), QString::number(CCalendar1->year()));
 }
 
 // A day above 28 becomes the 1st, so the day exists in every month; smaller days are kept.

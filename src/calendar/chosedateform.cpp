@@ -59,15 +59,39 @@ ChoseDateWindow::ChoseDateWindow(QWidget* parent, const char* name, const QRect&
     layout->setRowStretch(3, 1);
 }
 
-// Both fields are read before anything changes, so a wrong field leaves the calendar as it was.
-// A month outside 1 to 12 or a year of 0 or below is ignored by the grid; the other value still
-// applies.
+// The texts are selected on entry, so what is typed replaces them.
+void ChoseDateWindow::showEvent(QShowEvent* event)
+{
+    ModuleWindow::showEvent(event);
+    Edit2->selectAll();
+    Edit1->selectAll();
+    Edit1->setFocus(Qt::TabFocusReason);
+}
+
+namespace {
+
+// A field the calendar cannot show is refused with the reason, its text selected for retyping.
+[[noreturn]] void refuse(QLineEdit* edit, const QString& reason)
+{
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+    throw Error(reason);
+}
+
+} // namespace
+
+// Both fields are read before anything changes, so a wrong field leaves the calendar as it was
+// and says why.
 void ChoseDateWindow::Button1Click()
 {
     const int month = datetext::parseInteger(Edit1->text());
     const int year = datetext::parseInteger(Edit2->text());
+    if (month < 1 || month > 12)
+        refuse(Edit1, QStringLiteral("'%1' is not a month: type 1 to 12").arg(Edit1->text()));
     if (year > 9999)
-        throw Error(QStringLiteral("Invalid argument to date encode"));
+        refuse(Edit2, QStringLiteral("Invalid argument to date encode"));
+    if (year < 1)
+        refuse(Edit2, QStringLiteral("'%1' is not a year: type 1 to 9999").arg(Edit2->text()));
     CalendarWindow* target = calendar();
     MonthGrid* grid = target->CCalendar1;
     if (grid->day() > 28)

@@ -27,6 +27,7 @@ public:
 
 protected:
     ChoseDateWindow(QWidget* parent, const char* name, const QRect& design);
+    void showEvent(QShowEvent* event) override;
     // The calendar the chooser moves.
     virtual CalendarWindow* calendar() const = 0;
 };

@@ -4,6 +4,7 @@
 #include "error.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 
@@ -185,6 +186,30 @@ void MonthGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
     Q_EMIT doubleClick();
+}
+
+void MonthGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QTableWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Q_EMIT doubleClick();
+        break;
+    case Qt::Key_PageUp:
+        Q_EMIT monthStep(-1);
+        break;
+    case Qt::Key_PageDown:
+        Q_EMIT monthStep(1);
+        break;
+    default:
+        QTableWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 } // namespace ql

@@ -31,8 +31,10 @@ public:
     QTableWidgetItem* dayItem(int day) const;
 
 Q_SIGNALS:
-    // A double-click anywhere on the days.
+    // A double-click anywhere on the days, or Enter.
     void doubleClick();
+    // Page Up (-1) or Page Down (+1): the month before or after is asked for.
+    void monthStep(int step);
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -41,6 +43,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:

@@ -125,7 +125,6 @@ DBGrid* makeList(QFrame* panel, const char* name, DataSource* source, const char
 {
     auto* grid = new DBGrid(panel);
     grid->setObjectName(str(name));
-    grid->setFocusPolicy(Qt::ClickFocus);
     grid->setToolTip(str("Choose an item"));
     grid->setAccessibleName(title);
     grid->setColumns({str(field)});

@@ -5,8 +5,12 @@
 #include "settings.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
+
+#include <functional>
 
 namespace ql::geometry {
 namespace {
@@ -54,26 +58,56 @@ void keepOnScreen(QWidget* window)
         window->move(x, y);
 }
 
+// Places the window's frame at an outer geometry, kept on a screen.
+void apply(QWidget* window, const QRect& outer)
+{
+    window->move(outer.topLeft());
+    setOuterSize(window, outer.width(), outer.height());
+    keepOnScreen(window);
+}
+
+// A window manager adds the frame only after the window is mapped; until then the outer size
+// cannot be told from the inner one. The window is placed again as soon as the frame is there,
+// so that a stored size is not taken for the inner size and grows by the frame each time. A
+// desktop without frames gives up after a while and keeps what was applied.
+void placeWhenFramed(QWidget* window, const std::function<void()>& place)
+{
+    constexpr int interval = 20;
+    constexpr int tries = 150;
+    auto* timer = new QTimer(window);
+    timer->setInterval(interval);
+    QObject::connect(timer, &QTimer::timeout, window,
+                     [window, place, timer, left = tries]() mutable {
+                         const bool framed = window->frameGeometry() != window->geometry();
+                         if (!framed && --left > 0 && window->isVisible())
+                             return;
+                         if (framed)
+                             place();
+                         timer->stop();
+                         timer->deleteLater();
+                     });
+    timer->start();
+}
+
 } // namespace
 
 void restore(QWidget* window, const QString& key, const QRect& design)
 {
-    window->move(design.topLeft());
-    setOuterSize(window, design.width(), design.height());
+    QRect outer = design;
     Settings settings;
     if (settings.openKey(key, true)) {
         try {
-            window->move(settings.readInteger(keys::Left), window->y());
-            window->move(window->x(), settings.readInteger(keys::Top));
-            setOuterSize(window, window->frameGeometry().width(),
-                         settings.readInteger(keys::Height));
-            setOuterSize(window, settings.readInteger(keys::Width),
-                         window->frameGeometry().height());
+            outer.moveLeft(settings.readInteger(keys::Left));
+            outer.moveTop(settings.readInteger(keys::Top));
+            outer.setHeight(settings.readInteger(keys::Height));
+            outer.setWidth(settings.readInteger(keys::Width));
         } catch (const Error&) {
             // A value not stored yet: the designed geometry stands from here on.
         }
     }
-    keepOnScreen(window);
+    apply(window, outer);
+    if (window->frameGeometry() == window->geometry())
+        placeWhenFramed(window, [window, outer] { apply(window, outer); });
 }
 
 void save(QWidget* window, const QString& key)
@@ -85,6 +119,30 @@ void save(QWidget* window, const QString& key)
     settings.writeInteger(keys::Top, frame.y());
     settings.writeInteger(keys::Height, frame.height());
     settings.writeInteger(keys::Width, frame.width());
+}
+
+void placeBeside(QWidget* window, const QWidget* asker)
+{
+    QRect outer = window->frameGeometry();
+    if (!asker) {
+        apply(window, outer);
+    } else {
+        const QRect beside = asker->frameGeometry();
+        const QScreen* screen = asker->screen();
+        const QRect area = screen ? screen->availableGeometry() : beside;
+        // Right of the asking window where there is room, else left of it, else over it.
+        if (beside.right() + outer.width() <= area.right())
+            outer.moveTopLeft(QPoint(beside.right() + 1, beside.top()));
+        else if (beside.left() - outer.width() >= area.left())
+            outer.moveTopLeft(QPoint(beside.left() - outer.width(), beside.top()));
+        else
+            outer.moveTopLeft(beside.topLeft());
+        apply(window, outer);
+    }
+    if (window->frameGeometry() == window->geometry()) {
+        const QPointer<const QWidget> still(asker);
+        placeWhenFramed(window, [window, still] { placeBeside(window, still); });
+    }
 }
 
 } // namespace ql::geometry

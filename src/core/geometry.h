@@ -15,5 +15,8 @@ void restore(QWidget* window, const QString& key, const QRect& design);
 // Stores the window's outer position and size under its key. Throws ql::Error
 // "Failed to set data for '%s'" when the store cannot be written.
 void save(QWidget* window, const QString& key);
+// Places a window of its present size next to the window that asked for it (to its right, else
+// to its left, else over it), fully on that window's screen; with no asker, just on a screen.
+void placeBeside(QWidget* window, const QWidget* asker);
 
 } // namespace ql::geometry

@@ -41,7 +41,6 @@ TJournalForm::TJournalForm(QWidget* parent)
 
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setFocusPolicy(Qt::ClickFocus);
     DBGrid1->setToolTip(QStringLiteral("Choose an entry"));
     DBGrid1->setAccessibleName(QStringLiteral("Entries"));
     DBGrid1->setColumns({QStringLiteral("DateTimeStamp")});
@@ -53,7 +52,7 @@ TJournalForm::TJournalForm(QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     DBText1 = new DBText(this);
     DBText1->setObjectName(QStringLiteral("DBText1"));
-    DBText1->setAccessibleName(QStringLiteral("Entry date and time"));
+    DBText1->setCaption(QStringLiteral("Entry date and time"));
     DBText1->setToolTip(QStringLiteral("When the entry was made"));
     QFont large = DBText1->font();
     large.setPointSize(large.pointSize() * 3 / 2 + 2);
@@ -160,6 +159,7 @@ TJournalForm::TJournalForm(QWidget* parent)
                    .items = {{helpMenu, "Contents1"}}});
     declare(this, {.handler = [this] { Journal1Click(); },
                    .caption = QStringLiteral("&Journal Help"),
+                   .shortcut = QKeySequence::HelpContents,
                    .items = {{helpMenu, "Journal1"}}});
     declare(this, {.handler = [this] { About1Click(); },
                    .caption = QStringLiteral("&About..."),

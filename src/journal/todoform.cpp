@@ -41,7 +41,6 @@ TToDoForm::TToDoForm(QWidget* parent)
 
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setFocusPolicy(Qt::ClickFocus);
     DBGrid1->setToolTip(QStringLiteral("Choose an item"));
     DBGrid1->setAccessibleName(QStringLiteral("Items"));
     DBGrid1->setColumns({QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")});
@@ -53,7 +52,7 @@ TToDoForm::TToDoForm(QWidget* parent)
     Panel2->setObjectName(QStringLiteral("Panel2"));
     auto* dueLayout = new QHBoxLayout(Panel2);
     dueLayout->setContentsMargins(0, 0, 0, 0);
-    Label1 = new QLabel(QStringLiteral("&Due by:"), Panel2);
+    Label1 = new QLabel(QStringLiteral("Due &by:"), Panel2);
     Label1->setObjectName(QStringLiteral("Label1"));
     DBEdit1 = new DBEdit(Panel2);
     DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
@@ -101,7 +100,7 @@ TToDoForm::TToDoForm(QWidget* parent)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
     QMenu* edit = addMenu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
-    QMenu* filter = addMenu(MainMenu1, "Filter1", QStringLiteral("F&ilter"));
+    QMenu* filter = addMenu(MainMenu1, "Filter1", QStringLiteral("Filte&r"));
     QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
     QMenu* popup = PopupMenu1;
 
@@ -147,7 +146,7 @@ TToDoForm::TToDoForm(QWidget* parent)
                    .items = {{edit, "Search1", QStringLiteral("&Search for Date..."), true},
                              {popup, "Search2", QStringLiteral("&Search for Date..."), true}}});
     declare(this, {.handler = [this] { FilterBtnClick(); },
-                   .caption = QStringLiteral("&Filter"),
+                   .caption = QStringLiteral("Fil&ter"),
                    .hint = QStringLiteral("Show only the items due on a date"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
                    .button = FilterBtn,

@@ -129,7 +129,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
                          QStringLiteral("Open the user-defined records"), 1, 104);
     BitBtn1 = makeButton(Panel1, "BitBtn1", QStringLiteral("&Calendar"),
                          QStringLiteral("Open the month calendar"), 0, 160);
-    BitBtn3 = makeButton(Panel1, "BitBtn3", QStringLiteral("&Backup"),
+    BitBtn3 = makeButton(Panel1, "BitBtn3", QStringLiteral("Bac&kup"),
                          QStringLiteral("Back up your data"), 1, 160);
     BitBtn2 = makeButton(Panel1, "BitBtn2", QStringLiteral("O&ptions"),
                          QStringLiteral("Options and import of older data"), 2, 160);
@@ -470,7 +470,8 @@ void TMainMenuForm::BitBtn6Click()
 
 void TMainMenuForm::Button1Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory"));
+    // Another window's About may have changed the version line: the menu's is set again.
+    AboutBox->showFor(QStringLiteral("Quillory"), QStringLiteral("Version 3.0"));
 }
 
 void TMainMenuForm::Button2Click()

@@ -4,11 +4,46 @@
 #include "guard.h"
 
 #include <QAction>
+#include <QHash>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 
 namespace ql {
+namespace {
+
+// The key of a command that every window gives the same key, unless the window fixes another.
+QKeySequence standardShortcut(const QString& name, bool abandons)
+{
+    static const QHash<QString, QKeySequence> keys{
+        {QStringLiteral("new"), QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {QStringLiteral("insert"), QKeySequence(Qt::CTRL | Qt::Key_I)},
+        {QStringLiteral("delete"), QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {QStringLiteral("search"), QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {QStringLiteral("filter"), QKeySequence(Qt::CTRL | Qt::Key_L)},
+        {QStringLiteral("unfilter"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
+    };
+    // Only the Cancel that abandons the record being typed; a dialog's Cancel closes it.
+    if (abandons && name == QStringLiteral("cancel"))
+        return QKeySequence(Qt::CTRL | Qt::Key_Z);
+    return keys.value(name);
+}
+
+// A new record is typed at once: the focus goes to its first editor in the tab order.
+void focusFirstEditor(QWidget* window)
+{
+    for (QWidget* widget = window->nextInFocusChain(); widget != window;
+         widget = widget->nextInFocusChain()) {
+        const bool editor = qobject_cast<DBEdit*>(widget) || qobject_cast<DBMemo*>(widget);
+        if (editor && widget->window() == window && widget->isVisible() && widget->isEnabled() &&
+            !widget->property("readOnly").toBool() && widget->focusPolicy() & Qt::TabFocus) {
+            widget->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+} // namespace
 
 QPushButton* makeButton(QWidget* parent, const char* name)
 {
@@ -32,14 +67,19 @@ void runCommand(QWidget* window, const std::function<void()>& handler)
         guarded(window, handler);
 }
 
-void declare(QWidget* window, const Command& command)
+void declare(QWidget* window, const Command& declared)
 {
+    const QString name = QString(declared.caption).remove(QLatin1Char('&')).toLower();
+    Command command = declared;
+    if (command.shortcut.isEmpty())
+        command.shortcut = standardShortcut(name, command.abandons);
+    const bool startsRecord = name == QStringLiteral("new") || name == QStringLiteral("insert");
     const std::function<void()> run = [window, handler = command.handler,
-                                       abandons = command.abandons] {
-        if (abandons)
-            guarded(window, handler);
-        else
-            runCommand(window, handler);
+                                       abandons = command.abandons, startsRecord] {
+        if (!abandons && !commitEditors(window))
+            return;
+        if (guarded(window, handler) && startsRecord)
+            focusFirstEditor(window);
     };
     if (QPushButton* button = command.button) {
         button->setText(command.caption);

@@ -50,7 +50,10 @@ struct Command {
 // the handler runs, guarded.
 void runCommand(QWidget* window, const std::function<void()>& handler);
 
-// Makes every entry point of the command in `window`.
+// Makes every entry point of the command in `window`. A command that fixes no key gets the key
+// every window gives it (New Ctrl+N, Insert Ctrl+I, Delete Ctrl+Del, Search Ctrl+F, Filter
+// Ctrl+L, Unfilter Ctrl+Shift+L, the Cancel that abandons the record Ctrl+Z); New and Insert end
+// with the focus in the first editor of the window, where the new record is typed.
 void declare(QWidget* window, const Command& command);
 
 // A menu of the window's menu bar, named `name` (its item too).

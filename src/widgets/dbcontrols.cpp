@@ -284,6 +284,20 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
     commit();
 }
 
+bool leavesUndoToWindow(QEvent* event, bool undoAvailable)
+{
+    if (event->type() != QEvent::ShortcutOverride || undoAvailable ||
+        !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))
+        return false;
+    event->ignore();
+    return true;
+}
+
+bool DBEdit::event(QEvent* event)
+{
+    return leavesUndoToWindow(event, isUndoAvailable()) || QLineEdit::event(event);
+}
+
 void DBEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -314,6 +328,22 @@ DBMemo::DBMemo(QWidget* parent)
 {
     connect(m_link, &FieldLink::refresh, this, &DBMemo::showValue);
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
+    setTabChangesFocus(true);
+}
+
+bool DBMemo::event(QEvent* event)
+{
+    return leavesUndoToWindow(event, document()->isUndoAvailable()) || QPlainTextEdit::event(event);
+}
+
+void DBMemo::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier) {
+        insertPlainText(QStringLiteral("\t"));
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void DBMemo::setDataSource(DataSource* source)
@@ -362,7 +392,20 @@ DBText::DBText(QWidget* parent)
     , m_link(new FieldLink(this))
 {
     setTextFormat(Qt::PlainText);
-    connect(m_link, &FieldLink::refresh, this, [this] { setText(fieldText(this, *m_link)); });
+    connect(m_link, &FieldLink::refresh, this,
+            [this] { showValue(this, m_caption, fieldText(this, *m_link)); });
+}
+
+void DBText::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    showValue(this, m_caption, text());
+}
+
+void showValue(QLabel* label, const QString& caption, const QString& value)
+{
+    label->setText(value);
+    label->setAccessibleName(value.isEmpty() ? caption : caption + QStringLiteral(": ") + value);
 }
 
 void DBText::setDataSource(DataSource* source)

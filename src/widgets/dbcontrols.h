@@ -62,6 +62,7 @@ public:
     void dropRefusedText();
 
 protected:
+    bool event(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -74,6 +75,10 @@ private:
     bool m_syncing = false; // the editor is writing the table, or the table the editor
 };
 
+// An editor with nothing of its own to undo leaves the undo key to its window, where it cancels
+// the record being typed; true when the event is an undo key it leaves so.
+bool leavesUndoToWindow(QEvent* event, bool undoAvailable);
+
 // Hands the texts still pending in the window's editors to their records before a command, a
 // move or a close; false (the refusing editor focused, its message shown once) when one is no
 // date.
@@ -81,7 +86,8 @@ bool commitEditors(QWidget* window);
 // Drops the texts still pending in the window's editors that their records would refuse.
 void dropRefusedTexts(QWidget* window);
 
-// A multi-line editor bound to one (memo) field, written as it is typed.
+// A multi-line editor bound to one (memo) field, written as it is typed. Tab and Shift+Tab
+// leave it as they leave every control; Ctrl+Tab types a tab.
 class DBMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -89,6 +95,10 @@ public:
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
     FieldLink* link() const { return m_link; }
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void typed();
@@ -105,10 +115,17 @@ public:
     void setDataSource(DataSource* source);
     void setDataField(const QString& field);
     FieldLink* link() const { return m_link; }
+    // What the value is, read before the value by a screen reader.
+    void setCaption(const QString& caption);
 
 private:
     FieldLink* m_link;
+    QString m_caption;
 };
+
+// Shows a value on a label that a screen reader reads as "<what it is>: <value>", so that the
+// value is heard, not only what it is.
+void showValue(QLabel* label, const QString& caption, const QString& value);
 
 // The rows of a table as a grid shows them: the records of the active order within its range,
 // with a pending new record at its place. Records are read as rows are painted, each once until

@@ -1,5 +1,7 @@
 #include "helpwindow.h"
 
+#include "geometry.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -7,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -106,6 +109,9 @@ HelpWindow::HelpWindow()
     layout->addWidget(m_browser, 1);
     resize(640, 520);
 
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+
     connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
     connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
     connect(contents, &QPushButton::clicked, this, [this] { showPage(m_contents); });
@@ -126,6 +132,10 @@ void HelpWindow::showTopic(const QString& helpFile, int topic)
         setGeometry(place);
     }
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    // It opens beside the window that asked, so that both can be read at once.
+    QWidget* asker = modal ? modal : QApplication::activeWindow();
+    if (!isVisible() && asker != this)
+        geometry::placeBeside(this, asker);
     show();
     raise();
     activateWindow();

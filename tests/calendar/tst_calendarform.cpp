@@ -156,7 +156,7 @@ private Q_SLOTS:
         }
     }
 
-    void goToSetsWhatTheGridTakes()
+    void goToSetsAMonthAndYearAndSaysWhyItRefusesOthers()
     {
         Fixture<TCalendarForm> f(CalendarForm);
         QString month;
@@ -165,17 +165,27 @@ private Q_SLOTS:
             QCOMPARE(chooser, ChoseDateForm);
             month = chooser->Edit1->text();
             year = chooser->Edit2->text();
+            // The texts are selected on entry: what is typed replaces them.
+            QTest::keyClicks(chooser->Edit1, str("7"));
+            QCOMPARE(chooser->Edit1->text(), str("7"));
             choose(chooser, "13", "2001");
+            QVERIFY(chooser->isVisible());
+            choose(chooser, "2", "0");
+            QVERIFY(chooser->isVisible());
+            QCOMPARE(f.shown(), str("March 15 2000"));
+            choose(chooser, "7", "2001");
         });
         QCOMPARE(month, str("3"));
         QCOMPARE(year, str("2000"));
-        QCOMPARE(f.shown(), str("March 15 2001"));
+        QCOMPARE(f.services.prompts->messages,
+                 QStringList({str("'13' is not a month: type 1 to 12"),
+                              str("'0' is not a year: type 1 to 9999")}));
+        QCOMPARE(f.shown(), str("July 15 2001"));
         QVERIFY(!ChoseDateForm);
 
         f.setDate(2001, 1, 31);
-        f.goTo([](ChoseDateWindow* chooser) { choose(chooser, " 2", "0"); });
+        f.goTo([](ChoseDateWindow* chooser) { choose(chooser, " 2", "2001"); });
         QCOMPARE(f.shown(), str("February 1 2001"));
-        QVERIFY(f.services.prompts->messages.isEmpty());
     }
 
     void aWrongFieldChangesNothingAndKeepsTheChooserOpen()
@@ -243,10 +253,16 @@ private Q_SLOTS:
             if (window)
                 window->reject();
         });
-        QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, dayCentre(f.grid(), 3));
+        // Enter on the days does what a double-click does; Page Up and Down turn the months.
+        QTest::keyClick(f.grid(), Qt::Key_Return);
         QVERIFY(journal);
         QVERIFY(!JournalForm && !DataModule2);
         QCOMPARE(f.shown(), str("June 20 1999"));
+        QTest::keyClick(f.grid(), Qt::Key_PageDown);
+        QCOMPARE(f.shown(), str("July 20 1999"));
+        QTest::keyClick(f.grid(), Qt::Key_PageUp);
+        QTest::keyClick(f.grid(), Qt::Key_PageUp);
+        QCOMPARE(f.shown(), str("May 20 1999"));
     }
 
     void bothCalendarsShareWhereTheyOpen()

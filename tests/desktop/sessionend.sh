@@ -41,7 +41,7 @@ done
 [ -n "$book" ] || { echo "no address book"; exit 1; }
 xdotool windowactivate --sync "$book"
 sleep 0.3
-xdotool key alt+l
+xdotool key alt+a
 xdotool type --delay 20 "Zylinski"
 sleep 0.3
 kill -TERM "$pid"

@@ -248,7 +248,7 @@ private Q_SLOTS:
         });
         QTest::mouseClick(program->mainMenu()->Button1, Qt::LeftButton);
         QCOMPARE(product, str("Quillory"));
-        QCOMPARE(version, str("Version 1.0")); // the version line is left as it was
+        QCOMPARE(version, str("Version 3.0")); // set again after another window's About
         QCOMPARE(AboutBox->size(), QSize(367, 262));
         QVERIFY(storedInteger(keys::Help, keys::Left).has_value());
     }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -88,6 +89,37 @@ class HelpWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Help opens beside the window that asked and wholly on its screen, wherever that window
+    // stands; Escape closes it.
+    void opensBesideTheAskerOnScreen_data()
+    {
+        QTest::addColumn<QRect>("asker");
+        QTest::newRow("room on the right") << QRect(0, 0, 400, 300);
+        QTest::newRow("room on the left only") << QRect(800, 100, 400, 300);
+        QTest::newRow("no room beside") << QRect(100, 600, 1100, 300);
+    }
+
+    void opensBesideTheAskerOnScreen()
+    {
+        QFETCH(QRect, asker);
+        HelpWindow* window = HelpWindow::instance();
+        window->hide();
+        QWidget other;
+        other.setGeometry(asker);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window->showContents(str("qlhelp.hlp"));
+        const QRect help = window->frameGeometry();
+        const QRect screen = other.screen()->availableGeometry();
+        QVERIFY2(screen.contains(help), qPrintable(QString::number(help.y())));
+        if (asker.width() < 1000)
+            QVERIFY(!help.intersects(other.frameGeometry()));
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(browser(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
+    }
+
     void everyTopicHasATitleAndText_data()
     {
         QTest::addColumn<QString>("helpFile");
