@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include <functional>
 
@@ -97,10 +98,15 @@ void restore(QWidget* window, const QString& key, const QRect& design)
     Settings settings;
     if (settings.openKey(key, true)) {
         try {
-            outer.moveLeft(settings.readInteger(keys::Left));
-            outer.moveTop(settings.readInteger(keys::Top));
-            outer.setHeight(settings.readInteger(keys::Height));
-            outer.setWidth(settings.readInteger(keys::Width));
+            // Stored numbers are kept within what a window can be, so no sum of a place and a
+            // size overflows whatever the file says.
+            const auto stored = [&settings](const QString& name, int low) {
+                return std::clamp(settings.readInteger(name), low, QWIDGETSIZE_MAX);
+            };
+            outer.moveLeft(stored(keys::Left, -QWIDGETSIZE_MAX));
+            outer.moveTop(stored(keys::Top, -QWIDGETSIZE_MAX));
+            outer.setHeight(stored(keys::Height, 1));
+            outer.setWidth(stored(keys::Width, 1));
         } catch (const Error&) {
             // A value not stored yet: the designed geometry stands from here on.
         }
