@@ -61,10 +61,9 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title)
     return menu;
 }
 
-void runCommand(QWidget* window, const std::function<void()>& handler)
+bool runCommand(QWidget* window, const std::function<void()>& handler)
 {
-    if (commitEditors(window))
-        guarded(window, handler);
+    return commitEditors(window) && guarded(window, handler);
 }
 
 void declare(QWidget* window, const Command& declared)
@@ -76,9 +75,8 @@ void declare(QWidget* window, const Command& declared)
     const bool startsRecord = name == QStringLiteral("new") || name == QStringLiteral("insert");
     const std::function<void()> run = [window, handler = command.handler,
                                        abandons = command.abandons, startsRecord] {
-        if (!abandons && !commitEditors(window))
-            return;
-        if (guarded(window, handler) && startsRecord)
+        const bool ran = abandons ? guarded(window, handler) : runCommand(window, handler);
+        if (ran && startsRecord)
             focusFirstEditor(window);
     };
     if (QPushButton* button = command.button) {

@@ -47,8 +47,8 @@ struct Command {
 
 // Runs a command of the window: the texts still pending in its editors are handed to the record
 // first (a bad date refuses with its message, keeps the focus and the command does not run); then
-// the handler runs, guarded.
-void runCommand(QWidget* window, const std::function<void()>& handler);
+// the handler runs, guarded. Returns whether the handler ran and did not fail.
+bool runCommand(QWidget* window, const std::function<void()>& handler);
 
 // Makes every entry point of the command in `window`. A command that fixes no key gets the key
 // every window gives it (New Ctrl+N, Insert Ctrl+I, Delete Ctrl+Del, Search Ctrl+F, Filter
