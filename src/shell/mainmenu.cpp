@@ -340,7 +340,7 @@ void TMainMenuForm::placeButtons(bool toolsVisible, int firstRowTop, int secondR
 {
     Button4->setVisible(toolsVisible);
     Bevel1->setVisible(toolsVisible);
-    for (QPushButton* button : {JournalBtn, CollectionsBtn})
+    for (QPushButton* button : {PDABtn, JournalBtn, CollectionsBtn})
         button->move(button->x(), firstRowTop);
     for (QPushButton* button : {ToDoBtn, BitBtn4})
         button->move(button->x(), secondRowTop);

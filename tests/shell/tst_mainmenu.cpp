@@ -202,7 +202,8 @@ private Q_SLOTS:
         TMainMenuForm* menu = program->mainMenu();
         QVERIFY(!menu->Button4->isVisible());
         QVERIFY(!menu->Bevel1->isVisible());
-        QCOMPARE(menu->JournalBtn->y(), 29);
+        for (QWidget* firstRow : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn})
+            QCOMPARE(firstRow->y(), 29);
         QCOMPARE(menu->BitBtn4->y(), 80);
     }
 
