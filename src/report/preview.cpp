@@ -5,10 +5,12 @@
 #include "seams.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QScreen>
 #include <QScrollArea>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -78,7 +80,7 @@ PreviewWindow::PreviewWindow(Document document, QWidget* parent)
     layout->addWidget(m_tools);
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_status);
-    resize(900, 1000);
+    fitScreen(parent);
     render();
 }
 
@@ -87,11 +89,30 @@ QAction* PreviewWindow::addAction(const char* name, const QString& text, const Q
 {
     QAction* action = m_tools->addAction(text);
     action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(hint);
+    // A tool bar shows no mnemonics, so the tip names the key that reaches the command.
+    action->setToolTip(keys.isEmpty() ? hint
+                                      : QStringLiteral("%1 (%2)").arg(
+                                            hint, keys.toString(QKeySequence::NativeText)));
     action->setStatusTip(hint);
     action->setShortcut(keys);
     connect(action, &QAction::triggered, this, [this, command] { guarded(this, command); });
     return action;
+}
+
+// A page's shape, as large as the screen the preview opens on takes it with the window's frame
+// (title bar and borders, which the window manager adds later), centred there.
+void PreviewWindow::fitScreen(const QWidget* asker)
+{
+    constexpr QSize kPreferred(900, 1000);
+    constexpr QSize kFrameAllowance(16, 48);
+    const QScreen* screen = asker ? asker->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return resize(kPreferred);
+    const QRect area = screen->availableGeometry();
+    const QSize room = area.size() - kFrameAllowance;
+    resize(kPreferred.boundedTo(room));
+    move(area.left() + (area.width() - width()) / 2,
+         area.top() + (area.height() - kFrameAllowance.height() - height()) / 2);
 }
 
 QAction* PreviewWindow::action(const QString& name) const

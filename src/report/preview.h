@@ -40,6 +40,7 @@ private:
     QAction* addAction(const char* name, const QString& text, const QString& hint,
                        const QKeySequence& keys, const std::function<void()>& command);
     void render();
+    void fitScreen(const QWidget* asker);
 
     Document m_document;
     QPrinter m_printer;

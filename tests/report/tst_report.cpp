@@ -280,6 +280,11 @@ private Q_SLOTS:
         report::PreviewWindow preview(f.report.layOut());
         preview.show();
         QCOMPARE(preview.windowTitle(), str("Test Report"));
+        // On a 1024 px screen the title bar a window manager adds stays on the screen too.
+        const QRect area = preview.screen()->availableGeometry();
+        QVERIFY(area.contains(QRect(preview.pos(), preview.size() + QSize(16, 48))));
+        QCOMPARE(preview.action(str("SavePdf"))->toolTip(),
+                 str("Save the report as a PDF file (Ctrl+S)"));
         const auto status = [&] { return preview.findChild<QLabel*>(str("Status"))->text(); };
         QCOMPARE(status(), str("Page 1 of 3"));
         QVERIFY(!preview.action(str("PriorPage"))->isEnabled());
