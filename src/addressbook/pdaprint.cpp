@@ -234,8 +234,8 @@ TPDAPrintMenu::TPDAPrintMenu(QWidget* parent)
     setWindowTitle(QStringLiteral("Quillory - Print Address Book"));
 
     RadioGroup1 = new RadioGroup(QStringLiteral("Layout"),
-                                 {QStringLiteral("Full card per contact"),
-                                  QStringLiteral("List of names, phones and e-mail")},
+                                 {QStringLiteral("&Full card per contact"),
+                                  QStringLiteral("&List of names, phones and e-mail")},
                                  this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setToolTip(QStringLiteral("How each contact is printed"));
@@ -243,25 +243,14 @@ TPDAPrintMenu::TPDAPrintMenu(QWidget* parent)
     Button1 = makeButton(this, "Button1");
     Button2 = makeButton(this, "Button2");
     Button3 = makeButton(this, "Button3");
-    declare(this, {.handler = [this] { Button1Click(); },
-                   .caption = QStringLiteral("Preview"),
-                   .hint = QStringLiteral("Show the pages on screen before printing them"),
-                   .button = Button1});
-    Button1->setDefault(true);
-    declare(this, {.handler = [this] { Button2Click(); },
-                   .caption = QStringLiteral("Print"),
-                   .hint = QStringLiteral("Print the address book on the current printer"),
-                   .button = Button2});
-    declare(this, {.handler = [this] { Button3Click(); },
-                   .caption = QStringLiteral("Close"),
-                   .hint = QStringLiteral("Close this menu"),
-                   .button = Button3});
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
-    buttons->addStretch(1);
+    QVBoxLayout* buttons = declarePrintMenu(
+        this, {.preview = Button1,
+               .previewHandler = [this] { Button1Click(); },
+               .print = Button2,
+               .printHandler = [this] { Button2Click(); },
+               .printHint = QStringLiteral("Print the address book on the current printer"),
+               .close = Button3,
+               .closeHandler = [this] { Button3Click(); }});
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(RadioGroup1, 1);
     layout->addLayout(buttons);

@@ -116,25 +116,14 @@ TUserDefPrtMenu::TUserDefPrtMenu(QWidget* parent)
     Button1 = makeButton(this, "Button1");
     Button2 = makeButton(this, "Button2");
     Button3 = makeButton(this, "Button3");
-    declare(this, {.handler = [this] { Button1Click(); },
-                   .caption = QStringLiteral("Preview"),
-                   .hint = QStringLiteral("Show the pages on screen before printing them"),
-                   .button = Button1});
-    Button1->setDefault(true);
-    declare(this, {.handler = [this] { Button2Click(); },
-                   .caption = QStringLiteral("Print"),
-                   .hint = QStringLiteral("Print the records on the current printer"),
-                   .button = Button2});
-    declare(this, {.handler = [this] { Button3Click(); },
-                   .caption = QStringLiteral("Close"),
-                   .hint = QStringLiteral("Close this menu"),
-                   .button = Button3});
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
-    buttons->addStretch(1);
+    QVBoxLayout* buttons = declarePrintMenu(
+        this, {.preview = Button1,
+               .previewHandler = [this] { Button1Click(); },
+               .print = Button2,
+               .printHandler = [this] { Button2Click(); },
+               .printHint = QStringLiteral("Print the records on the current printer"),
+               .close = Button3,
+               .closeHandler = [this] { Button3Click(); }});
     auto* left = new QVBoxLayout;
     left->addWidget(label1);
     left->addWidget(bevel1, 1);

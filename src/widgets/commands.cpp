@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace ql {
 namespace {
@@ -51,6 +52,28 @@ QPushButton* makeButton(QWidget* parent, const char* name)
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+QVBoxLayout* declarePrintMenu(QWidget* menu, const PrintMenuCommands& commands)
+{
+    declare(menu, {.handler = commands.previewHandler,
+                   .caption = QStringLiteral("Pre&view"),
+                   .hint = QStringLiteral("Show the pages on screen before printing them"),
+                   .button = commands.preview});
+    commands.preview->setDefault(true);
+    declare(menu, {.handler = commands.printHandler,
+                   .caption = QStringLiteral("&Print"),
+                   .hint = commands.printHint,
+                   .button = commands.print});
+    declare(menu, {.handler = commands.closeHandler,
+                   .caption = QStringLiteral("&Close"),
+                   .hint = QStringLiteral("Close this menu"),
+                   .button = commands.close});
+    auto* column = new QVBoxLayout;
+    for (QPushButton* button : {commands.preview, commands.print, commands.close})
+        column->addWidget(button);
+    column->addStretch(1);
+    return column;
 }
 
 QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title)

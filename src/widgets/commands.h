@@ -9,6 +9,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 // How a window declares its commands: each command once, with its handler, caption, shortcut and
@@ -63,5 +64,18 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title);
 // order; the command's declaration gives it its caption and hint. It is never the default button
 // (Enter belongs to the editors).
 QPushButton* makeButton(QWidget* parent, const char* name);
+
+// The commands of a print menu, one button each: Preview (the default), Print with its hint,
+// and Close. Returns the column of the three buttons for the menu's layout.
+struct PrintMenuCommands {
+    QPushButton* preview;
+    std::function<void()> previewHandler;
+    QPushButton* print;
+    std::function<void()> printHandler;
+    QString printHint;
+    QPushButton* close;
+    std::function<void()> closeHandler;
+};
+QVBoxLayout* declarePrintMenu(QWidget* menu, const PrintMenuCommands& commands);
 
 } // namespace ql
