@@ -50,7 +50,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 } // namespace
 
 TOptionsForm::TOptionsForm(QWidget* parent, std::function<void(bool shown)> placeToolsButton)
-    : ModuleWindow(parent, keys::Options, QRect(240, 110, 540, 580))
+    : ModuleWindow(parent, keys::Options, QRect(240, 120, 540, 460))
     , m_placeToolsButton(std::move(placeToolsButton))
 {
     setObjectName(QStringLiteral("OptionsForm"));
@@ -281,11 +281,11 @@ void TOptionsForm::BitBtn6Click()
         request.modules[i] = boxes[i]->isChecked();
     // The button is usable again however the import ends, so a stopped import can be retried.
     const Reenable reenable({BitBtn6});
-    import::run(request, this, [this](const QString& text) {
+    ql::import::run(request, this, [this](const QString& text) {
         Label6->setText(text);
-    // The import keeps the event loop waiting: the status is painted at once.
-    Label6->repaint();
-});
-} // namespace ql
+        // The import keeps the event loop waiting: the status is painted at once.
+        Label6->repaint();
+    });
+}
 
 } // namespace ql

@@ -188,12 +188,12 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         auto program = start(dir);
         std::vector<import::Request> requests;
-        bool enabledWhileRunning = true;
+        bool enabledWhileRunning = false;
         bool finishes = true;
         test::importRun = [&](const import::Request& request, QWidget* owner,
                               const std::function<void(const QString&)>& status) {
             requests.push_back(request);
-            enabledWhileRunning = owner->findChild<QPushButton*>(str("BitBtn6"))->isEnabled();
+            enabledWhileRunning |= owner->findChild<QPushButton*>(str("BitBtn6"))->isEnabled();
             status(finishes ? str("Quillory - Done") : str("Quillory - Aborted"));
             return finishes;
         };
@@ -203,9 +203,14 @@ private Q_SLOTS:
             QTest::keyClicks(window->Edit4, str("/old/data"));
             QVERIFY(window->BitBtn6->isEnabled());
             clickBox(window->RadioGroup1->button(2));
-            clickBox(window->CheckBox5);
-            clickBox(window->CheckBox12);
-            QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
+            // Each box leaves out its own module.
+            for (QCheckBox* box :
+                 {window->CheckBox4, window->CheckBox5, window->CheckBox7, window->CheckBox8,
+                  window->CheckBox9, window->CheckBox10, window->CheckBox11, window->CheckBox12}) {
+                clickBox(box);
+                QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
+                clickBox(box);
+            }
             QCOMPARE(window->Label6->text(), str("Quillory - Done"));
             QVERIFY(window->BitBtn6->isEnabled());
 
@@ -216,13 +221,16 @@ private Q_SLOTS:
             QVERIFY(window->BitBtn6->isEnabled());
         });
         test::importRun = nullptr;
-        QCOMPARE(requests.size(), std::size_t(2));
-        QCOMPARE(requests[0].sourceDirectory, str("/old/data"));
-        QCOMPARE(requests[0].layout, 2);
-        const std::array<bool, import::moduleCount> ticked = {true, false, true, true,
-                                                              true, true,  true, false};
-        QVERIFY(requests[0].modules == ticked);
-        QCOMPARE(requests[1].layout, 0);
+        QCOMPARE(requests.size(), std::size_t(import::moduleCount + 1));
+        for (std::size_t i = 0; i < std::size_t(import::moduleCount); ++i) {
+            QCOMPARE(requests[i].sourceDirectory, str("/old/data"));
+            QCOMPARE(requests[i].layout, 2);
+            std::array<bool, import::moduleCount> ticked;
+            ticked.fill(true);
+            ticked[i] = false;
+            QVERIFY(requests[i].modules == ticked);
+        }
+        QCOMPARE(requests.back().layout, 0);
         QVERIFY(!enabledWhileRunning);
 
         inOptions(program->mainMenu(), [](TOptionsForm* window) {
