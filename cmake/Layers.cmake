@@ -35,4 +35,7 @@ quillory_layer(3 quillory_widgets)
 quillory_layer(4 quillory_report)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
     quillory_journal quillory_tools quillory_exchange quillory_userdefined)
-quillory_layer(6 quillory_shell)
+# The options window drives the import of the data exchange and opens the backup's directory
+# chooser, so it stands above the modules.
+quillory_layer(6 quillory_options)
+quillory_layer(7 quillory_shell)

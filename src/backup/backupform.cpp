@@ -108,27 +108,6 @@ void writeInformation(const QString& data, const QString& target)
         file.commit();
 }
 
-// Enables the run's buttons again however the run ends.
-class Reenable {
-public:
-    explicit Reenable(const QList<QWidget*>& widgets)
-        : m_widgets(widgets)
-    {
-        for (QWidget* widget : m_widgets)
-            widget->setEnabled(false);
-    }
-    ~Reenable()
-    {
-        for (QWidget* widget : m_widgets)
-            widget->setEnabled(true);
-    }
-    Reenable(const Reenable&) = delete;
-    Reenable& operator=(const Reenable&) = delete;
-
-private:
-    QList<QWidget*> m_widgets;
-};
-
 } // namespace
 
 TBackupForm::TBackupForm(QWidget* parent)

@@ -45,6 +45,26 @@ template <typename Window> void openWindow(QWidget* owner, Window*& windowRefere
     });
 }
 
+// Opens a window that shares a run with a companion: `makeWindow` makes the window, then
+// `makeCompanion` the companion, which is never shown; the window runs modally, then the window
+// and after it the companion are destroyed. Both global references point at them meanwhile.
+template <typename Window, typename Companion, typename MakeWindow, typename MakeCompanion>
+void openWithCompanion(QWidget* owner, Window*& windowReference, const MakeWindow& makeWindow,
+                       Companion*& companionReference, const MakeCompanion& makeCompanion)
+{
+    guarded(owner, [&] {
+        std::unique_ptr<Companion> companion;
+        const GlobalReference<Companion> companionHeld(companionReference, nullptr);
+        {
+            const std::unique_ptr<Window> window = makeWindow();
+            const GlobalReference<Window> windowHeld(windowReference, window.get());
+            companion = makeCompanion();
+            companionReference = companion.get();
+            window->exec();
+        }
+    });
+}
+
 template <typename Holder, typename Window>
 void openModule(QWidget* owner, Holder*& holderReference, Window*& windowReference)
 {

@@ -6,6 +6,7 @@
 #include "collectionsform.h"
 #include "dataform.h"
 #include "journalform.h"
+#include "optionsform.h"
 #include "pdaform.h"
 #include "qytcfgform.h"
 #include "todoform.h"
@@ -142,10 +143,6 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     Button2 = makeButton(Panel1, "Button2", QStringLiteral("E&xit"), QStringLiteral("End Quillory"),
                          2, 240);
 
-    // The modules whose windows are still to come stay disabled until they exist.
-    for (QPushButton* button : {BitBtn2})
-        button->setEnabled(false);
-
     BannerLabel* banners[4];
     for (int i = 0; i < 4; ++i) {
         banners[i] = new BannerLabel(Panel1);
@@ -210,6 +207,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(ToDoBtn, &QPushButton::clicked, this, &TMainMenuForm::ToDoBtnClick);
     connect(BitBtn4, &QPushButton::clicked, this, &TMainMenuForm::BitBtn4Click);
     connect(BitBtn3, &QPushButton::clicked, this, &TMainMenuForm::BitBtn3Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMainMenuForm::BitBtn2Click);
     connect(BitBtn5, &QPushButton::clicked, this, &TMainMenuForm::BitBtn5Click);
     connect(BitBtn6, &QPushButton::clicked, this, &TMainMenuForm::BitBtn6Click);
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
@@ -330,10 +328,15 @@ void TMainMenuForm::applyToolsButtonChoice()
 {
     Settings settings;
     settings.openKey(keys::Options, true);
-    if (settings.readString(keys::QYToolBtn) == QLatin1String("Yes"))
-        placeButtons(false, 29, 80);
-    else
+    placeToolsButton(settings.readString(keys::QYToolBtn) != QLatin1String("Yes"));
+}
+
+void TMainMenuForm::placeToolsButton(bool shown)
+{
+    if (shown)
         placeButtons(true, 69, 104);
+    else
+        placeButtons(false, 29, 80);
 }
 
 void TMainMenuForm::placeButtons(bool toolsVisible, int firstRowTop, int secondRowTop)
@@ -453,9 +456,25 @@ void TMainMenuForm::Button4Click()
     });
 }
 
+// The backup and options windows are always made as a pair: the directory chooser both open
+// writes into the one of them that is showing.
 void TMainMenuForm::BitBtn3Click()
 {
-    openWindow(this, BackupForm);
+    openWithCompanion(
+        this, BackupForm, [this] { return std::make_unique<TBackupForm>(this); }, OptionsForm,
+        [this] { return makeOptionsForm(); });
+}
+
+void TMainMenuForm::BitBtn2Click()
+{
+    openWithCompanion(
+        this, OptionsForm, [this] { return makeOptionsForm(); }, BackupForm,
+        [this] { return std::make_unique<TBackupForm>(this); });
+}
+
+std::unique_ptr<TOptionsForm> TMainMenuForm::makeOptionsForm()
+{
+    return std::make_unique<TOptionsForm>(this, [this](bool shown) { placeToolsButton(shown); });
 }
 
 void TMainMenuForm::BitBtn5Click()

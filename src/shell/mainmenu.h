@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <memory>
 
 class QFrame;
 class QLineEdit;
@@ -9,6 +10,8 @@ class QPushButton;
 class QTimer;
 
 namespace ql {
+
+class TOptionsForm;
 
 // A banner picture that reports a click.
 class BannerLabel : public QLabel {
@@ -61,6 +64,9 @@ public:
     QString programDirectory() const;
     // Shows or hides the tools button and its bevel and moves the first two button rows.
     void placeButtons(bool toolsVisible, int firstRowTop, int secondRowTop);
+    // The two layouts of the menu: the tools button shown above the rows, or hidden and the
+    // rows moved up.
+    void placeToolsButton(bool shown);
     // The banner shown now, 1 to 4.
     int visibleBanner() const;
 
@@ -74,6 +80,7 @@ public:
     void BitBtn4Click();
     void BitBtn1Click();
     void BitBtn3Click();
+    void BitBtn2Click();
     void Button4Click();
     void BitBtn5Click();
     void BitBtn6Click();
@@ -93,6 +100,8 @@ private:
     void showBanner(int number);
     void advanceBanner();
     void applyToolsButtonChoice();
+    // The options window, which lays out this menu when its preference is saved.
+    std::unique_ptr<TOptionsForm> makeOptionsForm();
 
     bool m_shown = false;
 };

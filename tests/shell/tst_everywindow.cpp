@@ -82,8 +82,8 @@ void everyWindow(const std::function<void(const QString&, QWidget*)>& check)
     TMainMenuForm* menu = program.mainMenu();
     menu->show();
     check(str("main menu"), menu);
-    for (QPushButton* button :
-         {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn, menu->ToDoBtn, menu->BitBtn1}) {
+    for (QPushButton* button : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn, menu->ToDoBtn,
+                                menu->BitBtn1, menu->BitBtn2}) {
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());

@@ -1,0 +1,270 @@
+#include "backupform.h"
+#include "import.h"
+#include "keys.h"
+#include "mainmenu.h"
+#include "optionsform.h"
+#include "radiogroup.h"
+#include "scripted.h"
+#include "selectdirform.h"
+#include "settings.h"
+#include "startup.h"
+#include "testenv.h"
+#include "testmain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+using namespace ql;
+
+namespace ql::test {
+// The stand-in import hands each run to this.
+extern std::function<bool(const import::Request&, QWidget*,
+                          const std::function<void(const QString&)>&)>
+    importRun;
+} // namespace ql::test
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+std::optional<QString> storedChoice()
+{
+    Settings settings;
+    settings.openKey(keys::Options, true);
+    if (!settings.valueExists(keys::QYToolBtn))
+        return std::nullopt;
+    return settings.readString(keys::QYToolBtn);
+}
+
+std::unique_ptr<Program> start(const test::ProgramDirectory& dir)
+{
+    auto program = std::make_unique<Program>(dir.path());
+    program->mainMenu()->show();
+    return program;
+}
+
+// Presses the menu button that opens a window modally, hands the window to `act` and closes it
+// when `act` left it open.
+template <typename Window>
+void whileOpen(QPushButton* button, const std::function<void(Window*)>& act)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (auto* window = qobject_cast<Window*>(modal)) {
+            seen = true;
+            act(window);
+        }
+        if (modal && modal->isVisible())
+            modal->reject();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(seen);
+}
+
+void inOptions(TMainMenuForm* menu, const std::function<void(TOptionsForm*)>& act)
+{
+    whileOpen<TOptionsForm>(menu->BitBtn2, act);
+}
+
+// Clicks a check box or radio button on its indicator, as a user does.
+void clickBox(QAbstractButton* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+void tickToolsBox(TOptionsForm* window)
+{
+    QTabBar* tabs = window->PageControl1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    clickBox(window->CheckBox1);
+    QVERIFY(window->CheckBox1->isChecked());
+}
+
+// The layout of the menu: whether the tools button and its bevel show, and the tops of the two
+// rows of module buttons.
+void checkMenu(TMainMenuForm* menu, bool toolsShown)
+{
+    QCOMPARE(menu->Button4->isVisible(), toolsShown);
+    QCOMPARE(menu->Bevel1->isVisible(), toolsShown);
+    for (QWidget* firstRow : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn})
+        QCOMPARE(firstRow->y(), toolsShown ? 69 : 29);
+    for (QWidget* secondRow : {menu->ToDoBtn, menu->BitBtn4})
+        QCOMPARE(secondRow->y(), toolsShown ? 104 : 80);
+}
+
+// Chooses `folder` in the directory chooser that `button` opens.
+void choose(QPushButton* button, const QString& folder)
+{
+    QTimer::singleShot(0, [folder] {
+        auto* chooser = qobject_cast<TSelectDirForm*>(QApplication::activeModalWidget());
+        QVERIFY(chooser);
+        chooser->selectDirectory(folder);
+        QTest::mouseClick(chooser->Button1, Qt::LeftButton);
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+} // namespace
+
+class OptionsFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Only the exact stored "Yes" ticks the box; OK stores the box as "Yes" or "No" and lays out
+    // the menu by it.
+    void okStoresTheBoxAsShownFromTheStoredChoice()
+    {
+        const struct {
+            const char* stored;
+            bool ticked;
+        } cases[] = {{nullptr, false}, {"yes", false}, {"Yes", true}};
+        for (const auto& c : cases) {
+            test::ScriptedServices services;
+            test::ProgramDirectory dir;
+            if (c.stored) {
+                Settings settings;
+                settings.openKey(keys::Options, true);
+                settings.writeString(keys::QYToolBtn, str(c.stored));
+            }
+            auto program = start(dir);
+            inOptions(program->mainMenu(), [&](TOptionsForm* window) {
+                QCOMPARE(window->CheckBox1->isChecked(), c.ticked);
+                QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+                QVERIFY(!window->isVisible());
+            });
+            QCOMPARE(storedChoice(), c.ticked ? str("Yes") : str("No"));
+            checkMenu(program->mainMenu(), !c.ticked);
+            QCOMPARE(services.prompts->messages, QStringList());
+        }
+    }
+
+    // Close drops a tick; OK hides the tools button at once and for every later start.
+    void aTickTakesEffectThroughOKOnly()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        inOptions(program->mainMenu(), [](TOptionsForm* window) {
+            tickToolsBox(window);
+            QTest::mouseClick(window->BitBtn4, Qt::LeftButton);
+            QVERIFY(!window->isVisible());
+        });
+        QCOMPARE(storedChoice(), std::nullopt);
+        checkMenu(program->mainMenu(), true);
+
+        inOptions(program->mainMenu(), [](TOptionsForm* window) {
+            QVERIFY(!window->CheckBox1->isChecked());
+            tickToolsBox(window);
+            QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+        });
+        checkMenu(program->mainMenu(), false);
+        program.reset();
+        program = start(dir);
+        checkMenu(program->mainMenu(), false);
+    }
+
+    // The import starts only once a folder is named, by typing, clicking into the field or
+    // browsing; it runs what the window shows, and the button is usable again however it ends.
+    void theImportRunsWhatTheWindowShows()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        std::vector<import::Request> requests;
+        bool enabledWhileRunning = false;
+        bool finishes = true;
+        test::importRun = [&](const import::Request& request, QWidget* owner,
+                              const std::function<void(const QString&)>& status) {
+            requests.push_back(request);
+            enabledWhileRunning |= owner->findChild<QPushButton*>(str("BitBtn6"))->isEnabled();
+            status(finishes ? str("Quillory - Done") : str("Quillory - Aborted"));
+            return finishes;
+        };
+        inOptions(program->mainMenu(), [&](TOptionsForm* window) {
+            QVERIFY(!window->BitBtn6->isEnabled());
+            window->Edit4->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(window->Edit4, str("/old/data"));
+            QVERIFY(window->BitBtn6->isEnabled());
+            clickBox(window->RadioGroup1->button(2));
+            // Each box leaves out its own module.
+            for (QCheckBox* box :
+                 {window->CheckBox4, window->CheckBox5, window->CheckBox7, window->CheckBox8,
+                  window->CheckBox9, window->CheckBox10, window->CheckBox11, window->CheckBox12}) {
+                clickBox(box);
+                QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
+                clickBox(box);
+            }
+            QCOMPARE(window->Label6->text(), str("Quillory - Done"));
+            QVERIFY(window->BitBtn6->isEnabled());
+
+            finishes = false;
+            clickBox(window->RadioGroup1->button(0));
+            QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
+            QCOMPARE(window->Label6->text(), str("Quillory - Aborted"));
+            QVERIFY(window->BitBtn6->isEnabled());
+        });
+        test::importRun = nullptr;
+        QCOMPARE(requests.size(), std::size_t(import::moduleCount + 1));
+        for (std::size_t i = 0; i < std::size_t(import::moduleCount); ++i) {
+            QCOMPARE(requests[i].sourceDirectory, str("/old/data"));
+            QCOMPARE(requests[i].layout, 2);
+            std::array<bool, import::moduleCount> ticked;
+            ticked.fill(true);
+            ticked[i] = false;
+            QVERIFY(requests[i].modules == ticked);
+        }
+        QCOMPARE(requests.back().layout, 0);
+        QVERIFY(!enabledWhileRunning);
+
+        inOptions(program->mainMenu(), [](TOptionsForm* window) {
+            QTest::mouseClick(window->Edit4, Qt::LeftButton);
+            QVERIFY(window->BitBtn6->isEnabled());
+        });
+    }
+
+    // The backup and options windows open as a pair; the chooser writes into the field of the
+    // one that shows.
+    void theChooserFillsTheFieldOfTheWindowShowing()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        const QString chosen = dir.filePath(str("Old"));
+        QVERIFY(QDir().mkdir(chosen));
+        inOptions(program->mainMenu(), [&](TOptionsForm* window) {
+            QVERIFY(BackupForm && !BackupForm->isVisible());
+            choose(window->BitBtn5, chosen);
+            QCOMPARE(window->Edit4->text(), chosen);
+            QVERIFY(window->BitBtn6->isEnabled());
+            QCOMPARE(BackupForm->Edit1->text(), str("/"));
+        });
+        whileOpen<TBackupForm>(program->mainMenu()->BitBtn3, [&](TBackupForm* window) {
+            QVERIFY(OptionsForm && !OptionsForm->isVisible());
+            choose(window->BitBtn4, chosen);
+            QCOMPARE(window->Edit1->text(), chosen);
+            QCOMPARE(OptionsForm->Edit4->text(), QString());
+        });
+        QVERIFY(!OptionsForm && !BackupForm);
+    }
+};
+
+QL_TEST_CLASS(OptionsFormTest)
+
+#include "tst_optionsform.moc"
