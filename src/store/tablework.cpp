@@ -1,3 +1,4 @@
+#include "fieldvalue.h"
 #include "order.h"
 #include "table.h"
 
@@ -5,7 +6,7 @@
 #include <algorithm>
 
 // Work over a whole table, with no cursor: reading some fields of every record at once and
-// deleting many records in one transaction.
+// deleting or appending many records in one transaction.
 namespace ql {
 
 std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
@@ -102,13 +103,64 @@ void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
         if (!failure)
             failure = datasetError(e.text());
     }
+    readOrderAgain();
+    if (failure)
+        throw *failure;
+}
+
+void Table::appendRecords(const std::function<bool(Record&)>& fill, int& appended)
+{
+    appended = 0;
+    checkActive();
+    checkWritable();
+    checkBrowseMode();
+    std::optional<Error> failure;
+    try {
+        sql::Transaction transaction(m_db);
+        for (;;) {
+            Record record = emptyRecord();
+            try {
+                if (!fill(record))
+                    break;
+            } catch (const Error& e) {
+                failure = e;
+                break;
+            }
+            for (size_t i = 0; i < m_fields.size(); ++i) {
+                const TableField& field = m_fields[i];
+                if (!field.isCalculated() && field.def.type != FieldType::AutoIncrement)
+                    bindValue(m_insert, field.column, field,
+                              normalized(field.def, record.at(int(i))));
+            }
+            try {
+                m_insert.step();
+            } catch (const Error& e) {
+                failure = datasetError(e.text());
+                break;
+            }
+            m_insert.reset();
+            ++appended;
+        }
+        m_insert.reset();
+        transaction.commit();
+    } catch (const Error& e) {
+        // Nothing was kept: the transaction could not start, or could not be committed.
+        appended = 0;
+        if (!failure)
+            failure = datasetError(e.text());
+    }
+    readOrderAgain();
+    if (failure)
+        throw *failure;
+}
+
+void Table::readOrderAgain()
+{
     const qint64 current = currentRowid();
     forgetOrder();
     relocate(current, m_position);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
-    if (failure)
-        throw *failure;
 }
 
 } // namespace ql
