@@ -1,9 +1,11 @@
 #include "catalogue.h"
+#include "dbcontrols.h"
 #include "holders.h"
 #include "import.h"
 #include "install.h"
 #include "keys.h"
 #include "moduletable.h"
+#include "pdaform.h"
 #include "scripted.h"
 #include "session.h"
 #include "settings.h"
@@ -267,9 +269,14 @@ private Q_SLOTS:
             toDo.tbTodo->setAsText(str("ToDoMemo"), str("mine"));
             toDo.tbTodo->post();
         }
+        PDAForm->show();
+        const QAbstractItemModel* listed = PDAForm->MyDBGrid1->model();
+        QCOMPARE(listed->rowCount(), 0);
         for (int run = 0; run < 2; ++run)
             QVERIFY(f.import(source, 1, {Module::Names, Module::ToDo}));
         QVERIFY(f.statuses.contains(str("Quillory - Importing.... 2 records")));
+        // The open address book window lists them at once.
+        QCOMPARE(listed->rowCount(), 4);
         QCOMPARE(Fixture::column(Module::Names, str("LastName")),
                  QStringList({str("Çelik"), str("Çelik"), str("Ørsted"), str("Ørsted")}));
         QCOMPARE(Fixture::column(Module::ToDo, str("ToDoMemo")), QStringList({str("mine")}));
