@@ -204,10 +204,9 @@ QString shownText(FieldType type, QStringView stored)
 {
     switch (type) {
     case FieldType::Date:
-        return fieldText(type, QDate::fromString(stored.toString(), Qt::ISODate));
+        return fieldText(type, storedDate(stored));
     case FieldType::DateTime:
-        return fieldText(
-            type, QDateTime::fromString(stored.toString(), QLatin1String(kStoredDateTimeFormat)));
+        return fieldText(type, storedDateTime(stored));
     case FieldType::AutoIncrement:
     case FieldType::Text:
     case FieldType::Memo:
