@@ -167,8 +167,9 @@ void Run::importModule(Module module)
             appended);
     } catch (const Error& e) {
         m_added += appended;
-        QString where =
-            QStringLiteral("record %1 of the table \"%2\"").arg(record).arg(source.tableName());
+        QString where = QStringLiteral("the table \"%1\"").arg(source.tableName());
+        if (record > 0)
+            where = QStringLiteral("record %1 of ").arg(record) + where;
         if (field)
             where += QStringLiteral(", field %1").arg(field->name);
         throw Error(QStringLiteral("The import stopped at %1: %2").arg(where, e.text()));

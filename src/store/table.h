@@ -241,6 +241,14 @@ private:
     void forgetOrder();
     // Reads the order again after records changed anywhere in it, from the record that was current.
     void readOrderAgain();
+    // Runs work over many records in one transaction, which keeps what the work stored before a
+    // failure: the work stops at its first failure and leaves it in `failure`, and `done` counts
+    // what it stored (0 when nothing could be kept). The order is read again; the failure is
+    // thrown.
+    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done);
+    // Steps a statement that changes records and resets it; on failure, leaves the dataset error
+    // in `failure` and returns false.
+    bool stepKept(sql::Statement& statement, std::optional<Error>& failure) const;
     void relocate(qint64 rowid, int fallback);
     void setCurrentPosition(int position, bool bof, bool eof);
     Record emptyRecord() const;

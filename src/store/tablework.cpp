@@ -81,31 +81,16 @@ void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
     // Going along the file rather than along an index touches each page once.
     std::vector<qint64> inFileOrder = keys;
     std::sort(inFileOrder.begin(), inFileOrder.end());
-    std::optional<Error> failure;
-    try {
-        sql::Transaction transaction(m_db);
-        for (const qint64 key : inFileOrder) {
-            m_delete.bindInt(1, key);
-            try {
-                m_delete.step();
-            } catch (const Error& e) {
-                failure = datasetError(e.text());
-                break;
+    inOneTransaction(
+        [&](std::optional<Error>& failure) {
+            for (const qint64 key : inFileOrder) {
+                m_delete.bindInt(1, key);
+                if (!stepKept(m_delete, failure))
+                    return;
+                deleted += m_db.changes();
             }
-            m_delete.reset();
-            deleted += m_db.changes();
-        }
-        m_delete.reset();
-        transaction.commit();
-    } catch (const Error& e) {
-        // Nothing was kept: the transaction could not start, or could not be committed.
-        deleted = 0;
-        if (!failure)
-            failure = datasetError(e.text());
-    }
-    readOrderAgain();
-    if (failure)
-        throw *failure;
+        },
+        deleted);
 }
 
 void Table::appendRecords(const std::function<bool(Record&)>& fill, int& appended)
@@ -114,44 +99,58 @@ void Table::appendRecords(const std::function<bool(Record&)>& fill, int& appende
     checkActive();
     checkWritable();
     checkBrowseMode();
+    inOneTransaction(
+        [&](std::optional<Error>& failure) {
+            for (;;) {
+                Record record = emptyRecord();
+                try {
+                    if (!fill(record))
+                        return;
+                } catch (const Error& e) {
+                    failure = e;
+                    return;
+                }
+                for (size_t i = 0; i < m_fields.size(); ++i) {
+                    const TableField& field = m_fields[i];
+                    if (!field.isCalculated() && field.def.type != FieldType::AutoIncrement)
+                        bindValue(m_insert, field.column, field,
+                                  normalized(field.def, record.at(int(i))));
+                }
+                if (!stepKept(m_insert, failure))
+                    return;
+                ++appended;
+            }
+        },
+        appended);
+}
+
+void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done)
+{
     std::optional<Error> failure;
     try {
         sql::Transaction transaction(m_db);
-        for (;;) {
-            Record record = emptyRecord();
-            try {
-                if (!fill(record))
-                    break;
-            } catch (const Error& e) {
-                failure = e;
-                break;
-            }
-            for (size_t i = 0; i < m_fields.size(); ++i) {
-                const TableField& field = m_fields[i];
-                if (!field.isCalculated() && field.def.type != FieldType::AutoIncrement)
-                    bindValue(m_insert, field.column, field,
-                              normalized(field.def, record.at(int(i))));
-            }
-            try {
-                m_insert.step();
-            } catch (const Error& e) {
-                failure = datasetError(e.text());
-                break;
-            }
-            m_insert.reset();
-            ++appended;
-        }
-        m_insert.reset();
+        work(failure);
         transaction.commit();
     } catch (const Error& e) {
         // Nothing was kept: the transaction could not start, or could not be committed.
-        appended = 0;
+        done = 0;
         if (!failure)
             failure = datasetError(e.text());
     }
     readOrderAgain();
     if (failure)
         throw *failure;
+}
+
+bool Table::stepKept(sql::Statement& statement, std::optional<Error>& failure) const
+{
+    try {
+        statement.step();
+    } catch (const Error& e) {
+        failure = datasetError(e.text());
+    }
+    statement.reset();
+    return !failure;
 }
 
 void Table::readOrderAgain()
