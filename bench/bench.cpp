@@ -1,8 +1,8 @@
 // quillory-bench: times the address book's table operations on a generated book, the journal
-// window on a generated journal, the collections window on a generated CD catalogue and the
-// text export of a generated book.
+// window on a generated journal, the collections window on a generated CD catalogue, the
+// text export of a generated book and the import of a generated book and journal.
 //
-//   quillory-bench [--records N] [--only table|report|tools|export|backup]
+//   quillory-bench [--records N] [--only table|report|tools|export|backup|import]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS", and "scan_vs_sqlite3 RATIO": a full
 // scan through the table cursor against the sqlite3 command-line tool writing the same columns of
@@ -11,6 +11,7 @@
 // data directory against cp of its files.
 
 #include "backupform.h"
+#include "catalogue.h"
 #include "collectionsdata.h"
 #include "collectionsform.h"
 #include "dataform.h"
@@ -18,6 +19,7 @@
 #include "dbcontrols.h"
 #include "error.h"
 #include "holders.h"
+#include "import.h"
 #include "install.h"
 #include "journalform.h"
 #include "journalprint.h"
@@ -30,6 +32,7 @@
 #include "settings.h"
 #include "sqlite.h"
 #include "startup.h"
+#include "tablefile.h"
 #include "userdefinedform.h"
 #include "wrenxform.h"
 
@@ -971,6 +974,53 @@ void runBackup(int records)
     std::printf("backup_vs_cp %.2f\n", double(backup) / double(copy));
 }
 
+// The import of 100,000 contacts and of 100,000 journal entries from tables of the current
+// layout, each into an empty table.
+void runImport()
+{
+    constexpr int kRecords = 100000;
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir program(directory.path());
+    const QString source = program.filePath(QStringLiteral("Source"));
+    QDir().mkpath(source);
+    ContactMaker maker;
+    for (const ql::import::Module module :
+         {ql::import::Module::Names, ql::import::Module::Journal}) {
+        const ql::TableDef& table = *ql::import::sourceTable(module, 1);
+        ql::tablefile::create(table, source,
+                              ql::catalogue::password(*ql::catalogue::find(table.name)));
+    }
+    fill(QDir(source).filePath(QStringLiteral("QYName2.DB")), kRecords, maker);
+    fillJournal(QDir(source).filePath(QStringLiteral("Journal2.DB")), kRecords, maker);
+    ql::services::install(std::make_unique<BenchPrompts>());
+
+    std::unique_ptr<ql::TDataModule1> names;
+    const auto emptied = [&](const char* table) {
+        names.reset();
+        ql::DataModule1 = nullptr;
+        const QString data = program.filePath(QStringLiteral("Data/") + QLatin1String(table));
+        QFile::remove(data);
+        QFile::copy(program.filePath(QStringLiteral("Temp/") + QLatin1String(table)), data);
+        names = std::make_unique<ql::TDataModule1>();
+        ql::DataModule1 = names.get();
+    };
+    const auto imported = [&](ql::import::Module module) {
+        ql::import::Request request{source, 1, {}};
+        request.modules[size_t(module)] = true;
+        if (!ql::import::run(request, nullptr, [](const QString&) {}))
+            throw ql::Error(QStringLiteral("the import did not finish"));
+    };
+    measure(
+        "import_names_100k", 3, [&] { emptied("QYName2.DB"); },
+        [&] { imported(ql::import::Module::Names); });
+    measure(
+        "import_journal_100k", 3, [&] { emptied("Journal2.DB"); },
+        [&] { imported(ql::import::Module::Journal); });
+    names.reset();
+    ql::DataModule1 = nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -987,7 +1037,8 @@ int main(int argc, char** argv)
                                            QStringLiteral("N"), QStringLiteral("100000"));
     parser.addOption(recordsOption);
     const QCommandLineOption onlyOption(
-        QStringLiteral("only"), QStringLiteral("Run one part: table, report, tools or export."),
+        QStringLiteral("only"),
+        QStringLiteral("Run one part: table, report, tools, export, backup or import."),
         QStringLiteral("PART"));
     parser.addOption(onlyOption);
     parser.process(app);
@@ -1012,6 +1063,8 @@ int main(int argc, char** argv)
             runExport(records);
         if (runs("backup"))
             runBackup(records);
+        if (runs("import"))
+            runImport();
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "schema.h"
+#include "table.h"
+
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -7,7 +11,29 @@
 
 class QWidget;
 
+namespace ql {
+
+// The import's source holder: one table, tbNoName, under the database name "QYImport", pointed at
+// one source table after another. It registers no passwords of its own; a source table opens
+// read-only and is never trusted, as a directory the user names may hold files of any origin.
+class TDataModule7 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule7(QObject* owner = nullptr);
+
+    // Points tbNoName, closed, at a source table: its name and the fields read from it.
+    void setSource(const TableDef& table);
+
+    Table* tbNoName = nullptr; // none until the first source table is named
+};
+
+} // namespace ql
+
 namespace ql::import {
+
+// The database name the source tables are reached under, registered for the rest of the run by
+// the first import and pointed at the source directory by every import.
+inline constexpr const char* databaseName = "QYImport";
 
 // The modules the import handles, in the order it handles them.
 enum class Module { Names, Journal, ToDo, CDs, CDRs, Tapes, Books, UserDefined };
@@ -28,5 +54,10 @@ struct Request {
 // "Quillory - Aborted"). A refused source or an error stops the run with a message box parented
 // to `owner`; what was posted before it stays. Returns true when the run finished.
 bool run(const Request& request, QWidget* owner, const std::function<void(const QString&)>& status);
+
+// The table a module is read from in a layout, as the import reads it: the key, then every field
+// the layout carries, in the order they are copied. None for the user-defined records of layout
+// 0, or for a layout that is not 0, 1 or 2.
+const TableDef* sourceTable(Module module, int layout);
 
 } // namespace ql::import

@@ -1,13 +1,11 @@
 #include "textexport.h"
 
-#include "collectionsdata.h"
 #include "error.h"
 #include "fieldvalue.h"
-#include "holders.h"
+#include "moduletable.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>
-#include <memory>
 #include <vector>
 
 namespace ql::exchange {
@@ -139,42 +137,6 @@ const std::vector<Column>& columnsOf(Module module)
     return userDefined;
 }
 
-// The module's own holder for the run, and the table the export reads.
-struct Source {
-    std::unique_ptr<QObject> holder;
-    Table* table;
-};
-
-template <typename Holder> Source open(Table* Holder::*table)
-{
-    auto holder = std::make_unique<Holder>();
-    Table* opened = holder.get()->*table;
-    return {std::move(holder), opened};
-}
-
-Source openSource(Module module)
-{
-    switch (module) {
-    case Module::Organizer:
-        return open(&TDataModule1::tbNames);
-    case Module::Journal:
-        return open(&TDataModule2::tbJournal1);
-    case Module::ToDo:
-        return open(&TDataModule4::tbTodo);
-    case Module::CD:
-        return open(&TDataModule3::tbCD);
-    case Module::CDR:
-        return open(&TDataModule3::tbCDR);
-    case Module::Tapes:
-        return open(&TDataModule3::tbTapes);
-    case Module::Books:
-        return open(&TDataModule3::tbBooks);
-    case Module::UserDefined:
-        break;
-    }
-    return open(&TDataModule8::tbUserDefined);
-}
-
 // The file being written: the lines gather in a buffer that goes out in large pieces.
 class ExportFile {
 public:
@@ -242,10 +204,9 @@ QString shownText(FieldType type, QStringView stored)
 {
     switch (type) {
     case FieldType::Date:
-        return fieldText(type, QDate::fromString(stored.toString(), Qt::ISODate));
+        return fieldText(type, storedDate(stored));
     case FieldType::DateTime:
-        return fieldText(
-            type, QDateTime::fromString(stored.toString(), QLatin1String(kStoredDateTimeFormat)));
+        return fieldText(type, storedDateTime(stored));
     case FieldType::AutoIncrement:
     case FieldType::Text:
     case FieldType::Memo:
@@ -279,7 +240,7 @@ void exportText(Module module, bool memos, const QString& fileName)
     };
     std::vector<Read> read;
     {
-        const Source source = openSource(module);
+        const HeldTable source = openTable(module);
         const Table& table = *source.table;
         for (const Column& column : columns) {
             if (!column.field) {

@@ -39,5 +39,8 @@ int integerOf(FieldType type, const QVariant& value);
 
 // The text the file stores for a value that is not empty.
 QByteArray storedText(FieldType type, const QVariant& value);
+// A date and a date-time as the file stores them; an invalid value for a text of another form.
+QDate storedDate(QStringView stored);
+QDateTime storedDateTime(QStringView stored);
 
 } // namespace ql

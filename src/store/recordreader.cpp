@@ -151,11 +151,10 @@ QList<QVariant> RecordReader::decodeRow(const sql::Statement& row) const
             values.emplace_back(row.columnInt(field.column));
             break;
         case FieldType::Date:
-            values.emplace_back(QDate::fromString(QString::fromUtf8(data, length), Qt::ISODate));
+            values.emplace_back(storedDate(QString::fromUtf8(data, length)));
             break;
         case FieldType::DateTime:
-            values.emplace_back(QDateTime::fromString(QString::fromUtf8(data, length),
-                                                      QLatin1String(kStoredDateTimeFormat)));
+            values.emplace_back(storedDateTime(QString::fromUtf8(data, length)));
             break;
         case FieldType::Text:
         case FieldType::Memo:

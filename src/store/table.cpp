@@ -709,11 +709,7 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (version == m_dataVersion)
         return false;
     m_dataVersion = version;
-    const qint64 current = currentRowid();
-    forgetOrder();
-    relocate(current, m_position);
-    Q_EMIT rowsReset();
-    Q_EMIT currentChanged();
+    readOrderAgain();
     return true;
 }
 

@@ -190,6 +190,12 @@ public:
     // deleted. A failure ends it: the deletes made before are kept and counted, and the failure
     // is thrown.
     void deleteKeys(const std::vector<qint64>& keys, int& deleted);
+    // Appends new records in one transaction, with no cursor: `fill` gives each new record its
+    // values (it starts empty; no new-record hook runs) and returns false when there are no more;
+    // each value is stored as its field holds it (texts cut to the field's width). `appended`
+    // counts the records stored. A failure ends it: the records appended before it are
+    // kept and counted, and the failure is thrown.
+    void appendRecords(const std::function<bool(Record&)>& fill, int& appended);
     // Looks for changes posted by another program and follows them.
     void refresh();
     // Whether the current record lies in a damaged part of the file and cannot be read.
@@ -233,6 +239,16 @@ private:
     qint64 currentRowid() const;
     void forgetOrderFrom(int position);
     void forgetOrder();
+    // Reads the order again after records changed anywhere in it, from the record that was current.
+    void readOrderAgain();
+    // Runs work over many records in one transaction, which keeps what the work stored before a
+    // failure: the work stops at its first failure and leaves it in `failure`, and `done` counts
+    // what it stored (0 when nothing could be kept). The order is read again; the failure is
+    // thrown.
+    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done);
+    // Steps a statement that changes records and resets it; on failure, leaves the dataset error
+    // in `failure` and returns false.
+    bool stepKept(sql::Statement& statement, std::optional<Error>& failure) const;
     void relocate(qint64 rowid, int fallback);
     void setCurrentPosition(int position, bool bof, bool eof);
     Record emptyRecord() const;

@@ -114,7 +114,8 @@ QString locate(const QString& directory, const QString& tableName)
         return exact;
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
-        if (entry.compare(tableName, Qt::CaseInsensitive) == 0)
+        if (entry.compare(tableName, Qt::CaseInsensitive) == 0 &&
+            QFileInfo(dir.filePath(entry)).isFile())
             return dir.filePath(entry);
     }
     return {};
@@ -193,7 +194,7 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
         }
     }
     if (!passwordKnown)
-        throw fail(QStringLiteral("invalid password."));
+        throw PasswordError(fail(QStringLiteral("invalid password.")).text());
     if (writable && !untrusted && collation != sql::KeyCollator::version()) {
         // The alphabetical order changed with the system's Unicode data: rebuild the indexes.
         try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "error.h"
 #include "schema.h"
 #include "sqlite.h"
 
@@ -8,12 +9,19 @@
 
 namespace ql::tablefile {
 
+// The table file carries a password the session does not know.
+class PasswordError : public Error {
+public:
+    using Error::Error;
+};
+
 // Lays out an empty table file for def in directory, carrying password, readable by the user
 // alone. Fails with ql::Error when the file exists already.
 void create(const TableDef& def, const QString& directory, const QString& password);
 
 // The path of the file that holds tableName in directory, the name matched without regard to
-// letter case; empty when there is none.
+// letter case; empty when there is none. Only a regular file (or a link to one) holds a table: a
+// folder, a pipe or a device of that name does not.
 QString locate(const QString& directory, const QString& tableName);
 
 // A table file opened. A file the user may not write (the file or its folder read-only) opens

@@ -1,3 +1,4 @@
+#include "fieldvalue.h"
 #include "order.h"
 #include "table.h"
 
@@ -5,7 +6,7 @@
 #include <algorithm>
 
 // Work over a whole table, with no cursor: reading some fields of every record at once and
-// deleting many records in one transaction.
+// deleting or appending many records in one transaction.
 namespace ql {
 
 std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
@@ -80,35 +81,85 @@ void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
     // Going along the file rather than along an index touches each page once.
     std::vector<qint64> inFileOrder = keys;
     std::sort(inFileOrder.begin(), inFileOrder.end());
+    inOneTransaction(
+        [&](std::optional<Error>& failure) {
+            for (const qint64 key : inFileOrder) {
+                m_delete.bindInt(1, key);
+                if (!stepKept(m_delete, failure))
+                    return;
+                deleted += m_db.changes();
+            }
+        },
+        deleted);
+}
+
+void Table::appendRecords(const std::function<bool(Record&)>& fill, int& appended)
+{
+    appended = 0;
+    checkActive();
+    checkWritable();
+    checkBrowseMode();
+    inOneTransaction(
+        [&](std::optional<Error>& failure) {
+            for (;;) {
+                Record record = emptyRecord();
+                try {
+                    if (!fill(record))
+                        return;
+                } catch (const Error& e) {
+                    failure = e;
+                    return;
+                }
+                for (size_t i = 0; i < m_fields.size(); ++i) {
+                    const TableField& field = m_fields[i];
+                    if (!field.isCalculated() && field.def.type != FieldType::AutoIncrement)
+                        bindValue(m_insert, field.column, field,
+                                  normalized(field.def, record.at(int(i))));
+                }
+                if (!stepKept(m_insert, failure))
+                    return;
+                ++appended;
+            }
+        },
+        appended);
+}
+
+void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done)
+{
     std::optional<Error> failure;
     try {
         sql::Transaction transaction(m_db);
-        for (const qint64 key : inFileOrder) {
-            m_delete.bindInt(1, key);
-            try {
-                m_delete.step();
-            } catch (const Error& e) {
-                failure = datasetError(e.text());
-                break;
-            }
-            m_delete.reset();
-            deleted += m_db.changes();
-        }
-        m_delete.reset();
+        work(failure);
         transaction.commit();
     } catch (const Error& e) {
         // Nothing was kept: the transaction could not start, or could not be committed.
-        deleted = 0;
+        done = 0;
         if (!failure)
             failure = datasetError(e.text());
     }
+    readOrderAgain();
+    if (failure)
+        throw *failure;
+}
+
+bool Table::stepKept(sql::Statement& statement, std::optional<Error>& failure) const
+{
+    try {
+        statement.step();
+    } catch (const Error& e) {
+        failure = datasetError(e.text());
+    }
+    statement.reset();
+    return !failure;
+}
+
+void Table::readOrderAgain()
+{
     const qint64 current = currentRowid();
     forgetOrder();
     relocate(current, m_position);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
-    if (failure)
-        throw *failure;
 }
 
 } // namespace ql
