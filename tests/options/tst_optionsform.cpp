@@ -1,13 +1,18 @@
 #include "backupform.h"
+#include "catalogue.h"
 #include "import.h"
 #include "keys.h"
 #include "mainmenu.h"
+#include "moduletable.h"
 #include "optionsform.h"
 #include "radiogroup.h"
 #include "scripted.h"
 #include "selectdirform.h"
+#include "session.h"
 #include "settings.h"
 #include "startup.h"
+#include "table.h"
+#include "tablefile.h"
 #include "testenv.h"
 #include "testmain.h"
 
@@ -28,13 +33,6 @@
 #include <optional>
 
 using namespace ql;
-
-namespace ql::test {
-// The stand-in import hands each run to this.
-extern std::function<bool(const import::Request&, QWidget*,
-                          const std::function<void(const QString&)>&)>
-    importRun;
-} // namespace ql::test
 
 namespace {
 
@@ -181,57 +179,66 @@ private Q_SLOTS:
     }
 
     // The import starts only once a folder is named, by typing, clicking into the field or
-    // browsing; it runs what the window shows, and the button is usable again however it ends.
+    // browsing; each box brings its own module, and the button is usable again however the run
+    // ends.
     void theImportRunsWhatTheWindowShows()
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
-        std::vector<import::Request> requests;
-        bool enabledWhileRunning = false;
-        bool finishes = true;
-        test::importRun = [&](const import::Request& request, QWidget* owner,
-                              const std::function<void(const QString&)>& status) {
-            requests.push_back(request);
-            enabledWhileRunning |= owner->findChild<QPushButton*>(str("BitBtn6"))->isEnabled();
-            status(finishes ? str("Quillory - Done") : str("Quillory - Aborted"));
-            return finishes;
+        // A source folder of the second layout with one record in each module's table.
+        const QString source = QDir(dir.path()).filePath(str("Old"));
+        QDir().mkpath(source);
+        Session::instance().registerDatabase(str("Source"), source);
+        for (int module = 0; module < import::moduleCount; ++module) {
+            const TableDef& def = *import::sourceTable(import::Module(module), 1);
+            tablefile::create(def, source, catalogue::password(def));
+            Session::instance().addPassword(catalogue::password(def));
+            Table table(def, str("source"));
+            table.setDatabaseName(str("Source"));
+            table.open();
+            table.insert();
+            table.post();
+        }
+        const auto counts = [] {
+            std::array<int, import::moduleCount> records{};
+            for (int module = 0; module < import::moduleCount; ++module)
+                records[size_t(module)] =
+                    exchange::openTable(exchange::Module(module)).table->recordCount();
+            return records;
         };
         inOptions(program->mainMenu(), [&](TOptionsForm* window) {
             QVERIFY(!window->BitBtn6->isEnabled());
             window->Edit4->setFocus(Qt::TabFocusReason);
-            QTest::keyClicks(window->Edit4, str("/old/data"));
+            QTest::keyClicks(window->Edit4, source);
             QVERIFY(window->BitBtn6->isEnabled());
-            clickBox(window->RadioGroup1->button(2));
-            // Each box leaves out its own module.
-            for (QCheckBox* box :
-                 {window->CheckBox4, window->CheckBox5, window->CheckBox7, window->CheckBox8,
-                  window->CheckBox9, window->CheckBox10, window->CheckBox11, window->CheckBox12}) {
-                clickBox(box);
-                QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
-                clickBox(box);
+            clickBox(window->RadioGroup1->button(1));
+            const QList<QCheckBox*> boxes = {
+                window->CheckBox4, window->CheckBox5,  window->CheckBox7,  window->CheckBox8,
+                window->CheckBox9, window->CheckBox10, window->CheckBox11, window->CheckBox12};
+            for (QCheckBox* box : boxes) {
+                if (box->isChecked())
+                    clickBox(box);
             }
-            QCOMPARE(window->Label6->text(), str("Quillory - Done"));
-            QVERIFY(window->BitBtn6->isEnabled());
+            std::array<int, import::moduleCount> expected = counts();
+            for (qsizetype module = 0; module < boxes.size(); ++module) {
+                clickBox(boxes[module]);
+                QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
+                clickBox(boxes[module]);
+                ++expected[size_t(module)];
+                QCOMPARE(counts(), expected);
+                QCOMPARE(window->Label6->text(), str("Quillory - Done"));
+                QVERIFY(window->BitBtn6->isEnabled());
+            }
 
-            finishes = false;
-            clickBox(window->RadioGroup1->button(0));
+            // A folder without the tables stops at the first ticked module.
+            window->Edit4->setText(QDir(dir.path()).filePath(str("Empty")));
+            clickBox(window->CheckBox4);
             QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
             QCOMPARE(window->Label6->text(), str("Quillory - Aborted"));
             QVERIFY(window->BitBtn6->isEnabled());
+            QCOMPARE(services.prompts->messages.size(), 1);
         });
-        test::importRun = nullptr;
-        QCOMPARE(requests.size(), std::size_t(import::moduleCount + 1));
-        for (std::size_t i = 0; i < std::size_t(import::moduleCount); ++i) {
-            QCOMPARE(requests[i].sourceDirectory, str("/old/data"));
-            QCOMPARE(requests[i].layout, 2);
-            std::array<bool, import::moduleCount> ticked;
-            ticked.fill(true);
-            ticked[i] = false;
-            QVERIFY(requests[i].modules == ticked);
-        }
-        QCOMPARE(requests.back().layout, 0);
-        QVERIFY(!enabledWhileRunning);
 
         inOptions(program->mainMenu(), [](TOptionsForm* window) {
             QTest::mouseClick(window->Edit4, Qt::LeftButton);
