@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "commands.h"
+#include "datetext.h"
 #include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
@@ -273,6 +274,7 @@ void TToDoForm::FilterBtnClick()
     t->setIndexName(QStringLiteral("idxToDoDate"));
     t->setRangeText(*text, *text);
     t->setIndexName(active);
+    showFilter(t, QStringLiteral("due date"), datetext::shortDate(datetext::parseDate(*text)));
 }
 
 void TToDoForm::UnFilterBtnClick()

@@ -128,7 +128,9 @@ private Q_SLOTS:
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Music : Enter Music Type: "));
         QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Collections - Filtered: Music = rock"));
         f.sortBy(f.window->RadioGroup1, 0); // another entry ends the filter
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Collections"));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.title(), str("Abbey Road"));
         f.ask(f.window->Search, str("beat"));

@@ -185,10 +185,12 @@ private Q_SLOTS:
         f.window->RadioGroup1->button(1)->click();
         f.ask(f.window->FilterBtn, str("italy"));
         QCOMPARE(f.listed(1), QStringList({"Italy", "Italy"}));
+        QCOMPARE(f.window->windowTitle(), str("Cellar - Filtered: Country = italy"));
         f.ask(f.window->SearchBtn, str("j")); // beyond every match within the filter
         QCOMPARE(f.services.prompts->questions.last(), str("Search String: Enter Search String: "));
         QCOMPARE(f.table().recordCount(), 2);
         f.click(f.window->UnfilterBtn);
+        QCOMPARE(f.window->windowTitle(), str("Cellar"));
 
         // Search moves within the chosen sort and keeps the order in force.
         f.window->RadioGroup1->button(1)->click();
