@@ -137,12 +137,13 @@ private Q_SLOTS:
 
     void reopeningShowsTheStoredNamesAndAnUnusedFieldStillSorts()
     {
-        Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region"}, 1); });
+        Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region", ""}, 1); });
         QCOMPARE(f.window->windowTitle(), str("Cellar"));
         QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel3->isHidden());
         QVERIFY(f.window->CheckBox1->isChecked());
         QCOMPARE(f.columnTitle(0), str("Wine"));
         QCOMPARE(f.columnTitle(1), str("Field 2")); // "Not in use" comes only from saving
+        QCOMPARE(f.columnTitle(3), str("Field 4")); // a field in use without a name
         QVERIFY(f.window->Editors[1]->isHidden() && !f.window->Editors[2]->isHidden());
         QCOMPARE(f.entries().mid(0, 3), QStringList({"Wine", "N/A", "Region"}));
 
