@@ -353,11 +353,12 @@ TPDAForm::TPDAForm(QWidget* parent)
         grid->setRowStretch(9, 1);
     }
 
+    // Two columns of three, so that the pages keep their height.
     RadioGroup1 = new RadioGroup(QStringLiteral("Order"),
                                  {QStringLiteral("Last name"), QStringLiteral("First name"),
                                   QStringLiteral("Company"), QStringLiteral("Nickname"),
                                   QStringLiteral("Category"), QStringLiteral("Group")},
-                                 this);
+                                 this, 2);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setToolTip(QStringLiteral("The order of the list"));
     RadioGroup1->setItemIndex(0);
