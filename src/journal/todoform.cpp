@@ -2,7 +2,6 @@
 
 #include "aboutbox.h"
 #include "commands.h"
-#include "datetext.h"
 #include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
@@ -274,7 +273,7 @@ void TToDoForm::FilterBtnClick()
     t->setIndexName(QStringLiteral("idxToDoDate"));
     t->setRangeText(*text, *text);
     t->setIndexName(active);
-    showFilter(t, QStringLiteral("due date"), datetext::shortDate(datetext::parseDate(*text)));
+    showFilter(t, QStringLiteral("due date"), *text);
 }
 
 void TToDoForm::UnFilterBtnClick()

@@ -1,5 +1,6 @@
 #include "modulewindow.h"
 
+#include "datetext.h"
 #include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
@@ -87,7 +88,11 @@ QWidget* scrollingContents(QWidget* page)
 void ModuleWindow::showFilter(Table* table, const QString& what, const QString& value)
 {
     m_filters.removeIf([table](const Filter& filter) { return filter.table == table; });
-    m_filters.append({table, QStringLiteral("%1 = %2").arg(what, value)});
+    // The filter is on the order's field; a date reads as the list shows it, however typed.
+    const bool date = table->indexField().type == FieldType::Date;
+    m_filters.append(
+        {table, QStringLiteral("%1 = %2").arg(
+                    what, date ? datetext::shortDate(datetext::parseDate(value)) : value)});
     connect(table, &Table::rowsReset, this, &ModuleWindow::showCaption, Qt::UniqueConnection);
     showCaption();
 }

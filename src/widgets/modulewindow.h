@@ -32,9 +32,9 @@ protected:
     // The tables whose pending records closing stores: the one above unless a window has more.
     virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
-    // The list of `table` now shows only the records whose `what` equals `value`: the caption
-    // says "Filtered: what = value" until the table's filter is dropped (Unfilter, another
-    // order), also while the window is closed and opened again.
+    // The list of `table` now shows only the records whose `what` (the field of its order)
+    // equals `value`: the caption says "Filtered: what = value" until the table's filter is
+    // dropped (Unfilter, another order), also while the window is closed and opened again.
     void showFilter(Table* table, const QString& what, const QString& value);
 
     void showEvent(QShowEvent* event) override;
