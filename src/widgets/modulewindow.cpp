@@ -88,11 +88,15 @@ QWidget* scrollingContents(QWidget* page)
 void ModuleWindow::showFilter(Table* table, const QString& what, const QString& value)
 {
     m_filters.removeIf([table](const Filter& filter) { return filter.table == table; });
-    // The filter is on the order's field; a date reads as the list shows it, however typed.
-    const bool date = table->indexField().type == FieldType::Date;
-    m_filters.append(
-        {table, QStringLiteral("%1 = %2").arg(
-                    what, date ? datetext::shortDate(datetext::parseDate(value)) : value)});
+    // The filter is on the order's field; a date reads as the list shows it, however typed, and
+    // the empty text keeps the records without a value.
+    QString note = what + QStringLiteral(" is empty");
+    if (!value.isEmpty()) {
+        const bool date = table->indexField().type == FieldType::Date;
+        note = QStringLiteral("%1 = %2").arg(
+            what, date ? datetext::shortDate(datetext::parseDate(value)) : value);
+    }
+    m_filters.append({table, note});
     connect(table, &Table::rowsReset, this, &ModuleWindow::showCaption, Qt::UniqueConnection);
     showCaption();
 }

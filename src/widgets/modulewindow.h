@@ -33,8 +33,9 @@ protected:
     virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
     // The list of `table` now shows only the records whose `what` (the field of its order)
-    // equals `value`: the caption says "Filtered: what = value" until the table's filter is
-    // dropped (Unfilter, another order), also while the window is closed and opened again.
+    // equals `value`: the caption says "Filtered: what = value" ("Filtered: what is empty") until
+    // the table's filter is dropped (Unfilter, another order), also while the window is closed
+    // and opened again.
     void showFilter(Table* table, const QString& what, const QString& value);
 
     void showEvent(QShowEvent* event) override;

@@ -90,6 +90,12 @@ private Q_SLOTS:
         QCOMPARE(f.window->windowTitle(), str("Quillory - To-Do List"));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.text(), str("july"));
+
+        f.ask(f.window->FilterBtn, QString()); // the items without a due date
+        QCOMPARE(f.listed(1), QStringList({"someday"}));
+        QCOMPARE(f.window->windowTitle(),
+                 str("Quillory - To-Do List - Filtered: due date is empty"));
+        QCOMPARE(f.messages().size(), 1);
     }
 
     // The due date column shows a whole date with a four-digit year, in large letters too.
