@@ -543,7 +543,7 @@ public:
     {
         return answer;
     }
-    void message(QWidget*, const QString& text) override
+    void message(QWidget*, const QString& text, ql::MessageKind) override
     {
         throw ql::Error(QStringLiteral("unexpected message: ") + text);
     }

@@ -19,10 +19,12 @@
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QSplitter>
 #include <QStatusBar>
@@ -32,20 +34,40 @@
 namespace ql {
 namespace {
 
-// The orders of the list: the index each selects and the texts its search and filter prompts
-// show. Category and group ask for a last name, and look the text up in their own order.
+// The orders of the list: the index each selects, the texts its search and filter prompts show
+// and the two columns the list shows in it, the key of the order first (field, title). Category
+// and group ask for a last name, and look the text up in their own order.
 struct Order {
     const char* index;
     const char* caption;
     const char* prompt;
+    const char* columns[2][2];
 };
 const Order kOrders[6] = {
-    {"idxLastName", "Search for Last Names", "Enter Last Name: "},
-    {"idxFirstName", "Search for First Names", "Enter First Name: "},
-    {"idxCompany", "Search for Company", "Enter Company Name: "},
-    {"idxNickName", "Search for NickNames", "Enter NickName: "},
-    {"idxCategory", "Search for Last Names", "Enter Last Name: "},
-    {"idxGroup", "Search for Last Names", "Enter Last Name: "},
+    {"idxLastName",
+     "Search for Last Names",
+     "Enter Last Name: ",
+     {{"LastName", "Last Name"}, {"FirstName", "First Name"}}},
+    {"idxFirstName",
+     "Search for First Names",
+     "Enter First Name: ",
+     {{"FirstName", "First Name"}, {"LastName", "Last Name"}}},
+    {"idxCompany",
+     "Search for Company",
+     "Enter Company Name: ",
+     {{"Company", "Company"}, {"FirstLastCompany", "Name"}}},
+    {"idxNickName",
+     "Search for NickNames",
+     "Enter NickName: ",
+     {{"NickName", "Nickname"}, {"FirstLastCompany", "Name"}}},
+    {"idxCategory",
+     "Search for Last Names",
+     "Enter Last Name: ",
+     {{"Category", "Category"}, {"FirstLastCompany", "Name"}}},
+    {"idxGroup",
+     "Search for Last Names",
+     "Enter Last Name: ",
+     {{"Group", "Group"}, {"FirstLastCompany", "Name"}}},
 };
 
 QString str(const char* text)
@@ -117,8 +139,9 @@ TPDAForm::TPDAForm(QWidget* parent)
     MyDBGrid1->setObjectName(QStringLiteral("MyDBGrid1"));
     MyDBGrid1->setToolTip(QStringLiteral("Choose a record"));
     MyDBGrid1->setAccessibleName(QStringLiteral("Records"));
-    MyDBGrid1->setColumns({str("FirstLastCompany"), str("LastName"), str("FirstName"),
-                           str("Company"), str("NickName"), str("Category"), str("Group")});
+    // The columns share the list's width: the rest of the record is on the pages.
+    MyDBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    showColumns(0);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -169,7 +192,8 @@ TPDAForm::TPDAForm(QWidget* parent)
 
     AddressSheet = page("AddressSheet", QStringLiteral("Address"));
     {
-        auto* grid = new QGridLayout(AddressSheet);
+        QWidget* contents = scrollingContents(AddressSheet);
+        auto* grid = new QGridLayout(contents);
         const char* namesA[5][3] = {{"AdAddress1Edit1", "AdAddress1", "Address1t"},
                                     {"AdAddress2Edit1", "AdAddress2", "Address2t"},
                                     {"AdCityEdit1", "AdCity1", "Cityt"},
@@ -183,18 +207,18 @@ TPDAForm::TPDAForm(QWidget* parent)
         const QString captions[5] = {QStringLiteral("Address:"), QStringLiteral("Address:"),
                                      QStringLiteral("City:"), QStringLiteral("State:"),
                                      QStringLiteral("Zip:")};
-        grid->addWidget(new QLabel(QStringLiteral("<b>Address A</b>"), AddressSheet), 0, 0, 1, 2);
-        grid->addWidget(new QLabel(QStringLiteral("<b>Address B</b>"), AddressSheet), 0, 2, 1, 2);
+        grid->addWidget(new QLabel(QStringLiteral("<b>Address A</b>"), contents), 0, 0, 1, 2);
+        grid->addWidget(new QLabel(QStringLiteral("<b>Address B</b>"), contents), 0, 2, 1, 2);
         for (int i = 0; i < 5; ++i) {
-            auto* a = edit(AddressSheet, namesA[i][0], namesA[i][1],
+            auto* a = edit(contents, namesA[i][0], namesA[i][1],
                            QStringLiteral("Address A: ") + captions[i].chopped(1));
-            grid->addWidget(label(AddressSheet, namesA[i][2], captions[i], a), i + 1, 0);
+            grid->addWidget(label(contents, namesA[i][2], captions[i], a), i + 1, 0);
             grid->addWidget(a, i + 1, 1);
         }
         for (int i = 0; i < 5; ++i) {
-            auto* b = edit(AddressSheet, namesB[i][0], namesB[i][1],
+            auto* b = edit(contents, namesB[i][0], namesB[i][1],
                            QStringLiteral("Address B: ") + captions[i].chopped(1));
-            grid->addWidget(label(AddressSheet, namesB[i][2], captions[i], b), i + 1, 2);
+            grid->addWidget(label(contents, namesB[i][2], captions[i], b), i + 1, 2);
             grid->addWidget(b, i + 1, 3);
         }
         grid->setRowStretch(6, 1);
@@ -202,7 +226,8 @@ TPDAForm::TPDAForm(QWidget* parent)
 
     PhoneSheet = page("PhoneSheet", QStringLiteral("Phone"));
     {
-        auto* grid = new QGridLayout(PhoneSheet);
+        QWidget* contents = scrollingContents(PhoneSheet);
+        auto* grid = new QGridLayout(contents);
         const char* names[2][4][3] = {{{"PhDescriptionEdit1", "PhDescription1", "Description"},
                                        {"PhAreaCodeEdit1", "PhAreaCode1", "AreaCode1"},
                                        {"PhNumberEdit1", "PhNumber1", "Number1"},
@@ -216,12 +241,12 @@ TPDAForm::TPDAForm(QWidget* parent)
         for (int phone = 0; phone < 2; ++phone) {
             const QString which =
                 phone == 0 ? QStringLiteral("Phone A") : QStringLiteral("Phone B");
-            grid->addWidget(new QLabel(QStringLiteral("<b>%1</b>").arg(which), PhoneSheet), 0,
+            grid->addWidget(new QLabel(QStringLiteral("<b>%1</b>").arg(which), contents), 0,
                             phone * 2, 1, 2);
             for (int i = 0; i < 4; ++i) {
-                auto* e = edit(PhoneSheet, names[phone][i][0], names[phone][i][1],
+                auto* e = edit(contents, names[phone][i][0], names[phone][i][1],
                                which + QStringLiteral(": ") + captions[i].chopped(1));
-                grid->addWidget(label(PhoneSheet, names[phone][i][2], captions[i], e), i + 1,
+                grid->addWidget(label(contents, names[phone][i][2], captions[i], e), i + 1,
                                 phone * 2);
                 grid->addWidget(e, i + 1, phone * 2 + 1);
             }
@@ -231,7 +256,8 @@ TPDAForm::TPDAForm(QWidget* parent)
 
     EmailSheet = page("EmailSheet", QStringLiteral("E-mail"));
     {
-        auto* form = new QGridLayout(EmailSheet);
+        QWidget* contents = scrollingContents(EmailSheet);
+        auto* form = new QGridLayout(contents);
         const char* names[2][2][3] = {{{"EmDescriptionEdit1", "EmDescription1", "Description1"},
                                        {"EmEmailEdit1", "EmAddress1", "Email1"}},
                                       {{"EmDescriptionEdit2", "EmDescription2", "Label1"},
@@ -239,16 +265,16 @@ TPDAForm::TPDAForm(QWidget* parent)
         for (int mail = 0; mail < 2; ++mail) {
             const QString which =
                 mail == 0 ? QStringLiteral("E-mail A") : QStringLiteral("E-mail B");
-            auto* description = edit(EmailSheet, names[mail][0][0], names[mail][0][1],
+            auto* description = edit(contents, names[mail][0][0], names[mail][0][1],
                                      which + QStringLiteral(": description"));
-            auto* address = edit(EmailSheet, names[mail][1][0], names[mail][1][1],
+            auto* address = edit(contents, names[mail][1][0], names[mail][1][1],
                                  which + QStringLiteral(": address"));
-            form->addWidget(label(EmailSheet, names[mail][0][2],
+            form->addWidget(label(contents, names[mail][0][2],
                                   which + QStringLiteral(" description:"), description),
                             mail * 2, 0);
             form->addWidget(description, mail * 2, 1);
             form->addWidget(
-                label(EmailSheet, names[mail][1][2], which + QStringLiteral(" address:"), address),
+                label(contents, names[mail][1][2], which + QStringLiteral(" address:"), address),
                 mail * 2 + 1, 0);
             form->addWidget(address, mail * 2 + 1, 1);
         }
@@ -257,23 +283,24 @@ TPDAForm::TPDAForm(QWidget* parent)
 
     MemoSheet = page("MemoSheet", QStringLiteral("Memo"));
     {
-        auto* form = new QGridLayout(MemoSheet);
-        auto* description = edit(MemoSheet, "DBEdit1", "MeDescription1",
-                                 QStringLiteral("What the memos are about"));
-        DBMemo1 = new DBMemo(MemoSheet);
+        QWidget* contents = scrollingContents(MemoSheet);
+        auto* form = new QGridLayout(contents);
+        auto* description =
+            edit(contents, "DBEdit1", "MeDescription1", QStringLiteral("What the memos are about"));
+        DBMemo1 = new DBMemo(contents);
         DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
         DBMemo1->setProperty("dataField", str("MeMemoData1"));
         DBMemo1->setToolTip(QStringLiteral("Memo A"));
         DBMemo1->setAccessibleName(QStringLiteral("Memo A"));
         DBMemo1->setTabChangesFocus(true);
-        DBMemo2 = new DBMemo(MemoSheet);
+        DBMemo2 = new DBMemo(contents);
         DBMemo2->setObjectName(QStringLiteral("DBMemo2"));
         DBMemo2->setProperty("dataField", str("MeMemoData2"));
         DBMemo2->setToolTip(QStringLiteral("Memo B"));
         DBMemo2->setAccessibleName(QStringLiteral("Memo B"));
         DBMemo2->setTabChangesFocus(true);
-        form->addWidget(
-            label(MemoSheet, "Label3", QStringLiteral("Memo description:"), description), 0, 0);
+        form->addWidget(label(contents, "Label3", QStringLiteral("Memo description:"), description),
+                        0, 0);
         form->addWidget(description, 0, 1);
         form->addWidget(DBMemo1, 1, 0, 1, 2);
         form->addWidget(DBMemo2, 2, 0, 1, 2);
@@ -281,57 +308,57 @@ TPDAForm::TPDAForm(QWidget* parent)
 
     PagerSheet = page("PagerSheet", QStringLiteral("Pager"));
     {
-        auto* grid = new QGridLayout(PagerSheet);
-        auto* category = edit(PagerSheet, "CategoryEdit", "Category", QStringLiteral("Category"));
-        auto* group = edit(PagerSheet, "GroupEdit", "Group", QStringLiteral("Group"));
-        grid->addWidget(label(PagerSheet, "Category", QStringLiteral("Category:"), category), 0, 0);
+        QWidget* contents = scrollingContents(PagerSheet);
+        auto* grid = new QGridLayout(contents);
+        auto* category = edit(contents, "CategoryEdit", "Category", QStringLiteral("Category"));
+        auto* group = edit(contents, "GroupEdit", "Group", QStringLiteral("Group"));
+        grid->addWidget(label(contents, "Category", QStringLiteral("Category:"), category), 0, 0);
         grid->addWidget(category, 0, 1);
-        grid->addWidget(label(PagerSheet, "Label6", QStringLiteral("Group:"), group), 0, 2);
+        grid->addWidget(label(contents, "Label6", QStringLiteral("Group:"), group), 0, 2);
         grid->addWidget(group, 0, 3);
-        grid->addWidget(label(PagerSheet, "Label4", QStringLiteral("<b>Pager</b>"), nullptr), 1, 0,
-                        1, 2);
-        grid->addWidget(label(PagerSheet, "Label8", QStringLiteral("<b>Cell phone</b>"), nullptr),
-                        1, 2, 1, 2);
+        grid->addWidget(label(contents, "Label4", QStringLiteral("<b>Pager</b>"), nullptr), 1, 0, 1,
+                        2);
+        grid->addWidget(label(contents, "Label8", QStringLiteral("<b>Cell phone</b>"), nullptr), 1,
+                        2, 1, 2);
         auto* pagerDescr =
-            edit(PagerSheet, "DBEdit2", "PagerDescr", QStringLiteral("Pager: description"));
-        auto* pagerNo = edit(PagerSheet, "DBEdit3", "PagerNo", QStringLiteral("Pager: number"));
+            edit(contents, "DBEdit2", "PagerDescr", QStringLiteral("Pager: description"));
+        auto* pagerNo = edit(contents, "DBEdit3", "PagerNo", QStringLiteral("Pager: number"));
         auto* cellDescr =
-            edit(PagerSheet, "DBEdit4", "CellPhDescr", QStringLiteral("Cell phone: description"));
-        auto* cellNo =
-            edit(PagerSheet, "DBEdit5", "CellPhNo", QStringLiteral("Cell phone: number"));
-        grid->addWidget(label(PagerSheet, "Label5", QStringLiteral("Description:"), pagerDescr), 2,
+            edit(contents, "DBEdit4", "CellPhDescr", QStringLiteral("Cell phone: description"));
+        auto* cellNo = edit(contents, "DBEdit5", "CellPhNo", QStringLiteral("Cell phone: number"));
+        grid->addWidget(label(contents, "Label5", QStringLiteral("Description:"), pagerDescr), 2,
                         0);
         grid->addWidget(pagerDescr, 2, 1);
-        grid->addWidget(label(PagerSheet, "Label7", QStringLiteral("Number:"), pagerNo), 3, 0);
+        grid->addWidget(label(contents, "Label7", QStringLiteral("Number:"), pagerNo), 3, 0);
         grid->addWidget(pagerNo, 3, 1);
-        grid->addWidget(label(PagerSheet, "Label9", QStringLiteral("Description:"), cellDescr), 2,
-                        2);
+        grid->addWidget(label(contents, "Label9", QStringLiteral("Description:"), cellDescr), 2, 2);
         grid->addWidget(cellDescr, 2, 3);
-        grid->addWidget(label(PagerSheet, "Label10", QStringLiteral("Number:"), cellNo), 3, 2);
+        grid->addWidget(label(contents, "Label10", QStringLiteral("Number:"), cellNo), 3, 2);
         grid->addWidget(cellNo, 3, 3);
-        grid->addWidget(label(PagerSheet, "Label11", QStringLiteral("<b>Web sites</b>"), nullptr),
-                        4, 0, 1, 4);
-        auto* web1 = edit(PagerSheet, "DBEdit6", "WebSite1", QStringLiteral("Web site 1"));
-        auto* web2 = edit(PagerSheet, "DBEdit7", "WebSite2", QStringLiteral("Web site 2"));
-        grid->addWidget(label(PagerSheet, "Label12", QStringLiteral("Web site 1:"), web1), 5, 0);
+        grid->addWidget(label(contents, "Label11", QStringLiteral("<b>Web sites</b>"), nullptr), 4,
+                        0, 1, 4);
+        auto* web1 = edit(contents, "DBEdit6", "WebSite1", QStringLiteral("Web site 1"));
+        auto* web2 = edit(contents, "DBEdit7", "WebSite2", QStringLiteral("Web site 2"));
+        grid->addWidget(label(contents, "Label12", QStringLiteral("Web site 1:"), web1), 5, 0);
         grid->addWidget(web1, 5, 1, 1, 3);
-        grid->addWidget(label(PagerSheet, "Label13", QStringLiteral("Web site 2:"), web2), 6, 0);
+        grid->addWidget(label(contents, "Label13", QStringLiteral("Web site 2:"), web2), 6, 0);
         grid->addWidget(web2, 6, 1, 1, 3);
-        grid->addWidget(label(PagerSheet, "Label14",
+        grid->addWidget(label(contents, "Label14",
                               QStringLiteral("Category and group give the list two more orders."),
                               nullptr),
                         7, 0, 1, 4);
-        grid->addWidget(label(PagerSheet, "Label15",
-                              QStringLiteral("Web addresses are kept as typed."), nullptr),
-                        8, 0, 1, 4);
+        grid->addWidget(
+            label(contents, "Label15", QStringLiteral("Web addresses are kept as typed."), nullptr),
+            8, 0, 1, 4);
         grid->setRowStretch(9, 1);
     }
 
+    // Two columns of three, so that the pages keep their height.
     RadioGroup1 = new RadioGroup(QStringLiteral("Order"),
                                  {QStringLiteral("Last name"), QStringLiteral("First name"),
                                   QStringLiteral("Company"), QStringLiteral("Nickname"),
                                   QStringLiteral("Category"), QStringLiteral("Group")},
-                                 this);
+                                 this, 2);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setToolTip(QStringLiteral("The order of the list"));
     RadioGroup1->setItemIndex(0);
@@ -575,6 +602,13 @@ void TPDAForm::BitBtn1Click()
     PageControl1->setCurrentIndex((PageControl1->currentIndex() + 1) % PageControl1->count());
 }
 
+void TPDAForm::showColumns(int order)
+{
+    const auto& columns = kOrders[order].columns;
+    MyDBGrid1->setColumns({str(columns[0][0]), str(columns[1][0])});
+    MyDBGrid1->setColumnTitles({str(columns[0][1]), str(columns[1][1])});
+}
+
 QString TPDAForm::selectedIndex() const
 {
     const int item = RadioGroup1->itemIndex();
@@ -592,6 +626,7 @@ void TPDAForm::RadioGroup1Click()
     table()->checkBrowseMode();
     restore.dismiss();
     m_order = item;
+    showColumns(item);
     table()->setIndexName(selectedIndex());
     table()->findNearestText(QStringLiteral("AAAA"));
 }
@@ -623,6 +658,8 @@ void TPDAForm::BitBtn2Click()
     table()->setIndexName(selectedIndex());
     table()->setRangeText(*key, *key);
     table()->setIndexName(active);
+    const int item = std::max(RadioGroup1->itemIndex(), 0);
+    showFilter(table(), RadioGroup1->button(item)->text().toLower(), *key);
 }
 
 void TPDAForm::BitBtn3Click()

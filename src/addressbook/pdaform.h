@@ -89,7 +89,8 @@ protected:
 private:
     Table* table() const;
     void bind();
-    void chooseOrder(int item);
+    // The list shows the key of the order and the name.
+    void showColumns(int order);
     // The index of the chosen order, and the texts its search and filter prompts show.
     QString selectedIndex() const;
     std::optional<QString> askForKey();

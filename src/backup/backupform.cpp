@@ -217,7 +217,7 @@ void TBackupForm::setHeading(const QString& text)
 
 void TBackupForm::fail(const QString& message)
 {
-    services::prompts().message(this, message);
+    services::prompts().message(this, message, MessageKind::Critical);
     setHeading(kFailed);
 }
 

@@ -619,6 +619,7 @@ void TCollectionsForm::FilterBtnClick()
     t->setIndexName(str(entry.index));
     t->setRangeText(*key, *key);
     t->setIndexName(active);
+    showFilter(t, str(entry.caption), *key);
 }
 
 void TCollectionsForm::UnFilterBtnClick()

@@ -33,7 +33,7 @@ private:
 inline void showNotices(QWidget* owner)
 {
     for (const QString& notice : Session::instance().takeNotices())
-        services::prompts().message(owner, notice);
+        services::prompts().message(owner, notice, MessageKind::Warning);
 }
 
 template <typename Window> void openWindow(QWidget* owner, Window*& windowReference)

@@ -14,14 +14,19 @@ namespace report {
 struct Document;
 }
 
+// What a message tells: news, a refusal or something to mind, or a failure. Its box shows the
+// icon of its kind.
+enum class MessageKind { Information, Warning, Critical };
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
     // A one-line prompt with an initially empty field; nothing when cancelled.
     virtual std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                             const QString& prompt) = 0;
-    // A plain message with one OK button.
-    virtual void message(QWidget* parent, const QString& text) = 0;
+    // A message with one OK button.
+    virtual void message(QWidget* parent, const QString& text,
+                         MessageKind kind = MessageKind::Information) = 0;
     // A confirmation of the information kind with Yes and No; true for Yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // File dialogs; empty when cancelled. The filter is "Text files (*.txt)|*.txt|…".

@@ -48,7 +48,8 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
 {
     button->setText(QStringLiteral("Exporting..."));
     if (fileName.isEmpty()) {
-        services::prompts().message(window, QStringLiteral("Must enter a file name"));
+        services::prompts().message(window, QStringLiteral("Must enter a file name"),
+                                    MessageKind::Warning);
         button->setText(kExport);
         return;
     }

@@ -273,6 +273,7 @@ void TToDoForm::FilterBtnClick()
     t->setIndexName(QStringLiteral("idxToDoDate"));
     t->setRangeText(*text, *text);
     t->setIndexName(active);
+    showFilter(t, QStringLiteral("due date"), *text);
 }
 
 void TToDoForm::UnFilterBtnClick()

@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     const ql::SessionEnd sessionEnd(program->mainMenu());
     program->mainMenu()->show();
     if (const QString report = ql::Settings::takeDamageReport(); !report.isEmpty())
-        ql::services::prompts().message(program->mainMenu(), report);
+        ql::services::prompts().message(program->mainMenu(), report, ql::MessageKind::Warning);
     ql::showNotices(program->mainMenu());
     return QApplication::exec();
 }

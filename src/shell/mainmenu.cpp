@@ -282,7 +282,8 @@ TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
     }
     if (entries.isEmpty()) {
         services::prompts().message(
-            this, QStringLiteral("Error 1: Failed while preparing for first use."));
+            this, QStringLiteral("Error 1: Failed while preparing for first use."),
+            MessageKind::Critical);
         return FirstUse::Error1;
     }
     for (const QString& entry : entries) {
@@ -292,7 +293,8 @@ TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
             continue;
         if (!copyFile(QDir(temp).filePath(entry), QDir(data).filePath(entry))) {
             services::prompts().message(
-                this, QStringLiteral("Error 2: Failed while preparing for first use."));
+                this, QStringLiteral("Error 2: Failed while preparing for first use."),
+                MessageKind::Critical);
             return FirstUse::Error2;
         }
     }
@@ -301,7 +303,8 @@ TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
         Session::instance().saveConfiguration();
     } catch (const Error&) {
         services::prompts().message(
-            this, QStringLiteral("Error 3: Failed while preparing for first use."));
+            this, QStringLiteral("Error 3: Failed while preparing for first use."),
+            MessageKind::Critical);
     }
     markFirstUseDone();
     return FirstUse::Done;
@@ -440,7 +443,8 @@ void TMainMenuForm::Button4Click()
         location = storedToolsLocation();
     } catch (const Error&) {
         services::prompts().message(this,
-                                    QStringLiteral("You must first configure QY to start QYTools"));
+                                    QStringLiteral("You must first configure QY to start QYTools"),
+                                    MessageKind::Warning);
         return;
     }
     guarded(this, [&] {
@@ -452,7 +456,8 @@ void TMainMenuForm::Button4Click()
             return;
         Edit1->setText(location);
         if (!services::processStarter().start(location))
-            services::prompts().message(this, QStringLiteral("Could not start QY Tools"));
+            services::prompts().message(this, QStringLiteral("Could not start QY Tools"),
+                                        MessageKind::Warning);
     });
 }
 

@@ -73,7 +73,8 @@ void TQYTCfgForm::Button2Click()
 {
     if (Edit1->text().isEmpty()) {
         services::prompts().message(this,
-                                    QStringLiteral("You must specify the location of QY Tools"));
+                                    QStringLiteral("You must specify the location of QY Tools"),
+                                    MessageKind::Warning);
         return;
     }
     Settings settings;

@@ -9,12 +9,14 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QWidget>
 
 namespace ql {
@@ -49,16 +51,29 @@ public:
     std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                     const QString& prompt) override
     {
-        bool ok = false;
-        const QString text =
-            QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, QString(), &ok);
-        return ok ? std::optional<QString>(text) : std::nullopt;
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setInputMode(QInputDialog::TextInput);
+        // The layout fits the prompt and sets the dialog's least size: the prompt's line is made
+        // wide enough for the whole caption too, in a title bar with a bold font, an icon and
+        // three buttons.
+        QFont bold = dialog.font();
+        bold.setBold(true);
+        dialog.findChild<QLabel*>()->setMinimumWidth(
+            QFontMetrics(bold).horizontalAdvance(caption) +
+            4 * dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 
-    void message(QWidget* parent, const QString& text) override
+    void message(QWidget* parent, const QString& text, MessageKind kind) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                        parent);
+        const QMessageBox::Icon icon = kind == MessageKind::Critical  ? QMessageBox::Critical
+                                       : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                      : QMessageBox::Information;
+        QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
         box.exec();
     }
 

@@ -270,7 +270,8 @@ void TWrenxForm::Button2Click()
     const QString value = Edit1->text();
     if (value.isEmpty()) {
         services::prompts().message(
-            this, QStringLiteral("You must first enter a name/company/category/etc."));
+            this, QStringLiteral("You must first enter a name/company/category/etc."),
+            MessageKind::Warning);
         return;
     }
     const auto holder = std::make_unique<TDataModule1>(this);

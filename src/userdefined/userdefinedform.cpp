@@ -378,9 +378,9 @@ void TUserDefinedForm::applyConfiguration(int useMemo, const QString& unusedTitl
         entries << (used ? name : str("N/A"));
         if (used) {
             Captions[size_t(n)]->setText(name);
-            Editors[size_t(n)]->setAccessibleName(
-                name.isEmpty() ? QStringLiteral("Field %1").arg(n + 1) : name);
-            m_columnTitles[n] = name;
+            const QString title = name.isEmpty() ? QStringLiteral("Field %1").arg(n + 1) : name;
+            Editors[size_t(n)]->setAccessibleName(title);
+            m_columnTitles[n] = title;
         } else if (!unusedTitle.isEmpty()) {
             m_columnTitles[n] = unusedTitle;
         }
@@ -453,6 +453,7 @@ void TUserDefinedForm::FilterBtnClick()
     Table* t = table();
     t->setIndexName(sortIndex());
     t->setRangeText(*key, *key);
+    showFilter(t, m_columnTitles.value(RadioGroup1->itemIndex()), *key);
 }
 
 void TUserDefinedForm::UnfilterBtnClick()

@@ -18,6 +18,21 @@
 namespace ql {
 namespace {
 
+// The widest text a date or date-time column shows: two-digit months and days, a four-digit
+// year and, for a date-time, a two-digit hour, in the user's short date and long time forms.
+QString widestValue(FieldType type)
+{
+    const QDateTime sample(QDate(2000, 12, 28), QTime(12, 58, 58));
+    switch (type) {
+    case FieldType::Date:
+        return datetext::shortDate(sample.date());
+    case FieldType::DateTime:
+        return datetext::dateTime(sample);
+    default:
+        return {};
+    }
+}
+
 // Rows a grid keeps read: a screenful or two.
 constexpr size_t kCachedRows = 256;
 
@@ -622,9 +637,20 @@ void DBGrid::applySizes()
     const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const FieldDef& def = table->field(m_model->fieldAt(column)).def;
-        horizontalHeader()->resizeSection(column,
-                                          def.displayWidth * metrics.averageCharWidth() + margin);
+        horizontalHeader()->resizeSection(
+            column, std::max(def.displayWidth * metrics.averageCharWidth() + margin,
+                             cellWidth(widestValue(def.type))));
     }
+}
+
+int DBGrid::cellWidth(const QString& text) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.text = text;
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() +
+           (showGrid() ? 1 : 0);
 }
 
 void DBGrid::followTable()

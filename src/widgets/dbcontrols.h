@@ -180,6 +180,8 @@ private:
     void followTable();
     void rowChosen();
     void applySizes();
+    // The width of a cell that shows the whole text.
+    int cellWidth(const QString& text) const;
     DBGridModel* m_model;
     QPointer<DataSource> m_source;
     bool m_following = false; // the selection is being set to the table's row

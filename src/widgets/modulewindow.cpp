@@ -1,5 +1,6 @@
 #include "modulewindow.h"
 
+#include "datetext.h"
 #include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
@@ -9,6 +10,9 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace ql {
 
@@ -64,6 +68,61 @@ void ModuleWindow::contextMenuEvent(QContextMenuEvent* event)
 {
     if (m_contextMenu)
         m_contextMenu->popup(event->globalPos());
+}
+
+QWidget* scrollingContents(QWidget* page)
+{
+    auto* area = new QScrollArea(page);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    // Tab goes from control to control; the area scrolls to the one that has the focus.
+    area->setFocusPolicy(Qt::NoFocus);
+    auto* contents = new QWidget(area);
+    area->setWidget(contents);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    return contents;
+}
+
+void ModuleWindow::showFilter(Table* table, const QString& what, const QString& value)
+{
+    m_filters.removeIf([table](const Filter& filter) { return filter.table == table; });
+    // The filter is on the order's field; a date reads as the list shows it, however typed, and
+    // the empty text keeps the records without a value.
+    QString note = what + QStringLiteral(" is empty");
+    if (!value.isEmpty()) {
+        const bool date = table->indexField().type == FieldType::Date;
+        note = QStringLiteral("%1 = %2").arg(
+            what, date ? datetext::shortDate(datetext::parseDate(value)) : value);
+    }
+    m_filters.append({table, note});
+    connect(table, &Table::rowsReset, this, &ModuleWindow::showCaption, Qt::UniqueConnection);
+    showCaption();
+}
+
+void ModuleWindow::showCaption()
+{
+    m_filters.removeIf(
+        [](const Filter& filter) { return !filter.table || !filter.table->hasRange(); });
+    QStringList notes;
+    for (const Filter& filter : std::as_const(m_filters))
+        notes << filter.note;
+    const QScopedValueRollback captioning(m_captioning, true);
+    setWindowTitle(notes.isEmpty() ? m_caption
+                                   : m_caption + QStringLiteral(" - Filtered: ") +
+                                         notes.join(QStringLiteral("; ")));
+}
+
+void ModuleWindow::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // The window gave itself another caption: the filters follow it.
+    if (event->type() == QEvent::WindowTitleChange && !m_captioning) {
+        m_caption = windowTitle();
+        if (!m_filters.isEmpty())
+            showCaption();
+    }
 }
 
 } // namespace ql

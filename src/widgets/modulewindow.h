@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 
@@ -17,7 +18,7 @@ class Table;
 // a right click. A window over a table shows the table as it is when it opens. Closing it by any
 // way hands the editors' pending texts to the record and stores the record being typed; if that
 // fails, the failure is shown and the window stays open with the record. Escape first gives up a
-// text the record would refuse.
+// text the record would refuse. While a list is filtered, the caption says so and on what.
 class ModuleWindow : public QDialog {
     Q_OBJECT
 public:
@@ -31,16 +32,35 @@ protected:
     // The tables whose pending records closing stores: the one above unless a window has more.
     virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
+    // The list of `table` now shows only the records whose `what` (the field of its order)
+    // equals `value`: the caption says "Filtered: what = value" ("Filtered: what is empty") until
+    // the table's filter is dropped (Unfilter, another order), also while the window is closed
+    // and opened again.
+    void showFilter(Table* table, const QString& what, const QString& value);
 
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    struct Filter {
+        QPointer<Table> table;
+        QString note;
+    };
+    // The caption the window gives itself, followed by the filters still in force.
+    void showCaption();
     QString m_geometryKey;
     QRect m_design;
     QMenu* m_contextMenu = nullptr;
+    QString m_caption;
+    QList<Filter> m_filters;
+    bool m_captioning = false; // the caption is being set with the filters
 };
+
+// Makes `page` scroll its contents when it is shorter or narrower than they are, so that a window
+// of tall pages fits a small screen: returns the widget that holds the contents.
+QWidget* scrollingContents(QWidget* page);
 
 } // namespace ql

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -102,9 +103,12 @@ private Q_SLOTS:
         f.click(PDAForm->BitBtn2);
         QCOMPARE(f.table().recordCount(), 2);
         QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 2);
+        QCOMPARE(PDAForm->windowTitle(),
+                 str("Quillory - Address Book - Filtered: last name = smith"));
         f.table().next();
         QCOMPARE(f.table().asText(str("FirstName")), str("b"));
         f.click(PDAForm->BitBtn3);
+        QCOMPARE(PDAForm->windowTitle(), str("Quillory - Address Book"));
         QCOMPARE(f.table().recordCount(), 5);
         QCOMPARE(f.table().asText(str("FirstName")), str("b"));
 
@@ -126,6 +130,7 @@ private Q_SLOTS:
         QCOMPARE(f.table().recordCount(), 4);
         QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton);
         QVERIFY(!f.table().hasRange());
+        QCOMPARE(PDAForm->windowTitle(), str("Quillory - Address Book"));
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Aaron"));
         f.table().last();
@@ -194,6 +199,29 @@ private Q_SLOTS:
         }
     }
 
+    // The list shows the key of the order first, then the name, headed in words; the columns
+    // share the list's width, so no scroll bar hides one at the window's first size.
+    void theListShowsTheKeyOfTheOrderAndTheName()
+    {
+        Fixture f({{"Ann", "Smith", "Friends"}});
+        const auto shown = [] {
+            QStringList row;
+            const QAbstractItemModel* model = PDAForm->MyDBGrid1->model();
+            for (int column = 0; column < model->columnCount(); ++column)
+                row << model->headerData(column, Qt::Horizontal).toString() + str(": ") +
+                           model->index(0, column).data().toString();
+            return row;
+        };
+        QCOMPARE(shown(), QStringList({"Last Name: Smith", "First Name: Ann"}));
+        QVERIFY(QTest::qWaitForWindowExposed(PDAForm));
+        QCOMPARE(PDAForm->frameGeometry().size(), QSize(940, 620));
+        QVERIFY(!PDAForm->MyDBGrid1->horizontalScrollBar()->isVisible());
+        PDAForm->action(str("Category1"))->trigger();
+        QCOMPARE(shown(), QStringList({"Category: Friends", "Name: Ann Smith"}));
+        QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton);
+        QCOMPARE(shown(), QStringList({"First Name: Ann", "Last Name: Smith"}));
+    }
+
     void theWindowKeepsItsStateBetweenOpenings()
     {
         Fixture f({{"a", "Smith", ""}, {"b", "smith", ""}, {"c", "Jones", ""}});
@@ -204,6 +232,8 @@ private Q_SLOTS:
         QVERIFY(!PDAForm->isVisible());
         PDAForm->show();
         QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 2);
+        QCOMPARE(PDAForm->windowTitle(),
+                 str("Quillory - Address Book - Filtered: last name = SMITH"));
         QCOMPARE(PDAForm->PageControl1->currentWidget(), PDAForm->PagerSheet);
         f.click(PDAForm->BitBtn1); // next page from the pager page: the address page
         QCOMPARE(PDAForm->PageControl1->currentWidget(), PDAForm->AddressSheet);

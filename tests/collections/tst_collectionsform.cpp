@@ -128,7 +128,9 @@ private Q_SLOTS:
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Music : Enter Music Type: "));
         QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Collections - Filtered: Music = rock"));
         f.sortBy(f.window->RadioGroup1, 0); // another entry ends the filter
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Collections"));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.title(), str("Abbey Road"));
         f.ask(f.window->Search, str("beat"));
@@ -144,6 +146,9 @@ private Q_SLOTS:
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Borrowed CDs Due date: Enter Date (ex. 5/25/97): "));
+        f.ask(f.window->FilterBtn, str("03-10-24")); // a date reads as the list shows it
+        QCOMPARE(f.window->windowTitle(),
+                 str("Quillory - Collections - Filtered: Return Date = 3/10/2024"));
     }
 
     void titlesBeyondAsciiAreStoredSortedAndFoundWithoutRegardToCase()

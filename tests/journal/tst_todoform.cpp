@@ -69,7 +69,9 @@ private Q_SLOTS:
         f.click(f.window->UnFilterBtn);
         QCOMPARE(f.listed().size(), 5);
 
-        f.ask(f.window->FilterBtn, str("6/1/1999"));
+        f.ask(f.window->FilterBtn, str("06-01-1999"));
+        QCOMPARE(f.window->windowTitle(),
+                 str("Quillory - To-Do List - Filtered: due date = 6/1/1999"));
         f.table().last();
         f.ask(f.window->SearchBtn, str("1/1/1999"));
         QCOMPARE(f.text(), str("june a"));
@@ -85,8 +87,30 @@ private Q_SLOTS:
         QCOMPARE(f.listed(1), QStringList({"july"}));
 
         f.window->action(str("UnFilter1"))->trigger();
+        QCOMPARE(f.window->windowTitle(), str("Quillory - To-Do List"));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.text(), str("july"));
+
+        f.ask(f.window->FilterBtn, QString()); // the items without a due date
+        QCOMPARE(f.listed(1), QStringList({"someday"}));
+        QCOMPARE(f.window->windowTitle(),
+                 str("Quillory - To-Do List - Filtered: due date is empty"));
+        QCOMPARE(f.messages().size(), 1);
+    }
+
+    // The due date column shows a whole date with a four-digit year, in large letters too.
+    void theDueDateColumnShowsAWholeDate()
+    {
+        Fixture f({{QDate(2026, 12, 28), "end of year"}});
+        DBGrid* grid = f.window->DBGrid1;
+        // The width the column's texts need, as the view measures them.
+        const QAbstractItemView* view = grid;
+        QCOMPARE(f.listed(), QStringList({"12/28/2026"}));
+        QVERIFY(grid->columnWidth(0) >= view->sizeHintForColumn(0));
+        QFont large = grid->font();
+        large.setPointSizeF(large.pointSizeF() * 1.5);
+        grid->setFont(large);
+        QVERIFY(grid->columnWidth(0) >= view->sizeHintForColumn(0));
     }
 
     void searchAfterEveryDateEndsOnTheLastItem()

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -73,8 +74,10 @@ QList<QPair<QString, QString>> mnemonicTexts(QWidget* window)
     return texts;
 }
 
-// Opens each window from the main menu as a user does and hands it to `check`.
-void everyWindow(const std::function<void(const QString&, QWidget*)>& check)
+// Opens each window of the records and the calendar from the main menu as a user does and hands
+// it to `check`; the tools, export, backup and user-defined windows too when asked.
+void everyWindow(const std::function<void(const QString&, QWidget*)>& check,
+                 bool alsoTheOthers = false)
 {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
@@ -82,8 +85,11 @@ void everyWindow(const std::function<void(const QString&, QWidget*)>& check)
     TMainMenuForm* menu = program.mainMenu();
     menu->show();
     check(str("main menu"), menu);
-    for (QPushButton* button : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn, menu->ToDoBtn,
-                                menu->BitBtn1, menu->BitBtn2}) {
+    QList<QPushButton*> buttons = {menu->PDABtn,  menu->JournalBtn, menu->CollectionsBtn,
+                                   menu->ToDoBtn, menu->BitBtn1,    menu->BitBtn2};
+    if (alsoTheOthers)
+        buttons << menu->BitBtn4 << menu->BitBtn3 << menu->BitBtn5 << menu->BitBtn6;
+    for (QPushButton* button : buttons) {
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -233,6 +239,29 @@ private Q_SLOTS:
             }
         });
         QVERIFY2(unread.isEmpty(), qPrintable(unread.join(QLatin1Char('\n'))));
+    }
+
+    // With a font half again as large (144 dpi) every window opens, and can be made, small
+    // enough for a 1024×768 screen with room for its frame: tall pages scroll.
+    void everyWindowFitsASmallScreenInLargeLetters()
+    {
+        const QFont normal = QApplication::font();
+        QFont large = normal;
+        large.setPointSizeF(normal.pointSizeF() * 1.5);
+        QApplication::setFont(large);
+        const auto restore = qScopeGuard([&] { QApplication::setFont(normal); });
+        const QSize room(1024 - 16, 768 - 48);
+        QStringList tooLarge;
+        everyWindow(
+            [&](const QString& name, QWidget* window) {
+                for (const QSize size :
+                     {window->minimumSizeHint(), window->minimumSize(), window->size()}) {
+                    if (size.width() > room.width() || size.height() > room.height())
+                        tooLarge << str("%1: %2×%3").arg(name).arg(size.width()).arg(size.height());
+                }
+            },
+            true);
+        QVERIFY2(tooLarge.isEmpty(), qPrintable(tooLarge.join(QLatin1Char('\n'))));
     }
 
     // A command that the window gives no key of its own has the same key in every window.

@@ -9,7 +9,7 @@ std::optional<QString> ScriptedPrompts::inputBox(QWidget*, const QString& captio
     return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
 }
 
-void ScriptedPrompts::message(QWidget*, const QString& text)
+void ScriptedPrompts::message(QWidget*, const QString& text, MessageKind)
 {
     messages << text;
 }

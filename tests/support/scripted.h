@@ -17,7 +17,7 @@ class ScriptedPrompts : public Prompts {
 public:
     std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                     const QString& prompt) override;
-    void message(QWidget* parent, const QString& text) override;
+    void message(QWidget* parent, const QString& text, MessageKind kind) override;
     bool confirm(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,

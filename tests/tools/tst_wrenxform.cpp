@@ -448,7 +448,7 @@ private Q_SLOTS:
         QVERIFY(opened && !WrenxForm);
         PDAForm->show();
         QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 1);
-        QCOMPARE(PDAForm->MyDBGrid1->model()->index(0, 0).data().toString(), str("Cy Jones"));
+        QCOMPARE(PDAForm->MyDBGrid1->model()->index(0, 0).data().toString(), str("Jones"));
     }
 
     void theWindowsCommandsAndControls()

@@ -137,12 +137,13 @@ private Q_SLOTS:
 
     void reopeningShowsTheStoredNamesAndAnUnusedFieldStillSorts()
     {
-        Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region"}, 1); });
+        Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region", ""}, 1); });
         QCOMPARE(f.window->windowTitle(), str("Cellar"));
         QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel3->isHidden());
         QVERIFY(f.window->CheckBox1->isChecked());
         QCOMPARE(f.columnTitle(0), str("Wine"));
         QCOMPARE(f.columnTitle(1), str("Field 2")); // "Not in use" comes only from saving
+        QCOMPARE(f.columnTitle(3), str("Field 4")); // a field in use without a name
         QVERIFY(f.window->Editors[1]->isHidden() && !f.window->Editors[2]->isHidden());
         QCOMPARE(f.entries().mid(0, 3), QStringList({"Wine", "N/A", "Region"}));
 
@@ -185,10 +186,12 @@ private Q_SLOTS:
         f.window->RadioGroup1->button(1)->click();
         f.ask(f.window->FilterBtn, str("italy"));
         QCOMPARE(f.listed(1), QStringList({"Italy", "Italy"}));
+        QCOMPARE(f.window->windowTitle(), str("Cellar - Filtered: Country = italy"));
         f.ask(f.window->SearchBtn, str("j")); // beyond every match within the filter
         QCOMPARE(f.services.prompts->questions.last(), str("Search String: Enter Search String: "));
         QCOMPARE(f.table().recordCount(), 2);
         f.click(f.window->UnfilterBtn);
+        QCOMPARE(f.window->windowTitle(), str("Cellar"));
 
         // Search moves within the chosen sort and keeps the order in force.
         f.window->RadioGroup1->button(1)->click();
