@@ -229,15 +229,16 @@ QString Run::doneText() const
 bool run(const Request& request, QWidget* owner, const std::function<void(const QString&)>& status)
 {
     status(kImporting);
-    const auto stop = [&](const QString& message) {
-        services::prompts().message(owner, message);
+    // A refused folder is a warning; a failure of the table layer is critical.
+    const auto stop = [&](const QString& message, MessageKind kind) {
+        services::prompts().message(owner, message, kind);
         status(kAborted);
         return false;
     };
     // Reading a table while adding its own records to it would never end.
     if (request.sourceDirectory.size() <= 3 ||
         sameFile(request.sourceDirectory, organizerDirectory()))
-        return stop(QStringLiteral("Invalid Location Selected"));
+        return stop(QStringLiteral("Invalid Location Selected"), MessageKind::Warning);
     Session::instance().registerDatabase(QString::fromLatin1(databaseName),
                                          request.sourceDirectory);
     Run work(request, owner, status);
@@ -248,7 +249,7 @@ bool run(const Request& request, QWidget* owner, const std::function<void(const 
                 work.importModule(module);
         }
     } catch (const Error& e) {
-        return stop(e.text());
+        return stop(e.text(), MessageKind::Critical);
     }
     status(work.doneText());
     return true;
