@@ -33,6 +33,11 @@ void TDataModule7::setSource(const TableDef& table)
 namespace import {
 namespace {
 
+// The import and the export list the modules in the same order.
+static_assert(int(Module::Journal) == int(exchange::Module::Journal) &&
+              int(Module::CDs) == int(exchange::Module::CD) &&
+              int(Module::UserDefined) == int(exchange::Module::UserDefined));
+
 const QString kImporting = QStringLiteral("Quillory - Importing....");
 const QString kAborted = QStringLiteral("Quillory - Aborted");
 const QString kDone = QStringLiteral("Quillory - Done");
