@@ -33,9 +33,20 @@ void TDataModule7::setSource(const TableDef& table)
 namespace import {
 namespace {
 
+// The import and the export list the modules in the same order.
+static_assert(int(Module::Journal) == int(exchange::Module::Journal) &&
+              int(Module::CDs) == int(exchange::Module::CD) &&
+              int(Module::UserDefined) == int(exchange::Module::UserDefined));
+
 const QString kImporting = QStringLiteral("Quillory - Importing....");
 const QString kAborted = QStringLiteral("Quillory - Aborted");
 const QString kDone = QStringLiteral("Quillory - Done");
+
+QString importingText(int records)
+{
+    return kImporting + (records == 1 ? QStringLiteral(" 1 record")
+                                      : QStringLiteral(" %1 records").arg(records));
+}
 
 // Whether two paths name the same file or folder, through links and whatever letter case the
 // file system ignores.
@@ -175,7 +186,7 @@ void Run::importModule(Module module)
         throw Error(QStringLiteral("The import stopped at %1: %2").arg(where, e.text()));
     }
     m_added += appended;
-    m_status(kImporting + QStringLiteral(" %1 records").arg(m_added));
+    m_status(importingText(m_added));
 }
 
 // Opens the source table, asking for its password when the session does not know it.
@@ -211,7 +222,7 @@ void Run::count(int added)
     if (m_shown.isValid() && m_shown.elapsed() < 100)
         return;
     m_shown.start();
-    m_status(kImporting + QStringLiteral(" %1 records").arg(m_added + added));
+    m_status(importingText(m_added + added));
 }
 
 QString Run::doneText() const
