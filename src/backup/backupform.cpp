@@ -119,7 +119,6 @@ TBackupForm::TBackupForm(QWidget* parent)
 
     Label1 = new QLabel(QStringLiteral("Backup Or Lose It!"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAccessibleName(QStringLiteral("Backup status"));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
     QFont heading = Label1->font();

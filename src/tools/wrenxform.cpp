@@ -48,11 +48,10 @@ QFrame* makePanel(QWidget* parent, const char* name)
     return panel;
 }
 
-QLabel* makeResult(QWidget* parent, const char* name, const QString& text, const QString& title)
+QLabel* makeResult(QWidget* parent, const char* name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setAccessibleName(title);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -95,8 +94,8 @@ TWrenxForm::TWrenxForm(QWidget* parent)
     CheckBox1->setToolTip(
         QStringLiteral("Ticked, later copies are deleted; unticked, they are only counted"));
     Button1 = makeButton(Panel1, "Button1");
-    Label1 = makeResult(Panel1, "Label1", kIdenticalCaption, QStringLiteral("Identical records"));
-    Label2 = makeResult(Panel1, "Label2", kTotalCaption, QStringLiteral("Total records"));
+    Label1 = makeResult(Panel1, "Label1", kIdenticalCaption);
+    Label2 = makeResult(Panel1, "Label2", kTotalCaption);
     Memo1 = makeExplanation(
         Panel1, "Memo1", QStringLiteral("About removing duplicates"),
         QStringLiteral(
@@ -127,7 +126,7 @@ TWrenxForm::TWrenxForm(QWidget* parent)
     Edit1->setToolTip(QStringLiteral("The value, exactly as the records hold it"));
     Label3->setBuddy(Edit1);
     Button2 = makeButton(Panel2, "Button2");
-    Label4 = makeResult(Panel2, "Label4", kDeletedCaption, QStringLiteral("Records deleted"));
+    Label4 = makeResult(Panel2, "Label4", kDeletedCaption);
     Memo2 = makeExplanation(
         Panel2, "Memo2", QStringLiteral("About the bulk delete"),
         QStringLiteral(
