@@ -592,8 +592,7 @@ void TPDAForm::RadioGroup1Click()
     table()->checkBrowseMode();
     restore.dismiss();
     m_order = item;
-    table()->setIndexName(selectedIndex());
-    table()->findNearestText(QStringLiteral("AAAA"));
+    table()->setIndexNameAt(selectedIndex(), QStringLiteral("AAAA"));
 }
 
 std::optional<QString> TPDAForm::askForKey()

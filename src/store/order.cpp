@@ -83,9 +83,32 @@ int TableOrder::positionOf(const OrderMark& mark) const
         return start + int(at - stretch.rowids.begin());
     }
     const sql::ReadTransaction reading(*m_db);
-    const int position = count() - countRows(&mark);
+    const int position = countBefore(mark);
     readStretchAround(position, mark);
     return position;
+}
+
+// Steps of growing length go from the mark towards either end in turn, each skipping records
+// along the index without reading them, until one passes its end; the records from the last step
+// to that end are then counted. So a mark costs about twice its distance to the nearer end.
+int TableOrder::countBefore(const OrderMark& mark) const
+{
+    OrderMark behind = mark; // the records before it are not counted yet
+    OrderMark ahead = mark;  // nor those from it on
+    int countedBehind = 0;
+    int countedAhead = 0;
+    for (int step = kFirstStep;; step = std::min(2 * step, kLongestStep)) {
+        std::vector<Row> landing = readRows(&behind, false, step - 1, 1);
+        if (landing.empty())
+            return countedBehind + countRows(&behind, false);
+        behind = {std::move(landing.front().second), landing.front().first};
+        countedBehind += step;
+        landing = readRows(&ahead, true, step, 1);
+        if (landing.empty())
+            return count() - countedAhead - countRows(&ahead, true);
+        ahead = {std::move(landing.front().second), landing.front().first};
+        countedAhead += step;
+    }
 }
 
 void TableOrder::forgetFrom(int position)
@@ -273,6 +296,7 @@ std::vector<TableOrder::Row> TableOrder::readRows(const OrderMark* from, bool fo
                 query += " OFFSET " + QByteArray::number(offset);
             sql::Statement st(*m_db, query);
             bindOrder(st, from);
+            const size_t before = rows.size();
             while (st.step()) {
                 OrderKey key;
                 if (isPrimary()) {
@@ -285,6 +309,12 @@ std::vector<TableOrder::Row> TableOrder::readRows(const OrderMark* from, bool fo
             }
             if (rows.size() >= size_t(limit))
                 break;
+            // A part that gave no record held no more than were to be skipped: the next part
+            // skips the rest.
+            if (rows.size() > before)
+                offset = 0;
+            else if (offset > 0)
+                offset -= countPart(part, from);
         }
     } catch (const Error& e) {
         throw m_table->datasetError(e.text());
@@ -292,12 +322,26 @@ std::vector<TableOrder::Row> TableOrder::readRows(const OrderMark* from, bool fo
     return rows;
 }
 
-// Counts the records of the order from a mark on, or all of them. The index is read from the
-// mark to the end, which needs no comparison on the way when there is no range.
-int TableOrder::countRows(const OrderMark* from) const
+int TableOrder::countPart(const Part& part, const OrderMark* from) const
+{
+    sql::Statement st(*m_db, "SELECT count(*)" + part.source);
+    bindOrder(st, from);
+    st.step();
+    return int(st.columnInt(0));
+}
+
+// Counts the records of the order from a mark on or before it, or all of them, which a file that
+// keeps its count tells at once. The index is read from the mark to the end, which needs no
+// comparison on the way when there is no range.
+int TableOrder::countRows(const OrderMark* from, bool forward) const
 {
     try {
         if (!from && !m_range) {
+            if (m_fileKeepsCount) {
+                sql::Statement st(*m_db, "SELECT records FROM tally");
+                if (st.step())
+                    return int(st.columnInt(0));
+            }
             // The engine counts along the smallest index, not through the records.
             sql::Statement st(*m_db, "SELECT count(*) FROM records");
             st.step();
@@ -305,12 +349,8 @@ int TableOrder::countRows(const OrderMark* from) const
         }
         const sql::ReadTransaction reading(*m_db);
         int count = 0;
-        for (const Part& part : parts(from, true)) {
-            sql::Statement st(*m_db, "SELECT count(*)" + part.source);
-            bindOrder(st, from);
-            st.step();
-            count += int(st.columnInt(0));
-        }
+        for (const Part& part : parts(from, forward))
+            count += countPart(part, from);
         return count;
     } catch (const Error& e) {
         throw m_table->datasetError(e.text());
