@@ -25,6 +25,7 @@ void TableOrder::setIndex(const IndexDef* index)
 void TableOrder::close()
 {
     m_selectKey = {};
+    m_middles.clear();
     m_range.reset();
     forget();
 }
@@ -88,27 +89,25 @@ int TableOrder::positionOf(const OrderMark& mark) const
     return position;
 }
 
-// Steps of growing length go from the mark towards either end in turn, each skipping records
-// along the index without reading them, until one passes its end; the records from the last step
-// to that end are then counted. So a mark costs about twice its distance to the nearer end.
+// Counted from the mark to the nearer end of the order, which the record in the middle of the
+// order tells; the index is then read from the mark to that end with no key compared on the way.
+// The middle is found once for each index and kept: the records that come and go afterwards move
+// it a little, which changes what a count costs, never what it finds.
 int TableOrder::countBefore(const OrderMark& mark) const
 {
-    OrderMark behind = mark; // the records before it are not counted yet
-    OrderMark ahead = mark;  // nor those from it on
-    int countedBehind = 0;
-    int countedAhead = 0;
-    for (int step = kFirstStep;; step = std::min(2 * step, kLongestStep)) {
-        std::vector<Row> landing = readRows(&behind, false, step - 1, 1);
-        if (landing.empty())
-            return countedBehind + countRows(&behind, false);
-        behind = {std::move(landing.front().second), landing.front().first};
-        countedBehind += step;
-        landing = readRows(&ahead, true, step, 1);
-        if (landing.empty())
-            return count() - countedAhead - countRows(&ahead, true);
-        ahead = {std::move(landing.front().second), landing.front().first};
-        countedAhead += step;
+    if (m_range)
+        return count() - countRows(&mark, true);
+    auto middle = m_middles.find(m_index);
+    if (middle == m_middles.end()) {
+        std::vector<Row> rows = readRows(nullptr, true, count() / 2, 1);
+        OrderMark found;
+        if (!rows.empty())
+            found = {std::move(rows.front().second), rows.front().first};
+        middle = m_middles.emplace(m_index, std::move(found)).first;
     }
+    if (compareMarks(mark, middle->second) < 0)
+        return countRows(&mark, false);
+    return count() - countRows(&mark, true);
 }
 
 void TableOrder::forgetFrom(int position)
@@ -296,7 +295,6 @@ std::vector<TableOrder::Row> TableOrder::readRows(const OrderMark* from, bool fo
                 query += " OFFSET " + QByteArray::number(offset);
             sql::Statement st(*m_db, query);
             bindOrder(st, from);
-            const size_t before = rows.size();
             while (st.step()) {
                 OrderKey key;
                 if (isPrimary()) {
@@ -309,12 +307,6 @@ std::vector<TableOrder::Row> TableOrder::readRows(const OrderMark* from, bool fo
             }
             if (rows.size() >= size_t(limit))
                 break;
-            // A part that gave no record held no more than were to be skipped: the next part
-            // skips the rest.
-            if (rows.size() > before)
-                offset = 0;
-            else if (offset > 0)
-                offset -= countPart(part, from);
         }
     } catch (const Error& e) {
         throw m_table->datasetError(e.text());
@@ -322,17 +314,11 @@ std::vector<TableOrder::Row> TableOrder::readRows(const OrderMark* from, bool fo
     return rows;
 }
 
-int TableOrder::countPart(const Part& part, const OrderMark* from) const
-{
-    sql::Statement st(*m_db, "SELECT count(*)" + part.source);
-    bindOrder(st, from);
-    st.step();
-    return int(st.columnInt(0));
-}
-
 // Counts the records of the order from a mark on or before it, or all of them, which a file that
-// keeps its count tells at once. The index is read from the mark to the end, which needs no
-// comparison on the way when there is no range.
+// keeps its count tells at once. The index is read from the mark to the end it goes to, which
+// needs no comparison on the way when there is no range: going back, the records are counted in
+// the order of the part, so the index is read downwards from the mark, where upwards each
+// record's key would be compared with the mark's.
 int TableOrder::countRows(const OrderMark* from, bool forward) const
 {
     try {
@@ -349,8 +335,14 @@ int TableOrder::countRows(const OrderMark* from, bool forward) const
         }
         const sql::ReadTransaction reading(*m_db);
         int count = 0;
-        for (const Part& part : parts(from, forward))
-            count += countPart(part, from);
+        for (const Part& part : parts(from, forward)) {
+            sql::Statement st(*m_db, forward ? "SELECT count(*)" + part.source
+                                             : "SELECT count(*) FROM (SELECT 1" + part.source +
+                                                   part.sorting + " LIMIT -1)");
+            bindOrder(st, from);
+            st.step();
+            count += int(st.columnInt(0));
+        }
         return count;
     } catch (const Error& e) {
         throw m_table->datasetError(e.text());

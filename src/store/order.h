@@ -100,9 +100,6 @@ public:
 private:
     // Positions read at once.
     static constexpr int kStretch = 256;
-    // The records skipped by the first and the longest step of a count from a mark.
-    static constexpr int kFirstStep = 64;
-    static constexpr int kLongestStep = 65536;
 
     // Row ids at consecutive positions of the order, with the keys of the first and the last.
     struct Stretch {
@@ -126,7 +123,6 @@ private:
     void bindOrder(sql::Statement& st, const OrderMark* from) const;
     void bindKey(sql::Statement& st, int parameter, const OrderKey& key) const;
     std::vector<Row> readRows(const OrderMark* from, bool forward, int offset, int limit) const;
-    int countPart(const Part& part, const OrderMark* from) const;
     int countRows(const OrderMark* from, bool forward = true) const;
     // The number of records of the order before a mark.
     int countBefore(const OrderMark& mark) const;
@@ -145,6 +141,9 @@ private:
     // records of the order once it is known. Every stretch but the last is full.
     mutable std::map<int, Stretch> m_stretches;
     mutable std::optional<int> m_count;
+    // The record in the middle of each order without a range when it was last looked for, by
+    // index (none for the primary order).
+    mutable std::map<const IndexDef*, OrderMark> m_middles;
 };
 
 } // namespace ql
