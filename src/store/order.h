@@ -141,9 +141,9 @@ private:
     // records of the order once it is known. Every stretch but the last is full.
     mutable std::map<int, Stretch> m_stretches;
     mutable std::optional<int> m_count;
-    // The record in the middle of each order without a range when it was last looked for, by
-    // index (none for the primary order).
-    mutable std::map<const IndexDef*, OrderMark> m_middles;
+    // The record a fifth into each order without a range when it was last looked for, by index
+    // (none for the primary order).
+    mutable std::map<const IndexDef*, OrderMark> m_pivots;
 };
 
 } // namespace ql
