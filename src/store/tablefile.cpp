@@ -56,7 +56,7 @@ void setMeta(const sql::Database& db, const char* key, const QString& value)
 
 // The file keeps the number of its records in a table of one row, which triggers keep in step with
 // every insert and delete, in the same transaction, whoever writes: a window learns the number
-// without counting. A delete that a replace by another program's statement makes fires no
+// without counting. A record that another program's statement replaces may go without firing a
 // trigger, so a key already given is refused instead of replaced.
 constexpr const char* kTallyParts[] = {"tally", "tally_insert", "tally_delete",
                                        "tally_key_inserted", "tally_key_changed"};
