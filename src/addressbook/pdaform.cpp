@@ -627,8 +627,7 @@ void TPDAForm::RadioGroup1Click()
     restore.dismiss();
     m_order = item;
     showColumns(item);
-    table()->setIndexName(selectedIndex());
-    table()->findNearestText(QStringLiteral("AAAA"));
+    table()->setIndexNameAt(selectedIndex(), QStringLiteral("AAAA"));
 }
 
 std::optional<QString> TPDAForm::askForKey()

@@ -41,9 +41,9 @@ struct OrderMark {
 // secondary index, limited to an optional range of keys. Positions are read in stretches of 256
 // row ids, each when a position in it is first asked for: going on from the stretch before it,
 // back from the one after it, or, far from every stretch read, skipped to along the index from
-// the nearer end of the order. The length is counted in the file the first time it is needed,
-// and a place found by key among positions not read yet is counted too. So nothing reads the
-// whole order, however long it is.
+// the nearer end of the order. The length is read from the file the first time it is needed,
+// and a place found by key among positions not read yet is counted from the nearer end. So
+// nothing reads the whole order, however long it is.
 //
 // The order only reads the file. Whoever changes the file tells it which positions moved (the
 // stretches from there on are forgotten) and how many records came or went; a change it cannot
@@ -52,6 +52,8 @@ class TableOrder {
 public:
     TableOrder(const Table& table, const TableDef& def, const sql::Database& db);
 
+    // Whether the file keeps the number of its records (tablefile.h); set when it opens.
+    void setFileKeepsCount(bool keeps) { m_fileKeepsCount = keeps; }
     // Sorts by a secondary index, or by the primary key for none; needs the file open. The
     // stretches read and the range are the caller's to drop.
     void setIndex(const IndexDef* index);
@@ -121,13 +123,16 @@ private:
     void bindOrder(sql::Statement& st, const OrderMark* from) const;
     void bindKey(sql::Statement& st, int parameter, const OrderKey& key) const;
     std::vector<Row> readRows(const OrderMark* from, bool forward, int offset, int limit) const;
-    int countRows(const OrderMark* from) const;
+    int countRows(const OrderMark* from, bool forward = true) const;
+    // The number of records of the order before a mark.
+    int countBefore(const OrderMark& mark) const;
     int compareMarks(const OrderMark& a, const OrderMark& b) const;
 
     const Table* m_table;
     const TableDef* m_def;
     const sql::Database* m_db;
     const IndexDef* m_index = nullptr;
+    bool m_fileKeepsCount = false;
     int m_field = 0; // stored column of the order's field
     std::optional<OrderRange> m_range;
     mutable sql::Statement m_selectKey;
@@ -136,6 +141,9 @@ private:
     // records of the order once it is known. Every stretch but the last is full.
     mutable std::map<int, Stretch> m_stretches;
     mutable std::optional<int> m_count;
+    // The record a fifth into each order without a range when it was last looked for, by index
+    // (none for the primary order).
+    mutable std::map<const IndexDef*, OrderMark> m_pivots;
 };
 
 } // namespace ql

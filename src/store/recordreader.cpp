@@ -17,6 +17,7 @@ RecordReader::RecordReader(const Table& table, const std::vector<TableField>& fi
 
 void RecordReader::prepare(const sql::Database& db, const TableDef& def)
 {
+    m_db = &db;
     QByteArray columns;
     for (const FieldDef& field : def.fields) {
         if (!columns.isEmpty())
@@ -48,6 +49,8 @@ Record RecordReader::read(int position, const TableOrder& order) const
     const bool forward = !m_ahead.empty() && offset == size;
     const bool backward = !m_ahead.empty() && offset == -1;
     const int block = forward || backward ? kReadBlock : kJumpBlock;
+    if (forward || backward)
+        m_db->mapFile();
     m_ahead.clear();
     m_aheadStart = backward ? std::max(0, position - block + 1)
                             : std::max(0, forward ? position : position - block / 4);

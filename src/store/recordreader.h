@@ -57,6 +57,7 @@ private:
     const Table* m_table;
     const std::vector<TableField>* m_fields;
     const std::function<void(Record&)>* m_calculate;
+    const sql::Database* m_db = nullptr;
     mutable sql::Statement m_selectBlock;
     mutable sql::Statement m_selectOne;
     mutable int m_aheadStart = 0;

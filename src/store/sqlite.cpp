@@ -113,9 +113,7 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
         // Every commit reaches the disk before post returns; no WAL, so a table is one file.
         setBusyTimeout(busyTimeout);
         exec("PRAGMA synchronous=FULL");
-        // Records are read in index order, that is in no order of the file: map the file
-        // instead of copying every page read, and keep more pages.
-        exec("PRAGMA mmap_size=1073741824");
+        // Records are read in index order, that is in no order of the file: keep more pages.
         exec("PRAGMA cache_size=-16384");
     } catch (...) {
         close();
@@ -131,6 +129,7 @@ Database::~Database()
 Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr))
     , m_collator(std::exchange(other.m_collator, nullptr))
+    , m_mapped(std::exchange(other.m_mapped, false))
 {
 }
 
@@ -140,6 +139,7 @@ Database& Database::operator=(Database&& other) noexcept
         close();
         m_db = std::exchange(other.m_db, nullptr);
         m_collator = std::exchange(other.m_collator, nullptr);
+        m_mapped = std::exchange(other.m_mapped, false);
     }
     return *this;
 }
@@ -165,6 +165,13 @@ void Database::exec(const char* sql)
         sqlite3_free(message);
         fail(m_db, text);
     }
+}
+
+void Database::mapFile() const
+{
+    if (!m_mapped)
+        m_mapped = sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr) ==
+                   SQLITE_OK;
 }
 
 void Database::setBusyTimeout(int milliseconds)

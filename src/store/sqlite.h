@@ -72,6 +72,11 @@ public:
     // Runs statements that return no rows; throws ql::Error with the engine's text on failure.
     void exec(const char* sql);
     void setBusyTimeout(int milliseconds);
+    // Reads the file through a memory map from now on, for work that walks much of it: records
+    // are read in index order, that is in no order of the file, and a map copies no page read.
+    // Short reads go without: on a cold cache a page the map misses brings in the whole
+    // read-ahead window around it (megabytes on some disks), where a plain read brings the page.
+    void mapFile() const;
     qint64 lastInsertRowid() const;
     int changes() const;
 
@@ -80,6 +85,7 @@ private:
 
     sqlite3* m_db = nullptr;
     KeyCollator* m_collator = nullptr; // owned by the connection's collation
+    mutable bool m_mapped = false;
 };
 
 class Statement {

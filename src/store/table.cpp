@@ -10,6 +10,12 @@
 #include <limits>
 
 namespace ql {
+namespace {
+
+// The row id of a mark that stands before every record of its key.
+constexpr qint64 kBeforeEveryRecord = std::numeric_limits<qint64>::min();
+
+} // namespace
 
 Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
     : QObject(parent)
@@ -83,6 +89,7 @@ void Table::open()
         Session::instance().addNotice(m_writeRefusal);
     try {
         prepareStatements();
+        m_order->setFileKeepsCount(opened.keepsCount);
         m_order->setIndex(index);
         m_dataVersion = readDataVersion();
         forgetOrder();
@@ -204,10 +211,23 @@ void Table::setIndexFieldNames(const QString& fieldName)
         switchOrder(index, index == nullptr);
 }
 
-void Table::switchOrder(const IndexDef* index, bool primary)
+void Table::setIndexNameAt(const QString& name, const QString& key)
 {
-    if (index == m_order->index() && primary == m_order->isPrimary())
-        return; // the same order keeps its range
+    checkActive();
+    const IndexDef* index = resolveIndex(name, {});
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    switchOrder(index, index == nullptr, &key);
+}
+
+void Table::switchOrder(const IndexDef* index, bool primary, const QString* key)
+{
+    if (index == m_order->index() && primary == m_order->isPrimary()) {
+        // The same order keeps its range.
+        if (key)
+            findNearestText(*key);
+        return;
+    }
     checkBrowseMode();
     const qint64 current = currentRowid();
     m_order->setIndex(index);
@@ -219,7 +239,20 @@ void Table::switchOrder(const IndexDef* index, bool primary)
     }
     m_order->setRange(std::nullopt);
     forgetOrderFrom(0);
-    relocate(current, 0);
+    if (key) {
+        try {
+            placeAt(m_order->positionOf({m_order->keyOfText(*key), kBeforeEveryRecord}), false,
+                    false);
+        } catch (...) {
+            // A key that is no value of the order's field moves nothing.
+            relocate(current, 0);
+            Q_EMIT rowsReset();
+            Q_EMIT currentChanged();
+            throw;
+        }
+    } else {
+        relocate(current, 0);
+    }
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
 }
@@ -300,7 +333,7 @@ void Table::readCurrent()
 
 // ---- moves
 
-void Table::setCurrentPosition(int position, bool bof, bool eof)
+void Table::placeAt(int position, bool bof, bool eof)
 {
     position = std::max(position, 0);
     if (!rowidAt(position))
@@ -309,6 +342,11 @@ void Table::setCurrentPosition(int position, bool bof, bool eof)
     m_bof = bof || m_position < 0;
     m_eof = eof || m_position < 0;
     readCurrent();
+}
+
+void Table::setCurrentPosition(int position, bool bof, bool eof)
+{
+    placeAt(position, bof, eof);
     Q_EMIT currentChanged();
 }
 
@@ -422,7 +460,7 @@ bool Table::seek(const OrderKey& key)
 {
     checkBrowseMode();
     syncWithOtherWriters();
-    const int position = m_order->positionOf({key, std::numeric_limits<qint64>::min()});
+    const int position = m_order->positionOf({key, kBeforeEveryRecord});
     setCurrentPosition(position, false, false);
     return m_position == position;
 }

@@ -152,6 +152,10 @@ public:
     void setIndexFieldNames(const QString& fieldName);
     // The field the active order sorts by (the key field for the primary order).
     const FieldDef& indexField() const;
+    // Sorts by the index named and makes current the first record at or after the key in it, as
+    // setIndexName and findNearestText do one after the other, without looking for the current
+    // record in the new order first.
+    void setIndexNameAt(const QString& name, const QString& key);
 
     // Makes current the first record whose key is at or after the value (the last record when
     // none is, and then returns false). A text key is read as the type of the order's field.
@@ -232,7 +236,9 @@ private:
     void checkWritable();
     void prepareStatements();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
-    void switchOrder(const IndexDef* index, bool primary);
+    // Goes over to another order and keeps the current record, or makes current the first record
+    // at or after a key when one is given.
+    void switchOrder(const IndexDef* index, bool primary, const QString* key = nullptr);
     bool seek(const OrderKey& key);
     void applyRange(const OrderRange& range);
     std::optional<qint64> rowidAt(int position) const;
@@ -250,7 +256,9 @@ private:
     // in `failure` and returns false.
     bool stepKept(sql::Statement& statement, std::optional<Error>& failure) const;
     void relocate(qint64 rowid, int fallback);
+    // Makes the record at a position current (the last when the order is shorter), and tells so.
     void setCurrentPosition(int position, bool bof, bool eof);
+    void placeAt(int position, bool bof, bool eof);
     Record emptyRecord() const;
     void readCurrent();
     // The record the values are read from: the pending one while editing or inserting.

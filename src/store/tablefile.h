@@ -31,6 +31,8 @@ struct OpenFile {
     sql::Database db;
     QString readOnlyNote; // empty when the file is open for writing
     std::shared_ptr<QTemporaryDir> copy;
+    // Whether the file keeps the number of its records, so they need not be counted.
+    bool keepsCount = false;
 };
 
 // Whether the user may write the table file: the file and its folder (which holds the journal of
@@ -39,7 +41,8 @@ bool isWritable(const QString& path);
 
 // Opens the file of a table and checks that it is one of ours, with every field of def and a
 // password the session knows. An untrusted open never writes; a writable one brings the indexes
-// up to date with the alphabetical order of this build. Throws ql::Error naming the table and
+// up to date with the alphabetical order of this build, and a file an earlier build wrote learns
+// to keep the number of its records. Throws ql::Error naming the table and
 // telling a file of another kind, a damaged table of ours and a file in use apart.
 OpenFile open(const TableDef& def, const QString& path, bool untrusted);
 

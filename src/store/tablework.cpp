@@ -19,6 +19,7 @@ std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
     try {
         // The order is read along its index alone, and the records along the file: two reads
         // straight through instead of a look-up for each record.
+        m_db.mapFile();
         const sql::ReadTransaction reading(m_db);
         const std::vector<qint64> order = m_order->allRowids();
         std::vector<Texts> stored;

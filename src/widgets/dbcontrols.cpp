@@ -629,8 +629,11 @@ void DBGrid::applySizes()
 {
     const QFontMetrics metrics = fontMetrics();
     const int rowHeight = metrics.height() + 6;
-    verticalHeader()->setMinimumSectionSize(rowHeight);
-    verticalHeader()->setDefaultSectionSize(rowHeight);
+    // Setting the height sets it for every row the grid has, and a table has up to millions.
+    if (verticalHeader()->defaultSectionSize() != rowHeight) {
+        verticalHeader()->setMinimumSectionSize(rowHeight);
+        verticalHeader()->setDefaultSectionSize(rowHeight);
+    }
     const Table* table = m_model->table();
     if (!table)
         return;

@@ -523,8 +523,9 @@ private Q_SLOTS:
     }
 
     // Jumps, searches, steps, ranges, order changes and writes, ours and another program's, over
-    // an order many times longer than what is read at once: every position shows the record a
-    // full sort puts there.
+    // an order many times longer than what is read at once, in a file an earlier build wrote:
+    // every position shows the record a full sort puts there, and the number of records the file
+    // keeps is the number it holds.
     void theOrderStaysExactThroughJumpsAndWrites()
     {
         test::ProgramDirectory dir;
@@ -551,6 +552,7 @@ private Q_SLOTS:
             rows << QStringList{QStringLiteral("c%1").arg(i), lastName()};
             model.push_back({i + 1, rows.last()[0], rows.last()[1]});
         }
+        test::keepNoCount(path);
         store(path, {"FirstName", "LastName"}, rows);
         qint64 nextCode = 1501;
         int made = 0;
@@ -651,8 +653,14 @@ private Q_SLOTS:
                 for (const QStringList& r : added)
                     model.push_back({nextCode++, r[0], r[1]});
                 const Entry victim = model[size_t(pick(qsizetype(model.size())))];
+                sql::Database other(path, sql::OpenMode::ReadWrite);
+                // A record put in the place of another, key and all, is refused.
+                sql::Statement over(other, "INSERT OR REPLACE INTO records(NameCode, FirstName) "
+                                           "VALUES (?1, 'over')");
+                over.bindInt(1, victim.code);
+                QCOMPARE(test::failureText([&] { over.step(); }),
+                         str("a record has this key already"));
                 if (victim.first != current) {
-                    sql::Database other(path, sql::OpenMode::ReadWrite);
                     sql::Statement gone(other, "DELETE FROM records WHERE rowid = ?1");
                     gone.bindInt(1, victim.code);
                     gone.step();
@@ -693,6 +701,9 @@ private Q_SLOTS:
             expected = order();
             const QString what = QStringLiteral("step %1").arg(step);
             QVERIFY2(t.recordCount() == expected.size(), qPrintable(what));
+            QVERIFY2(test::keptAndHeldRecords(path) ==
+                         std::pair(qint64(model.size()), qint64(model.size())),
+                     qPrintable(what));
             if (expected.isEmpty()) {
                 QVERIFY2(t.isEmpty(), qPrintable(what));
                 continue;

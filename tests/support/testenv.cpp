@@ -5,6 +5,7 @@
 #include "install.h"
 #include "session.h"
 #include "settings.h"
+#include "sqlite.h"
 
 #include <QDir>
 #include <QLocale>
@@ -72,6 +73,25 @@ FixedClock::FixedClock(const QDateTime& moment)
 FixedClock::~FixedClock()
 {
     clock::setSource({});
+}
+
+std::pair<qint64, qint64> keptAndHeldRecords(const QString& tablePath)
+{
+    const sql::Database db(tablePath, sql::OpenMode::ReadOnly);
+    sql::Statement keeps(db, "SELECT count(*) FROM sqlite_schema WHERE name = 'tally'");
+    keeps.step();
+    sql::Statement count(db, keeps.columnInt(0) ? "SELECT (SELECT records FROM tally), "
+                                                  "(SELECT count(*) FROM records)"
+                                                : "SELECT -1, count(*) FROM records");
+    count.step();
+    return {count.columnInt(0), count.columnInt(1)};
+}
+
+void keepNoCount(const QString& tablePath)
+{
+    sql::Database db(tablePath, sql::OpenMode::ReadWrite);
+    db.exec("DROP TRIGGER tally_insert; DROP TRIGGER tally_delete; "
+            "DROP TRIGGER tally_key_inserted; DROP TRIGGER tally_key_changed; DROP TABLE tally");
 }
 
 } // namespace ql::test

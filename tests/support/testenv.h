@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <utility>
 
 namespace ql::test {
 
@@ -31,6 +32,13 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The number of records a table file keeps and the number it holds, read through a connection of
+// its own; the number kept is -1 when the file keeps none.
+std::pair<qint64, qint64> keptAndHeldRecords(const QString& tablePath);
+
+// Makes a table file one that an earlier build wrote, which kept no number of its records.
+void keepNoCount(const QString& tablePath);
 
 // Puts the program's clock at a fixed moment for as long as it lives.
 class FixedClock {
