@@ -10,24 +10,9 @@ install_program "$1"
 cat >"$work/session.sh" <<'INNER'
 set -u
 dir=$1
-openbox >/dev/null 2>&1 &
-wm=$!
-trap 'kill "$wm" 2>/dev/null' EXIT
-for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+source "$2"
+start_window_manager
 pid=
-window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-wait_for() {
-    for _ in $(seq 1 "${2:-200}"); do
-        id=$(window "$1")
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
 # The frame's place and size as the window manager shows it: x y width height.
 frame() {
     local info x y w h
@@ -120,4 +105,4 @@ for _ in $(seq 1 50); do [ -z "$(window "Quillory -  *Journal")" ] && break; sle
 stop
 INNER
 start_display 1280x1024
-bash "$work/session.sh" "$work"
+bash "$work/session.sh" "$work" "$desktop_support"

@@ -9,27 +9,11 @@ install_program "$1"
 cat >"$work/session.sh" <<'INNER'
 set -u
 dir=$1
-openbox >/dev/null 2>&1 &
-wm=$!
-trap 'kill "$wm" 2>/dev/null' EXIT
-# The window manager is ready once it names itself on the root window.
-for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+source "$2"
+start_window_manager
 "$dir/Quillory/quillory" &
 pid=$!
 book=
-window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-wait_for() {
-    for _ in $(seq 1 "${2:-200}"); do
-        id=$(window "$1")
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
 menu=$(wait_for "Quillory 3.0 Menu") || { echo "no main menu"; exit 1; }
 # Alt+A opens the address book; a key sent before the menu has the focus is tried again.
 for _ in 1 2 3 4 5; do
@@ -58,7 +42,7 @@ wait "$pid"
 echo "ended with $?"
 INNER
 start_display 1280x1024
-bash "$work/session.sh" "$work"
+bash "$work/session.sh" "$work" "$desktop_support"
 found=$(sqlite3 "$work/Quillory/Data/QYName2.DB" \
     "SELECT count(*) FROM records WHERE 'Zylinski' IN (FirstName, LastName, Company, NickName)")
 if [ "$found" != 1 ]; then

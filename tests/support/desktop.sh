@@ -21,3 +21,33 @@ start_display() {
     done
     export DISPLAY=:$(head -n 1 "$work/display") QT_QPA_PLATFORM=xcb
 }
+
+# The path of this file, for the scripts a test runs on the display to source in their turn.
+desktop_support=${BASH_SOURCE[0]}
+
+# Starts the openbox window manager on the display, stopped when the script ends, and waits
+# until it is ready: it names itself on the root window then.
+start_window_manager() {
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    trap 'kill "$wm" 2>/dev/null' EXIT
+    for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
+}
+
+# The shown window whose title is exactly $1, if any.
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+
+# Waits for the window titled $1 (at most $2 tenths of a second, 200 unless given) while the
+# program $pid runs, and prints its id; fails when it does not come or the program ended.
+wait_for() {
+    for _ in $(seq 1 "${2:-200}"); do
+        id=$(window "$1")
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
