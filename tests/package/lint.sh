@@ -9,11 +9,15 @@ trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 failed=0
 
-report=$(desktop-file-validate "$root/usr/share/applications/quillory.desktop" 2>&1) || failed=1
-[ -z "$report" ] || { echo "$report"; failed=1; }
-
-report=$(appstreamcli validate-tree --no-net "$root" 2>&1) || failed=1
-grep -E '^ *[EWI]: ' <<<"$report" && failed=1
-
+if ! report=$(desktop-file-validate "$root/usr/share/applications/quillory.desktop" 2>&1) ||
+    [ -n "$report" ]; then
+    echo "$report"
+    failed=1
+fi
+if ! report=$(appstreamcli validate-tree --no-net "$root" 2>&1) ||
+    grep -qE '^ *[EWI]: ' <<<"$report"; then
+    echo "$report"
+    failed=1
+fi
 lintian --fail-on error "$deb" || failed=1
 exit "$failed"
