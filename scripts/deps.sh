@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev libsqlite3-dev libicu-dev sqlite3
     fonts-liberation fonts-dejavu-core
     xvfb xauth x11-utils xdotool openbox poppler-utils
-    dpkg-dev desktop-file-utils appstream lintian
+    dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()
