@@ -540,7 +540,8 @@ private Q_SLOTS:
         {
             sql::Database writer(table, sql::OpenMode::ReadWrite);
             writer.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                        "WHERE i < 2000) INSERT INTO records(LastName) SELECT 'Old' || i FROM n");
+                        "WHERE i < 2000) INSERT INTO records(LastName, MeMemoData1) SELECT "
+                        "'Old' || i, printf('%.500c', 'x') FROM n");
             writer.exec("PRAGMA cache_size=1");
             writer.exec("BEGIN IMMEDIATE");
             writer.exec("UPDATE records SET LastName = 'Torn' || LastName");
@@ -549,6 +550,8 @@ private Q_SLOTS:
                                 QDir(source).filePath(str("QYName2.DB-journal"))));
             writer.exec("ROLLBACK");
         }
+        // The file holds changes that were never committed.
+        QVERIFY(fileBytes(QDir(source).filePath(str("QYName2.DB"))).contains("TornOld"));
         const QByteArray before = snapshot(source);
         QVERIFY(f.import(source, 1, {Module::Names}));
         QCOMPARE(f.messages(), QStringList());
