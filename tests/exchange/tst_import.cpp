@@ -231,14 +231,15 @@ std::optional<TableDef> layoutTable(Module module, int layout)
     return def;
 }
 
-// A value for every field of a source table, in a century of its own.
+// A value for every field of a source table but its key, in a century of its own.
 Row sampleRow(const TableDef& def, int year)
 {
     Row row;
-    for (size_t i = 1; i < def.fields.size(); ++i) {
-        const FieldDef& field = def.fields[i];
+    for (const FieldDef& field : def.fields) {
         const QString text = str("é") + field.name + str("·太");
         switch (field.type) {
+        case FieldType::AutoIncrement:
+            break;
         case FieldType::Date:
             row.emplace_back(field.name, QDate(year, 5, 25));
             break;
@@ -248,7 +249,6 @@ Row sampleRow(const TableDef& def, int year)
         case FieldType::Memo:
             row.emplace_back(field.name, text + str("\r\nÅngström"));
             break;
-        case FieldType::AutoIncrement:
         case FieldType::Text:
             row.emplace_back(field.name, text.left(field.size));
         }
@@ -326,16 +326,30 @@ private Q_SLOTS:
             const Module module = Module(m);
             written[size_t(m)] =
                 ours ? std::optional(destinationOf(module)) : layoutTable(module, layout);
-            if (written[size_t(m)])
-                f.write(source, module, *written[size_t(m)],
-                        {sampleRow(*written[size_t(m)], year)});
+            if (!written[size_t(m)])
+                continue;
+            const TableDef& def = *written[size_t(m)];
+            f.write(source, module, def, {sampleRow(def, year)});
+            if (layout == 0) {
+                // The earlier version's tables go without a key column: the import needs none.
+                QStringList columns;
+                for (size_t i = 1; i < def.fields.size(); ++i)
+                    columns << QLatin1Char('"') + def.fields[i].name + QLatin1Char('"');
+                sql::Database(QDir(source).filePath(def.name), sql::OpenMode::ReadWrite)
+                    .exec(("CREATE TABLE bare AS SELECT " + columns.join(str(", ")) +
+                           " FROM records; DROP TABLE records; ALTER TABLE bare RENAME TO records")
+                              .toUtf8()
+                              .constData());
+            }
         }
         const QByteArray sourceBefore = snapshot(source);
 
-        QVERIFY(f.import(source, layout,
-                         {Module::Names, Module::Journal, Module::ToDo, Module::CDs, Module::CDRs,
-                          Module::Tapes, Module::Books, Module::UserDefined}));
+        const bool finished =
+            f.import(source, layout,
+                     {Module::Names, Module::Journal, Module::ToDo, Module::CDs, Module::CDRs,
+                      Module::Tapes, Module::Books, Module::UserDefined});
         QCOMPARE(f.messages(), QStringList());
+        QVERIFY(finished);
         QCOMPARE(f.status(), done);
         QCOMPARE(snapshot(source), sourceBefore);
         QCOMPARE(fileBytes(f.dir.settingsFile()), settingsBefore);
