@@ -26,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -36,7 +35,6 @@ namespace {
 const QString kInvalidPath = QStringLiteral("Invalid path entered. Please retry.");
 const QString kFailed = QStringLiteral("Backup Failed");
 const QString kInProgress = QStringLiteral("Backup in progress.....");
-constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 constexpr QFileDevice::Permissions kPrivateFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
@@ -83,6 +81,10 @@ bool insideData(const QString& target, const QString& data)
     return to == from || to.startsWith(from + QLatin1Char('/'));
 }
 
+// The file beside the table copies that holds the user-defined window's configuration (its
+// title, field names and memo choice), which lives in the settings file and not in a table.
+const QString kUserDefinedFile = QStringLiteral("UserDefined.reg");
+
 // Writes the information file in one piece, readable by the user alone; when it cannot be
 // written, an older one stays as it was.
 void writeInformation(const QString& data, const QString& target)
@@ -101,11 +103,8 @@ void writeInformation(const QString& data, const QString& target)
         QStringLiteral("Copied files from ") + data,
         QStringLiteral(" to ") + target,
     };
-    QSaveFile file(QDir(target).filePath(QStringLiteral("BackupInfo.txt")));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(lines.join(QStringLiteral("\r\n")).toUtf8()) >= 0 &&
-        file.setPermissions(kPrivateFile))
-        file.commit();
+    filecopy::write(lines.join(QStringLiteral("\r\n")).toUtf8(),
+                    QDir(target).filePath(QStringLiteral("BackupInfo.txt")));
 }
 
 } // namespace
@@ -147,6 +146,7 @@ TBackupForm::TBackupForm(QWidget* parent)
     Edit1->setToolTip(QStringLiteral("The folder a user-specified backup goes into"));
     folderLabel->setBuddy(Edit1);
     Edit1->installEventFilter(this);
+    connect(Edit1, &QLineEdit::textEdited, this, [this] { Edit1Click(); });
     BitBtn4 = makeButton(this, "BitBtn4");
 
     BitBtn1 = makeButton(this, "BitBtn1");
@@ -202,7 +202,10 @@ TBackupForm::TBackupForm(QWidget* parent)
 
 bool TBackupForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit1 && event->type() == QEvent::MouseButtonPress)
+    // However the folder field is reached (a click, its Alt letter, Tab), a folder typed into it
+    // is the one backed up into.
+    if (watched == Edit1 &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn))
         Edit1Click();
     return ModuleWindow::eventFilter(watched, event);
 }
@@ -258,10 +261,12 @@ void TBackupForm::backUp()
         return;
     }
     const QDir to(target);
+    const QString journalSuffix = QStringLiteral("-journal");
     for (const QString& entry : entries) {
         // A journal a crash left beside a table is undone as the table is copied; beside the
-        // copy it would undo changes the copy never had.
-        if (entry.endsWith(QLatin1String("-journal")))
+        // copy it would undo changes the copy never had. Any other file is data of its own.
+        if (entry.endsWith(journalSuffix) &&
+            filecopy::isTable(from.filePath(entry.chopped(journalSuffix.size()))))
             continue;
         setHeading(kInProgress + QLatin1Char(' ') + entry);
         if (!filecopy::copy(from.filePath(entry), to.filePath(entry))) {
@@ -273,6 +278,12 @@ void TBackupForm::backUp()
     for (const QString& entry : to.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (entry.compare(QLatin1String("qy.db"), Qt::CaseInsensitive) == 0)
             QFile::remove(to.filePath(entry));
+    }
+    Settings userDefined;
+    userDefined.openKey(keys::UserDef, false);
+    if (!filecopy::write(userDefined.keyText().toUtf8(), to.filePath(kUserDefinedFile))) {
+        fail(kFailed);
+        return;
     }
     // Written only now, the information file never tells of copies that are not there; that it
     // cannot be written does not fail the run.

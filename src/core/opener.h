@@ -4,6 +4,7 @@
 #include "seams.h"
 #include "session.h"
 
+#include <QDialog>
 #include <QWidget>
 #include <memory>
 
@@ -36,13 +37,15 @@ inline void showNotices(QWidget* owner)
         services::prompts().message(owner, notice, MessageKind::Warning);
 }
 
-template <typename Window> void openWindow(QWidget* owner, Window*& windowReference)
+template <typename Window> bool openWindow(QWidget* owner, Window*& windowReference)
 {
+    bool accepted = false;
     guarded(owner, [&] {
         const std::unique_ptr<Window> window = std::make_unique<Window>(owner);
         const GlobalReference<Window> reference(windowReference, window.get());
-        window->exec();
+        accepted = window->exec() == QDialog::Accepted;
     });
+    return accepted;
 }
 
 // Opens a window that shares a run with a companion: `makeWindow` makes the window, then

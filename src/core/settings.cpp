@@ -218,17 +218,31 @@ bool Settings::save(const Tree& tree)
     QTextStream out(&file);
     out.setEncoding(QStringConverter::Utf8);
     out << "; Quillory settings\n";
-    for (const auto& [normal, key] : tree) {
-        out << '[' << key.path << "]\n";
-        for (const auto& [name, value] : key.values) {
-            if (const int* number = std::get_if<int>(&value))
-                out << name << "=int:" << *number << '\n';
-            else
-                out << name << "=str:" << escaped(std::get<QString>(value)) << '\n';
-        }
-    }
+    for (const auto& [normal, key] : tree)
+        out << keyLines(key);
     out.flush();
     return out.status() == QTextStream::Ok && file.commit();
+}
+
+QString Settings::keyLines(const Key& key)
+{
+    QString lines = QLatin1Char('[') + key.path + QStringLiteral("]\n");
+    for (const auto& [name, value] : key.values) {
+        if (const int* number = std::get_if<int>(&value))
+            lines += name + QStringLiteral("=int:") + QString::number(*number) + QLatin1Char('\n');
+        else
+            lines += name + QStringLiteral("=str:") + escaped(std::get<QString>(value)) +
+                     QLatin1Char('\n');
+    }
+    return lines;
+}
+
+QString Settings::keyText() const
+{
+    const Tree tree = load();
+    const auto key = tree.find(m_key);
+    return QStringLiteral("; Quillory settings\n") +
+           (key == tree.end() ? QString() : keyLines(key->second));
 }
 
 bool Settings::openKey(const QString& key, bool create)

@@ -37,6 +37,9 @@ public:
     // A failed write fails with "Failed to set data for '%s'".
     void writeInteger(const QString& name, int value);
     void writeString(const QString& name, const QString& value);
+    // The open key and its values as the store file holds them, after the file's comment line:
+    // a file of the same form on its own. Only the comment line when the key is not there.
+    QString keyText() const;
 
 private:
     using Value = std::variant<int, QString>;
@@ -48,6 +51,8 @@ private:
 
     static Tree load();
     static bool save(const Tree& tree);
+    // A key's "[path]" line and a line for each of its values.
+    static QString keyLines(const Key& key);
     void write(const QString& name, const Value& value);
     const Value* find(const Tree& tree, const QString& name) const;
 

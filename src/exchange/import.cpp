@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QStringList>
 #include <sys/stat.h>
 
@@ -25,7 +26,8 @@ TDataModule7::TDataModule7(QObject* owner)
 void TDataModule7::setSource(const TableDef& table)
 {
     delete tbNoName;
-    tbNoName = new Table(table, QStringLiteral("tbNoName"), this);
+    m_source = table;
+    tbNoName = new Table(m_source, QStringLiteral("tbNoName"), this);
     tbNoName->setDatabaseName(QString::fromLatin1(import::databaseName));
     tbNoName->setReadOnly(true);
 }
@@ -37,6 +39,10 @@ namespace {
 static_assert(int(Module::Journal) == int(exchange::Module::Journal) &&
               int(Module::CDs) == int(exchange::Module::CD) &&
               int(Module::UserDefined) == int(exchange::Module::UserDefined));
+
+// The modules as the options window names them.
+const std::array<const char*, moduleCount> kModuleNames = {
+    "Address Book", "Journal", "To-Do List", "CDs", "CD-R/RW", "Tapes", "Books", "User Defined"};
 
 const QString kImporting = QStringLiteral("Quillory - Importing....");
 const QString kAborted = QStringLiteral("Quillory - Aborted");
@@ -80,17 +86,60 @@ QVariant carried(const Copy& copy, const QVariant& value)
     if (value.isNull())
         return {};
     const FieldType type = copy.source->type;
-    if (type == FieldType::Date || type == FieldType::DateTime) {
-        const bool valid =
-            type == FieldType::Date ? value.toDate().isValid() : value.toDateTime().isValid();
-        if (!valid)
-            throw Error(QStringLiteral("the value stored there is no valid %1.")
-                            .arg(type == FieldType::Date ? QStringLiteral("date")
-                                                         : QStringLiteral("date and time")));
-        if (isTextType(copy.destination->type))
-            return fieldText(type, value);
-    }
+    if ((type == FieldType::Date || type == FieldType::DateTime) &&
+        isTextType(copy.destination->type))
+        return fieldText(type, value);
     return value;
+}
+
+bool isDateType(FieldType type)
+{
+    return type == FieldType::Date || type == FieldType::DateTime;
+}
+
+// Refuses an open source table with a date or a date-time that cannot be read, before anything
+// of it is added, naming the first such record and field.
+void checkDates(const Table& source)
+{
+    QStringList names;
+    std::vector<FieldType> types;
+    for (int f = 0; f < source.fieldCount(); ++f) {
+        const FieldDef& field = source.field(f).def;
+        if (isDateType(field.type)) {
+            names << field.name;
+            types.push_back(field.type);
+        }
+    }
+    if (names.isEmpty())
+        return;
+    const std::vector<Table::Texts> records = source.readTexts(names);
+    for (size_t r = 0; r < records.size(); ++r) {
+        for (int f = 0; f < int(names.size()); ++f) {
+            const QStringView text = records[r].text(f);
+            const bool date = types[size_t(f)] == FieldType::Date;
+            if (text.isEmpty() ||
+                (date ? storedDate(text).isValid() : storedDateTime(text).isValid()))
+                continue;
+            throw Error(QStringLiteral("The import stopped at record %1 of the table \"%2\", field "
+                                       "%3: the value stored there is no valid %4.")
+                            .arg(r + 1)
+                            .arg(source.tableName(), names[f],
+                                 date ? QStringLiteral("date") : QStringLiteral("date and time")));
+        }
+    }
+}
+
+// The fields a source file has, by their names in lower case; none when it cannot be read as a
+// table of ours.
+QSet<QString> columnsOf(const QString& path, const QString& tableName)
+{
+    const TableDef keyOnly{tableName, {}, {}};
+    const tablefile::OpenFile file = tablefile::open(keyOnly, path, true);
+    QSet<QString> columns;
+    sql::Statement info(file.db, "SELECT lower(name) FROM pragma_table_info('records')");
+    while (info.step())
+        columns.insert(QString::fromUtf8(info.columnBytes(0)));
+    return columns;
 }
 
 // One import: the source holder, the records added and the values skipped so far.
@@ -107,7 +156,8 @@ public:
     QString doneText() const;
 
 private:
-    void openSource(Table& source, const Table& destination);
+    void copyModule(Module module, Table& destination, int& appended);
+    void openSource(const TableDef& listed, const Table& destination);
     void count(int added);
 
     int m_layout;
@@ -120,37 +170,65 @@ private:
     QStringList m_skippedFields;
 };
 
+// Imports a module. When it stops, the message says what of the module was kept and what to do.
 void Run::importModule(Module module)
 {
-    // The destination opens first: its holder registers the passwords of its tables, which the
-    // source tables may share.
-    exchange::HeldTable held;
-    Table* destination = nullptr;
-    if (module == Module::Names) {
-        if (!DataModule1)
-            throw Error(QStringLiteral("The address book is not open."));
-        destination = DataModule1->tbNames;
-    } else {
-        held = exchange::openTable(exchange::Module(int(module)));
-        destination = held.table;
+    int appended = 0;
+    try {
+        // The destination opens first: its holder registers the passwords of its tables, which
+        // the source tables may share.
+        exchange::HeldTable held;
+        Table* destination = nullptr;
+        if (module == Module::Names) {
+            if (!DataModule1)
+                throw Error(QStringLiteral("The address book is not open."));
+            destination = DataModule1->tbNames;
+        } else {
+            held = exchange::openTable(exchange::Module(int(module)));
+            destination = held.table;
+        }
+        copyModule(module, *destination, appended);
+    } catch (const Error& e) {
+        m_added += appended;
+        m_status(importingText(m_added));
+        const QString name =
+            QLatin1Char('"') + QString::fromLatin1(kModuleNames[size_t(module)]) + QLatin1Char('"');
+        const QString kept =
+            appended == 0
+                ? QStringLiteral("Nothing of %1 was added.").arg(name)
+                : QStringLiteral("The %1 %2 of %3 stored before the problem stay; the rest of "
+                                 "it was not added.")
+                      .arg(appended)
+                      .arg(appended == 1 ? QStringLiteral("record") : QStringLiteral("records"),
+                           name);
+        throw Error(e.text() + QStringLiteral("\n\n") + kept +
+                    QStringLiteral(" The modules imported before it keep their records. Put the "
+                                   "problem right (when the disk is full, make room on it), then "
+                                   "import again with only the modules not yet imported ticked."));
     }
-    m_holder.setSource(*sourceTable(module, m_layout));
+    m_added += appended;
+    m_status(importingText(m_added));
+}
+
+// Appends the records of a module's source table to its destination; `appended` counts those
+// stored.
+void Run::copyModule(Module module, Table& destination, int& appended)
+{
+    openSource(*sourceTable(module, m_layout), destination);
     Table& source = *m_holder.tbNoName;
-    openSource(source, *destination);
+    checkDates(source);
 
     // The key is never copied: each new record gets a fresh one.
     std::vector<Copy> copies;
     for (int from = 1; from < source.fieldCount(); ++from) {
         const FieldDef& field = source.field(from).def;
-        const int to = destination->findField(field.name);
-        copies.push_back({from, to, &field, to < 0 ? nullptr : &destination->field(to).def});
+        const int to = destination.findField(field.name);
+        copies.push_back({from, to, &field, to < 0 ? nullptr : &destination.field(to).def});
     }
     int record = 0;
-    const FieldDef* field = nullptr;
-    int appended = 0;
     try {
         source.first();
-        destination->appendRecords(
+        destination.appendRecords(
             [&](Record& values) {
                 // The source moves on only once the record before is stored.
                 if (record > 0)
@@ -161,53 +239,58 @@ void Run::importModule(Module module)
                 if (source.currentIsUnreadable())
                     throw Error(QStringLiteral("its part of the file is damaged."));
                 for (const Copy& copy : copies) {
-                    field = copy.source;
                     const QVariant value = source.value(copy.from);
                     if (copy.to >= 0) {
                         values.set(copy.to, carried(copy, value));
                     } else if (!value.toString().isEmpty()) {
                         ++m_skipped;
-                        if (!m_skippedFields.contains(field->name))
-                            m_skippedFields << field->name;
+                        if (!m_skippedFields.contains(copy.source->name))
+                            m_skippedFields << copy.source->name;
                     }
                 }
-                field = nullptr;
                 count(appended + 1);
                 return true;
             },
             appended);
     } catch (const Error& e) {
-        m_added += appended;
         QString where = QStringLiteral("the table \"%1\"").arg(source.tableName());
         if (record > 0)
             where = QStringLiteral("record %1 of ").arg(record) + where;
-        if (field)
-            where += QStringLiteral(", field %1").arg(field->name);
         throw Error(QStringLiteral("The import stopped at %1: %2").arg(where, e.text()));
     }
-    m_added += appended;
-    m_status(importingText(m_added));
 }
 
-// Opens the source table, asking for its password when the session does not know it.
-void Run::openSource(Table& source, const Table& destination)
+// Opens the source table with the fields its file has of those listed: the key and a field the
+// destination has no place for may be missing. Asks for the password when the session does not
+// know it.
+void Run::openSource(const TableDef& listed, const Table& destination)
 {
     const QString path = tablefile::locate(
-        Session::instance().databasePath(QString::fromLatin1(databaseName)), source.tableName());
+        Session::instance().databasePath(QString::fromLatin1(databaseName)), listed.name);
     const QString own = tablefile::locate(organizerDirectory(), destination.tableName());
     if (!path.isEmpty() && sameFile(path, own))
         throw Error(QStringLiteral("Cannot open table \"%1\": it is the organizer's own table "
                                    "\"%2\", which the import adds to.")
-                        .arg(source.tableName(), destination.tableName()));
+                        .arg(listed.name, destination.tableName()));
     for (;;) {
         try {
-            source.open();
+            TableDef read = listed;
+            if (!path.isEmpty()) {
+                const QSet<QString> columns = columnsOf(path, listed.name);
+                std::erase_if(read.fields, [&](const FieldDef& field) {
+                    return field.type != FieldType::AutoIncrement &&
+                           destination.findField(field.name) < 0 &&
+                           !columns.contains(field.name.toLower());
+                });
+            }
+            m_holder.setSource(read);
+            m_holder.tbNoName->open();
             return;
         } catch (const tablefile::PasswordError&) {
             const std::optional<QString> password = services::prompts().inputBox(
                 m_owner, QStringLiteral("Quillory - Import"),
                 QStringLiteral("The table \"%1\" is protected by a password. Password:")
-                    .arg(source.tableName()));
+                    .arg(listed.name));
             if (!password || password->isEmpty())
                 throw;
             Session::instance().addPassword(*password);

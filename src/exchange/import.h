@@ -25,6 +25,9 @@ public:
     void setSource(const TableDef& table);
 
     Table* tbNoName = nullptr; // none until the first source table is named
+
+private:
+    TableDef m_source;
 };
 
 } // namespace ql
@@ -51,13 +54,18 @@ struct Request {
 // Appends the source records of every ticked module to the current tables. Runs synchronously;
 // `status` receives the status line's texts as the run goes (the start, the records counted as
 // they arrive, and the end: "Quillory - Done", possibly with what was skipped, or
-// "Quillory - Aborted"). A refused source or an error stops the run with a message box parented
-// to `owner`; what was posted before it stays. Returns true when the run finished.
+// "Quillory - Aborted"). A source table is read only when it is one of ours: its key, if it has
+// one, the row id, its fields of text type, and every date in it readable; a refused source or an
+// error stops the run with a message box parented to `owner` that says what was kept. The
+// modules before it stay imported; of the module that stopped, nothing is added when the source
+// is refused or the engine takes the work back (a full disk), and the records stored before the
+// problem stay when a record further on cannot be read. Returns true when the run finished.
 bool run(const Request& request, QWidget* owner, const std::function<void(const QString&)>& status);
 
 // The table a module is read from in a layout, as the import reads it: the key, then every field
-// the layout carries, in the order they are copied. None for the user-defined records of layout
-// 0, or for a layout that is not 0, 1 or 2.
+// the layout carries, in the order they are copied. A source file may lack the key and the fields
+// the destination has no place for. None for the user-defined records of layout 0, or for a
+// layout that is not 0, 1 or 2.
 const TableDef* sourceTable(Module module, int layout);
 
 } // namespace ql::import

@@ -435,7 +435,8 @@ void TMainMenuForm::BitBtn1Click()
 }
 
 // Starts the tools program on its own. Until a location is stored, the location dialog asks
-// for one; closing it without OK starts nothing.
+// for one; closing it without OK starts nothing. When the location does not start, the user may
+// choose it again at once; declining keeps the stored location.
 void TMainMenuForm::Button4Click()
 {
     QString location;
@@ -448,16 +449,19 @@ void TMainMenuForm::Button4Click()
         return;
     }
     guarded(this, [&] {
-        if (location.isEmpty()) {
-            openWindow(this, QYTCfgForm);
-            location = storedToolsLocation();
+        for (bool ask = location.isEmpty();; ask = true) {
+            if (ask) {
+                if (!openWindow(this, QYTCfgForm))
+                    return;
+                location = storedToolsLocation();
+            }
+            Edit1->setText(location);
+            if (services::processStarter().start(location) ||
+                !services::prompts().confirm(this, QStringLiteral("Could not start QY Tools\n\n"
+                                                                  "Do you want to choose its "
+                                                                  "location again?")))
+                return;
         }
-        if (location.isEmpty())
-            return;
-        Edit1->setText(location);
-        if (!services::processStarter().start(location))
-            services::prompts().message(this, QStringLiteral("Could not start QY Tools"),
-                                        MessageKind::Warning);
     });
 }
 

@@ -6,12 +6,20 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <sqlite3.h>
 
 namespace ql::filecopy {
 namespace {
 
 constexpr QFileDevice::Permissions kPrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Makes a new file, readable by the user alone from the start. A file or a link of that name
+// fails it: nothing is ever written through a link someone else planted.
+bool createPrivate(QFile& out)
+{
+    return out.open(QIODevice::WriteOnly | QIODevice::NewOnly, kPrivate);
+}
 
 // Copies the table file's bytes as last committed: under the table's read lock no program can
 // change the file, and taking the lock undoes a write a crash left half done. The bytes are read
@@ -28,7 +36,7 @@ bool copyCommitted(const sql::Database& from, const QString& part)
         !file || !file->pMethods || file->pMethods->xFileSize(file, &size) != SQLITE_OK)
         return false;
     QFile out(part);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!createPrivate(out))
         return false;
     constexpr sqlite3_int64 kChunk = 1 << 20;
     QByteArray buffer(kChunk, Qt::Uninitialized);
@@ -59,6 +67,34 @@ bool snapshot(const QString& source, const QString& part)
     }
 }
 
+// Copies any other file as it is.
+bool copyBytes(const QString& source, const QString& part)
+{
+    QFile in(source);
+    QFile out(part);
+    if (!in.open(QIODevice::ReadOnly) || !createPrivate(out))
+        return false;
+    QByteArray buffer;
+    while (!(buffer = in.read(1 << 20)).isEmpty()) {
+        if (out.write(buffer) != buffer.size())
+            return false;
+    }
+    return in.error() == QFileDevice::NoError && out.flush();
+}
+
+// Puts what `made` writes into `part` in the target's place by a rename, which replaces a file or
+// a link there without following it; a failure leaves the target as it was.
+bool place(const QString& target, const std::function<bool(const QString&)>& made)
+{
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    const bool placed = made(part) && std::rename(QFile::encodeName(part).constData(),
+                                                  QFile::encodeName(target).constData()) == 0;
+    if (!placed)
+        QFile::remove(part);
+    return placed;
+}
+
 } // namespace
 
 bool isTable(const QString& path)
@@ -71,15 +107,18 @@ bool copy(const QString& source, const QString& target)
 {
     if (!QFileInfo(source).isFile())
         return false;
-    const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
-    const bool copied = isTable(source) ? snapshot(source, part) : QFile::copy(source, part);
-    const bool placed = copied && QFile::setPermissions(part, kPrivate) &&
-                        std::rename(QFile::encodeName(part).constData(),
-                                    QFile::encodeName(target).constData()) == 0;
-    if (!placed)
-        QFile::remove(part);
-    return placed;
+    const bool table = isTable(source);
+    return place(target, [&](const QString& part) {
+        return table ? snapshot(source, part) : copyBytes(source, part);
+    });
+}
+
+bool write(const QByteArray& bytes, const QString& target)
+{
+    return place(target, [&](const QString& part) {
+        QFile out(part);
+        return createPrivate(out) && out.write(bytes) == bytes.size() && out.flush();
+    });
 }
 
 } // namespace ql::filecopy

@@ -19,10 +19,12 @@ void RecordReader::prepare(const sql::Database& db, const TableDef& def)
 {
     m_db = &db;
     QByteArray columns;
+    // The key is the row id, which every table file has, whether or not it names the column.
     for (const FieldDef& field : def.fields) {
         if (!columns.isEmpty())
             columns += ", ";
-        columns += sql::quoted(field.name);
+        columns +=
+            field.type == FieldType::AutoIncrement ? QByteArray("rowid") : sql::quoted(field.name);
     }
     QByteArray parameters;
     for (int i = 1; i <= kReadBlock; ++i)

@@ -96,7 +96,7 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
         fail(rc & 0xff, text);
     }
     sqlite3_extended_result_codes(m_db, 1);
-    if (mode == OpenMode::ReadOnlyUntrusted) {
+    if (mode == OpenMode::ReadOnlyUntrusted || mode == OpenMode::UntrustedCopy) {
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     }

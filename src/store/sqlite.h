@@ -48,10 +48,12 @@ private:
 inline constexpr const char* kKeyCollation = "QLKEY";
 
 enum class OpenMode {
-    Create,           // a new file, read-write
-    ReadWrite,        // an existing file of ours
-    ReadOnly,         // an existing file of ours that the user may not write
-    ReadOnlyUntrusted // a file from a directory the user named: read-only, defensive
+    Create,            // a new file, read-write
+    ReadWrite,         // an existing file of ours
+    ReadOnly,          // an existing file of ours that the user may not write
+    ReadOnlyUntrusted, // a file from a directory the user named: read-only, defensive
+    UntrustedCopy      // a private copy of such a file: writable, so that a crash's journal
+                       // beside it can be rolled back, and defensive
 };
 
 class Database {

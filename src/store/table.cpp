@@ -35,7 +35,7 @@ Table::~Table() = default;
 
 Error Table::datasetError(const QString& text) const
 {
-    return Error(objectName() + QStringLiteral(": ") + text);
+    return Error(QStringLiteral("Table \"%1\": %2").arg(m_tableName, text));
 }
 
 void Table::checkActive() const
@@ -53,7 +53,7 @@ void Table::checkWritable()
     // Opened for reading only because the user could not write the file: once that is back,
     // the table opens again for writing, on the same record.
     if (!tablefile::isWritable(m_path))
-        throw datasetError(m_writeRefusal);
+        throw Error(m_writeRefusal);
     const qint64 current = currentRowid();
     const int position = m_position;
     close();
@@ -62,7 +62,7 @@ void Table::checkWritable()
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
     if (!m_writeRefusal.isEmpty())
-        throw datasetError(m_writeRefusal);
+        throw Error(m_writeRefusal);
 }
 
 // ---- opening and closing

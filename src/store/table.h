@@ -71,8 +71,9 @@ private:
 // Leaving a record (a move, a search, a change of order or range, a new insert) stores it when
 // it was changed and drops a new record that was not; cancel abandons the pending record, and so
 // does closing the table. Every failure is a ql::Error with the engine's text; dataset errors
-// carry the table's component name ("tbJournal1: Cannot perform this operation on an empty
-// dataset"). A failed post leaves the record pending and intact.
+// name the table's file as the user knows it ("Table \"Journal2.DB\": Cannot perform this
+// operation on an empty dataset"), never the component's name. A failed post leaves the record
+// pending and intact.
 //
 // The active order is read in stretches of row ids, each when a position in it is first asked
 // for: a stretch goes on from the one before it or back from the one after it, and a position far
@@ -216,7 +217,7 @@ public:
     // Makes the record shown at a row current, storing or dropping a pending record first.
     void moveToRow(int row);
 
-    // An error of this table, prefixed with its component name.
+    // An error of this table, prefixed with the name of its file.
     Error datasetError(const QString& text) const;
 
 Q_SIGNALS:

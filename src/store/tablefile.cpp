@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
-#include <QSet>
 
 namespace ql::tablefile {
 namespace {
@@ -182,8 +182,9 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
     }
     QString file = path;
     const QString journal = path + QStringLiteral("-journal");
-    if (!writable && QFileInfo(journal).size() > 0) {
-        // A crash left its journal, and only a writer can roll it back: read a private copy.
+    if ((untrusted || !writable) && QFileInfo(journal).size() > 0) {
+        // A crash left its journal, and only a writer can roll it back: read a private copy. A
+        // file from elsewhere is never written, so it is read the same way.
         opened.copy = std::make_shared<QTemporaryDir>();
         file = opened.copy->filePath(QFileInfo(path).fileName());
         if (!opened.copy->isValid() || !QFile::copy(path, file) ||
@@ -193,10 +194,11 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
                            .arg(shown));
         QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     }
-    const sql::OpenMode mode = untrusted     ? sql::OpenMode::ReadOnlyUntrusted
-                               : opened.copy ? sql::OpenMode::ReadWrite
-                               : writable    ? sql::OpenMode::ReadWrite
-                                             : sql::OpenMode::ReadOnly;
+    const sql::OpenMode mode =
+        untrusted ? (opened.copy ? sql::OpenMode::UntrustedCopy : sql::OpenMode::ReadOnlyUntrusted)
+        : opened.copy ? sql::OpenMode::ReadWrite
+        : writable    ? sql::OpenMode::ReadWrite
+                      : sql::OpenMode::ReadOnly;
     sql::Database& db = opened.db;
     QString salt;
     QString hash;
@@ -208,13 +210,31 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
         salt = meta(db, "salt");
         hash = meta(db, "password");
         collation = meta(db, "collation");
-        QSet<QString> columns;
-        sql::Statement info(db, "SELECT name FROM pragma_table_info('records')");
+        // Each column by its name in lower case: its declared type, and whether it is the key.
+        QHash<QString, std::pair<QString, bool>> columns;
+        sql::Statement info(db, "SELECT name, upper(type), pk, (SELECT count(*) FROM "
+                                "pragma_table_info('records') WHERE pk > 0) FROM "
+                                "pragma_table_info('records')");
         while (info.step())
-            columns.insert(QString::fromUtf8(info.columnBytes(0)).toLower());
+            columns.insert(QString::fromUtf8(info.columnBytes(0)).toLower(),
+                           {QString::fromUtf8(info.columnBytes(1)),
+                            info.columnInt(2) > 0 && info.columnInt(3) == 1});
         for (const FieldDef& field : def.fields) {
-            if (!columns.contains(field.name.toLower()))
+            const auto column = columns.constFind(field.name.toLower());
+            const bool key = field.type == FieldType::AutoIncrement;
+            // Every record is reached by its row id: a key column must be that row id. A file
+            // without one still has it.
+            if (key && column != columns.cend() &&
+                (column->first != QLatin1String("INTEGER") || !column->second))
+                throw Error(QStringLiteral("its field %1 is not the row id").arg(field.name));
+            if (key)
+                continue;
+            if (column == columns.cend())
                 throw Error(QStringLiteral("the field %1 is missing").arg(field.name));
+            if (column->first != QLatin1String("TEXT"))
+                throw Error(QStringLiteral("its field %1 is of the type %2, not TEXT")
+                                .arg(field.name, column->first.isEmpty() ? QStringLiteral("none")
+                                                                         : column->first));
         }
     } catch (const sql::BusyError& e) {
         throw fail(QStringLiteral("the file is in use by another program (%1).").arg(e.text()));

@@ -37,7 +37,8 @@ const Criterion* criterion(int entry)
 // records from the second on, each in turn. A base still there when its turn comes is the first
 // of its kind among them (an earlier one would have deleted it), so deleting keeps the first
 // record of each kind from the second record on and removes every later one; the very first
-// record only ever serves as a base in the first pass.
+// record only ever serves as a base in the first pass. Counting only, the count is the number of
+// records a deleting run would delete, so the user reads what a delete would do before doing it.
 Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool deleting,
                    const Criterion& criterion)
 {
@@ -46,17 +47,6 @@ Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool
                (criterion.emptiesIdentical || !allEmpty(a, int(criterion.fields.size())));
     };
     const int count = int(records.size());
-    Compaction result;
-    if (!deleting) {
-        if (firstBase + 1 < count &&
-            identical(records[size_t(firstBase)], records[size_t(firstBase) + 1]))
-            ++result.identical;
-        for (int i = 1; i + 1 < count; ++i) {
-            if (identical(records[size_t(i)], records[size_t(i) + 1]))
-                ++result.identical;
-        }
-        return result;
-    }
     std::vector<bool> gone(records.size(), false);
     for (int i = firstBase + 1; i < count; ++i)
         gone[size_t(i)] = identical(records[size_t(i)], records[size_t(firstBase)]);
@@ -83,9 +73,14 @@ Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool
         else
             gone[size_t(i)] = true;
     }
+    Compaction result;
     for (int i = 0; i < count; ++i) {
         if (gone[size_t(i)])
             result.doomed.push_back(records[size_t(i)].key);
+    }
+    if (!deleting) {
+        result.identical = int(result.doomed.size());
+        result.doomed.clear();
     }
     return result;
 }

@@ -31,9 +31,9 @@ struct Compaction {
 };
 
 // The first pass takes its base at `firstBase`; pass k (from 2) takes the k-th record of the
-// order as it stands then, and the run ends when the order has no k-th record. Counting only, a
-// pass counts its base when the record right after it is identical; deleting, it deletes every
-// later record identical to its base, and the count shown is 0.
+// order as it stands then, and the run ends when the order has no k-th record. Deleting, a pass
+// deletes every later record identical to its base, and the count shown is 0; counting only,
+// nothing is deleted and the count is the number of records deleting would delete.
 Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool deleting,
                    const Criterion& criterion);
 

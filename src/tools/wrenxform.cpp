@@ -105,8 +105,8 @@ TWrenxForm::TWrenxForm(QWidget* parent)
             "and \"Smith\" are not the same. Under company, category and group, records where "
             "that field is empty are never identical.\n\n"
             "With \"Delete identical records\" unticked, nothing changes: the tool counts the "
-            "copies that directly follow an identical record in alphabetical order. Ticked, it "
-            "keeps one record of each kind and deletes every other copy, wherever it stands. "
+            "records a run with it ticked would delete. Ticked, it keeps one record of each kind "
+            "and deletes every other copy, wherever it stands. "
             "Deleted records cannot be recovered, so make a backup first."));
 
     Panel2 = makePanel(this, "Panel2");

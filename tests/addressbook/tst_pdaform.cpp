@@ -150,7 +150,7 @@ private Q_SLOTS:
         }
         QTest::mouseClick(PDAForm->RadioGroup1->button(0), Qt::LeftButton);
         QCOMPARE(f.services.prompts->messages,
-                 QStringList({"tbNames: The record was changed by another program"}));
+                 QStringList({"Table \"QYName2.DB\": The record was changed by another program"}));
         QCOMPARE(PDAForm->RadioGroup1->itemIndex(), 1);
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));

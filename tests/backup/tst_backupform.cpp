@@ -24,6 +24,9 @@
 #include <QTimer>
 #include <QTreeView>
 #include <memory>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ql;
 
@@ -70,6 +73,36 @@ QStringList lastNames(const QString& table)
     return names;
 }
 
+// The names in a folder whose mode, owner or times were changed after they were made, as the
+// kernel reports them (root sees the same).
+class Changed {
+public:
+    explicit Changed(const QString& folder)
+        : m_watch(::inotify_init1(IN_NONBLOCK))
+    {
+        ::inotify_add_watch(m_watch, QFile::encodeName(folder).constData(), IN_ATTRIB);
+    }
+    ~Changed() { ::close(m_watch); }
+    QStringList names() const
+    {
+        QStringList names;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t length = 0;
+        while ((length = ::read(m_watch, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0)
+                    names << QFile::decodeName(event->name);
+                at += qsizetype(sizeof(inotify_event) + event->len);
+            }
+        }
+        return names;
+    }
+
+private:
+    int m_watch;
+};
+
 // A started program and the backup window shown as the main menu opens it.
 struct Backup {
     test::ScriptedServices services;
@@ -112,14 +145,50 @@ private Q_SLOTS:
     {
         Backup b;
         QFile::copy(b.data("QYName2.DB"), b.data("qy.db"));
-        QCOMPARE(b.runInto(b.target()), QStringList());
+        // Named like a table's journal, but no table stands beside it: data of its own.
+        QFile letters(b.data("Letters-journal"));
+        QVERIFY(letters.open(QIODevice::WriteOnly) && letters.write("Dear") == 4);
+        letters.close();
+        {
+            Settings settings;
+            settings.openKey(keys::UserDef, true);
+            settings.writeString(str("Title"), str("Cellar"));
+            settings.writeString(str("Label1"), str("Wine"));
+            settings.writeInteger(str("UseMemo"), 1);
+            settings.openKey(keys::Options, true);
+            settings.writeString(keys::BackupSwitch, str("No"));
+        }
+        // Links planted where the backup writes are replaced, never followed.
+        QVERIFY(QDir().mkdir(b.target(), kOwnerFolder));
+        const QString precious = b.scratch.filePath(str("precious"));
+        QFile mine(precious);
+        QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
+        mine.close();
+        for (const char* name : {"BackupInfo.txt", "UserDefined.reg", "QYName2.DB"})
+            QVERIFY(QFile::link(precious, b.target(name)));
+        const ::mode_t umask = ::umask(0);
+        const Changed changed(b.target());
+        const QStringList messages = b.runInto(b.target());
+        ::umask(umask);
+        QCOMPARE(messages, QStringList());
         QCOMPARE(b.heading(), str("Backup Complete"));
         QVERIFY(b.window->Button1->isEnabled() && b.window->BitBtn1->isEnabled());
+        QCOMPARE(contents(precious), QByteArray("mine"));
         QStringList expected = filesIn(b.data());
         expected.removeOne(str("qy.db"));
-        expected << str("BackupInfo.txt");
+        expected << str("BackupInfo.txt") << str("UserDefined.reg");
         expected.sort(Qt::CaseInsensitive);
         QCOMPARE(filesIn(b.target()), expected);
+        QCOMPARE(contents(b.target("Letters-journal")), QByteArray("Dear"));
+        QCOMPARE(contents(b.target("UserDefined.reg")),
+                 QByteArray("; Quillory settings\n"
+                            "[SOFTWARE\\Varnholt\\Quillory\\UserDef]\n"
+                            "Label1=str:Wine\n"
+                            "Title=str:Cellar\n"
+                            "UseMemo=int:1\n"));
+        // Each copy is the user's alone (below) and was never given another mode after it was
+        // made under the umask that let everyone in: it was the user's alone from the start.
+        QCOMPARE(changed.names().filter(str(".part")), QStringList());
         const QString info = QDir(b.dir.path()).filePath(str("Data"));
         QCOMPARE(contents(b.target("BackupInfo.txt")),
                  (str("Quillory Backup Information File\r\n\r\n"
@@ -132,8 +201,10 @@ private Q_SLOTS:
                      .toUtf8());
         // The backup is the user's alone, like the data directory.
         QCOMPARE(QFile::permissions(b.target()) & kEveryone, kOwnerFolder);
-        for (const QString& name : filesIn(b.target()))
+        for (const QString& name : filesIn(b.target())) {
+            QVERIFY(!QFileInfo(QDir(b.target()).filePath(name)).isSymLink());
             QCOMPARE(QFile::permissions(QDir(b.target()).filePath(name)) & kEveryone, kOwnerFile);
+        }
 
         // A second run replaces every copy and the information file; what only the destination
         // holds stays.
@@ -170,6 +241,9 @@ private Q_SLOTS:
         QCOMPARE(b.runInto(str("abcd")), QStringList());
         QDir::setCurrent(cwd);
         QVERIFY(QFile::exists(b.scratch.filePath(str("abcd/QYName2.DB"))));
+        // A folder beside the data directory whose name begins like it is not inside it.
+        QCOMPARE(b.runInto(b.dir.filePath(str("DataBackup"))), QStringList());
+        QVERIFY(QFile::exists(b.dir.filePath(str("DataBackup/QYName2.DB"))));
     }
 
     void failedRuns()
@@ -190,6 +264,23 @@ private Q_SLOTS:
         QCOMPARE(contents(b.target("BackupInfo.txt")), info);
         QVERIFY(QFile::exists(b.target("CollBk2.DB.new")));
         QDir(b.target("QYName2.DB.part")).removeRecursively();
+
+        // A table damaged since the last backup fails its check: the good copy stays.
+        const QByteArray goodNames = contents(b.target("QYName2.DB"));
+        {
+            sql::Database writer(b.data("QYName2.DB"), sql::OpenMode::ReadWrite);
+            writer.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                        "WHERE i < 3000) INSERT INTO records(LastName) SELECT 'Name' || i FROM n");
+        }
+        QFile damaged(b.data("QYName2.DB"));
+        QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.seek(3 * 32768 + 16) &&
+                damaged.write(QByteArray(8192, '\xab')) == 8192);
+        damaged.close();
+        QCOMPARE(b.runInto(b.target()), QStringList{str("Backup Failed")});
+        QCOMPARE(contents(b.target("QYName2.DB")), goodNames);
+        QCOMPARE(contents(b.target("BackupInfo.txt")), info);
+        QVERIFY(QFile::remove(b.data("QYName2.DB")));
+        QVERIFY(QFile::copy(b.target("QYName2.DB"), b.data("QYName2.DB")));
 
         // A folder in the data directory fails when its turn comes: the entries before it are
         // copied, those after it are not.
@@ -277,6 +368,24 @@ private Q_SLOTS:
         QTest::mouseClick(b.window->BitBtn4, Qt::LeftButton);
         QCOMPARE(b.window->RadioGroup1->itemIndex(), 1);
         QCOMPARE(b.window->Edit1->text(), str("/"));
+
+        // By keyboard alone: Alt+F, a folder typed, Alt+B.
+        b.window->RadioGroup1->setItemIndex(0);
+        b.window->Button1->setFocus();
+        b.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(b.window.get()));
+        QTest::keyClick(b.window.get(), Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), b.window->Edit1);
+        QCOMPARE(b.window->RadioGroup1->itemIndex(), 1);
+        // Typing chooses it again after Default was chosen with the field still focused.
+        b.window->RadioGroup1->setItemIndex(0);
+        b.window->Edit1->selectAll();
+        QTest::keyClicks(b.window->Edit1, b.scratch.filePath(str("typed")));
+        QCOMPARE(b.window->RadioGroup1->itemIndex(), 1);
+        QTest::keyClick(b.window.get(), Qt::Key_B, Qt::AltModifier);
+        QTRY_COMPARE(b.heading(), str("Backup Complete"));
+        QVERIFY(QFile::exists(b.scratch.filePath(str("typed/QYName2.DB"))));
+        QVERIFY(!QFile::exists(b.dir.filePath(str("BackUp/QYName2.DB"))));
     }
 
     void theChooserFillsTheOpenersField()

@@ -99,6 +99,26 @@ private Q_SLOTS:
         for (const report::PlacedItem& item : d.pages.at(0).items)
             QVERIFY(item.text != str("Jane"));
 
+        // A tape's date, never its return date.
+        Table& tapes = *c.holder.tbTapes;
+        Collections::add(tapes, {{"TpTitle", "Harvest"},
+                                 {"TpArtist", "Young"},
+                                 {"TpKind", "Folk"},
+                                 {"TpDate", "1972"},
+                                 {"TPReturnDate", "2024-05-01"}});
+        d = c.print(CollTapesPrint1);
+        QCOMPARE(d.title, str("Quillory - Tape Collection"));
+        QCOMPARE((QStringList{
+                     printed(d, str("QRLabel2")).value(0), printed(d, str("QRLabel3")).value(0),
+                     printed(d, str("QRLabel4")).value(0), printed(d, str("QRLabel5")).value(0)}),
+                 QStringList({"Title", "Artist/Group", "Music", "Date"}));
+        QCOMPARE((QStringList{
+                     printed(d, str("QRDBText1")).value(0), printed(d, str("QRDBText2")).value(0),
+                     printed(d, str("QRDBText3")).value(0), printed(d, str("QRDBText4")).value(0)}),
+                 QStringList({"Harvest", "Young", "Folk", "1972"}));
+        tapes.first();
+        tapes.deleteRecord();
+
         Collections::add(*c.holder.tbCDR, {{"CDRTitle", "Backup"}, {"CDRMaker", "Acme"}});
         d = c.print(CollCDRPrint1);
         QCOMPARE(d.title, str("Quillory - CD -R/RW Collection"));

@@ -293,7 +293,8 @@ private Q_SLOTS:
         f.services.prompts->confirmations.enqueue(true);
         f.click(f.window->DeleteBtn);
         QCOMPARE(f.messages(),
-                 QStringList({"tbTapes: Cannot perform this operation on an empty dataset"}));
+                 QStringList(
+                     {"Table \"CollTp2.DB\": Cannot perform this operation on an empty dataset"}));
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Are you sure you want to delete this record? \r Deleted records cannot be "
                      "recovered. \t"));

@@ -1,10 +1,10 @@
 #include "aboutbox.h"
 #include "calendarform.h"
-#include "modulefixture.h"
 #include "holders.h"
 #include "journalform.h"
 #include "keys.h"
 #include "mainmenu.h"
+#include "modulefixture.h"
 #include "settings.h"
 #include "testmain.h"
 
@@ -125,7 +125,9 @@ private Q_SLOTS:
 
         f.table().moveToRow(2);
         f.search(str("5/45/1997"));
-        QCOMPARE(f.messages(), QStringList({"'5/45/1997' is not a valid date and time (month/day/year and a time, e.g. 5/25/2024 2:30:00 PM)"}));
+        QCOMPARE(f.messages(),
+                 QStringList({"'5/45/1997' is not a valid date and time (month/day/year and a "
+                              "time, e.g. 5/25/2024 2:30:00 PM)"}));
         QCOMPARE(f.table().currentRow(), 2);
         QCOMPARE(f.listed(), order);
     }
@@ -151,7 +153,8 @@ private Q_SLOTS:
         f.services.prompts->confirmations.enqueue(true);
         f.click(f.window->DeleteBtn);
         QCOMPARE(f.messages(),
-                 QStringList({"tbJournal1: Cannot perform this operation on an empty dataset"}));
+                 QStringList(
+                     {"Table \"Journal2.DB\": Cannot perform this operation on an empty dataset"}));
     }
 
     void theMenusAndTheWindow()

@@ -221,8 +221,9 @@ private Q_SLOTS:
         Fixture f({});
         f.services.prompts->confirmations.enqueue(true);
         f.window->action(str("Delete1"))->trigger();
-        QCOMPARE(f.messages(),
-                 QStringList({"tbTodo: Cannot perform this operation on an empty dataset"}));
+        QCOMPARE(
+            f.messages(),
+            QStringList({"Table \"ToDo2.db\": Cannot perform this operation on an empty dataset"}));
         // Ctrl+P is the preview (here of nothing); only the menu prints the window.
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QTest::keyClick(f.window.get(), Qt::Key_P, Qt::ControlModifier);

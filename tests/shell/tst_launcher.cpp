@@ -138,14 +138,33 @@ private Q_SLOTS:
         settings.openKey(keys::QYTools, true);
         settings.writeString(keys::Location, str("/gone/qytools"));
         s.services.processes->succeed = false;
+        const QString again = str("Could not start QY Tools\n\nDo you want to choose its location "
+                                  "again?");
+        // No: the stored location stays.
         QVERIFY(!clickTools(s.program));
         QCOMPARE(s.services.processes->started, QStringList{str("/gone/qytools")});
-        QCOMPARE(s.services.prompts->messages, QStringList{str("Could not start QY Tools")});
+        QCOMPARE(s.services.prompts->questions, QStringList{again});
         QCOMPARE(storedLocation(), str("/gone/qytools"));
+        // Yes: the location dialog; Cancel there keeps it, OK keeps the new one and starts it.
+        s.services.prompts->confirmations << true;
+        QVERIFY(clickTools(s.program));
+        QCOMPARE(storedLocation(), str("/gone/qytools"));
+        s.services.prompts->confirmations << true;
+        QVERIFY(clickTools(s.program, [&](TQYTCfgForm* form) {
+            s.services.processes->succeed = true;
+            QTest::keyClicks(form->Edit1, str("/opt/qytools"));
+            QTest::mouseClick(form->Button2, Qt::LeftButton);
+        }));
+        QCOMPARE(s.services.processes->started,
+                 QStringList({str("/gone/qytools"), str("/gone/qytools"), str("/gone/qytools"),
+                              str("/opt/qytools")}));
+        QCOMPARE(s.services.prompts->questions, QStringList({again, again, again}));
+        QCOMPARE(storedLocation(), str("/opt/qytools"));
+        QVERIFY(s.services.prompts->messages.isEmpty());
 
         settings.writeInteger(keys::Location, 7);
         QVERIFY(!clickTools(s.program));
-        QCOMPARE(s.services.processes->started.size(), 1);
+        QCOMPARE(s.services.processes->started.size(), 4);
         QCOMPARE(s.services.prompts->messages.last(),
                  str("You must first configure QY to start QYTools"));
     }

@@ -289,7 +289,8 @@ private Q_SLOTS:
                 }
 
                 const QString error = ql::test::failureText([&] { names.post(); });
-                QVERIFY2(error.startsWith(QStringLiteral("tbNames: ")), qPrintable(error));
+                QVERIFY2(error.startsWith(QStringLiteral("Table \"QYName2.DB\": ")),
+                         qPrintable(error));
                 QVERIFY2(error.contains(engineText), qPrintable(error));
                 QCOMPARE(names.state(), TableState::Insert);
                 QVERIFY(names.isModified());

@@ -306,7 +306,9 @@ private Q_SLOTS:
             t.deleteRecord();
             QFAIL("deleting from an empty table must fail");
         } catch (const Error& e) {
-            QCOMPARE(e.text(), str("tbNames: Cannot perform this operation on an empty dataset"));
+            QCOMPARE(
+                e.text(),
+                str("Table \"QYName2.DB\": Cannot perform this operation on an empty dataset"));
         }
         for (const char* last : {"A", "B", "C"})
             addContact(t, str("x"), str(last));
@@ -402,7 +404,7 @@ private Q_SLOTS:
         theirs.setValue(str("Company"), str("Acme"));
         theirs.post();
         QCOMPARE(test::failureText([&] { mine.post(); }),
-                 str("tbNames: The record was changed by another program"));
+                 str("Table \"QYName2.DB\": The record was changed by another program"));
         QCOMPARE(mine.state(), TableState::Edit);
         QCOMPARE(mine.asText(str("FirstName")), str("Anna"));
         mine.cancel();
@@ -760,7 +762,7 @@ private Q_SLOTS:
             t.setValue(str("ToDoMemo"), str("x"));
             QFAIL("browsing must refuse a change");
         } catch (const Error& e) {
-            QCOMPARE(e.text(), str("tbTodo: Dataset not in edit or insert mode"));
+            QCOMPARE(e.text(), str("Table \"ToDo2.db\": Dataset not in edit or insert mode"));
         }
         t.insert();
         t.setAsText(str("ToDoByDate"), str("6/1/1999"));
@@ -786,7 +788,7 @@ private Q_SLOTS:
             t.value(str("Nothing"));
             QFAIL("an unknown field must fail");
         } catch (const Error& e) {
-            QCOMPARE(e.text(), str("tbTodo: Field 'Nothing' not found"));
+            QCOMPARE(e.text(), str("Table \"ToDo2.db\": Field 'Nothing' not found"));
         }
     }
 };

@@ -259,7 +259,9 @@ private Q_SLOTS:
         t.moveToRow(1);
         QVERIFY(memo.toPlainText().isEmpty() && memo.isReadOnly());
         QVERIFY(form.edits[0]->isReadOnly());
-        QVERIFY(test::failureText([&] { t.edit(); }).startsWith(str("tbTodo: This record cannot")));
+        QVERIFY(test::failureText([&] {
+                    t.edit();
+                }).startsWith(str("Table \"ToDo2.db\": This record cannot")));
         t.moveToRow(2);
         QCOMPARE(memo.toPlainText(), str("third"));
         QVERIFY(!memo.isReadOnly());
