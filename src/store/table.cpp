@@ -597,7 +597,7 @@ void Table::post()
     std::optional<sql::Transaction> transaction;
     if (!inserting) {
         try {
-            transaction.emplace(m_db);
+            transaction.emplace(m_db, std::source_location::current());
         } catch (const Error& e) {
             throw datasetError(e.text());
         }
