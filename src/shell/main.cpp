@@ -29,5 +29,7 @@ int main(int argc, char** argv)
     if (const QString report = ql::Settings::takeDamageReport(); !report.isEmpty())
         ql::services::prompts().message(program->mainMenu(), report, ql::MessageKind::Warning);
     ql::showNotices(program->mainMenu());
-    return QApplication::exec();
+    // A session that ended while the menu was being shown (a first-use message open) starts no
+    // main loop.
+    return sessionEnd.ended() ? 0 : QApplication::exec();
 }

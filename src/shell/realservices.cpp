@@ -18,6 +18,7 @@
 #include <QSortFilterProxyModel>
 #include <QStyle>
 #include <QWidget>
+#include <cstdio>
 
 namespace ql {
 namespace {
@@ -46,11 +47,16 @@ protected:
     }
 };
 
+// Whether the user is still there to answer (stopAsking).
+bool g_asking = true;
+
 class DialogPrompts : public Prompts {
 public:
     std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                     const QString& prompt) override
     {
+        if (!g_asking)
+            return std::nullopt;
         QInputDialog dialog(parent);
         dialog.setWindowTitle(caption);
         dialog.setLabelText(prompt);
@@ -70,6 +76,11 @@ public:
 
     void message(QWidget* parent, const QString& text, MessageKind kind) override
     {
+        if (!g_asking) {
+            std::fprintf(stderr, "%s: %s\n", qUtf8Printable(QApplication::applicationName()),
+                         qUtf8Printable(text));
+            return;
+        }
         const QMessageBox::Icon icon = kind == MessageKind::Critical  ? QMessageBox::Critical
                                        : kind == MessageKind::Warning ? QMessageBox::Warning
                                                                       : QMessageBox::Information;
@@ -79,6 +90,8 @@ public:
 
     bool confirm(QWidget* parent, const QString& text) override
     {
+        if (!g_asking)
+            return false;
         QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
         // Every question asks before a delete: Enter must not delete.
@@ -88,12 +101,16 @@ public:
 
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override
     {
+        if (!g_asking)
+            return {};
         return QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter));
     }
 
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& defaultSuffix) override
     {
+        if (!g_asking)
+            return {};
         QFileDialog dialog(parent, title, QString(), qtFilter(filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(defaultSuffix.startsWith(QLatin1Char('.')) ? defaultSuffix.mid(1)
@@ -104,6 +121,8 @@ public:
     QString openProgramName(QWidget* parent, const QString& title,
                             const QString& filterName) override
     {
+        if (!g_asking)
+            return {};
         // Programs here carry no extension of their own: the list shows what may be run.
         QFileDialog dialog(parent, title);
         dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
@@ -155,6 +174,11 @@ public:
 };
 
 } // namespace
+
+void stopAsking()
+{
+    g_asking = false;
+}
 
 void installRealServices()
 {

@@ -1,6 +1,7 @@
 #include "sessionend.h"
 
 #include "dbcontrols.h"
+#include "realservices.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -19,8 +20,17 @@ int g_pipe[2] = {-1, -1};
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
+// How long the orderly end may take before the alarm's default action ends the process.
+constexpr unsigned kDeadlineSeconds = 5;
+volatile sig_atomic_t g_deadlineSet = 0;
+
 void onSignal(int)
 {
+    // Work that keeps the user-interface thread busy must not keep the program alive.
+    if (!g_deadlineSet) {
+        g_deadlineSet = 1;
+        ::alarm(kDeadlineSeconds);
+    }
     const char byte = 1;
     // Nothing else is safe in a signal handler; a full pipe already holds a request.
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[0], &byte, 1);
@@ -46,6 +56,7 @@ SessionEnd::SessionEnd(QWidget* mainMenu, QObject* parent)
         action.sa_flags = SA_RESTART;
         for (const int signal : kSignals)
             ::sigaction(signal, &action, nullptr);
+        ::signal(SIGALRM, SIG_DFL);
     }
     connect(
         qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { end(); },
@@ -65,6 +76,13 @@ SessionEnd::~SessionEnd()
 
 void SessionEnd::end()
 {
+    if (m_ended)
+        return;
+    m_ended = true;
+    stopAsking();
+    // Every event loop returns once this is over, and one started later returns at once, so no
+    // window that opens while the windows close (a message, the next step of an import) waits.
+    QCoreApplication::exit(0);
     // The modal windows, innermost first: a question or a dialog is answered as by Escape, a
     // module window closes as by its Close button, which stores the record being typed.
     QSet<QWidget*> closed;

@@ -1,6 +1,8 @@
 #include "startup.h"
 
 #include "aboutbox.h"
+#include "catalogue.h"
+#include "error.h"
 #include "guard.h"
 #include "holders.h"
 #include "install.h"
@@ -9,11 +11,31 @@
 #include "pdaform.h"
 #include "session.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace ql {
 
 Program::Program(const QString& programDirectory)
 {
     Session::instance().loadConfiguration(install::configurationFile(programDirectory));
+    // Without the folder of the tables no table opens: the user learns which folder is gone and
+    // how to get records back, rather than that a file is not in it.
+    const QString data =
+        Session::instance().databasePath(QString::fromLatin1(catalogue::databaseName));
+    if (!QFileInfo(data).isDir()) {
+        throw Error(
+            QStringLiteral(
+                "The folder that holds the tables is missing: %1\n\nTo go on with your records, "
+                "make that folder again and copy the table files of your last backup into it "
+                "(backups go to %2 unless you chose another folder). To start afresh with empty "
+                "tables, install Quillory again into %3: the installation lays out the tables "
+                "that are missing and keeps everything else.")
+                .arg(QDir::toNativeSeparators(data),
+                     QDir::toNativeSeparators(
+                         QDir(programDirectory).filePath(QStringLiteral("BackUp"))),
+                     QDir::toNativeSeparators(programDirectory)));
+    }
     registerModules();
     m_mainMenu = std::make_unique<TMainMenuForm>(programDirectory);
     try {

@@ -50,6 +50,12 @@ QString KeyCollator::version()
 
 namespace {
 
+FaultHook& faultHook()
+{
+    static FaultHook hook;
+    return hook;
+}
+
 // The engine's own text, as a BusyError when another program holds the file and as a
 // DamagedError when the file is damaged.
 [[noreturn]] void fail(int code, const QString& text)
@@ -77,10 +83,23 @@ void destroyCollator(void* collator)
     delete static_cast<KeyCollator*>(collator);
 }
 
+// Fails the call as the engine fails a read or a write of the disk when a test's hook asks so.
+void faultPoint(const std::source_location& caller)
+{
+    if (faultHook() && faultHook()(caller))
+        fail(SQLITE_IOERR, QString::fromUtf8(sqlite3_errstr(SQLITE_IOERR)));
+}
+
 } // namespace
 
-Database::Database(const QString& path, OpenMode mode, int busyTimeout)
+void setFaultHook(FaultHook hook)
 {
+    faultHook() = std::move(hook);
+}
+
+Database::Database(const QString& path, OpenMode mode, int busyTimeout, std::source_location caller)
+{
+    faultPoint(caller);
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::Create)
         flags |= SQLITE_OPEN_CREATE;
@@ -157,8 +176,9 @@ QString Database::errorText() const
     return QString::fromUtf8(sqlite3_errmsg(m_db));
 }
 
-void Database::exec(const char* sql)
+void Database::exec(const char* sql, std::source_location caller)
 {
+    faultPoint(caller);
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = message ? QString::fromUtf8(message) : errorText();
@@ -189,9 +209,10 @@ int Database::changes() const
     return sqlite3_changes(m_db);
 }
 
-Statement::Statement(const Database& db, const QByteArray& sql)
+Statement::Statement(const Database& db, const QByteArray& sql, std::source_location caller)
     : m_db(db.handle())
 {
+    faultPoint(caller);
     if (sqlite3_prepare_v3(m_db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
                            &m_stmt, nullptr) != SQLITE_OK) {
         m_stmt = nullptr;
@@ -235,8 +256,9 @@ void Statement::bindText(int index, const QByteArray& utf8)
     sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-bool Statement::step()
+bool Statement::step(std::source_location caller)
 {
+    faultPoint(caller);
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
@@ -277,10 +299,10 @@ const char* Statement::columnData(int column, int* length) const
     return data;
 }
 
-Transaction::Transaction(Database& db)
+Transaction::Transaction(Database& db, std::source_location caller)
     : m_db(db)
 {
-    m_db.exec("BEGIN IMMEDIATE");
+    m_db.exec("BEGIN IMMEDIATE", caller);
     m_open = true;
 }
 
@@ -290,9 +312,9 @@ Transaction::~Transaction()
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void Transaction::commit()
+void Transaction::commit(std::source_location caller)
 {
-    m_db.exec("COMMIT");
+    m_db.exec("COMMIT", caller);
     m_open = false;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
+#include <source_location>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -47,6 +49,13 @@ private:
 // The name under which SQL statements use KeyCollator.
 inline constexpr const char* kKeyCollation = "QLKEY";
 
+// A test's way to make the engine fail where the store calls it: once set, every call below that
+// can fail (an open, a statement prepared, a step, a statement run, a transaction begun or
+// committed) asks the hook first, with the place in the store that made the call, and fails with
+// "disk I/O error" when it answers true. The program never sets it.
+using FaultHook = std::function<bool(const std::source_location& caller)>;
+void setFaultHook(FaultHook hook);
+
 enum class OpenMode {
     Create,            // a new file, read-write
     ReadWrite,         // an existing file of ours
@@ -60,7 +69,8 @@ class Database {
 public:
     Database() = default;
     // busyTimeout: how long a statement waits for another program that holds the file.
-    Database(const QString& path, OpenMode mode, int busyTimeout = 5000);
+    Database(const QString& path, OpenMode mode, int busyTimeout = 5000,
+             std::source_location caller = std::source_location::current());
     ~Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
@@ -72,7 +82,7 @@ public:
     const KeyCollator& collator() const { return *m_collator; }
     QString errorText() const;
     // Runs statements that return no rows; throws ql::Error with the engine's text on failure.
-    void exec(const char* sql);
+    void exec(const char* sql, std::source_location caller = std::source_location::current());
     void setBusyTimeout(int milliseconds);
     // Reads the file through a memory map from now on, for work that walks much of it: records
     // are read in index order, that is in no order of the file, and a map copies no page read.
@@ -93,7 +103,8 @@ private:
 class Statement {
 public:
     Statement() = default;
-    Statement(const Database& db, const QByteArray& sql);
+    Statement(const Database& db, const QByteArray& sql,
+              std::source_location caller = std::source_location::current());
     ~Statement();
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
@@ -105,7 +116,7 @@ public:
     void bindInt(int index, qint64 value);
     void bindText(int index, const QByteArray& utf8);
     // Steps once: true while a row is there. Throws ql::Error with the engine's text.
-    bool step();
+    bool step(std::source_location caller = std::source_location::current());
     void reset();
 
     bool isNull(int column) const;
@@ -122,11 +133,12 @@ private:
 // BEGIN IMMEDIATE … COMMIT; rolls back unless committed.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db,
+                         std::source_location caller = std::source_location::current());
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
-    void commit();
+    void commit(std::source_location caller = std::source_location::current());
 
 private:
     Database& m_db;

@@ -547,12 +547,13 @@ void Table::edit()
     if (m_state != TableState::Browse)
         return;
     checkWritable();
-    syncWithOtherWriters();
     if (m_position < 0) {
         insert();
         return;
     }
-    readCurrent();
+    // The edit starts from the record as this copy read and showed it, not as the file holds it
+    // now: a change another program stored since then is found when the edit is stored, and
+    // refused there, whatever field it touched.
     if (m_current.isUnreadable())
         throw datasetError(QStringLiteral("This record cannot be read: its part of the table file "
                                           "is damaged. Restore the table from a backup."));
@@ -596,7 +597,7 @@ void Table::post()
     std::optional<sql::Transaction> transaction;
     if (!inserting) {
         try {
-            transaction.emplace(m_db);
+            transaction.emplace(m_db, std::source_location::current());
         } catch (const Error& e) {
             throw datasetError(e.text());
         }

@@ -518,7 +518,15 @@ int DBGridModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid() || !m_table || !m_table->isOpen())
         return 0;
-    return m_table->rowCount();
+    // The rows keep the number last read while the table cannot be read.
+    if (m_failed)
+        return m_rows;
+    try {
+        m_rows = m_table->rowCount();
+    } catch (const Error& e) {
+        readFailed(e);
+    }
+    return m_rows;
 }
 
 int DBGridModel::columnCount(const QModelIndex& parent) const
@@ -538,18 +546,21 @@ const Record* DBGridModel::record(int row) const
     try {
         read = m_table->recordAt(row);
     } catch (const Error& e) {
-        // No message box opens from inside painting: the failure is told once the paint is over,
-        // and no more reads are tried until the table changes.
-        m_failed = true;
-        QMetaObject::invokeMethod(
-            const_cast<DBGridModel*>(this),
-            [this, text = e.text()] {
-                guarded(qobject_cast<QWidget*>(QObject::parent()), [&] { throw Error(text); });
-            },
-            Qt::QueuedConnection);
+        readFailed(e);
         return nullptr;
     }
     return &m_cache.emplace(row, std::move(read)).first->second;
+}
+
+void DBGridModel::readFailed(const Error& failure) const
+{
+    m_failed = true;
+    QMetaObject::invokeMethod(
+        const_cast<DBGridModel*>(this),
+        [this, text = failure.text()] {
+            guarded(qobject_cast<QWidget*>(QObject::parent()), [&] { throw Error(text); });
+        },
+        Qt::QueuedConnection);
 }
 
 QVariant DBGridModel::data(const QModelIndex& index, int role) const

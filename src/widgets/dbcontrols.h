@@ -154,12 +154,17 @@ private:
     void refill();
     // The record at a row, read once; nothing when it cannot be read.
     const Record* record(int row) const;
+    // A read asked by the view failed: no message box opens from inside painting or layout, so
+    // the failure is told once the event is over, and no more reads are tried until the table
+    // changes.
+    void readFailed(const Error& failure) const;
     QPointer<Table> m_table;
     QStringList m_columnNames;
     QStringList m_titles;
     std::vector<int> m_columns;
     mutable std::unordered_map<int, Record> m_cache;
     mutable bool m_failed = false; // a read failed; no more reads until the table changes
+    mutable int m_rows = 0;        // the number of rows last read
 };
 
 // A grid over a table: a row click makes that record current; the current row follows the

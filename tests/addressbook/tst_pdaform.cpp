@@ -7,6 +7,7 @@
 #include "radiogroup.h"
 #include "scripted.h"
 #include "session.h"
+#include "sqlite.h"
 #include "startup.h"
 #include "testenv.h"
 #include "testmain.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -288,6 +290,102 @@ private Q_SLOTS:
         Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
         TDataModule1 reopened;
         QCOMPARE(reopened.tbNames->recordCount(), 2);
+    }
+
+    // Every place in the store that calls the engine while the address book is in use fails in
+    // turn, once: nothing escapes into the event loop, the failure is told, and afterwards the
+    // window goes on and keeps the contact being typed.
+    void everyEngineFailureIsToldAndTheWindowGoesOn()
+    {
+        // Each step is followed by the events it leaves: layouts and paints of the list.
+        const auto use = [](Fixture& f) {
+            const std::function<void()> steps[] = {
+                [&] { f.click(PDAForm->NewBtn); },
+                [&] { type(PDAForm->LastNameEdit, str("Zylinski")); },
+                [&] { f.click(PDAForm->NewBtn); },
+                [&] { f.click(PDAForm->CancelBtn); },
+                [&] { QTest::keyClick(PDAForm->MyDBGrid1, Qt::Key_End); },
+                [&] { QTest::keyClick(PDAForm->MyDBGrid1, Qt::Key_Home); },
+                [&] { type(PDAForm->FirstNameEdit, str("Ann")); },
+                [&] {
+                    f.answer(str("Zyl"));
+                    f.click(PDAForm->FindBtn);
+                },
+                [&] {
+                    f.answer(str("Adams"));
+                    f.click(PDAForm->BitBtn2);
+                },
+                [&] { f.click(PDAForm->BitBtn3); },
+                [&] {
+                    f.services.prompts->confirmations.enqueue(true);
+                    f.click(PDAForm->DeleteBtn);
+                },
+                [&] { f.click(PDAForm->ExitBtn); },
+                [&] { PDAForm->show(); },
+            };
+            for (const auto& step : steps) {
+                step();
+                QApplication::processEvents();
+            }
+        };
+        const auto at = [](const std::source_location& caller) {
+            return QFileInfo(QString::fromUtf8(caller.file_name())).fileName() + u':' +
+                   QString::number(caller.line());
+        };
+        // A book longer than the stretch read at once is counted by the file.
+        const auto book = [] {
+            auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
+            int added = 0;
+            f->table().appendRecords(
+                [&](Record& record) {
+                    record.setValue(str("LastName"), str("Many"));
+                    return added < 300;
+                },
+                added);
+            return f;
+        };
+        const auto noFaults = qScopeGuard([] { sql::setFaultHook({}); });
+        QStringList sites;
+        {
+            const auto f = book();
+            sql::setFaultHook([&](const std::source_location& caller) {
+                if (!sites.contains(at(caller)))
+                    sites << at(caller);
+                return false;
+            });
+            use(*f);
+            sql::setFaultHook({});
+            QVERIFY(f->services.prompts->messages.isEmpty());
+        }
+        qInfo("%d places in the store call the engine while the address book is in use: %s",
+              int(sites.size()), qPrintable(sites.join(u' ')));
+        QVERIFY(sites.size() >= 10);
+        for (const QString& site : std::as_const(sites)) {
+            const auto opened = book();
+            Fixture& f = *opened;
+            // The place fails at every call while the window is in use.
+            bool failed = false;
+            sql::setFaultHook([&](const std::source_location& caller) {
+                return at(caller) == site && (failed = true);
+            });
+            use(f);
+            sql::setFaultHook({});
+            QVERIFY2(failed, qPrintable(site));
+            const QStringList told = f.services.prompts->messages;
+            QVERIFY2(told.filter(str("disk I/O error")).size() == told.size(),
+                     qPrintable(site + u' ' + told.join(u'|')));
+            // The window goes on: what was typed is stored when it closes.
+            if (f.table().state() == TableState::Browse) {
+                f.click(PDAForm->NewBtn);
+                type(PDAForm->LastNameEdit, str("Zylinski"));
+            }
+            f.click(PDAForm->ExitBtn);
+            QVERIFY2(!PDAForm->isVisible(), qPrintable(site));
+            f.answer(str("Zylinski"));
+            PDAForm->show();
+            f.click(PDAForm->FindBtn);
+            QVERIFY2(f.last().startsWith(str("Zylinski")), qPrintable(site + u' ' + f.last()));
+        }
     }
 
     void menuCommandsReachHelpAboutAndPrinting()

@@ -288,6 +288,18 @@ private Q_SLOTS:
             QVERIFY2(e.text().contains(str("QYName2.DB")), qPrintable(e.text()));
         }
         QVERIFY(!DataModule1 && !AboutBox);
+
+        // Without the folder of the tables the message names the folder and the ways back.
+        QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
+        QCOMPARE(test::failureText([&] { Program program(dir.path()); }),
+                 str("The folder that holds the tables is missing: %1/Data\n\nTo go on with your "
+                     "records, make that folder again and copy the table files of your last "
+                     "backup into it (backups go to %1/BackUp unless you chose another folder). "
+                     "To start afresh with empty tables, install Quillory again into %1: the "
+                     "installation lays out the tables that are missing and keeps everything "
+                     "else.")
+                     .arg(dir.path()));
+        QVERIFY(!DataModule1 && !AboutBox);
     }
 
     void aBrokenSettingsStoreNeverStopsTheProgram()

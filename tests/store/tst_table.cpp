@@ -421,6 +421,18 @@ private Q_SLOTS:
         mine.post();
         theirs.first();
         QCOMPARE(theirs.asText(str("FirstName")), str("Anna"));
+
+        // A change stored before this copy began typing, which it never showed, is seen on the
+        // field this copy types into too.
+        theirs.edit();
+        theirs.setValue(str("Company"), str("Delta"));
+        theirs.post();
+        mine.edit();
+        mine.setValue(str("Company"), str("Gamma"));
+        QCOMPARE(test::failureText([&] { mine.post(); }),
+                 str("tbNames: The record was changed by another program"));
+        mine.cancel();
+        QCOMPARE(mine.asText(str("Company")), str("Delta"));
     }
 
     // A table opens with the beginning of its order read; the rest follows from the last key read,
