@@ -430,7 +430,7 @@ private Q_SLOTS:
         mine.edit();
         mine.setValue(str("Company"), str("Gamma"));
         QCOMPARE(test::failureText([&] { mine.post(); }),
-                 str("tbNames: The record was changed by another program"));
+                 str("Table \"QYName2.DB\": The record was changed by another program"));
         mine.cancel();
         QCOMPARE(mine.asText(str("Company")), str("Delta"));
     }
