@@ -327,9 +327,14 @@ int TableOrder::countRows(const OrderMark* from, bool forward) const
     try {
         if (!from && !m_range) {
             if (m_fileKeepsCount) {
-                sql::Statement st(*m_db, "SELECT records FROM tally");
-                if (st.step())
-                    return int(st.columnInt(0));
+                try {
+                    sql::Statement st(*m_db, "SELECT records FROM tally");
+                    if (st.step())
+                        return int(st.columnInt(0));
+                } catch (const Error&) {
+                    // Another program dropped the count: the records are counted until the table
+                    // makes the file keep it again.
+                }
             }
             // The engine counts along the smallest index, not through the records.
             m_db->mapFile();

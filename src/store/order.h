@@ -54,6 +54,7 @@ public:
 
     // Whether the file keeps the number of its records (tablefile.h); set when it opens.
     void setFileKeepsCount(bool keeps) { m_fileKeepsCount = keeps; }
+    bool fileKeepsCount() const { return m_fileKeepsCount; }
     // Sorts by a secondary index, or by the primary key for none; needs the file open. The
     // stretches read and the range are the caller's to drop.
     void setIndex(const IndexDef* index);

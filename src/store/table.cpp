@@ -48,8 +48,10 @@ void Table::checkWritable()
 {
     if (m_readOnly)
         throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
-    if (m_writeRefusal.isEmpty())
+    if (m_writeRefusal.isEmpty()) {
+        checkCountKept();
         return;
+    }
     // Opened for reading only because the user could not write the file: once that is back,
     // the table opens again for writing, on the same record.
     if (!tablefile::isWritable(m_path))
@@ -63,6 +65,28 @@ void Table::checkWritable()
     Q_EMIT currentChanged();
     if (!m_writeRefusal.isEmpty())
         throw datasetError(m_writeRefusal);
+}
+
+void Table::checkCountKept()
+{
+    if (m_readOnly)
+        return; // a file from elsewhere is never trusted with a count
+    try {
+        const auto layoutVersion = [this] {
+            sql::Statement st(m_db, "PRAGMA schema_version");
+            st.step();
+            return st.columnInt(0);
+        };
+        if (layoutVersion() == m_layoutVersion)
+            return;
+        const bool writable = m_writeRefusal.isEmpty();
+        const bool keeps = tablefile::keepsCount(m_db, writable);
+        m_order->setFileKeepsCount(keeps);
+        // A file that could not learn just now is asked again before the next write.
+        m_layoutVersion = keeps || !writable ? layoutVersion() : -1;
+    } catch (const Error& e) {
+        throw datasetError(e.text());
+    }
 }
 
 // ---- opening and closing
@@ -89,7 +113,9 @@ void Table::open()
         Session::instance().addNotice(m_writeRefusal);
     try {
         prepareStatements();
-        m_order->setFileKeepsCount(opened.keepsCount);
+        m_order->setFileKeepsCount(false);
+        m_layoutVersion = -1;
+        checkCountKept();
         m_order->setIndex(index);
         m_dataVersion = readDataVersion();
         forgetOrder();
@@ -747,6 +773,7 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (version == m_dataVersion)
         return false;
     m_dataVersion = version;
+    checkCountKept();
     readOrderAgain();
     return true;
 }

@@ -249,9 +249,13 @@ private:
     void readOrderAgain();
     // Runs work over many records in one transaction, which keeps what the work stored before a
     // failure: the work stops at its first failure and leaves it in `failure`, and `done` counts
-    // what it stored (0 when nothing could be kept). The order is read again; the failure is
-    // thrown.
-    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done);
+    // what it stored (0 when nothing could be kept); each record done moves the file's count by
+    // `perRecord`. The order is read again; the failure is thrown.
+    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done,
+                          int perRecord);
+    // Another program may have changed the file's layout since the table last looked, and dropped
+    // a part of what keeps its count: the file learns to keep it again, its records counted.
+    void checkCountKept();
     // Steps a statement that changes records and resets it; on failure, leaves the dataset error
     // in `failure` and returns false.
     bool stepKept(sql::Statement& statement, std::optional<Error>& failure) const;
@@ -297,6 +301,8 @@ private:
     sql::Statement m_update;
     sql::Statement m_delete;
     qint64 m_dataVersion = 0;
+    // The file's layout (schema) version when the table last made sure it keeps its count.
+    qint64 m_layoutVersion = -1;
     // They hold statements on m_db: declared after it, they are destroyed before it closes.
     std::unique_ptr<TableOrder> m_order;
     std::unique_ptr<RecordReader> m_reader;
