@@ -1216,7 +1216,7 @@ void runImport()
         const ql::sql::Database empty(program.filePath(QStringLiteral("Temp/QYName2.DB")),
                                       ql::sql::OpenMode::ReadOnly);
         ql::sql::Statement layout(empty, "SELECT sql FROM sqlite_schema WHERE tbl_name = "
-                                         "'records' AND sql IS NOT NULL ORDER BY type DESC");
+                                         "'records' AND sql IS NOT NULL ORDER BY type <> 'table'");
         while (layout.step())
             script += layout.columnBytes(0).replace("QLKEY", "NOCASE") + ";\n";
         ql::sql::Statement fields(empty, "SELECT name FROM pragma_table_info('records') "

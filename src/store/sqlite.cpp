@@ -115,6 +115,9 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout)
         exec("PRAGMA synchronous=FULL");
         // Records are read in index order, that is in no order of the file: keep more pages.
         exec("PRAGMA cache_size=-16384");
+        // What undoes a statement that fails inside a transaction (a copy of each page it
+        // touches, a few for a record) stays in memory instead of going to a temporary file.
+        exec("PRAGMA temp_store=MEMORY");
     } catch (...) {
         close();
         throw;

@@ -69,24 +69,9 @@ void Table::checkWritable()
 
 void Table::checkCountKept()
 {
-    if (m_readOnly)
-        return; // a file from elsewhere is never trusted with a count
-    try {
-        const auto layoutVersion = [this] {
-            sql::Statement st(m_db, "PRAGMA schema_version");
-            st.step();
-            return st.columnInt(0);
-        };
-        if (layoutVersion() == m_layoutVersion)
-            return;
-        const bool writable = m_writeRefusal.isEmpty();
-        const bool keeps = tablefile::keepsCount(m_db, writable);
-        m_order->setFileKeepsCount(keeps);
-        // A file that could not learn just now is asked again before the next write.
-        m_layoutVersion = keeps || !writable ? layoutVersion() : -1;
-    } catch (const Error& e) {
-        throw datasetError(e.text());
-    }
+    // A file from elsewhere is never trusted with a count.
+    if (!m_readOnly && !m_order->fileKeepsCount() && tablefile::learnToKeepCount(m_db))
+        m_order->forgetCount();
 }
 
 // ---- opening and closing
@@ -113,9 +98,9 @@ void Table::open()
         Session::instance().addNotice(m_writeRefusal);
     try {
         prepareStatements();
-        m_order->setFileKeepsCount(false);
-        m_layoutVersion = -1;
-        checkCountKept();
+        m_order->setFileKeepsCount(!m_readOnly);
+        if (m_writeRefusal.isEmpty())
+            checkCountKept();
         m_order->setIndex(index);
         m_dataVersion = readDataVersion();
         forgetOrder();
@@ -773,7 +758,6 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (version == m_dataVersion)
         return false;
     m_dataVersion = version;
-    checkCountKept();
     readOrderAgain();
     return true;
 }

@@ -253,8 +253,8 @@ private:
     // `perRecord`. The order is read again; the failure is thrown.
     void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done,
                           int perRecord);
-    // Another program may have changed the file's layout since the table last looked, and dropped
-    // a part of what keeps its count: the file learns to keep it again, its records counted.
+    // Before a write: when another program dropped a part of what keeps the file's count (or an
+    // earlier build wrote it), the file learns to keep it again, its records counted.
     void checkCountKept();
     // Steps a statement that changes records and resets it; on failure, leaves the dataset error
     // in `failure` and returns false.
@@ -301,8 +301,6 @@ private:
     sql::Statement m_update;
     sql::Statement m_delete;
     qint64 m_dataVersion = 0;
-    // The file's layout (schema) version when the table last made sure it keeps its count.
-    qint64 m_layoutVersion = -1;
     // They hold statements on m_db: declared after it, they are destroyed before it closes.
     std::unique_ptr<TableOrder> m_order;
     std::unique_ptr<RecordReader> m_reader;

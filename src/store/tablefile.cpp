@@ -95,7 +95,9 @@ void keepCount(sql::Database& db)
     db.exec(kCountTriggers);
 }
 
-bool keepsEveryCountPart(const sql::Database& db)
+} // namespace
+
+bool keepsCount(const sql::Database& db)
 {
     sql::Statement st(db,
                       "SELECT count(*) FROM sqlite_schema WHERE name IN (?1, ?2, ?3, ?4, ?5, ?6)");
@@ -105,8 +107,6 @@ bool keepsEveryCountPart(const sql::Database& db)
     st.step();
     return st.columnInt(0) == qint64(std::size(kTallyParts));
 }
-
-} // namespace
 
 void create(const TableDef& def, const QString& directory, const QString& password)
 {
@@ -262,12 +262,8 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
     return opened;
 }
 
-bool keepsCount(sql::Database& db, bool writable)
+bool learnToKeepCount(sql::Database& db)
 {
-    if (keepsEveryCountPart(db))
-        return true;
-    if (!writable)
-        return false;
     try {
         sql::Transaction tx(db);
         keepCount(db);

@@ -43,11 +43,12 @@ bool isWritable(const QString& path);
 // telling a file of another kind, a damaged table of ours and a file in use apart.
 OpenFile open(const TableDef& def, const QString& path, bool untrusted);
 
-// Whether the file keeps the number of its records, with every part that keeps it. A writable file
-// that does not (an earlier build wrote it, or another program dropped a part) learns to, its
-// records counted, unless another program holds it just now: then its records are counted
-// whenever the number is needed.
-bool keepsCount(sql::Database& db, bool writable);
+// Whether the file keeps the number of its records, with every part that keeps it. One that does
+// not (an earlier build wrote it, or another program dropped a part) learns to, its records
+// counted, unless another program holds it just now (false): then its records are counted whenever
+// the number is needed.
+bool keepsCount(const sql::Database& db);
+bool learnToKeepCount(sql::Database& db);
 
 // Work over many records in one transaction of a file that keeps its count: the count's triggers
 // would make each record's statement copy every page it touches first (a statement that fires a
