@@ -131,6 +131,7 @@ void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& w
 {
     std::optional<Error> failure;
     try {
+        m_db.setLargeCache(true);
         sql::Transaction transaction(m_db);
         const bool counted = m_order->fileKeepsCount();
         if (counted)
@@ -144,6 +145,11 @@ void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& w
         done = 0;
         if (!failure)
             failure = datasetError(e.text());
+    }
+    try {
+        m_db.setLargeCache(false);
+    } catch (const Error&) {
+        // The pages go when the table closes.
     }
     readOrderAgain();
     if (failure)
