@@ -1030,16 +1030,17 @@ void runTools(int records, const QString& kept)
     const QString untouched = tablePath + QStringLiteral(".untouched");
     const QString keptBook = QDir(kept).filePath(QStringLiteral("tools-%1.DB").arg(records));
     if (!kept.isEmpty() && QFileInfo::exists(keptBook)) {
-        QFile::copy(keptBook, untouched);
+        QFile::remove(tablePath);
+        QFile::copy(keptBook, tablePath);
     } else {
         ContactMaker maker(10);
         fill(tablePath, records, maker);
         ql::sql::Database(tablePath, ql::sql::OpenMode::ReadWrite)
             .exec("UPDATE records SET \"Group\" = 'Bench' WHERE NameCode % 10 = 0");
-        QFile::copy(tablePath, untouched);
         if (!kept.isEmpty() && (!QDir().mkpath(kept) || !QFile::copy(tablePath, keptBook)))
             throw ql::Error(QStringLiteral("Cannot keep the book in %1").arg(kept));
     }
+    QFile::copy(tablePath, untouched);
     const auto restore = [&] {
         QFile::remove(tablePath);
         QFile::copy(untouched, tablePath);
