@@ -43,11 +43,11 @@ bool isWritable(const QString& path);
 // telling a file of another kind, a damaged table of ours and a file in use apart.
 OpenFile open(const TableDef& def, const QString& path, bool untrusted);
 
-// Whether the file keeps the number of its records, with every part that keeps it. One that does
-// not (an earlier build wrote it, or another program dropped a part) learns to, its records
-// counted, unless another program holds it just now (false): then its records are counted whenever
-// the number is needed.
+// Whether the file keeps the number of its records, with every part that keeps it.
 bool keepsCount(const sql::Database& db);
+// A file that does not (an earlier build wrote it, or another program dropped a part) learns to,
+// its records counted; false when it cannot just now (another program holds it): then its records
+// are counted whenever the number is needed.
 bool learnToKeepCount(sql::Database& db);
 
 // Work over many records in one transaction of a file that keeps its count: the count's triggers
