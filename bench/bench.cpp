@@ -505,6 +505,13 @@ qint64 sqliteToolScan(const QString& path)
 void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
                 const std::vector<QString>& titles);
 
+// The extension that gives the sqlite3 tool the alphabetical order of the tables' text indexes
+// (qlkey.cpp), for the comparisons where the tool writes or checks them.
+QString keyOrderExtension()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillory-qlkey"));
+}
+
 // A fresh program directory with empty tables, the session pointing at it.
 void layOutProgram(const QTemporaryDir& directory)
 {
@@ -1146,10 +1153,7 @@ void runBackup(int records)
     };
     const qint64 copy = measure("cp", 5, empty, copyFiles);
     std::printf("backup_vs_cp %.2f\n", double(backup) / double(copy));
-    // The backup checks each table it copied; so does the tool here, with the order of the
-    // tables' text indexes loaded.
-    const QString order =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillory-qlkey"));
+    // The backup checks each table it copied; so does the tool here.
     QStringList tables;
     for (const QString& name : data.entryList(QDir::Files)) {
         QFile file(data.filePath(name));
@@ -1160,7 +1164,8 @@ void runBackup(int records)
         copyFiles();
         for (const QString& table : tables)
             runSqliteTool({QStringLiteral("-batch"), QStringLiteral("-readonly"), table,
-                           QStringLiteral(".load ") + order, QStringLiteral("PRAGMA quick_check")});
+                           QStringLiteral(".load ") + keyOrderExtension(),
+                           QStringLiteral("PRAGMA quick_check")});
     });
     printRatio("backup_vs_cp_check", backup, checked, 1.3);
 }
@@ -1212,9 +1217,8 @@ void runImport()
     ql::DataModule1 = nullptr;
 
     // The tool copies the same rows in one transaction into a table of the address book's
-    // layout and indexes, with no triggers; it does not know the QLKEY order, NOCASE is the
-    // nearest it has.
-    QByteArray script = "PRAGMA page_size=32768;\n";
+    // layout and indexes, with no triggers.
+    QByteArray script = ".load " + keyOrderExtension().toUtf8() + "\nPRAGMA page_size=32768;\n";
     QByteArray columns;
     {
         const ql::sql::Database empty(program.filePath(QStringLiteral("Temp/QYName2.DB")),
@@ -1223,7 +1227,7 @@ void runImport()
                                          "'records' AND type IN ('table', 'index') AND sql IS NOT "
                                          "NULL ORDER BY type <> 'table'");
         while (layout.step())
-            script += layout.columnBytes(0).replace("QLKEY", "NOCASE") + ";\n";
+            script += layout.columnBytes(0) + ";\n";
         ql::sql::Statement fields(empty, "SELECT name FROM pragma_table_info('records') "
                                          "WHERE pk = 0 ORDER BY cid");
         while (fields.step())
