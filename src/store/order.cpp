@@ -2,6 +2,7 @@
 
 #include "fieldvalue.h"
 #include "table.h"
+#include "tablefile.h"
 
 #include <algorithm>
 
@@ -114,6 +115,23 @@ int TableOrder::countBefore(const OrderMark& mark) const
 void TableOrder::forgetFrom(int position)
 {
     m_stretches.erase(m_stretches.lower_bound(std::max(position, 0) / kStretch), m_stretches.end());
+}
+
+bool TableOrder::fileKeepsCount() const
+{
+    if (!m_fileKeepsCount)
+        return false;
+    try {
+        sql::Statement st(*m_db, "PRAGMA schema_version");
+        st.step();
+        if (st.columnInt(0) != m_layoutVersion) {
+            m_countKept = tablefile::keepsCount(*m_db);
+            m_layoutVersion = st.columnInt(0);
+        }
+    } catch (const Error& e) {
+        throw m_table->datasetError(e.text());
+    }
+    return m_countKept;
 }
 
 void TableOrder::forget()
@@ -326,7 +344,8 @@ int TableOrder::countRows(const OrderMark* from, bool forward) const
 {
     try {
         if (!from && !m_range) {
-            if (m_fileKeepsCount) {
+            const sql::ReadTransaction reading(*m_db);
+            if (fileKeepsCount()) {
                 sql::Statement st(*m_db, "SELECT records FROM tally");
                 if (st.step())
                     return int(st.columnInt(0));

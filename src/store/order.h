@@ -52,8 +52,16 @@ class TableOrder {
 public:
     TableOrder(const Table& table, const TableDef& def, const sql::Database& db);
 
-    // Whether the file keeps the number of its records (tablefile.h); set when it opens.
-    void setFileKeepsCount(bool keeps) { m_fileKeepsCount = keeps; }
+    // Whether the file may keep the number of its records (tablefile.h), set when it opens: an
+    // untrusted file's number is never read.
+    void setFileKeepsCount(bool keeps)
+    {
+        m_fileKeepsCount = keeps;
+        m_layoutVersion = -1;
+    }
+    // Whether the file keeps its count with every part now; looked at again whenever its layout
+    // changed (another program may drop a part).
+    bool fileKeepsCount() const;
     // Sorts by a secondary index, or by the primary key for none; needs the file open. The
     // stretches read and the range are the caller's to drop.
     void setIndex(const IndexDef* index);
@@ -86,6 +94,8 @@ public:
     void forgetAfterPlacing(int position, qint64 rowid);
     // Records came into the order or left it; a known length follows them.
     void adjustCount(int records);
+    // Drops the number of records read, which the file counts again.
+    void forgetCount() { m_count.reset(); }
     // The file closes: drops the statement on it, the range and everything read.
     void close();
 
@@ -133,7 +143,9 @@ private:
     const sql::Database* m_db;
     const IndexDef* m_index = nullptr;
     bool m_fileKeepsCount = false;
-    int m_field = 0; // stored column of the order's field
+    mutable bool m_countKept = false;
+    mutable qint64 m_layoutVersion = -1; // of the file when m_countKept was looked at
+    int m_field = 0;                     // stored column of the order's field
     std::optional<OrderRange> m_range;
     mutable sql::Statement m_selectKey;
 

@@ -133,7 +133,10 @@ Database::Database(const QString& path, OpenMode mode, int busyTimeout, std::sou
         setBusyTimeout(busyTimeout);
         exec("PRAGMA synchronous=FULL");
         // Records are read in index order, that is in no order of the file: keep more pages.
-        exec("PRAGMA cache_size=-16384");
+        setLargeCache(false);
+        // What undoes a statement that fails inside a transaction (a copy of each page it
+        // touches, a few for a record) stays in memory instead of going to a temporary file.
+        exec("PRAGMA temp_store=MEMORY");
     } catch (...) {
         close();
         throw;
@@ -192,6 +195,11 @@ void Database::mapFile() const
     if (!m_mapped)
         m_mapped = sqlite3_exec(m_db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr) ==
                    SQLITE_OK;
+}
+
+void Database::setLargeCache(bool large)
+{
+    exec(large ? "PRAGMA cache_size=-262144" : "PRAGMA cache_size=-16384");
 }
 
 void Database::setBusyTimeout(int milliseconds)

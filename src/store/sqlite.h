@@ -89,6 +89,10 @@ public:
     // Short reads go without: on a cold cache a page the map misses brings in the whole
     // read-ahead window around it (megabytes on some disks), where a plain read brings the page.
     void mapFile() const;
+    // Keeps many more pages in memory, for work that writes all over the file in one transaction:
+    // a changed page that leaves the cache is written to the file and read back when touched
+    // again, and each time the cache fills the journal waits for the disk.
+    void setLargeCache(bool large);
     qint64 lastInsertRowid() const;
     int changes() const;
 

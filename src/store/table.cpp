@@ -48,8 +48,10 @@ void Table::checkWritable()
 {
     if (m_readOnly)
         throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
-    if (m_writeRefusal.isEmpty())
+    if (m_writeRefusal.isEmpty()) {
+        checkCountKept();
         return;
+    }
     // Opened for reading only because the user could not write the file: once that is back,
     // the table opens again for writing, on the same record.
     if (!tablefile::isWritable(m_path))
@@ -63,6 +65,13 @@ void Table::checkWritable()
     Q_EMIT currentChanged();
     if (!m_writeRefusal.isEmpty())
         throw Error(m_writeRefusal);
+}
+
+void Table::checkCountKept()
+{
+    // A file from elsewhere is never trusted with a count.
+    if (!m_readOnly && !m_order->fileKeepsCount() && tablefile::learnToKeepCount(m_db))
+        m_order->forgetCount();
 }
 
 // ---- opening and closing
@@ -89,7 +98,9 @@ void Table::open()
         Session::instance().addNotice(m_writeRefusal);
     try {
         prepareStatements();
-        m_order->setFileKeepsCount(opened.keepsCount);
+        m_order->setFileKeepsCount(!m_readOnly);
+        if (m_writeRefusal.isEmpty())
+            checkCountKept();
         m_order->setIndex(index);
         m_dataVersion = readDataVersion();
         forgetOrder();

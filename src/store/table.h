@@ -250,9 +250,13 @@ private:
     void readOrderAgain();
     // Runs work over many records in one transaction, which keeps what the work stored before a
     // failure: the work stops at its first failure and leaves it in `failure`, and `done` counts
-    // what it stored (0 when nothing could be kept). The order is read again; the failure is
-    // thrown.
-    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done);
+    // what it stored (0 when nothing could be kept); each record done moves the file's count by
+    // `perRecord`. The order is read again; the failure is thrown.
+    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done,
+                          int perRecord);
+    // Before a write: when another program dropped a part of what keeps the file's count (or an
+    // earlier build wrote it), the file learns to keep it again, its records counted.
+    void checkCountKept();
     // Steps a statement that changes records and resets it; on failure, leaves the dataset error
     // in `failure` and returns false.
     bool stepKept(sql::Statement& statement, std::optional<Error>& failure) const;

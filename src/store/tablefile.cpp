@@ -57,42 +57,56 @@ void setMeta(const sql::Database& db, const char* key, const QString& value)
 // The file keeps the number of its records in a table of one row, which triggers keep in step with
 // every insert and delete, in the same transaction, whoever writes: a window learns the number
 // without counting. A record that another program's statement replaces may go without firing a
-// trigger, so a key already given is refused instead of replaced.
-constexpr const char* kTallyParts[] = {"tally", "tally_insert", "tally_delete",
-                                       "tally_key_inserted", "tally_key_changed"};
+// trigger, so a key already given is refused instead of replaced; so is a key below 1, for before
+// the insert a key of -1 reads as no key given, and only after it is the key known.
+constexpr const char* kTallyParts[] = {"tally",
+                                       "tally_insert",
+                                       "tally_delete",
+                                       "tally_key_inserted",
+                                       "tally_key_changed",
+                                       "tally_key_above_zero"};
+
+constexpr const char* kDropCountTriggers =
+    "DROP TRIGGER IF EXISTS tally_insert; DROP TRIGGER IF EXISTS tally_delete; "
+    "DROP TRIGGER IF EXISTS tally_key_inserted; DROP TRIGGER IF EXISTS tally_key_changed; "
+    "DROP TRIGGER IF EXISTS tally_key_above_zero";
+
+constexpr const char* kCountTriggers =
+    "CREATE TRIGGER tally_insert AFTER INSERT ON records "
+    "BEGIN UPDATE tally SET records = records + 1; END; "
+    "CREATE TRIGGER tally_delete AFTER DELETE ON records "
+    "BEGIN UPDATE tally SET records = records - 1; END; "
+    // A new record's key reads as -1 before it is given.
+    "CREATE TRIGGER tally_key_inserted BEFORE INSERT ON records "
+    "WHEN NEW.rowid <> -1 AND EXISTS (SELECT 1 FROM records WHERE rowid = NEW.rowid) "
+    "BEGIN SELECT RAISE(ABORT, 'a record has this key already'); END; "
+    "CREATE TRIGGER tally_key_changed BEFORE UPDATE ON records "
+    "WHEN NEW.rowid <> OLD.rowid AND EXISTS (SELECT 1 FROM records WHERE rowid = NEW.rowid) "
+    "BEGIN SELECT RAISE(ABORT, 'a record has this key already'); END; "
+    "CREATE TRIGGER tally_key_above_zero AFTER INSERT ON records WHEN NEW.rowid < 1 "
+    "BEGIN SELECT RAISE(ABORT, 'a record key must be 1 or more'); END";
 
 void keepCount(sql::Database& db)
 {
-    db.exec(
-        "DROP TRIGGER IF EXISTS tally_insert; DROP TRIGGER IF EXISTS tally_delete; "
-        "DROP TRIGGER IF EXISTS tally_key_inserted; DROP TRIGGER IF EXISTS tally_key_changed; "
-        "DROP TABLE IF EXISTS tally; "
-        "CREATE TABLE tally(records INTEGER NOT NULL); "
-        "INSERT INTO tally(records) SELECT count(*) FROM records; "
-        "CREATE TRIGGER tally_insert AFTER INSERT ON records "
-        "BEGIN UPDATE tally SET records = records + 1; END; "
-        "CREATE TRIGGER tally_delete AFTER DELETE ON records "
-        "BEGIN UPDATE tally SET records = records - 1; END; "
-        // A new record's key reads as -1 before it is given.
-        "CREATE TRIGGER tally_key_inserted BEFORE INSERT ON records "
-        "WHEN NEW.rowid <> -1 AND EXISTS (SELECT 1 FROM records WHERE rowid = NEW.rowid) "
-        "BEGIN SELECT RAISE(ABORT, 'a record has this key already'); END; "
-        "CREATE TRIGGER tally_key_changed BEFORE UPDATE ON records "
-        "WHEN NEW.rowid <> OLD.rowid AND EXISTS (SELECT 1 FROM records WHERE rowid = NEW.rowid) "
-        "BEGIN SELECT RAISE(ABORT, 'a record has this key already'); END");
+    db.exec(kDropCountTriggers);
+    db.exec("DROP TABLE IF EXISTS tally; "
+            "CREATE TABLE tally(records INTEGER NOT NULL); "
+            "INSERT INTO tally(records) SELECT count(*) FROM records");
+    db.exec(kCountTriggers);
 }
+
+} // namespace
 
 bool keepsCount(const sql::Database& db)
 {
-    sql::Statement st(db, "SELECT count(*) FROM sqlite_schema WHERE name IN (?1, ?2, ?3, ?4, ?5)");
+    sql::Statement st(db,
+                      "SELECT count(*) FROM sqlite_schema WHERE name IN (?1, ?2, ?3, ?4, ?5, ?6)");
     int parameter = 0;
     for (const char* name : kTallyParts)
         st.bindText(++parameter, name);
     st.step();
     return st.columnInt(0) == qint64(std::size(kTallyParts));
 }
-
-} // namespace
 
 void create(const TableDef& def, const QString& directory, const QString& password)
 {
@@ -254,19 +268,6 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
     }
     if (!passwordKnown)
         throw PasswordError(fail(QStringLiteral("invalid password.")).text());
-    // A file from elsewhere may carry any number: its records are counted.
-    opened.keepsCount = !untrusted && keepsCount(db);
-    if (writable && !untrusted && !opened.keepsCount) {
-        // A file an earlier build wrote learns to keep its count. When it cannot now (another
-        // program holds it), its records are counted whenever the number is needed.
-        try {
-            sql::Transaction tx(db);
-            keepCount(db);
-            tx.commit();
-            opened.keepsCount = true;
-        } catch (const Error&) {
-        }
-    }
     if (writable && !untrusted && collation != sql::KeyCollator::version()) {
         // The alphabetical order changed with the system's Unicode data: rebuild the indexes.
         try {
@@ -279,6 +280,31 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
         }
     }
     return opened;
+}
+
+bool learnToKeepCount(sql::Database& db)
+{
+    try {
+        sql::Transaction tx(db);
+        keepCount(db);
+        tx.commit();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+void setCountAside(sql::Database& db)
+{
+    db.exec(kDropCountTriggers);
+}
+
+void countAgain(sql::Database& db, qint64 change)
+{
+    sql::Statement st(db, "UPDATE tally SET records = records + ?1");
+    st.bindInt(1, change);
+    st.step();
+    db.exec(kCountTriggers);
 }
 
 } // namespace ql::tablefile

@@ -31,8 +31,6 @@ struct OpenFile {
     sql::Database db;
     QString readOnlyNote; // empty when the file is open for writing
     std::shared_ptr<QTemporaryDir> copy;
-    // Whether the file keeps the number of its records, so they need not be counted.
-    bool keepsCount = false;
 };
 
 // Whether the user may write the table file: the file and its folder (which holds the journal of
@@ -41,9 +39,23 @@ bool isWritable(const QString& path);
 
 // Opens the file of a table and checks that it is one of ours, with every field of def and a
 // password the session knows. An untrusted open never writes; a writable one brings the indexes
-// up to date with the alphabetical order of this build, and a file an earlier build wrote learns
-// to keep the number of its records. Throws ql::Error naming the table and
+// up to date with the alphabetical order of this build. Throws ql::Error naming the table and
 // telling a file of another kind, a damaged table of ours and a file in use apart.
 OpenFile open(const TableDef& def, const QString& path, bool untrusted);
+
+// Whether the file keeps the number of its records, with every part that keeps it.
+bool keepsCount(const sql::Database& db);
+// A file that does not (an earlier build wrote it, or another program dropped a part) learns to,
+// its records counted; false when it cannot just now (another program holds it): then its records
+// are counted whenever the number is needed.
+bool learnToKeepCount(sql::Database& db);
+
+// Work over many records in one transaction of a file that keeps its count: the count's triggers
+// would make each record's statement copy every page it touches first (a statement that fires a
+// trigger must be undone whole when it fails). They are set aside inside the transaction, before
+// the work, and laid again before it commits, with the count moved by the records the work added
+// (or, negative, deleted); no other writer sees the file without them.
+void setCountAside(sql::Database& db);
+void countAgain(sql::Database& db, qint64 change);
 
 } // namespace ql::tablefile

@@ -1,6 +1,7 @@
 #include "fieldvalue.h"
 #include "order.h"
 #include "table.h"
+#include "tablefile.h"
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -91,7 +92,7 @@ void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
                 deleted += m_db.changes();
             }
         },
-        deleted);
+        deleted, -1);
 }
 
 void Table::appendRecords(const std::function<bool(Record&)>& fill, int& appended)
@@ -122,21 +123,33 @@ void Table::appendRecords(const std::function<bool(Record&)>& fill, int& appende
                 ++appended;
             }
         },
-        appended);
+        appended, 1);
 }
 
-void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done)
+void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done,
+                             int perRecord)
 {
     std::optional<Error> failure;
     try {
+        m_db.setLargeCache(true);
         sql::Transaction transaction(m_db);
+        const bool counted = m_order->fileKeepsCount();
+        if (counted)
+            tablefile::setCountAside(m_db);
         work(failure);
+        if (counted)
+            tablefile::countAgain(m_db, qint64(done) * perRecord);
         transaction.commit();
     } catch (const Error& e) {
         // Nothing was kept: the transaction could not start, or could not be committed.
         done = 0;
         if (!failure)
             failure = datasetError(e.text());
+    }
+    try {
+        m_db.setLargeCache(false);
+    } catch (const Error&) {
+        // The pages go when the table closes.
     }
     readOrderAgain();
     if (failure)

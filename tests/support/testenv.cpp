@@ -91,7 +91,8 @@ void keepNoCount(const QString& tablePath)
 {
     sql::Database db(tablePath, sql::OpenMode::ReadWrite);
     db.exec("DROP TRIGGER tally_insert; DROP TRIGGER tally_delete; "
-            "DROP TRIGGER tally_key_inserted; DROP TRIGGER tally_key_changed; DROP TABLE tally");
+            "DROP TRIGGER tally_key_inserted; DROP TRIGGER tally_key_changed; "
+            "DROP TRIGGER IF EXISTS tally_key_above_zero; DROP TABLE tally");
 }
 
 } // namespace ql::test
