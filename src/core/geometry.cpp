@@ -16,16 +16,35 @@
 namespace ql::geometry {
 namespace {
 
-// Stored sizes are outer sizes; the window's own size leaves out its frame.
-QSize frameExtra(const QWidget* window)
+// The frame the window manager put around the window, once it framed it. Before, there is none:
+// the window is not mapped yet, or the window manager made its frame (at first 1x1) but has not
+// yet laid it around the window. Only a frame that holds the whole window counts.
+QMargins frameMargins(const QWidget* window)
 {
-    return window->frameGeometry().size() - window->size();
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    if (!frame.contains(inner))
+        return {};
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+bool isFramed(const QWidget* window)
+{
+    return !frameMargins(window).isNull();
+}
+
+// Stored places and sizes are those of the frame, the window's own leave it out.
+QRect outerGeometry(const QWidget* window)
+{
+    return window->geometry().marginsAdded(frameMargins(window));
 }
 
 void setOuterSize(QWidget* window, int width, int height)
 {
-    const QSize extra = frameExtra(window);
-    window->resize(std::max(1, width - extra.width()), std::max(1, height - extra.height()));
+    const QMargins frame = frameMargins(window);
+    window->resize(std::max(1, width - frame.left() - frame.right()),
+                   std::max(1, height - frame.top() - frame.bottom()));
 }
 
 // A stored place that no longer fits (another screen, a damaged value) is brought onto the screen
@@ -33,7 +52,7 @@ void setOuterSize(QWidget* window, int width, int height)
 // it.
 void keepOnScreen(QWidget* window)
 {
-    const QRect frame = window->frameGeometry();
+    const QRect frame = outerGeometry(window);
     const QScreen* best = QGuiApplication::primaryScreen();
     qint64 bestArea = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -50,7 +69,7 @@ void keepOnScreen(QWidget* window)
     if (frame.width() > area.width() || frame.height() > area.height())
         setOuterSize(window, std::min(frame.width(), area.width()),
                      std::min(frame.height(), area.height()));
-    const QRect sized = window->frameGeometry();
+    const QRect sized = outerGeometry(window);
     const int x =
         std::clamp(sized.x(), area.left(), std::max(area.left(), area.right() + 1 - sized.width()));
     const int y =
@@ -79,7 +98,7 @@ void placeWhenFramed(QWidget* window, const std::function<void()>& place)
     timer->setInterval(interval);
     QObject::connect(timer, &QTimer::timeout, window,
                      [window, place, timer, left = tries]() mutable {
-                         const bool framed = window->frameGeometry() != window->geometry();
+                         const bool framed = isFramed(window);
                          if (!framed && --left > 0 && window->isVisible())
                              return;
                          if (framed)
@@ -112,13 +131,19 @@ void restore(QWidget* window, const QString& key, const QRect& design)
         }
     }
     apply(window, outer);
-    if (window->frameGeometry() == window->geometry())
+    if (!isFramed(window))
         placeWhenFramed(window, [window, outer] { apply(window, outer); });
 }
 
 void save(QWidget* window, const QString& key)
 {
-    const QRect frame = window->frameGeometry();
+    // Never smaller than the window can be made: a size taken while the frame was still being
+    // laid out is no size to open at again.
+    QRect frame = outerGeometry(window);
+    const QMargins margins = frameMargins(window);
+    const QSize least =
+        window->minimumSize().expandedTo(window->minimumSizeHint()).grownBy(margins);
+    frame.setSize(frame.size().expandedTo(least));
     Settings settings;
     settings.openKey(key, true);
     settings.writeInteger(keys::Left, frame.x());
@@ -129,11 +154,11 @@ void save(QWidget* window, const QString& key)
 
 void placeBeside(QWidget* window, const QWidget* asker)
 {
-    QRect outer = window->frameGeometry();
+    QRect outer = outerGeometry(window);
     if (!asker) {
         apply(window, outer);
     } else {
-        const QRect beside = asker->frameGeometry();
+        const QRect beside = outerGeometry(asker);
         const QScreen* screen = asker->screen();
         const QRect area = screen ? screen->availableGeometry() : beside;
         // Right of the asking window where there is room, else left of it, else over it.
@@ -145,7 +170,7 @@ void placeBeside(QWidget* window, const QWidget* asker)
             outer.moveTopLeft(beside.topLeft());
         apply(window, outer);
     }
-    if (window->frameGeometry() == window->geometry()) {
+    if (!isFramed(window)) {
         const QPointer<const QWidget> still(asker);
         placeWhenFramed(window, [window, still] { placeBeside(window, still); });
     }
