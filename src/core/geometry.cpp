@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include <functional>
@@ -16,17 +17,24 @@
 namespace ql::geometry {
 namespace {
 
-// The frame the window manager put around the window, once it framed it. Before, there is none:
-// the window is not mapped yet, or the window manager made its frame (at first 1x1) but has not
-// yet laid it around the window. Only a frame that holds the whole window counts.
+// The frame the window manager put around the window, once it framed it, as the window system
+// tells it now (the widget's own idea of its frame is renewed only when the window moves, and a
+// window framed where it stands does not move); once the window is hidden, the frame it last
+// had. Before, there is none: the window is not mapped yet, or the window manager made its frame
+// (at first 1x1) but has not yet laid it around the window.
 QMargins frameMargins(const QWidget* window)
 {
-    const QRect frame = window->frameGeometry();
-    const QRect inner = window->geometry();
-    if (!frame.contains(inner))
-        return {};
-    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-            frame.bottom() - inner.bottom()};
+    const QWindow* handle = window->windowHandle();
+    QMargins margins = handle ? handle->frameMargins() : QMargins();
+    if (margins.isNull()) {
+        const QRect frame = window->frameGeometry();
+        const QRect inner = window->geometry();
+        margins = QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    }
+    const bool around =
+        margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+    return around ? margins : QMargins();
 }
 
 bool isFramed(const QWidget* window)
@@ -38,6 +46,14 @@ bool isFramed(const QWidget* window)
 QRect outerGeometry(const QWidget* window)
 {
     return window->geometry().marginsAdded(frameMargins(window));
+}
+
+// Places the window by its own geometry, the frame's taken off: a place given for the frame would
+// be read with whatever frame the window last knew of.
+void setOuterGeometry(QWidget* window, const QRect& outer)
+{
+    const QRect inner = outer.marginsRemoved(frameMargins(window));
+    window->setGeometry(QRect(inner.topLeft(), inner.size().expandedTo(QSize(1, 1))));
 }
 
 void setOuterSize(QWidget* window, int width, int height)
@@ -75,14 +91,13 @@ void keepOnScreen(QWidget* window)
     const int y =
         std::clamp(sized.y(), area.top(), std::max(area.top(), area.bottom() + 1 - sized.height()));
     if (x != sized.x() || y != sized.y())
-        window->move(x, y);
+        setOuterGeometry(window, QRect(QPoint(x, y), sized.size()));
 }
 
 // Places the window's frame at an outer geometry, kept on a screen.
 void apply(QWidget* window, const QRect& outer)
 {
-    window->move(outer.topLeft());
-    setOuterSize(window, outer.width(), outer.height());
+    setOuterGeometry(window, outer);
     keepOnScreen(window);
 }
 
@@ -94,15 +109,21 @@ void placeWhenFramed(QWidget* window, const std::function<void()>& place)
 {
     constexpr int interval = 20;
     constexpr int tries = 150;
+    // Ticks the place must hold once applied: the window manager may still move the window it
+    // has just framed, and the window learns where only when the manager tells it.
+    constexpr int calmTicks = 10;
     auto* timer = new QTimer(window);
     timer->setInterval(interval);
     QObject::connect(timer, &QTimer::timeout, window,
-                     [window, place, timer, left = tries]() mutable {
-                         const bool framed = isFramed(window);
-                         if (!framed && --left > 0 && window->isVisible())
-                             return;
-                         if (framed)
+                     [window, place, timer, left = tries, calm = 0, last = QRect()]() mutable {
+                         if (isFramed(window)) {
                              place();
+                             const QRect now = outerGeometry(window);
+                             calm = now == last ? calm + 1 : 0;
+                             last = now;
+                         }
+                         if (calm < calmTicks && --left > 0 && window->isVisible())
+                             return;
                          timer->stop();
                          timer->deleteLater();
                      });

@@ -95,11 +95,12 @@ first_opening alt+j "0 0 785 573"     # journal, designed 2 px left of the scree
 first_opening alt+o "231 86 800 600"  # collections
 first_opening alt+d "170 120 720 500" # to-do list
 first_opening alt+u "200 60 780 660"  # user-defined records
-first_opening alt+c "298 280 631 396" # month calendar
+first_opening alt+c "298 280 646 396" # month calendar: its contents need 15 px more width
 first_opening alt+k "287 343 458 291" # backup
 first_opening alt+p "240 120 540 460" # options
 first_opening alt+m "190 90 620 600"  # maintenance tools
 first_opening alt+e "282 134 486 322" # export
+first_opening alt+b "200 108 369 283" # about window: 367 × 262 inside its frame
 echo "every window opened first at its designed place"
 stop
 for run in 1 2 3; do
