@@ -17,20 +17,20 @@
 namespace ql::geometry {
 namespace {
 
-// The frame the window manager put around the window, once it framed it, as the window system
-// tells it now (the widget's own idea of its frame is renewed only when the window moves, and a
-// window framed where it stands does not move); once the window is hidden, the frame it last
-// had. Before, there is none: the window is not mapped yet, or the window manager made its frame
-// (at first 1x1) but has not yet laid it around the window.
+// The frame the window manager put around the window, once it framed it. The widget's own idea
+// of its frame is renewed only when the window moves, and a window framed where it stands does
+// not move: then the window system tells it. Before, there is none: the window is not mapped
+// yet, or the window manager made its frame (at first 1x1) but has not yet laid it around the
+// window.
 QMargins frameMargins(const QWidget* window)
 {
-    const QWindow* handle = window->windowHandle();
-    QMargins margins = handle ? handle->frameMargins() : QMargins();
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                     frame.right() - inner.right(), frame.bottom() - inner.bottom());
     if (margins.isNull()) {
-        const QRect frame = window->frameGeometry();
-        const QRect inner = window->geometry();
-        margins = QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+        const QWindow* handle = window->windowHandle();
+        margins = handle ? handle->frameMargins() : QMargins();
     }
     const bool around =
         margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
@@ -48,10 +48,16 @@ QRect outerGeometry(const QWidget* window)
     return window->geometry().marginsAdded(frameMargins(window));
 }
 
-// Places the window by its own geometry, the frame's taken off: a place given for the frame would
-// be read with whatever frame the window last knew of.
+// Places a framed window by its own geometry, the frame taken off: a place given for the frame
+// would be read with whatever frame the window last knew of.
 void setOuterGeometry(QWidget* window, const QRect& outer)
 {
+    if (!isFramed(window)) {
+        // Not framed yet: the frame's place is kept for when the frame comes.
+        window->move(outer.topLeft());
+        window->resize(outer.size().expandedTo(QSize(1, 1)));
+        return;
+    }
     const QRect inner = outer.marginsRemoved(frameMargins(window));
     window->setGeometry(QRect(inner.topLeft(), inner.size().expandedTo(QSize(1, 1))));
 }
