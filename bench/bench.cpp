@@ -1274,6 +1274,18 @@ int main(int argc, char** argv)
         QStringLiteral("DIR"));
     parser.addOption(keepOption);
     parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "unknown argument '%s'\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
+    const QStringList parts = {QStringLiteral("table"),  QStringLiteral("report"),
+                               QStringLiteral("tools"),  QStringLiteral("export"),
+                               QStringLiteral("backup"), QStringLiteral("import")};
+    if (parser.isSet(onlyOption) && !parts.contains(parser.value(onlyOption))) {
+        std::fprintf(stderr, "--only takes one of: %s\n", qPrintable(parts.join(u", ")));
+        return 2;
+    }
     bool ok = false;
     const int records = parser.value(recordsOption).toInt(&ok);
     if (!ok || records < 1) {

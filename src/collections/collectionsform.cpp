@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ql {
 namespace {
@@ -512,6 +513,13 @@ QList<Table*> TCollectionsForm::pendingTables() const
     return tables;
 }
 
+bool TCollectionsForm::showsTable(const Table* table) const
+{
+    return std::any_of(m_catalogues.cbegin(), m_catalogues.cend(), [table](const Catalogue& c) {
+        return c.table == table && !c.panels[0]->isHidden();
+    });
+}
+
 void TCollectionsForm::showCatalogue(Kind kind)
 {
     for (size_t i = 0; i < m_catalogues.size(); ++i) {
@@ -522,6 +530,7 @@ void TCollectionsForm::showCatalogue(Kind kind)
     }
     for (QFrame* panel : m_catalogues[size_t(kind)].panels)
         panel->show();
+    showCaption();
 }
 
 TCollectionsForm::Catalogue* TCollectionsForm::shown()

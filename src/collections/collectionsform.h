@@ -131,6 +131,7 @@ public:
 
 protected:
     QList<Table*> pendingTables() const override;
+    bool showsTable(const Table* table) const override;
 
 private:
     using ReportOperation = void (*)(QWidget*, report::Report&);

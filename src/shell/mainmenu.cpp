@@ -256,7 +256,9 @@ void TMainMenuForm::FormShow()
     } else if (prepareFirstUse() != FirstUse::Done) {
         return;
     }
-    guarded(this, [this] { applyToolsButtonChoice(); });
+    // A failure at the tools button ends the show step: the banners stay as they are.
+    if (!guarded(this, [this] { applyToolsButtonChoice(); }))
+        return;
     advanceBanner();
 }
 
@@ -444,8 +446,7 @@ void TMainMenuForm::Button4Click()
         location = storedToolsLocation();
     } catch (const Error&) {
         services::prompts().message(this,
-                                    QStringLiteral("You must first configure QY to start QYTools"),
-                                    MessageKind::Warning);
+                                    QStringLiteral("You must first configure QY to start QYTools"));
         return;
     }
     guarded(this, [&] {
