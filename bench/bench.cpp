@@ -2,7 +2,8 @@
 // window on a generated journal, the collections window on a generated CD catalogue, the
 // text export of a generated book and the import of a generated book and journal.
 //
-//   quillory-bench [--records N] [--only table|report|tools|export|backup|import] [--keep DIR]
+//   quillory-bench [--records N] [--only table|report|tools|export|backup|import|loans] [--keep
+//   DIR]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS"; for the windows opened with their
 // table file dropped from the page cache (the *_cold lines) also "NAME_bytes BYTES", the bytes
@@ -26,6 +27,7 @@
 #include "journalform.h"
 #include "journalprint.h"
 #include "keys.h"
+#include "loansform.h"
 #include "mainmenu.h"
 #include "pdaform.h"
 #include "radiogroup.h"
@@ -49,6 +51,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
@@ -1150,6 +1153,73 @@ void runImport()
     ql::DataModule1 = nullptr;
 }
 
+// The loans window over the four catalogues of `records` items each, one in ten lent (a tenth of
+// those with no return date): opened until its list is painted, and narrowed by a typed text.
+void runLoans(int records)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
+    ContactMaker maker(7);
+    const struct {
+        const char* file;
+        const char* insert;
+    } catalogues[] = {
+        {"CollCD2.DB", "INSERT INTO records(\"CDTitle\", \"CDBorrowed\", \"CDReturnDate\") "
+                       "VALUES (?1, ?2, ?3)"},
+        {"CollCDR2.DB", "INSERT INTO records(\"CDRTitle\", \"CDRBorrowed\", "
+                        "\"CDRReturnDate\") VALUES (?1, ?2, ?3)"},
+        {"CollTp2.DB", "INSERT INTO records(\"TpTitle\", \"TpBorrowed\", \"TPReturnDate\") "
+                       "VALUES (?1, ?2, ?3)"},
+        {"CollBk2.DB", "INSERT INTO records(\"BkTitle\", \"BkBorrowed\", \"BkReturnDate\") "
+                       "VALUES (?1, ?2, ?3)"},
+    };
+    const auto word = [&] {
+        return kTitleWords[qsizetype(maker.pick(size_t(kTitleWords.size())))];
+    };
+    for (const auto& catalogue : catalogues) {
+        Inserter st(data.filePath(QString::fromLatin1(catalogue.file)), catalogue.insert);
+        for (int r = 0; r < records; ++r) {
+            st.bind(1, word() + QLatin1Char(' ') + word() + QLatin1Char(' ') + word());
+            const bool lent = r % 10 == 0;
+            st.bind(2, lent ? maker.anyLastName() : QString());
+            st.bind(3,
+                    lent && r % 100 != 0
+                        ? QDate(2024, 1, 1).addDays(qint64(maker.pick(730))).toString(Qt::ISODate)
+                        : QString());
+            st.row();
+        }
+        st.commit();
+    }
+    ql::services::install(std::make_unique<BenchPrompts>());
+    QTemporaryDir settings;
+    ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
+
+    std::unique_ptr<ql::TLoansForm> window;
+    const auto painted = [&] {
+        QApplication::processEvents();
+        window->LoansGrid->viewport()->repaint();
+    };
+    measure(
+        "loans_open", 11, [&] { window.reset(); },
+        [&] {
+            window = std::make_unique<ql::TLoansForm>();
+            window->show();
+            painted();
+        });
+    measure(
+        "loans_narrow", 21,
+        [&] {
+            window->SearchEdit->clear();
+            painted();
+        },
+        [&] {
+            window->SearchEdit->setText(maker.anyLastName().left(3));
+            painted();
+        });
+    std::fprintf(stderr, "loans: %d listed\n", window->model()->rowCount());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1167,7 +1237,7 @@ int main(int argc, char** argv)
     parser.addOption(recordsOption);
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
-        QStringLiteral("Run one part: table, report, tools, export, backup or import."),
+        QStringLiteral("Run one part: table, report, tools, export, backup, import or loans."),
         QStringLiteral("PART"));
     parser.addOption(onlyOption);
     const QCommandLineOption keepOption(
@@ -1200,6 +1270,8 @@ int main(int argc, char** argv)
             runBackup(records);
         if (runs("import"))
             runImport();
+        if (runs("loans"))
+            runLoans(records);
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
