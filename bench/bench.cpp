@@ -1182,7 +1182,7 @@ void runLoans(int records)
         for (int r = 0; r < records; ++r) {
             st.bind(1, word() + QLatin1Char(' ') + word() + QLatin1Char(' ') + word());
             const bool lent = r % 10 == 0;
-            st.bind(2, lent ? maker.anyLastName() : QString());
+            st.bind(2, lent ? maker.next()[1] : QString());
             st.bind(3,
                     lent && r % 100 != 0
                         ? QDate(2024, 1, 1).addDays(qint64(maker.pick(730))).toString(Qt::ISODate)

@@ -72,11 +72,7 @@ bool comesBefore(const Loan& a, const Loan& b, QDate today)
     const int rankB = int(standing(b, today));
     if (rankA != rankB)
         return rankA < rankB;
-    if (a.returnDate != b.returnDate)
-        return a.returnDate < b.returnDate;
-    if (const int byTitle = a.title.compare(b.title, Qt::CaseInsensitive))
-        return byTitle < 0;
-    return a.borrower.compare(b.borrower, Qt::CaseInsensitive) < 0;
+    return a.returnDate < b.returnDate;
 }
 
 Lending::Lending()
@@ -117,8 +113,6 @@ std::vector<Loan> Lending::dueOn(QDate day) const
 {
     std::vector<Loan> due = read();
     std::erase_if(due, [day](const Loan& loan) { return loan.returnDate != day; });
-    std::sort(due.begin(), due.end(),
-              [day](const Loan& a, const Loan& b) { return comesBefore(a, b, day); });
     return due;
 }
 

@@ -34,7 +34,8 @@ Standing standing(const Loan& loan, QDate today);
 // Days past the return date; 0 for a loan that is not overdue.
 int daysOverdue(const Loan& loan, QDate today);
 // The order of the loans: overdue first (the longest overdue first), then due today, then due
-// later (the soonest first), then lent with no date; by title, then borrower, within a day.
+// later (the soonest first), then lent with no date. Loans of one day are equal: a stable sort
+// keeps them in the order they were read.
 bool comesBefore(const Loan& a, const Loan& b, QDate today);
 
 // The four catalogues' tables, open while it lives.
@@ -48,7 +49,7 @@ public:
     // Every loan, read through the indexes of the borrowers and the return dates, catalogue by
     // catalogue; no other item is read.
     std::vector<Loan> read() const;
-    // The loans due on a day, by title.
+    // The loans due on a day, in the order they were read.
     std::vector<Loan> dueOn(QDate day) const;
     // Clears the borrower and the return date of each loan's item; an item gone meanwhile is
     // passed over. Returns how many items were cleared.

@@ -81,17 +81,22 @@ std::vector<Table::Texts> Table::readTextsWhereFilled(const QStringList& fieldNa
                                                       const QStringList& filled) const
 {
     checkActive();
-    // Each field asked for is looked up in its own index, where the empty values stand apart.
-    QByteArray where;
+    // The keys are read from the indexes of the fields alone (every value is at or after the
+    // empty text in its index, where no empty value stands), then the records by their keys.
+    QByteArray keys;
     for (const QString& name : filled) {
-        where += where.isEmpty() ? " WHERE " : " OR ";
-        where += sql::quoted(m_def->fields[size_t(m_def->fieldIndex(name))].name) + " IS NOT NULL";
+        const FieldDef& field = m_def->fields[size_t(m_def->fieldIndex(name))];
+        if (!keys.isEmpty())
+            keys += " UNION ";
+        keys += "SELECT rowid FROM records WHERE " + sql::quoted(field.name) + " >= ''";
+        if (isTextType(field.type))
+            keys += QByteArray(" COLLATE ") + sql::kKeyCollation;
     }
     const int count = int(fieldNames.size());
     std::vector<Texts> rows;
     try {
-        sql::Statement st(m_db, "SELECT rowid" + quotedColumns(fieldNames) + " FROM records" +
-                                    where + " ORDER BY rowid");
+        sql::Statement st(m_db, "SELECT rowid" + quotedColumns(fieldNames) +
+                                    " FROM records WHERE rowid IN (" + keys + ") ORDER BY rowid");
         std::vector<QByteArrayView> values(static_cast<size_t>(count));
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         while (st.step())

@@ -2,6 +2,7 @@
 #include "collectionsform.h"
 #include "loansform.h"
 #include "modulefixture.h"
+#include "pages.h"
 #include "testmain.h"
 
 #include <QHeaderView>
@@ -171,6 +172,38 @@ private Q_SLOTS:
         QVERIFY(f.window->Panel11->isVisible());
         QCOMPARE(f.holder->tbBooks->asText(str("BkTitle")), str("Dune"));
         QCOMPARE(f.holder->tbBooks->indexName(), str("idxBkTitle"));
+    }
+
+    // The report holds the loans listed, a borrower's loans together under his name in the order
+    // of the list.
+    void theReportGroupsTheListedLoansByBorrower()
+    {
+        Fixture f;
+        lend(*f.holder->tbBooks, "BkTitle", "Persuasion", "BkBorrowed", "ann", "BkReturnDate",
+             QDate(2024, 3, 20));
+        f.inLoans([&](TLoansForm& loans) {
+            f.click(loans.PreviewBtn);
+            QTest::keyClicks(loans.SearchEdit, str("ann"));
+            f.click(loans.PrintBtn);
+        });
+        const QList<test::ScriptedPrinting::ReportRun>& runs = f.services.printing->reports;
+        QCOMPARE(runs.size(), 2);
+        QVERIFY(runs[0].preview && !runs[1].preview);
+        const report::Document& all = runs[0].document;
+        QCOMPARE(test::printed(all, str("QRLabel2")),
+                 QStringList({str("Ann"), str("Bob"), str("Cleo"), str("Dan")}));
+        QCOMPARE(test::printed(all, str("QRDBText2")),
+                 QStringList({str("Abbey Road"), str("Persuasion"), str("Rumours"), str("Dune"),
+                              str("Emma")}));
+        QCOMPARE(test::printed(all, str("QRDBText3")),
+                 QStringList({str("3/9/2024"), str("3/20/2024"), str("3/10/2024"), str("3/11/2024"),
+                              QString()}));
+        QCOMPARE(test::printed(all, str("QRDBText4")),
+                 QStringList({str("1"), QString(), QString(), QString(), QString()}));
+        const report::Document& narrowed = runs[1].document;
+        QCOMPARE(test::printed(narrowed, str("QRLabel2")), QStringList({str("Ann")}));
+        QCOMPARE(test::printed(narrowed, str("QRDBText2")),
+                 QStringList({str("Abbey Road"), str("Persuasion")}));
     }
 };
 
