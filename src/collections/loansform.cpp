@@ -39,6 +39,11 @@ void LoansModel::setLoans(std::vector<Loan> loans, QDate today)
     beginResetModel();
     m_loans = std::move(loans);
     m_today = today;
+    m_rank.clear();
+    m_rank.reserve(m_loans.size());
+    for (const Loan& loan : m_loans)
+        m_rank.push_back(qint64(loans::standing(loan, today)) << 32 |
+                         (loan.returnDate.isValid() ? loan.returnDate.toJulianDay() : 0));
     order();
     endResetModel();
 }
@@ -93,11 +98,11 @@ void LoansModel::order()
     };
     const bool descending = m_sortOrder == Qt::DescendingOrder;
     std::stable_sort(m_shown.begin(), m_shown.end(), [&](int i, int j) {
-        const Loan& a = m_loans[size_t(i)];
-        const Loan& b = m_loans[size_t(j)];
-        if (const int compared = byColumn(a, b))
-            return descending ? compared > 0 : compared < 0;
-        return loans::comesBefore(a, b, m_today);
+        if (m_sortColumn >= 0) {
+            if (const int compared = byColumn(m_loans[size_t(i)], m_loans[size_t(j)]))
+                return descending ? compared > 0 : compared < 0;
+        }
+        return m_rank[size_t(i)] < m_rank[size_t(j)];
     });
 }
 

@@ -48,6 +48,9 @@ private:
 
     std::vector<loans::Loan> m_loans;
     std::vector<int> m_shown; // indexes into m_loans, in the order shown
+    // Per loan, its place in the loans order: its standing, then its return date (the longest
+    // overdue and the soonest due first); loans of one day keep the order they were read in.
+    std::vector<qint64> m_rank;
     QDate m_today;
     QString m_narrowing;
     int m_sortColumn = -1;

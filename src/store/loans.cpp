@@ -66,15 +66,6 @@ int daysOverdue(const Loan& loan, QDate today)
     return standing(loan, today) == Standing::Overdue ? int(loan.returnDate.daysTo(today)) : 0;
 }
 
-bool comesBefore(const Loan& a, const Loan& b, QDate today)
-{
-    const int rankA = int(standing(a, today));
-    const int rankB = int(standing(b, today));
-    if (rankA != rankB)
-        return rankA < rankB;
-    return a.returnDate < b.returnDate;
-}
-
 Lending::Lending()
 {
     for (size_t i = 0; i < m_tables.size(); ++i) {

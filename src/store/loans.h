@@ -28,15 +28,12 @@ struct Loan {
     QDate returnDate; // invalid when the item was lent with no date
 };
 
-// Where a loan stands on a day.
+// Where a loan stands on a day, in the order the loans are listed: overdue first, then due that
+// day, then due later, then lent with no date.
 enum class Standing { Overdue, DueToday, Later, NoDate };
 Standing standing(const Loan& loan, QDate today);
 // Days past the return date; 0 for a loan that is not overdue.
 int daysOverdue(const Loan& loan, QDate today);
-// The order of the loans: overdue first (the longest overdue first), then due today, then due
-// later (the soonest first), then lent with no date. Loans of one day are equal: a stable sort
-// keeps them in the order they were read.
-bool comesBefore(const Loan& a, const Loan& b, QDate today);
 
 // The four catalogues' tables, open while it lives.
 class Lending {

@@ -81,26 +81,37 @@ std::vector<Table::Texts> Table::readTextsWhereFilled(const QStringList& fieldNa
                                                       const QStringList& filled) const
 {
     checkActive();
-    // The keys are read from the indexes of the fields alone (every value is at or after the
-    // empty text in its index, where no empty value stands), then the records by their keys.
-    QByteArray keys;
-    for (const QString& name : filled) {
-        const FieldDef& field = m_def->fields[size_t(m_def->fieldIndex(name))];
-        if (!keys.isEmpty())
-            keys += " UNION ";
-        keys += "SELECT rowid FROM records WHERE " + sql::quoted(field.name) + " >= ''";
-        if (isTextType(field.type))
-            keys += QByteArray(" COLLATE ") + sql::kKeyCollation;
-    }
     const int count = int(fieldNames.size());
     std::vector<Texts> rows;
     try {
+        const sql::ReadTransaction reading(m_db);
+        // The keys come from the indexes of the fields alone: every value is at or after the empty
+        // text in its index, where no empty value stands.
+        std::vector<qint64> keys;
+        for (const QString& name : filled) {
+            const FieldDef& field = m_def->fields[size_t(m_def->fieldIndex(name))];
+            QByteArray select =
+                "SELECT rowid FROM records WHERE " + sql::quoted(field.name) + " >= ''";
+            if (isTextType(field.type))
+                select += QByteArray(" COLLATE ") + sql::kKeyCollation;
+            sql::Statement st(m_db, select);
+            while (st.step())
+                keys.push_back(st.columnInt(0));
+        }
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        // Then the records, along the file.
         sql::Statement st(m_db, "SELECT rowid" + quotedColumns(fieldNames) +
-                                    " FROM records WHERE rowid IN (" + keys + ") ORDER BY rowid");
+                                    " FROM records WHERE rowid = ?1");
         std::vector<QByteArrayView> values(static_cast<size_t>(count));
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        while (st.step())
-            rows.push_back(packedRow(st, count, values, decoder));
+        rows.reserve(keys.size());
+        for (const qint64 key : keys) {
+            st.bindInt(1, key);
+            if (st.step())
+                rows.push_back(packedRow(st, count, values, decoder));
+            st.reset();
+        }
     } catch (const Error& e) {
         throw datasetError(e.text());
     }
