@@ -102,6 +102,10 @@ private Q_SLOTS:
             const QAbstractItemModel* model = loans.LoansGrid->model();
             QCOMPARE(model->index(0, 4).data(Qt::AccessibleTextRole).toString(),
                      str("CD Abbey Road, lent to Ann, due 3/9/2024, 1 day overdue"));
+            QCOMPARE(model->index(1, 2).data(Qt::AccessibleTextRole).toString(),
+                     str("CD Rumours, lent to Bob, due today"));
+            QCOMPARE(model->index(2, 0).data(Qt::AccessibleTextRole).toString(),
+                     str("Book Dune, lent to Cleo, due 3/11/2024"));
             QCOMPARE(model->index(3, 0).data(Qt::AccessibleTextRole).toString(),
                      str("Book Emma, lent to Dan, no return date"));
             QCOMPARE(test::unnamedControls(&loans), QStringList());
