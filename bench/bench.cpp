@@ -2,7 +2,8 @@
 // window on a generated journal, the collections window on a generated CD catalogue, the
 // text export of a generated book and the import of a generated book and journal.
 //
-//   quillory-bench [--records N] [--only table|report|tools|export|backup|import] [--keep DIR]
+//   quillory-bench [--records N] [--only table|report|tools|export|backup|import|loans] [--keep
+//   DIR]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS"; for the windows opened with their
 // table file dropped from the page cache (the *_cold lines) also "NAME_bytes BYTES", the bytes
@@ -13,7 +14,8 @@
 // data directory against cp of its files, and "backup_vs_cp_check RATIO" against cp and the
 // sqlite3 tool's quick check of each table copied; and "import_vs_sqlite3 RATIO": the import of
 // 100,000 contacts against the tool copying the same rows into a table of the same layout. A
-// result with a bar it must stay within ends in "(at most BAR)".
+// result with a bar it must stay within ends in "(at most BAR)". Last, the loans window over four
+// generated catalogues.
 
 #include "backupform.h"
 #include "catalogue.h"
@@ -29,6 +31,7 @@
 #include "journalform.h"
 #include "journalprint.h"
 #include "keys.h"
+#include "loansform.h"
 #include "mainmenu.h"
 #include "pdaform.h"
 #include "radiogroup.h"
@@ -52,6 +55,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <array>
@@ -1247,6 +1251,73 @@ void runImport()
     printRatio("import_vs_sqlite3", importedNames, median(std::move(toolRuns)), 1.5);
 }
 
+// The loans window over the four catalogues of `records` items each, one in ten lent (a tenth of
+// those with no return date): opened until its list is painted, and narrowed by a typed text.
+void runLoans(int records)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
+    ContactMaker maker(7);
+    const struct {
+        const char* file;
+        const char* insert;
+    } catalogues[] = {
+        {"CollCD2.DB", "INSERT INTO records(\"CDTitle\", \"CDBorrowed\", \"CDReturnDate\") "
+                       "VALUES (?1, ?2, ?3)"},
+        {"CollCDR2.DB", "INSERT INTO records(\"CDRTitle\", \"CDRBorrowed\", "
+                        "\"CDRReturnDate\") VALUES (?1, ?2, ?3)"},
+        {"CollTp2.DB", "INSERT INTO records(\"TpTitle\", \"TpBorrowed\", \"TPReturnDate\") "
+                       "VALUES (?1, ?2, ?3)"},
+        {"CollBk2.DB", "INSERT INTO records(\"BkTitle\", \"BkBorrowed\", \"BkReturnDate\") "
+                       "VALUES (?1, ?2, ?3)"},
+    };
+    const auto word = [&] {
+        return kTitleWords[qsizetype(maker.pick(size_t(kTitleWords.size())))];
+    };
+    for (const auto& catalogue : catalogues) {
+        Inserter st(data.filePath(QString::fromLatin1(catalogue.file)), catalogue.insert);
+        for (int r = 0; r < records; ++r) {
+            st.bind(1, word() + QLatin1Char(' ') + word() + QLatin1Char(' ') + word());
+            const bool lent = r % 10 == 0;
+            st.bind(2, lent ? maker.next()[1] : QString());
+            st.bind(3,
+                    lent && r % 100 != 0
+                        ? QDate(2024, 1, 1).addDays(qint64(maker.pick(730))).toString(Qt::ISODate)
+                        : QString());
+            st.row();
+        }
+        st.commit();
+    }
+    ql::services::install(std::make_unique<BenchPrompts>());
+    QTemporaryDir settings;
+    ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
+
+    std::unique_ptr<ql::TLoansForm> window;
+    const auto painted = [&] {
+        QApplication::processEvents();
+        window->LoansGrid->viewport()->repaint();
+    };
+    measure(
+        "loans_open", 11, [&] { window.reset(); },
+        [&] {
+            window = std::make_unique<ql::TLoansForm>();
+            window->show();
+            painted();
+        });
+    measure(
+        "loans_narrow", 21,
+        [&] {
+            window->SearchEdit->clear();
+            painted();
+        },
+        [&] {
+            window->SearchEdit->setText(maker.anyLastName().left(3));
+            painted();
+        });
+    std::fprintf(stderr, "loans: %d listed\n", window->model()->rowCount());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -1264,7 +1335,7 @@ int main(int argc, char** argv)
     parser.addOption(recordsOption);
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
-        QStringLiteral("Run one part: table, report, tools, export, backup or import."),
+        QStringLiteral("Run one part: table, report, tools, export, backup, import or loans."),
         QStringLiteral("PART"));
     parser.addOption(onlyOption);
     const QCommandLineOption keepOption(
@@ -1274,6 +1345,19 @@ int main(int argc, char** argv)
         QStringLiteral("DIR"));
     parser.addOption(keepOption);
     parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "unknown argument '%s'\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
+    const QStringList parts = {QStringLiteral("table"),  QStringLiteral("report"),
+                               QStringLiteral("tools"),  QStringLiteral("export"),
+                               QStringLiteral("backup"), QStringLiteral("import"),
+                               QStringLiteral("loans")};
+    if (parser.isSet(onlyOption) && !parts.contains(parser.value(onlyOption))) {
+        std::fprintf(stderr, "--only takes one of: %s\n", qPrintable(parts.join(u", ")));
+        return 2;
+    }
     bool ok = false;
     const int records = parser.value(recordsOption).toInt(&ok);
     if (!ok || records < 1) {
@@ -1297,6 +1381,8 @@ int main(int argc, char** argv)
             runBackup(records);
         if (runs("import"))
             runImport();
+        if (runs("loans"))
+            runLoans(records);
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

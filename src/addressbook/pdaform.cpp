@@ -93,8 +93,6 @@ protected:
         // The mouse enters the inner parts of a control too (a list's or a memo's viewport):
         // the hint is the one of the control they belong to.
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() != m_statusBar->window())
-            return false;
         while (widget->toolTip().isEmpty() && !widget->isWindow())
             widget = widget->parentWidget();
         m_statusBar->showMessage(widget->toolTip());

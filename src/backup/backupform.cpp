@@ -110,7 +110,7 @@ void writeInformation(const QString& data, const QString& target)
 } // namespace
 
 TBackupForm::TBackupForm(QWidget* parent)
-    : ModuleWindow(parent, keys::Backup, QRect(250, 150, 440, 340))
+    : ModuleWindow(parent, keys::Backup, QRect(287, 343, 458, 291))
 {
     setObjectName(QStringLiteral("BackupForm"));
     setWindowTitle(QStringLiteral("Quillory - Backup"));
@@ -322,8 +322,8 @@ void TBackupForm::runAtExit(QWidget* owner)
     QString choice;
     const bool read = guarded(owner, [&choice] {
         Settings settings;
-        if (settings.openKey(keys::Options, false))
-            choice = settings.readString(keys::BackupSwitch);
+        settings.openKey(keys::Options, true);
+        choice = settings.readString(keys::BackupSwitch);
     });
     if (!read || choice != QLatin1String("Yes"))
         return;

@@ -5,14 +5,17 @@
 
 #include "aboutbox.h"
 #include "commands.h"
+#include "datetext.h"
 #include "dbcontrols.h"
 #include "geometry.h"
 #include "guard.h"
 #include "help.h"
 #include "keys.h"
+#include "loans.h"
 #include "opener.h"
 #include "radiogroup.h"
 #include "registry.h"
+#include "seams.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -271,8 +274,27 @@ TCalendarForm::TCalendarForm(QWidget* parent)
                    .caption = QStringLiteral("&ToDo"),
                    .items = {{m_fileMenu, "ToDo1", {}, false, close},
                              {PopupMenu1, "ToDo2", {}, false, previous}}});
+    declare(this, {.handler = [this] { LoansDue1Click(); },
+                   .caption = QStringLiteral("&Loans Due..."),
+                   .hint = QStringLiteral("List the loans due back on the chosen day"),
+                   .items = {{m_fileMenu, "LoansDue1", {}, false, close},
+                             {PopupMenu1, "LoansDue2", {}, false, previous}}});
     m_fileMenu->insertSeparator(close);
     PopupMenu1->insertSeparator(previous);
+
+    guarded(this, [this] {
+        QMap<QDate, int> due;
+        for (const loans::Loan& loan : loans::Lending().read()) {
+            if (loan.returnDate.isValid())
+                ++due[loan.returnDate];
+        }
+        QMap<QDate, QString> notes;
+        for (auto it = due.cbegin(); it != due.cend(); ++it)
+            notes.insert(it.key(), it.value() == 1
+                                       ? QStringLiteral("1 loan due")
+                                       : QStringLiteral("%1 loans due").arg(it.value()));
+        CCalendar1->setNotes(notes);
+    });
 
     connect(CCalendar1, &MonthGrid::doubleClick, this,
             [this] { guarded(this, [this] { CCalendar1DblClick(); }); });
@@ -291,6 +313,23 @@ void TCalendarForm::Journal1Click()
 void TCalendarForm::ToDo1Click()
 {
     registry::open(registry::Window::ToDo, this);
+}
+
+void TCalendarForm::LoansDue1Click()
+{
+    const QDate day = CCalendar1->date();
+    const std::vector<loans::Loan> due = loans::Lending().dueOn(day);
+    QString text = QStringLiteral("No loans are due on %1.").arg(datetext::shortDate(day));
+    if (!due.empty()) {
+        text = QStringLiteral("Loans due on %1:").arg(datetext::shortDate(day));
+        for (const loans::Loan& loan : due) {
+            text +=
+                QStringLiteral("\n%1 (%2)").arg(loan.title, loans::catalogueName(loan.catalogue));
+            if (!loan.borrower.isEmpty())
+                text += QStringLiteral(", lent to ") + loan.borrower;
+        }
+    }
+    services::prompts().message(this, text);
 }
 
 void TCalendarForm::CCalendar1DblClick()

@@ -62,7 +62,8 @@ private:
     QString m_version;
 };
 
-// The calendar of the main menu, which also leads into the journal and the to-do list.
+// The calendar of the main menu, which also leads into the journal and the to-do list. Days on
+// which lent items are due back carry a mark; the day's loans are listed from its menus.
 class TCalendarForm : public CalendarWindow {
     Q_OBJECT
 public:
@@ -73,6 +74,8 @@ public:
     void GoToBtnClick() override;
     void Journal1Click();
     void ToDo1Click();
+    // Lists the loans due on the chosen day.
+    void LoansDue1Click();
     // A double-click on the grid opens the module RadioGroup1 names.
     void CCalendar1DblClick();
 };

@@ -7,12 +7,27 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 
 namespace ql {
 namespace {
 
 constexpr int kWeeks = 6;
 constexpr int kDays = 7;
+
+// The mark of a day with a note: a dot in the colour of highlighted text's background.
+QIcon noteMark(const QPalette& palette)
+{
+    QPixmap dot(10, 10);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette.color(QPalette::Highlight));
+    painter.drawEllipse(1, 1, 8, 8);
+    return QIcon(dot);
+}
 
 } // namespace
 
@@ -96,9 +111,16 @@ QModelIndex MonthGrid::cellOf(int day) const
     return model()->index(cell / kDays, cell % kDays);
 }
 
+void MonthGrid::setNotes(QMap<QDate, QString> notes)
+{
+    m_notes = std::move(notes);
+    redraw();
+}
+
 void MonthGrid::redraw()
 {
     const QLocale locale;
+    const QIcon mark = noteMark(palette());
     for (int row = 0; row < kWeeks; ++row) {
         for (int column = 0; column < kDays; ++column) {
             QTableWidgetItem* cell = item(row, column);
@@ -106,12 +128,20 @@ void MonthGrid::redraw()
             if (day == 0) {
                 cell->setText(QString());
                 cell->setData(Qt::AccessibleTextRole, QVariant());
+                cell->setData(Qt::DecorationRole, QVariant());
+                cell->setToolTip(QString());
                 cell->setFlags(Qt::NoItemFlags);
                 continue;
             }
+            const QDate date(year(), month(), day);
+            const QString note = m_notes.value(date);
+            QString spoken = locale.toString(date, QLocale::LongFormat);
+            if (!note.isEmpty())
+                spoken += QStringLiteral(", ") + note;
             cell->setText(QString::number(day));
-            cell->setData(Qt::AccessibleTextRole,
-                          locale.toString(QDate(year(), month(), day), QLocale::LongFormat));
+            cell->setData(Qt::AccessibleTextRole, spoken);
+            cell->setData(Qt::DecorationRole, note.isEmpty() ? QVariant() : QVariant(mark));
+            cell->setToolTip(note);
             cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         }
     }

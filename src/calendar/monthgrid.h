@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QMap>
 #include <QTableWidget>
 
 namespace ql {
@@ -30,6 +31,10 @@ public:
     // The cell showing a day of the shown month.
     QTableWidgetItem* dayItem(int day) const;
 
+    // Notes on days ("3 loans due"), in whatever month: a day with a note shows a mark and its
+    // cell is read with the note after the date. Replaces the notes set before.
+    void setNotes(QMap<QDate, QString> notes);
+
 Q_SIGNALS:
     // A double-click anywhere on the days, or Enter.
     void doubleClick();
@@ -54,6 +59,7 @@ private:
     QModelIndex cellOf(int day) const;
 
     QDate m_date;
+    QMap<QDate, QString> m_notes;
 };
 
 } // namespace ql

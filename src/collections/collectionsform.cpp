@@ -10,6 +10,7 @@
 #include "guard.h"
 #include "help.h"
 #include "keys.h"
+#include "loansform.h"
 #include "radiogroup.h"
 #include "run.h"
 #include "seams.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ql {
 namespace {
@@ -323,6 +325,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
     FilterBtn = makeButton(Panel1, "FilterBtn");
     UnFilterBtn = makeButton(Panel1, "UnFilterBtn");
     Exit = makeButton(Panel1, "Exit");
+    LoansBtn = makeButton(Panel1, "LoansBtn");
     {
         auto* buttons = new QGridLayout(Panel1);
         QPushButton* const order[] = {CDBtn,  CDRBtn,    TapesBtn,    BooksBtn,
@@ -330,7 +333,8 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
                                       Search, FilterBtn, UnFilterBtn, Exit};
         for (int i = 0; i < 12; ++i)
             buttons->addWidget(order[i], i / 2, i % 2);
-        buttons->setRowStretch(6, 1);
+        buttons->addWidget(LoansBtn, 6, 0, 1, 2);
+        buttons->setRowStretch(7, 1);
     }
 
     // Menus and buttons: each command declared once with every control that runs it.
@@ -385,6 +389,11 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
                    .hint = str("Print the catalogue as a report"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_A),
                    .items = {{file, "PrintAll1"}}});
+    declare(this, {.handler = [this] { LoansClick(); },
+                   .caption = str("Loans"),
+                   .hint = str("List every item that is lent, the overdue first"),
+                   .button = LoansBtn,
+                   .items = {{file, "Loans1", str("&Loans..."), true}}});
     declare(this, {.handler = [this] { ExitClick(); },
                    .caption = str("Close"),
                    .hint = str("Close the collections"),
@@ -512,6 +521,13 @@ QList<Table*> TCollectionsForm::pendingTables() const
     return tables;
 }
 
+bool TCollectionsForm::showsTable(const Table* table) const
+{
+    return std::any_of(m_catalogues.cbegin(), m_catalogues.cend(), [table](const Catalogue& c) {
+        return c.table == table && !c.panels[0]->isHidden();
+    });
+}
+
 void TCollectionsForm::showCatalogue(Kind kind)
 {
     for (size_t i = 0; i < m_catalogues.size(); ++i) {
@@ -522,6 +538,7 @@ void TCollectionsForm::showCatalogue(Kind kind)
     }
     for (QFrame* panel : m_catalogues[size_t(kind)].panels)
         panel->show();
+    showCaption();
 }
 
 TCollectionsForm::Catalogue* TCollectionsForm::shown()
@@ -710,6 +727,26 @@ void TCollectionsForm::PrintAll1Click()
 void TCollectionsForm::PrintSelected1Click()
 {
     services::printing().printWindow(this);
+}
+
+void TCollectionsForm::LoansClick()
+{
+    for (const Catalogue& c : m_catalogues)
+        c.table->checkBrowseMode();
+    openLoans(this);
+}
+
+void TCollectionsForm::showItem(loans::Catalogue catalogue, qint64 key)
+{
+    const Kind kind = Kind(catalogue);
+    showCatalogue(kind);
+    Table* t = m_catalogues[size_t(kind)].table;
+    t->refresh();
+    const QString active = t->indexName();
+    t->cancelRange();
+    t->setIndexName(QString());
+    t->findNearest(key);
+    t->setIndexName(active);
 }
 
 void TCollectionsForm::ExitClick()

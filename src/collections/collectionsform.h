@@ -1,5 +1,6 @@
 #pragma once
 
+#include "loans.h"
 #include "modulewindow.h"
 
 #include <array>
@@ -84,6 +85,7 @@ public:
     QPushButton* FilterBtn;
     QPushButton* UnFilterBtn;
     QPushButton* Exit;
+    QPushButton* LoansBtn;
     QMenuBar* MainMenu1;
     QMenu* PopupMenu1;
     QMenu* Display1;
@@ -118,6 +120,11 @@ public:
     void Contents1Click();
     void Collections1Click();
     void About1Click();
+    // Opens the loans window, the item being typed stored first.
+    void LoansClick();
+    // Shows the catalogue with the item of that key current, in the catalogue's order; a filter
+    // that hides the item is dropped.
+    void showItem(loans::Catalogue catalogue, qint64 key);
 
     // One entry of a catalogue's sort choice: the index it makes active, the key it starts on,
     // and how Search and Filter ask for a key under it.
@@ -131,6 +138,7 @@ public:
 
 protected:
     QList<Table*> pendingTables() const override;
+    bool showsTable(const Table* table) const override;
 
 private:
     using ReportOperation = void (*)(QWidget*, report::Report&);

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include <functional>
@@ -16,16 +17,56 @@
 namespace ql::geometry {
 namespace {
 
-// Stored sizes are outer sizes; the window's own size leaves out its frame.
-QSize frameExtra(const QWidget* window)
+// The frame the window manager put around the window, once it framed it. The widget's own idea
+// of its frame is renewed only when the window moves, and a window framed where it stands does
+// not move: then the window system tells it. Before, there is none: the window is not mapped
+// yet, or the window manager made its frame (at first 1x1) but has not yet laid it around the
+// window.
+QMargins frameMargins(const QWidget* window)
 {
-    return window->frameGeometry().size() - window->size();
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                     frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    if (margins.isNull()) {
+        const QWindow* handle = window->windowHandle();
+        margins = handle ? handle->frameMargins() : QMargins();
+    }
+    const bool around =
+        margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 && margins.bottom() >= 0;
+    return around ? margins : QMargins();
+}
+
+bool isFramed(const QWidget* window)
+{
+    return !frameMargins(window).isNull();
+}
+
+// Stored places and sizes are those of the frame, the window's own leave it out.
+QRect outerGeometry(const QWidget* window)
+{
+    return window->geometry().marginsAdded(frameMargins(window));
+}
+
+// Places a framed window by its own geometry, the frame taken off: a place given for the frame
+// would be read with whatever frame the window last knew of.
+void setOuterGeometry(QWidget* window, const QRect& outer)
+{
+    if (!isFramed(window)) {
+        // Not framed yet: the frame's place is kept for when the frame comes.
+        window->move(outer.topLeft());
+        window->resize(outer.size().expandedTo(QSize(1, 1)));
+        return;
+    }
+    const QRect inner = outer.marginsRemoved(frameMargins(window));
+    window->setGeometry(QRect(inner.topLeft(), inner.size().expandedTo(QSize(1, 1))));
 }
 
 void setOuterSize(QWidget* window, int width, int height)
 {
-    const QSize extra = frameExtra(window);
-    window->resize(std::max(1, width - extra.width()), std::max(1, height - extra.height()));
+    const QMargins frame = frameMargins(window);
+    window->resize(std::max(1, width - frame.left() - frame.right()),
+                   std::max(1, height - frame.top() - frame.bottom()));
 }
 
 // A stored place that no longer fits (another screen, a damaged value) is brought onto the screen
@@ -33,7 +74,7 @@ void setOuterSize(QWidget* window, int width, int height)
 // it.
 void keepOnScreen(QWidget* window)
 {
-    const QRect frame = window->frameGeometry();
+    const QRect frame = outerGeometry(window);
     const QScreen* best = QGuiApplication::primaryScreen();
     qint64 bestArea = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -50,20 +91,19 @@ void keepOnScreen(QWidget* window)
     if (frame.width() > area.width() || frame.height() > area.height())
         setOuterSize(window, std::min(frame.width(), area.width()),
                      std::min(frame.height(), area.height()));
-    const QRect sized = window->frameGeometry();
+    const QRect sized = outerGeometry(window);
     const int x =
         std::clamp(sized.x(), area.left(), std::max(area.left(), area.right() + 1 - sized.width()));
     const int y =
         std::clamp(sized.y(), area.top(), std::max(area.top(), area.bottom() + 1 - sized.height()));
     if (x != sized.x() || y != sized.y())
-        window->move(x, y);
+        setOuterGeometry(window, QRect(QPoint(x, y), sized.size()));
 }
 
 // Places the window's frame at an outer geometry, kept on a screen.
 void apply(QWidget* window, const QRect& outer)
 {
-    window->move(outer.topLeft());
-    setOuterSize(window, outer.width(), outer.height());
+    setOuterGeometry(window, outer);
     keepOnScreen(window);
 }
 
@@ -75,15 +115,21 @@ void placeWhenFramed(QWidget* window, const std::function<void()>& place)
 {
     constexpr int interval = 20;
     constexpr int tries = 150;
+    // Ticks the place must hold once applied: the window manager may still move the window it
+    // has just framed, and the window learns where only when the manager tells it.
+    constexpr int calmTicks = 10;
     auto* timer = new QTimer(window);
     timer->setInterval(interval);
     QObject::connect(timer, &QTimer::timeout, window,
-                     [window, place, timer, left = tries]() mutable {
-                         const bool framed = window->frameGeometry() != window->geometry();
-                         if (!framed && --left > 0 && window->isVisible())
-                             return;
-                         if (framed)
+                     [window, place, timer, left = tries, calm = 0, last = QRect()]() mutable {
+                         if (isFramed(window)) {
                              place();
+                             const QRect now = outerGeometry(window);
+                             calm = now == last ? calm + 1 : 0;
+                             last = now;
+                         }
+                         if (calm < calmTicks && --left > 0 && window->isVisible())
+                             return;
                          timer->stop();
                          timer->deleteLater();
                      });
@@ -112,13 +158,19 @@ void restore(QWidget* window, const QString& key, const QRect& design)
         }
     }
     apply(window, outer);
-    if (window->frameGeometry() == window->geometry())
+    if (!isFramed(window))
         placeWhenFramed(window, [window, outer] { apply(window, outer); });
 }
 
 void save(QWidget* window, const QString& key)
 {
-    const QRect frame = window->frameGeometry();
+    // Never smaller than the window can be made: a size taken while the frame was still being
+    // laid out is no size to open at again.
+    QRect frame = outerGeometry(window);
+    const QMargins margins = frameMargins(window);
+    const QSize least =
+        window->minimumSize().expandedTo(window->minimumSizeHint()).grownBy(margins);
+    frame.setSize(frame.size().expandedTo(least));
     Settings settings;
     settings.openKey(key, true);
     settings.writeInteger(keys::Left, frame.x());
@@ -129,11 +181,11 @@ void save(QWidget* window, const QString& key)
 
 void placeBeside(QWidget* window, const QWidget* asker)
 {
-    QRect outer = window->frameGeometry();
+    QRect outer = outerGeometry(window);
     if (!asker) {
         apply(window, outer);
     } else {
-        const QRect beside = asker->frameGeometry();
+        const QRect beside = outerGeometry(asker);
         const QScreen* screen = asker->screen();
         const QRect area = screen ? screen->availableGeometry() : beside;
         // Right of the asking window where there is room, else left of it, else over it.
@@ -145,7 +197,7 @@ void placeBeside(QWidget* window, const QWidget* asker)
             outer.moveTopLeft(beside.topLeft());
         apply(window, outer);
     }
-    if (window->frameGeometry() == window->geometry()) {
+    if (!isFramed(window)) {
         const QPointer<const QWidget> still(asker);
         placeWhenFramed(window, [window, still] { placeBeside(window, still); });
     }

@@ -14,9 +14,9 @@ namespace report {
 struct Document;
 }
 
-// What a message tells: news, a refusal or something to mind, or a failure. Its box shows the
-// icon of its kind.
-enum class MessageKind { Information, Warning, Critical };
+// What a message tells: a plain notice or refusal of the program's own (its box shows no icon),
+// something to mind, or a failure. The box shows the icon of its kind.
+enum class MessageKind { Plain, Warning, Critical };
 
 class Prompts {
 public:
@@ -26,7 +26,7 @@ public:
                                             const QString& prompt) = 0;
     // A message with one OK button.
     virtual void message(QWidget* parent, const QString& text,
-                         MessageKind kind = MessageKind::Information) = 0;
+                         MessageKind kind = MessageKind::Plain) = 0;
     // A confirmation of the information kind with Yes and No; true for Yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // File dialogs; empty when cancelled. The filter is "Text files (*.txt)|*.txt|…".

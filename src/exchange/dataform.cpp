@@ -48,8 +48,7 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
 {
     button->setText(QStringLiteral("Exporting..."));
     if (fileName.isEmpty()) {
-        services::prompts().message(window, QStringLiteral("Must enter a file name"),
-                                    MessageKind::Warning);
+        services::prompts().message(window, QStringLiteral("Must enter a file name"));
         button->setText(kExport);
         return;
     }
@@ -65,7 +64,7 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
 } // namespace
 
 TDataForm::TDataForm(QWidget* parent)
-    : ModuleWindow(parent, keys::Data, QRect(200, 120, 560, 400))
+    : ModuleWindow(parent, keys::Data, QRect(282, 134, 486, 322))
 {
     setObjectName(QStringLiteral("DataForm"));
     setWindowTitle(QStringLiteral("Quillory - Data"));

@@ -332,7 +332,7 @@ bool run(const Request& request, QWidget* owner, const std::function<void(const 
     // Reading a table while adding its own records to it would never end.
     if (request.sourceDirectory.size() <= 3 ||
         sameFile(request.sourceDirectory, organizerDirectory()))
-        return stop(QStringLiteral("Invalid Location Selected"), MessageKind::Warning);
+        return stop(QStringLiteral("Invalid Location Selected"), MessageKind::Plain);
     Session::instance().registerDatabase(QString::fromLatin1(databaseName),
                                          request.sourceDirectory);
     Run work(request, owner, status);

@@ -2,6 +2,7 @@
 #include "error.h"
 #include "install.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QGuiApplication>
 #include <QTextStream>
@@ -14,13 +15,25 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
-    QStringList arguments = app.arguments();
-    const bool desktopEntry = arguments.removeAll(QStringLiteral("--desktop-entry")) > 0;
-    if (arguments.size() != 2) {
+    // --help shows the usage; an unknown option or a missing directory is refused before
+    // anything is written.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lays out a Quillory program directory in DIRECTORY."));
+    parser.addHelpOption();
+    const QCommandLineOption desktopEntryOption(
+        QStringLiteral("desktop-entry"), QStringLiteral("Add Quillory to the desktop's menu."));
+    parser.addOption(desktopEntryOption);
+    parser.addPositionalArgument(QStringLiteral("DIRECTORY"),
+                                 QStringLiteral("The program directory to lay out."));
+    parser.process(app);
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() != 1) {
         err << "usage: quillory-install DIRECTORY [--desktop-entry]\n";
         return 2;
     }
-    const QString directory = QDir(arguments.at(1)).absolutePath();
+    const bool desktopEntry = parser.isSet(desktopEntryOption);
+    const QString directory = QDir(arguments.at(0)).absolutePath();
     const QString executable = QDir(app.applicationDirPath()).filePath(QStringLiteral("quillory"));
     try {
         ql::install::layOut(directory, executable);

@@ -122,6 +122,9 @@ TOptionsForm::TOptionsForm(QWidget* parent, std::function<void(bool shown)> plac
     CheckBox1 =
         makeCheckBox(TabSheet1, "CheckBox1", QStringLiteral("Hide the Quillory &Tools button"),
                      QStringLiteral("Hide the main menu's button that starts Quillory Tools"));
+    CheckBox2 = makeCheckBox(
+        TabSheet1, "CheckBox2", QStringLiteral("Remind me of o&verdue loans at start"),
+        QStringLiteral("When items are overdue, say so once the main menu shows at start"));
 
     BitBtn2 = makeButton(this, "BitBtn2");
     BitBtn3 = makeButton(this, "BitBtn3");
@@ -184,6 +187,7 @@ TOptionsForm::TOptionsForm(QWidget* parent, std::function<void(bool shown)> plac
     importPage->addStretch();
     auto* menuPage = new QVBoxLayout(TabSheet1);
     menuPage->addWidget(CheckBox1);
+    menuPage->addWidget(CheckBox2);
     menuPage->addStretch();
 
     auto* buttons = new QHBoxLayout;
@@ -222,16 +226,19 @@ bool TOptionsForm::eventFilter(QObject* watched, QEvent* event)
 void TOptionsForm::FormShow()
 {
     // A choice that cannot be read counts as "No"; only the exact "Yes" ticks the box.
-    QString choice;
-    try {
-        Settings settings;
-        settings.openKey(keys::Options, true);
-        choice = settings.readString(keys::QYToolBtn);
-    } catch (const Error&) {
-        choice.clear();
+    for (const auto& [box, name] :
+         {std::pair{CheckBox1, keys::QYToolBtn}, std::pair{CheckBox2, keys::LoanReminder}}) {
+        QString choice;
+        try {
+            Settings settings;
+            settings.openKey(keys::Options, true);
+            choice = settings.readString(name);
+        } catch (const Error&) {
+            choice.clear();
+        }
+        if (choice == kYes)
+            box->setChecked(true);
     }
-    if (choice == kYes)
-        CheckBox1->setChecked(true);
 }
 
 void TOptionsForm::BitBtn1Click()
@@ -240,6 +247,7 @@ void TOptionsForm::BitBtn1Click()
     Settings settings;
     settings.openKey(keys::Options, true);
     settings.writeString(keys::QYToolBtn, hidden ? kYes : QStringLiteral("No"));
+    settings.writeString(keys::LoanReminder, CheckBox2->isChecked() ? kYes : QStringLiteral("No"));
     if (m_placeToolsButton)
         m_placeToolsButton(!hidden);
     accept();

@@ -31,6 +31,7 @@ public:
     QWidget* Import;
     QWidget* TabSheet1;
     QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2; // the reminder of overdue loans at start
     QLabel* Label4;
     QLineEdit* Edit4;
     QPushButton* BitBtn5;

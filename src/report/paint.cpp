@@ -5,10 +5,11 @@
 
 #include <QLayout>
 #include <QPainter>
-#include <QPixmap>
+#include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <algorithm>
 
 namespace ql::report {
 
@@ -98,24 +99,35 @@ void writePdf(const Document& document, const QString& fileName)
     printPages(printer, document);
 }
 
-QPixmap windowPicture(QWidget* window)
+QRect windowPictureArea(const QWidget* window)
 {
     QRect client = window->rect();
     const QWidget* bar = window->layout() ? window->layout()->menuBar() : nullptr;
     if (bar && bar->isVisible())
         client.setTop(bar->geometry().bottom() + 1);
-    return window->grab(client);
+    return client;
 }
 
 void printWindow(QPrinter& printer, QWidget* window)
 {
-    const QPixmap picture = windowPicture(window);
+    const QRect client = windowPictureArea(window);
+    // Recorded first: a window rendered straight to a printer becomes one raster image, recorded
+    // its texts stay texts. They print at the size they were recorded for when the printer
+    // works at the picture's resolution, so one pixel of the window is one dot of the printer.
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        window->render(&recorder, QPoint(), QRegion(client));
+    }
+    printer.setResolution(picture.logicalDpiX());
     QPainter painter;
     begin(painter, printer);
-    // At its physical size on the screen, at the top left of the page.
-    const qreal scale = printer.logicalDpiX() / qreal(window->logicalDpiX());
+    // The painter starts at the printable area's top left.
+    const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+    const qreal scale = std::min({picture.logicalDpiX() / qreal(window->logicalDpiX()),
+                                  area.width() / client.width(), area.height() / client.height()});
     painter.scale(scale, scale);
-    painter.drawPixmap(0, 0, picture);
+    painter.drawPicture(0, 0, picture);
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         throw Error(
             QStringLiteral("The window \"%1\" could not be printed.").arg(window->windowTitle()));

@@ -5,8 +5,8 @@
 #include <functional>
 
 class QPainter;
-class QPixmap;
 class QPrinter;
+class QRect;
 class QWidget;
 
 // Putting laid-out pages on paper, on the screen and into PDF files: every way goes through
@@ -28,12 +28,14 @@ void printPages(QPrinter& printer, const Document& document,
 // Writes the document as a PDF file. Throws ql::Error when the file cannot be written.
 void writePdf(const Document& document, const QString& fileName);
 
-// The window's client area below its menu bar (all of it when it has none), at its size on
-// the screen.
-QPixmap windowPicture(QWidget* window);
+// The part of the window a picture of it shows: its client area below its menu bar (all of it
+// when it has none), in the window's coordinates.
+QRect windowPictureArea(const QWidget* window);
 
-// Prints the window's picture at its physical size on the screen at the top left of one page.
-// Throws ql::Error when the printer refuses the job or the picture does not reach it.
+// Prints a picture of the window on one page, at the top left of the printable area: at its
+// physical size on the screen, or smaller, keeping its proportions, where that would not fit the
+// printable area. Its texts print as text. Throws ql::Error when the printer refuses the job or
+// the picture does not reach it.
 void printWindow(QPrinter& printer, QWidget* window);
 
 // Prepares a printer for a job without a dialog: the current printer, or, where the machine has

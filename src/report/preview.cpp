@@ -154,7 +154,11 @@ void PreviewWindow::render()
     action(QStringLiteral("PriorPage"))->setEnabled(m_page > 1);
     action(QStringLiteral("NextPage"))->setEnabled(m_page < pageCount());
     action(QStringLiteral("LastPage"))->setEnabled(m_page < pageCount());
-    m_status->setText(QStringLiteral("Page %1 of %2").arg(m_page).arg(pageCount()));
+    // A report without records has no pages to show, print or save.
+    action(QStringLiteral("Print"))->setEnabled(pageCount() > 0);
+    action(QStringLiteral("SavePdf"))->setEnabled(pageCount() > 0);
+    m_status->setText(
+        QStringLiteral("Page %1 of %2").arg(std::min(m_page, pageCount())).arg(pageCount()));
     if (pageCount() == 0)
         return;
     // The paper at its real size on this screen, times the zoom.

@@ -12,8 +12,8 @@ namespace ql::report {
 class Report;
 
 // What a report command does: lay the report out over its table and show the pages in the
-// preview (returning when it closes) or print them at once. A report without records prints
-// nothing and says so.
+// preview (returning when it closes) or print them at once. A report without records previews
+// no pages and prints none.
 void preview(QWidget* parent, Report& report);
 void print(QWidget* parent, Report& report);
 

@@ -8,11 +8,26 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
+#include <QTextStream>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The program takes no arguments: --help says so, and anything else is refused before
+    // anything is written.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Quillory, a personal organizer. It takes no arguments: everything is "
+                       "chosen in its windows."));
+    parser.addHelpOption();
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        QTextStream(stderr) << "quillory: unknown argument '"
+                            << parser.positionalArguments().first() << "'\n";
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Quillory 3.0"));
     ql::installRealServices();
     std::unique_ptr<ql::Program> program;

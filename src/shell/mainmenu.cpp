@@ -6,6 +6,7 @@
 #include "collectionsform.h"
 #include "dataform.h"
 #include "journalform.h"
+#include "loansform.h"
 #include "optionsform.h"
 #include "pdaform.h"
 #include "qytcfgform.h"
@@ -28,6 +29,7 @@
 #include "settings.h"
 #include "tablefile.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -213,6 +215,12 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, &TMainMenuForm::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &TMainMenuForm::Button4Click);
     connect(Button2, &QPushButton::clicked, this, &TMainMenuForm::Button2Click);
+    // The loans window has no button here: Ctrl+L opens it.
+    auto* loans = new QAction(QStringLiteral("Loans"), this);
+    loans->setObjectName(QStringLiteral("Loans1"));
+    loans->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(loans, &QAction::triggered, this, [this] { openLoans(this); });
+    addAction(loans);
 
     // Until a stored geometry exists the window stands where it was designed.
     move(kDesign.topLeft());
@@ -256,8 +264,12 @@ void TMainMenuForm::FormShow()
     } else if (prepareFirstUse() != FirstUse::Done) {
         return;
     }
-    guarded(this, [this] { applyToolsButtonChoice(); });
+    // A failure at the tools button ends the show step: the banners stay as they are.
+    if (!guarded(this, [this] { applyToolsButtonChoice(); }))
+        return;
     advanceBanner();
+    // The reminder comes once the menu stands on the screen.
+    QTimer::singleShot(0, this, [this] { guarded(this, [this] { remindOfOverdueLoans(this); }); });
 }
 
 TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
@@ -444,8 +456,7 @@ void TMainMenuForm::Button4Click()
         location = storedToolsLocation();
     } catch (const Error&) {
         services::prompts().message(this,
-                                    QStringLiteral("You must first configure QY to start QYTools"),
-                                    MessageKind::Warning);
+                                    QStringLiteral("You must first configure QY to start QYTools"));
         return;
     }
     guarded(this, [&] {

@@ -73,8 +73,7 @@ void TQYTCfgForm::Button2Click()
 {
     if (Edit1->text().isEmpty()) {
         services::prompts().message(this,
-                                    QStringLiteral("You must specify the location of QY Tools"),
-                                    MessageKind::Warning);
+                                    QStringLiteral("You must specify the location of QY Tools"));
         return;
     }
     Settings settings;

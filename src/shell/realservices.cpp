@@ -83,7 +83,7 @@ public:
         }
         const QMessageBox::Icon icon = kind == MessageKind::Critical  ? QMessageBox::Critical
                                        : kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                      : QMessageBox::Information;
+                                                                      : QMessageBox::NoIcon;
         QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
         box.exec();
     }

@@ -3,9 +3,7 @@
 #include "datetext.h"
 
 namespace ql {
-namespace {
 
-// The first `width` characters of a text, never splitting a character in two.
 QString cutToWidth(const QString& text, int width)
 {
     if (text.size() <= width)
@@ -15,6 +13,8 @@ QString cutToWidth(const QString& text, int width)
         units += (text.at(units).isHighSurrogate() && units + 1 < text.size()) ? 2 : 1;
     return text.left(units);
 }
+
+namespace {
 
 // The number the digits at [from, from + count) of a text stand for; -1 when one is no digit.
 int digits(QStringView text, qsizetype from, qsizetype count)

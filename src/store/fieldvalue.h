@@ -21,6 +21,9 @@ inline bool isTextType(FieldType type)
     return type == FieldType::Text || type == FieldType::Memo;
 }
 
+// The first `width` characters of a text, never splitting a character in two.
+QString cutToWidth(const QString& text, int width);
+
 // A value as the user reads it: dates in the short date form, date-times with their time, an
 // empty value as empty text.
 QString fieldText(FieldType type, const QVariant& value);

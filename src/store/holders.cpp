@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "clock.h"
+#include "fieldvalue.h"
 #include "session.h"
 
 namespace ql {
@@ -38,7 +39,7 @@ void TDataModule1::tbNamesCalcFields(Record& record) const
         record.at(m_firstName).toString() + QLatin1Char(' ') + record.at(m_lastName).toString();
     if (value == QLatin1String(" "))
         value = record.at(m_company).toString();
-    value.truncate(20);
+    value = cutToWidth(value, 20);
     record.set(m_firstLastCompany, value.isEmpty() ? QVariant() : QVariant(value));
 }
 

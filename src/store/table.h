@@ -191,6 +191,11 @@ public:
         QStringView text(int field) const;
     };
     std::vector<Texts> readTexts(const QStringList& fieldNames) const;
+    // The same for the records in which at least one of the fields `filled` has a value, in the
+    // order of their keys and without regard to the range; the indexes of those fields find them,
+    // so a table where few records qualify reads few.
+    std::vector<Texts> readTextsWhereFilled(const QStringList& fieldNames,
+                                            const QStringList& filled) const;
     // The delete goes along the file, in the order of the keys; `deleted` counts the records
     // deleted. A failure ends it: the deletes made before are kept and counted, and the failure
     // is thrown.
@@ -231,6 +236,8 @@ Q_SIGNALS:
 
 private:
     void checkActive() const;
+    // The columns of the fields, each after a comma, for a statement's column list.
+    QByteArray quotedColumns(const QStringList& fieldNames) const;
     void checkEditing() const;
     // Refuses a change to a table opened for reading only; a table the user could not write opens
     // again for writing once the file can be written.

@@ -9,13 +9,47 @@
 // Work over a whole table, with no cursor: reading some fields of every record at once and
 // deleting or appending many records in one transaction.
 namespace ql {
+namespace {
+
+// The row id and the packed texts of the columns after it of the row a statement stands on.
+Table::Texts packedRow(const sql::Statement& st, int count, std::vector<QByteArrayView>& values,
+                       QStringDecoder& decoder)
+{
+    qsizetype bytes = 0;
+    for (int column = 1; column <= count; ++column) {
+        int length = 0;
+        const char* data = st.columnData(column, &length);
+        values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
+        bytes += length;
+    }
+    // A text has at most as many characters as bytes.
+    Table::Texts row{st.columnInt(0), QString(2 * count + bytes, Qt::Uninitialized)};
+    QChar* out = row.packed.data();
+    for (const QByteArrayView value : values) {
+        QChar* text = decoder.appendToBuffer(out + 2, value);
+        const qsizetype length = text - (out + 2);
+        out[0] = QChar(ushort(length >> 16));
+        out[1] = QChar(ushort(length & 0xffff));
+        out = text;
+    }
+    row.packed.truncate(out - row.packed.constData());
+    return row;
+}
+
+} // namespace
+
+QByteArray Table::quotedColumns(const QStringList& fieldNames) const
+{
+    QByteArray columns;
+    for (const QString& name : fieldNames)
+        columns += ", " + sql::quoted(m_def->fields[size_t(m_def->fieldIndex(name))].name);
+    return columns;
+}
 
 std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
 {
     checkActive();
-    QByteArray columns;
-    for (const QString& name : fieldNames)
-        columns += ", " + sql::quoted(m_def->fields[size_t(m_def->fieldIndex(name))].name);
+    const QByteArray columns = quotedColumns(fieldNames);
     std::vector<Texts> rows;
     try {
         // The order is read along its index alone, and the records along the file: two reads
@@ -29,33 +63,55 @@ std::vector<Table::Texts> Table::readTexts(const QStringList& fieldNames) const
         const int count = int(fieldNames.size());
         std::vector<QByteArrayView> values(static_cast<size_t>(count));
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        while (st.step()) {
-            qsizetype bytes = 0;
-            for (int column = 1; column <= count; ++column) {
-                int length = 0;
-                const char* data = st.columnData(column, &length);
-                values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
-                bytes += length;
-            }
-            // A text has at most as many characters as bytes.
-            Texts row{st.columnInt(0), QString(2 * count + bytes, Qt::Uninitialized)};
-            QChar* out = row.packed.data();
-            for (const QByteArrayView value : values) {
-                QChar* text = decoder.appendToBuffer(out + 2, value);
-                const qsizetype length = text - (out + 2);
-                out[0] = QChar(ushort(length >> 16));
-                out[1] = QChar(ushort(length & 0xffff));
-                out = text;
-            }
-            row.packed.truncate(out - row.packed.constData());
-            stored.push_back(std::move(row));
-        }
+        while (st.step())
+            stored.push_back(packedRow(st, count, values, decoder));
         rows.reserve(order.size());
         for (const qint64 rowid : order) {
             const auto it =
                 std::lower_bound(stored.begin(), stored.end(), rowid,
                                  [](const Texts& row, qint64 key) { return row.key < key; });
             rows.push_back(std::move(*it));
+        }
+    } catch (const Error& e) {
+        throw datasetError(e.text());
+    }
+    return rows;
+}
+
+std::vector<Table::Texts> Table::readTextsWhereFilled(const QStringList& fieldNames,
+                                                      const QStringList& filled) const
+{
+    checkActive();
+    const int count = int(fieldNames.size());
+    std::vector<Texts> rows;
+    try {
+        const sql::ReadTransaction reading(m_db);
+        // The keys come from the indexes of the fields alone: every value is at or after the empty
+        // text in its index, where no empty value stands.
+        std::vector<qint64> keys;
+        for (const QString& name : filled) {
+            const FieldDef& field = m_def->fields[size_t(m_def->fieldIndex(name))];
+            QByteArray select =
+                "SELECT rowid FROM records WHERE " + sql::quoted(field.name) + " >= ''";
+            if (isTextType(field.type))
+                select += QByteArray(" COLLATE ") + sql::kKeyCollation;
+            sql::Statement st(m_db, select);
+            while (st.step())
+                keys.push_back(st.columnInt(0));
+        }
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        // Then the records, along the file.
+        sql::Statement st(m_db, "SELECT rowid" + quotedColumns(fieldNames) +
+                                    " FROM records WHERE rowid = ?1");
+        std::vector<QByteArrayView> values(static_cast<size_t>(count));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        rows.reserve(keys.size());
+        for (const qint64 key : keys) {
+            st.bindInt(1, key);
+            if (st.step())
+                rows.push_back(packedRow(st, count, values, decoder));
+            st.reset();
         }
     } catch (const Error& e) {
         throw datasetError(e.text());

@@ -269,8 +269,7 @@ void TWrenxForm::Button2Click()
     const QString value = Edit1->text();
     if (value.isEmpty()) {
         services::prompts().message(
-            this, QStringLiteral("You must first enter a name/company/category/etc."),
-            MessageKind::Warning);
+            this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
     const auto holder = std::make_unique<TDataModule1>(this);

@@ -71,7 +71,6 @@ TUserDefinedForm::TUserDefinedForm(QWidget* parent)
     Panel1 = makePanel(this, "Panel1");
     DBGrid1 = new DBGrid(Panel1);
     DBGrid1->setObjectName(str("DBGrid1"));
-    DBGrid1->setFocusPolicy(Qt::ClickFocus);
     DBGrid1->setToolTip(str("Choose a record"));
     DBGrid1->setAccessibleName(str("Records"));
     QStringList fields;
@@ -80,7 +79,7 @@ TUserDefinedForm::TUserDefinedForm(QWidget* parent)
         m_columnTitles << QStringLiteral("Field %1").arg(n + 1);
     }
     DBGrid1->setColumns(fields);
-    DBGrid1->setColumnTitles(m_columnTitles);
+    showColumnTitles();
     DBGrid1->setDataSource(source);
     (new QVBoxLayout(Panel1))->addWidget(DBGrid1);
 
@@ -368,19 +367,19 @@ void TUserDefinedForm::applyConfiguration(int useMemo, const QString& unusedTitl
 {
     if (useMemo == 1)
         CheckBox1->setChecked(true);
-    // No title (empty only before the first save) leaves the caption as it is.
-    if (!Edit2->text().isEmpty() && Edit2->text() != None)
+    // Only the title "None" leaves the caption as it is; before the first save it is empty.
+    if (Edit2->text() != None)
         setWindowTitle(Edit2->text());
     QStringList entries;
     for (int n = 0; n < 9; ++n) {
         const QString name = Names[size_t(n)]->text();
         const bool used = name != None;
-        entries << (used ? name : str("N/A"));
+        // The name shows as typed: an "&" in it underlines nothing.
+        entries << (used ? QString(name).replace(QLatin1Char('&'), str("&&")) : str("N/A"));
         if (used) {
             Captions[size_t(n)]->setText(name);
-            const QString title = name.isEmpty() ? QStringLiteral("Field %1").arg(n + 1) : name;
-            Editors[size_t(n)]->setAccessibleName(title);
-            m_columnTitles[n] = title;
+            m_columnTitles[n] = name;
+            Editors[size_t(n)]->setAccessibleName(spokenTitle(n));
         } else if (!unusedTitle.isEmpty()) {
             m_columnTitles[n] = unusedTitle;
         }
@@ -391,7 +390,21 @@ void TUserDefinedForm::applyConfiguration(int useMemo, const QString& unusedTitl
         }
     }
     RadioGroup1->setItems(entries);
-    DBGrid1->setColumnTitles(m_columnTitles);
+    showColumnTitles();
+}
+
+QString TUserDefinedForm::spokenTitle(int n) const
+{
+    const QString title = m_columnTitles.value(n);
+    return title.isEmpty() ? QStringLiteral("Field %1").arg(n + 1) : title;
+}
+
+void TUserDefinedForm::showColumnTitles()
+{
+    QStringList spoken;
+    for (int n = 0; n < 9; ++n)
+        spoken << spokenTitle(n);
+    DBGrid1->setColumnTitles(m_columnTitles, spoken);
 }
 
 void TUserDefinedForm::FormShow()
@@ -453,7 +466,7 @@ void TUserDefinedForm::FilterBtnClick()
     Table* t = table();
     t->setIndexName(sortIndex());
     t->setRangeText(*key, *key);
-    showFilter(t, m_columnTitles.value(RadioGroup1->itemIndex()), *key);
+    showFilter(t, spokenTitle(RadioGroup1->itemIndex()), *key);
 }
 
 void TUserDefinedForm::UnfilterBtnClick()

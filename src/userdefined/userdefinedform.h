@@ -93,6 +93,10 @@ private:
     // Gives the window the configured names. A field not in use gets `unusedTitle` as its column
     // title, or keeps its column title when there is none.
     void applyConfiguration(int useMemo, const QString& unusedTitle);
+    // What a screen reader and the filter's caption call field n (from 0): its column title, or
+    // "Field n+1" while the title is empty.
+    QString spokenTitle(int n) const;
+    void showColumnTitles();
 
     QStringList m_columnTitles;
     bool m_shown = false;

@@ -5,6 +5,7 @@
 #include "guard.h"
 
 #include <QAbstractSpinBox>
+#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -299,18 +300,29 @@ void DBEdit::focusOutEvent(QFocusEvent* event)
     commit();
 }
 
-bool leavesUndoToWindow(QEvent* event, bool undoAvailable)
+bool leavesKeyToWindow(const QWidget* editor, QEvent* event, bool undoAvailable)
 {
-    if (event->type() != QEvent::ShortcutOverride || undoAvailable ||
-        !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo))
+    if (event->type() != QEvent::ShortcutOverride)
         return false;
-    event->ignore();
-    return true;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    bool leaves = false;
+    if (key->matches(QKeySequence::Undo)) {
+        leaves = !undoAvailable;
+    } else if (key->matches(QKeySequence::SelectAll)) {
+        const QKeySequence pressed(key->keyCombination());
+        const QList<QAction*> commands = editor->window()->actions();
+        leaves = std::any_of(commands.cbegin(), commands.cend(), [&pressed](QAction* command) {
+            return command->isEnabled() && command->shortcut() == pressed;
+        });
+    }
+    if (leaves)
+        event->ignore();
+    return leaves;
 }
 
 bool DBEdit::event(QEvent* event)
 {
-    return leavesUndoToWindow(event, isUndoAvailable()) || QLineEdit::event(event);
+    return leavesKeyToWindow(this, event, isUndoAvailable()) || QLineEdit::event(event);
 }
 
 void DBEdit::keyPressEvent(QKeyEvent* event)
@@ -348,7 +360,8 @@ DBMemo::DBMemo(QWidget* parent)
 
 bool DBMemo::event(QEvent* event)
 {
-    return leavesUndoToWindow(event, document()->isUndoAvailable()) || QPlainTextEdit::event(event);
+    return leavesKeyToWindow(this, event, document()->isUndoAvailable()) ||
+           QPlainTextEdit::event(event);
 }
 
 void DBMemo::keyPressEvent(QKeyEvent* event)
@@ -465,9 +478,10 @@ void DBGridModel::setColumns(const QStringList& fields)
     endResetModel();
 }
 
-void DBGridModel::setColumnTitles(const QStringList& titles)
+void DBGridModel::setColumnTitles(const QStringList& titles, const QStringList& spoken)
 {
     m_titles = titles;
+    m_spoken = spoken;
     if (columnCount() > 0)
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
@@ -579,9 +593,13 @@ QVariant DBGridModel::data(const QModelIndex& index, int role) const
 QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     const int field = fieldAt(section);
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation == Qt::Horizontal && role == Qt::AccessibleTextRole &&
+        !m_spoken.value(section).isEmpty())
+        return m_spoken.at(section);
+    if (orientation != Qt::Horizontal ||
+        (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (section < m_titles.size() && !m_titles.at(section).isEmpty())
+    if (section < m_titles.size())
         return m_titles.at(section);
     if (m_table && field >= 0)
         return m_table->field(field).def.name;

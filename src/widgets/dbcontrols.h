@@ -75,9 +75,11 @@ private:
     bool m_syncing = false; // the editor is writing the table, or the table the editor
 };
 
-// An editor with nothing of its own to undo leaves the undo key to its window, where it cancels
-// the record being typed; true when the event is an undo key it leaves so.
-bool leavesUndoToWindow(QEvent* event, bool undoAvailable);
+// Keys an editor leaves to its window's commands: the undo key when it has nothing of its own
+// to undo (the window's Cancel abandons the record being typed), and the select-all key where
+// a command of the window holds it (Print all; select all stays on the editor's context menu).
+// True when the event is such a key and was left so.
+bool leavesKeyToWindow(const QWidget* editor, QEvent* event, bool undoAvailable);
 
 // Hands the texts still pending in the window's editors to their records before a command, a
 // move or a close; false (the refusing editor focused, its message shown once) when one is no
@@ -138,8 +140,10 @@ public:
     Table* table() const { return m_table; }
     // The fields shown, in order; empty shows every field of the table in its field order.
     void setColumns(const QStringList& fields);
-    // The headings of the columns, in order; a column without one is headed by its field's name.
-    void setColumnTitles(const QStringList& titles);
+    // The headings of the columns, in order (an empty heading stays empty); a column without one
+    // is headed by its field's name. A screen reader reads a column by its name in `spoken`
+    // where one is given, else by its heading.
+    void setColumnTitles(const QStringList& titles, const QStringList& spoken = {});
     // -1 for a column that is not shown.
     int fieldAt(int column) const;
 
@@ -161,6 +165,7 @@ private:
     QPointer<Table> m_table;
     QStringList m_columnNames;
     QStringList m_titles;
+    QStringList m_spoken;
     std::vector<int> m_columns;
     mutable std::unordered_map<int, Record> m_cache;
     mutable bool m_failed = false; // a read failed; no more reads until the table changes
@@ -175,7 +180,10 @@ public:
     explicit DBGrid(QWidget* parent = nullptr);
     void setDataSource(DataSource* source);
     void setColumns(const QStringList& fields);
-    void setColumnTitles(const QStringList& titles) { m_model->setColumnTitles(titles); }
+    void setColumnTitles(const QStringList& titles, const QStringList& spoken = {})
+    {
+        m_model->setColumnTitles(titles, spoken);
+    }
     DBGridModel* gridModel() const { return m_model; }
 
 protected:

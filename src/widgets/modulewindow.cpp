@@ -38,6 +38,11 @@ void ModuleWindow::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+bool ModuleWindow::showsTable(const Table*) const
+{
+    return true;
+}
+
 QList<Table*> ModuleWindow::pendingTables() const
 {
     Table* table = pendingTable();
@@ -106,8 +111,10 @@ void ModuleWindow::showCaption()
     m_filters.removeIf(
         [](const Filter& filter) { return !filter.table || !filter.table->hasRange(); });
     QStringList notes;
-    for (const Filter& filter : std::as_const(m_filters))
-        notes << filter.note;
+    for (const Filter& filter : std::as_const(m_filters)) {
+        if (showsTable(filter.table))
+            notes << filter.note;
+    }
     const QScopedValueRollback captioning(m_captioning, true);
     setWindowTitle(notes.isEmpty() ? m_caption
                                    : m_caption + QStringLiteral(" - Filtered: ") +

@@ -32,11 +32,17 @@ protected:
     // The tables whose pending records closing stores: the one above unless a window has more.
     virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
+    // Whether the window shows the list of `table` now; the caption names the filters of the
+    // lists it shows. Every list by default.
+    virtual bool showsTable(const Table* table) const;
     // The list of `table` now shows only the records whose `what` (the field of its order)
     // equals `value`: the caption says "Filtered: what = value" ("Filtered: what is empty") until
     // the table's filter is dropped (Unfilter, another order), also while the window is closed
     // and opened again.
     void showFilter(Table* table, const QString& what, const QString& value);
+    // The caption the window gives itself, followed by the filters still in force on the lists
+    // it shows.
+    void showCaption();
 
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
@@ -49,8 +55,6 @@ private:
         QPointer<Table> table;
         QString note;
     };
-    // The caption the window gives itself, followed by the filters still in force.
-    void showCaption();
     QString m_geometryKey;
     QRect m_design;
     QMenu* m_contextMenu = nullptr;

@@ -422,11 +422,14 @@ private Q_SLOTS:
     {
         Fixture f({});
         QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(AboutBox->OKButton, &enter); // any window of the program
-        QCOMPARE(PDAForm->StatusBar->currentMessage(), AboutBox->OKButton->toolTip());
         QApplication::sendEvent(PDAForm->FindBtn, &enter);
-        QCOMPARE(PDAForm->StatusBar->currentMessage(), PDAForm->FindBtn->toolTip());
-        QVERIFY(!PDAForm->FindBtn->toolTip().isEmpty());
+        QCOMPARE(PDAForm->StatusBar->currentMessage(),
+                 str("Find a record by the key of the order"));
+        // Another window of the program: the print menu's Print button.
+        TPDAPrintMenu menu(PDAForm);
+        QApplication::sendEvent(menu.Button2, &enter);
+        QCOMPARE(PDAForm->StatusBar->currentMessage(),
+                 str("Print the address book on the current printer"));
     }
 
     void everyControlHasANameForScreenReaders()

@@ -1,6 +1,7 @@
 #include "aboutbox.h"
 #include "calendarform.h"
 #include "chosedateform.h"
+#include "collectionsdata.h"
 #include "dbcontrols.h"
 #include "holders.h"
 #include "journalform.h"
@@ -263,6 +264,50 @@ private Q_SLOTS:
         QTest::keyClick(f.grid(), Qt::Key_PageUp);
         QTest::keyClick(f.grid(), Qt::Key_PageUp);
         QCOMPARE(f.shown(), str("May 20 1999"));
+    }
+
+    // A day with loans due back carries a mark and is read with how many; its menu lists them.
+    void daysWithLoansDueAreMarkedAndListed()
+    {
+        Fixture<TCalendarForm> f(CalendarForm);
+        {
+            TDataModule3 collections;
+            const auto lend = [](Table& t, const char* prefix, const char* title,
+                                 const char* borrower, const char* dateField, QDate date) {
+                t.insert();
+                t.setValue(str(prefix) + str("Title"), str(title));
+                t.setValue(str(prefix) + str("Borrowed"), str(borrower));
+                t.setValue(str(dateField), date);
+                t.post();
+            };
+            lend(*collections.tbCD, "CD", "Abbey Road", "Ann", "CDReturnDate", QDate(2000, 3, 14));
+            lend(*collections.tbBooks, "Bk", "Dune", "Cleo", "BkReturnDate", QDate(2000, 3, 16));
+            lend(*collections.tbTapes, "Tp", "Blue", "", "TPReturnDate", QDate(2000, 3, 16));
+            lend(*collections.tbBooks, "Bk", "Emma", "Dan", "BkReturnDate", QDate());
+            lend(*collections.tbCDR, "CDR", "Mix", "Eve", "CDRReturnDate", QDate(2000, 4, 14));
+        }
+        f.open();
+        const auto day = [&](int number) {
+            const QTableWidgetItem* cell = f.grid()->dayItem(number);
+            return cell->data(Qt::AccessibleTextRole).toString() +
+                   (cell->icon().isNull() ? QString() : str(" (marked)"));
+        };
+        QCOMPARE(day(14), str("Tuesday, March 14, 2000, 1 loan due (marked)"));
+        QCOMPARE(day(15), str("Wednesday, March 15, 2000"));
+        QCOMPARE(day(16), str("Thursday, March 16, 2000, 2 loans due (marked)"));
+        QTest::keyClick(f.grid(), Qt::Key_PageDown);
+        QCOMPARE(day(14), str("Friday, April 14, 2000, 1 loan due (marked)"));
+        QTest::keyClick(f.grid(), Qt::Key_PageUp);
+
+        const QPoint cell = dayCentre(f.grid(), 16);
+        QTest::mouseClick(f.grid()->viewport(), Qt::RightButton, {}, cell);
+        f.window->action(str("LoansDue2"))->trigger();
+        f.setDate(2000, 3, 15);
+        f.window->action(str("LoansDue1"))->trigger();
+        QCOMPARE(
+            f.services.prompts->messages,
+            QStringList({str("Loans due on 3/16/2000:\nBlue (Tape)\nDune (Book), lent to Cleo"),
+                         str("No loans are due on 3/15/2000.")}));
     }
 
     void bothCalendarsShareWhereTheyOpen()

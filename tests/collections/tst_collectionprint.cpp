@@ -125,11 +125,13 @@ private Q_SLOTS:
         QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD-R/RW  Collection"}));
         QCOMPARE(printed(d, str("QRLabel3")), QStringList({"Manufacturer"}));
 
+        // An empty catalogue previews no pages and prints none.
         const qsizetype runs = c.services.printing->reports.size();
         report::run(nullptr, CollTapesPrint1, report::preview);
-        QCOMPARE(c.services.printing->reports.size(), runs);
-        QCOMPARE(c.services.prompts->messages.last(),
-                 str("There is nothing to print: \"Quillory - Tape Collection\" has no records."));
+        report::run(nullptr, CollTapesPrint1, report::print);
+        QCOMPARE(c.services.printing->reports.size(), runs + 1);
+        QCOMPARE(c.services.printing->reports.last().document.pages.size(), 0);
+        QVERIFY(c.services.printing->reports.last().preview);
     }
 };
 

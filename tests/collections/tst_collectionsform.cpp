@@ -129,6 +129,11 @@ private Q_SLOTS:
                  str("Search for Music : Enter Music Type: "));
         QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
         QCOMPARE(f.window->windowTitle(), str("Quillory - Collections - Filtered: Music = rock"));
+        // The caption follows the catalogue shown.
+        f.click(f.window->BooksBtn);
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Collections"));
+        f.click(f.window->CDBtn);
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Collections - Filtered: Music = rock"));
         f.sortBy(f.window->RadioGroup1, 0); // another entry ends the filter
         QCOMPARE(f.window->windowTitle(), str("Quillory - Collections"));
         QCOMPARE(f.listed().size(), 5);

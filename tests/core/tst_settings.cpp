@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace ql;
 
@@ -144,6 +145,20 @@ private Q_SLOTS:
         geometry::restore(&next, keys::Journal, design);
         QCOMPARE(next.pos(), QPoint(60, 70));
         QCOMPARE(next.size(), QSize(320, 240));
+
+        // A size below what the window's contents need is never stored.
+        QDialog small;
+        auto* layout = new QVBoxLayout(&small);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* contents = new QWidget;
+        contents->setMinimumSize(400, 300);
+        layout->addWidget(contents);
+        small.resize(50, 40);
+        geometry::save(&small, keys::Journal);
+        Settings settings;
+        settings.openKey(keys::Journal, false);
+        QCOMPARE(settings.readInteger(keys::Width), 400);
+        QCOMPARE(settings.readInteger(keys::Height), 300);
     }
 
     void aWindowStoredOffScreenComesBack()

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Windows keep their place: on a desktop with a window manager (Xvfb and openbox) the installed
-# program is started and ended three times, and the journal opened and closed three times. Each
-# time the main menu and the journal must come back exactly where and as large as they were left
-# (1 px tolerance), wholly on the screen.
+# Windows open where they were designed and keep their place: on a desktop with a window manager
+# (Xvfb and openbox) the installed program is started in a fresh home and every window opened
+# once from the main menu, each of whose frames must stand at its designed place and size. Then
+# the program is started and ended three times, and the journal opened and closed three times.
+# Each time the main menu and the journal must come back exactly where and as large as they were
+# left (1 px tolerance), wholly on the screen.
 set -euo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 install_program "$1"
@@ -13,34 +15,6 @@ dir=$1
 source "$2"
 start_window_manager
 pid=
-# The frame's place and size as the window manager shows it: x y width height.
-frame() {
-    local info x y w h l r t b
-    # The window manager sets the frame's extents a moment after it maps the window.
-    for _ in $(seq 1 50); do
-        read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//; s/,//gp')
-        [ -n "$b" ] && break
-        sleep 0.1
-    done
-    info=$(xwininfo -id "$1")
-    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-    w=$(sed -n 's/.*Width: *//p' <<<"$info")
-    h=$(sed -n 's/.*Height: *//p' <<<"$info")
-    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
-}
-# Waits until the window has stood still for a moment, then gives its frame.
-settled() {
-    local last now
-    last=$(frame "$1")
-    for _ in $(seq 1 30); do
-        sleep 0.2
-        now=$(frame "$1")
-        [ "$now" = "$last" ] && break
-        last=$now
-    done
-    echo "$last"
-}
 same() {
     read -r ax ay aw ah <<<"$2"
     read -r bx by bw bh <<<"$3"
@@ -81,8 +55,53 @@ stop() {
     wait "$pid" || true
 }
 
+# Presses the key $2 over the window $1 until another window is the active one; gives its id.
+opened() {
+    local active
+    for _ in 1 2 3 4 5; do
+        xdotool windowactivate --sync "$1" 2>/dev/null
+        sleep 0.3
+        xdotool key "$2"
+        for _ in $(seq 1 30); do
+            active=$(xdotool getactivewindow 2>/dev/null) || active=
+            [ -n "$active" ] && [ "$active" != "$1" ] && { echo "$active"; return 0; }
+            sleep 0.1
+        done
+    done
+    return 1
+}
+# The first opening of the window the key $1 opens from the main menu stands at the frame $2
+# (x y width height); Escape closes it again.
+first_opening() {
+    local id now
+    id=$(opened "$menu" "$1") || { echo "$1 opened no window"; exit 1; }
+    now=$(settled "$id")
+    same "the first opening by $1 at $2" "$2" "$now" || exit 1
+    xdotool windowactivate --sync "$id" 2>/dev/null
+    xdotool key Escape
+    for _ in $(seq 1 50); do
+        [ "$(xdotool getactivewindow 2>/dev/null)" = "$menu" ] && return 0
+        sleep 0.1
+    done
+    echo "Escape did not close the window of $1"
+    exit 1
+}
+
 start
 first=$(settled "$menu")
+same "the main menu's first opening" "267 116 465 504" "$first" || exit 1
+first_opening alt+a "120 80 940 620"  # address book
+first_opening alt+j "0 0 785 573"     # journal, designed 2 px left of the screen
+first_opening alt+o "231 86 800 600"  # collections
+first_opening alt+d "170 120 720 500" # to-do list
+first_opening alt+u "200 60 780 660"  # user-defined records
+first_opening alt+c "298 280 646 396" # month calendar: its contents need 15 px more width
+first_opening alt+k "287 343 458 291" # backup
+first_opening alt+p "240 120 540 460" # options
+first_opening alt+m "190 90 620 600"  # maintenance tools
+first_opening alt+e "282 134 486 322" # export
+first_opening alt+b "200 108 369 283" # about window: 367 × 262 inside its frame
+echo "every window opened first at its designed place"
 stop
 for run in 1 2 3; do
     start

@@ -223,7 +223,7 @@ private Q_SLOTS:
         test::ScriptedPrompts& prompts = *scripted;
         services::install(std::move(scripted));
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        QCOMPARE(report::windowPicture(f.window.get()).size(),
+        QCOMPARE(report::windowPictureArea(f.window.get()).size(),
                  f.window->size() - QSize(0, f.window->MainMenu1->height()));
 
         QTemporaryDir dir;
@@ -237,15 +237,15 @@ private Q_SLOTS:
         QCOMPARE(prompts.messages, QStringList({"Cannot write the file \"" + refused + "\"."}));
     }
 
-    void anEmptyJournalPrintsNothingAndSaysSo()
+    void anEmptyJournalPreviewsNoPagesAndPrintsNone()
     {
         Journal f({});
         f.window->action(str("PrintAll1"))->trigger();
         f.window->action(str("PrintPreview1"))->trigger();
-        QVERIFY(f.services.printing->reports.isEmpty());
-        QCOMPARE(f.messages().size(), 2);
-        QCOMPARE(f.messages().at(0),
-                 str("There is nothing to print: \"Quillory -  Journal Print\" has no records."));
+        QCOMPARE(f.services.printing->reports.size(), 1);
+        QVERIFY(f.services.printing->reports.at(0).preview);
+        QCOMPARE(f.services.printing->reports.at(0).document.pages.size(), 0);
+        QCOMPARE(f.messages(), QStringList());
         QVERIFY(!JournalPrint1);
     }
 

@@ -1,7 +1,9 @@
 #include "backupform.h"
 #include "catalogue.h"
+#include "collectionsdata.h"
 #include "import.h"
 #include "keys.h"
+#include "loansform.h"
 #include "mainmenu.h"
 #include "moduletable.h"
 #include "optionsform.h"
@@ -150,6 +152,68 @@ private Q_SLOTS:
             QCOMPARE(storedChoice(), c.ticked ? str("Yes") : str("No"));
             checkMenu(program->mainMenu(), !c.ticked);
             QCOMPARE(services.prompts->messages, QStringList());
+        }
+    }
+
+    // Once the main menu shows at start, the reminder names the overdue loans, only when its box
+    // was ticked and something is overdue; Yes opens the loans window.
+    void theReminderAtStartComesWhenChosenAndSomethingIsOverdue()
+    {
+        const QString one = str("1 loan is overdue. Open the loans?");
+        const struct {
+            bool ticked;
+            std::vector<QDate> returnDates;
+            bool answer;
+            QStringList questions;
+        } cases[] = {
+            {false, {QDate(2024, 3, 9)}, true, {}},
+            {true, {QDate(2024, 3, 10), QDate(2024, 3, 11), QDate()}, true, {}},
+            {true, {QDate(2024, 3, 9), QDate(2024, 3, 10)}, false, {one}},
+            {true,
+             {QDate(2024, 3, 8), QDate(2024, 2, 1), QDate()},
+             true,
+             {str("2 loans are overdue. Open the loans?")}},
+        };
+        for (const auto& c : cases) {
+            test::ScriptedServices services;
+            test::ProgramDirectory dir;
+            test::FixedClock clock(QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
+            auto program = start(dir);
+            {
+                TDataModule3 collections;
+                for (const QDate& date : c.returnDates) {
+                    collections.tbCDR->insert();
+                    collections.tbCDR->setValue(str("CDRTitle"), str("Mix"));
+                    collections.tbCDR->setValue(str("CDRBorrowed"), str("Ann"));
+                    collections.tbCDR->setValue(str("CDRReturnDate"), date);
+                    collections.tbCDR->post();
+                }
+            }
+            inOptions(program->mainMenu(), [&](TOptionsForm* window) {
+                QVERIFY(!window->CheckBox2->isChecked());
+                if (c.ticked) {
+                    QTabBar* tabs = window->PageControl1->tabBar();
+                    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+                    clickBox(window->CheckBox2);
+                    QVERIFY(window->CheckBox2->isChecked());
+                }
+                QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+            });
+            QCOMPARE(services.prompts->questions, QStringList());
+            program.reset();
+
+            services.prompts->confirmations.enqueue(c.answer);
+            program = start(dir);
+            bool loansShown = false;
+            QTimer::singleShot(0, [&] {
+                if (auto* loans = qobject_cast<TLoansForm*>(QApplication::activeModalWidget())) {
+                    loansShown = true;
+                    loans->reject();
+                }
+            });
+            QApplication::processEvents();
+            QCOMPARE(services.prompts->questions, c.questions);
+            QCOMPARE(loansShown, !c.questions.isEmpty() && c.answer);
         }
     }
 

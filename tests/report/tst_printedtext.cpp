@@ -1,16 +1,21 @@
 #include "collectionprint.h"
 #include "collectionsdata.h"
+#include "collectionsform.h"
 #include "holders.h"
+#include "journalform.h"
 #include "journalprint.h"
 #include "paint.h"
+#include "pdaform.h"
 #include "pdaprint.h"
 #include "run.h"
 #include "scripted.h"
 #include "startup.h"
 #include "testenv.h"
 #include "testmain.h"
+#include "todoform.h"
 
 #include <QHash>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -86,6 +91,8 @@ QList<Word> pdfWords(const QString& file)
         const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
         QString text = m.captured(5);
         text.replace(str("&amp;"), str("&"));
+        // A ligature ("ﬁ") reads as its letters.
+        text = text.normalized(QString::NormalizationForm_KC);
         words.append({text, QRectF(topLeft, bottomRight)});
     }
     return words;
@@ -209,6 +216,65 @@ private Q_SLOTS:
             for (const QString& w : source)
                 QVERIFY2(printed.contains(w),
                          qPrintable(QStringLiteral("%1: \"%2\" is missing").arg(str(c.name), w)));
+        }
+    }
+
+    // A window that prints itself prints a picture of its whole client area: on A4 and on
+    // letter paper every caption lands on the page, the right side's buttons included.
+    void everyWindowPrintsItsWholePictureOnThePage()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        Program program(dir.path());
+        const auto check = [](QWidget* window, const QStringList& captions) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const QList<std::pair<QPageSize::PageSizeId, QRectF>> papers = {
+                {QPageSize::A4, QRectF(0, 0, 595.3, 841.9)},
+                {QPageSize::Letter, QRectF(0, 0, 612, 792)}};
+            for (const auto& [paper, page] : papers) {
+                QTemporaryDir files;
+                QPrinter printer(QPrinter::HighResolution);
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(files.filePath(str("window.pdf")));
+                printer.setPageSize(QPageSize(paper));
+                report::printWindow(printer, window);
+                QStringList printed;
+                for (const Word& w : pdfWords(printer.outputFileName())) {
+                    QVERIFY2(page.contains(w.box), qPrintable(QStringLiteral("%1: \"%2\" at %3..%4")
+                                                                  .arg(window->objectName(), w.text)
+                                                                  .arg(w.box.left())
+                                                                  .arg(w.box.right())));
+                    printed << w.text;
+                }
+                for (const QString& caption : captions)
+                    QVERIFY2(printed.contains(caption),
+                             qPrintable(window->objectName() + str(": no ") + caption));
+            }
+            window->hide();
+        };
+        check(PDAForm, {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
+        {
+            TDataModule2 holder;
+            DataModule2 = &holder;
+            TJournalForm journal;
+            check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
+            DataModule2 = nullptr;
+        }
+        {
+            TDataModule4 holder;
+            DataModule4 = &holder;
+            TToDoForm todo;
+            check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
+            DataModule4 = nullptr;
+        }
+        {
+            TDataModule3 holder;
+            DataModule3 = &holder;
+            TCollectionsForm collections;
+            check(&collections,
+                  {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "UnFilter", "Close"});
+            DataModule3 = nullptr;
         }
     }
 };

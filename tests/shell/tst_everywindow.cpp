@@ -179,10 +179,12 @@ private Q_SLOTS:
     }
 
     // New puts the focus where the new record is typed, and Ctrl+Z there, with nothing typed to
-    // undo, cancels the record rather than being swallowed by the editor.
+    // undo, cancels the record rather than being swallowed by the editor; Ctrl+A there is the
+    // window's Print all where the window has one, not the editor's select-all.
     void newFocusesTheRecordAndCtrlZCancelsIt()
     {
         int windows = 0;
+        QStringList printingAll;
         everyWindow(
             [&](const QString& name, QWidget* window) {
                 auto* newButton = window->findChild<QPushButton*>(str("NewBtn"));
@@ -207,11 +209,22 @@ private Q_SLOTS:
                          qPrintable(name));
                 QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
                 QVERIFY2(cancelled.count() == 1, qPrintable(name));
+                const auto printAll =
+                    std::find_if(actions.begin(), actions.end(), [](QAction* action) {
+                        return action->shortcut() == QKeySequence(str("Ctrl+A"));
+                    });
+                if (printAll == actions.end())
+                    return;
+                QSignalSpy printed(*printAll, &QAction::triggered);
+                QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+                if (printed.count() == 1)
+                    printingAll << str("%1: %2").arg(name, (*printAll)->text());
             },
             // The user-defined window of a fresh installation names no field, so it has
             // no editor to type a new record into.
             false);
         QCOMPARE(windows, 4);
+        QCOMPARE(printingAll, QStringList({"Journal: Print &All", "Collections: Print &All"}));
     }
 
     // A screen reader hears what a sighted user reads: every shown label and the status line say

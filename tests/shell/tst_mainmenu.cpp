@@ -205,6 +205,21 @@ private Q_SLOTS:
         for (QWidget* firstRow : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn})
             QCOMPARE(firstRow->y(), 29);
         QCOMPARE(menu->BitBtn4->y(), 80);
+
+        // A failure at the tools button ends the show step before the banners turn.
+        program.reset();
+        store(keys::Options, keys::QYToolBtn, 7);
+        store(keys::Options, keys::QYAD, 2);
+        program = start(dir);
+        QCOMPARE(services.prompts->messages, QStringList(str("Invalid data type for 'QYToolBtn'")));
+        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
+        QCOMPARE(program->mainMenu()->visibleBanner(), 1);
+
+        // Exit opens the Options key, creating it.
+        QFile::remove(dir.settingsFile());
+        program->mainMenu()->Button2->click();
+        Settings settings;
+        QVERIFY(settings.openKey(keys::Options, false));
     }
 
     void theMenuKeepsItsPlaceBetweenStarts()

@@ -57,11 +57,11 @@ private Q_SLOTS:
         QVERIFY(!answer);
     }
 
-    // A message shows the icon of its kind; a failed command is an error.
+    // A message shows the icon of its kind, a plain one none; a failed command is an error.
     void aMessageShowsTheIconOfItsKind()
     {
         const QList<QPair<MessageKind, QMessageBox::Icon>> kinds = {
-            {MessageKind::Information, QMessageBox::Information},
+            {MessageKind::Plain, QMessageBox::NoIcon},
             {MessageKind::Warning, QMessageBox::Warning},
             {MessageKind::Critical, QMessageBox::Critical}};
         for (const auto& [kind, icon] : kinds) {

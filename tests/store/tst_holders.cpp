@@ -77,6 +77,10 @@ private Q_SLOTS:
                              << "Oberhausener"
                              << ""
                              << "Maximilian Oberhause";
+        QTest::newRow("cut by characters") << "Annabelle"
+                                           << "Smithsoni\U0001F600zz"
+                                           << ""
+                                           << "Annabelle Smithsoni\U0001F600";
     }
 
     void firstLastCompanyFollowsItsRules()

@@ -51,3 +51,33 @@ wait_for() {
     done
     return 1
 }
+
+# The frame's place and size of the window $1 as the window manager shows it: x y width height.
+frame() {
+    local info x y w h l r t b
+    # The window manager sets the frame's extents a moment after it maps the window.
+    for _ in $(seq 1 50); do
+        read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//; s/,//gp')
+        [ -n "$b" ] && break
+        sleep 0.1
+    done
+    info=$(xwininfo -id "$1")
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    w=$(sed -n 's/.*Width: *//p' <<<"$info")
+    h=$(sed -n 's/.*Height: *//p' <<<"$info")
+    echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+# Waits until the window $1 has stood still for a moment, then gives its frame.
+settled() {
+    local last now
+    last=$(frame "$1")
+    for _ in $(seq 1 30); do
+        sleep 0.2
+        now=$(frame "$1")
+        [ "$now" = "$last" ] && break
+        last=$now
+    done
+    echo "$last"
+}

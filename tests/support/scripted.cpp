@@ -9,9 +9,10 @@ std::optional<QString> ScriptedPrompts::inputBox(QWidget*, const QString& captio
     return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
 }
 
-void ScriptedPrompts::message(QWidget*, const QString& text, MessageKind)
+void ScriptedPrompts::message(QWidget*, const QString& text, MessageKind kind)
 {
     messages << text;
+    kinds << kind;
 }
 
 bool ScriptedPrompts::confirm(QWidget*, const QString& text)

@@ -27,7 +27,8 @@ public:
     QQueue<bool> confirmations;            // an empty queue answers No
     QQueue<QString> fileNames;             // an empty queue cancels
     QStringList messages;
-    QStringList questions; // input prompts and confirmation texts, in order
+    QList<MessageKind> kinds; // of each message
+    QStringList questions;    // input prompts and confirmation texts, in order
 };
 
 class ScriptedPrinting : public Printing {

@@ -355,6 +355,8 @@ private Q_SLOTS:
         QCOMPARE(f.kept(), Keys({1, 2}));
         f.bulkDelete(1, QString());
         QCOMPARE(f.messages().last(), str("You must first enter a name/company/category/etc."));
+        QCOMPARE(f.services.prompts->kinds,
+                 QList<MessageKind>({MessageKind::Plain, MessageKind::Plain}));
         fill(f.path(), {});
         f.compact(0, false);
         QCOMPARE(f.identical(), str("Number of identical records "));

@@ -108,8 +108,15 @@ private Q_SLOTS:
             QVERIFY(panel->isHidden());
         QCOMPARE(test::unnamedControls(f.window.get()).join(','), QString());
         QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
+        // At first use the caption and every column title are empty; the columns keep names a
+        // screen reader reads.
+        QCOMPARE(f.window->windowTitle(), QString());
+        QCOMPARE(f.columnTitle(0), QString());
+        QCOMPARE(f.columnTitle(8), QString());
+        QCOMPARE(f.window->DBGrid1->model()->headerData(8, Qt::Horizontal, Qt::AccessibleTextRole),
+                 QVariant(str("Field 9")));
 
-        const QStringList names = {"Wine", "", "none", " None", "None", "Year", "", "", ""};
+        const QStringList names = {"Wine", "", "none", " None", "None", "R&D", "", "", ""};
         for (int n = 0; n < 9; ++n)
             f.window->Names[size_t(n)]->setText(names[n]);
         f.click(f.window->Button1);
@@ -118,11 +125,13 @@ private Q_SLOTS:
         QCOMPARE(stored("Label2"), str("None"));
         QCOMPARE(stored("Label3"), str("none"));
         QCOMPARE(stored("Label4"), str(" None"));
-        QCOMPARE(f.window->windowTitle(), str("Quillory - User Defined"));
+        QCOMPARE(f.window->windowTitle(), QString()); // the title "None" keeps the caption
         QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel1->isHidden());
         QVERIFY(f.window->Panel3->isHidden());
         QCOMPARE(f.entries(),
-                 QStringList({"Wine", "N/A", "none", " None", "N/A", "Year", "N/A", "N/A", "N/A"}));
+                 QStringList({"Wine", "N/A", "none", " None", "N/A", "R&&D", "N/A", "N/A", "N/A"}));
+        // A name with "&" shows the "&" and takes no Alt key.
+        QCOMPARE(QKeySequence::mnemonic(f.window->RadioGroup1->button(5)->text()), QKeySequence());
         QCOMPARE(f.window->RadioGroup1->itemIndex(), -1);
         for (int n : {1, 4}) {
             QVERIFY(f.window->Captions[size_t(n)]->isHidden());
@@ -143,7 +152,8 @@ private Q_SLOTS:
         QVERIFY(f.window->CheckBox1->isChecked());
         QCOMPARE(f.columnTitle(0), str("Wine"));
         QCOMPARE(f.columnTitle(1), str("Field 2")); // "Not in use" comes only from saving
-        QCOMPARE(f.columnTitle(3), str("Field 4")); // a field in use without a name
+        QCOMPARE(f.columnTitle(3), QString());      // a field in use without a name
+        QCOMPARE(f.window->Editors[3]->accessibleName(), str("Field 4"));
         QVERIFY(f.window->Editors[1]->isHidden() && !f.window->Editors[2]->isHidden());
         QCOMPARE(f.entries().mid(0, 3), QStringList({"Wine", "N/A", "Region"}));
 
@@ -156,6 +166,15 @@ private Q_SLOTS:
         QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
         QCOMPARE(f.listed(), QStringList({"3 Rivers", "barolo", "Barolo", "Chablis", "Rioja"}));
         QCOMPARE(f.field(1), str("barolo"));
+
+        // From the editors Shift+Tab reaches the list, where the arrow keys change the record.
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.window->Editors[0]->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 20 && QApplication::focusWidget() != f.window->DBGrid1; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), f.window->DBGrid1);
+        QTest::keyClick(f.window->DBGrid1, Qt::Key_Down);
+        QCOMPARE(f.field(1), str("Barolo"));
 
         // Configure, then Cancel: every area shows, the memo's too, and nothing is stored.
         f.trigger("Configure2");

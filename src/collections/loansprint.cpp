@@ -1,0 +1,116 @@
+#include "loansprint.h"
+
+#include "commonbands.h"
+#include "error.h"
+#include "session.h"
+#include "tablefile.h"
+
+#include <QUuid>
+
+namespace ql {
+namespace {
+
+const TableDef& sheetDefinition()
+{
+    static const TableDef def{QStringLiteral("Loans.DB"),
+                              {{QStringLiteral("LoanCode"), FieldType::AutoIncrement, 0, 11},
+                               {QStringLiteral("Borrower"), FieldType::Text, 60, 60},
+                               {QStringLiteral("Catalogue"), FieldType::Text, 10, 10},
+                               {QStringLiteral("Title"), FieldType::Text, 70, 70},
+                               {QStringLiteral("ReturnDate"), FieldType::Date, 0, 10},
+                               {QStringLiteral("Overdue"), FieldType::Text, 10, 10}},
+                              {{QStringLiteral("idxBorrower"), QStringLiteral("Borrower")}}};
+    return def;
+}
+
+} // namespace
+
+LoansSheet::LoansSheet(const std::vector<loans::Loan>& loans, QDate today)
+{
+    if (!m_directory.isValid())
+        throw Error(QStringLiteral("Cannot create a temporary folder for the loans report."));
+    // A name and a password of this sheet alone, known for the run only.
+    const QString name =
+        QStringLiteral("QuilloryLoans") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString password = QUuid::createUuid().toString(QUuid::Id128);
+    Session::instance().registerDatabase(name, m_directory.path());
+    Session::instance().addPassword(password);
+    tablefile::create(sheetDefinition(), m_directory.path(), password);
+    m_table = std::make_unique<Table>(sheetDefinition(), QStringLiteral("tbLoans"));
+    m_table->setDatabaseName(name);
+    m_table->open();
+    size_t next = 0;
+    int appended = 0;
+    m_table->appendRecords(
+        [&](Record& record) {
+            if (next == loans.size())
+                return false;
+            const loans::Loan& loan = loans[next++];
+            record.set(1, loan.borrower);
+            record.set(2, loans::catalogueName(loan.catalogue));
+            record.set(3, loan.title);
+            record.set(4, loan.returnDate.isValid() ? QVariant(loan.returnDate) : QVariant());
+            const int days = loans::daysOverdue(loan, today);
+            record.set(5, days > 0 ? QVariant(QString::number(days)) : QVariant());
+            return true;
+        },
+        appended);
+    m_table->setIndexName(QStringLiteral("idxBorrower"));
+    m_table->first();
+}
+
+LoansSheet::~LoansSheet() = default;
+
+TLoansPrint::TLoansPrint(QObject* owner)
+    : Report(owner, LoansReportSheet->table())
+{
+    title = QStringLiteral("Quillory - Loans");
+    const double width = bandWidth();
+    constexpr double lineHeight = 18;
+
+    QRBand1 = report::addTitleBand(*this, QStringLiteral("Loans"), 11);
+    report::Item* count =
+        QRBand1->addSystemData(QStringLiteral("QRSysData3"), report::SystemData::RecordCount,
+                               QRectF(width - 120, 8, 120, lineHeight));
+    count->font = font(10);
+    count->alignment = Qt::AlignRight;
+    QRBand1->beforePrint = [this] { m_started = false; };
+
+    const double columns[] = {0, 80, width - 200, width - 90};
+    QRBand2 = addBand(report::BandKind::Detail, QStringLiteral("QRBand2"), 0);
+    QRBand2->enabled = false;
+    QRBand4 =
+        addBand(report::BandKind::Child, QStringLiteral("QRBand4"), 2 * lineHeight + 14, QRBand2);
+    QRBand4->ruleAbove = true;
+    QRLabel2 =
+        QRBand4->addLabel(QStringLiteral("QRLabel2"), QString(), QRectF(0, 6, width, lineHeight));
+    QRLabel2->font = font(10, true);
+    const char* const headings[] = {"Catalogue", "Title", "Return Date", "Days Overdue"};
+    for (int i = 0; i < 4; ++i) {
+        report::Item* heading = QRBand4->addLabel(
+            QStringLiteral("QRLabel%1").arg(i + 3), QString::fromLatin1(headings[i]),
+            QRectF(columns[i], 6 + lineHeight, (i < 3 ? columns[i + 1] : width) - columns[i] - 6,
+                   lineHeight));
+        heading->font = font(9, true);
+    }
+    QRBand5 = addBand(report::BandKind::Child, QStringLiteral("QRBand5"), lineHeight, QRBand2);
+    const char* const fields[] = {"Catalogue", "Title", "ReturnDate", "Overdue"};
+    for (int i = 0; i < 4; ++i) {
+        report::Item* value = QRBand5->addField(
+            QStringLiteral("QRDBText%1").arg(i + 1), QString::fromLatin1(fields[i]),
+            QRectF(columns[i], 0, (i < 3 ? columns[i + 1] : width) - columns[i] - 6, lineHeight));
+        value->font = font(10);
+    }
+    // A borrower's heading comes before his first loan.
+    QRBand2->beforePrint = [this] {
+        const QString borrower = fieldText(QStringLiteral("Borrower"));
+        QRBand4->enabled = !m_started || borrower.compare(m_borrower, Qt::CaseInsensitive) != 0;
+        m_started = true;
+        m_borrower = borrower;
+        QRLabel2->caption = borrower.isEmpty() ? QStringLiteral("(no borrower named)") : borrower;
+    };
+
+    QRBand3 = report::addPageFooter(*this);
+}
+
+} // namespace ql

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace ql {
+class Table;
+}
+
+// The items of the collection that are lent: every item of the four catalogues with a borrower
+// or a return date. The loans window, the month calendar and the reminder at start read them
+// here, each with tables of its own, so none of them needs the collections window.
+namespace ql::loans {
+
+// The four catalogues, in the order the collections window shows them.
+enum class Catalogue { CD, CDR, Tape, Book };
+// "CD", "CD-R/RW", "Tape", "Book".
+QString catalogueName(Catalogue catalogue);
+
+struct Loan {
+    Catalogue catalogue = Catalogue::CD;
+    qint64 key = 0;
+    QString title;
+    QString borrower;
+    QDate returnDate; // invalid when the item was lent with no date
+};
+
+// Where a loan stands on a day, in the order the loans are listed: overdue first, then due that
+// day, then due later, then lent with no date.
+enum class Standing { Overdue, DueToday, Later, NoDate };
+Standing standing(const Loan& loan, QDate today);
+// Days past the return date; 0 for a loan that is not overdue.
+int daysOverdue(const Loan& loan, QDate today);
+
+// The four catalogues' tables, open while it lives.
+class Lending {
+public:
+    Lending();
+    ~Lending();
+    Lending(const Lending&) = delete;
+    Lending& operator=(const Lending&) = delete;
+
+    // Every loan, read through the indexes of the borrowers and the return dates, catalogue by
+    // catalogue; no other item is read.
+    std::vector<Loan> read() const;
+    // The loans due on a day, in the order they were read.
+    std::vector<Loan> dueOn(QDate day) const;
+    // Clears the borrower and the return date of each loan's item; an item gone meanwhile is
+    // passed over. Returns how many items were cleared.
+    int markReturned(const std::vector<Loan>& returned);
+
+private:
+    std::array<std::unique_ptr<ql::Table>, 4> m_tables;
+};
+
+} // namespace ql::loans

@@ -1,0 +1,215 @@
+#include "collectionsdata.h"
+#include "collectionsform.h"
+#include "loansform.h"
+#include "modulefixture.h"
+#include "pages.h"
+#include "testmain.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void lend(Table& t, const char* titleField, const char* title, const char* borrowerField,
+          const char* borrower, const char* dateField, QDate date)
+{
+    t.insert();
+    t.setValue(str(titleField), str(title));
+    t.setValue(str(borrowerField), str(borrower));
+    t.setValue(str(dateField), date);
+    t.post();
+}
+
+// With the clock at 10 March 2024: CDs due yesterday and today, books due tomorrow and lent with
+// no date, and a CD never lent.
+void someLoans(TDataModule3& dm)
+{
+    lend(*dm.tbCD, "CDTitle", "Rumours", "CDBorrowed", "Bob", "CDReturnDate", QDate(2024, 3, 10));
+    lend(*dm.tbBooks, "BkTitle", "Emma", "BkBorrowed", "Dan", "BkReturnDate", QDate());
+    lend(*dm.tbCD, "CDTitle", "Kind of Blue", "CDBorrowed", "", "CDReturnDate", QDate());
+    lend(*dm.tbBooks, "BkTitle", "Dune", "BkBorrowed", "Cleo", "BkReturnDate", QDate(2024, 3, 11));
+    lend(*dm.tbCD, "CDTitle", "Abbey Road", "CDBorrowed", "Ann", "CDReturnDate", QDate(2024, 3, 9));
+}
+
+struct Fixture : test::ModuleFixture<TDataModule3, TCollectionsForm> {
+    Fixture()
+        : ModuleFixture(DataModule3, CollectionsForm, someLoans)
+    {
+    }
+    // Opens the loans window from the collections window's button and lets `use` drive it.
+    void inLoans(const std::function<void(TLoansForm&)>& use)
+    {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* loans = qobject_cast<TLoansForm*>(QApplication::activeModalWidget());
+            QVERIFY(loans && loans == LoansForm);
+            seen = true;
+            use(*loans);
+            if (loans->isVisible())
+                loans->ExitBtn->click();
+        });
+        click(window->LoansBtn);
+        QVERIFY(seen);
+        QVERIFY(!LoansForm);
+    }
+};
+
+// The rows of the loans window, each its five columns joined by " | ".
+QStringList rows(const TLoansForm& loans)
+{
+    QStringList list;
+    const QAbstractItemModel* model = loans.LoansGrid->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << model->index(row, column).data().toString();
+        list << cells.join(str(" | "));
+    }
+    return list;
+}
+
+QStringList titles(const TLoansForm& loans)
+{
+    QStringList list;
+    const QAbstractItemModel* model = loans.LoansGrid->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        list << model->index(row, LoansModel::TitleColumn).data().toString();
+    return list;
+}
+
+} // namespace
+
+class LoansFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theLoansListOverdueFirstAndReturnedClearsTheChosenOnly()
+    {
+        Fixture f;
+        f.inLoans([&](TLoansForm& loans) {
+            QCOMPARE(rows(loans), QStringList({str("CD | Abbey Road | Ann | 3/9/2024 | 1"),
+                                               str("CD | Rumours | Bob | 3/10/2024 | "),
+                                               str("Book | Dune | Cleo | 3/11/2024 | "),
+                                               str("Book | Emma | Dan |  | ")}));
+            const QAbstractItemModel* model = loans.LoansGrid->model();
+            QCOMPARE(model->index(0, 4).data(Qt::AccessibleTextRole).toString(),
+                     str("CD Abbey Road, lent to Ann, due 3/9/2024, 1 day overdue"));
+            QCOMPARE(model->index(1, 2).data(Qt::AccessibleTextRole).toString(),
+                     str("CD Rumours, lent to Bob, due today"));
+            QCOMPARE(model->index(2, 0).data(Qt::AccessibleTextRole).toString(),
+                     str("Book Dune, lent to Cleo, due 3/11/2024"));
+            QCOMPARE(model->index(3, 0).data(Qt::AccessibleTextRole).toString(),
+                     str("Book Emma, lent to Dan, no return date"));
+            QCOMPARE(test::unnamedControls(&loans), QStringList());
+
+            // Rumours and Dune came back; a No first changes nothing.
+            loans.LoansGrid->selectRow(1);
+            loans.LoansGrid->selectionModel()->select(
+                model->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            f.click(loans.ReturnedBtn);
+            QCOMPARE(titles(loans).size(), 4);
+            f.services.prompts->confirmations.enqueue(true);
+            f.click(loans.ReturnedBtn);
+            QCOMPARE(f.services.prompts->questions,
+                     QStringList(2, str("Mark 2 items as returned? Their borrowers and return "
+                                        "dates are cleared.")));
+            QCOMPARE(titles(loans), QStringList({str("Abbey Road"), str("Emma")}));
+        });
+        const auto item = [](Table& t, const char* key, const char* title, const char* borrower,
+                             const char* date) {
+            t.refresh();
+            t.setIndexName(str(key));
+            t.findNearestText(str(title));
+            return t.asText(str(borrower)) + str("/") + t.asText(str(date));
+        };
+        Table& cds = *f.holder->tbCD;
+        QCOMPARE(item(cds, "idxCDTitle", "Rumours", "CDBorrowed", "CDReturnDate"), str("/"));
+        QCOMPARE(item(cds, "idxCDTitle", "Abbey Road", "CDBorrowed", "CDReturnDate"),
+                 str("Ann/3/9/2024"));
+        Table& books = *f.holder->tbBooks;
+        QCOMPARE(item(books, "idxBkTitle", "Dune", "BkBorrowed", "BkReturnDate"), str("/"));
+        QCOMPARE(item(books, "idxBkTitle", "Emma", "BkBorrowed", "BkReturnDate"), str("Dan/"));
+    }
+
+    void typingNarrowsHeadingsSortAndEnterShowsTheItem()
+    {
+        Fixture f;
+        f.inLoans([&](TLoansForm& loans) {
+            QTest::keyClicks(loans.SearchEdit, str("uM"));
+            QCOMPARE(titles(loans), QStringList({str("Rumours")}));
+            loans.SearchEdit->clear();
+            QTest::keyClicks(loans.SearchEdit, str("cle"));
+            QCOMPARE(titles(loans), QStringList({str("Dune")}));
+            loans.SearchEdit->clear();
+
+            QHeaderView* headings = loans.LoansGrid->horizontalHeader();
+            const auto sortBy = [&](int column) {
+                QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
+                                  QPoint(headings->sectionViewportPosition(column) + 5, 5));
+            };
+            sortBy(LoansModel::BorrowerColumn);
+            QCOMPARE(titles(loans),
+                     QStringList({str("Abbey Road"), str("Rumours"), str("Dune"), str("Emma")}));
+            sortBy(LoansModel::BorrowerColumn);
+            QCOMPARE(titles(loans),
+                     QStringList({str("Emma"), str("Dune"), str("Rumours"), str("Abbey Road")}));
+            sortBy(LoansModel::CatalogueColumn);
+            QCOMPARE(titles(loans),
+                     QStringList({str("Abbey Road"), str("Rumours"), str("Dune"), str("Emma")}));
+            sortBy(LoansModel::TitleColumn);
+            QCOMPARE(titles(loans),
+                     QStringList({str("Abbey Road"), str("Dune"), str("Emma"), str("Rumours")}));
+
+            loans.LoansGrid->setFocus();
+            loans.LoansGrid->setCurrentIndex(loans.LoansGrid->model()->index(1, 1));
+            QTest::keyClick(loans.LoansGrid, Qt::Key_Return);
+            QVERIFY(!loans.isVisible());
+        });
+        QVERIFY(f.window->Panel11->isVisible());
+        QCOMPARE(f.holder->tbBooks->asText(str("BkTitle")), str("Dune"));
+        QCOMPARE(f.holder->tbBooks->indexName(), str("idxBkTitle"));
+    }
+
+    // The report holds the loans listed, a borrower's loans together under his name in the order
+    // of the list.
+    void theReportGroupsTheListedLoansByBorrower()
+    {
+        Fixture f;
+        lend(*f.holder->tbBooks, "BkTitle", "Persuasion", "BkBorrowed", "ann", "BkReturnDate",
+             QDate(2024, 3, 20));
+        f.inLoans([&](TLoansForm& loans) {
+            f.click(loans.PreviewBtn);
+            QTest::keyClicks(loans.SearchEdit, str("ann"));
+            f.click(loans.PrintBtn);
+        });
+        const QList<test::ScriptedPrinting::ReportRun>& runs = f.services.printing->reports;
+        QCOMPARE(runs.size(), 2);
+        QVERIFY(runs[0].preview && !runs[1].preview);
+        const report::Document& all = runs[0].document;
+        QCOMPARE(test::printed(all, str("QRLabel2")),
+                 QStringList({str("Ann"), str("Bob"), str("Cleo"), str("Dan")}));
+        QCOMPARE(test::printed(all, str("QRDBText2")),
+                 QStringList({str("Abbey Road"), str("Persuasion"), str("Rumours"), str("Dune"),
+                              str("Emma")}));
+        QCOMPARE(test::printed(all, str("QRDBText3")),
+                 QStringList({str("3/9/2024"), str("3/20/2024"), str("3/10/2024"), str("3/11/2024"),
+                              QString()}));
+        QCOMPARE(test::printed(all, str("QRDBText4")),
+                 QStringList({str("1"), QString(), QString(), QString(), QString()}));
+        const report::Document& narrowed = runs[1].document;
+        QCOMPARE(test::printed(narrowed, str("QRLabel2")), QStringList({str("Ann")}));
+        QCOMPARE(test::printed(narrowed, str("QRDBText2")),
+                 QStringList({str("Abbey Road"), str("Persuasion")}));
+    }
+};
+
+QL_TEST_CLASS(LoansFormTest)
+#include "tst_loansform.moc"
