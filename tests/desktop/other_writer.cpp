@@ -1,25 +1,39 @@
 // Another program writing a table while the organizer runs: sets one field of the first record of
-// a table of a program directory and stores it, or adds as many records with that value.
+// a table of a program directory and stores it, or adds as many records with that value. Or it
+// lays out an empty table of a table file's layout in a folder, under a password of its own.
 //
 //     other-writer PROGRAM-DIRECTORY TABLE-FILE FIELD VALUE [RECORDS-TO-ADD]
+//     other-writer --protected FOLDER TABLE-FILE PASSWORD
 
 #include "catalogue.h"
 #include "error.h"
 #include "install.h"
 #include "session.h"
 #include "table.h"
+#include "tablefile.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
+    const bool layOut = argc == 5 && std::strcmp(argv[1], "--protected") == 0;
     if (argc != 5 && argc != 6) {
         std::fprintf(stderr, "usage: other-writer PROGRAM-DIRECTORY TABLE-FILE FIELD VALUE "
-                             "[RECORDS-TO-ADD]\n");
+                             "[RECORDS-TO-ADD]\n"
+                             "       other-writer --protected FOLDER TABLE-FILE PASSWORD\n");
         return 2;
     }
     try {
+        if (layOut) {
+            const ql::TableDef* def = ql::catalogue::find(QString::fromLocal8Bit(argv[3]));
+            if (!def)
+                throw ql::Error(QStringLiteral("no such table"));
+            ql::tablefile::create(*def, QString::fromLocal8Bit(argv[2]),
+                                  QString::fromLocal8Bit(argv[4]));
+            return 0;
+        }
         ql::Session& session = ql::Session::instance();
         session.loadConfiguration(ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
         const ql::TableDef* def = ql::catalogue::find(QString::fromLocal8Bit(argv[2]));

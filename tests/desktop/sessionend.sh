@@ -4,8 +4,8 @@
 # terminal closes. Each time it must end by itself, with status 0, within ten seconds, and what was
 # typed into the window open then must be in its table file afterwards. It ends so with a
 # first-use error showing, and with the box that refuses to store a record another program
-# changed. A count table dropped by another program is laid again, and the contact typed then is
-# stored.
+# changed, and with the import asking for the password of a source table. A count table dropped by
+# another program is laid again, and the contact typed then is stored.
 set -euo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 install_program "$1"
@@ -98,6 +98,18 @@ xdotool type --delay 20 "Tallyless"
 xdotool key ctrl+n
 sleep 0.5
 end_with TERM "the count table dropped"
+
+# The import asks for the password of a source address book that another program protected.
+source=$dir/protected
+mkdir "$source"
+"$bin/other-writer" --protected "$source" QYName2.DB elsewhere
+start
+open alt+p "Quillory - Options"
+xdotool key alt+f
+xdotool type --delay 20 "$source"
+xdotool key alt+1 alt+n
+wait_for "Quillory - Import" >/dev/null || { echo "no password prompt"; exit 1; }
+end_with TERM "the import's password prompt"
 INNER
 start_display 1280x1024
 bash "$work/session.sh" "$work" "$desktop_support" "$1"
