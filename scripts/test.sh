@@ -11,4 +11,5 @@ bash scripts/build.sh build
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp
 (cd build-asan && ctest --output-on-failure --parallel "$(nproc)")
