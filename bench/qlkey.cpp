@@ -3,7 +3,7 @@
 //
 //     sqlite3 -readonly TABLE '.load quillory-qlkey' 'PRAGMA quick_check'
 
-#include "sqlite.h"
+#include "store/sqlite.h"
 
 #include <sqlite3ext.h>
 SQLITE_EXTENSION_INIT1

@@ -1,4 +1,4 @@
-#include "artwork.h"
+#include "core/artwork.h"
 
 #include <QDir>
 #include <QTextStream>

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-bash scripts/build.sh build
+bash scripts/build.sh build -DQUILLORY_WERROR=OFF
 target="${QUILLORY_HOME:-$HOME/.local/share/Quillory}"
 build/bin/quillory-install "$target" --desktop-entry
 exec "$target/quillory"

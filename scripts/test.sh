@@ -5,10 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
-bash scripts/build.sh build
+bash scripts/build.sh build -DQUILLORY_WERROR=ON
 (cd build && ctest --output-on-failure --parallel "$(nproc)")
 
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON -DQUILLORY_WERROR=ON
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp

@@ -1,10 +1,10 @@
-#include "pdaprint.h"
+#include "addressbook/pdaprint.h"
 
-#include "commands.h"
-#include "holders.h"
-#include "keys.h"
-#include "radiogroup.h"
-#include "run.h"
+#include "core/keys.h"
+#include "report/run.h"
+#include "store/holders.h"
+#include "widgets/commands.h"
+#include "widgets/radiogroup.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

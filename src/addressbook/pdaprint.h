@@ -1,7 +1,7 @@
 #pragma once
 
-#include "modulewindow.h"
-#include "report.h"
+#include "report/report.h"
+#include "widgets/modulewindow.h"
 
 class QPushButton;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modulewindow.h"
+#include "widgets/modulewindow.h"
 
 class QFrame;
 class QLabel;

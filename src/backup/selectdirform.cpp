@@ -1,9 +1,9 @@
-#include "selectdirform.h"
+#include "backup/selectdirform.h"
 
-#include "backupform.h"
-#include "commands.h"
-#include "directorychoice.h"
-#include "keys.h"
+#include "backup/backupform.h"
+#include "core/directorychoice.h"
+#include "core/keys.h"
+#include "widgets/commands.h"
 
 #include <QComboBox>
 #include <QDir>

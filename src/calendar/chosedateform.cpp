@@ -1,14 +1,14 @@
-#include "chosedateform.h"
+#include "calendar/chosedateform.h"
 
-#include "calendarform.h"
-#include "monthgrid.h"
+#include "calendar/calendarform.h"
+#include "calendar/monthgrid.h"
 
-#include "commands.h"
-#include "datetext.h"
-#include "error.h"
-#include "geometry.h"
-#include "guard.h"
-#include "keys.h"
+#include "core/geometry.h"
+#include "core/guard.h"
+#include "core/keys.h"
+#include "store/datetext.h"
+#include "store/error.h"
+#include "widgets/commands.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "monthgrid.h"
+#include "calendar/monthgrid.h"
 
-#include "clock.h"
-#include "error.h"
+#include "store/clock.h"
+#include "store/error.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "collectionprint.h"
+#include "collections/collectionprint.h"
 
-#include "collectionsdata.h"
-#include "commonbands.h"
+#include "report/commonbands.h"
+#include "store/collectionsdata.h"
 
 namespace ql {
 using report::addPageFooter;

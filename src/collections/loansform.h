@@ -1,7 +1,7 @@
 #pragma once
 
-#include "loans.h"
-#include "modulewindow.h"
+#include "store/loans.h"
+#include "widgets/modulewindow.h"
 
 #include <QAbstractTableModel>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "loansprint.h"
+#include "collections/loansprint.h"
 
-#include "commonbands.h"
-#include "error.h"
-#include "session.h"
-#include "tablefile.h"
+#include "report/commonbands.h"
+#include "store/error.h"
+#include "store/session.h"
+#include "store/tablefile.h"
 
 #include <QUuid>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "loans.h"
-#include "report.h"
+#include "report/report.h"
+#include "store/loans.h"
 
 #include <QTemporaryDir>
 #include <memory>

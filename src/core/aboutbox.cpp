@@ -1,9 +1,9 @@
-#include "aboutbox.h"
+#include "core/aboutbox.h"
 
-#include "artwork.h"
-#include "geometry.h"
-#include "guard.h"
-#include "keys.h"
+#include "core/artwork.h"
+#include "core/geometry.h"
+#include "core/guard.h"
+#include "core/keys.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "artwork.h"
+#include "core/artwork.h"
 
 #include <QFont>
 #include <QLinearGradient>

@@ -1,8 +1,8 @@
-#include "geometry.h"
+#include "core/geometry.h"
 
-#include "error.h"
-#include "keys.h"
-#include "settings.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "store/error.h"
 
 #include <QGuiApplication>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "guard.h"
+#include "core/guard.h"
 
-#include "error.h"
-#include "seams.h"
+#include "core/seams.h"
+#include "store/error.h"
 
 #include <QString>
 #include <exception>

@@ -1,6 +1,6 @@
-#include "help.h"
+#include "core/help.h"
 
-#include "seams.h"
+#include "core/seams.h"
 
 namespace ql::help {
 namespace {

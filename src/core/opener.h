@@ -1,8 +1,8 @@
 #pragma once
 
-#include "guard.h"
-#include "seams.h"
-#include "session.h"
+#include "core/guard.h"
+#include "core/seams.h"
+#include "store/session.h"
 
 #include <QDialog>
 #include <QWidget>

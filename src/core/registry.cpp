@@ -1,6 +1,6 @@
-#include "registry.h"
+#include "core/registry.h"
 
-#include "error.h"
+#include "store/error.h"
 
 #include <map>
 

@@ -1,4 +1,4 @@
-#include "seams.h"
+#include "core/seams.h"
 
 namespace ql {
 namespace {

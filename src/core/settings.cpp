@@ -1,6 +1,6 @@
-#include "settings.h"
+#include "core/settings.h"
 
-#include "error.h"
+#include "store/error.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "dataform.h"
+#include "exchange/dataform.h"
 
-#include "aboutbox.h"
-#include "commands.h"
-#include "error.h"
-#include "help.h"
-#include "keys.h"
-#include "radiogroup.h"
-#include "seams.h"
-#include "textexport.h"
+#include "core/aboutbox.h"
+#include "core/help.h"
+#include "core/keys.h"
+#include "core/seams.h"
+#include "exchange/textexport.h"
+#include "store/error.h"
+#include "widgets/commands.h"
+#include "widgets/radiogroup.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

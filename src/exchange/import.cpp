@@ -1,13 +1,13 @@
-#include "import.h"
+#include "exchange/import.h"
 
-#include "catalogue.h"
-#include "error.h"
-#include "fieldvalue.h"
-#include "holders.h"
-#include "moduletable.h"
-#include "seams.h"
-#include "session.h"
-#include "tablefile.h"
+#include "core/seams.h"
+#include "exchange/moduletable.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/fieldvalue.h"
+#include "store/holders.h"
+#include "store/session.h"
+#include "store/tablefile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "schema.h"
-#include "table.h"
+#include "store/schema.h"
+#include "store/table.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 // Where the import reads each module and which of its fields it copies, by layout.
 
-#include "catalogue.h"
-#include "import.h"
+#include "exchange/import.h"
+#include "store/catalogue.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "moduletable.h"
+#include "exchange/moduletable.h"
 
-#include "collectionsdata.h"
-#include "holders.h"
+#include "store/collectionsdata.h"
+#include "store/holders.h"
 
 namespace ql::exchange {
 namespace {

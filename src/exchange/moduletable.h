@@ -1,7 +1,7 @@
 #pragma once
 
-#include "table.h"
-#include "textexport.h"
+#include "exchange/textexport.h"
+#include "store/table.h"
 
 #include <QObject>
 #include <memory>

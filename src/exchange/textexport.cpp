@@ -1,8 +1,8 @@
-#include "textexport.h"
+#include "exchange/textexport.h"
 
-#include "error.h"
-#include "fieldvalue.h"
-#include "moduletable.h"
+#include "exchange/moduletable.h"
+#include "store/error.h"
+#include "store/fieldvalue.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>

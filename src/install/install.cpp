@@ -1,9 +1,9 @@
-#include "install.h"
+#include "install/install.h"
 
-#include "catalogue.h"
-#include "error.h"
-#include "session.h"
-#include "tablefile.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/session.h"
+#include "store/tablefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "artwork.h"
-#include "error.h"
-#include "install.h"
+#include "core/artwork.h"
+#include "install/install.h"
+#include "store/error.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "journalprint.h"
+#include "journal/journalprint.h"
 
-#include "commonbands.h"
-#include "holders.h"
+#include "report/commonbands.h"
+#include "store/holders.h"
 
 namespace ql {
 using report::addPageFooter;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "import.h"
-#include "modulewindow.h"
+#include "exchange/import.h"
+#include "widgets/modulewindow.h"
 
 #include <array>
 #include <functional>

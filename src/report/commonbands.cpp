@@ -1,4 +1,4 @@
-#include "commonbands.h"
+#include "report/commonbands.h"
 
 namespace ql::report {
 

@@ -1,7 +1,7 @@
-#include "paint.h"
+#include "report/paint.h"
 
-#include "error.h"
-#include "seams.h"
+#include "core/seams.h"
+#include "store/error.h"
 
 #include <QLayout>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "preview.h"
+#include "report/preview.h"
 
-#include "guard.h"
-#include "paint.h"
-#include "seams.h"
+#include "core/guard.h"
+#include "core/seams.h"
+#include "report/paint.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "report.h"
+#include "report/report.h"
 
-#include "clock.h"
-#include "datetext.h"
+#include "store/clock.h"
+#include "store/datetext.h"
 
 #include <QFontMetricsF>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "run.h"
+#include "report/run.h"
 
-#include "report.h"
-#include "seams.h"
+#include "core/seams.h"
+#include "report/report.h"
 
 namespace ql::report {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "opener.h"
+#include "core/opener.h"
 
 #include <functional>
 #include <memory>

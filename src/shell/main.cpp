@@ -1,11 +1,11 @@
-#include "error.h"
-#include "mainmenu.h"
-#include "opener.h"
-#include "realservices.h"
-#include "seams.h"
-#include "sessionend.h"
-#include "settings.h"
-#include "startup.h"
+#include "core/opener.h"
+#include "core/seams.h"
+#include "core/settings.h"
+#include "shell/mainmenu.h"
+#include "shell/realservices.h"
+#include "shell/sessionend.h"
+#include "shell/startup.h"
+#include "store/error.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

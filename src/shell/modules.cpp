@@ -1,11 +1,11 @@
-#include "modules.h"
+#include "shell/modules.h"
 
-#include "calendarform.h"
-#include "holders.h"
-#include "journalform.h"
-#include "opener.h"
-#include "registry.h"
-#include "todoform.h"
+#include "calendar/calendarform.h"
+#include "core/opener.h"
+#include "core/registry.h"
+#include "journal/journalform.h"
+#include "journal/todoform.h"
+#include "store/holders.h"
 
 namespace ql {
 

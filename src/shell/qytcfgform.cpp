@@ -1,9 +1,9 @@
-#include "qytcfgform.h"
+#include "shell/qytcfgform.h"
 
-#include "commands.h"
-#include "keys.h"
-#include "seams.h"
-#include "settings.h"
+#include "core/keys.h"
+#include "core/seams.h"
+#include "core/settings.h"
+#include "widgets/commands.h"
 
 #include <QDir>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
-#include "realservices.h"
+#include "shell/realservices.h"
 
-#include "helpwindow.h"
-#include "paint.h"
-#include "preview.h"
-#include "seams.h"
+#include "core/seams.h"
+#include "report/paint.h"
+#include "report/preview.h"
+#include "widgets/helpwindow.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
-#include "sessionend.h"
+#include "shell/sessionend.h"
 
-#include "dbcontrols.h"
-#include "realservices.h"
+#include "shell/realservices.h"
+#include "widgets/dbcontrols.h"
 
 #include <QApplication>
 #include <QDialog>

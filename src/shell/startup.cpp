@@ -1,15 +1,15 @@
-#include "startup.h"
+#include "shell/startup.h"
 
-#include "aboutbox.h"
-#include "catalogue.h"
-#include "error.h"
-#include "guard.h"
-#include "holders.h"
-#include "install.h"
-#include "mainmenu.h"
-#include "modules.h"
-#include "pdaform.h"
-#include "session.h"
+#include "addressbook/pdaform.h"
+#include "core/aboutbox.h"
+#include "core/guard.h"
+#include "install/install.h"
+#include "shell/mainmenu.h"
+#include "shell/modules.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "store/session.h"
 
 #include <QDir>
 #include <QFileInfo>

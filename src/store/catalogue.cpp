@@ -1,4 +1,4 @@
-#include "catalogue.h"
+#include "store/catalogue.h"
 
 #include <QHash>
 

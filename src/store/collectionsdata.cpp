@@ -1,4 +1,4 @@
-#include "collectionsdata.h"
+#include "store/collectionsdata.h"
 
 namespace ql {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "holders.h"
+#include "store/holders.h"
 
 namespace ql {
 

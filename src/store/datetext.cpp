@@ -1,7 +1,7 @@
-#include "datetext.h"
+#include "store/datetext.h"
 
-#include "clock.h"
-#include "error.h"
+#include "store/clock.h"
+#include "store/error.h"
 
 #include <QRegularExpression>
 #include <QStringList>

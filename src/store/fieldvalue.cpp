@@ -1,6 +1,6 @@
-#include "fieldvalue.h"
+#include "store/fieldvalue.h"
 
-#include "datetext.h"
+#include "store/datetext.h"
 
 namespace ql {
 

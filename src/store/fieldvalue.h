@@ -1,6 +1,6 @@
 #pragma once
 
-#include "schema.h"
+#include "store/schema.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "filecopy.h"
+#include "store/filecopy.h"
 
-#include "sqlite.h"
+#include "store/sqlite.h"
 
 #include <QFile>
 #include <QFileInfo>

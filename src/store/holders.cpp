@@ -1,9 +1,9 @@
-#include "holders.h"
+#include "store/holders.h"
 
-#include "catalogue.h"
-#include "clock.h"
-#include "fieldvalue.h"
-#include "session.h"
+#include "store/catalogue.h"
+#include "store/clock.h"
+#include "store/fieldvalue.h"
+#include "store/session.h"
 
 namespace ql {
 void registerPassword(const TableDef& def)

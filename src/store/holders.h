@@ -1,8 +1,8 @@
 #pragma once
 
-#include "catalogue.h"
-#include "datasource.h"
-#include "table.h"
+#include "store/catalogue.h"
+#include "store/datasource.h"
+#include "store/table.h"
 
 #include <QObject>
 

@@ -1,9 +1,9 @@
-#include "loans.h"
+#include "store/loans.h"
 
-#include "catalogue.h"
-#include "fieldvalue.h"
-#include "holders.h"
-#include "table.h"
+#include "store/catalogue.h"
+#include "store/fieldvalue.h"
+#include "store/holders.h"
+#include "store/table.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "order.h"
+#include "store/order.h"
 
-#include "fieldvalue.h"
-#include "table.h"
-#include "tablefile.h"
+#include "store/fieldvalue.h"
+#include "store/table.h"
+#include "store/tablefile.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "schema.h"
-#include "sqlite.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

@@ -1,7 +1,7 @@
-#include "recordreader.h"
+#include "store/recordreader.h"
 
-#include "fieldvalue.h"
-#include "order.h"
+#include "store/fieldvalue.h"
+#include "store/order.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "schema.h"
-#include "sqlite.h"
-#include "table.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
+#include "store/table.h"
 
 #include <QList>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "session.h"
+#include "store/session.h"
 
-#include "error.h"
+#include "store/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "error.h"
+#include "store/error.h"
 
 #include <QByteArray>
 #include <QString>

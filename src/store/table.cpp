@@ -1,9 +1,9 @@
-#include "table.h"
+#include "store/table.h"
 
-#include "order.h"
-#include "recordreader.h"
-#include "session.h"
-#include "tablefile.h"
+#include "store/order.h"
+#include "store/recordreader.h"
+#include "store/session.h"
+#include "store/tablefile.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "error.h"
-#include "fieldvalue.h"
-#include "schema.h"
-#include "sqlite.h"
+#include "store/error.h"
+#include "store/fieldvalue.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 // The field list of a table and the values of its current record, read and set by field.
 
-#include "table.h"
+#include "store/table.h"
 
 #include <algorithm>
 

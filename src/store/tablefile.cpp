@@ -1,7 +1,7 @@
-#include "tablefile.h"
+#include "store/tablefile.h"
 
-#include "error.h"
-#include "session.h"
+#include "store/error.h"
+#include "store/session.h"
 
 #include <QCryptographicHash>
 #include <QDir>

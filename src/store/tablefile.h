@@ -1,8 +1,8 @@
 #pragma once
 
-#include "error.h"
-#include "schema.h"
-#include "sqlite.h"
+#include "store/error.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "fieldvalue.h"
-#include "order.h"
-#include "table.h"
-#include "tablefile.h"
+#include "store/fieldvalue.h"
+#include "store/order.h"
+#include "store/table.h"
+#include "store/tablefile.h"
 
 #include <QStringDecoder>
 #include <algorithm>

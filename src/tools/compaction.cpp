@@ -1,4 +1,4 @@
-#include "compaction.h"
+#include "tools/compaction.h"
 
 #include <QHash>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table.h"
+#include "store/table.h"
 
 #include <QString>
 #include <QStringList>

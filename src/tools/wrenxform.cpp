@@ -1,13 +1,13 @@
-#include "wrenxform.h"
+#include "tools/wrenxform.h"
 
-#include "aboutbox.h"
-#include "commands.h"
-#include "compaction.h"
-#include "help.h"
-#include "holders.h"
-#include "keys.h"
-#include "radiogroup.h"
-#include "seams.h"
+#include "core/aboutbox.h"
+#include "core/help.h"
+#include "core/keys.h"
+#include "core/seams.h"
+#include "store/holders.h"
+#include "tools/compaction.h"
+#include "widgets/commands.h"
+#include "widgets/radiogroup.h"
 
 #include <QCheckBox>
 #include <QFrame>

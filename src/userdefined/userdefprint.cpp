@@ -1,12 +1,12 @@
-#include "userdefprint.h"
+#include "userdefined/userdefprint.h"
 
-#include "commands.h"
-#include "commonbands.h"
-#include "error.h"
-#include "holders.h"
-#include "keys.h"
-#include "run.h"
-#include "settings.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "report/commonbands.h"
+#include "report/run.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "widgets/commands.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,7 +1,7 @@
-#include "commands.h"
+#include "widgets/commands.h"
 
-#include "dbcontrols.h"
-#include "guard.h"
+#include "core/guard.h"
+#include "widgets/dbcontrols.h"
 
 #include <QAction>
 #include <QHash>

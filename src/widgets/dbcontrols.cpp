@@ -1,8 +1,8 @@
-#include "dbcontrols.h"
+#include "widgets/dbcontrols.h"
 
-#include "datetext.h"
-#include "error.h"
-#include "guard.h"
+#include "core/guard.h"
+#include "store/datetext.h"
+#include "store/error.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "datasource.h"
-#include "table.h"
+#include "store/datasource.h"
+#include "store/table.h"
 
 #include <QAbstractTableModel>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "helpwindow.h"
+#include "widgets/helpwindow.h"
 
-#include "geometry.h"
+#include "core/geometry.h"
 
 #include <QApplication>
 #include <QCoreApplication>

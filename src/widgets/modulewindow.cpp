@@ -1,10 +1,10 @@
-#include "modulewindow.h"
+#include "widgets/modulewindow.h"
 
-#include "datetext.h"
-#include "dbcontrols.h"
-#include "geometry.h"
-#include "guard.h"
-#include "table.h"
+#include "core/geometry.h"
+#include "core/guard.h"
+#include "store/datetext.h"
+#include "store/table.h"
+#include "widgets/dbcontrols.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

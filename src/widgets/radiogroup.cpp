@@ -1,4 +1,4 @@
-#include "radiogroup.h"
+#include "widgets/radiogroup.h"
 
 #include <QGridLayout>
 #include <QRadioButton>

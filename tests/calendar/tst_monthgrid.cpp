@@ -1,7 +1,7 @@
-#include "error.h"
-#include "monthgrid.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "calendar/monthgrid.h"
+#include "store/error.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>

@@ -1,10 +1,10 @@
-#include "collectionprint.h"
-#include "collectionsdata.h"
-#include "pages.h"
-#include "run.h"
-#include "scripted.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "collections/collectionprint.h"
+#include "report/run.h"
+#include "store/collectionsdata.h"
+#include "support/pages.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QTest>
 

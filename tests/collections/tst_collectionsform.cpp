@@ -1,13 +1,13 @@
-#include "aboutbox.h"
-#include "collectionsdata.h"
-#include "collectionsform.h"
-#include "keys.h"
-#include "mainmenu.h"
-#include "modulefixture.h"
-#include "pages.h"
-#include "radiogroup.h"
-#include "settings.h"
-#include "testmain.h"
+#include "collections/collectionsform.h"
+#include "core/aboutbox.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "shell/mainmenu.h"
+#include "store/collectionsdata.h"
+#include "support/modulefixture.h"
+#include "support/pages.h"
+#include "support/testmain.h"
+#include "widgets/radiogroup.h"
 
 #include <QAction>
 #include <QRadioButton>

@@ -1,9 +1,9 @@
-#include "collectionsdata.h"
-#include "collectionsform.h"
-#include "loansform.h"
-#include "modulefixture.h"
-#include "pages.h"
-#include "testmain.h"
+#include "collections/collectionsform.h"
+#include "collections/loansform.h"
+#include "store/collectionsdata.h"
+#include "support/modulefixture.h"
+#include "support/pages.h"
+#include "support/testmain.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

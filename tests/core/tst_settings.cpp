@@ -1,9 +1,9 @@
-#include "error.h"
-#include "geometry.h"
-#include "keys.h"
-#include "settings.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "core/geometry.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "store/error.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QDialog>
 #include <QDir>

@@ -5,12 +5,12 @@
 //     other-writer PROGRAM-DIRECTORY TABLE-FILE FIELD VALUE [RECORDS-TO-ADD]
 //     other-writer --protected FOLDER TABLE-FILE PASSWORD
 
-#include "catalogue.h"
-#include "error.h"
-#include "install.h"
-#include "session.h"
-#include "table.h"
-#include "tablefile.h"
+#include "install/install.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/session.h"
+#include "store/table.h"
+#include "store/tablefile.h"
 
 #include <cstdio>
 #include <cstdlib>

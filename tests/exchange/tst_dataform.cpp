@@ -1,10 +1,10 @@
-#include "collectionsdata.h"
-#include "dataform.h"
-#include "holders.h"
-#include "mainmenu.h"
-#include "modulefixture.h"
-#include "radiogroup.h"
-#include "testmain.h"
+#include "exchange/dataform.h"
+#include "shell/mainmenu.h"
+#include "store/collectionsdata.h"
+#include "store/holders.h"
+#include "support/modulefixture.h"
+#include "support/testmain.h"
+#include "widgets/radiogroup.h"
 
 #include <QCheckBox>
 #include <QDir>

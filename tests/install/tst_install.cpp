@@ -1,9 +1,9 @@
-#include "catalogue.h"
-#include "holders.h"
-#include "install.h"
-#include "session.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "install/install.h"
+#include "store/catalogue.h"
+#include "store/holders.h"
+#include "store/session.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "aboutbox.h"
-#include "calendarform.h"
-#include "holders.h"
-#include "journalform.h"
-#include "keys.h"
-#include "mainmenu.h"
-#include "modulefixture.h"
-#include "settings.h"
-#include "testmain.h"
+#include "calendar/calendarform.h"
+#include "core/aboutbox.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "journal/journalform.h"
+#include "shell/mainmenu.h"
+#include "store/holders.h"
+#include "support/modulefixture.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QLabel>

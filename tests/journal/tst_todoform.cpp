@@ -1,13 +1,13 @@
-#include "aboutbox.h"
-#include "calendarform.h"
-#include "dbcontrols.h"
-#include "holders.h"
-#include "keys.h"
-#include "mainmenu.h"
-#include "modulefixture.h"
-#include "settings.h"
-#include "testmain.h"
-#include "todoform.h"
+#include "calendar/calendarform.h"
+#include "core/aboutbox.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "journal/todoform.h"
+#include "shell/mainmenu.h"
+#include "store/holders.h"
+#include "support/modulefixture.h"
+#include "support/testmain.h"
+#include "widgets/dbcontrols.h"
 
 #include <QAction>
 #include <QLabel>

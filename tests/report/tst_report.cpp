@@ -1,11 +1,11 @@
-#include "holders.h"
-#include "pages.h"
-#include "paint.h"
-#include "preview.h"
-#include "report.h"
-#include "scripted.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "report/paint.h"
+#include "report/preview.h"
+#include "report/report.h"
+#include "store/holders.h"
+#include "support/pages.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QAction>
 #include <QFile>

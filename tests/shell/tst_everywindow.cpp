@@ -1,9 +1,9 @@
-#include "dbcontrols.h"
-#include "mainmenu.h"
-#include "scripted.h"
-#include "startup.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "shell/mainmenu.h"
+#include "shell/startup.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
+#include "widgets/dbcontrols.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

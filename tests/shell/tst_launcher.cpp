@@ -1,12 +1,12 @@
-#include "keys.h"
-#include "mainmenu.h"
-#include "qytcfgform.h"
-#include "realservices.h"
-#include "scripted.h"
-#include "settings.h"
-#include "startup.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "shell/mainmenu.h"
+#include "shell/qytcfgform.h"
+#include "shell/realservices.h"
+#include "shell/startup.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "error.h"
-#include "guard.h"
-#include "realservices.h"
-#include "scripted.h"
-#include "testmain.h"
+#include "core/guard.h"
+#include "shell/realservices.h"
+#include "store/error.h"
+#include "support/scripted.h"
+#include "support/testmain.h"
 
 #include <QApplication>
 #include <QInputDialog>

@@ -6,10 +6,10 @@
 //     journal <JournalCode> <MemoField1>
 //     names <NameCode> <LastName>
 
-#include "error.h"
-#include "holders.h"
-#include "install.h"
-#include "session.h"
+#include "install/install.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "store/session.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "clock.h"
-#include "datetext.h"
-#include "error.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "store/clock.h"
+#include "store/datetext.h"
+#include "store/error.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QTest>
 #include <QTimeZone>

@@ -1,10 +1,10 @@
-#include "catalogue.h"
-#include "error.h"
-#include "holders.h"
-#include "session.h"
-#include "sqlite.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "store/session.h"
+#include "store/sqlite.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
-#include "catalogue.h"
-#include "collectionsdata.h"
-#include "error.h"
-#include "holders.h"
-#include "session.h"
-#include "sqlite.h"
-#include "tablefile.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "store/catalogue.h"
+#include "store/collectionsdata.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "store/session.h"
+#include "store/sqlite.h"
+#include "store/tablefile.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>

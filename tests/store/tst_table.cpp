@@ -1,9 +1,9 @@
-#include "catalogue.h"
-#include "error.h"
-#include "holders.h"
-#include "sqlite.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "store/sqlite.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "dbcontrols.h"
-#include "scripted.h"
-#include "startup.h"
-#include "testenv.h"
+#include "shell/startup.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "widgets/dbcontrols.h"
 
 #include <QAbstractButton>
 #include <QApplication>

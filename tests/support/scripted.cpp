@@ -1,4 +1,4 @@
-#include "scripted.h"
+#include "support/scripted.h"
 
 namespace ql::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "report.h"
-#include "seams.h"
+#include "core/seams.h"
+#include "report/report.h"
 
 #include <QList>
 #include <QPair>

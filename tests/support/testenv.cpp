@@ -1,11 +1,11 @@
-#include "testenv.h"
+#include "support/testenv.h"
 
-#include "clock.h"
-#include "error.h"
-#include "install.h"
-#include "session.h"
-#include "settings.h"
-#include "sqlite.h"
+#include "core/settings.h"
+#include "install/install.h"
+#include "store/clock.h"
+#include "store/error.h"
+#include "store/session.h"
+#include "store/sqlite.h"
 
 #include <QDir>
 #include <QLocale>

@@ -1,6 +1,6 @@
-#include "testmain.h"
+#include "support/testmain.h"
 
-#include "testenv.h"
+#include "support/testenv.h"
 
 #include <QApplication>
 #include <QMetaMethod>

@@ -1,13 +1,13 @@
-#include "aboutbox.h"
-#include "holders.h"
-#include "keys.h"
-#include "mainmenu.h"
-#include "modulefixture.h"
-#include "radiogroup.h"
-#include "settings.h"
-#include "testmain.h"
-#include "userdefinedform.h"
-#include "userdefprint.h"
+#include "core/aboutbox.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "shell/mainmenu.h"
+#include "store/holders.h"
+#include "support/modulefixture.h"
+#include "support/testmain.h"
+#include "userdefined/userdefinedform.h"
+#include "userdefined/userdefprint.h"
+#include "widgets/radiogroup.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
-#include "holders.h"
-#include "keys.h"
-#include "modulefixture.h"
-#include "pages.h"
-#include "scripted.h"
-#include "settings.h"
-#include "testenv.h"
-#include "testmain.h"
-#include "userdefprint.h"
+#include "core/keys.h"
+#include "core/settings.h"
+#include "store/holders.h"
+#include "support/modulefixture.h"
+#include "support/pages.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
+#include "userdefined/userdefprint.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,9 +1,9 @@
-#include "dbcontrols.h"
-#include "holders.h"
-#include "scripted.h"
-#include "sqlite.h"
-#include "testenv.h"
-#include "testmain.h"
+#include "store/holders.h"
+#include "store/sqlite.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
+#include "widgets/dbcontrols.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "helpwindow.h"
-#include "testmain.h"
+#include "support/testmain.h"
+#include "widgets/helpwindow.h"
 
 #include <QDialog>
 #include <QDirIterator>
