@@ -19,8 +19,8 @@
 
 #include "addressbook/pdaform.h"
 #include "backup/backupform.h"
-#include "collections/collectionsform.h"
-#include "collections/loansform.h"
+#include "collections/collectionswindow.h"
+#include "collections/loanswindow.h"
 #include "core/keys.h"
 #include "core/seams.h"
 #include "core/settings.h"
@@ -40,7 +40,7 @@
 #include "store/sqlite.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
-#include "userdefined/userdefinedform.h"
+#include "userdefined/userdefinedwindow.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
 
@@ -752,29 +752,35 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     close();
 }
 
+// A control of a window by its name.
+template <typename Control> Control* child(const QWidget& window, const char* name)
+{
+    return window.findChild<Control*>(QString::fromLatin1(name));
+}
+
 // The collections window opened as the main menu opens it and showing its CDs, and its
 // commands on the CDs, each until the CD list is painted.
 void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vector<QString>& titles)
 {
     std::unique_ptr<ql::TDataModule3> holder;
-    std::unique_ptr<ql::TCollectionsForm> window;
+    std::unique_ptr<ql::CollectionsWindow> window;
     const auto close = [&] {
         window.reset();
         holder.reset();
-        ql::CollectionsForm = nullptr;
-        ql::DataModule3 = nullptr;
     };
     const auto painted = [&] {
         QApplication::processEvents();
-        window->DBGrid1->viewport()->repaint();
+        child<ql::DBGrid>(*window, "DBGrid1")->viewport()->repaint();
+    };
+    const auto click = [&](const char* button) { child<QPushButton>(*window, button)->click(); };
+    const auto sortBy = [&](int entry) {
+        child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("coll_open", 11, close, [&] {
         holder = std::make_unique<ql::TDataModule3>();
-        ql::DataModule3 = holder.get();
-        window = std::make_unique<ql::TCollectionsForm>();
-        ql::CollectionsForm = window.get();
+        window = std::make_unique<ql::CollectionsWindow>(*holder, ql::RunContext{});
         window->show();
-        window->CDBtn->click();
+        click("CDBtn");
         painted();
     });
     // Title, artist and kind in turn.
@@ -782,10 +788,10 @@ void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vecto
     measure(
         "coll_sort", 21, [&] { entry = (entry + 1) % 3; },
         [&] {
-            window->RadioGroup1->button(entry)->click();
+            sortBy(entry);
             painted();
         });
-    window->RadioGroup1->button(0)->click();
+    sortBy(0);
     const auto anyTitle = [&] { return titles[maker.pick(titles.size())]; };
     measure(
         "coll_search", 21,
@@ -794,28 +800,28 @@ void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vecto
             answers.answer.truncate(1 + qsizetype(maker.pick(6)));
         },
         [&] {
-            window->Search->click();
+            click("Search");
             painted();
         });
     // Under the kind of music, each filter lists about a twelfth of the CDs.
-    window->RadioGroup1->button(2)->click();
+    sortBy(2);
     const auto anyKind = [&] {
         return kMusicKinds[qsizetype(maker.pick(size_t(kMusicKinds.size())))].toLower();
     };
     measure(
         "coll_filter", 21, [&] { answers.answer = anyKind(); },
         [&] {
-            window->FilterBtn->click();
+            click("FilterBtn");
             painted();
         });
     measure(
         "coll_unfilter", 21,
         [&] {
             answers.answer = anyKind();
-            window->FilterBtn->click();
+            click("FilterBtn");
         },
         [&] {
-            window->UnFilterBtn->click();
+            click("UnFilterBtn");
             painted();
         });
     close();
@@ -838,22 +844,22 @@ void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vecto
         settings.writeInteger(QStringLiteral("UseMemo"), 1);
     }
     std::unique_ptr<ql::TDataModule8> holder;
-    std::unique_ptr<ql::TUserDefinedForm> window;
+    std::unique_ptr<ql::UserDefinedWindow> window;
     const auto close = [&] {
         window.reset();
         holder.reset();
-        ql::UserDefinedForm = nullptr;
-        ql::DataModule8 = nullptr;
     };
     const auto painted = [&] {
         QApplication::processEvents();
-        window->DBGrid1->viewport()->repaint();
+        child<ql::DBGrid>(*window, "DBGrid1")->viewport()->repaint();
+    };
+    const auto click = [&](const char* button) { child<QPushButton>(*window, button)->click(); };
+    const auto sortBy = [&](int entry) {
+        child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("ud_open", 11, close, [&] {
         holder = std::make_unique<ql::TDataModule8>();
-        ql::DataModule8 = holder.get();
-        window = std::make_unique<ql::TUserDefinedForm>();
-        ql::UserDefinedForm = window.get();
+        window = std::make_unique<ql::UserDefinedWindow>(*holder, ql::RunContext{});
         window->show();
         painted();
     });
@@ -862,10 +868,10 @@ void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vecto
     measure(
         "ud_sort", 21, [&] { entry = (entry + 1) % 3; },
         [&] {
-            window->RadioGroup1->button(entry)->click();
+            sortBy(entry);
             painted();
         });
-    window->RadioGroup1->button(0)->click();
+    sortBy(0);
     measure(
         "ud_search", 21,
         [&] {
@@ -873,28 +879,28 @@ void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vecto
             answers.answer.truncate(1 + qsizetype(maker.pick(6)));
         },
         [&] {
-            window->SearchBtn->click();
+            click("SearchBtn");
             painted();
         });
     // Under the kind, each filter lists about a twelfth of the records.
-    window->RadioGroup1->button(1)->click();
+    sortBy(1);
     const auto anyKind = [&] {
         return kMusicKinds[qsizetype(maker.pick(size_t(kMusicKinds.size())))].toLower();
     };
     measure(
         "ud_filter", 21, [&] { answers.answer = anyKind(); },
         [&] {
-            window->FilterBtn->click();
+            click("FilterBtn");
             painted();
         });
     measure(
         "ud_unfilter", 21,
         [&] {
             answers.answer = anyKind();
-            window->FilterBtn->click();
+            click("FilterBtn");
         },
         [&] {
-            window->UnfilterBtn->click();
+            click("UnfilterBtn");
             painted();
         });
     close();
@@ -1293,26 +1299,26 @@ void runLoans(int records)
     QTemporaryDir settings;
     ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
 
-    std::unique_ptr<ql::TLoansForm> window;
+    std::unique_ptr<ql::LoansWindow> window;
     const auto painted = [&] {
         QApplication::processEvents();
-        window->LoansGrid->viewport()->repaint();
+        child<QTableView>(*window, "LoansGrid")->viewport()->repaint();
     };
     measure(
         "loans_open", 11, [&] { window.reset(); },
         [&] {
-            window = std::make_unique<ql::TLoansForm>();
+            window = std::make_unique<ql::LoansWindow>(ql::RunContext{}, nullptr);
             window->show();
             painted();
         });
     measure(
         "loans_narrow", 21,
         [&] {
-            window->SearchEdit->clear();
+            child<QLineEdit>(*window, "SearchEdit")->clear();
             painted();
         },
         [&] {
-            window->SearchEdit->setText(maker.anyLastName().left(3));
+            child<QLineEdit>(*window, "SearchEdit")->setText(maker.anyLastName().left(3));
             painted();
         });
     std::fprintf(stderr, "loans: %d listed\n", window->model()->rowCount());

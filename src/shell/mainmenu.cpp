@@ -2,17 +2,16 @@
 
 #include "addressbook/pdaform.h"
 #include "backup/backupform.h"
-#include "calendar/calendarform.h"
-#include "collections/collectionsform.h"
-#include "collections/loansform.h"
+#include "calendar/calendarwindow.h"
+#include "collections/collectionswindow.h"
+#include "collections/loanswindow.h"
 #include "exchange/dataform.h"
 #include "journal/journalform.h"
 #include "journal/todoform.h"
 #include "options/optionsform.h"
 #include "shell/qytcfgform.h"
-#include "store/collectionsdata.h"
 #include "tools/wrenxform.h"
-#include "userdefined/userdefinedform.h"
+#include "userdefined/userdefinedwindow.h"
 
 #include "core/aboutbox.h"
 #include "core/artwork.h"
@@ -91,6 +90,12 @@ QString storedToolsLocation()
 {
     Settings settings;
     return settings.openKey(keys::QYTools, false) ? settings.readString(keys::Location) : QString();
+}
+
+// What the windows the menu opens share.
+RunContext contextOf(const TMainMenuForm& menu)
+{
+    return {menu.programDirectory(), AboutBox};
 }
 
 } // namespace
@@ -219,7 +224,7 @@ TMainMenuForm::TMainMenuForm(const QString& programDirectory, QWidget* parent)
     auto* loans = new QAction(QStringLiteral("Loans"), this);
     loans->setObjectName(QStringLiteral("Loans1"));
     loans->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    connect(loans, &QAction::triggered, this, [this] { openLoans(this); });
+    connect(loans, &QAction::triggered, this, [this] { openLoans(this, contextOf(*this)); });
     addAction(loans);
 
     // Until a stored geometry exists the window stands where it was designed.
@@ -269,7 +274,9 @@ void TMainMenuForm::FormShow()
         return;
     advanceBanner();
     // The reminder comes once the menu stands on the screen.
-    QTimer::singleShot(0, this, [this] { guarded(this, [this] { remindOfOverdueLoans(this); }); });
+    QTimer::singleShot(0, this, [this] {
+        guarded(this, [this] { remindOfOverdueLoans(this, contextOf(*this)); });
+    });
 }
 
 TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
@@ -428,7 +435,7 @@ void TMainMenuForm::JournalBtnClick()
 
 void TMainMenuForm::CollectionsBtnClick()
 {
-    openModule(this, DataModule3, CollectionsForm);
+    openCollections(this, contextOf(*this));
 }
 
 void TMainMenuForm::ToDoBtnClick()
@@ -438,12 +445,12 @@ void TMainMenuForm::ToDoBtnClick()
 
 void TMainMenuForm::BitBtn4Click()
 {
-    openModule(this, DataModule8, UserDefinedForm);
+    openUserDefined(this, contextOf(*this));
 }
 
 void TMainMenuForm::BitBtn1Click()
 {
-    openWindow(this, CalendarForm);
+    openCalendar(this, contextOf(*this));
 }
 
 // Starts the tools program on its own. Until a location is stored, the location dialog asks

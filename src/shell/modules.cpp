@@ -1,6 +1,7 @@
 #include "shell/modules.h"
 
-#include "calendar/calendarform.h"
+#include "calendar/calendarwindow.h"
+#include "core/aboutbox.h"
 #include "core/opener.h"
 #include "core/registry.h"
 #include "journal/journalform.h"
@@ -9,15 +10,16 @@
 
 namespace ql {
 
-void registerModules()
+void registerModules(const QString& programDirectory)
 {
     using registry::Window;
     registry::provide(Window::Journal,
                       [](QWidget* owner) { openModule(owner, DataModule2, JournalForm); });
     registry::provide(Window::ToDo,
                       [](QWidget* owner) { openModule(owner, DataModule4, ToDoForm); });
-    registry::provide(Window::ReferenceCalendar,
-                      [](QWidget* owner) { openWindow(owner, CalendarForm2); });
+    registry::provide(Window::ReferenceCalendar, [programDirectory](QWidget* owner) {
+        openReferenceCalendar(owner, {programDirectory, AboutBox});
+    });
 }
 
 } // namespace ql

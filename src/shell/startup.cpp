@@ -36,7 +36,7 @@ Program::Program(const QString& programDirectory)
                          QDir(programDirectory).filePath(QStringLiteral("BackUp"))),
                      QDir::toNativeSeparators(programDirectory)));
     }
-    registerModules();
+    registerModules(programDirectory);
     m_mainMenu = std::make_unique<TMainMenuForm>(programDirectory);
     try {
         PDAForm = new TPDAForm(m_mainMenu.get());

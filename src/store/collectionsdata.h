@@ -4,7 +4,7 @@
 
 namespace ql {
 
-// The four catalogues of the collection.
+// The four catalogues of the collection, open while it lives.
 class TDataModule3 : public QObject {
     Q_OBJECT
 public:
@@ -24,8 +24,5 @@ public:
     void tbTapesBeforeOpen();
     void tbBooksBeforeOpen();
 };
-
-// The collections' holder while the collections window is open.
-inline TDataModule3* DataModule3 = nullptr;
 
 } // namespace ql

@@ -1,5 +1,5 @@
-#include "calendar/calendarform.h"
-#include "calendar/chosedateform.h"
+#include "calendar/calendarwindow.h"
+#include "calendar/monthchooser.h"
 #include "calendar/monthgrid.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
@@ -44,25 +44,19 @@ template <typename Window> struct Fixture {
     test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
     std::unique_ptr<Window> window;
-    Window*& global;
 
-    explicit Fixture(Window*& reference)
-        : global(reference)
-    {
-        open();
-    }
-    ~Fixture()
-    {
-        window.reset();
-        global = nullptr;
-    }
+    Fixture() { open(); }
     void open()
     {
-        window = std::make_unique<Window>(program->mainMenu());
-        global = window.get();
+        window = std::make_unique<Window>(context(), program->mainMenu());
         window->show();
     }
-    MonthGrid* grid() const { return window->CCalendar1; }
+    RunContext context() const { return {dir.path(), AboutBox}; }
+    MonthGrid* grid() const { return window->grid(); }
+    QPushButton* button(const char* name) const
+    {
+        return window->template findChild<QPushButton*>(str(name));
+    }
     void setDate(int year, int month, int day) const
     {
         grid()->setDay(1);
@@ -75,32 +69,42 @@ template <typename Window> struct Fixture {
     QString shown() const
     {
         const QList<QTableWidgetItem*> days = grid()->selectedItems();
-        return window->Label1->text() + QLatin1Char(' ') +
+        return window->template findChild<QLabel*>(str("Label1"))->text() + QLatin1Char(' ') +
                (days.size() == 1 ? days.first()->text() : str("?")) + QLatin1Char(' ') +
-               window->Label2->text();
+               window->template findChild<QLabel*>(str("Label2"))->text();
     }
     void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
     // Runs GoTo; the chooser is handled by `inside` while it is open.
-    void goTo(const std::function<void(ChoseDateWindow*)>& inside) const
+    void goTo(const std::function<void(MonthChooser*)>& inside) const
     {
         bool seen = false;
         QTimer::singleShot(0, [&] {
-            auto* chooser = qobject_cast<ChoseDateWindow*>(QApplication::activeModalWidget());
+            auto* chooser = qobject_cast<MonthChooser*>(QApplication::activeModalWidget());
             QVERIFY(chooser);
             seen = true;
             inside(chooser);
         });
-        click(window->GoToBtn);
+        click(button("GoToBtn"));
         QVERIFY(seen);
     }
 };
 
-// Types into a chooser field and presses OK.
-void choose(ChoseDateWindow* chooser, const char* month, const char* year)
+QLineEdit* field(const MonthChooser* chooser, const char* name)
 {
-    chooser->Edit1->setText(str(month));
-    chooser->Edit2->setText(str(year));
-    QTest::mouseClick(chooser->Button1, Qt::LeftButton);
+    return chooser->findChild<QLineEdit*>(str(name));
+}
+
+QPushButton* chooserButton(const MonthChooser* chooser, const char* name)
+{
+    return chooser->findChild<QPushButton*>(str(name));
+}
+
+// Types into a chooser field and presses OK.
+void choose(MonthChooser* chooser, const char* month, const char* year)
+{
+    field(chooser, "Edit1")->setText(str(month));
+    field(chooser, "Edit2")->setText(str(year));
+    QTest::mouseClick(chooserButton(chooser, "Button1"), Qt::LeftButton);
 }
 
 bool everyControlIsNamed(QWidget* window, QString* unnamed)
@@ -131,7 +135,7 @@ private Q_SLOTS:
     // A day above 28 becomes the first; smaller days are kept, in both directions.
     void previousAndNextKeepTheDayUpTo28()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         const struct {
             QDate from;
             const char* command; // a button or a menu item
@@ -159,16 +163,16 @@ private Q_SLOTS:
 
     void goToSetsAMonthAndYearAndSaysWhyItRefusesOthers()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         QString month;
         QString year;
-        f.goTo([&](ChoseDateWindow* chooser) {
-            QCOMPARE(chooser, ChoseDateForm);
-            month = chooser->Edit1->text();
-            year = chooser->Edit2->text();
+        f.goTo([&](MonthChooser* chooser) {
+            QCOMPARE(chooser->objectName(), str("ChoseDateForm"));
+            month = field(chooser, "Edit1")->text();
+            year = field(chooser, "Edit2")->text();
             // The texts are selected on entry: what is typed replaces them.
-            QTest::keyClicks(chooser->Edit1, str("7"));
-            QCOMPARE(chooser->Edit1->text(), str("7"));
+            QTest::keyClicks(field(chooser, "Edit1"), str("7"));
+            QCOMPARE(field(chooser, "Edit1")->text(), str("7"));
             choose(chooser, "13", "2001");
             QVERIFY(chooser->isVisible());
             choose(chooser, "2", "0");
@@ -182,18 +186,18 @@ private Q_SLOTS:
                  QStringList({str("'13' is not a month: type 1 to 12"),
                               str("'0' is not a year: type 1 to 9999")}));
         QCOMPARE(f.shown(), str("July 15 2001"));
-        QVERIFY(!ChoseDateForm);
+        QVERIFY(f.window->template findChildren<MonthChooser*>().isEmpty());
 
         f.setDate(2001, 1, 31);
-        f.goTo([](ChoseDateWindow* chooser) { choose(chooser, " 2", "2001"); });
+        f.goTo([](MonthChooser* chooser) { choose(chooser, " 2", "2001"); });
         QCOMPARE(f.shown(), str("February 1 2001"));
     }
 
     void aWrongFieldChangesNothingAndKeepsTheChooserOpen()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         f.setDate(2000, 1, 31);
-        f.goTo([&](ChoseDateWindow* chooser) {
+        f.goTo([&](MonthChooser* chooser) {
             choose(chooser, "2", "twenty");
             QVERIFY(chooser->isVisible());
             QCOMPARE(f.shown(), str("January 31 2000"));
@@ -202,20 +206,20 @@ private Q_SLOTS:
             choose(chooser, "2", "10000");
             QVERIFY(chooser->isVisible());
             QCOMPARE(f.shown(), str("January 31 2000"));
-            QTest::mouseClick(chooser->Button2, Qt::LeftButton);
+            QTest::mouseClick(chooserButton(chooser, "Button2"), Qt::LeftButton);
         });
         QCOMPARE(f.services.prompts->messages,
                  QStringList({str("'twenty' is not a valid integer value"),
                               str("'2x' is not a valid integer value"),
                               str("Invalid argument to date encode")}));
         QCOMPARE(f.shown(), str("January 31 2000"));
-        f.goTo([](ChoseDateWindow* chooser) { choose(chooser, "2", "9999"); });
+        f.goTo([](MonthChooser* chooser) { choose(chooser, "2", "9999"); });
         QCOMPARE(f.shown(), str("February 1 9999"));
     }
 
     void aDoubleClickOpensTheChosenModule()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         {
             TDataModule4 holder;
             Table& t = *holder.tbTodo;
@@ -228,7 +232,8 @@ private Q_SLOTS:
             }
         }
         f.setDate(1999, 6, 20);
-        QTest::mouseClick(f.window->RadioGroup1->button(1), Qt::LeftButton);
+        QTest::mouseClick(f.window->findChild<RadioGroup*>(str("RadioGroup1"))->button(1),
+                          Qt::LeftButton);
         QString shown;
         bool holderOpen = false;
         QTimer::singleShot(0, [&] {
@@ -246,7 +251,8 @@ private Q_SLOTS:
         QVERIFY(f.window->isVisible());
         QCOMPARE(f.shown(), str("June 20 1999"));
 
-        QTest::mouseClick(f.window->RadioGroup1->button(0), Qt::LeftButton);
+        QTest::mouseClick(f.window->findChild<RadioGroup*>(str("RadioGroup1"))->button(0),
+                          Qt::LeftButton);
         bool journal = false;
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<TJournalForm*>(QApplication::activeModalWidget());
@@ -269,7 +275,7 @@ private Q_SLOTS:
     // A day with loans due back carries a mark and is read with how many; its menu lists them.
     void daysWithLoansDueAreMarkedAndListed()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         {
             TDataModule3 collections;
             const auto lend = [](Table& t, const char* prefix, const char* title,
@@ -312,12 +318,12 @@ private Q_SLOTS:
 
     void bothCalendarsShareWhereTheyOpen()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         f.window->move(70, 90);
-        f.click(f.window->CloseBtn);
+        f.click(f.button("CloseBtn"));
         QVERIFY(!f.window->isVisible());
         {
-            TCalendarForm2 second;
+            ReferenceCalendarWindow second(f.context());
             second.show();
             QCOMPARE(second.frameGeometry().topLeft(), QPoint(70, 90));
             second.move(110, 50);
@@ -327,11 +333,11 @@ private Q_SLOTS:
         QCOMPARE(f.window->frameGeometry().topLeft(), QPoint(110, 50));
 
         QPoint chooserAt;
-        f.goTo([](ChoseDateWindow* chooser) {
+        f.goTo([](MonthChooser* chooser) {
             chooser->move(33, 44);
-            QTest::mouseClick(chooser->Button2, Qt::LeftButton);
+            QTest::mouseClick(chooserButton(chooser, "Button2"), Qt::LeftButton);
         });
-        f.goTo([&](ChoseDateWindow* chooser) {
+        f.goTo([&](MonthChooser* chooser) {
             chooserAt = chooser->frameGeometry().topLeft();
             chooser->reject();
         });
@@ -343,7 +349,7 @@ private Q_SLOTS:
 
     void aboutAndHelp()
     {
-        Fixture<TCalendarForm> f(CalendarForm);
+        Fixture<MainCalendarWindow> f;
         QString product;
         QString version;
         const auto readAbout = [&] {
@@ -354,7 +360,7 @@ private Q_SLOTS:
             });
         };
         readAbout();
-        f.click(f.window->AboutBtn);
+        f.click(f.button("AboutBtn"));
         QCOMPARE(product + str(", ") + version, str("Quillory - Calendar, Version 2.0"));
         f.window->action(str("Contents1"))->trigger();
         f.window->action(str("CalendarHelp1"))->trigger();
@@ -362,7 +368,7 @@ private Q_SLOTS:
                                                      {str("qlhelp.hlp"), 6}};
         QCOMPARE(f.services.help->shown, expected);
 
-        TCalendarForm2 second;
+        ReferenceCalendarWindow second(f.context());
         second.show();
         readAbout();
         second.action(str("About1"))->trigger();
@@ -372,9 +378,9 @@ private Q_SLOTS:
 
     void theSecondCalendarsChooserMovesTheSecondCalendar()
     {
-        Fixture<TCalendarForm2> f(CalendarForm2);
-        f.goTo([](ChoseDateWindow* chooser) {
-            QCOMPARE(chooser, ChoseDateForm2);
+        Fixture<ReferenceCalendarWindow> f;
+        f.goTo([](MonthChooser* chooser) {
+            QCOMPARE(chooser->objectName(), str("ChoseDateForm2"));
             choose(chooser, "7", "1990");
         });
         QCOMPARE(f.shown(), str("July 15 1990"));
@@ -391,18 +397,22 @@ private Q_SLOTS:
         QStringList shown;
         QString unnamed;
         QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<TCalendarForm*>(QApplication::activeModalWidget());
+            auto* window = qobject_cast<MainCalendarWindow*>(QApplication::activeModalWidget());
             QVERIFY(window);
-            QCOMPARE(window, CalendarForm);
+            QCOMPARE(window->parent(), program.mainMenu());
             QVERIFY2(everyControlIsNamed(window, &unnamed), qPrintable(unnamed));
-            shown << window->Label1->text() + window->Label2->text();
-            window->NextBtn->click();
-            shown << window->Label1->text() + window->Label2->text();
-            window->CloseBtn->click();
+            const auto heading = [window] {
+                return window->findChild<QLabel*>(str("Label1"))->text() +
+                       window->findChild<QLabel*>(str("Label2"))->text();
+            };
+            shown << heading();
+            window->findChild<QPushButton*>(str("NextBtn"))->click();
+            shown << heading();
+            window->findChild<QPushButton*>(str("CloseBtn"))->click();
         });
         QTest::mouseClick(program.mainMenu()->BitBtn1, Qt::LeftButton);
         QCOMPARE(shown, QStringList({str("March2000"), str("April2000")}));
-        QVERIFY(!CalendarForm);
+        QVERIFY(program.mainMenu()->findChildren<MainCalendarWindow*>().isEmpty());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "collections/collectionprint.h"
+#include "collections/collectionreport.h"
 #include "report/run.h"
 #include "store/collectionsdata.h"
 #include "support/pages.h"
@@ -25,8 +25,6 @@ struct Collections {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     TDataModule3 holder;
-    Collections() { DataModule3 = &holder; }
-    ~Collections() { DataModule3 = nullptr; }
 
     static void add(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
     {
@@ -35,9 +33,10 @@ struct Collections {
             t.setValue(str(field), str(value));
         t.post();
     }
-    template <typename Layout> report::Document print(Layout*& reference)
+    report::Document print(loans::Catalogue catalogue, Table& table)
     {
-        report::run(nullptr, reference, report::print);
+        CollectionReport report(catalogue, table);
+        report::print(nullptr, report);
         return services.printing->reports.isEmpty() ? report::Document()
                                                     : services.printing->reports.last().document;
     }
@@ -58,7 +57,7 @@ private Q_SLOTS:
         Collections::add(cds, {{"CDTitle", "Kind"}, {"CDArtist", "Adderley"}, {"CDKind", "Jazz"}});
         Collections::add(cds, {{"CDTitle", "Abbey"}, {"CDArtist", "Beatles"}, {"CDKind", "Rock"}});
         cds.setIndexName(str("idxCDTitle"));
-        report::Document d = c.print(CollCDPrint1);
+        report::Document d = c.print(loans::Catalogue::CD, cds);
         QCOMPARE(d.title, str("Quillory - CD Collection"));
         QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD Collection"}));
         QCOMPARE(printed(d, str("QRSysData3")), QStringList({"3"}));
@@ -79,18 +78,17 @@ private Q_SLOTS:
 
         cds.setIndexFieldNames(str("CDKind"));
         cds.setRangeText(str("jazz"), str("jazz"));
-        d = c.print(CollCDPrint1);
+        d = c.print(loans::Catalogue::CD, cds);
         QCOMPARE(printed(d, str("QRDBText1")), QStringList({"Blue", "Kind"}));
         QCOMPARE(printed(d, str("QRSysData3")), QStringList({"2"}));
         QVERIFY(cds.hasRange());
-        QVERIFY(!CollCDPrint1);
 
         Table& books = *c.holder.tbBooks;
         Collections::add(books, {{"BkTitle", "Emma"},
                                  {"BkAuthorFirst", "Jane"},
                                  {"BkAuthorLast", "Austen"},
                                  {"BkPubDate", "1815"}});
-        d = c.print(CollBooksPrint1);
+        d = c.print(loans::Catalogue::Book, books);
         QCOMPARE(d.title, str("Quillory - Book Collection"));
         QCOMPARE(printed(d, str("QRDBText2")), QStringList({"Austen"}));
         QCOMPARE(printed(d, str("QRLabel6")), QStringList({"Published Date"}));
@@ -106,7 +104,7 @@ private Q_SLOTS:
                                  {"TpKind", "Folk"},
                                  {"TpDate", "1972"},
                                  {"TPReturnDate", "2024-05-01"}});
-        d = c.print(CollTapesPrint1);
+        d = c.print(loans::Catalogue::Tape, tapes);
         QCOMPARE(d.title, str("Quillory - Tape Collection"));
         QCOMPARE((QStringList{
                      printed(d, str("QRLabel2")).value(0), printed(d, str("QRLabel3")).value(0),
@@ -120,15 +118,17 @@ private Q_SLOTS:
         tapes.deleteRecord();
 
         Collections::add(*c.holder.tbCDR, {{"CDRTitle", "Backup"}, {"CDRMaker", "Acme"}});
-        d = c.print(CollCDRPrint1);
+        d = c.print(loans::Catalogue::CDR, *c.holder.tbCDR);
         QCOMPARE(d.title, str("Quillory - CD -R/RW Collection"));
         QCOMPARE(printed(d, str("QRLabel1")), QStringList({"CD-R/RW  Collection"}));
         QCOMPARE(printed(d, str("QRLabel3")), QStringList({"Manufacturer"}));
 
         // An empty catalogue previews no pages and prints none.
         const qsizetype runs = c.services.printing->reports.size();
-        report::run(nullptr, CollTapesPrint1, report::preview);
-        report::run(nullptr, CollTapesPrint1, report::print);
+        CollectionReport previewed(loans::Catalogue::Tape, tapes);
+        report::preview(nullptr, previewed);
+        CollectionReport sent(loans::Catalogue::Tape, tapes);
+        report::print(nullptr, sent);
         QCOMPARE(c.services.printing->reports.size(), runs + 1);
         QCOMPARE(c.services.printing->reports.last().document.pages.size(), 0);
         QVERIFY(c.services.printing->reports.last().preview);

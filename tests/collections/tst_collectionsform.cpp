@@ -1,4 +1,4 @@
-#include "collections/collectionsform.h"
+#include "collections/collectionswindow.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/settings.h"
@@ -38,9 +38,9 @@ void type(QWidget* widget, const QString& text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
-struct Fixture : test::ModuleFixture<TDataModule3, TCollectionsForm> {
+struct Fixture : test::ModuleFixture<TDataModule3, CollectionsWindow> {
     explicit Fixture(const std::function<void(TDataModule3&)>& fill = [](TDataModule3&) {})
-        : ModuleFixture(DataModule3, CollectionsForm, [&fill](TDataModule3& holder) {
+        : ModuleFixture([&fill](TDataModule3& holder) {
             fill(holder);
             for (Table* t : {holder.tbCD, holder.tbCDR, holder.tbTapes, holder.tbBooks})
                 t->first();
@@ -61,7 +61,7 @@ struct Fixture : test::ModuleFixture<TDataModule3, TCollectionsForm> {
     // Types into the CD return date editor, as the user does after clicking it.
     void typeReturnDate(const char* text) const
     {
-        DBEdit* edit = window->DBEdit16;
+        DBEdit* edit = find<DBEdit>("DBEdit16");
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, str(text));
@@ -120,38 +120,39 @@ private Q_SLOTS:
     void sortSearchAndFilterFollowTheChosenEntry()
     {
         Fixture f(someCds);
-        f.click(f.window->CDBtn);
+        f.click(f.find<QPushButton>("CDBtn"));
         QCOMPARE(f.listed(), QStringList({"1999", "Abbey Road", "Beatles For Sale", "Kind of Blue",
                                           "Rumours"}));
-        f.sortBy(f.window->RadioGroup1, 2); // Music
-        f.ask(f.window->FilterBtn, str("rock"));
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 2); // Music
+        f.ask(f.find<QPushButton>("FilterBtn"), str("rock"));
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Music : Enter Music Type: "));
         QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
         QCOMPARE(f.window->windowTitle(), str("Quillory - Collections - Filtered: Music = rock"));
         // The caption follows the catalogue shown.
-        f.click(f.window->BooksBtn);
+        f.click(f.find<QPushButton>("BooksBtn"));
         QCOMPARE(f.window->windowTitle(), str("Quillory - Collections"));
-        f.click(f.window->CDBtn);
+        f.click(f.find<QPushButton>("CDBtn"));
         QCOMPARE(f.window->windowTitle(), str("Quillory - Collections - Filtered: Music = rock"));
-        f.sortBy(f.window->RadioGroup1, 0); // another entry ends the filter
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 0); // another entry ends the filter
         QCOMPARE(f.window->windowTitle(), str("Quillory - Collections"));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.title(), str("Abbey Road"));
-        f.ask(f.window->Search, str("beat"));
+        f.ask(f.find<QPushButton>("Search"), str("beat"));
         QCOMPARE(f.title(), str("Beatles For Sale"));
         QCOMPARE(f.services.prompts->questions.last(), str("Search for CD Title: Enter Title: "));
-        f.ask(f.window->Search, str("zzz"));
+        f.ask(f.find<QPushButton>("Search"), str("zzz"));
         QCOMPARE(f.title(), str("Rumours"));
 
-        f.sortBy(f.window->RadioGroup1, 5); // Return Date
-        f.ask(f.window->FilterBtn, str("2/30/2024"));
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 5); // Return Date
+        f.ask(f.find<QPushButton>("FilterBtn"), str("2/30/2024"));
         QCOMPARE(f.messages(),
                  QStringList({"'2/30/2024' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Borrowed CDs Due date: Enter Date (ex. 5/25/97): "));
-        f.ask(f.window->FilterBtn, str("03-10-24")); // a date reads as the list shows it
+        f.ask(f.find<QPushButton>("FilterBtn"),
+              str("03-10-24")); // a date reads as the list shows it
         QCOMPARE(f.window->windowTitle(),
                  str("Quillory - Collections - Filtered: Return Date = 3/10/2024"));
     }
@@ -159,15 +160,15 @@ private Q_SLOTS:
     void titlesBeyondAsciiAreStoredSortedAndFoundWithoutRegardToCase()
     {
         Fixture f;
-        f.click(f.window->CDBtn);
+        f.click(f.find<QPushButton>("CDBtn"));
         for (const char* title : {"Zebra", "Ärger", "émile"}) {
-            f.click(f.window->NewBtn);
-            type(f.window->editor(str("DBEdit1")), str(title));
+            f.click(f.find<QPushButton>("NewBtn"));
+            type(f.find<DBEdit>("DBEdit1"), str(title));
         }
-        f.ask(f.window->Search, str("ÉM"));
+        f.ask(f.find<QPushButton>("Search"), str("ÉM"));
         QCOMPARE(f.title(), str("émile"));
         QCOMPARE(f.listed(), QStringList({"Ärger", "émile", "Zebra"}));
-        f.ask(f.window->FilterBtn, str("äRGER"));
+        f.ask(f.find<QPushButton>("FilterBtn"), str("äRGER"));
         QCOMPARE(f.listed(), QStringList({"Ärger"}));
     }
 
@@ -177,20 +178,20 @@ private Q_SLOTS:
             someCds(dm);
             add(*dm.tbBooks, {{"BkTitle", str("Emma")}});
         });
-        f.click(f.window->CDBtn);
-        f.sortBy(f.window->RadioGroup1, 2);
-        f.ask(f.window->FilterBtn, str("ROCK"));
+        f.click(f.find<QPushButton>("CDBtn"));
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 2);
+        f.ask(f.find<QPushButton>("FilterBtn"), str("ROCK"));
         f.cds().last();
-        type(f.window->editor(str("DBEdit2")), str("The Beatles"));
-        f.click(f.window->BooksBtn);
-        QVERIFY(f.window->Panel2->isHidden() && !f.window->Panel13->isHidden());
-        QCOMPARE(f.listedIn(f.window->DBGrid4), QStringList({"Emma"}));
-        f.click(f.window->NewBtn);
-        type(f.window->editor(str("DBEdit38")), str("Persuasion"));
-        f.click(f.window->TapesBtn);
-        f.click(f.window->NewBtn); // nothing typed: dropped on closing
+        type(f.find<DBEdit>("DBEdit2"), str("The Beatles"));
+        f.click(f.find<QPushButton>("BooksBtn"));
+        QVERIFY(f.find<QFrame>("Panel2")->isHidden() && !f.find<QFrame>("Panel13")->isHidden());
+        QCOMPARE(f.listedIn(f.find<DBGrid>("DBGrid4")), QStringList({"Emma"}));
+        f.click(f.find<QPushButton>("NewBtn"));
+        type(f.find<DBEdit>("DBEdit38"), str("Persuasion"));
+        f.click(f.find<QPushButton>("TapesBtn"));
+        f.click(f.find<QPushButton>("NewBtn")); // nothing typed: dropped on closing
         f.trigger("CD1");
-        QCOMPARE(f.window->RadioGroup1->itemIndex(), 2);
+        QCOMPARE(f.find<RadioGroup>("RadioGroup1")->itemIndex(), 2);
         QCOMPARE(f.listed(), QStringList({"Abbey Road", "Beatles For Sale"}));
         QCOMPARE(f.title(), str("Beatles For Sale"));
         QCOMPARE(f.cds().state(), TableState::Edit);
@@ -220,15 +221,15 @@ private Q_SLOTS:
                            {"CDReturnDate", QDate(1924, 3, 10)},
                            {"CDDate", str("3/10/24")}});
         });
-        f.click(f.window->CDBtn);
-        f.sortBy(f.window->RadioGroup1, 5);
-        QVERIFY(f.window->DueBtn->isVisible());
-        f.click(f.window->DueBtn);
+        f.click(f.find<QPushButton>("CDBtn"));
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 5);
+        QVERIFY(f.find<QPushButton>("DueBtn")->isVisible());
+        f.click(f.find<QPushButton>("DueBtn"));
         QCOMPARE(f.title(), str("today"));
-        QCOMPARE(f.window->DBEdit16->text(), str("3/10/2024"));
-        f.sortBy(f.window->RadioGroup1, 3); // the text dates
+        QCOMPARE(f.find<DBEdit>("DBEdit16")->text(), str("3/10/2024"));
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 3); // the text dates
         QCOMPARE(f.title(), str("yesterday"));
-        f.click(f.window->DueBtn);
+        f.click(f.find<QPushButton>("DueBtn"));
         QCOMPARE(f.title(), str("long ago"));
     }
 
@@ -236,12 +237,13 @@ private Q_SLOTS:
     {
         Fixture f(someCds);
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.click(f.window->CDBtn);
+        f.click(f.find<QPushButton>("CDBtn"));
         QCOMPARE(f.title(), str("1999"));
         const auto clickRow = [&](int row) {
-            const QRect cell =
-                f.window->DBGrid1->visualRect(f.window->DBGrid1->model()->index(row, 0));
-            QTest::mouseClick(f.window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+            const QRect cell = f.find<DBGrid>("DBGrid1")->visualRect(
+                f.find<DBGrid>("DBGrid1")->model()->index(row, 0));
+            QTest::mouseClick(f.find<DBGrid>("DBGrid1")->viewport(), Qt::LeftButton, {},
+                              cell.center());
         };
         const auto returnDate = [&] { return f.cds().asDate(str("CDReturnDate")); };
 
@@ -255,10 +257,10 @@ private Q_SLOTS:
         // (Escape gives it up, as in every window).
         const std::function<void()> waysOut[] = {
             [&] { clickRow(3); },
-            [&] { f.click(f.window->NewBtn); },
+            [&] { f.click(f.find<QPushButton>("NewBtn")); },
             [&] { f.trigger("Search1"); },
             [&] { QTest::keyClick(f.window.get(), Qt::Key_N, Qt::ControlModifier); },
-            [&] { f.sortBy(f.window->RadioGroup1, 1); },
+            [&] { f.sortBy(f.find<RadioGroup>("RadioGroup1"), 1); },
             [&] { f.window->close(); },
         };
         f.typeReturnDate("4/31/2024");
@@ -271,14 +273,14 @@ private Q_SLOTS:
             QVERIFY(f.window->isVisible());
             QCOMPARE(f.title(), str("1999"));
             QCOMPARE(f.cds().rowCount(), 5);
-            QCOMPARE(f.window->DBEdit16->text(), str("4/31/2024"));
+            QCOMPARE(f.find<DBEdit>("DBEdit16")->text(), str("4/31/2024"));
         }
-        QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
+        QCOMPARE(f.find<RadioGroup>("RadioGroup1")->itemIndex(), 0);
         QVERIFY(f.services.prompts->questions.isEmpty());
         f.services.prompts->messages.clear();
-        f.click(f.window->CancelBtn); // abandons the text without a word
+        f.click(f.find<QPushButton>("CancelBtn")); // abandons the text without a word
         QCOMPARE(f.messages(), QStringList());
-        QCOMPARE(f.window->DBEdit16->text(), str("4/1/2024"));
+        QCOMPARE(f.find<DBEdit>("DBEdit16")->text(), str("4/1/2024"));
 
         f.typeReturnDate("4/30/2024");
         f.trigger("Search1"); // a menu item reads the date, then asks (answered Cancel)
@@ -294,21 +296,21 @@ private Q_SLOTS:
     {
         Fixture f(someCds);
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.click(f.window->TapesBtn);
+        f.click(f.find<QPushButton>("TapesBtn"));
         f.services.prompts->confirmations.enqueue(true);
-        f.click(f.window->DeleteBtn);
+        f.click(f.find<QPushButton>("DeleteBtn"));
         QCOMPARE(f.messages(),
                  QStringList(
                      {"Table \"CollTp2.DB\": Cannot perform this operation on an empty dataset"}));
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Are you sure you want to delete this record? \r Deleted records cannot be "
                      "recovered. \t"));
-        f.click(f.window->CDBtn);
-        f.click(f.window->DeleteBtn); // answered No
+        f.click(f.find<QPushButton>("CDBtn"));
+        f.click(f.find<QPushButton>("DeleteBtn")); // answered No
         QCOMPARE(f.cds().recordCount(), 5);
 
-        f.sortBy(f.window->RadioGroup1, 2);
-        f.ask(f.window->FilterBtn, str("rock"));
+        f.sortBy(f.find<RadioGroup>("RadioGroup1"), 2);
+        f.ask(f.find<QPushButton>("FilterBtn"), str("rock"));
         QTest::keyClick(f.window.get(), Qt::Key_P, Qt::ControlModifier);
         f.trigger("PrintAll1");
         const auto& runs = f.services.printing->reports;
@@ -318,7 +320,7 @@ private Q_SLOTS:
                  QStringList({"Abbey Road", "Beatles For Sale"}));
         QCOMPARE(test::printed(runs[1].document, str("QRDBText3")), QStringList({"Rock", "ROCK"}));
         QVERIFY(f.cds().hasRange());
-        f.click(f.window->UnFilterBtn);
+        f.click(f.find<QPushButton>("UnFilterBtn"));
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.title(), str("Abbey Road"));
     }
@@ -332,16 +334,21 @@ private Q_SLOTS:
         bool opened = false;
         int top = 0;
         QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<TCollectionsForm*>(QApplication::activeModalWidget());
-            opened = window && window == CollectionsForm && DataModule3 &&
-                     DataModule3->tbCD->recordCount() == 5 && window->Panel2->isHidden();
+            auto* window = qobject_cast<CollectionsWindow*>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            const auto* cds = window->findChild<DBGrid*>(str("DBGrid1"));
+            opened = menu->findChildren<TDataModule3*>().size() == 1 &&
+                     cds->model()->rowCount() == 5 &&
+                     window->findChild<QFrame*>(str("Panel2"))->isHidden();
             window->move(40, 60);
             top = window->frameGeometry().top();
-            window->Exit->click();
+            window->findChild<QPushButton*>(str("Exit"))->click();
         });
         f.click(menu->CollectionsBtn);
         QVERIFY(opened);
-        QVERIFY(!CollectionsForm && !DataModule3);
+        // The window and the holder live only while the window is open.
+        QVERIFY(menu->findChildren<CollectionsWindow*>().isEmpty());
+        QVERIFY(menu->findChildren<TDataModule3*>().isEmpty());
         Settings settings;
         QVERIFY(settings.openKey(keys::Collections, false));
         QCOMPARE(settings.readInteger(keys::Top), top);

@@ -1,5 +1,5 @@
-#include "collections/collectionsform.h"
-#include "collections/loansform.h"
+#include "collections/collectionswindow.h"
+#include "collections/loanswindow.h"
 #include "store/collectionsdata.h"
 #include "support/modulefixture.h"
 #include "support/pages.h"
@@ -39,34 +39,48 @@ void someLoans(TDataModule3& dm)
     lend(*dm.tbCD, "CDTitle", "Abbey Road", "CDBorrowed", "Ann", "CDReturnDate", QDate(2024, 3, 9));
 }
 
-struct Fixture : test::ModuleFixture<TDataModule3, TCollectionsForm> {
+struct Fixture : test::ModuleFixture<TDataModule3, CollectionsWindow> {
     Fixture()
-        : ModuleFixture(DataModule3, CollectionsForm, someLoans)
+        : ModuleFixture(someLoans)
     {
     }
     // Opens the loans window from the collections window's button and lets `use` drive it.
-    void inLoans(const std::function<void(TLoansForm&)>& use)
+    void inLoans(const std::function<void(LoansWindow&)>& use)
     {
         bool seen = false;
         QTimer::singleShot(0, [&] {
-            auto* loans = qobject_cast<TLoansForm*>(QApplication::activeModalWidget());
-            QVERIFY(loans && loans == LoansForm);
+            auto* loans = qobject_cast<LoansWindow*>(QApplication::activeModalWidget());
+            QVERIFY(loans && loans->parent() == window.get());
             seen = true;
             use(*loans);
             if (loans->isVisible())
-                loans->ExitBtn->click();
+                button(*loans, "ExitBtn")->click();
         });
-        click(window->LoansBtn);
+        click(find<QPushButton>("LoansBtn"));
         QVERIFY(seen);
-        QVERIFY(!LoansForm);
+        QVERIFY(window->findChildren<LoansWindow*>().isEmpty());
+    }
+    static QPushButton* button(const LoansWindow& loans, const char* name)
+    {
+        return loans.findChild<QPushButton*>(str(name));
     }
 };
 
+QTableView* grid(const LoansWindow& loans)
+{
+    return loans.findChild<QTableView*>(str("LoansGrid"));
+}
+
+QLineEdit* search(const LoansWindow& loans)
+{
+    return loans.findChild<QLineEdit*>(str("SearchEdit"));
+}
+
 // The rows of the loans window, each its five columns joined by " | ".
-QStringList rows(const TLoansForm& loans)
+QStringList rows(const LoansWindow& loans)
 {
     QStringList list;
-    const QAbstractItemModel* model = loans.LoansGrid->model();
+    const QAbstractItemModel* model = grid(loans)->model();
     for (int row = 0; row < model->rowCount(); ++row) {
         QStringList cells;
         for (int column = 0; column < model->columnCount(); ++column)
@@ -76,10 +90,10 @@ QStringList rows(const TLoansForm& loans)
     return list;
 }
 
-QStringList titles(const TLoansForm& loans)
+QStringList titles(const LoansWindow& loans)
 {
     QStringList list;
-    const QAbstractItemModel* model = loans.LoansGrid->model();
+    const QAbstractItemModel* model = grid(loans)->model();
     for (int row = 0; row < model->rowCount(); ++row)
         list << model->index(row, LoansModel::TitleColumn).data().toString();
     return list;
@@ -94,12 +108,12 @@ private Q_SLOTS:
     void theLoansListOverdueFirstAndReturnedClearsTheChosenOnly()
     {
         Fixture f;
-        f.inLoans([&](TLoansForm& loans) {
+        f.inLoans([&](LoansWindow& loans) {
             QCOMPARE(rows(loans), QStringList({str("CD | Abbey Road | Ann | 3/9/2024 | 1"),
                                                str("CD | Rumours | Bob | 3/10/2024 | "),
                                                str("Book | Dune | Cleo | 3/11/2024 | "),
                                                str("Book | Emma | Dan |  | ")}));
-            const QAbstractItemModel* model = loans.LoansGrid->model();
+            const QAbstractItemModel* model = grid(loans)->model();
             QCOMPARE(model->index(0, 4).data(Qt::AccessibleTextRole).toString(),
                      str("CD Abbey Road, lent to Ann, due 3/9/2024, 1 day overdue"));
             QCOMPARE(model->index(1, 2).data(Qt::AccessibleTextRole).toString(),
@@ -111,13 +125,13 @@ private Q_SLOTS:
             QCOMPARE(test::unnamedControls(&loans), QStringList());
 
             // Rumours and Dune came back; a No first changes nothing.
-            loans.LoansGrid->selectRow(1);
-            loans.LoansGrid->selectionModel()->select(
+            grid(loans)->selectRow(1);
+            grid(loans)->selectionModel()->select(
                 model->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            f.click(loans.ReturnedBtn);
+            f.click(Fixture::button(loans, "ReturnedBtn"));
             QCOMPARE(titles(loans).size(), 4);
             f.services.prompts->confirmations.enqueue(true);
-            f.click(loans.ReturnedBtn);
+            f.click(Fixture::button(loans, "ReturnedBtn"));
             QCOMPARE(f.services.prompts->questions,
                      QStringList(2, str("Mark 2 items as returned? Their borrowers and return "
                                         "dates are cleared.")));
@@ -142,15 +156,15 @@ private Q_SLOTS:
     void typingNarrowsHeadingsSortAndEnterShowsTheItem()
     {
         Fixture f;
-        f.inLoans([&](TLoansForm& loans) {
-            QTest::keyClicks(loans.SearchEdit, str("uM"));
+        f.inLoans([&](LoansWindow& loans) {
+            QTest::keyClicks(search(loans), str("uM"));
             QCOMPARE(titles(loans), QStringList({str("Rumours")}));
-            loans.SearchEdit->clear();
-            QTest::keyClicks(loans.SearchEdit, str("cle"));
+            search(loans)->clear();
+            QTest::keyClicks(search(loans), str("cle"));
             QCOMPARE(titles(loans), QStringList({str("Dune")}));
-            loans.SearchEdit->clear();
+            search(loans)->clear();
 
-            QHeaderView* headings = loans.LoansGrid->horizontalHeader();
+            QHeaderView* headings = grid(loans)->horizontalHeader();
             const auto sortBy = [&](int column) {
                 QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
                                   QPoint(headings->sectionViewportPosition(column) + 5, 5));
@@ -168,12 +182,12 @@ private Q_SLOTS:
             QCOMPARE(titles(loans),
                      QStringList({str("Abbey Road"), str("Dune"), str("Emma"), str("Rumours")}));
 
-            loans.LoansGrid->setFocus();
-            loans.LoansGrid->setCurrentIndex(loans.LoansGrid->model()->index(1, 1));
-            QTest::keyClick(loans.LoansGrid, Qt::Key_Return);
+            grid(loans)->setFocus();
+            grid(loans)->setCurrentIndex(grid(loans)->model()->index(1, 1));
+            QTest::keyClick(grid(loans), Qt::Key_Return);
             QVERIFY(!loans.isVisible());
         });
-        QVERIFY(f.window->Panel11->isVisible());
+        QVERIFY(f.find<QFrame>("Panel11")->isVisible());
         QCOMPARE(f.holder->tbBooks->asText(str("BkTitle")), str("Dune"));
         QCOMPARE(f.holder->tbBooks->indexName(), str("idxBkTitle"));
     }
@@ -185,10 +199,10 @@ private Q_SLOTS:
         Fixture f;
         lend(*f.holder->tbBooks, "BkTitle", "Persuasion", "BkBorrowed", "ann", "BkReturnDate",
              QDate(2024, 3, 20));
-        f.inLoans([&](TLoansForm& loans) {
-            f.click(loans.PreviewBtn);
-            QTest::keyClicks(loans.SearchEdit, str("ann"));
-            f.click(loans.PrintBtn);
+        f.inLoans([&](LoansWindow& loans) {
+            f.click(Fixture::button(loans, "PreviewBtn"));
+            QTest::keyClicks(search(loans), str("ann"));
+            f.click(Fixture::button(loans, "PrintBtn"));
         });
         const QList<test::ScriptedPrinting::ReportRun>& runs = f.services.printing->reports;
         QCOMPARE(runs.size(), 2);

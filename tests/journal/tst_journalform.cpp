@@ -1,4 +1,4 @@
-#include "calendar/calendarform.h"
+#include "calendar/calendarwindow.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/settings.h"
@@ -168,12 +168,15 @@ private Q_SLOTS:
         QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window.get()});
         bool calendarShown = false; // the reference calendar, over this window
         QTimer::singleShot(0, [&] {
-            calendarShown = CalendarForm2 && QApplication::activeModalWidget() == CalendarForm2;
-            CalendarForm2->reject();
+            auto* calendar =
+                qobject_cast<ReferenceCalendarWindow*>(QApplication::activeModalWidget());
+            calendarShown = calendar && calendar->parent() == f.window.get();
+            if (calendar)
+                calendar->reject();
         });
         f.window->action(str("Calander1"))->trigger();
         QVERIFY(calendarShown);
-        QVERIFY(!CalendarForm2);
+        QVERIFY(f.window->findChildren<ReferenceCalendarWindow*>().isEmpty());
         QCOMPARE(f.window->DBGrid1->model()->headerData(0, Qt::Horizontal).toString(),
                  str("Date & Time"));
         QString product;

@@ -1,4 +1,4 @@
-#include "calendar/calendarform.h"
+#include "calendar/calendarwindow.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/settings.h"
@@ -234,8 +234,11 @@ private Q_SLOTS:
         QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window.get()});
         bool calendarShown = false; // the reference calendar, over this window
         QTimer::singleShot(0, [&] {
-            calendarShown = CalendarForm2 && QApplication::activeModalWidget() == CalendarForm2;
-            CalendarForm2->reject();
+            auto* calendar =
+                qobject_cast<ReferenceCalendarWindow*>(QApplication::activeModalWidget());
+            calendarShown = calendar && calendar->parent() == f.window.get();
+            if (calendar)
+                calendar->reject();
         });
         QTest::mouseClick(f.window->CalendarBtn1, Qt::LeftButton);
         QVERIFY(calendarShown);

@@ -1,6 +1,6 @@
 #include "backup/backupform.h"
 #include "backup/selectdirform.h"
-#include "collections/loansform.h"
+#include "collections/loanswindow.h"
 #include "core/keys.h"
 #include "core/settings.h"
 #include "exchange/import.h"
@@ -206,7 +206,7 @@ private Q_SLOTS:
             program = start(dir);
             bool loansShown = false;
             QTimer::singleShot(0, [&] {
-                if (auto* loans = qobject_cast<TLoansForm*>(QApplication::activeModalWidget())) {
+                if (auto* loans = qobject_cast<LoansWindow*>(QApplication::activeModalWidget())) {
                     loansShown = true;
                     loans->reject();
                 }

@@ -1,7 +1,8 @@
 #include "addressbook/pdaform.h"
 #include "addressbook/pdaprint.h"
-#include "collections/collectionprint.h"
-#include "collections/collectionsform.h"
+#include "collections/collectionreport.h"
+#include "collections/collectionswindow.h"
+#include "core/aboutbox.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
 #include "journal/todoform.h"
@@ -108,6 +109,17 @@ struct Case {
 // Prints a report layout as its window runs it over a record filled with prose and hands back
 // the pages it laid out; `words` are those of the fields its enabled items print and of the
 // fields its memos are copied from.
+// The fields the enabled items of a layout print.
+QStringList printedFields(const report::Report& layout)
+{
+    QStringList fields;
+    for (const auto& band : layout.bands())
+        for (const auto& item : band->items())
+            if (band->enabled && item->enabled && !item->field.isEmpty())
+                fields << item->field;
+    return fields;
+}
+
 template <typename Layout>
 report::Document laidOut(test::ScriptedServices& services, Layout*& reference, Table& table,
                          QStringList& words, const QStringList& memoFields = {},
@@ -118,26 +130,24 @@ report::Document laidOut(test::ScriptedServices& services, Layout*& reference, T
     report::run(nullptr, reference, report::print, std::function<void(Layout&)>([&](Layout& l) {
                     if (prepare)
                         prepare(l);
-                    for (const auto& band : l.bands())
-                        for (const auto& item : band->items())
-                            if (band->enabled && item->enabled && !item->field.isEmpty())
-                                fields << item->field;
+                    fields << printedFields(l);
                 }));
     for (const QString& field : fields)
         words << values.value(field).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return services.printing->reports.last().document;
 }
 
-template <typename Layout>
-Case collection(const char* name, Layout*& reference, Table* TDataModule3::*table)
+Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule3::*table)
 {
-    return {name, [&reference, table](test::ScriptedServices& services, QStringList& words) {
+    return {name, [catalogue, table](test::ScriptedServices& services, QStringList& words) {
                 TDataModule3 holder;
-                DataModule3 = &holder;
-                const report::Document document =
-                    laidOut(services, reference, *(holder.*table), words);
-                DataModule3 = nullptr;
-                return document;
+                Table& filled = *(holder.*table);
+                const QHash<QString, QString> values = fillRecord(filled);
+                CollectionReport layout(catalogue, filled);
+                report::print(nullptr, layout);
+                for (const QString& field : printedFields(layout))
+                    words << values.value(field).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                return services.printing->reports.last().document;
             }};
 }
 
@@ -181,10 +191,10 @@ private Q_SLOTS:
                  DataModule4 = nullptr;
                  return document;
              }},
-            collection("CDs", CollCDPrint1, &TDataModule3::tbCD),
-            collection("CD-Rs", CollCDRPrint1, &TDataModule3::tbCDR),
-            collection("tapes", CollTapesPrint1, &TDataModule3::tbTapes),
-            collection("books", CollBooksPrint1, &TDataModule3::tbBooks),
+            collection("CDs", loans::Catalogue::CD, &TDataModule3::tbCD),
+            collection("CD-Rs", loans::Catalogue::CDR, &TDataModule3::tbCDR),
+            collection("tapes", loans::Catalogue::Tape, &TDataModule3::tbTapes),
+            collection("books", loans::Catalogue::Book, &TDataModule3::tbBooks),
             addressBook("address cards", true),
             addressBook("address list", false),
         };
@@ -270,11 +280,9 @@ private Q_SLOTS:
         }
         {
             TDataModule3 holder;
-            DataModule3 = &holder;
-            TCollectionsForm collections;
+            CollectionsWindow collections(holder, {dir.path(), AboutBox});
             check(&collections,
                   {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "UnFilter", "Close"});
-            DataModule3 = nullptr;
         }
     }
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/aboutbox.h"
+#include "core/context.h"
 #include "shell/startup.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
@@ -22,21 +24,30 @@ template <typename Holder, typename Window> struct ModuleFixture {
     ProgramDirectory dir;
     FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    Holder*& holderReference;
-    Window*& windowReference;
+    Holder** holderReference = nullptr;
+    Window** windowReference = nullptr;
     std::unique_ptr<Holder> holder;
     std::unique_ptr<Window> window;
 
+    // A window that finds its holder through a global reference.
     ModuleFixture(Holder*& holderGlobal, Window*& windowGlobal,
                   const std::function<void(Holder&)>& fill)
-        : holderReference(holderGlobal)
-        , windowReference(windowGlobal)
+        : holderReference(&holderGlobal)
+        , windowReference(&windowGlobal)
         , holder(std::make_unique<Holder>())
     {
-        holderReference = holder.get();
+        holderGlobal = holder.get();
         fill(*holder);
         window = std::make_unique<Window>();
-        windowReference = window.get();
+        windowGlobal = window.get();
+        window->show();
+    }
+    // A window made over its holder and what the run's windows share.
+    explicit ModuleFixture(const std::function<void(Holder&)>& fill)
+        : holder(std::make_unique<Holder>())
+    {
+        fill(*holder);
+        window = std::make_unique<Window>(*holder, context());
         window->show();
     }
     ~ModuleFixture() { close(); }
@@ -44,8 +55,19 @@ template <typename Holder, typename Window> struct ModuleFixture {
     {
         window.reset();
         holder.reset();
-        windowReference = nullptr;
-        holderReference = nullptr;
+        if (windowReference)
+            *windowReference = nullptr;
+        if (holderReference)
+            *holderReference = nullptr;
+    }
+    RunContext context() const { return {dir.path(), AboutBox}; }
+    // A control of the window by its name.
+    template <typename Control = QWidget> Control* find(const char* name) const
+    {
+        auto* control = window->template findChild<Control*>(QString::fromUtf8(name));
+        if (!control)
+            qFatal("The window has no %s named %s", Control::staticMetaObject.className(), name);
+        return control;
     }
     void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
     void ask(QPushButton* button, const QString& answer)
@@ -59,7 +81,8 @@ template <typename Holder, typename Window> struct ModuleFixture {
     static QStringList listedIn(const Window& shown, int column)
     {
         QStringList rows;
-        const QAbstractItemModel* model = shown.DBGrid1->model();
+        const QAbstractItemModel* model =
+            shown.template findChild<DBGrid*>(QStringLiteral("DBGrid1"))->model();
         for (int row = 0; row < model->rowCount(); ++row)
             rows << model->index(row, column).data().toString();
         return rows;
@@ -71,12 +94,12 @@ template <typename Holder, typename Window> struct ModuleFixture {
         close();
         QTimer::singleShot(0, [&] {
             auto* opened = qobject_cast<Window*>(QApplication::activeModalWidget());
-            QVERIFY(opened && opened == windowReference && holderReference);
+            QVERIFY(opened && opened == *windowReference && *holderReference);
             use(*opened);
             opened->ExitBtn->click();
         });
         click(button);
-        QVERIFY(!windowReference && !holderReference);
+        QVERIFY(!*windowReference && !*holderReference);
     }
 };
 

@@ -5,8 +5,8 @@
 #include "store/holders.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
-#include "userdefined/userdefinedform.h"
-#include "userdefined/userdefprint.h"
+#include "userdefined/userdefinedreport.h"
+#include "userdefined/userdefinedwindow.h"
 #include "widgets/radiogroup.h"
 
 #include <QAction>
@@ -59,10 +59,10 @@ void wines(TDataModule8& dm)
     dm.tbUserDefined->first();
 }
 
-struct Fixture : test::ModuleFixture<TDataModule8, TUserDefinedForm> {
+struct Fixture : test::ModuleFixture<TDataModule8, UserDefinedWindow> {
     // The configuration is stored in the fixture's own settings before the window opens.
     explicit Fixture(const std::function<void()>& configuration = {})
-        : ModuleFixture(DataModule8, UserDefinedForm, [&configuration](TDataModule8& dm) {
+        : ModuleFixture([&configuration](TDataModule8& dm) {
             wines(dm);
             if (configuration)
                 configuration();
@@ -74,21 +74,33 @@ struct Fixture : test::ModuleFixture<TDataModule8, TUserDefinedForm> {
     void trigger(const char* action) const { window->action(str(action))->trigger(); }
     QString columnTitle(int column) const
     {
-        return window->DBGrid1->model()->headerData(column, Qt::Horizontal).toString();
+        return find<DBGrid>("DBGrid1")->model()->headerData(column, Qt::Horizontal).toString();
     }
     QStringList entries() const
     {
         QStringList texts;
-        for (int i = 0; i < window->RadioGroup1->count(); ++i)
-            texts << window->RadioGroup1->button(i)->text();
+        for (int i = 0; i < find<RadioGroup>("RadioGroup1")->count(); ++i)
+            texts << find<RadioGroup>("RadioGroup1")->button(i)->text();
         return texts;
     }
     // The window as the next opening makes it, over the same holder.
     void reopen()
     {
-        window = std::make_unique<TUserDefinedForm>();
-        UserDefinedForm = window.get();
+        window = std::make_unique<UserDefinedWindow>(*holder, context());
         window->show();
+    }
+    // Field n's (from 0) name in the configuration, caption and editor.
+    QLineEdit* name(int n) const
+    {
+        return window->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(n + 3));
+    }
+    QLabel* caption(int n) const
+    {
+        return window->findChild<QLabel*>(QStringLiteral("Label%1").arg(n + 1));
+    }
+    DBEdit* editor(int n) const
+    {
+        return window->findChild<DBEdit*>(QStringLiteral("DBEdit%1").arg(n + 1));
     }
 };
 
@@ -102,9 +114,9 @@ private Q_SLOTS:
     {
         Fixture f;
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        QVERIFY(!f.window->Panel5->isHidden());
-        for (QFrame* panel :
-             {f.window->Panel1, f.window->Panel2, f.window->Panel3, f.window->Panel4})
+        QVERIFY(!f.find<QFrame>("Panel5")->isHidden());
+        for (QFrame* panel : {f.find<QFrame>("Panel1"), f.find<QFrame>("Panel2"),
+                              f.find<QFrame>("Panel3"), f.find<QFrame>("Panel4")})
             QVERIFY(panel->isHidden());
         QCOMPARE(test::unnamedControls(f.window.get()).join(','), QString());
         QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
@@ -113,76 +125,78 @@ private Q_SLOTS:
         QCOMPARE(f.window->windowTitle(), QString());
         QCOMPARE(f.columnTitle(0), QString());
         QCOMPARE(f.columnTitle(8), QString());
-        QCOMPARE(f.window->DBGrid1->model()->headerData(8, Qt::Horizontal, Qt::AccessibleTextRole),
+        QCOMPARE(f.find<DBGrid>("DBGrid1")->model()->headerData(8, Qt::Horizontal,
+                                                                Qt::AccessibleTextRole),
                  QVariant(str("Field 9")));
 
         const QStringList names = {"Wine", "", "none", " None", "None", "R&D", "", "", ""};
         for (int n = 0; n < 9; ++n)
-            f.window->Names[size_t(n)]->setText(names[n]);
-        f.click(f.window->Button1);
+            f.name(n)->setText(names[n]);
+        f.click(f.find<QPushButton>("Button1"));
 
         QCOMPARE(stored("Title"), str("None"));
         QCOMPARE(stored("Label2"), str("None"));
         QCOMPARE(stored("Label3"), str("none"));
         QCOMPARE(stored("Label4"), str(" None"));
         QCOMPARE(f.window->windowTitle(), QString()); // the title "None" keeps the caption
-        QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel1->isHidden());
-        QVERIFY(f.window->Panel3->isHidden());
+        QVERIFY(f.find<QFrame>("Panel5")->isHidden() && !f.find<QFrame>("Panel1")->isHidden());
+        QVERIFY(f.find<QFrame>("Panel3")->isHidden());
         QCOMPARE(f.entries(),
                  QStringList({"Wine", "N/A", "none", " None", "N/A", "R&&D", "N/A", "N/A", "N/A"}));
         // A name with "&" shows the "&" and takes no Alt key.
-        QCOMPARE(QKeySequence::mnemonic(f.window->RadioGroup1->button(5)->text()), QKeySequence());
-        QCOMPARE(f.window->RadioGroup1->itemIndex(), -1);
+        QCOMPARE(QKeySequence::mnemonic(f.find<RadioGroup>("RadioGroup1")->button(5)->text()),
+                 QKeySequence());
+        QCOMPARE(f.find<RadioGroup>("RadioGroup1")->itemIndex(), -1);
         for (int n : {1, 4}) {
-            QVERIFY(f.window->Captions[size_t(n)]->isHidden());
-            QVERIFY(f.window->Editors[size_t(n)]->isHidden());
+            QVERIFY(f.caption(n)->isHidden());
+            QVERIFY(f.editor(n)->isHidden());
             QCOMPARE(f.columnTitle(n), str("Not in use"));
         }
-        QCOMPARE(f.window->Captions[2]->text(), str("none"));
-        QVERIFY(!f.window->Editors[3]->isHidden());
+        QCOMPARE(f.caption(2)->text(), str("none"));
+        QVERIFY(!f.editor(3)->isHidden());
         QCOMPARE(f.columnTitle(3), str(" None"));
-        QCOMPARE(f.window->Editors[0]->accessibleName(), str("Wine"));
+        QCOMPARE(f.editor(0)->accessibleName(), str("Wine"));
     }
 
     void reopeningShowsTheStoredNamesAndAnUnusedFieldStillSorts()
     {
         Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region", ""}, 1); });
         QCOMPARE(f.window->windowTitle(), str("Cellar"));
-        QVERIFY(f.window->Panel5->isHidden() && !f.window->Panel3->isHidden());
-        QVERIFY(f.window->CheckBox1->isChecked());
+        QVERIFY(f.find<QFrame>("Panel5")->isHidden() && !f.find<QFrame>("Panel3")->isHidden());
+        QVERIFY(f.find<QCheckBox>("CheckBox1")->isChecked());
         QCOMPARE(f.columnTitle(0), str("Wine"));
         QCOMPARE(f.columnTitle(1), str("Field 2")); // "Not in use" comes only from saving
         QCOMPARE(f.columnTitle(3), QString());      // a field in use without a name
-        QCOMPARE(f.window->Editors[3]->accessibleName(), str("Field 4"));
-        QVERIFY(f.window->Editors[1]->isHidden() && !f.window->Editors[2]->isHidden());
+        QCOMPARE(f.editor(3)->accessibleName(), str("Field 4"));
+        QVERIFY(f.editor(1)->isHidden() && !f.editor(2)->isHidden());
         QCOMPARE(f.entries().mid(0, 3), QStringList({"Wine", "N/A", "Region"}));
 
-        f.window->RadioGroup1->button(1)->click();
+        f.find<RadioGroup>("RadioGroup1")->button(1)->click();
         QCOMPARE(f.table().indexName(), str("idxLabel2"));
         QCOMPARE(f.listed(1), QStringList({"Chile", "France", "Italy", "Italy", "Spain"}));
         QCOMPARE(f.field(2), str("Chile"));
 
-        f.click(f.window->UnfilterBtn);
-        QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
+        f.click(f.find<QPushButton>("UnfilterBtn"));
+        QCOMPARE(f.find<RadioGroup>("RadioGroup1")->itemIndex(), 0);
         QCOMPARE(f.listed(), QStringList({"3 Rivers", "barolo", "Barolo", "Chablis", "Rioja"}));
         QCOMPARE(f.field(1), str("barolo"));
 
         // From the editors Shift+Tab reaches the list, where the arrow keys change the record.
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.window->Editors[0]->setFocus(Qt::TabFocusReason);
-        for (int i = 0; i < 20 && QApplication::focusWidget() != f.window->DBGrid1; ++i)
+        f.editor(0)->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 20 && QApplication::focusWidget() != f.find<DBGrid>("DBGrid1"); ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), f.window->DBGrid1);
-        QTest::keyClick(f.window->DBGrid1, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), f.find<DBGrid>("DBGrid1"));
+        QTest::keyClick(f.find<DBGrid>("DBGrid1"), Qt::Key_Down);
         QCOMPARE(f.field(1), str("Barolo"));
 
         // Configure, then Cancel: every area shows, the memo's too, and nothing is stored.
         f.trigger("Configure2");
-        QVERIFY(!f.window->Panel5->isHidden() && f.window->Panel1->isHidden());
-        f.window->Names[0]->setText(str("Grape"));
-        f.window->CheckBox1->setChecked(false);
-        f.click(f.window->Button2);
-        QVERIFY(!f.window->Panel3->isHidden() && f.window->Panel5->isHidden());
+        QVERIFY(!f.find<QFrame>("Panel5")->isHidden() && f.find<QFrame>("Panel1")->isHidden());
+        f.name(0)->setText(str("Grape"));
+        f.find<QCheckBox>("CheckBox1")->setChecked(false);
+        f.click(f.find<QPushButton>("Button2"));
+        QVERIFY(!f.find<QFrame>("Panel3")->isHidden() && f.find<QFrame>("Panel5")->isHidden());
         QCOMPARE(stored("Label1"), str("Wine"));
     }
 
@@ -190,54 +204,54 @@ private Q_SLOTS:
     {
         Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 0); });
         // Search looks in field 1 until a sort is chosen, and leaves the list in its order.
-        f.ask(f.window->SearchBtn, str("CHAB"));
+        f.ask(f.find<QPushButton>("SearchBtn"), str("CHAB"));
         QCOMPARE(f.field(1), str("Chablis"));
         QCOMPARE(f.table().indexName(), QString());
         // Right after opening no sort is chosen: the filter works on the first field and holds.
-        f.ask(f.window->FilterBtn, str("BAROLO"));
+        f.ask(f.find<QPushButton>("FilterBtn"), str("BAROLO"));
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Last Names: Enter Last Name: "));
         QCOMPARE(f.listed(), QStringList({"barolo", "Barolo"}));
-        QCOMPARE(f.window->RadioGroup1->itemIndex(), 0);
-        f.click(f.window->UnfilterBtn);
+        QCOMPARE(f.find<RadioGroup>("RadioGroup1")->itemIndex(), 0);
+        f.click(f.find<QPushButton>("UnfilterBtn"));
         QCOMPARE(f.listed().size(), 5);
 
-        f.window->RadioGroup1->button(1)->click();
-        f.ask(f.window->FilterBtn, str("italy"));
+        f.find<RadioGroup>("RadioGroup1")->button(1)->click();
+        f.ask(f.find<QPushButton>("FilterBtn"), str("italy"));
         QCOMPARE(f.listed(1), QStringList({"Italy", "Italy"}));
         QCOMPARE(f.window->windowTitle(), str("Cellar - Filtered: Country = italy"));
-        f.ask(f.window->SearchBtn, str("j")); // beyond every match within the filter
+        f.ask(f.find<QPushButton>("SearchBtn"), str("j")); // beyond every match within the filter
         QCOMPARE(f.services.prompts->questions.last(), str("Search String: Enter Search String: "));
         QCOMPARE(f.table().recordCount(), 2);
-        f.click(f.window->UnfilterBtn);
+        f.click(f.find<QPushButton>("UnfilterBtn"));
         QCOMPARE(f.window->windowTitle(), str("Cellar"));
 
         // Search moves within the chosen sort and keeps the order in force.
-        f.window->RadioGroup1->button(1)->click();
-        f.ask(f.window->SearchBtn, str("G"));
+        f.find<RadioGroup>("RadioGroup1")->button(1)->click();
+        f.ask(f.find<QPushButton>("SearchBtn"), str("G"));
         QCOMPARE(f.field(2), str("Italy"));
-        f.ask(f.window->SearchBtn, str("zz"));
+        f.ask(f.find<QPushButton>("SearchBtn"), str("zz"));
         QCOMPARE(f.field(2), str("Spain"));
         QCOMPARE(f.table().indexName(), str("idxLabel2"));
 
         f.services.prompts->inputs.enqueue(std::nullopt);
-        f.click(f.window->FilterBtn);
+        f.click(f.find<QPushButton>("FilterBtn"));
         QCOMPARE(f.table().recordCount(), 5);
     }
 
     void typedValuesAreStoredByEveryWayOutAndKeptWhenTheirFieldIsRetired()
     {
         Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 1); });
-        f.click(f.window->NewBtn);
-        f.window->Editors[1]->setFocus();
-        QTest::keyClicks(f.window->Editors[1], str("Portugal"));
+        f.click(f.find<QPushButton>("NewBtn"));
+        f.editor(1)->setFocus();
+        QTest::keyClicks(f.editor(1), str("Portugal"));
         f.trigger("Configure1"); // a command hands the text to the record first
-        f.window->Names[1]->clear();
-        f.click(f.window->Button1);
-        QVERIFY(f.window->Editors[1]->isHidden());
+        f.name(1)->clear();
+        f.click(f.find<QPushButton>("Button1"));
+        QVERIFY(f.editor(1)->isHidden());
         QCOMPARE(f.table().state(), TableState::Insert);
-        f.window->Editors[0]->setFocus();
-        QTest::keyClicks(f.window->Editors[0], str("Douro"));
+        f.editor(0)->setFocus();
+        QTest::keyClicks(f.editor(0), str("Douro"));
         QTest::keyClick(f.window.get(), Qt::Key_Escape);
         QVERIFY(!f.window->isVisible());
         QCOMPARE(f.table().recordCount(), 6);
@@ -246,9 +260,9 @@ private Q_SLOTS:
         QCOMPARE(f.field(2), str("Portugal"));
 
         f.reopen();
-        f.window->DBMemo1->setFocus();
-        QTest::keyClicks(f.window->DBMemo1, str("Tannic"));
-        DBGrid* grid = f.window->DBGrid1;
+        f.find<DBMemo>("DBMemo1")->setFocus();
+        QTest::keyClicks(f.find<DBMemo>("DBMemo1"), str("Tannic"));
+        DBGrid* grid = f.find<DBGrid>("DBGrid1");
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                           grid->visualRect(grid->model()->index(0, 0)).center()); // another row
         QCOMPARE(f.table().state(), TableState::Browse);
@@ -259,7 +273,7 @@ private Q_SLOTS:
     void deleteHelpAboutAndPrintAreTheWindowsCommands()
     {
         Fixture f([] { configure(str("Cellar"), {"Wine"}, 0); });
-        f.click(f.window->DeleteBtn); // No
+        f.click(f.find<QPushButton>("DeleteBtn")); // No
         QCOMPARE(f.services.prompts->questions,
                  QStringList({"Are you sure you want to delete this record? \r Deleted records "
                               "cannot be recovered. \t"}));
@@ -284,14 +298,14 @@ private Q_SLOTS:
         for (const char* item : {"PrintPreview1", "PrintAll1"}) {
             QString caption;
             QTimer::singleShot(0, [&] {
-                auto* menu = qobject_cast<TUserDefPrtMenu*>(QApplication::activeModalWidget());
-                QVERIFY(menu && menu == UserDefPrtMenu && menu->parent() == f.window.get());
+                auto* menu = qobject_cast<UserDefinedPrintMenu*>(QApplication::activeModalWidget());
+                QVERIFY(menu && menu->parent() == f.window.get());
                 caption = menu->windowTitle();
-                menu->Button3->click();
+                menu->findChild<QPushButton*>(str("Button3"))->click();
             });
             f.trigger(item);
             QCOMPARE(caption, str("Cellar"));
-            QVERIFY(!UserDefPrtMenu);
+            QVERIFY(f.window->findChildren<UserDefinedPrintMenu*>().isEmpty());
         }
     }
 
@@ -302,16 +316,18 @@ private Q_SLOTS:
         QPushButton* button = f.program->mainMenu()->BitBtn4;
         QVERIFY(button->isEnabled());
         bool opened = false;
+        TMainMenuForm* menu = f.program->mainMenu();
         QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<TUserDefinedForm*>(QApplication::activeModalWidget());
+            auto* window = qobject_cast<UserDefinedWindow*>(QApplication::activeModalWidget());
             QVERIFY(window);
-            opened = window == UserDefinedForm && DataModule8 &&
-                     DataModule8->tbUserDefined->recordCount() == 5;
-            window->CloseBtn->click();
+            opened = menu->findChildren<TDataModule8*>().size() == 1 &&
+                     window->findChild<DBGrid*>(str("DBGrid1"))->model()->rowCount() == 5;
+            window->findChild<QPushButton*>(str("CloseBtn"))->click();
         });
         f.click(button);
         QVERIFY(opened);
-        QVERIFY(!UserDefinedForm && !DataModule8);
+        QVERIFY(menu->findChildren<UserDefinedWindow*>().isEmpty());
+        QVERIFY(menu->findChildren<TDataModule8*>().isEmpty());
     }
 };
 

@@ -6,7 +6,7 @@
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
-#include "userdefined/userdefprint.h"
+#include "userdefined/userdefinedreport.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -30,11 +30,10 @@ struct PrintRun {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     TDataModule8 holder;
-    std::unique_ptr<TUserDefPrtMenu> menu;
+    std::unique_ptr<UserDefinedPrintMenu> menu;
 
     explicit PrintRun(int useMemo = 1)
     {
-        DataModule8 = &holder;
         Settings s;
         s.openKey(keys::UserDef, true);
         s.writeString(str("Title"), str("Cellar"));
@@ -50,22 +49,21 @@ struct PrintRun {
             holder.tbUserDefined->setValue(str("Memo"), str(wine) + str(" notes"));
             holder.tbUserDefined->post();
         }
-        menu = std::make_unique<TUserDefPrtMenu>();
+        menu = std::make_unique<UserDefinedPrintMenu>(*holder.tbUserDefined);
         menu->show();
     }
-    ~PrintRun()
+    QCheckBox* box(int n) const
     {
-        menu.reset();
-        DataModule8 = nullptr;
+        return menu->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(n));
     }
+    QPushButton* button(const char* name) const { return menu->findChild<QPushButton*>(str(name)); }
     // Ticks exactly the given fields (and the memo) and prints.
     report::Document print(std::initializer_list<int> fields, bool memo)
     {
         for (int n = 0; n < 9; ++n)
-            menu->Fields[size_t(n)]->setChecked(std::find(fields.begin(), fields.end(), n + 1) !=
-                                                fields.end());
-        menu->CheckBox10->setChecked(memo);
-        QTest::mouseClick(menu->Button2, Qt::LeftButton);
+            box(n + 1)->setChecked(std::find(fields.begin(), fields.end(), n + 1) != fields.end());
+        box(10)->setChecked(memo);
+        QTest::mouseClick(button("Button2"), Qt::LeftButton);
         return services.printing->reports.last().document;
     }
     static QPointF at(const report::Page& page, const QString& name)
@@ -89,11 +87,11 @@ private Q_SLOTS:
     {
         PrintRun p;
         QCOMPARE(p.menu->windowTitle(), str("Cellar"));
-        QCOMPARE(p.menu->Fields[3]->text(), str("None"));
-        QCOMPARE(p.menu->Fields[8]->text(), str("Name 9"));
-        QVERIFY(p.menu->Fields[0]->isChecked() && !p.menu->Fields[3]->isChecked());
+        QCOMPARE(p.box(4)->text(), str("None"));
+        QCOMPARE(p.box(9)->text(), str("Name 9"));
+        QVERIFY(p.box(1)->isChecked() && !p.box(4)->isChecked());
         QCOMPARE(test::unnamedControls(p.menu.get()), QStringList());
-        QTest::mouseClick(p.menu->Button1, Qt::LeftButton);
+        QTest::mouseClick(p.button("Button1"), Qt::LeftButton);
         QVERIFY(p.services.printing->reports.last().preview);
         QVERIFY(p.menu->isVisible()); // it stays open for another run
     }

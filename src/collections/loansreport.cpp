@@ -1,4 +1,4 @@
-#include "collections/loansprint.h"
+#include "collections/loansreport.h"
 
 #include "report/commonbands.h"
 #include "store/error.h"
@@ -61,56 +61,75 @@ LoansSheet::LoansSheet(const std::vector<loans::Loan>& loans, QDate today)
 
 LoansSheet::~LoansSheet() = default;
 
-TLoansPrint::TLoansPrint(QObject* owner)
-    : Report(owner, LoansReportSheet->table())
+LoansReport::LoansReport(const LoansSheet& sheet, QObject* owner)
+    : Report(owner, sheet.table())
 {
     title = QStringLiteral("Quillory - Loans");
     const double width = bandWidth();
     constexpr double lineHeight = 18;
 
-    QRBand1 = report::addTitleBand(*this, QStringLiteral("Loans"), 11);
+    report::Band* heading = report::addTitleBand(*this, QStringLiteral("Loans"), 11);
     report::Item* count =
-        QRBand1->addSystemData(QStringLiteral("QRSysData3"), report::SystemData::RecordCount,
+        heading->addSystemData(QStringLiteral("QRSysData3"), report::SystemData::RecordCount,
                                QRectF(width - 120, 8, 120, lineHeight));
     count->font = font(10);
     count->alignment = Qt::AlignRight;
-    QRBand1->beforePrint = [this] { m_started = false; };
+    heading->beforePrint = [this] { m_started = false; };
 
+    // Per loan a band that never prints itself: it starts a borrower's group.
     const double columns[] = {0, 80, width - 200, width - 90};
-    QRBand2 = addBand(report::BandKind::Detail, QStringLiteral("QRBand2"), 0);
-    QRBand2->enabled = false;
-    QRBand4 =
-        addBand(report::BandKind::Child, QStringLiteral("QRBand4"), 2 * lineHeight + 14, QRBand2);
-    QRBand4->ruleAbove = true;
-    QRLabel2 =
-        QRBand4->addLabel(QStringLiteral("QRLabel2"), QString(), QRectF(0, 6, width, lineHeight));
-    QRLabel2->font = font(10, true);
-    const char* const headings[] = {"Catalogue", "Title", "Return Date", "Days Overdue"};
+    report::Band* loan = addBand(report::BandKind::Detail, QStringLiteral("QRBand2"), 0);
+    loan->enabled = false;
+    addBorrowerHeading(loan, columns, lineHeight);
+    addLoanLine(loan, columns, lineHeight);
+    // A borrower's heading comes before his first loan.
+    loan->beforePrint = [this] {
+        const QString borrower = fieldText(QStringLiteral("Borrower"));
+        m_borrowerHeading->enabled =
+            !m_started || borrower.compare(m_borrower, Qt::CaseInsensitive) != 0;
+        m_started = true;
+        m_borrower = borrower;
+        m_borrowerName->caption =
+            borrower.isEmpty() ? QStringLiteral("(no borrower named)") : borrower;
+    };
+
+    report::addPageFooter(*this);
+}
+
+// The borrower's name over the column titles.
+void LoansReport::addBorrowerHeading(report::Band* loan, const double (&columns)[4],
+                                     double lineHeight)
+{
+    const double width = bandWidth();
+    m_borrowerHeading =
+        addBand(report::BandKind::Child, QStringLiteral("QRBand4"), 2 * lineHeight + 14, loan);
+    m_borrowerHeading->ruleAbove = true;
+    m_borrowerName = m_borrowerHeading->addLabel(QStringLiteral("QRLabel2"), QString(),
+                                                 QRectF(0, 6, width, lineHeight));
+    m_borrowerName->font = font(10, true);
+    const char* const titles[] = {"Catalogue", "Title", "Return Date", "Days Overdue"};
     for (int i = 0; i < 4; ++i) {
-        report::Item* heading = QRBand4->addLabel(
-            QStringLiteral("QRLabel%1").arg(i + 3), QString::fromLatin1(headings[i]),
+        report::Item* title = m_borrowerHeading->addLabel(
+            QStringLiteral("QRLabel%1").arg(i + 3), QString::fromLatin1(titles[i]),
             QRectF(columns[i], 6 + lineHeight, (i < 3 ? columns[i + 1] : width) - columns[i] - 6,
                    lineHeight));
-        heading->font = font(9, true);
+        title->font = font(9, true);
     }
-    QRBand5 = addBand(report::BandKind::Child, QStringLiteral("QRBand5"), lineHeight, QRBand2);
+}
+
+// One line a loan: catalogue, title, return date, days overdue.
+void LoansReport::addLoanLine(report::Band* loan, const double (&columns)[4], double lineHeight)
+{
+    const double width = bandWidth();
+    report::Band* line =
+        addBand(report::BandKind::Child, QStringLiteral("QRBand5"), lineHeight, loan);
     const char* const fields[] = {"Catalogue", "Title", "ReturnDate", "Overdue"};
     for (int i = 0; i < 4; ++i) {
-        report::Item* value = QRBand5->addField(
+        report::Item* value = line->addField(
             QStringLiteral("QRDBText%1").arg(i + 1), QString::fromLatin1(fields[i]),
             QRectF(columns[i], 0, (i < 3 ? columns[i + 1] : width) - columns[i] - 6, lineHeight));
         value->font = font(10);
     }
-    // A borrower's heading comes before his first loan.
-    QRBand2->beforePrint = [this] {
-        const QString borrower = fieldText(QStringLiteral("Borrower"));
-        QRBand4->enabled = !m_started || borrower.compare(m_borrower, Qt::CaseInsensitive) != 0;
-        m_started = true;
-        m_borrower = borrower;
-        QRLabel2->caption = borrower.isEmpty() ? QStringLiteral("(no borrower named)") : borrower;
-    };
-
-    QRBand3 = report::addPageFooter(*this);
 }
 
 } // namespace ql

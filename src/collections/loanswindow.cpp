@@ -1,15 +1,14 @@
-#include "collections/loansform.h"
+#include "collections/loanswindow.h"
 
-#include "collections/collectionsform.h"
-#include "collections/loansprint.h"
+#include "collections/collectionswindow.h"
+#include "collections/loansreport.h"
+#include "core/guard.h"
 #include "core/help.h"
 #include "core/keys.h"
-#include "core/opener.h"
 #include "core/seams.h"
 #include "core/settings.h"
 #include "report/run.h"
 #include "store/clock.h"
-#include "store/collectionsdata.h"
 #include "store/datetext.h"
 #include "widgets/commands.h"
 
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <set>
@@ -185,112 +183,127 @@ QVariant LoansModel::headerData(int section, Qt::Orientation orientation, int ro
     return QString::fromLatin1(titles[section]);
 }
 
-TLoansForm::TLoansForm(QWidget* parent)
+LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collections, QWidget* parent)
     : ModuleWindow(parent, keys::Loans, QRect(260, 110, 720, 520))
+    , m_context(context)
+    , m_collections(collections)
     , m_model(new LoansModel(this))
 {
     setObjectName(QStringLiteral("LoansForm"));
     setWindowTitle(QStringLiteral("Quillory - Loans"));
     setSizeGripEnabled(true);
 
-    auto* searchLabel = new QLabel(QStringLiteral("&Search:"), this);
-    SearchEdit = new QLineEdit(this);
-    SearchEdit->setObjectName(QStringLiteral("SearchEdit"));
-    SearchEdit->setAccessibleName(QStringLiteral("Search"));
-    SearchEdit->setToolTip(QStringLiteral("Show only the loans whose title or borrower holds "
-                                          "this text"));
-    SearchEdit->setClearButtonEnabled(true);
-    searchLabel->setBuddy(SearchEdit);
-    connect(SearchEdit, &QLineEdit::textChanged, m_model, &LoansModel::narrow);
-
-    LoansGrid = new QTableView(this);
-    LoansGrid->setObjectName(QStringLiteral("LoansGrid"));
-    LoansGrid->setAccessibleName(QStringLiteral("Loans"));
-    LoansGrid->setToolTip(QStringLiteral("Choose the loans; Enter or a double click shows the "
-                                         "item in the collections"));
-    LoansGrid->setModel(m_model);
-    LoansGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LoansGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    LoansGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LoansGrid->setTabKeyNavigation(false);
-    LoansGrid->verticalHeader()->hide();
-    LoansGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    LoansGrid->horizontalHeader()->setSectionResizeMode(LoansModel::TitleColumn,
-                                                        QHeaderView::Stretch);
-    // No column is sorted at first: the list stands in the loans order.
-    LoansGrid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    LoansGrid->setSortingEnabled(true);
-    connect(LoansGrid, &QAbstractItemView::activated, this,
-            [this] { runCommand(this, [this] { OpenBtnClick(); }); });
-
-    OpenBtn = makeButton(this, "OpenBtn");
-    ReturnedBtn = makeButton(this, "ReturnedBtn");
-    PreviewBtn = makeButton(this, "PreviewBtn");
-    PrintBtn = makeButton(this, "PrintBtn");
-    HelpBtn = makeButton(this, "HelpBtn");
-    ExitBtn = makeButton(this, "ExitBtn");
-    declare(this, {.handler = [this] { OpenBtnClick(); },
-                   .caption = QStringLiteral("&Open Item"),
-                   .hint = QStringLiteral("Show the chosen item in the collections"),
-                   .button = OpenBtn});
-    declare(this, {.handler = [this] { ReturnedBtnClick(); },
-                   .caption = QStringLiteral("&Returned"),
-                   .hint = QStringLiteral("The chosen items came back: clear their borrowers "
-                                          "and return dates"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_R),
-                   .button = ReturnedBtn});
-    declare(this, {.handler = [this] { PreviewBtnClick(); },
-                   .caption = QStringLiteral("Pre&view"),
-                   .hint = QStringLiteral("Show the listed loans by borrower as a printed report"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
-                   .button = PreviewBtn});
-    declare(this, {.handler = [this] { PrintBtnClick(); },
-                   .caption = QStringLiteral("&Print"),
-                   .hint = QStringLiteral("Print the listed loans by borrower"),
-                   .button = PrintBtn});
-    declare(this, {.handler = [this] { HelpBtnClick(); },
-                   .caption = QStringLiteral("&Help"),
-                   .hint = QStringLiteral("Help on the loans"),
-                   .shortcut = QKeySequence::HelpContents,
-                   .button = HelpBtn});
-    declare(this, {.handler = [this] { ExitBtnClick(); },
-                   .caption = QStringLiteral("&Close"),
-                   .hint = QStringLiteral("Close the loans"),
-                   .button = ExitBtn});
-
-    auto* search = new QHBoxLayout;
-    search->addWidget(searchLabel);
-    search->addWidget(SearchEdit, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {OpenBtn, ReturnedBtn, PreviewBtn, PrintBtn, HelpBtn})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    buttons->addWidget(ExitBtn);
+    QLayout* search = buildSearch();
+    buildList();
+    QLayout* buttons = buildButtons();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(search);
-    layout->addWidget(LoansGrid, 1);
+    layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
 
     m_lending = std::make_unique<loans::Lending>();
     reload();
 }
 
-TLoansForm::~TLoansForm() = default;
+LoansWindow::~LoansWindow() = default;
 
-void TLoansForm::reload()
+QLayout* LoansWindow::buildSearch()
+{
+    auto* label = new QLabel(QStringLiteral("&Search:"), this);
+    m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("SearchEdit"));
+    m_search->setAccessibleName(QStringLiteral("Search"));
+    m_search->setToolTip(QStringLiteral("Show only the loans whose title or borrower holds "
+                                        "this text"));
+    m_search->setClearButtonEnabled(true);
+    label->setBuddy(m_search);
+    connect(m_search, &QLineEdit::textChanged, m_model, &LoansModel::narrow);
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(m_search, 1);
+    return row;
+}
+
+void LoansWindow::buildList()
+{
+    m_list = new QTableView(this);
+    m_list->setObjectName(QStringLiteral("LoansGrid"));
+    m_list->setAccessibleName(QStringLiteral("Loans"));
+    m_list->setToolTip(QStringLiteral("Choose the loans; Enter or a double click shows the "
+                                      "item in the collections"));
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setTabKeyNavigation(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->horizontalHeader()->setSectionResizeMode(LoansModel::TitleColumn, QHeaderView::Stretch);
+    // No column is sorted at first: the list stands in the loans order.
+    m_list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_list->setSortingEnabled(true);
+    connect(m_list, &QAbstractItemView::activated, this,
+            [this] { runCommand(this, [this] { openItem(); }); });
+}
+
+QLayout* LoansWindow::buildButtons()
+{
+    QPushButton* open = makeButton(this, "OpenBtn");
+    QPushButton* returned = makeButton(this, "ReturnedBtn");
+    QPushButton* preview = makeButton(this, "PreviewBtn");
+    QPushButton* print = makeButton(this, "PrintBtn");
+    QPushButton* help = makeButton(this, "HelpBtn");
+    QPushButton* close = makeButton(this, "ExitBtn");
+    declare(this, {.handler = [this] { openItem(); },
+                   .caption = QStringLiteral("&Open Item"),
+                   .hint = QStringLiteral("Show the chosen item in the collections"),
+                   .button = open});
+    declare(this, {.handler = [this] { markReturned(); },
+                   .caption = QStringLiteral("&Returned"),
+                   .hint = QStringLiteral("The chosen items came back: clear their borrowers "
+                                          "and return dates"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_R),
+                   .button = returned});
+    declare(this, {.handler = [this] { printListed(report::preview); },
+                   .caption = QStringLiteral("Pre&view"),
+                   .hint = QStringLiteral("Show the listed loans by borrower as a printed report"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
+                   .button = preview});
+    declare(this, {.handler = [this] { printListed(report::print); },
+                   .caption = QStringLiteral("&Print"),
+                   .hint = QStringLiteral("Print the listed loans by borrower"),
+                   .button = print});
+    declare(this, {.handler = [] { help::showMainTopic(14); },
+                   .caption = QStringLiteral("&Help"),
+                   .hint = QStringLiteral("Help on the loans"),
+                   .shortcut = QKeySequence::HelpContents,
+                   .button = help});
+    declare(this, {.handler = [this] { accept(); },
+                   .caption = QStringLiteral("&Close"),
+                   .hint = QStringLiteral("Close the loans"),
+                   .button = close});
+    auto* row = new QHBoxLayout;
+    for (QPushButton* button : {open, returned, preview, print, help})
+        row->addWidget(button);
+    row->addStretch();
+    row->addWidget(close);
+    return row;
+}
+
+void LoansWindow::reload()
 {
     m_model->setLoans(m_lending->read(), clock::today());
     if (m_model->rowCount() > 0)
-        LoansGrid->setCurrentIndex(m_model->index(0, LoansModel::TitleColumn));
+        m_list->setCurrentIndex(m_model->index(0, LoansModel::TitleColumn));
 }
 
-std::vector<Loan> TLoansForm::chosen() const
+std::vector<Loan> LoansWindow::chosen() const
 {
     std::set<int> rows;
-    for (const QModelIndex& index : LoansGrid->selectionModel()->selectedIndexes())
+    for (const QModelIndex& index : m_list->selectionModel()->selectedIndexes())
         rows.insert(index.row());
-    if (rows.empty() && LoansGrid->currentIndex().isValid())
-        rows.insert(LoansGrid->currentIndex().row());
+    if (rows.empty() && m_list->currentIndex().isValid())
+        rows.insert(m_list->currentIndex().row());
     std::vector<Loan> list;
     for (const int row : rows)
         list.push_back(m_model->loanAt(row));
@@ -299,26 +312,22 @@ std::vector<Loan> TLoansForm::chosen() const
 
 // From the collections window the window closes and shows the item there; from elsewhere the
 // collections open over it on the item, and the list is read again when they close.
-void TLoansForm::OpenBtnClick()
+void LoansWindow::openItem()
 {
-    const QModelIndex current = LoansGrid->currentIndex();
+    const QModelIndex current = m_list->currentIndex();
     if (!current.isValid())
         return;
     const Loan loan = m_model->loanAt(current.row());
-    if (CollectionsForm) {
+    if (m_collections) {
         accept();
-        CollectionsForm->showItem(loan.catalogue, loan.key);
+        m_collections->showItem(loan.catalogue, loan.key);
         return;
     }
-    QTimer::singleShot(0, this, [loan] {
-        if (CollectionsForm)
-            CollectionsForm->showItem(loan.catalogue, loan.key);
-    });
-    openModule(this, DataModule3, CollectionsForm);
+    openCollections(this, m_context, &loan);
     reload();
 }
 
-void TLoansForm::ReturnedBtnClick()
+void LoansWindow::markReturned()
 {
     const std::vector<Loan> items = chosen();
     if (items.empty())
@@ -340,43 +349,26 @@ void TLoansForm::ReturnedBtnClick()
     reload();
 }
 
-void TLoansForm::printListed(void (*operation)(QWidget*, report::Report&))
+void LoansWindow::printListed(void (*operation)(QWidget*, report::Report&))
 {
     std::vector<Loan> listed;
     listed.reserve(size_t(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row)
         listed.push_back(m_model->loanAt(row));
-    LoansSheet sheet(listed, clock::today());
-    const GlobalReference<LoansSheet> held(LoansReportSheet, &sheet);
-    report::run(this, LoansPrint, operation);
+    const LoansSheet sheet(listed, clock::today());
+    LoansReport report(sheet, this);
+    operation(this, report);
 }
 
-void TLoansForm::PreviewBtnClick()
+void openLoans(QWidget* owner, const RunContext& context, CollectionsWindow* collections)
 {
-    printListed(report::preview);
+    guarded(owner, [&] {
+        LoansWindow window(context, collections, owner);
+        window.exec();
+    });
 }
 
-void TLoansForm::PrintBtnClick()
-{
-    printListed(report::print);
-}
-
-void TLoansForm::HelpBtnClick()
-{
-    help::showMainTopic(14);
-}
-
-void TLoansForm::ExitBtnClick()
-{
-    accept();
-}
-
-void openLoans(QWidget* owner)
-{
-    openWindow(owner, LoansForm);
-}
-
-void remindOfOverdueLoans(QWidget* owner)
+void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
 {
     Settings settings;
     settings.openKey(keys::Options, true);
@@ -393,7 +385,7 @@ void remindOfOverdueLoans(QWidget* owner)
                              ? QStringLiteral("1 loan is overdue. Open the loans?")
                              : QStringLiteral("%1 loans are overdue. Open the loans?").arg(overdue);
     if (services::prompts().confirm(owner, text))
-        openLoans(owner);
+        openLoans(owner, context);
 }
 
 } // namespace ql

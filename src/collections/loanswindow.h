@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "store/loans.h"
 #include "widgets/modulewindow.h"
 
@@ -7,11 +8,13 @@
 #include <memory>
 #include <vector>
 
+class QLayout;
 class QLineEdit;
-class QPushButton;
 class QTableView;
 
 namespace ql {
+
+class CollectionsWindow;
 
 namespace report {
 class Report;
@@ -61,48 +64,41 @@ private:
 // catalogues' files with tables of its own when it opens; Returned clears the chosen items'
 // borrowers and return dates, Open (a double click, Enter) shows an item in the collections
 // window; the loans report groups the loans listed by borrower.
-class TLoansForm : public ModuleWindow {
+class LoansWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TLoansForm(QWidget* parent = nullptr);
-    ~TLoansForm() override;
-
-    QLineEdit* SearchEdit;
-    QTableView* LoansGrid;
-    QPushButton* OpenBtn;
-    QPushButton* ReturnedBtn;
-    QPushButton* PreviewBtn;
-    QPushButton* PrintBtn;
-    QPushButton* HelpBtn;
-    QPushButton* ExitBtn;
+    // Opened from `collections`, Open closes the loans and shows the item there; opened without
+    // them, Open opens the collections on the item.
+    LoansWindow(const RunContext& context, CollectionsWindow* collections,
+                QWidget* parent = nullptr);
+    ~LoansWindow() override;
 
     LoansModel* model() const { return m_model; }
 
-    void OpenBtnClick();
-    void ReturnedBtnClick();
-    // The loans report over the loans listed, in the preview or at once on the printer.
-    void PreviewBtnClick();
-    void PrintBtnClick();
-    void HelpBtnClick();
-    void ExitBtnClick();
-
 private:
+    QLayout* buildSearch();
+    void buildList();
+    QLayout* buildButtons();
     void reload();
     std::vector<loans::Loan> chosen() const;
+    void openItem();
+    void markReturned();
+    // The loans report over the loans listed, in the preview or at once on the printer.
     void printListed(void (*operation)(QWidget*, report::Report&));
 
+    RunContext m_context;
+    CollectionsWindow* m_collections;
     std::unique_ptr<loans::Lending> m_lending;
     LoansModel* m_model;
+    QLineEdit* m_search = nullptr;
+    QTableView* m_list = nullptr;
 };
 
-// The loans window while it is open.
-inline TLoansForm* LoansForm = nullptr;
-
-// Opens the loans window over `owner`.
-void openLoans(QWidget* owner);
+// Opens the loans window over `owner`; `collections` when the collections window opens it.
+void openLoans(QWidget* owner, const RunContext& context, CollectionsWindow* collections = nullptr);
 
 // When the user chose the reminder in the options and items are overdue, says how many and
 // offers to open the loans window.
-void remindOfOverdueLoans(QWidget* owner);
+void remindOfOverdueLoans(QWidget* owner, const RunContext& context);
 
 } // namespace ql

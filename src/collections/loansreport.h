@@ -26,28 +26,20 @@ private:
     std::unique_ptr<Table> m_table;
 };
 
-// The loans report: a heading with the number of loans, then per borrower his name and his loans
-// one line each (catalogue, title, return date, days overdue).
-class TLoansPrint : public report::Report {
-    Q_OBJECT
+// The loans report over a sheet: a heading with the number of loans, then per borrower his name
+// and his loans one line each (catalogue, title, return date, days overdue).
+class LoansReport : public report::Report {
 public:
-    // Reads the sheet LoansReportSheet points at.
-    explicit TLoansPrint(QObject* owner);
-
-    report::Band* QRBand1;  // the title
-    report::Band* QRBand2;  // per loan, never printed: starts a borrower's group
-    report::Band* QRBand4;  // a borrower's heading and the column titles
-    report::Band* QRBand5;  // a loan
-    report::Band* QRBand3;  // the page footer
-    report::Item* QRLabel2; // the borrower's name
+    LoansReport(const LoansSheet& sheet, QObject* owner = nullptr);
 
 private:
+    void addBorrowerHeading(report::Band* loan, const double (&columns)[4], double lineHeight);
+    void addLoanLine(report::Band* loan, const double (&columns)[4], double lineHeight);
+
+    report::Band* m_borrowerHeading = nullptr;
+    report::Item* m_borrowerName = nullptr;
     QString m_borrower;
     bool m_started = false;
 };
-
-// The sheet and the report while the report runs.
-inline LoansSheet* LoansReportSheet = nullptr;
-inline TLoansPrint* LoansPrint = nullptr;
 
 } // namespace ql

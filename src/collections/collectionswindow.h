@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/context.h"
+#include "store/loans.h"
+#include "widgets/modulewindow.h"
+
+#include <array>
+#include <span>
+
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+namespace ql {
+
+class DataSource;
+class RadioGroup;
+class TDataModule3;
+
+namespace report {
+class Report;
+}
+
+// The collections window: four catalogues (CDs, recordable CDs, tapes and books), one shown at a
+// time, each with its list, the current item's details and its track titles or notes. For the
+// shown catalogue the commands add, drop, find, filter and print items; each catalogue keeps its
+// own current item, sort and filter while another is shown. It works on the tables of the
+// collections' holder it is made with and opens with no catalogue shown.
+class CollectionsWindow : public ModuleWindow {
+    Q_OBJECT
+public:
+    CollectionsWindow(TDataModule3& holder, const RunContext& context, QWidget* parent = nullptr);
+
+    // Shows the catalogue with the item of that key current, in the catalogue's order; a filter
+    // that hides the item is dropped.
+    void showItem(loans::Catalogue catalogue, qint64 key);
+
+    // How a catalogue sorts and how it is laid out, described where the window is made.
+    struct SortEntry;
+    struct CatalogueLayout;
+
+protected:
+    QList<Table*> pendingTables() const override;
+    bool showsTable(const Table* table) const override;
+
+private:
+    using ReportOperation = void (*)(QWidget*, report::Report&);
+    struct Catalogue {
+        loans::Catalogue kind;
+        Table* table;
+        std::array<QFrame*, 3> panels; // list, details, track titles or notes
+        RadioGroup* sort;
+        QPushButton* dueButton;
+        std::span<const SortEntry> entries;
+    };
+    struct Buttons {
+        std::array<QPushButton*, 4> show; // by catalogue
+        QPushButton* newRecord;
+        QPushButton* insertRecord;
+        QPushButton* cancelRecord;
+        QPushButton* deleteRecord;
+        QPushButton* search;
+        QPushButton* filter;
+        QPushButton* unfilter;
+        QPushButton* close;
+        QPushButton* loans;
+    };
+
+    Catalogue buildCatalogue(loans::Catalogue kind, const TDataModule3& holder);
+    QFrame* buildCommandPanel();
+    QMenuBar* buildMenus();
+    void declareCatalogueCommands(QMenu* file, QMenu* display);
+    void declareFileCommands(QMenu* file);
+    void declareRecordCommands(QMenu* edit, QMenu* filter, QMenu* popup);
+    void declareHelpCommands(QMenu* help);
+    void connectSortsAndDues();
+    void layOut(QMenuBar* menuBar, QFrame* strip, QFrame* commands);
+
+    void showCatalogue(loans::Catalogue kind);
+    // The catalogue whose list is shown; none right after opening.
+    Catalogue* shown();
+    const SortEntry& sortEntry(const Catalogue& c) const;
+    void addRecord();
+    void cancelRecord();
+    void deleteRecord();
+    void searchRecords();
+    void filterRecords();
+    void unfilterRecords();
+    void sortList(Catalogue& c);
+    // Shows the choice of sort that matches the order in force.
+    void showSortInForce(Catalogue& c);
+    void goToDue(Catalogue& c);
+    void printShown(ReportOperation operation);
+    void openLoans();
+
+    RunContext m_context;
+    std::array<Catalogue, 4> m_catalogues;
+    Buttons m_buttons{};
+};
+
+// Opens the collections over `owner` with a holder of their own, showing `item` when one is given.
+void openCollections(QWidget* owner, const RunContext& context, const loans::Loan* item = nullptr);
+
+} // namespace ql

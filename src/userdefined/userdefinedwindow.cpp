@@ -1,0 +1,543 @@
+#include "userdefined/userdefinedwindow.h"
+
+#include "core/aboutbox.h"
+#include "core/guard.h"
+#include "core/help.h"
+#include "core/keys.h"
+#include "core/opener.h"
+#include "core/seams.h"
+#include "core/settings.h"
+#include "store/error.h"
+#include "store/holders.h"
+#include "userdefined/userdefinedreport.h"
+#include "widgets/commands.h"
+#include "widgets/dbcontrols.h"
+#include "widgets/radiogroup.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace ql {
+namespace {
+
+// The word that marks a field as not in use and the title as absent; compared exactly.
+const QString None = QStringLiteral("None");
+const QString UseMemo = QStringLiteral("UseMemo");
+const QString Title = QStringLiteral("Title");
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QString fieldName(int n)
+{
+    return QStringLiteral("Label%1").arg(n + 1);
+}
+
+QString indexName(int n)
+{
+    return QStringLiteral("idxLabel%1").arg(n + 1);
+}
+
+QFrame* makePanel(QWidget* parent, const char* name)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(str(name));
+    panel->setFrameShape(QFrame::StyledPanel);
+    return panel;
+}
+
+// A line of explanation in the configuration.
+QLabel* note(QWidget* parent, const char* name, const char* text)
+{
+    auto* label = new QLabel(str(text), parent);
+    label->setObjectName(str(name));
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& context,
+                                     QWidget* parent)
+    : ModuleWindow(parent, keys::UserDef, QRect(200, 60, 780, 660))
+    , m_table(holder.tbUserDefined)
+    , m_context(context)
+{
+    setObjectName(str("UserDefinedForm"));
+    setWindowTitle(str("Quillory - User Defined"));
+    setSizeGripEnabled(true);
+    buildList(holder.dsUserDefined);
+    buildFields(holder.dsUserDefined);
+    buildMemo(holder.dsUserDefined);
+    buildCommandPanel();
+    buildConfiguration();
+    QMenuBar* menuBar = buildMenus();
+    connect(m_sort, &RadioGroup::clicked, this,
+            [this] { runCommand(this, [this] { sortList(); }); });
+    layOut(menuBar);
+}
+
+// The list of the records.
+void UserDefinedWindow::buildList(DataSource* source)
+{
+    m_listPanel = makePanel(this, "Panel1");
+    m_list = new DBGrid(m_listPanel);
+    m_list->setObjectName(str("DBGrid1"));
+    m_list->setToolTip(str("Choose a record"));
+    m_list->setAccessibleName(str("Records"));
+    QStringList fields;
+    for (int n = 0; n < 9; ++n) {
+        fields << fieldName(n);
+        m_columnTitles << QStringLiteral("Field %1").arg(n + 1);
+    }
+    m_list->setColumns(fields);
+    showColumnTitles();
+    m_list->setDataSource(source);
+    (new QVBoxLayout(m_listPanel))->addWidget(m_list);
+}
+
+// The sort chooser and the nine fields, three to a row.
+void UserDefinedWindow::buildFields(DataSource* source)
+{
+    m_fieldsPanel = makePanel(this, "Panel2");
+    m_sort = new RadioGroup(str("Sort"), {}, m_fieldsPanel, 3);
+    m_sort->setObjectName(str("RadioGroup1"));
+    m_sort->setToolTip(str("The order of the list, and what Search and Filter look for"));
+    auto* editors = new QGridLayout;
+    for (int n = 0; n < 9; ++n) {
+        auto* caption = new QLabel(m_fieldsPanel);
+        caption->setObjectName(fieldName(n));
+        caption->setTextFormat(Qt::PlainText);
+        auto* edit = new DBEdit(m_fieldsPanel);
+        edit->setObjectName(QStringLiteral("DBEdit%1").arg(n + 1));
+        edit->setDataSource(source);
+        edit->setDataField(fieldName(n));
+        edit->setAccessibleName(QStringLiteral("Field %1").arg(n + 1));
+        editors->addWidget(caption, 2 * (n / 3), n % 3);
+        editors->addWidget(edit, 2 * (n / 3) + 1, n % 3);
+        caption->hide();
+        edit->hide();
+        m_fieldCaptions[size_t(n)] = caption;
+        m_fieldEditors[size_t(n)] = edit;
+    }
+    editors->setRowStretch(6, 1);
+    auto* layout = new QHBoxLayout(m_fieldsPanel);
+    layout->addWidget(m_sort);
+    layout->addLayout(editors, 1);
+}
+
+void UserDefinedWindow::buildMemo(DataSource* source)
+{
+    m_memoPanel = makePanel(this, "Panel3");
+    auto* memo = new DBMemo(m_memoPanel);
+    memo->setObjectName(str("DBMemo1"));
+    memo->setAccessibleName(str("Memo"));
+    memo->setToolTip(str("The record's memo"));
+    memo->setTabChangesFocus(true);
+    memo->setDataSource(source);
+    memo->setDataField(str("Memo"));
+    auto* caption = new QLabel(str("Memo"), m_memoPanel);
+    caption->setBuddy(memo);
+    auto* layout = new QVBoxLayout(m_memoPanel);
+    layout->addWidget(caption);
+    layout->addWidget(memo, 1);
+    m_memoPanel->hide();
+}
+
+void UserDefinedWindow::buildCommandPanel()
+{
+    m_commandPanel = makePanel(this, "Panel4");
+    Buttons& b = m_buttons;
+    b.newRecord = makeButton(m_commandPanel, "NewBtn");
+    b.insertRecord = makeButton(m_commandPanel, "InsertBtn");
+    b.cancelRecord = makeButton(m_commandPanel, "CancelBtn");
+    b.deleteRecord = makeButton(m_commandPanel, "DeleteBtn");
+    b.search = makeButton(m_commandPanel, "SearchBtn");
+    b.filter = makeButton(m_commandPanel, "FilterBtn");
+    b.unfilter = makeButton(m_commandPanel, "UnfilterBtn");
+    b.close = makeButton(m_commandPanel, "CloseBtn");
+    auto* grid = new QGridLayout(m_commandPanel);
+    QPushButton* const order[] = {b.newRecord, b.insertRecord, b.cancelRecord, b.deleteRecord,
+                                  b.search,    b.filter,       b.unfilter,     b.close};
+    for (int i = 0; i < 8; ++i)
+        grid->addWidget(order[i], i / 2, i % 2);
+    grid->setRowStretch(4, 1);
+}
+
+// The configuration: the title, the nine names and the memo switch.
+void UserDefinedWindow::buildConfiguration()
+{
+    m_configurationPanel = makePanel(this, "Panel5");
+    QWidget* panel = m_configurationPanel;
+    auto* form = new QFormLayout(panel);
+    form->addRow(note(panel, "Label10", "Give the window a title and name the fields you use."));
+    m_titleEdit = new QLineEdit(panel);
+    m_titleEdit->setObjectName(str("Edit2"));
+    m_titleEdit->setToolTip(str("The title of the window and of the report"));
+    auto* titleCaption = new QLabel(str("&Title:"), panel);
+    titleCaption->setBuddy(m_titleEdit);
+    m_titleEdit->setAccessibleName(str("Title"));
+    form->addRow(titleCaption, m_titleEdit);
+    form->addRow(
+        note(panel, "Label11", "Leave a name empty, or type None, for a field you do not use."));
+    for (int n = 0; n < 9; ++n) {
+        auto* edit = new QLineEdit(panel);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(n + 3));
+        edit->setToolTip(str("The name of this field"));
+        auto* caption = new QLabel(QStringLiteral("Field &%1:").arg(n + 1), panel);
+        caption->setBuddy(edit);
+        edit->setAccessibleName(QStringLiteral("Field %1").arg(n + 1));
+        m_nameEdits[size_t(n)] = edit;
+        form->addRow(caption, edit);
+    }
+    m_memoSwitch = new QCheckBox(str("Records carry a &memo"), panel);
+    m_memoSwitch->setObjectName(str("CheckBox1"));
+    m_memoSwitch->setAccessibleName(str("Records carry a memo"));
+    m_memoSwitch->setToolTip(str("Each record gets a memo of any length"));
+    form->addRow(m_memoSwitch);
+    form->addRow(note(panel, "Label12",
+                      "The names head the editors, the columns of the list, the sort choice and "
+                      "the report. Renaming a field changes none of its data."));
+    m_buttons.save = makeButton(panel, "Button1");
+    m_buttons.cancelConfiguration = makeButton(panel, "Button2");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_buttons.save);
+    buttons->addWidget(m_buttons.cancelConfiguration);
+    form->addRow(buttons);
+    panel->hide();
+}
+
+// Menus and buttons: each command declared once with every control that runs it.
+QMenuBar* UserDefinedWindow::buildMenus()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(str("MainMenu1"));
+    auto* popup = new QMenu(this);
+    popup->setObjectName(str("PopupMenu1"));
+    setContextMenu(popup);
+    QMenu* file = addMenu(bar, "File1", str("&File"));
+    QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
+    QMenu* options = addMenu(bar, "Options1", str("&Options"));
+    QMenu* help = addMenu(bar, "HelpStuff1", str("&Help"));
+    declareFileCommands(file, options, popup);
+    declareRecordCommands(edit, options, popup);
+    declare(this, {.handler = [this] { saveConfiguration(); },
+                   .caption = str("&Save"),
+                   .hint = str("Store the names and show the records"),
+                   .button = m_buttons.save});
+    declare(this, {.handler = [this] { showRecordView(); },
+                   .caption = str("&Cancel"),
+                   .hint = str("Show the records without storing the names"),
+                   .button = m_buttons.cancelConfiguration});
+    declareHelpCommands(help);
+    return bar;
+}
+
+void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* popup)
+{
+    declare(this, {.handler = [this] { openPrintMenu(); },
+                   .caption = str("Print"),
+                   .hint = str("Choose the fields to print, then preview or print the records"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
+                   .items = {{file, "PrintPreview1", str("Print Pre&view...")},
+                             {file, "PrintAll1", str("Print &All...")}}});
+    declare(this, {.handler = [this] { accept(); },
+                   .caption = str("Close"),
+                   .hint = str("Close the user-defined records"),
+                   .button = m_buttons.close,
+                   .items = {{file, "Exit1", str("E&xit"), true}}});
+    declare(this, {.handler = [this] { showConfiguration(); },
+                   .caption = str("Configure"),
+                   .hint = str("Name the window and the fields"),
+                   .items = {{options, "Configure1", str("&Configure...")},
+                             {popup, "Configure2", str("C&onfigure...")}}});
+}
+
+void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup)
+{
+    declare(this, {.handler = [this] { m_table->insert(); },
+                   .caption = str("New"),
+                   .hint = str("Start a new record"),
+                   .shortcut = QKeySequence::New,
+                   .button = m_buttons.newRecord,
+                   .items = {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}}});
+    declare(this,
+            {.handler = [this] { m_table->insert(); },
+             .caption = str("Insert"),
+             .hint = str("Insert a new record"),
+             .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
+             .button = m_buttons.insertRecord,
+             .items = {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}}});
+    declare(this,
+            {.handler =
+                 [this] {
+                     if (services::prompts().confirm(
+                             this, str("Are you sure you want to delete this record? \r "
+                                       "Deleted records cannot be recovered. \t")))
+                         m_table->deleteRecord();
+                 },
+             .caption = str("Delete"),
+             .hint = str("Delete this record"),
+             .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Delete),
+             .button = m_buttons.deleteRecord,
+             .items = {{edit, "Delete1", str("&Delete")}, {popup, "Delete2", str("&Delete")}}});
+    declare(this, {.handler = [this] { m_table->cancel(); },
+                   .caption = str("Cancel"),
+                   .hint = str("Abandon the changes of this record"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z),
+                   .button = m_buttons.cancelRecord,
+                   .items = {{edit, "Cancel1", str("&Cancel")}, {popup, "Cancel2", str("&Cancel")}},
+                   .abandons = true});
+    declare(this,
+            {.handler = [this] { searchRecords(); },
+             .caption = str("Search"),
+             .hint = str("Go to the first record at or after a text in the sort order"),
+             .shortcut = QKeySequence::Find,
+             .button = m_buttons.search,
+             .items = {{edit, "Search1", str("&Search")}, {popup, "Search2", str("&Search")}}});
+    declare(this, {.handler = [this] { filterRecords(); },
+                   .caption = str("Filter"),
+                   .hint = str("Show only the records whose sort field is a text"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
+                   .button = m_buttons.filter,
+                   .items = {{options, "FilterRecords1", str("&Filter Records"), true},
+                             {popup, "Filter1", str("&Filter"), true}}});
+    declare(this, {.handler = [this] { unfilterRecords(); },
+                   .caption = str("Unfilter"),
+                   .hint = str("Show all records again, sorted by the first field"),
+                   .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                   .button = m_buttons.unfilter,
+                   .items = {{options, "CancelFilter1", str("C&ancel Filter")},
+                             {popup, "Unfilter1", str("&Unfilter")}}});
+}
+
+void UserDefinedWindow::declareHelpCommands(QMenu* help)
+{
+    declare(this, {.handler = [] { help::showMainContents(); },
+                   .caption = str("&Contents"),
+                   .items = {{help, "Contents1"}}});
+    declare(this, {.handler = [] { help::showMainTopic(10); },
+                   .caption = str("&User Defined Help"),
+                   .shortcut = QKeySequence::HelpContents,
+                   .items = {{help, "Organizer1"}}});
+    declare(this, {.handler = [this] { m_context.aboutBox->showFor(str("Quillory 2.0")); },
+                   .caption = str("&About..."),
+                   .items = {{help, "HelpAbout1", {}, true}}});
+}
+
+// The list over the fields, the memo and the buttons side by side at the bottom; the
+// configuration takes the place of all four.
+void UserDefinedWindow::layOut(QMenuBar* menuBar)
+{
+    auto* layout = new QGridLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(m_listPanel, 0, 0, 1, 2);
+    layout->addWidget(m_fieldsPanel, 1, 0, 1, 2);
+    layout->addWidget(m_memoPanel, 2, 0);
+    layout->addWidget(m_commandPanel, 2, 1);
+    layout->addWidget(m_configurationPanel, 0, 0, 3, 2);
+    layout->setRowStretch(0, 3);
+    layout->setRowStretch(2, 1);
+    layout->setColumnStretch(0, 1);
+}
+
+Table* UserDefinedWindow::pendingTable() const
+{
+    return m_table;
+}
+
+void UserDefinedWindow::showEvent(QShowEvent* event)
+{
+    ModuleWindow::showEvent(event);
+    if (!event->spontaneous() && !m_shown) {
+        m_shown = true;
+        showStoredConfiguration();
+    }
+}
+
+QString UserDefinedWindow::sortIndex() const
+{
+    return indexName(std::max(m_sort->itemIndex(), 0));
+}
+
+void UserDefinedWindow::showRecordView()
+{
+    m_configurationPanel->hide();
+    for (QFrame* panel : {m_listPanel, m_fieldsPanel, m_memoPanel, m_commandPanel})
+        panel->show();
+}
+
+void UserDefinedWindow::showConfiguration()
+{
+    for (QFrame* panel : {m_listPanel, m_fieldsPanel, m_memoPanel, m_commandPanel})
+        panel->hide();
+    m_configurationPanel->show();
+}
+
+int UserDefinedWindow::readConfiguration()
+{
+    try {
+        Settings settings;
+        settings.openKey(keys::UserDef, true);
+        m_titleEdit->setText(settings.readString(Title));
+        for (int n = 0; n < 9; ++n)
+            m_nameEdits[size_t(n)]->setText(settings.readString(fieldName(n)));
+        return settings.readInteger(UseMemo);
+    } catch (const Error&) {
+        showConfiguration();
+        return 0;
+    }
+}
+
+void UserDefinedWindow::applyConfiguration(int useMemo, const QString& unusedTitle)
+{
+    if (useMemo == 1)
+        m_memoSwitch->setChecked(true);
+    // Only the title "None" leaves the caption as it is; before the first save it is empty.
+    if (m_titleEdit->text() != None)
+        setWindowTitle(m_titleEdit->text());
+    QStringList entries;
+    for (int n = 0; n < 9; ++n) {
+        const QString name = m_nameEdits[size_t(n)]->text();
+        const bool used = name != None;
+        // The name shows as typed: an "&" in it underlines nothing.
+        entries << (used ? QString(name).replace(QLatin1Char('&'), str("&&")) : str("N/A"));
+        if (used) {
+            m_fieldCaptions[size_t(n)]->setText(name);
+            m_columnTitles[n] = name;
+            m_fieldEditors[size_t(n)]->setAccessibleName(spokenTitle(n));
+        } else if (!unusedTitle.isEmpty()) {
+            m_columnTitles[n] = unusedTitle;
+        }
+        // A field out of use is hidden only by saving; opening leaves it as it was made.
+        if (used || !unusedTitle.isEmpty()) {
+            m_fieldCaptions[size_t(n)]->setVisible(used);
+            m_fieldEditors[size_t(n)]->setVisible(used);
+        }
+    }
+    m_sort->setItems(entries);
+    showColumnTitles();
+}
+
+QString UserDefinedWindow::spokenTitle(int n) const
+{
+    const QString title = m_columnTitles.value(n);
+    return title.isEmpty() ? QStringLiteral("Field %1").arg(n + 1) : title;
+}
+
+void UserDefinedWindow::showColumnTitles()
+{
+    QStringList spoken;
+    for (int n = 0; n < 9; ++n)
+        spoken << spokenTitle(n);
+    m_list->setColumnTitles(m_columnTitles, spoken);
+}
+
+void UserDefinedWindow::showStoredConfiguration()
+{
+    m_sort->setItems({});
+    const int useMemo = readConfiguration();
+    applyConfiguration(useMemo, {});
+    if (useMemo == 1)
+        m_memoPanel->show();
+}
+
+// Finds the first record at or after the typed text in the chosen sort, within the filter; the
+// order in force stays.
+void UserDefinedWindow::searchRecords()
+{
+    const std::optional<QString> key =
+        services::prompts().inputBox(this, str("Search String"), str("Enter Search String: "));
+    if (!key)
+        return;
+    const QString active = m_table->indexName();
+    m_table->setIndexName(sortIndex());
+    m_table->findNearestText(*key);
+    m_table->setIndexName(active);
+}
+
+// Shows only the records whose field of the chosen sort equals the typed text, ignoring case.
+// The list stays in that sort, so the filter holds also before a sort was chosen.
+void UserDefinedWindow::filterRecords()
+{
+    const std::optional<QString> key =
+        services::prompts().inputBox(this, str("Search for Last Names"), str("Enter Last Name: "));
+    if (!key)
+        return;
+    if (m_sort->itemIndex() < 0)
+        m_sort->setItemIndex(0);
+    m_table->setIndexName(sortIndex());
+    m_table->setRangeText(*key, *key);
+    showFilter(m_table, spokenTitle(m_sort->itemIndex()), *key);
+}
+
+void UserDefinedWindow::unfilterRecords()
+{
+    m_table->cancelRange();
+    m_sort->setItemIndex(0);
+    m_table->setIndexName(indexName(0));
+    m_table->findNearestText(str("AAAA"));
+}
+
+// Another order ends the filter; the list starts at "AAAA", past empty fields and those that
+// begin with a digit.
+void UserDefinedWindow::sortList()
+{
+    m_table->setIndexName(sortIndex());
+    m_table->findNearestText(str("AAAA"));
+}
+
+// Stores the title, the names (an empty one as "None") and the memo switch, then shows the
+// records under the names as stored.
+void UserDefinedWindow::saveConfiguration()
+{
+    m_configurationPanel->hide();
+    for (QFrame* panel : {m_listPanel, m_fieldsPanel, m_commandPanel})
+        panel->show();
+    m_sort->setItems({});
+    {
+        Settings settings;
+        settings.openKey(keys::UserDef, true);
+        const auto stored = [](const QLineEdit* box) {
+            return box->text().isEmpty() ? None : box->text();
+        };
+        settings.writeString(Title, stored(m_titleEdit));
+        for (int n = 0; n < 9; ++n)
+            settings.writeString(fieldName(n), stored(m_nameEdits[size_t(n)]));
+        settings.writeInteger(UseMemo, m_memoSwitch->isChecked() ? 1 : 0);
+    }
+    const int useMemo = readConfiguration();
+    applyConfiguration(useMemo, str("Not in use"));
+    m_memoPanel->setVisible(useMemo == 1);
+}
+
+void UserDefinedWindow::openPrintMenu()
+{
+    UserDefinedPrintMenu menu(*m_table, this);
+    menu.exec();
+}
+
+void openUserDefined(QWidget* owner, const RunContext& context)
+{
+    guarded(owner, [&] {
+        TDataModule8 holder(owner);
+        showNotices(owner);
+        UserDefinedWindow window(holder, context, owner);
+        window.exec();
+    });
+}
+
+} // namespace ql
