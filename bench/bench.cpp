@@ -725,7 +725,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     };
     const auto painted = [&] {
         QApplication::processEvents();
-        window->DBGrid1->viewport()->repaint();
+        window->findChild<ql::DBGrid*>(QStringLiteral("DBGrid1"))->viewport()->repaint();
     };
     const auto open = [&] {
         holder = std::make_unique<ql::TDataModule2>();
@@ -746,7 +746,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
                 kFirstStamp.date().addDays(qint64(maker.pick(size_t(days)))));
         },
         [&] {
-            window->SearchBtn->click();
+            window->findChild<QPushButton*>(QStringLiteral("SearchBtn"))->click();
             painted();
         });
     close();

@@ -232,14 +232,16 @@ TUserDefinedForm::TUserDefinedForm(QWidget* parent)
                    .hint = str("Start a new record"),
                    .shortcut = QKeySequence::New,
                    .button = NewBtn,
-                   .items = {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}}});
+                   .items = {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}},
+                   .startsRecord = true});
     declare(this,
             {.handler = [this] { InsertBtnClick(); },
              .caption = str("Insert"),
              .hint = str("Insert a new record"),
              .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
              .button = InsertBtn,
-             .items = {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}}});
+             .items = {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}},
+             .startsRecord = true});
     declare(this,
             {.handler = [this] { DeleteBtnClick(); },
              .caption = str("Delete"),
