@@ -96,6 +96,10 @@ private Q_SLOTS:
         QCOMPARE(f.window->windowTitle(),
                  str("Quillory - To-Do List - Filtered: due date is empty"));
         QCOMPARE(f.messages().size(), 1);
+        // Ctrl+Shift+L unfilters, as its two menu items say; no other command shares the key.
+        QApplication::setActiveWindow(f.window.get());
+        QTest::keyClick(f.window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.listed().size(), 5);
     }
 
     // The due date column shows a whole date with a four-digit year, in large letters too.
