@@ -725,7 +725,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     };
     const auto painted = [&] {
         QApplication::processEvents();
-        window->DBGrid1->viewport()->repaint();
+        window->findChild<ql::DBGrid*>(QStringLiteral("DBGrid1"))->viewport()->repaint();
     };
     const auto open = [&] {
         holder = std::make_unique<ql::TDataModule2>();
@@ -746,7 +746,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
                 kFirstStamp.date().addDays(qint64(maker.pick(size_t(days)))));
         },
         [&] {
-            window->SearchBtn->click();
+            window->findChild<QPushButton*>(QStringLiteral("SearchBtn"))->click();
             painted();
         });
     close();
@@ -933,9 +933,13 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
         start);
 
     ql::TPDAForm* window = ql::PDAForm;
+    const auto button = [window](const char* name) {
+        return window->findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    auto* orders = window->findChild<ql::RadioGroup*>(QStringLiteral("RadioGroup1"));
     const auto painted = [window] {
         QApplication::processEvents();
-        window->MyDBGrid1->viewport()->repaint();
+        window->findChild<ql::DBGrid*>(QStringLiteral("MyDBGrid1"))->viewport()->repaint();
     };
     const auto show = [&] {
         window->show();
@@ -950,10 +954,10 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
     measure(
         "ab_order", 11, [&] { order = order == 0 ? 1 : 0; },
         [&] {
-            window->RadioGroup1->button(order)->click();
+            orders->button(order)->click();
             painted();
         });
-    window->RadioGroup1->button(0)->click();
+    orders->button(0)->click();
     measure(
         "ab_search", 21,
         [&] {
@@ -961,23 +965,23 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
             answers->answer.truncate(2);
         },
         [&] {
-            window->FindBtn->click();
+            button("FindBtn")->click();
             painted();
         });
     measure(
         "ab_filter", 21, [&] { answers->answer = maker.anyLastName(); },
         [&] {
-            window->BitBtn2->click();
+            button("BitBtn2")->click();
             painted();
         });
     measure(
         "ab_unfilter", 21,
         [&] {
             answers->answer = maker.anyLastName();
-            window->BitBtn2->click();
+            button("BitBtn2")->click();
         },
         [&] {
-            window->BitBtn3->click();
+            button("BitBtn3")->click();
             painted();
         });
     window->hide();

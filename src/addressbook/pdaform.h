@@ -1,11 +1,9 @@
 #pragma once
 
-#include "widgets/modulewindow.h"
-#include <optional>
+#include "widgets/recordwindow.h"
 
-class QAction;
 class QFrame;
-class QLabel;
+class QGridLayout;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -16,84 +14,94 @@ namespace ql {
 
 class DBEdit;
 class DBGrid;
-class DBMemo;
 class RadioGroup;
-class Table;
 
 // The address book window. It is made once at start-up, kept hidden, and shown from the main
 // menu, so its page, order, filter and current record carry over from one opening to the next.
-class TPDAForm : public ModuleWindow {
+class TPDAForm : public RecordWindow {
     Q_OBJECT
 public:
     explicit TPDAForm(QWidget* parent = nullptr);
 
-    DBGrid* MyDBGrid1;
-    DBEdit* FirstNameEdit;
-    DBEdit* LastNameEdit;
-    DBEdit* CompanyEdit;
-    DBEdit* NickNameEdit;
-    DBEdit* PhoneEdit;
-    DBEdit* EmailEdit;
-    QTabWidget* PageControl1;
-    QWidget* AddressSheet;
-    QWidget* PhoneSheet;
-    QWidget* EmailSheet;
-    QWidget* MemoSheet;
-    QWidget* PagerSheet;
-    DBMemo* DBMemo1;
-    DBMemo* DBMemo2;
-    QPushButton* AddressBtn;
-    QPushButton* PhoneBtn;
-    QPushButton* EMailBtn;
-    QPushButton* MemoBtn;
-    QPushButton* PagerBtn;
-    QPushButton* BitBtn1;
-    RadioGroup* RadioGroup1;
-    QPushButton* FindBtn;
-    QPushButton* InsertBtn;
-    QPushButton* NewBtn;
-    QPushButton* CancelBtn;
-    QPushButton* DeleteBtn;
-    QPushButton* ExitBtn;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
-    QStatusBar* StatusBar;
-    QMenuBar* MainMenu1;
-    QMenu* PopupMenu1;
-    QFrame* Panel1;
-    QFrame* Panel2;
-    QFrame* Panel3;
-    QFrame* MyBevel1;
-
-    // The commands, each run by its button and its menu items.
     void showPage(QWidget* page);
-    void BitBtn1Click();
-    void RadioGroup1Click();
-    void NewBtnClick();
-    void CancelBtnClick();
-    void DeleteBtnClick();
-    void FindBtnClick();
-    void BitBtn2Click();
-    void BitBtn3Click();
-    void PrintSelected1Click();
-    void PrintAll1Click();
-    void ExitBtnClick();
-    void Contents1Click();
-    void Organizer1Click();
-    void HelpAboutClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
     Table* pendingTable() const override;
+    Table* recordTable() const override;
+    QString sortIndex() const override;
+    KeyQuestion searchQuestion() const override;
+    QString filterSubject() const override;
+    QString deleteQuestion() const override;
 
 private:
-    Table* table() const;
+    void buildList();
+    void buildHeading();
+    void buildPageButtons();
+    void buildPages();
+    QWidget* addPage(const char* name, const QString& caption);
+    void buildAddressPage();
+    void buildPhonePage();
+    void buildEmailPage();
+    void buildMemoPage();
+    void buildPagerPage();
+    void buildPagerSection(QGridLayout* grid, QWidget* contents);
+    void buildOrderChooser();
+    void buildCommandButtons();
+    void buildStatusLine();
+    void declareCommands();
+    void declareRecordCommands(QMenu* edit);
+    void declarePageCommands(QMenu* options);
+    void declareSortCommands(QMenu* sort);
+    void layOut();
+
+    // The address book's holder is made after this window, so the controls are bound when it is
+    // first shown.
     void bind();
     // The list shows the key of the order and the name.
     void showColumns(int order);
-    // The index of the chosen order, and the texts its search and filter prompts show.
-    QString selectedIndex() const;
-    std::optional<QString> askForKey();
+    int chosenOrder() const;
+    void changeOrder();
+    void showNextPage();
+    void printWindowPicture();
+    void openPrintMenu();
+    void showAbout();
+
+    DBGrid* m_recordList;
+    QFrame* m_headingPanel;
+    DBEdit* m_firstNameEdit;
+    DBEdit* m_lastNameEdit;
+    DBEdit* m_companyEdit;
+    DBEdit* m_nicknameEdit;
+    DBEdit* m_phoneEdit;
+    DBEdit* m_emailEdit;
+    QFrame* m_pageButtonPanel;
+    QPushButton* m_addressButton;
+    QPushButton* m_phoneButton;
+    QPushButton* m_emailButton;
+    QPushButton* m_memoButton;
+    QPushButton* m_pagerButton;
+    QPushButton* m_nextPageButton;
+    QTabWidget* m_pages;
+    QWidget* m_addressPage;
+    QWidget* m_phonePage;
+    QWidget* m_emailPage;
+    QWidget* m_memoPage;
+    QWidget* m_pagerPage;
+    RadioGroup* m_orderChooser;
+    QFrame* m_commandPanel;
+    QPushButton* m_searchButton;
+    QPushButton* m_filterButton;
+    QPushButton* m_unfilterButton;
+    QPushButton* m_newButton;
+    QPushButton* m_insertButton;
+    QPushButton* m_cancelButton;
+    QPushButton* m_deleteButton;
+    QPushButton* m_closeButton;
+    QFrame* m_bottomRule;
+    QStatusBar* m_statusLine;
+    QMenuBar* m_menuBar;
+    QMenu* m_contextMenu;
 
     bool m_bound = false;
     int m_order = 0;

@@ -252,6 +252,43 @@ constexpr EditorLayout kBookEditors[] = {
     {"DBEdit45", "Return Date", "BkReturnDate"},
 };
 
+// A record command of the window: its button, caption and hint, and its items in the Edit (or
+// Filter) menu and the context menu.
+struct RecordCommandLayout {
+    RecordCommand command;
+    const char* button;
+    const char* caption;
+    const char* hint;
+    bool filterMenu;
+    const char* menuItem;
+    const char* menuText;
+    const char* popupItem;
+    const char* popupText;
+    bool popupSeparated;
+};
+
+// In the order of the menus.
+constexpr std::array<RecordCommandLayout, 7> kRecordCommands = {{
+    {RecordCommand::New, "NewBtn", "New", "Start a new item", false, "New1", "&New", "New2", "&New",
+     true},
+    {RecordCommand::Insert, "InsertBtn", "Insert", "Insert a new item", false, "Insert1", "&Insert",
+     "Insert2", "&Insert", false},
+    {RecordCommand::Delete, "DeleteBtn", "Delete", "Delete this item", false, "Delete1", "&Delete",
+     "Delete2", "&Delete", false},
+    {RecordCommand::Cancel, "CancelBtn", "Cancel", "Abandon the changes of this item", false,
+     "Cencel1", "&Cancel", "Cancel1", "&Cancel", false},
+    {RecordCommand::Search, "Search", "Search",
+     "Go to the first item at or after a text in the sort order", false, "Search1", "&Search",
+     "Search2", "&Search", false},
+    {RecordCommand::Filter, "FilterBtn", "Filter", "Show only the items whose sort field is a text",
+     true, "FilterRecords1", "&Filter Records", "Filter2", "&Filter", true},
+    {RecordCommand::Unfilter, "UnFilterBtn", "UnFilter", "Show all items again", true,
+     "CancelFilter1", "&Cancel Filter", "UnFilter1", "&UnFilter", false},
+}};
+
+// The buttons stand in another order than the menu items: Cancel before Delete.
+constexpr std::array<size_t, 7> kRecordButtonOrder = {0, 1, 3, 2, 4, 5, 6};
+
 } // namespace
 
 // How a catalogue is laid out and shown: its tables, its panels, its list, its sort choice, its
@@ -336,7 +373,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
 
 CollectionsWindow::CollectionsWindow(TDataModule3& holder, const RunContext& context,
                                      QWidget* parent)
-    : ModuleWindow(parent, keys::Collections, QRect(231, 86, 800, 600))
+    : RecordWindow(parent, keys::Collections, QRect(231, 86, 800, 600))
     , m_context(context)
     , m_catalogues{}
 {
@@ -390,21 +427,18 @@ QFrame* CollectionsWindow::buildCommandPanel()
     Buttons& b = m_buttons;
     for (size_t i = 0; i < b.show.size(); ++i)
         b.show[i] = makeButton(panel, kCatalogues[i].show.button);
-    b.newRecord = makeButton(panel, "NewBtn");
-    b.insertRecord = makeButton(panel, "InsertBtn");
-    b.cancelRecord = makeButton(panel, "CancelBtn");
-    b.deleteRecord = makeButton(panel, "DeleteBtn");
-    b.search = makeButton(panel, "Search");
-    b.filter = makeButton(panel, "FilterBtn");
-    b.unfilter = makeButton(panel, "UnFilterBtn");
+    std::vector<QPushButton*> order(b.show.begin(), b.show.end());
+    for (const size_t i : kRecordButtonOrder) {
+        b.record[i] = makeButton(panel, kRecordCommands[i].button);
+        order.push_back(b.record[i]);
+    }
     b.close = makeButton(panel, "Exit");
     b.loans = makeButton(panel, "LoansBtn");
+    order.push_back(b.close);
+    // Two to a row: the catalogues, the record commands, then Close; Loans across the bottom.
     auto* grid = new QGridLayout(panel);
-    QPushButton* const order[] = {b.show[0],   b.show[1],      b.show[2],      b.show[3],
-                                  b.newRecord, b.insertRecord, b.cancelRecord, b.deleteRecord,
-                                  b.search,    b.filter,       b.unfilter,     b.close};
-    for (int i = 0; i < 12; ++i)
-        grid->addWidget(order[i], i / 2, i % 2);
+    for (int i = 0; i < int(order.size()); ++i)
+        grid->addWidget(order[size_t(i)], i / 2, i % 2);
     grid->addWidget(b.loans, 6, 0, 1, 2);
     grid->setRowStretch(7, 1);
     return panel;
@@ -476,54 +510,15 @@ void CollectionsWindow::declareFileCommands(QMenu* file)
 
 void CollectionsWindow::declareRecordCommands(QMenu* edit, QMenu* filter, QMenu* popup)
 {
-    declare(this, {.handler = [this] { addRecord(); },
-                   .caption = str("New"),
-                   .hint = str("Start a new item"),
-                   .shortcut = QKeySequence::New,
-                   .button = m_buttons.newRecord,
-                   .items = {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}}});
-    declare(this,
-            {.handler = [this] { addRecord(); },
-             .caption = str("Insert"),
-             .hint = str("Insert a new item"),
-             .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
-             .button = m_buttons.insertRecord,
-             .items = {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}}});
-    declare(this,
-            {.handler = [this] { deleteRecord(); },
-             .caption = str("Delete"),
-             .hint = str("Delete this item"),
-             .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Delete),
-             .button = m_buttons.deleteRecord,
-             .items = {{edit, "Delete1", str("&Delete")}, {popup, "Delete2", str("&Delete")}}});
-    declare(this, {.handler = [this] { cancelRecord(); },
-                   .caption = str("Cancel"),
-                   .hint = str("Abandon the changes of this item"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z),
-                   .button = m_buttons.cancelRecord,
-                   .items = {{edit, "Cencel1", str("&Cancel")}, {popup, "Cancel1", str("&Cancel")}},
-                   .abandons = true});
-    declare(this,
-            {.handler = [this] { searchRecords(); },
-             .caption = str("Search"),
-             .hint = str("Go to the first item at or after a text in the sort order"),
-             .shortcut = QKeySequence::Find,
-             .button = m_buttons.search,
-             .items = {{edit, "Search1", str("&Search")}, {popup, "Search2", str("&Search")}}});
-    declare(this, {.handler = [this] { filterRecords(); },
-                   .caption = str("Filter"),
-                   .hint = str("Show only the items whose sort field is a text"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
-                   .button = m_buttons.filter,
-                   .items = {{filter, "FilterRecords1", str("&Filter Records")},
-                             {popup, "Filter2", str("&Filter"), true}}});
-    declare(this, {.handler = [this] { unfilterRecords(); },
-                   .caption = str("UnFilter"),
-                   .hint = str("Show all items again"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
-                   .button = m_buttons.unfilter,
-                   .items = {{filter, "CancelFilter1", str("&Cancel Filter")},
-                             {popup, "UnFilter1", str("&UnFilter")}}});
+    for (size_t i = 0; i < kRecordCommands.size(); ++i) {
+        const RecordCommandLayout& c = kRecordCommands[i];
+        declareRecordCommand(c.command,
+                             {str(c.caption),
+                              str(c.hint),
+                              m_buttons.record[i],
+                              {{c.filterMenu ? filter : edit, c.menuItem, str(c.menuText)},
+                               {popup, c.popupItem, str(c.popupText), c.popupSeparated}}});
+    }
 }
 
 void CollectionsWindow::declareHelpCommands(QMenu* help)
@@ -608,9 +603,9 @@ void CollectionsWindow::showCatalogue(loans::Catalogue kind)
     showCaption();
 }
 
-CollectionsWindow::Catalogue* CollectionsWindow::shown()
+const CollectionsWindow::Catalogue* CollectionsWindow::shown() const
 {
-    for (Catalogue& c : m_catalogues) {
+    for (const Catalogue& c : m_catalogues) {
         if (!c.panels[0]->isHidden())
             return &c;
     }
@@ -622,69 +617,32 @@ const CollectionsWindow::SortEntry& CollectionsWindow::sortEntry(const Catalogue
     return c.entries[size_t(std::max(c.sort->itemIndex(), 0))];
 }
 
-void CollectionsWindow::addRecord()
+Table* CollectionsWindow::recordTable() const
 {
-    if (Catalogue* c = shown())
-        c->table->insert();
+    const Catalogue* c = shown();
+    return c ? c->table : nullptr;
 }
 
-void CollectionsWindow::cancelRecord()
+QString CollectionsWindow::sortIndex() const
 {
-    if (Catalogue* c = shown())
-        c->table->cancel();
+    return str(sortEntry(*shown()).index);
 }
 
-void CollectionsWindow::deleteRecord()
+KeyQuestion CollectionsWindow::searchQuestion() const
 {
-    Catalogue* c = shown();
-    if (c && services::prompts().confirm(
-                 this, str("Are you sure you want to delete this record? \r Deleted records "
-                           "cannot be recovered. \t")))
-        c->table->deleteRecord();
+    const SortEntry& entry = sortEntry(*shown());
+    return {str(entry.dialogCaption), str(entry.prompt)};
 }
 
-// Finds the first item at or after the typed key in the sort order, within the filter.
-void CollectionsWindow::searchRecords()
+QString CollectionsWindow::filterSubject() const
 {
-    Catalogue* c = shown();
-    if (!c)
-        return;
-    const SortEntry& entry = sortEntry(*c);
-    const std::optional<QString> key =
-        services::prompts().inputBox(this, str(entry.dialogCaption), str(entry.prompt));
-    if (!key)
-        return;
-    Table* t = c->table;
-    const QString active = t->indexName();
-    t->setIndexName(str(entry.index));
-    t->findNearestText(*key);
-    t->setIndexName(active);
+    return str(sortEntry(*shown()).caption);
 }
 
-// Shows only the items whose sort field equals the typed key, ignoring case; replaces any
-// earlier filter.
-void CollectionsWindow::filterRecords()
+QString CollectionsWindow::deleteQuestion() const
 {
-    Catalogue* c = shown();
-    if (!c)
-        return;
-    const SortEntry& entry = sortEntry(*c);
-    const std::optional<QString> key =
-        services::prompts().inputBox(this, str(entry.dialogCaption), str(entry.prompt));
-    if (!key)
-        return;
-    Table* t = c->table;
-    const QString active = t->indexName();
-    t->setIndexName(str(entry.index));
-    t->setRangeText(*key, *key);
-    t->setIndexName(active);
-    showFilter(t, str(entry.caption), *key);
-}
-
-void CollectionsWindow::unfilterRecords()
-{
-    if (Catalogue* c = shown())
-        c->table->cancelRange();
+    return str("Are you sure you want to delete this record? \r Deleted records cannot be "
+               "recovered. \t");
 }
 
 // Another order ends the filter; the list starts on the first item at or after the entry's
@@ -720,7 +678,7 @@ void CollectionsWindow::goToDue(Catalogue& c)
 
 void CollectionsWindow::printShown(ReportOperation operation)
 {
-    if (Catalogue* c = shown()) {
+    if (const Catalogue* c = shown()) {
         CollectionReport report(c->kind, *c->table, this);
         operation(this, report);
     }

@@ -2,7 +2,7 @@
 
 #include "core/context.h"
 #include "store/loans.h"
-#include "widgets/modulewindow.h"
+#include "widgets/recordwindow.h"
 
 #include <array>
 #include <span>
@@ -27,7 +27,7 @@ class Report;
 // shown catalogue the commands add, drop, find, filter and print items; each catalogue keeps its
 // own current item, sort and filter while another is shown. It works on the tables of the
 // collections' holder it is made with and opens with no catalogue shown.
-class CollectionsWindow : public ModuleWindow {
+class CollectionsWindow : public RecordWindow {
     Q_OBJECT
 public:
     CollectionsWindow(TDataModule3& holder, const RunContext& context, QWidget* parent = nullptr);
@@ -41,6 +41,12 @@ public:
     struct CatalogueLayout;
 
 protected:
+    // The record commands work on the catalogue shown, under its chosen sort.
+    Table* recordTable() const override;
+    QString sortIndex() const override;
+    KeyQuestion searchQuestion() const override;
+    QString filterSubject() const override;
+    QString deleteQuestion() const override;
     QList<Table*> pendingTables() const override;
     bool showsTable(const Table* table) const override;
 
@@ -55,14 +61,8 @@ private:
         std::span<const SortEntry> entries;
     };
     struct Buttons {
-        std::array<QPushButton*, 4> show; // by catalogue
-        QPushButton* newRecord;
-        QPushButton* insertRecord;
-        QPushButton* cancelRecord;
-        QPushButton* deleteRecord;
-        QPushButton* search;
-        QPushButton* filter;
-        QPushButton* unfilter;
+        std::array<QPushButton*, 4> show;   // by catalogue
+        std::array<QPushButton*, 7> record; // by record command
         QPushButton* close;
         QPushButton* loans;
     };
@@ -79,14 +79,8 @@ private:
 
     void showCatalogue(loans::Catalogue kind);
     // The catalogue whose list is shown; none right after opening.
-    Catalogue* shown();
+    const Catalogue* shown() const;
     const SortEntry& sortEntry(const Catalogue& c) const;
-    void addRecord();
-    void cancelRecord();
-    void deleteRecord();
-    void searchRecords();
-    void filterRecords();
-    void unfilterRecords();
     void sortList(Catalogue& c);
     // Shows the choice of sort that matches the order in force.
     void showSortInForce(Catalogue& c);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "widgets/modulewindow.h"
+#include "widgets/recordwindow.h"
 
-class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -11,57 +10,56 @@ class QPushButton;
 
 namespace ql {
 
+class DataSource;
 class DBGrid;
 class DBMemo;
 class DBText;
-class Table;
 
 // The journal window: the entries by their stamp, the current entry's stamp and two texts, and
 // the commands that add, drop and find entries. It is made while the journal's holder is open
 // (DataModule2) and lives for one opening; it always starts on the oldest entry.
-class TJournalForm : public ModuleWindow {
+class TJournalForm : public RecordWindow {
     Q_OBJECT
 public:
     explicit TJournalForm(QWidget* parent = nullptr);
 
-    DBGrid* DBGrid1;
-    QLabel* Label1;
-    DBText* DBText1;
-    DBMemo* DBMemo1;
-    DBMemo* DBMemo2;
-    QFrame* Panel1;
-    QFrame* Panel2;
-    QPushButton* NewBtn;
-    QPushButton* InsertBtn;
-    QPushButton* CancelBtn;
-    QPushButton* DeleteBtn;
-    QPushButton* SearchBtn;
-    QPushButton* ExitBtn;
-    QPushButton* CalendarBtn1;
-    QMenuBar* MainMenu1;
-    QMenu* PopupMenu1;
-
-    // The commands, each run by its button and its menu items.
-    void NewBtnClick();
-    void InsertBtnClick();
-    void CancelBtnClick();
-    void DeleteBtnClick();
-    void SearchBtnClick();
-    void PrintPreview1Click();
-    void Print1Click();
-    void PrintAll1Click();
-    void ExitBtnClick();
-    // Opens the reference calendar.
-    void CalendarBtn1Click();
-    void Contents1Click();
-    void Journal1Click();
-    void About1Click();
-
 protected:
-    Table* pendingTable() const override { return table(); }
+    Table* recordTable() const override;
+    QString sortIndex() const override;
+    KeyQuestion searchQuestion() const override;
+    QString deleteQuestion() const override;
 
 private:
-    Table* table() const;
+    void buildEntry(DataSource* source);
+    DBMemo* buildText(DataSource* source, const char* name, const char* field,
+                      const QString& title);
+    void buildButtons();
+    void declareCommands();
+    void declareRecordCommands(QMenu* edit);
+    void layOut();
+
+    void previewReport();
+    void printReport();
+    void printWindowPicture();
+    void openCalendar();
+    void showAbout();
+
+    DBGrid* m_entryList;
+    QLabel* m_stampLabel;
+    DBText* m_stampText;
+    DBMemo* m_upperText;
+    DBMemo* m_lowerText;
+    QFrame* m_commandPanel;
+    QFrame* m_topRule;
+    QPushButton* m_newButton;
+    QPushButton* m_insertButton;
+    QPushButton* m_cancelButton;
+    QPushButton* m_deleteButton;
+    QPushButton* m_searchButton;
+    QPushButton* m_closeButton;
+    QPushButton* m_calendarButton;
+    QMenuBar* m_menuBar;
+    QMenu* m_contextMenu;
 };
 
 // The journal window while it is open.

@@ -1,8 +1,6 @@
 #include "journal/todoform.h"
 
 #include "core/aboutbox.h"
-#include "core/geometry.h"
-#include "core/guard.h"
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/registry.h"
@@ -13,10 +11,9 @@
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 
-#include <QAction>
-#include <QContextMenuEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -26,304 +23,259 @@
 #include <QVBoxLayout>
 
 namespace ql {
+
 TToDoForm::TToDoForm(QWidget* parent)
-    : ModuleWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
+    : RecordWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
 {
     setObjectName(QStringLiteral("ToDoForm"));
     setWindowTitle(QStringLiteral("Quillory - To-Do List"));
     setSizeGripEnabled(true);
-    DataSource* source = DataModule4->dsToDo;
+    m_topRule = new QFrame(this);
+    m_topRule->setObjectName(QStringLiteral("Panel1"));
+    m_topRule->setFrameShape(QFrame::HLine);
+    m_topRule->setFrameShadow(QFrame::Sunken);
+    buildItem(DataModule4->dsToDo);
+    buildButtons();
+    declareCommands();
+    layOut();
+}
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::HLine);
-    Panel1->setFrameShadow(QFrame::Sunken);
+// The list of items, the current item's due date and its text, in the tab order.
+void TToDoForm::buildItem(DataSource* source)
+{
+    m_itemList = new DBGrid(this);
+    m_itemList->setObjectName(QStringLiteral("DBGrid1"));
+    m_itemList->setToolTip(QStringLiteral("Choose an item"));
+    m_itemList->setAccessibleName(QStringLiteral("Items"));
+    m_itemList->setColumns({QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")});
+    m_itemList->setColumnTitles({QStringLiteral("Due Date"), QStringLiteral("To Do")});
+    m_itemList->horizontalHeader()->setStretchLastSection(true);
+    m_itemList->setDataSource(source);
 
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setToolTip(QStringLiteral("Choose an item"));
-    DBGrid1->setAccessibleName(QStringLiteral("Items"));
-    DBGrid1->setColumns({QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")});
-    DBGrid1->setColumnTitles({QStringLiteral("Due Date"), QStringLiteral("To Do")});
-    DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    DBGrid1->setDataSource(source);
-
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    auto* dueLayout = new QHBoxLayout(Panel2);
+    m_duePanel = new QFrame(this);
+    m_duePanel->setObjectName(QStringLiteral("Panel2"));
+    auto* dueLayout = new QHBoxLayout(m_duePanel);
     dueLayout->setContentsMargins(0, 0, 0, 0);
-    Label1 = new QLabel(QStringLiteral("Due &by:"), Panel2);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    DBEdit1 = new DBEdit(Panel2);
-    DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
-    DBEdit1->setAccessibleName(QStringLiteral("Due by"));
-    DBEdit1->setToolTip(QStringLiteral("The date by which the item is due (ex. 5/25/1997)"));
-    DBEdit1->setDataSource(source);
-    DBEdit1->setDataField(QStringLiteral("ToDoByDate"));
-    Label1->setBuddy(DBEdit1);
-    dueLayout->addWidget(Label1);
-    dueLayout->addWidget(DBEdit1);
+    m_dueLabel = new QLabel(QStringLiteral("Due &by:"), m_duePanel);
+    m_dueLabel->setObjectName(QStringLiteral("Label1"));
+    m_dueEdit = new DBEdit(m_duePanel);
+    m_dueEdit->setObjectName(QStringLiteral("DBEdit1"));
+    m_dueEdit->setAccessibleName(QStringLiteral("Due by"));
+    m_dueEdit->setToolTip(QStringLiteral("The date by which the item is due (ex. 5/25/1997)"));
+    m_dueEdit->setDataSource(source);
+    m_dueEdit->setDataField(QStringLiteral("ToDoByDate"));
+    m_dueLabel->setBuddy(m_dueEdit);
+    dueLayout->addWidget(m_dueLabel);
+    dueLayout->addWidget(m_dueEdit);
     dueLayout->addStretch();
 
-    DBMemo1 = new DBMemo(this);
-    DBMemo1->setObjectName(QStringLiteral("DBMemo1"));
-    DBMemo1->setAccessibleName(QStringLiteral("What is to be done"));
-    DBMemo1->setToolTip(QStringLiteral("What is to be done"));
-    DBMemo1->setDataSource(source);
-    DBMemo1->setDataField(QStringLiteral("ToDoMemo"));
-    DBMemo1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DBMemo1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(DBMemo1->mapToGlobal(at)); });
+    m_itemText = new DBMemo(this);
+    m_itemText->setObjectName(QStringLiteral("DBMemo1"));
+    m_itemText->setAccessibleName(QStringLiteral("What is to be done"));
+    m_itemText->setToolTip(QStringLiteral("What is to be done"));
+    m_itemText->setDataSource(source);
+    m_itemText->setDataField(QStringLiteral("ToDoMemo"));
+    m_itemText->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_itemText, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_contextMenu->popup(m_itemText->mapToGlobal(at)); });
+}
 
-    // Editing commands in Panel3, finding and leaving in Panel4.
-    Panel3 = new QFrame(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFrameShape(QFrame::StyledPanel);
-    Panel4 = new QFrame(this);
-    Panel4->setObjectName(QStringLiteral("Panel4"));
-    Panel4->setFrameShape(QFrame::StyledPanel);
-    NewBtn = makeButton(Panel3, "NewBtn");
-    InsertBtn = makeButton(Panel3, "InsertBtn");
-    DeleteBtn = makeButton(Panel3, "DeleteBtn");
-    CancelBtn = makeButton(Panel3, "CancelBtn");
-    SearchBtn = makeButton(Panel4, "SearchBtn");
-    FilterBtn = makeButton(Panel4, "FilterBtn");
-    UnFilterBtn = makeButton(Panel4, "UnFilterBtn");
-    CalendarBtn1 = makeButton(Panel4, "CalendarBtn1");
-    ExitBtn = makeButton(Panel4, "ExitBtn");
+// Editing commands in one panel, finding and leaving in the other.
+void TToDoForm::buildButtons()
+{
+    m_editingPanel = new QFrame(this);
+    m_editingPanel->setObjectName(QStringLiteral("Panel3"));
+    m_editingPanel->setFrameShape(QFrame::StyledPanel);
+    m_findingPanel = new QFrame(this);
+    m_findingPanel->setObjectName(QStringLiteral("Panel4"));
+    m_findingPanel->setFrameShape(QFrame::StyledPanel);
+    m_newButton = makeButton(m_editingPanel, "NewBtn");
+    m_insertButton = makeButton(m_editingPanel, "InsertBtn");
+    m_deleteButton = makeButton(m_editingPanel, "DeleteBtn");
+    m_cancelButton = makeButton(m_editingPanel, "CancelBtn");
+    m_searchButton = makeButton(m_findingPanel, "SearchBtn");
+    m_filterButton = makeButton(m_findingPanel, "FilterBtn");
+    m_unfilterButton = makeButton(m_findingPanel, "UnFilterBtn");
+    m_calendarButton = makeButton(m_findingPanel, "CalendarBtn1");
+    m_closeButton = makeButton(m_findingPanel, "ExitBtn");
+    auto* editing = new QVBoxLayout(m_editingPanel);
+    for (QPushButton* button : {m_newButton, m_insertButton, m_deleteButton, m_cancelButton})
+        editing->addWidget(button);
+    editing->addStretch();
+    auto* finding = new QVBoxLayout(m_findingPanel);
+    for (QPushButton* button :
+         {m_searchButton, m_filterButton, m_unfilterButton, m_calendarButton, m_closeButton})
+        finding->addWidget(button);
+    finding->addStretch();
+}
 
-    // Menus and buttons: each command declared once with every control that runs it.
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    PopupMenu1 = new QMenu(this);
-    setContextMenu(PopupMenu1);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
-    QMenu* edit = addMenu(MainMenu1, "Edit1", QStringLiteral("&Edit"));
-    QMenu* filter = addMenu(MainMenu1, "Filter1", QStringLiteral("Filte&r"));
-    QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
-    QMenu* popup = PopupMenu1;
+// Menus and buttons: each command declared once with every control that runs it.
+void TToDoForm::declareCommands()
+{
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
+    m_contextMenu = new QMenu(this);
+    setContextMenu(m_contextMenu);
+    m_contextMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    QMenu* file = addMenu(m_menuBar, "File1", QStringLiteral("&File"));
+    QMenu* edit = addMenu(m_menuBar, "Edit1", QStringLiteral("&Edit"));
+    QMenu* filter = addMenu(m_menuBar, "Filter1", QStringLiteral("Filte&r"));
+    QMenu* helpMenu = addMenu(m_menuBar, "Help1", QStringLiteral("&Help"));
 
-    declare(this, {.handler = [this] { PrintSelected1Click(); },
+    declare(this, {.handler = [this] { previewReport(); },
                    .caption = QStringLiteral("Print Pre&view..."),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintSelected1"}}});
-    declare(this, {.handler = [this] { PrintSelected2Click(); },
+    declare(this, {.handler = [this] { printWindowPicture(); },
                    .caption = QStringLiteral("Print &Window"),
                    .items = {{file, "PrintSelected2"}}});
-    declare(this, {.handler = [this] { PrintAll1Click(); },
+    declare(this, {.handler = [this] { printReport(); },
                    .caption = QStringLiteral("Print &All..."),
                    .items = {{file, "PrintAll1"}}});
-    declare(this, {.handler = [this] { NewBtnClick(); },
-                   .caption = QStringLiteral("&New"),
-                   .hint = QStringLiteral("Start a new item"),
-                   .shortcut = QKeySequence::New,
-                   .button = NewBtn,
-                   .items = {{edit, "New1"}, {popup, "New2"}}});
-    declare(this, {.handler = [this] { InsertBtnClick(); },
-                   .caption = QStringLiteral("&Insert"),
-                   .hint = QStringLiteral("Insert a new item"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
-                   .button = InsertBtn,
-                   .items = {{edit, "Insert1"}, {popup, "Insert2"}}});
-    declare(this, {.handler = [this] { DeleteBtnClick(); },
-                   .caption = QStringLiteral("&Delete"),
-                   .hint = QStringLiteral("Delete this item"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Delete),
-                   .button = DeleteBtn,
-                   .items = {{edit, "Delete1"}, {popup, "Delete2"}}});
-    declare(this, {.handler = [this] { CancelBtnClick(); },
-                   .caption = QStringLiteral("&Cancel"),
-                   .hint = QStringLiteral("Abandon the changes of this item"),
-                   .button = CancelBtn,
-                   .items = {{edit, "Cancel1"}, {popup, "Cancel2"}},
-                   .abandons = true});
-    declare(this, {.handler = [this] { SearchBtnClick(); },
-                   .caption = QStringLiteral("&Search"),
-                   .hint = QStringLiteral("Go to the first item due on or after a date"),
-                   .shortcut = QKeySequence::Find,
-                   .button = SearchBtn,
-                   .items = {{edit, "Search1", QStringLiteral("&Search for Date..."), true},
-                             {popup, "Search2", QStringLiteral("&Search for Date..."), true}}});
-    declare(this, {.handler = [this] { FilterBtnClick(); },
-                   .caption = QStringLiteral("Fil&ter"),
-                   .hint = QStringLiteral("Show only the items due on a date"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
-                   .button = FilterBtn,
-                   .items = {{filter, "FilterRecords1", QStringLiteral("&Filter for Date...")},
-                             {popup, "Filter2", QStringLiteral("&Filter for Date...")}}});
-    declare(this, {.handler = [this] { UnFilterBtnClick(); },
-                   .caption = QStringLiteral("&Unfilter"),
-                   .hint = QStringLiteral("Show all items again"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
-                   .button = UnFilterBtn,
-                   .items = {{filter, "CancelFilter1"}}});
-    declare(this, {.handler = [this] { Button1Click(); },
-                   .caption = QStringLiteral("&Unfilter"),
-                   .items = {{popup, "UnFilter1"}}});
-    declare(this, {.handler = [this] { CalendarBtn1Click(); },
-                   .caption = QStringLiteral("C&alendar"),
-                   .hint = QStringLiteral("Look at a month calendar"),
-                   .button = CalendarBtn1,
-                   .items = {{edit, "Calendar1", {}, true}, {popup, "Calendar2", {}, true}}});
-    declare(this, {.handler = [this] { ExitBtnClick(); },
+    declareRecordCommands(edit, filter);
+    declare(this,
+            {.handler = [this] { openCalendar(); },
+             .caption = QStringLiteral("C&alendar"),
+             .hint = QStringLiteral("Look at a month calendar"),
+             .button = m_calendarButton,
+             .items = {{edit, "Calendar1", {}, true}, {m_contextMenu, "Calendar2", {}, true}}});
+    declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the to-do list"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
-                   .button = ExitBtn,
+                   .button = m_closeButton,
                    .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
-    declare(this, {.handler = [this] { Contents1Click(); },
+    declare(this, {.handler = [] { help::showMainContents(); },
                    .caption = QStringLiteral("&Contents"),
                    .items = {{helpMenu, "Contents1"}}});
-    declare(this, {.handler = [this] { ToDoHelp1Click(); },
+    declare(this, {.handler = [] { help::showMainTopic(5); },
                    .caption = QStringLiteral("&To-Do List Help"),
                    .shortcut = QKeySequence::HelpContents,
                    .items = {{helpMenu, "ToDoHelp1"}}});
-    declare(this, {.handler = [this] { About1Click(); },
+    declare(this, {.handler = [this] { showAbout(); },
                    .caption = QStringLiteral("&About..."),
                    .items = {{helpMenu, "About1", {}, true}}});
+}
 
-    auto* editing = new QVBoxLayout(Panel3);
-    for (QPushButton* b : {NewBtn, InsertBtn, DeleteBtn, CancelBtn})
-        editing->addWidget(b);
-    editing->addStretch();
-    auto* finding = new QVBoxLayout(Panel4);
-    for (QPushButton* b : {SearchBtn, FilterBtn, UnFilterBtn, CalendarBtn1, ExitBtn})
-        finding->addWidget(b);
-    finding->addStretch();
+void TToDoForm::declareRecordCommands(QMenu* edit, QMenu* filter)
+{
+    QMenu* popup = m_contextMenu;
+    declareRecordCommand(RecordCommand::New, {QStringLiteral("&New"),
+                                              QStringLiteral("Start a new item"),
+                                              m_newButton,
+                                              {{edit, "New1"}, {popup, "New2"}}});
+    declareRecordCommand(RecordCommand::Insert, {QStringLiteral("&Insert"),
+                                                 QStringLiteral("Insert a new item"),
+                                                 m_insertButton,
+                                                 {{edit, "Insert1"}, {popup, "Insert2"}}});
+    declareRecordCommand(RecordCommand::Delete, {QStringLiteral("&Delete"),
+                                                 QStringLiteral("Delete this item"),
+                                                 m_deleteButton,
+                                                 {{edit, "Delete1"}, {popup, "Delete2"}}});
+    declareRecordCommand(RecordCommand::Cancel, {QStringLiteral("&Cancel"),
+                                                 QStringLiteral("Abandon the changes of this item"),
+                                                 m_cancelButton,
+                                                 {{edit, "Cancel1"}, {popup, "Cancel2"}}});
+    const QString searchText = QStringLiteral("&Search for Date...");
+    declareRecordCommand(
+        RecordCommand::Search,
+        {QStringLiteral("&Search"),
+         QStringLiteral("Go to the first item due on or after a date"),
+         m_searchButton,
+         {{edit, "Search1", searchText, true}, {popup, "Search2", searchText, true}}});
+    const QString filterText = QStringLiteral("&Filter for Date...");
+    declareRecordCommand(
+        RecordCommand::Filter,
+        {QStringLiteral("Fil&ter"),
+         QStringLiteral("Show only the items due on a date"),
+         m_filterButton,
+         {{filter, "FilterRecords1", filterText}, {popup, "Filter2", filterText}}});
+    declareRecordCommand(RecordCommand::Unfilter,
+                         {QStringLiteral("&Unfilter"),
+                          QStringLiteral("Show all items again"),
+                          m_unfilterButton,
+                          {{filter, "CancelFilter1"}, {popup, "UnFilter1"}}});
+}
 
-    // The list on the left; the due date, the text and the buttons on the right. The list and
-    // the text grow with the window.
+// The list on the left; the due date, the text and the buttons on the right. The list and the
+// text grow with the window.
+void TToDoForm::layOut()
+{
     auto* right = new QWidget(this);
     auto* rightLayout = new QGridLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(Panel2, 0, 0, 1, 2);
-    rightLayout->addWidget(DBMemo1, 1, 0, 1, 2);
-    rightLayout->addWidget(Panel3, 2, 0);
-    rightLayout->addWidget(Panel4, 2, 1);
+    rightLayout->addWidget(m_duePanel, 0, 0, 1, 2);
+    rightLayout->addWidget(m_itemText, 1, 0, 1, 2);
+    rightLayout->addWidget(m_editingPanel, 2, 0);
+    rightLayout->addWidget(m_findingPanel, 2, 1);
     rightLayout->setRowStretch(1, 1);
     auto* splitter = new QSplitter(this);
     splitter->setChildrenCollapsible(false);
-    splitter->addWidget(DBGrid1);
+    splitter->addWidget(m_itemList);
     splitter->addWidget(right);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({420, 300});
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(MainMenu1);
-    layout->addWidget(Panel1);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_topRule);
     layout->addWidget(splitter, 1);
 }
 
-Table* TToDoForm::table() const
+Table* TToDoForm::recordTable() const
 {
     return DataModule4->tbTodo;
 }
 
-void TToDoForm::NewBtnClick()
+QString TToDoForm::sortIndex() const
 {
-    table()->insert();
+    return QStringLiteral("idxToDoDate");
 }
 
-void TToDoForm::InsertBtnClick()
+KeyQuestion TToDoForm::searchQuestion() const
 {
-    table()->insert();
+    return {QStringLiteral("Search for Date"), QStringLiteral("Enter Date (ex. 5/25/97): ")};
 }
 
-void TToDoForm::CancelBtnClick()
+KeyQuestion TToDoForm::filterQuestion() const
 {
-    table()->cancel();
+    return {QStringLiteral("Filter for Date"), QStringLiteral("Enter Date (ex. 5/25/97): ")};
 }
 
-void TToDoForm::DeleteBtnClick()
+QString TToDoForm::filterSubject() const
 {
-    if (services::prompts().confirm(
-            this, QStringLiteral("Are you sure you want to delete the current To-Do item? \r "
-                                 "Deleted items cannot be recovered. \t")))
-        table()->deleteRecord();
+    return QStringLiteral("due date");
 }
 
-std::optional<QString> TToDoForm::askForDate(const QString& caption)
+QString TToDoForm::deleteQuestion() const
 {
-    return services::prompts().inputBox(this, caption,
-                                        QStringLiteral("Enter Date (ex. 5/25/97): "));
+    return QStringLiteral("Are you sure you want to delete the current To-Do item? \r "
+                          "Deleted items cannot be recovered. \t");
 }
 
-// Runs within the filter when one is in force. A text that is no date moves nothing.
-void TToDoForm::SearchBtnClick()
-{
-    const std::optional<QString> text = askForDate(QStringLiteral("Search for Date"));
-    if (!text)
-        return;
-    Table* t = table();
-    const QString active = t->indexName();
-    t->setIndexName(QStringLiteral("idxToDoDate"));
-    t->findNearestText(*text);
-    t->setIndexName(active);
-}
-
-// Shows the items due on one date, replacing any earlier filter; the first becomes current.
-void TToDoForm::FilterBtnClick()
-{
-    const std::optional<QString> text = askForDate(QStringLiteral("Filter for Date"));
-    if (!text)
-        return;
-    Table* t = table();
-    const QString active = t->indexName();
-    t->setIndexName(QStringLiteral("idxToDoDate"));
-    t->setRangeText(*text, *text);
-    t->setIndexName(active);
-    showFilter(t, QStringLiteral("due date"), *text);
-}
-
-void TToDoForm::UnFilterBtnClick()
-{
-    table()->cancelRange();
-}
-
-void TToDoForm::Button1Click()
-{
-    UnFilterBtnClick();
-}
-
-void TToDoForm::PrintSelected1Click()
+void TToDoForm::previewReport()
 {
     report::run(this, ToDoPrint1, report::preview);
 }
 
-void TToDoForm::PrintAll1Click()
+void TToDoForm::printReport()
 {
     report::run(this, ToDoPrint1, report::print);
 }
 
-void TToDoForm::PrintSelected2Click()
+void TToDoForm::printWindowPicture()
 {
     services::printing().printWindow(this);
 }
 
-void TToDoForm::ExitBtnClick()
-{
-    accept();
-}
-
-void TToDoForm::Contents1Click()
-{
-    help::showMainContents();
-}
-
-void TToDoForm::ToDoHelp1Click()
-{
-    help::showMainTopic(5);
-}
-
-void TToDoForm::About1Click()
-{
-    AboutBox->showFor(QStringLiteral("Quillory - ToDO"));
-}
-
-void TToDoForm::CalendarBtn1Click()
+void TToDoForm::openCalendar()
 {
     registry::open(registry::Window::ReferenceCalendar, this);
+}
+
+void TToDoForm::showAbout()
+{
+    AboutBox->showFor(QStringLiteral("Quillory - ToDO"));
 }
 
 } // namespace ql

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "widgets/modulewindow.h"
-#include <optional>
+#include "widgets/recordwindow.h"
 
-class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -12,65 +10,60 @@ class QPushButton;
 
 namespace ql {
 
+class DataSource;
 class DBEdit;
 class DBGrid;
 class DBMemo;
-class Table;
 
 // The to-do window: the items by due date (items without one first), the current item's due
 // date and text, and the commands that add, drop, find and filter items. It is made while the
 // to-do list's holder is open (DataModule4) and lives for one opening; it always starts on the
 // first item, unfiltered.
-class TToDoForm : public ModuleWindow {
+class TToDoForm : public RecordWindow {
     Q_OBJECT
 public:
     explicit TToDoForm(QWidget* parent = nullptr);
 
-    DBGrid* DBGrid1;
-    DBEdit* DBEdit1;
-    DBMemo* DBMemo1;
-    QLabel* Label1;
-    QFrame* Panel1;
-    QFrame* Panel2;
-    QFrame* Panel3;
-    QFrame* Panel4;
-    QPushButton* NewBtn;
-    QPushButton* InsertBtn;
-    QPushButton* DeleteBtn;
-    QPushButton* CancelBtn;
-    QPushButton* SearchBtn;
-    QPushButton* FilterBtn;
-    QPushButton* UnFilterBtn;
-    QPushButton* CalendarBtn1;
-    QPushButton* ExitBtn;
-    QMenuBar* MainMenu1;
-    QMenu* PopupMenu1;
-
-    // The commands, each run by its button and its menu items.
-    void NewBtnClick();
-    void InsertBtnClick();
-    void CancelBtnClick();
-    void DeleteBtnClick();
-    void SearchBtnClick();
-    void FilterBtnClick();
-    void UnFilterBtnClick();
-    void Button1Click();
-    void PrintSelected1Click();
-    void PrintSelected2Click();
-    void PrintAll1Click();
-    void ExitBtnClick();
-    // Opens the reference calendar.
-    void CalendarBtn1Click();
-    void Contents1Click();
-    void ToDoHelp1Click();
-    void About1Click();
-
 protected:
-    Table* pendingTable() const override { return table(); }
+    Table* recordTable() const override;
+    QString sortIndex() const override;
+    KeyQuestion searchQuestion() const override;
+    KeyQuestion filterQuestion() const override;
+    QString filterSubject() const override;
+    QString deleteQuestion() const override;
 
 private:
-    Table* table() const;
-    std::optional<QString> askForDate(const QString& caption);
+    void buildItem(DataSource* source);
+    void buildButtons();
+    void declareCommands();
+    void declareRecordCommands(QMenu* edit, QMenu* filter);
+    void layOut();
+
+    void previewReport();
+    void printReport();
+    void printWindowPicture();
+    void openCalendar();
+    void showAbout();
+
+    DBGrid* m_itemList;
+    QLabel* m_dueLabel;
+    DBEdit* m_dueEdit;
+    DBMemo* m_itemText;
+    QFrame* m_topRule;
+    QFrame* m_duePanel;
+    QFrame* m_editingPanel;
+    QFrame* m_findingPanel;
+    QPushButton* m_newButton;
+    QPushButton* m_insertButton;
+    QPushButton* m_deleteButton;
+    QPushButton* m_cancelButton;
+    QPushButton* m_searchButton;
+    QPushButton* m_filterButton;
+    QPushButton* m_unfilterButton;
+    QPushButton* m_calendarButton;
+    QPushButton* m_closeButton;
+    QMenuBar* m_menuBar;
+    QMenu* m_contextMenu;
 };
 
 // The to-do window while it is open.

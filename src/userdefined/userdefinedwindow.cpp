@@ -71,7 +71,7 @@ QLabel* note(QWidget* parent, const char* name, const char* text)
 
 UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& context,
                                      QWidget* parent)
-    : ModuleWindow(parent, keys::UserDef, QRect(200, 60, 780, 660))
+    : RecordWindow(parent, keys::UserDef, QRect(200, 60, 780, 660))
     , m_table(holder.tbUserDefined)
     , m_context(context)
 {
@@ -268,57 +268,42 @@ void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* 
 
 void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup)
 {
-    declare(this, {.handler = [this] { m_table->insert(); },
-                   .caption = str("New"),
-                   .hint = str("Start a new record"),
-                   .shortcut = QKeySequence::New,
-                   .button = m_buttons.newRecord,
-                   .items = {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}}});
-    declare(this,
-            {.handler = [this] { m_table->insert(); },
-             .caption = str("Insert"),
-             .hint = str("Insert a new record"),
-             .shortcut = QKeySequence(Qt::CTRL | Qt::Key_I),
-             .button = m_buttons.insertRecord,
-             .items = {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}}});
-    declare(this,
-            {.handler =
-                 [this] {
-                     if (services::prompts().confirm(
-                             this, str("Are you sure you want to delete this record? \r "
-                                       "Deleted records cannot be recovered. \t")))
-                         m_table->deleteRecord();
-                 },
-             .caption = str("Delete"),
-             .hint = str("Delete this record"),
-             .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Delete),
-             .button = m_buttons.deleteRecord,
-             .items = {{edit, "Delete1", str("&Delete")}, {popup, "Delete2", str("&Delete")}}});
-    declare(this, {.handler = [this] { m_table->cancel(); },
-                   .caption = str("Cancel"),
-                   .hint = str("Abandon the changes of this record"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z),
-                   .button = m_buttons.cancelRecord,
-                   .items = {{edit, "Cancel1", str("&Cancel")}, {popup, "Cancel2", str("&Cancel")}},
-                   .abandons = true});
-    declare(this,
-            {.handler = [this] { searchRecords(); },
-             .caption = str("Search"),
-             .hint = str("Go to the first record at or after a text in the sort order"),
-             .shortcut = QKeySequence::Find,
-             .button = m_buttons.search,
-             .items = {{edit, "Search1", str("&Search")}, {popup, "Search2", str("&Search")}}});
-    declare(this, {.handler = [this] { filterRecords(); },
+    declareRecordCommand(RecordCommand::New,
+                         {str("New"),
+                          str("Start a new record"),
+                          m_buttons.newRecord,
+                          {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}}});
+    declareRecordCommand(RecordCommand::Insert,
+                         {str("Insert"),
+                          str("Insert a new record"),
+                          m_buttons.insertRecord,
+                          {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}}});
+    declareRecordCommand(RecordCommand::Delete,
+                         {str("Delete"),
+                          str("Delete this record"),
+                          m_buttons.deleteRecord,
+                          {{edit, "Delete1", str("&Delete")}, {popup, "Delete2", str("&Delete")}}});
+    declareRecordCommand(RecordCommand::Cancel,
+                         {str("Cancel"),
+                          str("Abandon the changes of this record"),
+                          m_buttons.cancelRecord,
+                          {{edit, "Cancel1", str("&Cancel")}, {popup, "Cancel2", str("&Cancel")}}});
+    declareRecordCommand(RecordCommand::Search,
+                         {str("Search"),
+                          str("Go to the first record at or after a text in the sort order"),
+                          m_buttons.search,
+                          {{edit, "Search1", str("&Search")}, {popup, "Search2", str("&Search")}}});
+    declare(this, {.handler = [this] { filterByChosenField(); },
                    .caption = str("Filter"),
                    .hint = str("Show only the records whose sort field is a text"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_L),
+                   .shortcut = key(RecordCommand::Filter),
                    .button = m_buttons.filter,
                    .items = {{options, "FilterRecords1", str("&Filter Records"), true},
                              {popup, "Filter1", str("&Filter"), true}}});
-    declare(this, {.handler = [this] { unfilterRecords(); },
+    declare(this, {.handler = [this] { showAllByFirstField(); },
                    .caption = str("Unfilter"),
                    .hint = str("Show all records again, sorted by the first field"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                   .shortcut = key(RecordCommand::Unfilter),
                    .button = m_buttons.unfilter,
                    .items = {{options, "CancelFilter1", str("C&ancel Filter")},
                              {popup, "Unfilter1", str("&Unfilter")}}});
@@ -352,11 +337,6 @@ void UserDefinedWindow::layOut(QMenuBar* menuBar)
     layout->setRowStretch(0, 3);
     layout->setRowStretch(2, 1);
     layout->setColumnStretch(0, 1);
-}
-
-Table* UserDefinedWindow::pendingTable() const
-{
-    return m_table;
 }
 
 void UserDefinedWindow::showEvent(QShowEvent* event)
@@ -455,41 +435,44 @@ void UserDefinedWindow::showStoredConfiguration()
         m_memoPanel->show();
 }
 
-// Finds the first record at or after the typed text in the chosen sort, within the filter; the
-// order in force stays.
-void UserDefinedWindow::searchRecords()
+KeyQuestion UserDefinedWindow::searchQuestion() const
 {
-    const std::optional<QString> key =
-        services::prompts().inputBox(this, str("Search String"), str("Enter Search String: "));
-    if (!key)
-        return;
-    const QString active = m_table->indexName();
-    m_table->setIndexName(sortIndex());
-    m_table->findNearestText(*key);
-    m_table->setIndexName(active);
+    return {str("Search String"), str("Enter Search String: ")};
 }
 
-// Shows only the records whose field of the chosen sort equals the typed text, ignoring case.
-// The list stays in that sort, so the filter holds also before a sort was chosen.
-void UserDefinedWindow::filterRecords()
+KeyQuestion UserDefinedWindow::filterQuestion() const
 {
+    return {str("Search for Last Names"), str("Enter Last Name: ")};
+}
+
+QString UserDefinedWindow::filterSubject() const
+{
+    return spokenTitle(std::max(m_sort->itemIndex(), 0));
+}
+
+QString UserDefinedWindow::deleteQuestion() const
+{
+    return str("Are you sure you want to delete this record? \r Deleted records cannot be "
+               "recovered. \t");
+}
+
+void UserDefinedWindow::filterByChosenField()
+{
+    const KeyQuestion question = filterQuestion();
     const std::optional<QString> key =
-        services::prompts().inputBox(this, str("Search for Last Names"), str("Enter Last Name: "));
+        services::prompts().inputBox(this, question.caption, question.prompt);
     if (!key)
         return;
     if (m_sort->itemIndex() < 0)
         m_sort->setItemIndex(0);
-    m_table->setIndexName(sortIndex());
-    m_table->setRangeText(*key, *key);
-    showFilter(m_table, spokenTitle(m_sort->itemIndex()), *key);
+    filterUnderSortIndex(*key);
 }
 
-void UserDefinedWindow::unfilterRecords()
+void UserDefinedWindow::showAllByFirstField()
 {
-    m_table->cancelRange();
+    unfilterRecords();
     m_sort->setItemIndex(0);
-    m_table->setIndexName(indexName(0));
-    m_table->findNearestText(str("AAAA"));
+    sortList();
 }
 
 // Another order ends the filter; the list starts at "AAAA", past empty fields and those that

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/context.h"
-#include "widgets/modulewindow.h"
+#include "widgets/recordwindow.h"
 
 #include <array>
 
@@ -26,13 +26,19 @@ class TDataModule8;
 // is hidden and its sort entry reads "N/A", but it keeps its data. The names and the memo switch
 // live in the settings; until they are stored the window opens on its configuration panel. It
 // works on the table of the user-defined holder it is made with.
-class UserDefinedWindow : public ModuleWindow {
+class UserDefinedWindow : public RecordWindow {
     Q_OBJECT
 public:
     UserDefinedWindow(TDataModule8& holder, const RunContext& context, QWidget* parent = nullptr);
 
 protected:
-    Table* pendingTable() const override;
+    Table* recordTable() const override { return m_table; }
+    // The index of the chosen sort; that of field 1 while none is chosen.
+    QString sortIndex() const override;
+    KeyQuestion searchQuestion() const override;
+    KeyQuestion filterQuestion() const override;
+    QString filterSubject() const override;
+    QString deleteQuestion() const override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -60,8 +66,6 @@ private:
     void declareHelpCommands(QMenu* help);
     void layOut(QMenuBar* menuBar);
 
-    // The index of the chosen sort; that of field 1 while none is chosen.
-    QString sortIndex() const;
     // The record view with the memo area, whatever the configuration says.
     void showRecordView();
     void showConfiguration();
@@ -79,9 +83,11 @@ private:
     void showStoredConfiguration();
     void saveConfiguration();
 
-    void searchRecords();
-    void filterRecords();
-    void unfilterRecords();
+    // Filters as every record window does; before a sort is chosen the filter is on field 1,
+    // which then shows as chosen.
+    void filterByChosenField();
+    // Shows every record again, sorted by field 1.
+    void showAllByFirstField();
     void sortList();
     void openPrintMenu();
 

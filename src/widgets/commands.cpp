@@ -4,7 +4,6 @@
 #include "widgets/dbcontrols.h"
 
 #include <QAction>
-#include <QHash>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -12,23 +11,6 @@
 
 namespace ql {
 namespace {
-
-// The key of a command that every window gives the same key, unless the window fixes another.
-QKeySequence standardShortcut(const QString& name, bool abandons)
-{
-    static const QHash<QString, QKeySequence> keys{
-        {QStringLiteral("new"), QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {QStringLiteral("insert"), QKeySequence(Qt::CTRL | Qt::Key_I)},
-        {QStringLiteral("delete"), QKeySequence(Qt::CTRL | Qt::Key_Delete)},
-        {QStringLiteral("search"), QKeySequence(Qt::CTRL | Qt::Key_F)},
-        {QStringLiteral("filter"), QKeySequence(Qt::CTRL | Qt::Key_L)},
-        {QStringLiteral("unfilter"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
-    };
-    // Only the Cancel that abandons the record being typed; a dialog's Cancel closes it.
-    if (abandons && name == QStringLiteral("cancel"))
-        return QKeySequence(Qt::CTRL | Qt::Key_Z);
-    return keys.value(name);
-}
 
 // A new record is typed at once: the focus goes to its first editor in the tab order.
 void focusFirstEditor(QWidget* window)
@@ -89,15 +71,11 @@ bool runCommand(QWidget* window, const std::function<void()>& handler)
     return commitEditors(window) && guarded(window, handler);
 }
 
-void declare(QWidget* window, const Command& declared)
+void declare(QWidget* window, const Command& command)
 {
-    const QString name = QString(declared.caption).remove(QLatin1Char('&')).toLower();
-    Command command = declared;
-    if (command.shortcut.isEmpty())
-        command.shortcut = standardShortcut(name, command.abandons);
-    const bool startsRecord = name == QStringLiteral("new") || name == QStringLiteral("insert");
     const std::function<void()> run = [window, handler = command.handler,
-                                       abandons = command.abandons, startsRecord] {
+                                       abandons = command.abandons,
+                                       startsRecord = command.startsRecord] {
         const bool ran = abandons ? guarded(window, handler) : runCommand(window, handler);
         if (ran && startsRecord)
             focusFirstEditor(window);

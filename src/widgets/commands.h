@@ -35,7 +35,8 @@ struct Command {
     QString caption;
     // The tool tip of the button and the items.
     QString hint = {};
-    // Works wherever the focus is in the window; the first menu item shows it.
+    // Works wherever the focus is in the window; the first menu item shows it. A command has a
+    // key only when its declaration gives it one.
     QKeySequence shortcut = {};
     // The button that runs the command; the declaration gives it its caption and hint.
     QPushButton* button = nullptr;
@@ -44,6 +45,9 @@ struct Command {
     // The command abandons the record being typed (Cancel): it runs without storing the
     // editors' texts first, bad dates included.
     bool abandons = false;
+    // The command starts a record (New, Insert): it ends with the focus in the window's first
+    // editor, where the new record is typed.
+    bool startsRecord = false;
 };
 
 // Runs a command of the window: the texts still pending in its editors are handed to the record
@@ -51,10 +55,8 @@ struct Command {
 // the handler runs, guarded. Returns whether the handler ran and did not fail.
 bool runCommand(QWidget* window, const std::function<void()>& handler);
 
-// Makes every entry point of the command in `window`. A command that fixes no key gets the key
-// every window gives it (New Ctrl+N, Insert Ctrl+I, Delete Ctrl+Del, Search Ctrl+F, Filter
-// Ctrl+L, Unfilter Ctrl+Shift+L, the Cancel that abandons the record Ctrl+Z); New and Insert end
-// with the focus in the first editor of the window, where the new record is typed.
+// Makes every entry point of the command in `window`, with the key and the focus its declaration
+// gives; the caption only labels the controls.
 void declare(QWidget* window, const Command& command);
 
 // A menu of the window's menu bar, named `name` (its item too).

@@ -29,6 +29,15 @@ using namespace ql;
 
 namespace {
 
+// A control of the address book window, found by its object name.
+template <typename Control = QPushButton> Control* part(const char* name)
+{
+    auto* control = PDAForm->findChild<Control*>(QString::fromLatin1(name));
+    if (!control)
+        qFatal("The address book has no control %s", name);
+    return control;
+}
+
 QString str(const char* text)
 {
     return QString::fromUtf8(text);
@@ -84,12 +93,12 @@ private Q_SLOTS:
         Fixture f(
             {{"a", "Adams", ""}, {"b", "Baker", ""}, {"c", "Bakerson", ""}, {"d", "Carter", ""}});
         f.answer(str("bak"));
-        f.click(PDAForm->FindBtn);
+        f.click(part("FindBtn"));
         QCOMPARE(f.last(), str("Baker"));
         f.answer(str("Zimmermann"));
         PDAForm->action(str("Search1"))->trigger();
         QCOMPARE(f.last(), str("Carter"));
-        f.click(PDAForm->FindBtn); // cancelled: nothing moves
+        f.click(part("FindBtn")); // cancelled: nothing moves
         QCOMPARE(f.last(), str("Carter"));
         QVERIFY(f.services.prompts->messages.isEmpty());
     }
@@ -102,14 +111,14 @@ private Q_SLOTS:
                    {"d", "", ""},
                    {"e", "Jones", ""}});
         f.answer(str("smith"));
-        f.click(PDAForm->BitBtn2);
+        f.click(part("BitBtn2"));
         QCOMPARE(f.table().recordCount(), 2);
-        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 2);
+        QCOMPARE(part<DBGrid>("MyDBGrid1")->model()->rowCount(), 2);
         QCOMPARE(PDAForm->windowTitle(),
                  str("Quillory - Address Book - Filtered: last name = smith"));
         f.table().next();
         QCOMPARE(f.table().asText(str("FirstName")), str("b"));
-        f.click(PDAForm->BitBtn3);
+        f.click(part("BitBtn3"));
         QCOMPARE(PDAForm->windowTitle(), str("Quillory - Address Book"));
         QCOMPARE(f.table().recordCount(), 5);
         QCOMPARE(f.table().asText(str("FirstName")), str("b"));
@@ -128,19 +137,20 @@ private Q_SLOTS:
                    {"Bob", "Smith", ""},
                    {"7up", "Smith", ""}});
         f.answer(str("Smith"));
-        f.click(PDAForm->BitBtn2);
+        f.click(part("BitBtn2"));
         QCOMPARE(f.table().recordCount(), 4);
-        QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton);
+        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
         QVERIFY(!f.table().hasRange());
         QCOMPARE(PDAForm->windowTitle(), str("Quillory - Address Book"));
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Aaron"));
         f.table().last();
-        QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton); // the same order
+        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(1),
+                          Qt::LeftButton); // the same order
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
 
         // A change of order whose store of the record being typed is refused changes nothing.
-        type(PDAForm->LastNameEdit, str("x"));
+        type(part<DBEdit>("LastNameEdit"), str("x"));
         {
             TDataModule1 other; // another program stores the same contact first
             other.tbNames->findNearestText(str("Smith"));
@@ -150,10 +160,10 @@ private Q_SLOTS:
             other.tbNames->setValue(str("Company"), str("Elsewhere"));
             other.tbNames->post();
         }
-        QTest::mouseClick(PDAForm->RadioGroup1->button(0), Qt::LeftButton);
+        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(0), Qt::LeftButton);
         QCOMPARE(f.services.prompts->messages,
                  QStringList({"Table \"QYName2.DB\": The record was changed by another program"}));
-        QCOMPARE(PDAForm->RadioGroup1->itemIndex(), 1);
+        QCOMPARE(part<RadioGroup>("RadioGroup1")->itemIndex(), 1);
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
     }
@@ -186,18 +196,18 @@ private Q_SLOTS:
             const int item = i % 6;
             const QString field = str(orders[item].field);
             PDAForm->action(str(orders[item].menuItem))->trigger();
-            QCOMPARE(PDAForm->RadioGroup1->itemIndex(), item);
+            QCOMPARE(part<RadioGroup>("RadioGroup1")->itemIndex(), item);
             QCOMPARE(t.asText(field), str("Match")); // the first key at or after "AAAA"
             t.last();
             f.answer(str("match"));
-            f.click(PDAForm->FindBtn);
+            f.click(part("FindBtn"));
             QCOMPARE(f.services.prompts->questions.last(), str(orders[item].question));
             QCOMPARE(t.asText(field), str("Match"));
             f.answer(str("MATCH"));
-            f.click(PDAForm->BitBtn2);
+            f.click(part("BitBtn2"));
             QCOMPARE(t.recordCount(), 1);
             QCOMPARE(t.asText(field), str("Match"));
-            f.click(PDAForm->BitBtn3);
+            f.click(part("BitBtn3"));
         }
     }
 
@@ -208,7 +218,7 @@ private Q_SLOTS:
         Fixture f({{"Ann", "Smith", "Friends"}});
         const auto shown = [] {
             QStringList row;
-            const QAbstractItemModel* model = PDAForm->MyDBGrid1->model();
+            const QAbstractItemModel* model = part<DBGrid>("MyDBGrid1")->model();
             for (int column = 0; column < model->columnCount(); ++column)
                 row << model->headerData(column, Qt::Horizontal).toString() + str(": ") +
                            model->index(0, column).data().toString();
@@ -217,10 +227,10 @@ private Q_SLOTS:
         QCOMPARE(shown(), QStringList({"Last Name: Smith", "First Name: Ann"}));
         QVERIFY(QTest::qWaitForWindowExposed(PDAForm));
         QCOMPARE(PDAForm->frameGeometry().size(), QSize(940, 620));
-        QVERIFY(!PDAForm->MyDBGrid1->horizontalScrollBar()->isVisible());
+        QVERIFY(!part<DBGrid>("MyDBGrid1")->horizontalScrollBar()->isVisible());
         PDAForm->action(str("Category1"))->trigger();
         QCOMPARE(shown(), QStringList({"Category: Friends", "Name: Ann Smith"}));
-        QTest::mouseClick(PDAForm->RadioGroup1->button(1), Qt::LeftButton);
+        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
         QCOMPARE(shown(), QStringList({"First Name: Ann", "Last Name: Smith"}));
     }
 
@@ -228,34 +238,34 @@ private Q_SLOTS:
     {
         Fixture f({{"a", "Smith", ""}, {"b", "smith", ""}, {"c", "Jones", ""}});
         f.answer(str("SMITH"));
-        f.click(PDAForm->BitBtn2);
-        PDAForm->showPage(PDAForm->PagerSheet);
-        f.click(PDAForm->ExitBtn);
+        f.click(part("BitBtn2"));
+        PDAForm->showPage(part<QWidget>("PagerSheet"));
+        f.click(part("ExitBtn"));
         QVERIFY(!PDAForm->isVisible());
         PDAForm->show();
-        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 2);
+        QCOMPARE(part<DBGrid>("MyDBGrid1")->model()->rowCount(), 2);
         QCOMPARE(PDAForm->windowTitle(),
                  str("Quillory - Address Book - Filtered: last name = SMITH"));
-        QCOMPARE(PDAForm->PageControl1->currentWidget(), PDAForm->PagerSheet);
-        f.click(PDAForm->BitBtn1); // next page from the pager page: the address page
-        QCOMPARE(PDAForm->PageControl1->currentWidget(), PDAForm->AddressSheet);
+        QCOMPARE(part<QTabWidget>("PageControl1")->currentWidget(), part<QWidget>("PagerSheet"));
+        f.click(part("BitBtn1")); // next page from the pager page: the address page
+        QCOMPARE(part<QTabWidget>("PageControl1")->currentWidget(), part<QWidget>("AddressSheet"));
     }
 
     void deleteAsksFirst()
     {
         Fixture f({{"a", "Adams", ""}, {"b", "Baker", ""}});
-        f.click(PDAForm->DeleteBtn); // answered No
+        f.click(part("DeleteBtn")); // answered No
         QCOMPARE(f.table().recordCount(), 2);
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Are you sure you want to delete this record? \r Deleted records cannot be "
                      "recovered. \t"));
         f.services.prompts->confirmations.enqueue(true);
-        f.click(PDAForm->DeleteBtn);
+        f.click(part("DeleteBtn"));
         QCOMPARE(f.table().recordCount(), 1);
         QCOMPARE(f.last(), str("Baker"));
 
-        f.click(PDAForm->NewBtn);
-        QTest::keyClicks(PDAForm->LastNameEdit, str("Unsaved"));
+        f.click(part("NewBtn"));
+        QTest::keyClicks(part<DBEdit>("LastNameEdit"), str("Unsaved"));
         f.services.prompts->confirmations.enqueue(true);
         PDAForm->action(str("Delete1"))->trigger();
         QCOMPARE(f.table().state(), TableState::Browse);
@@ -266,25 +276,25 @@ private Q_SLOTS:
     void typedTextIsKeptWhenTheWindowCloses()
     {
         Fixture f({{"a", "Adams", ""}});
-        f.click(PDAForm->NewBtn);
-        type(PDAForm->LastNameEdit, str("Ärger"));
-        type(PDAForm->FirstNameEdit, str("Zoë"));
-        f.click(PDAForm->ExitBtn);
+        f.click(part("NewBtn"));
+        type(part<DBEdit>("LastNameEdit"), str("Ärger"));
+        type(part<DBEdit>("FirstNameEdit"), str("Zoë"));
+        f.click(part("ExitBtn"));
         QCOMPARE(f.table().state(), TableState::Browse);
         QCOMPARE(f.table().recordCount(), 2);
         PDAForm->show();
         f.answer(str("ärg"));
-        f.click(PDAForm->FindBtn);
+        f.click(part("FindBtn"));
         QCOMPARE(f.last(), str("Ärger"));
-        QCOMPARE(PDAForm->LastNameEdit->text(), str("Ärger"));
+        QCOMPARE(part<DBEdit>("LastNameEdit")->text(), str("Ärger"));
         QCOMPARE(f.table().asText(str("FirstLastCompany")), str("Zoë Ärger"));
     }
 
     void endingTheProgramKeepsWhatWasTyped()
     {
         auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
-        f->click(PDAForm->NewBtn);
-        type(PDAForm->LastNameEdit, str("Pending"));
+        f->click(part("NewBtn"));
+        type(part<DBEdit>("LastNameEdit"), str("Pending"));
         const QString dir = f->dir.path();
         f->program.reset();
         Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
@@ -300,27 +310,27 @@ private Q_SLOTS:
         // Each step is followed by the events it leaves: layouts and paints of the list.
         const auto use = [](Fixture& f) {
             const std::function<void()> steps[] = {
-                [&] { f.click(PDAForm->NewBtn); },
-                [&] { type(PDAForm->LastNameEdit, str("Zylinski")); },
-                [&] { f.click(PDAForm->NewBtn); },
-                [&] { f.click(PDAForm->CancelBtn); },
-                [&] { QTest::keyClick(PDAForm->MyDBGrid1, Qt::Key_End); },
-                [&] { QTest::keyClick(PDAForm->MyDBGrid1, Qt::Key_Home); },
-                [&] { type(PDAForm->FirstNameEdit, str("Ann")); },
+                [&] { f.click(part("NewBtn")); },
+                [&] { type(part<DBEdit>("LastNameEdit"), str("Zylinski")); },
+                [&] { f.click(part("NewBtn")); },
+                [&] { f.click(part("CancelBtn")); },
+                [&] { QTest::keyClick(part<DBGrid>("MyDBGrid1"), Qt::Key_End); },
+                [&] { QTest::keyClick(part<DBGrid>("MyDBGrid1"), Qt::Key_Home); },
+                [&] { type(part<DBEdit>("FirstNameEdit"), str("Ann")); },
                 [&] {
                     f.answer(str("Zyl"));
-                    f.click(PDAForm->FindBtn);
+                    f.click(part("FindBtn"));
                 },
                 [&] {
                     f.answer(str("Adams"));
-                    f.click(PDAForm->BitBtn2);
+                    f.click(part("BitBtn2"));
                 },
-                [&] { f.click(PDAForm->BitBtn3); },
+                [&] { f.click(part("BitBtn3")); },
                 [&] {
                     f.services.prompts->confirmations.enqueue(true);
-                    f.click(PDAForm->DeleteBtn);
+                    f.click(part("DeleteBtn"));
                 },
-                [&] { f.click(PDAForm->ExitBtn); },
+                [&] { f.click(part("ExitBtn")); },
                 [&] { PDAForm->show(); },
             };
             for (const auto& step : steps) {
@@ -376,14 +386,14 @@ private Q_SLOTS:
                      qPrintable(site + u' ' + told.join(u'|')));
             // The window goes on: what was typed is stored when it closes.
             if (f.table().state() == TableState::Browse) {
-                f.click(PDAForm->NewBtn);
-                type(PDAForm->LastNameEdit, str("Zylinski"));
+                f.click(part("NewBtn"));
+                type(part<DBEdit>("LastNameEdit"), str("Zylinski"));
             }
-            f.click(PDAForm->ExitBtn);
+            f.click(part("ExitBtn"));
             QVERIFY2(!PDAForm->isVisible(), qPrintable(site));
             f.answer(str("Zylinski"));
             PDAForm->show();
-            f.click(PDAForm->FindBtn);
+            f.click(part("FindBtn"));
             QVERIFY2(f.last().startsWith(str("Zylinski")), qPrintable(site + u' ' + f.last()));
         }
     }
@@ -415,20 +425,20 @@ private Q_SLOTS:
         });
         PDAForm->action(str("HelpAbout"))->trigger();
         QCOMPARE(product, str("Quillory 2.1 - Organizer"));
-        QVERIFY(PDAForm->PopupMenu1->findChild<QMenu*>(str("Display1")));
+        QVERIFY(part<QMenu>("PopupMenu1")->findChild<QMenu*>(str("Display1")));
     }
 
     void theStatusLineShowsTheHintUnderTheMouse()
     {
         Fixture f({});
         QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(PDAForm->FindBtn, &enter);
-        QCOMPARE(PDAForm->StatusBar->currentMessage(),
+        QApplication::sendEvent(part("FindBtn"), &enter);
+        QCOMPARE(part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Find a record by the key of the order"));
         // Another window of the program: the print menu's Print button.
         TPDAPrintMenu menu(PDAForm);
         QApplication::sendEvent(menu.Button2, &enter);
-        QCOMPARE(PDAForm->StatusBar->currentMessage(),
+        QCOMPARE(part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Print the address book on the current printer"));
     }
 
@@ -444,7 +454,7 @@ private Q_SLOTS:
                 QVERIFY2(!w->accessibleName().isEmpty() || !w->toolTip().isEmpty(),
                          qPrintable(w->objectName()));
         }
-        QVERIFY(!PDAForm->LastNameEdit->toolTip().isEmpty());
+        QVERIFY(!part<DBEdit>("LastNameEdit")->toolTip().isEmpty());
     }
 };
 

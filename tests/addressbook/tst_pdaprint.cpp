@@ -27,6 +27,15 @@ using test::printed;
 
 namespace {
 
+// A control of the address book window, found by its object name.
+template <typename Control = QPushButton> Control* part(const char* name)
+{
+    auto* control = PDAForm->findChild<Control*>(QString::fromLatin1(name));
+    if (!control)
+        qFatal("The address book has no control %s", name);
+    return control;
+}
+
 QString str(const char* text)
 {
     return QString::fromUtf8(text);
@@ -182,7 +191,7 @@ private Q_SLOTS:
         const QString card = printerOf(design.ChildBand1, "FirstName");
         const QString list = printerOf(design.QRBand2, "FirstName");
 
-        click(PDAForm->RadioGroup1->button(1)); // by first name
+        click(part<RadioGroup>("RadioGroup1")->button(1)); // by first name
         const QStringList byFirstName{"Amy", "Bob", "Max", "Zoe"};
         const Document cards = f.print(0);
         QCOMPARE(printed(cards, card), byFirstName);
@@ -191,9 +200,9 @@ private Q_SLOTS:
         QCOMPARE(printed(names, list), byFirstName);
         QVERIFY(printed(names, card).isEmpty());
 
-        click(PDAForm->RadioGroup1->button(0)); // by last name, then only the Bakers
+        click(part<RadioGroup>("RadioGroup1")->button(0)); // by last name, then only the Bakers
         f.services.prompts->inputs.enqueue(str("baker"));
-        click(PDAForm->BitBtn2);
+        click(part("BitBtn2"));
         f.table().last();
         const QStringList bakers{"Amy", "Bob"};
         QCOMPARE(printed(f.print(0), card), bakers);

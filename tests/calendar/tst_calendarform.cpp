@@ -241,7 +241,7 @@ private Q_SLOTS:
             QVERIFY(window);
             QCOMPARE(window, ToDoForm);
             holderOpen = DataModule4 != nullptr;
-            shown = window->DBMemo1->toPlainText();
+            shown = window->findChild<DBMemo*>(str("DBMemo1"))->toPlainText();
             window->action(str("Exit1"))->trigger();
         });
         QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, dayCentre(f.grid(), 3));

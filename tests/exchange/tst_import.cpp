@@ -405,7 +405,8 @@ private Q_SLOTS:
             toDo.tbTodo->post();
         }
         PDAForm->show();
-        const QAbstractItemModel* listed = PDAForm->MyDBGrid1->model();
+        const QAbstractItemModel* listed =
+            PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model();
         QCOMPARE(listed->rowCount(), 0);
         for (int run = 0; run < 2; ++run)
             QVERIFY(f.import(source, 1, {Module::Names, Module::ToDo}));

@@ -46,7 +46,7 @@ struct Fixture : test::ModuleFixture<TDataModule2, TJournalForm> {
     }
     Table& table() const { return *holder->tbJournal1; }
     QString upper() const { return table().asText(str("MemoField1")); }
-    void search(const QString& text) { ask(window->SearchBtn, text); }
+    void search(const QString& text) { ask("SearchBtn", text); }
 };
 
 void type(QWidget* widget, const QString& text)
@@ -66,16 +66,16 @@ private Q_SLOTS:
     {
         Fixture f({{at(1997, 5, 24), "first"}, {at(1997, 5, 26), "second"}});
         f.table().last();
-        f.click(f.window->NewBtn);
-        f.click(f.window->InsertBtn);
+        f.click("NewBtn");
+        f.click("InsertBtn");
         QCOMPARE(f.table().recordCount(), 2);
-        QCOMPARE(f.window->DBGrid1->model()->rowCount(), 3);
-        f.click(f.window->CancelBtn);
-        QCOMPARE(f.window->DBMemo1->toPlainText(), str("second"));
+        QCOMPARE(f.find<DBGrid>("DBGrid1")->model()->rowCount(), 3);
+        f.click("CancelBtn");
+        QCOMPARE(f.find<DBMemo>("DBMemo1")->toPlainText(), str("second"));
         QCOMPARE(f.listed(), QStringList({"5/24/1997 9:00:00 AM", "5/26/1997 9:00:00 AM"}));
 
         f.window->action(str("New2"))->trigger();
-        f.click(f.window->ExitBtn);
+        f.click("ExitBtn");
         QCOMPARE(f.table().recordCount(), 2);
         QVERIFY(f.messages().isEmpty());
     }
@@ -84,15 +84,15 @@ private Q_SLOTS:
     {
         Fixture f({{at(1997, 5, 24), "old"}});
         f.clock.set(at(1999, 12, 31, 23, 59, 59));
-        f.click(f.window->NewBtn);
-        QCOMPARE(f.window->DBText1->text(), str("12/31/1999 11:59:59 PM"));
-        type(f.window->DBMemo1, str("Ünterwegs"));
-        type(f.window->DBMemo2, str("lower"));
+        f.click("NewBtn");
+        QCOMPARE(f.find<DBText>("DBText1")->text(), str("12/31/1999 11:59:59 PM"));
+        type(f.find<DBMemo>("DBMemo1"), str("Ünterwegs"));
+        type(f.find<DBMemo>("DBMemo2"), str("lower"));
         f.clock.set(at(2000, 1, 1, 0, 0, 5));
         f.window->action(str("Insert1"))->trigger(); // stores the typed entry first
         QCOMPARE(f.table().recordCount(), 2);
-        type(f.window->DBMemo2, str("kept on closing"));
-        f.click(f.window->ExitBtn);
+        type(f.find<DBMemo>("DBMemo2"), str("kept on closing"));
+        f.click("ExitBtn");
         QCOMPARE(f.table().state(), TableState::Browse);
         QCOMPARE(f.listed(), QStringList({"5/24/1997 9:00:00 AM", "12/31/1999 11:59:59 PM",
                                           "1/1/2000 12:00:05 AM"}));
@@ -136,13 +136,13 @@ private Q_SLOTS:
     {
         Fixture f({{at(1997, 5, 24), "a"}, {at(1997, 5, 25), "b"}, {at(1997, 5, 26), "c"}});
         f.table().next();
-        f.click(f.window->DeleteBtn); // answered No
+        f.click("DeleteBtn"); // answered No
         QCOMPARE(f.table().recordCount(), 3);
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Are you sure you want to delete the current Journal Entry? \r Deleted "
                      "entries cannot be recovered. \t"));
         f.services.prompts->confirmations.enqueue(true);
-        f.click(f.window->DeleteBtn);
+        f.click("DeleteBtn");
         QCOMPARE(f.upper(), str("c"));
         f.services.prompts->confirmations.enqueue(true);
         f.window->action(str("Delete1"))->trigger();
@@ -151,7 +151,7 @@ private Q_SLOTS:
         f.services.prompts->confirmations.enqueue(true);
         f.window->action(str("Delete2"))->trigger();
         f.services.prompts->confirmations.enqueue(true);
-        f.click(f.window->DeleteBtn);
+        f.click("DeleteBtn");
         QCOMPARE(f.messages(),
                  QStringList(
                      {"Table \"Journal2.DB\": Cannot perform this operation on an empty dataset"}));
@@ -177,7 +177,7 @@ private Q_SLOTS:
         f.window->action(str("Calander1"))->trigger();
         QVERIFY(calendarShown);
         QVERIFY(f.window->findChildren<ReferenceCalendarWindow*>().isEmpty());
-        QCOMPARE(f.window->DBGrid1->model()->headerData(0, Qt::Horizontal).toString(),
+        QCOMPARE(f.find<DBGrid>("DBGrid1")->model()->headerData(0, Qt::Horizontal).toString(),
                  str("Date & Time"));
         QString product;
         QTimer::singleShot(0, [&] {
@@ -197,7 +197,7 @@ private Q_SLOTS:
         QString shown;
         int width = 0;
         f.openFromMainMenu(f.program->mainMenu()->JournalBtn, [&](TJournalForm& window) {
-            shown = window.DBMemo1->toPlainText();
+            shown = Fixture::findIn<DBMemo>(window, "DBMemo1")->toPlainText();
             window.resize(810, 530);
             width = window.frameGeometry().width();
         });

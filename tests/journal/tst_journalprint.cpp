@@ -224,7 +224,7 @@ private Q_SLOTS:
         services::install(std::move(scripted));
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         QCOMPARE(report::windowPictureArea(f.window.get()).size(),
-                 f.window->size() - QSize(0, f.window->MainMenu1->height()));
+                 f.window->size() - QSize(0, f.find<QMenuBar>("MainMenu1")->height()));
 
         QTemporaryDir dir;
         const QString printed = dir.filePath(str("window.pdf"));
@@ -252,7 +252,7 @@ private Q_SLOTS:
     void aTextBeingTypedIsStoredAndPrinted()
     {
         Journal f({{at(1), str("old"), QString()}});
-        f.window->DBMemo1->setPlainText(str("typed just now"));
+        f.find<DBMemo>("DBMemo1")->setPlainText(str("typed just now"));
         const report::Document d = f.run("PrintAll1");
         QCOMPARE(printed(d, str("QRMemo1")), QStringList({"typed just now"}));
         QCOMPARE(f.table().state(), TableState::Browse);
@@ -273,7 +273,7 @@ private Q_SLOTS:
         QCOMPARE(printed(d, str("QRMemo1")),
                  QStringList({"someday", "june b", "june a", "second line", "july"}));
 
-        f.ask(f.window->FilterBtn, str("6/1/1999"));
+        f.ask("FilterBtn", str("6/1/1999"));
         f.window->action(str("PrintSelected1"))->trigger();
         QVERIFY(f.services.printing->reports.last().preview);
         d = f.services.printing->reports.last().document;

@@ -62,18 +62,18 @@ private Q_SLOTS:
         Fixture f(kItems);
         QCOMPARE(f.listed(1), QStringList({"someday", "may", "june a", "june b", "july"}));
         QCOMPARE(f.listed(0).at(1), str("5/1/1999"));
-        f.ask(f.window->FilterBtn, str("12/25/1999"));
+        f.ask("FilterBtn", str("12/25/1999"));
         QCOMPARE(f.listed(), QStringList());
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Filter for Date: Enter Date (ex. 5/25/97): "));
-        f.click(f.window->UnFilterBtn);
+        f.click("UnFilterBtn");
         QCOMPARE(f.listed().size(), 5);
 
-        f.ask(f.window->FilterBtn, str("06-01-1999"));
+        f.ask("FilterBtn", str("06-01-1999"));
         QCOMPARE(f.window->windowTitle(),
                  str("Quillory - To-Do List - Filtered: due date = 6/1/1999"));
         f.table().last();
-        f.ask(f.window->SearchBtn, str("1/1/1999"));
+        f.ask("SearchBtn", str("1/1/1999"));
         QCOMPARE(f.text(), str("june a"));
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Search for Date: Enter Date (ex. 5/25/97): "));
@@ -81,7 +81,7 @@ private Q_SLOTS:
         f.services.prompts->inputs.enqueue(str("7/4/1999"));
         f.window->action(str("Filter2"))->trigger(); // replaces the first filter
         QCOMPARE(f.listed(1), QStringList({"july"}));
-        f.ask(f.window->FilterBtn, str("6/31/1999"));
+        f.ask("FilterBtn", str("6/31/1999"));
         QCOMPARE(f.messages(),
                  QStringList({"'6/31/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
         QCOMPARE(f.listed(1), QStringList({"july"}));
@@ -91,18 +91,22 @@ private Q_SLOTS:
         QCOMPARE(f.listed().size(), 5);
         QCOMPARE(f.text(), str("july"));
 
-        f.ask(f.window->FilterBtn, QString()); // the items without a due date
+        f.ask("FilterBtn", QString()); // the items without a due date
         QCOMPARE(f.listed(1), QStringList({"someday"}));
         QCOMPARE(f.window->windowTitle(),
                  str("Quillory - To-Do List - Filtered: due date is empty"));
         QCOMPARE(f.messages().size(), 1);
+        // Ctrl+Shift+L unfilters, as its two menu items say; no other command shares the key.
+        QApplication::setActiveWindow(f.window.get());
+        QTest::keyClick(f.window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.listed().size(), 5);
     }
 
     // The due date column shows a whole date with a four-digit year, in large letters too.
     void theDueDateColumnShowsAWholeDate()
     {
         Fixture f({{QDate(2026, 12, 28), "end of year"}});
-        DBGrid* grid = f.window->DBGrid1;
+        DBGrid* grid = f.find<DBGrid>("DBGrid1");
         // The width the column's texts need, as the view measures them.
         const QAbstractItemView* view = grid;
         QCOMPARE(f.listed(), QStringList({"12/28/2026"}));
@@ -116,11 +120,11 @@ private Q_SLOTS:
     void searchAfterEveryDateEndsOnTheLastItem()
     {
         Fixture f(kItems);
-        f.ask(f.window->SearchBtn, str("1/1/2050"));
+        f.ask("SearchBtn", str("1/1/2050"));
         QCOMPARE(f.text(), str("july"));
-        f.ask(f.window->SearchBtn, str("6/1/99")); // 2099
+        f.ask("SearchBtn", str("6/1/99")); // 2099
         QCOMPARE(f.text(), str("july"));
-        f.ask(f.window->SearchBtn, str("5/2/1999"));
+        f.ask("SearchBtn", str("5/2/1999"));
         QCOMPARE(f.text(), str("june a"));
     }
 
@@ -128,18 +132,18 @@ private Q_SLOTS:
     {
         Fixture f({{QDate(1999, 5, 1), "may"}});
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.click(f.window->NewBtn);
-        f.window->DBEdit1->setFocus();
-        QTest::keyClicks(f.window->DBEdit1, str("2/30/1999"));
-        QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
+        f.click("NewBtn");
+        f.find<DBEdit>("DBEdit1")->setFocus();
+        QTest::keyClicks(f.find<DBEdit>("DBEdit1"), str("2/30/1999"));
+        QTest::keyClick(f.find<DBEdit>("DBEdit1"), Qt::Key_Tab);
         QCOMPARE(f.messages(),
                  QStringList({"'2/30/1999' is not a valid date (month/day/year, e.g. 5/25/2024)"}));
-        QVERIFY(f.window->DBEdit1->hasFocus());
+        QVERIFY(f.find<DBEdit>("DBEdit1")->hasFocus());
 
-        f.window->DBEdit1->selectAll();
-        QTest::keyClicks(f.window->DBEdit1, str("2/28/1999"));
-        QTest::keyClick(f.window->DBEdit1, Qt::Key_Tab);
-        f.click(f.window->ExitBtn); // closing stores the new item
+        f.find<DBEdit>("DBEdit1")->selectAll();
+        QTest::keyClicks(f.find<DBEdit>("DBEdit1"), str("2/28/1999"));
+        QTest::keyClick(f.find<DBEdit>("DBEdit1"), Qt::Key_Tab);
+        f.click("ExitBtn"); // closing stores the new item
         QCOMPARE(f.listed(), QStringList({"2/28/1999", "5/1/1999"}));
     }
 
@@ -161,7 +165,7 @@ private Q_SLOTS:
         QFETCH(bool, valid);
         Fixture f({{QDate(1999, 5, 1), "may"}, {QDate(1999, 7, 4), "july"}});
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        DBEdit* due = f.window->DBEdit1;
+        DBEdit* due = f.find<DBEdit>("DBEdit1");
         due->setFocus();
         due->selectAll();
         QTest::keyClicks(due, valid ? str("6/15/1999") : str("2/30/1999"));
@@ -171,13 +175,14 @@ private Q_SLOTS:
         else if (way == "New menu item")
             f.window->action(str("New1"))->trigger();
         else if (way == "Search button")
-            f.click(f.window->SearchBtn);
+            f.click("SearchBtn");
         else if (way == "another row")
-            QTest::mouseClick(
-                f.window->DBGrid1->viewport(), Qt::LeftButton, {},
-                f.window->DBGrid1->visualRect(f.window->DBGrid1->model()->index(1, 0)).center());
+            QTest::mouseClick(f.find<DBGrid>("DBGrid1")->viewport(), Qt::LeftButton, {},
+                              f.find<DBGrid>("DBGrid1")
+                                  ->visualRect(f.find<DBGrid>("DBGrid1")->model()->index(1, 0))
+                                  .center());
         else if (way == "Close button")
-            f.click(f.window->ExitBtn);
+            f.click("ExitBtn");
         else if (way == "title bar")
             f.window->close();
         else
@@ -198,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(f.text(), str("may"));
         QCOMPARE(f.table().state(), TableState::Edit);
 
-        f.click(f.window->CancelBtn); // gives the bad date up without a word
+        f.click("CancelBtn"); // gives the bad date up without a word
         QCOMPARE(f.messages().size(), 1);
         QCOMPARE(due->text(), str("5/1/1999"));
         QCOMPARE(f.table().state(), TableState::Browse);
@@ -208,10 +213,10 @@ private Q_SLOTS:
     {
         Fixture f(kItems);
         f.table().moveToRow(1);
-        f.click(f.window->DeleteBtn); // answered No
+        f.click("DeleteBtn"); // answered No
         QCOMPARE(f.table().recordCount(), 5);
         f.services.prompts->confirmations.enqueue(true);
-        f.click(f.window->DeleteBtn);
+        f.click("DeleteBtn");
         QCOMPARE(f.table().recordCount(), 4);
         QCOMPARE(f.text(), str("june a"));
     }
@@ -240,7 +245,7 @@ private Q_SLOTS:
             if (calendar)
                 calendar->reject();
         });
-        QTest::mouseClick(f.window->CalendarBtn1, Qt::LeftButton);
+        QTest::mouseClick(f.find("CalendarBtn1"), Qt::LeftButton);
         QVERIFY(calendarShown);
         f.window->action(str("Contents1"))->trigger();
         f.window->action(str("ToDoHelp1"))->trigger();
@@ -260,7 +265,7 @@ private Q_SLOTS:
     void theMainMenuOpensTheListUnfiltered()
     {
         Fixture f(kItems);
-        f.ask(f.window->FilterBtn, str("6/1/1999"));
+        f.ask("FilterBtn", str("6/1/1999"));
         QStringList listed;
         int left = 0;
         f.openFromMainMenu(f.program->mainMenu()->ToDoBtn, [&](TToDoForm& window) {

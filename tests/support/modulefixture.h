@@ -61,15 +61,21 @@ template <typename Holder, typename Window> struct ModuleFixture {
             *holderReference = nullptr;
     }
     RunContext context() const { return {dir.path(), AboutBox}; }
-    // A control of the window by its name.
-    template <typename Control = QWidget> Control* find(const char* name) const
+    // A control of the window, found by its object name.
+    template <typename Control = QPushButton> Control* find(const char* name) const
     {
-        auto* control = window->template findChild<Control*>(QString::fromUtf8(name));
+        return findIn<Control>(*window, name);
+    }
+    template <typename Control> static Control* findIn(const QWidget& shown, const char* name)
+    {
+        auto* control = shown.findChild<Control*>(QString::fromLatin1(name));
         if (!control)
-            qFatal("The window has no %s named %s", Control::staticMetaObject.className(), name);
+            qFatal("The window has no control %s", name);
         return control;
     }
+    void click(const char* button) const { click(find(button)); }
     void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
+    void ask(const char* button, const QString& answer) { ask(find(button), answer); }
     void ask(QPushButton* button, const QString& answer)
     {
         services.prompts->inputs.enqueue(answer);
@@ -81,8 +87,7 @@ template <typename Holder, typename Window> struct ModuleFixture {
     static QStringList listedIn(const Window& shown, int column)
     {
         QStringList rows;
-        const QAbstractItemModel* model =
-            shown.template findChild<DBGrid*>(QStringLiteral("DBGrid1"))->model();
+        const QAbstractItemModel* model = findIn<DBGrid>(shown, "DBGrid1")->model();
         for (int row = 0; row < model->rowCount(); ++row)
             rows << model->index(row, column).data().toString();
         return rows;
@@ -96,7 +101,7 @@ template <typename Holder, typename Window> struct ModuleFixture {
             auto* opened = qobject_cast<Window*>(QApplication::activeModalWidget());
             QVERIFY(opened && opened == *windowReference && *holderReference);
             use(*opened);
-            opened->ExitBtn->click();
+            findIn<QPushButton>(*opened, "ExitBtn")->click();
         });
         click(button);
         QVERIFY(!*windowReference && !*holderReference);
@@ -122,14 +127,16 @@ inline QStringList unnamedControls(QWidget* window)
 // Whether the list and the editors grow when the window does.
 template <typename Window> bool growsWithTheWindow(Window& window)
 {
+    const auto* list = window.template findChild<DBGrid*>(QStringLiteral("DBGrid1"));
+    const auto* memo = window.template findChild<DBMemo*>(QStringLiteral("DBMemo1"));
     window.resize(640, 420);
     QApplication::processEvents();
-    const QSize grid = window.DBGrid1->size();
-    const QSize memo = window.DBMemo1->size();
+    const QSize listSize = list->size();
+    const QSize memoSize = memo->size();
     window.resize(1100, 800);
     QApplication::processEvents();
-    return window.DBGrid1->width() > grid.width() && window.DBGrid1->height() > grid.height() &&
-           window.DBMemo1->height() > memo.height();
+    return list->width() > listSize.width() && list->height() > listSize.height() &&
+           memo->height() > memoSize.height();
 }
 
 } // namespace ql::test

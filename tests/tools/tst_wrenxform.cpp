@@ -9,6 +9,7 @@
 #include "support/modulefixture.h"
 #include "support/testmain.h"
 #include "tools/wrenxform.h"
+#include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
 
 #include <QCheckBox>
@@ -468,8 +469,13 @@ private Q_SLOTS:
         f.program->mainMenu()->BitBtn5->click();
         QVERIFY(opened && !WrenxForm);
         PDAForm->show();
-        QCOMPARE(PDAForm->MyDBGrid1->model()->rowCount(), 1);
-        QCOMPARE(PDAForm->MyDBGrid1->model()->index(0, 0).data().toString(), str("Jones"));
+        QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model()->rowCount(), 1);
+        QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))
+                     ->model()
+                     ->index(0, 0)
+                     .data()
+                     .toString(),
+                 str("Jones"));
     }
 
     void theWindowsCommandsAndControls()

@@ -1,0 +1,146 @@
+#include "widgets/recordwindow.h"
+
+#include "core/seams.h"
+#include "store/table.h"
+
+#include <optional>
+
+namespace ql {
+
+QKeySequence RecordWindow::key(RecordCommand command)
+{
+    switch (command) {
+    case RecordCommand::New:
+        return QKeySequence(Qt::CTRL | Qt::Key_N);
+    case RecordCommand::Insert:
+        return QKeySequence(Qt::CTRL | Qt::Key_I);
+    case RecordCommand::Cancel:
+        return QKeySequence(Qt::CTRL | Qt::Key_Z);
+    case RecordCommand::Delete:
+        return QKeySequence(Qt::CTRL | Qt::Key_Delete);
+    case RecordCommand::Search:
+        return QKeySequence(Qt::CTRL | Qt::Key_F);
+    case RecordCommand::Filter:
+        return QKeySequence(Qt::CTRL | Qt::Key_L);
+    case RecordCommand::Unfilter:
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L);
+    }
+    return {};
+}
+
+void (RecordWindow::*RecordWindow::work(RecordCommand command))()
+{
+    switch (command) {
+    case RecordCommand::New:
+    case RecordCommand::Insert:
+        return &RecordWindow::addRecord;
+    case RecordCommand::Cancel:
+        return &RecordWindow::cancelRecord;
+    case RecordCommand::Delete:
+        return &RecordWindow::deleteRecord;
+    case RecordCommand::Search:
+        return &RecordWindow::searchRecords;
+    case RecordCommand::Filter:
+        return &RecordWindow::filterRecords;
+    case RecordCommand::Unfilter:
+        return &RecordWindow::unfilterRecords;
+    }
+    return nullptr;
+}
+
+void RecordWindow::declareRecordCommand(RecordCommand command, const RecordControls& controls)
+{
+    const bool starts = command == RecordCommand::New || command == RecordCommand::Insert;
+    declare(this, {.handler = [this, run = work(command)] { (this->*run)(); },
+                   .caption = controls.caption,
+                   .hint = controls.hint,
+                   .shortcut = key(command),
+                   .button = controls.button,
+                   .items = controls.items,
+                   .abandons = command == RecordCommand::Cancel,
+                   .startsRecord = starts});
+}
+
+void RecordWindow::addRecord()
+{
+    if (Table* table = recordTable())
+        table->insert();
+}
+
+void RecordWindow::cancelRecord()
+{
+    if (Table* table = recordTable())
+        table->cancel();
+}
+
+void RecordWindow::deleteRecord()
+{
+    Table* table = recordTable();
+    if (table && services::prompts().confirm(this, deleteQuestion()))
+        table->deleteRecord();
+}
+
+void RecordWindow::searchRecords()
+{
+    if (!recordTable())
+        return;
+    if (const std::optional<QString> key = askForKey(searchQuestion()))
+        findUnderSortIndex(*key);
+}
+
+void RecordWindow::filterRecords()
+{
+    if (!recordTable())
+        return;
+    if (const std::optional<QString> key = askForKey(filterQuestion()))
+        filterUnderSortIndex(*key);
+}
+
+std::optional<QString> RecordWindow::askForKey(const KeyQuestion& question)
+{
+    return services::prompts().inputBox(this, question.caption, question.prompt);
+}
+
+void RecordWindow::unfilterRecords()
+{
+    if (Table* table = recordTable())
+        table->cancelRange();
+}
+
+void RecordWindow::findUnderSortIndex(const QString& key)
+{
+    Table* table = recordTable();
+    const QString sort = sortIndex();
+    const QString indexName = table->indexName();
+    if (indexName == sort) {
+        table->findNearestText(key);
+        return;
+    }
+    // The list keeps its own order: the record found under the sort order stays current in it.
+    const QString fieldNames = table->indexFieldNames();
+    const auto restoreOrder = [&] {
+        if (indexName.isEmpty())
+            table->setIndexFieldNames(fieldNames);
+        else
+            table->setIndexName(indexName);
+    };
+    try {
+        table->setIndexNameAt(sort, key);
+    } catch (...) {
+        restoreOrder();
+        throw;
+    }
+    restoreOrder();
+}
+
+void RecordWindow::filterUnderSortIndex(const QString& key)
+{
+    Table* table = recordTable();
+    // The filter holds only in the order it was made in, so the list takes the sort order.
+    if (table->indexName() != sortIndex())
+        table->setIndexName(sortIndex());
+    table->setRangeText(key, key);
+    showFilter(table, filterSubject(), key);
+}
+
+} // namespace ql

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "widgets/commands.h"
+#include "widgets/modulewindow.h"
+
+#include <QKeySequence>
+#include <QString>
+#include <optional>
+#include <vector>
+
+class QPushButton;
+
+namespace ql {
+
+class Table;
+
+// The commands every window over a list of records has.
+enum class RecordCommand { New, Insert, Cancel, Delete, Search, Filter, Unfilter };
+
+// How a window shows a record command: its button's caption, its hint, its button and its menu
+// items. The command's handler, key and focus come with the command.
+struct RecordControls {
+    QString caption;
+    QString hint = {};
+    QPushButton* button = nullptr;
+    std::vector<MenuItem> items = {};
+};
+
+// What a search or a filter asks for: the input box's caption and prompt.
+struct KeyQuestion {
+    QString caption;
+    QString prompt;
+};
+
+// A window over a list of records: it carries the record commands. New and Insert start a
+// record and put the focus in the first editor; Cancel abandons the record being typed; Delete
+// asks first; Search makes current the first record at or after a typed key of the sort order
+// and Filter shows only the records whose key equals it, both within the list's sort order;
+// Unfilter shows every record again. Each command has the key every record window gives it:
+// New Ctrl+N, Insert Ctrl+I, Cancel Ctrl+Z, Delete Ctrl+Del, Search Ctrl+F, Filter Ctrl+L,
+// Unfilter Ctrl+Shift+L.
+class RecordWindow : public ModuleWindow {
+    Q_OBJECT
+public:
+    static QKeySequence key(RecordCommand command);
+
+protected:
+    using ModuleWindow::ModuleWindow;
+
+    // The table the record commands act on; none while the window shows no list.
+    virtual Table* recordTable() const = 0;
+    Table* pendingTable() const override { return recordTable(); }
+    // The index the list is sorted by, under which search and filter read the key.
+    virtual QString sortIndex() const = 0;
+    virtual KeyQuestion searchQuestion() const = 0;
+    virtual KeyQuestion filterQuestion() const { return searchQuestion(); }
+    // How the caption names what a filter compares ("due date").
+    virtual QString filterSubject() const { return {}; }
+    virtual QString deleteQuestion() const = 0;
+
+    // Declares a record command run by the window's controls.
+    void declareRecordCommand(RecordCommand command, const RecordControls& controls);
+
+    // The record commands' work, for windows that run it from elsewhere too.
+    void addRecord();
+    void cancelRecord();
+    void deleteRecord();
+    void searchRecords();
+    void filterRecords();
+    void unfilterRecords();
+
+    // Makes current the first record at or after `key` in the sort order; the list stays in the
+    // order it is in, within its filter when that is under the sort order.
+    void findUnderSortIndex(const QString& key);
+    // Shows only the records whose key in the sort order equals `key`, sorted by it.
+    void filterUnderSortIndex(const QString& key);
+
+private:
+    std::optional<QString> askForKey(const KeyQuestion& question);
+    static void (RecordWindow::*work(RecordCommand command))();
+};
+
+} // namespace ql
