@@ -10,6 +10,7 @@
 #include "widgets/radiogroup.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QRadioButton>
 
 using namespace ql;
@@ -115,6 +116,44 @@ private Q_SLOTS:
             QCOMPARE(test::unnamedControls(f.window.get()), QStringList());
             QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
         }
+    }
+
+    // The menus list the commands in their places with their keys, and Tab goes through the
+    // buttons row by row.
+    void theCommandsStandInTheirMenusWithTheirKeys()
+    {
+        Fixture f;
+        const auto items = [&](const char* menu) {
+            QStringList names;
+            for (const QAction* action : f.find<QMenu>(menu)->actions()) {
+                if (action->isSeparator())
+                    continue;
+                names << action->objectName() + str(" ") + action->shortcut().toString();
+            }
+            return names;
+        };
+        QCOMPARE(items("Edit1"), QStringList({"New1 Ctrl+N", "Insert1 Ctrl+I", "Delete1 Ctrl+Del",
+                                              "Cencel1 Ctrl+Z", "Search1 Ctrl+F"}));
+        QCOMPARE(items("Filter1"),
+                 QStringList({"FilterRecords1 Ctrl+L", "CancelFilter1 Ctrl+Shift+L"}));
+        QCOMPARE(items("PopupMenu1"),
+                 QStringList({"Display1 ", "New2 ", "Insert2 ", "Delete2 ", "Cancel1 ", "Search2 ",
+                              "Filter2 ", "UnFilter1 "}));
+        QCOMPARE(items("File1"),
+                 QStringList({"CD1 ", "CDRRW1 ", "Tapes1 ", "Books1 ", "PrintPrevew1 Ctrl+P",
+                              "PrintSelected1 ", "PrintAll1 Ctrl+A", "Loans1 ", "Exit1 "}));
+
+        QStringList tabOrder;
+        QWidget* first = f.find<QPushButton>("CDBtn");
+        QWidget* w = first;
+        do {
+            if (qobject_cast<QPushButton*>(w) && w->parent() == f.find<QFrame>("Panel1"))
+                tabOrder << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != first);
+        QCOMPARE(tabOrder, QStringList({"CDBtn", "CDRBtn", "TapesBtn", "BooksBtn", "NewBtn",
+                                        "InsertBtn", "CancelBtn", "DeleteBtn", "Search",
+                                        "FilterBtn", "UnFilterBtn", "Exit", "LoansBtn"}));
     }
 
     void sortSearchAndFilterFollowTheChosenEntry()

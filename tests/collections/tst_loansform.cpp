@@ -1,10 +1,12 @@
 #include "collections/collectionswindow.h"
 #include "collections/loanswindow.h"
+#include "shell/mainmenu.h"
 #include "store/collectionsdata.h"
 #include "support/modulefixture.h"
 #include "support/pages.h"
 #include "support/testmain.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -190,6 +192,36 @@ private Q_SLOTS:
         QVERIFY(f.find<QFrame>("Panel11")->isVisible());
         QCOMPARE(f.holder->tbBooks->asText(str("BkTitle")), str("Dune"));
         QCOMPARE(f.holder->tbBooks->indexName(), str("idxBkTitle"));
+    }
+
+    // Opened from the main menu, Open shows the item in the collections opened over the loans,
+    // which stay open.
+    void fromTheMainMenuOpenShowsTheItemInTheCollections()
+    {
+        Fixture f;
+        f.close();
+        TMainMenuForm* menu = f.program->mainMenu();
+        QString shown;
+        bool loansStayed = false;
+        QTimer::singleShot(0, [&] {
+            auto* loans = qobject_cast<LoansWindow*>(QApplication::activeModalWidget());
+            QVERIFY(loans);
+            QTimer::singleShot(0, [&] {
+                auto* collections =
+                    qobject_cast<CollectionsWindow*>(QApplication::activeModalWidget());
+                QVERIFY(collections);
+                if (!collections->findChild<QFrame*>(str("Panel11"))->isHidden())
+                    shown = collections->findChild<DBEdit*>(str("DBEdit38"))->text();
+                collections->reject();
+            });
+            grid(*loans)->setCurrentIndex(grid(*loans)->model()->index(2, 1));
+            Fixture::button(*loans, "OpenBtn")->click();
+            loansStayed = loans->isVisible();
+            loans->reject();
+        });
+        menu->findChild<QAction*>(str("Loans1"))->trigger();
+        QCOMPARE(shown, str("Dune"));
+        QVERIFY(loansStayed);
     }
 
     // The report holds the loans listed, a borrower's loans together under his name in the order
