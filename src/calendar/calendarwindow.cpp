@@ -5,7 +5,6 @@
 
 #include "core/aboutbox.h"
 #include "core/guard.h"
-#include "core/help.h"
 #include "core/keys.h"
 #include "core/registry.h"
 #include "core/seams.h"
@@ -159,13 +158,7 @@ void CalendarWindow::declareCommands()
 
 void CalendarWindow::declareHelpCommands(QMenu* help)
 {
-    declare(this, {.handler = [] { help::showMainContents(); },
-                   .caption = QStringLiteral("&Contents"),
-                   .items = {{help, "Contents1"}}});
-    declare(this, {.handler = [] { help::showMainTopic(6); },
-                   .caption = QStringLiteral("Ca&lendar Help"),
-                   .shortcut = QKeySequence::HelpContents,
-                   .items = {{help, "CalendarHelp1"}}});
+    declareHelpMenu(this, {help, "CalendarHelp1", QStringLiteral("Ca&lendar Help"), 6});
     declare(this, {.handler =
                        [this] {
                            m_context.aboutBox->showFor(QString::fromLatin1(m_design.product),

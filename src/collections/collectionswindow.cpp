@@ -4,7 +4,6 @@
 #include "collections/loanswindow.h"
 #include "core/aboutbox.h"
 #include "core/guard.h"
-#include "core/help.h"
 #include "core/keys.h"
 #include "core/opener.h"
 #include "core/seams.h"
@@ -462,7 +461,8 @@ QMenuBar* CollectionsWindow::buildMenus()
     declareCatalogueCommands(file, display);
     declareFileCommands(file);
     declareRecordCommands(edit, filter, popup);
-    declareHelpCommands(help);
+    declareHelpMenu(this, {help, "Collections1", str("C&ollections Help"), 3,
+                           [this] { m_context.aboutBox->showFor(str("Quillory - Collections")); }});
     return bar;
 }
 
@@ -519,21 +519,6 @@ void CollectionsWindow::declareRecordCommands(QMenu* edit, QMenu* filter, QMenu*
                               {{c.filterMenu ? filter : edit, c.menuItem, str(c.menuText)},
                                {popup, c.popupItem, str(c.popupText), c.popupSeparated}}});
     }
-}
-
-void CollectionsWindow::declareHelpCommands(QMenu* help)
-{
-    declare(this, {.handler = [] { help::showMainContents(); },
-                   .caption = str("&Contents"),
-                   .items = {{help, "Contents1"}}});
-    declare(this, {.handler = [] { help::showMainTopic(3); },
-                   .caption = str("C&ollections Help"),
-                   .shortcut = QKeySequence::HelpContents,
-                   .items = {{help, "Collections1"}}});
-    declare(this,
-            {.handler = [this] { m_context.aboutBox->showFor(str("Quillory - Collections")); },
-             .caption = str("&About..."),
-             .items = {{help, "About1", {}, true}}});
 }
 
 void CollectionsWindow::connectSortsAndDues()

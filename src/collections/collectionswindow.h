@@ -73,7 +73,6 @@ private:
     void declareCatalogueCommands(QMenu* file, QMenu* display);
     void declareFileCommands(QMenu* file);
     void declareRecordCommands(QMenu* edit, QMenu* filter, QMenu* popup);
-    void declareHelpCommands(QMenu* help);
     void connectSortsAndDues();
     void layOut(QMenuBar* menuBar, QFrame* strip, QFrame* commands);
 

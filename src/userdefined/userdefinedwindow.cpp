@@ -2,7 +2,6 @@
 
 #include "core/aboutbox.h"
 #include "core/guard.h"
-#include "core/help.h"
 #include "core/keys.h"
 #include "core/opener.h"
 #include "core/seams.h"
@@ -242,7 +241,9 @@ QMenuBar* UserDefinedWindow::buildMenus()
                    .caption = str("&Cancel"),
                    .hint = str("Show the records without storing the names"),
                    .button = m_buttons.cancelConfiguration});
-    declareHelpCommands(help);
+    declareHelpMenu(this,
+                    {help, "Organizer1", str("&User Defined Help"), 10,
+                     [this] { m_context.aboutBox->showFor(str("Quillory 2.0")); }, "HelpAbout1"});
     return bar;
 }
 
@@ -307,20 +308,6 @@ void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu
                    .button = m_buttons.unfilter,
                    .items = {{options, "CancelFilter1", str("C&ancel Filter")},
                              {popup, "Unfilter1", str("&Unfilter")}}});
-}
-
-void UserDefinedWindow::declareHelpCommands(QMenu* help)
-{
-    declare(this, {.handler = [] { help::showMainContents(); },
-                   .caption = str("&Contents"),
-                   .items = {{help, "Contents1"}}});
-    declare(this, {.handler = [] { help::showMainTopic(10); },
-                   .caption = str("&User Defined Help"),
-                   .shortcut = QKeySequence::HelpContents,
-                   .items = {{help, "Organizer1"}}});
-    declare(this, {.handler = [this] { m_context.aboutBox->showFor(str("Quillory 2.0")); },
-                   .caption = str("&About..."),
-                   .items = {{help, "HelpAbout1", {}, true}}});
 }
 
 // The list over the fields, the memo and the buttons side by side at the bottom; the

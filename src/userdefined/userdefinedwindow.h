@@ -63,7 +63,6 @@ private:
     QMenuBar* buildMenus();
     void declareFileCommands(QMenu* file, QMenu* options, QMenu* popup);
     void declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup);
-    void declareHelpCommands(QMenu* help);
     void layOut(QMenuBar* menuBar);
 
     // The record view with the memo area, whatever the configuration says.

@@ -1,6 +1,7 @@
 #include "widgets/commands.h"
 
 #include "core/guard.h"
+#include "core/help.h"
 #include "widgets/dbcontrols.h"
 
 #include <QAction>
@@ -110,6 +111,21 @@ void declare(QWidget* window, const Command& command)
         QObject::connect(action, &QAction::triggered, window, run);
         window->addAction(action);
     }
+}
+
+void declareHelpMenu(QWidget* window, const HelpMenu& commands)
+{
+    declare(window, {.handler = [] { help::showMainContents(); },
+                     .caption = QStringLiteral("&Contents"),
+                     .items = {{commands.menu, "Contents1"}}});
+    declare(window, {.handler = [topic = commands.topic] { help::showMainTopic(topic); },
+                     .caption = commands.topicCaption,
+                     .shortcut = QKeySequence::HelpContents,
+                     .items = {{commands.menu, commands.topicItem}}});
+    if (commands.about)
+        declare(window, {.handler = commands.about,
+                         .caption = QStringLiteral("&About..."),
+                         .items = {{commands.menu, commands.aboutItem, {}, true}}});
 }
 
 } // namespace ql

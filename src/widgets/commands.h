@@ -59,6 +59,18 @@ bool runCommand(QWidget* window, const std::function<void()>& handler);
 // gives; the caption only labels the controls.
 void declare(QWidget* window, const Command& command);
 
+// The Help menu of a module window: the contents of the program's help, the window's own topic
+// (F1) and, when `about` is given, About.
+struct HelpMenu {
+    QMenu* menu;
+    const char* topicItem;
+    QString topicCaption;
+    int topic;
+    std::function<void()> about = {};
+    const char* aboutItem = "About1";
+};
+void declareHelpMenu(QWidget* window, const HelpMenu& commands);
+
 // A menu of the window's menu bar, named `name` (its item too).
 QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title);
 
