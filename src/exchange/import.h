@@ -74,7 +74,8 @@ struct Outcome {
 // disk), and the records stored before the problem stay when a record further on cannot be read.
 //
 // A cancel through `progress` rolls the module being imported back, takes out the records the
-// run added to the modules before it, and throws Cancelled: every table is as it was before.
+// run added to the modules before it, and throws Cancelled: every table holds the records, and
+// keeps the number of them, that it held before (the keys the run used are not given out again).
 class Importer {
 public:
     explicit Importer(Request request)

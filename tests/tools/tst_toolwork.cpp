@@ -1,9 +1,9 @@
 #include "shell/startup.h"
 #include "store/progress.h"
 #include "support/scripted.h"
+#include "support/tablestate.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
-#include "support/tablestate.h"
 #include "tools/book.h"
 #include "tools/toolwork.h"
 
