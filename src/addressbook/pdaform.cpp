@@ -731,7 +731,8 @@ void TPDAForm::printWindowPicture()
 // Both print items open the print menu, which offers the preview and the print run.
 void TPDAForm::openPrintMenu()
 {
-    openWindow(this, PDAPrintMenu);
+    TPDAPrintMenu menu(*recordTable(), this);
+    menu.exec();
 }
 
 void TPDAForm::showAbout()

@@ -2,7 +2,6 @@
 
 #include "core/keys.h"
 #include "report/run.h"
-#include "store/holders.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 
@@ -38,8 +37,8 @@ QString str(const char* text)
 
 } // namespace
 
-TPDAPrint1::TPDAPrint1(QObject* owner)
-    : Report(owner, DataModule1->tbNames)
+TPDAPrint1::TPDAPrint1(Table& names, QObject* owner)
+    : Report(owner, &names)
 {
     setObjectName(QStringLiteral("PDAPrint1"));
     title = QStringLiteral("Quillory - Address Book");
@@ -227,58 +226,44 @@ void TPDAPrint1::designFooter()
     QRSysData2->font = text;
 }
 
-TPDAPrintMenu::TPDAPrintMenu(QWidget* parent)
+TPDAPrintMenu::TPDAPrintMenu(Table& names, QWidget* parent)
     : ModuleWindow(parent, keys::PDAPrint, QRect(330, 220, 400, 170))
+    , m_names(names)
 {
     setObjectName(QStringLiteral("PDAPrintMenu"));
     setWindowTitle(QStringLiteral("Quillory - Print Address Book"));
 
-    RadioGroup1 = new RadioGroup(QStringLiteral("Layout"),
-                                 {QStringLiteral("&Full card per contact"),
-                                  QStringLiteral("&List of names, phones and e-mail")},
-                                 this);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setToolTip(QStringLiteral("How each contact is printed"));
-    RadioGroup1->setItemIndex(0);
-    Button1 = makeButton(this, "Button1");
-    Button2 = makeButton(this, "Button2");
-    Button3 = makeButton(this, "Button3");
+    m_layoutChooser = new RadioGroup(QStringLiteral("Layout"),
+                                     {QStringLiteral("&Full card per contact"),
+                                      QStringLiteral("&List of names, phones and e-mail")},
+                                     this);
+    m_layoutChooser->setObjectName(QStringLiteral("RadioGroup1"));
+    m_layoutChooser->setToolTip(QStringLiteral("How each contact is printed"));
+    m_layoutChooser->setItemIndex(0);
+    m_previewButton = makeButton(this, "Button1");
+    m_printButton = makeButton(this, "Button2");
+    m_closeButton = makeButton(this, "Button3");
     QVBoxLayout* buttons = declarePrintMenu(
-        this, {.preview = Button1,
-               .previewHandler = [this] { Button1Click(); },
-               .print = Button2,
-               .printHandler = [this] { Button2Click(); },
+        this, {.preview = m_previewButton,
+               .previewHandler = [this] { run(&report::preview); },
+               .print = m_printButton,
+               .printHandler = [this] { run(&report::print); },
                .printHint = QStringLiteral("Print the address book on the current printer"),
-               .close = Button3,
-               .closeHandler = [this] { Button3Click(); }});
+               .close = m_closeButton,
+               .closeHandler = [this] { accept(); }});
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(RadioGroup1, 1);
+    layout->addWidget(m_layoutChooser, 1);
     layout->addLayout(buttons);
 }
 
 void TPDAPrintMenu::run(void (*show)(QWidget* parent, report::Report& report))
 {
-    const int layout = RadioGroup1->itemIndex();
+    const int layout = m_layoutChooser->itemIndex();
     if (layout < 0)
         return;
-    report::run<TPDAPrint1>(this, PDAPrint1, show, [layout](TPDAPrint1& report) {
-        (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
-    });
-}
-
-void TPDAPrintMenu::Button1Click()
-{
-    run(&report::preview);
-}
-
-void TPDAPrintMenu::Button2Click()
-{
-    run(&report::print);
-}
-
-void TPDAPrintMenu::Button3Click()
-{
-    accept();
+    TPDAPrint1 report(m_names, this);
+    (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
+    show(this, report);
 }
 
 } // namespace ql

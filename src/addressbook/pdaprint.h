@@ -16,7 +16,7 @@ class RadioGroup;
 class TPDAPrint1 : public report::Report {
     Q_OBJECT
 public:
-    explicit TPDAPrint1(QObject* owner = nullptr);
+    explicit TPDAPrint1(Table& names, QObject* owner = nullptr);
 
     report::Band* QRBand1;    // the title, once at the top
     report::Band* QRBand2;    // the list: one short entry per contact
@@ -43,34 +43,25 @@ private:
     int m_fields = 0;
 };
 
-// The report while a run of the print menu lays it out.
-inline TPDAPrint1* PDAPrint1 = nullptr;
-
 // The address book's print menu: the record layout to print, then a preview or a print run.
 // It stays open after each run, so one layout can be previewed and then printed, or both
 // printed, before it is closed.
 class TPDAPrintMenu : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TPDAPrintMenu(QWidget* parent = nullptr);
-
-    // Item 0: a full card per contact; item 1: a list of names, phones and e-mail.
-    RadioGroup* RadioGroup1;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
+    TPDAPrintMenu(Table& names, QWidget* parent);
 
 private:
     // Builds a fresh report in the chosen layout and hands it to `show`; nothing without a
     // chosen layout.
     void run(void (*show)(QWidget* parent, report::Report& report));
-};
 
-// The print menu while it is open.
-inline TPDAPrintMenu* PDAPrintMenu = nullptr;
+    Table& m_names;
+    // Item 0: a full card per contact; item 1: a list of names, phones and e-mail.
+    RadioGroup* m_layoutChooser;
+    QPushButton* m_previewButton;
+    QPushButton* m_printButton;
+    QPushButton* m_closeButton;
+};
 
 } // namespace ql

@@ -23,8 +23,9 @@
 
 namespace ql {
 
-TJournalForm::TJournalForm(QWidget* parent)
+TJournalForm::TJournalForm(TDataModule2& holder, QWidget* parent)
     : RecordWindow(parent, keys::Journal, QRect(-2, 0, 785, 573))
+    , m_holder(holder)
 {
     setObjectName(QStringLiteral("JournalForm"));
     setWindowTitle(QStringLiteral("Quillory -  Journal"));
@@ -33,7 +34,7 @@ TJournalForm::TJournalForm(QWidget* parent)
     m_topRule->setObjectName(QStringLiteral("Panel2"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);
-    buildEntry(DataModule2->dsJournal1);
+    buildEntry(holder.dsJournal1);
     buildButtons();
     declareCommands();
     layOut();
@@ -215,7 +216,7 @@ void TJournalForm::layOut()
 
 Table* TJournalForm::recordTable() const
 {
-    return DataModule2->tbJournal1;
+    return m_holder.tbJournal1;
 }
 
 // The typed text is read as a stamp: a date alone means the start of that day, so the first
@@ -239,12 +240,14 @@ QString TJournalForm::deleteQuestion() const
 
 void TJournalForm::previewReport()
 {
-    report::run(this, JournalPrint1, report::preview);
+    TJournalPrint1 report(*recordTable(), this);
+    report::preview(this, report);
 }
 
 void TJournalForm::printReport()
 {
-    report::run(this, JournalPrint1, report::print);
+    TJournalPrint1 report(*recordTable(), this);
+    report::print(this, report);
 }
 
 void TJournalForm::printWindowPicture()

@@ -24,8 +24,9 @@
 
 namespace ql {
 
-TToDoForm::TToDoForm(QWidget* parent)
+TToDoForm::TToDoForm(TDataModule4& holder, QWidget* parent)
     : RecordWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
+    , m_holder(holder)
 {
     setObjectName(QStringLiteral("ToDoForm"));
     setWindowTitle(QStringLiteral("Quillory - To-Do List"));
@@ -34,7 +35,7 @@ TToDoForm::TToDoForm(QWidget* parent)
     m_topRule->setObjectName(QStringLiteral("Panel1"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);
-    buildItem(DataModule4->dsToDo);
+    buildItem(holder.dsToDo);
     buildButtons();
     declareCommands();
     layOut();
@@ -224,7 +225,7 @@ void TToDoForm::layOut()
 
 Table* TToDoForm::recordTable() const
 {
-    return DataModule4->tbTodo;
+    return m_holder.tbTodo;
 }
 
 QString TToDoForm::sortIndex() const
@@ -255,12 +256,14 @@ QString TToDoForm::deleteQuestion() const
 
 void TToDoForm::previewReport()
 {
-    report::run(this, ToDoPrint1, report::preview);
+    TToDoPrint1 report(*recordTable(), this);
+    report::preview(this, report);
 }
 
 void TToDoForm::printReport()
 {
-    report::run(this, ToDoPrint1, report::print);
+    TToDoPrint1 report(*recordTable(), this);
+    report::print(this, report);
 }
 
 void TToDoForm::printWindowPicture()

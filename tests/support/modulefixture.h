@@ -22,21 +22,30 @@ template <typename Holder, typename Window> struct ModuleFixture {
     ProgramDirectory dir;
     FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    Holder*& holderReference;
-    Window*& windowReference;
+    Holder** holderReference = nullptr;
+    Window** windowReference = nullptr;
     std::unique_ptr<Holder> holder;
     std::unique_ptr<Window> window;
 
+    // A module whose window reaches its holder through a global reference.
     ModuleFixture(Holder*& holderGlobal, Window*& windowGlobal,
                   const std::function<void(Holder&)>& fill)
-        : holderReference(holderGlobal)
-        , windowReference(windowGlobal)
+        : holderReference(&holderGlobal)
+        , windowReference(&windowGlobal)
         , holder(std::make_unique<Holder>())
     {
-        holderReference = holder.get();
+        holderGlobal = holder.get();
         fill(*holder);
         window = std::make_unique<Window>();
-        windowReference = window.get();
+        windowGlobal = window.get();
+        window->show();
+    }
+    // A module whose window receives its holder.
+    explicit ModuleFixture(const std::function<void(Holder&)>& fill)
+        : holder(std::make_unique<Holder>())
+    {
+        fill(*holder);
+        window = std::make_unique<Window>(*holder);
         window->show();
     }
     ~ModuleFixture() { close(); }
@@ -44,8 +53,10 @@ template <typename Holder, typename Window> struct ModuleFixture {
     {
         window.reset();
         holder.reset();
-        windowReference = nullptr;
-        holderReference = nullptr;
+        if (windowReference)
+            *windowReference = nullptr;
+        if (holderReference)
+            *holderReference = nullptr;
     }
     // A control of the window, found by its object name.
     template <typename Control = QPushButton> Control* find(const char* name) const
@@ -85,12 +96,17 @@ template <typename Holder, typename Window> struct ModuleFixture {
         close();
         QTimer::singleShot(0, [&] {
             auto* opened = qobject_cast<Window*>(QApplication::activeModalWidget());
-            QVERIFY(opened && opened == windowReference && holderReference);
+            QVERIFY(opened);
+            if (windowReference)
+                QVERIFY(opened == *windowReference && *holderReference);
             use(*opened);
             findIn<QPushButton>(*opened, "ExitBtn")->click();
         });
         click(button);
-        QVERIFY(!windowReference && !holderReference);
+        if (windowReference)
+            QVERIFY(!*windowReference && !*holderReference);
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<Window*>(shown)); // made for this opening only
     }
 };
 
