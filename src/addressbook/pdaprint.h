@@ -33,6 +33,15 @@ private:
     void designTitle();
     void designList();
     void designCard();
+    void designCardAddresses();
+    void designCardPhones();
+    void designCardRest();
+    static double cardTop(int line);
+    // A caption and its field on a line of the card.
+    void cardField(double x, int line, const char* text, const char* name, double width);
+    // The same caption and field for both sides of the card.
+    void cardPair(int line, const char* text, const char* a, const char* b, double width);
+    void cardHeadings(int line, const char* a, const char* b);
     void designFooter();
     report::Item* label(report::Band* band, const QString& caption, const QRectF& rect,
                         const QFont& font, Qt::Alignment alignment = Qt::AlignLeft);
