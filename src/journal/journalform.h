@@ -59,8 +59,6 @@ private:
     QPushButton* m_searchButton;
     QPushButton* m_closeButton;
     QPushButton* m_calendarButton;
-    QMenuBar* m_menuBar;
-    QMenu* m_contextMenu;
     TDataModule2& m_holder;
 };
 

@@ -62,8 +62,6 @@ private:
     QPushButton* m_unfilterButton;
     QPushButton* m_calendarButton;
     QPushButton* m_closeButton;
-    QMenuBar* m_menuBar;
-    QMenu* m_contextMenu;
     TDataModule4& m_holder;
 };
 
