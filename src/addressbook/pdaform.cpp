@@ -4,7 +4,6 @@
 #include "core/aboutbox.h"
 #include "core/help.h"
 #include "core/keys.h"
-#include "core/opener.h"
 #include "core/seams.h"
 #include "store/holders.h"
 #include "widgets/commands.h"
