@@ -762,8 +762,6 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     const auto close = [&] {
         window.reset();
         holder.reset();
-        ql::JournalForm = nullptr;
-        ql::DataModule2 = nullptr;
     };
     const auto painted = [&] {
         QApplication::processEvents();
@@ -771,9 +769,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     };
     const auto open = [&] {
         holder = std::make_unique<ql::TDataModule2>();
-        ql::DataModule2 = holder.get();
-        window = std::make_unique<ql::TJournalForm>();
-        ql::JournalForm = window.get();
+        window = std::make_unique<ql::TJournalForm>(*holder);
         window->show();
         painted();
     };
@@ -1063,15 +1059,13 @@ void runReport()
         tx.commit();
     }
     ql::TDataModule2 holder;
-    ql::DataModule2 = &holder;
     qsizetype pages = 0;
     measure(
         "report_journal_10k", 3, [] {},
         [&] {
-            ql::TJournalPrint1 report(nullptr);
+            ql::TJournalPrint1 report(*holder.tbJournal1);
             pages = report.layOut().pages.size();
         });
-    ql::DataModule2 = nullptr;
     std::fprintf(stderr, "the journal report has %lld pages\n", static_cast<long long>(pages));
 }
 

@@ -4,7 +4,6 @@
 #include "core/aboutbox.h"
 #include "core/help.h"
 #include "core/keys.h"
-#include "core/opener.h"
 #include "core/seams.h"
 #include "store/holders.h"
 #include "widgets/commands.h"
@@ -449,16 +448,11 @@ void TPDAForm::buildStatusLine()
 // Menus and buttons: each command declared once with every control that runs it.
 void TPDAForm::declareCommands()
 {
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    m_contextMenu = new QMenu(this);
-    setContextMenu(m_contextMenu);
-    m_contextMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu* file = addMenu(m_menuBar, "File1", QStringLiteral("&File"));
-    QMenu* editMenu = addMenu(m_menuBar, "Edit1", QStringLiteral("&Edit"));
-    QMenu* options = addMenu(m_menuBar, "Options1", QStringLiteral("&Options"));
-    QMenu* sort = addMenu(m_menuBar, "Sort1", QStringLiteral("Sort"));
-    QMenu* helpMenu = addMenu(m_menuBar, "HelpStuff", QStringLiteral("&Help"));
+    QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
+    QMenu* editMenu = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
+    QMenu* options = addMenu(menuBar(), "Options1", QStringLiteral("&Options"));
+    QMenu* sort = addMenu(menuBar(), "Sort1", QStringLiteral("Sort"));
+    QMenu* helpMenu = addMenu(menuBar(), "HelpStuff", QStringLiteral("&Help"));
     declare(this, {.handler = [this] { printWindowPicture(); },
                    .caption = QStringLiteral("Print &Selected"),
                    .items = {{file, "PrintSelected1"}}});
@@ -493,49 +487,27 @@ void TPDAForm::declareCommands()
 
 void TPDAForm::declareRecordCommands(QMenu* edit)
 {
-    QMenu* popup = m_contextMenu;
-    declareRecordCommand(RecordCommand::New, {QStringLiteral("&New"),
-                                              QStringLiteral("Start a new record"),
-                                              m_newButton,
-                                              {{edit, "New1"}, {popup, "New2"}}});
-    declareRecordCommand(RecordCommand::Insert, {QStringLiteral("&Insert"),
-                                                 QStringLiteral("Insert a new record"),
-                                                 m_insertButton,
-                                                 {{edit, "Insert1"}, {popup, "Insert2"}}});
-    declareRecordCommand(RecordCommand::Cancel,
-                         {QStringLiteral("&Cancel"),
-                          QStringLiteral("Abandon the changes of this record"),
-                          m_cancelButton,
-                          {{edit, "Cancel1"}, {popup, "Cancel2"}}});
-    declareRecordCommand(RecordCommand::Delete, {QStringLiteral("&Delete"),
-                                                 QStringLiteral("Delete this record"),
-                                                 m_deleteButton,
-                                                 {{edit, "Delete1"}, {popup, "Delete2"}}});
-    const QString searchText = QStringLiteral("&Search...");
-    declareRecordCommand(
-        RecordCommand::Search,
-        {QStringLiteral("&Search"),
-         QStringLiteral("Find a record by the key of the order"),
-         m_searchButton,
-         {{edit, "Search1", searchText, true}, {popup, "Search2", searchText, true}}});
-    const QString filterText = QStringLiteral("&Filter...");
-    declareRecordCommand(RecordCommand::Filter,
-                         {QStringLiteral("Fil&ter"),
-                          QStringLiteral("Show only the records with a key"),
-                          m_filterButton,
-                          {{edit, "FilterRecords1", filterText}, {popup, "Filter1", filterText}}});
-    declareRecordCommand(RecordCommand::Unfilter,
-                         {QStringLiteral("&Unfilter"),
-                          QStringLiteral("Show all records again"),
-                          m_unfilterButton,
-                          {{edit, "CancelFilter1"}, {popup, "UnFilter1"}}});
+    RecordWindow::declareRecordCommands(
+        {{RecordCommand::New, "&New", "Start a new record", m_newButton, edit, "New1", "New2"},
+         {RecordCommand::Insert, "&Insert", "Insert a new record", m_insertButton, edit, "Insert1",
+          "Insert2"},
+         {RecordCommand::Cancel, "&Cancel", "Abandon the changes of this record", m_cancelButton,
+          edit, "Cancel1", "Cancel2"},
+         {RecordCommand::Delete, "&Delete", "Delete this record", m_deleteButton, edit, "Delete1",
+          "Delete2"},
+         {RecordCommand::Search, "&Search", "Find a record by the key of the order", m_searchButton,
+          edit, "Search1", "Search2", "&Search...", true},
+         {RecordCommand::Filter, "Fil&ter", "Show only the records with a key", m_filterButton,
+          edit, "FilterRecords1", "Filter1", "&Filter..."},
+         {RecordCommand::Unfilter, "&Unfilter", "Show all records again", m_unfilterButton, edit,
+          "CancelFilter1", "UnFilter1"}});
 }
 
 // Each page has its button, its item in the Options menu and in the context menu's Display
 // menu, and the key Alt+1 to Alt+5; the last button shows the next page.
 void TPDAForm::declarePageCommands(QMenu* options)
 {
-    QMenu* display = m_contextMenu->addMenu(QStringLiteral("&Display"));
+    QMenu* display = contextMenu()->addMenu(QStringLiteral("&Display"));
     display->setObjectName(QStringLiteral("Display1"));
     display->menuAction()->setObjectName(QStringLiteral("Display1"));
     const struct {
@@ -625,7 +597,7 @@ void TPDAForm::layOut()
     splitter->setStretchFactor(1, 3);
     splitter->setSizes({340, 600});
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(m_menuBar);
+    layout->setMenuBar(menuBar());
     layout->addWidget(splitter, 1);
     layout->addWidget(m_bottomRule);
     layout->addWidget(m_statusLine);
@@ -731,7 +703,8 @@ void TPDAForm::printWindowPicture()
 // Both print items open the print menu, which offers the preview and the print run.
 void TPDAForm::openPrintMenu()
 {
-    openWindow(this, PDAPrintMenu);
+    TPDAPrintMenu menu(*recordTable(), this);
+    menu.exec();
 }
 
 void TPDAForm::showAbout()

@@ -100,8 +100,6 @@ private:
     QPushButton* m_closeButton;
     QFrame* m_bottomRule;
     QStatusBar* m_statusLine;
-    QMenuBar* m_menuBar;
-    QMenu* m_contextMenu;
 
     bool m_bound = false;
     int m_order = 0;

@@ -2,7 +2,6 @@
 
 #include "core/keys.h"
 #include "report/run.h"
-#include "store/holders.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 
@@ -38,8 +37,8 @@ QString str(const char* text)
 
 } // namespace
 
-TPDAPrint1::TPDAPrint1(QObject* owner)
-    : Report(owner, DataModule1->tbNames)
+TPDAPrint1::TPDAPrint1(Table& names, QObject* owner)
+    : Report(owner, &names)
 {
     setObjectName(QStringLiteral("PDAPrint1"));
     title = QStringLiteral("Quillory - Address Book");
@@ -129,82 +128,106 @@ void TPDAPrint1::designCard()
     ChildBand1 = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 292, QRBand2);
     ChildBand1->enabled = false;
     ChildBand1->ruleBelow = true;
-    Band* band = ChildBand1;
     const QFont caption = font(8, true);
-    const QFont value = font(8);
+    const QFont name = font(9, true);
+    label(ChildBand1, QStringLiteral("First name:"), QRectF(0, 2, CaptionWidth, Line), caption);
+    field(ChildBand1, "FirstName", QRectF(Value, 1, 222, 15), name);
+    label(ChildBand1, QStringLiteral("Last name:"), QRectF(ColumnB, 2, CaptionWidth, Line),
+          caption);
+    field(ChildBand1, "LastName", QRectF(ColumnB + Value, 1, 222, 15), name);
+    cardField(0, 1, "Company:", "Company", 196);
+    cardField(ColumnB, 1, "Nickname:", "NickName", 196);
+    designCardAddresses();
+    designCardPhones();
+    designCardRest();
+}
+
+// The name takes the first line, in a larger type; the other lines follow at the pitch.
+double TPDAPrint1::cardTop(int line)
+{
+    return 16 + Line * (line - 1);
+}
+
+void TPDAPrint1::cardField(double x, int line, const char* text, const char* name, double width)
+{
+    label(ChildBand1, str(text), QRectF(x, cardTop(line), CaptionWidth, Line), font(8, true));
+    field(ChildBand1, name, QRectF(x + Value, cardTop(line), width, Line), font(8));
+}
+
+void TPDAPrint1::cardPair(int line, const char* text, const char* a, const char* b, double width)
+{
+    cardField(0, line, text, a, width);
+    cardField(ColumnB, line, text, b, width);
+}
+
+void TPDAPrint1::cardHeadings(int line, const char* a, const char* b)
+{
     QFont heading = font(8, true);
     heading.setUnderline(true);
-    // The name takes the first line, in a larger type; the other lines follow at the pitch.
-    const auto top = [](int line) { return 16 + Line * (line - 1); };
-    const auto captioned = [&](double x, int line, const char* text, const char* name,
-                               double width) {
-        label(band, str(text), QRectF(x, top(line), CaptionWidth, Line), caption);
-        field(band, name, QRectF(x + Value, top(line), width, Line), value);
-    };
-    const auto both = [&](int line, const char* text, const char* a, const char* b, double width) {
-        captioned(0, line, text, a, width);
-        captioned(ColumnB, line, text, b, width);
-    };
-    const auto headings = [&](int line, const char* a, const char* b) {
-        label(band, str(a), QRectF(0, top(line), ColumnB - 12, Line), heading);
-        label(band, str(b), QRectF(ColumnB, top(line), bandWidth() - ColumnB, Line), heading);
-    };
+    label(ChildBand1, str(a), QRectF(0, cardTop(line), ColumnB - 12, Line), heading);
+    label(ChildBand1, str(b), QRectF(ColumnB, cardTop(line), bandWidth() - ColumnB, Line), heading);
+}
 
-    const QFont name = font(9, true);
-    label(band, QStringLiteral("First name:"), QRectF(0, 2, CaptionWidth, Line), caption);
-    field(band, "FirstName", QRectF(Value, 1, 222, 15), name);
-    label(band, QStringLiteral("Last name:"), QRectF(ColumnB, 2, CaptionWidth, Line), caption);
-    field(band, "LastName", QRectF(ColumnB + Value, 1, 222, 15), name);
-    captioned(0, 1, "Company:", "Company", 196);
-    captioned(ColumnB, 1, "Nickname:", "NickName", 196);
-
-    headings(2, "Address A", "Address B");
-    both(3, "Address:", "AdAddress1", "AdAddress3", 196);
-    both(4, "Address:", "AdAddress2", "AdAddress4", 196);
-    both(5, "City:", "AdCity1", "AdCity2", 196);
+void TPDAPrint1::designCardAddresses()
+{
+    const QFont caption = font(8, true);
+    const QFont value = font(8);
+    cardHeadings(2, "Address A", "Address B");
+    cardPair(3, "Address:", "AdAddress1", "AdAddress3", 196);
+    cardPair(4, "Address:", "AdAddress2", "AdAddress4", 196);
+    cardPair(5, "City:", "AdCity1", "AdCity2", 196);
     const char* zips[2][2] = {{"AdState1", "AdZip1"}, {"AdState2", "AdZip2"}};
     for (int side = 0; side < 2; ++side) {
         const double x = side * ColumnB;
-        captioned(x, 6, "State:", zips[side][0], 24);
-        label(band, QStringLiteral("Zip:"), QRectF(x + 104, top(6), 30, Line), caption);
-        field(band, zips[side][1], QRectF(x + 138, top(6), 68, Line), value);
+        cardField(x, 6, "State:", zips[side][0], 24);
+        label(ChildBand1, QStringLiteral("Zip:"), QRectF(x + 104, cardTop(6), 30, Line), caption);
+        field(ChildBand1, zips[side][1], QRectF(x + 138, cardTop(6), 68, Line), value);
     }
+}
 
-    headings(7, "Phone A", "Phone B");
-    both(8, "Description:", "PhDescription1", "PhDescription2", 100);
+void TPDAPrint1::designCardPhones()
+{
+    const QFont caption = font(8, true);
+    const QFont value = font(8);
+    cardHeadings(7, "Phone A", "Phone B");
+    cardPair(8, "Description:", "PhDescription1", "PhDescription2", 100);
     const char* numbers[2][3] = {{"PhAreaCode1", "PhNumber1", "PhExt1"},
                                  {"PhAreaCode2", "PhNumber2", "PhExt2"}};
     for (int side = 0; side < 2; ++side) {
         const double x = side * ColumnB;
-        captioned(x, 9, "Number:", numbers[side][0], 24);
-        field(band, numbers[side][1], QRectF(x + 102, top(9), 164, Line), value);
-        label(band, QStringLiteral("Ext.:"), QRectF(x + 270, top(9), 28, Line), caption);
-        field(band, numbers[side][2], QRectF(x + 302, top(9), 36, Line), value);
+        cardField(x, 9, "Number:", numbers[side][0], 24);
+        field(ChildBand1, numbers[side][1], QRectF(x + 102, cardTop(9), 164, Line), value);
+        label(ChildBand1, QStringLiteral("Ext.:"), QRectF(x + 270, cardTop(9), 28, Line), caption);
+        field(ChildBand1, numbers[side][2], QRectF(x + 302, cardTop(9), 36, Line), value);
     }
+}
 
-    captioned(0, 10, "E-mail A:", "EmAddress1", 326);
-    captioned(0, 11, "Description:", "EmDescription1", 424);
-    captioned(0, 12, "E-mail B:", "EmAddress2", 326);
-    captioned(0, 13, "Description:", "EmDescription2", 424);
-
+// The e-mail addresses, the pager and cell phone, category, group, web sites and memos, one to
+// a line.
+void TPDAPrint1::designCardRest()
+{
+    cardField(0, 10, "E-mail A:", "EmAddress1", 326);
+    cardField(0, 11, "Description:", "EmDescription1", 424);
+    cardField(0, 12, "E-mail B:", "EmAddress2", 326);
+    cardField(0, 13, "Description:", "EmDescription2", 424);
     const char* mobiles[2][3] = {{"Pager:", "PagerDescr", "PagerNo"},
                                  {"Cell phone:", "CellPhDescr", "CellPhNo"}};
     for (int i = 0; i < 2; ++i) {
         const int line = 14 + i;
-        captioned(0, line, mobiles[i][0], mobiles[i][1], 392);
-        label(band, QStringLiteral("Number:"), QRectF(470, top(line), 48, Line), caption);
-        field(band, mobiles[i][2], QRectF(522, top(line), 164, Line), value);
+        cardField(0, line, mobiles[i][0], mobiles[i][1], 392);
+        label(ChildBand1, QStringLiteral("Number:"), QRectF(470, cardTop(line), 48, Line),
+              font(8, true));
+        field(ChildBand1, mobiles[i][2], QRectF(522, cardTop(line), 164, Line), font(8));
     }
-
-    captioned(0, 16, "Category:", "Category", 392);
-    captioned(0, 17, "Group:", "Group", 392);
-    captioned(0, 18, "Web site 1:", "WebSite1", 456);
-    captioned(0, 19, "Web site 2:", "WebSite2", 456);
-    captioned(0, 20, "Memo:", "MeDescription1", 164);
+    cardField(0, 16, "Category:", "Category", 392);
+    cardField(0, 17, "Group:", "Group", 392);
+    cardField(0, 18, "Web site 1:", "WebSite1", 456);
+    cardField(0, 19, "Web site 2:", "WebSite2", 456);
+    cardField(0, 20, "Memo:", "MeDescription1", 164);
     // The two memos side by side, each over as many lines as it takes; the card grows to hold
     // the longer one.
-    captioned(0, 21, "Memo A:", "MeMemoData1", ColumnB - Value - 12);
-    captioned(ColumnB, 21, "Memo B:", "MeMemoData2", bandWidth() - ColumnB - Value);
+    cardField(0, 21, "Memo A:", "MeMemoData1", ColumnB - Value - 12);
+    cardField(ColumnB, 21, "Memo B:", "MeMemoData2", bandWidth() - ColumnB - Value);
     QRDBText[m_fields - 1]->wordWrap = QRDBText[m_fields]->wordWrap = true;
 }
 
@@ -227,58 +250,44 @@ void TPDAPrint1::designFooter()
     QRSysData2->font = text;
 }
 
-TPDAPrintMenu::TPDAPrintMenu(QWidget* parent)
+TPDAPrintMenu::TPDAPrintMenu(Table& names, QWidget* parent)
     : ModuleWindow(parent, keys::PDAPrint, QRect(330, 220, 400, 170))
+    , m_names(names)
 {
     setObjectName(QStringLiteral("PDAPrintMenu"));
     setWindowTitle(QStringLiteral("Quillory - Print Address Book"));
 
-    RadioGroup1 = new RadioGroup(QStringLiteral("Layout"),
-                                 {QStringLiteral("&Full card per contact"),
-                                  QStringLiteral("&List of names, phones and e-mail")},
-                                 this);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setToolTip(QStringLiteral("How each contact is printed"));
-    RadioGroup1->setItemIndex(0);
-    Button1 = makeButton(this, "Button1");
-    Button2 = makeButton(this, "Button2");
-    Button3 = makeButton(this, "Button3");
+    m_layoutChooser = new RadioGroup(QStringLiteral("Layout"),
+                                     {QStringLiteral("&Full card per contact"),
+                                      QStringLiteral("&List of names, phones and e-mail")},
+                                     this);
+    m_layoutChooser->setObjectName(QStringLiteral("RadioGroup1"));
+    m_layoutChooser->setToolTip(QStringLiteral("How each contact is printed"));
+    m_layoutChooser->setItemIndex(0);
+    m_previewButton = makeButton(this, "Button1");
+    m_printButton = makeButton(this, "Button2");
+    m_closeButton = makeButton(this, "Button3");
     QVBoxLayout* buttons = declarePrintMenu(
-        this, {.preview = Button1,
-               .previewHandler = [this] { Button1Click(); },
-               .print = Button2,
-               .printHandler = [this] { Button2Click(); },
+        this, {.preview = m_previewButton,
+               .previewHandler = [this] { run(&report::preview); },
+               .print = m_printButton,
+               .printHandler = [this] { run(&report::print); },
                .printHint = QStringLiteral("Print the address book on the current printer"),
-               .close = Button3,
-               .closeHandler = [this] { Button3Click(); }});
+               .close = m_closeButton,
+               .closeHandler = [this] { accept(); }});
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(RadioGroup1, 1);
+    layout->addWidget(m_layoutChooser, 1);
     layout->addLayout(buttons);
 }
 
 void TPDAPrintMenu::run(void (*show)(QWidget* parent, report::Report& report))
 {
-    const int layout = RadioGroup1->itemIndex();
+    const int layout = m_layoutChooser->itemIndex();
     if (layout < 0)
         return;
-    report::run<TPDAPrint1>(this, PDAPrint1, show, [layout](TPDAPrint1& report) {
-        (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
-    });
-}
-
-void TPDAPrintMenu::Button1Click()
-{
-    run(&report::preview);
-}
-
-void TPDAPrintMenu::Button2Click()
-{
-    run(&report::print);
-}
-
-void TPDAPrintMenu::Button3Click()
-{
-    accept();
+    TPDAPrint1 report(m_names, this);
+    (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
+    show(this, report);
 }
 
 } // namespace ql

@@ -16,7 +16,7 @@ class RadioGroup;
 class TPDAPrint1 : public report::Report {
     Q_OBJECT
 public:
-    explicit TPDAPrint1(QObject* owner = nullptr);
+    explicit TPDAPrint1(Table& names, QObject* owner = nullptr);
 
     report::Band* QRBand1;    // the title, once at the top
     report::Band* QRBand2;    // the list: one short entry per contact
@@ -33,6 +33,15 @@ private:
     void designTitle();
     void designList();
     void designCard();
+    void designCardAddresses();
+    void designCardPhones();
+    void designCardRest();
+    static double cardTop(int line);
+    // A caption and its field on a line of the card.
+    void cardField(double x, int line, const char* text, const char* name, double width);
+    // The same caption and field for both sides of the card.
+    void cardPair(int line, const char* text, const char* a, const char* b, double width);
+    void cardHeadings(int line, const char* a, const char* b);
     void designFooter();
     report::Item* label(report::Band* band, const QString& caption, const QRectF& rect,
                         const QFont& font, Qt::Alignment alignment = Qt::AlignLeft);
@@ -43,34 +52,25 @@ private:
     int m_fields = 0;
 };
 
-// The report while a run of the print menu lays it out.
-inline TPDAPrint1* PDAPrint1 = nullptr;
-
 // The address book's print menu: the record layout to print, then a preview or a print run.
 // It stays open after each run, so one layout can be previewed and then printed, or both
 // printed, before it is closed.
 class TPDAPrintMenu : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TPDAPrintMenu(QWidget* parent = nullptr);
-
-    // Item 0: a full card per contact; item 1: a list of names, phones and e-mail.
-    RadioGroup* RadioGroup1;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
+    TPDAPrintMenu(Table& names, QWidget* parent);
 
 private:
     // Builds a fresh report in the chosen layout and hands it to `show`; nothing without a
     // chosen layout.
     void run(void (*show)(QWidget* parent, report::Report& report));
-};
 
-// The print menu while it is open.
-inline TPDAPrintMenu* PDAPrintMenu = nullptr;
+    Table& m_names;
+    // Item 0: a full card per contact; item 1: a list of names, phones and e-mail.
+    RadioGroup* m_layoutChooser;
+    QPushButton* m_previewButton;
+    QPushButton* m_printButton;
+    QPushButton* m_closeButton;
+};
 
 } // namespace ql

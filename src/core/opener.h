@@ -79,4 +79,16 @@ void openModule(QWidget* owner, Holder*& holderReference, Window*& windowReferen
     });
 }
 
+// Opens a module whose window receives its holder through its constructor: the holder and the
+// window live only while the window runs.
+template <typename Holder, typename Window> void openModule(QWidget* owner)
+{
+    guarded(owner, [&] {
+        const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
+        showNotices(owner);
+        Window window(*holder, owner);
+        window.exec();
+    });
+}
+
 } // namespace ql

@@ -23,8 +23,9 @@
 
 namespace ql {
 
-TJournalForm::TJournalForm(QWidget* parent)
+TJournalForm::TJournalForm(TDataModule2& holder, QWidget* parent)
     : RecordWindow(parent, keys::Journal, QRect(-2, 0, 785, 573))
+    , m_holder(holder)
 {
     setObjectName(QStringLiteral("JournalForm"));
     setWindowTitle(QStringLiteral("Quillory -  Journal"));
@@ -33,7 +34,7 @@ TJournalForm::TJournalForm(QWidget* parent)
     m_topRule->setObjectName(QStringLiteral("Panel2"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);
-    buildEntry(DataModule2->dsJournal1);
+    buildEntry(holder.dsJournal1);
     buildButtons();
     declareCommands();
     layOut();
@@ -81,7 +82,7 @@ DBMemo* TJournalForm::buildText(DataSource* source, const char* name, const char
     text->setDataField(QString::fromLatin1(field));
     text->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(text, &QWidget::customContextMenuRequested, this,
-            [this, text](const QPoint& at) { m_contextMenu->popup(text->mapToGlobal(at)); });
+            [this, text](const QPoint& at) { contextMenu()->popup(text->mapToGlobal(at)); });
     return text;
 }
 
@@ -107,14 +108,9 @@ void TJournalForm::buildButtons()
 // Menus and buttons: each command declared once with every control that runs it.
 void TJournalForm::declareCommands()
 {
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    m_contextMenu = new QMenu(this);
-    setContextMenu(m_contextMenu);
-    m_contextMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu* file = addMenu(m_menuBar, "File1", QStringLiteral("&File"));
-    QMenu* edit = addMenu(m_menuBar, "Edit1", QStringLiteral("&Edit"));
-    QMenu* helpMenu = addMenu(m_menuBar, "Help1", QStringLiteral("&Help"));
+    QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
+    QMenu* edit = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
+    QMenu* helpMenu = addMenu(menuBar(), "Help1", QStringLiteral("&Help"));
 
     declare(this, {.handler = [this] { previewReport(); },
                    .caption = QStringLiteral("Print Pre&view"),
@@ -139,7 +135,7 @@ void TJournalForm::declareCommands()
                    .hint = QStringLiteral("Look at a month calendar"),
                    .button = m_calendarButton,
                    .items = {{edit, "Calander1", QStringLiteral("C&alendar"), true},
-                             {m_contextMenu, "Calendar1", QStringLiteral("C&alendar"), true}}});
+                             {contextMenu(), "Calendar1", QStringLiteral("C&alendar"), true}}});
     declare(this, {.handler = [] { help::showMainContents(); },
                    .caption = QStringLiteral("&Contents"),
                    .items = {{helpMenu, "Contents1"}}});
@@ -154,34 +150,17 @@ void TJournalForm::declareCommands()
 
 void TJournalForm::declareRecordCommands(QMenu* edit)
 {
-    QMenu* popup = m_contextMenu;
-    const QString newHint = QStringLiteral("Start a new entry stamped with the present moment");
-    declareRecordCommand(RecordCommand::New, {QStringLiteral("New"),
-                                              newHint,
-                                              m_newButton,
-                                              {{edit, "New1", QStringLiteral("&New")},
-                                               {popup, "New2", QStringLiteral("&New")}}});
-    declareRecordCommand(RecordCommand::Insert, {QStringLiteral("Insert"),
-                                                 newHint,
-                                                 m_insertButton,
-                                                 {{edit, "Insert1", QStringLiteral("&Insert")},
-                                                  {popup, "Insert2", QStringLiteral("&Insert")}}});
-    declareRecordCommand(RecordCommand::Delete, {QStringLiteral("Delete"),
-                                                 QStringLiteral("Delete this entry"),
-                                                 m_deleteButton,
-                                                 {{edit, "Delete1", QStringLiteral("&Delete")},
-                                                  {popup, "Delete2", QStringLiteral("&Delete")}}});
-    declareRecordCommand(RecordCommand::Cancel,
-                         {QStringLiteral("Cancel"),
-                          QStringLiteral("Abandon the changes of this entry"),
-                          m_cancelButton,
-                          {{edit, "Cancel1", QStringLiteral("&Cancel")},
-                           {popup, "Cancel2", QStringLiteral("&Cancel")}}});
-    declareRecordCommand(RecordCommand::Search, {QStringLiteral("Search"),
-                                                 QStringLiteral("Go to the first entry of a date"),
-                                                 m_searchButton,
-                                                 {{edit, "Search1", QStringLiteral("&Search")},
-                                                  {popup, "Search2", QStringLiteral("&Search")}}});
+    const char* newHint = "Start a new entry stamped with the present moment";
+    RecordWindow::declareRecordCommands(
+        {{RecordCommand::New, "New", newHint, m_newButton, edit, "New1", "New2", "&New"},
+         {RecordCommand::Insert, "Insert", newHint, m_insertButton, edit, "Insert1", "Insert2",
+          "&Insert"},
+         {RecordCommand::Delete, "Delete", "Delete this entry", m_deleteButton, edit, "Delete1",
+          "Delete2", "&Delete"},
+         {RecordCommand::Cancel, "Cancel", "Abandon the changes of this entry", m_cancelButton,
+          edit, "Cancel1", "Cancel2", "&Cancel"},
+         {RecordCommand::Search, "Search", "Go to the first entry of a date", m_searchButton, edit,
+          "Search1", "Search2", "&Search"}});
 }
 
 // The list above the buttons on the left; the stamp and the two texts on the right. The list
@@ -208,14 +187,14 @@ void TJournalForm::layOut()
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({250, 500});
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(m_menuBar);
+    layout->setMenuBar(menuBar());
     layout->addWidget(m_topRule);
     layout->addWidget(splitter, 1);
 }
 
 Table* TJournalForm::recordTable() const
 {
-    return DataModule2->tbJournal1;
+    return m_holder.tbJournal1;
 }
 
 // The typed text is read as a stamp: a date alone means the start of that day, so the first
@@ -239,12 +218,14 @@ QString TJournalForm::deleteQuestion() const
 
 void TJournalForm::previewReport()
 {
-    report::run(this, JournalPrint1, report::preview);
+    TJournalPrint1 report(*recordTable(), this);
+    report::preview(this, report);
 }
 
 void TJournalForm::printReport()
 {
-    report::run(this, JournalPrint1, report::print);
+    TJournalPrint1 report(*recordTable(), this);
+    report::print(this, report);
 }
 
 void TJournalForm::printWindowPicture()

@@ -14,14 +14,15 @@ class DataSource;
 class DBGrid;
 class DBMemo;
 class DBText;
+class TDataModule2;
 
 // The journal window: the entries by their stamp, the current entry's stamp and two texts, and
-// the commands that add, drop and find entries. It is made while the journal's holder is open
-// (DataModule2) and lives for one opening; it always starts on the oldest entry.
+// the commands that add, drop and find entries. It is made over the journal's holder and lives
+// for one opening; it always starts on the oldest entry.
 class TJournalForm : public RecordWindow {
     Q_OBJECT
 public:
-    explicit TJournalForm(QWidget* parent = nullptr);
+    explicit TJournalForm(TDataModule2& holder, QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override;
@@ -58,11 +59,7 @@ private:
     QPushButton* m_searchButton;
     QPushButton* m_closeButton;
     QPushButton* m_calendarButton;
-    QMenuBar* m_menuBar;
-    QMenu* m_contextMenu;
+    TDataModule2& m_holder;
 };
-
-// The journal window while it is open.
-inline TJournalForm* JournalForm = nullptr;
 
 } // namespace ql

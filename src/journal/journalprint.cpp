@@ -1,15 +1,15 @@
 #include "journal/journalprint.h"
 
 #include "report/commonbands.h"
-#include "store/holders.h"
+#include "store/table.h"
 
 namespace ql {
 using report::addPageFooter;
 using report::addTitleBand;
 using report::BandKind;
 
-TJournalPrint1::TJournalPrint1(QObject* owner)
-    : Report(owner, DataModule2->tbJournal1)
+TJournalPrint1::TJournalPrint1(Table& journal, QObject* owner)
+    : Report(owner, &journal)
     , DBMemo1(*this, QStringLiteral("MemoField1"))
     , DBMemo2(*this, QStringLiteral("MemoField2"))
 {
@@ -43,8 +43,8 @@ void TJournalPrint1::QRBand2BeforePrint()
     QRMemo2->lines = DBMemo2.lines();
 }
 
-TToDoPrint1::TToDoPrint1(QObject* owner)
-    : Report(owner, DataModule4->tbTodo)
+TToDoPrint1::TToDoPrint1(Table& toDo, QObject* owner)
+    : Report(owner, &toDo)
     , DBMemo1(*this, QStringLiteral("ToDoMemo"))
 {
     title = QStringLiteral("Quillory - To Do Print");

@@ -9,7 +9,7 @@ namespace ql {
 class TJournalPrint1 : public report::Report {
     Q_OBJECT
 public:
-    explicit TJournalPrint1(QObject* owner);
+    explicit TJournalPrint1(Table& journal, QObject* owner = nullptr);
 
     report::Band* QRBand1;
     report::Band* QRBand2;
@@ -29,7 +29,7 @@ public:
 class TToDoPrint1 : public report::Report {
     Q_OBJECT
 public:
-    explicit TToDoPrint1(QObject* owner);
+    explicit TToDoPrint1(Table& toDo, QObject* owner = nullptr);
 
     report::Band* QRBand1;
     report::Band* QRBand2;
@@ -44,9 +44,5 @@ public:
 
     void QRBand2BeforePrint();
 };
-
-// The reports while they run.
-inline TJournalPrint1* JournalPrint1 = nullptr;
-inline TToDoPrint1* ToDoPrint1 = nullptr;
 
 } // namespace ql

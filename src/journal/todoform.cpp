@@ -24,8 +24,9 @@
 
 namespace ql {
 
-TToDoForm::TToDoForm(QWidget* parent)
+TToDoForm::TToDoForm(TDataModule4& holder, QWidget* parent)
     : RecordWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
+    , m_holder(holder)
 {
     setObjectName(QStringLiteral("ToDoForm"));
     setWindowTitle(QStringLiteral("Quillory - To-Do List"));
@@ -34,7 +35,7 @@ TToDoForm::TToDoForm(QWidget* parent)
     m_topRule->setObjectName(QStringLiteral("Panel1"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);
-    buildItem(DataModule4->dsToDo);
+    buildItem(holder.dsToDo);
     buildButtons();
     declareCommands();
     layOut();
@@ -77,7 +78,7 @@ void TToDoForm::buildItem(DataSource* source)
     m_itemText->setDataField(QStringLiteral("ToDoMemo"));
     m_itemText->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_itemText, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { m_contextMenu->popup(m_itemText->mapToGlobal(at)); });
+            [this](const QPoint& at) { contextMenu()->popup(m_itemText->mapToGlobal(at)); });
 }
 
 // Editing commands in one panel, finding and leaving in the other.
@@ -112,15 +113,10 @@ void TToDoForm::buildButtons()
 // Menus and buttons: each command declared once with every control that runs it.
 void TToDoForm::declareCommands()
 {
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    m_contextMenu = new QMenu(this);
-    setContextMenu(m_contextMenu);
-    m_contextMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    QMenu* file = addMenu(m_menuBar, "File1", QStringLiteral("&File"));
-    QMenu* edit = addMenu(m_menuBar, "Edit1", QStringLiteral("&Edit"));
-    QMenu* filter = addMenu(m_menuBar, "Filter1", QStringLiteral("Filte&r"));
-    QMenu* helpMenu = addMenu(m_menuBar, "Help1", QStringLiteral("&Help"));
+    QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
+    QMenu* edit = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
+    QMenu* filter = addMenu(menuBar(), "Filter1", QStringLiteral("Filte&r"));
+    QMenu* helpMenu = addMenu(menuBar(), "Help1", QStringLiteral("&Help"));
 
     declare(this, {.handler = [this] { previewReport(); },
                    .caption = QStringLiteral("Print Pre&view..."),
@@ -138,7 +134,7 @@ void TToDoForm::declareCommands()
              .caption = QStringLiteral("C&alendar"),
              .hint = QStringLiteral("Look at a month calendar"),
              .button = m_calendarButton,
-             .items = {{edit, "Calendar1", {}, true}, {m_contextMenu, "Calendar2", {}, true}}});
+             .items = {{edit, "Calendar1", {}, true}, {contextMenu(), "Calendar2", {}, true}}});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the to-do list"),
@@ -159,42 +155,22 @@ void TToDoForm::declareCommands()
 
 void TToDoForm::declareRecordCommands(QMenu* edit, QMenu* filter)
 {
-    QMenu* popup = m_contextMenu;
-    declareRecordCommand(RecordCommand::New, {QStringLiteral("&New"),
-                                              QStringLiteral("Start a new item"),
-                                              m_newButton,
-                                              {{edit, "New1"}, {popup, "New2"}}});
-    declareRecordCommand(RecordCommand::Insert, {QStringLiteral("&Insert"),
-                                                 QStringLiteral("Insert a new item"),
-                                                 m_insertButton,
-                                                 {{edit, "Insert1"}, {popup, "Insert2"}}});
-    declareRecordCommand(RecordCommand::Delete, {QStringLiteral("&Delete"),
-                                                 QStringLiteral("Delete this item"),
-                                                 m_deleteButton,
-                                                 {{edit, "Delete1"}, {popup, "Delete2"}}});
-    declareRecordCommand(RecordCommand::Cancel, {QStringLiteral("&Cancel"),
-                                                 QStringLiteral("Abandon the changes of this item"),
-                                                 m_cancelButton,
-                                                 {{edit, "Cancel1"}, {popup, "Cancel2"}}});
-    const QString searchText = QStringLiteral("&Search for Date...");
-    declareRecordCommand(
-        RecordCommand::Search,
-        {QStringLiteral("&Search"),
-         QStringLiteral("Go to the first item due on or after a date"),
-         m_searchButton,
-         {{edit, "Search1", searchText, true}, {popup, "Search2", searchText, true}}});
-    const QString filterText = QStringLiteral("&Filter for Date...");
-    declareRecordCommand(
-        RecordCommand::Filter,
-        {QStringLiteral("Fil&ter"),
-         QStringLiteral("Show only the items due on a date"),
-         m_filterButton,
-         {{filter, "FilterRecords1", filterText}, {popup, "Filter2", filterText}}});
-    declareRecordCommand(RecordCommand::Unfilter,
-                         {QStringLiteral("&Unfilter"),
-                          QStringLiteral("Show all items again"),
-                          m_unfilterButton,
-                          {{filter, "CancelFilter1"}, {popup, "UnFilter1"}}});
+    const char* search = "&Search for Date...";
+    const char* filterText = "&Filter for Date...";
+    RecordWindow::declareRecordCommands(
+        {{RecordCommand::New, "&New", "Start a new item", m_newButton, edit, "New1", "New2"},
+         {RecordCommand::Insert, "&Insert", "Insert a new item", m_insertButton, edit, "Insert1",
+          "Insert2"},
+         {RecordCommand::Delete, "&Delete", "Delete this item", m_deleteButton, edit, "Delete1",
+          "Delete2"},
+         {RecordCommand::Cancel, "&Cancel", "Abandon the changes of this item", m_cancelButton,
+          edit, "Cancel1", "Cancel2"},
+         {RecordCommand::Search, "&Search", "Go to the first item due on or after a date",
+          m_searchButton, edit, "Search1", "Search2", search, true},
+         {RecordCommand::Filter, "Fil&ter", "Show only the items due on a date", m_filterButton,
+          filter, "FilterRecords1", "Filter2", filterText},
+         {RecordCommand::Unfilter, "&Unfilter", "Show all items again", m_unfilterButton, filter,
+          "CancelFilter1", "UnFilter1"}});
 }
 
 // The list on the left; the due date, the text and the buttons on the right. The list and the
@@ -217,14 +193,14 @@ void TToDoForm::layOut()
     splitter->setStretchFactor(1, 2);
     splitter->setSizes({420, 300});
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(m_menuBar);
+    layout->setMenuBar(menuBar());
     layout->addWidget(m_topRule);
     layout->addWidget(splitter, 1);
 }
 
 Table* TToDoForm::recordTable() const
 {
-    return DataModule4->tbTodo;
+    return m_holder.tbTodo;
 }
 
 QString TToDoForm::sortIndex() const
@@ -255,12 +231,14 @@ QString TToDoForm::deleteQuestion() const
 
 void TToDoForm::previewReport()
 {
-    report::run(this, ToDoPrint1, report::preview);
+    TToDoPrint1 report(*recordTable(), this);
+    report::preview(this, report);
 }
 
 void TToDoForm::printReport()
 {
-    report::run(this, ToDoPrint1, report::print);
+    TToDoPrint1 report(*recordTable(), this);
+    report::print(this, report);
 }
 
 void TToDoForm::printWindowPicture()

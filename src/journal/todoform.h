@@ -14,15 +14,15 @@ class DataSource;
 class DBEdit;
 class DBGrid;
 class DBMemo;
+class TDataModule4;
 
 // The to-do window: the items by due date (items without one first), the current item's due
-// date and text, and the commands that add, drop, find and filter items. It is made while the
-// to-do list's holder is open (DataModule4) and lives for one opening; it always starts on the
-// first item, unfiltered.
+// date and text, and the commands that add, drop, find and filter items. It is made over the
+// to-do list's holder and lives for one opening; it always starts on the first item, unfiltered.
 class TToDoForm : public RecordWindow {
     Q_OBJECT
 public:
-    explicit TToDoForm(QWidget* parent = nullptr);
+    explicit TToDoForm(TDataModule4& holder, QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override;
@@ -62,11 +62,7 @@ private:
     QPushButton* m_unfilterButton;
     QPushButton* m_calendarButton;
     QPushButton* m_closeButton;
-    QMenuBar* m_menuBar;
-    QMenu* m_contextMenu;
+    TDataModule4& m_holder;
 };
-
-// The to-do window while it is open.
-inline TToDoForm* ToDoForm = nullptr;
 
 } // namespace ql

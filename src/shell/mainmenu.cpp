@@ -430,7 +430,7 @@ void TMainMenuForm::PDABtnClick()
 
 void TMainMenuForm::JournalBtnClick()
 {
-    openModule(this, DataModule2, JournalForm);
+    openModule<TDataModule2, TJournalForm>(this);
 }
 
 void TMainMenuForm::CollectionsBtnClick()
@@ -440,7 +440,7 @@ void TMainMenuForm::CollectionsBtnClick()
 
 void TMainMenuForm::ToDoBtnClick()
 {
-    openModule(this, DataModule4, ToDoForm);
+    openModule<TDataModule4, TToDoForm>(this);
 }
 
 void TMainMenuForm::BitBtn4Click()

@@ -14,9 +14,9 @@ void registerModules(const QString& programDirectory)
 {
     using registry::Window;
     registry::provide(Window::Journal,
-                      [](QWidget* owner) { openModule(owner, DataModule2, JournalForm); });
+                      [](QWidget* owner) { openModule<TDataModule2, TJournalForm>(owner); });
     registry::provide(Window::ToDo,
-                      [](QWidget* owner) { openModule(owner, DataModule4, ToDoForm); });
+                      [](QWidget* owner) { openModule<TDataModule4, TToDoForm>(owner); });
     registry::provide(Window::ReferenceCalendar, [programDirectory](QWidget* owner) {
         openReferenceCalendar(owner, {programDirectory, AboutBox});
     });

@@ -66,9 +66,6 @@ public:
     static void tbJournal1CalcFields(Record& record);
 };
 
-// The journal's holder while the journal window is open.
-inline TDataModule2* DataModule2 = nullptr;
-
 // The to-do list, by due date.
 class TDataModule4 : public QObject {
     Q_OBJECT
@@ -80,9 +77,6 @@ public:
 
     void tbTodoBeforeOpen();
 };
-
-// The to-do list's holder while the to-do window is open.
-inline TDataModule4* DataModule4 = nullptr;
 
 // The user-defined records, in the order they were created.
 class TDataModule8 : public QObject {

@@ -3,9 +3,22 @@
 #include "core/seams.h"
 #include "store/table.h"
 
+#include <QMenu>
+#include <QMenuBar>
+
 #include <optional>
 
 namespace ql {
+
+RecordWindow::RecordWindow(QWidget* parent, const QString& geometryKey, const QRect& design)
+    : ModuleWindow(parent, geometryKey, design)
+    , m_menuBar(new QMenuBar(this))
+    , m_contextMenu(new QMenu(this))
+{
+    m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
+    m_contextMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    setContextMenu(m_contextMenu);
+}
 
 QKeySequence RecordWindow::key(RecordCommand command)
 {
@@ -59,6 +72,19 @@ void RecordWindow::declareRecordCommand(RecordCommand command, const RecordContr
                    .items = controls.items,
                    .abandons = command == RecordCommand::Cancel,
                    .startsRecord = starts});
+}
+
+void RecordWindow::declareRecordCommands(std::initializer_list<RecordRow> rows)
+{
+    for (const RecordRow& row : rows) {
+        const QString text = row.itemText ? QString::fromUtf8(row.itemText) : QString();
+        declareRecordCommand(row.command,
+                             {QString::fromUtf8(row.caption),
+                              QString::fromUtf8(row.hint),
+                              row.button,
+                              {{row.menu, row.menuItem, text, row.separatorBefore},
+                               {m_contextMenu, row.popupItem, text, row.separatorBefore}}});
+    }
 }
 
 void RecordWindow::addRecord()

@@ -5,9 +5,12 @@
 
 #include <QKeySequence>
 #include <QString>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
+class QMenu;
+class QMenuBar;
 class QPushButton;
 
 namespace ql {
@@ -45,7 +48,10 @@ public:
     static QKeySequence key(RecordCommand command);
 
 protected:
-    using ModuleWindow::ModuleWindow;
+    // Makes the window's menu bar (MainMenu1) and its context menu (PopupMenu1).
+    RecordWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
+    QMenuBar* menuBar() const { return m_menuBar; }
+    QMenu* contextMenu() const { return m_contextMenu; }
 
     // The table the record commands act on; none while the window shows no list.
     virtual Table* recordTable() const = 0;
@@ -60,6 +66,20 @@ protected:
 
     // Declares a record command run by the window's controls.
     void declareRecordCommand(RecordCommand command, const RecordControls& controls);
+    // A record command with its button, an item in one of the window's menus and one in the
+    // context menu; both items show `itemText`, or the caption when there is none.
+    struct RecordRow {
+        RecordCommand command;
+        const char* caption;
+        const char* hint;
+        QPushButton* button;
+        QMenu* menu;
+        const char* menuItem;
+        const char* popupItem;
+        const char* itemText = nullptr;
+        bool separatorBefore = false;
+    };
+    void declareRecordCommands(std::initializer_list<RecordRow> rows);
 
     // The record commands' work, for windows that run it from elsewhere too.
     void addRecord();
@@ -76,6 +96,9 @@ protected:
     void filterUnderSortIndex(const QString& key);
 
 private:
+    QMenuBar* m_menuBar;
+    QMenu* m_contextMenu;
+
     std::optional<QString> askForKey(const KeyQuestion& question);
     static void (RecordWindow::*work(RecordCommand command))();
 };

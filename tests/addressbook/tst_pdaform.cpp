@@ -409,7 +409,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(PDAForm));
         bool menuShown = false;
         QTimer::singleShot(0, [&] {
-            menuShown = PDAPrintMenu && QApplication::activeModalWidget() == PDAPrintMenu;
+            menuShown = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget()) != nullptr;
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
         });
@@ -436,8 +436,8 @@ private Q_SLOTS:
         QCOMPARE(part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Find a record by the key of the order"));
         // Another window of the program: the print menu's Print button.
-        TPDAPrintMenu menu(PDAForm);
-        QApplication::sendEvent(menu.Button2, &enter);
+        TPDAPrintMenu menu(*DataModule1->tbNames, PDAForm);
+        QApplication::sendEvent(menu.findChild<QPushButton*>(str("Button2")), &enter);
         QCOMPARE(part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Print the address book on the current printer"));
     }

@@ -75,24 +75,24 @@ struct Fixture {
         QPointer<TPDAPrintMenu> opened;
         QTimer::singleShot(0, [&] {
             const auto leave = qScopeGuard([] {
-                if (PDAPrintMenu && PDAPrintMenu->isVisible())
-                    PDAPrintMenu->reject();
+                if (auto* menu = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget()))
+                    menu->reject();
             });
             opened = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget());
-            QVERIFY(opened && opened == PDAPrintMenu);
+            QVERIFY(opened);
             use(*opened);
-            click(opened->Button3);
+            click(opened->findChild<QPushButton*>(str("Button3")));
         });
         PDAForm->action(str(item))->trigger();
-        QVERIFY(!opened && !PDAPrintMenu); // made for this opening only
+        QVERIFY(!opened); // made for this opening only
     }
     // Prints in a layout (0: cards, 1: list); an empty document when nothing printed.
     Document print(int layout) const
     {
         const qsizetype before = runs().size();
         withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
-            click(menu.RadioGroup1->button(layout));
-            click(menu.Button2);
+            click(menu.findChild<RadioGroup*>(str("RadioGroup1"))->button(layout));
+            click(menu.findChild<QPushButton*>(str("Button2")));
         });
         return runs().size() > before ? runs().last().document : Document();
     }
@@ -134,7 +134,7 @@ private Q_SLOTS:
         QRect left;
         f.withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
             QVERIFY(menu.isModal() && menu.parentWidget() == PDAForm);
-            QCOMPARE(menu.RadioGroup1->itemIndex(), 0);
+            QCOMPARE(menu.findChild<RadioGroup*>(str("RadioGroup1"))->itemIndex(), 0);
             menu.setGeometry(50, 60, 430, 210);
             left = menu.frameGeometry();
         });
@@ -154,7 +154,7 @@ private Q_SLOTS:
     void theReportHasItsComponentsWithBothLayoutsOff()
     {
         Fixture f({});
-        const TPDAPrint1 report;
+        const TPDAPrint1 report(*DataModule1->tbNames);
         QVERIFY(!report.QRBand2->enabled && !report.ChildBand1->enabled);
         QCOMPARE(report.ChildBand1->parent(), report.QRBand2);
         QImage device(1, 1, QImage::Format_Mono);
@@ -187,7 +187,7 @@ private Q_SLOTS:
     void eachLayoutPrintsTheRecordsInTheOrderAndFilterOfTheAddressBook()
     {
         Fixture f({{"Zoe", "Adams"}, {"Amy", "Baker"}, {"Max", "Carter"}, {"Bob", "Baker"}});
-        const TPDAPrint1 design;
+        const TPDAPrint1 design(*DataModule1->tbNames);
         const QString card = printerOf(design.ChildBand1, "FirstName");
         const QString list = printerOf(design.QRBand2, "FirstName");
 
@@ -215,13 +215,13 @@ private Q_SLOTS:
     {
         Fixture f({{"Amy", "Baker"}, {"Bob", "Carter"}});
         f.withMenu("PrintPreview1", [&](TPDAPrintMenu& menu) {
-            click(menu.Button1);
-            QVERIFY(!PDAPrint1 && menu.findChildren<TPDAPrint1*>().isEmpty());
-            click(menu.Button2);
-            click(menu.RadioGroup1->button(1));
-            click(menu.Button1);
-            click(menu.RadioGroup1->button(0));
-            click(menu.Button2);
+            click(menu.findChild<QPushButton*>(str("Button1")));
+            QVERIFY(menu.findChildren<TPDAPrint1*>().isEmpty());
+            click(menu.findChild<QPushButton*>(str("Button2")));
+            click(menu.findChild<RadioGroup*>(str("RadioGroup1"))->button(1));
+            click(menu.findChild<QPushButton*>(str("Button1")));
+            click(menu.findChild<RadioGroup*>(str("RadioGroup1"))->button(0));
+            click(menu.findChild<QPushButton*>(str("Button2")));
             QVERIFY(menu.isVisible());
         });
         const auto& runs = f.runs();
@@ -237,8 +237,8 @@ private Q_SLOTS:
     {
         Fixture f({});
         f.withMenu("PrintAll1", [](TPDAPrintMenu& menu) {
-            click(menu.Button1);
-            click(menu.Button2);
+            click(menu.findChild<QPushButton*>(str("Button1")));
+            click(menu.findChild<QPushButton*>(str("Button2")));
         });
         QCOMPARE(f.runs().size(), 1);
         QVERIFY(f.runs().at(0).preview);
@@ -257,7 +257,7 @@ private Q_SLOTS:
             lastNames << contacts.last().second;
         }
         Fixture f(contacts);
-        const TPDAPrint1 design;
+        const TPDAPrint1 design(*DataModule1->tbNames);
         const report::Band* layouts[2] = {design.ChildBand1, design.QRBand2};
         const char* lowest[2] = {"MeDescription1", "EmAddress2"};
         for (int layout = 0; layout < 2; ++layout) {

@@ -239,15 +239,15 @@ private Q_SLOTS:
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<TToDoForm*>(QApplication::activeModalWidget());
             QVERIFY(window);
-            QCOMPARE(window, ToDoForm);
-            holderOpen = DataModule4 != nullptr;
+            holderOpen = window->findChild<DBGrid*>(str("DBGrid1"))->model()->rowCount() == 2;
             shown = window->findChild<DBMemo*>(str("DBMemo1"))->toPlainText();
             window->action(str("Exit1"))->trigger();
         });
         QTest::mouseDClick(f.grid()->viewport(), Qt::LeftButton, {}, dayCentre(f.grid(), 3));
         QCOMPARE(shown, str("first"));
         QVERIFY(holderOpen);
-        QVERIFY(!ToDoForm && !DataModule4);
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<TToDoForm*>(shown)); // made for this opening only
         QVERIFY(f.window->isVisible());
         QCOMPARE(f.shown(), str("June 20 1999"));
 
@@ -256,14 +256,15 @@ private Q_SLOTS:
         bool journal = false;
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<TJournalForm*>(QApplication::activeModalWidget());
-            journal = window && window == JournalForm && DataModule2;
+            journal = window != nullptr;
             if (window)
                 window->reject();
         });
         // Enter on the days does what a double-click does; Page Up and Down turn the months.
         QTest::keyClick(f.grid(), Qt::Key_Return);
         QVERIFY(journal);
-        QVERIFY(!JournalForm && !DataModule2);
+        for (QWidget* shown : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<TJournalForm*>(shown));
         QCOMPARE(f.shown(), str("June 20 1999"));
         QTest::keyClick(f.grid(), Qt::Key_PageDown);
         QCOMPARE(f.shown(), str("July 20 1999"));

@@ -32,7 +32,7 @@ struct Entry {
 
 struct Fixture : test::ModuleFixture<TDataModule2, TJournalForm> {
     explicit Fixture(std::initializer_list<Entry> entries)
-        : ModuleFixture(DataModule2, JournalForm, [entries](TDataModule2& holder) {
+        : ModuleFixture([entries](TDataModule2& holder) {
             Table& t = *holder.tbJournal1;
             for (const Entry& e : entries) {
                 t.insert();

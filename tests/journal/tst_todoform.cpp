@@ -34,7 +34,7 @@ const std::initializer_list<Item> kItems = {{QDate(1999, 6, 1), "june a"},
 
 struct Fixture : test::ModuleFixture<TDataModule4, TToDoForm> {
     explicit Fixture(std::initializer_list<Item> items)
-        : ModuleFixture(DataModule4, ToDoForm, [items](TDataModule4& holder) {
+        : ModuleFixture([items](TDataModule4& holder) {
             Table& t = *holder.tbTodo;
             for (const Item& item : items) {
                 t.insert();

@@ -121,17 +121,16 @@ QStringList printedFields(const report::Report& layout)
 }
 
 template <typename Layout>
-report::Document laidOut(test::ScriptedServices& services, Layout*& reference, Table& table,
+report::Document laidOut(test::ScriptedServices& services, Layout& layout, Table& table,
                          QStringList& words, const QStringList& memoFields = {},
                          const std::function<void(Layout&)>& prepare = {})
 {
     const QHash<QString, QString> values = fillRecord(table);
     QStringList fields = memoFields;
-    report::run(nullptr, reference, report::print, std::function<void(Layout&)>([&](Layout& l) {
-                    if (prepare)
-                        prepare(l);
-                    fields << printedFields(l);
-                }));
+    if (prepare)
+        prepare(layout);
+    fields << printedFields(layout);
+    report::print(nullptr, layout);
     for (const QString& field : fields)
         words << values.value(field).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return services.printing->reports.last().document;
@@ -154,8 +153,9 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule
 Case addressBook(const char* name, bool cards)
 {
     return {name, [cards](test::ScriptedServices& services, QStringList& words) {
+                TPDAPrint1 layout(*DataModule1->tbNames);
                 return laidOut<TPDAPrint1>(
-                    services, PDAPrint1, *DataModule1->tbNames, words, {},
+                    services, layout, *DataModule1->tbNames, words, {},
                     [cards](TPDAPrint1& layout) {
                         (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
                     });
@@ -175,21 +175,15 @@ private Q_SLOTS:
             {"journal",
              [](test::ScriptedServices& services, QStringList& words) {
                  TDataModule2 holder;
-                 DataModule2 = &holder;
-                 const report::Document document =
-                     laidOut(services, JournalPrint1, *holder.tbJournal1, words,
-                             {str("MemoField1"), str("MemoField2")});
-                 DataModule2 = nullptr;
-                 return document;
+                 TJournalPrint1 layout(*holder.tbJournal1);
+                 return laidOut(services, layout, *holder.tbJournal1, words,
+                                {str("MemoField1"), str("MemoField2")});
              }},
             {"to-do",
              [](test::ScriptedServices& services, QStringList& words) {
                  TDataModule4 holder;
-                 DataModule4 = &holder;
-                 const report::Document document =
-                     laidOut(services, ToDoPrint1, *holder.tbTodo, words, {str("ToDoMemo")});
-                 DataModule4 = nullptr;
-                 return document;
+                 TToDoPrint1 layout(*holder.tbTodo);
+                 return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
              }},
             collection("CDs", loans::Catalogue::CD, &TDataModule3::tbCD),
             collection("CD-Rs", loans::Catalogue::CDR, &TDataModule3::tbCDR),
@@ -266,17 +260,13 @@ private Q_SLOTS:
         check(PDAForm, {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
             TDataModule2 holder;
-            DataModule2 = &holder;
-            TJournalForm journal;
+            TJournalForm journal(holder);
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
-            DataModule2 = nullptr;
         }
         {
             TDataModule4 holder;
-            DataModule4 = &holder;
-            TToDoForm todo;
+            TToDoForm todo(holder);
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
-            DataModule4 = nullptr;
         }
         {
             TDataModule3 holder;
