@@ -30,7 +30,7 @@ function(quillory_check_layers)
 endfunction()
 
 quillory_layer(1 quillory_store)
-quillory_layer(2 quillory_core quillory_install)
+quillory_layer(2 quillory_core quillory_install quillory_backupwork)
 quillory_layer(3 quillory_widgets)
 quillory_layer(4 quillory_report)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections

@@ -105,8 +105,9 @@ private:
 
 } // namespace
 
-TPDAForm::TPDAForm(QWidget* parent)
+TPDAForm::TPDAForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("PDAForm"));
     setWindowTitle(QStringLiteral("Quillory - Address Book"));
@@ -710,7 +711,7 @@ void TPDAForm::Organizer1Click()
 
 void TPDAForm::HelpAboutClick()
 {
-    AboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
 }
 
 } // namespace ql

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 #include <optional>
 
@@ -25,7 +26,7 @@ class Table;
 class TPDAForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TPDAForm(QWidget* parent = nullptr);
+    explicit TPDAForm(const RunContext& context, QWidget* parent = nullptr);
 
     DBGrid* MyDBGrid1;
     DBEdit* FirstNameEdit;
@@ -97,6 +98,7 @@ private:
 
     bool m_bound = false;
     int m_order = 0;
+    const RunContext& m_context;
 };
 
 inline TPDAForm* PDAForm = nullptr;

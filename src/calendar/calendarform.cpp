@@ -76,9 +76,10 @@ QString monthName(int month)
     return QString::fromLatin1(names[month - 1]);
 }
 
-CalendarWindow::CalendarWindow(QWidget* parent, const char* name, const QRect& design,
-                               QString product, QString version)
+CalendarWindow::CalendarWindow(const RunContext& context, QWidget* parent, const char* name,
+                               const QRect& design, QString product, QString version)
     : ModuleWindow(parent, keys::Calendar, design)
+    , m_context(context)
     , m_product(std::move(product))
     , m_version(std::move(version))
 {
@@ -233,7 +234,7 @@ void CalendarWindow::CloseBtnClick()
 
 void CalendarWindow::AboutBtnClick()
 {
-    AboutBox->showFor(m_product, m_version);
+    m_context.aboutBox->showFor(m_product, m_version);
 }
 
 void CalendarWindow::Contents1Click()
@@ -246,8 +247,8 @@ void CalendarWindow::CalendarHelp1Click()
     help::showMainTopic(6);
 }
 
-TCalendarForm::TCalendarForm(QWidget* parent)
-    : CalendarWindow(parent, "CalendarForm", QRect(298, 280, 631, 396),
+TCalendarForm::TCalendarForm(const RunContext& context, QWidget* parent)
+    : CalendarWindow(context, parent, "CalendarForm", QRect(298, 280, 631, 396),
                      QStringLiteral("Quillory - Calendar"), QStringLiteral("Version 2.0"))
 {
     RadioGroup1 = new RadioGroup(QStringLiteral("Double-click opens"),
@@ -340,8 +341,8 @@ void TCalendarForm::CCalendar1DblClick()
         Journal1Click();
 }
 
-TCalendarForm2::TCalendarForm2(QWidget* parent)
-    : CalendarWindow(parent, "CalendarForm2", QRect(250, 172, 631, 349),
+TCalendarForm2::TCalendarForm2(const RunContext& context, QWidget* parent)
+    : CalendarWindow(context, parent, "CalendarForm2", QRect(250, 172, 631, 349),
                      QStringLiteral("Quillory 2.0 - Calendar"), QStringLiteral("Version 1.0"))
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 
 class QAction;
@@ -48,8 +49,8 @@ public:
     void showMonth();
 
 protected:
-    CalendarWindow(QWidget* parent, const char* name, const QRect& design, QString product,
-                   QString version);
+    CalendarWindow(const RunContext& context, QWidget* parent, const char* name,
+                   const QRect& design, QString product, QString version);
 
     void showEvent(QShowEvent* event) override;
 
@@ -58,6 +59,7 @@ protected:
     QLayout* m_extras;
 
 private:
+    const RunContext& m_context;
     QString m_product;
     QString m_version;
 };
@@ -67,7 +69,7 @@ private:
 class TCalendarForm : public CalendarWindow {
     Q_OBJECT
 public:
-    explicit TCalendarForm(QWidget* parent = nullptr);
+    explicit TCalendarForm(const RunContext& context, QWidget* parent = nullptr);
 
     RadioGroup* RadioGroup1;
 
@@ -84,7 +86,7 @@ public:
 class TCalendarForm2 : public CalendarWindow {
     Q_OBJECT
 public:
-    explicit TCalendarForm2(QWidget* parent = nullptr);
+    explicit TCalendarForm2(const RunContext& context, QWidget* parent = nullptr);
 
     void GoToBtnClick() override;
 };

@@ -159,8 +159,9 @@ DBMemo* makeNotes(QFrame* panel, const char* name, DataSource* source, const cha
 
 } // namespace
 
-TCollectionsForm::TCollectionsForm(QWidget* parent)
+TCollectionsForm::TCollectionsForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Collections, QRect(231, 86, 800, 600))
+    , m_context(context)
 {
     setObjectName(str("CollectionsForm"));
     setWindowTitle(str("Quillory - Collections"));
@@ -733,7 +734,7 @@ void TCollectionsForm::LoansClick()
 {
     for (const Catalogue& c : m_catalogues)
         c.table->checkBrowseMode();
-    openLoans(this);
+    openLoans(this, m_context);
 }
 
 void TCollectionsForm::showItem(loans::Catalogue catalogue, qint64 key)
@@ -766,7 +767,7 @@ void TCollectionsForm::Collections1Click()
 
 void TCollectionsForm::About1Click()
 {
-    AboutBox->showFor(str("Quillory - Collections"));
+    m_context.aboutBox->showFor(str("Quillory - Collections"));
 }
 
 } // namespace ql

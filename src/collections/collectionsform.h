@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/loans.h"
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 
 #include <array>
@@ -33,7 +34,7 @@ class Report;
 class TCollectionsForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TCollectionsForm(QWidget* parent = nullptr);
+    explicit TCollectionsForm(const RunContext& context, QWidget* parent = nullptr);
 
     QFrame* Panel1;  // the command buttons
     QFrame* Panel14; // the strip along the top
@@ -160,6 +161,7 @@ private:
     void printShown(ReportOperation operation);
 
     std::array<Catalogue, 4> m_catalogues;
+    const RunContext& m_context;
 };
 
 // The collections window while it is open.

@@ -185,8 +185,9 @@ QVariant LoansModel::headerData(int section, Qt::Orientation orientation, int ro
     return QString::fromLatin1(titles[section]);
 }
 
-TLoansForm::TLoansForm(QWidget* parent)
+TLoansForm::TLoansForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Loans, QRect(260, 110, 720, 520))
+    , m_context(context)
     , m_model(new LoansModel(this))
 {
     setObjectName(QStringLiteral("LoansForm"));
@@ -314,7 +315,7 @@ void TLoansForm::OpenBtnClick()
         if (CollectionsForm)
             CollectionsForm->showItem(loan.catalogue, loan.key);
     });
-    openModule(this, DataModule3, CollectionsForm);
+    openModule(this, DataModule3, CollectionsForm, m_context);
     reload();
 }
 
@@ -371,12 +372,12 @@ void TLoansForm::ExitBtnClick()
     accept();
 }
 
-void openLoans(QWidget* owner)
+void openLoans(QWidget* owner, const RunContext& context)
 {
-    openWindow(owner, LoansForm);
+    openWindow(owner, LoansForm, context);
 }
 
-void remindOfOverdueLoans(QWidget* owner)
+void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
 {
     Settings settings;
     settings.openKey(keys::Options, true);
@@ -393,7 +394,7 @@ void remindOfOverdueLoans(QWidget* owner)
                              ? QStringLiteral("1 loan is overdue. Open the loans?")
                              : QStringLiteral("%1 loans are overdue. Open the loans?").arg(overdue);
     if (services::prompts().confirm(owner, text))
-        openLoans(owner);
+        openLoans(owner, context);
 }
 
 } // namespace ql

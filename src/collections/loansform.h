@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "store/loans.h"
 #include "widgets/modulewindow.h"
 
@@ -64,7 +65,7 @@ private:
 class TLoansForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TLoansForm(QWidget* parent = nullptr);
+    explicit TLoansForm(const RunContext& context, QWidget* parent = nullptr);
     ~TLoansForm() override;
 
     QLineEdit* SearchEdit;
@@ -91,6 +92,7 @@ private:
     std::vector<loans::Loan> chosen() const;
     void printListed(void (*operation)(QWidget*, report::Report&));
 
+    const RunContext& m_context;
     std::unique_ptr<loans::Lending> m_lending;
     LoansModel* m_model;
 };
@@ -99,10 +101,10 @@ private:
 inline TLoansForm* LoansForm = nullptr;
 
 // Opens the loans window over `owner`.
-void openLoans(QWidget* owner);
+void openLoans(QWidget* owner, const RunContext& context);
 
 // When the user chose the reminder in the options and items are overdue, says how many and
 // offers to open the loans window.
-void remindOfOverdueLoans(QWidget* owner);
+void remindOfOverdueLoans(QWidget* owner, const RunContext& context);
 
 } // namespace ql

@@ -26,8 +26,9 @@
 #include <QVBoxLayout>
 
 namespace ql {
-TJournalForm::TJournalForm(QWidget* parent)
+TJournalForm::TJournalForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Journal, QRect(-2, 0, 785, 573))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("JournalForm"));
     setWindowTitle(QStringLiteral("Quillory -  Journal"));
@@ -278,7 +279,7 @@ void TJournalForm::Journal1Click()
 
 void TJournalForm::About1Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - Journal"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - Journal"));
 }
 
 void TJournalForm::CalendarBtn1Click()

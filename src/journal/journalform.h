@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 
 class QAction;
@@ -22,7 +23,7 @@ class Table;
 class TJournalForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TJournalForm(QWidget* parent = nullptr);
+    explicit TJournalForm(const RunContext& context, QWidget* parent = nullptr);
 
     DBGrid* DBGrid1;
     QLabel* Label1;
@@ -62,6 +63,7 @@ protected:
 
 private:
     Table* table() const;
+    const RunContext& m_context;
 };
 
 // The journal window while it is open.

@@ -26,8 +26,9 @@
 #include <QVBoxLayout>
 
 namespace ql {
-TToDoForm::TToDoForm(QWidget* parent)
+TToDoForm::TToDoForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("ToDoForm"));
     setWindowTitle(QStringLiteral("Quillory - To-Do List"));
@@ -318,7 +319,7 @@ void TToDoForm::ToDoHelp1Click()
 
 void TToDoForm::About1Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - ToDO"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - ToDO"));
 }
 
 void TToDoForm::CalendarBtn1Click()

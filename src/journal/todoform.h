@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 #include <optional>
 
@@ -24,7 +25,7 @@ class Table;
 class TToDoForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TToDoForm(QWidget* parent = nullptr);
+    explicit TToDoForm(const RunContext& context, QWidget* parent = nullptr);
 
     DBGrid* DBGrid1;
     DBEdit* DBEdit1;
@@ -71,6 +72,7 @@ protected:
 private:
     Table* table() const;
     std::optional<QString> askForDate(const QString& caption);
+    const RunContext& m_context;
 };
 
 // The to-do window while it is open.

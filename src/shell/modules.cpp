@@ -9,15 +9,15 @@
 
 namespace ql {
 
-void registerModules()
+void registerModules(const RunContext& context)
 {
     using registry::Window;
     registry::provide(Window::Journal,
-                      [](QWidget* owner) { openModule(owner, DataModule2, JournalForm); });
+                      [&context](QWidget* owner) { openModule(owner, DataModule2, JournalForm, context); });
     registry::provide(Window::ToDo,
-                      [](QWidget* owner) { openModule(owner, DataModule4, ToDoForm); });
+                      [&context](QWidget* owner) { openModule(owner, DataModule4, ToDoForm, context); });
     registry::provide(Window::ReferenceCalendar,
-                      [](QWidget* owner) { openWindow(owner, CalendarForm2); });
+                      [&context](QWidget* owner) { openWindow(owner, CalendarForm2, context); });
 }
 
 } // namespace ql

@@ -2,7 +2,10 @@
 
 namespace ql {
 
-// Fills the registry with the windows one module may open of another.
-void registerModules();
+struct RunContext;
+
+// Fills the registry with the windows one module may open of another; the context lives as long
+// as they may be opened.
+void registerModules(const RunContext& context);
 
 } // namespace ql

@@ -72,8 +72,9 @@ int deleteAll(Table& names, const std::vector<qint64>& keys)
 
 } // namespace
 
-TWrenxForm::TWrenxForm(QWidget* parent)
+TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Wrenx, QRect(190, 90, 620, 600))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("WrenxForm"));
     setWindowTitle(QStringLiteral("Quillory - Wrenx Maintenance Tools"));
@@ -305,7 +306,7 @@ void TWrenxForm::BitBtn3Click()
 
 void TWrenxForm::BitBtn4Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
 }
 
 void TWrenxForm::BitBtn5Click()

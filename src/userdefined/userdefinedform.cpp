@@ -59,8 +59,9 @@ QFrame* makePanel(QWidget* parent, const char* name)
 
 } // namespace
 
-TUserDefinedForm::TUserDefinedForm(QWidget* parent)
+TUserDefinedForm::TUserDefinedForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::UserDef, QRect(200, 60, 780, 660))
+    , m_context(context)
 {
     setObjectName(str("UserDefinedForm"));
     setWindowTitle(str("Quillory - User Defined"));
@@ -542,7 +543,7 @@ void TUserDefinedForm::Organizer1Click()
 
 void TUserDefinedForm::HelpAbout1Click()
 {
-    AboutBox->showFor(str("Quillory 2.0"));
+    m_context.aboutBox->showFor(str("Quillory 2.0"));
 }
 
 } // namespace ql

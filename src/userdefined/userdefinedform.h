@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 
 #include <array>
@@ -28,7 +29,7 @@ class Table;
 class TUserDefinedForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TUserDefinedForm(QWidget* parent = nullptr);
+    explicit TUserDefinedForm(const RunContext& context, QWidget* parent = nullptr);
 
     // The record view: the list, the sort chooser with the editors, the memo, the buttons.
     QFrame* Panel1;
@@ -100,6 +101,7 @@ private:
 
     QStringList m_columnTitles;
     bool m_shown = false;
+    const RunContext& m_context;
 };
 
 // The user-defined window while it is open.

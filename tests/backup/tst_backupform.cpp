@@ -439,7 +439,7 @@ private Q_SLOTS:
                 settings.openKey(keys::Options, true);
                 settings.writeString(keys::BackupSwitch, str(c.value));
             }
-            QTest::mouseClick(program->mainMenu()->Button2, Qt::LeftButton);
+            QTest::mouseClick(program->mainMenu()->exitButton, Qt::LeftButton);
             QCOMPARE(QFile::exists(QDir(backups).filePath(str("QYName2.DB"))), c.copied);
             QCOMPARE(QFile::exists(QDir(backups).filePath(str("BackupInfo.txt"))), c.copied);
             QCOMPARE(services.prompts->messages, QStringList());

@@ -58,7 +58,7 @@ template <typename Window> struct Fixture {
     }
     void open()
     {
-        window = std::make_unique<Window>(program->mainMenu());
+        window = std::make_unique<Window>(program->context(), program->mainMenu());
         global = window.get();
         window->show();
     }
@@ -317,7 +317,7 @@ private Q_SLOTS:
         f.click(f.window->CloseBtn);
         QVERIFY(!f.window->isVisible());
         {
-            TCalendarForm2 second;
+            TCalendarForm2 second(f.program->context());
             second.show();
             QCOMPARE(second.frameGeometry().topLeft(), QPoint(70, 90));
             second.move(110, 50);
@@ -348,9 +348,9 @@ private Q_SLOTS:
         QString version;
         const auto readAbout = [&] {
             QTimer::singleShot(0, [&] {
-                product = AboutBox->ProductName->text();
-                version = AboutBox->Version->text();
-                QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
+                product = f.program->context().aboutBox->ProductName->text();
+                version = f.program->context().aboutBox->Version->text();
+                QTest::mouseClick(f.program->context().aboutBox->OKButton, Qt::LeftButton);
             });
         };
         readAbout();
@@ -362,7 +362,7 @@ private Q_SLOTS:
                                                      {str("qlhelp.hlp"), 6}};
         QCOMPARE(f.services.help->shown, expected);
 
-        TCalendarForm2 second;
+        TCalendarForm2 second(f.program->context());
         second.show();
         readAbout();
         second.action(str("About1"))->trigger();
@@ -400,7 +400,7 @@ private Q_SLOTS:
             shown << window->Label1->text() + window->Label2->text();
             window->CloseBtn->click();
         });
-        QTest::mouseClick(program.mainMenu()->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(program.mainMenu()->calendarButton, Qt::LeftButton);
         QCOMPARE(shown, QStringList({str("March2000"), str("April2000")}));
         QVERIFY(!CalendarForm);
     }

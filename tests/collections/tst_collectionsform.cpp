@@ -105,8 +105,8 @@ private Q_SLOTS:
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 3}}));
         QString product;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            AboutBox->accept();
+            product = f.program->context().aboutBox->ProductName->text();
+            f.program->context().aboutBox->accept();
         });
         f.trigger("About1");
         QCOMPARE(product, str("Quillory - Collections"));

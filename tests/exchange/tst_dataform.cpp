@@ -49,7 +49,7 @@ struct Fixture {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<TDataForm> window = std::make_unique<TDataForm>();
+    std::unique_ptr<TDataForm> window = std::make_unique<TDataForm>(program->context());
 
     Fixture() { window->show(); }
     QString file(const char* name = "out.txt") const { return dir.filePath(str(name)); }

@@ -257,21 +257,21 @@ private Q_SLOTS:
         {
             TDataModule2 holder;
             DataModule2 = &holder;
-            TJournalForm journal;
+            TJournalForm journal(program.context());
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
             DataModule2 = nullptr;
         }
         {
             TDataModule4 holder;
             DataModule4 = &holder;
-            TToDoForm todo;
+            TToDoForm todo(program.context());
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
             DataModule4 = nullptr;
         }
         {
             TDataModule3 holder;
             DataModule3 = &holder;
-            TCollectionsForm collections;
+            TCollectionsForm collections(program.context());
             check(&collections,
                   {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "UnFilter", "Close"});
             DataModule3 = nullptr;

@@ -35,7 +35,7 @@ template <typename Holder, typename Window> struct ModuleFixture {
     {
         holderReference = holder.get();
         fill(*holder);
-        window = std::make_unique<Window>();
+        window = std::make_unique<Window>(program->context());
         windowReference = window.get();
         window->show();
     }
