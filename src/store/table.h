@@ -21,6 +21,7 @@
 namespace ql {
 
 class TableOrder;
+class Progress;
 class RecordReader;
 class Table;
 struct OrderKey;
@@ -197,14 +198,16 @@ public:
     std::vector<Texts> readTextsWhereFilled(const QStringList& fieldNames,
                                             const QStringList& filled) const;
     // The delete goes along the file, in the order of the keys; `deleted` counts the records
-    // deleted. A failure ends it: the deletes made before are kept and counted, and the failure
-    // is thrown.
-    void deleteKeys(const std::vector<qint64>& keys, int& deleted);
+    // deleted, and so does `progress`, when given, of the keys' number. A failure ends it: the
+    // deletes made before are kept and counted, and the failure is thrown. A cancel through
+    // `progress` rolls the whole delete back and throws Cancelled with `deleted` 0.
+    void deleteKeys(const std::vector<qint64>& keys, int& deleted, Progress* progress = nullptr);
     // Appends new records in one transaction, with no cursor: `fill` gives each new record its
     // values (it starts empty; no new-record hook runs) and returns false when there are no more;
     // each value is stored as its field holds it (texts cut to the field's width). `appended`
     // counts the records stored. A failure ends it: the records appended before it are
-    // kept and counted, and the failure is thrown.
+    // kept and counted, and the failure is thrown. When `fill` throws Cancelled, every record of
+    // the run is rolled back, `appended` is 0 and Cancelled goes on to the caller.
     void appendRecords(const std::function<bool(Record&)>& fill, int& appended);
     // Looks for changes posted by another program and follows them.
     void refresh();

@@ -1,5 +1,6 @@
 #include "store/fieldvalue.h"
 #include "store/order.h"
+#include "store/progress.h"
 #include "store/table.h"
 #include "store/tablefile.h"
 
@@ -130,7 +131,7 @@ QStringView Table::Texts::text(int field) const
     }
 }
 
-void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
+void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted, Progress* progress)
 {
     deleted = 0;
     checkActive();
@@ -146,6 +147,10 @@ void Table::deleteKeys(const std::vector<qint64>& keys, int& deleted)
                 if (!stepKept(m_delete, failure))
                     return;
                 deleted += m_db.changes();
+                if (progress) {
+                    progress->checkCancelled();
+                    progress->progress(deleted, qint64(inFileOrder.size()));
+                }
             }
         },
         deleted, -1);
@@ -186,6 +191,7 @@ void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& w
                              int perRecord)
 {
     std::optional<Error> failure;
+    bool cancelled = false;
     try {
         m_db.setLargeCache(true);
         sql::Transaction transaction(m_db);
@@ -201,6 +207,10 @@ void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& w
         done = 0;
         if (!failure)
             failure = datasetError(e.text());
+    } catch (const Cancelled&) {
+        // The transaction was rolled back on the way out: nothing of the work was kept.
+        done = 0;
+        cancelled = true;
     }
     try {
         m_db.setLargeCache(false);
@@ -208,6 +218,8 @@ void Table::inOneTransaction(const std::function<void(std::optional<Error>&)>& w
         // The pages go when the table closes.
     }
     readOrderAgain();
+    if (cancelled)
+        throw Cancelled{};
     if (failure)
         throw *failure;
 }

@@ -2,6 +2,26 @@
 
 namespace ql::test {
 
+void ScriptedProgress::progress(qint64 doneNow, qint64 totalNow)
+{
+    done = doneNow;
+    total = totalNow;
+    if (cancelAt >= 0 && done >= cancelAt)
+        cancelled = true;
+}
+
+bool ScriptedProgress::confirm(const QString& question)
+{
+    questions << question;
+    return !confirmations.isEmpty() && confirmations.dequeue();
+}
+
+std::optional<QString> ScriptedProgress::ask(const QString& caption, const QString& prompt)
+{
+    questions << caption + QStringLiteral(": ") + prompt;
+    return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
+}
+
 std::optional<QString> ScriptedPrompts::inputBox(QWidget*, const QString& caption,
                                                  const QString& prompt)
 {

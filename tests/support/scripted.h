@@ -2,6 +2,7 @@
 
 #include "core/seams.h"
 #include "report/report.h"
+#include "store/progress.h"
 
 #include <QList>
 #include <QPair>
@@ -58,6 +59,26 @@ public:
     bool start(const QString& program) override;
     QStringList started;
     bool succeed = true;
+};
+
+// Runs long work as a window's runner would, on the caller's thread: answers the work's questions
+// from queues, remembers what it reported, and cancels when told or once the work reports a step.
+class ScriptedProgress : public Progress {
+public:
+    void progress(qint64 done, qint64 total) override;
+    void status(const QString& text) override { statuses << text; }
+    bool isCancelled() const override { return cancelled; }
+    bool confirm(const QString& question) override;
+    std::optional<QString> ask(const QString& caption, const QString& prompt) override;
+
+    qint64 cancelAt = -1; // the step done at which the user cancels; -1 for never
+    bool cancelled = false;
+    qint64 done = 0; // as last reported
+    qint64 total = 0;
+    QStringList statuses;
+    QQueue<std::optional<QString>> inputs; // nullopt declines
+    QQueue<bool> confirmations;            // an empty queue answers No
+    QStringList questions;                 // "caption: prompt" for an input, the text of a question
 };
 
 // Installs fresh scripted services for as long as it lives.
