@@ -14,6 +14,7 @@
 #include "store/table.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
+#include "widgets/workrunner.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -23,6 +24,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <functional>
+#include <optional>
 
 namespace ql {
 namespace {
@@ -44,6 +47,20 @@ void tell(QWidget* owner, const backup::Result& result)
 {
     if (!result.message.isEmpty())
         services::prompts().message(owner, result.message, MessageKind::Critical);
+}
+
+// Runs the backup on a worker thread behind the runner's dialog, its status going to `onStatus`;
+// nothing when the user cancelled it.
+std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Request& request,
+                                              const std::function<void(const QString&)>& onStatus)
+{
+    backup::Result result;
+    const WorkEnd end = runWork(
+        owner, QStringLiteral("Quillory - Backup"),
+        [&](Progress& progress) { result = backup::run(request, progress); }, onStatus);
+    if (end == WorkEnd::Cancelled)
+        return std::nullopt;
+    return result;
 }
 
 } // namespace
@@ -76,8 +93,9 @@ void BackupWindow::buildControls()
     panel->setFrameShape(QFrame::StyledPanel);
     backUpButton = makeButton(panel, "Button1");
 
-    location = new RadioGroup(QStringLiteral("Location"),
-                              {QStringLiteral("&Default"), QStringLiteral("&User Specified")}, this);
+    location =
+        new RadioGroup(QStringLiteral("Location"),
+                       {QStringLiteral("&Default"), QStringLiteral("&User Specified")}, this);
     location->setObjectName(QStringLiteral("RadioGroup1"));
     location->setAccessibleName(QStringLiteral("Location"));
     location->setToolTip(
@@ -163,8 +181,6 @@ bool BackupWindow::eventFilter(QObject* watched, QEvent* event)
 void BackupWindow::setHeading(const QString& text)
 {
     heading->setText(text);
-    // The run keeps the event loop waiting: the heading is painted at once.
-    heading->repaint();
 }
 
 void BackupWindow::backUpNow()
@@ -187,14 +203,15 @@ void BackupWindow::backUpNow()
         return;
     }
     setHeading(backup::inProgressText());
-    backup::Progress progress;
-    progress.step = [this](const QString& entry, int, int) {
-        setHeading(backup::inProgressText() + QLatin1Char(' ') + entry);
-    };
-    const backup::Result result = backup::run(request, progress);
-    tell(this, result);
-    setHeading(result.outcome == backup::Outcome::Complete ? backup::completeText()
-                                                           : backup::failedText());
+    const std::optional<backup::Result> result =
+        runInBackground(this, request, [this](const QString& text) { setHeading(text); });
+    if (!result) {
+        setHeading(backup::cancelledText());
+        return;
+    }
+    tell(this, *result);
+    setHeading(result->outcome == backup::Outcome::Complete ? backup::completeText()
+                                                            : backup::failedText());
 }
 
 void BackupWindow::chooseUserFolder()
@@ -233,7 +250,10 @@ void BackupWindow::runAtExit(QWidget* owner, const RunContext& context)
         tell(owner, {backup::Outcome::Failed, e.text()});
         return;
     }
-    tell(owner, backup::run(request));
+    if (const std::optional<backup::Result> result = runInBackground(owner, request, {}))
+        tell(owner, *result);
+    else
+        services::prompts().message(owner, backup::cancelledText(), MessageKind::Plain);
 }
 
 } // namespace ql

@@ -88,8 +88,7 @@ void writeInformation(const QString& data, const QString& target)
 
 bool rename(const QString& from, const QString& to)
 {
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) ==
-           0;
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 // The previous backup's files the run replaces, kept in a hidden folder inside the destination
@@ -142,34 +141,30 @@ private:
     QStringList m_touched;
 };
 
-bool cancelled(const Progress& progress)
-{
-    return progress.cancelled && progress.cancelled->load();
-}
-
 // Copies every entry; the run's result when it stops early, nothing when every copy was made.
 std::optional<Result> copyEntries(const QDir& from, const QString& target,
-                                  const QStringList& entries, const Progress& progress)
+                                  const QStringList& entries, Progress& progress)
 {
     PreviousFiles previous(target);
     if (!previous.usable())
         return Result{Outcome::Failed, kFailed};
-    const QDir to(target);
-    for (int i = 0; i < entries.size(); ++i) {
-        const QString& entry = entries.at(i);
-        if (cancelled(progress)) {
+    const auto stopWhenCancelled = [&] {
+        if (progress.isCancelled()) {
             previous.putBack();
-            return Result{Outcome::Cancelled, {}};
+            throw Cancelled{};
         }
-        if (progress.step)
-            progress.step(entry, i, int(entries.size()));
+    };
+    const QDir to(target);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QString& entry = entries.at(i);
+        stopWhenCancelled();
+        progress.status(inProgressText() + QLatin1Char(' ') + entry);
+        progress.progress(i, entries.size());
         if (!previous.keep(entry) || !filecopy::copy(from.filePath(entry), to.filePath(entry)))
             return Result{Outcome::Failed, kFailed};
     }
-    if (cancelled(progress)) {
-        previous.putBack();
-        return Result{Outcome::Cancelled, {}};
-    }
+    progress.progress(entries.size(), entries.size());
+    stopWhenCancelled();
     return std::nullopt;
 }
 
@@ -217,7 +212,7 @@ QString refusal(const Request& request)
     return {};
 }
 
-Result run(const Request& request, const Progress& progress)
+Result run(const Request& request, Progress& progress)
 {
     if (const QString refused = refusal(request); !refused.isEmpty())
         return {Outcome::Refused, refused};

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "store/progress.h"
+
 #include <QByteArray>
 #include <QString>
-#include <atomic>
-#include <functional>
 
 // The backup run without a window: copies every file of the data directory into the program's
 // backup directory or a folder the user names, and leaves beside the copies an information file
@@ -23,20 +23,12 @@ struct Request {
 };
 
 // How a run ended.
-enum class Outcome { Complete, Refused, Failed, Cancelled };
+enum class Outcome { Complete, Refused, Failed };
 
 struct Result {
     Outcome outcome = Outcome::Complete;
     // What to tell the user when the run did not complete: the refusal or failure text.
     QString message;
-};
-
-// What the run reports while it copies, and how it learns that the user cancelled.
-struct Progress {
-    // The entry about to be copied and how many entries come before it of how many in all.
-    std::function<void(const QString& entry, int done, int total)> step;
-    // Set by the user interface; the run stops at its next entry.
-    const std::atomic_bool* cancelled = nullptr;
 };
 
 // The heading texts a window shows while a run is under way and when it ended.
@@ -55,9 +47,11 @@ QString targetDirectory(const Request& request);
 // empty when the destination is acceptable.
 QString refusal(const Request& request);
 
-// One run. A cancelled run puts back every backup file it replaced and removes the ones it
-// added, so the folder holds the previous backup as it was; a failed run keeps the copies made
-// before the failure.
-Result run(const Request& request, const Progress& progress = {});
+// One run. It reports each entry it copies as its status ("Backup in progress..... QYName2.DB")
+// and counts the entries. A failed run keeps the copies made before the failure. A run cancelled
+// before it has copied every entry puts back every backup file it replaced and removes the ones
+// it added, so the folder holds the previous backup as it was, and throws ql::Cancelled; the
+// tables are only read.
+Result run(const Request& request, Progress& progress);
 
 } // namespace ql::backup

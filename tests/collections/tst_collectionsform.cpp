@@ -327,8 +327,8 @@ private Q_SLOTS:
     {
         Fixture f(someCds);
         f.close();
-        TMainMenuForm* menu = f.program->mainMenu();
-        QVERIFY(menu->CollectionsBtn->isEnabled());
+        MainMenu* menu = f.program->mainMenu();
+        QVERIFY(menu->collectionsButton->isEnabled());
         bool opened = false;
         int top = 0;
         QTimer::singleShot(0, [&] {
@@ -339,7 +339,7 @@ private Q_SLOTS:
             top = window->frameGeometry().top();
             window->Exit->click();
         });
-        f.click(menu->CollectionsBtn);
+        f.click(menu->collectionsButton);
         QVERIFY(opened);
         QVERIFY(!CollectionsForm && !DataModule3);
         Settings settings;

@@ -275,8 +275,8 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window.reset();
-        TMainMenuForm* menu = f.program->mainMenu();
-        QVERIFY(menu->BitBtn6->isEnabled());
+        MainMenu* menu = f.program->mainMenu();
+        QVERIFY(menu->exportButton->isEnabled());
         bool opened = false;
         QTimer::singleShot(0, [&] {
             auto* shown = qobject_cast<TDataForm*>(QApplication::activeModalWidget());
@@ -289,7 +289,7 @@ private Q_SLOTS:
             QTest::mouseClick(shown->BitBtn3, Qt::LeftButton);
             QTest::mouseClick(shown->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(menu->BitBtn6, Qt::LeftButton);
+        QTest::mouseClick(menu->exportButton, Qt::LeftButton);
         QVERIFY(opened && !DataForm);
         QCOMPARE(f.services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 11}}));
     }

@@ -86,7 +86,7 @@ struct Fixture : test::ModuleFixture<TDataModule8, TUserDefinedForm> {
     // The window as the next opening makes it, over the same holder.
     void reopen()
     {
-        window = std::make_unique<TUserDefinedForm>();
+        window = std::make_unique<TUserDefinedForm>(program->context());
         UserDefinedForm = window.get();
         window->show();
     }
