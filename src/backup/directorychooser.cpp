@@ -129,8 +129,7 @@ void DirectoryChooser::selectDirectory(const QString& path)
     int best = 0;
     for (int i = 0; i < placeBox->count(); ++i) {
         const QString place = placeBox->itemData(i).toString();
-        if (contains(place, directory) &&
-            place.size() > placeBox->itemData(best).toString().size())
+        if (contains(place, directory) && place.size() > placeBox->itemData(best).toString().size())
             best = i;
     }
     placeBox->setCurrentIndex(best);
@@ -143,8 +142,7 @@ void DirectoryChooser::selectDirectory(const QString& path)
 QString DirectoryChooser::selectedDirectory() const
 {
     const QModelIndex current = folderTree->currentIndex();
-    return current.isValid() ? m_folders->filePath(current)
-                             : placeBox->currentData().toString();
+    return current.isValid() ? m_folders->filePath(current) : placeBox->currentData().toString();
 }
 
 void DirectoryChooser::showPlace()
@@ -153,6 +151,5 @@ void DirectoryChooser::showPlace()
     folderTree->setRootIndex(m_folders->setRootPath(place));
     folderTree->setCurrentIndex(QModelIndex());
 }
-
 
 } // namespace ql

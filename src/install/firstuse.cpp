@@ -22,10 +22,9 @@ QStringList entriesOf(const QString& directory)
 
 bool holdsEveryTable(const QString& data)
 {
-    return std::all_of(catalogue::all().cbegin(), catalogue::all().cend(),
-                       [&data](const TableDef* table) {
-                           return !tablefile::locate(data, table->name).isEmpty();
-                       });
+    return std::all_of(
+        catalogue::all().cbegin(), catalogue::all().cend(),
+        [&data](const TableDef* table) { return !tablefile::locate(data, table->name).isEmpty(); });
 }
 
 } // namespace

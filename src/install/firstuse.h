@@ -6,10 +6,10 @@ namespace ql::install {
 
 // How preparing a program directory for its first use ended.
 enum class FirstUse {
-    Prepared,        // the data directory holds every table and "Quilbase" names it
-    NoTemplates,     // the templates are gone and the data directory lacks tables
-    CopyFailed,      // a template could not be copied into the data directory
-    NotConfigured,   // the tables are in place, but the configuration could not be saved
+    Prepared,      // the data directory holds every table and "Quilbase" names it
+    NoTemplates,   // the templates are gone and the data directory lacks tables
+    CopyFailed,    // a template could not be copied into the data directory
+    NotConfigured, // the tables are in place, but the configuration could not be saved
 };
 
 // Prepares the program directory laid out by the installer for its first use: makes "BackUp"

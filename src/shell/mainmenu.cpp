@@ -161,21 +161,20 @@ void MainMenu::buildButtons()
     toolsBevel->setFrameShadow(QFrame::Sunken);
     toolsBevel->setGeometry(8, 52, 425, 8);
 
-    addressBookButton = makeButton(
-        panel, {"PDABtn", "&Address Book", "Open the address book", 0, 69});
+    addressBookButton =
+        makeButton(panel, {"PDABtn", "&Address Book", "Open the address book", 0, 69});
     journalButton = makeButton(panel, {"JournalBtn", "&Journal", "Open the journal", 1, 69});
     collectionsButton =
         makeButton(panel, {"CollectionsBtn", "C&ollections", "Open the collections", 2, 69});
     toDoButton = makeButton(panel, {"ToDoBtn", "To-&Do List", "Open the to-do list", 0, 104});
-    userDefinedButton = makeButton(
-        panel, {"BitBtn4", "&User Defined", "Open the user-defined records", 1, 104});
+    userDefinedButton =
+        makeButton(panel, {"BitBtn4", "&User Defined", "Open the user-defined records", 1, 104});
     calendarButton = makeButton(panel, {"BitBtn1", "&Calendar", "Open the month calendar", 0, 160});
     backupButton = makeButton(panel, {"BitBtn3", "Bac&kup", "Back up your data", 1, 160});
-    optionsButton = makeButton(
-        panel, {"BitBtn2", "O&ptions", "Options and import of older data", 2, 160});
-    maintenanceButton =
-        makeButton(panel, {"BitBtn5", "&Maintenance",
-                           "Remove duplicates and delete records in bulk", 0, 195});
+    optionsButton =
+        makeButton(panel, {"BitBtn2", "O&ptions", "Options and import of older data", 2, 160});
+    maintenanceButton = makeButton(
+        panel, {"BitBtn5", "&Maintenance", "Remove duplicates and delete records in bulk", 0, 195});
     exportButton =
         makeButton(panel, {"BitBtn6", "&Export", "Export records to a text file", 1, 195});
     aboutButton = makeButton(panel, {"Button1", "A&bout", "About Quillory", 2, 195});
@@ -273,9 +272,8 @@ void MainMenu::startUp()
         return;
     advanceBanner();
     // The reminder comes once the menu stands on the screen.
-    QTimer::singleShot(0, this, [this] {
-        guarded(this, [this] { remindOfOverdueLoans(this, m_context); });
-    });
+    QTimer::singleShot(
+        0, this, [this] { guarded(this, [this] { remindOfOverdueLoans(this, m_context); }); });
 }
 
 bool MainMenu::prepareFirstUse()
@@ -431,8 +429,7 @@ void MainMenu::openBackup()
 
 void MainMenu::openOptions()
 {
-    runWindow<OptionsWindow>(this, m_context,
-                             [this](bool shown) { placeToolsButton(shown); });
+    runWindow<OptionsWindow>(this, m_context, [this](bool shown) { placeToolsButton(shown); });
 }
 
 void MainMenu::openMaintenance()

@@ -12,10 +12,12 @@ namespace ql {
 void registerModules(const RunContext& context)
 {
     using registry::Window;
-    registry::provide(Window::Journal,
-                      [&context](QWidget* owner) { openModule(owner, DataModule2, JournalForm, context); });
-    registry::provide(Window::ToDo,
-                      [&context](QWidget* owner) { openModule(owner, DataModule4, ToDoForm, context); });
+    registry::provide(Window::Journal, [&context](QWidget* owner) {
+        openModule(owner, DataModule2, JournalForm, context);
+    });
+    registry::provide(Window::ToDo, [&context](QWidget* owner) {
+        openModule(owner, DataModule4, ToDoForm, context);
+    });
     registry::provide(Window::ReferenceCalendar,
                       [&context](QWidget* owner) { openWindow(owner, CalendarForm2, context); });
 }

@@ -103,7 +103,8 @@ void checkMenu(MainMenu* menu, bool toolsShown)
 {
     QCOMPARE(menu->toolsButton->isVisible(), toolsShown);
     QCOMPARE(menu->toolsBevel->isVisible(), toolsShown);
-    for (QWidget* firstRow : {menu->addressBookButton, menu->journalButton, menu->collectionsButton})
+    for (QWidget* firstRow :
+         {menu->addressBookButton, menu->journalButton, menu->collectionsButton})
         QCOMPARE(firstRow->y(), toolsShown ? 69 : 29);
     for (QWidget* secondRow : {menu->toDoButton, menu->userDefinedButton})
         QCOMPARE(secondRow->y(), toolsShown ? 104 : 80);
@@ -277,9 +278,10 @@ private Q_SLOTS:
             QTest::keyClicks(window->sourceField, source);
             QVERIFY(window->importButton->isEnabled());
             clickBox(window->sourceLayout->button(1));
-            const QList<QCheckBox*> boxes = {
-                window->addressBookBox, window->journalBox,  window->toDoBox,  window->cdBox,
-                window->cdrBox, window->tapeBox, window->bookBox, window->userDefinedBox};
+            const QList<QCheckBox*> boxes = {window->addressBookBox, window->journalBox,
+                                             window->toDoBox,        window->cdBox,
+                                             window->cdrBox,         window->tapeBox,
+                                             window->bookBox,        window->userDefinedBox};
             for (QCheckBox* box : boxes) {
                 if (box->isChecked())
                     clickBox(box);

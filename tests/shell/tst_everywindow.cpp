@@ -85,10 +85,12 @@ void everyWindow(const std::function<void(const QString&, QWidget*)>& check,
     MainMenu* menu = program.mainMenu();
     menu->show();
     check(str("main menu"), menu);
-    QList<QPushButton*> buttons = {menu->addressBookButton,  menu->journalButton, menu->collectionsButton,
-                                   menu->toDoButton, menu->calendarButton,    menu->optionsButton};
+    QList<QPushButton*> buttons = {menu->addressBookButton, menu->journalButton,
+                                   menu->collectionsButton, menu->toDoButton,
+                                   menu->calendarButton,    menu->optionsButton};
     if (alsoTheOthers)
-        buttons << menu->userDefinedButton << menu->backupButton << menu->maintenanceButton << menu->exportButton;
+        buttons << menu->userDefinedButton << menu->backupButton << menu->maintenanceButton
+                << menu->exportButton;
     for (QPushButton* button : buttons) {
         bool seen = false;
         QTimer::singleShot(0, [&] {

@@ -203,7 +203,8 @@ private Q_SLOTS:
         MainMenu* menu = program->mainMenu();
         QVERIFY(!menu->toolsButton->isVisible());
         QVERIFY(!menu->toolsBevel->isVisible());
-        for (QWidget* firstRow : {menu->addressBookButton, menu->journalButton, menu->collectionsButton})
+        for (QWidget* firstRow :
+             {menu->addressBookButton, menu->journalButton, menu->collectionsButton})
             QCOMPARE(firstRow->y(), 29);
         QCOMPARE(menu->userDefinedButton->y(), 80);
 

@@ -490,7 +490,8 @@ private Q_SLOTS:
                      {str("QYTools.hlp"), 0}, {str("QYTools.hlp"), 9}, {str("qlhelp.hlp"), 9}}));
         QStringList about;
         QTimer::singleShot(0, [&] {
-            about << f.program->context().aboutBox->ProductName->text() << f.program->context().aboutBox->Version->text();
+            about << f.program->context().aboutBox->ProductName->text()
+                  << f.program->context().aboutBox->Version->text();
             f.program->context().aboutBox->accept();
         });
         QTest::mouseClick(w.BitBtn4, Qt::LeftButton);
