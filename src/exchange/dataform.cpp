@@ -8,6 +8,7 @@
 #include "store/error.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
+#include "widgets/workrunner.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -41,8 +42,9 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
     return label;
 }
 
-// Runs one export with the button showing its progress and outcome: "Exporting..." while it
-// runs, "Export Complete" after it, "Export" after a refusal or a failure.
+// Runs one export off the window's thread with the button showing its progress and outcome:
+// "Exporting..." while it runs, "Export Complete" after it, "Export" after a refusal, a failure
+// or a cancel.
 void runExport(QWidget* window, QPushButton* button, const QString& fileName,
                exchange::Module module, bool memos)
 {
@@ -52,11 +54,20 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
         button->setText(kExport);
         return;
     }
+    const exchange::TextExport work(module, memos, fileName);
+    WorkEnd end = WorkEnd::Finished;
     try {
-        exchange::exportText(module, memos, fileName);
+        end =
+            runWork(window, window->windowTitle(), [&](Progress& progress) { work.run(progress); });
     } catch (const Error&) {
         button->setText(kExport);
         throw;
+    }
+    if (end == WorkEnd::Cancelled) {
+        button->setText(kExport);
+        services::prompts().message(window,
+                                    QStringLiteral("Export cancelled; no file was written."));
+        return;
     }
     button->setText(QStringLiteral("Export Complete"));
 }

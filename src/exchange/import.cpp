@@ -1,11 +1,10 @@
 #include "exchange/import.h"
 
-#include "core/seams.h"
 #include "exchange/moduletable.h"
 #include "store/catalogue.h"
 #include "store/error.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
+#include "store/progress.h"
 #include "store/session.h"
 #include "store/tablefile.h"
 
@@ -13,6 +12,8 @@
 #include <QFile>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace ql {
@@ -142,17 +143,34 @@ QSet<QString> columnsOf(const QString& path, const QString& tableName)
     return columns;
 }
 
+// The keys of a table's records, in the order of its keys.
+std::vector<qint64> keysOf(const Table& table)
+{
+    std::vector<qint64> keys;
+    for (const Table::Texts& record : table.readTexts({}))
+        keys.push_back(record.key);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+// The records a run added to a module, which a cancel takes out again.
+struct Added {
+    Module module;
+    std::vector<qint64> keys;
+};
+
 // One import: the source holder, the records added and the values skipped so far.
 class Run {
 public:
-    Run(const Request& request, QWidget* owner, const std::function<void(const QString&)>& status)
+    Run(const Request& request, Progress& progress)
         : m_layout(request.layout)
-        , m_owner(owner)
-        , m_status(status)
+        , m_progress(progress)
     {
     }
 
     void importModule(Module module);
+    // Takes out the records the run added to the modules it finished.
+    void takeBack();
     QString doneText() const;
 
 private:
@@ -161,36 +179,33 @@ private:
     void count(int added);
 
     int m_layout;
-    QWidget* m_owner;
-    const std::function<void(const QString&)>& m_status;
+    Progress& m_progress;
     TDataModule7 m_holder;
     int m_added = 0;
     QElapsedTimer m_shown;
     int m_skipped = 0;
     QStringList m_skippedFields;
+    std::vector<Added> m_finished;
 };
 
 // Imports a module. When it stops, the message says what of the module was kept and what to do.
 void Run::importModule(Module module)
 {
+    m_progress.checkCancelled();
     int appended = 0;
     try {
         // The destination opens first: its holder registers the passwords of its tables, which
         // the source tables may share.
-        exchange::HeldTable held;
-        Table* destination = nullptr;
-        if (module == Module::Names) {
-            if (!DataModule1)
-                throw Error(QStringLiteral("The address book is not open."));
-            destination = DataModule1->tbNames;
-        } else {
-            held = exchange::openTable(exchange::Module(int(module)));
-            destination = held.table;
-        }
-        copyModule(module, *destination, appended);
+        const exchange::HeldTable held = exchange::openTable(exchange::Module(int(module)));
+        Table& destination = *held.table;
+        const std::vector<qint64> before = keysOf(destination);
+        copyModule(module, destination, appended);
+        Added added{module, {}};
+        std::ranges::set_difference(keysOf(destination), before, std::back_inserter(added.keys));
+        m_finished.push_back(std::move(added));
     } catch (const Error& e) {
         m_added += appended;
-        m_status(importingText(m_added));
+        m_progress.status(importingText(m_added));
         const QString name =
             QLatin1Char('"') + QString::fromLatin1(kModuleNames[size_t(module)]) + QLatin1Char('"');
         const QString kept =
@@ -207,7 +222,17 @@ void Run::importModule(Module module)
                                    "import again with only the modules not yet imported ticked."));
     }
     m_added += appended;
-    m_status(importingText(m_added));
+    m_progress.status(importingText(m_added));
+}
+
+void Run::takeBack()
+{
+    for (const Added& added : m_finished) {
+        const exchange::HeldTable held = exchange::openTable(exchange::Module(int(added.module)));
+        int deleted = 0;
+        held.table->deleteKeys(added.keys, deleted);
+    }
+    m_finished.clear();
 }
 
 // Appends the records of a module's source table to its destination; `appended` counts those
@@ -226,6 +251,7 @@ void Run::copyModule(Module module, Table& destination, int& appended)
         copies.push_back({from, to, &field, to < 0 ? nullptr : &destination.field(to).def});
     }
     int record = 0;
+    const int total = source.recordCount();
     try {
         source.first();
         destination.appendRecords(
@@ -235,6 +261,7 @@ void Run::copyModule(Module module, Table& destination, int& appended)
                     source.next();
                 if (source.eof())
                     return false;
+                m_progress.checkCancelled();
                 ++record;
                 if (source.currentIsUnreadable())
                     throw Error(QStringLiteral("its part of the file is damaged."));
@@ -249,6 +276,7 @@ void Run::copyModule(Module module, Table& destination, int& appended)
                     }
                 }
                 count(appended + 1);
+                m_progress.progress(record, total);
                 return true;
             },
             appended);
@@ -287,8 +315,8 @@ void Run::openSource(const TableDef& listed, const Table& destination)
             m_holder.tbNoName->open();
             return;
         } catch (const tablefile::PasswordError&) {
-            const std::optional<QString> password = services::prompts().inputBox(
-                m_owner, QStringLiteral("Quillory - Import"),
+            const std::optional<QString> password = m_progress.ask(
+                QStringLiteral("Quillory - Import"),
                 QStringLiteral("The table \"%1\" is protected by a password. Password:")
                     .arg(listed.name));
             if (!password || password->isEmpty())
@@ -305,7 +333,7 @@ void Run::count(int added)
     if (m_shown.isValid() && m_shown.elapsed() < 100)
         return;
     m_shown.start();
-    m_status(importingText(m_added + added));
+    m_progress.status(importingText(m_added + added));
 }
 
 QString Run::doneText() const
@@ -320,33 +348,29 @@ QString Run::doneText() const
 
 } // namespace
 
-bool run(const Request& request, QWidget* owner, const std::function<void(const QString&)>& status)
+Outcome Importer::run(Progress& progress) const
 {
-    status(kImporting);
-    // A refused folder is a warning; a failure of the table layer is critical.
-    const auto stop = [&](const QString& message, MessageKind kind) {
-        services::prompts().message(owner, message, kind);
-        status(kAborted);
-        return false;
-    };
+    progress.status(kImporting);
     // Reading a table while adding its own records to it would never end.
-    if (request.sourceDirectory.size() <= 3 ||
-        sameFile(request.sourceDirectory, organizerDirectory()))
-        return stop(QStringLiteral("Invalid Location Selected"), MessageKind::Plain);
+    if (m_request.sourceDirectory.size() <= 3 ||
+        sameFile(m_request.sourceDirectory, organizerDirectory()))
+        return {false, kAborted, QStringLiteral("Invalid Location Selected"), true};
     Session::instance().registerDatabase(QString::fromLatin1(databaseName),
-                                         request.sourceDirectory);
-    Run work(request, owner, status);
+                                         m_request.sourceDirectory);
+    Run work(m_request, progress);
     try {
         for (int m = 0; m < moduleCount; ++m) {
             const auto module = Module(m);
-            if (request.modules[size_t(m)] && sourceTable(module, request.layout))
+            if (m_request.modules[size_t(m)] && sourceTable(module, m_request.layout))
                 work.importModule(module);
         }
     } catch (const Error& e) {
-        return stop(e.text(), MessageKind::Critical);
+        return {false, kAborted, e.text(), false};
+    } catch (const Cancelled&) {
+        work.takeBack();
+        throw;
     }
-    status(work.doneText());
-    return true;
+    return {true, work.doneText(), {}, false};
 }
 
 } // namespace import

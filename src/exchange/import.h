@@ -7,11 +7,10 @@
 #include <QString>
 
 #include <array>
-#include <functional>
-
-class QWidget;
 
 namespace ql {
+
+class Progress;
 
 // The import's source holder: one table, tbNoName, under the database name "QYImport", pointed at
 // one source table after another. It registers no passwords of its own; a source table opens
@@ -51,16 +50,42 @@ struct Request {
     std::array<bool, moduleCount> modules{};
 };
 
-// Appends the source records of every ticked module to the current tables. Runs synchronously;
-// `status` receives the status line's texts as the run goes (the start, the records counted as
-// they arrive, and the end: "Quillory - Done", possibly with what was skipped, or
-// "Quillory - Aborted"). A source table is read only when it is one of ours: its key, if it has
-// one, the row id, its fields of text type, and every date in it readable; a refused source or an
-// error stops the run with a message box parented to `owner` that says what was kept. The
-// modules before it stay imported; of the module that stopped, nothing is added when the source
-// is refused or the engine takes the work back (a full disk), and the records stored before the
-// problem stay when a record further on cannot be read. Returns true when the run finished.
-bool run(const Request& request, QWidget* owner, const std::function<void(const QString&)>& status);
+// How an import ended, for the window to show: the message first, then the status line's text.
+struct Outcome {
+    bool finished = false; // every ticked module was imported
+    // The status line's last text: "Quillory - Done", possibly with what was skipped, or
+    // "Quillory - Aborted".
+    QString status;
+    // Why the run stopped, for a message box; empty when it finished.
+    QString message;
+    // The message refuses the folder (a plain box) rather than telling a failure (a critical one).
+    bool refused = false;
+};
+
+// Appends the source records of every ticked module to the current tables, on the thread that
+// runs it, with tables of its own. `progress` receives the status line's texts as the run goes
+// (the start, "Quillory - Importing....", and the records counted as they arrive), the records of
+// the module being imported as steps, and the question for a source table's password.
+//
+// A source table is read only when it is one of ours: its key, if it has one, the row id, its
+// fields of text type, and every date in it readable. A refused source or an error stops the run
+// with a message that says what was kept: the modules before it stay imported; of the module that
+// stopped, nothing is added when the source is refused or the engine takes the work back (a full
+// disk), and the records stored before the problem stay when a record further on cannot be read.
+//
+// A cancel through `progress` rolls the module being imported back, takes out the records the
+// run added to the modules before it, and throws Cancelled: every table is as it was before.
+class Importer {
+public:
+    explicit Importer(Request request)
+        : m_request(std::move(request))
+    {
+    }
+    Outcome run(Progress& progress) const;
+
+private:
+    Request m_request;
+};
 
 // The table a module is read from in a layout, as the import reads it: the key, then every field
 // the layout carries, in the order they are copied. A source file may lack the key and the fields

@@ -3,6 +3,7 @@
 #include "exchange/moduletable.h"
 #include "store/error.h"
 #include "store/fieldvalue.h"
+#include "store/progress.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -217,14 +218,15 @@ QString shownText(FieldType type, QStringView stored)
 
 } // namespace
 
-void exportText(Module module, bool memos, const QString& fileName)
+void TextExport::run(Progress& progress) const
 {
     std::vector<Column> columns;
-    for (const Column& column : columnsOf(module)) {
-        if (memos || !column.memo)
+    for (const Column& column : columnsOf(m_module)) {
+        if (m_memos || !column.memo)
             columns.push_back(column);
     }
-    ExportFile file(fileName);
+    progress.status(QStringLiteral("Exporting..."));
+    ExportFile file(m_fileName);
     for (size_t i = 0; i < columns.size(); ++i)
         file.field(i == 0, QString::fromLatin1(columns[i].caption));
     file.endLine();
@@ -240,7 +242,7 @@ void exportText(Module module, bool memos, const QString& fileName)
     };
     std::vector<Read> read;
     {
-        const HeldTable source = openTable(module);
+        const HeldTable source = openTable(m_module);
         const Table& table = *source.table;
         for (const Column& column : columns) {
             if (!column.field) {
@@ -253,7 +255,10 @@ void exportText(Module module, bool memos, const QString& fileName)
         }
         records = table.readTexts(fieldNames);
     }
+    const qint64 total = qint64(records.size());
+    qint64 written = 0;
     for (const Table::Texts& record : records) {
+        progress.checkCancelled();
         for (size_t i = 0; i < columns.size(); ++i) {
             const Read& column = read[i];
             if (column.place < 0)
@@ -264,6 +269,7 @@ void exportText(Module module, bool memos, const QString& fileName)
                 file.field(i == 0, record.text(column.place));
         }
         file.endLine();
+        progress.progress(++written, total);
     }
     file.commit();
 }

@@ -6,11 +6,13 @@
 #include "core/guard.h"
 #include "core/help.h"
 #include "core/keys.h"
+#include "core/seams.h"
 #include "core/settings.h"
 #include "exchange/import.h"
 #include "store/error.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
+#include "widgets/workrunner.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -297,11 +299,21 @@ void OptionsWindow::importNow()
         request.modules[i] = boxes[i]->isChecked();
     // The button is usable again however the import ends, so a stopped import can be retried.
     const Reenable reenable({importButton});
-    ql::import::run(request, this, [this](const QString& text) {
-        importStatus->setText(text);
-        // The import keeps the event loop waiting: the status is painted at once.
-        importStatus->repaint();
-    });
+    const import::Importer importer(request);
+    import::Outcome outcome;
+    const WorkEnd end = runWork(
+        this, QStringLiteral("Quillory - Import"),
+        [&](Progress& progress) { outcome = importer.run(progress); },
+        [this](const QString& text) { importStatus->setText(text); });
+    if (end == WorkEnd::Cancelled) {
+        importStatus->setText(QStringLiteral("Quillory - Cancelled; nothing was changed"));
+        return;
+    }
+    // A refused folder is a warning; a failure of the table layer is critical.
+    if (!outcome.message.isEmpty())
+        services::prompts().message(this, outcome.message,
+                                    outcome.refused ? MessageKind::Plain : MessageKind::Critical);
+    importStatus->setText(outcome.status);
 }
 
 } // namespace ql

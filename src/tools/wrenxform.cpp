@@ -4,10 +4,10 @@
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/seams.h"
-#include "store/holders.h"
-#include "tools/compaction.h"
+#include "tools/toolwork.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
+#include "widgets/workrunner.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -20,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <memory>
 
 namespace ql {
 namespace {
@@ -56,19 +55,7 @@ QLabel* makeResult(QWidget* parent, const char* name, const QString& text)
     return label;
 }
 
-// Deletes the records of a run in one transaction. When the table fails part way, the records
-// deleted before stay deleted, and the failure says how many they are.
-int deleteAll(Table& names, const std::vector<qint64>& keys)
-{
-    int deleted = 0;
-    try {
-        names.deleteKeys(keys, deleted);
-    } catch (const Error& e) {
-        throw Error(e.text() +
-                    QStringLiteral("\n\nRecords deleted before the run stopped: %1").arg(deleted));
-    }
-    return deleted;
-}
+const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 } // namespace
 
@@ -248,21 +235,18 @@ void TWrenxForm::Button1Click()
         services::prompts().message(this, QStringLiteral("Compact Aborted"));
         return;
     }
-    const auto holder = std::make_unique<TDataModule1>(this);
-    Table& names = *holder->tbNames;
-    const tools::Criterion* criterion = tools::criterion(RadioGroup1->itemIndex());
-    if (!criterion || names.isEmpty())
+    const tools::Compactor compactor(RadioGroup1->itemIndex(), deleting);
+    std::optional<tools::Compactor::Result> result;
+    if (runWork(this, windowTitle(), [&](Progress& progress) {
+            result = compactor.run(progress);
+        }) == WorkEnd::Cancelled) {
+        services::prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
         return;
-    names.setIndexName(criterion->index);
-    // The first pass's base is the first record at or after "AAAA"; the passes after it count
-    // their bases from the very first record.
-    names.findNearestText(QStringLiteral("AAAA"));
-    const tools::Compaction run = tools::compact(names.readTexts(criterion->fields),
-                                                 names.currentRow(), deleting, *criterion);
-    if (!run.doomed.empty())
-        deleteAll(names, run.doomed);
-    Label2->setText(kTotalCaption + QString::number(names.recordCount()));
-    Label1->setText(kIdenticalCaption + QString::number(run.identical));
+    }
+    if (!result)
+        return;
+    Label2->setText(kTotalCaption + QString::number(result->total));
+    Label1->setText(kIdenticalCaption + QString::number(result->identical));
 }
 
 void TWrenxForm::Button2Click()
@@ -273,30 +257,16 @@ void TWrenxForm::Button2Click()
             this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
-    const auto holder = std::make_unique<TDataModule1>(this);
-    Table& names = *holder->tbNames;
-    const tools::BulkField* field = tools::bulkField(RadioGroup2->itemIndex());
-    std::vector<qint64> doomed;
-    if (field) {
-        names.setIndexName(QString::fromLatin1(field->index));
-        // The records sorting before "aaaa" are never examined, also when no record is after it.
-        if (names.findNearestText(QStringLiteral("aaaa")))
-            doomed = tools::matching(names.readTexts({QString::fromLatin1(field->field)}),
-                                     names.currentRow(), value);
+    const tools::BulkDelete bulkDelete(RadioGroup2->itemIndex(), value);
+    std::optional<int> deleted;
+    if (runWork(this, windowTitle(), [&](Progress& progress) {
+            deleted = bulkDelete.run(progress);
+        }) == WorkEnd::Cancelled) {
+        services::prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
+        return;
     }
-    int deleted = 0;
-    if (!doomed.empty()) {
-        const int count = int(doomed.size());
-        const QString question =
-            QStringLiteral("Delete %1 %2 whose %3 is \"%4\"? Deleted records cannot be recovered.")
-                .arg(count)
-                .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"),
-                     QString::fromLatin1(field->description), value);
-        if (!services::prompts().confirm(this, question))
-            return;
-        deleted = deleteAll(names, doomed);
-    }
-    Label4->setText(kDeletedCaption + QString::number(deleted));
+    if (deleted)
+        Label4->setText(kDeletedCaption + QString::number(*deleted));
 }
 
 void TWrenxForm::BitBtn3Click()

@@ -1,8 +1,9 @@
 #include "widgets/workrunner.h"
 
 #include "core/seams.h"
+#include "store/table.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QEventLoop>
@@ -148,6 +149,23 @@ private:
     QPushButton* m_cancel;
 };
 
+// The tables the windows show look for what the work changed, so they show it at once rather than
+// at their next move. A table that cannot look now looks again when it next moves.
+void followTheWork()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        for (Table* table : window->findChildren<Table*>()) {
+            if (table->state() != TableState::Browse)
+                continue;
+            try {
+                table->refresh();
+            } catch (const Error&) {
+                continue;
+            }
+        }
+    }
+}
+
 } // namespace
 
 WorkEnd runWork(QWidget* window, const QString& caption, const std::function<void(Progress&)>& work,
@@ -189,11 +207,12 @@ WorkEnd runWork(QWidget* window, const QString& caption, const std::function<voi
     // are declined while it winds down.
     while (!thread->wait(QDeadlineTimer(20))) {
         progress.cancel();
-        QCoreApplication::processEvents();
+        QApplication::processEvents();
     }
     ticker.stop();
     show();
     dialog.hide();
+    followTheWork();
     if (failure)
         std::rethrow_exception(failure);
     return cancelled ? WorkEnd::Cancelled : WorkEnd::Finished;

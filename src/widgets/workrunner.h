@@ -15,9 +15,10 @@ enum class WorkEnd { Finished, Cancelled };
 // Runs long work on a worker thread while the event loop goes on turning. A modal dialog over
 // `window`, titled `caption`, shows the work's status, its counts and a Cancel; Escape and the
 // title bar's close button cancel too. The work opens the tables it uses itself, on the worker
-// thread (a table's connection serves the thread that opened it); the window's own tables see its
-// changes when they next move. The work's questions are put to the user through the prompts on
-// the window's thread while the work waits for the answer; its status texts reach `onStatus` there.
+// thread (a table's connection serves the thread that opened it); once it has ended, the open
+// tables of the program's windows read what it changed. The work's questions are put to the user
+// through the prompts on the window's thread while the work waits for the answer; its status texts
+// reach `onStatus` there.
 //
 // Returns once the work has ended: Cancelled when the user cancelled it and the work gave up
 // (it rolled its transaction back, so nothing was changed), Finished otherwise, also when the

@@ -1,8 +1,11 @@
 #include "exchange/dataform.h"
+#include "exchange/textexport.h"
 #include "shell/mainmenu.h"
 #include "store/collectionsdata.h"
 #include "store/holders.h"
+#include "store/progress.h"
 #include "support/modulefixture.h"
+#include "support/scripted.h"
 #include "support/testmain.h"
 #include "widgets/radiogroup.h"
 
@@ -83,6 +86,43 @@ class DataFormTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { test::setUpProcess(); }
+
+    // The export runs without a window and counts the records written; a cancel part way leaves
+    // the file that was there as it was, and no other file beside it.
+    void aCancelledExportLeavesNoFile()
+    {
+        Fixture f;
+        {
+            TDataModule2 journal;
+            for (const char* memo : {"one", "two", "three"})
+                add(*journal.tbJournal1, {{"MemoField1", str(memo)}});
+        }
+        const QString name = f.file("journal.txt");
+        test::ScriptedProgress whole;
+        exchange::TextExport(exchange::Module::Journal, false, name).run(whole);
+        QCOMPARE(whole.done, 3);
+        QCOMPARE(whole.total, 3);
+        QCOMPARE(Fixture::read(name).count("\r\n"), 4);
+
+        Fixture::write(name, "kept");
+        const QStringList entries = QDir(f.dir.path()).entryList(QDir::Files);
+        for (const int cancelAt : {0, 2}) {
+            test::ScriptedProgress progress;
+            progress.cancelled = cancelAt == 0;
+            progress.cancelAt = cancelAt;
+            QVERIFY_THROWS_EXCEPTION(
+                Cancelled,
+                exchange::TextExport(exchange::Module::Journal, true, name).run(progress));
+            QCOMPARE(Fixture::read(name), QByteArray("kept"));
+            QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), entries);
+        }
+        test::ScriptedProgress fresh;
+        fresh.cancelAt = 1;
+        QVERIFY_THROWS_EXCEPTION(
+            Cancelled,
+            exchange::TextExport(exchange::Module::Journal, false, f.file("new.txt")).run(fresh));
+        QVERIFY(!QFile::exists(f.file("new.txt")));
+    }
 
     void theAddressBookIsWrittenInItsColumnsAndOrder()
     {

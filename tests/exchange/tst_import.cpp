@@ -7,13 +7,16 @@
 #include "shell/startup.h"
 #include "store/catalogue.h"
 #include "store/holders.h"
+#include "store/progress.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "store/tablefile.h"
 #include "support/scripted.h"
+#include "support/tablestate.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 #include "widgets/dbcontrols.h"
+#include "widgets/workrunner.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -83,6 +86,7 @@ struct Fixture {
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
     QStringList statuses;
+    QStringList shown; // the messages of the runs that stopped
 
     QString folder(const char* name) const
     {
@@ -122,12 +126,22 @@ struct Fixture {
         import::Request request{folder, layout, {}};
         for (const Module module : modules)
             request.modules[size_t(module)] = true;
+        // Run as the options window runs it: the password asked through the prompts, the
+        // message shown, then the last status.
         statuses.clear();
-        return import::run(request, nullptr, [this](const QString& text) { statuses << text; });
+        import::Outcome outcome;
+        runWork(
+            nullptr, str("Quillory - Import"),
+            [&](Progress& progress) { outcome = import::Importer(request).run(progress); },
+            [this](const QString& text) { statuses << text; });
+        if (!outcome.message.isEmpty())
+            shown << outcome.message;
+        statuses << outcome.status;
+        return outcome.finished;
     }
 
     QString status() const { return statuses.isEmpty() ? QString() : statuses.last(); }
-    QStringList messages() const { return services.prompts->messages; }
+    QStringList messages() const { return shown; }
 
     // A field of every record of a module's table, in the table's order.
     static QStringList column(Module module, const QString& field)
@@ -596,6 +610,66 @@ private Q_SLOTS:
         QVERIFY(f.import(source, 0, {Module::Journal}));
         QCOMPARE(f.services.prompts->questions.size(), 3);
         QCOMPARE(Fixture::column(Module::Journal, str("MemoField1")), QStringList({str("old")}));
+    }
+
+    // A cancel part way takes back the whole run: the module being imported is rolled back, the
+    // modules imported before it lose the records the run gave them, and every table keeps its
+    // records and the number it keeps as they were.
+    void aCancelPartWayChangesNoTable_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("in the first module") << 2;
+        QTest::newRow("in the second module") << 5;
+    }
+    void aCancelPartWayChangesNoTable()
+    {
+        QFETCH(int, cancelAt);
+        Fixture f;
+        const QString source = f.folder("source");
+        f.write(source, Module::Names, 1,
+                {{{str("LastName"), str("Ørsted")}},
+                 {{str("LastName"), str("Çelik")}},
+                 {{str("LastName"), str("Abe")}}});
+        f.write(source, Module::Journal, 1,
+                {{{str("MemoField1"), str("one")}},
+                 {{str("MemoField1"), str("two")}},
+                 {{str("MemoField1"), str("three")}},
+                 {{str("MemoField1"), str("four")}},
+                 {{str("MemoField1"), str("five")}},
+                 {{str("MemoField1"), str("six")}},
+                 {{str("MemoField1"), str("seven")}}});
+        {
+            TDataModule1 names;
+            names.tbNames->insert();
+            names.tbNames->setAsText(str("LastName"), str("Mine"));
+            names.tbNames->post();
+            TDataModule2 journal;
+            journal.tbJournal1->insert();
+            journal.tbJournal1->setAsText(str("MemoField1"), str("my entry"));
+            journal.tbJournal1->post();
+        }
+        const QString names = QDir(f.dir.dataPath()).filePath(str("QYName2.DB"));
+        const QString journal = QDir(f.dir.dataPath()).filePath(str("Journal2.DB"));
+        const QByteArray namesBefore = test::storedState(names);
+        const QByteArray journalBefore = test::storedState(journal);
+        QVERIFY(namesBefore.contains("count 1\n"));
+
+        import::Request request{source, 1, {}};
+        request.modules[size_t(Module::Names)] = true;
+        request.modules[size_t(Module::Journal)] = true;
+        test::ScriptedProgress progress;
+        progress.cancelAt = cancelAt;
+        QVERIFY_THROWS_EXCEPTION(Cancelled, import::Importer(request).run(progress));
+        QCOMPARE(progress.done, qint64(cancelAt));
+        QCOMPARE(test::storedState(names), namesBefore);
+        QCOMPARE(test::storedState(journal), journalBefore);
+        QCOMPARE(Fixture::column(Module::Names, str("LastName")), QStringList({str("Mine")}));
+
+        // Run again to its end, the import adds every record once.
+        QVERIFY(f.import(source, 1, {Module::Names, Module::Journal}));
+        QCOMPARE(Fixture::column(Module::Names, str("LastName")),
+                 QStringList({str("Abe"), str("Çelik"), str("Mine"), str("Ørsted")}));
+        QCOMPARE(Fixture::column(Module::Journal, str("MemoField1")).size(), 8);
     }
 
     void hostileSourcesStopWithAClearMessage_data()

@@ -8,6 +8,7 @@
 #include "store/sqlite.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
+#include "tools/book.h"
 #include "tools/wrenxform.h"
 #include "widgets/radiogroup.h"
 
@@ -21,62 +22,9 @@
 
 using namespace ql;
 
+using namespace ql::test::book;
+
 namespace {
-
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-// The fields the tools compare, in the order a row lists them.
-const QStringList kFields = {
-    str("FirstName"),  str("LastName"), str("AdAddress1"), str("AdAddress2"), str("AdAddress3"),
-    str("AdAddress4"), str("AdCity1"),  str("AdCity2"),    str("AdState1"),   str("AdState2"),
-    str("AdZip1"),     str("AdZip2"),   str("Company"),    str("Category"),   str("Group")};
-using Row = QStringList;
-using Keys = QList<qint64>;
-
-Row person(const char* first, const char* last, const char* company = "")
-{
-    Row row(kFields.size());
-    row[0] = str(first);
-    row[1] = str(last);
-    row[12] = row[13] = row[14] = str(company);
-    return row;
-}
-
-// Replaces the book's records with these, keyed 1, 2, … in the order given.
-void fill(const QString& path, const QList<Row>& rows)
-{
-    sql::Database db(path, sql::OpenMode::ReadWrite);
-    QByteArray columns = "NameCode";
-    QByteArray parameters = "?1";
-    for (int i = 0; i < kFields.size(); ++i) {
-        columns += ", " + sql::quoted(kFields[i]);
-        parameters += ", ?" + QByteArray::number(i + 2);
-    }
-    sql::Transaction tx(db);
-    db.exec("DELETE FROM records");
-    sql::Statement st(db, "INSERT INTO records(" + columns + ") VALUES (" + parameters + ")");
-    for (int r = 0; r < rows.size(); ++r) {
-        st.bindInt(1, r + 1);
-        for (int i = 0; i < kFields.size(); ++i) {
-            if (!rows[r][i].isEmpty())
-                st.bindText(i + 2, rows[r][i].toUtf8());
-        }
-        st.step();
-        st.reset();
-    }
-    tx.commit();
-}
-
-// The file's change counter: one more for every transaction that changed it.
-int changeCounter(const QString& path)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.read(28).right(4).toHex().toInt(nullptr, 16);
-}
 
 // A started program, with the address book's own holder, and the tools window over its book.
 struct Fixture {
@@ -512,14 +460,18 @@ private Q_SLOTS:
 
         // The real question answers No on Enter.
         installRealServices();
+        // The question comes while the run's progress shows: the answer waits for its box.
         bool noByDefault = false;
-        QTimer::singleShot(0, [&noByDefault] {
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
+            answer.stop();
             noByDefault = box->defaultButton() == box->button(QMessageBox::No);
             box->button(QMessageBox::No)->click();
         });
+        answer.start(10);
         w.RadioGroup2->button(1)->click();
         w.Edit1->setText(str("Smith"));
         QTest::mouseClick(w.Button2, Qt::LeftButton);

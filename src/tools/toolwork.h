@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace ql {
+class Progress;
+}
+
+// The maintenance tools' runs over the address book, apart from the window. Each opens an
+// address-book holder of its own for its length, on the thread that runs it, and deletes in one
+// transaction: a cancel through its progress rolls the whole delete back and throws Cancelled, so
+// every record and the stored count stay as they were. The records deleted are the steps.
+namespace ql::tools {
+
+// The duplicate compactor over the criterion of the chooser's entry, counting the identical
+// records or deleting them.
+class Compactor {
+public:
+    struct Result {
+        int identical = 0; // the identical count, as shown: 0 when deleting
+        int total = 0;     // the records left in the book
+    };
+
+    Compactor(int criterionEntry, bool deleting)
+        : m_entry(criterionEntry)
+        , m_deleting(deleting)
+    {
+    }
+    // Nothing when there is nothing to do: an entry that is no criterion, or an empty book. When
+    // the table fails part way, the records deleted before stay deleted, and the failure says how
+    // many they are.
+    std::optional<Result> run(Progress& progress) const;
+
+private:
+    int m_entry;
+    bool m_deleting;
+};
+
+// The bulk delete of every record whose field of the chooser's entry is exactly the value. It
+// asks, through its progress, before it deletes anything.
+class BulkDelete {
+public:
+    BulkDelete(int fieldEntry, QString value)
+        : m_entry(fieldEntry)
+        , m_value(std::move(value))
+    {
+    }
+    // The records deleted; nothing when the user answered No to the question.
+    std::optional<int> run(Progress& progress) const;
+
+private:
+    int m_entry;
+    QString m_value;
+};
+
+} // namespace ql::tools
