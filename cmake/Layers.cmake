@@ -30,9 +30,10 @@ function(quillory_check_layers)
 endfunction()
 
 quillory_layer(1 quillory_store)
-# The work of the data exchange and of the maintenance tools uses the table engine alone, so it
-# runs and is tested without a window.
-quillory_layer(2 quillory_core quillory_install quillory_exchange_work quillory_tools_work)
+# The work of the backup, the data exchange and the maintenance tools uses the table engine
+# alone, so it runs and is tested without a window.
+quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_exchange_work
+    quillory_tools_work)
 quillory_layer(3 quillory_widgets)
 quillory_layer(4 quillory_report)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections

@@ -135,8 +135,9 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 } // namespace
 
-TPDAForm::TPDAForm(QWidget* parent)
+TPDAForm::TPDAForm(const RunContext& context, QWidget* parent)
     : RecordWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("PDAForm"));
     setWindowTitle(QStringLiteral("Quillory - Address Book"));
@@ -709,7 +710,7 @@ void TPDAForm::openPrintMenu()
 
 void TPDAForm::showAbout()
 {
-    AboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
 }
 
 } // namespace ql

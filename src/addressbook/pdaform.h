@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/recordwindow.h"
 
 class QFrame;
@@ -21,7 +22,7 @@ class RadioGroup;
 class TPDAForm : public RecordWindow {
     Q_OBJECT
 public:
-    explicit TPDAForm(QWidget* parent = nullptr);
+    TPDAForm(const RunContext& context, QWidget* parent = nullptr);
 
     void showPage(QWidget* page);
 
@@ -103,6 +104,7 @@ private:
 
     bool m_bound = false;
     int m_order = 0;
+    const RunContext& m_context;
 };
 
 inline TPDAForm* PDAForm = nullptr;

@@ -446,11 +446,8 @@ QFrame* CollectionsWindow::buildCommandPanel()
 // Menus and buttons: each command declared once with every control that runs it.
 QMenuBar* CollectionsWindow::buildMenus()
 {
-    auto* bar = new QMenuBar(this);
-    bar->setObjectName(str("MainMenu1"));
-    auto* popup = new QMenu(this);
-    popup->setObjectName(str("PopupMenu1"));
-    setContextMenu(popup);
+    QMenuBar* bar = menuBar();
+    QMenu* popup = contextMenu();
     QMenu* file = addMenu(bar, "File1", str("&File"));
     QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
     QMenu* filter = addMenu(bar, "Filter1", str("Fi&lter"));

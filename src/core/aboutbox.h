@@ -27,7 +27,4 @@ protected:
     void done(int result) override;
 };
 
-// The about window created at start-up.
-inline TAboutBox* AboutBox = nullptr;
-
 } // namespace ql

@@ -37,56 +37,53 @@ inline void showNotices(QWidget* owner)
         services::prompts().message(owner, notice, MessageKind::Warning);
 }
 
-template <typename Window> bool openWindow(QWidget* owner, Window*& windowReference)
+// Makes the window with `arguments` and its owner last, runs it modally and destroys it; tells
+// whether it was accepted. A failure shows its text and no window opens.
+template <typename Window, typename... Arguments>
+bool runWindow(QWidget* owner, Arguments&&... arguments)
 {
     bool accepted = false;
     guarded(owner, [&] {
-        const std::unique_ptr<Window> window = std::make_unique<Window>(owner);
+        const auto window = std::make_unique<Window>(std::forward<Arguments>(arguments)..., owner);
+        accepted = window->exec() == QDialog::Accepted;
+    });
+    return accepted;
+}
+
+// As runWindow, with the window's global reference pointing at it while it runs.
+template <typename Window, typename... Arguments>
+bool openWindow(QWidget* owner, Window*& windowReference, Arguments&&... arguments)
+{
+    bool accepted = false;
+    guarded(owner, [&] {
+        const auto window = std::make_unique<Window>(std::forward<Arguments>(arguments)..., owner);
         const GlobalReference<Window> reference(windowReference, window.get());
         accepted = window->exec() == QDialog::Accepted;
     });
     return accepted;
 }
 
-// Opens a window that shares a run with a companion: `makeWindow` makes the window, then
-// `makeCompanion` the companion, which is never shown; the window runs modally, then the window
-// and after it the companion are destroyed. Both global references point at them meanwhile.
-template <typename Window, typename Companion, typename MakeWindow, typename MakeCompanion>
-void openWithCompanion(QWidget* owner, Window*& windowReference, const MakeWindow& makeWindow,
-                       Companion*& companionReference, const MakeCompanion& makeCompanion)
-{
-    guarded(owner, [&] {
-        std::unique_ptr<Companion> companion;
-        const GlobalReference<Companion> companionHeld(companionReference, nullptr);
-        {
-            const std::unique_ptr<Window> window = makeWindow();
-            const GlobalReference<Window> windowHeld(windowReference, window.get());
-            companion = makeCompanion();
-            companionReference = companion.get();
-            window->exec();
-        }
-    });
-}
-
-template <typename Holder, typename Window>
-void openModule(QWidget* owner, Holder*& holderReference, Window*& windowReference)
+template <typename Holder, typename Window, typename... Arguments>
+void openModule(QWidget* owner, Holder*& holderReference, Window*& windowReference,
+                Arguments&&... arguments)
 {
     guarded(owner, [&] {
         const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
         const GlobalReference<Holder> reference(holderReference, holder.get());
         showNotices(owner);
-        openWindow(owner, windowReference);
+        openWindow(owner, windowReference, std::forward<Arguments>(arguments)...);
     });
 }
 
 // Opens a module whose window receives its holder through its constructor: the holder and the
 // window live only while the window runs.
-template <typename Holder, typename Window> void openModule(QWidget* owner)
+template <typename Holder, typename Window, typename... Arguments>
+void openModule(QWidget* owner, Arguments&&... arguments)
 {
     guarded(owner, [&] {
         const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
         showNotices(owner);
-        Window window(*holder, owner);
+        Window window(*holder, std::forward<Arguments>(arguments)..., owner);
         window.exec();
     });
 }

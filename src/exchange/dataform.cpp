@@ -74,8 +74,9 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
 
 } // namespace
 
-TDataForm::TDataForm(QWidget* parent)
+TDataForm::TDataForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Data, QRect(282, 134, 486, 322))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("DataForm"));
     setWindowTitle(QStringLiteral("Quillory - Data"));
@@ -216,7 +217,7 @@ void TDataForm::BitBtn1Click()
 
 void TDataForm::BitBtn2Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - Data"), QStringLiteral("Version 1.0"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - Data"), QStringLiteral("Version 1.0"));
 }
 
 void TDataForm::BitBtn3Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 
 class QCheckBox;
@@ -21,7 +22,7 @@ class RadioGroup;
 class TDataForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TDataForm(QWidget* parent = nullptr);
+    explicit TDataForm(const RunContext& context, QWidget* parent = nullptr);
 
     QTabWidget* PageControl1;
     QWidget* TabSheet2;
@@ -58,6 +59,7 @@ public:
 
 private:
     void chooseFile(QLineEdit* edit);
+    const RunContext& m_context;
 };
 
 // The data window while it is open.

@@ -23,9 +23,10 @@
 
 namespace ql {
 
-TJournalForm::TJournalForm(TDataModule2& holder, QWidget* parent)
+TJournalForm::TJournalForm(TDataModule2& holder, const RunContext& context, QWidget* parent)
     : RecordWindow(parent, keys::Journal, QRect(-2, 0, 785, 573))
     , m_holder(holder)
+    , m_context(context)
 {
     setObjectName(QStringLiteral("JournalForm"));
     setWindowTitle(QStringLiteral("Quillory -  Journal"));
@@ -240,7 +241,7 @@ void TJournalForm::openCalendar()
 
 void TJournalForm::showAbout()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - Journal"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - Journal"));
 }
 
 } // namespace ql

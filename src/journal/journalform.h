@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/recordwindow.h"
 
 class QFrame;
@@ -22,7 +23,7 @@ class TDataModule2;
 class TJournalForm : public RecordWindow {
     Q_OBJECT
 public:
-    explicit TJournalForm(TDataModule2& holder, QWidget* parent = nullptr);
+    TJournalForm(TDataModule2& holder, const RunContext& context, QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override;
@@ -60,6 +61,7 @@ private:
     QPushButton* m_closeButton;
     QPushButton* m_calendarButton;
     TDataModule2& m_holder;
+    const RunContext& m_context;
 };
 
 } // namespace ql

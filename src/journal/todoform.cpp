@@ -24,9 +24,10 @@
 
 namespace ql {
 
-TToDoForm::TToDoForm(TDataModule4& holder, QWidget* parent)
+TToDoForm::TToDoForm(TDataModule4& holder, const RunContext& context, QWidget* parent)
     : RecordWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
     , m_holder(holder)
+    , m_context(context)
 {
     setObjectName(QStringLiteral("ToDoForm"));
     setWindowTitle(QStringLiteral("Quillory - To-Do List"));
@@ -253,7 +254,7 @@ void TToDoForm::openCalendar()
 
 void TToDoForm::showAbout()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - ToDO"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - ToDO"));
 }
 
 } // namespace ql

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/recordwindow.h"
 
 class QFrame;
@@ -22,7 +23,7 @@ class TDataModule4;
 class TToDoForm : public RecordWindow {
     Q_OBJECT
 public:
-    explicit TToDoForm(TDataModule4& holder, QWidget* parent = nullptr);
+    TToDoForm(TDataModule4& holder, const RunContext& context, QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override;
@@ -63,6 +64,7 @@ private:
     QPushButton* m_calendarButton;
     QPushButton* m_closeButton;
     TDataModule4& m_holder;
+    const RunContext& m_context;
 };
 
 } // namespace ql

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <memory>
+#include <array>
 
 class QFrame;
 class QLineEdit;
@@ -11,7 +11,7 @@ class QTimer;
 
 namespace ql {
 
-class TOptionsForm;
+struct RunContext;
 
 // A banner picture that reports a click.
 class BannerLabel : public QLabel {
@@ -28,40 +28,34 @@ protected:
 
 // The first window: opens every module, prepares a fresh installation on its first start and
 // turns the banners.
-class TMainMenuForm : public QMainWindow {
+class MainMenu : public QMainWindow {
     Q_OBJECT
 public:
-    // The program directory holds the program, "Temp", "Data" and "BackUp".
-    explicit TMainMenuForm(const QString& programDirectory, QWidget* parent = nullptr);
-    ~TMainMenuForm() override;
+    // The context names the program directory, which holds the program, "Temp", "Data" and
+    // "BackUp"; it lives as long as the menu.
+    explicit MainMenu(const RunContext& context, QWidget* parent = nullptr);
+    ~MainMenu() override;
 
-    QFrame* Panel1;
-    QPushButton* PDABtn;
-    QPushButton* JournalBtn;
-    QPushButton* CollectionsBtn;
-    QPushButton* ToDoBtn;
-    QPushButton* BitBtn4;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn3;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn5;
-    QPushButton* BitBtn6;
-    QPushButton* Button4;
-    QFrame* Bevel1;
-    QPushButton* Button1;
-    QPushButton* Button2;
-    BannerLabel* Image1;
-    BannerLabel* Image2;
-    BannerLabel* Image3;
-    BannerLabel* Image4;
-    QTimer* Timer1;
-    QLineEdit* Edit1;
-    QLineEdit* DirectoryListBox1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
+    QFrame* panel;
+    QPushButton* toolsButton;
+    QFrame* toolsBevel;
+    QPushButton* addressBookButton;
+    QPushButton* journalButton;
+    QPushButton* collectionsButton;
+    QPushButton* toDoButton;
+    QPushButton* userDefinedButton;
+    QPushButton* calendarButton;
+    QPushButton* backupButton;
+    QPushButton* optionsButton;
+    QPushButton* maintenanceButton;
+    QPushButton* exportButton;
+    QPushButton* aboutButton;
+    QPushButton* exitButton;
+    std::array<BannerLabel*, 4> banners;
+    QTimer* bannerTimer;
+    // The tools program started last (hidden).
+    QLineEdit* toolsProgramField;
 
-    QString programDirectory() const;
     // Shows or hides the tools button and its bevel and moves the first two button rows.
     void placeButtons(bool toolsVisible, int firstRowTop, int secondRowTop);
     // The two layouts of the menu: the tools button shown above the rows, or hidden and the
@@ -69,40 +63,42 @@ public:
     void placeToolsButton(bool shown);
     // The banner shown now, 1 to 4.
     int visibleBanner() const;
+    // Shows the banner after the one shown last and stores its number, as the banner timer does.
+    void advanceBanner();
 
-    void FormShow();
-    void Timer1Timer();
-    void ImageClick(int banner);
-    void PDABtnClick();
-    void JournalBtnClick();
-    void CollectionsBtnClick();
-    void ToDoBtnClick();
-    void BitBtn4Click();
-    void BitBtn1Click();
-    void BitBtn3Click();
-    void BitBtn2Click();
-    void Button4Click();
-    void BitBtn5Click();
-    void BitBtn6Click();
-    void Button1Click();
-    void Button2Click();
-
-    enum class FirstUse { Done, Error1, Error2 };
-    FirstUse prepareFirstUse();
-    // Writes "first" = 2: the installation is prepared.
-    void markFirstUseDone();
-    void cleanUpTemplates();
+    void openAddressBook();
+    void openJournal();
+    void openCollections();
+    void openToDoList();
+    void openUserDefined();
+    void openCalendar();
+    void openBackup();
+    void openOptions();
+    void openMaintenance();
+    void openExport();
+    void startTools();
+    void showAbout();
+    void exitProgram();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void showBanner(int number);
-    void advanceBanner();
+    void buildButtons();
+    void buildBanners();
+    void buildTitle(QWidget* central);
+    void connectCommands();
+    // What the menu does once it first shows: the first use or the tidying of the templates,
+    // the tools button's layout, the next banner and the reminder of overdue loans.
+    void startUp();
+    // Prepares a fresh installation; false when it failed and the start-up ends.
+    bool prepareFirstUse();
     void applyToolsButtonChoice();
-    // The options window, which lays out this menu when its preference is saved.
-    std::unique_ptr<TOptionsForm> makeOptionsForm();
+    void showBanner(int number);
+    // Opens the banner's help page and shows the banner after it.
+    void openBannerHelp(int banner);
 
+    const RunContext& m_context;
     bool m_shown = false;
 };
 

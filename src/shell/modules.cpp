@@ -10,16 +10,17 @@
 
 namespace ql {
 
-void registerModules(const QString& programDirectory)
+void registerModules(const RunContext& context)
 {
     using registry::Window;
-    registry::provide(Window::Journal,
-                      [](QWidget* owner) { openModule<TDataModule2, TJournalForm>(owner); });
-    registry::provide(Window::ToDo,
-                      [](QWidget* owner) { openModule<TDataModule4, TToDoForm>(owner); });
-    registry::provide(Window::ReferenceCalendar, [programDirectory](QWidget* owner) {
-        openReferenceCalendar(owner, {programDirectory, AboutBox});
+    registry::provide(Window::Journal, [&context](QWidget* owner) {
+        openModule<TDataModule2, TJournalForm>(owner, context);
     });
+    registry::provide(Window::ToDo, [&context](QWidget* owner) {
+        openModule<TDataModule4, TToDoForm>(owner, context);
+    });
+    registry::provide(Window::ReferenceCalendar,
+                      [&context](QWidget* owner) { openReferenceCalendar(owner, context); });
 }
 
 } // namespace ql

@@ -4,7 +4,10 @@
 
 namespace ql {
 
-// Fills the registry with the windows one module may open of another, in the program directory.
-void registerModules(const QString& programDirectory);
+struct RunContext;
+
+// Fills the registry with the windows one module may open of another; the context lives as long
+// as they may be opened.
+void registerModules(const RunContext& context);
 
 } // namespace ql

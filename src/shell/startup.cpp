@@ -18,6 +18,7 @@ namespace ql {
 
 Program::Program(const QString& programDirectory)
 {
+    m_context.programDirectory = QDir(programDirectory).absolutePath();
     Session::instance().loadConfiguration(install::configurationFile(programDirectory));
     // Without the folder of the tables no table opens: the user learns which folder is gone and
     // how to get records back, rather than that a file is not in it.
@@ -36,11 +37,11 @@ Program::Program(const QString& programDirectory)
                          QDir(programDirectory).filePath(QStringLiteral("BackUp"))),
                      QDir::toNativeSeparators(programDirectory)));
     }
-    registerModules(programDirectory);
-    m_mainMenu = std::make_unique<TMainMenuForm>(programDirectory);
+    registerModules(m_context);
+    m_mainMenu = std::make_unique<MainMenu>(m_context);
     try {
-        PDAForm = new TPDAForm(m_mainMenu.get());
-        AboutBox = new TAboutBox(m_mainMenu.get());
+        PDAForm = new TPDAForm(m_context, m_mainMenu.get());
+        m_context.aboutBox = new TAboutBox(m_mainMenu.get());
         DataModule1 = new TDataModule1(m_mainMenu.get());
     } catch (...) {
         forgetGlobals();
@@ -54,13 +55,13 @@ Program::~Program()
     if (DataModule1)
         guarded(m_mainMenu.get(), [] { DataModule1->tbNames->checkBrowseMode(); });
     m_mainMenu.reset();
+    m_context.aboutBox = nullptr;
     forgetGlobals();
 }
 
 void Program::forgetGlobals()
 {
     PDAForm = nullptr;
-    AboutBox = nullptr;
     DataModule1 = nullptr;
 }
 

@@ -59,8 +59,9 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 } // namespace
 
-TWrenxForm::TWrenxForm(QWidget* parent)
+TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Wrenx, QRect(190, 90, 620, 600))
+    , m_context(context)
 {
     setObjectName(QStringLiteral("WrenxForm"));
     setWindowTitle(QStringLiteral("Quillory - Wrenx Maintenance Tools"));
@@ -275,7 +276,7 @@ void TWrenxForm::BitBtn3Click()
 
 void TWrenxForm::BitBtn4Click()
 {
-    AboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
+    m_context.aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
 }
 
 void TWrenxForm::BitBtn5Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/context.h"
 #include "widgets/modulewindow.h"
 
 class QCheckBox;
@@ -22,7 +23,7 @@ class RadioGroup;
 class TWrenxForm : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TWrenxForm(QWidget* parent = nullptr);
+    explicit TWrenxForm(const RunContext& context, QWidget* parent = nullptr);
 
     QMenuBar* MainMenu1;
     QFrame* Panel1;
@@ -55,6 +56,9 @@ public:
     void BitBtn5Click();
     void Contents1Click();
     void WrenxHelp2Click();
+
+private:
+    const RunContext& m_context;
 };
 
 // The tools window while it is open.

@@ -222,11 +222,8 @@ void UserDefinedWindow::buildConfiguration()
 // Menus and buttons: each command declared once with every control that runs it.
 QMenuBar* UserDefinedWindow::buildMenus()
 {
-    auto* bar = new QMenuBar(this);
-    bar->setObjectName(str("MainMenu1"));
-    auto* popup = new QMenu(this);
-    popup->setObjectName(str("PopupMenu1"));
-    setContextMenu(popup);
+    QMenuBar* bar = menuBar();
+    QMenu* popup = contextMenu();
     QMenu* file = addMenu(bar, "File1", str("&File"));
     QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
     QMenu* options = addMenu(bar, "Options1", str("&Options"));

@@ -420,8 +420,8 @@ private Q_SLOTS:
         QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{PDAForm});
         QString product;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            AboutBox->accept();
+            product = f.program->context().aboutBox->ProductName->text();
+            f.program->context().aboutBox->accept();
         });
         PDAForm->action(str("HelpAbout"))->trigger();
         QCOMPARE(product, str("Quillory 2.1 - Organizer"));

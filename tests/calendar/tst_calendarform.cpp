@@ -51,7 +51,7 @@ template <typename Window> struct Fixture {
         window = std::make_unique<Window>(context(), program->mainMenu());
         window->show();
     }
-    RunContext context() const { return {dir.path(), AboutBox}; }
+    const RunContext& context() const { return program->context(); }
     MonthGrid* grid() const { return window->grid(); }
     QPushButton* button(const char* name) const
     {
@@ -355,9 +355,9 @@ private Q_SLOTS:
         QString version;
         const auto readAbout = [&] {
             QTimer::singleShot(0, [&] {
-                product = AboutBox->ProductName->text();
-                version = AboutBox->Version->text();
-                QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
+                product = f.program->context().aboutBox->ProductName->text();
+                version = f.program->context().aboutBox->Version->text();
+                QTest::mouseClick(f.program->context().aboutBox->OKButton, Qt::LeftButton);
             });
         };
         readAbout();
@@ -411,7 +411,7 @@ private Q_SLOTS:
             shown << heading();
             window->findChild<QPushButton*>(str("CloseBtn"))->click();
         });
-        QTest::mouseClick(program.mainMenu()->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(program.mainMenu()->calendarButton, Qt::LeftButton);
         QCOMPARE(shown, QStringList({str("March2000"), str("April2000")}));
         QVERIFY(program.mainMenu()->findChildren<MainCalendarWindow*>().isEmpty());
     }

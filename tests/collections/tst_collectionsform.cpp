@@ -106,8 +106,8 @@ private Q_SLOTS:
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 3}}));
         QString product;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            AboutBox->accept();
+            product = f.program->context().aboutBox->ProductName->text();
+            f.program->context().aboutBox->accept();
         });
         f.trigger("About1");
         QCOMPARE(product, str("Quillory - Collections"));
@@ -368,8 +368,8 @@ private Q_SLOTS:
     {
         Fixture f(someCds);
         f.close();
-        TMainMenuForm* menu = f.program->mainMenu();
-        QVERIFY(menu->CollectionsBtn->isEnabled());
+        MainMenu* menu = f.program->mainMenu();
+        QVERIFY(menu->collectionsButton->isEnabled());
         bool opened = false;
         int top = 0;
         QTimer::singleShot(0, [&] {
@@ -383,7 +383,7 @@ private Q_SLOTS:
             top = window->frameGeometry().top();
             window->findChild<QPushButton*>(str("Exit"))->click();
         });
-        f.click(menu->CollectionsBtn);
+        f.click(menu->collectionsButton);
         QVERIFY(opened);
         // The window and the holder live only while the window is open.
         QVERIFY(menu->findChildren<CollectionsWindow*>().isEmpty());

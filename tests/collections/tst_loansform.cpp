@@ -200,7 +200,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.close();
-        TMainMenuForm* menu = f.program->mainMenu();
+        MainMenu* menu = f.program->mainMenu();
         QString shown;
         bool loansStayed = false;
         QTimer::singleShot(0, [&] {

@@ -52,7 +52,7 @@ struct Fixture {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<TDataForm> window = std::make_unique<TDataForm>();
+    std::unique_ptr<TDataForm> window = std::make_unique<TDataForm>(program->context());
 
     Fixture() { window->show(); }
     QString file(const char* name = "out.txt") const { return dir.filePath(str(name)); }
@@ -315,8 +315,8 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window.reset();
-        TMainMenuForm* menu = f.program->mainMenu();
-        QVERIFY(menu->BitBtn6->isEnabled());
+        MainMenu* menu = f.program->mainMenu();
+        QVERIFY(menu->exportButton->isEnabled());
         bool opened = false;
         QTimer::singleShot(0, [&] {
             auto* shown = qobject_cast<TDataForm*>(QApplication::activeModalWidget());
@@ -329,7 +329,7 @@ private Q_SLOTS:
             QTest::mouseClick(shown->BitBtn3, Qt::LeftButton);
             QTest::mouseClick(shown->BitBtn1, Qt::LeftButton);
         });
-        QTest::mouseClick(menu->BitBtn6, Qt::LeftButton);
+        QTest::mouseClick(menu->exportButton, Qt::LeftButton);
         QVERIFY(opened && !DataForm);
         QCOMPARE(f.services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 11}}));
     }

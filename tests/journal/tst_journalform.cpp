@@ -181,8 +181,8 @@ private Q_SLOTS:
                  str("Date & Time"));
         QString product;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            AboutBox->accept();
+            product = f.program->context().aboutBox->ProductName->text();
+            f.program->context().aboutBox->accept();
         });
         f.window->action(str("About1"))->trigger();
         QCOMPARE(product, str("Quillory - Journal"));
@@ -196,7 +196,7 @@ private Q_SLOTS:
         f.table().last();
         QString shown;
         int width = 0;
-        f.openFromMainMenu(f.program->mainMenu()->JournalBtn, [&](TJournalForm& window) {
+        f.openFromMainMenu(f.program->mainMenu()->journalButton, [&](TJournalForm& window) {
             shown = Fixture::findIn<DBMemo>(window, "DBMemo1")->toPlainText();
             window.resize(810, 530);
             width = window.frameGeometry().width();

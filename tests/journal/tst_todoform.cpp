@@ -253,8 +253,8 @@ private Q_SLOTS:
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 5}}));
         QString product;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            AboutBox->accept();
+            product = f.program->context().aboutBox->ProductName->text();
+            f.program->context().aboutBox->accept();
         });
         f.window->action(str("About1"))->trigger();
         QCOMPARE(product, str("Quillory - ToDO"));
@@ -268,7 +268,7 @@ private Q_SLOTS:
         f.ask("FilterBtn", str("6/1/1999"));
         QStringList listed;
         int left = 0;
-        f.openFromMainMenu(f.program->mainMenu()->ToDoBtn, [&](TToDoForm& window) {
+        f.openFromMainMenu(f.program->mainMenu()->toDoButton, [&](TToDoForm& window) {
             listed = Fixture::listedIn(window, 1);
             window.move(40, 60);
             left = window.frameGeometry().left();

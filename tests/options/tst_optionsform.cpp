@@ -1,11 +1,11 @@
-#include "backup/backupform.h"
-#include "backup/selectdirform.h"
+#include "backup/backupwindow.h"
+#include "backup/directorychooser.h"
 #include "collections/loanswindow.h"
 #include "core/keys.h"
 #include "core/settings.h"
 #include "exchange/import.h"
 #include "exchange/moduletable.h"
-#include "options/optionsform.h"
+#include "options/optionswindow.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/catalogue.h"
@@ -78,9 +78,9 @@ void whileOpen(QPushButton* button, const std::function<void(Window*)>& act)
     QVERIFY(seen);
 }
 
-void inOptions(TMainMenuForm* menu, const std::function<void(TOptionsForm*)>& act)
+void inOptions(MainMenu* menu, const std::function<void(OptionsWindow*)>& act)
 {
-    whileOpen<TOptionsForm>(menu->BitBtn2, act);
+    whileOpen<OptionsWindow>(menu->optionsButton, act);
 }
 
 // Clicks a check box or radio button on its indicator, as a user does.
@@ -89,23 +89,24 @@ void clickBox(QAbstractButton* box)
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
-void tickToolsBox(TOptionsForm* window)
+void tickToolsBox(OptionsWindow* window)
 {
-    QTabBar* tabs = window->PageControl1->tabBar();
+    QTabBar* tabs = window->pages->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-    clickBox(window->CheckBox1);
-    QVERIFY(window->CheckBox1->isChecked());
+    clickBox(window->hideToolsBox);
+    QVERIFY(window->hideToolsBox->isChecked());
 }
 
 // The layout of the menu: whether the tools button and its bevel show, and the tops of the two
 // rows of module buttons.
-void checkMenu(TMainMenuForm* menu, bool toolsShown)
+void checkMenu(MainMenu* menu, bool toolsShown)
 {
-    QCOMPARE(menu->Button4->isVisible(), toolsShown);
-    QCOMPARE(menu->Bevel1->isVisible(), toolsShown);
-    for (QWidget* firstRow : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn})
+    QCOMPARE(menu->toolsButton->isVisible(), toolsShown);
+    QCOMPARE(menu->toolsBevel->isVisible(), toolsShown);
+    for (QWidget* firstRow :
+         {menu->addressBookButton, menu->journalButton, menu->collectionsButton})
         QCOMPARE(firstRow->y(), toolsShown ? 69 : 29);
-    for (QWidget* secondRow : {menu->ToDoBtn, menu->BitBtn4})
+    for (QWidget* secondRow : {menu->toDoButton, menu->userDefinedButton})
         QCOMPARE(secondRow->y(), toolsShown ? 104 : 80);
 }
 
@@ -113,10 +114,10 @@ void checkMenu(TMainMenuForm* menu, bool toolsShown)
 void choose(QPushButton* button, const QString& folder)
 {
     QTimer::singleShot(0, [folder] {
-        auto* chooser = qobject_cast<TSelectDirForm*>(QApplication::activeModalWidget());
+        auto* chooser = qobject_cast<DirectoryChooser*>(QApplication::activeModalWidget());
         QVERIFY(chooser);
         chooser->selectDirectory(folder);
-        QTest::mouseClick(chooser->Button1, Qt::LeftButton);
+        QTest::mouseClick(chooser->okButton, Qt::LeftButton);
     });
     QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -144,9 +145,9 @@ private Q_SLOTS:
                 settings.writeString(keys::QYToolBtn, str(c.stored));
             }
             auto program = start(dir);
-            inOptions(program->mainMenu(), [&](TOptionsForm* window) {
-                QCOMPARE(window->CheckBox1->isChecked(), c.ticked);
-                QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+            inOptions(program->mainMenu(), [&](OptionsWindow* window) {
+                QCOMPARE(window->hideToolsBox->isChecked(), c.ticked);
+                QTest::mouseClick(window->okButton, Qt::LeftButton);
                 QVERIFY(!window->isVisible());
             });
             QCOMPARE(storedChoice(), c.ticked ? str("Yes") : str("No"));
@@ -189,15 +190,15 @@ private Q_SLOTS:
                     collections.tbCDR->post();
                 }
             }
-            inOptions(program->mainMenu(), [&](TOptionsForm* window) {
-                QVERIFY(!window->CheckBox2->isChecked());
+            inOptions(program->mainMenu(), [&](OptionsWindow* window) {
+                QVERIFY(!window->loanReminderBox->isChecked());
                 if (c.ticked) {
-                    QTabBar* tabs = window->PageControl1->tabBar();
+                    QTabBar* tabs = window->pages->tabBar();
                     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-                    clickBox(window->CheckBox2);
-                    QVERIFY(window->CheckBox2->isChecked());
+                    clickBox(window->loanReminderBox);
+                    QVERIFY(window->loanReminderBox->isChecked());
                 }
-                QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+                QTest::mouseClick(window->okButton, Qt::LeftButton);
             });
             QCOMPARE(services.prompts->questions, QStringList());
             program.reset();
@@ -223,18 +224,18 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
-        inOptions(program->mainMenu(), [](TOptionsForm* window) {
+        inOptions(program->mainMenu(), [](OptionsWindow* window) {
             tickToolsBox(window);
-            QTest::mouseClick(window->BitBtn4, Qt::LeftButton);
+            QTest::mouseClick(window->closeButton, Qt::LeftButton);
             QVERIFY(!window->isVisible());
         });
         QCOMPARE(storedChoice(), std::nullopt);
         checkMenu(program->mainMenu(), true);
 
-        inOptions(program->mainMenu(), [](TOptionsForm* window) {
-            QVERIFY(!window->CheckBox1->isChecked());
+        inOptions(program->mainMenu(), [](OptionsWindow* window) {
+            QVERIFY(!window->hideToolsBox->isChecked());
             tickToolsBox(window);
-            QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+            QTest::mouseClick(window->okButton, Qt::LeftButton);
         });
         checkMenu(program->mainMenu(), false);
         program.reset();
@@ -271,15 +272,16 @@ private Q_SLOTS:
                     exchange::openTable(exchange::Module(module)).table->recordCount();
             return records;
         };
-        inOptions(program->mainMenu(), [&](TOptionsForm* window) {
-            QVERIFY(!window->BitBtn6->isEnabled());
-            window->Edit4->setFocus(Qt::TabFocusReason);
-            QTest::keyClicks(window->Edit4, source);
-            QVERIFY(window->BitBtn6->isEnabled());
-            clickBox(window->RadioGroup1->button(1));
-            const QList<QCheckBox*> boxes = {
-                window->CheckBox4, window->CheckBox5,  window->CheckBox7,  window->CheckBox8,
-                window->CheckBox9, window->CheckBox10, window->CheckBox11, window->CheckBox12};
+        inOptions(program->mainMenu(), [&](OptionsWindow* window) {
+            QVERIFY(!window->importButton->isEnabled());
+            window->sourceField->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(window->sourceField, source);
+            QVERIFY(window->importButton->isEnabled());
+            clickBox(window->sourceLayout->button(1));
+            const QList<QCheckBox*> boxes = {window->addressBookBox, window->journalBox,
+                                             window->toDoBox,        window->cdBox,
+                                             window->cdrBox,         window->tapeBox,
+                                             window->bookBox,        window->userDefinedBox};
             for (QCheckBox* box : boxes) {
                 if (box->isChecked())
                     clickBox(box);
@@ -287,52 +289,50 @@ private Q_SLOTS:
             std::array<int, import::moduleCount> expected = counts();
             for (qsizetype module = 0; module < boxes.size(); ++module) {
                 clickBox(boxes[module]);
-                QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
+                QTest::mouseClick(window->importButton, Qt::LeftButton);
                 clickBox(boxes[module]);
                 ++expected[size_t(module)];
                 QCOMPARE(counts(), expected);
-                QCOMPARE(window->Label6->text(), str("Quillory - Done"));
-                QVERIFY(window->BitBtn6->isEnabled());
+                QCOMPARE(window->importStatus->text(), str("Quillory - Done"));
+                QVERIFY(window->importButton->isEnabled());
             }
 
             // A folder without the tables stops at the first ticked module.
-            window->Edit4->setText(QDir(dir.path()).filePath(str("Empty")));
-            clickBox(window->CheckBox4);
-            QTest::mouseClick(window->BitBtn6, Qt::LeftButton);
-            QCOMPARE(window->Label6->text(), str("Quillory - Aborted"));
-            QVERIFY(window->BitBtn6->isEnabled());
+            window->sourceField->setText(QDir(dir.path()).filePath(str("Empty")));
+            clickBox(window->addressBookBox);
+            QTest::mouseClick(window->importButton, Qt::LeftButton);
+            QCOMPARE(window->importStatus->text(), str("Quillory - Aborted"));
+            QVERIFY(window->importButton->isEnabled());
             QCOMPARE(services.prompts->messages.size(), 1);
         });
 
-        inOptions(program->mainMenu(), [](TOptionsForm* window) {
-            QTest::mouseClick(window->Edit4, Qt::LeftButton);
-            QVERIFY(window->BitBtn6->isEnabled());
+        inOptions(program->mainMenu(), [](OptionsWindow* window) {
+            QTest::mouseClick(window->sourceField, Qt::LeftButton);
+            QVERIFY(window->importButton->isEnabled());
         });
     }
 
-    // The backup and options windows open as a pair; the chooser writes into the field of the
-    // one that shows.
-    void theChooserFillsTheFieldOfTheWindowShowing()
+    // Each window's chooser fills its own field, and opening one of the two windows makes no
+    // window of the other.
+    void theChooserFillsTheFieldOfTheWindowThatOpenedIt()
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
         const QString chosen = dir.filePath(str("Old"));
         QVERIFY(QDir().mkdir(chosen));
-        inOptions(program->mainMenu(), [&](TOptionsForm* window) {
-            QVERIFY(BackupForm && !BackupForm->isVisible());
-            choose(window->BitBtn5, chosen);
-            QCOMPARE(window->Edit4->text(), chosen);
-            QVERIFY(window->BitBtn6->isEnabled());
-            QCOMPARE(BackupForm->Edit1->text(), str("/"));
+        inOptions(program->mainMenu(), [&](OptionsWindow* window) {
+            QCOMPARE(program->mainMenu()->findChildren<BackupWindow*>().size(), 0);
+            choose(window->browseButton, chosen);
+            QCOMPARE(window->sourceField->text(), chosen);
+            QVERIFY(window->importButton->isEnabled());
         });
-        whileOpen<TBackupForm>(program->mainMenu()->BitBtn3, [&](TBackupForm* window) {
-            QVERIFY(OptionsForm && !OptionsForm->isVisible());
-            choose(window->BitBtn4, chosen);
-            QCOMPARE(window->Edit1->text(), chosen);
-            QCOMPARE(OptionsForm->Edit4->text(), QString());
+        whileOpen<BackupWindow>(program->mainMenu()->backupButton, [&](BackupWindow* window) {
+            QCOMPARE(program->mainMenu()->findChildren<OptionsWindow*>().size(), 0);
+            QCOMPARE(window->folderField->text(), str("/"));
+            choose(window->browseButton, chosen);
+            QCOMPARE(window->folderField->text(), chosen);
         });
-        QVERIFY(!OptionsForm && !BackupForm);
     }
 };
 

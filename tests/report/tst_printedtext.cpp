@@ -260,17 +260,17 @@ private Q_SLOTS:
         check(PDAForm, {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
             TDataModule2 holder;
-            TJournalForm journal(holder);
+            TJournalForm journal(holder, program.context());
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
         }
         {
             TDataModule4 holder;
-            TToDoForm todo(holder);
+            TToDoForm todo(holder, program.context());
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
         }
         {
             TDataModule3 holder;
-            CollectionsWindow collections(holder, {dir.path(), AboutBox});
+            CollectionsWindow collections(holder, program.context());
             check(&collections,
                   {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "UnFilter", "Close"});
         }

@@ -82,13 +82,15 @@ void everyWindow(const std::function<void(const QString&, QWidget*)>& check,
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     Program program(dir.path());
-    TMainMenuForm* menu = program.mainMenu();
+    MainMenu* menu = program.mainMenu();
     menu->show();
     check(str("main menu"), menu);
-    QList<QPushButton*> buttons = {menu->PDABtn,  menu->JournalBtn, menu->CollectionsBtn,
-                                   menu->ToDoBtn, menu->BitBtn1,    menu->BitBtn2};
+    QList<QPushButton*> buttons = {menu->addressBookButton, menu->journalButton,
+                                   menu->collectionsButton, menu->toDoButton,
+                                   menu->calendarButton,    menu->optionsButton};
     if (alsoTheOthers)
-        buttons << menu->BitBtn4 << menu->BitBtn3 << menu->BitBtn5 << menu->BitBtn6;
+        buttons << menu->userDefinedButton << menu->backupButton << menu->maintenanceButton
+                << menu->exportButton;
     for (QPushButton* button : buttons) {
         bool seen = false;
         QTimer::singleShot(0, [&] {

@@ -1,9 +1,9 @@
 #include "core/keys.h"
 #include "core/settings.h"
 #include "shell/mainmenu.h"
-#include "shell/qytcfgform.h"
 #include "shell/realservices.h"
 #include "shell/startup.h"
+#include "shell/toolslocation.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -38,22 +38,23 @@ QString storedLocation()
 
 // Clicks the tools button of a started program. While the location dialog is open, `act` drives
 // it; a dialog `act` leaves open is cancelled. Tells whether the dialog opened.
-bool clickTools(Program& program, const std::function<void(TQYTCfgForm*)>& act = {})
+bool clickTools(Program& program, const std::function<void(ToolsLocationDialog*)>& act = {})
 {
     bool opened = false;
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        opened = QYTCfgForm && QYTCfgForm->isVisible();
+        auto* dialog = qobject_cast<ToolsLocationDialog*>(QApplication::activeModalWidget());
+        opened = dialog && dialog->isVisible();
         if (!opened)
             return;
         if (act)
-            act(QYTCfgForm);
-        if (QYTCfgForm->isVisible())
-            QYTCfgForm->Button3->click();
+            act(dialog);
+        if (dialog->isVisible())
+            dialog->cancelButton->click();
     });
     timer.start(0);
-    QTest::mouseClick(program.mainMenu()->Button4, Qt::LeftButton);
+    QTest::mouseClick(program.mainMenu()->toolsButton, Qt::LeftButton);
     return opened;
 }
 
@@ -76,23 +77,23 @@ private Q_SLOTS:
         Started s;
         const QString chosen = str("/opt/QY Tools/qytools");
         QStringList shownWhileOpen;
-        QVERIFY(clickTools(s.program, [&](TQYTCfgForm* form) {
-            QTest::mouseClick(form->Button2, Qt::LeftButton); // nothing typed yet
-            QTest::keyClicks(form->Edit1, str("typed"));
-            QTest::mouseClick(form->Button1, Qt::LeftButton); // the file dialog is cancelled
-            shownWhileOpen << form->Edit1->text();
+        QVERIFY(clickTools(s.program, [&](ToolsLocationDialog* form) {
+            QTest::mouseClick(form->okButton, Qt::LeftButton); // nothing typed yet
+            QTest::keyClicks(form->pathField, str("typed"));
+            QTest::mouseClick(form->selectButton, Qt::LeftButton); // the file dialog is cancelled
+            shownWhileOpen << form->pathField->text();
             s.services.prompts->fileNames << chosen;
-            QTest::mouseClick(form->Button1, Qt::LeftButton);
-            shownWhileOpen << form->Edit1->text();
-            QTest::keyClicks(form->Edit1, str(" "));
-            QTest::mouseClick(form->Button2, Qt::LeftButton);
+            QTest::mouseClick(form->selectButton, Qt::LeftButton);
+            shownWhileOpen << form->pathField->text();
+            QTest::keyClicks(form->pathField, str(" "));
+            QTest::mouseClick(form->okButton, Qt::LeftButton);
         }));
         QCOMPARE(s.services.prompts->messages,
                  QStringList{str("You must specify the location of QY Tools")});
         QCOMPARE(shownWhileOpen, (QStringList{str("typed"), chosen}));
         QCOMPARE(storedLocation(), chosen + str(" ")); // exactly as typed
         QCOMPARE(s.services.processes->started, QStringList{chosen + str(" ")});
-        QCOMPARE(s.program.mainMenu()->Edit1->text(), chosen + str(" "));
+        QCOMPARE(s.program.mainMenu()->toolsProgramField->text(), chosen + str(" "));
 
         // From now on the stored location starts at once.
         QVERIFY(!clickTools(s.program));
@@ -107,21 +108,21 @@ private Q_SLOTS:
         QRect designed;
         QRect left;
         QRect again;
-        QVERIFY(clickTools(s.program, [&](TQYTCfgForm* form) {
+        QVERIFY(clickTools(s.program, [&](ToolsLocationDialog* form) {
             designed = form->frameGeometry();
             form->move(300, 320);
             form->resize(700, 160);
             left = form->frameGeometry();
-            QTest::keyClicks(form->Edit1, path);
-            QTest::mouseClick(form->Button3, Qt::LeftButton);
+            QTest::keyClicks(form->pathField, path);
+            QTest::mouseClick(form->cancelButton, Qt::LeftButton);
         }));
-        QVERIFY(clickTools(s.program, [&](TQYTCfgForm* form) {
+        QVERIFY(clickTools(s.program, [&](ToolsLocationDialog* form) {
             again = form->frameGeometry();
-            QTest::keyClicks(form->Edit1, path);
-            QTest::keyClick(form->Edit1, Qt::Key_Escape);
+            QTest::keyClicks(form->pathField, path);
+            QTest::keyClick(form->pathField, Qt::Key_Escape);
         }));
-        QVERIFY(clickTools(s.program, [&](TQYTCfgForm* form) {
-            QTest::keyClicks(form->Edit1, path);
+        QVERIFY(clickTools(s.program, [&](ToolsLocationDialog* form) {
+            QTest::keyClicks(form->pathField, path);
             form->close();
         }));
         QCOMPARE(designed, QRect(256, 252, 687, 146));
@@ -150,10 +151,10 @@ private Q_SLOTS:
         QVERIFY(clickTools(s.program));
         QCOMPARE(storedLocation(), str("/gone/qytools"));
         s.services.prompts->confirmations << true;
-        QVERIFY(clickTools(s.program, [&](TQYTCfgForm* form) {
+        QVERIFY(clickTools(s.program, [&](ToolsLocationDialog* form) {
             s.services.processes->succeed = true;
-            QTest::keyClicks(form->Edit1, str("/opt/qytools"));
-            QTest::mouseClick(form->Button2, Qt::LeftButton);
+            QTest::keyClicks(form->pathField, str("/opt/qytools"));
+            QTest::mouseClick(form->okButton, Qt::LeftButton);
         }));
         QCOMPARE(s.services.processes->started,
                  QStringList({str("/gone/qytools"), str("/gone/qytools"), str("/gone/qytools"),

@@ -1,3 +1,4 @@
+#include "addressbook/pdaform.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/opener.h"
@@ -99,7 +100,7 @@ private Q_SLOTS:
         Session::instance().setDatabasePath(str("Quilbase"), dir.dataPath());
 
         auto program = start(dir);
-        TMainMenuForm* menu = program->mainMenu();
+        MainMenu* menu = program->mainMenu();
         QVERIFY(services.prompts->messages.isEmpty());
         QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
         QVERIFY(QFile::exists(dir.filePath(str("Data/ToDo2.db"))));
@@ -109,9 +110,9 @@ private Q_SLOTS:
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
         QCOMPARE(menu->visibleBanner(), 1);
         QCOMPARE(menu->frameGeometry().topLeft(), QPoint(267, 116));
-        QVERIFY(menu->Button4->isVisible());
-        QCOMPARE(menu->PDABtn->y(), 69);
-        QCOMPARE(menu->ToDoBtn->y(), 104);
+        QVERIFY(menu->toolsButton->isVisible());
+        QCOMPARE(menu->addressBookButton->y(), 69);
+        QCOMPARE(menu->toDoButton->y(), 104);
     }
 
     void laterStartsRemoveTheTemplatesAndCopyNothing()
@@ -167,24 +168,24 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         store(keys::Options, keys::QYAD, 4);
         auto program = start(dir);
-        TMainMenuForm* menu = program->mainMenu();
+        MainMenu* menu = program->mainMenu();
         QCOMPARE(menu->visibleBanner(), 1);
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
-        menu->Timer1Timer();
+        menu->advanceBanner();
         QCOMPARE(menu->visibleBanner(), 2);
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
 
-        QTest::mouseClick(menu->Image2, Qt::LeftButton);
+        QTest::mouseClick(menu->banners[1], Qt::LeftButton);
         QCOMPARE(services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 13}}));
         QCOMPARE(menu->visibleBanner(), 3);
-        QTest::mouseClick(menu->Image3, Qt::LeftButton);
+        QTest::mouseClick(menu->banners[2], Qt::LeftButton);
         QCOMPARE(services.help->shown.last(), qMakePair(str("qlhelp.hlp"), 12));
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2); // a click leaves the counter
-        menu->Timer1Timer();
+        menu->advanceBanner();
         QCOMPARE(menu->visibleBanner(), 3);
 
         store(keys::Options, keys::QYAD, str("four")); // a counter of the wrong type restarts
-        menu->Timer1Timer();
+        menu->advanceBanner();
         QCOMPARE(menu->visibleBanner(), 1);
         QVERIFY(services.prompts->messages.isEmpty());
     }
@@ -195,16 +196,17 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         store(keys::Options, keys::QYToolBtn, str("yes"));
         auto program = start(dir);
-        QVERIFY(program->mainMenu()->Button4->isVisible());
+        QVERIFY(program->mainMenu()->toolsButton->isVisible());
         program.reset();
         store(keys::Options, keys::QYToolBtn, str("Yes"));
         program = start(dir);
-        TMainMenuForm* menu = program->mainMenu();
-        QVERIFY(!menu->Button4->isVisible());
-        QVERIFY(!menu->Bevel1->isVisible());
-        for (QWidget* firstRow : {menu->PDABtn, menu->JournalBtn, menu->CollectionsBtn})
+        MainMenu* menu = program->mainMenu();
+        QVERIFY(!menu->toolsButton->isVisible());
+        QVERIFY(!menu->toolsBevel->isVisible());
+        for (QWidget* firstRow :
+             {menu->addressBookButton, menu->journalButton, menu->collectionsButton})
             QCOMPARE(firstRow->y(), 29);
-        QCOMPARE(menu->BitBtn4->y(), 80);
+        QCOMPARE(menu->userDefinedButton->y(), 80);
 
         // A failure at the tools button ends the show step before the banners turn.
         program.reset();
@@ -217,7 +219,7 @@ private Q_SLOTS:
 
         // Exit opens the Options key, creating it.
         QFile::remove(dir.settingsFile());
-        program->mainMenu()->Button2->click();
+        program->mainMenu()->exitButton->click();
         Settings settings;
         QVERIFY(settings.openKey(keys::Options, false));
     }
@@ -254,18 +256,18 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
-        AboutBox->Version->setText(str("Version 1.0"));
+        program->context().aboutBox->Version->setText(str("Version 1.0"));
         QString product;
         QString version;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            version = AboutBox->Version->text();
-            QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
+            product = program->context().aboutBox->ProductName->text();
+            version = program->context().aboutBox->Version->text();
+            QTest::mouseClick(program->context().aboutBox->OKButton, Qt::LeftButton);
         });
-        QTest::mouseClick(program->mainMenu()->Button1, Qt::LeftButton);
+        QTest::mouseClick(program->mainMenu()->aboutButton, Qt::LeftButton);
         QCOMPARE(product, str("Quillory"));
         QCOMPARE(version, str("Version 3.0")); // set again after another window's About
-        QCOMPARE(AboutBox->size(), QSize(367, 262));
+        QCOMPARE(program->context().aboutBox->size(), QSize(367, 262));
         QVERIFY(storedInteger(keys::Help, keys::Left).has_value());
     }
 
@@ -302,7 +304,7 @@ private Q_SLOTS:
         } catch (const Error& e) {
             QVERIFY2(e.text().contains(str("QYName2.DB")), qPrintable(e.text()));
         }
-        QVERIFY(!DataModule1 && !AboutBox);
+        QVERIFY(!DataModule1 && !PDAForm);
 
         // Without the folder of the tables the message names the folder and the ways back.
         QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
@@ -314,7 +316,7 @@ private Q_SLOTS:
                      "installation lays out the tables that are missing and keeps everything "
                      "else.")
                      .arg(dir.path()));
-        QVERIFY(!DataModule1 && !AboutBox);
+        QVERIFY(!DataModule1 && !PDAForm);
     }
 
     void aBrokenSettingsStoreNeverStopsTheProgram()

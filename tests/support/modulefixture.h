@@ -60,7 +60,7 @@ template <typename Holder, typename Window> struct ModuleFixture {
         if (holderReference)
             *holderReference = nullptr;
     }
-    RunContext context() const { return {dir.path(), AboutBox}; }
+    const RunContext& context() const { return program->context(); }
     // A control of the window, found by its object name.
     template <typename Control = QPushButton> Control* find(const char* name) const
     {

@@ -37,7 +37,7 @@ struct Fixture {
     explicit Fixture(const QList<Row>& rows)
     {
         fill(path(), rows);
-        window = std::make_unique<TWrenxForm>();
+        window = std::make_unique<TWrenxForm>(program->context());
         window->show();
     }
     QString path() const { return dir.filePath(str("Data/QYName2.DB")); }
@@ -414,7 +414,7 @@ private Q_SLOTS:
             tools->Button2->click();
             tools->BitBtn3->click();
         });
-        f.program->mainMenu()->BitBtn5->click();
+        f.program->mainMenu()->maintenanceButton->click();
         QVERIFY(opened && !WrenxForm);
         PDAForm->show();
         QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model()->rowCount(), 1);
@@ -444,8 +444,9 @@ private Q_SLOTS:
                      {str("QYTools.hlp"), 0}, {str("QYTools.hlp"), 9}, {str("qlhelp.hlp"), 9}}));
         QStringList about;
         QTimer::singleShot(0, [&] {
-            about << AboutBox->ProductName->text() << AboutBox->Version->text();
-            AboutBox->accept();
+            about << f.program->context().aboutBox->ProductName->text()
+                  << f.program->context().aboutBox->Version->text();
+            f.program->context().aboutBox->accept();
         });
         QTest::mouseClick(w.BitBtn4, Qt::LeftButton);
         QCOMPARE(about, QStringList({str("Quillory - Wrenx"), str("Version 1.0")}));

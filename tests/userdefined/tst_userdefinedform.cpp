@@ -289,8 +289,8 @@ private Q_SLOTS:
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 10}}));
         QString product;
         QTimer::singleShot(0, [&] {
-            product = AboutBox->ProductName->text();
-            AboutBox->accept();
+            product = f.program->context().aboutBox->ProductName->text();
+            f.program->context().aboutBox->accept();
         });
         f.trigger("HelpAbout1");
         QCOMPARE(product, str("Quillory 2.0"));
@@ -313,10 +313,10 @@ private Q_SLOTS:
     {
         Fixture f;
         f.close();
-        QPushButton* button = f.program->mainMenu()->BitBtn4;
+        QPushButton* button = f.program->mainMenu()->userDefinedButton;
         QVERIFY(button->isEnabled());
         bool opened = false;
-        TMainMenuForm* menu = f.program->mainMenu();
+        MainMenu* menu = f.program->mainMenu();
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<UserDefinedWindow*>(QApplication::activeModalWidget());
             QVERIFY(window);

@@ -1,4 +1,4 @@
-#include "shell/qytcfgform.h"
+#include "shell/toolslocation.h"
 
 #include "core/keys.h"
 #include "core/seams.h"
@@ -14,77 +14,72 @@
 
 namespace ql {
 
-TQYTCfgForm::TQYTCfgForm(QWidget* parent)
+ToolsLocationDialog::ToolsLocationDialog(QWidget* parent)
     : ModuleWindow(parent, keys::QYTools, QRect(256, 252, 687, 146))
 {
     setObjectName(QStringLiteral("QYTCfgForm"));
     setWindowTitle(QStringLiteral("Quillory - QY Tools Configuration dialog"));
 
-    Label1 = new QLabel(QStringLiteral("Enter path to Quillory Tools executable"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont bold = Label1->font();
+    auto* label = new QLabel(QStringLiteral("Enter path to Quillory Tools executable"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    QFont bold = label->font();
     bold.setBold(true);
-    Label1->setFont(bold);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Path to Quillory Tools executable"));
-    Edit1->setToolTip(QStringLiteral("The full path of the Quillory Tools program"));
-    Label1->setBuddy(Edit1);
-    Button1 = makeButton(this, "Button1");
-    Button2 = makeButton(this, "Button2");
-    Button3 = makeButton(this, "Button3");
-    declare(this, {.handler = [this] { Button1Click(); },
+    label->setFont(bold);
+    pathField = new QLineEdit(this);
+    pathField->setObjectName(QStringLiteral("Edit1"));
+    pathField->setAccessibleName(QStringLiteral("Path to Quillory Tools executable"));
+    pathField->setToolTip(QStringLiteral("The full path of the Quillory Tools program"));
+    label->setBuddy(pathField);
+    selectButton = makeButton(this, "Button1");
+    okButton = makeButton(this, "Button2");
+    cancelButton = makeButton(this, "Button3");
+    declare(this, {.handler = [this] { chooseProgram(); },
                    .caption = QStringLiteral("&Select"),
                    .hint = QStringLiteral("Choose the Quillory Tools program"),
-                   .button = Button1});
-    declare(this, {.handler = [this] { Button2Click(); },
+                   .button = selectButton});
+    declare(this, {.handler = [this] { keepLocation(); },
                    .caption = QStringLiteral("OK"),
                    .hint = QStringLiteral("Keep this path and start Quillory Tools"),
-                   .button = Button2});
-    Button2->setDefault(true);
-    declare(this, {.handler = [this] { Button3Click(); },
+                   .button = okButton});
+    okButton->setDefault(true);
+    declare(this, {.handler = [this] { reject(); },
                    .caption = QStringLiteral("Cancel"),
                    .hint = QStringLiteral("Close without keeping a path"),
-                   .button = Button3});
+                   .button = cancelButton});
 
     auto* path = new QHBoxLayout;
-    path->addWidget(Edit1, 1);
-    path->addWidget(Button1);
+    path->addWidget(pathField, 1);
+    path->addWidget(selectButton);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Button2);
-    buttons->addWidget(Button3);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
+    layout->addWidget(label);
     layout->addLayout(path);
     layout->addStretch();
     layout->addLayout(buttons);
 }
 
-void TQYTCfgForm::Button1Click()
+void ToolsLocationDialog::chooseProgram()
 {
     const QString program = services::prompts().openProgramName(
         this, QStringLiteral("Open"), QStringLiteral("QY Tools Program File"));
     if (!program.isEmpty())
-        Edit1->setText(QDir::toNativeSeparators(program));
+        pathField->setText(QDir::toNativeSeparators(program));
 }
 
-void TQYTCfgForm::Button2Click()
+void ToolsLocationDialog::keepLocation()
 {
-    if (Edit1->text().isEmpty()) {
+    if (pathField->text().isEmpty()) {
         services::prompts().message(this,
                                     QStringLiteral("You must specify the location of QY Tools"));
         return;
     }
     Settings settings;
     settings.openKey(keys::QYTools, true);
-    settings.writeString(keys::Location, Edit1->text());
+    settings.writeString(keys::Location, pathField->text());
     accept();
-}
-
-void TQYTCfgForm::Button3Click()
-{
-    reject();
 }
 
 } // namespace ql

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "widgets/modulewindow.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ql {
+
+class RadioGroup;
+struct RunContext;
+
+namespace backup {
+struct Request;
+struct Result;
+} // namespace backup
+
+// The backup window: runs the backup into the program's backup directory or a folder the user
+// names, and shows how it goes in its heading.
+class BackupWindow : public ModuleWindow {
+    Q_OBJECT
+public:
+    explicit BackupWindow(const RunContext& context, QWidget* parent = nullptr);
+
+    QLabel* heading;
+    QPushButton* backUpButton;
+    RadioGroup* location;
+    QLineEdit* folderField;
+    QPushButton* browseButton;
+    QPushButton* closeButton;
+    QPushButton* aboutButton;
+    QPushButton* helpButton;
+
+    // One run into the chosen folder; a refusal or a failure is shown and ends it.
+    void backUpNow();
+    // The folder typed is the one backed up into.
+    void chooseUserFolder();
+    // Chooses the folder in the directory chooser.
+    void browse();
+    void showAbout();
+
+    // Ending the program from the main menu: when the option "Backup" is exactly "Yes", one run
+    // into the default backup directory, without a window; failures are shown over `owner`.
+    static void runAtExit(QWidget* owner, const RunContext& context);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void declareCommands();
+    void layOut();
+    void setHeading(const QString& text);
+
+    const RunContext& m_context;
+};
+
+} // namespace ql

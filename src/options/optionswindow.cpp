@@ -1,0 +1,319 @@
+#include "options/optionswindow.h"
+
+#include "backup/directorychooser.h"
+#include "core/aboutbox.h"
+#include "core/context.h"
+#include "core/guard.h"
+#include "core/help.h"
+#include "core/keys.h"
+#include "core/seams.h"
+#include "core/settings.h"
+#include "exchange/import.h"
+#include "store/error.h"
+#include "widgets/commands.h"
+#include "widgets/radiogroup.h"
+#include "widgets/workrunner.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace ql {
+namespace {
+
+const QString kYes = QStringLiteral("Yes");
+
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    box->setToolTip(hint);
+    return box;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+} // namespace
+
+OptionsWindow::OptionsWindow(const RunContext& context,
+                             std::function<void(bool shown)> placeToolsButton, QWidget* parent)
+    : ModuleWindow(parent, keys::Options, QRect(240, 120, 540, 460))
+    , m_context(context)
+    , m_placeToolsButton(std::move(placeToolsButton))
+{
+    setObjectName(QStringLiteral("OptionsForm"));
+    setWindowTitle(QStringLiteral("Quillory - Options"));
+    setSizeGripEnabled(true);
+
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("PageControl1"));
+    pages->setAccessibleName(QStringLiteral("Pages"));
+    pages->addTab(buildImportPage(), QStringLiteral("&Import"));
+    pages->addTab(buildMenuPage(), QStringLiteral("&Main Menu"));
+    // Made in the order they stand in, which is the order Tab takes.
+    aboutButton = makeButton(this, "BitBtn2");
+    helpButton = makeButton(this, "BitBtn3");
+    okButton = makeButton(this, "BitBtn1");
+    closeButton = makeButton(this, "BitBtn4");
+    declareCommands();
+    layOut();
+}
+
+QWidget* OptionsWindow::buildImportPage()
+{
+    auto* page = new QWidget(this);
+    page->setObjectName(QStringLiteral("Import"));
+    auto* sourceLabel = makeLabel(page, "Label4", QStringLiteral("Source &folder:"));
+    sourceField = new QLineEdit(page);
+    sourceField->setObjectName(QStringLiteral("Edit4"));
+    sourceField->setAccessibleName(QStringLiteral("Source folder"));
+    sourceField->setToolTip(QStringLiteral("The folder that holds the tables to import"));
+    sourceLabel->setBuddy(sourceField);
+    sourceField->installEventFilter(this);
+    // Typing a folder is as good as clicking into the field.
+    connect(sourceField, &QLineEdit::textEdited, this, [this] { importButton->setEnabled(true); });
+    browseButton = makeButton(page, "BitBtn5");
+
+    sourceLayout = new RadioGroup(QStringLiteral("Source la&yout"),
+                                  {QStringLiteral("&Earlier version's tables"),
+                                   QStringLiteral("Current tables, &10 track titles"),
+                                   QStringLiteral("Current tables, &30 track titles")},
+                                  page);
+    sourceLayout->setObjectName(QStringLiteral("RadioGroup1"));
+    sourceLayout->setAccessibleName(QStringLiteral("Source layout"));
+    sourceLayout->setToolTip(QStringLiteral("Which kind of tables the folder holds"));
+    sourceLayout->setItemIndex(0);
+    QWidget* modules = buildModuleBoxes(page);
+
+    importButton = makeButton(page, "BitBtn6");
+    importButton->setEnabled(false);
+    importStatus = makeLabel(page, "Label6", QStringLiteral("Choose the folder to import from."));
+    importStatus->setWordWrap(true);
+
+    auto* folder = new QHBoxLayout;
+    folder->addWidget(sourceLabel);
+    folder->addWidget(sourceField, 1);
+    folder->addWidget(browseButton);
+    auto* start = new QHBoxLayout;
+    start->addWidget(importButton);
+    start->addWidget(importStatus, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(folder);
+    layout->addWidget(sourceLayout);
+    layout->addWidget(modules);
+    layout->addLayout(start);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* OptionsWindow::buildModuleBoxes(QWidget* page)
+{
+    auto* panel = new QFrame(page);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* bevel = new QFrame(panel);
+    bevel->setObjectName(QStringLiteral("Bevel2"));
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    addressBookBox = makeCheckBox(panel, "CheckBox4", QStringLiteral("Add&ress Book"),
+                                  QStringLiteral("Import the address book"));
+    journalBox = makeCheckBox(panel, "CheckBox5", QStringLiteral("&Journal"),
+                              QStringLiteral("Import the journal"));
+    toDoBox = makeCheckBox(panel, "CheckBox7", QStringLiteral("To-Do &List"),
+                           QStringLiteral("Import the to-do list"));
+    cdBox = makeCheckBox(panel, "CheckBox8", QStringLiteral("C&Ds"),
+                         QStringLiteral("Import the CD collection"));
+    cdrBox = makeCheckBox(panel, "CheckBox9", QStringLiteral("CD-R/R&W"),
+                          QStringLiteral("Import the CD-R/RW collection"));
+    tapeBox = makeCheckBox(panel, "CheckBox10", QStringLiteral("Ta&pes"),
+                           QStringLiteral("Import the tape collection"));
+    bookBox = makeCheckBox(panel, "CheckBox11", QStringLiteral("&Books"),
+                           QStringLiteral("Import the book collection"));
+    userDefinedBox =
+        makeCheckBox(panel, "CheckBox12", QStringLiteral("&User Defined"),
+                     QStringLiteral("Import the user-defined records (current tables only)"));
+
+    auto* grid = new QGridLayout(panel);
+    grid->addWidget(makeLabel(panel, "Label5", QStringLiteral("Modules to import")), 0, 0, 1, 2);
+    grid->addWidget(bevel, 1, 0, 1, 2);
+    const std::array<QCheckBox*, import::moduleCount> boxes = moduleBoxes();
+    for (int i = 0; i < import::moduleCount; ++i) {
+        boxes[std::size_t(i)]->setChecked(true);
+        grid->addWidget(boxes[std::size_t(i)], 2 + i % 4, i / 4);
+    }
+    return panel;
+}
+
+QWidget* OptionsWindow::buildMenuPage()
+{
+    auto* page = new QWidget(this);
+    page->setObjectName(QStringLiteral("TabSheet1"));
+    hideToolsBox =
+        makeCheckBox(page, "CheckBox1", QStringLiteral("Hide the Quillory &Tools button"),
+                     QStringLiteral("Hide the main menu's button that starts Quillory Tools"));
+    loanReminderBox = makeCheckBox(
+        page, "CheckBox2", QStringLiteral("Remind me of o&verdue loans at start"),
+        QStringLiteral("When items are overdue, say so once the main menu shows at start"));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(hideToolsBox);
+    layout->addWidget(loanReminderBox);
+    layout->addStretch();
+    return page;
+}
+
+void OptionsWindow::declareCommands()
+{
+    declare(this, {.handler = [this] { browse(); },
+                   .caption = QStringLiteral("Browse"),
+                   .hint = QStringLiteral("Choose the folder to import from"),
+                   .button = browseButton});
+    declare(this, {.handler = [this] { importNow(); },
+                   .caption = QStringLiteral("Import &Now"),
+                   .hint = QStringLiteral("Add the records of the ticked modules to your tables"),
+                   .button = importButton});
+    declare(this,
+            {.handler = [this] { savePreferences(); },
+             .caption = QStringLiteral("&OK"),
+             .hint = QStringLiteral("Save the preference, apply it to the main menu and close"),
+             .button = okButton});
+    declare(this, {.handler = [this] { showAbout(); },
+                   .caption = QStringLiteral("&About"),
+                   .hint = QStringLiteral("About the options"),
+                   .button = aboutButton});
+    declare(this, {.handler = [] { help::showMainTopic(8); },
+                   .caption = QStringLiteral("&Help"),
+                   .hint = QStringLiteral("Help on the options and the import"),
+                   .shortcut = QKeySequence(Qt::Key_F1),
+                   .button = helpButton});
+    declare(this, {.handler = [this] { reject(); },
+                   .caption = QStringLiteral("&Close"),
+                   .hint = QStringLiteral("Close without saving the preference"),
+                   .button = closeButton});
+    // The browse button shows its picture alone.
+    browseButton->setText(QString());
+    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+}
+
+void OptionsWindow::layOut()
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(aboutButton);
+    buttons->addWidget(helpButton);
+    buttons->addStretch();
+    buttons->addWidget(okButton);
+    buttons->addWidget(closeButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pages, 1);
+    layout->addLayout(buttons);
+}
+
+std::array<QCheckBox*, import::moduleCount> OptionsWindow::moduleBoxes() const
+{
+    return {addressBookBox, journalBox, toDoBox, cdBox, cdrBox, tapeBox, bookBox, userDefinedBox};
+}
+
+void OptionsWindow::showEvent(QShowEvent* event)
+{
+    ModuleWindow::showEvent(event);
+    if (!event->spontaneous() && !m_shown) {
+        m_shown = true;
+        showPreferences();
+    }
+}
+
+bool OptionsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Clicking into the folder field makes the import possible.
+    if (watched == sourceField && event->type() == QEvent::MouseButtonPress)
+        importButton->setEnabled(true);
+    return ModuleWindow::eventFilter(watched, event);
+}
+
+void OptionsWindow::showPreferences()
+{
+    // A choice that cannot be read counts as "No"; only the exact "Yes" ticks the box.
+    for (const auto& [box, name] : {std::pair{hideToolsBox, keys::QYToolBtn},
+                                    std::pair{loanReminderBox, keys::LoanReminder}}) {
+        QString choice;
+        try {
+            Settings settings;
+            settings.openKey(keys::Options, true);
+            choice = settings.readString(name);
+        } catch (const Error&) {
+            choice.clear();
+        }
+        if (choice == kYes)
+            box->setChecked(true);
+    }
+}
+
+void OptionsWindow::savePreferences()
+{
+    const bool hidden = hideToolsBox->isChecked();
+    Settings settings;
+    settings.openKey(keys::Options, true);
+    settings.writeString(keys::QYToolBtn, hidden ? kYes : QStringLiteral("No"));
+    settings.writeString(keys::LoanReminder,
+                         loanReminderBox->isChecked() ? kYes : QStringLiteral("No"));
+    if (m_placeToolsButton)
+        m_placeToolsButton(!hidden);
+    accept();
+}
+
+void OptionsWindow::showAbout()
+{
+    m_context.aboutBox->showFor(QStringLiteral("Quillory 2.0 - Options"),
+                                QStringLiteral("Version 1.0"));
+}
+
+void OptionsWindow::browse()
+{
+    importButton->setEnabled(true);
+    if (const std::optional<QString> chosen = DirectoryChooser::choose(this, sourceField->text()))
+        sourceField->setText(*chosen);
+}
+
+void OptionsWindow::importNow()
+{
+    import::Request request;
+    request.sourceDirectory = sourceField->text();
+    request.layout = sourceLayout->itemIndex();
+    const std::array<QCheckBox*, import::moduleCount> boxes = moduleBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        request.modules[i] = boxes[i]->isChecked();
+    // The button is usable again however the import ends, so a stopped import can be retried.
+    const Reenable reenable({importButton});
+    const import::Importer importer(request);
+    import::Outcome outcome;
+    const WorkEnd end = runWork(
+        this, QStringLiteral("Quillory - Import"),
+        [&](Progress& progress) { outcome = importer.run(progress); },
+        [this](const QString& text) { importStatus->setText(text); });
+    if (end == WorkEnd::Cancelled) {
+        importStatus->setText(QStringLiteral("Quillory - Cancelled; nothing was changed"));
+        return;
+    }
+    // A refused folder is a warning; a failure of the table layer is critical.
+    if (!outcome.message.isEmpty())
+        services::prompts().message(this, outcome.message,
+                                    outcome.refused ? MessageKind::Plain : MessageKind::Critical);
+    importStatus->setText(outcome.status);
+}
+
+} // namespace ql
