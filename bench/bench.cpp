@@ -38,6 +38,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tabledirectory.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
 #include "userdefined/userdefinedform.h"
@@ -263,7 +264,6 @@ public:
         if (!m_insert)
             return;
         m_insert->step();
-        m_insert->reset();
         ++m_rows;
     }
     void commit()
@@ -1006,7 +1006,6 @@ void runReport()
             st.bindText(1, stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8());
             st.bindText(2, lines.join(QStringLiteral("\r\n")).toUtf8());
             st.step();
-            st.reset();
         }
         tx.commit();
     }
@@ -1188,8 +1187,8 @@ void runImport()
     for (const ql::import::Module module :
          {ql::import::Module::Names, ql::import::Module::Journal}) {
         const ql::TableDef& table = *ql::import::sourceTable(module, 1);
-        ql::tablefile::create(table, source,
-                              ql::catalogue::password(*ql::catalogue::find(table.name)));
+        ql::TableDirectory(source).create(
+            table, ql::catalogue::password(*ql::catalogue::find(table.name)));
     }
     fill(QDir(source).filePath(QStringLiteral("QYName2.DB")), kRecords, maker);
     fillJournal(QDir(source).filePath(QStringLiteral("Journal2.DB")), kRecords, maker);

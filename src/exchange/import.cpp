@@ -7,7 +7,8 @@
 #include "store/fieldvalue.h"
 #include "store/holders.h"
 #include "store/session.h"
-#include "store/tablefile.h"
+#include "store/tablebulk.h"
+#include "store/tabledirectory.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -112,7 +113,7 @@ void checkDates(const Table& source)
     }
     if (names.isEmpty())
         return;
-    const std::vector<Table::Texts> records = source.readTexts(names);
+    const std::vector<TableBulk::Texts> records = TableBulk::readTexts(source, names);
     for (size_t r = 0; r < records.size(); ++r) {
         for (int f = 0; f < int(names.size()); ++f) {
             const QStringView text = records[r].text(f);
@@ -127,19 +128,6 @@ void checkDates(const Table& source)
                                  date ? QStringLiteral("date") : QStringLiteral("date and time")));
         }
     }
-}
-
-// The fields a source file has, by their names in lower case; none when it cannot be read as a
-// table of ours.
-QSet<QString> columnsOf(const QString& path, const QString& tableName)
-{
-    const TableDef keyOnly{tableName, {}, {}};
-    const tablefile::OpenFile file = tablefile::open(keyOnly, path, true);
-    QSet<QString> columns;
-    sql::Statement info(file.db, "SELECT lower(name) FROM pragma_table_info('records')");
-    while (info.step())
-        columns.insert(QString::fromUtf8(info.columnBytes(0)));
-    return columns;
 }
 
 // One import: the source holder, the records added and the values skipped so far.
@@ -228,7 +216,8 @@ void Run::copyModule(Module module, Table& destination, int& appended)
     int record = 0;
     try {
         source.first();
-        destination.appendRecords(
+        TableBulk::appendRecords(
+            destination,
             [&](Record& values) {
                 // The source moves on only once the record before is stored.
                 if (record > 0)
@@ -265,9 +254,10 @@ void Run::copyModule(Module module, Table& destination, int& appended)
 // know it.
 void Run::openSource(const TableDef& listed, const Table& destination)
 {
-    const QString path = tablefile::locate(
-        Session::instance().databasePath(QString::fromLatin1(databaseName)), listed.name);
-    const QString own = tablefile::locate(organizerDirectory(), destination.tableName());
+    const TableDirectory sources(
+        Session::instance().databasePath(QString::fromLatin1(databaseName)));
+    const QString path = sources.fileOf(listed.name);
+    const QString own = TableDirectory(organizerDirectory()).fileOf(destination.tableName());
     if (!path.isEmpty() && sameFile(path, own))
         throw Error(QStringLiteral("Cannot open table \"%1\": it is the organizer's own table "
                                    "\"%2\", which the import adds to.")
@@ -276,7 +266,7 @@ void Run::openSource(const TableDef& listed, const Table& destination)
         try {
             TableDef read = listed;
             if (!path.isEmpty()) {
-                const QSet<QString> columns = columnsOf(path, listed.name);
+                const QSet<QString> columns = sources.storedFields(listed.name);
                 std::erase_if(read.fields, [&](const FieldDef& field) {
                     return field.type != FieldType::AutoIncrement &&
                            destination.findField(field.name) < 0 &&
@@ -286,7 +276,7 @@ void Run::openSource(const TableDef& listed, const Table& destination)
             m_holder.setSource(read);
             m_holder.tbNoName->open();
             return;
-        } catch (const tablefile::PasswordError&) {
+        } catch (const PasswordError&) {
             const std::optional<QString> password = services::prompts().inputBox(
                 m_owner, QStringLiteral("Quillory - Import"),
                 QStringLiteral("The table \"%1\" is protected by a password. Password:")

@@ -3,6 +3,7 @@
 #include "exchange/moduletable.h"
 #include "store/error.h"
 #include "store/fieldvalue.h"
+#include "store/tablebulk.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -230,7 +231,7 @@ void exportText(Module module, bool memos, const QString& fileName)
     file.endLine();
     // The records of the whole order, read at once: the order along its index and the records
     // along the file, rather than a look-up for each record.
-    std::vector<Table::Texts> records;
+    std::vector<TableBulk::Texts> records;
     QStringList fieldNames;
     // Per column: its place in a record (-1 for a fixed text), its type and its fixed text.
     struct Read {
@@ -251,9 +252,9 @@ void exportText(Module module, bool memos, const QString& fileName)
             read.push_back({int(fieldNames.size()), table.field(field).def.type, {}});
             fieldNames << table.field(field).def.name;
         }
-        records = table.readTexts(fieldNames);
+        records = TableBulk::readTexts(table, fieldNames);
     }
-    for (const Table::Texts& record : records) {
+    for (const TableBulk::Texts& record : records) {
         for (size_t i = 0; i < columns.size(); ++i) {
             const Read& column = read[i];
             if (column.place < 0)

@@ -27,7 +27,7 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "store/session.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 
 #include <QAction>
 #include <QDir>
@@ -284,9 +284,8 @@ TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
     const QStringList entries = entriesOf(temp);
     // The templates are gone but the data directory holds every table (the settings were lost
     // after an earlier first use): nothing is left to prepare.
-    const auto hasTable = [&data](const TableDef* table) {
-        return !tablefile::locate(data, table->name).isEmpty();
-    };
+    const TableDirectory tables(data);
+    const auto hasTable = [&tables](const TableDef* table) { return tables.holds(table->name); };
     if (entries.isEmpty() &&
         std::all_of(catalogue::all().cbegin(), catalogue::all().cend(), hasTable)) {
         markFirstUseDone();
@@ -301,7 +300,7 @@ TMainMenuForm::FirstUse TMainMenuForm::prepareFirstUse()
     for (const QString& entry : entries) {
         // A file the data directory has already (restored from a backup, or the open address
         // book) is never replaced.
-        if (!tablefile::locate(data, entry).isEmpty())
+        if (tables.holds(entry))
             continue;
         if (!copyFile(QDir(temp).filePath(entry), QDir(data).filePath(entry))) {
             services::prompts().message(

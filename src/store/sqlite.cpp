@@ -249,19 +249,33 @@ Statement& Statement::operator=(Statement&& other) noexcept
     return *this;
 }
 
-void Statement::bindNull(int index)
+void Statement::checkBind(int rc, const std::source_location& caller)
 {
-    sqlite3_bind_null(m_stmt, index);
+    if (rc != SQLITE_OK)
+        fail(m_db, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    faultPoint(caller);
 }
 
-void Statement::bindInt(int index, qint64 value)
+int Statement::parameterCount() const
 {
-    sqlite3_bind_int64(m_stmt, index, value);
+    return sqlite3_bind_parameter_count(m_stmt);
 }
 
-void Statement::bindText(int index, const QByteArray& utf8)
+void Statement::bindNull(int index, std::source_location caller)
 {
-    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    checkBind(sqlite3_bind_null(m_stmt, index), caller);
+}
+
+void Statement::bindInt(int index, qint64 value, std::source_location caller)
+{
+    checkBind(sqlite3_bind_int64(m_stmt, index, value), caller);
+}
+
+void Statement::bindText(int index, const QByteArray& utf8, std::source_location caller)
+{
+    checkBind(
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT),
+        caller);
 }
 
 bool Statement::step(std::source_location caller)
@@ -270,11 +284,12 @@ bool Statement::step(std::source_location caller)
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
+    // Finished or failed: the statement lets go of the file at once.
+    const QString text = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
     if (rc == SQLITE_DONE)
         return false;
-    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
-    sqlite3_reset(m_stmt);
-    fail(m_db, text);
+    fail(rc & 0xff, text);
 }
 
 void Statement::reset()

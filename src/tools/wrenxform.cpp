@@ -5,6 +5,7 @@
 #include "core/keys.h"
 #include "core/seams.h"
 #include "store/holders.h"
+#include "store/tablebulk.h"
 #include "tools/compaction.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
@@ -62,7 +63,7 @@ int deleteAll(Table& names, const std::vector<qint64>& keys)
 {
     int deleted = 0;
     try {
-        names.deleteKeys(keys, deleted);
+        TableBulk::deleteKeys(names, keys, deleted);
     } catch (const Error& e) {
         throw Error(e.text() +
                     QStringLiteral("\n\nRecords deleted before the run stopped: %1").arg(deleted));
@@ -256,7 +257,7 @@ void TWrenxForm::Button1Click()
     // The first pass's base is the first record at or after "AAAA"; the passes after it count
     // their bases from the very first record.
     names.findNearestText(QStringLiteral("AAAA"));
-    const tools::Compaction run = tools::compact(names.readTexts(criterion->fields),
+    const tools::Compaction run = tools::compact(TableBulk::readTexts(names, criterion->fields),
                                                  names.currentRow(), deleting, *criterion);
     if (!run.doomed.empty())
         deleteAll(names, run.doomed);
@@ -280,8 +281,9 @@ void TWrenxForm::Button2Click()
         names.setIndexName(QString::fromLatin1(field->index));
         // The records sorting before "aaaa" are never examined, also when no record is after it.
         if (names.findNearestText(QStringLiteral("aaaa")))
-            doomed = tools::matching(names.readTexts({QString::fromLatin1(field->field)}),
-                                     names.currentRow(), value);
+            doomed =
+                tools::matching(TableBulk::readTexts(names, {QString::fromLatin1(field->field)}),
+                                names.currentRow(), value);
     }
     int deleted = 0;
     if (!doomed.empty()) {

@@ -59,13 +59,14 @@ void fill(const QString& path, const QList<Row>& rows)
     db.exec("DELETE FROM records");
     sql::Statement st(db, "INSERT INTO records(" + columns + ") VALUES (" + parameters + ")");
     for (int r = 0; r < rows.size(); ++r) {
+        // A value left out of a row is empty, whatever the row before held.
+        const sql::Statement::Use use(st);
         st.bindInt(1, r + 1);
         for (int i = 0; i < kFields.size(); ++i) {
             if (!rows[r][i].isEmpty())
                 st.bindText(i + 2, rows[r][i].toUtf8());
         }
         st.step();
-        st.reset();
     }
     tx.commit();
 }
@@ -398,7 +399,8 @@ private Q_SLOTS:
                   "BEGIN SELECT RAISE(ABORT, 'the disk refused'); END");
         f.bulkDelete(1, str("Smith"));
         QCOMPARE(f.messages(),
-                 QStringList(str("Table \"QYName2.DB\": the disk refused\n\nRecords deleted "
+                 QStringList(str("Could not delete the record \"Smith, Boom\" from table "
+                                 "\"QYName2.DB\": the disk refused\n\nRecords deleted "
                                  "before the run stopped: 2")));
         QCOMPARE(f.kept(), Keys({3, 4}));
         QCOMPARE(f.deleted(), str("Total number of records deleted: "));
