@@ -249,11 +249,10 @@ Statement& Statement::operator=(Statement&& other) noexcept
     return *this;
 }
 
-void Statement::checkBind(int rc, const std::source_location& caller)
+void Statement::checkBind(int rc)
 {
     if (rc != SQLITE_OK)
         fail(m_db, QString::fromUtf8(sqlite3_errmsg(m_db)));
-    faultPoint(caller);
 }
 
 int Statement::parameterCount() const
@@ -261,21 +260,20 @@ int Statement::parameterCount() const
     return sqlite3_bind_parameter_count(m_stmt);
 }
 
-void Statement::bindNull(int index, std::source_location caller)
+void Statement::bindNull(int index)
 {
-    checkBind(sqlite3_bind_null(m_stmt, index), caller);
+    checkBind(sqlite3_bind_null(m_stmt, index));
 }
 
-void Statement::bindInt(int index, qint64 value, std::source_location caller)
+void Statement::bindInt(int index, qint64 value)
 {
-    checkBind(sqlite3_bind_int64(m_stmt, index, value), caller);
+    checkBind(sqlite3_bind_int64(m_stmt, index, value));
 }
 
-void Statement::bindText(int index, const QByteArray& utf8, std::source_location caller)
+void Statement::bindText(int index, const QByteArray& utf8)
 {
     checkBind(
-        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT),
-        caller);
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
 }
 
 bool Statement::step(std::source_location caller)

@@ -139,11 +139,9 @@ public:
     // The highest parameter number the statement has.
     int parameterCount() const;
     // Each throws ql::Error with the engine's text when the engine refuses the value.
-    void bindNull(int index, std::source_location caller = std::source_location::current());
-    void bindInt(int index, qint64 value,
-                 std::source_location caller = std::source_location::current());
-    void bindText(int index, const QByteArray& utf8,
-                  std::source_location caller = std::source_location::current());
+    void bindNull(int index);
+    void bindInt(int index, qint64 value);
+    void bindText(int index, const QByteArray& utf8);
     // Steps once: true while a row is there. Throws ql::Error with the engine's text.
     bool step(std::source_location caller = std::source_location::current());
 
@@ -154,7 +152,7 @@ public:
     const char* columnData(int column, int* length) const;
 
 private:
-    void checkBind(int rc, const std::source_location& caller);
+    void checkBind(int rc);
     void reset();
 
     sqlite3_stmt* m_stmt = nullptr;

@@ -81,8 +81,10 @@ void Table::checkWritable()
 {
     if (m_readOnly)
         throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
-    if (m_engine->writeRefusal.isEmpty())
+    if (m_engine->writeRefusal.isEmpty()) {
+        checkCountKept();
         return;
+    }
     // Opened for reading only because the user could not write the file: once that is back,
     // the table opens again for writing, on the same record.
     if (!tablefile::isWritable(m_engine->path))
@@ -179,7 +181,9 @@ void Table::Engine::prepare(const TableDef& def)
     QByteArray parameters;
     QByteArray insertColumns;
     int stored = 0;
+    parameterOfColumn.clear();
     for (const FieldDef& field : def.fields) {
+        parameterOfColumn.push_back(field.type == FieldType::AutoIncrement ? 0 : stored + 1);
         if (field.type == FieldType::AutoIncrement)
             continue;
         const QByteArray name = sql::quoted(field.name);
@@ -623,11 +627,12 @@ int Table::bindStored(bool inserting, const Record& record, bool fit)
         if (field.isCalculated() || field.def.type == FieldType::AutoIncrement)
             continue;
         const QVariant value = fit ? normalized(field.def, record.at(int(i))) : record.at(int(i));
-        // Stored columns are bound in their stored order, whatever the field list's order.
+        // Each stored column takes its own parameter, whatever the field list's order.
+        const int parameter = m_engine->parameterOfColumn[size_t(field.column)];
         if (value.isNull())
-            statement.bindNull(field.column);
+            statement.bindNull(parameter);
         else
-            statement.bindText(field.column, storedText(field.def.type, value));
+            statement.bindText(parameter, storedText(field.def.type, value));
         ++bound;
     }
     return bound;
@@ -635,7 +640,6 @@ int Table::bindStored(bool inserting, const Record& record, bool fit)
 
 qint64 Table::storePending(bool inserting)
 {
-    checkCountKept();
     Engine& engine = *m_engine;
     sql::Statement& statement = inserting ? engine.insert : engine.update;
     const sql::Statement::Use use(statement);
@@ -663,10 +667,10 @@ void Table::post()
     checkActive();
     if (m_state != TableState::Edit && m_state != TableState::Insert)
         return;
-    checkWritable();
     const bool inserting = m_state == TableState::Insert;
     qint64 rowid = 0;
     try {
+        checkWritable();
         rowid = storePending(inserting);
     } catch (const Error& e) {
         throw storeError(m_buffer, e);
@@ -738,9 +742,8 @@ void Table::deleteRecord()
     }
     if (m_position < 0)
         throw datasetError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    checkWritable();
     try {
-        checkCountKept();
+        checkWritable();
         const sql::Statement::Use use(m_engine->remove);
         m_engine->remove.bindInt(1, currentRowid());
         m_engine->remove.step();

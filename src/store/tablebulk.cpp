@@ -214,7 +214,6 @@ void TableBulk::inOneTransaction(Table& table,
     sql::Database& db = table.m_engine->db;
     std::optional<Error> failure;
     try {
-        table.checkCountKept();
         db.setLargeCache(true);
         sql::Transaction transaction(db);
         const bool counted = table.m_order->fileKeepsCount();

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <memory>
+#include <vector>
 
 namespace ql {
 
@@ -23,6 +24,9 @@ struct Table::Engine {
     sql::Statement update;
     sql::Statement remove;
     sql::Statement dataVersionQuery;
+    // The parameter of the insert and the update that takes each stored column's value; 0 for
+    // the key, which takes none.
+    std::vector<int> parameterOfColumn;
     qint64 dataVersion = 0;
     // When the version was last looked at.
     QElapsedTimer lastLook;

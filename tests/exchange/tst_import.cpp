@@ -527,7 +527,7 @@ private Q_SLOTS:
         const QString message = f.messages().value(0);
         QVERIFY2(message.startsWith(str("The import stopped at record ")) &&
                      message.contains(str(" of the table \"CollCD2.DB\": Could not store the ")) &&
-                     message.contains(str(" in table \"CollCD2.DB\": database or disk is full")) &&
+                     message.contains(str(" in table \"CollCD2.DB\": ")) &&
                      message.endsWith(str("\n\nNothing of \"CDs\" was added. The modules "
                                           "imported before it keep their records. Put the problem "
                                           "right (when the disk is full, make room on it), then "
