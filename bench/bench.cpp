@@ -41,6 +41,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tabledirectory.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
 #include "userdefined/userdefinedwindow.h"
@@ -272,7 +273,6 @@ public:
         if (!m_insert)
             return;
         m_insert->step();
-        m_insert->reset();
         ++m_rows;
     }
     void commit()
@@ -1058,7 +1058,6 @@ void runReport()
             st.bindText(1, stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8());
             st.bindText(2, lines.join(QStringLiteral("\r\n")).toUtf8());
             st.step();
-            st.reset();
         }
         tx.commit();
     }
@@ -1250,8 +1249,8 @@ void runImport()
     for (const ql::import::Module module :
          {ql::import::Module::Names, ql::import::Module::Journal}) {
         const ql::TableDef& table = *ql::import::sourceTable(module, 1);
-        ql::tablefile::create(table, source,
-                              ql::catalogue::password(*ql::catalogue::find(table.name)));
+        ql::TableDirectory(source).create(
+            table, ql::catalogue::password(*ql::catalogue::find(table.name)));
     }
     fill(QDir(source).filePath(QStringLiteral("QYName2.DB")), kRecords, maker);
     fillJournal(QDir(source).filePath(QStringLiteral("Journal2.DB")), kRecords, maker);

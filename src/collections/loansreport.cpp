@@ -3,7 +3,8 @@
 #include "report/commonbands.h"
 #include "store/error.h"
 #include "store/session.h"
-#include "store/tablefile.h"
+#include "store/tablebulk.h"
+#include "store/tabledirectory.h"
 
 #include <QUuid>
 
@@ -35,13 +36,14 @@ LoansSheet::LoansSheet(const std::vector<loans::Loan>& loans, QDate today)
     const QString password = QUuid::createUuid().toString(QUuid::Id128);
     Session::instance().registerDatabase(name, m_directory.path());
     Session::instance().addPassword(password);
-    tablefile::create(sheetDefinition(), m_directory.path(), password);
+    TableDirectory(m_directory.path()).create(sheetDefinition(), password);
     m_table = std::make_unique<Table>(sheetDefinition(), QStringLiteral("tbLoans"));
     m_table->setDatabaseName(name);
     m_table->open();
     size_t next = 0;
     int appended = 0;
-    m_table->appendRecords(
+    TableBulk::appendRecords(
+        *m_table,
         [&](Record& record) {
             if (next == loans.size())
                 return false;

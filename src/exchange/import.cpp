@@ -6,7 +6,8 @@
 #include "store/fieldvalue.h"
 #include "store/progress.h"
 #include "store/session.h"
-#include "store/tablefile.h"
+#include "store/tablebulk.h"
+#include "store/tabledirectory.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -113,7 +114,7 @@ void checkDates(const Table& source)
     }
     if (names.isEmpty())
         return;
-    const std::vector<Table::Texts> records = source.readTexts(names);
+    const std::vector<TableBulk::Texts> records = TableBulk::readTexts(source, names);
     for (size_t r = 0; r < records.size(); ++r) {
         for (int f = 0; f < int(names.size()); ++f) {
             const QStringView text = records[r].text(f);
@@ -130,24 +131,11 @@ void checkDates(const Table& source)
     }
 }
 
-// The fields a source file has, by their names in lower case; none when it cannot be read as a
-// table of ours.
-QSet<QString> columnsOf(const QString& path, const QString& tableName)
-{
-    const TableDef keyOnly{tableName, {}, {}};
-    const tablefile::OpenFile file = tablefile::open(keyOnly, path, true);
-    QSet<QString> columns;
-    sql::Statement info(file.db, "SELECT lower(name) FROM pragma_table_info('records')");
-    while (info.step())
-        columns.insert(QString::fromUtf8(info.columnBytes(0)));
-    return columns;
-}
-
 // The keys of a table's records, in the order of its keys.
 std::vector<qint64> keysOf(const Table& table)
 {
     std::vector<qint64> keys;
-    for (const Table::Texts& record : table.readTexts({}))
+    for (const TableBulk::Texts& record : TableBulk::readTexts(table, {}))
         keys.push_back(record.key);
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -230,7 +218,7 @@ void Run::takeBack()
     for (const Added& added : m_finished) {
         const exchange::HeldTable held = exchange::openTable(exchange::Module(int(added.module)));
         int deleted = 0;
-        held.table->deleteKeys(added.keys, deleted);
+        TableBulk::deleteKeys(*held.table, added.keys, deleted);
     }
     m_finished.clear();
 }
@@ -254,7 +242,8 @@ void Run::copyModule(Module module, Table& destination, int& appended)
     const int total = source.recordCount();
     try {
         source.first();
-        destination.appendRecords(
+        TableBulk::appendRecords(
+            destination,
             [&](Record& values) {
                 // The source moves on only once the record before is stored.
                 if (record > 0)
@@ -293,9 +282,10 @@ void Run::copyModule(Module module, Table& destination, int& appended)
 // know it.
 void Run::openSource(const TableDef& listed, const Table& destination)
 {
-    const QString path = tablefile::locate(
-        Session::instance().databasePath(QString::fromLatin1(databaseName)), listed.name);
-    const QString own = tablefile::locate(organizerDirectory(), destination.tableName());
+    const TableDirectory sources(
+        Session::instance().databasePath(QString::fromLatin1(databaseName)));
+    const QString path = sources.fileOf(listed.name);
+    const QString own = TableDirectory(organizerDirectory()).fileOf(destination.tableName());
     if (!path.isEmpty() && sameFile(path, own))
         throw Error(QStringLiteral("Cannot open table \"%1\": it is the organizer's own table "
                                    "\"%2\", which the import adds to.")
@@ -304,7 +294,7 @@ void Run::openSource(const TableDef& listed, const Table& destination)
         try {
             TableDef read = listed;
             if (!path.isEmpty()) {
-                const QSet<QString> columns = columnsOf(path, listed.name);
+                const QSet<QString> columns = sources.storedFields(listed.name);
                 std::erase_if(read.fields, [&](const FieldDef& field) {
                     return field.type != FieldType::AutoIncrement &&
                            destination.findField(field.name) < 0 &&
@@ -314,7 +304,7 @@ void Run::openSource(const TableDef& listed, const Table& destination)
             m_holder.setSource(read);
             m_holder.tbNoName->open();
             return;
-        } catch (const tablefile::PasswordError&) {
+        } catch (const PasswordError&) {
             const std::optional<QString> password = m_progress.ask(
                 QStringLiteral("Quillory - Import"),
                 QStringLiteral("The table \"%1\" is protected by a password. Password:")

@@ -4,6 +4,7 @@
 #include "store/error.h"
 #include "store/fieldvalue.h"
 #include "store/progress.h"
+#include "store/tablebulk.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -232,7 +233,7 @@ void TextExport::run(Progress& progress) const
     file.endLine();
     // The records of the whole order, read at once: the order along its index and the records
     // along the file, rather than a look-up for each record.
-    std::vector<Table::Texts> records;
+    std::vector<TableBulk::Texts> records;
     QStringList fieldNames;
     // Per column: its place in a record (-1 for a fixed text), its type and its fixed text.
     struct Read {
@@ -253,11 +254,11 @@ void TextExport::run(Progress& progress) const
             read.push_back({int(fieldNames.size()), table.field(field).def.type, {}});
             fieldNames << table.field(field).def.name;
         }
-        records = table.readTexts(fieldNames);
+        records = TableBulk::readTexts(table, fieldNames);
     }
     const qint64 total = qint64(records.size());
     qint64 written = 0;
-    for (const Table::Texts& record : records) {
+    for (const TableBulk::Texts& record : records) {
         progress.checkCancelled();
         for (size_t i = 0; i < columns.size(); ++i) {
             const Read& column = read[i];

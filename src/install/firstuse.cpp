@@ -4,7 +4,7 @@
 #include "store/error.h"
 #include "store/filecopy.h"
 #include "store/session.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,9 +22,10 @@ QStringList entriesOf(const QString& directory)
 
 bool holdsEveryTable(const QString& data)
 {
-    return std::all_of(
-        catalogue::all().cbegin(), catalogue::all().cend(),
-        [&data](const TableDef* table) { return !tablefile::locate(data, table->name).isEmpty(); });
+    return std::all_of(catalogue::all().cbegin(), catalogue::all().cend(),
+                       [tables = TableDirectory(data)](const TableDef* table) {
+                           return tables.holds(table->name);
+                       });
 }
 
 } // namespace
@@ -42,8 +43,9 @@ FirstUse prepareFirstUse(const QString& programDirectory)
     // The settings were lost after an earlier first use: nothing is left to prepare.
     if (templates.isEmpty())
         return holdsEveryTable(data) ? FirstUse::Prepared : FirstUse::NoTemplates;
+    const TableDirectory tables(data);
     for (const QString& entry : templates) {
-        if (!tablefile::locate(data, entry).isEmpty())
+        if (tables.holds(entry))
             continue;
         if (!filecopy::copy(QDir(temp).filePath(entry), QDir(data).filePath(entry)))
             return FirstUse::CopyFailed;

@@ -3,7 +3,7 @@
 #include "store/catalogue.h"
 #include "store/error.h"
 #include "store/session.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,10 +46,7 @@ void checkTarget(const QString& root)
 void layOutTables(const QString& directory)
 {
     makePrivateDirectory(directory);
-    for (const TableDef* def : catalogue::all()) {
-        if (tablefile::locate(directory, def->name).isEmpty())
-            tablefile::create(*def, directory, catalogue::password(*def));
-    }
+    TableDirectory(directory).createMissingTables();
 }
 
 // Copies under a temporary name and renames over the old file, so a running copy of the old

@@ -272,5 +272,18 @@ QString password(const TableDef& table)
     return passwords.value(table.name.toLower());
 }
 
+QStringList namingFields(const QString& tableName)
+{
+    static const QHash<QString, QStringList> fields{
+        {QStringLiteral("qyname2.db"), {QStringLiteral("LastName"), QStringLiteral("FirstName")}},
+        {QStringLiteral("journal2.db"), {QStringLiteral("DateTimeStamp")}},
+        {QStringLiteral("collcd2.db"), {QStringLiteral("CDTitle")}},
+        {QStringLiteral("collcdr2.db"), {QStringLiteral("CDRTitle")}},
+        {QStringLiteral("colltp2.db"), {QStringLiteral("TpTitle")}},
+        {QStringLiteral("collbk2.db"), {QStringLiteral("BkTitle")}},
+        {QStringLiteral("todo2.db"), {QStringLiteral("ToDoByDate")}}};
+    return fields.value(tableName.toLower());
+}
+
 } // namespace catalogue
 } // namespace ql

@@ -2,6 +2,7 @@
 
 #include "store/schema.h"
 
+#include <QStringList>
 #include <vector>
 
 namespace ql::catalogue {
@@ -22,6 +23,10 @@ const TableDef* find(const QString& tableName);
 
 // The password each table file is created with and opened with.
 QString password(const TableDef& table);
+
+// The fields whose values name a record of the table in a message, in the order they are named
+// ("Smith, John"); none for a table of another name.
+QStringList namingFields(const QString& tableName);
 
 // The database name under which the organizer's tables live.
 inline const char* const databaseName = "Quilbase";

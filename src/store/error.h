@@ -22,4 +22,30 @@ private:
     QByteArray m_utf8;
 };
 
+// A failure of one table, its text naming the table's file ("Table \"Journal2.DB\": …"), the
+// reason the text after it.
+class TableError : public Error {
+public:
+    TableError(const QString& tableName, const QString& reason)
+        : Error(QStringLiteral("Table \"%1\": %2").arg(tableName, reason))
+        , m_reason(reason)
+    {
+    }
+    // The reason of any failure: the text of a table's without the name of the table.
+    static QString reasonOf(const Error& failure)
+    {
+        const auto* tableError = dynamic_cast<const TableError*>(&failure);
+        return tableError ? tableError->m_reason : failure.text();
+    }
+
+private:
+    QString m_reason;
+};
+
+// A table file carries a password the session does not know.
+class PasswordError : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace ql

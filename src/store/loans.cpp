@@ -4,6 +4,7 @@
 #include "store/fieldvalue.h"
 #include "store/holders.h"
 #include "store/table.h"
+#include "store/tablebulk.h"
 
 #include <algorithm>
 
@@ -86,10 +87,10 @@ std::vector<Loan> Lending::read() const
     std::vector<Loan> loans;
     for (size_t i = 0; i < m_tables.size(); ++i) {
         const Fields& f = fields()[i];
-        const std::vector<Table::Texts> rows = m_tables[i]->readTextsWhereFilled(
-            {f.title, f.borrower, f.returnDate}, {f.borrower, f.returnDate});
+        const std::vector<TableBulk::Texts> rows = TableBulk::readTextsWhereFilled(
+            *m_tables[i], {f.title, f.borrower, f.returnDate}, {f.borrower, f.returnDate});
         loans.reserve(loans.size() + rows.size());
-        for (const Table::Texts& row : rows) {
+        for (const TableBulk::Texts& row : rows) {
             Loan loan{Catalogue(i), row.key, row.text(0).toString(), row.text(1).toString(),
                       storedDate(row.text(2))};
             // An empty text counts as no borrower, as the window shows it.

@@ -294,8 +294,12 @@ void TableOrder::bindOrder(sql::Statement& st, const OrderMark* from) const
         st.bindInt(4, from->key.null ? from->rowid : std::max(from->key.integer, from->rowid));
         return;
     }
-    bindKey(st, 3, from->key);
-    st.bindInt(4, from->rowid);
+    // A part that takes every record of one side of the mark has no place for the mark.
+    const int parameters = st.parameterCount();
+    if (parameters >= 3)
+        bindKey(st, 3, from->key);
+    if (parameters >= 4)
+        st.bindInt(4, from->rowid);
 }
 
 // Reads at most `limit` records of the order from a mark or an end, nearest first, after
@@ -398,21 +402,16 @@ OrderKey TableOrder::keyOfText(const QString& text) const
 std::optional<OrderKey> TableOrder::storedKey(qint64 rowid) const
 {
     try {
-        std::optional<OrderKey> key;
+        const sql::Statement::Use use(m_selectKey);
         m_selectKey.bindInt(1, rowid);
-        if (m_selectKey.step()) {
-            key = OrderKey{};
-            if (isPrimary()) {
-                *key = {false, m_selectKey.columnInt(0), {}};
-            } else if (!m_selectKey.isNull(0)) {
-                key->null = false;
-                key->bytes = m_selectKey.columnBytes(0);
-            }
-        }
-        m_selectKey.reset();
-        return key;
+        if (!m_selectKey.step())
+            return std::nullopt;
+        if (isPrimary())
+            return OrderKey{false, m_selectKey.columnInt(0), {}};
+        if (m_selectKey.isNull(0))
+            return OrderKey{};
+        return OrderKey{false, 0, m_selectKey.columnBytes(0)};
     } catch (const Error& e) {
-        m_selectKey.reset();
         throw m_table->datasetError(e.text());
     }
 }

@@ -71,7 +71,7 @@ Record RecordReader::read(int position, const TableOrder& order) const
 
 std::optional<Record> RecordReader::readStored(qint64 rowid) const
 {
-    readBlock({rowid});
+    readRows({rowid});
     Record record = std::move(m_ahead.front());
     m_ahead.clear();
     // A record gone from the file reads as empty values, its key included.
@@ -87,15 +87,25 @@ std::optional<Record> RecordReader::readStored(qint64 rowid) const
 // its own; a record deleted meanwhile reads as empty values.
 void RecordReader::readBlock(const std::vector<qint64>& rowids) const
 {
+    try {
+        readRows(rowids);
+    } catch (const Error& e) {
+        throw m_table->datasetError(e.text());
+    }
+}
+
+void RecordReader::readRows(const std::vector<qint64>& rowids) const
+{
     std::vector<std::pair<qint64, int>> wanted; // row id and offset in the block
     wanted.reserve(rowids.size());
-    for (size_t i = 0; i < rowids.size(); ++i) {
-        wanted.emplace_back(rowids[i], int(i));
-        m_selectBlock.bindInt(int(i) + 1, rowids[i]);
-    }
-    std::sort(wanted.begin(), wanted.end());
-    m_ahead.assign(wanted.size(), Record());
+    m_ahead.assign(rowids.size(), Record());
     try {
+        const sql::Statement::Use use(m_selectBlock);
+        for (size_t i = 0; i < rowids.size(); ++i) {
+            wanted.emplace_back(rowids[i], int(i));
+            m_selectBlock.bindInt(int(i) + 1, rowids[i]);
+        }
+        std::sort(wanted.begin(), wanted.end());
         while (m_selectBlock.step()) {
             const qint64 rowid = m_selectBlock.columnInt(0);
             const auto it = std::lower_bound(wanted.begin(), wanted.end(), std::pair(rowid, 0));
@@ -104,15 +114,17 @@ void RecordReader::readBlock(const std::vector<qint64>& rowids) const
         }
     } catch (const sql::DamagedError&) {
         // Some record of the block lies in a damaged part of the file: read them one by one.
-        m_selectBlock.reset();
-        for (size_t i = 0; i < rowids.size(); ++i)
-            m_ahead[i] = readOne(rowids[i]);
-    } catch (const Error& e) {
-        m_selectBlock.reset();
+        try {
+            for (size_t i = 0; i < rowids.size(); ++i)
+                m_ahead[i] = readOne(rowids[i]);
+        } catch (const Error&) {
+            m_ahead.clear();
+            throw;
+        }
+    } catch (const Error&) {
         m_ahead.clear();
-        throw m_table->datasetError(e.text());
+        throw;
     }
-    m_selectBlock.reset();
     for (Record& record : m_ahead) {
         if (!record.isValid())
             record = emptyRecord();
@@ -123,20 +135,17 @@ void RecordReader::readBlock(const std::vector<qint64>& rowids) const
 
 Record RecordReader::readOne(qint64 rowid) const
 {
+    const sql::Statement::Use use(m_selectOne);
     m_selectOne.bindInt(1, rowid);
-    Record record;
     try {
         if (m_selectOne.step())
-            record = Record(m_table, decodeRow(m_selectOne));
+            return Record(m_table, decodeRow(m_selectOne));
     } catch (const sql::DamagedError&) {
-        record = emptyRecord();
+        Record record = emptyRecord();
         record.markUnreadable();
-    } catch (const Error& e) {
-        m_selectOne.reset();
-        throw m_table->datasetError(e.text());
+        return record;
     }
-    m_selectOne.reset();
-    return record;
+    return {};
 }
 
 // The values of the row a statement stands on, in the field order.

@@ -37,7 +37,7 @@ public:
     // The record at a position of the order; empty values beyond its end.
     Record read(int position, const TableOrder& order) const;
     // The record with that row id as the file holds it now; nothing when it is gone. Forgets the
-    // block read.
+    // block read. A failure is the engine's, for the caller to name.
     std::optional<Record> readStored(qint64 rowid) const;
     // Forgets the block read: the positions in it have moved.
     void forget() { m_ahead.clear(); }
@@ -47,7 +47,10 @@ private:
     static constexpr int kReadBlock = 256;
     static constexpr int kJumpBlock = 32;
 
+    // Reads the records with these row ids into the block, failing with the table's dataset error.
     void readBlock(const std::vector<qint64>& rowids) const;
+    // The same, failing with the engine's error.
+    void readRows(const std::vector<qint64>& rowids) const;
     // One record by its row id, unreadable when its part of the file is damaged; an invalid
     // record when it is gone.
     Record readOne(qint64 rowid) const;

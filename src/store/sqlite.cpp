@@ -249,19 +249,31 @@ Statement& Statement::operator=(Statement&& other) noexcept
     return *this;
 }
 
+void Statement::checkBind(int rc)
+{
+    if (rc != SQLITE_OK)
+        fail(m_db, QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
+
+int Statement::parameterCount() const
+{
+    return sqlite3_bind_parameter_count(m_stmt);
+}
+
 void Statement::bindNull(int index)
 {
-    sqlite3_bind_null(m_stmt, index);
+    checkBind(sqlite3_bind_null(m_stmt, index));
 }
 
 void Statement::bindInt(int index, qint64 value)
 {
-    sqlite3_bind_int64(m_stmt, index, value);
+    checkBind(sqlite3_bind_int64(m_stmt, index, value));
 }
 
 void Statement::bindText(int index, const QByteArray& utf8)
 {
-    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    checkBind(
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
 }
 
 bool Statement::step(std::source_location caller)
@@ -270,11 +282,12 @@ bool Statement::step(std::source_location caller)
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
+    // Finished or failed: the statement lets go of the file at once.
+    const QString text = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
     if (rc == SQLITE_DONE)
         return false;
-    const QString text = QString::fromUtf8(sqlite3_errmsg(m_db));
-    sqlite3_reset(m_stmt);
-    fail(m_db, text);
+    fail(rc & 0xff, text);
 }
 
 void Statement::reset()

@@ -104,6 +104,10 @@ private:
     mutable bool m_mapped = false;
 };
 
+// A prepared statement. Every bind is checked; a step that finishes the statement or fails
+// resets it, so it holds no lock on the file afterwards, and a statement kept for many runs is
+// run inside a Statement::Use, which resets it and clears its parameters whichever way the run
+// ends. A statement never run again needs none: finalizing it ends its run.
 class Statement {
 public:
     Statement() = default;
@@ -115,13 +119,31 @@ public:
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
+    // One run of a statement kept for many: when it goes out of scope the statement is reset
+    // and its parameters are empty again, so a run never sees the values of the run before.
+    class Use {
+    public:
+        explicit Use(Statement& statement)
+            : m_statement(statement)
+        {
+        }
+        ~Use() { m_statement.reset(); }
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+
+    private:
+        Statement& m_statement;
+    };
+
     bool isValid() const { return m_stmt != nullptr; }
+    // The highest parameter number the statement has.
+    int parameterCount() const;
+    // Each throws ql::Error with the engine's text when the engine refuses the value.
     void bindNull(int index);
     void bindInt(int index, qint64 value);
     void bindText(int index, const QByteArray& utf8);
     // Steps once: true while a row is there. Throws ql::Error with the engine's text.
     bool step(std::source_location caller = std::source_location::current());
-    void reset();
 
     bool isNull(int column) const;
     qint64 columnInt(int column) const;
@@ -130,6 +152,9 @@ public:
     const char* columnData(int column, int* length) const;
 
 private:
+    void checkBind(int rc);
+    void reset();
+
     sqlite3_stmt* m_stmt = nullptr;
     sqlite3* m_db = nullptr;
 };

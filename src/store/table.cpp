@@ -1,8 +1,10 @@
 #include "store/table.h"
 
+#include "store/catalogue.h"
 #include "store/order.h"
 #include "store/recordreader.h"
 #include "store/session.h"
+#include "store/tableengine.h"
 #include "store/tablefile.h"
 
 #include <QDir>
@@ -21,7 +23,8 @@ Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
     : QObject(parent)
     , m_def(&def)
     , m_tableName(def.name)
-    , m_order(std::make_unique<TableOrder>(*this, def, m_db))
+    , m_engine(std::make_unique<Engine>())
+    , m_order(std::make_unique<TableOrder>(*this, def, m_engine->db))
     , m_reader(std::make_unique<RecordReader>(*this, m_fields, m_onCalcFields))
 {
     setObjectName(componentName);
@@ -33,9 +36,39 @@ Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
 
 Table::~Table() = default;
 
-Error Table::datasetError(const QString& text) const
+TableError Table::datasetError(const QString& text) const
 {
-    return Error(QStringLiteral("Table \"%1\": %2").arg(m_tableName, text));
+    return TableError(m_tableName, text);
+}
+
+QString Table::recordName(const Record& record) const
+{
+    QStringList values;
+    for (const QString& name : catalogue::namingFields(m_def->name)) {
+        const int field = findField(name);
+        const QString text =
+            field < 0 ? QString() : fieldText(m_fields[size_t(field)].def.type, record.at(field));
+        if (!text.isEmpty())
+            values << text;
+    }
+    if (!values.isEmpty())
+        return QStringLiteral("the record \"%1\"").arg(values.join(QStringLiteral(", ")));
+    const QVariant key = record.at(findField(m_def->fields[0].name));
+    if (!key.isNull())
+        return QStringLiteral("the record with the key %1").arg(key.toLongLong());
+    return QStringLiteral("the new record");
+}
+
+Error Table::storeError(const Record& record, const Error& failure) const
+{
+    return Error(QStringLiteral("Could not store %1 in table \"%2\": %3")
+                     .arg(recordName(record), m_tableName, TableError::reasonOf(failure)));
+}
+
+Error Table::deleteError(const Record& record, const Error& failure) const
+{
+    return Error(QStringLiteral("Could not delete %1 from table \"%2\": %3")
+                     .arg(recordName(record), m_tableName, TableError::reasonOf(failure)));
 }
 
 void Table::checkActive() const
@@ -48,14 +81,14 @@ void Table::checkWritable()
 {
     if (m_readOnly)
         throw datasetError(QStringLiteral("Cannot modify a read-only dataset"));
-    if (m_writeRefusal.isEmpty()) {
+    if (m_engine->writeRefusal.isEmpty()) {
         checkCountKept();
         return;
     }
     // Opened for reading only because the user could not write the file: once that is back,
     // the table opens again for writing, on the same record.
-    if (!tablefile::isWritable(m_path))
-        throw Error(m_writeRefusal);
+    if (!tablefile::isWritable(m_engine->path))
+        throw Error(m_engine->writeRefusal);
     const qint64 current = currentRowid();
     const int position = m_position;
     close();
@@ -63,14 +96,14 @@ void Table::checkWritable()
     relocate(current, position);
     Q_EMIT rowsReset();
     Q_EMIT currentChanged();
-    if (!m_writeRefusal.isEmpty())
-        throw Error(m_writeRefusal);
+    if (!m_engine->writeRefusal.isEmpty())
+        throw Error(m_engine->writeRefusal);
 }
 
 void Table::checkCountKept()
 {
     // A file from elsewhere is never trusted with a count.
-    if (!m_readOnly && !m_order->fileKeepsCount() && tablefile::learnToKeepCount(m_db))
+    if (!m_readOnly && !m_order->fileKeepsCount() && tablefile::learnToKeepCount(m_engine->db))
         m_order->forgetCount();
 }
 
@@ -90,23 +123,27 @@ void Table::open()
     }
     const IndexDef* index = resolveIndex(m_indexName, m_indexFieldNames);
     tablefile::OpenFile opened = tablefile::open(*m_def, path, m_readOnly);
-    m_db = std::move(opened.db);
-    m_copy = std::move(opened.copy);
-    m_path = path;
-    m_writeRefusal = opened.readOnlyNote;
-    if (!m_writeRefusal.isEmpty())
-        Session::instance().addNotice(m_writeRefusal);
+    Engine& engine = *m_engine;
+    engine.db = std::move(opened.db);
+    engine.copy = std::move(opened.copy);
+    engine.path = path;
+    engine.writeRefusal = opened.readOnlyNote;
+    if (!engine.writeRefusal.isEmpty())
+        Session::instance().addNotice(engine.writeRefusal);
     try {
-        prepareStatements();
+        engine.prepare(*m_def);
+        m_reader->prepare(engine.db, *m_def);
         m_order->setFileKeepsCount(!m_readOnly);
-        if (m_writeRefusal.isEmpty())
+        if (engine.writeRefusal.isEmpty())
             checkCountKept();
         m_order->setIndex(index);
-        m_dataVersion = readDataVersion();
+        engine.dataVersion = readDataVersion();
         forgetOrder();
         rowidAt(0); // the first records show at once; the rest is read when it is needed
     } catch (...) {
-        m_db = sql::Database();
+        m_reader->close();
+        m_order->close();
+        engine.close();
         throw;
     }
     m_state = TableState::Browse;
@@ -126,11 +163,7 @@ void Table::close()
         return;
     m_reader->close();
     m_order->close();
-    m_dataVersionQuery = {};
-    m_insert = {};
-    m_update = {};
-    m_delete = {};
-    m_db = sql::Database();
+    m_engine->close();
     m_position = -1;
     m_bof = m_eof = true;
     m_current = {};
@@ -142,38 +175,39 @@ void Table::close()
     Q_EMIT currentChanged();
 }
 
-void Table::prepareStatements()
+void Table::Engine::prepare(const TableDef& def)
 {
-    m_reader->prepare(m_db, *m_def);
     QByteArray assignments;
     QByteArray parameters;
-    int stored = 0;
-    for (const FieldDef& field : m_def->fields) {
-        const QByteArray name = sql::quoted(field.name);
-        if (field.type != FieldType::AutoIncrement) {
-            ++stored;
-            if (!assignments.isEmpty()) {
-                assignments += ", ";
-                parameters += ", ";
-            }
-            assignments += name + " = ?" + QByteArray::number(stored);
-            parameters += '?' + QByteArray::number(stored);
-        }
-    }
     QByteArray insertColumns;
-    for (const FieldDef& field : m_def->fields) {
+    int stored = 0;
+    parameterOfColumn.clear();
+    for (const FieldDef& field : def.fields) {
+        parameterOfColumn.push_back(field.type == FieldType::AutoIncrement ? 0 : stored + 1);
         if (field.type == FieldType::AutoIncrement)
             continue;
-        if (!insertColumns.isEmpty())
-            insertColumns += ", ";
-        insertColumns += sql::quoted(field.name);
+        const QByteArray name = sql::quoted(field.name);
+        const QByteArray parameter = '?' + QByteArray::number(++stored);
+        const QByteArray comma = stored > 1 ? ", " : "";
+        assignments += comma + name + " = " + parameter;
+        parameters += comma + parameter;
+        insertColumns += comma + name;
     }
-    m_insert = sql::Statement(m_db, "INSERT INTO records(" + insertColumns + ") VALUES (" +
-                                        parameters + ")");
-    m_update = sql::Statement(m_db, "UPDATE records SET " + assignments + " WHERE rowid = ?" +
-                                        QByteArray::number(stored + 1));
-    m_delete = sql::Statement(m_db, "DELETE FROM records WHERE rowid = ?1");
-    m_dataVersionQuery = sql::Statement(m_db, "PRAGMA data_version");
+    insert = sql::Statement(db, "INSERT INTO records(" + insertColumns + ") VALUES (" + parameters +
+                                    ")");
+    update = sql::Statement(db, "UPDATE records SET " + assignments + " WHERE rowid = ?" +
+                                    QByteArray::number(stored + 1));
+    remove = sql::Statement(db, "DELETE FROM records WHERE rowid = ?1");
+    dataVersionQuery = sql::Statement(db, "PRAGMA data_version");
+}
+
+void Table::Engine::close()
+{
+    insert = {};
+    update = {};
+    remove = {};
+    dataVersionQuery = {};
+    db = sql::Database();
 }
 
 // ---- the active order
@@ -244,9 +278,10 @@ void Table::switchOrder(const IndexDef* index, bool primary, const QString* key)
     m_order->setIndex(index);
     // Every order holds the same records, unless a range left some out or another program
     // changed the file.
-    if (const qint64 version = readDataVersion(); m_order->range() || version != m_dataVersion) {
+    if (const qint64 version = readDataVersion();
+        m_order->range() || version != m_engine->dataVersion) {
         m_order->forget();
-        m_dataVersion = version;
+        m_engine->dataVersion = version;
     }
     m_order->setRange(std::nullopt);
     forgetOrderFrom(0);
@@ -304,6 +339,15 @@ void Table::forgetOrder()
 {
     m_reader->forget();
     m_order->forget();
+}
+
+void Table::readOrderAgain()
+{
+    const qint64 current = currentRowid();
+    forgetOrder();
+    relocate(current, m_position);
+    Q_EMIT rowsReset();
+    Q_EMIT currentChanged();
 }
 
 // Makes the record with that row id current, or the row at `fallback` when it is gone.
@@ -491,7 +535,7 @@ void Table::setRangeText(const QString& low, const QString& high)
 void Table::applyRange(const OrderRange& range)
 {
     checkBrowseMode();
-    m_dataVersion = readDataVersion();
+    m_engine->dataVersion = readDataVersion();
     m_order->setRange(range);
     forgetOrder();
     Q_EMIT rowsReset();
@@ -506,7 +550,7 @@ void Table::cancelRange()
         return;
     const qint64 current = currentRowid();
     m_order->setRange(std::nullopt);
-    m_dataVersion = readDataVersion();
+    m_engine->dataVersion = readDataVersion();
     forgetOrder();
     relocate(current, 0);
     Q_EMIT rowsReset();
@@ -574,13 +618,48 @@ void Table::edit()
     Q_EMIT stateChanged();
 }
 
-void Table::bindValue(sql::Statement& st, int parameter, const TableField& field,
-                      const QVariant& value) const
+int Table::bindStored(bool inserting, const Record& record, bool fit)
 {
-    if (value.isNull())
-        st.bindNull(parameter);
-    else
-        st.bindText(parameter, storedText(field.def.type, value));
+    sql::Statement& statement = inserting ? m_engine->insert : m_engine->update;
+    int bound = 0;
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const TableField& field = m_fields[i];
+        if (field.isCalculated() || field.def.type == FieldType::AutoIncrement)
+            continue;
+        const QVariant value = fit ? normalized(field.def, record.at(int(i))) : record.at(int(i));
+        // Each stored column takes its own parameter, whatever the field list's order.
+        const int parameter = m_engine->parameterOfColumn[size_t(field.column)];
+        if (value.isNull())
+            statement.bindNull(parameter);
+        else
+            statement.bindText(parameter, storedText(field.def.type, value));
+        ++bound;
+    }
+    return bound;
+}
+
+qint64 Table::storePending(bool inserting)
+{
+    Engine& engine = *m_engine;
+    sql::Statement& statement = inserting ? engine.insert : engine.update;
+    const sql::Statement::Use use(statement);
+    // The values were made to fit their fields as they were set.
+    const int bound = bindStored(inserting, m_buffer, false);
+    if (inserting) {
+        statement.step();
+        return engine.db.lastInsertRowid();
+    }
+    const qint64 rowid = currentRowid();
+    statement.bindInt(bound + 1, rowid);
+    // An edit is stored only when the record in the file is still the one this copy read; the
+    // check and the store are one transaction, so no other writer comes in between.
+    sql::Transaction transaction(engine.db);
+    checkStoredUnchanged(rowid);
+    statement.step();
+    if (engine.db.changes() == 0)
+        throw Error(QStringLiteral("it was deleted by another program"));
+    transaction.commit();
+    return rowid;
 }
 
 void Table::post()
@@ -588,45 +667,13 @@ void Table::post()
     checkActive();
     if (m_state != TableState::Edit && m_state != TableState::Insert)
         return;
-    checkWritable();
     const bool inserting = m_state == TableState::Insert;
-    sql::Statement& st = inserting ? m_insert : m_update;
-    int parameter = 0;
-    for (size_t i = 0; i < m_fields.size(); ++i) {
-        const TableField& field = m_fields[i];
-        if (field.isCalculated() || field.def.type == FieldType::AutoIncrement)
-            continue;
-        // Stored columns are bound in their stored order, whatever the field list's order.
-        bindValue(st, field.column, field, m_buffer.at(int(i)));
-        ++parameter;
-    }
-    qint64 rowid = inserting ? 0 : currentRowid();
-    if (!inserting)
-        st.bindInt(parameter + 1, rowid);
-    // An edit is stored only when the record in the file is still the one this copy read; the
-    // check and the store are one transaction, so no other writer comes in between.
-    std::optional<sql::Transaction> transaction;
-    if (!inserting) {
-        try {
-            transaction.emplace(m_db, std::source_location::current());
-        } catch (const Error& e) {
-            throw datasetError(e.text());
-        }
-        checkStoredUnchanged(rowid);
-    }
+    qint64 rowid = 0;
     try {
-        st.step();
-        st.reset();
-        if (transaction)
-            transaction->commit();
+        checkWritable();
+        rowid = storePending(inserting);
     } catch (const Error& e) {
-        st.reset();
-        throw datasetError(e.text());
-    }
-    if (inserting) {
-        rowid = m_db.lastInsertRowid();
-    } else if (m_db.changes() == 0) {
-        throw datasetError(QStringLiteral("The record was deleted by another program"));
+        throw storeError(m_buffer, e);
     }
     // The stored record takes its place in the order at once. Unless it kept its key, the
     // positions from where it was on have moved.
@@ -663,7 +710,7 @@ void Table::post()
         forgetOrder();
         m_position = position;
         m_current = std::move(posted);
-        m_dataVersion = -1;
+        m_engine->dataVersion = -1;
     }
     Q_EMIT rowsReset();
     Q_EMIT stateChanged();
@@ -695,15 +742,14 @@ void Table::deleteRecord()
     }
     if (m_position < 0)
         throw datasetError(QStringLiteral("Cannot perform this operation on an empty dataset"));
-    checkWritable();
-    m_delete.bindInt(1, currentRowid());
     try {
-        m_delete.step();
+        checkWritable();
+        const sql::Statement::Use use(m_engine->remove);
+        m_engine->remove.bindInt(1, currentRowid());
+        m_engine->remove.step();
     } catch (const Error& e) {
-        m_delete.reset();
-        throw datasetError(e.text());
+        throw deleteError(m_current, e);
     }
-    m_delete.reset();
     m_state = TableState::Browse;
     m_modified = false;
     m_buffer = {};
@@ -724,24 +770,24 @@ void Table::deleteRecord()
 
 void Table::checkStoredUnchanged(qint64 rowid) const
 {
-    if (readDataVersion() == m_dataVersion)
+    if (readDataVersion() == m_engine->dataVersion)
         return; // no other connection wrote to the file since the record was read
     const std::optional<Record> stored = m_reader->readStored(rowid);
     if (!stored)
-        throw datasetError(QStringLiteral("The record was deleted by another program"));
+        throw Error(QStringLiteral("it was deleted by another program"));
     for (size_t i = 0; i < m_fields.size(); ++i) {
         if (!m_fields[i].isCalculated() && stored->at(int(i)) != m_current.at(int(i)))
-            throw datasetError(QStringLiteral("The record was changed by another program"));
+            throw Error(QStringLiteral("it was changed by another program"));
     }
 }
 
 qint64 Table::readDataVersion() const
 {
     try {
-        m_dataVersionQuery.step();
-        const qint64 version = m_dataVersionQuery.columnInt(0);
-        m_dataVersionQuery.reset();
-        return version;
+        sql::Statement& query = m_engine->dataVersionQuery;
+        const sql::Statement::Use use(query);
+        query.step();
+        return query.columnInt(0);
     } catch (const Error& e) {
         throw datasetError(e.text());
     }
@@ -752,13 +798,14 @@ bool Table::syncWithOtherWriters(bool stepping)
     if (m_state != TableState::Browse)
         return false;
     // A loop stepping through the records looks once in a while, not at every step.
-    if (stepping && m_lastLook.isValid() && m_lastLook.elapsed() < 50)
+    Engine& engine = *m_engine;
+    if (stepping && engine.lastLook.isValid() && engine.lastLook.elapsed() < 50)
         return false;
-    m_lastLook.start();
+    engine.lastLook.start();
     const qint64 version = readDataVersion();
-    if (version == m_dataVersion)
+    if (version == engine.dataVersion)
         return false;
-    m_dataVersion = version;
+    engine.dataVersion = version;
     readOrderAgain();
     return true;
 }

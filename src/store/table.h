@@ -3,15 +3,12 @@
 #include "store/error.h"
 #include "store/fieldvalue.h"
 #include "store/schema.h"
-#include "store/sqlite.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -21,7 +18,7 @@
 namespace ql {
 
 class TableOrder;
-class Progress;
+class TableBulk;
 class RecordReader;
 class Table;
 struct OrderKey;
@@ -67,14 +64,16 @@ private:
 
 // A cursor over one table file: a current record, an active order (the primary key, or a
 // secondary index chosen by name or by its field), an optional range on that order, and a state
-// of browsing, inserting or editing.
+// of browsing, inserting or editing. Work over many records at once, with no cursor, is
+// TableBulk's (tablebulk.h).
 //
 // Leaving a record (a move, a search, a change of order or range, a new insert) stores it when
 // it was changed and drops a new record that was not; cancel abandons the pending record, and so
 // does closing the table. Every failure is a ql::Error with the engine's text; dataset errors
 // name the table's file as the user knows it ("Table \"Journal2.DB\": Cannot perform this
-// operation on an empty dataset"), never the component's name. A failed post leaves the record
-// pending and intact.
+// operation on an empty dataset"), never the component's name, and a failed store or delete
+// names the record too ("Could not store the record \"Smith, John\" in table \"QYName2.DB\":
+// disk I/O error"). A failed post leaves the record pending and intact.
 //
 // The active order is read in stretches of row ids, each when a position in it is first asked
 // for: a stretch goes on from the one before it or back from the one after it, and a position far
@@ -124,7 +123,6 @@ public:
     QString asText(int field) const;
     QDate asDate(const QString& fieldName) const;
     QDateTime asDateTime(const QString& fieldName) const;
-    int asInteger(const QString& fieldName) const;
 
     // Changing values needs the edit or insert state. Texts longer than their field are cut to
     // its width; an empty text makes the value empty.
@@ -133,7 +131,6 @@ public:
     void setAsText(const QString& fieldName, const QString& text);
     void setAsDate(const QString& fieldName, QDate date);
     void setAsDateTime(const QString& fieldName, const QDateTime& value);
-    void setAsInteger(const QString& fieldName, int value);
     void clearField(const QString& fieldName) { setValue(fieldName, QVariant()); }
 
     // Moves.
@@ -141,7 +138,6 @@ public:
     void last();
     void next();
     void prior();
-    void moveBy(int distance);
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     bool isEmpty() const { return !rowidAt(0) && m_state != TableState::Insert; }
@@ -181,34 +177,6 @@ public:
     // Stores a changed pending record and drops an unchanged new one.
     void checkBrowseMode();
 
-    // Work over a whole table, with no cursor: the stored texts of some fields of every record
-    // of the order (within the range) with each record's key, read at once, and a delete of
-    // many records by their keys in one transaction.
-    struct Texts {
-        qint64 key = 0;
-        // The fields' texts one after the other, each after its length (in two characters): two
-        // records' fields are all equal exactly when these are. An empty value is an empty text.
-        QString packed;
-        QStringView text(int field) const;
-    };
-    std::vector<Texts> readTexts(const QStringList& fieldNames) const;
-    // The same for the records in which at least one of the fields `filled` has a value, in the
-    // order of their keys and without regard to the range; the indexes of those fields find them,
-    // so a table where few records qualify reads few.
-    std::vector<Texts> readTextsWhereFilled(const QStringList& fieldNames,
-                                            const QStringList& filled) const;
-    // The delete goes along the file, in the order of the keys; `deleted` counts the records
-    // deleted, and so does `progress`, when given, of the keys' number. A failure ends it: the
-    // deletes made before are kept and counted, and the failure is thrown. A cancel through
-    // `progress` rolls the whole delete back and throws Cancelled with `deleted` 0.
-    void deleteKeys(const std::vector<qint64>& keys, int& deleted, Progress* progress = nullptr);
-    // Appends new records in one transaction, with no cursor: `fill` gives each new record its
-    // values (it starts empty; no new-record hook runs) and returns false when there are no more;
-    // each value is stored as its field holds it (texts cut to the field's width). `appended`
-    // counts the records stored. A failure ends it: the records appended before it are
-    // kept and counted, and the failure is thrown. When `fill` throws Cancelled, every record of
-    // the run is rolled back, `appended` is 0 and Cancelled goes on to the caller.
-    void appendRecords(const std::function<bool(Record&)>& fill, int& appended);
     // Looks for changes posted by another program and follows them.
     void refresh();
     // Whether the current record lies in a damaged part of the file and cannot be read.
@@ -225,9 +193,6 @@ public:
     // Makes the record shown at a row current, storing or dropping a pending record first.
     void moveToRow(int row);
 
-    // An error of this table, prefixed with the name of its file.
-    Error datasetError(const QString& text) const;
-
 Q_SIGNALS:
     void stateChanged();
     // Another record became current, or the current record was read anew.
@@ -238,14 +203,29 @@ Q_SIGNALS:
     void rowsReset();
 
 private:
+    friend class TableOrder;
+    friend class RecordReader;
+    friend class TableBulk;
+    // What the table holds of the engine while its file is open (tableengine.h).
+    struct Engine;
+
+    // An error of this table, prefixed with the name of its file.
+    TableError datasetError(const QString& text) const;
+    // A store or a delete of a record that failed: names the record, the table's file and the
+    // reason of the failure.
+    Error storeError(const Record& record, const Error& failure) const;
+    Error deleteError(const Record& record, const Error& failure) const;
+    // The record as a message names it: by the values the catalogue names it by, else by its key.
+    QString recordName(const Record& record) const;
     void checkActive() const;
-    // The columns of the fields, each after a comma, for a statement's column list.
-    QByteArray quotedColumns(const QStringList& fieldNames) const;
+    void moveBy(int distance);
     void checkEditing() const;
     // Refuses a change to a table opened for reading only; a table the user could not write opens
     // again for writing once the file can be written.
     void checkWritable();
-    void prepareStatements();
+    // Before a write: when another program dropped a part of what keeps the file's count (or an
+    // earlier build wrote it), the file learns to keep it again, its records counted.
+    void checkCountKept();
     const IndexDef* resolveIndex(const QString& indexName, const QString& fieldName) const;
     // Goes over to another order and keeps the current record, or makes current the first record
     // at or after a key when one is given.
@@ -258,18 +238,6 @@ private:
     void forgetOrder();
     // Reads the order again after records changed anywhere in it, from the record that was current.
     void readOrderAgain();
-    // Runs work over many records in one transaction, which keeps what the work stored before a
-    // failure: the work stops at its first failure and leaves it in `failure`, and `done` counts
-    // what it stored (0 when nothing could be kept); each record done moves the file's count by
-    // `perRecord`. The order is read again; the failure is thrown.
-    void inOneTransaction(const std::function<void(std::optional<Error>&)>& work, int& done,
-                          int perRecord);
-    // Before a write: when another program dropped a part of what keeps the file's count (or an
-    // earlier build wrote it), the file learns to keep it again, its records counted.
-    void checkCountKept();
-    // Steps a statement that changes records and resets it; on failure, leaves the dataset error
-    // in `failure` and returns false.
-    bool stepKept(sql::Statement& statement, std::optional<Error>& failure) const;
     void relocate(qint64 rowid, int fallback);
     // Makes the record at a position current (the last when the order is shorter), and tells so.
     void setCurrentPosition(int position, bool bof, bool eof);
@@ -279,13 +247,16 @@ private:
     // The record the values are read from: the pending one while editing or inserting.
     const Record& shownRecord() const;
     void calculate(Record& record) const;
-    void bindValue(sql::Statement& st, int parameter, const TableField& field,
-                   const QVariant& value) const;
+    // Binds the stored values of a record to the statement that inserts it or the one that
+    // updates it, and returns the number of values bound; `fit` cuts texts to their fields.
+    int bindStored(bool inserting, const Record& record, bool fit);
     bool syncWithOtherWriters(bool stepping = false);
     qint64 readDataVersion() const;
     // Refuses the store of an edit when another program changed or deleted the record in the
-    // file since this table read it.
+    // file since this table read it; a failure to read it is the engine's.
     void checkStoredUnchanged(qint64 rowid) const;
+    // Stores the pending record in the file and returns its key.
+    qint64 storePending(bool inserting);
 
     const TableDef* m_def;
     std::vector<TableField> m_fields;
@@ -300,19 +271,9 @@ private:
     QString m_indexName;
     QString m_indexFieldNames;
 
-    sql::Database m_db;
-    QString m_path;
-    // Why changes cannot be stored: the file was opened for reading only because the user may
-    // not write it. Empty when it is open for writing.
-    QString m_writeRefusal;
-    // The private copy opened instead of a read-only file with a crash journal.
-    std::shared_ptr<QTemporaryDir> m_copy;
-    mutable sql::Statement m_dataVersionQuery;
-    sql::Statement m_insert;
-    sql::Statement m_update;
-    sql::Statement m_delete;
-    qint64 m_dataVersion = 0;
-    // They hold statements on m_db: declared after it, they are destroyed before it closes.
+    std::unique_ptr<Engine> m_engine;
+    // They hold statements on the engine's file: declared after it, they are destroyed before it
+    // closes.
     std::unique_ptr<TableOrder> m_order;
     std::unique_ptr<RecordReader> m_reader;
 
@@ -324,7 +285,6 @@ private:
     bool m_modified = false;
     Record m_current;
     Record m_buffer;
-    QElapsedTimer m_lastLook;
 };
 
 } // namespace ql

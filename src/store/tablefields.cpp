@@ -100,12 +100,6 @@ QDateTime Table::asDateTime(const QString& fieldName) const
     return dateTimeOf(m_fields[size_t(field)].def.type, value(field));
 }
 
-int Table::asInteger(const QString& fieldName) const
-{
-    const int field = fieldIndex(fieldName);
-    return integerOf(m_fields[size_t(field)].def.type, value(field));
-}
-
 // ---- writing values
 
 void Table::checkEditing() const
@@ -151,15 +145,6 @@ void Table::setAsDate(const QString& fieldName, QDate date)
 void Table::setAsDateTime(const QString& fieldName, const QDateTime& value)
 {
     setValue(fieldName, value);
-}
-
-void Table::setAsInteger(const QString& fieldName, int value)
-{
-    const int field = fieldIndex(fieldName);
-    if (isTextType(m_fields[size_t(field)].def.type))
-        setValue(field, QString::number(value));
-    else
-        setValue(field, value);
 }
 
 } // namespace ql

@@ -9,12 +9,6 @@
 
 namespace ql::tablefile {
 
-// The table file carries a password the session does not know.
-class PasswordError : public Error {
-public:
-    using Error::Error;
-};
-
 // Lays out an empty table file for def in directory, carrying password, readable by the user
 // alone. Fails with ql::Error when the file exists already.
 void create(const TableDef& def, const QString& directory, const QString& password);
@@ -38,9 +32,9 @@ struct OpenFile {
 bool isWritable(const QString& path);
 
 // Opens the file of a table and checks that it is one of ours, with every field of def and a
-// password the session knows. An untrusted open never writes; a writable one brings the indexes
-// up to date with the alphabetical order of this build. Throws ql::Error naming the table and
-// telling a file of another kind, a damaged table of ours and a file in use apart.
+// password the session knows (else PasswordError). An untrusted open never writes; a writable one
+// brings the indexes up to date with the alphabetical order of this build. Throws ql::Error naming
+// the table and telling a file of another kind, a damaged table of ours and a file in use apart.
 OpenFile open(const TableDef& def, const QString& path, bool untrusted);
 
 // Whether the file keeps the number of its records, with every part that keeps it.

@@ -6,7 +6,7 @@
 namespace ql::tools {
 namespace {
 
-bool allEmpty(const Table::Texts& record, int fields)
+bool allEmpty(const TableBulk::Texts& record, int fields)
 {
     for (int field = 0; field < fields; ++field) {
         if (!record.text(field).isEmpty())
@@ -39,10 +39,10 @@ const Criterion* criterion(int entry)
 // record of each kind from the second record on and removes every later one; the very first
 // record only ever serves as a base in the first pass. Counting only, the count is the number of
 // records a deleting run would delete, so the user reads what a delete would do before doing it.
-Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool deleting,
+Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, bool deleting,
                    const Criterion& criterion)
 {
-    const auto identical = [&criterion](const Table::Texts& a, const Table::Texts& b) {
+    const auto identical = [&criterion](const TableBulk::Texts& a, const TableBulk::Texts& b) {
         return a.packed == b.packed &&
                (criterion.emptiesIdentical || !allEmpty(a, int(criterion.fields.size())));
     };
@@ -55,7 +55,7 @@ Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool
     std::vector<std::pair<size_t, int>> byHash;
     byHash.reserve(records.size());
     for (int i = 1; i < count; ++i) {
-        const Table::Texts& record = records[size_t(i)];
+        const TableBulk::Texts& record = records[size_t(i)];
         if (!gone[size_t(i)] && identical(record, record))
             byHash.emplace_back(qHash(record.packed), i);
     }
@@ -97,7 +97,7 @@ const BulkField* bulkField(int entry)
     return entry >= 0 && entry < int(std::size(fields)) ? &fields[entry] : nullptr;
 }
 
-std::vector<qint64> matching(const std::vector<Table::Texts>& records, int first,
+std::vector<qint64> matching(const std::vector<TableBulk::Texts>& records, int first,
                              const QString& value)
 {
     std::vector<qint64> keys;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/table.h"
+#include "store/tablebulk.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,7 +34,7 @@ struct Compaction {
 // order as it stands then, and the run ends when the order has no k-th record. Deleting, a pass
 // deletes every later record identical to its base, and the count shown is 0; counting only,
 // nothing is deleted and the count is the number of records deleting would delete.
-Compaction compact(const std::vector<Table::Texts>& records, int firstBase, bool deleting,
+Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, bool deleting,
                    const Criterion& criterion);
 
 // The bulk delete's field chooser: the field and its index by entry; none for another entry.
@@ -46,7 +46,7 @@ struct BulkField {
 const BulkField* bulkField(int entry);
 
 // The keys of the records from `first` on whose text equals the value exactly.
-std::vector<qint64> matching(const std::vector<Table::Texts>& records, int first,
+std::vector<qint64> matching(const std::vector<TableBulk::Texts>& records, int first,
                              const QString& value);
 
 } // namespace ql::tools

@@ -2,6 +2,7 @@
 
 #include "store/holders.h"
 #include "store/progress.h"
+#include "store/tablebulk.h"
 #include "tools/compaction.h"
 
 #include <memory>
@@ -15,7 +16,7 @@ int deleteAll(Table& names, const std::vector<qint64>& keys, Progress& progress)
 {
     int deleted = 0;
     try {
-        names.deleteKeys(keys, deleted, &progress);
+        TableBulk::deleteKeys(names, keys, deleted, &progress);
     } catch (const Error& e) {
         throw Error(e.text() +
                     QStringLiteral("\n\nRecords deleted before the run stopped: %1").arg(deleted));
@@ -36,8 +37,8 @@ std::optional<Compactor::Result> Compactor::run(Progress& progress) const
     // The first pass's base is the first record at or after "AAAA"; the passes after it count
     // their bases from the very first record.
     names.findNearestText(QStringLiteral("AAAA"));
-    const Compaction run =
-        compact(names.readTexts(criterion->fields), names.currentRow(), m_deleting, *criterion);
+    const Compaction run = compact(TableBulk::readTexts(names, criterion->fields),
+                                   names.currentRow(), m_deleting, *criterion);
     progress.checkCancelled();
     if (!run.doomed.empty())
         deleteAll(names, run.doomed, progress);
@@ -54,7 +55,7 @@ std::optional<int> BulkDelete::run(Progress& progress) const
         names.setIndexName(QString::fromLatin1(field->index));
         // The records sorting before "aaaa" are never examined, also when no record is after it.
         if (names.findNearestText(QStringLiteral("aaaa")))
-            doomed = matching(names.readTexts({QString::fromLatin1(field->field)}),
+            doomed = matching(TableBulk::readTexts(names, {QString::fromLatin1(field->field)}),
                               names.currentRow(), m_value);
     }
     if (doomed.empty())

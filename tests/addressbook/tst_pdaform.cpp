@@ -6,6 +6,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tablebulk.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -162,7 +163,8 @@ private Q_SLOTS:
         }
         QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(0), Qt::LeftButton);
         QCOMPARE(f.services.prompts->messages,
-                 QStringList({"Table \"QYName2.DB\": The record was changed by another program"}));
+                 QStringList({"Could not store the record \"Smithx, Bob\" in table \"QYName2.DB\": "
+                              "it was changed by another program"}));
         QCOMPARE(part<RadioGroup>("RadioGroup1")->itemIndex(), 1);
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
@@ -346,7 +348,8 @@ private Q_SLOTS:
         const auto book = [] {
             auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
             int added = 0;
-            f->table().appendRecords(
+            TableBulk::appendRecords(
+                f->table(),
                 [&](Record& record) {
                     record.setValue(str("LastName"), str("Many"));
                     return added < 300;

@@ -10,7 +10,7 @@
 #include "store/error.h"
 #include "store/session.h"
 #include "store/table.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +30,8 @@ int main(int argc, char** argv)
             const ql::TableDef* def = ql::catalogue::find(QString::fromLocal8Bit(argv[3]));
             if (!def)
                 throw ql::Error(QStringLiteral("no such table"));
-            ql::tablefile::create(*def, QString::fromLocal8Bit(argv[2]),
-                                  QString::fromLocal8Bit(argv[4]));
+            ql::TableDirectory(QString::fromLocal8Bit(argv[2]))
+                .create(*def, QString::fromLocal8Bit(argv[4]));
             return 0;
         }
         ql::Session& session = ql::Session::instance();

@@ -10,7 +10,7 @@
 #include "store/progress.h"
 #include "store/session.h"
 #include "store/sqlite.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 #include "support/scripted.h"
 #include "support/tablestate.h"
 #include "support/testenv.h"
@@ -107,7 +107,7 @@ struct Fixture {
     {
         const QString key =
             password.isEmpty() ? catalogue::password(destinationOf(module)) : password;
-        tablefile::create(def, folder, key);
+        TableDirectory(folder).create(def, key);
         Session::instance().registerDatabase(QStringLiteral("Fixture"), folder);
         Session::instance().addPassword(key);
         Table table(def, QStringLiteral("fixture"));
@@ -540,15 +540,15 @@ private Q_SLOTS:
 
         QVERIFY(!finished);
         const QString message = f.messages().value(0);
-        QVERIFY2(
-            message.startsWith(str("The import stopped at record ")) &&
-                message.contains(str(" of the table \"CollCD2.DB\": Table \"CollCD2.DB\": ")) &&
-                message.endsWith(str("\n\nNothing of \"CDs\" was added. The modules "
-                                     "imported before it keep their records. Put the problem "
-                                     "right (when the disk is full, make room on it), then "
-                                     "import again with only the modules not yet imported "
-                                     "ticked.")),
-            qPrintable(message));
+        QVERIFY2(message.startsWith(str("The import stopped at record ")) &&
+                     message.contains(str(" of the table \"CollCD2.DB\": Could not store the ")) &&
+                     message.contains(str(" in table \"CollCD2.DB\": ")) &&
+                     message.endsWith(str("\n\nNothing of \"CDs\" was added. The modules "
+                                          "imported before it keep their records. Put the problem "
+                                          "right (when the disk is full, make room on it), then "
+                                          "import again with only the modules not yet imported "
+                                          "ticked.")),
+                 qPrintable(message));
         QCOMPARE(
             f.statuses.mid(f.statuses.size() - 2),
             QStringList({str("Quillory - Importing.... 1 record"), str("Quillory - Aborted")}));

@@ -12,7 +12,7 @@
 #include "store/collectionsdata.h"
 #include "store/session.h"
 #include "store/table.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -257,7 +257,7 @@ private Q_SLOTS:
         Session::instance().registerDatabase(str("Source"), source);
         for (int module = 0; module < import::moduleCount; ++module) {
             const TableDef& def = *import::sourceTable(import::Module(module), 1);
-            tablefile::create(def, source, catalogue::password(def));
+            TableDirectory(source).create(def, catalogue::password(def));
             Session::instance().addPassword(catalogue::password(def));
             Table table(def, str("source"));
             table.setDatabaseName(str("Source"));

@@ -10,6 +10,7 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "store/session.h"
+#include "store/tablebulk.h"
 
 #include <csignal>
 #include <cstdio>
@@ -46,7 +47,8 @@ qint64 postAndReport(ql::Table& table, const char* tag, const QString& keyField,
 void appendAndReport(ql::Table& table, const QString& valueField, qint64 counter, qint64 lastKey)
 {
     int appended = 0;
-    table.appendRecords(
+    ql::TableBulk::appendRecords(
+        table,
         [&](ql::Record& record) {
             record.setValue(valueField, QStringLiteral("bulk-%1-%2").arg(counter).arg(appended));
             return appended < 20;

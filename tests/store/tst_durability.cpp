@@ -291,8 +291,10 @@ private Q_SLOTS:
                 }
 
                 const QString error = ql::test::failureText([&] { names.post(); });
-                QVERIFY2(error.startsWith(QStringLiteral("Table \"QYName2.DB\": ")),
-                         qPrintable(error));
+                QVERIFY2(
+                    error.startsWith(QStringLiteral(
+                        "Could not store the record \"Hopper, Grace\" in table \"QYName2.DB\": ")),
+                    qPrintable(error));
                 QVERIFY2(error.contains(engineText), qPrintable(error));
                 QCOMPARE(names.state(), TableState::Insert);
                 QVERIFY(names.isModified());

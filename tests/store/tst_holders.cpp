@@ -4,7 +4,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
-#include "store/tablefile.h"
+#include "store/tabledirectory.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 
@@ -155,7 +155,7 @@ private Q_SLOTS:
         // A file made with another password stays closed although the right one is known.
         const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
         QFile::remove(path);
-        tablefile::create(catalogue::names(), dir.dataPath(), str("wrongpw1"));
+        TableDirectory(dir.dataPath()).create(catalogue::names(), str("wrongpw1"));
         const QString text = openFailure<TDataModule1>();
         QVERIFY2(text.contains(str("QYName2.DB")) && text.contains(str("password")),
                  qPrintable(text));

@@ -1,10 +1,15 @@
 #include "store/catalogue.h"
 #include "store/error.h"
 #include "store/holders.h"
+#include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tablebulk.h"
+#include "store/tabledirectory.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 
+#include <QDir>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
@@ -60,7 +65,6 @@ void store(const QString& path, const QByteArrayList& columns, const QList<QStri
                 st.bindText(int(i) + 1, row[i].toUtf8());
         }
         st.step();
-        st.reset();
     }
     tx.commit();
 }
@@ -446,7 +450,8 @@ private Q_SLOTS:
         theirs.setValue(str("Company"), str("Acme"));
         theirs.post();
         QCOMPARE(test::failureText([&] { mine.post(); }),
-                 str("Table \"QYName2.DB\": The record was changed by another program"));
+                 str("Could not store the record \"Alpha, Anna\" in table \"QYName2.DB\": it was "
+                     "changed by another program"));
         QCOMPARE(mine.state(), TableState::Edit);
         QCOMPARE(mine.asText(str("FirstName")), str("Anna"));
         mine.cancel();
@@ -472,7 +477,8 @@ private Q_SLOTS:
         mine.edit();
         mine.setValue(str("Company"), str("Gamma"));
         QCOMPARE(test::failureText([&] { mine.post(); }),
-                 str("Table \"QYName2.DB\": The record was changed by another program"));
+                 str("Could not store the record \"Alpha, Anna\" in table \"QYName2.DB\": it was "
+                     "changed by another program"));
         mine.cancel();
         QCOMPARE(mine.asText(str("Company")), str("Delta"));
     }
@@ -748,7 +754,8 @@ private Q_SLOTS:
                                              {QStringLiteral("n%1").arg(made++), lastName()}};
                 int appended = 0;
                 const QString failure = test::failureText([&] {
-                    t.appendRecords(
+                    TableBulk::appendRecords(
+                        t,
                         [&](Record& r) {
                             if (appended == 2)
                                 throw Error(str("the source broke"));
@@ -771,7 +778,7 @@ private Q_SLOTS:
                 std::sort(keys.begin(), keys.end());
                 keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
                 int deleted = 0;
-                t.deleteKeys(keys, deleted);
+                TableBulk::deleteKeys(t, keys, deleted);
                 QCOMPARE(deleted, int(keys.size()));
                 std::erase_if(model, [&](const Entry& e) {
                     return std::binary_search(keys.begin(), keys.end(), e.code);
@@ -858,6 +865,164 @@ private Q_SLOTS:
         t.cancelRange();
         QCOMPARE(column(t, "LastName"), QStringList({"Able", "Charlie", "Delta"}));
         QCOMPARE(t.asText(str("LastName")), str("Charlie"));
+    }
+
+    // A store or a delete that the engine refuses names what failed, the record and the table's
+    // file, and keeps the engine's text; the record stays as typed, and is stored once the engine
+    // works again.
+    void aFailedStoreOrDeleteNamesTheRecord_data()
+    {
+        QTest::addColumn<bool>("toDo");
+        QTest::addColumn<QStringList>("stored"); // field, text, …: a record stored before
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("typed"); // field, text, …: typed before the store
+        QTest::addColumn<QString>("expected");
+        const QStringList john{"FirstName", "John", "LastName", "Smith"};
+        QTest::newRow("an edited contact")
+            << false << john << "edit" << QStringList{"FirstName", "Johnny"}
+            << "Could not store the record \"Smith, Johnny\" in table \"QYName2.DB\": disk I/O "
+               "error";
+        QTest::newRow("a new contact")
+            << false << QStringList() << "insert" << QStringList{"LastName", "Doe"}
+            << "Could not store the record \"Doe\" in table \"QYName2.DB\": disk I/O error";
+        QTest::newRow("a contact without a name")
+            << false << QStringList{"Company", "Acme"} << "edit"
+            << QStringList{"Company", "Acme Inc"}
+            << "Could not store the record with the key 1 in table \"QYName2.DB\": disk I/O error";
+        QTest::newRow("a new contact without a name")
+            << false << QStringList() << "insert" << QStringList{"Company", "Acme"}
+            << "Could not store the new record in table \"QYName2.DB\": disk I/O error";
+        QTest::newRow("a deleted contact")
+            << false << john << "delete" << QStringList()
+            << "Could not delete the record \"Smith, John\" from table \"QYName2.DB\": disk I/O "
+               "error";
+        QTest::newRow("a to-do, named by its date")
+            << true << QStringList{"ToDoByDate", "6/1/1999", "ToDoMemo", "Call"} << "edit"
+            << QStringList{"ToDoMemo", "Call back"}
+            << "Could not store the record \"6/1/1999\" in table \"ToDo2.db\": disk I/O error";
+        QTest::newRow("a deleted to-do without a date")
+            << true << QStringList{"ToDoMemo", "Call"} << "delete" << QStringList()
+            << "Could not delete the record with the key 1 from table \"ToDo2.db\": disk I/O error";
+    }
+
+    void aFailedStoreOrDeleteNamesTheRecord()
+    {
+        QFETCH(bool, toDo);
+        QFETCH(QStringList, stored);
+        QFETCH(QString, operation);
+        QFETCH(QStringList, typed);
+        QFETCH(QString, expected);
+        test::ProgramDirectory dir;
+        TDataModule1 names;
+        TDataModule4 toDos;
+        Table& t = toDo ? *toDos.tbTodo : *names.tbNames;
+        const auto set = [&t](const QStringList& values) {
+            for (qsizetype i = 0; i + 1 < values.size(); i += 2)
+                t.setAsText(values[i], values[i + 1]);
+        };
+        if (!stored.isEmpty()) {
+            t.insert();
+            set(stored);
+            t.post();
+        }
+        if (operation == str("insert"))
+            t.insert();
+        else if (operation == str("edit"))
+            t.edit();
+        set(typed);
+        bool failing = true;
+        sql::setFaultHook([&failing](const std::source_location&) { return failing; });
+        const auto noFaults = qScopeGuard([] { sql::setFaultHook({}); });
+        const auto act = [&] { operation == str("delete") ? t.deleteRecord() : t.post(); };
+        QCOMPARE(test::failureText(act), expected);
+        failing = false;
+        if (operation == str("delete")) {
+            QCOMPARE(t.recordCount(), 1);
+        } else {
+            QCOMPARE(t.state(), operation == str("edit") ? TableState::Edit : TableState::Insert);
+            QCOMPARE(t.asText(typed[0]), typed[1]);
+        }
+        act();
+        QCOMPARE(t.state(), TableState::Browse);
+        QCOMPARE(t.recordCount(), operation == str("delete") ? 0 : 1);
+        if (operation != str("delete"))
+            QCOMPARE(t.asText(typed[0]), typed[1]);
+    }
+
+    // A statement run stands on the file only while it runs: whichever way a run ends, the file
+    // is free for another program and the values bound are gone for the next run.
+    void aStatementLetsGoOfTheFileAndOfItsValues()
+    {
+        test::ProgramDirectory dir;
+        {
+            TDataModule1 dm;
+            addContact(*dm.tbNames, str("Ann"), str("Alpha"));
+            addContact(*dm.tbNames, str("Bob"), str("Bravo"));
+        }
+        const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
+        const auto anotherProgramWrites = [&path] {
+            sql::Database(path, sql::OpenMode::ReadWrite, 0)
+                .exec("UPDATE records SET Company = 'Acme'");
+        };
+        sql::Database db(path, sql::OpenMode::ReadWrite);
+        sql::Statement rows(db, "SELECT rowid FROM records ORDER BY rowid");
+        {
+            const sql::Statement::Use use(rows);
+            QVERIFY(rows.step());
+            QVERIFY_THROWS_EXCEPTION(sql::BusyError, anotherProgramWrites());
+        }
+        anotherProgramWrites();
+        // A run that reaches the end lets go by itself.
+        QVERIFY(rows.step());
+        QVERIFY(rows.step());
+        QVERIFY(!rows.step());
+        anotherProgramWrites();
+
+        sql::Statement empty(db, "SELECT ?1 IS NULL, ?2 IS NULL");
+        try {
+            const sql::Statement::Use use(empty);
+            empty.bindInt(1, 7);
+            empty.bindInt(3, 7);
+            QFAIL("a value for a parameter the statement does not have must be refused");
+        } catch (const Error& e) {
+            QCOMPARE(e.text(), str("column index out of range"));
+        }
+        const sql::Statement::Use use(empty);
+        empty.bindInt(2, 7);
+        QVERIFY(empty.step());
+        QCOMPARE(empty.columnInt(0), 1);
+        QCOMPARE(empty.columnInt(1), 0);
+    }
+
+    // A folder finds a table's file whatever the letter case of its name, lays out only the
+    // tables it lacks, and tells the fields of a file without trusting it.
+    void aFolderFindsItsTablesAndLaysOutTheMissingOnes()
+    {
+        test::ProgramDirectory dir;
+        const QString folder = QDir(dir.dataPath()).filePath(str("Other"));
+        QVERIFY(QDir().mkpath(folder));
+        const TableDirectory tables(folder);
+        QVERIFY(QDir(folder).mkdir(str("Journal2.DB")));
+        QVERIFY(!tables.holds(str("Journal2.DB"))); // a folder of a table's name is no table
+        QVERIFY(QDir(folder).rmdir(str("Journal2.DB")));
+        tables.create(catalogue::toDo(), str("secret1"));
+        QVERIFY(QFile::rename(QDir(folder).filePath(str("ToDo2.db")),
+                              QDir(folder).filePath(str("TODO2.DB"))));
+        QCOMPARE(tables.fileOf(str("todo2.db")), QDir(folder).filePath(str("TODO2.DB")));
+        QCOMPARE(test::failureText([&] { tables.create(catalogue::toDo(), str("secret1")); }),
+                 str("Cannot create table \"ToDo2.db\": the file exists already in ") + folder +
+                     u'.');
+
+        tables.createMissingTables();
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+                 QStringList({"CollBk2.DB", "CollCD2.DB", "CollCDR2.DB", "CollTp2.DB",
+                              "Journal2.DB", "QYName2.DB", "TODO2.DB", "UserDa.db"}));
+
+        QVERIFY(tables.storedFields(str("Nothing.DB")).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(PasswordError, tables.storedFields(str("ToDo2.db")));
+        Session::instance().addPassword(str("secret1"));
+        QCOMPARE(tables.storedFields(str("ToDo2.db")),
+                 QSet<QString>({"todocode", "todobydate", "todomemo", "extrafield"}));
     }
 
     void valuesKeepTheirTypes()

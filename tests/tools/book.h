@@ -45,13 +45,14 @@ inline void fill(const QString& path, const QList<Row>& rows)
     db.exec("DELETE FROM records");
     sql::Statement st(db, "INSERT INTO records(" + columns + ") VALUES (" + parameters + ")");
     for (int r = 0; r < rows.size(); ++r) {
+        // A value left out of a row is empty, whatever the row before held.
+        const sql::Statement::Use use(st);
         st.bindInt(1, r + 1);
         for (int i = 0; i < kFields.size(); ++i) {
             if (!rows[r][i].isEmpty())
                 st.bindText(i + 2, rows[r][i].toUtf8());
         }
         st.step();
-        st.reset();
     }
     tx.commit();
 }

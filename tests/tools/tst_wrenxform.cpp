@@ -347,7 +347,8 @@ private Q_SLOTS:
                   "BEGIN SELECT RAISE(ABORT, 'the disk refused'); END");
         f.bulkDelete(1, str("Smith"));
         QCOMPARE(f.messages(),
-                 QStringList(str("Table \"QYName2.DB\": the disk refused\n\nRecords deleted "
+                 QStringList(str("Could not delete the record \"Smith, Boom\" from table "
+                                 "\"QYName2.DB\": the disk refused\n\nRecords deleted "
                                  "before the run stopped: 2")));
         QCOMPARE(f.kept(), Keys({3, 4}));
         QCOMPARE(f.deleted(), str("Total number of records deleted: "));

@@ -344,7 +344,6 @@ private Q_SLOTS:
             for (int i = 0; i < 100000; ++i) {
                 st.bindText(1, QByteArray::number(100000 + i));
                 st.step();
-                st.reset();
             }
             tx.commit();
         }

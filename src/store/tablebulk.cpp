@@ -1,0 +1,256 @@
+#include "store/tablebulk.h"
+
+#include "store/fieldvalue.h"
+#include "store/order.h"
+#include "store/progress.h"
+#include "store/recordreader.h"
+#include "store/tableengine.h"
+#include "store/tablefile.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+
+namespace ql {
+namespace {
+
+// The row id and the packed texts of the columns after it of the row a statement stands on.
+TableBulk::Texts packedRow(const sql::Statement& st, int count, std::vector<QByteArrayView>& values,
+                           QStringDecoder& decoder)
+{
+    qsizetype bytes = 0;
+    for (int column = 1; column <= count; ++column) {
+        int length = 0;
+        const char* data = st.columnData(column, &length);
+        values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
+        bytes += length;
+    }
+    // A text has at most as many characters as bytes.
+    TableBulk::Texts row{st.columnInt(0), QString(2 * count + bytes, Qt::Uninitialized)};
+    QChar* out = row.packed.data();
+    for (const QByteArrayView value : values) {
+        QChar* text = decoder.appendToBuffer(out + 2, value);
+        const qsizetype length = text - (out + 2);
+        out[0] = QChar(ushort(length >> 16));
+        out[1] = QChar(ushort(length & 0xffff));
+        out = text;
+    }
+    row.packed.truncate(out - row.packed.constData());
+    return row;
+}
+
+// The columns of the fields, each after a comma, for a statement's column list.
+QByteArray quotedColumns(const TableDef& def, const QStringList& fieldNames)
+{
+    QByteArray columns;
+    for (const QString& name : fieldNames)
+        columns += ", " + sql::quoted(def.fields[size_t(def.fieldIndex(name))].name);
+    return columns;
+}
+
+} // namespace
+
+Record TableBulk::storedRecord(const Table& table, qint64 key)
+{
+    try {
+        if (std::optional<Record> stored = table.m_reader->readStored(key))
+            return *stored;
+    } catch (const Error&) {
+        // Named by its key alone.
+    }
+    Record record = table.emptyRecord();
+    record.set(table.findField(table.m_def->fields[0].name), key);
+    return record;
+}
+
+std::vector<TableBulk::Texts> TableBulk::readTexts(const Table& table,
+                                                   const QStringList& fieldNames)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const QByteArray columns = quotedColumns(*table.m_def, fieldNames);
+    std::vector<Texts> rows;
+    try {
+        // The order is read along its index alone, and the records along the file: two reads
+        // straight through instead of a look-up for each record.
+        db.mapFile();
+        const sql::ReadTransaction reading(db);
+        const std::vector<qint64> order = table.m_order->allRowids();
+        std::vector<Texts> stored;
+        stored.reserve(order.size());
+        sql::Statement st(db, "SELECT rowid" + columns + " FROM records ORDER BY rowid");
+        const int count = int(fieldNames.size());
+        std::vector<QByteArrayView> values(static_cast<size_t>(count));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        while (st.step())
+            stored.push_back(packedRow(st, count, values, decoder));
+        rows.reserve(order.size());
+        for (const qint64 rowid : order) {
+            const auto it =
+                std::lower_bound(stored.begin(), stored.end(), rowid,
+                                 [](const Texts& row, qint64 key) { return row.key < key; });
+            rows.push_back(std::move(*it));
+        }
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    return rows;
+}
+
+std::vector<TableBulk::Texts> TableBulk::readTextsWhereFilled(const Table& table,
+                                                              const QStringList& fieldNames,
+                                                              const QStringList& filled)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const TableDef& def = *table.m_def;
+    const int count = int(fieldNames.size());
+    std::vector<Texts> rows;
+    try {
+        const sql::ReadTransaction reading(db);
+        // The keys come from the indexes of the fields alone: every value is at or after the empty
+        // text in its index, where no empty value stands.
+        std::vector<qint64> keys;
+        for (const QString& name : filled) {
+            const FieldDef& field = def.fields[size_t(def.fieldIndex(name))];
+            QByteArray select =
+                "SELECT rowid FROM records WHERE " + sql::quoted(field.name) + " >= ''";
+            if (isTextType(field.type))
+                select += QByteArray(" COLLATE ") + sql::kKeyCollation;
+            sql::Statement st(db, select);
+            while (st.step())
+                keys.push_back(st.columnInt(0));
+        }
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        // Then the records, along the file.
+        sql::Statement st(db, "SELECT rowid" + quotedColumns(def, fieldNames) +
+                                  " FROM records WHERE rowid = ?1");
+        std::vector<QByteArrayView> values(static_cast<size_t>(count));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        rows.reserve(keys.size());
+        for (const qint64 key : keys) {
+            const sql::Statement::Use use(st);
+            st.bindInt(1, key);
+            if (st.step())
+                rows.push_back(packedRow(st, count, values, decoder));
+        }
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    return rows;
+}
+
+QStringView TableBulk::Texts::text(int field) const
+{
+    qsizetype at = 0;
+    for (;;) {
+        const qsizetype length = qsizetype(packed[at].unicode()) << 16 | packed[at + 1].unicode();
+        if (field-- == 0)
+            return QStringView(packed).mid(at + 2, length);
+        at += 2 + length;
+    }
+}
+
+void TableBulk::deleteKeys(Table& table, const std::vector<qint64>& keys, int& deleted,
+                           Progress* progress)
+{
+    deleted = 0;
+    table.checkActive();
+    table.checkWritable();
+    table.checkBrowseMode();
+    Table::Engine& engine = *table.m_engine;
+    // Going along the file rather than along an index touches each page once.
+    std::vector<qint64> inFileOrder = keys;
+    std::sort(inFileOrder.begin(), inFileOrder.end());
+    const auto work = [&](std::optional<Error>& failure) {
+        for (const qint64 key : inFileOrder) {
+            try {
+                const sql::Statement::Use use(engine.remove);
+                engine.remove.bindInt(1, key);
+                engine.remove.step();
+            } catch (const Error& e) {
+                failure = table.deleteError(storedRecord(table, key), e);
+                return;
+            }
+            deleted += engine.db.changes();
+            if (progress) {
+                progress->checkCancelled();
+                progress->progress(deleted, qint64(inFileOrder.size()));
+            }
+        }
+    };
+    inOneTransaction(table, work, deleted, -1, QStringLiteral("Could not delete the records"));
+}
+
+void TableBulk::appendRecords(Table& table, const std::function<bool(Record&)>& fill, int& appended)
+{
+    appended = 0;
+    table.checkActive();
+    table.checkWritable();
+    table.checkBrowseMode();
+    sql::Statement& insert = table.m_engine->insert;
+    const auto work = [&](std::optional<Error>& failure) {
+        for (;;) {
+            Record record = table.emptyRecord();
+            try {
+                if (!fill(record))
+                    return;
+            } catch (const Error& e) {
+                failure = e;
+                return;
+            }
+            try {
+                const sql::Statement::Use use(insert);
+                table.bindStored(true, record, true);
+                insert.step();
+            } catch (const Error& e) {
+                failure = table.storeError(record, e);
+                return;
+            }
+            ++appended;
+        }
+    };
+    inOneTransaction(table, work, appended, 1, QStringLiteral("Could not store the new records"));
+}
+
+void TableBulk::inOneTransaction(Table& table,
+                                 const std::function<void(std::optional<Error>&)>& work, int& done,
+                                 int perRecord, const QString& commitFailure)
+{
+    sql::Database& db = table.m_engine->db;
+    std::optional<Error> failure;
+    bool cancelled = false;
+    try {
+        db.setLargeCache(true);
+        sql::Transaction transaction(db);
+        const bool counted = table.m_order->fileKeepsCount();
+        if (counted)
+            tablefile::setCountAside(db);
+        work(failure);
+        if (counted)
+            tablefile::countAgain(db, qint64(done) * perRecord);
+        transaction.commit();
+    } catch (const Error& e) {
+        // Nothing was kept: the transaction could not start, or could not be committed.
+        done = 0;
+        if (!failure)
+            failure = Error(QStringLiteral("%1 in table \"%2\": %3")
+                                .arg(commitFailure, table.tableName(), TableError::reasonOf(e)));
+    } catch (const Cancelled&) {
+        // The transaction was rolled back on the way out: nothing of the work was kept.
+        done = 0;
+        cancelled = true;
+    }
+    try {
+        db.setLargeCache(false);
+    } catch (const Error&) {
+        // The pages go when the table closes.
+    }
+    table.readOrderAgain();
+    if (cancelled)
+        throw Cancelled{};
+    if (failure)
+        throw *failure;
+}
+
+} // namespace ql

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "store/schema.h"
+
+#include <QSet>
+#include <QString>
+
+namespace ql {
+
+// The table files of one folder, as the store finds them and lays them out: nothing outside the
+// store opens or makes a table file but through this and Table.
+class TableDirectory {
+public:
+    explicit TableDirectory(QString path)
+        : m_path(std::move(path))
+    {
+    }
+
+    // The path of the file that holds a table, its name matched without regard to letter case;
+    // empty when the folder holds none. Only a regular file (or a link to one) holds a table: a
+    // folder, a pipe or a device of that name does not.
+    QString fileOf(const QString& tableName) const;
+    bool holds(const QString& tableName) const { return !fileOf(tableName).isEmpty(); }
+
+    // Lays out an empty table file, readable by the user alone, carrying the password. Fails with
+    // ql::Error when the file exists already.
+    void create(const TableDef& def, const QString& password) const;
+    // Lays out an empty file, with its password, for each of the organizer's tables the folder
+    // does not hold; a table it holds is left as it is.
+    void createMissingTables() const;
+
+    // The fields the file of a table has, by their names in lower case, read the way a file from
+    // elsewhere is read (for reading only, trusting nothing in it); none when the folder holds no
+    // such file. Fails with ql::Error when the file is no table of this program, and with
+    // PasswordError (store/error.h) when the session does not know its password.
+    QSet<QString> storedFields(const QString& tableName) const;
+
+private:
+    QString m_path;
+};
+
+} // namespace ql
