@@ -1,35 +1,11 @@
 #pragma once
 
-#include "core/seams.h"
 #include "report/report.h"
+#include "support/dialogs.h"
 
 #include <QList>
-#include <QPair>
-#include <QQueue>
-#include <QString>
-#include <QStringList>
 
-// Scripted stand-ins for everything that waits on the user or leaves the process: they answer
-// from a queue and remember what they were asked.
 namespace ql::test {
-
-class ScriptedPrompts : public Prompts {
-public:
-    std::optional<QString> inputBox(QWidget* parent, const QString& caption,
-                                    const QString& prompt) override;
-    void message(QWidget* parent, const QString& text, MessageKind kind) override;
-    bool confirm(QWidget* parent, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
-                         const QString& defaultSuffix) override;
-
-    QQueue<std::optional<QString>> inputs; // nullopt answers Cancel
-    QQueue<bool> confirmations;            // an empty queue answers No
-    QQueue<QString> fileNames;             // an empty queue cancels
-    QStringList messages;
-    QList<MessageKind> kinds; // of each message
-    QStringList questions;    // input prompts and confirmation texts, in order
-};
 
 class ScriptedPrinting : public Printing {
 public:
@@ -45,29 +21,13 @@ public:
     QList<ReportRun> reports;
 };
 
-class ScriptedHelpViewer : public HelpViewer {
-public:
-    void showTopic(const QString& helpFile, int topic) override;
-    void showContents(const QString& helpFile) override;
-    // (help file, topic); topic 0 stands for the contents.
-    QList<QPair<QString, int>> shown;
-};
-
-class ScriptedProcessStarter : public ProcessStarter {
-public:
-    bool start(const QString& program) override;
-    QStringList started;
-    bool succeed = true;
-};
-
-// Installs fresh scripted services for as long as it lives.
-struct ScriptedServices {
+// Installs fresh scripted services, printing included, for as long as it lives.
+struct ScriptedServices : ScriptedDialogs {
     ScriptedServices();
     ~ScriptedServices();
-    ScriptedPrompts* prompts;
+    ScriptedServices(const ScriptedServices&) = delete;
+    ScriptedServices& operator=(const ScriptedServices&) = delete;
     ScriptedPrinting* printing;
-    ScriptedHelpViewer* help;
-    ScriptedProcessStarter* processes;
 };
 
 } // namespace ql::test
