@@ -463,7 +463,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
         {BitBtn5, &TCollectionsForm::BitBtn5Click},
         {BitBtn7, &TCollectionsForm::BitBtn7Click}};
     for (const auto& [button, handler] : dues) {
-        declare(this, {.handler = [this, handler] { (this->*handler)(); },
+        declare(this, {.handler = [this, handler = handler] { (this->*handler)(); },
                        .caption = {},
                        .hint = str("Go to the first item due today or later in the sort order"),
                        .button = button});
@@ -476,7 +476,7 @@ TCollectionsForm::TCollectionsForm(QWidget* parent)
         {Books, &TCollectionsForm::RadioGroup4Click}};
     for (const auto& [kind, handler] : sorts) {
         Catalogue& c = m_catalogues[size_t(kind)];
-        connect(c.sort, &RadioGroup::clicked, this, [this, &c, handler] {
+        connect(c.sort, &RadioGroup::clicked, this, [this, &c, handler = handler] {
             bool ran = false;
             runCommand(this, [&] {
                 ran = true;

@@ -40,18 +40,19 @@ const QString prose = str(
     "cupidatat non proident, sunt in culpa qui officia deserunt mollit anim id est laborum for "
     "WWWW MMMM mmmm wwww.");
 
-// The start of the prose that a field of the size holds, ending at a whole word.
-QString proseFor(const FieldDef& def)
+// The start of a field's text that a field of the size holds, ending at a whole word.
+QString fitted(const FieldDef& def, const QString& text)
 {
     if (def.type == FieldType::Memo)
-        return prose;
-    QString text = prose.left(def.size);
-    if (text.size() < prose.size() && prose.at(text.size()) != QLatin1Char(' '))
-        text.truncate(std::max<qsizetype>(text.lastIndexOf(QLatin1Char(' ')), 1));
-    return text.trimmed();
+        return text;
+    QString fit = text.left(def.size);
+    if (fit.size() < text.size() && text.at(fit.size()) != QLatin1Char(' '))
+        fit.truncate(std::max<qsizetype>(fit.lastIndexOf(QLatin1Char(' ')), 1));
+    return fit.trimmed();
 }
 
-// Fills every text and memo field of a new record with prose.
+// Fills every text and memo field of a new record with prose, each after a word of its own ("f1",
+// "f2", …), so that a field that does not print leaves a word missing.
 QHash<QString, QString> fillRecord(Table& table)
 {
     QHash<QString, QString> values;
@@ -61,7 +62,7 @@ QHash<QString, QString> fillRecord(Table& table)
         if (table.field(i).isCalculated() ||
             (def.type != FieldType::Text && def.type != FieldType::Memo))
             continue;
-        values.insert(def.name, proseFor(def));
+        values.insert(def.name, fitted(def, QStringLiteral("f%1 ").arg(i) + prose));
         table.setValue(def.name, values.value(def.name));
     }
     table.post();
