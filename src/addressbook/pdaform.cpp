@@ -113,8 +113,8 @@ TPDAForm::TPDAForm(QWidget* parent)
     setSizeGripEnabled(true);
 
     // Built in reading order, so the tab order follows it.
-    const auto edit = [this](QWidget* parentWidget, const char* name, const char* field,
-                             const QString& hint) {
+    const auto edit = [](QWidget* parentWidget, const char* name, const char* field,
+                         const QString& hint) {
         auto* e = new DBEdit(parentWidget);
         e->setObjectName(str(name));
         e->setProperty("dataField", str(field));
