@@ -42,3 +42,37 @@ quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory
 # chooser, so it stands above the modules.
 quillory_layer(6 quillory_options)
 quillory_layer(7 quillory_shell)
+
+# The layered libraries a target uses, directly or through the libraries it links.
+function(quillory_linked_libraries target out)
+    set(seen)
+    get_target_property(pending ${target} LINK_LIBRARIES)
+    while(pending)
+        list(POP_FRONT pending item)
+        if(NOT TARGET "${item}" OR item IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${item})
+        get_target_property(more ${item} INTERFACE_LINK_LIBRARIES)
+        if(more)
+            list(APPEND pending ${more})
+        endif()
+    endwhile()
+    set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# Fails the configuration when a test executable uses a library above the layer it tests.
+function(quillory_check_test_layers)
+    get_property(tests GLOBAL PROPERTY QUILLORY_TESTS)
+    foreach(test IN LISTS tests)
+        get_property(rank GLOBAL PROPERTY QUILLORY_TEST_LAYER_${test})
+        quillory_linked_libraries(${test} used)
+        foreach(library IN LISTS used)
+            get_property(libraryRank GLOBAL PROPERTY QUILLORY_LAYER_${library})
+            if(NOT "${libraryRank}" STREQUAL "" AND libraryRank GREATER rank)
+                message(FATAL_ERROR "${test} (a test of layer ${rank}) uses ${library} (layer "
+                    "${libraryRank}): a test links only its layer and the layers below it")
+            endif()
+        endforeach()
+    endforeach()
+endfunction()

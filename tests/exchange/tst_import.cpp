@@ -79,6 +79,8 @@ const TableDef& destinationOf(Module module)
 
 using Row = std::vector<std::pair<QString, QVariant>>;
 
+std::optional<TableDef> layoutTable(Module module, int layout);
+
 // A started program and folders of source tables, written through the table layer.
 struct Fixture {
     test::ScriptedServices services;
@@ -100,7 +102,7 @@ struct Fixture {
     void write(const QString& folder, Module module, int layout, const std::vector<Row>& rows,
                const QString& password = {})
     {
-        write(folder, module, *import::sourceTable(module, layout), rows, password);
+        write(folder, module, *layoutTable(module, layout), rows, password);
     }
     void write(const QString& folder, Module module, const TableDef& def,
                const std::vector<Row>& rows, const QString& password = {})
@@ -483,7 +485,7 @@ private Q_SLOTS:
         const QString source = f.folder("source");
         const QString journal = QDir(source).filePath(str("Journal2.DB"));
         f.write(source, Module::Names, 1, {{{str("LastName"), str("Adams")}}});
-        TableDef def = *import::sourceTable(Module::Journal, 1);
+        TableDef def = *layoutTable(Module::Journal, 1);
         if (kind == QLatin1String("key"))
             def.fields.front().type = FieldType::Text;
         f.write(source, Module::Journal, def,

@@ -1,36 +1,11 @@
 #pragma once
 
-#include "core/seams.h"
 #include "report/report.h"
-#include "store/progress.h"
+#include "support/dialogs.h"
 
 #include <QList>
-#include <QPair>
-#include <QQueue>
-#include <QString>
-#include <QStringList>
 
-// Scripted stand-ins for everything that waits on the user or leaves the process: they answer
-// from a queue and remember what they were asked.
 namespace ql::test {
-
-class ScriptedPrompts : public Prompts {
-public:
-    std::optional<QString> inputBox(QWidget* parent, const QString& caption,
-                                    const QString& prompt) override;
-    void message(QWidget* parent, const QString& text, MessageKind kind) override;
-    bool confirm(QWidget* parent, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
-                         const QString& defaultSuffix) override;
-
-    QQueue<std::optional<QString>> inputs; // nullopt answers Cancel
-    QQueue<bool> confirmations;            // an empty queue answers No
-    QQueue<QString> fileNames;             // an empty queue cancels
-    QStringList messages;
-    QList<MessageKind> kinds; // of each message
-    QStringList questions;    // input prompts and confirmation texts, in order
-};
 
 class ScriptedPrinting : public Printing {
 public:
@@ -46,49 +21,13 @@ public:
     QList<ReportRun> reports;
 };
 
-class ScriptedHelpViewer : public HelpViewer {
-public:
-    void showTopic(const QString& helpFile, int topic) override;
-    void showContents(const QString& helpFile) override;
-    // (help file, topic); topic 0 stands for the contents.
-    QList<QPair<QString, int>> shown;
-};
-
-class ScriptedProcessStarter : public ProcessStarter {
-public:
-    bool start(const QString& program) override;
-    QStringList started;
-    bool succeed = true;
-};
-
-// Runs long work as a window's runner would, on the caller's thread: answers the work's questions
-// from queues, remembers what it reported, and cancels when told or once the work reports a step.
-class ScriptedProgress : public Progress {
-public:
-    void progress(qint64 done, qint64 total) override;
-    void status(const QString& text) override { statuses << text; }
-    bool isCancelled() const override { return cancelled; }
-    bool confirm(const QString& question) override;
-    std::optional<QString> ask(const QString& caption, const QString& prompt) override;
-
-    qint64 cancelAt = -1; // the step done at which the user cancels; -1 for never
-    bool cancelled = false;
-    qint64 done = 0; // as last reported
-    qint64 total = 0;
-    QStringList statuses;
-    QQueue<std::optional<QString>> inputs; // nullopt declines
-    QQueue<bool> confirmations;            // an empty queue answers No
-    QStringList questions;                 // "caption: prompt" for an input, the text of a question
-};
-
-// Installs fresh scripted services for as long as it lives.
-struct ScriptedServices {
+// Installs fresh scripted services, printing included, for as long as it lives.
+struct ScriptedServices : ScriptedDialogs {
     ScriptedServices();
     ~ScriptedServices();
-    ScriptedPrompts* prompts;
+    ScriptedServices(const ScriptedServices&) = delete;
+    ScriptedServices& operator=(const ScriptedServices&) = delete;
     ScriptedPrinting* printing;
-    ScriptedHelpViewer* help;
-    ScriptedProcessStarter* processes;
 };
 
 } // namespace ql::test

@@ -1,6 +1,6 @@
 #include "store/holders.h"
 #include "store/sqlite.h"
-#include "support/scripted.h"
+#include "support/dialogs.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 #include "widgets/dbcontrols.h"
@@ -94,7 +94,7 @@ private Q_SLOTS:
     void typingEditsTheRecordAsItIsTyped()
     {
         test::ProgramDirectory dir;
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         TDataModule1 dm;
         Table& t = *dm.tbNames;
         Form form(dm.dsNames, {str("FirstName"), str("LastName")});
@@ -170,7 +170,7 @@ private Q_SLOTS:
     void aDateIsReadWhenTheEditorIsLeft()
     {
         test::ProgramDirectory dir;
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         TDataModule4 dm;
         Table& t = *dm.tbTodo;
         Form form(dm.dsToDo, {str("ToDoByDate"), str("ExtraField")});
@@ -224,7 +224,7 @@ private Q_SLOTS:
     void aDamagedRecordStaysLocal()
     {
         test::ProgramDirectory dir;
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         const QString damaged = str("B") + QString(40000, QLatin1Char('x')) + str("MIDMARKER") +
                                 QString(60000, QLatin1Char('y'));
         {
@@ -270,7 +270,7 @@ private Q_SLOTS:
     void gridCellsShowDateTimesAsTheTableDoes()
     {
         test::ProgramDirectory dir;
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         test::FixedClock clock(QDateTime(QDate(1997, 5, 25), QTime(23, 59, 59)));
         TDataModule2 dm;
         Form form(dm.dsJournal1, {str("ExtraField")});
@@ -287,7 +287,7 @@ private Q_SLOTS:
     void theGridAndTheTableFollowEachOther()
     {
         test::ProgramDirectory dir;
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         TDataModule1 dm;
         Table& t = *dm.tbNames;
         for (const char* last : {"Baker", "Able", "Charlie", "Delta"})

@@ -1,5 +1,5 @@
 #include "store/holders.h"
-#include "support/scripted.h"
+#include "support/dialogs.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 #include "widgets/commands.h"
@@ -76,7 +76,7 @@ void addContact(Table& t, const char* first, const char* last)
 
 struct Fixture {
     test::ProgramDirectory dir;
-    test::ScriptedServices services;
+    test::ScriptedDialogs services;
     TDataModule1 names;
     Contacts window{names};
     Table& table = *names.tbNames;

@@ -1,5 +1,5 @@
 #include "store/error.h"
-#include "support/scripted.h"
+#include "support/dialogs.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 #include "widgets/workrunner.h"
@@ -43,7 +43,7 @@ private Q_SLOTS:
     // and what it reports reaches the window there.
     void workRunsBesideTheTurningEventLoop()
     {
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         QWidget window;
         std::atomic<bool> ticked = false;
         QTimer ticker;
@@ -92,7 +92,7 @@ private Q_SLOTS:
     void cancelStopsTheWork()
     {
         QFETCH(int, way);
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         QWidget window;
         QString captionShown;
         QTimer canceller;
@@ -127,7 +127,7 @@ private Q_SLOTS:
     // with the answer.
     void questionsAreAnsweredForTheWork()
     {
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         services.prompts->confirmations << true;
         services.prompts->inputs << QStringLiteral("secret") << std::nullopt;
         QWidget window;
@@ -152,7 +152,7 @@ private Q_SLOTS:
     // A failure of the work comes back as the window's failure, with its own text.
     void failureIsThrownOnTheWindowsThread()
     {
-        test::ScriptedServices services;
+        test::ScriptedDialogs services;
         QWidget window;
         try {
             runWork(&window, QStringLiteral("Quillory - Export"), [](Progress&) {

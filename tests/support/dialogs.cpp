@@ -1,0 +1,93 @@
+#include "support/dialogs.h"
+
+namespace ql::test {
+
+std::optional<QString> ScriptedPrompts::inputBox(QWidget*, const QString& caption,
+                                                 const QString& prompt)
+{
+    questions << caption + QStringLiteral(": ") + prompt;
+    return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
+}
+
+void ScriptedPrompts::message(QWidget*, const QString& text, MessageKind kind)
+{
+    messages << text;
+    kinds << kind;
+}
+
+bool ScriptedPrompts::confirm(QWidget*, const QString& text)
+{
+    questions << text;
+    return !confirmations.isEmpty() && confirmations.dequeue();
+}
+
+QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QString&)
+{
+    questions << title;
+    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+}
+
+QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString&,
+                                      const QString&)
+{
+    questions << title;
+    return fileNames.isEmpty() ? QString() : fileNames.dequeue();
+}
+
+void ScriptedHelpViewer::showTopic(const QString& helpFile, int topic)
+{
+    shown << qMakePair(helpFile, topic);
+}
+
+void ScriptedHelpViewer::showContents(const QString& helpFile)
+{
+    shown << qMakePair(helpFile, 0);
+}
+
+bool ScriptedProcessStarter::start(const QString& program)
+{
+    started << program;
+    return succeed;
+}
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    auto p = std::make_unique<ScriptedPrompts>();
+    auto h = std::make_unique<ScriptedHelpViewer>();
+    auto s = std::make_unique<ScriptedProcessStarter>();
+    prompts = p.get();
+    help = h.get();
+    processes = s.get();
+    services::install(std::move(p));
+    services::install(std::move(h));
+    services::install(std::move(s));
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    services::install(std::unique_ptr<Prompts>());
+    services::install(std::unique_ptr<HelpViewer>());
+    services::install(std::unique_ptr<ProcessStarter>());
+}
+
+void ScriptedProgress::progress(qint64 doneNow, qint64 totalNow)
+{
+    done = doneNow;
+    total = totalNow;
+    if (cancelAt >= 0 && done >= cancelAt)
+        cancelled = true;
+}
+
+bool ScriptedProgress::confirm(const QString& question)
+{
+    questions << question;
+    return !confirmations.isEmpty() && confirmations.dequeue();
+}
+
+std::optional<QString> ScriptedProgress::ask(const QString& caption, const QString& prompt)
+{
+    questions << caption + QStringLiteral(": ") + prompt;
+    return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
+}
+
+} // namespace ql::test

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/seams.h"
+#include "store/progress.h"
+
+#include <QList>
+#include <QPair>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+// Scripted stand-ins for everything that waits on the user or leaves the process: they answer
+// from a queue and remember what they were asked. The printing stand-in is in
+// support/scripted.h, over the report layer.
+namespace ql::test {
+
+class ScriptedPrompts : public Prompts {
+public:
+    std::optional<QString> inputBox(QWidget* parent, const QString& caption,
+                                    const QString& prompt) override;
+    void message(QWidget* parent, const QString& text, MessageKind kind) override;
+    bool confirm(QWidget* parent, const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                         const QString& defaultSuffix) override;
+
+    QQueue<std::optional<QString>> inputs; // nullopt answers Cancel
+    QQueue<bool> confirmations;            // an empty queue answers No
+    QQueue<QString> fileNames;             // an empty queue cancels
+    QStringList messages;
+    QList<MessageKind> kinds; // of each message
+    QStringList questions;    // input prompts and confirmation texts, in order
+};
+
+class ScriptedHelpViewer : public HelpViewer {
+public:
+    void showTopic(const QString& helpFile, int topic) override;
+    void showContents(const QString& helpFile) override;
+    // (help file, topic); topic 0 stands for the contents.
+    QList<QPair<QString, int>> shown;
+};
+
+class ScriptedProcessStarter : public ProcessStarter {
+public:
+    bool start(const QString& program) override;
+    QStringList started;
+    bool succeed = true;
+};
+
+// Installs fresh scripted prompts, help viewer and process starter for as long as it lives.
+struct ScriptedDialogs {
+    ScriptedDialogs();
+    ~ScriptedDialogs();
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+    ScriptedPrompts* prompts;
+    ScriptedHelpViewer* help;
+    ScriptedProcessStarter* processes;
+};
+
+// Runs long work as a window's runner would, on the caller's thread: answers the work's questions
+// from queues, remembers what it reported, and cancels when told or once the work reports a step.
+class ScriptedProgress : public Progress {
+public:
+    void progress(qint64 done, qint64 total) override;
+    void status(const QString& text) override { statuses << text; }
+    bool isCancelled() const override { return cancelled; }
+    bool confirm(const QString& question) override;
+    std::optional<QString> ask(const QString& caption, const QString& prompt) override;
+
+    qint64 cancelAt = -1; // the step done at which the user cancels; -1 for never
+    bool cancelled = false;
+    qint64 done = 0; // as last reported
+    qint64 total = 0;
+    QStringList statuses;
+    QQueue<std::optional<QString>> inputs; // nullopt declines
+    QQueue<bool> confirmations;            // an empty queue answers No
+    QStringList questions;                 // "caption: prompt" for an input, the text of a question
+};
+
+} // namespace ql::test
