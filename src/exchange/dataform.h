@@ -62,7 +62,4 @@ private:
     const RunContext& m_context;
 };
 
-// The data window while it is open.
-inline TDataForm* DataForm = nullptr;
-
 } // namespace ql

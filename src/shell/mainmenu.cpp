@@ -434,12 +434,12 @@ void MainMenu::openOptions()
 
 void MainMenu::openMaintenance()
 {
-    openWindow(this, WrenxForm, m_context);
+    runWindow<TWrenxForm>(this, m_context);
 }
 
 void MainMenu::openExport()
 {
-    openWindow(this, DataForm, m_context);
+    runWindow<TDataForm>(this, m_context);
 }
 
 void MainMenu::showAbout()

@@ -90,7 +90,4 @@ public:
     void tbUserDefinedBeforeOpen();
 };
 
-// The user-defined records' holder while the user-defined window is open.
-inline TDataModule8* DataModule8 = nullptr;
-
 } // namespace ql

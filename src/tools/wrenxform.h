@@ -61,7 +61,4 @@ private:
     const RunContext& m_context;
 };
 
-// The tools window while it is open.
-inline TWrenxForm* WrenxForm = nullptr;
-
 } // namespace ql

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 
 using namespace ql;
@@ -103,11 +104,14 @@ QStringList layoutFaults(QWidget* menu)
 struct FailingHolder : QObject {
     explicit FailingHolder(QObject*) { throw Error(str("Cannot open table \"X.DB\": gone.")); }
 };
+// A module window that remembers the holder it was made over.
 struct ProbeWindow : QDialog {
-    explicit ProbeWindow(QWidget* owner)
+    ProbeWindow(QObject& holder, QWidget* owner)
         : QDialog(owner)
+        , holder(&holder)
     {
     }
+    QPointer<QObject> holder;
 };
 
 } // namespace
@@ -310,21 +314,23 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
-        FailingHolder* holder = nullptr;
-        ProbeWindow* window = nullptr;
-        openModule(program->mainMenu(), holder, window);
+        openModule<FailingHolder, ProbeWindow>(program->mainMenu());
         QCOMPARE(services.prompts->messages, QStringList{str("Cannot open table \"X.DB\": gone.")});
-        QVERIFY(!holder && !window);
 
-        TDataModule2* journal = nullptr;
+        QPointer<ProbeWindow> window;
+        QPointer<QObject> journal;
         bool seen = false;
         QTimer::singleShot(0, [&] {
-            seen = journal && window && window->isVisible();
+            window = dynamic_cast<ProbeWindow*>(QApplication::activeModalWidget());
+            if (!window)
+                return;
+            journal = window->holder;
+            seen = window->isVisible() && qobject_cast<TDataModule2*>(journal.data());
             window->reject();
         });
-        openModule(program->mainMenu(), journal, window);
+        openModule<TDataModule2, ProbeWindow>(program->mainMenu());
         QVERIFY(seen);
-        QVERIFY(!journal && !window);
+        QVERIFY(!journal && !window); // both made for this opening only
     }
 
     void startUpFailsClearlyWithoutTheAddressBook()
