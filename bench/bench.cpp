@@ -69,6 +69,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 #include <optional>
 #include <random>
@@ -1383,6 +1384,9 @@ void runLoans(int records)
 
 int main(int argc, char** argv)
 {
+    // Long work runs on a thread of its own; one memory arena for every thread keeps the pages a
+    // run frees for the next run instead of handing a fresh arena back to the system each time.
+    mallopt(M_ARENA_MAX, 1);
     // The windows are measured without a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -11,9 +11,13 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <QTextStream>
+#include <malloc.h>
 
 int main(int argc, char** argv)
 {
+    // Long work runs on a thread of its own; one memory arena for every thread keeps the pages a
+    // run frees for the next run instead of handing a fresh arena back to the system each time.
+    mallopt(M_ARENA_MAX, 1);
     QApplication app(argc, argv);
     // The program takes no arguments: --help says so, and anything else is refused before
     // anything is written.
