@@ -57,15 +57,15 @@ struct MenuButton {
     int top;
 };
 
-QPushButton* makeButton(QWidget* parent, const MenuButton& spec)
+QPushButton* makeButton(QWidget* parent, const MenuButton& design)
 {
-    const QString caption = QString::fromUtf8(spec.caption);
+    const QString caption = QString::fromUtf8(design.caption);
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(spec.name));
-    button->setToolTip(QString::fromUtf8(spec.hint));
-    button->setStatusTip(QString::fromUtf8(spec.hint));
+    button->setObjectName(QString::fromLatin1(design.name));
+    button->setToolTip(QString::fromUtf8(design.hint));
+    button->setStatusTip(QString::fromUtf8(design.hint));
     button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    button->setGeometry(kColumns[spec.column], spec.top, kButtonWidth, kButtonHeight);
+    button->setGeometry(kColumns[design.column], design.top, kButtonWidth, kButtonHeight);
     return button;
 }
 
