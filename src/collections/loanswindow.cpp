@@ -19,8 +19,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 namespace ql {
@@ -32,49 +34,108 @@ LoansModel::LoansModel(QObject* parent)
 {
 }
 
-void LoansModel::setLoans(std::vector<Loan> loans, QDate today)
+void LoansModel::setLoans(std::vector<Loan> loans, QDate today, TitleReader readTitles)
 {
     beginResetModel();
     m_loans = std::move(loans);
+    m_readTitles = std::move(readTitles);
+    m_untitled = m_readTitles ? m_loans.size() : 0;
+    m_titled.assign(m_loans.size(), !m_readTitles);
     m_today = today;
     m_rank.clear();
     m_rank.reserve(m_loans.size());
     for (const Loan& loan : m_loans)
         m_rank.push_back(qint64(loans::standing(loan, today)) << 32 |
                          (loan.returnDate.isValid() ? loan.returnDate.toJulianDay() : 0));
+    m_folded.clear();
     order();
     endResetModel();
+}
+
+// A view shows a title only through data(), which reads it first: reading more changes nothing
+// shown.
+bool LoansModel::readSomeTitles(int count)
+{
+    std::vector<size_t> which;
+    for (size_t i = 0; i < m_loans.size() && int(which.size()) < count; ++i) {
+        if (!m_titled[i])
+            which.push_back(i);
+    }
+    readTitlesOf(which);
+    return m_untitled > 0;
+}
+
+void LoansModel::readTitlesFrom(int row) const
+{
+    // A screenful and more: the rows a view asks for next.
+    constexpr int kAhead = 128;
+    std::vector<size_t> which;
+    for (int r = row; r < std::min(rowCount(), row + kAhead); ++r) {
+        if (!m_titled[size_t(m_shown[size_t(r)])])
+            which.push_back(size_t(m_shown[size_t(r)]));
+    }
+    readTitlesOf(which);
+}
+
+void LoansModel::readAllTitles() const
+{
+    std::vector<size_t> which;
+    for (size_t i = 0; i < m_loans.size() && m_untitled > 0; ++i) {
+        if (!m_titled[i])
+            which.push_back(i);
+    }
+    readTitlesOf(which);
+}
+
+void LoansModel::readTitlesOf(const std::vector<size_t>& which) const
+{
+    if (which.empty())
+        return;
+    std::vector<Loan> part;
+    part.reserve(which.size());
+    for (const size_t i : which)
+        part.push_back(m_loans[i]);
+    m_readTitles(part);
+    for (size_t at = 0; at < which.size(); ++at) {
+        m_loans[which[at]].title = std::move(part[at].title);
+        m_titled[which[at]] = true;
+    }
+    m_untitled -= which.size();
+}
+
+const Loan& LoansModel::loanAt(int row) const
+{
+    const size_t i = size_t(m_shown[size_t(row)]);
+    if (!m_titled[i])
+        readTitlesFrom(row);
+    return m_loans[i];
 }
 
 void LoansModel::narrow(const QString& text)
 {
     beginResetModel();
     m_narrowing = text;
-    order();
+    showNarrowed();
     endResetModel();
 }
 
 void LoansModel::sort(int column, Qt::SortOrder sortOrder)
 {
     beginResetModel();
+    if (column == TitleColumn)
+        readAllTitles();
     m_sortColumn = column;
     m_sortOrder = sortOrder;
     order();
     endResetModel();
 }
 
-// The loans narrowed to the text, then sorted: in the loans order, or by a column with the loans
-// order within equal values.
+// Every loan sorted: in the loans order, or by a column with the loans order within equal
+// values; then narrowed.
 void LoansModel::order()
 {
-    m_shown.clear();
-    m_shown.reserve(m_loans.size());
-    for (int i = 0; i < int(m_loans.size()); ++i) {
-        const Loan& loan = m_loans[size_t(i)];
-        if (m_narrowing.isEmpty() || loan.title.contains(m_narrowing, Qt::CaseInsensitive) ||
-            loan.borrower.contains(m_narrowing, Qt::CaseInsensitive))
-            m_shown.push_back(i);
-    }
+    m_sorted.resize(m_loans.size());
+    std::iota(m_sorted.begin(), m_sorted.end(), 0);
     const auto byColumn = [this](const Loan& a, const Loan& b) {
         switch (m_sortColumn) {
         case CatalogueColumn:
@@ -95,13 +156,52 @@ void LoansModel::order()
         }
     };
     const bool descending = m_sortOrder == Qt::DescendingOrder;
-    std::stable_sort(m_shown.begin(), m_shown.end(), [&](int i, int j) {
+    std::stable_sort(m_sorted.begin(), m_sorted.end(), [&](int i, int j) {
         if (m_sortColumn >= 0) {
             if (const int compared = byColumn(m_loans[size_t(i)], m_loans[size_t(j)]))
                 return descending ? compared > 0 : compared < 0;
         }
         return m_rank[size_t(i)] < m_rank[size_t(j)];
     });
+    showNarrowed();
+}
+
+// The sorted loans whose title or borrower holds the narrowing text, ignoring case. Each loan's
+// title and borrower are folded to one case once, at the first narrowing, so that each text typed
+// is looked for as it is.
+void LoansModel::showNarrowed()
+{
+    if (m_narrowing.isEmpty()) {
+        m_shown = m_sorted;
+        return;
+    }
+    if (m_folded.size() != m_loans.size()) {
+        readAllTitles();
+        m_folded.clear();
+        m_folded.reserve(m_loans.size());
+        for (const Loan& loan : m_loans)
+            m_folded.push_back(loan.title.toCaseFolded() + QChar(u'\n') +
+                               loan.borrower.toCaseFolded());
+    }
+    const QString wanted = m_narrowing.toCaseFolded();
+    const QChar first = wanted.front();
+    const QStringView rest = QStringView(wanted).sliced(1);
+    // Where the first character stands, the rest must follow.
+    const auto holds = [&](QStringView text) {
+        if (text.size() <= rest.size())
+            return false;
+        const QChar* end = text.end() - rest.size();
+        for (const QChar* at = text.begin(); at < end; ++at) {
+            if (*at == first && QStringView(at + 1, rest.size()) == rest)
+                return true;
+        }
+        return false;
+    };
+    m_shown.clear();
+    for (const int i : m_sorted) {
+        if (holds(m_folded[size_t(i)]))
+            m_shown.push_back(i);
+    }
 }
 
 int LoansModel::rowCount(const QModelIndex& parent) const
@@ -188,6 +288,7 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
     , m_context(context)
     , m_collections(collections)
     , m_model(new LoansModel(this))
+    , m_titleReading(new QTimer(this))
 {
     setObjectName(QStringLiteral("LoansForm"));
     setWindowTitle(QStringLiteral("Quillory - Loans"));
@@ -201,6 +302,8 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
 
+    connect(m_titleReading, &QTimer::timeout, this,
+            [this] { guarded(this, [this] { readTitlesWhileIdle(); }); });
     m_lending = std::make_unique<loans::Lending>();
     reload();
 }
@@ -292,9 +395,22 @@ QLayout* LoansWindow::buildButtons()
 
 void LoansWindow::reload()
 {
-    m_model->setLoans(m_lending->read(), clock::today());
+    const loans::Lending& lending = *m_lending;
+    m_model->setLoans(lending.readUntitled(), clock::today(),
+                      [&lending](std::span<Loan> loans) { lending.readTitles(loans); });
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0, LoansModel::TitleColumn));
+    m_titleReading->start();
+}
+
+void LoansWindow::readTitlesWhileIdle()
+{
+    // A part takes a few milliseconds, so the window answers the user in between.
+    // A failure stops the reading, and is told once.
+    constexpr int kPart = 1000;
+    m_titleReading->stop();
+    if (m_model->readSomeTitles(kPart))
+        m_titleReading->start();
 }
 
 std::vector<Loan> LoansWindow::chosen() const

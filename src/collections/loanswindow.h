@@ -5,12 +5,15 @@
 #include "widgets/modulewindow.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 class QLayout;
 class QLineEdit;
 class QTableView;
+class QTimer;
 
 namespace ql {
 
@@ -30,11 +33,19 @@ public:
 
     explicit LoansModel(QObject* parent = nullptr);
 
+    // Reads the titles of loans read without them.
+    using TitleReader = std::function<void(std::span<loans::Loan>)>;
+
     // The loans shown from now on, counted against `today`; the narrowing and the sort stay.
-    void setLoans(std::vector<loans::Loan> loans, QDate today);
+    // Given a title reader, the loans come without their titles, and each title is read when it
+    // is first needed (or by readSomeTitles before).
+    void setLoans(std::vector<loans::Loan> loans, QDate today, TitleReader readTitles = {});
+    // Reads the titles of at most `count` more loans; false once every title is read.
+    bool readSomeTitles(int count);
     // Shows only the loans whose title or borrower holds the text, ignoring case; all for none.
     void narrow(const QString& text);
-    const loans::Loan& loanAt(int row) const { return m_loans[size_t(m_shown[size_t(row)])]; }
+    // The loan of a row, its title read.
+    const loans::Loan& loanAt(int row) const;
     // A row's loan read out as a screen reader says it.
     QString spoken(int row) const;
 
@@ -47,10 +58,25 @@ public:
 
 private:
     void order();
+    void showNarrowed();
     QString text(const loans::Loan& loan, int column) const;
+    // Reads the titles not read yet of the rows from `row` on (a screenful and more), or of every
+    // loan.
+    void readTitlesFrom(int row) const;
+    void readAllTitles() const;
+    // Reads the titles of the loans at those places.
+    void readTitlesOf(const std::vector<size_t>& which) const;
 
-    std::vector<loans::Loan> m_loans;
-    std::vector<int> m_shown; // indexes into m_loans, in the order shown
+    // Titles are filled in as they are read.
+    mutable std::vector<loans::Loan> m_loans;
+    mutable std::vector<bool> m_titled; // per loan
+    mutable size_t m_untitled = 0;      // how many loans have no title read yet
+    TitleReader m_readTitles;
+    std::vector<int> m_sorted; // indexes into m_loans, every loan in the order shown
+    std::vector<int> m_shown;  // those of them the narrowing leaves
+    // Per loan, its title and borrower folded to one case, a line apart; read at the first
+    // narrowing.
+    std::vector<QString> m_folded;
     // Per loan, its place in the loans order: its standing, then its return date (the longest
     // overdue and the soonest due first); loans of one day keep the order they were read in.
     std::vector<qint64> m_rank;
@@ -80,6 +106,8 @@ private:
     void buildList();
     QLayout* buildButtons();
     void reload();
+    // Reads the titles of the loans listed a part at a time while the window waits for the user.
+    void readTitlesWhileIdle();
     std::vector<loans::Loan> chosen() const;
     void openItem();
     void markReturned();
@@ -92,6 +120,7 @@ private:
     LoansModel* m_model;
     QLineEdit* m_search = nullptr;
     QTableView* m_list = nullptr;
+    QTimer* m_titleReading;
 };
 
 // Opens the loans window over `owner`; `collections` when the collections window opens it.

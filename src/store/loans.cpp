@@ -36,6 +36,16 @@ const std::array<Fields, 4>& fields()
     return list;
 }
 
+// A stored date from its UTF-8 text; a date is short and stored in ASCII.
+QDate dateOf(QByteArrayView utf8)
+{
+    std::array<char16_t, 32> text{};
+    if (utf8.size() > qsizetype(text.size()))
+        return storedDate(QString::fromUtf8(utf8));
+    std::copy(utf8.begin(), utf8.end(), text.begin());
+    return storedDate(QStringView(text.data(), utf8.size()));
+}
+
 } // namespace
 
 QString catalogueName(Catalogue catalogue)
@@ -84,27 +94,61 @@ Lending::~Lending() = default;
 
 std::vector<Loan> Lending::read() const
 {
+    std::vector<Loan> loans = readUntitled();
+    readTitles(loans);
+    return loans;
+}
+
+std::vector<Loan> Lending::readUntitled() const
+{
     std::vector<Loan> loans;
     for (size_t i = 0; i < m_tables.size(); ++i) {
         const Fields& f = fields()[i];
-        const std::vector<TableBulk::Texts> rows = TableBulk::readTextsWhereFilled(
-            *m_tables[i], {f.title, f.borrower, f.returnDate}, {f.borrower, f.returnDate});
-        loans.reserve(loans.size() + rows.size());
-        for (const TableBulk::Texts& row : rows) {
-            Loan loan{Catalogue(i), row.key, row.text(0).toString(), row.text(1).toString(),
-                      storedDate(row.text(2))};
-            // An empty text counts as no borrower, as the window shows it.
-            if (!loan.borrower.isEmpty() || loan.returnDate.isValid())
-                loans.push_back(std::move(loan));
-        }
+        TableBulk::readFilled(
+            *m_tables[i], {f.borrower, f.returnDate},
+            [&](qint64 key, const std::vector<QByteArrayView>& texts) {
+                // A date is stored in ASCII.
+                Loan loan{Catalogue(i), key, {}, QString::fromUtf8(texts[0]), dateOf(texts[1])};
+                // An empty text counts as no borrower, as the window shows it.
+                if (!loan.borrower.isEmpty() || loan.returnDate.isValid())
+                    loans.push_back(std::move(loan));
+            });
     }
     return loans;
 }
 
+void Lending::readTitles(std::span<Loan> loans) const
+{
+    for (size_t i = 0; i < m_tables.size(); ++i) {
+        std::vector<Loan*> lent;
+        std::vector<qint64> keys;
+        for (Loan& loan : loans) {
+            if (size_t(loan.catalogue) == i) {
+                lent.push_back(&loan);
+                keys.push_back(loan.key);
+            }
+        }
+        if (keys.empty())
+            continue;
+        std::sort(lent.begin(), lent.end(),
+                  [](const Loan* a, const Loan* b) { return a->key < b->key; });
+        const std::vector<TableBulk::Texts> rows =
+            TableBulk::readTextsOf(*m_tables[i], std::move(keys), {fields()[i].title});
+        auto row = rows.begin();
+        for (Loan* loan : lent) {
+            while (row != rows.end() && row->key < loan->key)
+                ++row;
+            loan->title =
+                row != rows.end() && row->key == loan->key ? row->text(0).toString() : QString();
+        }
+    }
+}
+
 std::vector<Loan> Lending::dueOn(QDate day) const
 {
-    std::vector<Loan> due = read();
+    std::vector<Loan> due = readUntitled();
     std::erase_if(due, [day](const Loan& loan) { return loan.returnDate != day; });
+    readTitles(due);
     return due;
 }
 

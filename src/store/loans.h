@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace ql {
@@ -44,8 +45,12 @@ public:
     Lending& operator=(const Lending&) = delete;
 
     // Every loan, read through the indexes of the borrowers and the return dates, catalogue by
-    // catalogue; no other item is read.
+    // catalogue and in the order of the items' keys; no other item is read.
     std::vector<Loan> read() const;
+    // The same without the titles, read from those indexes alone: no item itself is read.
+    std::vector<Loan> readUntitled() const;
+    // Reads the titles of the loans' items; an item gone meanwhile keeps an empty title.
+    void readTitles(std::span<Loan> loans) const;
     // The loans due on a day, in the order they were read.
     std::vector<Loan> dueOn(QDate day) const;
     // Clears the borrower and the return date of each loan's item; an item gone meanwhile is

@@ -13,22 +13,34 @@
 namespace ql {
 namespace {
 
-// The row id and the packed texts of the columns after it of the row a statement stands on.
-TableBulk::Texts packedRow(const sql::Statement& st, int count, std::vector<QByteArrayView>& values,
-                           QStringDecoder& decoder)
+// Decodes UTF-8 text into `out` and returns the end of what it wrote. The ASCII at the start of
+// a text, often all of it, is widened at once; the decoder takes the rest.
+QChar* decodeInto(QChar* out, QByteArrayView utf8, QStringDecoder& decoder)
+{
+    const qsizetype size = utf8.size();
+    const char* data = utf8.data();
+    qsizetype ascii = 0;
+    while (ascii < size && static_cast<unsigned char>(data[ascii]) < 0x80) {
+        out[ascii] = QChar(ushort(data[ascii]));
+        ++ascii;
+    }
+    if (ascii == size)
+        return out + size;
+    return decoder.appendToBuffer(out + ascii, utf8.sliced(ascii));
+}
+
+// A record's key with the texts of its fields packed, from their UTF-8 bytes.
+TableBulk::Texts packed(qint64 key, const std::vector<QByteArrayView>& values,
+                        QStringDecoder& decoder)
 {
     qsizetype bytes = 0;
-    for (int column = 1; column <= count; ++column) {
-        int length = 0;
-        const char* data = st.columnData(column, &length);
-        values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
-        bytes += length;
-    }
+    for (const QByteArrayView value : values)
+        bytes += value.size();
     // A text has at most as many characters as bytes.
-    TableBulk::Texts row{st.columnInt(0), QString(2 * count + bytes, Qt::Uninitialized)};
+    TableBulk::Texts row{key, QString(2 * qsizetype(values.size()) + bytes, Qt::Uninitialized)};
     QChar* out = row.packed.data();
     for (const QByteArrayView value : values) {
-        QChar* text = decoder.appendToBuffer(out + 2, value);
+        QChar* text = decodeInto(out + 2, value, decoder);
         const qsizetype length = text - (out + 2);
         out[0] = QChar(ushort(length >> 16));
         out[1] = QChar(ushort(length & 0xffff));
@@ -36,6 +48,18 @@ TableBulk::Texts packedRow(const sql::Statement& st, int count, std::vector<QByt
     }
     row.packed.truncate(out - row.packed.constData());
     return row;
+}
+
+// The row id and the packed texts of the columns after it of the row a statement stands on.
+TableBulk::Texts packedRow(const sql::Statement& st, int count, std::vector<QByteArrayView>& values,
+                           QStringDecoder& decoder)
+{
+    for (int column = 1; column <= count; ++column) {
+        int length = 0;
+        const char* data = st.columnData(column, &length);
+        values[size_t(column - 1)] = QByteArrayView(data, data ? length : 0);
+    }
+    return packed(st.columnInt(0), values, decoder);
 }
 
 // The columns of the fields, each after a comma, for a statement's column list.
@@ -96,38 +120,72 @@ std::vector<TableBulk::Texts> TableBulk::readTexts(const Table& table,
     return rows;
 }
 
-std::vector<TableBulk::Texts> TableBulk::readTextsWhereFilled(const Table& table,
-                                                              const QStringList& fieldNames,
-                                                              const QStringList& filled)
+void TableBulk::readFilled(
+    const Table& table, const QStringList& fieldNames,
+    const std::function<void(qint64, const std::vector<QByteArrayView>&)>& visit)
 {
     table.checkActive();
     const sql::Database& db = table.m_engine->db;
     const TableDef& def = *table.m_def;
-    const int count = int(fieldNames.size());
-    std::vector<Texts> rows;
+    // Each field's values with their keys, from its index alone: every value stands at or after
+    // the empty text there, where no empty value stands. The values' bytes follow one another in
+    // `bytes`.
+    struct Value {
+        qint64 key;
+        int field;
+        qsizetype at;
+        int length;
+    };
+    std::vector<Value> values;
+    QByteArray bytes;
     try {
         const sql::ReadTransaction reading(db);
-        // The keys come from the indexes of the fields alone: every value is at or after the empty
-        // text in its index, where no empty value stands.
-        std::vector<qint64> keys;
-        for (const QString& name : filled) {
-            const FieldDef& field = def.fields[size_t(def.fieldIndex(name))];
+        for (int f = 0; f < int(fieldNames.size()); ++f) {
+            const FieldDef& field = def.fields[size_t(def.fieldIndex(fieldNames[f]))];
+            const QByteArray column = sql::quoted(field.name);
             QByteArray select =
-                "SELECT rowid FROM records WHERE " + sql::quoted(field.name) + " >= ''";
+                "SELECT rowid, " + column + " FROM records WHERE " + column + " >= ''";
             if (isTextType(field.type))
                 select += QByteArray(" COLLATE ") + sql::kKeyCollation;
             sql::Statement st(db, select);
-            while (st.step())
-                keys.push_back(st.columnInt(0));
+            while (st.step()) {
+                int length = 0;
+                const char* data = st.columnData(1, &length);
+                values.push_back({st.columnInt(0), f, bytes.size(), length});
+                bytes.append(data, length);
+            }
         }
-        std::sort(keys.begin(), keys.end());
-        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-        // Then the records, along the file.
-        sql::Statement st(db, "SELECT rowid" + quotedColumns(def, fieldNames) +
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    std::sort(values.begin(), values.end(), [](const Value& a, const Value& b) {
+        return a.key < b.key || (a.key == b.key && a.field < b.field);
+    });
+    std::vector<QByteArrayView> texts(size_t(fieldNames.size()));
+    for (auto value = values.begin(); value != values.end();) {
+        const qint64 key = value->key;
+        std::fill(texts.begin(), texts.end(), QByteArrayView());
+        for (; value != values.end() && value->key == key; ++value)
+            texts[size_t(value->field)] = QByteArrayView(bytes).sliced(value->at, value->length);
+        visit(key, texts);
+    }
+}
+
+std::vector<TableBulk::Texts> TableBulk::readTextsOf(const Table& table, std::vector<qint64> keys,
+                                                     const QStringList& fieldNames)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const int count = int(fieldNames.size());
+    std::sort(keys.begin(), keys.end());
+    std::vector<Texts> rows;
+    rows.reserve(keys.size());
+    try {
+        const sql::ReadTransaction reading(db);
+        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
                                   " FROM records WHERE rowid = ?1");
         std::vector<QByteArrayView> values(static_cast<size_t>(count));
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        rows.reserve(keys.size());
         for (const qint64 key : keys) {
             const sql::Statement::Use use(st);
             st.bindInt(1, key);

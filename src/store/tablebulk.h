@@ -2,6 +2,7 @@
 
 #include "store/error.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -31,12 +32,17 @@ public:
     };
 
     static std::vector<Texts> readTexts(const Table& table, const QStringList& fieldNames);
-    // The same for the records in which at least one of the fields `filled` has a value, in the
-    // order of their keys and without regard to the range; the indexes of those fields find them,
-    // so a table where few records qualify reads few.
-    static std::vector<Texts> readTextsWhereFilled(const Table& table,
-                                                   const QStringList& fieldNames,
-                                                   const QStringList& filled);
+    // Gives `visit` each record in which at least one of the fields has a value: its key and the
+    // UTF-8 texts of those fields (empty for an empty value), in the order of the keys and
+    // without regard to the range. They are read from the fields' indexes alone, not from the
+    // records, so a table where few records qualify reads little.
+    static void readFilled(
+        const Table& table, const QStringList& fieldNames,
+        const std::function<void(qint64 key, const std::vector<QByteArrayView>& texts)>& visit);
+    // The texts of the fields of the records with those keys, in the order of the keys; a key
+    // no record has is left out.
+    static std::vector<Texts> readTextsOf(const Table& table, std::vector<qint64> keys,
+                                          const QStringList& fieldNames);
     // The delete goes along the file, in the order of the keys; `deleted` counts the records
     // deleted, and so does `progress`, when given, of the keys' number. A failure ends it: the
     // deletes made before are kept and counted, and the failure is thrown, naming the record it

@@ -101,6 +101,14 @@ QStringList titles(const LoansWindow& loans)
     return list;
 }
 
+QStringList modelTitles(const LoansModel& model)
+{
+    QStringList list;
+    for (int row = 0; row < model.rowCount(); ++row)
+        list << model.index(row, LoansModel::TitleColumn).data().toString();
+    return list;
+}
+
 } // namespace
 
 class LoansFormTest : public QObject {
@@ -222,6 +230,52 @@ private Q_SLOTS:
         menu->findChild<QAction*>(str("Loans1"))->trigger();
         QCOMPARE(shown, str("Dune"));
         QVERIFY(loansStayed);
+    }
+
+    // A model given its loans without titles reads a title where one is first needed: a cell
+    // shown, a narrowing by a title's text, a sort by title.
+    void titlesAreReadWhenFirstNeeded()
+    {
+        const auto untitled = [] {
+            return std::vector<loans::Loan>{
+                {loans::Catalogue::CD, 7, {}, str("Bob"), QDate(2024, 3, 12)},
+                {loans::Catalogue::Book, 3, {}, str("Ann"), QDate(2024, 3, 1)},
+                {loans::Catalogue::Tape, 5, {}, str("Cleo"), QDate()}};
+        };
+        int read = 0;
+        const auto reader = [&read](std::span<loans::Loan> lent) {
+            static const QHash<qint64, QString> titles = {
+                {7, str("Kind of Blue")}, {3, str("Emma")}, {5, str("Blue Train")}};
+            for (loans::Loan& loan : lent) {
+                loan.title = titles.value(loan.key);
+                ++read;
+            }
+        };
+        const QDate today(2024, 3, 10);
+        LoansModel model;
+        model.setLoans(untitled(), today, reader);
+        QCOMPARE(read, 0);
+        model.narrow(str("BLUE"));
+        QCOMPARE(modelTitles(model), QStringList({str("Kind of Blue"), str("Blue Train")}));
+        model.narrow(str("eM"));
+        QCOMPARE(modelTitles(model), QStringList({str("Emma")}));
+
+        model.setLoans(untitled(), today, reader);
+        model.narrow({});
+        model.sort(LoansModel::TitleColumn);
+        QCOMPARE(modelTitles(model),
+                 QStringList({str("Blue Train"), str("Emma"), str("Kind of Blue")}));
+
+        read = 0;
+        model.sort(-1);
+        model.setLoans(untitled(), today, reader);
+        QCOMPARE(model.index(2, LoansModel::TitleColumn).data().toString(), str("Blue Train"));
+        QCOMPARE(read, 1);
+        QVERIFY(!model.readSomeTitles(10));
+        QCOMPARE(read, 3);
+        QCOMPARE(modelTitles(model),
+                 QStringList({str("Emma"), str("Kind of Blue"), str("Blue Train")}));
+        QCOMPARE(read, 3);
     }
 
     // The report holds the loans listed, a borrower's loans together under his name in the order
