@@ -62,6 +62,35 @@ TableBulk::Texts packedRow(const sql::Statement& st, int count, std::vector<QByt
     return packed(st.columnInt(0), values, decoder);
 }
 
+// The rows read along the file put in the order of `order` (the keys of some of them, each
+// once). Keys are given one after the other, so most files have few gaps between them: a table of
+// places by key then finds each row's place at once.
+std::vector<TableBulk::Texts> inOrder(const std::vector<qint64>& order,
+                                      std::vector<TableBulk::Texts> stored)
+{
+    std::vector<TableBulk::Texts> rows(order.size());
+    if (order.empty())
+        return rows;
+    const auto [low, high] = std::minmax_element(order.begin(), order.end());
+    if (quint64(*high - *low) / 4 < quint64(order.size())) {
+        std::vector<qint64> place(size_t(*high - *low + 1), -1);
+        for (size_t i = 0; i < order.size(); ++i)
+            place[size_t(order[i] - *low)] = qint64(i);
+        for (TableBulk::Texts& row : stored) {
+            if (row.key >= *low && row.key <= *high && place[size_t(row.key - *low)] >= 0)
+                rows[size_t(place[size_t(row.key - *low)])] = std::move(row);
+        }
+        return rows;
+    }
+    for (size_t i = 0; i < order.size(); ++i) {
+        const auto it =
+            std::lower_bound(stored.begin(), stored.end(), order[i],
+                             [](const TableBulk::Texts& row, qint64 key) { return row.key < key; });
+        rows[i] = std::move(*it);
+    }
+    return rows;
+}
+
 // The columns of the fields, each after a comma, for a statement's column list.
 QByteArray quotedColumns(const TableDef& def, const QStringList& fieldNames)
 {
@@ -107,13 +136,7 @@ std::vector<TableBulk::Texts> TableBulk::readTexts(const Table& table,
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         while (st.step())
             stored.push_back(packedRow(st, count, values, decoder));
-        rows.reserve(order.size());
-        for (const qint64 rowid : order) {
-            const auto it =
-                std::lower_bound(stored.begin(), stored.end(), rowid,
-                                 [](const Texts& row, qint64 key) { return row.key < key; });
-            rows.push_back(std::move(*it));
-        }
+        rows = inOrder(order, std::move(stored));
     } catch (const Error& e) {
         throw table.datasetError(e.text());
     }

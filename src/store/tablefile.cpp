@@ -95,6 +95,37 @@ void keepCount(sql::Database& db)
     db.exec(kCountTriggers);
 }
 
+// Refuses a file whose records lack a field of def or hold it in a column of another type.
+void checkColumns(const sql::Database& db, const TableDef& def)
+{
+    // Each column by its name in lower case: its declared type, and whether it is the key.
+    QHash<QString, std::pair<QString, bool>> columns;
+    sql::Statement info(db, "SELECT name, upper(type), pk, (SELECT count(*) FROM "
+                            "pragma_table_info('records') WHERE pk > 0) FROM "
+                            "pragma_table_info('records')");
+    while (info.step())
+        columns.insert(QString::fromUtf8(info.columnBytes(0)).toLower(),
+                       {QString::fromUtf8(info.columnBytes(1)),
+                        info.columnInt(2) > 0 && info.columnInt(3) == 1});
+    for (const FieldDef& field : def.fields) {
+        const auto column = columns.constFind(field.name.toLower());
+        const bool key = field.type == FieldType::AutoIncrement;
+        // Every record is reached by its row id: a key column must be that row id. A file
+        // without one still has it.
+        if (key && column != columns.cend() &&
+            (column->first != QLatin1String("INTEGER") || !column->second))
+            throw Error(QStringLiteral("its field %1 is not the row id").arg(field.name));
+        if (key)
+            continue;
+        if (column == columns.cend())
+            throw Error(QStringLiteral("the field %1 is missing").arg(field.name));
+        if (column->first != QLatin1String("TEXT"))
+            throw Error(QStringLiteral("its field %1 is of the type %2, not TEXT")
+                            .arg(field.name,
+                                 column->first.isEmpty() ? QStringLiteral("none") : column->first));
+    }
+}
+
 } // namespace
 
 bool keepsCount(const sql::Database& db)
@@ -224,32 +255,7 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
         salt = meta(db, "salt");
         hash = meta(db, "password");
         collation = meta(db, "collation");
-        // Each column by its name in lower case: its declared type, and whether it is the key.
-        QHash<QString, std::pair<QString, bool>> columns;
-        sql::Statement info(db, "SELECT name, upper(type), pk, (SELECT count(*) FROM "
-                                "pragma_table_info('records') WHERE pk > 0) FROM "
-                                "pragma_table_info('records')");
-        while (info.step())
-            columns.insert(QString::fromUtf8(info.columnBytes(0)).toLower(),
-                           {QString::fromUtf8(info.columnBytes(1)),
-                            info.columnInt(2) > 0 && info.columnInt(3) == 1});
-        for (const FieldDef& field : def.fields) {
-            const auto column = columns.constFind(field.name.toLower());
-            const bool key = field.type == FieldType::AutoIncrement;
-            // Every record is reached by its row id: a key column must be that row id. A file
-            // without one still has it.
-            if (key && column != columns.cend() &&
-                (column->first != QLatin1String("INTEGER") || !column->second))
-                throw Error(QStringLiteral("its field %1 is not the row id").arg(field.name));
-            if (key)
-                continue;
-            if (column == columns.cend())
-                throw Error(QStringLiteral("the field %1 is missing").arg(field.name));
-            if (column->first != QLatin1String("TEXT"))
-                throw Error(QStringLiteral("its field %1 is of the type %2, not TEXT")
-                                .arg(field.name, column->first.isEmpty() ? QStringLiteral("none")
-                                                                         : column->first));
-        }
+        checkColumns(db, def);
     } catch (const sql::BusyError& e) {
         throw fail(QStringLiteral("the file is in use by another program (%1).").arg(e.text()));
     } catch (const sql::DamagedError& e) {
