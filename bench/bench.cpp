@@ -616,12 +616,70 @@ void copyTables(const QDir& from, const QDir& to)
 
 // `kept`: a folder that keeps the filled tables for later runs with as many records; empty for
 // none.
-void run(int records, const QString& kept)
+// A new record stored, an edit of a record anywhere stored, and a record anywhere deleted.
+void measureEdits(ql::Table& names, const std::function<int()>& anyRow)
 {
-    QTemporaryDir directory;
-    layOutProgram(directory);
-    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
-    const QString tablePath = data.filePath(QStringLiteral("QYName2.DB"));
+    int inserted = 0;
+    measure(
+        "insert_post", 21, [] {},
+        [&] {
+            names.insert();
+            names.setAsText(QStringLiteral("FirstName"), QStringLiteral("Added"));
+            names.setAsText(QStringLiteral("LastName"), QStringLiteral("Bench %1").arg(++inserted));
+            names.setAsText(QStringLiteral("Company"), QStringLiteral("Quillory Ltd"));
+            names.post();
+        });
+
+    int edited = 0;
+    measure(
+        "edit_post", 21, [&] { names.moveToRow(anyRow()); },
+        [&] {
+            names.edit();
+            names.setAsText(QStringLiteral("Company"), QStringLiteral("Edited %1").arg(++edited));
+            names.post();
+        });
+
+    measure(
+        "delete", 21, [&] { names.moveToRow(anyRow()); }, [&] { names.deleteRecord(); });
+}
+
+// A full scan through the cursor, reading every field the tool writes, against the tool; returns
+// the characters read.
+qsizetype measureScan(ql::Table& names, const QString& tablePath)
+{
+    std::vector<int> fields;
+    for (const char* field : kScanFields)
+        fields.push_back(names.fieldIndex(QString::fromLatin1(field)));
+    qsizetype characters = 0;
+    const qint64 scan = measure(
+        "scan", 5, [] {},
+        [&] {
+            names.first();
+            while (!names.eof()) {
+                for (const int field : fields)
+                    characters += names.asText(field).size();
+                names.next();
+            }
+        });
+
+    std::vector<qint64> toolRuns;
+    for (int i = 0; i < 5; ++i)
+        toolRuns.push_back(sqliteToolScan(tablePath));
+    printRatio("scan_vs_sqlite3", scan, median(std::move(toolRuns)), 1.3);
+    return characters;
+}
+
+// What the generated tables hold that the windows' measures look for.
+struct Filled {
+    QDateTime newest;            // the newest journal entry
+    std::vector<QString> titles; // the CD titles
+};
+
+// Fills the address book, the journal, the CDs and the user-defined table of `data` with
+// `records` entries each, or copies them from `kept` when an earlier run kept as many there (and
+// keeps them there when it did not).
+Filled fillTables(int records, const QString& kept, const QDir& data, ContactMaker& maker)
+{
     const QString stamp = QDir(kept).filePath(QStringLiteral("records"));
     QFile stampFile(stamp);
     const bool reuse = !kept.isEmpty() && stampFile.open(QIODevice::ReadOnly) &&
@@ -631,14 +689,14 @@ void run(int records, const QString& kept)
         return reuse ? QString() : data.filePath(QString::fromLatin1(kFilledTables[size_t(table)]));
     };
 
-    ContactMaker maker;
     const auto fillStart = Clock::now();
     fill(target(0), records, maker);
     std::fprintf(stderr, "filled %d records in %lld ms\n", records,
                  static_cast<long long>(microseconds(Clock::now() - fillStart) / 1000));
-    const QDateTime newest = fillJournal(target(1), records, maker);
-    const std::vector<QString> titles = fillCds(target(2), records, maker);
-    fillUserDefined(target(3), titles, maker);
+    Filled filled;
+    filled.newest = fillJournal(target(1), records, maker);
+    filled.titles = fillCds(target(2), records, maker);
+    fillUserDefined(target(3), filled.titles, maker);
     if (reuse) {
         copyTables(QDir(kept), data);
     } else if (!kept.isEmpty()) {
@@ -651,6 +709,17 @@ void run(int records, const QString& kept)
             stampFile.write(QByteArray::number(records)) < 0 || !stampFile.flush())
             throw ql::Error(QStringLiteral("Cannot write %1").arg(stamp));
     }
+    return filled;
+}
+
+void run(int records, const QString& kept)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
+    const QString tablePath = data.filePath(QStringLiteral("QYName2.DB"));
+    ContactMaker maker;
+    const Filled filled = fillTables(records, kept, data, maker);
 
     std::unique_ptr<ql::TDataModule1> holder;
     measure(
@@ -705,28 +774,7 @@ void run(int records, const QString& kept)
         });
     names.cancelRange();
 
-    int inserted = 0;
-    measure(
-        "insert_post", 21, [] {},
-        [&] {
-            names.insert();
-            names.setAsText(QStringLiteral("FirstName"), QStringLiteral("Added"));
-            names.setAsText(QStringLiteral("LastName"), QStringLiteral("Bench %1").arg(++inserted));
-            names.setAsText(QStringLiteral("Company"), QStringLiteral("Quillory Ltd"));
-            names.post();
-        });
-
-    int edited = 0;
-    measure(
-        "edit_post", 21, [&] { names.moveToRow(anyRow()); },
-        [&] {
-            names.edit();
-            names.setAsText(QStringLiteral("Company"), QStringLiteral("Edited %1").arg(++edited));
-            names.post();
-        });
-
-    measure(
-        "delete", 21, [&] { names.moveToRow(anyRow()); }, [&] { names.deleteRecord(); });
+    measureEdits(names, anyRow);
 
     bool byFirstName = false;
     measure(
@@ -737,30 +785,12 @@ void run(int records, const QString& kept)
         });
     names.setIndexName(QStringLiteral("idxLastName"));
 
-    std::vector<int> fields;
-    for (const char* field : kScanFields)
-        fields.push_back(names.fieldIndex(QString::fromLatin1(field)));
-    qsizetype characters = 0;
-    const qint64 scan = measure(
-        "scan", 5, [] {},
-        [&] {
-            names.first();
-            while (!names.eof()) {
-                for (const int field : fields)
-                    characters += names.asText(field).size();
-                names.next();
-            }
-        });
-
-    std::vector<qint64> toolRuns;
-    for (int i = 0; i < 5; ++i)
-        toolRuns.push_back(sqliteToolScan(tablePath));
-    printRatio("scan_vs_sqlite3", scan, median(std::move(toolRuns)), 1.3);
+    const qsizetype characters = measureScan(names, tablePath);
     // Kept visible so the reads above cannot be left out.
     std::fprintf(stderr, "%d records, %d in the last range, %lld characters scanned\n",
                  names.recordCount(), inRange, static_cast<long long>(characters));
     holder.reset();
-    runWindows(directory.path(), maker, newest, titles);
+    runWindows(directory.path(), maker, filled.newest, filled.titles);
 }
 
 // Answers every prompt with the next prepared text, as the user would type it.
