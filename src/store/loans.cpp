@@ -7,6 +7,7 @@
 #include "store/tablebulk.h"
 
 #include <algorithm>
+#include <future>
 
 namespace ql::loans {
 namespace {
@@ -101,19 +102,32 @@ std::vector<Loan> Lending::read() const
 
 std::vector<Loan> Lending::readUntitled() const
 {
-    std::vector<Loan> loans;
-    for (size_t i = 0; i < m_tables.size(); ++i) {
-        const Fields& f = fields()[i];
-        TableBulk::readFilled(
-            *m_tables[i], {f.borrower, f.returnDate},
-            [&](qint64 key, const std::vector<QByteArrayView>& texts) {
-                // A date is stored in ASCII.
-                Loan loan{Catalogue(i), key, {}, QString::fromUtf8(texts[0]), dateOf(texts[1])};
-                // An empty text counts as no borrower, as the window shows it.
-                if (!loan.borrower.isEmpty() || loan.returnDate.isValid())
-                    loans.push_back(std::move(loan));
-            });
+    // Each catalogue's file has a connection of its own, used by one thread at a time: the other
+    // catalogues are read on threads of their own while this one reads the first.
+    std::array<std::future<std::vector<Loan>>, 3> others;
+    for (size_t i = 1; i < m_tables.size(); ++i)
+        others[i - 1] = std::async(std::launch::async, [this, i] { return lentFrom(i); });
+    std::vector<Loan> loans = lentFrom(0);
+    for (std::future<std::vector<Loan>>& other : others) {
+        std::vector<Loan> lent = other.get();
+        loans.insert(loans.end(), std::make_move_iterator(lent.begin()),
+                     std::make_move_iterator(lent.end()));
     }
+    return loans;
+}
+
+std::vector<Loan> Lending::lentFrom(size_t catalogue) const
+{
+    const Fields& f = fields()[catalogue];
+    std::vector<Loan> loans;
+    TableBulk::readFilled(
+        *m_tables[catalogue], {f.borrower, f.returnDate},
+        [&](qint64 key, const std::vector<QByteArrayView>& texts) {
+            Loan loan{Catalogue(catalogue), key, {}, QString::fromUtf8(texts[0]), dateOf(texts[1])};
+            // An empty text counts as no borrower, as the window shows it.
+            if (!loan.borrower.isEmpty() || loan.returnDate.isValid())
+                loans.push_back(std::move(loan));
+        });
     return loans;
 }
 

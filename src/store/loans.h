@@ -58,6 +58,9 @@ public:
     int markReturned(const std::vector<Loan>& returned);
 
 private:
+    // The loans of one catalogue, without their titles.
+    std::vector<Loan> lentFrom(size_t catalogue) const;
+
     std::array<std::unique_ptr<ql::Table>, 4> m_tables;
 };
 
