@@ -21,10 +21,11 @@ class TDataModule1;
 // The address book window. It is made once at start-up over the address book's holder, kept
 // hidden, and shown from the main menu, so its page, order, filter and current record carry over
 // from one opening to the next.
-class TPDAForm : public RecordWindow {
+class AddressBookWindow : public RecordWindow {
     Q_OBJECT
 public:
-    TPDAForm(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
+    AddressBookWindow(TDataModule1& addressBook, const RunContext& context,
+                      QWidget* parent = nullptr);
 
     void showPage(QWidget* page);
 

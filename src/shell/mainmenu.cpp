@@ -141,7 +141,7 @@ MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget
     // Until a stored geometry exists the window stands where it was designed.
     move(kDesign.topLeft());
     resize(kDesign.size());
-    m_addressBookWindow = new TPDAForm(addressBook, context, this);
+    m_addressBookWindow = new AddressBookWindow(addressBook, context, this);
 }
 
 MainMenu::~MainMenu()
@@ -371,7 +371,7 @@ void MainMenu::openAddressBook()
 
 void MainMenu::openJournal()
 {
-    openModule<TDataModule2, TJournalForm>(this, m_context);
+    openModule<TDataModule2, JournalWindow>(this, m_context);
 }
 
 void MainMenu::openCollections()
@@ -381,7 +381,7 @@ void MainMenu::openCollections()
 
 void MainMenu::openToDoList()
 {
-    openModule<TDataModule4, TToDoForm>(this, m_context);
+    openModule<TDataModule4, ToDoWindow>(this, m_context);
 }
 
 void MainMenu::openUserDefined()
@@ -436,12 +436,12 @@ void MainMenu::openOptions()
 
 void MainMenu::openMaintenance()
 {
-    runWindow<TWrenxForm>(this, m_context);
+    runWindow<MaintenanceWindow>(this, m_context);
 }
 
 void MainMenu::openExport()
 {
-    runWindow<TDataForm>(this, m_context);
+    runWindow<DataWindow>(this, m_context);
 }
 
 void MainMenu::showAbout()

@@ -12,7 +12,7 @@ class QTimer;
 namespace ql {
 
 class TDataModule1;
-class TPDAForm;
+class AddressBookWindow;
 struct RunContext;
 
 // A banner picture that reports a click.
@@ -39,7 +39,7 @@ public:
     MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
     ~MainMenu() override;
 
-    TPDAForm* addressBookWindow() const { return m_addressBookWindow; }
+    AddressBookWindow* addressBookWindow() const { return m_addressBookWindow; }
 
     QFrame* panel;
     QPushButton* toolsButton;
@@ -105,7 +105,7 @@ private:
 
     TDataModule1& m_addressBook;
     const RunContext& m_context;
-    TPDAForm* m_addressBookWindow = nullptr;
+    AddressBookWindow* m_addressBookWindow = nullptr;
     bool m_shown = false;
 };
 

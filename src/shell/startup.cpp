@@ -36,7 +36,8 @@ Program::Program(const QString& programDirectory)
                          QDir(programDirectory).filePath(QStringLiteral("BackUp"))),
                      QDir::toNativeSeparators(programDirectory)));
     }
-    registerModules(m_context);
+    m_context.modules = &m_modules;
+    registerModules(m_modules, m_context);
     m_addressBook = std::make_unique<TDataModule1>();
     m_mainMenu = std::make_unique<MainMenu>(*m_addressBook, m_context);
     m_context.aboutBox = new TAboutBox(m_mainMenu.get());

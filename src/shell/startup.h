@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/context.h"
+#include "core/registry.h"
 
 #include <QString>
 #include <memory>
@@ -10,8 +11,9 @@ namespace ql {
 class MainMenu;
 class TDataModule1;
 
-// The objects that live for the whole run, made in this order: the run's context, the address
-// book's table holder, the main menu with the address book window (hidden) and the about window.
+// The objects that live for the whole run, made in this order: the registry through which one
+// module opens another, the run's context, the address book's table holder, the main menu with the
+// address book window (hidden) and the about window.
 class Program {
 public:
     // Throws ql::Error when a part cannot be made (the address book table cannot be opened).
@@ -27,6 +29,7 @@ public:
     const RunContext& context() const { return m_context; }
 
 private:
+    ModuleRegistry m_modules;
     RunContext m_context;
     std::unique_ptr<TDataModule1> m_addressBook;
     std::unique_ptr<MainMenu> m_mainMenu;

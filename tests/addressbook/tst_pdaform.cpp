@@ -47,7 +47,7 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    TPDAForm* window = program->mainMenu()->addressBookWindow();
+    AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(std::initializer_list<Contact> contacts)
     {

@@ -45,7 +45,7 @@ struct Fixture {
     test::ProgramDirectory dir;
     test::FixedClock clock{printedAt};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    TPDAForm* window = program->mainMenu()->addressBookWindow();
+    AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(const QList<QPair<QString, QString>>& names)
     {

@@ -421,7 +421,7 @@ private Q_SLOTS:
             toDo.tbTodo->setAsText(str("ToDoMemo"), str("mine"));
             toDo.tbTodo->post();
         }
-        TPDAForm* addressBook = f.program->mainMenu()->addressBookWindow();
+        AddressBookWindow* addressBook = f.program->mainMenu()->addressBookWindow();
         addressBook->show();
         const QAbstractItemModel* listed =
             addressBook->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model();

@@ -268,12 +268,12 @@ private Q_SLOTS:
               {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
             TDataModule2 holder;
-            TJournalForm journal(holder, program.context());
+            JournalWindow journal(holder, program.context());
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
         }
         {
             TDataModule4 holder;
-            TToDoForm todo(holder, program.context());
+            ToDoWindow todo(holder, program.context());
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
         }
         {

@@ -32,12 +32,12 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<TWrenxForm> window;
+    std::unique_ptr<MaintenanceWindow> window;
 
     explicit Fixture(const QList<Row>& rows)
     {
         fill(path(), rows);
-        window = std::make_unique<TWrenxForm>(program->context());
+        window = std::make_unique<MaintenanceWindow>(program->context());
         window->show();
     }
     QString path() const { return dir.filePath(str("Data/QYName2.DB")); }
@@ -400,13 +400,13 @@ private Q_SLOTS:
     void theAddressBookShowsWhatARunFromTheMainMenuLeft()
     {
         Fixture f({person("Ann", "Smith"), person("Bo", "Smith"), person("Cy", "Jones")});
-        TPDAForm* addressBook = f.program->mainMenu()->addressBookWindow();
+        AddressBookWindow* addressBook = f.program->mainMenu()->addressBookWindow();
         addressBook->show();
         addressBook->hide();
         bool opened = false;
-        QPointer<TWrenxForm> shown;
+        QPointer<MaintenanceWindow> shown;
         QTimer::singleShot(0, [&] {
-            auto* tools = qobject_cast<TWrenxForm*>(QApplication::activeModalWidget());
+            auto* tools = qobject_cast<MaintenanceWindow*>(QApplication::activeModalWidget());
             opened = tools != nullptr;
             shown = tools;
             if (!tools)
@@ -429,7 +429,7 @@ private Q_SLOTS:
     void theWindowsCommandsAndControls()
     {
         Fixture f({person("Ann", "Smith")});
-        TWrenxForm& w = *f.window;
+        MaintenanceWindow& w = *f.window;
         QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
         w.action(str("DataViewer1"))->trigger();
         QVERIFY(!w.Panel1->isVisible() && w.Panel2->isVisible());
