@@ -13,11 +13,6 @@ class RadioGroup;
 class TDataModule1;
 struct RunContext;
 
-namespace backup {
-struct Request;
-struct Result;
-} // namespace backup
-
 // The backup window: runs the backup into the program's backup directory or a folder the user
 // names, and shows how it goes in its heading. What the user typed into the address book is
 // stored before a run, so the run copies it.
