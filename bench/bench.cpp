@@ -819,7 +819,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
                 const QDir& data)
 {
     std::unique_ptr<ql::TDataModule2> holder;
-    std::unique_ptr<ql::TJournalForm> window;
+    std::unique_ptr<ql::JournalWindow> window;
     const auto close = [&] {
         window.reset();
         holder.reset();
@@ -830,7 +830,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     };
     const auto open = [&] {
         holder = std::make_unique<ql::TDataModule2>();
-        window = std::make_unique<ql::TJournalForm>(*holder, kContext);
+        window = std::make_unique<ql::JournalWindow>(*holder, kContext);
         window->show();
         painted();
     };
@@ -1031,7 +1031,7 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
         "startup_cold", 5, {data.filePath(QStringLiteral("QYName2.DB"))}, [&] { program.reset(); },
         start);
 
-    ql::TPDAForm* window = ql::PDAForm;
+    ql::AddressBookWindow* window = program->mainMenu()->addressBookWindow();
     const auto button = [window](const char* name) {
         return window->findChild<QPushButton*>(QString::fromLatin1(name));
     };
@@ -1164,7 +1164,7 @@ void runTools(int records, const QString& kept)
     };
     ql::services::install(std::make_unique<BenchPrompts>());
 
-    ql::TWrenxForm window(kContext);
+    ql::MaintenanceWindow window(kContext);
     window.RadioGroup1->button(1)->click(); // names and addresses
     measure(
         "compact_count", 5, [] {}, [&] { window.Button1->click(); });
@@ -1197,7 +1197,7 @@ void runExport(int records)
     fill(tablePath, records, maker);
     ql::services::install(std::make_unique<BenchPrompts>());
 
-    ql::TDataForm window(kContext);
+    ql::DataWindow window(kContext);
     window.Edit2->setText(dir.filePath(QStringLiteral("export.txt")));
     const qint64 exported = measure(
         "export_organizer", 3, [] {}, [&] { window.BitBtn4->click(); });

@@ -1,3 +1,12 @@
+# A library of the program: its sources, the src root as its include path, and the libraries it
+# uses.
+function(quillory_library name)
+    cmake_parse_arguments(PARSE_ARGV 1 L "" "" "SOURCES;LINKS")
+    add_library(${name} STATIC ${L_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${L_LINKS})
+endfunction()
+
 # The libraries stand in layers: a library may link only libraries of lower layers. The modules
 # share one layer, so a module never links another module; it opens another module's window
 # through the registry of the core layer, which the shell fills at start-up.
@@ -8,8 +17,24 @@ function(quillory_layer rank)
     endforeach()
 endfunction()
 
-# Fails the configuration when a library links one of its own or a higher layer.
+# Libraries whose work runs without windows, on any thread: they may not link Qt Widgets, directly
+# or through the libraries they use.
+function(quillory_without_widgets)
+    set_property(GLOBAL APPEND PROPERTY QUILLORY_WITHOUT_WIDGETS ${ARGN})
+endfunction()
+
+# Fails the configuration when a library links one of its own or a higher layer, or a library
+# without windows uses Qt Widgets.
 function(quillory_check_layers)
+    get_property(windowless GLOBAL PROPERTY QUILLORY_WITHOUT_WIDGETS)
+    foreach(library IN LISTS windowless)
+        quillory_linked_libraries(${library} used)
+        if(Qt6::Widgets IN_LIST used)
+            message(FATAL_ERROR "${library} uses Qt6::Widgets: its work runs without windows, "
+                "so it reports and asks through store/progress.h and leaves windows to the "
+                "library above it")
+        endif()
+    endforeach()
     get_property(libraries GLOBAL PROPERTY QUILLORY_LAYERED)
     foreach(library IN LISTS libraries)
         if(NOT TARGET ${library})
@@ -34,6 +59,8 @@ quillory_layer(1 quillory_store)
 # alone, so it runs and is tested without a window.
 quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_exchange_work
     quillory_tools_work)
+quillory_without_widgets(quillory_store quillory_backupwork quillory_exchange_work
+    quillory_tools_work)
 quillory_layer(3 quillory_widgets)
 quillory_layer(4 quillory_report)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
@@ -49,6 +76,8 @@ function(quillory_linked_libraries target out)
     get_target_property(pending ${target} LINK_LIBRARIES)
     while(pending)
         list(POP_FRONT pending item)
+        # A static library's private use reaches its users' links as $<LINK_ONLY:library>.
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.+)>$" "\\1" item "${item}")
         if(NOT TARGET "${item}" OR item IN_LIST seen)
             continue()
         endif()

@@ -135,8 +135,10 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 } // namespace
 
-TPDAForm::TPDAForm(const RunContext& context, QWidget* parent)
+AddressBookWindow::AddressBookWindow(TDataModule1& addressBook, const RunContext& context,
+                                     QWidget* parent)
     : RecordWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     setObjectName(QStringLiteral("PDAForm"));
@@ -153,7 +155,7 @@ TPDAForm::TPDAForm(const RunContext& context, QWidget* parent)
     layOut();
 }
 
-void TPDAForm::buildList()
+void AddressBookWindow::buildList()
 {
     m_recordList = new DBGrid(this);
     m_recordList->setObjectName(QStringLiteral("MyDBGrid1"));
@@ -165,7 +167,7 @@ void TPDAForm::buildList()
 }
 
 // The names, the first phone number and the first e-mail address above the pages.
-void TPDAForm::buildHeading()
+void AddressBookWindow::buildHeading()
 {
     m_headingPanel = new QFrame(this);
     m_headingPanel->setObjectName(QStringLiteral("Panel1"));
@@ -196,7 +198,7 @@ void TPDAForm::buildHeading()
     }
 }
 
-void TPDAForm::buildPageButtons()
+void AddressBookWindow::buildPageButtons()
 {
     m_pageButtonPanel = new QFrame(this);
     m_pageButtonPanel->setObjectName(QStringLiteral("Panel2"));
@@ -213,7 +215,7 @@ void TPDAForm::buildPageButtons()
         pageButtons->addWidget(button);
 }
 
-void TPDAForm::buildPages()
+void AddressBookWindow::buildPages()
 {
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
@@ -225,7 +227,7 @@ void TPDAForm::buildPages()
     buildPagerPage();
 }
 
-QWidget* TPDAForm::addPage(const char* name, const QString& caption)
+QWidget* AddressBookWindow::addPage(const char* name, const QString& caption)
 {
     auto* page = new QWidget(m_pages);
     page->setObjectName(str(name));
@@ -233,7 +235,7 @@ QWidget* TPDAForm::addPage(const char* name, const QString& caption)
     return page;
 }
 
-void TPDAForm::buildAddressPage()
+void AddressBookWindow::buildAddressPage()
 {
     m_addressPage = addPage("AddressSheet", QStringLiteral("Address"));
     QWidget* contents = scrollingContents(m_addressPage);
@@ -266,7 +268,7 @@ void TPDAForm::buildAddressPage()
     grid->setRowStretch(6, 1);
 }
 
-void TPDAForm::buildPhonePage()
+void AddressBookWindow::buildPhonePage()
 {
     m_phonePage = addPage("PhoneSheet", QStringLiteral("Phone"));
     QWidget* contents = scrollingContents(m_phonePage);
@@ -296,7 +298,7 @@ void TPDAForm::buildPhonePage()
     grid->setRowStretch(5, 1);
 }
 
-void TPDAForm::buildEmailPage()
+void AddressBookWindow::buildEmailPage()
 {
     m_emailPage = addPage("EmailSheet", QStringLiteral("E-mail"));
     QWidget* contents = scrollingContents(m_emailPage);
@@ -324,7 +326,7 @@ void TPDAForm::buildEmailPage()
     form->setRowStretch(4, 1);
 }
 
-void TPDAForm::buildMemoPage()
+void AddressBookWindow::buildMemoPage()
 {
     m_memoPage = addPage("MemoSheet", QStringLiteral("Memo"));
     QWidget* contents = scrollingContents(m_memoPage);
@@ -340,7 +342,7 @@ void TPDAForm::buildMemoPage()
     form->addWidget(memoB, 2, 0, 1, 2);
 }
 
-void TPDAForm::buildPagerPage()
+void AddressBookWindow::buildPagerPage()
 {
     m_pagerPage = addPage("PagerSheet", QStringLiteral("Pager"));
     QWidget* contents = scrollingContents(m_pagerPage);
@@ -369,7 +371,7 @@ void TPDAForm::buildPagerPage()
 }
 
 // The pager and the cell phone side by side, and the heading of the web sites below them.
-void TPDAForm::buildPagerSection(QGridLayout* grid, QWidget* contents)
+void AddressBookWindow::buildPagerSection(QGridLayout* grid, QWidget* contents)
 {
     grid->addWidget(makeLabel(contents, "Label4", QStringLiteral("<b>Pager</b>"), nullptr), 1, 0, 1,
                     2);
@@ -395,7 +397,7 @@ void TPDAForm::buildPagerSection(QGridLayout* grid, QWidget* contents)
 }
 
 // Two columns of three, so that the pages keep their height.
-void TPDAForm::buildOrderChooser()
+void AddressBookWindow::buildOrderChooser()
 {
     m_orderChooser = new RadioGroup(QStringLiteral("Order"),
                                     {QStringLiteral("Last name"), QStringLiteral("First name"),
@@ -407,7 +409,7 @@ void TPDAForm::buildOrderChooser()
     m_orderChooser->setItemIndex(0);
 }
 
-void TPDAForm::buildCommandButtons()
+void AddressBookWindow::buildCommandButtons()
 {
     m_commandPanel = new QFrame(this);
     m_commandPanel->setObjectName(QStringLiteral("Panel3"));
@@ -431,7 +433,7 @@ void TPDAForm::buildCommandButtons()
     m_bottomRule->setFrameShadow(QFrame::Sunken);
 }
 
-void TPDAForm::buildStatusLine()
+void AddressBookWindow::buildStatusLine()
 {
     m_statusLine = new QStatusBar(this);
     m_statusLine->setObjectName(QStringLiteral("StatusBar"));
@@ -447,7 +449,7 @@ void TPDAForm::buildStatusLine()
 }
 
 // Menus and buttons: each command declared once with every control that runs it.
-void TPDAForm::declareCommands()
+void AddressBookWindow::declareCommands()
 {
     QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
     QMenu* editMenu = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
@@ -486,7 +488,7 @@ void TPDAForm::declareCommands()
             [this] { runCommand(this, [this] { changeOrder(); }); });
 }
 
-void TPDAForm::declareRecordCommands(QMenu* edit)
+void AddressBookWindow::declareRecordCommands(QMenu* edit)
 {
     RecordWindow::declareRecordCommands(
         {{RecordCommand::New, "&New", "Start a new record", m_newButton, edit, "New1", "New2"},
@@ -506,7 +508,7 @@ void TPDAForm::declareRecordCommands(QMenu* edit)
 
 // Each page has its button, its item in the Options menu and in the context menu's Display
 // menu, and the key Alt+1 to Alt+5; the last button shows the next page.
-void TPDAForm::declarePageCommands(QMenu* options)
+void AddressBookWindow::declarePageCommands(QMenu* options)
 {
     QMenu* display = contextMenu()->addMenu(QStringLiteral("&Display"));
     display->setObjectName(QStringLiteral("Display1"));
@@ -561,7 +563,7 @@ void TPDAForm::declarePageCommands(QMenu* options)
                    .button = m_nextPageButton});
 }
 
-void TPDAForm::declareSortCommands(QMenu* sort)
+void AddressBookWindow::declareSortCommands(QMenu* sort)
 {
     const char* sortItems[6][2] = {{"Last1", "&Last Name"},    {"First1", "&First Name"},
                                    {"Company1", "&Company"},   {"Nickname1", "&Nickname"},
@@ -579,7 +581,7 @@ void TPDAForm::declareSortCommands(QMenu* sort)
 }
 
 // The list on the left, the record on the right; both grow with the window.
-void TPDAForm::layOut()
+void AddressBookWindow::layOut()
 {
     auto* right = new QWidget(this);
     auto* rightLayout = new QVBoxLayout(right);
@@ -604,66 +606,66 @@ void TPDAForm::layOut()
     layout->addWidget(m_statusLine);
 }
 
-Table* TPDAForm::recordTable() const
+Table* AddressBookWindow::recordTable() const
 {
-    return DataModule1->tbNames;
+    return m_addressBook.tbNames;
 }
 
-void TPDAForm::bind()
+void AddressBookWindow::bind()
 {
     if (m_bound)
         return;
     m_bound = true;
-    m_recordList->setDataSource(DataModule1->dsNames);
+    m_recordList->setDataSource(m_addressBook.dsNames);
     for (DBEdit* edit : findChildren<DBEdit*>()) {
-        edit->setDataSource(DataModule1->dsNames);
+        edit->setDataSource(m_addressBook.dsNames);
         edit->setDataField(edit->property("dataField").toString());
     }
     for (DBMemo* memo : findChildren<DBMemo*>()) {
-        memo->setDataSource(DataModule1->dsNames);
+        memo->setDataSource(m_addressBook.dsNames);
         memo->setDataField(memo->property("dataField").toString());
     }
 }
 
-void TPDAForm::showEvent(QShowEvent* event)
+void AddressBookWindow::showEvent(QShowEvent* event)
 {
     bind();
     RecordWindow::showEvent(event);
 }
 
-Table* TPDAForm::pendingTable() const
+Table* AddressBookWindow::pendingTable() const
 {
     return m_bound ? recordTable() : nullptr;
 }
 
-void TPDAForm::showPage(QWidget* page)
+void AddressBookWindow::showPage(QWidget* page)
 {
     m_pages->setCurrentWidget(page);
 }
 
-void TPDAForm::showNextPage()
+void AddressBookWindow::showNextPage()
 {
     m_pages->setCurrentIndex((m_pages->currentIndex() + 1) % m_pages->count());
 }
 
-void TPDAForm::showColumns(int order)
+void AddressBookWindow::showColumns(int order)
 {
     const auto& columns = kOrders[order].columns;
     m_recordList->setColumns({str(columns[0][0]), str(columns[1][0])});
     m_recordList->setColumnTitles({str(columns[0][1]), str(columns[1][1])});
 }
 
-int TPDAForm::chosenOrder() const
+int AddressBookWindow::chosenOrder() const
 {
     return std::max(m_orderChooser->itemIndex(), 0);
 }
 
-QString TPDAForm::sortIndex() const
+QString AddressBookWindow::sortIndex() const
 {
     return str(kOrders[chosenOrder()].index);
 }
 
-void TPDAForm::changeOrder()
+void AddressBookWindow::changeOrder()
 {
     const int item = chosenOrder();
     if (item == m_order)
@@ -679,36 +681,36 @@ void TPDAForm::changeOrder()
 }
 
 // Category and group ask for a last name, as their prompts always have.
-KeyQuestion TPDAForm::searchQuestion() const
+KeyQuestion AddressBookWindow::searchQuestion() const
 {
     const Order& order = kOrders[chosenOrder()];
     return {str(order.caption), str(order.prompt)};
 }
 
-QString TPDAForm::filterSubject() const
+QString AddressBookWindow::filterSubject() const
 {
     return m_orderChooser->button(chosenOrder())->text().toLower();
 }
 
-QString TPDAForm::deleteQuestion() const
+QString AddressBookWindow::deleteQuestion() const
 {
     return QStringLiteral("Are you sure you want to delete this record? \r Deleted records "
                           "cannot be recovered. \t");
 }
 
-void TPDAForm::printWindowPicture()
+void AddressBookWindow::printWindowPicture()
 {
     services::printing().printWindow(this);
 }
 
 // Both print items open the print menu, which offers the preview and the print run.
-void TPDAForm::openPrintMenu()
+void AddressBookWindow::openPrintMenu()
 {
     TPDAPrintMenu menu(*recordTable(), this);
     menu.exec();
 }
 
-void TPDAForm::showAbout()
+void AddressBookWindow::showAbout()
 {
     m_context.aboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
 }

@@ -33,10 +33,9 @@ namespace {
 // What a run needs that only the user interface thread may read: what the user typed into the
 // address book is stored first, so it is part of the backup, and the user-defined window's
 // configuration is read from the settings. A failure is thrown as ql::Error.
-void prepareRun(backup::Request& request)
+void prepareRun(TDataModule1& addressBook, backup::Request& request)
 {
-    if (DataModule1)
-        DataModule1->tbNames->checkBrowseMode();
+    addressBook.tbNames->checkBrowseMode();
     Settings userDefined;
     userDefined.openKey(keys::UserDef, false);
     request.userDefinedSettings = userDefined.keyText().toUtf8();
@@ -65,8 +64,9 @@ std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Requ
 
 } // namespace
 
-BackupWindow::BackupWindow(const RunContext& context, QWidget* parent)
+BackupWindow::BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Backup, QRect(287, 343, 458, 291))
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     setObjectName(QStringLiteral("BackupForm"));
@@ -193,7 +193,7 @@ void BackupWindow::backUpNow()
     QString failure = backup::refusal(request);
     try {
         if (failure.isEmpty())
-            prepareRun(request);
+            prepareRun(m_addressBook, request);
     } catch (const Error& e) {
         failure = e.text();
     }
@@ -232,7 +232,7 @@ void BackupWindow::showAbout()
                                 QStringLiteral("Version 1.0"));
 }
 
-void BackupWindow::runAtExit(QWidget* owner, const RunContext& context)
+void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context)
 {
     QString choice;
     const bool read = guarded(owner, [&choice] {
@@ -245,7 +245,7 @@ void BackupWindow::runAtExit(QWidget* owner, const RunContext& context)
     backup::Request request;
     request.programDirectory = context.programDirectory;
     try {
-        prepareRun(request);
+        prepareRun(addressBook, request);
     } catch (const Error& e) {
         tell(owner, {backup::Outcome::Failed, e.text()});
         return;

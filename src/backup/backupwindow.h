@@ -10,19 +10,16 @@ class QPushButton;
 namespace ql {
 
 class RadioGroup;
+class TDataModule1;
 struct RunContext;
 
-namespace backup {
-struct Request;
-struct Result;
-} // namespace backup
-
 // The backup window: runs the backup into the program's backup directory or a folder the user
-// names, and shows how it goes in its heading.
+// names, and shows how it goes in its heading. What the user typed into the address book is
+// stored before a run, so the run copies it.
 class BackupWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit BackupWindow(const RunContext& context, QWidget* parent = nullptr);
+    BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
 
     QLabel* heading;
     QPushButton* backUpButton;
@@ -43,7 +40,7 @@ public:
 
     // Ending the program from the main menu: when the option "Backup" is exactly "Yes", one run
     // into the default backup directory, without a window; failures are shown over `owner`.
-    static void runAtExit(QWidget* owner, const RunContext& context);
+    static void runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,6 +51,7 @@ private:
     void layOut();
     void setHeading(const QString& text);
 
+    TDataModule1& m_addressBook;
     const RunContext& m_context;
 };
 

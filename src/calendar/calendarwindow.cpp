@@ -267,14 +267,16 @@ void MainCalendarWindow::declareModuleCommands()
 {
     QAction* close = action(QStringLiteral("Close1"));
     QAction* previous = action(QStringLiteral("Previous1"));
-    declare(this, {.handler = [this] { registry::open(registry::Window::Journal, this); },
-                   .caption = QStringLiteral("&Journal"),
-                   .items = {{m_fileMenu, "Journal1", {}, false, close},
-                             {m_popup, "Journal2", {}, false, previous}}});
-    declare(this, {.handler = [this] { registry::open(registry::Window::ToDo, this); },
-                   .caption = QStringLiteral("&ToDo"),
-                   .items = {{m_fileMenu, "ToDo1", {}, false, close},
-                             {m_popup, "ToDo2", {}, false, previous}}});
+    declare(this,
+            {.handler = [this] { context().modules->open(ModuleRegistry::Window::Journal, this); },
+             .caption = QStringLiteral("&Journal"),
+             .items = {{m_fileMenu, "Journal1", {}, false, close},
+                       {m_popup, "Journal2", {}, false, previous}}});
+    declare(this,
+            {.handler = [this] { context().modules->open(ModuleRegistry::Window::ToDo, this); },
+             .caption = QStringLiteral("&ToDo"),
+             .items = {{m_fileMenu, "ToDo1", {}, false, close},
+                       {m_popup, "ToDo2", {}, false, previous}}});
     declare(this, {.handler = [this] { listLoansDue(); },
                    .caption = QStringLiteral("&Loans Due..."),
                    .hint = QStringLiteral("List the loans due back on the chosen day"),
@@ -317,9 +319,9 @@ void MainCalendarWindow::listLoansDue()
 
 void MainCalendarWindow::openChosenModule()
 {
-    registry::open(m_doubleClickChoice->itemIndex() == 1 ? registry::Window::ToDo
-                                                         : registry::Window::Journal,
-                   this);
+    context().modules->open(m_doubleClickChoice->itemIndex() == 1 ? ModuleRegistry::Window::ToDo
+                                                                  : ModuleRegistry::Window::Journal,
+                            this);
 }
 
 ReferenceCalendarWindow::ReferenceCalendarWindow(const RunContext& context, QWidget* parent)

@@ -43,6 +43,7 @@ protected:
     CalendarWindow(const RunContext& context, const Design& design, QWidget* parent);
 
     void showEvent(QShowEvent* event) override;
+    const RunContext& context() const { return m_context; }
 
     QMenu* m_fileMenu = nullptr;
     QMenu* m_popup = nullptr;

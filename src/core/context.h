@@ -4,16 +4,25 @@
 
 namespace ql {
 
+class ModuleRegistry;
 class TAboutBox;
 
 // What the windows of one run share. The program makes it once at start and hands it to every
 // window, report and tool that needs it through its constructor; nothing reaches it through a
 // global.
+//
+// What the whole process shares stays out of it on purpose, each in its own header: the table
+// engine's names and passwords (store/session.h), which every table finds wherever it is opened,
+// on any thread; the settings file (core/settings.h), the user's and read wherever a value is;
+// the seams a test replaces for the length of a case (core/seams.h, store/clock.h) and the help
+// window behind the real help viewer (widgets/helpwindow.h).
 struct RunContext {
     // Holds the program, "Temp", "Data" and "BackUp".
     QString programDirectory;
     // The one about window of the run.
     TAboutBox* aboutBox = nullptr;
+    // How a module opens another module's window.
+    const ModuleRegistry* modules = nullptr;
 };
 
 } // namespace ql

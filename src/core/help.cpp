@@ -3,44 +3,25 @@
 #include "core/seams.h"
 
 namespace ql::help {
-namespace {
-QString& current()
-{
-    static QString file = MainFile;
-    return file;
-}
-} // namespace
 
-void setHelpFile(const QString& fileName)
+void showTopic(const QString& helpFile, int topic)
 {
-    current() = fileName;
+    services::helpViewer().showTopic(helpFile, topic);
 }
 
-QString helpFile()
+void showContents(const QString& helpFile)
 {
-    return current();
-}
-
-void showTopic(int topic)
-{
-    services::helpViewer().showTopic(current(), topic);
-}
-
-void showContents()
-{
-    services::helpViewer().showContents(current());
+    services::helpViewer().showContents(helpFile);
 }
 
 void showMainTopic(int topic)
 {
-    setHelpFile(MainFile);
-    showTopic(topic);
+    showTopic(MainFile, topic);
 }
 
 void showMainContents()
 {
-    setHelpFile(MainFile);
-    showContents();
+    showContents(MainFile);
 }
 
 } // namespace ql::help

@@ -2,16 +2,14 @@
 
 #include <QString>
 
-// Help as every window asks for it: name the help file, then show a topic or the contents.
+// Help as every window asks for it: a topic of a help book, or the book's contents.
 namespace ql::help {
 
 inline const QString MainFile = QStringLiteral("qlhelp.hlp");
 inline const QString ToolsFile = QStringLiteral("QYTools.hlp");
 
-void setHelpFile(const QString& fileName);
-QString helpFile();
-void showTopic(int topic);
-void showContents();
+void showTopic(const QString& helpFile, int topic);
+void showContents(const QString& helpFile);
 // The program's own help file at a topic, or at its contents: what the module windows ask for.
 void showMainTopic(int topic);
 void showMainContents();

@@ -2,30 +2,19 @@
 
 #include "store/error.h"
 
-#include <map>
+namespace ql {
 
-namespace ql::registry {
-namespace {
-
-std::map<Window, Opener>& openers()
+void ModuleRegistry::provide(Window window, Opener opener)
 {
-    static std::map<Window, Opener> map;
-    return map;
+    m_openers[window] = std::move(opener);
 }
 
-} // namespace
-
-void provide(Window window, Opener opener)
+void ModuleRegistry::open(Window window, QWidget* owner) const
 {
-    openers()[window] = std::move(opener);
-}
-
-void open(Window window, QWidget* owner)
-{
-    const auto found = openers().find(window);
-    if (found == openers().end())
+    const auto found = m_openers.find(window);
+    if (found == m_openers.end())
         throw Error(QStringLiteral("This window is not part of the program."));
     found->second(owner);
 }
 
-} // namespace ql::registry
+} // namespace ql

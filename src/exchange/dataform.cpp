@@ -74,14 +74,27 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
 
 } // namespace
 
-TDataForm::TDataForm(const RunContext& context, QWidget* parent)
+DataWindow::DataWindow(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Data, QRect(282, 134, 486, 322))
     , m_context(context)
 {
     setObjectName(QStringLiteral("DataForm"));
     setWindowTitle(QStringLiteral("Quillory - Data"));
     setSizeGripEnabled(true);
+    buildSourceChooser();
+    buildPages();
+    BitBtn1 = makeButton(this, "BitBtn1");
+    BitBtn2 = makeButton(this, "BitBtn2");
+    BitBtn3 = makeButton(this, "BitBtn3");
+    declareCommands();
+    layOut();
+    connect(RadioGroup1, &RadioGroup::clicked, this, [this] { RadioGroup1Click(); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+}
 
+// The module the General page exports and where its records come from.
+void DataWindow::buildSourceChooser()
+{
     RadioGroup1 =
         new RadioGroup(QString(),
                        {QStringLiteral("Organizer"), QStringLiteral("Journal"),
@@ -97,7 +110,11 @@ TDataForm::TDataForm(const RunContext& context, QWidget* parent)
     CheckBox1->setAccessibleName(QStringLiteral("Quillory"));
     CheckBox1->setToolTip(QStringLiteral("Export from Quillory's own tables"));
     CheckBox1->setChecked(true);
+}
 
+// The General page exports the chosen module, the UserDefined page the user-defined records.
+void DataWindow::buildPages()
+{
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setAccessibleName(QStringLiteral("Pages"));
@@ -131,11 +148,11 @@ TDataForm::TDataForm(const RunContext& context, QWidget* parent)
     Edit3 = makeFileBox(TabSheet3, "Edit3", Label5);
     SpeedButton1 = makeButton(TabSheet3, "SpeedButton1");
     BitBtn8 = makeButton(TabSheet3, "BitBtn8");
+}
 
-    BitBtn1 = makeButton(this, "BitBtn1");
-    BitBtn2 = makeButton(this, "BitBtn2");
-    BitBtn3 = makeButton(this, "BitBtn3");
-
+// Each command declared once with the button that runs it.
+void DataWindow::declareCommands()
+{
     declare(this, {.handler = [this] { BitBtn7Click(); },
                    .caption = QStringLiteral("..."),
                    .hint = QStringLiteral("Select File"),
@@ -168,7 +185,11 @@ TDataForm::TDataForm(const RunContext& context, QWidget* parent)
     // The file buttons show only their dots; a screen reader names them by what they do.
     BitBtn7->setAccessibleName(QStringLiteral("Select File"));
     SpeedButton1->setAccessibleName(QStringLiteral("Select File"));
+}
 
+// The source beside the pages, the buttons below them; the pages grow with the window.
+void DataWindow::layOut()
+{
     auto* general = new QGridLayout(TabSheet2);
     general->addWidget(RadioGroup2, 0, 0, 1, 3);
     general->addWidget(Label2, 1, 0, 1, 3);
@@ -205,27 +226,24 @@ TDataForm::TDataForm(const RunContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
-
-    connect(RadioGroup1, &RadioGroup::clicked, this, [this] { RadioGroup1Click(); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 }
 
-void TDataForm::BitBtn1Click()
+void DataWindow::BitBtn1Click()
 {
     accept();
 }
 
-void TDataForm::BitBtn2Click()
+void DataWindow::BitBtn2Click()
 {
     m_context.aboutBox->showFor(QStringLiteral("Quillory - Data"), QStringLiteral("Version 1.0"));
 }
 
-void TDataForm::BitBtn3Click()
+void DataWindow::BitBtn3Click()
 {
     help::showMainTopic(11);
 }
 
-void TDataForm::BitBtn4Click()
+void DataWindow::BitBtn4Click()
 {
     if (!CheckBox1->isChecked())
         return;
@@ -233,22 +251,22 @@ void TDataForm::BitBtn4Click()
               CheckBox3->isChecked());
 }
 
-void TDataForm::BitBtn8Click()
+void DataWindow::BitBtn8Click()
 {
     runExport(this, BitBtn8, Edit3->text(), exchange::Module::UserDefined, false);
 }
 
-void TDataForm::BitBtn7Click()
+void DataWindow::BitBtn7Click()
 {
     chooseFile(Edit2);
 }
 
-void TDataForm::SpeedButton1Click()
+void DataWindow::SpeedButton1Click()
 {
     chooseFile(Edit3);
 }
 
-void TDataForm::chooseFile(QLineEdit* edit)
+void DataWindow::chooseFile(QLineEdit* edit)
 {
     const QString file = services::prompts().saveFileName(
         this, QStringLiteral("QY Save File Dialog"),
@@ -257,12 +275,12 @@ void TDataForm::chooseFile(QLineEdit* edit)
         edit->setText(file);
 }
 
-void TDataForm::RadioGroup1Click()
+void DataWindow::RadioGroup1Click()
 {
     CheckBox1->setChecked(true);
 }
 
-void TDataForm::PageControl1Change()
+void DataWindow::PageControl1Change()
 {
     const bool general = PageControl1->currentWidget() == TabSheet2;
     CheckBox1->setEnabled(general);

@@ -19,10 +19,10 @@ class RadioGroup;
 // "General" page exports the module chosen beside the pages, the "UserDefined" page the
 // user-defined records. Each export opens a holder of its own for its run, so a module window
 // open elsewhere keeps its holder and its pending record.
-class TDataForm : public ModuleWindow {
+class DataWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TDataForm(const RunContext& context, QWidget* parent = nullptr);
+    explicit DataWindow(const RunContext& context, QWidget* parent = nullptr);
 
     QTabWidget* PageControl1;
     QWidget* TabSheet2;
@@ -58,6 +58,10 @@ public:
     void PageControl1Change();
 
 private:
+    void buildSourceChooser();
+    void buildPages();
+    void declareCommands();
+    void layOut();
     void chooseFile(QLineEdit* edit);
     const RunContext& m_context;
 };

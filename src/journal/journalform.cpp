@@ -23,7 +23,7 @@
 
 namespace ql {
 
-TJournalForm::TJournalForm(TDataModule2& holder, const RunContext& context, QWidget* parent)
+JournalWindow::JournalWindow(TDataModule2& holder, const RunContext& context, QWidget* parent)
     : RecordWindow(parent, keys::Journal, QRect(-2, 0, 785, 573))
     , m_holder(holder)
     , m_context(context)
@@ -42,7 +42,7 @@ TJournalForm::TJournalForm(TDataModule2& holder, const RunContext& context, QWid
 }
 
 // The list of entries, the stamp of the current one and its two texts, in the tab order.
-void TJournalForm::buildEntry(DataSource* source)
+void JournalWindow::buildEntry(DataSource* source)
 {
     m_entryList = new DBGrid(this);
     m_entryList->setObjectName(QStringLiteral("DBGrid1"));
@@ -72,8 +72,8 @@ void TJournalForm::buildEntry(DataSource* source)
 }
 
 // One of the entry's texts; a right click on it shows the window's context menu.
-DBMemo* TJournalForm::buildText(DataSource* source, const char* name, const char* field,
-                                const QString& title)
+DBMemo* JournalWindow::buildText(DataSource* source, const char* name, const char* field,
+                                 const QString& title)
 {
     auto* text = new DBMemo(this);
     text->setObjectName(QString::fromLatin1(name));
@@ -87,7 +87,7 @@ DBMemo* TJournalForm::buildText(DataSource* source, const char* name, const char
     return text;
 }
 
-void TJournalForm::buildButtons()
+void JournalWindow::buildButtons()
 {
     m_commandPanel = new QFrame(this);
     m_commandPanel->setObjectName(QStringLiteral("Panel1"));
@@ -107,7 +107,7 @@ void TJournalForm::buildButtons()
 }
 
 // Menus and buttons: each command declared once with every control that runs it.
-void TJournalForm::declareCommands()
+void JournalWindow::declareCommands()
 {
     QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
     QMenu* edit = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
@@ -149,7 +149,7 @@ void TJournalForm::declareCommands()
                    .items = {{helpMenu, "About1", {}, true}}});
 }
 
-void TJournalForm::declareRecordCommands(QMenu* edit)
+void JournalWindow::declareRecordCommands(QMenu* edit)
 {
     const char* newHint = "Start a new entry stamped with the present moment";
     RecordWindow::declareRecordCommands(
@@ -166,7 +166,7 @@ void TJournalForm::declareRecordCommands(QMenu* edit)
 
 // The list above the buttons on the left; the stamp and the two texts on the right. The list
 // and the texts grow with the window.
-void TJournalForm::layOut()
+void JournalWindow::layOut()
 {
     auto* left = new QWidget(this);
     auto* leftLayout = new QVBoxLayout(left);
@@ -193,7 +193,7 @@ void TJournalForm::layOut()
     layout->addWidget(splitter, 1);
 }
 
-Table* TJournalForm::recordTable() const
+Table* JournalWindow::recordTable() const
 {
     return m_holder.tbJournal1;
 }
@@ -201,45 +201,45 @@ Table* TJournalForm::recordTable() const
 // The typed text is read as a stamp: a date alone means the start of that day, so the first
 // entry made on it (or the next one after it) becomes current. A text that is no date moves
 // nothing.
-QString TJournalForm::sortIndex() const
+QString JournalWindow::sortIndex() const
 {
     return QStringLiteral("idxJnDate");
 }
 
-KeyQuestion TJournalForm::searchQuestion() const
+KeyQuestion JournalWindow::searchQuestion() const
 {
     return {QStringLiteral("Search for Date"), QStringLiteral("Enter Date (ex. 5/25/97): ")};
 }
 
-QString TJournalForm::deleteQuestion() const
+QString JournalWindow::deleteQuestion() const
 {
     return QStringLiteral("Are you sure you want to delete the current Journal Entry? \r "
                           "Deleted entries cannot be recovered. \t");
 }
 
-void TJournalForm::previewReport()
+void JournalWindow::previewReport()
 {
     TJournalPrint1 report(*recordTable(), this);
     report::preview(this, report);
 }
 
-void TJournalForm::printReport()
+void JournalWindow::printReport()
 {
     TJournalPrint1 report(*recordTable(), this);
     report::print(this, report);
 }
 
-void TJournalForm::printWindowPicture()
+void JournalWindow::printWindowPicture()
 {
     services::printing().printWindow(this);
 }
 
-void TJournalForm::openCalendar()
+void JournalWindow::openCalendar()
 {
-    registry::open(registry::Window::ReferenceCalendar, this);
+    m_context.modules->open(ModuleRegistry::Window::ReferenceCalendar, this);
 }
 
-void TJournalForm::showAbout()
+void JournalWindow::showAbout()
 {
     m_context.aboutBox->showFor(QStringLiteral("Quillory - Journal"));
 }

@@ -20,10 +20,10 @@ class TDataModule2;
 // The journal window: the entries by their stamp, the current entry's stamp and two texts, and
 // the commands that add, drop and find entries. It is made over the journal's holder and lives
 // for one opening; it always starts on the oldest entry.
-class TJournalForm : public RecordWindow {
+class JournalWindow : public RecordWindow {
     Q_OBJECT
 public:
-    TJournalForm(TDataModule2& holder, const RunContext& context, QWidget* parent = nullptr);
+    JournalWindow(TDataModule2& holder, const RunContext& context, QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override;

@@ -24,7 +24,7 @@
 
 namespace ql {
 
-TToDoForm::TToDoForm(TDataModule4& holder, const RunContext& context, QWidget* parent)
+ToDoWindow::ToDoWindow(TDataModule4& holder, const RunContext& context, QWidget* parent)
     : RecordWindow(parent, keys::ToDo, QRect(170, 120, 720, 500))
     , m_holder(holder)
     , m_context(context)
@@ -43,7 +43,7 @@ TToDoForm::TToDoForm(TDataModule4& holder, const RunContext& context, QWidget* p
 }
 
 // The list of items, the current item's due date and its text, in the tab order.
-void TToDoForm::buildItem(DataSource* source)
+void ToDoWindow::buildItem(DataSource* source)
 {
     m_itemList = new DBGrid(this);
     m_itemList->setObjectName(QStringLiteral("DBGrid1"));
@@ -83,7 +83,7 @@ void TToDoForm::buildItem(DataSource* source)
 }
 
 // Editing commands in one panel, finding and leaving in the other.
-void TToDoForm::buildButtons()
+void ToDoWindow::buildButtons()
 {
     m_editingPanel = new QFrame(this);
     m_editingPanel->setObjectName(QStringLiteral("Panel3"));
@@ -112,7 +112,7 @@ void TToDoForm::buildButtons()
 }
 
 // Menus and buttons: each command declared once with every control that runs it.
-void TToDoForm::declareCommands()
+void ToDoWindow::declareCommands()
 {
     QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
     QMenu* edit = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
@@ -154,7 +154,7 @@ void TToDoForm::declareCommands()
                    .items = {{helpMenu, "About1", {}, true}}});
 }
 
-void TToDoForm::declareRecordCommands(QMenu* edit, QMenu* filter)
+void ToDoWindow::declareRecordCommands(QMenu* edit, QMenu* filter)
 {
     const char* search = "&Search for Date...";
     const char* filterText = "&Filter for Date...";
@@ -176,7 +176,7 @@ void TToDoForm::declareRecordCommands(QMenu* edit, QMenu* filter)
 
 // The list on the left; the due date, the text and the buttons on the right. The list and the
 // text grow with the window.
-void TToDoForm::layOut()
+void ToDoWindow::layOut()
 {
     auto* right = new QWidget(this);
     auto* rightLayout = new QGridLayout(right);
@@ -199,60 +199,60 @@ void TToDoForm::layOut()
     layout->addWidget(splitter, 1);
 }
 
-Table* TToDoForm::recordTable() const
+Table* ToDoWindow::recordTable() const
 {
     return m_holder.tbTodo;
 }
 
-QString TToDoForm::sortIndex() const
+QString ToDoWindow::sortIndex() const
 {
     return QStringLiteral("idxToDoDate");
 }
 
-KeyQuestion TToDoForm::searchQuestion() const
+KeyQuestion ToDoWindow::searchQuestion() const
 {
     return {QStringLiteral("Search for Date"), QStringLiteral("Enter Date (ex. 5/25/97): ")};
 }
 
-KeyQuestion TToDoForm::filterQuestion() const
+KeyQuestion ToDoWindow::filterQuestion() const
 {
     return {QStringLiteral("Filter for Date"), QStringLiteral("Enter Date (ex. 5/25/97): ")};
 }
 
-QString TToDoForm::filterSubject() const
+QString ToDoWindow::filterSubject() const
 {
     return QStringLiteral("due date");
 }
 
-QString TToDoForm::deleteQuestion() const
+QString ToDoWindow::deleteQuestion() const
 {
     return QStringLiteral("Are you sure you want to delete the current To-Do item? \r "
                           "Deleted items cannot be recovered. \t");
 }
 
-void TToDoForm::previewReport()
+void ToDoWindow::previewReport()
 {
     TToDoPrint1 report(*recordTable(), this);
     report::preview(this, report);
 }
 
-void TToDoForm::printReport()
+void ToDoWindow::printReport()
 {
     TToDoPrint1 report(*recordTable(), this);
     report::print(this, report);
 }
 
-void TToDoForm::printWindowPicture()
+void ToDoWindow::printWindowPicture()
 {
     services::printing().printWindow(this);
 }
 
-void TToDoForm::openCalendar()
+void ToDoWindow::openCalendar()
 {
-    registry::open(registry::Window::ReferenceCalendar, this);
+    m_context.modules->open(ModuleRegistry::Window::ReferenceCalendar, this);
 }
 
-void TToDoForm::showAbout()
+void ToDoWindow::showAbout()
 {
     m_context.aboutBox->showFor(QStringLiteral("Quillory - ToDO"));
 }

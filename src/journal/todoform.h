@@ -20,10 +20,10 @@ class TDataModule4;
 // The to-do window: the items by due date (items without one first), the current item's due
 // date and text, and the commands that add, drop, find and filter items. It is made over the
 // to-do list's holder and lives for one opening; it always starts on the first item, unfiltered.
-class TToDoForm : public RecordWindow {
+class ToDoWindow : public RecordWindow {
     Q_OBJECT
 public:
-    TToDoForm(TDataModule4& holder, const RunContext& context, QWidget* parent = nullptr);
+    ToDoWindow(TDataModule4& holder, const RunContext& context, QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override;

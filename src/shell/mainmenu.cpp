@@ -107,8 +107,9 @@ QString firstUseFailure(install::FirstUse outcome)
 
 } // namespace
 
-MainMenu::MainMenu(const RunContext& context, QWidget* parent)
+MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : QMainWindow(parent)
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     setObjectName(QStringLiteral("MainMenuForm"));
@@ -140,6 +141,7 @@ MainMenu::MainMenu(const RunContext& context, QWidget* parent)
     // Until a stored geometry exists the window stands where it was designed.
     move(kDesign.topLeft());
     resize(kDesign.size());
+    m_addressBookWindow = new AddressBookWindow(addressBook, context, this);
 }
 
 MainMenu::~MainMenu()
@@ -364,12 +366,12 @@ void MainMenu::openBannerHelp(int banner)
 
 void MainMenu::openAddressBook()
 {
-    guarded(this, [] { PDAForm->exec(); });
+    guarded(this, [this] { m_addressBookWindow->exec(); });
 }
 
 void MainMenu::openJournal()
 {
-    openModule<TDataModule2, TJournalForm>(this, m_context);
+    openModule<TDataModule2, JournalWindow>(this, m_context);
 }
 
 void MainMenu::openCollections()
@@ -379,7 +381,7 @@ void MainMenu::openCollections()
 
 void MainMenu::openToDoList()
 {
-    openModule<TDataModule4, TToDoForm>(this, m_context);
+    openModule<TDataModule4, ToDoWindow>(this, m_context);
 }
 
 void MainMenu::openUserDefined()
@@ -424,7 +426,7 @@ void MainMenu::startTools()
 
 void MainMenu::openBackup()
 {
-    runWindow<BackupWindow>(this, m_context);
+    runWindow<BackupWindow>(this, m_addressBook, m_context);
 }
 
 void MainMenu::openOptions()
@@ -434,12 +436,12 @@ void MainMenu::openOptions()
 
 void MainMenu::openMaintenance()
 {
-    runWindow<TWrenxForm>(this, m_context);
+    runWindow<MaintenanceWindow>(this, m_context);
 }
 
 void MainMenu::openExport()
 {
-    runWindow<TDataForm>(this, m_context);
+    runWindow<DataWindow>(this, m_context);
 }
 
 void MainMenu::showAbout()
@@ -450,7 +452,7 @@ void MainMenu::showAbout()
 
 void MainMenu::exitProgram()
 {
-    BackupWindow::runAtExit(this, m_context);
+    BackupWindow::runAtExit(this, m_addressBook, m_context);
     close();
 }
 

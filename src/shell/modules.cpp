@@ -10,17 +10,17 @@
 
 namespace ql {
 
-void registerModules(const RunContext& context)
+void registerModules(ModuleRegistry& modules, const RunContext& context)
 {
-    using registry::Window;
-    registry::provide(Window::Journal, [&context](QWidget* owner) {
-        openModule<TDataModule2, TJournalForm>(owner, context);
+    using Window = ModuleRegistry::Window;
+    modules.provide(Window::Journal, [&context](QWidget* owner) {
+        openModule<TDataModule2, JournalWindow>(owner, context);
     });
-    registry::provide(Window::ToDo, [&context](QWidget* owner) {
-        openModule<TDataModule4, TToDoForm>(owner, context);
+    modules.provide(Window::ToDo, [&context](QWidget* owner) {
+        openModule<TDataModule4, ToDoWindow>(owner, context);
     });
-    registry::provide(Window::ReferenceCalendar,
-                      [&context](QWidget* owner) { openReferenceCalendar(owner, context); });
+    modules.provide(Window::ReferenceCalendar,
+                    [&context](QWidget* owner) { openReferenceCalendar(owner, context); });
 }
 
 } // namespace ql

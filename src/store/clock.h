@@ -10,7 +10,8 @@ namespace ql::clock {
 QDateTime now();
 QDate today();
 
-// Replaces the time source; an empty function restores the system clock.
+// Replaces the time source for the whole process (a test puts the program at a moment); an empty
+// function restores the system clock.
 void setSource(std::function<QDateTime()> source);
 
 } // namespace ql::clock

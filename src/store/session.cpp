@@ -19,6 +19,7 @@ Session& Session::instance()
 // each with its "PATH=" and "DRIVER=" lines.
 void Session::loadConfiguration(const QString& configurationFile)
 {
+    const QMutexLocker lock(&m_mutex);
     m_configurationFile = configurationFile;
     m_saved.clear();
     QFile file(configurationFile);
@@ -50,6 +51,7 @@ void Session::loadConfiguration(const QString& configurationFile)
 
 void Session::saveConfiguration() const
 {
+    const QMutexLocker lock(&m_mutex);
     if (m_configurationFile.isEmpty())
         throw Error(QStringLiteral("The engine configuration has no file to be saved in."));
     QSaveFile file(m_configurationFile);
@@ -73,6 +75,7 @@ void Session::saveConfiguration() const
 
 QString Session::databasePath(const QString& databaseName) const
 {
+    const QMutexLocker lock(&m_mutex);
     const QString key = databaseName.toLower();
     if (const auto it = m_registered.constFind(key); it != m_registered.cend())
         return it->path;
@@ -83,12 +86,14 @@ QString Session::databasePath(const QString& databaseName) const
 
 bool Session::hasDatabase(const QString& databaseName) const
 {
+    const QMutexLocker lock(&m_mutex);
     const QString key = databaseName.toLower();
     return m_registered.contains(key) || m_saved.contains(key);
 }
 
 void Session::setDatabasePath(const QString& databaseName, const QString& directory)
 {
+    const QMutexLocker lock(&m_mutex);
     Alias& alias = m_saved[databaseName.toLower()];
     alias.name = databaseName;
     alias.path = directory;
@@ -99,16 +104,19 @@ void Session::setDatabasePath(const QString& databaseName, const QString& direct
 void Session::registerDatabase(const QString& databaseName, const QString& directory,
                                const QString& driver)
 {
+    const QMutexLocker lock(&m_mutex);
     m_registered.insert(databaseName.toLower(), Alias{databaseName, directory, driver});
 }
 
 void Session::addPassword(const QString& password)
 {
+    const QMutexLocker lock(&m_mutex);
     m_passwords.insert(password);
 }
 
 void Session::reset()
 {
+    const QMutexLocker lock(&m_mutex);
     m_configurationFile.clear();
     m_saved.clear();
     m_registered.clear();
@@ -119,13 +127,45 @@ void Session::reset()
 
 void Session::addNotice(const QString& text)
 {
+    const QMutexLocker lock(&m_mutex);
     if (!m_notices.contains(text))
         m_notices << text;
 }
 
 QStringList Session::takeNotices()
 {
+    const QMutexLocker lock(&m_mutex);
     return std::exchange(m_notices, {});
+}
+
+QString Session::configurationFile() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_configurationFile;
+}
+
+bool Session::knowsPassword(const QString& password) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_passwords.contains(password);
+}
+
+QSet<QString> Session::passwords() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_passwords;
+}
+
+int Session::busyTimeout() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_busyTimeout;
+}
+
+void Session::setBusyTimeout(int milliseconds)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_busyTimeout = milliseconds;
 }
 
 } // namespace ql

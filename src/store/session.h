@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -10,13 +11,19 @@ namespace ql {
 // The table engine's state for one run: which directory each database name stands for, and the
 // passwords the run knows. Database names are kept in the engine configuration file of the
 // program directory; a name registered for the run alone is never written there.
+//
+// There is one for the whole process, on purpose: every table of the run finds its file and its
+// password here, wherever it is opened (a window's holder, a report, the own connection of work
+// on a worker thread), so handing it down would pass through every holder and service for
+// nothing. The program loads it once at start; a test resets it between cases. Its functions may
+// be called from any thread.
 class Session {
 public:
     static Session& instance();
 
     // Reads the engine configuration file (a missing file means no names yet).
     void loadConfiguration(const QString& configurationFile);
-    QString configurationFile() const { return m_configurationFile; }
+    QString configurationFile() const;
     // Writes every saved name to the configuration file, atomically.
     void saveConfiguration() const;
 
@@ -30,12 +37,12 @@ public:
                           const QString& driver = QStringLiteral("STANDARD"));
 
     void addPassword(const QString& password);
-    bool knowsPassword(const QString& password) const { return m_passwords.contains(password); }
-    const QSet<QString>& passwords() const { return m_passwords; }
+    bool knowsPassword(const QString& password) const;
+    QSet<QString> passwords() const;
 
     // How long a write waits for another program that holds a table file.
-    int busyTimeout() const { return m_busyTimeout; }
-    void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
+    int busyTimeout() const;
+    void setBusyTimeout(int milliseconds);
 
     // Notes for the user that opening a table leaves (a file opened for reading only); the
     // window that opened the table shows them once.
@@ -53,6 +60,7 @@ private:
         QString path;
         QString driver;
     };
+    mutable QMutex m_mutex;
     QString m_configurationFile;
     QHash<QString, Alias> m_saved;      // by lower-case name
     QHash<QString, Alias> m_registered; // by lower-case name, for this run only

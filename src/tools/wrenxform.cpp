@@ -59,14 +59,26 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 } // namespace
 
-TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
+MaintenanceWindow::MaintenanceWindow(const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Wrenx, QRect(190, 90, 620, 600))
     , m_context(context)
 {
     setObjectName(QStringLiteral("WrenxForm"));
     setWindowTitle(QStringLiteral("Quillory - Wrenx Maintenance Tools"));
     setSizeGripEnabled(true);
+    buildCompactorPanel();
+    buildBulkDeletePanel();
+    BitBtn1 = makeButton(this, "BitBtn1");
+    BitBtn2 = makeButton(this, "BitBtn2");
+    BitBtn3 = makeButton(this, "BitBtn3");
+    BitBtn4 = makeButton(this, "BitBtn4");
+    BitBtn5 = makeButton(this, "BitBtn5");
+    declareCommands();
+    layOut();
+}
 
+void MaintenanceWindow::buildCompactorPanel()
+{
     Panel1 = makePanel(this, "Panel1");
     RadioGroup1 = new RadioGroup(
         QStringLiteral("Records are identical when they have the same"),
@@ -96,7 +108,10 @@ TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
             "records a run with it ticked would delete. Ticked, it keeps one record of each kind "
             "and deletes every other copy, wherever it stands. "
             "Deleted records cannot be recovered, so make a backup first."));
+}
 
+void MaintenanceWindow::buildBulkDeletePanel()
+{
     Panel2 = makePanel(this, "Panel2");
     RadioGroup2 = new RadioGroup(QStringLiteral("Delete the records whose"),
                                  {QStringLiteral("Fir&st name"), QStringLiteral("Last nam&e"),
@@ -125,13 +140,11 @@ TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
             "are never deleted.\n\n"
             "You are told how many records match and asked before anything is deleted. Deleted "
             "records cannot be recovered, so make a backup first."));
+}
 
-    BitBtn1 = makeButton(this, "BitBtn1");
-    BitBtn2 = makeButton(this, "BitBtn2");
-    BitBtn3 = makeButton(this, "BitBtn3");
-    BitBtn4 = makeButton(this, "BitBtn4");
-    BitBtn5 = makeButton(this, "BitBtn5");
-
+// The menus and the buttons: each command declared once with every control that runs it.
+void MaintenanceWindow::declareCommands()
+{
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
@@ -180,7 +193,11 @@ TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
                    .caption = QStringLiteral("&Wrenx Help"),
                    .hint = QStringLiteral("Quillory Tools Help on the maintenance tools"),
                    .items = {{helpMenu, "WrenxHelp2"}}});
+}
 
+// One tool's panel at a time above the row of buttons; the explanations grow with the window.
+void MaintenanceWindow::layOut()
+{
     auto* compactor = new QGridLayout(Panel1);
     compactor->addWidget(RadioGroup1, 0, 0);
     compactor->addWidget(Memo1, 0, 1, 5, 1);
@@ -214,19 +231,19 @@ TWrenxForm::TWrenxForm(const RunContext& context, QWidget* parent)
     Panel2->hide();
 }
 
-void TWrenxForm::BitBtn1Click()
+void MaintenanceWindow::BitBtn1Click()
 {
     Panel2->hide();
     Panel1->show();
 }
 
-void TWrenxForm::BitBtn2Click()
+void MaintenanceWindow::BitBtn2Click()
 {
     Panel1->hide();
     Panel2->show();
 }
 
-void TWrenxForm::Button1Click()
+void MaintenanceWindow::Button1Click()
 {
     const bool deleting = CheckBox1->isChecked();
     if (deleting && !services::prompts().confirm(
@@ -249,7 +266,7 @@ void TWrenxForm::Button1Click()
     Label1->setText(kIdenticalCaption + QString::number(result->identical));
 }
 
-void TWrenxForm::Button2Click()
+void MaintenanceWindow::Button2Click()
 {
     const QString value = Edit1->text();
     if (value.isEmpty()) {
@@ -269,31 +286,29 @@ void TWrenxForm::Button2Click()
         Label4->setText(kDeletedCaption + QString::number(*deleted));
 }
 
-void TWrenxForm::BitBtn3Click()
+void MaintenanceWindow::BitBtn3Click()
 {
     accept();
 }
 
-void TWrenxForm::BitBtn4Click()
+void MaintenanceWindow::BitBtn4Click()
 {
     m_context.aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
 }
 
-void TWrenxForm::BitBtn5Click()
+void MaintenanceWindow::BitBtn5Click()
 {
     help::showMainTopic(9);
 }
 
-void TWrenxForm::Contents1Click()
+void MaintenanceWindow::Contents1Click()
 {
-    help::setHelpFile(help::ToolsFile);
-    help::showContents();
+    help::showContents(help::ToolsFile);
 }
 
-void TWrenxForm::WrenxHelp2Click()
+void MaintenanceWindow::WrenxHelp2Click()
 {
-    help::setHelpFile(help::ToolsFile);
-    help::showTopic(9);
+    help::showTopic(help::ToolsFile, 9);
 }
 
 } // namespace ql

@@ -20,10 +20,10 @@ class RadioGroup;
 // whose chosen field is exactly a typed value. One panel shows at a time. Each run opens an
 // address-book holder of its own for its length; the address book window's holder is never
 // touched, and it sees the result the next time it is shown.
-class TWrenxForm : public ModuleWindow {
+class MaintenanceWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit TWrenxForm(const RunContext& context, QWidget* parent = nullptr);
+    explicit MaintenanceWindow(const RunContext& context, QWidget* parent = nullptr);
 
     QMenuBar* MainMenu1;
     QFrame* Panel1;
@@ -58,6 +58,11 @@ public:
     void WrenxHelp2Click();
 
 private:
+    void buildCompactorPanel();
+    void buildBulkDeletePanel();
+    void declareCommands();
+    void layOut();
+
     const RunContext& m_context;
 };
 

@@ -14,7 +14,9 @@ class HelpWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // The one help window, created on first use.
+    // The one help window of the process, created on first use and deleted before the
+    // application goes. It stands behind the real help viewer, which is installed once for the
+    // whole process (core/seams.h), so it is as process-wide as that seam.
     static HelpWindow* instance();
 
     // The page of a topic; empty when the book or the topic does not exist.

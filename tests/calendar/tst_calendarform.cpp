@@ -237,7 +237,7 @@ private Q_SLOTS:
         QString shown;
         bool holderOpen = false;
         QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<TToDoForm*>(QApplication::activeModalWidget());
+            auto* window = qobject_cast<ToDoWindow*>(QApplication::activeModalWidget());
             QVERIFY(window);
             holderOpen = window->findChild<DBGrid*>(str("DBGrid1"))->model()->rowCount() == 2;
             shown = window->findChild<DBMemo*>(str("DBMemo1"))->toPlainText();
@@ -247,7 +247,7 @@ private Q_SLOTS:
         QCOMPARE(shown, str("first"));
         QVERIFY(holderOpen);
         for (QWidget* shown : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<TToDoForm*>(shown)); // made for this opening only
+            QVERIFY(!qobject_cast<ToDoWindow*>(shown)); // made for this opening only
         QVERIFY(f.window->isVisible());
         QCOMPARE(f.shown(), str("June 20 1999"));
 
@@ -255,7 +255,7 @@ private Q_SLOTS:
                           Qt::LeftButton);
         bool journal = false;
         QTimer::singleShot(0, [&] {
-            auto* window = qobject_cast<TJournalForm*>(QApplication::activeModalWidget());
+            auto* window = qobject_cast<JournalWindow*>(QApplication::activeModalWidget());
             journal = window != nullptr;
             if (window)
                 window->reject();
@@ -264,7 +264,7 @@ private Q_SLOTS:
         QTest::keyClick(f.grid(), Qt::Key_Return);
         QVERIFY(journal);
         for (QWidget* shown : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<TJournalForm*>(shown));
+            QVERIFY(!qobject_cast<JournalWindow*>(shown));
         QCOMPARE(f.shown(), str("June 20 1999"));
         QTest::keyClick(f.grid(), Qt::Key_PageDown);
         QCOMPARE(f.shown(), str("July 20 1999"));

@@ -52,7 +52,7 @@ struct Fixture {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<TDataForm> window = std::make_unique<TDataForm>(program->context());
+    std::unique_ptr<DataWindow> window = std::make_unique<DataWindow>(program->context());
 
     Fixture() { window->show(); }
     QString file(const char* name = "out.txt") const { return dir.filePath(str(name)); }
@@ -299,7 +299,7 @@ private Q_SLOTS:
     void aPendingChangeOfTheAddressBookStaysPending()
     {
         Fixture f;
-        Table& names = *DataModule1->tbNames;
+        Table& names = *f.program->addressBook().tbNames;
         add(names, {{"LastName", str("Stored")}});
         names.edit();
         names.setAsText(str("LastName"), str("Typed"));
@@ -319,7 +319,7 @@ private Q_SLOTS:
         QVERIFY(menu->exportButton->isEnabled());
         bool opened = false;
         QTimer::singleShot(0, [&] {
-            auto* shown = qobject_cast<TDataForm*>(QApplication::activeModalWidget());
+            auto* shown = qobject_cast<DataWindow*>(QApplication::activeModalWidget());
             QVERIFY(shown);
             opened = true;
             QCOMPARE(shown->windowTitle(), str("Quillory - Data"));
@@ -332,7 +332,7 @@ private Q_SLOTS:
         QTest::mouseClick(menu->exportButton, Qt::LeftButton);
         QVERIFY(opened);
         for (QWidget* left : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<TDataForm*>(left)); // made for this opening only
+            QVERIFY(!qobject_cast<DataWindow*>(left)); // made for this opening only
         QCOMPARE(f.services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 11}}));
     }
 };

@@ -30,7 +30,7 @@ struct Entry {
     const char* upper;
 };
 
-struct Fixture : test::ModuleFixture<TDataModule2, TJournalForm> {
+struct Fixture : test::ModuleFixture<TDataModule2, JournalWindow> {
     explicit Fixture(std::initializer_list<Entry> entries)
         : ModuleFixture([entries](TDataModule2& holder) {
             Table& t = *holder.tbJournal1;
@@ -196,7 +196,7 @@ private Q_SLOTS:
         f.table().last();
         QString shown;
         int width = 0;
-        f.openFromMainMenu(f.program->mainMenu()->journalButton, [&](TJournalForm& window) {
+        f.openFromMainMenu(f.program->mainMenu()->journalButton, [&](JournalWindow& window) {
             shown = Fixture::findIn<DBMemo>(window, "DBMemo1")->toPlainText();
             window.resize(810, 530);
             width = window.frameGeometry().width();

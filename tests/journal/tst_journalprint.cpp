@@ -42,7 +42,7 @@ struct Entry {
     QString lower;
 };
 
-struct Journal : test::ModuleFixture<TDataModule2, TJournalForm> {
+struct Journal : test::ModuleFixture<TDataModule2, JournalWindow> {
     explicit Journal(const QList<Entry>& entries)
         : ModuleFixture([entries](TDataModule2& holder) {
             Table& t = *holder.tbJournal1;
@@ -83,7 +83,7 @@ struct Item {
     const char* text;
 };
 
-struct ToDo : test::ModuleFixture<TDataModule4, TToDoForm> {
+struct ToDo : test::ModuleFixture<TDataModule4, ToDoWindow> {
     explicit ToDo(std::initializer_list<Item> items)
         : ModuleFixture([items](TDataModule4& holder) {
             Table& t = *holder.tbTodo;

@@ -32,7 +32,7 @@ const std::initializer_list<Item> kItems = {{QDate(1999, 6, 1), "june a"},
                                             {QDate(1999, 5, 1), "may"},
                                             {QDate(1999, 6, 1), "june b"}};
 
-struct Fixture : test::ModuleFixture<TDataModule4, TToDoForm> {
+struct Fixture : test::ModuleFixture<TDataModule4, ToDoWindow> {
     explicit Fixture(std::initializer_list<Item> items)
         : ModuleFixture([items](TDataModule4& holder) {
             Table& t = *holder.tbTodo;
@@ -268,7 +268,7 @@ private Q_SLOTS:
         f.ask("FilterBtn", str("6/1/1999"));
         QStringList listed;
         int left = 0;
-        f.openFromMainMenu(f.program->mainMenu()->toDoButton, [&](TToDoForm& window) {
+        f.openFromMainMenu(f.program->mainMenu()->toDoButton, [&](ToDoWindow& window) {
             listed = Fixture::listedIn(window, 1);
             window.move(40, 60);
             left = window.frameGeometry().left();

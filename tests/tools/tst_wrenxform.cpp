@@ -32,12 +32,12 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<TWrenxForm> window;
+    std::unique_ptr<MaintenanceWindow> window;
 
     explicit Fixture(const QList<Row>& rows)
     {
         fill(path(), rows);
-        window = std::make_unique<TWrenxForm>(program->context());
+        window = std::make_unique<MaintenanceWindow>(program->context());
         window->show();
     }
     QString path() const { return dir.filePath(str("Data/QYName2.DB")); }
@@ -400,12 +400,13 @@ private Q_SLOTS:
     void theAddressBookShowsWhatARunFromTheMainMenuLeft()
     {
         Fixture f({person("Ann", "Smith"), person("Bo", "Smith"), person("Cy", "Jones")});
-        PDAForm->show();
-        PDAForm->hide();
+        AddressBookWindow* addressBook = f.program->mainMenu()->addressBookWindow();
+        addressBook->show();
+        addressBook->hide();
         bool opened = false;
-        QPointer<TWrenxForm> shown;
+        QPointer<MaintenanceWindow> shown;
         QTimer::singleShot(0, [&] {
-            auto* tools = qobject_cast<TWrenxForm*>(QApplication::activeModalWidget());
+            auto* tools = qobject_cast<MaintenanceWindow*>(QApplication::activeModalWidget());
             opened = tools != nullptr;
             shown = tools;
             if (!tools)
@@ -419,20 +420,16 @@ private Q_SLOTS:
         });
         f.program->mainMenu()->maintenanceButton->click();
         QVERIFY(opened && !shown); // made for this opening only
-        PDAForm->show();
-        QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model()->rowCount(), 1);
-        QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))
-                     ->model()
-                     ->index(0, 0)
-                     .data()
-                     .toString(),
-                 str("Jones"));
+        addressBook->show();
+        const auto* list = addressBook->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"));
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(list->model()->index(0, 0).data().toString(), str("Jones"));
     }
 
     void theWindowsCommandsAndControls()
     {
         Fixture f({person("Ann", "Smith")});
-        TWrenxForm& w = *f.window;
+        MaintenanceWindow& w = *f.window;
         QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
         w.action(str("DataViewer1"))->trigger();
         QVERIFY(!w.Panel1->isVisible() && w.Panel2->isVisible());
