@@ -978,7 +978,7 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
         "startup_cold", 5, {data.filePath(QStringLiteral("QYName2.DB"))}, [&] { program.reset(); },
         start);
 
-    ql::TPDAForm* window = ql::PDAForm;
+    ql::TPDAForm* window = program->mainMenu()->addressBookWindow();
     const auto button = [window](const char* name) {
         return window->findChild<QPushButton*>(QString::fromLatin1(name));
     };

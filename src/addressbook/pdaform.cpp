@@ -135,8 +135,9 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 } // namespace
 
-TPDAForm::TPDAForm(const RunContext& context, QWidget* parent)
+TPDAForm::TPDAForm(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : RecordWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     setObjectName(QStringLiteral("PDAForm"));
@@ -606,7 +607,7 @@ void TPDAForm::layOut()
 
 Table* TPDAForm::recordTable() const
 {
-    return DataModule1->tbNames;
+    return m_addressBook.tbNames;
 }
 
 void TPDAForm::bind()
@@ -614,13 +615,13 @@ void TPDAForm::bind()
     if (m_bound)
         return;
     m_bound = true;
-    m_recordList->setDataSource(DataModule1->dsNames);
+    m_recordList->setDataSource(m_addressBook.dsNames);
     for (DBEdit* edit : findChildren<DBEdit*>()) {
-        edit->setDataSource(DataModule1->dsNames);
+        edit->setDataSource(m_addressBook.dsNames);
         edit->setDataField(edit->property("dataField").toString());
     }
     for (DBMemo* memo : findChildren<DBMemo*>()) {
-        memo->setDataSource(DataModule1->dsNames);
+        memo->setDataSource(m_addressBook.dsNames);
         memo->setDataField(memo->property("dataField").toString());
     }
 }

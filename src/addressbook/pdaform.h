@@ -16,13 +16,15 @@ namespace ql {
 class DBEdit;
 class DBGrid;
 class RadioGroup;
+class TDataModule1;
 
-// The address book window. It is made once at start-up, kept hidden, and shown from the main
-// menu, so its page, order, filter and current record carry over from one opening to the next.
+// The address book window. It is made once at start-up over the address book's holder, kept
+// hidden, and shown from the main menu, so its page, order, filter and current record carry over
+// from one opening to the next.
 class TPDAForm : public RecordWindow {
     Q_OBJECT
 public:
-    TPDAForm(const RunContext& context, QWidget* parent = nullptr);
+    TPDAForm(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
 
     void showPage(QWidget* page);
 
@@ -56,8 +58,8 @@ private:
     void declareSortCommands(QMenu* sort);
     void layOut();
 
-    // The address book's holder is made after this window, so the controls are bound when it is
-    // first shown.
+    // The controls are bound when the window is first shown, so a start reads no records for
+    // them.
     void bind();
     // The list shows the key of the order and the name.
     void showColumns(int order);
@@ -104,9 +106,8 @@ private:
 
     bool m_bound = false;
     int m_order = 0;
+    TDataModule1& m_addressBook;
     const RunContext& m_context;
 };
-
-inline TPDAForm* PDAForm = nullptr;
 
 } // namespace ql

@@ -35,10 +35,9 @@ namespace {
 // What a run needs that only the user interface thread may read: what the user typed into the
 // address book is stored first, so it is part of the backup, and the user-defined window's
 // configuration is read from the settings. A failure is thrown as ql::Error.
-void prepareRun(backup::Request& request)
+void prepareRun(TDataModule1& addressBook, backup::Request& request)
 {
-    if (DataModule1)
-        DataModule1->tbNames->checkBrowseMode();
+    addressBook.tbNames->checkBrowseMode();
     Settings userDefined;
     userDefined.openKey(keys::UserDef, false);
     request.userDefinedSettings = userDefined.keyText().toUtf8();
@@ -67,8 +66,9 @@ std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Requ
 
 } // namespace
 
-BackupWindow::BackupWindow(const RunContext& context, QWidget* parent)
+BackupWindow::BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : ModuleWindow(parent, keys::Backup, QRect(287, 343, 458, 291))
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     setObjectName(QStringLiteral("BackupForm"));
@@ -118,7 +118,7 @@ void BackupWindow::buildControls()
     pages->setObjectName(QStringLiteral("Pages"));
     pages->setAccessibleName(QStringLiteral("Pages"));
     restorePage = new RestorePage(
-        m_context, [this](const QString& text) { setHeading(text); }, pages);
+        m_addressBook, m_context, [this](const QString& text) { setHeading(text); }, pages);
 }
 
 void BackupWindow::declareCommands()
@@ -211,7 +211,7 @@ void BackupWindow::backUpNow()
     QString failure = backup::refusal(request);
     try {
         if (failure.isEmpty())
-            prepareRun(request);
+            prepareRun(m_addressBook, request);
     } catch (const Error& e) {
         failure = e.text();
     }
@@ -261,7 +261,7 @@ void BackupWindow::showHelp()
     help::showMainTopic(pages->currentWidget() == restorePage ? 16 : 7);
 }
 
-void BackupWindow::runAtExit(QWidget* owner, const RunContext& context)
+void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context)
 {
     QString choice;
     const bool read = guarded(owner, [&choice] {
@@ -274,7 +274,7 @@ void BackupWindow::runAtExit(QWidget* owner, const RunContext& context)
     backup::Request request;
     request.programDirectory = context.programDirectory;
     try {
-        prepareRun(request);
+        prepareRun(addressBook, request);
     } catch (const Error& e) {
         tell(owner, {backup::Outcome::Failed, e.text()});
         return;

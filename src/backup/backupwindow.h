@@ -12,6 +12,7 @@ namespace ql {
 
 class RadioGroup;
 class RestorePage;
+class TDataModule1;
 struct RunContext;
 
 namespace backup {
@@ -21,11 +22,11 @@ struct Result;
 
 // The backup window: runs the backup into the program's backup directory or a folder the user
 // names on its first page, restores from a backup on its second, and shows how either goes in its
-// heading.
+// heading. What the user typed into the address book is stored before a run, so the run copies it.
 class BackupWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit BackupWindow(const RunContext& context, QWidget* parent = nullptr);
+    BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
 
     QLabel* heading;
     QPushButton* backUpButton;
@@ -50,7 +51,7 @@ public:
 
     // Ending the program from the main menu: when the option "Backup" is exactly "Yes", one run
     // into the default backup directory, without a window; failures are shown over `owner`.
-    static void runAtExit(QWidget* owner, const RunContext& context);
+    static void runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +62,7 @@ private:
     void layOut();
     void setHeading(const QString& text);
 
+    TDataModule1& m_addressBook;
     const RunContext& m_context;
 };
 

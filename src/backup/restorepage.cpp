@@ -6,6 +6,7 @@
 #include "core/keys.h"
 #include "core/seams.h"
 #include "core/settings.h"
+#include "store/holders.h"
 #include "widgets/commands.h"
 #include "widgets/workrunner.h"
 
@@ -63,9 +64,10 @@ QByteArray currentUserDefined()
 
 } // namespace
 
-RestorePage::RestorePage(const RunContext& context, std::function<void(const QString&)> onStatus,
-                         QWidget* parent)
+RestorePage::RestorePage(TDataModule1& addressBook, const RunContext& context,
+                         std::function<void(const QString&)> onStatus, QWidget* parent)
     : QWidget(parent)
+    , m_addressBook(addressBook)
     , m_context(context)
     , m_onStatus(std::move(onStatus))
 {
@@ -235,11 +237,21 @@ void RestorePage::runRestore(const restore::Backup& backup)
     const restore::Request request{m_context.programDirectory, backup.folder, tickedTables(),
                                    userDefinedBox->isEnabled() && userDefinedBox->isChecked(),
                                    currentUserDefined()};
+    // What the user typed into the address book is stored first, and set aside with its table.
+    m_addressBook.tbNames->checkBrowseMode();
+    m_addressBook.closeTables();
     m_onStatus(restore::inProgressText());
     restore::Result result;
-    const WorkEnd end = runWork(
-        window(), kCaption, [&](Progress& progress) { result = restore::run(request, progress); },
-        m_onStatus);
+    WorkEnd end = WorkEnd::Finished;
+    try {
+        end = runWork(
+            window(), kCaption,
+            [&](Progress& progress) { result = restore::run(request, progress); }, m_onStatus);
+    } catch (...) {
+        m_addressBook.openTables();
+        throw;
+    }
+    m_addressBook.openTables();
     if (end == WorkEnd::Cancelled) {
         m_onStatus(restore::cancelledText());
         return;

@@ -13,18 +13,21 @@ class QTreeWidget;
 
 namespace ql {
 
+class TDataModule1;
 struct RunContext;
 
 // The backup window's Restore page: lists the backups found (the default backup folder, the
 // folders earlier restores set aside there, the folder last backed up into and any folder the
 // user chooses), each with when it was made and, per table, its record count and whether the
-// copy is sound; restores the ticked tables from the backup chosen.
+// copy is sound; restores the ticked tables from the backup chosen. The address book, which the
+// program holds open for the whole run, is closed while the restore runs and opened again after
+// it, so it shows the restored records at once.
 class RestorePage : public QWidget {
     Q_OBJECT
 public:
     // `onStatus` shows the restore's progress and result in the window's heading.
-    RestorePage(const RunContext& context, std::function<void(const QString&)> onStatus,
-                QWidget* parent = nullptr);
+    RestorePage(TDataModule1& addressBook, const RunContext& context,
+                std::function<void(const QString&)> onStatus, QWidget* parent = nullptr);
 
     QTreeWidget* backupList;
     QTreeWidget* tableList;
@@ -54,6 +57,7 @@ private:
     void runRestore(const restore::Backup& backup);
     void finish(const restore::Result& result, const restore::Backup& backup);
 
+    TDataModule1& m_addressBook;
     const RunContext& m_context;
     std::function<void(const QString&)> m_onStatus;
     std::vector<restore::Backup> m_backups;

@@ -107,8 +107,9 @@ QString firstUseFailure(install::FirstUse outcome)
 
 } // namespace
 
-MainMenu::MainMenu(const RunContext& context, QWidget* parent)
+MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : QMainWindow(parent)
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     setObjectName(QStringLiteral("MainMenuForm"));
@@ -140,6 +141,7 @@ MainMenu::MainMenu(const RunContext& context, QWidget* parent)
     // Until a stored geometry exists the window stands where it was designed.
     move(kDesign.topLeft());
     resize(kDesign.size());
+    m_addressBookWindow = new TPDAForm(addressBook, context, this);
 }
 
 MainMenu::~MainMenu()
@@ -364,7 +366,7 @@ void MainMenu::openBannerHelp(int banner)
 
 void MainMenu::openAddressBook()
 {
-    guarded(this, [] { PDAForm->exec(); });
+    guarded(this, [this] { m_addressBookWindow->exec(); });
 }
 
 void MainMenu::openJournal()
@@ -424,7 +426,7 @@ void MainMenu::startTools()
 
 void MainMenu::openBackup()
 {
-    runWindow<BackupWindow>(this, m_context);
+    runWindow<BackupWindow>(this, m_addressBook, m_context);
 }
 
 void MainMenu::openOptions()
@@ -450,7 +452,7 @@ void MainMenu::showAbout()
 
 void MainMenu::exitProgram()
 {
-    BackupWindow::runAtExit(this, m_context);
+    BackupWindow::runAtExit(this, m_addressBook, m_context);
     close();
 }
 

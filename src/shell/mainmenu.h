@@ -11,6 +11,8 @@ class QTimer;
 
 namespace ql {
 
+class TDataModule1;
+class TPDAForm;
 struct RunContext;
 
 // A banner picture that reports a click.
@@ -32,9 +34,12 @@ class MainMenu : public QMainWindow {
     Q_OBJECT
 public:
     // The context names the program directory, which holds the program, "Temp", "Data" and
-    // "BackUp"; it lives as long as the menu.
-    explicit MainMenu(const RunContext& context, QWidget* parent = nullptr);
+    // "BackUp"; it and the address book's holder live as long as the menu. The menu makes the
+    // address book window over the holder, hidden until it is opened.
+    MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
     ~MainMenu() override;
+
+    TPDAForm* addressBookWindow() const { return m_addressBookWindow; }
 
     QFrame* panel;
     QPushButton* toolsButton;
@@ -98,7 +103,9 @@ private:
     // Opens the banner's help page and shows the banner after it.
     void openBannerHelp(int banner);
 
+    TDataModule1& m_addressBook;
     const RunContext& m_context;
+    TPDAForm* m_addressBookWindow = nullptr;
     bool m_shown = false;
 };
 

@@ -1,6 +1,5 @@
 #include "shell/startup.h"
 
-#include "addressbook/pdaform.h"
 #include "core/aboutbox.h"
 #include "core/guard.h"
 #include "install/install.h"
@@ -38,31 +37,17 @@ Program::Program(const QString& programDirectory)
                      QDir::toNativeSeparators(programDirectory)));
     }
     registerModules(m_context);
-    m_mainMenu = std::make_unique<MainMenu>(m_context);
-    try {
-        PDAForm = new TPDAForm(m_context, m_mainMenu.get());
-        m_context.aboutBox = new TAboutBox(m_mainMenu.get());
-        DataModule1 = new TDataModule1(m_mainMenu.get());
-    } catch (...) {
-        forgetGlobals();
-        throw;
-    }
+    m_addressBook = std::make_unique<TDataModule1>();
+    m_mainMenu = std::make_unique<MainMenu>(*m_addressBook, m_context);
+    m_context.aboutBox = new TAboutBox(m_mainMenu.get());
 }
 
 Program::~Program()
 {
     // Ending the program stores what the user typed into the address book.
-    if (DataModule1)
-        guarded(m_mainMenu.get(), [] { DataModule1->tbNames->checkBrowseMode(); });
+    guarded(m_mainMenu.get(), [this] { m_addressBook->tbNames->checkBrowseMode(); });
     m_mainMenu.reset();
     m_context.aboutBox = nullptr;
-    forgetGlobals();
-}
-
-void Program::forgetGlobals()
-{
-    PDAForm = nullptr;
-    DataModule1 = nullptr;
 }
 
 } // namespace ql

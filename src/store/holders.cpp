@@ -28,6 +28,16 @@ TDataModule1::TDataModule1(QObject* owner)
     tbNames->open();
 }
 
+void TDataModule1::closeTables()
+{
+    tbNames->close();
+}
+
+void TDataModule1::openTables()
+{
+    tbNames->open();
+}
+
 void TDataModule1::tbNamesBeforeOpen()
 {
     registerPassword(catalogue::names());

@@ -31,6 +31,13 @@ class TDataModule1 : public QObject {
 public:
     explicit TDataModule1(QObject* owner = nullptr);
 
+    // Closes the table, discarding a change still pending, so that its file can be replaced; the
+    // window over it lists nothing until openTables.
+    void closeTables();
+    // Opens the table again in the order it had, at its first record, with what its file holds
+    // now. Throws ql::Error when the file cannot be opened.
+    void openTables();
+
     Table* tbNames;
     DataSource* dsNames;
 
@@ -46,9 +53,6 @@ private:
     int m_company = -1;
     int m_firstLastCompany = -1;
 };
-
-// The address book's holder made at start-up; further holders of the class never replace it.
-inline TDataModule1* DataModule1 = nullptr;
 
 // The journal, read by its stamp, oldest first.
 class TDataModule2 : public QObject {

@@ -2,6 +2,7 @@
 
 #include "core/seams.h"
 #include "store/table.h"
+#include "widgets/dbcontrols.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -12,6 +13,7 @@
 #include <QMutex>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -150,18 +152,27 @@ private:
 };
 
 // The tables the windows show look for what the work changed, so they show it at once rather than
-// at their next move. A table that cannot look now looks again when it next moves.
+// at their next move: the tables of the holders a window owns and the tables its lists show (a
+// holder the program keeps for the whole run belongs to no window). A table that cannot look now
+// looks again when it next moves.
 void followTheWork()
 {
+    QSet<Table*> shown;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        for (Table* table : window->findChildren<Table*>()) {
-            if (table->state() != TableState::Browse)
-                continue;
-            try {
-                table->refresh();
-            } catch (const Error&) {
-                continue;
-            }
+        for (Table* table : window->findChildren<Table*>())
+            shown.insert(table);
+        for (const DBGrid* grid : window->findChildren<DBGrid*>()) {
+            if (Table* table = grid->gridModel()->table())
+                shown.insert(table);
+        }
+    }
+    for (Table* table : std::as_const(shown)) {
+        if (table->state() != TableState::Browse)
+            continue;
+        try {
+            table->refresh();
+        } catch (const Error&) {
+            continue;
         }
     }
 }

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -29,15 +30,6 @@
 using namespace ql;
 
 namespace {
-
-// A control of the address book window, found by its object name.
-template <typename Control = QPushButton> Control* part(const char* name)
-{
-    auto* control = PDAForm->findChild<Control*>(QString::fromLatin1(name));
-    if (!control)
-        qFatal("The address book has no control %s", name);
-    return control;
-}
 
 QString str(const char* text)
 {
@@ -55,10 +47,11 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    TPDAForm* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(std::initializer_list<Contact> contacts)
     {
-        Table& t = *DataModule1->tbNames;
+        Table& t = table();
         for (const Contact& c : contacts) {
             t.insert();
             t.setValue(str("FirstName"), str(c.first));
@@ -67,10 +60,27 @@ struct Fixture {
             t.post();
         }
         t.first();
-        PDAForm->show();
+        window->show();
     }
-    Table& table() const { return *DataModule1->tbNames; }
+    Table& table() const { return *program->addressBook().tbNames; }
+    // A control of the address book window, found by its object name.
+    template <typename Control = QPushButton> Control* part(const char* name) const
+    {
+        auto* control = window->findChild<Control*>(QString::fromLatin1(name));
+        if (!control)
+            qFatal("The address book has no control %s", name);
+        return control;
+    }
     QString last() const { return table().asText(str("LastName")); }
+    // The list's first column, top to bottom.
+    QStringList listed() const
+    {
+        QStringList rows;
+        const QAbstractItemModel* model = part<DBGrid>("MyDBGrid1")->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            rows << model->index(row, 0).data().toString();
+        return rows;
+    }
     void click(QPushButton* button) const { QTest::mouseClick(button, Qt::LeftButton); }
     void answer(const QString& text) { services.prompts->inputs.enqueue(text); }
 };
@@ -94,12 +104,12 @@ private Q_SLOTS:
         Fixture f(
             {{"a", "Adams", ""}, {"b", "Baker", ""}, {"c", "Bakerson", ""}, {"d", "Carter", ""}});
         f.answer(str("bak"));
-        f.click(part("FindBtn"));
+        f.click(f.part("FindBtn"));
         QCOMPARE(f.last(), str("Baker"));
         f.answer(str("Zimmermann"));
-        PDAForm->action(str("Search1"))->trigger();
+        f.window->action(str("Search1"))->trigger();
         QCOMPARE(f.last(), str("Carter"));
-        f.click(part("FindBtn")); // cancelled: nothing moves
+        f.click(f.part("FindBtn")); // cancelled: nothing moves
         QCOMPARE(f.last(), str("Carter"));
         QVERIFY(f.services.prompts->messages.isEmpty());
     }
@@ -112,20 +122,20 @@ private Q_SLOTS:
                    {"d", "", ""},
                    {"e", "Jones", ""}});
         f.answer(str("smith"));
-        f.click(part("BitBtn2"));
+        f.click(f.part("BitBtn2"));
         QCOMPARE(f.table().recordCount(), 2);
-        QCOMPARE(part<DBGrid>("MyDBGrid1")->model()->rowCount(), 2);
-        QCOMPARE(PDAForm->windowTitle(),
+        QCOMPARE(f.part<DBGrid>("MyDBGrid1")->model()->rowCount(), 2);
+        QCOMPARE(f.window->windowTitle(),
                  str("Quillory - Address Book - Filtered: last name = smith"));
         f.table().next();
         QCOMPARE(f.table().asText(str("FirstName")), str("b"));
-        f.click(part("BitBtn3"));
-        QCOMPARE(PDAForm->windowTitle(), str("Quillory - Address Book"));
+        f.click(f.part("BitBtn3"));
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Address Book"));
         QCOMPARE(f.table().recordCount(), 5);
         QCOMPARE(f.table().asText(str("FirstName")), str("b"));
 
         f.answer(QString()); // the empty text leaves the records without a last name
-        PDAForm->action(str("FilterRecords1"))->trigger();
+        f.window->action(str("FilterRecords1"))->trigger();
         QCOMPARE(f.table().recordCount(), 1);
         QCOMPARE(f.table().asText(str("FirstName")), str("d"));
     }
@@ -138,20 +148,20 @@ private Q_SLOTS:
                    {"Bob", "Smith", ""},
                    {"7up", "Smith", ""}});
         f.answer(str("Smith"));
-        f.click(part("BitBtn2"));
+        f.click(f.part("BitBtn2"));
         QCOMPARE(f.table().recordCount(), 4);
-        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
+        QTest::mouseClick(f.part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
         QVERIFY(!f.table().hasRange());
-        QCOMPARE(PDAForm->windowTitle(), str("Quillory - Address Book"));
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Address Book"));
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Aaron"));
         f.table().last();
-        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(1),
+        QTest::mouseClick(f.part<RadioGroup>("RadioGroup1")->button(1),
                           Qt::LeftButton); // the same order
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
 
         // A change of order whose store of the record being typed is refused changes nothing.
-        type(part<DBEdit>("LastNameEdit"), str("x"));
+        type(f.part<DBEdit>("LastNameEdit"), str("x"));
         {
             TDataModule1 other; // another program stores the same contact first
             other.tbNames->findNearestText(str("Smith"));
@@ -161,11 +171,11 @@ private Q_SLOTS:
             other.tbNames->setValue(str("Company"), str("Elsewhere"));
             other.tbNames->post();
         }
-        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(0), Qt::LeftButton);
+        QTest::mouseClick(f.part<RadioGroup>("RadioGroup1")->button(0), Qt::LeftButton);
         QCOMPARE(f.services.prompts->messages,
                  QStringList({"Could not store the record \"Smithx, Bob\" in table \"QYName2.DB\": "
                               "it was changed by another program"}));
-        QCOMPARE(part<RadioGroup>("RadioGroup1")->itemIndex(), 1);
+        QCOMPARE(f.part<RadioGroup>("RadioGroup1")->itemIndex(), 1);
         QCOMPARE(f.table().indexName(), str("idxFirstName"));
         QCOMPARE(f.table().asText(str("FirstName")), str("Bob"));
     }
@@ -197,19 +207,19 @@ private Q_SLOTS:
         for (int i = 1; i <= 6; ++i) { // the last-name order last: the window starts in it
             const int item = i % 6;
             const QString field = str(orders[item].field);
-            PDAForm->action(str(orders[item].menuItem))->trigger();
-            QCOMPARE(part<RadioGroup>("RadioGroup1")->itemIndex(), item);
+            f.window->action(str(orders[item].menuItem))->trigger();
+            QCOMPARE(f.part<RadioGroup>("RadioGroup1")->itemIndex(), item);
             QCOMPARE(t.asText(field), str("Match")); // the first key at or after "AAAA"
             t.last();
             f.answer(str("match"));
-            f.click(part("FindBtn"));
+            f.click(f.part("FindBtn"));
             QCOMPARE(f.services.prompts->questions.last(), str(orders[item].question));
             QCOMPARE(t.asText(field), str("Match"));
             f.answer(str("MATCH"));
-            f.click(part("BitBtn2"));
+            f.click(f.part("BitBtn2"));
             QCOMPARE(t.recordCount(), 1);
             QCOMPARE(t.asText(field), str("Match"));
-            f.click(part("BitBtn3"));
+            f.click(f.part("BitBtn3"));
         }
     }
 
@@ -218,21 +228,21 @@ private Q_SLOTS:
     void theListShowsTheKeyOfTheOrderAndTheName()
     {
         Fixture f({{"Ann", "Smith", "Friends"}});
-        const auto shown = [] {
+        const auto shown = [&f] {
             QStringList row;
-            const QAbstractItemModel* model = part<DBGrid>("MyDBGrid1")->model();
+            const QAbstractItemModel* model = f.part<DBGrid>("MyDBGrid1")->model();
             for (int column = 0; column < model->columnCount(); ++column)
                 row << model->headerData(column, Qt::Horizontal).toString() + str(": ") +
                            model->index(0, column).data().toString();
             return row;
         };
         QCOMPARE(shown(), QStringList({"Last Name: Smith", "First Name: Ann"}));
-        QVERIFY(QTest::qWaitForWindowExposed(PDAForm));
-        QCOMPARE(PDAForm->frameGeometry().size(), QSize(940, 620));
-        QVERIFY(!part<DBGrid>("MyDBGrid1")->horizontalScrollBar()->isVisible());
-        PDAForm->action(str("Category1"))->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window));
+        QCOMPARE(f.window->frameGeometry().size(), QSize(940, 620));
+        QVERIFY(!f.part<DBGrid>("MyDBGrid1")->horizontalScrollBar()->isVisible());
+        f.window->action(str("Category1"))->trigger();
         QCOMPARE(shown(), QStringList({"Category: Friends", "Name: Ann Smith"}));
-        QTest::mouseClick(part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
+        QTest::mouseClick(f.part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
         QCOMPARE(shown(), QStringList({"First Name: Ann", "Last Name: Smith"}));
     }
 
@@ -240,36 +250,63 @@ private Q_SLOTS:
     {
         Fixture f({{"a", "Smith", ""}, {"b", "smith", ""}, {"c", "Jones", ""}});
         f.answer(str("SMITH"));
-        f.click(part("BitBtn2"));
-        PDAForm->showPage(part<QWidget>("PagerSheet"));
-        f.click(part("ExitBtn"));
-        QVERIFY(!PDAForm->isVisible());
-        PDAForm->show();
-        QCOMPARE(part<DBGrid>("MyDBGrid1")->model()->rowCount(), 2);
-        QCOMPARE(PDAForm->windowTitle(),
+        f.click(f.part("BitBtn2"));
+        f.window->showPage(f.part<QWidget>("PagerSheet"));
+        f.click(f.part("ExitBtn"));
+        QVERIFY(!f.window->isVisible());
+        f.window->show();
+        QCOMPARE(f.part<DBGrid>("MyDBGrid1")->model()->rowCount(), 2);
+        QCOMPARE(f.window->windowTitle(),
                  str("Quillory - Address Book - Filtered: last name = SMITH"));
-        QCOMPARE(part<QTabWidget>("PageControl1")->currentWidget(), part<QWidget>("PagerSheet"));
-        f.click(part("BitBtn1")); // next page from the pager page: the address page
-        QCOMPARE(part<QTabWidget>("PageControl1")->currentWidget(), part<QWidget>("AddressSheet"));
+        QCOMPARE(f.part<QTabWidget>("PageControl1")->currentWidget(),
+                 f.part<QWidget>("PagerSheet"));
+        f.click(f.part("BitBtn1")); // next page from the pager page: the address page
+        QCOMPARE(f.part<QTabWidget>("PageControl1")->currentWidget(),
+                 f.part<QWidget>("AddressSheet"));
+    }
+
+    // A restore replaces the table file while the program runs: the address book's table is
+    // closed, the file replaced, the table opened again, and the window lists the new file's
+    // records in the order it had.
+    void theAddressBookReadsAReplacedFileWhenOpenedAgain()
+    {
+        Fixture f({{"Ann", "Adams", ""}});
+        const QString file = f.dir.filePath(str("Data/QYName2.DB"));
+        const QString copy = f.dir.filePath(str("QYName2.copy"));
+        QVERIFY(QFile::copy(file, copy));
+        f.click(f.part("NewBtn"));
+        type(f.part<DBEdit>("LastNameEdit"), str("Baker"));
+        QTest::mouseClick(f.part<RadioGroup>("RadioGroup1")->button(1), Qt::LeftButton);
+        f.answer(QString()); // the records without a first name: Baker
+        f.click(f.part("BitBtn2"));
+        QCOMPARE(f.listed(), QStringList({""}));
+        f.click(f.part("ExitBtn"));
+        f.program->addressBook().closeTables();
+        QVERIFY(QFile::remove(file) && QFile::rename(copy, file));
+        f.program->addressBook().openTables();
+        f.window->show();
+        QCOMPARE(f.listed(), QStringList({"Ann"}));
+        QCOMPARE(f.table().indexName(), str("idxFirstName"));
+        QCOMPARE(f.window->windowTitle(), str("Quillory - Address Book"));
     }
 
     void deleteAsksFirst()
     {
         Fixture f({{"a", "Adams", ""}, {"b", "Baker", ""}});
-        f.click(part("DeleteBtn")); // answered No
+        f.click(f.part("DeleteBtn")); // answered No
         QCOMPARE(f.table().recordCount(), 2);
         QCOMPARE(f.services.prompts->questions.last(),
                  str("Are you sure you want to delete this record? \r Deleted records cannot be "
                      "recovered. \t"));
         f.services.prompts->confirmations.enqueue(true);
-        f.click(part("DeleteBtn"));
+        f.click(f.part("DeleteBtn"));
         QCOMPARE(f.table().recordCount(), 1);
         QCOMPARE(f.last(), str("Baker"));
 
-        f.click(part("NewBtn"));
-        QTest::keyClicks(part<DBEdit>("LastNameEdit"), str("Unsaved"));
+        f.click(f.part("NewBtn"));
+        QTest::keyClicks(f.part<DBEdit>("LastNameEdit"), str("Unsaved"));
         f.services.prompts->confirmations.enqueue(true);
-        PDAForm->action(str("Delete1"))->trigger();
+        f.window->action(str("Delete1"))->trigger();
         QCOMPARE(f.table().state(), TableState::Browse);
         QCOMPARE(f.table().recordCount(), 1);
         QCOMPARE(f.last(), str("Baker"));
@@ -278,25 +315,25 @@ private Q_SLOTS:
     void typedTextIsKeptWhenTheWindowCloses()
     {
         Fixture f({{"a", "Adams", ""}});
-        f.click(part("NewBtn"));
-        type(part<DBEdit>("LastNameEdit"), str("Ärger"));
-        type(part<DBEdit>("FirstNameEdit"), str("Zoë"));
-        f.click(part("ExitBtn"));
+        f.click(f.part("NewBtn"));
+        type(f.part<DBEdit>("LastNameEdit"), str("Ärger"));
+        type(f.part<DBEdit>("FirstNameEdit"), str("Zoë"));
+        f.click(f.part("ExitBtn"));
         QCOMPARE(f.table().state(), TableState::Browse);
         QCOMPARE(f.table().recordCount(), 2);
-        PDAForm->show();
+        f.window->show();
         f.answer(str("ärg"));
-        f.click(part("FindBtn"));
+        f.click(f.part("FindBtn"));
         QCOMPARE(f.last(), str("Ärger"));
-        QCOMPARE(part<DBEdit>("LastNameEdit")->text(), str("Ärger"));
+        QCOMPARE(f.part<DBEdit>("LastNameEdit")->text(), str("Ärger"));
         QCOMPARE(f.table().asText(str("FirstLastCompany")), str("Zoë Ärger"));
     }
 
     void endingTheProgramKeepsWhatWasTyped()
     {
         auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
-        f->click(part("NewBtn"));
-        type(part<DBEdit>("LastNameEdit"), str("Pending"));
+        f->click(f->part("NewBtn"));
+        type(f->part<DBEdit>("LastNameEdit"), str("Pending"));
         const QString dir = f->dir.path();
         f->program.reset();
         Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
@@ -312,28 +349,28 @@ private Q_SLOTS:
         // Each step is followed by the events it leaves: layouts and paints of the list.
         const auto use = [](Fixture& f) {
             const std::function<void()> steps[] = {
-                [&] { f.click(part("NewBtn")); },
-                [&] { type(part<DBEdit>("LastNameEdit"), str("Zylinski")); },
-                [&] { f.click(part("NewBtn")); },
-                [&] { f.click(part("CancelBtn")); },
-                [&] { QTest::keyClick(part<DBGrid>("MyDBGrid1"), Qt::Key_End); },
-                [&] { QTest::keyClick(part<DBGrid>("MyDBGrid1"), Qt::Key_Home); },
-                [&] { type(part<DBEdit>("FirstNameEdit"), str("Ann")); },
+                [&] { f.click(f.part("NewBtn")); },
+                [&] { type(f.part<DBEdit>("LastNameEdit"), str("Zylinski")); },
+                [&] { f.click(f.part("NewBtn")); },
+                [&] { f.click(f.part("CancelBtn")); },
+                [&] { QTest::keyClick(f.part<DBGrid>("MyDBGrid1"), Qt::Key_End); },
+                [&] { QTest::keyClick(f.part<DBGrid>("MyDBGrid1"), Qt::Key_Home); },
+                [&] { type(f.part<DBEdit>("FirstNameEdit"), str("Ann")); },
                 [&] {
                     f.answer(str("Zyl"));
-                    f.click(part("FindBtn"));
+                    f.click(f.part("FindBtn"));
                 },
                 [&] {
                     f.answer(str("Adams"));
-                    f.click(part("BitBtn2"));
+                    f.click(f.part("BitBtn2"));
                 },
-                [&] { f.click(part("BitBtn3")); },
+                [&] { f.click(f.part("BitBtn3")); },
                 [&] {
                     f.services.prompts->confirmations.enqueue(true);
-                    f.click(part("DeleteBtn"));
+                    f.click(f.part("DeleteBtn"));
                 },
-                [&] { f.click(part("ExitBtn")); },
-                [&] { PDAForm->show(); },
+                [&] { f.click(f.part("ExitBtn")); },
+                [&] { f.window->show(); },
             };
             for (const auto& step : steps) {
                 step();
@@ -389,14 +426,14 @@ private Q_SLOTS:
                      qPrintable(site + u' ' + told.join(u'|')));
             // The window goes on: what was typed is stored when it closes.
             if (f.table().state() == TableState::Browse) {
-                f.click(part("NewBtn"));
-                type(part<DBEdit>("LastNameEdit"), str("Zylinski"));
+                f.click(f.part("NewBtn"));
+                type(f.part<DBEdit>("LastNameEdit"), str("Zylinski"));
             }
-            f.click(part("ExitBtn"));
-            QVERIFY2(!PDAForm->isVisible(), qPrintable(site));
+            f.click(f.part("ExitBtn"));
+            QVERIFY2(!f.window->isVisible(), qPrintable(site));
             f.answer(str("Zylinski"));
-            PDAForm->show();
-            f.click(part("FindBtn"));
+            f.window->show();
+            f.click(f.part("FindBtn"));
             QVERIFY2(f.last().startsWith(str("Zylinski")), qPrintable(site + u' ' + f.last()));
         }
     }
@@ -404,60 +441,60 @@ private Q_SLOTS:
     void menuCommandsReachHelpAboutAndPrinting()
     {
         Fixture f({{"a", "Adams", ""}});
-        PDAForm->action(str("Contents1"))->trigger();
-        PDAForm->action(str("Organizer1"))->trigger();
+        f.window->action(str("Contents1"))->trigger();
+        f.window->action(str("Organizer1"))->trigger();
         QCOMPARE(f.services.help->shown,
                  (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 0}, {str("qlhelp.hlp"), 1}}));
         // Ctrl+P opens the print menu, for a preview; only the menu prints the window.
-        QVERIFY(QTest::qWaitForWindowActive(PDAForm));
+        QVERIFY(QTest::qWaitForWindowActive(f.window));
         bool menuShown = false;
         QTimer::singleShot(0, [&] {
             menuShown = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget()) != nullptr;
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
         });
-        QTest::keyClick(PDAForm, Qt::Key_P, Qt::ControlModifier);
+        QTest::keyClick(f.window, Qt::Key_P, Qt::ControlModifier);
         QVERIFY(menuShown);
         QVERIFY(f.services.printing->printedWindows.isEmpty());
-        PDAForm->action(str("PrintSelected1"))->trigger();
-        QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{PDAForm});
+        f.window->action(str("PrintSelected1"))->trigger();
+        QCOMPARE(f.services.printing->printedWindows, QList<QWidget*>{f.window});
         QString product;
         QTimer::singleShot(0, [&] {
             product = f.program->context().aboutBox->ProductName->text();
             f.program->context().aboutBox->accept();
         });
-        PDAForm->action(str("HelpAbout"))->trigger();
+        f.window->action(str("HelpAbout"))->trigger();
         QCOMPARE(product, str("Quillory 2.1 - Organizer"));
-        QVERIFY(part<QMenu>("PopupMenu1")->findChild<QMenu*>(str("Display1")));
+        QVERIFY(f.part<QMenu>("PopupMenu1")->findChild<QMenu*>(str("Display1")));
     }
 
     void theStatusLineShowsTheHintUnderTheMouse()
     {
         Fixture f({});
         QEvent enter(QEvent::Enter);
-        QApplication::sendEvent(part("FindBtn"), &enter);
-        QCOMPARE(part<QStatusBar>("StatusBar")->currentMessage(),
+        QApplication::sendEvent(f.part("FindBtn"), &enter);
+        QCOMPARE(f.part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Find a record by the key of the order"));
         // Another window of the program: the print menu's Print button.
-        TPDAPrintMenu menu(*DataModule1->tbNames, PDAForm);
+        TPDAPrintMenu menu(f.table(), f.window);
         QApplication::sendEvent(menu.findChild<QPushButton*>(str("Button2")), &enter);
-        QCOMPARE(part<QStatusBar>("StatusBar")->currentMessage(),
+        QCOMPARE(f.part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Print the address book on the current printer"));
     }
 
     void everyControlHasANameForScreenReaders()
     {
         Fixture f({});
-        const auto widgets = PDAForm->findChildren<QWidget*>();
+        const auto widgets = f.window->findChildren<QWidget*>();
         for (QWidget* w : widgets) {
             const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
                                  qobject_cast<QPlainTextEdit*>(w) || qobject_cast<DBGrid*>(w);
             if (control && !w->objectName().isEmpty() && !w->objectName().startsWith(str("qt_")) &&
-                w->window() == PDAForm)
+                w->window() == f.window)
                 QVERIFY2(!w->accessibleName().isEmpty() || !w->toolTip().isEmpty(),
                          qPrintable(w->objectName()));
         }
-        QVERIFY(!part<DBEdit>("LastNameEdit")->toolTip().isEmpty());
+        QVERIFY(!f.part<DBEdit>("LastNameEdit")->toolTip().isEmpty());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "addressbook/pdaform.h"
 #include "addressbook/pdaprint.h"
 #include "core/settings.h"
+#include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/holders.h"
 #include "support/pages.h"
@@ -26,15 +27,6 @@ using test::printed;
 
 namespace {
 
-// A control of the address book window, found by its object name.
-template <typename Control = QPushButton> Control* part(const char* name)
-{
-    auto* control = PDAForm->findChild<Control*>(QString::fromLatin1(name));
-    if (!control)
-        qFatal("The address book has no control %s", name);
-    return control;
-}
-
 QString str(const char* text)
 {
     return QString::fromUtf8(text);
@@ -53,6 +45,7 @@ struct Fixture {
     test::ProgramDirectory dir;
     test::FixedClock clock{printedAt};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    TPDAForm* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(const QList<QPair<QString, QString>>& names)
     {
@@ -63,9 +56,17 @@ struct Fixture {
             table().post();
         }
         table().first();
-        PDAForm->show();
+        window->show();
     }
-    Table& table() const { return *DataModule1->tbNames; }
+    Table& table() const { return *program->addressBook().tbNames; }
+    // A control of the address book window, found by its object name.
+    template <typename Control = QPushButton> Control* part(const char* name) const
+    {
+        auto* control = window->findChild<Control*>(QString::fromLatin1(name));
+        if (!control)
+            qFatal("The address book has no control %s", name);
+        return control;
+    }
     QList<test::ScriptedPrinting::ReportRun>& runs() const { return services.printing->reports; }
 
     // Opens the print menu from a File menu item, lets `use` work in it, then closes it.
@@ -82,7 +83,7 @@ struct Fixture {
             use(*opened);
             click(opened->findChild<QPushButton*>(str("Button3")));
         });
-        PDAForm->action(str(item))->trigger();
+        window->action(str(item))->trigger();
         QVERIFY(!opened); // made for this opening only
     }
     // Prints in a layout (0: cards, 1: list); an empty document when nothing printed.
@@ -162,7 +163,7 @@ private Q_SLOTS:
         Fixture f({});
         QRect left;
         f.withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
-            QVERIFY(menu.isModal() && menu.parentWidget() == PDAForm);
+            QVERIFY(menu.isModal() && menu.parentWidget() == f.window);
             QCOMPARE(menu.findChild<RadioGroup*>(str("RadioGroup1"))->itemIndex(), 0);
             menu.setGeometry(50, 60, 430, 210);
             left = menu.frameGeometry();
@@ -184,7 +185,7 @@ private Q_SLOTS:
     void everyValueBoxHoldsItsWholeField()
     {
         Fixture f({});
-        const TPDAPrint1 report(*DataModule1->tbNames);
+        const TPDAPrint1 report(f.table());
         QVERIFY(!report.QRBand2->enabled && !report.ChildBand1->enabled);
         QCOMPARE(report.ChildBand1->parent(), report.QRBand2);
         QImage device(1, 1, QImage::Format_Mono);
@@ -298,11 +299,11 @@ private Q_SLOTS:
     void eachLayoutPrintsTheRecordsInTheOrderAndFilterOfTheAddressBook()
     {
         Fixture f({{"Zoe", "Adams"}, {"Amy", "Baker"}, {"Max", "Carter"}, {"Bob", "Baker"}});
-        const TPDAPrint1 design(*DataModule1->tbNames);
+        const TPDAPrint1 design(f.table());
         const QString card = printerOf(design.ChildBand1, "FirstName");
         const QString list = printerOf(design.QRBand2, "FirstName");
 
-        click(part<RadioGroup>("RadioGroup1")->button(1)); // by first name
+        click(f.part<RadioGroup>("RadioGroup1")->button(1)); // by first name
         const QStringList byFirstName{"Amy", "Bob", "Max", "Zoe"};
         const Document cards = f.print(0);
         QCOMPARE(printed(cards, card), byFirstName);
@@ -311,9 +312,9 @@ private Q_SLOTS:
         QCOMPARE(printed(names, list), byFirstName);
         QVERIFY(printed(names, card).isEmpty());
 
-        click(part<RadioGroup>("RadioGroup1")->button(0)); // by last name, then only the Bakers
+        click(f.part<RadioGroup>("RadioGroup1")->button(0)); // by last name, then only the Bakers
         f.services.prompts->inputs.enqueue(str("baker"));
-        click(part("BitBtn2"));
+        click(f.part("BitBtn2"));
         f.table().last();
         const QStringList bakers{"Amy", "Bob"};
         QCOMPARE(printed(f.print(0), card), bakers);
@@ -368,7 +369,7 @@ private Q_SLOTS:
             lastNames << contacts.last().second;
         }
         Fixture f(contacts);
-        const TPDAPrint1 design(*DataModule1->tbNames);
+        const TPDAPrint1 design(f.table());
         const report::Band* layouts[2] = {design.ChildBand1, design.QRBand2};
         const char* lowest[2] = {"MeDescription1", "EmAddress2"};
         for (int layout = 0; layout < 2; ++layout) {

@@ -39,8 +39,8 @@ struct Backup {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<BackupWindow> window =
-        std::make_unique<BackupWindow>(program->context(), program->mainMenu());
+    std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(
+        program->addressBook(), program->context(), program->mainMenu());
     QTemporaryDir scratch;
 
     Backup() { window->show(); }
@@ -143,7 +143,7 @@ private Q_SLOTS:
     void whatIsTypedIsBackedUp()
     {
         Backup b;
-        Table& names = *DataModule1->tbNames;
+        Table& names = *b.program->addressBook().tbNames;
         names.insert();
         names.setValue(str("LastName"), str("Typed"));
         QCOMPARE(b.runInto(b.target()), QStringList());

@@ -5,6 +5,8 @@
 #include "core/settings.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
+#include "store/holders.h"
+#include "store/table.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -34,8 +36,8 @@ struct Restore {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    std::unique_ptr<BackupWindow> window =
-        std::make_unique<BackupWindow>(program->context(), program->mainMenu());
+    std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(
+        program->addressBook(), program->context(), program->mainMenu());
     RestorePage* page = window->restorePage;
 
     Restore()
@@ -138,6 +140,10 @@ private Q_SLOTS:
         r.page->tableList->setCurrentItem(r.page->tableList->topLevelItem(1));
         QTest::keyClick(r.page->tableList, Qt::Key_Space);
         QCOMPARE(Restore::rows(r.page->tableList).at(1).left(4), str("[ ] "));
+        // What is typed into the address book goes aside with its table.
+        Table& names = *r.program->addressBook().tbNames;
+        names.insert();
+        names.setValue(str("LastName"), str("Typed"));
         const QString aside = r.backups("Before restore 2026-12-10 14-03-22");
         QCOMPARE(r.restoreNow(),
                  QStringList{str("The tables were restored from the backup of Tuesday, March 02, "
@@ -151,7 +157,11 @@ private Q_SLOTS:
         QCOMPARE(r.window->heading->text(), str("Restore Complete"));
         QCOMPARE(lastNames(r.data("QYName2.DB")), QStringList{str("Lovelace")});
         QCOMPARE(lastNames(QDir(aside).filePath(str("QYName2.DB"))),
-                 QStringList({str("Lovelace"), str("Curie")}));
+                 QStringList({str("Lovelace"), str("Curie"), str("Typed")}));
+        // The address book, open all along, shows the restored records at once.
+        QCOMPARE(names.recordCount(), 1);
+        names.first();
+        QCOMPARE(names.asText(str("LastName")), str("Lovelace"));
         QCOMPARE(Restore::title(), str("Cellar"));
         QCOMPARE(Restore::rows(r.page->backupList).size(), 2);
         QVERIFY(Restore::rows(r.page->backupList).at(0).endsWith(aside));

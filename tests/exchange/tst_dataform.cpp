@@ -299,7 +299,7 @@ private Q_SLOTS:
     void aPendingChangeOfTheAddressBookStaysPending()
     {
         Fixture f;
-        Table& names = *DataModule1->tbNames;
+        Table& names = *f.program->addressBook().tbNames;
         add(names, {{"LastName", str("Stored")}});
         names.edit();
         names.setAsText(str("LastName"), str("Typed"));

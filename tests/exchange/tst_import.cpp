@@ -4,6 +4,7 @@
 #include "exchange/import.h"
 #include "exchange/moduletable.h"
 #include "install/install.h"
+#include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/catalogue.h"
 #include "store/holders.h"
@@ -420,9 +421,10 @@ private Q_SLOTS:
             toDo.tbTodo->setAsText(str("ToDoMemo"), str("mine"));
             toDo.tbTodo->post();
         }
-        PDAForm->show();
+        TPDAForm* addressBook = f.program->mainMenu()->addressBookWindow();
+        addressBook->show();
         const QAbstractItemModel* listed =
-            PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model();
+            addressBook->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model();
         QCOMPARE(listed->rowCount(), 0);
         for (int run = 0; run < 2; ++run)
             QVERIFY(f.import(source, 1, {Module::Names, Module::ToDo}));

@@ -8,6 +8,7 @@
 #include "journal/todoform.h"
 #include "report/paint.h"
 #include "report/run.h"
+#include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/collectionsdata.h"
 #include "store/holders.h"
@@ -142,10 +143,10 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
     return {name, [cards, fields](test::ScriptedServices& services, QStringList& words) {
-                TPDAPrint1 layout(*DataModule1->tbNames);
+                TDataModule1 holder;
+                TPDAPrint1 layout(*holder.tbNames);
                 return laidOut<TPDAPrint1>(
-                    services, layout, *DataModule1->tbNames, words, fields,
-                    [cards](TPDAPrint1& layout) {
+                    services, layout, *holder.tbNames, words, fields, [cards](TPDAPrint1& layout) {
                         (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
                     });
             }};
@@ -263,7 +264,8 @@ private Q_SLOTS:
             }
             window->hide();
         };
-        check(PDAForm, {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
+        check(program.mainMenu()->addressBookWindow(),
+              {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
             TDataModule2 holder;
             TJournalForm journal(holder, program.context());

@@ -1,4 +1,3 @@
-#include "addressbook/pdaform.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/opener.h"
@@ -16,9 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QPointer>
 #include <QTimer>
 
 using namespace ql;
@@ -144,7 +143,7 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
         QVERIFY(QFile::exists(dir.filePath(str("Data/ToDo2.db"))));
         QCOMPARE(entries(dir.dataPath()).size(), 8);
-        QCOMPARE(DataModule1->tbNames->asText(str("LastName")), str("Restored"));
+        QCOMPARE(program->addressBook().tbNames->asText(str("LastName")), str("Restored"));
         QCOMPARE(storedInteger(keys::Menu, keys::First), 2);
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
         QCOMPARE(menu->visibleBanner(), 1);
@@ -344,7 +343,6 @@ private Q_SLOTS:
         } catch (const Error& e) {
             QVERIFY2(e.text().contains(str("QYName2.DB")), qPrintable(e.text()));
         }
-        QVERIFY(!DataModule1 && !PDAForm);
 
         // Without the folder of the tables the message names the folder and the ways back.
         QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
@@ -356,7 +354,6 @@ private Q_SLOTS:
                      "installation lays out the tables that are missing and keeps everything "
                      "else.")
                      .arg(dir.path()));
-        QVERIFY(!DataModule1 && !PDAForm);
     }
 
     void aBrokenSettingsStoreNeverStopsTheProgram()

@@ -24,24 +24,9 @@ template <typename Holder, typename Window> struct ModuleFixture {
     ProgramDirectory dir;
     FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
-    Holder** holderReference = nullptr;
-    Window** windowReference = nullptr;
     std::unique_ptr<Holder> holder;
     std::unique_ptr<Window> window;
 
-    // A window that finds its holder through a global reference.
-    ModuleFixture(Holder*& holderGlobal, Window*& windowGlobal,
-                  const std::function<void(Holder&)>& fill)
-        : holderReference(&holderGlobal)
-        , windowReference(&windowGlobal)
-        , holder(std::make_unique<Holder>())
-    {
-        holderGlobal = holder.get();
-        fill(*holder);
-        window = std::make_unique<Window>();
-        windowGlobal = window.get();
-        window->show();
-    }
     // A window made over its holder and what the run's windows share.
     explicit ModuleFixture(const std::function<void(Holder&)>& fill)
         : holder(std::make_unique<Holder>())
@@ -55,10 +40,6 @@ template <typename Holder, typename Window> struct ModuleFixture {
     {
         window.reset();
         holder.reset();
-        if (windowReference)
-            *windowReference = nullptr;
-        if (holderReference)
-            *holderReference = nullptr;
     }
     const RunContext& context() const { return program->context(); }
     // A control of the window, found by its object name.
@@ -100,14 +81,10 @@ template <typename Holder, typename Window> struct ModuleFixture {
         QTimer::singleShot(0, [&] {
             auto* opened = qobject_cast<Window*>(QApplication::activeModalWidget());
             QVERIFY(opened);
-            if (windowReference)
-                QVERIFY(opened == *windowReference && *holderReference);
             use(*opened);
             findIn<QPushButton>(*opened, "ExitBtn")->click();
         });
         click(button);
-        if (windowReference)
-            QVERIFY(!*windowReference && !*holderReference);
         for (QWidget* shown : QApplication::topLevelWidgets())
             QVERIFY(!qobject_cast<Window*>(shown)); // made for this opening only
     }

@@ -400,8 +400,9 @@ private Q_SLOTS:
     void theAddressBookShowsWhatARunFromTheMainMenuLeft()
     {
         Fixture f({person("Ann", "Smith"), person("Bo", "Smith"), person("Cy", "Jones")});
-        PDAForm->show();
-        PDAForm->hide();
+        TPDAForm* addressBook = f.program->mainMenu()->addressBookWindow();
+        addressBook->show();
+        addressBook->hide();
         bool opened = false;
         QPointer<TWrenxForm> shown;
         QTimer::singleShot(0, [&] {
@@ -419,14 +420,10 @@ private Q_SLOTS:
         });
         f.program->mainMenu()->maintenanceButton->click();
         QVERIFY(opened && !shown); // made for this opening only
-        PDAForm->show();
-        QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))->model()->rowCount(), 1);
-        QCOMPARE(PDAForm->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"))
-                     ->model()
-                     ->index(0, 0)
-                     .data()
-                     .toString(),
-                 str("Jones"));
+        addressBook->show();
+        const auto* list = addressBook->findChild<DBGrid*>(QStringLiteral("MyDBGrid1"));
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(list->model()->index(0, 0).data().toString(), str("Jones"));
     }
 
     void theWindowsCommandsAndControls()
