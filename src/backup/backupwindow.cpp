@@ -152,6 +152,7 @@ void BackupWindow::declareCommands()
 void BackupWindow::layOut()
 {
     auto* panel = new QHBoxLayout(backUpButton->parentWidget());
+    panel->setContentsMargins(4, 4, 4, 4);
     panel->addStretch();
     panel->addWidget(backUpButton);
     panel->addStretch();
@@ -169,6 +170,9 @@ void BackupWindow::layOut()
     auto* backUpPage = new QWidget(pages);
     backUpPage->setObjectName(QStringLiteral("BackUpPage"));
     auto* backUp = new QVBoxLayout(backUpPage);
+    // The pages fit the window's designed size under the heading and the tabs.
+    backUp->setContentsMargins(6, 4, 6, 4);
+    backUp->setSpacing(4);
     backUp->addWidget(backUpButton->parentWidget());
     backUp->addWidget(location);
     backUp->addLayout(folder);
@@ -181,6 +185,8 @@ void BackupWindow::layOut()
             guarded(this, [this] { restorePage->findBackups(); });
     });
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(9, 6, 9, 6);
+    layout->setSpacing(4);
     layout->addWidget(heading);
     layout->addWidget(pages, 1);
     layout->addLayout(buttons);

@@ -92,11 +92,10 @@ void RestorePage::buildControls()
         makeList(this, "RestoreTables", QStringLiteral("Tables"),
                  {QStringLiteral("Table"), QStringLiteral("Records"), QStringLiteral("Copy")});
     tableList->setToolTip(QStringLiteral("The ticked tables are restored from the chosen backup"));
-    userDefinedBox =
-        new QCheckBox(QStringLiteral("Restore the user-defined window's &settings"), this);
+    userDefinedBox = new QCheckBox(QStringLiteral("User-defined &settings"), this);
     userDefinedBox->setObjectName(QStringLiteral("RestoreUserDefined"));
     userDefinedBox->setToolTip(
-        QStringLiteral("Bring back the user-defined window's title and field names as well"));
+        QStringLiteral("Restore the user-defined window's title and field names as well"));
     chooseButton = makeButton(this, "RestoreChoose");
     restoreButton = makeButton(this, "RestoreNow");
 }
@@ -115,21 +114,28 @@ void RestorePage::declareCommands()
 
 void RestorePage::layOut()
 {
+    // The backups beside their tables, so the page fits the window's designed size.
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
     auto* backupsLabel = new QLabel(QStringLiteral("Backu&ps:"), this);
     backupsLabel->setBuddy(backupList);
     auto* tablesLabel = new QLabel(QStringLiteral("&Tables:"), this);
     tablesLabel->setBuddy(tableList);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(chooseButton);
-    buttons->addStretch();
-    buttons->addWidget(restoreButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(backupsLabel);
-    layout->addWidget(backupList, 1);
-    layout->addWidget(tablesLabel);
-    layout->addWidget(tableList, 2);
-    layout->addWidget(userDefinedBox);
-    layout->addLayout(buttons);
+    for (QTreeWidget* list : {backupList, tableList})
+        list->setMinimumSize(120, 40);
+    auto* restoring = new QHBoxLayout;
+    restoring->addWidget(userDefinedBox);
+    restoring->addStretch();
+    restoring->addWidget(restoreButton);
+    grid->addWidget(backupsLabel, 0, 0);
+    grid->addWidget(tablesLabel, 0, 1);
+    grid->addWidget(backupList, 1, 0);
+    grid->addWidget(tableList, 1, 1);
+    grid->addWidget(chooseButton, 2, 0, Qt::AlignLeft);
+    grid->addLayout(restoring, 2, 1);
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
+    grid->setRowStretch(1, 1);
 }
 
 void RestorePage::findBackups()
