@@ -2,8 +2,8 @@
 // window on a generated journal, the collections window on a generated CD catalogue, the
 // text export of a generated book and the import of a generated book and journal.
 //
-//   quillory-bench [--records N] [--only table|report|tools|export|backup|import|loans] [--keep
-//   DIR]
+//   quillory-bench [--records N] [--only table|report|tools|export|backup|restore|import|loans]
+//                  [--keep DIR]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS"; for the windows opened with their
 // table file dropped from the page cache (the *_cold lines) also "NAME_bytes BYTES", the bytes
@@ -12,7 +12,9 @@
 // the same file; and "export_vs_sqlite3 RATIO": the address book's text export against the tool
 // writing the same columns of the same file to a file; "backup_vs_cp RATIO": a backup of the
 // data directory against cp of its files, and "backup_vs_cp_check RATIO" against cp and the
-// sqlite3 tool's quick check of each table copied; and "import_vs_sqlite3 RATIO": the import of
+// sqlite3 tool's quick check of each table copied; "restore_vs_cp_check RATIO": a restore of the
+// address book and the journal against cp of their backup copies and the tool's quick check of
+// each; and "import_vs_sqlite3 RATIO": the import of
 // 100,000 contacts against the tool copying the same rows into a table of the same layout. A
 // result with a bar it must stay within ends in "(at most BAR)". The stall_* lines give the
 // longest the event loop went without turning while the compactor, the bulk delete, the export
@@ -24,6 +26,7 @@
 
 #include "addressbook/pdaform.h"
 #include "backup/backupwork.h"
+#include "backup/restorework.h"
 #include "collections/collectionswindow.h"
 #include "collections/loanswindow.h"
 #include "core/context.h"
@@ -1292,6 +1295,62 @@ void runBackup(int records)
     printRatio("backup_vs_cp_check", backup, checked, 1.3);
 }
 
+// A restore of as many contacts as journal entries from a backup folder, from a worker thread as
+// the restore page runs it, against cp of the same copies into an empty folder and the sqlite3
+// tool's quick check of each.
+void runRestore(int records)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
+    const QDir saved(QDir(directory.path()).filePath(QStringLiteral("Saved")));
+    const QDir backups(QDir(directory.path()).filePath(QStringLiteral("BackUp")));
+    if (!QDir().mkpath(saved.path()) || !QDir().mkpath(backups.path()))
+        throw ql::Error(QStringLiteral("Cannot make the backup folders."));
+    ContactMaker maker;
+    fill(data.filePath(QStringLiteral("QYName2.DB")), records, maker);
+    fillJournal(data.filePath(QStringLiteral("Journal2.DB")), records, maker);
+    const QStringList tables = {QStringLiteral("QYName2.DB"), QStringLiteral("Journal2.DB")};
+    for (const QString& table : tables) {
+        if (!QFile::copy(data.filePath(table), saved.filePath(table)))
+            throw ql::Error(QStringLiteral("Cannot copy %1").arg(table));
+    }
+    // The tables the restores set aside go before each run.
+    const auto tidy = [&] {
+        for (const QString& entry : backups.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            QDir(backups.filePath(entry)).removeRecursively();
+    };
+    ql::restore::Result result;
+    const qint64 restore = measure("restore", 5, tidy, [&] {
+        ql::runWork(nullptr, QStringLiteral("Restore"), [&](ql::Progress& progress) {
+            result =
+                ql::restore::run({directory.path(), saved.path(), tables, false, {}}, progress);
+        });
+    });
+    if (result.outcome != ql::restore::Outcome::Complete)
+        throw ql::Error(QStringLiteral("The restore failed: %1").arg(result.message));
+    const QString target = QDir(directory.path()).filePath(QStringLiteral("Copied"));
+    const qint64 checked = measure(
+        "restore_cp_check", 5,
+        [&] {
+            QDir(target).removeRecursively();
+            QDir().mkdir(target);
+        },
+        [&] {
+            QStringList arguments = {QStringLiteral("--")};
+            for (const QString& table : tables)
+                arguments << saved.filePath(table);
+            if (QProcess::execute(QStringLiteral("cp"), arguments << target) != 0)
+                throw ql::Error(QStringLiteral("cp failed"));
+            for (const QString& table : tables)
+                runSqliteTool({QStringLiteral("-batch"), QStringLiteral("-readonly"),
+                               QDir(target).filePath(table),
+                               QStringLiteral(".load ") + keyOrderExtension(),
+                               QStringLiteral("PRAGMA quick_check")});
+        });
+    printRatio("restore_vs_cp_check", restore, checked, 1.5);
+}
+
 // The import of 100,000 contacts and of 100,000 journal entries from tables of the current
 // layout, each into an empty table.
 void runImport()
@@ -1458,7 +1517,8 @@ int main(int argc, char** argv)
     parser.addOption(recordsOption);
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
-        QStringLiteral("Run one part: table, report, tools, export, backup, import or loans."),
+        QStringLiteral(
+            "Run one part: table, report, tools, export, backup, restore, import or loans."),
         QStringLiteral("PART"));
     parser.addOption(onlyOption);
     const QCommandLineOption keepOption(
@@ -1475,8 +1535,8 @@ int main(int argc, char** argv)
     }
     const QStringList parts = {QStringLiteral("table"),  QStringLiteral("report"),
                                QStringLiteral("tools"),  QStringLiteral("export"),
-                               QStringLiteral("backup"), QStringLiteral("import"),
-                               QStringLiteral("loans")};
+                               QStringLiteral("backup"), QStringLiteral("restore"),
+                               QStringLiteral("import"), QStringLiteral("loans")};
     if (parser.isSet(onlyOption) && !parts.contains(parser.value(onlyOption))) {
         std::fprintf(stderr, "--only takes one of: %s\n", qPrintable(parts.join(u", ")));
         return 2;
@@ -1502,6 +1562,8 @@ int main(int argc, char** argv)
             runExport(records);
         if (runs("backup"))
             runBackup(records);
+        if (runs("restore"))
+            runRestore(records);
         if (runs("import"))
             runImport();
         if (runs("loans"))

@@ -2,6 +2,7 @@
 
 #include "backup/backupwork.h"
 #include "backup/directorychooser.h"
+#include "backup/restorepage.h"
 #include "core/aboutbox.h"
 #include "core/context.h"
 #include "core/guard.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <functional>
 #include <optional>
@@ -112,6 +114,11 @@ void BackupWindow::buildControls()
     closeButton = makeButton(this, "BitBtn1");
     aboutButton = makeButton(this, "BitBtn2");
     helpButton = makeButton(this, "BitBtn3");
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("Pages"));
+    pages->setAccessibleName(QStringLiteral("Pages"));
+    restorePage = new RestorePage(
+        m_addressBook, m_context, [this](const QString& text) { setHeading(text); }, pages);
 }
 
 void BackupWindow::declareCommands()
@@ -132,9 +139,9 @@ void BackupWindow::declareCommands()
                    .caption = QStringLiteral("&About"),
                    .hint = QStringLiteral("About the backup"),
                    .button = aboutButton});
-    declare(this, {.handler = [] { help::showMainTopic(7); },
+    declare(this, {.handler = [this] { showHelp(); },
                    .caption = QStringLiteral("&Help"),
-                   .hint = QStringLiteral("Help on backing up your data"),
+                   .hint = QStringLiteral("Help on backing up and restoring your data"),
                    .shortcut = QKeySequence(Qt::Key_F1),
                    .button = helpButton});
     // The browse button shows its picture alone.
@@ -145,6 +152,7 @@ void BackupWindow::declareCommands()
 void BackupWindow::layOut()
 {
     auto* panel = new QHBoxLayout(backUpButton->parentWidget());
+    panel->setContentsMargins(4, 4, 4, 4);
     panel->addStretch();
     panel->addWidget(backUpButton);
     panel->addStretch();
@@ -159,12 +167,28 @@ void BackupWindow::layOut()
     buttons->addWidget(helpButton);
     buttons->addStretch();
     buttons->addWidget(closeButton);
+    auto* backUpPage = new QWidget(pages);
+    backUpPage->setObjectName(QStringLiteral("BackUpPage"));
+    auto* backUp = new QVBoxLayout(backUpPage);
+    // The pages fit the window's designed size under the heading and the tabs.
+    backUp->setContentsMargins(6, 4, 6, 4);
+    backUp->setSpacing(4);
+    backUp->addWidget(backUpButton->parentWidget());
+    backUp->addWidget(location);
+    backUp->addLayout(folder);
+    backUp->addStretch();
+    pages->addTab(backUpPage, QStringLiteral("Bac&k Up"));
+    pages->addTab(restorePage, QStringLiteral("&Restore"));
+    // The restore page looks for backups each time it is shown, so it lists the latest.
+    connect(pages, &QTabWidget::currentChanged, this, [this] {
+        if (pages->currentWidget() == restorePage)
+            guarded(this, [this] { restorePage->findBackups(); });
+    });
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(heading, 1);
-    layout->addWidget(backUpButton->parentWidget());
-    layout->addWidget(location);
-    layout->addLayout(folder);
-    layout->addStretch();
+    layout->setContentsMargins(9, 6, 9, 6);
+    layout->setSpacing(4);
+    layout->addWidget(heading);
+    layout->addWidget(pages, 1);
     layout->addLayout(buttons);
 }
 
@@ -212,6 +236,12 @@ void BackupWindow::backUpNow()
     tell(this, *result);
     setHeading(result->outcome == backup::Outcome::Complete ? backup::completeText()
                                                             : backup::failedText());
+    // The restore page offers the folder last backed up into.
+    if (result->outcome == backup::Outcome::Complete && request.userSpecified) {
+        Settings settings;
+        settings.openKey(keys::Backup, true);
+        settings.writeString(RestorePage::lastFolderValue(), request.userFolder);
+    }
 }
 
 void BackupWindow::chooseUserFolder()
@@ -230,6 +260,11 @@ void BackupWindow::showAbout()
 {
     m_context.aboutBox->showFor(QStringLiteral("Quillory 2.0 - Backup"),
                                 QStringLiteral("Version 1.0"));
+}
+
+void BackupWindow::showHelp()
+{
+    help::showMainTopic(pages->currentWidget() == restorePage ? 16 : 7);
 }
 
 void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context)

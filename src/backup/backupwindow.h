@@ -6,16 +6,18 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 
 namespace ql {
 
 class RadioGroup;
+class RestorePage;
 class TDataModule1;
 struct RunContext;
 
 // The backup window: runs the backup into the program's backup directory or a folder the user
-// names, and shows how it goes in its heading. What the user typed into the address book is
-// stored before a run, so the run copies it.
+// names on its first page, restores from a backup on its second, and shows how either goes in its
+// heading. What the user typed into the address book is stored before a run, so the run copies it.
 class BackupWindow : public ModuleWindow {
     Q_OBJECT
 public:
@@ -29,6 +31,8 @@ public:
     QPushButton* closeButton;
     QPushButton* aboutButton;
     QPushButton* helpButton;
+    QTabWidget* pages;
+    RestorePage* restorePage;
 
     // One run into the chosen folder; a refusal or a failure is shown and ends it.
     void backUpNow();
@@ -37,6 +41,8 @@ public:
     // Chooses the folder in the directory chooser.
     void browse();
     void showAbout();
+    // The help topic of the page shown.
+    void showHelp();
 
     // Ending the program from the main menu: when the option "Backup" is exactly "Yes", one run
     // into the default backup directory, without a window; failures are shown over `owner`.

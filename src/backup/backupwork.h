@@ -47,6 +47,10 @@ QString targetDirectory(const Request& request);
 // empty when the destination is acceptable.
 QString refusal(const Request& request);
 
+// Writes the information file "BackupInfo.txt" into `target`: copied now from `data`. When it
+// cannot be written, an older one stays as it was.
+void writeInformation(const QString& data, const QString& target);
+
 // One run. It reports each entry it copies as its status ("Backup in progress..... QYName2.DB")
 // and counts the entries. A failed run keeps the copies made before the failure. A run cancelled
 // before it has copied every entry puts back every backup file it replaced and removes the ones

@@ -136,24 +136,10 @@ QString Settings::takeDamageReport()
 }
 
 // The file: a comment line, then per key a "[path]" line followed by "name=int:N" and
-// "name=str:TEXT" lines (backslash, CR and LF escaped in texts).
-Settings::Tree Settings::load()
+// "name=str:TEXT" lines (backslash, CR and LF escaped in texts). False when the bytes are not of
+// that form.
+bool Settings::parse(const QByteArray& bytes, Tree& tree)
 {
-    Tree tree;
-    QFile file(storePath());
-    if (!QFileInfo::exists(storePath())) {
-        unreadable() = false;
-        return tree;
-    }
-    QByteArray bytes;
-    if (QFileInfo(storePath()).isDir() || !file.open(QIODevice::ReadOnly) ||
-        (bytes = file.readAll(), file.error() != QFileDevice::NoError)) {
-        reportUnreadable(QFileInfo(storePath()).isDir() ? QStringLiteral("it is a folder")
-                                                        : file.errorString());
-        return tree;
-    }
-    file.close();
-    unreadable() = false;
     QStringDecoder decoder(QStringConverter::Utf8);
     const QString text = decoder(bytes);
     Key* current = nullptr;
@@ -192,6 +178,27 @@ Settings::Tree Settings::load()
             damaged = true;
         }
     }
+    return !damaged;
+}
+
+Settings::Tree Settings::load()
+{
+    QFile file(storePath());
+    if (!QFileInfo::exists(storePath())) {
+        unreadable() = false;
+        return {};
+    }
+    QByteArray bytes;
+    if (QFileInfo(storePath()).isDir() || !file.open(QIODevice::ReadOnly) ||
+        (bytes = file.readAll(), file.error() != QFileDevice::NoError)) {
+        reportUnreadable(QFileInfo(storePath()).isDir() ? QStringLiteral("it is a folder")
+                                                        : file.errorString());
+        return {};
+    }
+    file.close();
+    unreadable() = false;
+    Tree tree;
+    const bool damaged = !parse(bytes, tree);
     if (damaged) {
         // Set the damaged file aside, keep it for the user, and go on with defaults.
         const QString aside =
@@ -325,6 +332,22 @@ void Settings::write(const QString& name, const Value& value)
     key.values[name] = value;
     if (m_key.isEmpty() || !lock.isLocked() || !save(tree))
         throw Error(QStringLiteral("Failed to set data for '%1'").arg(name));
+}
+
+bool Settings::replaceKey(const QByteArray& keyText)
+{
+    Tree given;
+    if (m_key.isEmpty() || !parse(keyText, given))
+        return false;
+    StoreLock lock;
+    Tree tree = load();
+    Key& key = tree[m_key];
+    if (key.path.isEmpty())
+        key.path = m_path;
+    const auto replacement = given.find(m_key);
+    key.values =
+        replacement == given.end() ? std::map<QString, Value>() : replacement->second.values;
+    return lock.isLocked() && save(tree);
 }
 
 } // namespace ql

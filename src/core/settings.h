@@ -40,6 +40,9 @@ public:
     // The open key and its values as the store file holds them, after the file's comment line:
     // a file of the same form on its own. Only the comment line when the key is not there.
     QString keyText() const;
+    // Replaces the open key's values by those a text of keyText's form holds for the key (none
+    // when it holds no such key). False when the text is not of that form or cannot be stored.
+    bool replaceKey(const QByteArray& keyText);
 
 private:
     using Value = std::variant<int, QString>;
@@ -49,6 +52,7 @@ private:
     };
     using Tree = std::map<QString, Key>; // by the path in lower case
 
+    static bool parse(const QByteArray& bytes, Tree& tree);
     static Tree load();
     static bool save(const Tree& tree);
     // A key's "[path]" line and a line for each of its values.

@@ -6,8 +6,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace ql::filecopy {
 namespace {
@@ -67,8 +69,18 @@ bool snapshot(const QString& source, const QString& part)
     }
 }
 
-// Copies any other file as it is.
-bool copyBytes(const QString& source, const QString& part)
+// Makes sure what was written to the file or folder at `path` is on the disk.
+bool syncPath(const QString& path, int flags = O_RDONLY)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+// Copies any other file as it is; with `toDisk`, the copy is on the disk when it returns.
+bool copyBytes(const QString& source, const QString& part, bool toDisk = false)
 {
     QFile in(source);
     QFile out(part);
@@ -79,7 +91,8 @@ bool copyBytes(const QString& source, const QString& part)
         if (out.write(buffer) != buffer.size())
             return false;
     }
-    return in.error() == QFileDevice::NoError && out.flush();
+    return in.error() == QFileDevice::NoError && out.flush() &&
+           (!toDisk || ::fsync(out.handle()) == 0);
 }
 
 // Puts what `made` writes into `part` in the target's place by a rename, which replaces a file or
@@ -119,6 +132,38 @@ bool write(const QByteArray& bytes, const QString& target)
         QFile out(part);
         return createPrivate(out) && out.write(bytes) == bytes.size() && out.flush();
     });
+}
+
+bool copyToDisk(const QString& source, const QString& fresh)
+{
+    if (!QFileInfo(source).isFile() || QFileInfo::exists(fresh) || QFileInfo(fresh).isSymLink())
+        return false;
+    if (copyBytes(source, fresh, true))
+        return true;
+    QFile::remove(fresh);
+    return false;
+}
+
+bool moveIntoPlace(const QString& fresh, const QString& target)
+{
+    return std::rename(QFile::encodeName(fresh).constData(),
+                       QFile::encodeName(target).constData()) == 0;
+}
+
+bool keepAside(const QString& path, const QString& kept)
+{
+    if (!QFileInfo(path).isFile() || QFileInfo::exists(kept) || QFileInfo(kept).isSymLink())
+        return false;
+    // A table opened for its snapshot undoes what a crash left half done.
+    if (QFileInfo(path + QStringLiteral("-journal")).size() == 0 &&
+        ::link(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()) == 0)
+        return true;
+    return place(kept, [&](const QString& part) { return snapshot(path, part) && syncPath(part); });
+}
+
+bool syncFolder(const QString& folder)
+{
+    return syncPath(folder, O_RDONLY | O_DIRECTORY);
 }
 
 } // namespace ql::filecopy

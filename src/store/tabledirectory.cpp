@@ -4,6 +4,9 @@
 #include "store/sqlite.h"
 #include "store/tablefile.h"
 
+#include <QDir>
+#include <QStringList>
+
 namespace ql {
 
 QString TableDirectory::fileOf(const QString& tableName) const
@@ -36,6 +39,39 @@ QSet<QString> TableDirectory::storedFields(const QString& tableName) const
     while (info.step())
         fields.insert(QString::fromUtf8(info.columnBytes(0)));
     return fields;
+}
+
+TableCheck TableDirectory::examine(const TableDef& def) const
+{
+    const QString path = fileOf(def.name);
+    if (path.isEmpty())
+        return {QStringLiteral("there is no file of this table"), 0};
+    try {
+        const tablefile::OpenFile file = tablefile::open(def, path, true);
+        sql::Statement check(file.db, "PRAGMA quick_check");
+        QStringList findings;
+        while (check.step())
+            findings << QString::fromUtf8(check.columnBytes(0));
+        if (findings != QStringList{QStringLiteral("ok")})
+            return {QStringLiteral("it is damaged (%1)").arg(findings.value(0)), 0};
+        sql::Statement count(file.db, tablefile::keepsCount(file.db)
+                                          ? "SELECT records FROM tally"
+                                          : "SELECT count(*) FROM records");
+        count.step();
+        return {{}, count.columnInt(0)};
+    } catch (const PasswordError&) {
+        return {QStringLiteral("its password is not one this program knows"), 0};
+    } catch (const Error& e) {
+        // The open names the table and the file; the reason is said of the file alone.
+        QString reason = e.text();
+        reason.remove(QStringLiteral("Cannot open table \"%1\": ").arg(def.name));
+        reason.replace(QStringLiteral("\"%1\" ").arg(QDir::toNativeSeparators(path)),
+                       QStringLiteral("it "));
+        reason.remove(QStringLiteral(" Restore it from a backup."));
+        if (reason.endsWith(QLatin1Char('.')))
+            reason.chop(1);
+        return {reason, 0};
+    }
 }
 
 } // namespace ql

@@ -7,6 +7,14 @@
 
 namespace ql {
 
+// What a look at a table file found.
+struct TableCheck {
+    // Empty when the file is sound; else why it is not, in a few words for the user.
+    QString problem;
+    qint64 records = 0;
+    bool isSound() const { return problem.isEmpty(); }
+};
+
 // The table files of one folder, as the store finds them and lays them out: nothing outside the
 // store opens or makes a table file but through this and Table.
 class TableDirectory {
@@ -34,6 +42,11 @@ public:
     // such file. Fails with ql::Error when the file is no table of this program, and with
     // PasswordError (store/error.h) when the session does not know its password.
     QSet<QString> storedFields(const QString& tableName) const;
+
+    // Looks at the file of a table as a file from elsewhere is read, changing nothing: it must be
+    // a table file of this program (its format stamp and every field of the catalogue's table),
+    // carry a password the session knows, and pass the engine's quick check; counts its records.
+    TableCheck examine(const TableDef& def) const;
 
 private:
     QString m_path;

@@ -32,7 +32,7 @@ expect "quillory-install two folders" 2 "usage: quillory-install DIRECTORY [--de
 expect "quillory-bench --help" 0 "--records <N>" "$bin/quillory-bench" --help
 expect "quillory-bench --bogus" 1 "Unknown option 'bogus'." "$bin/quillory-bench" --bogus
 expect "quillory-bench --only nothing" 2 \
-    "--only takes one of: table, report, tools, export, backup, import" \
+    "--only takes one of: table, report, tools, export, backup, restore, import" \
     "$bin/quillory-bench" --only nothing
 
 after=$(find . | sort)
