@@ -5,6 +5,7 @@
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/seams.h"
+#include "exchange/csvcommands.h"
 #include "store/holders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
@@ -464,6 +465,10 @@ void TPDAForm::declareCommands()
                    .caption = QStringLiteral("Print Pre&view..."),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPreview1"}}});
+    declareCsvCommands(
+        this, {file, true, [this] {
+                   return std::optional<CsvSource>({exchange::Module::Organizer, recordTable()});
+               }});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("C&lose"),
                    .hint = QStringLiteral("Close the address book"),

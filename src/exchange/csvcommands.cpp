@@ -1,0 +1,137 @@
+#include "exchange/csvcommands.h"
+
+#include "core/seams.h"
+#include "exchange/csvpreview.h"
+#include "exchange/moduletable.h"
+#include "formats/csvtable.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/table.h"
+#include "widgets/commands.h"
+#include "widgets/workrunner.h"
+
+#include <QFile>
+
+namespace ql {
+namespace {
+
+const QString kFilter = QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*");
+
+const TableDef& definitionOf(exchange::Module module)
+{
+    static const TableDef* const tables[] = {
+        &catalogue::names(), &catalogue::journal(), &catalogue::toDo(),  &catalogue::cds(),
+        &catalogue::cdrs(),  &catalogue::tapes(),   &catalogue::books(), &catalogue::userDefined()};
+    return *tables[int(module)];
+}
+
+// The source the command works on, the record being typed stored; nothing when the window shows
+// no records.
+std::optional<CsvSource> sourceOf(QWidget* window, const CsvCommands& commands)
+{
+    std::optional<CsvSource> source = commands.source();
+    if (!source) {
+        services::prompts().message(window, QStringLiteral("Choose the records to work on first."));
+        return source;
+    }
+    if (source->table)
+        source->table->checkBrowseMode();
+    return source;
+}
+
+void exportRecords(QWidget* window, const CsvCommands& commands)
+{
+    const std::optional<CsvSource> source = sourceOf(window, commands);
+    if (!source)
+        return;
+    const QString file = services::prompts().saveFileName(window, QStringLiteral("Export to CSV"),
+                                                          kFilter, QStringLiteral(".csv"));
+    if (file.isEmpty())
+        return;
+    const std::vector<formats::CsvColumn> columns =
+        formats::csvColumns(definitionOf(source->module), source->names);
+    qint64 records = 0;
+    const WorkEnd end = runWork(window, QStringLiteral("Export to CSV"), [&](Progress& progress) {
+        const exchange::HeldTable held = exchange::openTable(source->module);
+        records = formats::exportCsv(*held.table, columns, file, progress);
+    });
+    services::prompts().message(
+        window, end == WorkEnd::Cancelled
+                    ? QStringLiteral("Export cancelled; no file was written.")
+                    : QStringLiteral("Exported %1 records to \"%2\".").arg(records).arg(file));
+}
+
+formats::CsvRows readRows(const QString& fileName, Progress& progress)
+{
+    progress.status(QStringLiteral("Reading..."));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    progress.checkCancelled();
+    return formats::parseCsv(formats::decodeCsv(bytes));
+}
+
+QString summary(const formats::CsvImportOutcome& outcome)
+{
+    QStringList lines{
+        QStringLiteral("Added %1 records, skipped %2.").arg(outcome.added).arg(outcome.skipped)};
+    lines << outcome.reasons;
+    if (outcome.shortened > 0) {
+        lines << QStringLiteral("%1 values were longer than their field and were cut to it.")
+                     .arg(outcome.shortened);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void importRecords(QWidget* window, const CsvCommands& commands)
+{
+    const std::optional<CsvSource> source = sourceOf(window, commands);
+    if (!source)
+        return;
+    const QString file =
+        services::prompts().openFileName(window, QStringLiteral("Import from CSV"), kFilter);
+    if (file.isEmpty())
+        return;
+    const QString caption = QStringLiteral("Import from CSV");
+    formats::CsvRows rows;
+    if (runWork(window, caption, [&](Progress& p) { rows = readRows(file, p); }) ==
+        WorkEnd::Cancelled)
+        return;
+    if (rows.size() < 2) {
+        services::prompts().message(window, QStringLiteral("The file holds no records."));
+        return;
+    }
+    const TableDef& table = definitionOf(source->module);
+    CsvPreviewDialog preview(rows, formats::csvImportFields(table),
+                             formats::matchColumns(table, rows.front()), window);
+    if (preview.exec() != QDialog::Accepted)
+        return;
+    const std::vector<formats::ColumnTarget> targets = preview.targets();
+    formats::CsvImportOutcome outcome;
+    const WorkEnd end = runWork(window, caption, [&](Progress& progress) {
+        const exchange::HeldTable held = exchange::openTable(source->module);
+        outcome = formats::importCsv(*held.table, rows, targets, progress);
+    });
+    services::prompts().message(
+        window, end == WorkEnd::Cancelled ? QStringLiteral("Import cancelled; no record was added.")
+                                          : summary(outcome));
+}
+
+} // namespace
+
+void declareCsvCommands(QWidget* window, const CsvCommands& commands)
+{
+    declare(window, {.handler = [window, commands] { exportRecords(window, commands); },
+                     .caption = QStringLiteral("&Export to CSV..."),
+                     .hint = QStringLiteral("Write the records to a file spreadsheets read"),
+                     .items = {{commands.menu, "ExportCsv1", {}, true}}});
+    if (!commands.imports)
+        return;
+    declare(window, {.handler = [window, commands] { importRecords(window, commands); },
+                     .caption = QStringLiteral("&Import from CSV..."),
+                     .hint = QStringLiteral("Add the records of a file other programs wrote"),
+                     .items = {{commands.menu, "ImportCsv1"}}});
+}
+
+} // namespace ql
