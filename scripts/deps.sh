@@ -7,7 +7,7 @@ packages=(
     clang-16 libclang-rt-16-dev clang-tidy-16
     qt6-base-dev libsqlite3-dev libicu-dev sqlite3
     fonts-liberation fonts-dejavu-core
-    xvfb xauth x11-utils xdotool openbox poppler-utils
+    xvfb xauth x11-utils xdotool openbox poppler-utils gnumeric
     dpkg-dev file desktop-file-utils appstream lintian
 )
 
