@@ -10,7 +10,8 @@
 // read from the disk; and "scan_vs_sqlite3 RATIO": a full
 // scan through the table cursor against the sqlite3 command-line tool writing the same columns of
 // the same file; and "export_vs_sqlite3 RATIO": the address book's text export against the tool
-// writing the same columns of the same file to a file; "backup_vs_cp RATIO": a backup of the
+// writing the same columns of the same file to a file; "csv_vs_text RATIO": its CSV export against
+// its text export; "backup_vs_cp RATIO": a backup of the
 // data directory against cp of its files, and "backup_vs_cp_check RATIO" against cp and the
 // sqlite3 tool's quick check of each table copied; and "import_vs_sqlite3 RATIO": the import of
 // 100,000 contacts against the tool copying the same rows into a table of the same layout. A
@@ -29,6 +30,9 @@
 #include "core/settings.h"
 #include "exchange/dataform.h"
 #include "exchange/import.h"
+#include "exchange/moduletable.h"
+#include "exchange/textexport.h"
+#include "formats/csvtable.h"
 #include "install/install.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
@@ -1129,6 +1133,38 @@ void runTools(int records, const QString& kept)
                  qPrintable(left), qPrintable(window.Label4->text()));
 }
 
+// The address book's CSV export against its text export (its memos included) of the same book,
+// both through the work runner as the windows run them, each opening the table for its run.
+void runCsvExport(const QDir& dir)
+{
+    const QString caption = QStringLiteral("Export");
+    const QString textFile = dir.filePath(QStringLiteral("export.txt"));
+    const qint64 text = measure(
+        "export_text", 3, [] {},
+        [&] {
+            ql::runWork(nullptr, caption, [&](ql::Progress& progress) {
+                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, textFile)
+                    .run(progress);
+            });
+        });
+    const QString csvFile = dir.filePath(QStringLiteral("export.csv"));
+    const std::vector<ql::formats::CsvColumn> columns =
+        ql::formats::csvColumns(ql::catalogue::names());
+    const qint64 csv = measure(
+        "export_csv", 3, [] {},
+        [&] {
+            ql::runWork(nullptr, caption, [&](ql::Progress& progress) {
+                const ql::exchange::HeldTable held =
+                    ql::exchange::openTable(ql::exchange::Module::Organizer);
+                ql::formats::exportCsv(*held.table, columns, csvFile, progress);
+            });
+        });
+    printRatio("csv_vs_text", csv, text, 2.0);
+    std::fprintf(stderr, "text export: %lld bytes, CSV export: %lld bytes\n",
+                 static_cast<long long>(QFileInfo(textFile).size()),
+                 static_cast<long long>(QFileInfo(csvFile).size()));
+}
+
 // The address book exported from the data window's button to a text file, against the sqlite3
 // tool writing the same 27 columns, tab-separated with CR LF line ends, to a file.
 void runExport(int records)
@@ -1177,6 +1213,7 @@ void runExport(int records)
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
         static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
+    runCsvExport(dir);
 }
 
 // A backup of a data directory with as many contacts as journal entries, from the backup
