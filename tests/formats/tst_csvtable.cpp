@@ -388,6 +388,23 @@ private Q_SLOTS:
                  (QStringList{str("Abbey|Band|2026-12-25|Ann"), str("Short|Only||"),
                               QString(70, u'T') + str("|x||"), str("Typed|Band|2026-12-24|Bob")}));
     }
+
+    // A phone's heading fills in its description, unless the file gives one of its own.
+    void aDescriptionTheFileGivesStands()
+    {
+        test::ProgramDirectory dir;
+        const Opened opened = openModule(str("QYName2.DB"));
+        Table& t = *opened.table;
+        const formats::CsvRows rows = formats::parseCsv(
+            str("Business Phone,Phone A Description,Mobile Phone\r\n555-0100,Office,555-0101\r\n"));
+        test::ScriptedProgress progress;
+        formats::importCsv(t, rows, formats::matchColumns(t.definition(), rows.front()), progress);
+        const auto stored = TableBulk::readTexts(
+            t, {str("PhNumber1"), str("PhDescription1"), str("CellPhNo"), str("CellPhDescr")});
+        QCOMPARE(int(stored.size()), 1);
+        QCOMPARE(stored[0].text(1).toString(), str("Office"));
+        QCOMPARE(stored[0].text(3).toString(), str("Mobile"));
+    }
 };
 
 QL_TEST_CLASS(CsvTableTest)
