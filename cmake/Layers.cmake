@@ -35,7 +35,8 @@ quillory_layer(1 quillory_store)
 quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_exchange_work
     quillory_tools_work)
 quillory_layer(3 quillory_widgets)
-quillory_layer(4 quillory_report)
+# The formats stand beside the report engine: records to text and back, below every module.
+quillory_layer(4 quillory_report quillory_formats)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
     quillory_journal quillory_tools quillory_exchange quillory_userdefined)
 # The options window drives the import of the data exchange and opens the backup's directory
