@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QUuid>
 #include <algorithm>
 #include <optional>
 
@@ -332,10 +333,17 @@ private:
                 return {"ENCODING", {QString::fromLatin1(word)}};
             return {"TYPE", {QString::fromUtf8(text)}};
         }
+        const QByteArray key = text.first(equals).toByteArray().toUpper();
         QStringList values;
-        for (const QByteArrayView value : splitOutsideQuotes(text.sliced(equals + 1), ','))
-            values << parameterText(QString::fromUtf8(value));
-        return {text.first(equals).toByteArray().toUpper(), values};
+        for (const QByteArrayView value : splitOutsideQuotes(text.sliced(equals + 1), ',')) {
+            // A quoted list of types is a list all the same.
+            const QString decoded = parameterText(QString::fromUtf8(value));
+            if (key == "TYPE")
+                values += decoded.split(QLatin1Char(','));
+            else
+                values << decoded;
+        }
+        return {key, values};
     }
     bool decode(QByteArrayView bytes, const QByteArray& charset, QString& text, QString& failure)
     {
@@ -483,7 +491,7 @@ private:
         const QString kindName = kind == types.end() ? QStringLiteral("voice") : kind->toLower();
         if (kind != types.end())
             types.erase(kind);
-        const QString description = types.join(QStringLiteral(", "));
+        const QString description = types.join(QLatin1Char(','));
         QString number = unescaped(p.value);
         QString area = p.parameter("X-AREA-CODE").value(0);
         QString extension = p.parameter("X-EXTENSION").value(0);
@@ -518,7 +526,7 @@ private:
                    type.compare(u"internet", Qt::CaseInsensitive) == 0;
         });
         fillOrKeep(p, {{EmailDescription1, EmailAddress1}, {EmailDescription2, EmailAddress2}},
-                   {types.join(QStringLiteral(", ")), unescaped(p.value)});
+                   {types.join(QLatin1Char(',')), unescaped(p.value)});
     }
     void webSite(const Property& p)
     {
@@ -530,7 +538,7 @@ private:
     {
         const QString text = unescaped(p.value);
         if (m_notes++ == 0) {
-            m_contact[MemoDescription] = p.parameter("TYPE").join(QStringLiteral(", "));
+            m_contact[MemoDescription] = p.parameter("TYPE").join(QLatin1Char(','));
             m_contact[Memo1] = text;
         } else {
             QString& memo = m_contact[Memo2];
@@ -544,7 +552,7 @@ private:
         QByteArray line = p.name;
         const QStringList types = p.parameter("TYPE");
         if (!types.isEmpty())
-            line += " (" + types.join(QStringLiteral(", ")).toUtf8() + ")";
+            line += " (" + types.join(QLatin1Char(',')).toUtf8() + ")";
         keep(line + ": " + joinedFilled(partsOf(p.value), QStringLiteral("; ")).toUtf8());
     }
     void keep(const QByteArray& line) { m_kept << QString::fromUtf8(line); }
@@ -597,6 +605,8 @@ void appendVCard(QByteArray& out, const ContactView& c)
     CardWriter card(out);
     card.line("BEGIN:VCARD");
     card.line("VERSION:4.0");
+    card.start("UID");
+    card.uri(QLatin1String("urn:uuid:") + QUuid::createUuid().toString(QUuid::WithoutBraces));
     // The name as a person reads it; the company's when the contact has no name.
     QStringList name;
     for (const ContactField field : {FirstName, LastName}) {
@@ -656,19 +666,23 @@ CardsRead readVCards(QByteArrayView file)
         }
         while (continuesQuotedPrintable(line) && i + 1 < lines.size())
             line = line.chopped(1) + lines[++i];
+        // A card that fails is still named by its formatted name, wherever it stands.
+        QString lineFailure;
+        if (isLine(line, "BEGIN:VCARD")) {
+            lineFailure = QStringLiteral("it holds another card");
+        } else if (reader.read(line, property, lineFailure) && property.name == "FN") {
+            fullName = unescaped(property.value);
+        }
         if (!failure.isEmpty())
             continue;
-        if (isLine(line, "BEGIN:VCARD")) {
-            failure = QStringLiteral("it holds another card");
-        } else if (reader.read(line, property, failure)) {
-            if (property.name == "FN")
-                fullName = unescaped(property.value);
-            if (property.name == "VERSION" && property.value != QLatin1String("2.1") &&
-                property.value != QLatin1String("3.0") && property.value != QLatin1String("4.0"))
-                failure = QStringLiteral("its version %1 is not one this program reads")
-                              .arg(property.value);
+        if (lineFailure.isEmpty() && property.name == "VERSION" &&
+            property.value != QLatin1String("2.1") && property.value != QLatin1String("3.0") &&
+            property.value != QLatin1String("4.0"))
+            lineFailure =
+                QStringLiteral("its version %1 is not one this program reads").arg(property.value);
+        if (lineFailure.isEmpty())
             card->add(property);
-        }
+        failure = lineFailure;
     }
     if (card)
         read.unreadable << cardName(number, fullName) + QStringLiteral(": it does not end");
