@@ -12,6 +12,10 @@
 namespace ql::formats {
 namespace {
 
+// The parameter that marks a journal entry's lower text.
+constexpr const char* kTextParameter = "X-TEXT";
+constexpr const char* kLowerText = "LOWER";
+
 struct ComponentFree {
     void operator()(icalcomponent* component) const { icalcomponent_free(component); }
 };
@@ -45,9 +49,11 @@ void addSummary(icalcomponent* component, const QString& text)
         icalcomponent_add_property(component, icalproperty_new_summary(calendarText(firstLine)));
 }
 
-void addDescription(icalcomponent* component, const QString& text)
+icalproperty* addDescription(icalcomponent* component, const QString& text)
 {
-    icalcomponent_add_property(component, icalproperty_new_description(calendarText(text)));
+    icalproperty* description = icalproperty_new_description(calendarText(text));
+    icalcomponent_add_property(component, description);
+    return description;
 }
 
 Component newCalendar()
@@ -103,15 +109,48 @@ QString errorsOf(icalcomponent* component)
     return errors.join(QStringLiteral("; "));
 }
 
-QStringList descriptionsOf(icalcomponent* component)
+// Whether a text is the journal entry's lower one, which says so in a parameter: a calendar keeps
+// no empty text, so an entry with only a lower text writes that one alone.
+bool isLowerText(icalproperty* description)
 {
-    QStringList texts;
+    for (icalparameter* p = icalproperty_get_first_parameter(description, ICAL_X_PARAMETER); p;
+         p = icalproperty_get_next_parameter(description, ICAL_X_PARAMETER)) {
+        if (qstrcmp(icalparameter_get_xname(p), kTextParameter) == 0 &&
+            qstrcmp(icalparameter_get_xvalue(p), kLowerText) == 0)
+            return true;
+    }
+    return false;
+}
+
+// A component's texts: the upper (or only) text and the lower one, from its DESCRIPTIONs, or
+// from its SUMMARY when it has none.
+std::pair<QString, QString> textsOf(icalcomponent* component)
+{
+    QStringList upper;
+    QStringList lower;
     for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_DESCRIPTION_PROPERTY);
-         p; p = icalcomponent_get_next_property(component, ICAL_DESCRIPTION_PROPERTY))
-        texts << propertyText(icalproperty_get_description(p));
-    if (texts.isEmpty())
-        texts << propertyText(icalcomponent_get_summary(component));
-    return texts;
+         p; p = icalcomponent_get_next_property(component, ICAL_DESCRIPTION_PROPERTY)) {
+        const QString text = propertyText(icalproperty_get_description(p));
+        (isLowerText(p) || !upper.isEmpty() ? lower : upper) << text;
+    }
+    if (upper.isEmpty() && lower.isEmpty())
+        upper << propertyText(icalcomponent_get_summary(component));
+    return {upper.join(QLatin1Char('\n')), lower.join(QLatin1Char('\n'))};
+}
+
+// The time of a component's property as a local time; invalid when it has none, and a failure
+// when the property holds no valid time.
+QDateTime timeOf(icalcomponent* component, icalproperty_kind kind, QString& failure)
+{
+    if (!icalcomponent_get_first_property(component, kind))
+        return {};
+    const QDateTime time =
+        localTime(kind == ICAL_DUE_PROPERTY ? icalcomponent_get_due(component)
+                                            : icalcomponent_get_dtstart(component));
+    if (!time.isValid())
+        failure = QStringLiteral("%1 is no valid date")
+                      .arg(QString::fromLatin1(icalproperty_kind_to_string(kind)));
+    return time;
 }
 
 void readComponent(icalcomponent* component, CalendarRead& read, int& number)
@@ -125,23 +164,23 @@ void readComponent(icalcomponent* component, CalendarRead& read, int& number)
         return;
     }
     ++number;
-    const QString errors = errorsOf(component);
-    if (!errors.isEmpty()) {
+    QString failure = errorsOf(component);
+    const QDateTime time =
+        timeOf(component, kind == ICAL_VTODO_COMPONENT ? ICAL_DUE_PROPERTY : ICAL_DTSTART_PROPERTY,
+               failure);
+    if (!failure.isEmpty()) {
         const QString summary = propertyText(icalcomponent_get_summary(component));
         read.unreadable << (summary.isEmpty()
                                 ? QStringLiteral("component %1").arg(number)
                                 : QStringLiteral("component %1 \"%2\"").arg(number).arg(summary)) +
-                               QStringLiteral(": ") + errors;
+                               QStringLiteral(": ") + failure;
         return;
     }
-    const QStringList texts = descriptionsOf(component);
-    if (kind == ICAL_VTODO_COMPONENT) {
-        read.items.push_back({localTime(icalcomponent_get_due(component)).date(), texts.value(0)});
-    } else {
-        read.entries.push_back(
-            {localTime(icalcomponent_get_dtstart(component)), texts.value(0),
-             texts.sliced(std::min<qsizetype>(1, texts.size())).join(QLatin1Char('\n'))});
-    }
+    const auto [upper, lower] = textsOf(component);
+    if (kind == ICAL_VTODO_COMPONENT)
+        read.items.push_back({time.date(), upper});
+    else
+        read.entries.push_back({time, upper, lower});
 }
 
 // Runs work over the module's table, open in a holder of its own for as long as the work runs.
@@ -203,12 +242,16 @@ QByteArray journalCalendar(const std::vector<JournalEntry>& entries)
             start.second = time.second();
             icalcomponent_add_property(journal, icalproperty_new_dtstart(start));
         }
-        if (!entry.upper.isEmpty() || !entry.lower.isEmpty()) {
+        if (!entry.upper.isEmpty()) {
             addSummary(journal, entry.upper);
             addDescription(journal, entry.upper);
         }
-        if (!entry.lower.isEmpty())
-            addDescription(journal, entry.lower);
+        if (!entry.lower.isEmpty()) {
+            icalproperty* lower = addDescription(journal, entry.lower);
+            icalparameter* part = icalparameter_new_x(kLowerText);
+            icalparameter_set_xname(part, kTextParameter);
+            icalproperty_add_parameter(lower, part);
+        }
         icalcomponent_add_component(calendar.get(), journal);
     }
     return calendarBytes(calendar.get());

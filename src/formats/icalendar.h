@@ -16,8 +16,9 @@ class Progress;
 
 // The to-do list and the journal as iCalendar: a to-do item as a VTODO (its due date as DUE, a
 // date; its text as DESCRIPTION and its first line as SUMMARY), a journal entry as a VJOURNAL (its
-// stamp as DTSTART, a local time to the second; its two texts as two DESCRIPTIONs, the first
-// line of the upper one as SUMMARY). Written and read through libical.
+// stamp as DTSTART, a local time to the second; its upper text as DESCRIPTION with its first line
+// as SUMMARY, its lower text as a further DESCRIPTION marked X-TEXT=LOWER). Written and read
+// through libical, which drops blanks and tabs at either end of a text.
 namespace ql::formats {
 
 struct ToDoItem {
@@ -35,8 +36,10 @@ QByteArray toDoCalendar(const std::vector<ToDoItem>& items);
 QByteArray journalCalendar(const std::vector<JournalEntry>& entries);
 
 // What came of reading a calendar: its to-do items and journal entries, and a name and reason for
-// each of them that could not be read. A time in a time zone is read as the local time it is; a
-// component without DESCRIPTION takes its SUMMARY as its text. Alarms and events are passed over.
+// each of them that could not be read (libical's errors in it, a due date or start that is no
+// date). A time in a time zone is read as the local time it is; a component without DESCRIPTION
+// takes its SUMMARY as its text, and a second DESCRIPTION of another program's is the lower text.
+// Alarms and events are passed over.
 struct CalendarRead {
     std::vector<ToDoItem> items;
     std::vector<JournalEntry> entries;
