@@ -31,7 +31,8 @@ endfunction()
 
 quillory_layer(1 quillory_store)
 # The work of the backup and the maintenance tools uses the table engine alone, so it runs and is
-# tested without a window; so do the formats of other programs' records.
+# tested without a window; so do the formats of other programs' records, records to text and back
+# below every module and every window.
 quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_tools_work
     quillory_formats)
 # The data exchange writes its files through the formats' export file.

@@ -10,8 +10,6 @@
 #include "widgets/commands.h"
 #include "widgets/workrunner.h"
 
-#include <QFile>
-
 namespace ql {
 namespace {
 
@@ -64,24 +62,19 @@ void exportRecords(QWidget* window, const CsvCommands& commands)
 formats::CsvRows readRows(const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Reading..."));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = formats::readImportFile(fileName);
     progress.checkCancelled();
     return formats::parseCsv(formats::decodeCsv(bytes));
 }
 
 QString summary(const formats::CsvImportOutcome& outcome)
 {
-    QStringList lines{
-        QStringLiteral("Added %1 records, skipped %2.").arg(outcome.added).arg(outcome.skipped)};
-    lines << outcome.reasons;
+    QString text = outcome.summary(QStringLiteral("records"));
     if (outcome.shortened > 0) {
-        lines << QStringLiteral("%1 values were longer than their field and were cut to it.")
-                     .arg(outcome.shortened);
+        text += QStringLiteral("\n%1 values were longer than their field and were cut to it.")
+                    .arg(outcome.shortened);
     }
-    return lines.join(QLatin1Char('\n'));
+    return text;
 }
 
 void importRecords(QWidget* window, const CsvCommands& commands)

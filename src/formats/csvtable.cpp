@@ -141,9 +141,7 @@ CsvImportOutcome importCsv(Table& table, const CsvRows& rows,
             const QString problem = read(record, rows[at]);
             if (problem.isEmpty())
                 return true;
-            ++outcome.skipped;
-            if (outcome.reasons.size() < 5)
-                outcome.reasons << QStringLiteral("Record %1: %2").arg(at).arg(problem);
+            outcome.skipped << QStringLiteral("record %1: %2").arg(at).arg(problem);
             record = empty;
         }
         return false;

@@ -2,6 +2,7 @@
 
 #include "formats/csv.h"
 #include "formats/csvmapping.h"
+#include "formats/exportfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,13 +24,10 @@ namespace ql::formats {
 qint64 exportCsv(const Table& table, const std::vector<CsvColumn>& columns, const QString& fileName,
                  Progress& progress);
 
-// What an import did: the records added and those skipped, with the reasons of the first few
-// skipped ("Record 4: '13/45/2020' is not a valid date"), and how many values were longer than
-// their field and were cut to it.
-struct CsvImportOutcome {
-    int added = 0;
-    int skipped = 0;
-    QStringList reasons;
+// What an import did: the records added and those skipped, each with its reason ("record 4:
+// '13/45/2020' is not a valid date"), and how many values were longer than their field and were
+// cut to it.
+struct CsvImportOutcome : ImportOutcome {
     int shortened = 0;
 };
 

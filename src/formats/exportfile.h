@@ -4,23 +4,26 @@
 #include <QSaveFile>
 #include <QString>
 #include <QStringEncoder>
+#include <QStringList>
 #include <QStringView>
 
 namespace ql::formats {
 
-// A file an export writes: the text gathers in a buffer, as UTF-8 without a byte-order mark, and
-// goes out in large pieces. The file is written under a temporary name beside it and takes its
-// name only at commit: a failure or a cancel leaves no partial file, and a file that was there
-// stays as it was. Throws ql::Error "Cannot export to "<name>": <reason>" when the file cannot be
-// created, written or closed.
+// A file being exported: written under a temporary name beside it and given its name only when
+// complete, so a failure or a cancel leaves no partial file and a file that was there stays as it
+// was. The text gathers in a buffer, as UTF-8 without a byte-order mark, that goes out in large
+// pieces. Throws ql::Error "Cannot export to "<name>": <reason>" when the file cannot be created,
+// written or closed.
 class ExportFile {
 public:
     explicit ExportFile(const QString& fileName);
-
+    // The buffer to append to; it goes out once it is large.
+    QByteArray& buffer() { return m_buffer; }
+    void flushWhenLarge();
+    // Appends text, encoded straight into the buffer: a UTF-8 character takes at most three bytes
+    // for each UTF-16 unit.
     void append(QStringView text)
     {
-        // Encoded straight into the buffer: a UTF-8 character takes at most three bytes for each
-        // UTF-16 unit.
         const qsizetype at = m_buffer.size();
         m_buffer.resize(at + 3 * text.size());
         const char* end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
@@ -31,20 +34,28 @@ public:
     void endLine()
     {
         m_buffer += "\r\n";
-        if (m_buffer.size() >= kPiece)
-            flush();
+        flushWhenLarge();
     }
     void commit();
 
 private:
-    static constexpr qsizetype kPiece = 1 << 16;
-
     void flush();
     [[noreturn]] void fail() const;
 
     QSaveFile m_file;
     QByteArray m_buffer;
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+};
+
+// The bytes of a file to import; throws ql::Error "Cannot import from "<name>": <reason>".
+QByteArray readImportFile(const QString& fileName);
+
+// What an import did: the records it added and the name and reason of each one it skipped.
+struct ImportOutcome {
+    int added = 0;
+    QStringList skipped;
+    // "Added 2 contacts; skipped 1: card 3 "Jane Roe": it does not end."
+    QString summary(const QString& records) const;
 };
 
 } // namespace ql::formats

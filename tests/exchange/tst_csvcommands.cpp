@@ -266,7 +266,7 @@ private Q_SLOTS:
         QCOMPARE(f.services.prompts->filters,
                  QStringList{str("CSV files (*.csv)|*.csv|All Files (*.*)|*.*")});
         QCOMPARE(f.services.prompts->messages,
-                 QStringList{str("Added 2 records, skipped 1.\nRecord 2: it is empty")});
+                 QStringList{str("Added 2 records; skipped 1: record 2: it is empty.")});
         QCOMPARE(f.contacts(),
                  (QStringList{str("Ann|Smith, Jr.|||||||"), str("Bob||||||||"),
                               str("Cleo|Ng|cleo@example.org|Business|555-0100|555-0101|Mobile|"
