@@ -232,6 +232,22 @@ private Q_SLOTS:
         QCOMPARE(bytes.count("\r\n"), records + 1);
     }
 
+    // The item being typed goes to the file too: the export stores it first.
+    void theRecordBeingTypedIsExported()
+    {
+        Fixture f;
+        const QString name = f.file("todo.csv");
+        f.inWindow(f.program->mainMenu()->toDoButton, [&](ModuleWindow* w) {
+            QTest::mouseClick(w->findChild<QPushButton*>(str("NewBtn")), Qt::LeftButton);
+            QTest::keyClicks(w->findChild<QWidget*>(str("DBMemo1")), str("Pay rent"));
+            f.services.prompts->fileNames << name;
+            w->action(str("ExportCsv1"))->trigger();
+        });
+        QCOMPARE(Fixture::read(name), QByteArray("Record Number,Due Date,Text,Reserved 1\r\n"
+                                                 "1,,\"Call \"\"Bob\"\"\",\r\n"
+                                                 "2,,Pay rent,\r\n"));
+    }
+
     // A file of another program comes in through the preview: its headers find their fields,
     // the user sends the fax to the second phone, and Import adds every record that has values.
     void theAddressBookImportsThroughThePreview()
