@@ -17,7 +17,9 @@
 // result with a bar it must stay within ends in "(at most BAR)". The stall_* lines give the
 // longest the event loop went without turning while the compactor, the bulk delete, the export
 // (over the generated book) and the import of 100,000 contacts ran from their windows' buttons, in
-// microseconds. Last, the loans window over four generated catalogues.
+// microseconds. After the text export, the book written as vCards against its text export,
+// "vcard_vs_text RATIO", and the cards read back into an emptied book, "import_vcard". Last, the
+// loans window over four generated catalogues.
 
 #include "addressbook/pdaform.h"
 #include "backup/backupwork.h"
@@ -29,6 +31,8 @@
 #include "core/settings.h"
 #include "exchange/dataform.h"
 #include "exchange/import.h"
+#include "exchange/textexport.h"
+#include "formats/cardfile.h"
 #include "install/install.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
@@ -41,6 +45,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tablebulk.h"
 #include "store/tabledirectory.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
@@ -1131,6 +1136,8 @@ void runTools(int records, const QString& kept)
 
 // The address book exported from the data window's button to a text file, against the sqlite3
 // tool writing the same 27 columns, tab-separated with CR LF line ends, to a file.
+void runCards(const QDir& dir);
+
 void runExport(int records)
 {
     QTemporaryDir directory;
@@ -1177,6 +1184,45 @@ void runExport(int records)
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
         static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
+    runCards(dir);
+}
+
+// The address book as vCards against its text export, each through the work runner, and the
+// cards read back into an emptied book.
+void runCards(const QDir& dir)
+{
+    const auto inRunner = [](const std::function<void(ql::Progress&)>& work) {
+        ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), work);
+    };
+    const QString text = dir.filePath(QStringLiteral("export-text.txt"));
+    const QString cards = dir.filePath(QStringLiteral("export.vcf"));
+    const qint64 textExport = measure(
+        "export_text_service", 3, [] {},
+        [&] {
+            inRunner([&](ql::Progress& progress) {
+                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, text).run(progress);
+            });
+        });
+    const qint64 cardExport = measure(
+        "export_vcard", 3, [] {},
+        [&] {
+            inRunner([&](ql::Progress& progress) { ql::formats::CardExport(cards).run(progress); });
+        });
+    printRatio("vcard_vs_text", cardExport, textExport, 2.0);
+    const auto emptyBook = [] {
+        const ql::TDataModule1 holder;
+        std::vector<qint64> keys;
+        for (const ql::TableBulk::Texts& record : ql::TableBulk::readTexts(*holder.tbNames, {}))
+            keys.push_back(record.key);
+        int deleted = 0;
+        ql::TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
+    };
+    measure(
+        "import_vcard", 3, emptyBook,
+        [&] {
+            inRunner([&](ql::Progress& progress) { ql::formats::CardImport(cards).run(progress); });
+        },
+        3000000);
 }
 
 // A backup of a data directory with as many contacts as journal entries, from the backup

@@ -5,6 +5,7 @@
 #include "core/keys.h"
 #include "core/registry.h"
 #include "core/seams.h"
+#include "journal/calendarfiles.h"
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
@@ -136,6 +137,8 @@ void TToDoForm::declareCommands()
              .hint = QStringLiteral("Look at a month calendar"),
              .button = m_calendarButton,
              .items = {{edit, "Calendar1", {}, true}, {contextMenu(), "Calendar2", {}, true}}});
+    declareCalendarCommands(this, file, *m_holder.tbTodo, formats::CalendarModule::ToDo,
+                            QStringLiteral("To-do items"));
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the to-do list"),
