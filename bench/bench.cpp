@@ -10,15 +10,17 @@
 // read from the disk; and "scan_vs_sqlite3 RATIO": a full
 // scan through the table cursor against the sqlite3 command-line tool writing the same columns of
 // the same file; and "export_vs_sqlite3 RATIO": the address book's text export against the tool
-// writing the same columns of the same file to a file; "csv_vs_text RATIO": its CSV export against
-// its text export; "backup_vs_cp RATIO": a backup of the
+// writing the same columns of the same file to a file; "backup_vs_cp RATIO": a backup of the
 // data directory against cp of its files, and "backup_vs_cp_check RATIO" against cp and the
 // sqlite3 tool's quick check of each table copied; and "import_vs_sqlite3 RATIO": the import of
 // 100,000 contacts against the tool copying the same rows into a table of the same layout. A
 // result with a bar it must stay within ends in "(at most BAR)". The stall_* lines give the
 // longest the event loop went without turning while the compactor, the bulk delete, the export
 // (over the generated book) and the import of 100,000 contacts ran from their windows' buttons, in
-// microseconds. Last, the loans window over four generated catalogues.
+// microseconds. After the text export, the book written as vCards against its text export,
+// "vcard_vs_text RATIO", and the cards read back into an emptied book, "import_vcard", and the book
+// written to a CSV file against its text export, "csv_vs_text RATIO". Last, the
+// loans window over four generated catalogues.
 
 #include "addressbook/pdaform.h"
 #include "backup/backupwork.h"
@@ -32,6 +34,7 @@
 #include "exchange/import.h"
 #include "exchange/moduletable.h"
 #include "exchange/textexport.h"
+#include "formats/cardfile.h"
 #include "formats/csvtable.h"
 #include "install/install.h"
 #include "journal/journalform.h"
@@ -45,6 +48,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tablebulk.h"
 #include "store/tabledirectory.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
@@ -1133,40 +1137,32 @@ void runTools(int records, const QString& kept)
                  qPrintable(left), qPrintable(window.Label4->text()));
 }
 
-// The address book's CSV export against its text export (its memos included) of the same book,
-// both through the work runner as the windows run them, each opening the table for its run.
-void runCsvExport(const QDir& dir)
+// The address book's CSV export against its text export of the same book (`textExport`, its
+// memos included), through the work runner as the windows run it, opening the table for its run.
+void runCsvExport(const QDir& dir, qint64 textExport)
 {
-    const QString caption = QStringLiteral("Export");
-    const QString textFile = dir.filePath(QStringLiteral("export.txt"));
-    const qint64 text = measure(
-        "export_text", 3, [] {},
-        [&] {
-            ql::runWork(nullptr, caption, [&](ql::Progress& progress) {
-                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, textFile)
-                    .run(progress);
-            });
-        });
     const QString csvFile = dir.filePath(QStringLiteral("export.csv"));
     const std::vector<ql::formats::CsvColumn> columns =
         ql::formats::csvColumns(ql::catalogue::names());
     const qint64 csv = measure(
         "export_csv", 3, [] {},
         [&] {
-            ql::runWork(nullptr, caption, [&](ql::Progress& progress) {
+            ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), [&](ql::Progress& progress) {
                 const ql::exchange::HeldTable held =
                     ql::exchange::openTable(ql::exchange::Module::Organizer);
                 ql::formats::exportCsv(*held.table, columns, csvFile, progress);
             });
         });
-    printRatio("csv_vs_text", csv, text, 2.0);
-    std::fprintf(stderr, "text export: %lld bytes, CSV export: %lld bytes\n",
-                 static_cast<long long>(QFileInfo(textFile).size()),
+    printRatio("csv_vs_text", csv, textExport, 2.0);
+    std::fprintf(stderr, "CSV export: %lld bytes\n",
                  static_cast<long long>(QFileInfo(csvFile).size()));
 }
 
+void runCards(const QDir& dir);
+
 // The address book exported from the data window's button to a text file, against the sqlite3
 // tool writing the same 27 columns, tab-separated with CR LF line ends, to a file.
+
 void runExport(int records)
 {
     QTemporaryDir directory;
@@ -1213,7 +1209,46 @@ void runExport(int records)
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
         static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
-    runCsvExport(dir);
+    runCards(dir);
+}
+
+// The address book as vCards against its text export, each through the work runner, and the
+// cards read back into an emptied book.
+void runCards(const QDir& dir)
+{
+    const auto inRunner = [](const std::function<void(ql::Progress&)>& work) {
+        ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), work);
+    };
+    const QString text = dir.filePath(QStringLiteral("export-text.txt"));
+    const QString cards = dir.filePath(QStringLiteral("export.vcf"));
+    const qint64 textExport = measure(
+        "export_text_service", 3, [] {},
+        [&] {
+            inRunner([&](ql::Progress& progress) {
+                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, text).run(progress);
+            });
+        });
+    const qint64 cardExport = measure(
+        "export_vcard", 3, [] {},
+        [&] {
+            inRunner([&](ql::Progress& progress) { ql::formats::CardExport(cards).run(progress); });
+        });
+    printRatio("vcard_vs_text", cardExport, textExport, 2.0);
+    runCsvExport(dir, textExport);
+    const auto emptyBook = [] {
+        const ql::TDataModule1 holder;
+        std::vector<qint64> keys;
+        for (const ql::TableBulk::Texts& record : ql::TableBulk::readTexts(*holder.tbNames, {}))
+            keys.push_back(record.key);
+        int deleted = 0;
+        ql::TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
+    };
+    measure(
+        "import_vcard", 3, emptyBook,
+        [&] {
+            inRunner([&](ql::Progress& progress) { ql::formats::CardImport(cards).run(progress); });
+        },
+        3000000);
 }
 
 // A backup of a data directory with as many contacts as journal entries, from the backup

@@ -6,9 +6,11 @@
 #include "core/keys.h"
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
+#include "formats/cardfile.h"
 #include "store/holders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
+#include "widgets/fileexchange.h"
 #include "widgets/radiogroup.h"
 
 #include <QApplication>
@@ -465,6 +467,7 @@ void TPDAForm::declareCommands()
                    .caption = QStringLiteral("Print Pre&view..."),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPreview1"}}});
+    declareFormatCommands(file);
     declareCsvCommands(
         this, {file, true, [this] {
                    return std::optional<CsvSource>({exchange::Module::Organizer, recordTable()});
@@ -489,6 +492,34 @@ void TPDAForm::declareCommands()
                    .items = {{helpMenu, "HelpAbout"}}});
     connect(m_orderChooser, &RadioGroup::clicked, this,
             [this] { runCommand(this, [this] { changeOrder(); }); });
+}
+
+// The address book to and from the vCards of other programs.
+void TPDAForm::declareFormatCommands(QMenu* file)
+{
+    static const FileFormat vCard{QStringLiteral("vCard"),
+                                  QStringLiteral("vCard files (*.vcf)|*.vcf|All Files (*.*)|*.*"),
+                                  QStringLiteral(".vcf")};
+    declare(this, {.handler =
+                       [this] {
+                           exportRecords(this, vCard, [](Progress& progress, const QString& file) {
+                               formats::CardExport(file).run(progress);
+                           });
+                       },
+                   .caption = QStringLiteral("&Export to vCard..."),
+                   .hint = QStringLiteral("Write every contact to a file of vCards"),
+                   .items = {{file, "ExportVCard1", {}, true}}});
+    declare(this, {.handler =
+                       [this] {
+                           importRecords(this, *recordTable(), vCard,
+                                         [](Progress& progress, const QString& file) {
+                                             return formats::CardImport(file).run(progress).summary(
+                                                 QStringLiteral("Contacts"));
+                                         });
+                       },
+                   .caption = QStringLiteral("&Import from vCard..."),
+                   .hint = QStringLiteral("Add the contacts of a file of vCards"),
+                   .items = {{file, "ImportVCard1"}}});
 }
 
 void TPDAForm::declareRecordCommands(QMenu* edit)

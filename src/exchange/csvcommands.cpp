@@ -8,12 +8,15 @@
 #include "store/error.h"
 #include "store/table.h"
 #include "widgets/commands.h"
+#include "widgets/fileexchange.h"
 #include "widgets/workrunner.h"
 
 namespace ql {
 namespace {
 
-const QString kFilter = QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*");
+const FileFormat kCsv{QStringLiteral("CSV"),
+                      QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*"),
+                      QStringLiteral(".csv")};
 
 const TableDef& definitionOf(exchange::Module module)
 {
@@ -37,26 +40,17 @@ std::optional<CsvSource> sourceOf(QWidget* window, const CsvCommands& commands)
     return source;
 }
 
-void exportRecords(QWidget* window, const CsvCommands& commands)
+void exportCsv(QWidget* window, const CsvCommands& commands)
 {
     const std::optional<CsvSource> source = sourceOf(window, commands);
     if (!source)
         return;
-    const QString file = services::prompts().saveFileName(window, QStringLiteral("Export to CSV"),
-                                                          kFilter, QStringLiteral(".csv"));
-    if (file.isEmpty())
-        return;
     const std::vector<formats::CsvColumn> columns =
         formats::csvColumns(definitionOf(source->module), source->names);
-    qint64 records = 0;
-    const WorkEnd end = runWork(window, QStringLiteral("Export to CSV"), [&](Progress& progress) {
+    exportRecords(window, kCsv, [&](Progress& progress, const QString& file) {
         const exchange::HeldTable held = exchange::openTable(source->module);
-        records = formats::exportCsv(*held.table, columns, file, progress);
+        formats::exportCsv(*held.table, columns, file, progress);
     });
-    services::prompts().message(
-        window, end == WorkEnd::Cancelled
-                    ? QStringLiteral("Export cancelled; no file was written.")
-                    : QStringLiteral("Exported %1 records to \"%2\".").arg(records).arg(file));
 }
 
 formats::CsvRows readRows(const QString& fileName, Progress& progress)
@@ -69,7 +63,7 @@ formats::CsvRows readRows(const QString& fileName, Progress& progress)
 
 QString summary(const formats::CsvImportOutcome& outcome)
 {
-    QString text = outcome.summary(QStringLiteral("records"));
+    QString text = outcome.summary(QStringLiteral("Records"));
     if (outcome.shortened > 0) {
         text += QStringLiteral("\n%1 values were longer than their field and were cut to it.")
                     .arg(outcome.shortened);
@@ -77,16 +71,15 @@ QString summary(const formats::CsvImportOutcome& outcome)
     return text;
 }
 
-void importRecords(QWidget* window, const CsvCommands& commands)
+void importCsv(QWidget* window, const CsvCommands& commands)
 {
     const std::optional<CsvSource> source = sourceOf(window, commands);
     if (!source)
         return;
-    const QString file =
-        services::prompts().openFileName(window, QStringLiteral("Import from CSV"), kFilter);
+    const QString caption = QStringLiteral("Import from CSV");
+    const QString file = services::prompts().openFileName(window, caption, kCsv.filter);
     if (file.isEmpty())
         return;
-    const QString caption = QStringLiteral("Import from CSV");
     formats::CsvRows rows;
     if (runWork(window, caption, [&](Progress& p) { rows = readRows(file, p); }) ==
         WorkEnd::Cancelled)
@@ -106,23 +99,23 @@ void importRecords(QWidget* window, const CsvCommands& commands)
         const exchange::HeldTable held = exchange::openTable(source->module);
         outcome = formats::importCsv(*held.table, rows, targets, progress);
     });
-    services::prompts().message(
-        window, end == WorkEnd::Cancelled ? QStringLiteral("Import cancelled; no record was added.")
-                                          : summary(outcome));
+    services::prompts().message(window, end == WorkEnd::Cancelled
+                                            ? QStringLiteral("Import cancelled; nothing was added.")
+                                            : summary(outcome));
 }
 
 } // namespace
 
 void declareCsvCommands(QWidget* window, const CsvCommands& commands)
 {
-    declare(window, {.handler = [window, commands] { exportRecords(window, commands); },
-                     .caption = QStringLiteral("&Export to CSV..."),
+    declare(window, {.handler = [window, commands] { exportCsv(window, commands); },
+                     .caption = QStringLiteral("Export t&o CSV..."),
                      .hint = QStringLiteral("Write the records to a file spreadsheets read"),
                      .items = {{commands.menu, "ExportCsv1", {}, true}}});
     if (!commands.imports)
         return;
-    declare(window, {.handler = [window, commands] { importRecords(window, commands); },
-                     .caption = QStringLiteral("&Import from CSV..."),
+    declare(window, {.handler = [window, commands] { importCsv(window, commands); },
+                     .caption = QStringLiteral("Import fro&m CSV..."),
                      .hint = QStringLiteral("Add the records of a file other programs wrote"),
                      .items = {{commands.menu, "ImportCsv1"}}});
 }

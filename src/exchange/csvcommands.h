@@ -27,10 +27,10 @@ struct CsvSource {
 // what they work on now; nothing while the window shows no records, which the commands say.
 //
 // The export asks for a file (*.csv) and writes every record of the module to it (formats/
-// csvtable.h). The import asks for a file, reads it, shows the preview of its first records and
-// where its columns go, and adds the records through a holder of the module's own in one
-// transaction; it says how many were added and skipped. Reading, writing and adding run through
-// the work runner, with progress and Cancel.
+// csvtable.h, widgets/fileexchange.h). The import asks for a file, reads it, shows the preview of
+// its first records and where its columns go, and adds the records through a holder of the module's
+// own in one transaction; it says how many were added and skipped. Reading, writing and adding run
+// through the work runner, with progress and Cancel.
 struct CsvCommands {
     QMenu* menu;
     bool imports = false;

@@ -63,10 +63,10 @@ QByteArray readImportFile(const QString& fileName)
 
 QString ImportOutcome::summary(const QString& records) const
 {
-    QString text = QStringLiteral("Added %1 %2").arg(added).arg(records);
+    const QString text = QStringLiteral("%1 added: %2").arg(records).arg(added);
     if (skipped.isEmpty())
         return text + QLatin1Char('.');
-    return text + QStringLiteral("; skipped %1: %2.").arg(skipped.size()).arg(skipped.join("; "));
+    return text + QStringLiteral("; skipped: %1 (%2).").arg(skipped.size()).arg(skipped.join("; "));
 }
 
 } // namespace ql::formats

@@ -54,7 +54,7 @@ QByteArray readImportFile(const QString& fileName);
 struct ImportOutcome {
     int added = 0;
     QStringList skipped;
-    // "Added 2 contacts; skipped 1: card 3 "Jane Roe": it does not end."
+    // "Contacts added: 2; skipped: 1 (card 3 "Jane Roe": it does not end)."
     QString summary(const QString& records) const;
 };
 

@@ -6,6 +6,7 @@
 #include "core/registry.h"
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
+#include "journal/calendarfiles.h"
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
@@ -125,6 +126,8 @@ void TJournalForm::declareCommands()
                    .caption = QStringLiteral("Print &All"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_A),
                    .items = {{file, "PrintAll1"}}});
+    declareCalendarCommands(this, file, *m_holder.tbJournal1, formats::CalendarModule::Journal,
+                            QStringLiteral("Journal entries"));
     declareCsvCommands(
         this,
         {file, false, [this] {

@@ -6,6 +6,7 @@
 #include "core/registry.h"
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
+#include "journal/calendarfiles.h"
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
@@ -137,6 +138,8 @@ void TToDoForm::declareCommands()
              .hint = QStringLiteral("Look at a month calendar"),
              .button = m_calendarButton,
              .items = {{edit, "Calendar1", {}, true}, {contextMenu(), "Calendar2", {}, true}}});
+    declareCalendarCommands(this, file, *m_holder.tbTodo, formats::CalendarModule::ToDo,
+                            QStringLiteral("To-do items"));
     declareCsvCommands(
         this, {file, false, [this] {
                    return std::optional<CsvSource>({exchange::Module::ToDo, m_holder.tbTodo});

@@ -83,8 +83,8 @@ void roundTrip(CalendarModule module, const QStringList& fields, const char* com
     test::ScriptedProgress progress;
     CalendarExport(module, file).run(progress);
     withTable(emptyTable);
-    QCOMPARE(CalendarImport(module, file).run(progress).summary("records"),
-             QStringLiteral("Added 1000 records."));
+    QCOMPARE(CalendarImport(module, file).run(progress).summary("Records"),
+             QStringLiteral("Records added: 1000."));
     withTable([&](Table& table) { QCOMPARE(test::tableTexts(table, fields), before); });
 
     const test::PeerRun python =
@@ -256,10 +256,9 @@ END:VCALENDAR
 )"));
         out.close();
         test::ScriptedProgress progress;
-        QCOMPARE(
-            CalendarImport(CalendarModule::ToDo, file).run(progress).summary("to-do items"),
-            QStringLiteral(
-                "Added 1 to-do items; skipped 1: component 1 \"Bad date\": DUE is no valid date."));
+        QCOMPARE(CalendarImport(CalendarModule::ToDo, file).run(progress).summary("To-do items"),
+                 QStringLiteral("To-do items added: 1; skipped: 1 (component 1 \"Bad date\": DUE "
+                                "is no valid date)."));
         QCOMPARE(test::tableTexts(*TDataModule4().tbTodo, {"ToDoByDate", "ToDoMemo"}),
                  (std::vector<QStringList>{{"2026-12-31", "Good one"}}));
     }

@@ -112,7 +112,7 @@ private Q_SLOTS:
             QCOMPARE(deleted, 1000);
         }
         const formats::ImportOutcome outcome = CardImport(file).run(progress);
-        QCOMPARE(outcome.summary("contacts"), QStringLiteral("Added 1000 contacts."));
+        QCOMPARE(outcome.summary("Contacts"), QStringLiteral("Contacts added: 1000."));
         TDataModule1 holder;
         const std::vector<QStringList> after = test::tableTexts(*holder.tbNames, kFields);
         QCOMPARE(after.size(), size_t(1000));
@@ -327,11 +327,11 @@ N:Short;Cut
         QCOMPARE(test::tableTexts(*TDataModule1().tbNames, {"LastName"}).size(), size_t(0));
 
         test::ScriptedProgress progress;
-        QCOMPARE(CardImport(file).run(progress).summary("contacts"),
-                 QStringLiteral("Added 2 contacts; skipped 4: card 2 \"Bad Set\": its character "
+        QCOMPARE(CardImport(file).run(progress).summary("Contacts"),
+                 QStringLiteral("Contacts added: 2; skipped: 4 (card 2 \"Bad Set\": its character "
                                 "set X-NO-SUCH-SET is unknown; card 4: a line has no value: this "
                                 "line has no colon; card 5 \"Future\": its version 5.0 is not one "
-                                "this program reads; card 6 \"Cut Short\": it does not end."));
+                                "this program reads; card 6 \"Cut Short\": it does not end)."));
         const TDataModule1 holder;
         QCOMPARE(test::tableTexts(*holder.tbNames, {"LastName", "FirstName", "CellPhNo"}),
                  (std::vector<QStringList>{{"One", "Ann", ""}, {"Two", "Bo", "555"}}));
