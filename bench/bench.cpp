@@ -19,7 +19,10 @@
 // result with a bar it must stay within ends in "(at most BAR)". The stall_* lines give the
 // longest the event loop went without turning while the compactor, the bulk delete, the export
 // (over the generated book) and the import of 100,000 contacts ran from their windows' buttons, in
-// microseconds. Last, the loans window over four generated catalogues.
+// microseconds. After the text export, the book written as vCards against its text export,
+// "vcard_vs_text RATIO", and the cards read back into an emptied book, "import_vcard", and the book
+// written to a CSV file against its text export, "csv_vs_text RATIO". Last, the loans window over
+// four generated catalogues.
 //
 // The times are wall time; with QUILLORY_BENCH_CLOCK=cpu in the environment they are processor
 // time instead (the benchmark's and the tools'), for a machine that other work keeps busy.
@@ -35,6 +38,10 @@
 #include "core/settings.h"
 #include "exchange/dataform.h"
 #include "exchange/import.h"
+#include "exchange/moduletable.h"
+#include "exchange/textexport.h"
+#include "formats/cardfile.h"
+#include "formats/csvtable.h"
 #include "install/install.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
@@ -47,6 +54,7 @@
 #include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
+#include "store/tablebulk.h"
 #include "store/tabledirectory.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
@@ -1188,8 +1196,32 @@ void runTools(int records, const QString& kept)
                  qPrintable(left), qPrintable(window.Label4->text()));
 }
 
+// The address book's CSV export against its text export of the same book (`textExport`, its
+// memos included), through the work runner as the windows run it, opening the table for its run.
+void runCsvExport(const QDir& dir, qint64 textExport)
+{
+    const QString csvFile = dir.filePath(QStringLiteral("export.csv"));
+    const std::vector<ql::formats::CsvColumn> columns =
+        ql::formats::csvColumns(ql::catalogue::names());
+    const qint64 csv = measure(
+        "export_csv", 3, [] {},
+        [&] {
+            ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), [&](ql::Progress& progress) {
+                const ql::exchange::HeldTable held =
+                    ql::exchange::openTable(ql::exchange::Module::Organizer);
+                ql::formats::exportCsv(*held.table, columns, csvFile, progress);
+            });
+        });
+    printRatio("csv_vs_text", csv, textExport, 2.0);
+    std::fprintf(stderr, "CSV export: %lld bytes\n",
+                 static_cast<long long>(QFileInfo(csvFile).size()));
+}
+
+void runCards(const QDir& dir);
+
 // The address book exported from the data window's button to a text file, against the sqlite3
 // tool writing the same 27 columns, tab-separated with CR LF line ends, to a file.
+
 void runExport(int records)
 {
     QTemporaryDir directory;
@@ -1236,6 +1268,46 @@ void runExport(int records)
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
         static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
+    runCards(dir);
+}
+
+// The address book as vCards against its text export, each through the work runner, and the
+// cards read back into an emptied book.
+void runCards(const QDir& dir)
+{
+    const auto inRunner = [](const std::function<void(ql::Progress&)>& work) {
+        ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), work);
+    };
+    const QString text = dir.filePath(QStringLiteral("export-text.txt"));
+    const QString cards = dir.filePath(QStringLiteral("export.vcf"));
+    const qint64 textExport = measure(
+        "export_text_service", 3, [] {},
+        [&] {
+            inRunner([&](ql::Progress& progress) {
+                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, text).run(progress);
+            });
+        });
+    const qint64 cardExport = measure(
+        "export_vcard", 3, [] {},
+        [&] {
+            inRunner([&](ql::Progress& progress) { ql::formats::CardExport(cards).run(progress); });
+        });
+    printRatio("vcard_vs_text", cardExport, textExport, 2.0);
+    runCsvExport(dir, textExport);
+    const auto emptyBook = [] {
+        const ql::TDataModule1 holder;
+        std::vector<qint64> keys;
+        for (const ql::TableBulk::Texts& record : ql::TableBulk::readTexts(*holder.tbNames, {}))
+            keys.push_back(record.key);
+        int deleted = 0;
+        ql::TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
+    };
+    measure(
+        "import_vcard", 3, emptyBook,
+        [&] {
+            inRunner([&](ql::Progress& progress) { ql::formats::CardImport(cards).run(progress); });
+        },
+        3000000);
 }
 
 // A backup of a data directory with as many contacts as journal entries, from the backup

@@ -55,14 +55,17 @@ function(quillory_check_layers)
 endfunction()
 
 quillory_layer(1 quillory_store)
-# The work of the backup, the data exchange and the maintenance tools uses the table engine
-# alone, so it runs and is tested without a window.
-quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_exchange_work
-    quillory_tools_work)
+# The work of the backup and the maintenance tools uses the table engine alone, so it runs and is
+# tested without a window; so do the formats of other programs' records, records to text and back
+# below every module and every window.
+quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_tools_work
+    quillory_formats)
+# The data exchange writes its files through the formats' export file.
+quillory_layer(3 quillory_widgets quillory_exchange_work)
 quillory_without_widgets(quillory_store quillory_backupwork quillory_exchange_work
-    quillory_tools_work)
-quillory_layer(3 quillory_widgets)
-quillory_layer(4 quillory_report)
+    quillory_tools_work quillory_formats)
+# The module windows' CSV commands run the formats through the work runner.
+quillory_layer(4 quillory_report quillory_exchange_menu)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
     quillory_journal quillory_tools quillory_exchange quillory_userdefined)
 # The options window drives the import of the data exchange and opens the backup's directory

@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     clang-16 libclang-rt-16-dev clang-tidy-16
-    qt6-base-dev libsqlite3-dev libicu-dev sqlite3
+    qt6-base-dev libsqlite3-dev libicu-dev libical-dev sqlite3
+    khard python3-icalendar
     fonts-liberation fonts-dejavu-core
-    xvfb xauth x11-utils xdotool openbox poppler-utils
+    xvfb xauth x11-utils xdotool openbox poppler-utils gnumeric
     dpkg-dev file desktop-file-utils appstream lintian
 )
 

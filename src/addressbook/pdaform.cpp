@@ -5,9 +5,12 @@
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/seams.h"
+#include "exchange/csvcommands.h"
+#include "formats/cardfile.h"
 #include "store/holders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
+#include "widgets/fileexchange.h"
 #include "widgets/radiogroup.h"
 
 #include <QApplication>
@@ -466,6 +469,11 @@ void AddressBookWindow::declareCommands()
                    .caption = QStringLiteral("Print Pre&view..."),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPreview1"}}});
+    declareFormatCommands(file);
+    declareCsvCommands(
+        this, {file, true, [this] {
+                   return std::optional<CsvSource>({exchange::Module::Organizer, recordTable()});
+               }});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("C&lose"),
                    .hint = QStringLiteral("Close the address book"),
@@ -486,6 +494,34 @@ void AddressBookWindow::declareCommands()
                    .items = {{helpMenu, "HelpAbout"}}});
     connect(m_orderChooser, &RadioGroup::clicked, this,
             [this] { runCommand(this, [this] { changeOrder(); }); });
+}
+
+// The address book to and from the vCards of other programs.
+void AddressBookWindow::declareFormatCommands(QMenu* file)
+{
+    static const FileFormat vCard{QStringLiteral("vCard"),
+                                  QStringLiteral("vCard files (*.vcf)|*.vcf|All Files (*.*)|*.*"),
+                                  QStringLiteral(".vcf")};
+    declare(this, {.handler =
+                       [this] {
+                           exportRecords(this, vCard, [](Progress& progress, const QString& file) {
+                               formats::CardExport(file).run(progress);
+                           });
+                       },
+                   .caption = QStringLiteral("&Export to vCard..."),
+                   .hint = QStringLiteral("Write every contact to a file of vCards"),
+                   .items = {{file, "ExportVCard1", {}, true}}});
+    declare(this, {.handler =
+                       [this] {
+                           importRecords(this, *recordTable(), vCard,
+                                         [](Progress& progress, const QString& file) {
+                                             return formats::CardImport(file).run(progress).summary(
+                                                 QStringLiteral("Contacts"));
+                                         });
+                       },
+                   .caption = QStringLiteral("&Import from vCard..."),
+                   .hint = QStringLiteral("Add the contacts of a file of vCards"),
+                   .items = {{file, "ImportVCard1"}}});
 }
 
 void AddressBookWindow::declareRecordCommands(QMenu* edit)

@@ -54,6 +54,7 @@ private:
     void buildCommandButtons();
     void buildStatusLine();
     void declareCommands();
+    void declareFormatCommands(QMenu* file);
     void declareRecordCommands(QMenu* edit);
     void declarePageCommands(QMenu* options);
     void declareSortCommands(QMenu* sort);

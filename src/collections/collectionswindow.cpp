@@ -7,6 +7,7 @@
 #include "core/keys.h"
 #include "core/opener.h"
 #include "core/seams.h"
+#include "exchange/csvcommands.h"
 #include "report/run.h"
 #include "store/clock.h"
 #include "store/collectionsdata.h"
@@ -498,6 +499,14 @@ void CollectionsWindow::declareFileCommands(QMenu* file)
                    .hint = str("List every item that is lent, the overdue first"),
                    .button = m_buttons.loans,
                    .items = {{file, "Loans1", str("&Loans..."), true}}});
+    declareCsvCommands(
+        this,
+        {file, true, [this] {
+             const Catalogue* c = shown();
+             return c ? std::optional<CsvSource>(
+                            {exchange::Module(int(exchange::Module::CD) + int(c->kind)), c->table})
+                      : std::nullopt;
+         }});
     declare(this, {.handler = [this] { accept(); },
                    .caption = str("Close"),
                    .hint = str("Close the collections"),

@@ -1,13 +1,12 @@
 #include "exchange/textexport.h"
 
 #include "exchange/moduletable.h"
+#include "formats/exportfile.h"
 #include "store/error.h"
 #include "store/fieldvalue.h"
 #include "store/progress.h"
 #include "store/tablebulk.h"
 
-#include <QSaveFile>
-#include <QStringEncoder>
 #include <vector>
 
 namespace ql::exchange {
@@ -139,67 +138,6 @@ const std::vector<Column>& columnsOf(Module module)
     return userDefined;
 }
 
-// The file being written: the lines gather in a buffer that goes out in large pieces.
-class ExportFile {
-public:
-    explicit ExportFile(const QString& fileName)
-        : m_file(fileName)
-    {
-        // Unbuffered, a write the file system takes only in part shows as such here, and the
-        // write of the rest tells why.
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            fail();
-        m_buffer.reserve(kPiece * 2);
-    }
-    void field(bool first, QStringView text)
-    {
-        if (!first)
-            m_buffer += '\t';
-        // Encoded straight into the buffer: a UTF-8 character takes at most three bytes for
-        // each UTF-16 unit.
-        const qsizetype at = m_buffer.size();
-        m_buffer.resize(at + 3 * text.size());
-        const char* end = m_encoder.appendToBuffer(m_buffer.data() + at, text);
-        m_buffer.truncate(end - m_buffer.constData());
-    }
-    void endLine()
-    {
-        m_buffer += "\r\n";
-        if (m_buffer.size() >= kPiece)
-            flush();
-    }
-    void commit()
-    {
-        flush();
-        if (!m_file.commit())
-            fail();
-    }
-
-private:
-    static constexpr qsizetype kPiece = 1 << 16;
-
-    void flush()
-    {
-        for (qsizetype written = 0; written < m_buffer.size();) {
-            const qint64 taken =
-                m_file.write(m_buffer.constData() + written, m_buffer.size() - written);
-            if (taken <= 0)
-                fail();
-            written += qsizetype(taken);
-        }
-        m_buffer.truncate(0);
-    }
-    [[noreturn]] void fail() const
-    {
-        throw Error(QStringLiteral("Cannot export to \"%1\": %2")
-                        .arg(m_file.fileName(), m_file.errorString()));
-    }
-
-    QSaveFile m_file;
-    QByteArray m_buffer;
-    QStringEncoder m_encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
-};
-
 // A field's text as the user reads it, from the text the file stores: dates in the short date
 // form with four-digit years, date-times with their long time unless it is midnight.
 QString shownText(FieldType type, QStringView stored)
@@ -227,9 +165,14 @@ void TextExport::run(Progress& progress) const
             columns.push_back(column);
     }
     progress.status(QStringLiteral("Exporting..."));
-    ExportFile file(m_fileName);
+    formats::ExportFile file(m_fileName);
+    const auto field = [&file](bool first, QStringView text) {
+        if (!first)
+            file.append('\t');
+        file.append(text);
+    };
     for (size_t i = 0; i < columns.size(); ++i)
-        file.field(i == 0, QString::fromLatin1(columns[i].caption));
+        field(i == 0, QString::fromLatin1(columns[i].caption));
     file.endLine();
     // The records of the whole order, read at once: the order along its index and the records
     // along the file, rather than a look-up for each record.
@@ -263,11 +206,11 @@ void TextExport::run(Progress& progress) const
         for (size_t i = 0; i < columns.size(); ++i) {
             const Read& column = read[i];
             if (column.place < 0)
-                file.field(i == 0, column.fixed);
+                field(i == 0, column.fixed);
             else if (column.type == FieldType::Date || column.type == FieldType::DateTime)
-                file.field(i == 0, shownText(column.type, record.text(column.place)));
+                field(i == 0, shownText(column.type, record.text(column.place)));
             else
-                file.field(i == 0, record.text(column.place));
+                field(i == 0, record.text(column.place));
         }
         file.endLine();
         progress.progress(++written, total);

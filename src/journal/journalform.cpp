@@ -5,6 +5,8 @@
 #include "core/keys.h"
 #include "core/registry.h"
 #include "core/seams.h"
+#include "exchange/csvcommands.h"
+#include "journal/calendarfiles.h"
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
@@ -124,6 +126,13 @@ void JournalWindow::declareCommands()
                    .caption = QStringLiteral("Print &All"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_A),
                    .items = {{file, "PrintAll1"}}});
+    declareCalendarCommands(this, file, *m_holder.tbJournal1, formats::CalendarModule::Journal,
+                            QStringLiteral("Journal entries"));
+    declareCsvCommands(
+        this,
+        {file, false, [this] {
+             return std::optional<CsvSource>({exchange::Module::Journal, m_holder.tbJournal1});
+         }});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Close"),
                    .hint = QStringLiteral("Close the journal"),

@@ -5,6 +5,8 @@
 #include "core/keys.h"
 #include "core/registry.h"
 #include "core/seams.h"
+#include "exchange/csvcommands.h"
+#include "journal/calendarfiles.h"
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
@@ -136,6 +138,12 @@ void ToDoWindow::declareCommands()
              .hint = QStringLiteral("Look at a month calendar"),
              .button = m_calendarButton,
              .items = {{edit, "Calendar1", {}, true}, {contextMenu(), "Calendar2", {}, true}}});
+    declareCalendarCommands(this, file, *m_holder.tbTodo, formats::CalendarModule::ToDo,
+                            QStringLiteral("To-do items"));
+    declareCsvCommands(
+        this, {file, false, [this] {
+                   return std::optional<CsvSource>({exchange::Module::ToDo, m_holder.tbTodo});
+               }});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the to-do list"),

@@ -6,6 +6,7 @@
 #include "core/opener.h"
 #include "core/seams.h"
 #include "core/settings.h"
+#include "exchange/csvcommands.h"
 #include "store/error.h"
 #include "store/holders.h"
 #include "userdefined/userdefinedreport.h"
@@ -252,6 +253,13 @@ void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* 
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPreview1", str("Print Pre&view...")},
                              {file, "PrintAll1", str("Print &All...")}}});
+    declareCsvCommands(
+        this, {file, false, [this] {
+                   QStringList names;
+                   for (const QLineEdit* edit : m_nameEdits)
+                       names << edit->text();
+                   return std::optional<CsvSource>({exchange::Module::UserDefined, m_table, names});
+               }});
     declare(this, {.handler = [this] { accept(); },
                    .caption = str("Close"),
                    .hint = str("Close the user-defined records"),

@@ -438,6 +438,44 @@ private Q_SLOTS:
         }
     }
 
+    // The File menu writes every contact as a vCard and adds the contacts of a file of cards;
+    // the import says what it added and skipped, and the list shows the new contacts.
+    void vCardsGoOutAndComeInThroughTheFileMenu()
+    {
+        Fixture f({{"Zoë", "Ärger", "Friends, old"}, {"b", "Baker", ""}});
+        QStringList texts;
+        for (const QAction* action : part<QMenu>("File1")->actions())
+            texts << action->text();
+        QCOMPARE(texts, (QStringList{"Print &Selected", "Print &All...", "Print Pre&view...", "",
+                                     "&Export to vCard...", "&Import from vCard...", "",
+                                     "Export t&o CSV...", "Import fro&m CSV...", "", "&Close"}));
+        const QString exported = f.dir.filePath(str("book.vcf"));
+        f.services.prompts->fileNames.enqueue(exported);
+        PDAForm->action(str("ExportVCard1"))->trigger();
+        QFile file(exported);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray cards = file.readAll();
+        QCOMPARE(cards.count("BEGIN:VCARD\r\n"), 2);
+        QVERIFY(
+            cards.contains("\r\nN:\xc3\x84rger;Zo\xc3\xab;;;\r\nCATEGORIES:Friends\\, old\r\n"));
+
+        const QString other = f.dir.filePath(str("other.vcf"));
+        QFile written(other);
+        QVERIFY(written.open(QIODevice::WriteOnly));
+        written.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Carter;Cy\r\nEND:VCARD\r\n"
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Dee\r\nno value\r\nEND:VCARD\r\n");
+        written.close();
+        f.services.prompts->fileNames.enqueue(other);
+        PDAForm->action(str("ImportVCard1"))->trigger();
+        QCOMPARE(f.services.prompts->messages,
+                 (QStringList{str("Exported to \"%1\".").arg(exported),
+                              str("Contacts added: 1; skipped: 1 (card 2 \"Dee\": a line has no "
+                                  "value: no value).")}));
+        QCOMPARE(f.table().recordCount(), 3);
+        f.table().last();
+        QCOMPARE(f.last(), str("Carter"));
+    }
+
     void menuCommandsReachHelpAboutAndPrinting()
     {
         Fixture f({{"a", "Adams", ""}});

@@ -141,7 +141,8 @@ private Q_SLOTS:
                               "Filter2 ", "UnFilter1 "}));
         QCOMPARE(items("File1"),
                  QStringList({"CD1 ", "CDRRW1 ", "Tapes1 ", "Books1 ", "PrintPrevew1 Ctrl+P",
-                              "PrintSelected1 ", "PrintAll1 Ctrl+A", "Loans1 ", "Exit1 "}));
+                              "PrintSelected1 ", "PrintAll1 Ctrl+A", "Loans1 ", "ExportCsv1 ",
+                              "ImportCsv1 ", "Exit1 "}));
 
         QStringList tabOrder;
         QWidget* first = f.find<QPushButton>("CDBtn");

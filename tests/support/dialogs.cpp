@@ -21,16 +21,18 @@ bool ScriptedPrompts::confirm(QWidget*, const QString& text)
     return !confirmations.isEmpty() && confirmations.dequeue();
 }
 
-QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QString&)
+QString ScriptedPrompts::openFileName(QWidget*, const QString& title, const QString& filter)
 {
     questions << title;
+    filters << filter;
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString&,
-                                      const QString&)
+QString ScriptedPrompts::saveFileName(QWidget*, const QString& title, const QString& filter,
+                                      const QString& defaultSuffix)
 {
     questions << title;
+    filters << filter + u' ' + defaultSuffix;
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 

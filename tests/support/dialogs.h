@@ -30,6 +30,8 @@ public:
     QStringList messages;
     QList<MessageKind> kinds; // of each message
     QStringList questions;    // input prompts and confirmation texts, in order
+    // The filter of each file dialog, a save dialog's followed by a blank and its default suffix.
+    QStringList filters;
 };
 
 class ScriptedHelpViewer : public HelpViewer {

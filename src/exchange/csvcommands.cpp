@@ -1,0 +1,123 @@
+#include "exchange/csvcommands.h"
+
+#include "core/seams.h"
+#include "exchange/csvpreview.h"
+#include "exchange/moduletable.h"
+#include "formats/csvtable.h"
+#include "store/catalogue.h"
+#include "store/error.h"
+#include "store/table.h"
+#include "widgets/commands.h"
+#include "widgets/fileexchange.h"
+#include "widgets/workrunner.h"
+
+namespace ql {
+namespace {
+
+const FileFormat kCsv{QStringLiteral("CSV"),
+                      QStringLiteral("CSV files (*.csv)|*.csv|All Files (*.*)|*.*"),
+                      QStringLiteral(".csv")};
+
+const TableDef& definitionOf(exchange::Module module)
+{
+    static const TableDef* const tables[] = {
+        &catalogue::names(), &catalogue::journal(), &catalogue::toDo(),  &catalogue::cds(),
+        &catalogue::cdrs(),  &catalogue::tapes(),   &catalogue::books(), &catalogue::userDefined()};
+    return *tables[int(module)];
+}
+
+// The source the command works on, the record being typed stored; nothing when the window shows
+// no records.
+std::optional<CsvSource> sourceOf(QWidget* window, const CsvCommands& commands)
+{
+    std::optional<CsvSource> source = commands.source();
+    if (!source) {
+        services::prompts().message(window, QStringLiteral("Choose the records to work on first."));
+        return source;
+    }
+    if (source->table)
+        source->table->checkBrowseMode();
+    return source;
+}
+
+void exportCsv(QWidget* window, const CsvCommands& commands)
+{
+    const std::optional<CsvSource> source = sourceOf(window, commands);
+    if (!source)
+        return;
+    const std::vector<formats::CsvColumn> columns =
+        formats::csvColumns(definitionOf(source->module), source->names);
+    exportRecords(window, kCsv, [&](Progress& progress, const QString& file) {
+        const exchange::HeldTable held = exchange::openTable(source->module);
+        formats::exportCsv(*held.table, columns, file, progress);
+    });
+}
+
+formats::CsvRows readRows(const QString& fileName, Progress& progress)
+{
+    progress.status(QStringLiteral("Reading..."));
+    const QByteArray bytes = formats::readImportFile(fileName);
+    progress.checkCancelled();
+    return formats::parseCsv(formats::decodeCsv(bytes));
+}
+
+QString summary(const formats::CsvImportOutcome& outcome)
+{
+    QString text = outcome.summary(QStringLiteral("Records"));
+    if (outcome.shortened > 0) {
+        text += QStringLiteral("\n%1 values were longer than their field and were cut to it.")
+                    .arg(outcome.shortened);
+    }
+    return text;
+}
+
+void importCsv(QWidget* window, const CsvCommands& commands)
+{
+    const std::optional<CsvSource> source = sourceOf(window, commands);
+    if (!source)
+        return;
+    const QString caption = QStringLiteral("Import from CSV");
+    const QString file = services::prompts().openFileName(window, caption, kCsv.filter);
+    if (file.isEmpty())
+        return;
+    formats::CsvRows rows;
+    if (runWork(window, caption, [&](Progress& p) { rows = readRows(file, p); }) ==
+        WorkEnd::Cancelled)
+        return;
+    if (rows.size() < 2) {
+        services::prompts().message(window, QStringLiteral("The file holds no records."));
+        return;
+    }
+    const TableDef& table = definitionOf(source->module);
+    CsvPreviewDialog preview(rows, formats::csvImportFields(table),
+                             formats::matchColumns(table, rows.front()), window);
+    if (preview.exec() != QDialog::Accepted)
+        return;
+    const std::vector<formats::ColumnTarget> targets = preview.targets();
+    formats::CsvImportOutcome outcome;
+    const WorkEnd end = runWork(window, caption, [&](Progress& progress) {
+        const exchange::HeldTable held = exchange::openTable(source->module);
+        outcome = formats::importCsv(*held.table, rows, targets, progress);
+    });
+    services::prompts().message(window, end == WorkEnd::Cancelled
+                                            ? QStringLiteral("Import cancelled; nothing was added.")
+                                            : summary(outcome));
+}
+
+} // namespace
+
+void declareCsvCommands(QWidget* window, const CsvCommands& commands)
+{
+    declare(window, {.handler = [window, commands] { exportCsv(window, commands); },
+                     .caption = QStringLiteral("Export t&o CSV..."),
+                     .hint = QStringLiteral("Write the records to a file spreadsheets read"),
+                     .items = {{commands.menu, "ExportCsv1", {}, true}}});
+    if (!commands.imports)
+        return;
+    declare(window, {.handler = [window, commands] { importCsv(window, commands); },
+                     .caption = QStringLiteral("Import fro&m CSV..."),
+                     .hint = QStringLiteral("Add the records of a file other programs wrote"),
+                     .items = {{commands.menu, "ImportCsv1"}}});
+}
+
+} // namespace ql

@@ -1,0 +1,81 @@
+#include "formats/cardfile.h"
+
+#include "formats/vcard.h"
+#include "store/holders.h"
+#include "store/progress.h"
+#include "store/tablebulk.h"
+
+namespace ql::formats {
+namespace {
+
+// The texts of a record read in bulk, one after the other as they are packed.
+void unpack(const TableBulk::Texts& record, ContactView& contact)
+{
+    const QString& packed = record.packed;
+    qsizetype at = 0;
+    for (QStringView& field : contact) {
+        const qsizetype length = qsizetype(packed[at].unicode()) << 16 | packed[at + 1].unicode();
+        field = QStringView(packed).sliced(at + 2, length);
+        at += 2 + length;
+    }
+}
+
+} // namespace
+
+void CardExport::run(Progress& progress) const
+{
+    progress.status(QStringLiteral("Exporting..."));
+    ExportFile file(m_fileName);
+    std::vector<TableBulk::Texts> records;
+    {
+        const TDataModule1 holder;
+        records = TableBulk::readTexts(*holder.tbNames, contactFieldNames());
+    }
+    const qint64 total = qint64(records.size());
+    qint64 written = 0;
+    ContactView contact;
+    for (const TableBulk::Texts& record : records) {
+        progress.checkCancelled();
+        unpack(record, contact);
+        appendVCard(file.buffer(), contact);
+        file.flushWhenLarge();
+        progress.progress(++written, total);
+    }
+    file.commit();
+}
+
+ImportOutcome CardImport::run(Progress& progress) const
+{
+    progress.status(QStringLiteral("Reading the cards..."));
+    const CardsRead read = readVCards(readImportFile(m_fileName));
+    progress.checkCancelled();
+    progress.status(QStringLiteral("Importing..."));
+    const TDataModule1 holder;
+    Table& table = *holder.tbNames;
+    std::array<int, kContactFieldCount> fields{};
+    for (int i = 0; i < kContactFieldCount; ++i)
+        fields[size_t(i)] = table.fieldIndex(contactFieldNames()[i]);
+    const qint64 total = qint64(read.contacts.size());
+    auto next = read.contacts.begin();
+    ImportOutcome outcome;
+    outcome.skipped = read.unreadable;
+    TableBulk::appendRecords(
+        table,
+        [&](Record& record) {
+            progress.checkCancelled();
+            if (next == read.contacts.end())
+                return false;
+            for (int i = 0; i < kContactFieldCount; ++i) {
+                const QString& text = (*next)[size_t(i)];
+                if (!text.isEmpty())
+                    record.set(fields[size_t(i)], text);
+            }
+            ++next;
+            progress.progress(next - read.contacts.begin(), total);
+            return true;
+        },
+        outcome.added);
+    return outcome;
+}
+
+} // namespace ql::formats

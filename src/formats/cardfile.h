@@ -1,0 +1,45 @@
+#pragma once
+
+#include "formats/exportfile.h"
+
+#include <QString>
+
+namespace ql {
+class Progress;
+}
+
+// The address book to a file of vCards and back. Each runs on the thread that runs it, with a
+// holder of the address book of its own; a window's holder and its pending record are never
+// touched.
+namespace ql::formats {
+
+// Writes every contact, in last-name order, as a vCard 4.0 (vcard.h). The contacts written are
+// its progress's steps; the file is complete or not written at all (exportfile.h).
+class CardExport {
+public:
+    explicit CardExport(QString fileName)
+        : m_fileName(std::move(fileName))
+    {
+    }
+    void run(Progress& progress) const;
+
+private:
+    QString m_fileName;
+};
+
+// Adds the contacts of a file of vCards 4.0, 3.0 or 2.1 to the address book in one transaction.
+// The cards that cannot be read are skipped and named; nothing of them is added. A cancel rolls
+// every contact of the run back and throws Cancelled.
+class CardImport {
+public:
+    explicit CardImport(QString fileName)
+        : m_fileName(std::move(fileName))
+    {
+    }
+    ImportOutcome run(Progress& progress) const;
+
+private:
+    QString m_fileName;
+};
+
+} // namespace ql::formats

@@ -1,0 +1,263 @@
+#include "formats/csvmapping.h"
+
+#include "store/catalogue.h"
+#include "store/schema.h"
+
+#include <QHash>
+
+namespace ql::formats {
+namespace {
+
+// Another program's header for a field, with the description it implies for the field's value.
+struct Alias {
+    QString header;
+    QString description = {};
+};
+
+// A field the organizer writes under a header of its own and reads under others too.
+struct FieldSpec {
+    QString field;
+    QString header;
+    std::vector<Alias> aliases = {};
+    // The field that says what the value is, filled from an alias's description.
+    QString describedBy = {};
+};
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+std::vector<Alias> aliases(std::initializer_list<const char*> headers)
+{
+    std::vector<Alias> list;
+    for (const char* header : headers)
+        list.push_back({str(header)});
+    return list;
+}
+
+// A phone number: other programs name it after its kind, which becomes its description.
+FieldSpec phone(const char* field, const char* header, const char* describedBy,
+                std::initializer_list<std::pair<const char*, const char*>> kinds)
+{
+    FieldSpec spec{str(field), str(header), {}, str(describedBy)};
+    for (const auto& [alias, description] : kinds)
+        spec.aliases.push_back({str(alias), str(description)});
+    return spec;
+}
+
+std::vector<FieldSpec> addressBook()
+{
+    return {
+        {"FirstName", "First Name", aliases({"Given Name", "First"})},
+        {"LastName", "Last Name", aliases({"Family Name", "Surname", "Last"})},
+        {"Company", "Company", aliases({"Organization", "Organisation", "Company Name"})},
+        {"NickName", "Nickname", aliases({"Nick Name"})},
+        {"Category", "Category", aliases({"Categories"})},
+        {"Group", "Group", aliases({"Groups", "Group Membership"})},
+        {"AdAddress1", "Address A Line 1",
+         aliases({"Business Street", "Business Address", "Work Address", "Street", "Address"})},
+        {"AdAddress2", "Address A Line 2", aliases({"Business Street 2", "Address 2"})},
+        {"AdCity1", "City A", aliases({"Business City", "Work City", "City"})},
+        {"AdState1", "State A", aliases({"Business State", "Work State", "State"})},
+        {"AdZip1", "Zip A",
+         aliases({"Business Postal Code", "Business ZIP", "Work ZIP", "Postal Code", "ZIP",
+                  "ZIP Code"})},
+        {"AdAddress3", "Address B Line 1", aliases({"Home Street", "Home Address"})},
+        {"AdAddress4", "Address B Line 2", aliases({"Home Street 2"})},
+        {"AdCity2", "City B", aliases({"Home City"})},
+        {"AdState2", "State B", aliases({"Home State"})},
+        {"AdZip2", "Zip B", aliases({"Home Postal Code", "Home ZIP"})},
+        {"PhDescription1", "Phone A Description"},
+        {"PhAreaCode1", "Phone A Area Code"},
+        phone("PhNumber1", "Phone A Number", "PhDescription1",
+              {{"Business Phone", "Business"}, {"Work Phone", "Work"}, {"Phone", ""}}),
+        {"PhExt1", "Phone A Extension"},
+        {"PhDescription2", "Phone B Description"},
+        {"PhAreaCode2", "Phone B Area Code"},
+        phone("PhNumber2", "Phone B Number", "PhDescription2",
+              {{"Home Phone", "Home"}, {"Other Phone", "Other"}}),
+        {"PhExt2", "Phone B Extension"},
+        {"CellPhDescr", "Cell Phone Description"},
+        phone("CellPhNo", "Cell Phone Number", "CellPhDescr",
+              {{"Mobile Phone", "Mobile"}, {"Cell Phone", "Cell"}, {"Mobile", "Mobile"}}),
+        {"PagerDescr", "Pager Description"},
+        phone("PagerNo", "Pager Number", "PagerDescr", {{"Pager", "Pager"}}),
+        {"EmAddress1", "E-mail A Address",
+         aliases({"E-mail Address", "E-mail", "Email Address", "Primary Email"})},
+        {"EmDescription1", "E-mail A Description", aliases({"E-mail Display Name"})},
+        {"EmAddress2", "E-mail B Address",
+         aliases({"E-mail 2 Address", "Email 2", "Secondary Email", "Other Email"})},
+        {"EmDescription2", "E-mail B Description", aliases({"E-mail 2 Display Name"})},
+        {"WebSite1", "Web Site 1",
+         aliases({"Web Page", "Web Site", "Website", "Web Address", "Business Web Page", "URL"})},
+        {"WebSite2", "Web Site 2", aliases({"Personal Web Page", "Home Web Page", "Web Page 2"})},
+        {"MeDescription1", "Memo Description"},
+        {"MeMemoData1", "Memo A", aliases({"Notes", "Note", "Comments", "Memo"})},
+        {"MeMemoData2", "Memo B"},
+    };
+}
+
+// The lender's fields every catalogue ends with.
+void addLending(std::vector<FieldSpec>& specs, const char* borrowed, const char* returnDate)
+{
+    specs.push_back({str(borrowed), str("Borrowed By"),
+                     aliases({"Borrowed", "Borrower", "Lent To", "Loaned To"})});
+    specs.push_back({str(returnDate), str("Return Date"), aliases({"Due Date", "Due"})});
+}
+
+// The music CDs and the tapes: a recording with ten tracks.
+std::vector<FieldSpec> recording(const char* prefix, const char* returnDate)
+{
+    const QString p = str(prefix);
+    std::vector<FieldSpec> specs = {
+        {p + str("Title"), str("Title"), aliases({"Album", "Album Title"})},
+        {p + str("Artist"), str("Artist"), aliases({"Performer", "Band"})},
+        {p + str("Kind"), str("Kind"), aliases({"Genre", "Type"})},
+        {p + str("Date"), str("Date"), aliases({"Year", "Release Date", "Released"})},
+    };
+    for (int n = 1; n <= 10; ++n) {
+        specs.push_back({p + QStringLiteral("Title%1").arg(n),
+                         QStringLiteral("Track %1").arg(n),
+                         {{QStringLiteral("Title%1").arg(n)}, {QStringLiteral("Song %1").arg(n)}}});
+    }
+    addLending(specs, (QByteArray(prefix) + "Borrowed").constData(), returnDate);
+    return specs;
+}
+
+std::vector<FieldSpec> recordables()
+{
+    std::vector<FieldSpec> specs = {
+        {"CDRTitle", "Title"},
+        {"CDRMaker", "Maker", aliases({"Manufacturer", "Brand"})},
+        {"CDRKind", "Kind", aliases({"Type", "Genre"})},
+        {"CDRNotes", "Notes", aliases({"Note", "Comments", "Description"})},
+    };
+    addLending(specs, "CDRBorrowed", "CDRReturnDate");
+    return specs;
+}
+
+std::vector<FieldSpec> books()
+{
+    std::vector<FieldSpec> specs = {
+        {"BkTitle", "Title", aliases({"Book Title"})},
+        {"BkAuthorFirst", "Author First Name", aliases({"First Name", "Author First"})},
+        {"BkAuthorLast", "Author Last Name", aliases({"Last Name", "Author Last", "Author"})},
+        {"BkKind", "Kind", aliases({"Genre", "Type", "Subject"})},
+        {"BkPubDate", "Publication Date",
+         aliases({"Pub. Date", "Published", "Year Published", "Year", "Date"})},
+        {"BkPublisher", "Publisher"},
+        {"BkDescription", "Description", aliases({"Notes", "Summary", "Comments"})},
+    };
+    addLending(specs, "BkBorrowed", "BkReturnDate");
+    return specs;
+}
+
+std::vector<FieldSpec> journal()
+{
+    return {{"DateTimeStamp", "Date and Time"},
+            {"MemoField1", "Upper Text"},
+            {"MemoField2", "Lower Text"}};
+}
+
+std::vector<FieldSpec> toDo()
+{
+    return {{"ToDoByDate", "Due Date"}, {"ToDoMemo", "Text"}};
+}
+
+std::vector<FieldSpec> userDefined(const QStringList& names)
+{
+    std::vector<FieldSpec> specs;
+    for (int n = 0; n < 9; ++n) {
+        const QString name = n < names.size() ? names[n] : QString();
+        const bool used = !name.isEmpty() && name != QStringLiteral("None");
+        specs.push_back({QStringLiteral("Label%1").arg(n + 1),
+                         used ? name : QStringLiteral("Field %1 (not in use)").arg(n + 1)});
+    }
+    specs.push_back({str("Memo"), str("Memo")});
+    return specs;
+}
+
+std::vector<FieldSpec> specsOf(const TableDef& table, const QStringList& names = {})
+{
+    if (&table == &catalogue::names())
+        return addressBook();
+    if (&table == &catalogue::journal())
+        return journal();
+    if (&table == &catalogue::toDo())
+        return toDo();
+    if (&table == &catalogue::cds())
+        return recording("CD", "CDReturnDate");
+    if (&table == &catalogue::tapes())
+        return recording("Tp", "TPReturnDate");
+    if (&table == &catalogue::cdrs())
+        return recordables();
+    if (&table == &catalogue::books())
+        return books();
+    return userDefined(names);
+}
+
+// A header as it is compared: its letters and digits alone, in lower case.
+QString compared(const QString& header)
+{
+    QString key;
+    for (const QChar c : header) {
+        if (c.isLetterOrNumber())
+            key += c.toLower();
+    }
+    return key;
+}
+
+} // namespace
+
+std::vector<CsvColumn> csvColumns(const TableDef& table, const QStringList& names)
+{
+    std::vector<CsvColumn> columns = {{table.fields.front().name, QStringLiteral("Record Number")}};
+    QStringList written{table.fields.front().name};
+    for (const FieldSpec& spec : specsOf(table, names)) {
+        columns.push_back({spec.field, spec.header});
+        written << spec.field;
+    }
+    int reserved = 0;
+    for (const FieldDef& field : table.fields) {
+        if (!written.contains(field.name))
+            columns.push_back({field.name, QStringLiteral("Reserved %1").arg(++reserved)});
+    }
+    return columns;
+}
+
+std::vector<CsvColumn> csvImportFields(const TableDef& table)
+{
+    std::vector<CsvColumn> fields;
+    for (const FieldSpec& spec : specsOf(table))
+        fields.push_back({spec.field, spec.header});
+    return fields;
+}
+
+std::vector<ColumnTarget> matchColumns(const TableDef& table, const QStringList& headers)
+{
+    QHash<QString, ColumnTarget> known;
+    for (const FieldSpec& spec : specsOf(table)) {
+        known.insert(compared(spec.header), {spec.field});
+        known.insert(compared(spec.field), {spec.field});
+        for (const Alias& alias : spec.aliases) {
+            const QString description = alias.description;
+            known.insert(
+                compared(alias.header),
+                {spec.field, description.isEmpty() ? QString() : spec.describedBy, description});
+        }
+    }
+    std::vector<ColumnTarget> targets;
+    QStringList filled;
+    for (const QString& header : headers) {
+        ColumnTarget target = known.value(compared(header));
+        if (filled.contains(target.field))
+            target = {};
+        else if (!target.field.isEmpty())
+            filled << target.field;
+        targets.push_back(target);
+    }
+    return targets;
+}
+
+} // namespace ql::formats

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace ql {
+
+class Progress;
+class Table;
+
+// A format of another program's that a module window writes its records in and reads them from:
+// its name in the dialogs' titles ("vCard"), the file dialogs' filter ("vCard files
+// (*.vcf)|*.vcf|All Files (*.*)|*.*") and the suffix a file saved without one gets (".vcf").
+struct FileFormat {
+    QString name;
+    QString filter;
+    QString suffix;
+};
+
+// Asks for the file to write with the save dialog and runs the export through the work runner,
+// with its progress and Cancel; tells the user the file was written, or that a cancel left none.
+// Nothing happens when the dialog is cancelled; a failure is thrown to the command's guard.
+void exportRecords(QWidget* window, const FileFormat& format,
+                   const std::function<void(Progress&, const QString&)>& work);
+
+// Asks for the file to read with the open dialog, stores the window's pending record, and runs the
+// import through the work runner; tells the user what the import says it added and skipped, or
+// that a cancel added nothing. The window's table shows the new records once the import is done.
+void importRecords(QWidget* window, Table& table, const FileFormat& format,
+                   const std::function<QString(Progress&, const QString&)>& work);
+
+} // namespace ql
