@@ -436,7 +436,7 @@ QString Run::detailsText() const
                                 tally.added == 1 ? QStringLiteral("1 record")
                                                  : QStringLiteral("%1 records").arg(tally.added));
         if (tally.skipped > 0)
-            line += QStringLiteral(" %1 skipped, which no field here takes: %2.")
+            line += QStringLiteral(" %1 skipped from fields Quillory has no place for: %2.")
                         .arg(valuesText(tally.skipped), tally.fields.join(QStringLiteral(", ")));
         lines << line;
     }

@@ -328,9 +328,8 @@ private Q_SLOTS:
                    "Books: 1 added · User Defined: 1 added")
             << QString(eightDetails)
                    .replace(str("To-Do List: 1 record added."),
-                            str("To-Do List: 1 record added. 2 values skipped, which no field here "
-                                "takes: "
-                                "ExtraField2, PriorityCode."));
+                            str("To-Do List: 1 record added. 2 values skipped from fields "
+                                "Quillory has no place for: ExtraField2, PriorityCode."));
         QTest::newRow("thirty track titles")
             << 2 << false << 2104
             << str("Quillory - Done\nAddress Book: 1 added · Journal: 1 added · To-Do List: 1 "
@@ -338,15 +337,15 @@ private Q_SLOTS:
                    "· Tapes: 1 added, 20 values skipped · Books: 1 added · User Defined: 1 added")
             << QString(eightDetails)
                    .replace(str("To-Do List: 1 record added."),
-                            str("To-Do List: 1 record added. 2 values skipped, which no field "
-                                "here takes: ExtraField2, PriorityCode."))
+                            str("To-Do List: 1 record added. 2 values skipped from fields "
+                                "Quillory has no place for: ExtraField2, PriorityCode."))
                    .replace(str("CDs: 1 record added."),
-                            str("CDs: 1 record added. 20 values skipped, which no field here "
-                                "takes: ") +
+                            str("CDs: 1 record added. 20 values skipped from fields Quillory has "
+                                "no place for: ") +
                                 numbered("CDTitle", 11, 30).join(str(", ")) + str("."))
                    .replace(str("Tapes: 1 record added."),
-                            str("Tapes: 1 record added. 20 values skipped, which no field here "
-                                "takes: ") +
+                            str("Tapes: 1 record added. 20 values skipped from fields Quillory has "
+                                "no place for: ") +
                                 numbered("TpTitle", 11, 30).join(str(", ")) + str("."));
         // A backup, or another program directory's Data: the tables as this version lays them
         // out, read under either current layout.

@@ -375,7 +375,8 @@ private Q_SLOTS:
                          qPrintable(box->text()));
             QTest::mouseClick(window->detailsButton, Qt::LeftButton);
             QVERIFY2(services.prompts->messages.value(0).contains(
-                         str("Tapes: 1 record added. 20 values skipped, which no field here takes: "
+                         str("Tapes: 1 record added. 20 values skipped from fields Quillory has no "
+                             "place for: "
                              "TpTitle11, TpTitle12, TpTitle13, TpTitle14, TpTitle15, TpTitle16, "
                              "TpTitle17, TpTitle18, TpTitle19, TpTitle20, TpTitle21, TpTitle22, "
                              "TpTitle23, TpTitle24, TpTitle25, TpTitle26, TpTitle27, TpTitle28, "
