@@ -120,9 +120,11 @@ QWidget* OptionsWindow::buildImportPage()
     importButton->setEnabled(false);
     detailsButton = makeButton(page, "DetailsButton");
     detailsButton->setEnabled(false);
-    importStatus = new StatusLabel(QStringLiteral("Choose the folder to import from."), page);
+    importStatus = new StatusLabel(page);
     importStatus->setObjectName(QStringLiteral("Label6"));
     importStatus->setWordWrap(true);
+    // Shown from the first import on, so the window opens no taller than its other controls ask.
+    importStatus->hide();
 
     auto* folder = new QHBoxLayout;
     folder->addWidget(sourceLabel);
@@ -330,19 +332,25 @@ void OptionsWindow::importNow()
     const WorkEnd end = runWork(
         this, QStringLiteral("Quillory - Import"),
         [&](Progress& progress) { outcome = importer.run(progress); },
-        [this](const QString& text) { importStatus->setText(text); });
+        [this](const QString& text) { showStatus(text); });
     if (end == WorkEnd::Cancelled) {
-        importStatus->setText(QStringLiteral("Quillory - Cancelled; nothing was changed"));
+        showStatus(QStringLiteral("Quillory - Cancelled; nothing was changed"));
         return;
     }
     // A refused folder is a warning; a failure of the table layer is critical.
     if (!outcome.message.isEmpty())
         services::prompts().message(this, outcome.message,
                                     outcome.refused ? MessageKind::Plain : MessageKind::Critical);
-    importStatus->setText(outcome.status);
-    importStatus->setMinimumHeight(importStatus->heightForWidth(importStatus->width()));
+    showStatus(outcome.status);
     m_importDetails = outcome.details;
     detailsButton->setEnabled(!m_importDetails.isEmpty());
+}
+
+void OptionsWindow::showStatus(const QString& text)
+{
+    importStatus->setText(text);
+    importStatus->show();
+    importStatus->setMinimumHeight(importStatus->heightForWidth(importStatus->width()));
 }
 
 void OptionsWindow::showImportDetails()

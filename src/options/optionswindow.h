@@ -73,6 +73,8 @@ private:
     QWidget* buildModuleBoxes(QWidget* page);
     QWidget* buildMenuPage();
     void declareCommands();
+    // Puts a text of the import into the status below its buttons.
+    void showStatus(const QString& text);
     void layOut();
     // The module check boxes in the order the import handles the modules.
     std::array<QCheckBox*, import::moduleCount> moduleBoxes() const;
