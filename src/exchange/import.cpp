@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <sys/stat.h>
 
 namespace ql {
@@ -45,6 +46,11 @@ static_assert(int(Module::Journal) == int(exchange::Module::Journal) &&
 // The modules as the options window names them.
 const std::array<const char*, moduleCount> kModuleNames = {
     "Address Book", "Journal", "To-Do List", "CDs", "CD-R/RW", "Tapes", "Books", "User Defined"};
+
+// The source layouts as the options window names them.
+const std::array<const char*, 3> kLayoutNames = {"Earlier version's tables",
+                                                 "Current tables, 10 track titles",
+                                                 "Current tables, 30 track titles"};
 
 const QString kImporting = QStringLiteral("Quillory - Importing....");
 const QString kAborted = QStringLiteral("Quillory - Aborted");
@@ -147,6 +153,63 @@ struct Added {
     std::vector<qint64> keys;
 };
 
+// What the import did to one module: the records it added, and the values it skipped for want
+// of a field to take them, with the names of those fields.
+struct Tally {
+    Module module;
+    int added = 0;
+    int skipped = 0;
+    QStringList fields;
+};
+
+QString moduleName(Module module)
+{
+    return QString::fromLatin1(kModuleNames[size_t(module)]);
+}
+
+QString valuesText(int count)
+{
+    return count == 1 ? QStringLiteral("1 value") : QStringLiteral("%1 values").arg(count);
+}
+
+// Whether the folder holds a layout's table with every field the layout reads from it. A table
+// whose password the session lacks counts for what its name shows.
+bool holdsTable(const TableDirectory& sources, const TableDef& table)
+{
+    if (!sources.holds(table.name))
+        return false;
+    try {
+        const QSet<QString> columns = sources.storedFields(table.name);
+        return std::ranges::all_of(table.fields, [&columns](const FieldDef& field) {
+            return field.type == FieldType::AutoIncrement || columns.contains(field.name.toLower());
+        });
+    } catch (const PasswordError&) {
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+// The layout, other than the one chosen, whose tables the folder holds: each of them there with
+// every field the layout reads, the module's among them. None when the folder shows no other.
+std::optional<int> otherLayout(const TableDirectory& sources, Module module, int chosen)
+{
+    // The thirty track titles first: such tables hold every field of the ten.
+    for (const int layout : {2, 1, 0}) {
+        const TableDef* own = sourceTable(module, layout);
+        if (layout == chosen || !own || !holdsTable(sources, *own))
+            continue;
+        bool fits = true;
+        for (int m = 0; m < moduleCount && fits; ++m) {
+            const TableDef* table = sourceTable(Module(m), layout);
+            fits = !table || !sources.holds(table->name) || holdsTable(sources, *table);
+        }
+        if (fits)
+            return layout;
+    }
+    return std::nullopt;
+}
+
 // One import: the source holder, the records added and the values skipped so far.
 class Run {
 public:
@@ -160,19 +223,22 @@ public:
     // Takes out the records the run added to the modules it finished.
     void takeBack();
     QString doneText() const;
+    QString detailsText() const;
 
 private:
     void copyModule(Module module, Table& destination, int& appended);
     void openSource(const TableDef& listed, const Table& destination);
     void count(int added);
+    // Names the layout whose tables the folder holds when the chosen one's table for the module
+    // is not there; empty otherwise.
+    QString layoutHint(Module module) const;
 
     int m_layout;
     Progress& m_progress;
     TDataModule7 m_holder;
     int m_added = 0;
     QElapsedTimer m_shown;
-    int m_skipped = 0;
-    QStringList m_skippedFields;
+    std::vector<Tally> m_tallies;
     std::vector<Added> m_finished;
 };
 
@@ -180,6 +246,7 @@ private:
 void Run::importModule(Module module)
 {
     m_progress.checkCancelled();
+    m_tallies.push_back({module, 0, 0, {}});
     int appended = 0;
     try {
         // The destination opens first: its holder registers the passwords of its tables, which
@@ -204,13 +271,28 @@ void Run::importModule(Module module)
                       .arg(appended)
                       .arg(appended == 1 ? QStringLiteral("record") : QStringLiteral("records"),
                            name);
-        throw Error(e.text() + QStringLiteral("\n\n") + kept +
+        throw Error(e.text() + layoutHint(module) + QStringLiteral("\n\n") + kept +
                     QStringLiteral(" The modules imported before it keep their records. Put the "
                                    "problem right (when the disk is full, make room on it), then "
                                    "import again with only the modules not yet imported ticked."));
     }
     m_added += appended;
+    m_tallies.back().added = appended;
     m_progress.status(importingText(m_added));
+}
+
+QString Run::layoutHint(Module module) const
+{
+    const TableDirectory sources(
+        Session::instance().databasePath(QString::fromLatin1(databaseName)));
+    if (holdsTable(sources, *sourceTable(module, m_layout)))
+        return {};
+    const std::optional<int> layout = otherLayout(sources, module, m_layout);
+    if (!layout)
+        return {};
+    return QStringLiteral("\n\nThe folder holds tables of the layout \"%1\": choose it under "
+                          "Source layout and import again.")
+        .arg(QString::fromLatin1(kLayoutNames[size_t(*layout)]));
 }
 
 void Run::takeBack()
@@ -259,9 +341,10 @@ void Run::copyModule(Module module, Table& destination, int& appended)
                     if (copy.to >= 0) {
                         values.set(copy.to, carried(copy, value));
                     } else if (!value.toString().isEmpty()) {
-                        ++m_skipped;
-                        if (!m_skippedFields.contains(copy.source->name))
-                            m_skippedFields << copy.source->name;
+                        Tally& tally = m_tallies.back();
+                        ++tally.skipped;
+                        if (!tally.fields.contains(copy.source->name))
+                            tally.fields << copy.source->name;
                     }
                 }
                 count(appended + 1);
@@ -326,14 +409,38 @@ void Run::count(int added)
     m_progress.status(importingText(m_added + added));
 }
 
+// "Quillory - Done", then on a line of its own each module's count: "CDs: 30 added, 20 values
+// skipped".
 QString Run::doneText() const
 {
-    if (m_skipped == 0)
+    QStringList counts;
+    for (const Tally& tally : m_tallies) {
+        QString count =
+            QStringLiteral("%1: %2 added").arg(moduleName(tally.module)).arg(tally.added);
+        if (tally.skipped > 0)
+            count += QStringLiteral(", %1 skipped").arg(valuesText(tally.skipped));
+        counts << count;
+    }
+    if (counts.isEmpty())
         return kDone;
-    return kDone + QStringLiteral(" (%1 %2 skipped: %3)")
-                       .arg(m_skipped)
-                       .arg(m_skipped == 1 ? QStringLiteral("value") : QStringLiteral("values"))
-                       .arg(m_skippedFields.join(QStringLiteral(", ")));
+    return kDone + QLatin1Char('\n') + counts.join(QStringLiteral(" \u00b7 "));
+}
+
+// Each module's count, one a line, with the fields whose values were skipped.
+QString Run::detailsText() const
+{
+    QStringList lines;
+    for (const Tally& tally : m_tallies) {
+        QString line = QStringLiteral("%1: %2 added.")
+                           .arg(moduleName(tally.module),
+                                tally.added == 1 ? QStringLiteral("1 record")
+                                                 : QStringLiteral("%1 records").arg(tally.added));
+        if (tally.skipped > 0)
+            line += QStringLiteral(" %1 skipped from fields Quillory has no place for: %2.")
+                        .arg(valuesText(tally.skipped), tally.fields.join(QStringLiteral(", ")));
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -344,7 +451,7 @@ Outcome Importer::run(Progress& progress) const
     // Reading a table while adding its own records to it would never end.
     if (m_request.sourceDirectory.size() <= 3 ||
         sameFile(m_request.sourceDirectory, organizerDirectory()))
-        return {false, kAborted, QStringLiteral("Invalid Location Selected"), true};
+        return {false, kAborted, {}, QStringLiteral("Invalid Location Selected"), true};
     Session::instance().registerDatabase(QString::fromLatin1(databaseName),
                                          m_request.sourceDirectory);
     Run work(m_request, progress);
@@ -355,12 +462,12 @@ Outcome Importer::run(Progress& progress) const
                 work.importModule(module);
         }
     } catch (const Error& e) {
-        return {false, kAborted, e.text(), false};
+        return {false, kAborted, {}, e.text(), false};
     } catch (const Cancelled&) {
         work.takeBack();
         throw;
     }
-    return {true, work.doneText(), {}, false};
+    return {true, work.doneText(), work.detailsText(), {}, false};
 }
 
 } // namespace import

@@ -53,9 +53,13 @@ struct Request {
 // How an import ended, for the window to show: the message first, then the status line's text.
 struct Outcome {
     bool finished = false; // every ticked module was imported
-    // The status line's last text: "Quillory - Done", possibly with what was skipped, or
-    // "Quillory - Aborted".
+    // The status line's last text: "Quillory - Done", followed on a line of its own by what
+    // each module imported added and skipped ("Address Book: 12 added · CDs: 30 added, 20 values
+    // skipped"), or "Quillory - Aborted".
     QString status;
+    // Every module's count with the names of the fields whose values were skipped, for a view
+    // of the details; empty when no module was imported.
+    QString details;
     // Why the run stopped, for a message box; empty when it finished.
     QString message;
     // The message refuses the folder (a plain box) rather than telling a failure (a critical one).
@@ -72,6 +76,9 @@ struct Outcome {
 // with a message that says what was kept: the modules before it stay imported; of the module that
 // stopped, nothing is added when the source is refused or the engine takes the work back (a full
 // disk), and the records stored before the problem stay when a record further on cannot be read.
+//
+// A run stopped by a source table the chosen layout does not find, where the folder holds the
+// tables of another layout, names that layout in its message.
 //
 // A cancel through `progress` rolls the module being imported back, takes out the records the
 // run added to the modules before it, and throws Cancelled: every table holds the records, and

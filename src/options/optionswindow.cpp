@@ -49,6 +49,21 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
     return label;
 }
 
+// A label whose lines wrap, and which asks its layout for the height of all of them at its width:
+// the pages of a tab widget pass no height for a width up to the window, so a long status would
+// otherwise be clipped, and squeeze what stands above it.
+class StatusLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        setMinimumHeight(heightForWidth(width()));
+    }
+};
+
 } // namespace
 
 OptionsWindow::OptionsWindow(const RunContext& context,
@@ -103,8 +118,13 @@ QWidget* OptionsWindow::buildImportPage()
 
     importButton = makeButton(page, "BitBtn6");
     importButton->setEnabled(false);
-    importStatus = makeLabel(page, "Label6", QStringLiteral("Choose the folder to import from."));
+    detailsButton = makeButton(page, "DetailsButton");
+    detailsButton->setEnabled(false);
+    importStatus = new StatusLabel(page);
+    importStatus->setObjectName(QStringLiteral("Label6"));
     importStatus->setWordWrap(true);
+    // Shown from the first import on, so the window opens no taller than its other controls ask.
+    importStatus->hide();
 
     auto* folder = new QHBoxLayout;
     folder->addWidget(sourceLabel);
@@ -112,13 +132,15 @@ QWidget* OptionsWindow::buildImportPage()
     folder->addWidget(browseButton);
     auto* start = new QHBoxLayout;
     start->addWidget(importButton);
-    start->addWidget(importStatus, 1);
+    start->addWidget(detailsButton);
+    start->addStretch();
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(folder);
     layout->addWidget(sourceLayout);
     layout->addWidget(modules);
     layout->addLayout(start);
-    layout->addStretch();
+    // The status takes the page's whole width, below the buttons, and the room left under it.
+    layout->addWidget(importStatus, 1, Qt::AlignTop);
     return page;
 }
 
@@ -187,6 +209,10 @@ void OptionsWindow::declareCommands()
                    .caption = QStringLiteral("Import &Now"),
                    .hint = QStringLiteral("Add the records of the ticked modules to your tables"),
                    .button = importButton});
+    declare(this, {.handler = [this] { showImportDetails(); },
+                   .caption = QStringLiteral("Detail&s..."),
+                   .hint = QStringLiteral("What the last import added to each module and skipped"),
+                   .button = detailsButton});
     declare(this,
             {.handler = [this] { savePreferences(); },
              .caption = QStringLiteral("&OK"),
@@ -299,21 +325,37 @@ void OptionsWindow::importNow()
         request.modules[i] = boxes[i]->isChecked();
     // The button is usable again however the import ends, so a stopped import can be retried.
     const Reenable reenable({importButton});
+    m_importDetails.clear();
+    detailsButton->setEnabled(false);
     const import::Importer importer(request);
     import::Outcome outcome;
     const WorkEnd end = runWork(
         this, QStringLiteral("Quillory - Import"),
         [&](Progress& progress) { outcome = importer.run(progress); },
-        [this](const QString& text) { importStatus->setText(text); });
+        [this](const QString& text) { showStatus(text); });
     if (end == WorkEnd::Cancelled) {
-        importStatus->setText(QStringLiteral("Quillory - Cancelled; nothing was changed"));
+        showStatus(QStringLiteral("Quillory - Cancelled; nothing was changed"));
         return;
     }
     // A refused folder is a warning; a failure of the table layer is critical.
     if (!outcome.message.isEmpty())
         services::prompts().message(this, outcome.message,
                                     outcome.refused ? MessageKind::Plain : MessageKind::Critical);
-    importStatus->setText(outcome.status);
+    showStatus(outcome.status);
+    m_importDetails = outcome.details;
+    detailsButton->setEnabled(!m_importDetails.isEmpty());
+}
+
+void OptionsWindow::showStatus(const QString& text)
+{
+    importStatus->setText(text);
+    importStatus->show();
+    importStatus->setMinimumHeight(importStatus->heightForWidth(importStatus->width()));
+}
+
+void OptionsWindow::showImportDetails()
+{
+    services::prompts().message(this, m_importDetails);
 }
 
 } // namespace ql

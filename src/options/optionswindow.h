@@ -3,6 +3,7 @@
 #include "exchange/import.h"
 #include "widgets/modulewindow.h"
 
+#include <QString>
 #include <array>
 #include <functional>
 
@@ -43,6 +44,8 @@ public:
     QCheckBox* userDefinedBox;
     QPushButton* importButton;
     QLabel* importStatus;
+    // Shows what the last import added to each module and every field whose values it skipped.
+    QPushButton* detailsButton;
     QCheckBox* hideToolsBox;
     QCheckBox* loanReminderBox;
     QPushButton* okButton;
@@ -59,6 +62,7 @@ public:
     void browse();
     // Imports the ticked modules from the source folder.
     void importNow();
+    void showImportDetails();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -69,6 +73,8 @@ private:
     QWidget* buildModuleBoxes(QWidget* page);
     QWidget* buildMenuPage();
     void declareCommands();
+    // Puts a text of the import into the status below its buttons.
+    void showStatus(const QString& text);
     void layOut();
     // The module check boxes in the order the import handles the modules.
     std::array<QCheckBox*, import::moduleCount> moduleBoxes() const;
@@ -76,6 +82,7 @@ private:
     const RunContext& m_context;
     std::function<void(bool shown)> m_placeToolsButton;
     bool m_shown = false;
+    QString m_importDetails;
 };
 
 } // namespace ql

@@ -51,10 +51,13 @@ void preparePrinter(QPrinter& printer, const Document& document)
 {
     printer.setDocName(document.title);
     printer.setFullPage(true);
+    // A paper size is named upright; a page wider than tall is that paper turned, so the size
+    // goes to the printer upright and the orientation turns it.
     const QSizeF points = document.pageSize * (72.0 / UnitsPerInch);
-    printer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::FuzzyMatch));
-    printer.setPageOrientation(points.width() > points.height() ? QPageLayout::Landscape
-                                                                : QPageLayout::Portrait);
+    const bool landscape = points.width() > points.height();
+    printer.setPageSize(QPageSize(landscape ? points.transposed() : points, QPageSize::Point,
+                                  QString(), QPageSize::FuzzyMatch));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 namespace {

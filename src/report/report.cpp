@@ -354,7 +354,10 @@ private:
                 continue;
             switch (item.kind) {
             case Item::Kind::Label:
-                text(item, item.rect, item.caption);
+                if (item.wordWrap)
+                    wrapped(item, item.caption);
+                else
+                    text(item, item.rect, item.caption);
                 break;
             case Item::Kind::Field:
                 if (item.wordWrap)

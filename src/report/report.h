@@ -62,8 +62,9 @@ struct Item {
     QString caption;       // a label's text
     QString field;         // the field a field item prints
     QStringList lines;     // a memo's text, word-wrapped to its width when laid out
-    bool wordWrap = false; // a field's text goes over lines as a memo's does
-    // A memo (or a wrapping field) grows downward, and its band with it, to show every line.
+    bool wordWrap = false; // a label's or a field's text goes over lines as a memo's does
+    // A memo (or a wrapping label or field) grows downward, and its band with it, to show every
+    // line.
     bool stretch = true;
     SystemData data = SystemData::Date;
 

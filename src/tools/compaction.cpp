@@ -20,15 +20,26 @@ bool allEmpty(const TableBulk::Texts& record, int fields)
 const Criterion* criterion(int entry)
 {
     static const Criterion criteria[] = {
-        {QStringLiteral("idxLastName"), {QStringLiteral("FirstName"), QStringLiteral("LastName")}},
+        {QStringLiteral("idxLastName"),
+         {QStringLiteral("FirstName"), QStringLiteral("LastName")},
+         true,
+         QStringLiteral("first and last name")},
         {QStringLiteral("idxLastName"),
          {QStringLiteral("FirstName"), QStringLiteral("LastName"), QStringLiteral("AdAddress1"),
           QStringLiteral("AdAddress2"), QStringLiteral("AdAddress3"), QStringLiteral("AdAddress4"),
           QStringLiteral("AdCity1"), QStringLiteral("AdCity2"), QStringLiteral("AdState1"),
-          QStringLiteral("AdState2"), QStringLiteral("AdZip1"), QStringLiteral("AdZip2")}},
-        {QStringLiteral("idxCompany"), {QStringLiteral("Company")}, false},
-        {QStringLiteral("idxCategory"), {QStringLiteral("Category")}, false},
-        {QStringLiteral("idxGroup"), {QStringLiteral("Group")}, false},
+          QStringLiteral("AdState2"), QStringLiteral("AdZip1"), QStringLiteral("AdZip2")},
+         true,
+         QStringLiteral("names and whole address")},
+        {QStringLiteral("idxCompany"),
+         {QStringLiteral("Company")},
+         false,
+         QStringLiteral("company")},
+        {QStringLiteral("idxCategory"),
+         {QStringLiteral("Category")},
+         false,
+         QStringLiteral("category")},
+        {QStringLiteral("idxGroup"), {QStringLiteral("Group")}, false, QStringLiteral("group")},
     };
     return entry >= 0 && entry < int(std::size(criteria)) ? &criteria[entry] : nullptr;
 }

@@ -19,6 +19,8 @@ struct Criterion {
     QStringList fields;
     // Whether two records whose fields are all empty are identical.
     bool emptiesIdentical = true;
+    // What identical records share, as a question names it: "first and last name".
+    QString description;
 };
 
 // The compactor's criteria, by the entry of its chooser; null for an entry that is none of them.

@@ -24,15 +24,24 @@ int deleteAll(Table& names, const std::vector<qint64>& keys, Progress& progress)
     return deleted;
 }
 
+QString records(int count)
+{
+    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+}
+
 } // namespace
 
-std::optional<Compactor::Result> Compactor::run(Progress& progress) const
+Compactor::Result Compactor::run(Progress& progress) const
 {
     const auto holder = std::make_unique<TDataModule1>();
     Table& names = *holder->tbNames;
     const Criterion* criterion = tools::criterion(m_entry);
-    if (!criterion || names.isEmpty())
-        return std::nullopt;
+    if (!criterion)
+        return {false, 0, 0,
+                QStringLiteral("Choose what makes two records identical: nothing was compared.")};
+    if (names.isEmpty())
+        return {false, 0, 0,
+                QStringLiteral("The address book has no records: nothing was compared.")};
     names.setIndexName(criterion->index);
     // The first pass's base is the first record at or after "AAAA"; the passes after it count
     // their bases from the very first record.
@@ -40,26 +49,54 @@ std::optional<Compactor::Result> Compactor::run(Progress& progress) const
     const Compaction run = compact(TableBulk::readTexts(names, criterion->fields),
                                    names.currentRow(), m_deleting, *criterion);
     progress.checkCancelled();
-    if (!run.doomed.empty())
-        deleteAll(names, run.doomed, progress);
-    return Result{run.identical, names.recordCount()};
+    if (!m_deleting)
+        return {true, run.identical, names.recordCount(), {}};
+    const int found = int(run.doomed.size());
+    if (found == 0)
+        return {true, 0, names.recordCount(),
+                QStringLiteral("No record has the same %1 as another: nothing was deleted.")
+                    .arg(criterion->description)};
+    const QString question =
+        QStringLiteral("%1 the same %2 as a record that is kept.\n\n")
+            .arg(found == 1 ? QStringLiteral("1 record has")
+                            : records(found) + QStringLiteral(" have"),
+                 criterion->description) +
+        QStringLiteral("Are you sure you want to delete identical records? \r Deleted entries "
+                       "cannot be recovered. \t");
+    if (!progress.confirm(question))
+        return {false, 0, 0, QStringLiteral("Compact Aborted")};
+    progress.checkCancelled();
+    deleteAll(names, run.doomed, progress);
+    return {true, 0, names.recordCount(), {}};
 }
 
-std::optional<int> BulkDelete::run(Progress& progress) const
+BulkDelete::Result BulkDelete::run(Progress& progress) const
 {
+    const BulkField* field = bulkField(m_entry);
+    if (!field)
+        return {true, 0, QStringLiteral("Choose the field to compare: nothing was deleted.")};
     const auto holder = std::make_unique<TDataModule1>();
     Table& names = *holder->tbNames;
-    const BulkField* field = bulkField(m_entry);
-    std::vector<qint64> doomed;
-    if (field) {
-        names.setIndexName(QString::fromLatin1(field->index));
-        // The records sorting before "aaaa" are never examined, also when no record is after it.
-        if (names.findNearestText(QStringLiteral("aaaa")))
-            doomed = matching(TableBulk::readTexts(names, {QString::fromLatin1(field->field)}),
-                              names.currentRow(), m_value);
+    names.setIndexName(QString::fromLatin1(field->index));
+    // The records sorting before "aaaa" are never examined, also when no record is after it.
+    const int first =
+        names.findNearestText(QStringLiteral("aaaa")) ? names.currentRow() : names.recordCount();
+    const std::vector<TableBulk::Texts> texts =
+        TableBulk::readTexts(names, {QString::fromLatin1(field->field)});
+    const std::vector<qint64> doomed = matching(texts, first, m_value);
+    const QString what =
+        QStringLiteral("the %1 \"%2\"").arg(QString::fromLatin1(field->description), m_value);
+    if (doomed.empty()) {
+        const int before = int(matching(texts, 0, m_value).size());
+        return {true, 0,
+                before == 0
+                    ? QStringLiteral("No record has %1: nothing was deleted.").arg(what)
+                    : QStringLiteral("%1 %2 %3, but values that sort before \"aaaa\" (those "
+                                     "beginning with a digit, a blank or most punctuation marks) "
+                                     "are never deleted: nothing was deleted.")
+                          .arg(records(before),
+                               before == 1 ? QStringLiteral("has") : QStringLiteral("have"), what)};
     }
-    if (doomed.empty())
-        return 0;
     const int count = int(doomed.size());
     const QString question =
         QStringLiteral("Delete %1 %2 whose %3 is \"%4\"? Deleted records cannot be recovered.")
@@ -67,9 +104,9 @@ std::optional<int> BulkDelete::run(Progress& progress) const
             .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"),
                  QString::fromLatin1(field->description), m_value);
     if (!progress.confirm(question))
-        return std::nullopt;
+        return {false, 0, {}};
     progress.checkCancelled();
-    return deleteAll(names, doomed, progress);
+    return {true, deleteAll(names, doomed, progress), {}};
 }
 
 } // namespace ql::tools

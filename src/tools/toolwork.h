@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 namespace ql {
 class Progress;
@@ -14,12 +13,17 @@ class Progress;
 namespace ql::tools {
 
 // The duplicate compactor over the criterion of the chooser's entry, counting the identical
-// records or deleting them.
+// records or deleting them. Before it deletes, it asks through its progress, naming how many
+// records it deletes and what they share with a record that is kept.
 class Compactor {
 public:
     struct Result {
-        int identical = 0; // the identical count, as shown: 0 when deleting
-        int total = 0;     // the records left in the book
+        bool finished = false; // the run reached its end, and its counts are to be shown
+        int identical = 0;     // the identical count, as shown: 0 when deleting
+        int total = 0;         // the records left in the book
+        // What the user is told in words: why nothing was done ("Compact Aborted" on No), or
+        // that a delete found nothing to delete. Empty otherwise.
+        QString note;
     };
 
     Compactor(int criterionEntry, bool deleting)
@@ -27,10 +31,9 @@ public:
         , m_deleting(deleting)
     {
     }
-    // Nothing when there is nothing to do: an entry that is no criterion, or an empty book. When
-    // the table fails part way, the records deleted before stay deleted, and the failure says how
-    // many they are.
-    std::optional<Result> run(Progress& progress) const;
+    // When the table fails part way, the records deleted before stay deleted, and the failure
+    // says how many they are.
+    Result run(Progress& progress) const;
 
 private:
     int m_entry;
@@ -41,13 +44,20 @@ private:
 // asks, through its progress, before it deletes anything.
 class BulkDelete {
 public:
+    struct Result {
+        bool finished = false; // false when the user answered No to the question
+        int deleted = 0;
+        // Why nothing was deleted, in words; empty when records were deleted or the user
+        // answered No.
+        QString note;
+    };
+
     BulkDelete(int fieldEntry, QString value)
         : m_entry(fieldEntry)
         , m_value(std::move(value))
     {
     }
-    // The records deleted; nothing when the user answered No to the question.
-    std::optional<int> run(Progress& progress) const;
+    Result run(Progress& progress) const;
 
 private:
     int m_entry;

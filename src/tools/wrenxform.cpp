@@ -243,27 +243,23 @@ void MaintenanceWindow::BitBtn2Click()
     Panel2->show();
 }
 
+// The compactor asks before it deletes, once it knows how many records it deletes.
 void MaintenanceWindow::Button1Click()
 {
-    const bool deleting = CheckBox1->isChecked();
-    if (deleting && !services::prompts().confirm(
-                        this, QStringLiteral("Are you sure you want to delete identical records? "
-                                             "\r Deleted entries cannot be recovered. \t"))) {
-        services::prompts().message(this, QStringLiteral("Compact Aborted"));
-        return;
-    }
-    const tools::Compactor compactor(RadioGroup1->itemIndex(), deleting);
-    std::optional<tools::Compactor::Result> result;
+    const tools::Compactor compactor(RadioGroup1->itemIndex(), CheckBox1->isChecked());
+    tools::Compactor::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = compactor.run(progress);
         }) == WorkEnd::Cancelled) {
         services::prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
         return;
     }
-    if (!result)
-        return;
-    Label2->setText(kTotalCaption + QString::number(result->total));
-    Label1->setText(kIdenticalCaption + QString::number(result->identical));
+    if (result.finished) {
+        Label2->setText(kTotalCaption + QString::number(result.total));
+        Label1->setText(kIdenticalCaption + QString::number(result.identical));
+    }
+    if (!result.note.isEmpty())
+        services::prompts().message(this, result.note);
 }
 
 void MaintenanceWindow::Button2Click()
@@ -275,15 +271,17 @@ void MaintenanceWindow::Button2Click()
         return;
     }
     const tools::BulkDelete bulkDelete(RadioGroup2->itemIndex(), value);
-    std::optional<int> deleted;
+    tools::BulkDelete::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
-            deleted = bulkDelete.run(progress);
+            result = bulkDelete.run(progress);
         }) == WorkEnd::Cancelled) {
         services::prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
         return;
     }
-    if (deleted)
-        Label4->setText(kDeletedCaption + QString::number(*deleted));
+    if (result.finished)
+        Label4->setText(kDeletedCaption + QString::number(result.deleted));
+    if (!result.note.isEmpty())
+        services::prompts().message(this, result.note);
 }
 
 void MaintenanceWindow::BitBtn3Click()

@@ -73,6 +73,8 @@ UserDefinedReport::UserDefinedReport(Table& table, QObject* owner)
         moveToSlot(n + 1, n + 1);
         fieldCaptions[size_t(n)]->font = font(10, true);
         fieldValues[size_t(n)]->font = font(10);
+        // A long name or value goes over lines within its slot's width.
+        fieldCaptions[size_t(n)]->wordWrap = fieldValues[size_t(n)]->wordWrap = true;
         fieldCaptions[size_t(n)]->enabled = fieldValues[size_t(n)]->enabled = false;
     }
 

@@ -90,6 +90,7 @@ struct Fixture {
     std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
     QStringList statuses;
     QStringList shown; // the messages of the runs that stopped
+    QString details;   // of the last run
 
     QString folder(const char* name) const
     {
@@ -140,6 +141,7 @@ struct Fixture {
         if (!outcome.message.isEmpty())
             shown << outcome.message;
         statuses << outcome.status;
+        details = outcome.details;
         return outcome.finished;
     }
 
@@ -307,21 +309,51 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ours");
         QTest::addColumn<int>("year");
         QTest::addColumn<QString>("done");
-        QStringList wide = {str("ExtraField2"), str("PriorityCode")};
-        wide << numbered("CDTitle", 11, 30) << numbered("TpTitle", 11, 30);
-        QTest::newRow("earlier version") << 0 << false << 1897 << str("Quillory - Done");
+        QTest::addColumn<QString>("details");
+        const QString seven =
+            str("Address Book: 1 added · Journal: 1 added · To-Do List: 1 added · "
+                "CDs: 1 added · CD-R/RW: 1 added · Tapes: 1 added · Books: 1 "
+                "added");
+        const QString eight = seven + str(" · User Defined: 1 added");
+        const QString sevenDetails =
+            str("Address Book: 1 record added.\nJournal: 1 record added.\nTo-Do List: 1 record "
+                "added.\nCDs: 1 record added.\nCD-R/RW: 1 record added.\nTapes: 1 record "
+                "added.\nBooks: 1 record added.");
+        const QString eightDetails = sevenDetails + str("\nUser Defined: 1 record added.");
+        QTest::newRow("earlier version")
+            << 0 << false << 1897 << str("Quillory - Done\n") + seven << sevenDetails;
         QTest::newRow("ten track titles")
             << 1 << false << 1999
-            << str("Quillory - Done (2 values skipped: ExtraField2, PriorityCode)");
+            << str("Quillory - Done\nAddress Book: 1 added · Journal: 1 added · To-Do List: 1 "
+                   "added, 2 values skipped · CDs: 1 added · CD-R/RW: 1 added · Tapes: 1 added · "
+                   "Books: 1 added · User Defined: 1 added")
+            << QString(eightDetails)
+                   .replace(str("To-Do List: 1 record added."),
+                            str("To-Do List: 1 record added. 2 values skipped from fields "
+                                "Quillory has no place for: ExtraField2, PriorityCode."));
         QTest::newRow("thirty track titles")
             << 2 << false << 2104
-            << str("Quillory - Done (42 values skipped: ") + wide.join(str(", ")) + str(")");
+            << str("Quillory - Done\nAddress Book: 1 added · Journal: 1 added · To-Do List: 1 "
+                   "added, 2 values skipped · CDs: 1 added, 20 values skipped · CD-R/RW: 1 added "
+                   "· Tapes: 1 added, 20 values skipped · Books: 1 added · User Defined: 1 added")
+            << QString(eightDetails)
+                   .replace(str("To-Do List: 1 record added."),
+                            str("To-Do List: 1 record added. 2 values skipped from fields "
+                                "Quillory has no place for: ExtraField2, PriorityCode."))
+                   .replace(str("CDs: 1 record added."),
+                            str("CDs: 1 record added. 20 values skipped from fields Quillory has "
+                                "no place for: ") +
+                                numbered("CDTitle", 11, 30).join(str(", ")) + str("."))
+                   .replace(str("Tapes: 1 record added."),
+                            str("Tapes: 1 record added. 20 values skipped from fields Quillory has "
+                                "no place for: ") +
+                                numbered("TpTitle", 11, 30).join(str(", ")) + str("."));
         // A backup, or another program directory's Data: the tables as this version lays them
         // out, read under either current layout.
         QTest::newRow("our own tables, ten track titles")
-            << 1 << true << 2026 << str("Quillory - Done");
+            << 1 << true << 2026 << str("Quillory - Done\n") + eight << eightDetails;
         QTest::newRow("our own tables, thirty track titles")
-            << 2 << true << 1950 << str("Quillory - Done");
+            << 2 << true << 1950 << str("Quillory - Done\n") + eight << eightDetails;
     }
     void everyFieldArrivesFromEachLayout()
     {
@@ -329,6 +361,7 @@ private Q_SLOTS:
         QFETCH(bool, ours);
         QFETCH(int, year);
         QFETCH(QString, done);
+        QFETCH(QString, details);
         Fixture f;
         {
             Settings settings;
@@ -368,6 +401,7 @@ private Q_SLOTS:
         QCOMPARE(f.messages(), QStringList());
         QVERIFY(finished);
         QCOMPARE(f.status(), done);
+        QCOMPARE(f.details, details);
         QCOMPARE(snapshot(source), sourceBefore);
         QCOMPARE(fileBytes(f.dir.settingsFile()), settingsBefore);
 
@@ -450,6 +484,47 @@ private Q_SLOTS:
         QVERIFY(f.import(second, 1, {Module::Names}));
         QCOMPARE(Fixture::column(Module::Names, str("LastName")),
                  QStringList({str("Adams"), str("Baker")}));
+    }
+
+    // A folder whose tables are of another layout than the one chosen: the message names the
+    // layout that fits, where the tables show it.
+    void aWrongLayoutNamesTheOneThatFits()
+    {
+        const struct {
+            int written;
+            int chosen;
+            const char* missing;
+            const char* hint;
+        } cases[] = {
+            {1, 0, "QYName.DB", "Current tables, 10 track titles"},
+            {2, 0, "QYName.DB", "Current tables, 30 track titles"},
+            {0, 1, "QYName2.DB", "Earlier version's tables"},
+            {0, 2, "QYName2.DB", "Earlier version's tables"},
+            {-1, 1, "QYName2.DB", nullptr},
+        };
+        for (const auto& c : cases) {
+            Fixture f;
+            const QString source = f.folder("source");
+            if (c.written >= 0) {
+                f.write(source, Module::Names, c.written, {{{str("LastName"), str("Adams")}}});
+                f.write(source, Module::CDs, c.written, {});
+            }
+            QVERIFY(!f.import(source, c.chosen, {Module::Names, Module::CDs}));
+            const QString hint =
+                c.hint ? QStringLiteral("\n\nThe folder holds tables of the layout \"%1\": choose "
+                                        "it under Source layout and import again.")
+                             .arg(str(c.hint))
+                       : QString();
+            QCOMPARE(
+                f.messages(),
+                QStringList(QStringLiteral("Cannot open table \"%1\": there is no such file in %2.")
+                                .arg(str(c.missing), source) +
+                            hint +
+                            str("\n\nNothing of \"Address Book\" was added. The modules "
+                                "imported before it keep their records. Put the problem right "
+                                "(when the disk is full, make room on it), then import again "
+                                "with only the modules not yet imported ticked.")));
+        }
     }
 
     // A source that is not one of ours is refused whole; the modules before it stay imported.

@@ -122,6 +122,30 @@ void choose(QPushButton* button, const QString& folder)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// A source folder of a layout with one record in each module's table, its text fields filled
+// when `filled`.
+QString writeSource(const test::ProgramDirectory& dir, int layout, bool filled = false)
+{
+    const QString source = QDir(dir.path()).filePath(str("Old"));
+    QDir().mkpath(source);
+    Session::instance().registerDatabase(str("Source"), source);
+    for (int module = 0; module < import::moduleCount; ++module) {
+        const TableDef& def = *import::sourceTable(import::Module(module), layout);
+        TableDirectory(source).create(def, catalogue::password(def));
+        Session::instance().addPassword(catalogue::password(def));
+        Table table(def, str("source"));
+        table.setDatabaseName(str("Source"));
+        table.open();
+        table.insert();
+        for (const FieldDef& field : def.fields) {
+            if (filled && field.type == FieldType::Text)
+                table.setValue(field.name, str("x"));
+        }
+        table.post();
+    }
+    return source;
+}
+
 } // namespace
 
 class OptionsFormTest : public QObject {
@@ -251,20 +275,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
-        // A source folder of the second layout with one record in each module's table.
-        const QString source = QDir(dir.path()).filePath(str("Old"));
-        QDir().mkpath(source);
-        Session::instance().registerDatabase(str("Source"), source);
-        for (int module = 0; module < import::moduleCount; ++module) {
-            const TableDef& def = *import::sourceTable(import::Module(module), 1);
-            TableDirectory(source).create(def, catalogue::password(def));
-            Session::instance().addPassword(catalogue::password(def));
-            Table table(def, str("source"));
-            table.setDatabaseName(str("Source"));
-            table.open();
-            table.insert();
-            table.post();
-        }
+        const QString source = writeSource(dir, 1);
         const auto counts = [] {
             std::array<int, import::moduleCount> records{};
             for (int module = 0; module < import::moduleCount; ++module)
@@ -286,6 +297,8 @@ private Q_SLOTS:
                 if (box->isChecked())
                     clickBox(box);
             }
+            const char* const names[] = {"Address Book", "Journal", "To-Do List", "CDs",
+                                         "CD-R/RW",      "Tapes",   "Books",      "User Defined"};
             std::array<int, import::moduleCount> expected = counts();
             for (qsizetype module = 0; module < boxes.size(); ++module) {
                 clickBox(boxes[module]);
@@ -293,9 +306,13 @@ private Q_SLOTS:
                 clickBox(boxes[module]);
                 ++expected[size_t(module)];
                 QCOMPARE(counts(), expected);
-                QCOMPARE(window->importStatus->text(), str("Quillory - Done"));
+                QCOMPARE(window->importStatus->text(),
+                         str("Quillory - Done\n") + str(names[module]) + str(": 1 added"));
                 QVERIFY(window->importButton->isEnabled());
             }
+            QTest::mouseClick(window->detailsButton, Qt::LeftButton);
+            QCOMPARE(services.prompts->messages, QStringList(str("User Defined: 1 record added.")));
+            services.prompts->messages.clear();
 
             // A folder without the tables stops at the first ticked module.
             window->sourceField->setText(QDir(dir.path()).filePath(str("Empty")));
@@ -303,6 +320,7 @@ private Q_SLOTS:
             QTest::mouseClick(window->importButton, Qt::LeftButton);
             QCOMPARE(window->importStatus->text(), str("Quillory - Aborted"));
             QVERIFY(window->importButton->isEnabled());
+            QVERIFY(!window->detailsButton->isEnabled());
             QCOMPARE(services.prompts->messages.size(), 1);
         });
 
@@ -310,6 +328,62 @@ private Q_SLOTS:
             QTest::mouseClick(window->sourceField, Qt::LeftButton);
             QVERIFY(window->importButton->isEnabled());
         });
+    }
+
+    // At one and a half times the font, on a screen of 1024 by 768, the status of an import of
+    // every module that skipped values fits below the module boxes, which keep their size; the
+    // names of the fields skipped are in the details.
+    void theImportStatusFitsAtALargeFont()
+    {
+        const QFont normal = QApplication::font();
+        QFont large = normal;
+        large.setPointSizeF(normal.pointSizeF() * 1.5);
+        QApplication::setFont(large);
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir);
+        const QString source = writeSource(dir, 2, true);
+        inOptions(program->mainMenu(), [&](OptionsWindow* window) {
+            // The room a 1024 by 768 screen leaves inside a window's frame.
+            const QSize screen(1024 - 16, 768 - 48);
+            window->resize(window->size().boundedTo(screen));
+            window->sourceField->setText(source);
+            window->sourceLayout->button(2)->click();
+            window->importButton->setEnabled(true);
+            QTest::mouseClick(window->importButton, Qt::LeftButton);
+            // The label, its page, the tab widget and the window each lay out in a turn of
+            // the event loop.
+            for (int i = 0; i < 10; ++i)
+                QApplication::processEvents();
+            QCOMPARE(window->importStatus->text(),
+                     str("Quillory - Done\nAddress Book: 1 added · Journal: 1 added · To-Do "
+                         "List: 1 added, 2 values skipped · CDs: 1 added, 20 values skipped · "
+                         "CD-R/RW: 1 added · Tapes: 1 added, 20 values skipped · Books: 1 added · "
+                         "User Defined: 1 added"));
+            QVERIFY2(
+                window->width() <= screen.width() && window->height() <= screen.height(),
+                qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
+            const QLabel* status = window->importStatus;
+            QVERIFY2(status->height() >= status->heightForWidth(status->width()),
+                     qPrintable(QStringLiteral("%1 < %2")
+                                    .arg(status->height())
+                                    .arg(status->heightForWidth(status->width()))));
+            for (const QCheckBox* box :
+                 window->findChild<QFrame*>(str("Panel1"))->findChildren<QCheckBox*>())
+                QVERIFY2(box->height() >= box->sizeHint().height() &&
+                             box->width() >= box->sizeHint().width(),
+                         qPrintable(box->text()));
+            QTest::mouseClick(window->detailsButton, Qt::LeftButton);
+            QVERIFY2(services.prompts->messages.value(0).contains(
+                         str("Tapes: 1 record added. 20 values skipped from fields Quillory has no "
+                             "place for: "
+                             "TpTitle11, TpTitle12, TpTitle13, TpTitle14, TpTitle15, TpTitle16, "
+                             "TpTitle17, TpTitle18, TpTitle19, TpTitle20, TpTitle21, TpTitle22, "
+                             "TpTitle23, TpTitle24, TpTitle25, TpTitle26, TpTitle27, TpTitle28, "
+                             "TpTitle29, TpTitle30.")),
+                     qPrintable(services.prompts->messages.value(0)));
+        });
+        QApplication::setFont(normal);
     }
 
     // Each window's chooser fills its own field, and opening one of the two windows makes no

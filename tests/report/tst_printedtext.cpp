@@ -2,11 +2,15 @@
 #include "addressbook/pdaprint.h"
 #include "collections/collectionreport.h"
 #include "collections/collectionswindow.h"
+#include "collections/loansreport.h"
 #include "core/aboutbox.h"
+#include "core/keys.h"
+#include "core/settings.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
 #include "journal/todoform.h"
 #include "report/paint.h"
+#include "report/preview.h"
 #include "report/run.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
@@ -15,13 +19,19 @@
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedreport.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QHash>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 
 using namespace ql;
@@ -74,65 +84,115 @@ QHash<QString, QString> fillRecord(Table& table)
 struct Word {
     QString text;
     QRectF box;
+    qsizetype page = 0;
 };
 
-// The words of a PDF file with their boxes in points, as pdftotext reads them.
-QList<Word> pdfWords(const QString& file)
+// A PDF file as pdftotext reads it: the size of each page and the words with their boxes, in
+// points.
+struct PdfText {
+    QList<QSizeF> pages;
+    QList<Word> words;
+};
+
+PdfText readPdf(const QString& file)
 {
     QProcess p;
     p.start(str("pdftotext"), {str("-bbox"), file, str("-")});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return {};
+    static const QRegularExpression page(str(R"re(<page width="([\d.]+)" height="([\d.]+)">)re"));
     static const QRegularExpression word(
         str(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" )re"
             R"re(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    QList<Word> words;
+    PdfText pdf;
     const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    QList<qsizetype> pageStarts;
+    for (auto it = page.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        pdf.pages.append(QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()));
+        pageStarts.append(m.capturedStart());
+    }
     for (auto it = word.globalMatch(xml); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
+        const qsizetype onPage =
+            std::upper_bound(pageStarts.begin(), pageStarts.end(), m.capturedStart()) -
+            pageStarts.begin() - 1;
         const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
         const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
         QString text = m.captured(5);
         text.replace(str("&amp;"), str("&"));
         // A ligature ("ﬁ") reads as its letters.
         text = text.normalized(QString::NormalizationForm_KC);
-        words.append({text, QRectF(topLeft, bottomRight)});
+        pdf.words.append({text, QRectF(topLeft, bottomRight), onPage});
     }
-    return words;
+    return pdf;
 }
 
-// A report of a module run over one record of long texts: its pages and the words of the
-// fields it prints.
+QList<Word> pdfWords(const QString& file)
+{
+    return readPdf(file).words;
+}
+
+// The words of the named fields of a record, which must all print; a name that is no text field
+// of the table stands for a word that never prints.
+void printedFields(const QHash<QString, QString>& values, const QStringList& fields,
+                   QStringList& words)
+{
+    for (const QString& field : fields) {
+        if (values.contains(field))
+            words << values.value(field).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        else
+            words << QStringLiteral("(no text field %1)").arg(field);
+    }
+}
+
+// The PDF files the preview of a document writes: saved as PDF, and printed where the machine
+// has no printer.
+QStringList previewPdfs(test::ScriptedServices& services, const report::Document& document,
+                        const QTemporaryDir& files)
+{
+    report::PreviewWindow preview(document);
+    QStringList written{files.filePath(str("saved.pdf"))};
+    services.prompts->fileNames.enqueue(written.last());
+    preview.action(str("SavePdf"))->trigger();
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        written << files.filePath(str("printed.pdf"));
+        services.prompts->fileNames.enqueue(written.last());
+        preview.action(str("Print"))->trigger();
+    }
+    return written;
+}
+
+// A report of a module run over one record of long texts: its pages, on paper of its size in
+// points, and the words of the fields it prints.
 struct Case {
     const char* name;
+    QSizeF paper;
     std::function<report::Document(test::ScriptedServices&, QStringList& words)> run;
 };
+const QSizeF letter(612, 792);
+const QSizeF letterAcross(792, 612);
 
 // Prints a report layout as its window runs it over a record filled with prose and hands back
 // the pages it laid out; `words` receives the words of the fields named, which must all print.
 template <typename Layout>
 report::Document laidOut(test::ScriptedServices& services, Layout& layout, Table& table,
-                         QStringList& words, const QStringList& printedFields,
+                         QStringList& words, const QStringList& fields,
                          const std::function<void(Layout&)>& prepare = {})
 {
     const QHash<QString, QString> values = fillRecord(table);
     if (prepare)
         prepare(layout);
     report::print(nullptr, layout);
-    for (const QString& field : printedFields) {
-        // A name that is no text field of the table stands for a word that never prints.
-        if (values.contains(field))
-            words << values.value(field).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        else
-            words << QStringLiteral("(no text field %1)").arg(field);
-    }
+    printedFields(values, fields, words);
     return services.printing->reports.last().document;
 }
 
 Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule3::*table,
                 const QStringList& fields)
 {
-    return {name, [catalogue, table, fields](test::ScriptedServices& services, QStringList& words) {
+    return {name, letter,
+            [catalogue, table, fields](test::ScriptedServices& services, QStringList& words) {
                 TDataModule3 holder;
                 Table& filled = *(holder.*table);
                 CollectionReport layout(catalogue, filled);
@@ -142,7 +202,7 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule
 
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
-    return {name, [cards, fields](test::ScriptedServices& services, QStringList& words) {
+    return {name, letter, [cards, fields](test::ScriptedServices& services, QStringList& words) {
                 TDataModule1 holder;
                 TPDAPrint1 layout(*holder.tbNames);
                 return laidOut<TPDAPrint1>(
@@ -152,24 +212,73 @@ Case addressBook(const char* name, bool cards, const QStringList& fields)
             }};
 }
 
+// The user-defined records as their print menu prints them: every field and the memo ticked,
+// the fields under the names the user gave them.
+Case userDefined()
+{
+    return {
+        "user-defined records", letterAcross,
+        [](test::ScriptedServices& services, QStringList& words) {
+            {
+                Settings settings;
+                settings.openKey(keys::UserDef, true);
+                settings.writeString(str("Title"), str("Wine Cellar"));
+                const char* const names[] = {"Location", "Vintage",         "Grape",
+                                             "Producer", "Region",          "Bottles",
+                                             "Price",    "Drinking window", "Rating"};
+                for (int n = 0; n < 9; ++n)
+                    settings.writeString(QStringLiteral("Label%1").arg(n + 1), str(names[n]));
+            }
+            TDataModule8 holder;
+            const QHash<QString, QString> values = fillRecord(*holder.tbUserDefined);
+            UserDefinedPrintMenu menu(*holder.tbUserDefined);
+            menu.show();
+            for (int n = 1; n <= 10; ++n)
+                menu.findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(n))->setChecked(true);
+            menu.findChild<QPushButton*>(str("Button2"))->click();
+            words << str("Wine") << str("Cellar") << str("Location") << str("Vintage")
+                  << str("Grape") << str("Producer") << str("Region") << str("Bottles")
+                  << str("Price") << str("Drinking") << str("window") << str("Rating");
+            printedFields(values,
+                          {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7",
+                           "Label8", "Label9", "Memo"},
+                          words);
+            return services.printing->reports.last().document;
+        }};
+}
+
+// The loans report over a sheet of one loan of long texts.
+Case loansReport()
+{
+    return {"loans", letter, [](test::ScriptedServices& services, QStringList& words) {
+                const LoansSheet sheet({}, QDate(2024, 3, 10));
+                LoansReport layout(sheet);
+                words << str("Loans") << str("Catalogue") << str("Title") << str("Return")
+                      << str("Date") << str("Days") << str("Overdue");
+                return laidOut(services, layout, *sheet.table(), words,
+                               {"Borrower", "Catalogue", "Title", "Overdue"});
+            }};
+}
+
 } // namespace
 
 class TestPrintedText : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Every report, on letter paper with half-inch margins, prints each word of long texts
-    // whole and inside the margins, where the words were measured to fit.
+    // Every report prints each word of long texts whole and inside its half-inch margins, where
+    // the words were measured to fit, on paper of the size and orientation its preview shows,
+    // saved from the preview or printed where there is no printer.
     void everyReportPrintsEveryWordInsideTheMargins()
     {
         const QList<Case> cases{
-            {"journal",
+            {"journal", letter,
              [](test::ScriptedServices& services, QStringList& words) {
                  TDataModule2 holder;
                  TJournalPrint1 layout(*holder.tbJournal1);
                  return laidOut(services, layout, *holder.tbJournal1, words,
                                 {str("MemoField1"), str("MemoField2")});
              }},
-            {"to-do",
+            {"to-do", letter,
              [](test::ScriptedServices& services, QStringList& words) {
                  TDataModule4 holder;
                  TToDoPrint1 layout(*holder.tbTodo);
@@ -198,6 +307,8 @@ private Q_SLOTS:
                         {"LastName", "FirstName", "Company", "PhDescription1", "PhAreaCode1",
                          "PhNumber1", "PhExt1", "CellPhNo", "PhDescription2", "PhAreaCode2",
                          "PhNumber2", "PhExt2", "PagerNo", "EmAddress1", "EmAddress2"}),
+            userDefined(),
+            loansReport(),
         };
         for (const Case& c : cases) {
             test::ScriptedServices services;
@@ -207,26 +318,41 @@ private Q_SLOTS:
             QStringList source;
             const report::Document document = c.run(services, source);
             QTemporaryDir files;
-            const QString file = files.filePath(str("report.pdf"));
-            report::writePdf(document, file);
-
-            const QList<Word> words = pdfWords(file);
-            QVERIFY2(!words.isEmpty(), c.name);
-            QStringList printed;
-            for (const Word& w : words) {
-                printed << w.text;
+            for (const QString& file : previewPdfs(services, document, files)) {
+                const QString where = str(c.name) + str(", ") + QFileInfo(file).fileName();
+                const PdfText pdf = readPdf(file);
+                QVERIFY2(pdf.pages == QList<QSizeF>(document.pages.size(), c.paper),
+                         qPrintable(where));
+                QVERIFY2(!pdf.words.isEmpty(), qPrintable(where));
                 // Within a hundredth of a point: how far the reader rounds a box.
-                QVERIFY2(QRectF(35.99, 35.99, 540.02, 720.02).contains(w.box),
-                         qPrintable(QStringLiteral("%1: \"%2\" at %3..%4, %5..%6")
-                                        .arg(str(c.name), w.text)
-                                        .arg(w.box.left())
-                                        .arg(w.box.right())
-                                        .arg(w.box.top())
-                                        .arg(w.box.bottom())));
+                const QRectF inside =
+                    QRectF(QPointF(0, 0), c.paper).adjusted(35.99, 35.99, -35.99, -35.99);
+                QStringList printed;
+                for (const Word& w : pdf.words) {
+                    printed << w.text;
+                    QVERIFY2(inside.contains(w.box),
+                             qPrintable(QStringLiteral("%1: \"%2\" at %3..%4, %5..%6")
+                                            .arg(where, w.text)
+                                            .arg(w.box.left())
+                                            .arg(w.box.right())
+                                            .arg(w.box.top())
+                                            .arg(w.box.bottom())));
+                }
+                // No word prints over another: a text that runs into its neighbour is cut.
+                for (qsizetype i = 0; i < pdf.words.size(); ++i) {
+                    for (qsizetype j = i + 1; j < pdf.words.size(); ++j) {
+                        const Word& a = pdf.words.at(i);
+                        const Word& b = pdf.words.at(j);
+                        QVERIFY2(a.page != b.page ||
+                                     !a.box.adjusted(0.5, 0.5, -0.5, -0.5).intersects(b.box),
+                                 qPrintable(QStringLiteral("%1: \"%2\" over \"%3\"")
+                                                .arg(where, a.text, b.text)));
+                    }
+                }
+                for (const QString& w : source)
+                    QVERIFY2(printed.contains(w),
+                             qPrintable(QStringLiteral("%1: \"%2\" is missing").arg(where, w)));
             }
-            for (const QString& w : source)
-                QVERIFY2(printed.contains(w),
-                         qPrintable(QStringLiteral("%1: \"%2\" is missing").arg(str(c.name), w)));
         }
     }
 

@@ -47,60 +47,113 @@ class ToolWorkTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { test::setUpProcess(); }
 
-    // The compactor counts and deletes without a window, and tells the deleted records as its
-    // steps.
+    // The compactor counts and deletes without a window, asks before it deletes with the count
+    // and the criterion, and tells the deleted records as its steps.
     void theCompactorRunsWithoutAWindow()
     {
         Fixture f(tenRecords());
-        test::ScriptedProgress counting;
-        const std::optional<tools::Compactor::Result> counted =
-            tools::Compactor(0, false).run(counting);
-        QVERIFY(counted);
-        QCOMPARE(counted->identical, 3);
-        QCOMPARE(counted->total, 10);
-        QCOMPARE(counting.done, 0);
-
-        test::ScriptedProgress deleting;
-        const std::optional<tools::Compactor::Result> deleted =
-            tools::Compactor(0, true).run(deleting);
-        QVERIFY(deleted);
-        QCOMPARE(deleted->identical, 0);
-        QCOMPARE(deleted->total, 7);
-        QCOMPARE(deleting.done, 3);
-        QCOMPARE(deleting.total, 3);
-        QCOMPARE(deleting.questions, QStringList());
-
-        // No criterion, or no record: nothing to do.
-        test::ScriptedProgress none;
-        QVERIFY(!tools::Compactor(5, true).run(none));
-        fill(f.path(), {});
-        QVERIFY(!tools::Compactor(0, true).run(none));
-    }
-
-    // The bulk delete asks before it deletes, in the user's words, and deletes nothing on No.
-    void theBulkDeleteAsksFirst()
-    {
-        Fixture f(tenRecords());
         const QByteArray before = storedState(f.path());
-        test::ScriptedProgress refused;
-        QCOMPARE(tools::BulkDelete(2, str("Acme")).run(refused), std::optional<int>());
-        QCOMPARE(refused.questions, QStringList({str("Delete 5 records whose company is "
-                                                     "\"Acme\"? Deleted records cannot be "
-                                                     "recovered.")}));
+        test::ScriptedProgress counting;
+        const tools::Compactor::Result counted = tools::Compactor(0, false).run(counting);
+        QVERIFY(counted.finished);
+        QCOMPARE(counted.identical, 3);
+        QCOMPARE(counted.total, 10);
+        QCOMPARE(counted.note, QString());
+        QCOMPARE(counting.done, 0);
+        QCOMPARE(counting.questions, QStringList());
+
+        const QString question =
+            str("3 records have the same first and last name as a record that is kept.\n\n"
+                "Are you sure you want to delete identical records? \r Deleted entries cannot "
+                "be recovered. \t");
+        test::ScriptedProgress declining;
+        const tools::Compactor::Result declined = tools::Compactor(0, true).run(declining);
+        QVERIFY(!declined.finished);
+        QCOMPARE(declined.note, str("Compact Aborted"));
+        QCOMPARE(declining.questions, QStringList({question}));
         QCOMPARE(storedState(f.path()), before);
 
-        test::ScriptedProgress agreed;
-        agreed.confirmations << true;
-        QCOMPARE(tools::BulkDelete(1, str("Jones")).run(agreed), std::optional<int>(2));
-        QCOMPARE(agreed.questions, QStringList({str("Delete 2 records whose last name is "
-                                                    "\"Jones\"? Deleted records cannot be "
-                                                    "recovered.")}));
-        QCOMPARE(agreed.done, 2);
+        test::ScriptedProgress deleting;
+        deleting.confirmations << true;
+        const tools::Compactor::Result deleted = tools::Compactor(0, true).run(deleting);
+        QVERIFY(deleted.finished);
+        QCOMPARE(deleted.identical, 0);
+        QCOMPARE(deleted.total, 7);
+        QCOMPARE(deleted.note, QString());
+        QCOMPARE(deleting.done, 3);
+        QCOMPARE(deleting.total, 3);
+        QCOMPARE(deleting.questions, QStringList({question}));
 
-        // Nothing matches: nothing is asked, nothing deleted.
-        test::ScriptedProgress unmatched;
-        QCOMPARE(tools::BulkDelete(1, str("jones")).run(unmatched), std::optional<int>(0));
-        QCOMPARE(unmatched.questions, QStringList());
+        // Nothing to delete, no criterion, or no record: nothing is asked, and the note says why.
+        const struct {
+            int criterion;
+            bool finished;
+            const char* note;
+        } nothing[] = {
+            {1, true,
+             "No record has the same names and whole address as another: nothing was "
+             "deleted."},
+            {5, false, "Choose what makes two records identical: nothing was compared."},
+        };
+        for (const auto& c : nothing) {
+            test::ScriptedProgress none;
+            none.confirmations << true;
+            const tools::Compactor::Result result = tools::Compactor(c.criterion, true).run(none);
+            QCOMPARE(result.finished, c.finished);
+            QCOMPARE(result.note, str(c.note));
+            QCOMPARE(none.questions, QStringList());
+        }
+        fill(f.path(), {});
+        test::ScriptedProgress empty;
+        QCOMPARE(tools::Compactor(0, true).run(empty).note,
+                 str("The address book has no records: nothing was compared."));
+    }
+
+    // The bulk delete asks before it deletes, in the user's words, and deletes nothing on No; a
+    // run that deletes nothing says why.
+    void theBulkDeleteAsksFirst()
+    {
+        const struct {
+            int field;
+            const char* value;
+            bool answer;
+            bool finished;
+            int deleted;
+            const char* question;
+            const char* note;
+        } cases[] = {
+            {2, "Acme", false, false, 0,
+             "Delete 5 records whose company is \"Acme\"? Deleted records cannot be recovered.",
+             ""},
+            {1, "Jones", true, true, 2,
+             "Delete 2 records whose last name is \"Jones\"? Deleted records cannot be "
+             "recovered.",
+             ""},
+            {1, "jones", true, true, 0, nullptr,
+             "No record has the last name \"jones\": nothing was deleted."},
+            {0, "2000", true, true, 0, nullptr,
+             "1 record has the first name \"2000\", but values that sort before \"aaaa\" "
+             "(those beginning with a digit, a blank or most punctuation marks) are never "
+             "deleted: nothing was deleted."},
+            {-1, "Acme", true, true, 0, nullptr,
+             "Choose the field to compare: nothing was deleted."},
+        };
+        Fixture f(tenRecords() << person("2000", "Zed"));
+        for (const auto& c : cases) {
+            const QByteArray before = storedState(f.path());
+            test::ScriptedProgress progress;
+            progress.confirmations << c.answer;
+            const tools::BulkDelete::Result result =
+                tools::BulkDelete(c.field, str(c.value)).run(progress);
+            QCOMPARE(result.finished, c.finished);
+            QCOMPARE(result.deleted, c.deleted);
+            QCOMPARE(result.note, str(c.note));
+            QCOMPARE(progress.questions,
+                     c.question ? QStringList({str(c.question)}) : QStringList());
+            QCOMPARE(progress.done, qint64(c.deleted));
+            if (c.deleted == 0)
+                QCOMPARE(storedState(f.path()), before);
+        }
     }
 
     // A cancel part way through a delete rolls the whole delete back: every record and the
