@@ -444,14 +444,14 @@ private Q_SLOTS:
     {
         Fixture f({{"Zoë", "Ärger", "Friends, old"}, {"b", "Baker", ""}});
         QStringList texts;
-        for (const QAction* action : part<QMenu>("File1")->actions())
+        for (const QAction* action : f.part<QMenu>("File1")->actions())
             texts << action->text();
         QCOMPARE(texts, (QStringList{"Print &Selected", "Print &All...", "Print Pre&view...", "",
                                      "&Export to vCard...", "&Import from vCard...", "",
                                      "Export t&o CSV...", "Import fro&m CSV...", "", "&Close"}));
         const QString exported = f.dir.filePath(str("book.vcf"));
         f.services.prompts->fileNames.enqueue(exported);
-        PDAForm->action(str("ExportVCard1"))->trigger();
+        f.window->action(str("ExportVCard1"))->trigger();
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray cards = file.readAll();
@@ -466,7 +466,7 @@ private Q_SLOTS:
                       "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Dee\r\nno value\r\nEND:VCARD\r\n");
         written.close();
         f.services.prompts->fileNames.enqueue(other);
-        PDAForm->action(str("ImportVCard1"))->trigger();
+        f.window->action(str("ImportVCard1"))->trigger();
         QCOMPARE(f.services.prompts->messages,
                  (QStringList{str("Exported to \"%1\".").arg(exported),
                               str("Contacts added: 1; skipped: 1 (card 2 \"Dee\": a line has no "
