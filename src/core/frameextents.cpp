@@ -14,21 +14,19 @@
 namespace ql::frameextents {
 namespace {
 
-template <typename Reply>
-using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply> using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
 
 xcb_connection_t* connection()
 {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                              : nullptr;
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
 }
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
     const Owned<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 1, uint16_t(std::strlen(name)), name), nullptr),
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::strlen(name)), name), nullptr),
         &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
@@ -73,8 +71,7 @@ std::optional<QMargins> of(const QWidget* window)
     const auto id = xcb_window_t(handle->winId());
     // Before the window is shown in its frame, the extents are the window manager's estimate.
     const Owned<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr),
-        &std::free);
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr), &std::free);
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
         return std::nullopt;
     // Left, right, top, bottom.
