@@ -7,7 +7,9 @@ packages=(
     clang-16 libclang-rt-16-dev clang-tidy-16
     qt6-base-dev libsqlite3-dev libicu-dev sqlite3
     fonts-liberation fonts-dejavu-core
+    libxcb1-dev
     xvfb xauth x11-utils xdotool openbox poppler-utils
+    dbus at-spi2-core python3-gi gir1.2-atspi-2.0
     dpkg-dev file desktop-file-utils appstream lintian
 )
 
