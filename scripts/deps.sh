@@ -8,7 +8,9 @@ packages=(
     qt6-base-dev libsqlite3-dev libicu-dev libical-dev sqlite3
     khard python3-icalendar
     fonts-liberation fonts-dejavu-core
+    libxcb1-dev
     xvfb xauth x11-utils xdotool openbox poppler-utils gnumeric
+    dbus at-spi2-core python3-gi gir1.2-atspi-2.0
     dpkg-dev file desktop-file-utils appstream lintian
 )
 

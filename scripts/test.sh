@@ -7,10 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 bash scripts/build.sh build -DQUILLORY_WERROR=ON
-# A window's first opening on the desktop sometimes keeps the place its frame should have had
-# (the window manager's frame arrives after the program stopped waiting for it): a failed test
-# runs once more, and a second failure fails the run.
-(cd build && { ctest --output-on-failure --parallel "$(nproc)" || ctest --rerun-failed --output-on-failure; })
+(cd build && ctest --output-on-failure --parallel "$(nproc)")
 
 bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLORY_SANITIZE=ON -DQUILLORY_WERROR=ON \
     -DCMAKE_CXX_COMPILER=clang++-16

@@ -256,15 +256,21 @@ void AddressBookWindow::buildAddressPage()
     const QString captions[5] = {QStringLiteral("Address:"), QStringLiteral("Address:"),
                                  QStringLiteral("City:"), QStringLiteral("State:"),
                                  QStringLiteral("Zip:")};
+    // A screen reader tells the two blocks and the two lines apart.
+    const QString spoken[5] = {QStringLiteral("line 1"), QStringLiteral("line 2"),
+                               QStringLiteral("city"), QStringLiteral("state"),
+                               QStringLiteral("zip")};
     grid->addWidget(new QLabel(QStringLiteral("<b>Address A</b>"), contents), 0, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("<b>Address B</b>"), contents), 0, 2, 1, 2);
     for (int address = 0; address < 2; ++address) {
         const QString which =
-            address == 0 ? QStringLiteral("Address A: ") : QStringLiteral("Address B: ");
+            address == 0 ? QStringLiteral("Address A ") : QStringLiteral("Address B ");
         for (int i = 0; i < 5; ++i) {
             const auto& name = names[address][i];
-            auto* edit = makeEdit(contents, name[0], name[1], which + captions[i].chopped(1));
+            auto* edit = makeEdit(contents, name[0], name[1],
+                                  which.trimmed() + QStringLiteral(": ") + captions[i].chopped(1));
             grid->addWidget(makeLabel(contents, name[2], captions[i], edit), i + 1, address * 2);
+            edit->setAccessibleName(which + spoken[i]);
             grid->addWidget(edit, i + 1, address * 2 + 1);
         }
     }
@@ -457,7 +463,7 @@ void AddressBookWindow::declareCommands()
     QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
     QMenu* editMenu = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
     QMenu* options = addMenu(menuBar(), "Options1", QStringLiteral("&Options"));
-    QMenu* sort = addMenu(menuBar(), "Sort1", QStringLiteral("Sort"));
+    QMenu* sort = addMenu(menuBar(), "Sort1", QStringLiteral("Sort &by"));
     QMenu* helpMenu = addMenu(menuBar(), "HelpStuff", QStringLiteral("&Help"));
     declare(this, {.handler = [this] { printWindowPicture(); },
                    .caption = QStringLiteral("Print &Selected"),
@@ -527,19 +533,14 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
 void AddressBookWindow::declareRecordCommands(QMenu* edit)
 {
     RecordWindow::declareRecordCommands(
-        {{RecordCommand::New, "&New", "Start a new record", m_newButton, edit, "New1", "New2"},
-         {RecordCommand::Insert, "&Insert", "Insert a new record", m_insertButton, edit, "Insert1",
-          "Insert2"},
-         {RecordCommand::Cancel, "&Cancel", "Abandon the changes of this record", m_cancelButton,
-          edit, "Cancel1", "Cancel2"},
-         {RecordCommand::Delete, "&Delete", "Delete this record", m_deleteButton, edit, "Delete1",
-          "Delete2"},
-         {RecordCommand::Search, "&Search", "Find a record by the key of the order", m_searchButton,
-          edit, "Search1", "Search2", "&Search...", true},
-         {RecordCommand::Filter, "Fil&ter", "Show only the records with a key", m_filterButton,
-          edit, "FilterRecords1", "Filter1", "&Filter..."},
-         {RecordCommand::Unfilter, "&Unfilter", "Show all records again", m_unfilterButton, edit,
-          "CancelFilter1", "UnFilter1"}});
+        {"record", "records"},
+        {{RecordCommand::New, m_newButton, edit, "New1", "New2"},
+         {RecordCommand::Insert, m_insertButton, edit, "Insert1", "Insert2"},
+         {RecordCommand::Cancel, m_cancelButton, edit, "Cancel1", "Cancel2"},
+         {RecordCommand::Delete, m_deleteButton, edit, "Delete1", "Delete2"},
+         {RecordCommand::Search, m_searchButton, edit, "Search1", "Search2", true, true},
+         {RecordCommand::Filter, m_filterButton, edit, "FilterRecords1", "Filter1"},
+         {RecordCommand::Unfilter, m_unfilterButton, edit, "CancelFilter1", "UnFilter1"}});
 }
 
 // Each page has its button, its item in the Options menu and in the context menu's Display

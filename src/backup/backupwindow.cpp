@@ -144,8 +144,9 @@ void BackupWindow::declareCommands()
                    .hint = QStringLiteral("Help on backing up and restoring your data"),
                    .shortcut = QKeySequence(Qt::Key_F1),
                    .button = helpButton});
-    // The browse button shows its picture alone.
+    // The browse button shows its picture alone, and keeps the Alt letter of its caption.
     browseButton->setText(QString());
+    browseButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_W));
     browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
 }
 

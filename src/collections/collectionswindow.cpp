@@ -257,33 +257,21 @@ constexpr EditorLayout kBookEditors[] = {
 struct RecordCommandLayout {
     RecordCommand command;
     const char* button;
-    const char* caption;
-    const char* hint;
     bool filterMenu;
     const char* menuItem;
-    const char* menuText;
     const char* popupItem;
-    const char* popupText;
     bool popupSeparated;
 };
 
 // In the order of the menus.
 constexpr std::array<RecordCommandLayout, 7> kRecordCommands = {{
-    {RecordCommand::New, "NewBtn", "New", "Start a new item", false, "New1", "&New", "New2", "&New",
-     true},
-    {RecordCommand::Insert, "InsertBtn", "Insert", "Insert a new item", false, "Insert1", "&Insert",
-     "Insert2", "&Insert", false},
-    {RecordCommand::Delete, "DeleteBtn", "Delete", "Delete this item", false, "Delete1", "&Delete",
-     "Delete2", "&Delete", false},
-    {RecordCommand::Cancel, "CancelBtn", "Cancel", "Abandon the changes of this item", false,
-     "Cencel1", "&Cancel", "Cancel1", "&Cancel", false},
-    {RecordCommand::Search, "Search", "Search",
-     "Go to the first item at or after a text in the sort order", false, "Search1", "&Search",
-     "Search2", "&Search", false},
-    {RecordCommand::Filter, "FilterBtn", "Filter", "Show only the items whose sort field is a text",
-     true, "FilterRecords1", "&Filter Records", "Filter2", "&Filter", true},
-    {RecordCommand::Unfilter, "UnFilterBtn", "UnFilter", "Show all items again", true,
-     "CancelFilter1", "&Cancel Filter", "UnFilter1", "&UnFilter", false},
+    {RecordCommand::New, "NewBtn", false, "New1", "New2", true},
+    {RecordCommand::Insert, "InsertBtn", false, "Insert1", "Insert2", false},
+    {RecordCommand::Delete, "DeleteBtn", false, "Delete1", "Delete2", false},
+    {RecordCommand::Cancel, "CancelBtn", false, "Cencel1", "Cancel1", false},
+    {RecordCommand::Search, "Search", false, "Search1", "Search2", false},
+    {RecordCommand::Filter, "FilterBtn", true, "FilterRecords1", "Filter2", true},
+    {RecordCommand::Unfilter, "UnFilterBtn", true, "CancelFilter1", "UnFilter1", false},
 }};
 
 // The buttons stand in another order than the menu items: Cancel before Delete.
@@ -451,14 +439,14 @@ QMenuBar* CollectionsWindow::buildMenus()
     QMenu* popup = contextMenu();
     QMenu* file = addMenu(bar, "File1", str("&File"));
     QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
-    QMenu* filter = addMenu(bar, "Filter1", str("Fi&lter"));
+    QMenu* filter = addMenu(bar, "Filter1", str("Filte&r"));
     QMenu* help = addMenu(bar, "Help1", str("&Help"));
     QMenu* display = popup->addMenu(str("Dis&play"));
     display->setObjectName(str("Display1"));
     display->menuAction()->setObjectName(str("Display1"));
     declareCatalogueCommands(file, display);
     declareFileCommands(file);
-    declareRecordCommands(edit, filter, popup);
+    declareRecordCommands(edit, filter);
     declareHelpMenu(this, {help, "Collections1", str("C&ollections Help"), 3,
                            [this] { m_context.aboutBox->showFor(str("Quillory - Collections")); }});
     return bar;
@@ -472,6 +460,7 @@ void CollectionsWindow::declareCatalogueCommands(QMenu* file, QMenu* display)
         declare(this, {.handler = [this, kind] { showCatalogue(kind); },
                        .caption = str(show.caption),
                        .hint = str(show.hint),
+                       .shortcut = QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + int(i))),
                        .button = m_buttons.show[i],
                        .items = {{file, show.fileItem, str(show.itemText)},
                                  {display, show.displayItem, str(show.itemText)}}});
@@ -495,7 +484,7 @@ void CollectionsWindow::declareFileCommands(QMenu* file)
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_A),
                    .items = {{file, "PrintAll1"}}});
     declare(this, {.handler = [this] { openLoans(); },
-                   .caption = str("Loans"),
+                   .caption = str("&Loans"),
                    .hint = str("List every item that is lent, the overdue first"),
                    .button = m_buttons.loans,
                    .items = {{file, "Loans1", str("&Loans..."), true}}});
@@ -508,22 +497,19 @@ void CollectionsWindow::declareFileCommands(QMenu* file)
                       : std::nullopt;
          }});
     declare(this, {.handler = [this] { accept(); },
-                   .caption = str("Close"),
+                   .caption = str("Cl&ose"),
                    .hint = str("Close the collections"),
                    .button = m_buttons.close,
                    .items = {{file, "Exit1", str("E&xit"), true}}});
 }
 
-void CollectionsWindow::declareRecordCommands(QMenu* edit, QMenu* filter, QMenu* popup)
+void CollectionsWindow::declareRecordCommands(QMenu* edit, QMenu* filter)
 {
     for (size_t i = 0; i < kRecordCommands.size(); ++i) {
         const RecordCommandLayout& c = kRecordCommands[i];
-        declareRecordCommand(c.command,
-                             {str(c.caption),
-                              str(c.hint),
-                              m_buttons.record[i],
-                              {{c.filterMenu ? filter : edit, c.menuItem, str(c.menuText)},
-                               {popup, c.popupItem, str(c.popupText), c.popupSeparated}}});
+        RecordWindow::declareRecordCommands(
+            {"item", "items"}, {{c.command, m_buttons.record[i], c.filterMenu ? filter : edit,
+                                 c.menuItem, c.popupItem, false, c.popupSeparated}});
     }
 }
 

@@ -72,7 +72,7 @@ private:
     QMenuBar* buildMenus();
     void declareCatalogueCommands(QMenu* file, QMenu* display);
     void declareFileCommands(QMenu* file);
-    void declareRecordCommands(QMenu* edit, QMenu* filter, QMenu* popup);
+    void declareRecordCommands(QMenu* edit, QMenu* filter);
     void connectSortsAndDues();
     void layOut(QMenuBar* menuBar, QFrame* strip, QFrame* commands);
 

@@ -1,5 +1,6 @@
 #include "core/geometry.h"
 
+#include "core/frameextents.h"
 #include "core/keys.h"
 #include "core/settings.h"
 #include "store/error.h"
@@ -13,16 +14,15 @@
 #include <algorithm>
 
 #include <functional>
+#include <optional>
 
 namespace ql::geometry {
 namespace {
 
-// The frame the window manager put around the window, once it framed it. The widget's own idea
-// of its frame is renewed only when the window moves, and a window framed where it stands does
-// not move: then the window system tells it. Before, there is none: the window is not mapped
-// yet, or the window manager made its frame (at first 1x1) but has not yet laid it around the
-// window.
-QMargins frameMargins(const QWidget* window)
+// The window's own idea of its frame is renewed only when the window moves, and a window framed
+// where it stands does not move: then the window system tells it. Before the window manager laid
+// its frame (at first 1x1) around the window there is none.
+QMargins toolkitFrame(const QWidget* window)
 {
     const QRect frame = window->frameGeometry();
     const QRect inner = window->geometry();
@@ -37,9 +37,34 @@ QMargins frameMargins(const QWidget* window)
     return around ? margins : QMargins();
 }
 
-bool isFramed(const QWidget* window)
+// The frame the window manager puts around the shown window, once it framed it. A window manager
+// that announces its frames is asked each time: the toolkit keeps the first frame it heard of,
+// which may be none or a guess made before the window was framed, until the window next moves.
+std::optional<QMargins> frameNow(const QWidget* window)
 {
-    return !frameMargins(window).isNull();
+    if (frameextents::announced())
+        return frameextents::of(window);
+    const QMargins margins = toolkitFrame(window);
+    return margins.isNull() ? std::nullopt : std::optional(margins);
+}
+
+// Where the window remembers the last frame it was shown in.
+constexpr const char* kLastFrame = "quilloryLastFrame";
+
+// The frame around the window, or the one it was last shown in: a window hidden to be closed
+// keeps its frame's place.
+QMargins frameMargins(const QWidget* window)
+{
+    return frameNow(window).value_or(window->property(kLastFrame).value<QMargins>());
+}
+
+// Whether the window is shown in its frame now; it remembers the frame for when it is hidden.
+bool isFramed(QWidget* window)
+{
+    const std::optional<QMargins> frame = frameNow(window);
+    if (frame)
+        window->setProperty(kLastFrame, QVariant::fromValue(*frame));
+    return frame.has_value();
 }
 
 // Stored places and sizes are those of the frame, the window's own leave it out.
@@ -69,12 +94,9 @@ void setOuterSize(QWidget* window, int width, int height)
                    std::max(1, height - frame.top() - frame.bottom()));
 }
 
-// A stored place that no longer fits (another screen, a damaged value) is brought onto the screen
-// the window is mostly on, or the primary one: the size at most the screen's, the whole window on
-// it.
-void keepOnScreen(QWidget* window)
+// The screen the window is mostly on, else the primary one.
+const QScreen* screenOf(const QRect& frame)
 {
-    const QRect frame = outerGeometry(window);
     const QScreen* best = QGuiApplication::primaryScreen();
     qint64 bestArea = 0;
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -85,6 +107,16 @@ void keepOnScreen(QWidget* window)
             bestArea = area;
         }
     }
+    return best;
+}
+
+// A stored place that no longer fits (another screen, a damaged value) is brought onto the screen
+// the window is mostly on, or the primary one: the size at most the screen's, the whole window on
+// it.
+void keepOnScreen(QWidget* window)
+{
+    const QRect frame = outerGeometry(window);
+    const QScreen* best = screenOf(frame);
     if (!best)
         return;
     const QRect area = best->availableGeometry();
@@ -110,7 +142,9 @@ void apply(QWidget* window, const QRect& outer)
 // A window manager adds the frame only after the window is mapped; until then the outer size
 // cannot be told from the inner one. The window is placed again as soon as the frame is there,
 // so that a stored size is not taken for the inner size and grows by the frame each time. A
-// desktop without frames gives up after a while and keeps what was applied.
+// window manager that announces its frames is waited for as long as the window is shown, however
+// slow it is; on a desktop that does not announce them the wait ends after a while and keeps what
+// was applied.
 void placeWhenFramed(QWidget* window, const std::function<void()>& place)
 {
     constexpr int interval = 20;
@@ -121,14 +155,18 @@ void placeWhenFramed(QWidget* window, const std::function<void()>& place)
     auto* timer = new QTimer(window);
     timer->setInterval(interval);
     QObject::connect(timer, &QTimer::timeout, window,
-                     [window, place, timer, left = tries, calm = 0, last = QRect()]() mutable {
-                         if (isFramed(window)) {
+                     [window, place, timer, announced = frameextents::announced(), left = tries,
+                      calm = 0, last = QRect()]() mutable {
+                         const bool framed = isFramed(window);
+                         if (framed) {
                              place();
                              const QRect now = outerGeometry(window);
                              calm = now == last ? calm + 1 : 0;
                              last = now;
                          }
-                         if (calm < calmTicks && --left > 0 && window->isVisible())
+                         if (framed || !announced)
+                             --left;
+                         if (calm < calmTicks && left > 0 && window->isVisible())
                              return;
                          timer->stop();
                          timer->deleteLater();
@@ -171,6 +209,9 @@ void save(QWidget* window, const QString& key)
     const QSize least =
         window->minimumSize().expandedTo(window->minimumSizeHint()).grownBy(margins);
     frame.setSize(frame.size().expandedTo(least));
+    // Nor larger than the screen it stands on: a window opens again at most as large as that.
+    if (const QScreen* screen = screenOf(frame))
+        frame.setSize(frame.size().boundedTo(screen->availableGeometry().size()));
     Settings settings;
     settings.openKey(key, true);
     settings.writeInteger(keys::Left, frame.x());

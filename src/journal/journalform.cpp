@@ -134,14 +134,14 @@ void JournalWindow::declareCommands()
              return std::optional<CsvSource>({exchange::Module::Journal, m_holder.tbJournal1});
          }});
     declare(this, {.handler = [this] { accept(); },
-                   .caption = QStringLiteral("Close"),
+                   .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the journal"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
                    .button = m_closeButton,
                    .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
     declareRecordCommands(edit);
     declare(this, {.handler = [this] { openCalendar(); },
-                   .caption = QStringLiteral("Calendar"),
+                   .caption = QStringLiteral("C&alendar"),
                    .hint = QStringLiteral("Look at a month calendar"),
                    .button = m_calendarButton,
                    .items = {{edit, "Calander1", QStringLiteral("C&alendar"), true},
@@ -160,17 +160,13 @@ void JournalWindow::declareCommands()
 
 void JournalWindow::declareRecordCommands(QMenu* edit)
 {
-    const char* newHint = "Start a new entry stamped with the present moment";
     RecordWindow::declareRecordCommands(
-        {{RecordCommand::New, "New", newHint, m_newButton, edit, "New1", "New2", "&New"},
-         {RecordCommand::Insert, "Insert", newHint, m_insertButton, edit, "Insert1", "Insert2",
-          "&Insert"},
-         {RecordCommand::Delete, "Delete", "Delete this entry", m_deleteButton, edit, "Delete1",
-          "Delete2", "&Delete"},
-         {RecordCommand::Cancel, "Cancel", "Abandon the changes of this entry", m_cancelButton,
-          edit, "Cancel1", "Cancel2", "&Cancel"},
-         {RecordCommand::Search, "Search", "Go to the first entry of a date", m_searchButton, edit,
-          "Search1", "Search2", "&Search"}});
+        {"entry", "entries"},
+        {{RecordCommand::New, m_newButton, edit, "New1", "New2"},
+         {RecordCommand::Insert, m_insertButton, edit, "Insert1", "Insert2"},
+         {RecordCommand::Delete, m_deleteButton, edit, "Delete1", "Delete2"},
+         {RecordCommand::Cancel, m_cancelButton, edit, "Cancel1", "Cancel2"},
+         {RecordCommand::Search, m_searchButton, edit, "Search1", "Search2"}});
 }
 
 // The list above the buttons on the left; the stamp and the two texts on the right. The list

@@ -164,22 +164,15 @@ void ToDoWindow::declareCommands()
 
 void ToDoWindow::declareRecordCommands(QMenu* edit, QMenu* filter)
 {
-    const char* search = "&Search for Date...";
-    const char* filterText = "&Filter for Date...";
     RecordWindow::declareRecordCommands(
-        {{RecordCommand::New, "&New", "Start a new item", m_newButton, edit, "New1", "New2"},
-         {RecordCommand::Insert, "&Insert", "Insert a new item", m_insertButton, edit, "Insert1",
-          "Insert2"},
-         {RecordCommand::Delete, "&Delete", "Delete this item", m_deleteButton, edit, "Delete1",
-          "Delete2"},
-         {RecordCommand::Cancel, "&Cancel", "Abandon the changes of this item", m_cancelButton,
-          edit, "Cancel1", "Cancel2"},
-         {RecordCommand::Search, "&Search", "Go to the first item due on or after a date",
-          m_searchButton, edit, "Search1", "Search2", search, true},
-         {RecordCommand::Filter, "Fil&ter", "Show only the items due on a date", m_filterButton,
-          filter, "FilterRecords1", "Filter2", filterText},
-         {RecordCommand::Unfilter, "&Unfilter", "Show all items again", m_unfilterButton, filter,
-          "CancelFilter1", "UnFilter1"}});
+        {"item", "items"},
+        {{RecordCommand::New, m_newButton, edit, "New1", "New2"},
+         {RecordCommand::Insert, m_insertButton, edit, "Insert1", "Insert2"},
+         {RecordCommand::Delete, m_deleteButton, edit, "Delete1", "Delete2"},
+         {RecordCommand::Cancel, m_cancelButton, edit, "Cancel1", "Cancel2"},
+         {RecordCommand::Search, m_searchButton, edit, "Search1", "Search2", true, true},
+         {RecordCommand::Filter, m_filterButton, filter, "FilterRecords1", "Filter2"},
+         {RecordCommand::Unfilter, m_unfilterButton, filter, "CancelFilter1", "UnFilter1"}});
 }
 
 // The list on the left; the due date, the text and the buttons on the right. The list and the

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -186,7 +187,7 @@ void UserDefinedWindow::buildConfiguration()
     m_titleEdit = new QLineEdit(panel);
     m_titleEdit->setObjectName(str("Edit2"));
     m_titleEdit->setToolTip(str("The title of the window and of the report"));
-    auto* titleCaption = new QLabel(str("&Title:"), panel);
+    auto* titleCaption = new QLabel(str("&Window title:"), panel);
     titleCaption->setBuddy(m_titleEdit);
     m_titleEdit->setAccessibleName(str("Title"));
     form->addRow(titleCaption, m_titleEdit);
@@ -232,11 +233,11 @@ QMenuBar* UserDefinedWindow::buildMenus()
     declareFileCommands(file, options, popup);
     declareRecordCommands(edit, options, popup);
     declare(this, {.handler = [this] { saveConfiguration(); },
-                   .caption = str("&Save"),
+                   .caption = str("Sa&ve"),
                    .hint = str("Store the names and show the records"),
                    .button = m_buttons.save});
     declare(this, {.handler = [this] { showRecordView(); },
-                   .caption = str("&Cancel"),
+                   .caption = str("C&ancel"),
                    .hint = str("Show the records without storing the names"),
                    .button = m_buttons.cancelConfiguration});
     declareHelpMenu(this,
@@ -261,7 +262,7 @@ void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* 
                    return std::optional<CsvSource>({exchange::Module::UserDefined, m_table, names});
                }});
     declare(this, {.handler = [this] { accept(); },
-                   .caption = str("Close"),
+                   .caption = str("C&lose"),
                    .hint = str("Close the user-defined records"),
                    .button = m_buttons.close,
                    .items = {{file, "Exit1", str("E&xit"), true}}});
@@ -274,45 +275,25 @@ void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* 
 
 void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup)
 {
-    declareRecordCommand(RecordCommand::New,
-                         {str("New"),
-                          str("Start a new record"),
-                          m_buttons.newRecord,
-                          {{edit, "New1", str("&New")}, {popup, "New2", str("&New"), true}}});
-    declareRecordCommand(RecordCommand::Insert,
-                         {str("Insert"),
-                          str("Insert a new record"),
-                          m_buttons.insertRecord,
-                          {{edit, "Insert1", str("&Insert")}, {popup, "Insert2", str("&Insert")}}});
-    declareRecordCommand(RecordCommand::Delete,
-                         {str("Delete"),
-                          str("Delete this record"),
-                          m_buttons.deleteRecord,
-                          {{edit, "Delete1", str("&Delete")}, {popup, "Delete2", str("&Delete")}}});
-    declareRecordCommand(RecordCommand::Cancel,
-                         {str("Cancel"),
-                          str("Abandon the changes of this record"),
-                          m_buttons.cancelRecord,
-                          {{edit, "Cancel1", str("&Cancel")}, {popup, "Cancel2", str("&Cancel")}}});
-    declareRecordCommand(RecordCommand::Search,
-                         {str("Search"),
-                          str("Go to the first record at or after a text in the sort order"),
-                          m_buttons.search,
-                          {{edit, "Search1", str("&Search")}, {popup, "Search2", str("&Search")}}});
-    declare(this, {.handler = [this] { filterByChosenField(); },
-                   .caption = str("Filter"),
-                   .hint = str("Show only the records whose sort field is a text"),
-                   .shortcut = key(RecordCommand::Filter),
-                   .button = m_buttons.filter,
-                   .items = {{options, "FilterRecords1", str("&Filter Records"), true},
-                             {popup, "Filter1", str("&Filter"), true}}});
-    declare(this, {.handler = [this] { showAllByFirstField(); },
-                   .caption = str("Unfilter"),
-                   .hint = str("Show all records again, sorted by the first field"),
-                   .shortcut = key(RecordCommand::Unfilter),
-                   .button = m_buttons.unfilter,
-                   .items = {{options, "CancelFilter1", str("C&ancel Filter")},
-                             {popup, "Unfilter1", str("&Unfilter")}}});
+    const RecordNoun noun{"record", "records"};
+    RecordWindow::declareRecordCommands(
+        noun, {{RecordCommand::New, m_buttons.newRecord, edit, "New1", "New2", false, true},
+               {RecordCommand::Insert, m_buttons.insertRecord, edit, "Insert1", "Insert2"},
+               {RecordCommand::Delete, m_buttons.deleteRecord, edit, "Delete1", "Delete2"},
+               {RecordCommand::Cancel, m_buttons.cancelRecord, edit, "Cancel1", "Cancel2"},
+               {RecordCommand::Search, m_buttons.search, edit, "Search1", "Search2"}});
+    // Filter and Unfilter read the field chosen as the order, and Unfilter sorts by the first.
+    Command filter = recordCommand(RecordCommand::Filter, noun);
+    filter.handler = [this] { filterByChosenField(); };
+    filter.button = m_buttons.filter;
+    filter.items = {{options, "FilterRecords1", filter.caption + str("..."), true},
+                    {popup, "Filter1", filter.caption + str("..."), true}};
+    declare(this, filter);
+    Command unfilter = recordCommand(RecordCommand::Unfilter, noun);
+    unfilter.handler = [this] { showAllByFirstField(); };
+    unfilter.button = m_buttons.unfilter;
+    unfilter.items = {{options, "CancelFilter1"}, {popup, "Unfilter1"}};
+    declare(this, unfilter);
 }
 
 // The list over the fields, the memo and the buttons side by side at the bottom; the
@@ -401,6 +382,12 @@ void UserDefinedWindow::applyConfiguration(int useMemo, const QString& unusedTit
         }
     }
     m_sort->setItems(entries);
+    // A screen reader names each choice after its field; one out of use says which it is.
+    for (int n = 0; n < m_sort->count(); ++n) {
+        const bool used = m_nameEdits[size_t(n)]->text() != None;
+        m_sort->button(n)->setAccessibleName(used ? spokenTitle(n)
+                                                  : str("Field %1: N/A").arg(n + 1));
+    }
     showColumnTitles();
 }
 

@@ -7,6 +7,7 @@
 #include "widgets/dbcontrols.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -21,6 +22,8 @@ ModuleWindow::ModuleWindow(QWidget* parent, const QString& geometryKey, const QR
     , m_geometryKey(geometryKey)
     , m_design(design)
 {
+    // Sees the keys of the window's controls before they do.
+    qApp->installEventFilter(this);
 }
 
 QAction* ModuleWindow::action(const QString& name) const
@@ -67,6 +70,22 @@ void ModuleWindow::keyPressEvent(QKeyEvent* event)
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
         dropRefusedTexts(this);
     QDialog::keyPressEvent(event);
+}
+
+bool ModuleWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // An Alt letter that no button or menu of the window takes types nothing: an editor would
+    // take it for its letter and store it.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers =
+            key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (modifiers == Qt::AltModifier && !key->text().isEmpty() && widget &&
+            widget->window() == this)
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ModuleWindow::contextMenuEvent(QContextMenuEvent* event)

@@ -61,29 +61,64 @@ void (RecordWindow::*RecordWindow::work(RecordCommand command))()
     return nullptr;
 }
 
-void RecordWindow::declareRecordCommand(RecordCommand command, const RecordControls& controls)
+Command RecordWindow::recordCommand(RecordCommand command, const RecordNoun& noun)
 {
-    const bool starts = command == RecordCommand::New || command == RecordCommand::Insert;
-    declare(this, {.handler = [this, run = work(command)] { (this->*run)(); },
-                   .caption = controls.caption,
-                   .hint = controls.hint,
-                   .shortcut = key(command),
-                   .button = controls.button,
-                   .items = controls.items,
-                   .abandons = command == RecordCommand::Cancel,
-                   .startsRecord = starts});
+    const auto hint = [&noun](const char* text) {
+        return QString::fromUtf8(text)
+            .replace(QStringLiteral("%many"), QString::fromUtf8(noun.many))
+            .replace(QStringLiteral("%one"), QString::fromUtf8(noun.one));
+    };
+    Command declared{.handler = {}, .caption = {}, .shortcut = key(command)};
+    switch (command) {
+    case RecordCommand::New:
+        declared.caption = QStringLiteral("&New");
+        declared.hint = hint("Start a new %one");
+        break;
+    case RecordCommand::Insert:
+        declared.caption = QStringLiteral("&Insert");
+        declared.hint = hint("Insert a new %one");
+        break;
+    case RecordCommand::Cancel:
+        declared.caption = QStringLiteral("&Cancel");
+        declared.hint = hint("Abandon the changes of this %one");
+        break;
+    case RecordCommand::Delete:
+        declared.caption = QStringLiteral("&Delete");
+        declared.hint = hint("Delete this %one");
+        break;
+    case RecordCommand::Search:
+        declared.caption = QStringLiteral("&Search");
+        declared.hint = hint("Go to the first %one at or after a key of the list's order");
+        break;
+    case RecordCommand::Filter:
+        declared.caption = QStringLiteral("Fil&ter");
+        declared.hint = hint("Show only the %many whose key in the list's order is a text");
+        break;
+    case RecordCommand::Unfilter:
+        declared.caption = QStringLiteral("&Unfilter");
+        declared.hint = hint("Show all %many again");
+        break;
+    }
+    declared.abandons = command == RecordCommand::Cancel;
+    declared.startsRecord = command == RecordCommand::New || command == RecordCommand::Insert;
+    return declared;
 }
 
-void RecordWindow::declareRecordCommands(std::initializer_list<RecordRow> rows)
+void RecordWindow::declareRecordCommands(const RecordNoun& noun,
+                                         std::initializer_list<RecordRow> rows)
 {
     for (const RecordRow& row : rows) {
-        const QString text = row.itemText ? QString::fromUtf8(row.itemText) : QString();
-        declareRecordCommand(row.command,
-                             {QString::fromUtf8(row.caption),
-                              QString::fromUtf8(row.hint),
-                              row.button,
-                              {{row.menu, row.menuItem, text, row.separatorBefore},
-                               {m_contextMenu, row.popupItem, text, row.separatorBefore}}});
+        Command command = recordCommand(row.command, noun);
+        command.handler = [this, run = work(row.command)] { (this->*run)(); };
+        command.button = row.button;
+        // The commands that ask for a key say so in their menus.
+        const bool asks =
+            row.command == RecordCommand::Search || row.command == RecordCommand::Filter;
+        const QString text = asks ? command.caption + QStringLiteral("...") : QString();
+        command.items.push_back({row.menu, row.menuItem, text, row.separatorInMenu});
+        if (row.popupItem)
+            command.items.push_back({m_contextMenu, row.popupItem, text, row.separatorInPopup});
+        declare(this, command);
     }
 }
 

@@ -20,13 +20,24 @@ class Table;
 // The commands every window over a list of records has.
 enum class RecordCommand { New, Insert, Cancel, Delete, Search, Filter, Unfilter };
 
-// How a window shows a record command: its button's caption, its hint, its button and its menu
-// items. The command's handler, key and focus come with the command.
-struct RecordControls {
-    QString caption;
-    QString hint = {};
-    QPushButton* button = nullptr;
-    std::vector<MenuItem> items = {};
+// What a window calls one of the records it lists, and several: the commands' hints name them.
+struct RecordNoun {
+    const char* one;
+    const char* many;
+};
+
+// Where a window shows a record command: its button, its item in one of the window's menus and
+// its item in the context menu (none when not named), each item after a separator when asked.
+// The caption with its Alt letter, the key, the hint and the items' text come from the command,
+// the same in every window.
+struct RecordRow {
+    RecordCommand command;
+    QPushButton* button;
+    QMenu* menu;
+    const char* menuItem;
+    const char* popupItem = nullptr;
+    bool separatorInMenu = false;
+    bool separatorInPopup = false;
 };
 
 // What a search or a filter asks for: the input box's caption and prompt.
@@ -64,22 +75,12 @@ protected:
     virtual QString filterSubject() const { return {}; }
     virtual QString deleteQuestion() const = 0;
 
-    // Declares a record command run by the window's controls.
-    void declareRecordCommand(RecordCommand command, const RecordControls& controls);
-    // A record command with its button, an item in one of the window's menus and one in the
-    // context menu; both items show `itemText`, or the caption when there is none.
-    struct RecordRow {
-        RecordCommand command;
-        const char* caption;
-        const char* hint;
-        QPushButton* button;
-        QMenu* menu;
-        const char* menuItem;
-        const char* popupItem;
-        const char* itemText = nullptr;
-        bool separatorBefore = false;
-    };
-    void declareRecordCommands(std::initializer_list<RecordRow> rows);
+    // The record commands at the window's controls, each with the handler every record window
+    // gives it.
+    void declareRecordCommands(const RecordNoun& noun, std::initializer_list<RecordRow> rows);
+    // A record command as every record window declares it (caption, hint, key, focus), with the
+    // window's own handler, button and items still to be given.
+    static Command recordCommand(RecordCommand command, const RecordNoun& noun);
 
     // The record commands' work, for windows that run it from elsewhere too.
     void addRecord();

@@ -512,7 +512,7 @@ private Q_SLOTS:
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(f.part("FindBtn"), &enter);
         QCOMPARE(f.part<QStatusBar>("StatusBar")->currentMessage(),
-                 str("Find a record by the key of the order"));
+                 str("Go to the first record at or after a key of the list's order"));
         // Another window of the program: the print menu's Print button.
         TPDAPrintMenu menu(f.table(), f.window);
         QApplication::sendEvent(menu.findChild<QPushButton*>(str("Button2")), &enter);

@@ -140,8 +140,9 @@ private Q_SLOTS:
                  QStringList({"Display1 ", "New2 ", "Insert2 ", "Delete2 ", "Cancel1 ", "Search2 ",
                               "Filter2 ", "UnFilter1 "}));
         QCOMPARE(items("File1"),
-                 QStringList({"CD1 ", "CDRRW1 ", "Tapes1 ", "Books1 ", "PrintPrevew1 Ctrl+P",
-                              "PrintSelected1 ", "PrintAll1 Ctrl+A", "Loans1 ", "ExportCsv1 ",
+                 QStringList({"CD1 Alt+1", "CDRRW1 Alt+2", "Tapes1 Alt+3", "Books1 Alt+4",
+                              "PrintPrevew1 Ctrl+P", "PrintSelected1 ", "PrintAll1 Ctrl+A",
+                              "Loans1 ", "ExportCsv1 ",
                               "ImportCsv1 ", "Exit1 "}));
 
         QStringList tabOrder;

@@ -406,7 +406,7 @@ private Q_SLOTS:
             TDataModule3 holder;
             CollectionsWindow collections(holder, program.context());
             check(&collections,
-                  {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "UnFilter", "Close"});
+                  {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "Unfilter", "Close"});
         }
     }
 };

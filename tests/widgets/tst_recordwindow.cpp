@@ -22,7 +22,7 @@ QString str(const char* text)
 }
 
 // A record window over the address book's names, sorted for search and filter by last name
-// whatever order its list is in. Its captions name no command the way the others do.
+// whatever order its list is in. Its menu items name no command the way the others do.
 class Contacts : public RecordWindow {
 public:
     explicit Contacts(TDataModule1& names)
@@ -33,14 +33,12 @@ public:
         setWindowTitle(str("Contacts"));
         auto* layout = new QVBoxLayout(this);
         auto* menu = new QMenu(this);
-        const char* captions[7] = {"&Add",     "Put &in", "&Undo", "&Drop",
-                                   "&Look up", "&Only",   "&All"};
         const char* objects[7] = {"Add", "PutIn", "Undo", "Drop", "LookUp", "Only", "All"};
         for (int i = 0; i < 7; ++i) {
             QPushButton* button = makeButton(this, objects[i]);
             layout->addWidget(button);
-            declareRecordCommand(RecordCommand(i),
-                                 {str(captions[i]), {}, button, {{menu, objects[i]}}});
+            declareRecordCommands({"contact", "contacts"},
+                                  {{RecordCommand(i), button, menu, objects[i]}});
         }
         editor = new DBEdit(this);
         editor->setObjectName(str("Last"));
@@ -112,24 +110,49 @@ class RecordWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void eachCommandHasTheKeyItIsDeclaredWith_data()
+    // Every record window shows a command so: the caption with its Alt letter on the button,
+    // the item's text, the key and the hint naming what the window lists.
+    void eachCommandHasTheCaptionKeyAndHintItIsDeclaredWith_data()
     {
         QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("key");
-        QTest::newRow("New") << str("Add") << str("Ctrl+N");
-        QTest::newRow("Insert") << str("PutIn") << str("Ctrl+I");
-        QTest::newRow("Cancel") << str("Undo") << str("Ctrl+Z");
-        QTest::newRow("Delete") << str("Drop") << str("Ctrl+Del");
-        QTest::newRow("Search") << str("LookUp") << str("Ctrl+F");
-        QTest::newRow("Filter") << str("Only") << str("Ctrl+L");
-        QTest::newRow("Unfilter") << str("All") << str("Ctrl+Shift+L");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("New") << str("Add") << str("&New") << str("&New") << str("Ctrl+N")
+                             << str("Start a new contact");
+        QTest::newRow("Insert") << str("PutIn") << str("&Insert") << str("&Insert") << str("Ctrl+I")
+                                << str("Insert a new contact");
+        QTest::newRow("Cancel") << str("Undo") << str("&Cancel") << str("&Cancel") << str("Ctrl+Z")
+                                << str("Abandon the changes of this contact");
+        QTest::newRow("Delete") << str("Drop") << str("&Delete") << str("&Delete")
+                                << str("Ctrl+Del") << str("Delete this contact");
+        QTest::newRow("Search") << str("LookUp") << str("&Search") << str("&Search...")
+                                << str("Ctrl+F")
+                                << str("Go to the first contact at or after a key of the list's "
+                                       "order");
+        QTest::newRow("Filter") << str("Only") << str("Fil&ter") << str("Fil&ter...")
+                                << str("Ctrl+L")
+                                << str("Show only the contacts whose key in the list's order is a "
+                                       "text");
+        QTest::newRow("Unfilter") << str("All") << str("&Unfilter") << str("&Unfilter")
+                                  << str("Ctrl+Shift+L") << str("Show all contacts again");
     }
-    void eachCommandHasTheKeyItIsDeclaredWith()
+    void eachCommandHasTheCaptionKeyAndHintItIsDeclaredWith()
     {
         QFETCH(QString, item);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
         QFETCH(QString, key);
+        QFETCH(QString, hint);
         Fixture f;
-        QCOMPARE(f.window.action(item)->shortcut().toString(), key);
+        const QAction* action = f.window.action(item);
+        const auto* button = f.window.findChild<QPushButton*>(item);
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->toolTip(), hint);
+        QCOMPARE(action->text(), text);
+        QCOMPARE(action->shortcut().toString(), key);
+        QCOMPARE(action->toolTip(), hint);
     }
 
     void aCaptionGivesNoKeyAndNoFocus()
