@@ -142,8 +142,7 @@ private Q_SLOTS:
         QCOMPARE(items("File1"),
                  QStringList({"CD1 Alt+1", "CDRRW1 Alt+2", "Tapes1 Alt+3", "Books1 Alt+4",
                               "PrintPrevew1 Ctrl+P", "PrintSelected1 ", "PrintAll1 Ctrl+A",
-                              "Loans1 ", "ExportCsv1 ",
-                              "ImportCsv1 ", "Exit1 "}));
+                              "Loans1 ", "ExportCsv1 ", "ImportCsv1 ", "Exit1 "}));
 
         QStringList tabOrder;
         QWidget* first = f.find<QPushButton>("CDBtn");
