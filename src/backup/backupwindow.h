@@ -26,7 +26,8 @@ public:
     QLabel* heading;
     QPushButton* backUpButton;
     RadioGroup* location;
-    QLineEdit* folderField;
+    // Null until built: the window filters the program's events from its base's constructor on.
+    QLineEdit* folderField = nullptr;
     QPushButton* browseButton;
     QPushButton* closeButton;
     QPushButton* aboutButton;

@@ -31,7 +31,8 @@ public:
                            QWidget* parent = nullptr);
 
     QTabWidget* pages;
-    QLineEdit* sourceField;
+    // Null until built: the window filters the program's events from its base's constructor on.
+    QLineEdit* sourceField = nullptr;
     QPushButton* browseButton;
     RadioGroup* sourceLayout;
     QCheckBox* addressBookBox;
