@@ -15,7 +15,7 @@ struct Alias {
 };
 
 // A field the organizer writes under a header of its own and reads under others too.
-struct FieldSpec {
+struct ColumnHeading {
     QString field;
     QString header;
     std::vector<Alias> aliases = {};
@@ -37,16 +37,16 @@ std::vector<Alias> aliases(std::initializer_list<const char*> headers)
 }
 
 // A phone number: other programs name it after its kind, which becomes its description.
-FieldSpec phone(const char* field, const char* header, const char* describedBy,
-                std::initializer_list<std::pair<const char*, const char*>> kinds)
+ColumnHeading phone(const char* field, const char* header, const char* describedBy,
+                    std::initializer_list<std::pair<const char*, const char*>> kinds)
 {
-    FieldSpec spec{str(field), str(header), {}, str(describedBy)};
+    ColumnHeading heading{str(field), str(header), {}, str(describedBy)};
     for (const auto& [alias, description] : kinds)
-        spec.aliases.push_back({str(alias), str(description)});
-    return spec;
+        heading.aliases.push_back({str(alias), str(description)});
+    return heading;
 }
 
-std::vector<FieldSpec> addressBook()
+std::vector<ColumnHeading> addressBook()
 {
     return {
         {"FirstName", "First Name", aliases({"Given Name", "First"})},
@@ -99,47 +99,48 @@ std::vector<FieldSpec> addressBook()
 }
 
 // The lender's fields every catalogue ends with.
-void addLending(std::vector<FieldSpec>& specs, const char* borrowed, const char* returnDate)
+void addLending(std::vector<ColumnHeading>& headings, const char* borrowed, const char* returnDate)
 {
-    specs.push_back({str(borrowed), str("Borrowed By"),
-                     aliases({"Borrowed", "Borrower", "Lent To", "Loaned To"})});
-    specs.push_back({str(returnDate), str("Return Date"), aliases({"Due Date", "Due"})});
+    headings.push_back({str(borrowed), str("Borrowed By"),
+                        aliases({"Borrowed", "Borrower", "Lent To", "Loaned To"})});
+    headings.push_back({str(returnDate), str("Return Date"), aliases({"Due Date", "Due"})});
 }
 
 // The music CDs and the tapes: a recording with ten tracks.
-std::vector<FieldSpec> recording(const char* prefix, const char* returnDate)
+std::vector<ColumnHeading> recording(const char* prefix, const char* returnDate)
 {
     const QString p = str(prefix);
-    std::vector<FieldSpec> specs = {
+    std::vector<ColumnHeading> headings = {
         {p + str("Title"), str("Title"), aliases({"Album", "Album Title"})},
         {p + str("Artist"), str("Artist"), aliases({"Performer", "Band"})},
         {p + str("Kind"), str("Kind"), aliases({"Genre", "Type"})},
         {p + str("Date"), str("Date"), aliases({"Year", "Release Date", "Released"})},
     };
     for (int n = 1; n <= 10; ++n) {
-        specs.push_back({p + QStringLiteral("Title%1").arg(n),
-                         QStringLiteral("Track %1").arg(n),
-                         {{QStringLiteral("Title%1").arg(n)}, {QStringLiteral("Song %1").arg(n)}}});
+        headings.push_back(
+            {p + QStringLiteral("Title%1").arg(n),
+             QStringLiteral("Track %1").arg(n),
+             {{QStringLiteral("Title%1").arg(n)}, {QStringLiteral("Song %1").arg(n)}}});
     }
-    addLending(specs, (QByteArray(prefix) + "Borrowed").constData(), returnDate);
-    return specs;
+    addLending(headings, (QByteArray(prefix) + "Borrowed").constData(), returnDate);
+    return headings;
 }
 
-std::vector<FieldSpec> recordables()
+std::vector<ColumnHeading> recordables()
 {
-    std::vector<FieldSpec> specs = {
+    std::vector<ColumnHeading> headings = {
         {"CDRTitle", "Title"},
         {"CDRMaker", "Maker", aliases({"Manufacturer", "Brand"})},
         {"CDRKind", "Kind", aliases({"Type", "Genre"})},
         {"CDRNotes", "Notes", aliases({"Note", "Comments", "Description"})},
     };
-    addLending(specs, "CDRBorrowed", "CDRReturnDate");
-    return specs;
+    addLending(headings, "CDRBorrowed", "CDRReturnDate");
+    return headings;
 }
 
-std::vector<FieldSpec> books()
+std::vector<ColumnHeading> books()
 {
-    std::vector<FieldSpec> specs = {
+    std::vector<ColumnHeading> headings = {
         {"BkTitle", "Title", aliases({"Book Title"})},
         {"BkAuthorFirst", "Author First Name", aliases({"First Name", "Author First"})},
         {"BkAuthorLast", "Author Last Name", aliases({"Last Name", "Author Last", "Author"})},
@@ -149,36 +150,36 @@ std::vector<FieldSpec> books()
         {"BkPublisher", "Publisher"},
         {"BkDescription", "Description", aliases({"Notes", "Summary", "Comments"})},
     };
-    addLending(specs, "BkBorrowed", "BkReturnDate");
-    return specs;
+    addLending(headings, "BkBorrowed", "BkReturnDate");
+    return headings;
 }
 
-std::vector<FieldSpec> journal()
+std::vector<ColumnHeading> journal()
 {
     return {{"DateTimeStamp", "Date and Time"},
             {"MemoField1", "Upper Text"},
             {"MemoField2", "Lower Text"}};
 }
 
-std::vector<FieldSpec> toDo()
+std::vector<ColumnHeading> toDo()
 {
     return {{"ToDoByDate", "Due Date"}, {"ToDoMemo", "Text"}};
 }
 
-std::vector<FieldSpec> userDefined(const QStringList& names)
+std::vector<ColumnHeading> userDefined(const QStringList& names)
 {
-    std::vector<FieldSpec> specs;
+    std::vector<ColumnHeading> headings;
     for (int n = 0; n < 9; ++n) {
         const QString name = n < names.size() ? names[n] : QString();
         const bool used = !name.isEmpty() && name != QStringLiteral("None");
-        specs.push_back({QStringLiteral("Label%1").arg(n + 1),
-                         used ? name : QStringLiteral("Field %1 (not in use)").arg(n + 1)});
+        headings.push_back({QStringLiteral("Label%1").arg(n + 1),
+                            used ? name : QStringLiteral("Field %1 (not in use)").arg(n + 1)});
     }
-    specs.push_back({str("Memo"), str("Memo")});
-    return specs;
+    headings.push_back({str("Memo"), str("Memo")});
+    return headings;
 }
 
-std::vector<FieldSpec> specsOf(const TableDef& table, const QStringList& names = {})
+std::vector<ColumnHeading> headingsOf(const TableDef& table, const QStringList& names = {})
 {
     if (&table == &catalogue::names())
         return addressBook();
@@ -214,9 +215,9 @@ std::vector<CsvColumn> csvColumns(const TableDef& table, const QStringList& name
 {
     std::vector<CsvColumn> columns = {{table.fields.front().name, QStringLiteral("Record Number")}};
     QStringList written{table.fields.front().name};
-    for (const FieldSpec& spec : specsOf(table, names)) {
-        columns.push_back({spec.field, spec.header});
-        written << spec.field;
+    for (const ColumnHeading& heading : headingsOf(table, names)) {
+        columns.push_back({heading.field, heading.header});
+        written << heading.field;
     }
     int reserved = 0;
     for (const FieldDef& field : table.fields) {
@@ -229,22 +230,22 @@ std::vector<CsvColumn> csvColumns(const TableDef& table, const QStringList& name
 std::vector<CsvColumn> csvImportFields(const TableDef& table)
 {
     std::vector<CsvColumn> fields;
-    for (const FieldSpec& spec : specsOf(table))
-        fields.push_back({spec.field, spec.header});
+    for (const ColumnHeading& heading : headingsOf(table))
+        fields.push_back({heading.field, heading.header});
     return fields;
 }
 
 std::vector<ColumnTarget> matchColumns(const TableDef& table, const QStringList& headers)
 {
     QHash<QString, ColumnTarget> known;
-    for (const FieldSpec& spec : specsOf(table)) {
-        known.insert(compared(spec.header), {spec.field});
-        known.insert(compared(spec.field), {spec.field});
-        for (const Alias& alias : spec.aliases) {
+    for (const ColumnHeading& heading : headingsOf(table)) {
+        known.insert(compared(heading.header), {heading.field});
+        known.insert(compared(heading.field), {heading.field});
+        for (const Alias& alias : heading.aliases) {
             const QString description = alias.description;
-            known.insert(
-                compared(alias.header),
-                {spec.field, description.isEmpty() ? QString() : spec.describedBy, description});
+            known.insert(compared(alias.header),
+                         {heading.field, description.isEmpty() ? QString() : heading.describedBy,
+                          description});
         }
     }
     std::vector<ColumnTarget> targets;
