@@ -289,7 +289,7 @@ void MainCalendarWindow::declareModuleCommands()
 void MainCalendarWindow::markLoansDue()
 {
     QMap<QDate, int> due;
-    for (const loans::Loan& loan : loans::Lending().read()) {
+    for (const loans::Loan& loan : loans::Lending().readUntitled()) {
         if (loan.returnDate.isValid())
             ++due[loan.returnDate];
     }

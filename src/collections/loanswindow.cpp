@@ -12,11 +12,13 @@
 #include "store/datetext.h"
 #include "widgets/commands.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -34,22 +36,108 @@ LoansModel::LoansModel(QObject* parent)
 {
 }
 
+namespace {
+
+// Per loan, its place in the loans order: its standing, then its return date (the longest overdue
+// and the soonest due first).
+std::vector<qint64> ranks(const std::vector<Loan>& loans, QDate today)
+{
+    std::vector<qint64> rank;
+    rank.reserve(loans.size());
+    for (const Loan& loan : loans)
+        rank.push_back(qint64(loans::standing(loan, today)) << 32 |
+                       (loan.returnDate.isValid() ? loan.returnDate.toJulianDay() : 0));
+    return rank;
+}
+
+// The loans in the loans order, as places: by rank, loans of one rank in the order they were read.
+std::vector<int> inLoansOrder(const std::vector<qint64>& rank)
+{
+    std::vector<std::pair<qint64, int>> keyed;
+    keyed.reserve(rank.size());
+    for (size_t i = 0; i < rank.size(); ++i)
+        keyed.emplace_back(rank[i], int(i));
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<int> places;
+    places.reserve(keyed.size());
+    for (const auto& [key, place] : keyed)
+        places.push_back(place);
+    return places;
+}
+
+bool sameLoan(const Loan& a, const Loan& b)
+{
+    return a.catalogue == b.catalogue && a.key == b.key && a.borrower == b.borrower &&
+           a.returnDate == b.returnDate;
+}
+
+} // namespace
+
 void LoansModel::setLoans(std::vector<Loan> loans, QDate today, TitleReader readTitles)
 {
     beginResetModel();
+    m_today = today;
+    m_readAll = {};
+    adopt(std::move(loans), std::move(readTitles));
+    order();
+    endResetModel();
+}
+
+void LoansModel::setFirstLoans(std::vector<Loan> first, QDate today, LoanReader readAll,
+                               TitleReader readTitles)
+{
+    beginResetModel();
+    m_today = today;
+    adopt(std::move(first), {});
+    m_readTitles = std::move(readTitles);
+    m_readAll = std::move(readAll);
+    order();
+    endResetModel();
+}
+
+void LoansModel::adopt(std::vector<Loan> loans, TitleReader readTitles)
+{
     m_loans = std::move(loans);
     m_readTitles = std::move(readTitles);
     m_untitled = m_readTitles ? m_loans.size() : 0;
     m_titled.assign(m_loans.size(), !m_readTitles);
-    m_today = today;
-    m_rank.clear();
-    m_rank.reserve(m_loans.size());
-    for (const Loan& loan : m_loans)
-        m_rank.push_back(qint64(loans::standing(loan, today)) << 32 |
-                         (loan.returnDate.isValid() ? loan.returnDate.toJulianDay() : 0));
+    m_rank = ranks(m_loans, m_today);
     m_folded.clear();
-    order();
-    endResetModel();
+}
+
+void LoansModel::complete()
+{
+    if (!m_readAll)
+        return;
+    std::vector<Loan> all = m_readAll();
+    m_readAll = {};
+    const std::vector<qint64> rank = ranks(all, m_today);
+    const std::vector<int> sorted = inLoansOrder(rank);
+    const size_t shown = m_shown.size();
+    bool extends = m_sortColumn < 0 && m_narrowing.isEmpty() && sorted.size() >= shown;
+    for (size_t row = 0; extends && row < shown; ++row)
+        extends = sameLoan(m_loans[size_t(m_shown[row])], all[size_t(sorted[row])]);
+    if (!extends) {
+        setLoans(std::move(all), m_today, std::move(m_readTitles));
+        return;
+    }
+    const bool grows = sorted.size() > shown;
+    if (grows)
+        beginInsertRows({}, int(shown), int(sorted.size()) - 1);
+    // The titles of the rows shown are read already.
+    for (size_t row = 0; row < shown; ++row)
+        all[size_t(sorted[row])].title = std::move(m_loans[size_t(m_shown[row])].title);
+    m_loans = std::move(all);
+    m_untitled = m_loans.size() - shown;
+    m_titled.assign(m_loans.size(), false);
+    for (size_t row = 0; row < shown; ++row)
+        m_titled[size_t(sorted[row])] = true;
+    m_rank = rank;
+    m_sorted = sorted;
+    m_shown = sorted;
+    m_folded.clear();
+    if (grows)
+        endInsertRows();
 }
 
 // A view shows a title only through data(), which reads it first: reading more changes nothing
@@ -113,6 +201,7 @@ const Loan& LoansModel::loanAt(int row) const
 
 void LoansModel::narrow(const QString& text)
 {
+    complete();
     beginResetModel();
     m_narrowing = text;
     showNarrowed();
@@ -121,6 +210,7 @@ void LoansModel::narrow(const QString& text)
 
 void LoansModel::sort(int column, Qt::SortOrder sortOrder)
 {
+    complete();
     beginResetModel();
     if (column == TitleColumn)
         readAllTitles();
@@ -134,6 +224,11 @@ void LoansModel::sort(int column, Qt::SortOrder sortOrder)
 // values; then narrowed.
 void LoansModel::order()
 {
+    if (m_sortColumn < 0) {
+        m_sorted = inLoansOrder(m_rank);
+        showNarrowed();
+        return;
+    }
     m_sorted.resize(m_loans.size());
     std::iota(m_sorted.begin(), m_sorted.end(), 0);
     const auto byColumn = [this](const Loan& a, const Loan& b) {
@@ -157,10 +252,8 @@ void LoansModel::order()
     };
     const bool descending = m_sortOrder == Qt::DescendingOrder;
     std::stable_sort(m_sorted.begin(), m_sorted.end(), [&](int i, int j) {
-        if (m_sortColumn >= 0) {
-            if (const int compared = byColumn(m_loans[size_t(i)], m_loans[size_t(j)]))
-                return descending ? compared > 0 : compared < 0;
-        }
+        if (const int compared = byColumn(m_loans[size_t(i)], m_loans[size_t(j)]))
+            return descending ? compared > 0 : compared < 0;
         return m_rank[size_t(i)] < m_rank[size_t(j)];
     });
     showNarrowed();
@@ -297,6 +390,7 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
     QLayout* search = buildSearch();
     buildList();
     QLayout* buttons = buildButtons();
+    declareSortCommands();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(search);
     layout->addWidget(m_list, 1);
@@ -305,7 +399,7 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
     connect(m_titleReading, &QTimer::timeout, this,
             [this] { guarded(this, [this] { readTitlesWhileIdle(); }); });
     m_lending = std::make_unique<loans::Lending>();
-    reload();
+    showFirst();
 }
 
 LoansWindow::~LoansWindow() = default;
@@ -393,6 +487,37 @@ QLayout* LoansWindow::buildButtons()
     return row;
 }
 
+void LoansWindow::declareSortCommands()
+{
+    auto* menu = new QMenu(this);
+    setContextMenu(menu);
+    static const struct {
+        const char* name;
+        const char* caption;
+        int column;
+    } sorts[] = {
+        {"SortLoans1", "Sort in the &Loans Order", -1},
+        {"SortCatalogue1", "Sort by &Catalogue", LoansModel::CatalogueColumn},
+        {"SortTitle1", "Sort by &Title", LoansModel::TitleColumn},
+        {"SortBorrower1", "Sort by &Borrower", LoansModel::BorrowerColumn},
+        {"SortReturnDate1", "Sort by Return &Date", LoansModel::ReturnDateColumn},
+        {"SortOverdue1", "Sort by Days &Overdue", LoansModel::OverdueColumn},
+    };
+    for (const auto& sort : sorts) {
+        declare(this, {.handler = [this, column = sort.column] { sortBy(column); },
+                       .caption = QString::fromLatin1(sort.caption),
+                       .items = {{menu, sort.name}}});
+    }
+}
+
+void LoansWindow::sortBy(int column)
+{
+    const QHeaderView* headings = m_list->horizontalHeader();
+    const bool again = column >= 0 && headings->sortIndicatorSection() == column &&
+                       headings->sortIndicatorOrder() == Qt::AscendingOrder;
+    m_list->sortByColumn(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 void LoansWindow::reload()
 {
     const loans::Lending& lending = *m_lending;
@@ -403,12 +528,42 @@ void LoansWindow::reload()
     m_titleReading->start();
 }
 
+void LoansWindow::showFirst()
+{
+    // More rows than most screens show.
+    constexpr int kFirst = 128;
+    const loans::Lending& lending = *m_lending;
+    std::vector<Loan> first = lending.readFirstDated(kFirst);
+    if (first.size() < size_t(kFirst)) {
+        reload();
+        return;
+    }
+    m_model->setFirstLoans(
+        std::move(first), clock::today(), [&lending] { return lending.readUntitled(); },
+        [&lending](std::span<Loan> loans) { lending.readTitles(loans); });
+    m_list->setCurrentIndex(m_model->index(0, LoansModel::TitleColumn));
+}
+
+bool LoansWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The rest of the loans are read once the first are on the screen.
+    if (event->type() == QEvent::Paint && m_list && watched == m_list->viewport() &&
+        !m_model->isComplete())
+        m_titleReading->start();
+    return ModuleWindow::eventFilter(watched, event);
+}
+
 void LoansWindow::readTitlesWhileIdle()
 {
     // A part takes a few milliseconds, so the window answers the user in between.
     // A failure stops the reading, and is told once.
     constexpr int kPart = 1000;
     m_titleReading->stop();
+    if (!m_model->isComplete()) {
+        m_model->complete();
+        m_titleReading->start();
+        return;
+    }
     if (m_model->readSomeTitles(kPart))
         m_titleReading->start();
 }
@@ -467,6 +622,7 @@ void LoansWindow::markReturned()
 
 void LoansWindow::printListed(void (*operation)(QWidget*, report::Report&))
 {
+    m_model->complete();
     std::vector<Loan> listed;
     listed.reserve(size_t(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row)
@@ -491,7 +647,7 @@ void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
     if (settings.readString(keys::LoanReminder) != QStringLiteral("Yes"))
         return;
     const QDate today = clock::today();
-    const std::vector<Loan> lent = loans::Lending().read();
+    const std::vector<Loan> lent = loans::Lending().readUntitled();
     const auto overdue = std::count_if(lent.begin(), lent.end(), [today](const Loan& loan) {
         return loans::standing(loan, today) == loans::Standing::Overdue;
     });

@@ -35,11 +35,22 @@ public:
 
     // Reads the titles of loans read without them.
     using TitleReader = std::function<void(std::span<loans::Loan>)>;
+    // Reads every loan, without the titles.
+    using LoanReader = std::function<std::vector<loans::Loan>()>;
 
     // The loans shown from now on, counted against `today`; the narrowing and the sort stay.
     // Given a title reader, the loans come without their titles, and each title is read when it
     // is first needed (or by readSomeTitles before).
     void setLoans(std::vector<loans::Loan> loans, QDate today, TitleReader readTitles = {});
+    // Shows the first loans of the loans order, read with their titles, until complete() reads
+    // every loan through `readAll` (each title then read as setLoans reads it); a sort or a
+    // narrowing reads every loan first.
+    void setFirstLoans(std::vector<loans::Loan> first, QDate today, LoanReader readAll,
+                       TitleReader readTitles);
+    // Reads every loan when only the first are shown: the rows shown stay as they are and the
+    // others follow them, or, when the first are no longer the first, the list is shown anew.
+    void complete();
+    bool isComplete() const { return !m_readAll; }
     // Reads the titles of at most `count` more loans; false once every title is read.
     bool readSomeTitles(int count);
     // Shows only the loans whose title or borrower holds the text, ignoring case; all for none.
@@ -57,6 +68,8 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
+    // The loans from now on, titled unless a title reader is given; nothing is sorted yet.
+    void adopt(std::vector<loans::Loan> loans, TitleReader readTitles);
     void order();
     void showNarrowed();
     QString text(const loans::Loan& loan, int column) const;
@@ -72,6 +85,7 @@ private:
     mutable std::vector<bool> m_titled; // per loan
     mutable size_t m_untitled = 0;      // how many loans have no title read yet
     TitleReader m_readTitles;
+    LoanReader m_readAll;      // while only the first loans are shown
     std::vector<int> m_sorted; // indexes into m_loans, every loan in the order shown
     std::vector<int> m_shown;  // those of them the narrowing leaves
     // Per loan, its title and borrower folded to one case, a line apart; read at the first
@@ -101,12 +115,23 @@ public:
 
     LoansModel* model() const { return m_model; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLayout* buildSearch();
     void buildList();
+    // The first screenful of loans, the rest read once they are painted; every loan at once
+    // where fewer have a return date.
+    void showFirst();
     QLayout* buildButtons();
+    // The sort commands, in the context menu: a column's, or the loans order (-1).
+    void declareSortCommands();
+    // Sorts by the column as a click on its heading does: a second time turns the order round.
+    void sortBy(int column);
     void reload();
-    // Reads the titles of the loans listed a part at a time while the window waits for the user.
+    // Reads the loans not read yet, then their titles a part at a time, while the window waits for
+    // the user.
     void readTitlesWhileIdle();
     std::vector<loans::Loan> chosen() const;
     void openItem();

@@ -93,13 +93,6 @@ Lending::Lending()
 
 Lending::~Lending() = default;
 
-std::vector<Loan> Lending::read() const
-{
-    std::vector<Loan> loans = readUntitled();
-    readTitles(loans);
-    return loans;
-}
-
 std::vector<Loan> Lending::readUntitled() const
 {
     // Each catalogue's file has a connection of its own, used by one thread at a time: the other
@@ -128,6 +121,26 @@ std::vector<Loan> Lending::lentFrom(size_t catalogue) const
             if (!loan.borrower.isEmpty() || loan.returnDate.isValid())
                 loans.push_back(std::move(loan));
         });
+    return loans;
+}
+
+std::vector<Loan> Lending::readFirstDated(int count) const
+{
+    std::vector<Loan> loans;
+    for (size_t i = 0; i < m_tables.size(); ++i) {
+        const Fields& f = fields()[i];
+        for (const TableBulk::Texts& row : TableBulk::readFirstFilled(
+                 *m_tables[i], f.returnDate, {f.title, f.borrower, f.returnDate}, count)) {
+            Loan loan{Catalogue(i), row.key, row.text(0).toString(), row.text(1).toString(),
+                      storedDate(row.text(2))};
+            if (loan.returnDate.isValid())
+                loans.push_back(std::move(loan));
+        }
+    }
+    std::stable_sort(loans.begin(), loans.end(),
+                     [](const Loan& a, const Loan& b) { return a.returnDate < b.returnDate; });
+    if (loans.size() > size_t(count))
+        loans.erase(loans.begin() + count, loans.end());
     return loans;
 }
 

@@ -44,11 +44,13 @@ public:
     Lending(const Lending&) = delete;
     Lending& operator=(const Lending&) = delete;
 
-    // Every loan, read through the indexes of the borrowers and the return dates, catalogue by
-    // catalogue and in the order of the items' keys; no other item is read.
-    std::vector<Loan> read() const;
-    // The same without the titles, read from those indexes alone: no item itself is read.
+    // Every loan without its title, read from the indexes of the borrowers and the return dates
+    // alone (no item itself is read), catalogue by catalogue and in the order of the items' keys.
     std::vector<Loan> readUntitled() const;
+    // The first `count` loans with a return date in the order they are listed (the earliest date
+    // first; the loans of one day catalogue by catalogue, in the order of the items' keys), with
+    // their titles, read through the indexes of the return dates; fewer when fewer have a date.
+    std::vector<Loan> readFirstDated(int count) const;
     // Reads the titles of the loans' items; an item gone meanwhile keeps an empty title.
     void readTitles(std::span<Loan> loans) const;
     // The loans due on a day, in the order they were read.

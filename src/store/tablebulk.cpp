@@ -194,6 +194,33 @@ void TableBulk::readFilled(
     }
 }
 
+std::vector<TableBulk::Texts> TableBulk::readFirstFilled(const Table& table,
+                                                         const QString& orderField,
+                                                         const QStringList& fieldNames, int count)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const FieldDef& field = table.m_def->fields[size_t(table.m_def->fieldIndex(orderField))];
+    QByteArray column = sql::quoted(field.name);
+    if (isTextType(field.type))
+        column += QByteArray(" COLLATE ") + sql::kKeyCollation;
+    std::vector<Texts> rows;
+    try {
+        const sql::ReadTransaction reading(db);
+        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
+                                  " FROM records WHERE " + column + " >= '' ORDER BY " + column +
+                                  ", rowid LIMIT ?1");
+        st.bindInt(1, count);
+        std::vector<QByteArrayView> values(size_t(fieldNames.size()));
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        while (st.step())
+            rows.push_back(packedRow(st, int(fieldNames.size()), values, decoder));
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    return rows;
+}
+
 std::vector<TableBulk::Texts> TableBulk::readTextsOf(const Table& table, std::vector<qint64> keys,
                                                      const QStringList& fieldNames)
 {

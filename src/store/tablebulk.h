@@ -39,6 +39,10 @@ public:
     static void readFilled(
         const Table& table, const QStringList& fieldNames,
         const std::function<void(qint64 key, const std::vector<QByteArrayView>& texts)>& visit);
+    // The texts of the fields of the first `count` records in which `orderField` has a value, in
+    // the order of that field's index (the records of one value in the order of their keys).
+    static std::vector<Texts> readFirstFilled(const Table& table, const QString& orderField,
+                                              const QStringList& fieldNames, int count);
     // The texts of the fields of the records with those keys, in the order of the keys; a key
     // no record has is left out.
     static std::vector<Texts> readTextsOf(const Table& table, std::vector<qint64> keys,

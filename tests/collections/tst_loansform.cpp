@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
 
 using namespace ql;
@@ -192,8 +193,25 @@ private Q_SLOTS:
             QCOMPARE(titles(loans),
                      QStringList({str("Abbey Road"), str("Dune"), str("Emma"), str("Rumours")}));
 
+            // The same sorts from the context menu, which the keyboard opens.
+            const QPoint corner(5, 5);
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, corner,
+                                      grid(loans)->viewport()->mapToGlobal(corner));
+            QApplication::sendEvent(grid(loans)->viewport(), &menuKey);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu && menu->actions().contains(loans.action(str("SortBorrower1"))));
+            menu->close();
+            loans.action(str("SortBorrower1"))->trigger();
+            loans.action(str("SortBorrower1"))->trigger();
+            QCOMPARE(titles(loans),
+                     QStringList({str("Emma"), str("Dune"), str("Rumours"), str("Abbey Road")}));
+            QCOMPARE(headings->sortIndicatorOrder(), Qt::DescendingOrder);
+            loans.action(str("SortLoans1"))->trigger();
+            QCOMPARE(titles(loans),
+                     QStringList({str("Abbey Road"), str("Rumours"), str("Dune"), str("Emma")}));
+
             grid(loans)->setFocus();
-            grid(loans)->setCurrentIndex(grid(loans)->model()->index(1, 1));
+            grid(loans)->setCurrentIndex(grid(loans)->model()->index(2, 1));
             QTest::keyClick(grid(loans), Qt::Key_Return);
             QVERIFY(!loans.isVisible());
         });
@@ -230,6 +248,47 @@ private Q_SLOTS:
         menu->findChild<QAction*>(str("Loans1"))->trigger();
         QCOMPARE(shown, str("Dune"));
         QVERIFY(loansStayed);
+    }
+
+    // With more loans dated than a screen shows, the window lists the first of them at once and
+    // every loan once they are painted or at the first narrowing, the rows shown staying: the
+    // loans of one day catalogue by catalogue.
+    void aLongListShowsTheFirstLoansThenEveryLoan()
+    {
+        Fixture f;
+        // The later tapes are due first: tape i on 1 January 2024 and 149 - i days.
+        const auto tape = [](int i) { return QStringLiteral("T%1").arg(i, 3, 10, QChar(u'0')); };
+        for (int i = 0; i < 150; ++i)
+            lend(*f.holder->tbTapes, "TpTitle", qPrintable(tape(i)), "TpBorrowed", "Fay",
+                 "TPReturnDate", QDate(2024, 1, 1).addDays(149 - i));
+        QStringList every;
+        for (int day = 0; day < 150; ++day) {
+            const QDate date = QDate(2024, 1, 1).addDays(day);
+            if (date == QDate(2024, 3, 9))
+                every << str("Abbey Road");
+            if (date == QDate(2024, 3, 10))
+                every << str("Rumours");
+            every << tape(149 - day);
+            if (date == QDate(2024, 3, 11))
+                every << str("Dune");
+        }
+        every << str("Emma");
+
+        LoansWindow narrowed(f.context(), nullptr, f.window.get());
+        QCOMPARE(titles(narrowed), every.mid(0, 128));
+        QTest::keyClicks(search(narrowed), str("t02"));
+        QCOMPARE(titles(narrowed), every.filter(str("T02")));
+        search(narrowed)->clear();
+        QCOMPARE(titles(narrowed), every);
+
+        LoansWindow shown(f.context(), nullptr, f.window.get());
+        grid(shown)->setCurrentIndex(grid(shown)->model()->index(5, LoansModel::TitleColumn));
+        shown.show();
+        QTRY_COMPARE(titles(shown), every);
+        QCOMPARE(grid(shown)->currentIndex().row(), 5);
+        const QStringList listed = rows(shown);
+        QCOMPARE(listed[0], str("Tape | T149 | Fay | 1/1/2024 | 69"));
+        QCOMPARE(listed[128], str("Tape | T024 | Fay | 5/5/2024 | "));
     }
 
     // A model given its loans without titles reads a title where one is first needed: a cell
@@ -276,6 +335,25 @@ private Q_SLOTS:
         QCOMPARE(modelTitles(model),
                  QStringList({str("Emma"), str("Kind of Blue"), str("Blue Train")}));
         QCOMPARE(read, 3);
+
+        // Shown the first loans, every loan is read at completion: the first keep their titles;
+        // a first that is no longer first has the list shown anew.
+        const struct {
+            loans::Loan first;
+            int titlesRead;
+        } firsts[] = {
+            {{loans::Catalogue::Book, 3, str("Emma"), str("Ann"), QDate(2024, 3, 1)}, 2},
+            {{loans::Catalogue::CD, 7, str("Kind of Blue"), str("Bob"), QDate(2024, 3, 12)}, 3},
+        };
+        for (const auto& c : firsts) {
+            read = 0;
+            model.setFirstLoans({c.first}, today, untitled, reader);
+            QCOMPARE(model.rowCount(), 1);
+            model.complete();
+            QCOMPARE(modelTitles(model),
+                     QStringList({str("Emma"), str("Kind of Blue"), str("Blue Train")}));
+            QCOMPARE(read, c.titlesRead);
+        }
     }
 
     // The report holds the loans listed, a borrower's loans together under his name in the order
