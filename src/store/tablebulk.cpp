@@ -194,6 +194,34 @@ void TableBulk::readFilled(
     }
 }
 
+std::vector<qint64> TableBulk::keysHolding(const Table& table, const QString& fieldName,
+                                           const QString& text, const QString& from)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const TableDef& def = *table.m_def;
+    const QByteArray column = sql::quoted(def.fields[size_t(def.fieldIndex(fieldName))].name);
+    const QByteArray wanted = text.toUtf8();
+    std::vector<qint64> keys;
+    try {
+        sql::Statement st(db, "SELECT rowid, " + column + " FROM records WHERE " + column +
+                                  " = ?1 COLLATE " + sql::kKeyCollation + " AND " + column +
+                                  " >= ?2 COLLATE " + sql::kKeyCollation);
+        st.bindText(1, wanted);
+        st.bindText(2, from.toUtf8());
+        while (st.step()) {
+            int length = 0;
+            const char* data = st.columnData(1, &length);
+            if (QByteArrayView(data, data ? length : 0) == wanted)
+                keys.push_back(st.columnInt(0));
+        }
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
 std::vector<TableBulk::Texts> TableBulk::readTextsOf(const Table& table, std::vector<qint64> keys,
                                                      const QStringList& fieldNames)
 {

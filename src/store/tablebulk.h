@@ -40,6 +40,12 @@ public:
     static void readFilled(
         const Table& table, const QStringList& fieldNames,
         const std::function<void(qint64 key, const std::vector<QByteArrayView>& texts)>& visit);
+    // The keys of the records whose field, one with an index, holds exactly `text` (letter case
+    // and all) among those whose value sorts at or after `from`, in the order of the keys. They
+    // are read from the field's index alone, so only the records the index takes for equal to
+    // the text are read.
+    static std::vector<qint64> keysHolding(const Table& table, const QString& fieldName,
+                                           const QString& text, const QString& from);
     // The texts of the fields of the records with those keys, in the order of the keys; a key
     // no record has is left out.
     static std::vector<Texts> readTextsOf(const Table& table, std::vector<qint64> keys,
