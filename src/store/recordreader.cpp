@@ -160,7 +160,10 @@ QList<QVariant> RecordReader::decodeRow(const sql::Statement& row) const
             values.emplace_back();
             continue;
         }
-        if (field.def.type == FieldType::AutoIncrement)
+        // Texts, most of the values, are made in place.
+        if (isTextType(field.def.type))
+            values.emplace_back(QString::fromUtf8(data, length));
+        else if (field.def.type == FieldType::AutoIncrement)
             values.emplace_back(row.columnInt(field.column));
         else
             values.push_back(storedValue(field.def.type, QByteArrayView(data, length)));
