@@ -33,21 +33,6 @@ public:
     };
 
     static std::vector<Texts> readTexts(const Table& table, const QStringList& fieldNames);
-    // The same texts left as the file stores them (UTF-8), for work that compares them as they
-    // are: each record's fields one after the other, each after its length (in four bytes), so
-    // two records' fields are all equal exactly when these bytes are. All of them are kept in
-    // one block.
-    struct StoredTexts {
-        struct Entry {
-            qint64 key = 0;
-            qsizetype start = 0;
-            qsizetype size = 0;
-        };
-        std::vector<Entry> records; // in the order
-        QByteArray bytes;
-        QByteArrayView texts(size_t record) const;
-    };
-    static StoredTexts readStoredTexts(const Table& table, const QStringList& fieldNames);
     // Gives `visit` each record in which at least one of the fields has a value: its key and the
     // UTF-8 texts of those fields (empty for an empty value), in the order of the keys and
     // without regard to the range. They are read from the fields' indexes alone, not from the

@@ -6,10 +6,13 @@
 namespace ql::tools {
 namespace {
 
-// Whether every field of a record is empty: its texts are lengths of nothing, all zero.
-bool allEmpty(QByteArrayView texts)
+bool allEmpty(const TableBulk::Texts& record, int fields)
 {
-    return std::ranges::all_of(texts, [](char byte) { return byte == 0; });
+    for (int field = 0; field < fields; ++field) {
+        if (!record.text(field).isEmpty())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -47,24 +50,25 @@ const Criterion* criterion(int entry)
 // record of each kind from the second record on and removes every later one; the very first
 // record only ever serves as a base in the first pass. Counting only, the count is the number of
 // records a deleting run would delete, so the user reads what a delete would do before doing it.
-Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool deleting,
+Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, bool deleting,
                    const Criterion& criterion)
 {
-    const auto identical = [&](size_t a, size_t b) {
-        const QByteArrayView texts = records.texts(a);
-        return texts == records.texts(b) && (criterion.emptiesIdentical || !allEmpty(texts));
+    const auto identical = [&criterion](const TableBulk::Texts& a, const TableBulk::Texts& b) {
+        return a.packed == b.packed &&
+               (criterion.emptiesIdentical || !allEmpty(a, int(criterion.fields.size())));
     };
-    const int count = int(records.records.size());
-    std::vector<bool> gone(size_t(count), false);
+    const int count = int(records.size());
+    std::vector<bool> gone(records.size(), false);
     for (int i = firstBase + 1; i < count; ++i)
-        gone[size_t(i)] = identical(size_t(i), size_t(firstBase));
+        gone[size_t(i)] = identical(records[size_t(i)], records[size_t(firstBase)]);
     // The records of one kind share their texts, so sorting them by the texts' hash brings each
     // kind together, in the order of the records.
     std::vector<std::pair<size_t, int>> byHash;
-    byHash.reserve(size_t(count));
+    byHash.reserve(records.size());
     for (int i = 1; i < count; ++i) {
-        if (!gone[size_t(i)] && identical(size_t(i), size_t(i)))
-            byHash.emplace_back(qHash(records.texts(size_t(i))), i);
+        const TableBulk::Texts& record = records[size_t(i)];
+        if (!gone[size_t(i)] && identical(record, record))
+            byHash.emplace_back(qHash(record.packed), i);
     }
     std::sort(byHash.begin(), byHash.end());
     std::vector<int> kinds; // the first record of each kind among those of one hash
@@ -73,7 +77,7 @@ Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool de
             kinds.clear();
         const int i = byHash[at].second;
         const auto first = std::find_if(kinds.begin(), kinds.end(), [&](int kind) {
-            return records.texts(size_t(kind)) == records.texts(size_t(i));
+            return records[size_t(kind)].packed == records[size_t(i)].packed;
         });
         if (first == kinds.end())
             kinds.push_back(i);
@@ -83,7 +87,7 @@ Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool de
     Compaction result;
     for (int i = 0; i < count; ++i) {
         if (gone[size_t(i)])
-            result.doomed.push_back(records.records[size_t(i)].key);
+            result.doomed.push_back(records[size_t(i)].key);
     }
     if (!deleting) {
         result.identical = int(result.doomed.size());
