@@ -78,32 +78,45 @@ QString organizerDirectory()
     return Session::instance().databasePath(QString::fromLatin1(catalogue::databaseName));
 }
 
-// A source field and the destination field it is copied into (-1: none, it is skipped).
-struct Copy {
-    int from;
-    int to;
-    const FieldDef* source;
-    const FieldDef* destination;
-};
-
-// The value a destination field receives. Dates and date-times go as values, so no year is ever
-// shortened on the way; a date going into a text field becomes the short date with its
-// four-digit year.
-QVariant carried(const Copy& copy, const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    const FieldType type = copy.source->type;
-    if ((type == FieldType::Date || type == FieldType::DateTime) &&
-        isTextType(copy.destination->type))
-        return fieldText(type, value);
-    return value;
-}
-
 bool isDateType(FieldType type)
 {
     return type == FieldType::Date || type == FieldType::DateTime;
 }
+
+// Whether a date or a date-time stands in the text in the form the file stores it in, which a
+// field of its type takes as it is.
+bool inStoredForm(FieldType type, QByteArrayView text)
+{
+    if (type == FieldType::Date)
+        return text.size() == 10 && text[4] == '-' && text[7] == '-';
+    return text.size() == 23 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
+           text[13] == ':' && text[16] == ':' && text[19] == '.';
+}
+
+// A source field and the destination field it is copied into (-1: none, it is skipped).
+struct Copy {
+    int to;
+    const FieldDef* source;
+    const FieldDef* destination;
+
+    // Gives the destination field of a new record the value of a source field's stored text,
+    // which is not empty. Dates and date-times go as values, so no year is ever shortened on the
+    // way; a date going into a text field becomes the short date with its four-digit year.
+    void carry(QByteArrayView stored, TableBulk::StoredRecord& record) const
+    {
+        const FieldType type = source->type;
+        if (type == destination->type && (isTextType(type) || inStoredForm(type, stored))) {
+            record.set(to, stored);
+            return;
+        }
+        QVariant value = storedValue(type, stored);
+        if (isDateType(type) && isTextType(destination->type))
+            value = fieldText(type, value);
+        value = normalized(*destination, value);
+        if (!value.isNull())
+            record.set(to, storedText(destination->type, value));
+    }
+};
 
 // Refuses an open source table with a date or a date-time that cannot be read, before anything
 // of it is added, naming the first such record and field.
@@ -315,32 +328,36 @@ void Run::copyModule(Module module, Table& destination, int& appended)
 
     // The key is never copied: each new record gets a fresh one.
     std::vector<Copy> copies;
+    QStringList read;
     for (int from = 1; from < source.fieldCount(); ++from) {
         const FieldDef& field = source.field(from).def;
         const int to = destination.findField(field.name);
-        copies.push_back({from, to, &field, to < 0 ? nullptr : &destination.field(to).def});
+        copies.push_back({to, &field, to < 0 ? nullptr : &destination.field(to).def});
+        read << field.name;
     }
     int record = 0;
     const int total = source.recordCount();
     try {
-        source.first();
-        TableBulk::appendRecords(
+        TableBulk::StoredRows rows(source, read);
+        TableBulk::appendStored(
             destination,
-            [&](Record& values) {
-                // The source moves on only once the record before is stored.
-                if (record > 0)
-                    source.next();
-                if (source.eof())
-                    return false;
-                m_progress.checkCancelled();
+            [&](TableBulk::StoredRecord& values) {
+                // The source moves on only once the record before is stored. A source that
+                // cannot be read names the record it was reading.
                 ++record;
-                if (source.currentIsUnreadable())
-                    throw Error(QStringLiteral("its part of the file is damaged."));
-                for (const Copy& copy : copies) {
-                    const QVariant value = source.value(copy.from);
+                if (!rows.next()) {
+                    --record;
+                    return false;
+                }
+                m_progress.checkCancelled();
+                for (size_t f = 0; f < copies.size(); ++f) {
+                    const Copy& copy = copies[f];
+                    const QByteArrayView text = rows.text(int(f));
+                    if (text.isEmpty())
+                        continue;
                     if (copy.to >= 0) {
-                        values.set(copy.to, carried(copy, value));
-                    } else if (!value.toString().isEmpty()) {
+                        copy.carry(text, values);
+                    } else {
                         Tally& tally = m_tallies.back();
                         ++tally.skipped;
                         if (!tally.fields.contains(copy.source->name))

@@ -153,6 +153,22 @@ QByteArray storedText(FieldType type, const QVariant& value)
     return value.toString().toUtf8();
 }
 
+QVariant storedValue(FieldType type, QByteArrayView utf8)
+{
+    switch (type) {
+    case FieldType::Date:
+        return storedDate(QString::fromUtf8(utf8));
+    case FieldType::DateTime:
+        return storedDateTime(QString::fromUtf8(utf8));
+    case FieldType::AutoIncrement:
+        return utf8.toByteArray().toLongLong();
+    case FieldType::Text:
+    case FieldType::Memo:
+        break;
+    }
+    return QString::fromUtf8(utf8);
+}
+
 // The stored forms are read by hand: Qt's general parser looks the time zone up several times
 // for each value, which makes reading many records slow.
 QDate storedDate(QStringView stored)

@@ -3,6 +3,7 @@
 #include "store/schema.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -42,6 +43,8 @@ int integerOf(FieldType type, const QVariant& value);
 
 // The text the file stores for a value that is not empty.
 QByteArray storedText(FieldType type, const QVariant& value);
+// The value a field of that type holds for the text the file stores (UTF-8, not empty).
+QVariant storedValue(FieldType type, QByteArrayView utf8);
 // A date and a date-time as the file stores them; an invalid value for a text of another form.
 QDate storedDate(QStringView stored);
 QDateTime storedDateTime(QStringView stored);

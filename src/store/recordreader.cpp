@@ -160,21 +160,13 @@ QList<QVariant> RecordReader::decodeRow(const sql::Statement& row) const
             values.emplace_back();
             continue;
         }
-        switch (field.def.type) {
-        case FieldType::AutoIncrement:
-            values.emplace_back(row.columnInt(field.column));
-            break;
-        case FieldType::Date:
-            values.emplace_back(storedDate(QString::fromUtf8(data, length)));
-            break;
-        case FieldType::DateTime:
-            values.emplace_back(storedDateTime(QString::fromUtf8(data, length)));
-            break;
-        case FieldType::Text:
-        case FieldType::Memo:
+        // Texts, most of the values, are made in place.
+        if (isTextType(field.def.type))
             values.emplace_back(QString::fromUtf8(data, length));
-            break;
-        }
+        else if (field.def.type == FieldType::AutoIncrement)
+            values.emplace_back(row.columnInt(field.column));
+        else
+            values.push_back(storedValue(field.def.type, QByteArrayView(data, length)));
     }
     return values;
 }

@@ -270,7 +270,7 @@ void Statement::bindInt(int index, qint64 value)
     checkBind(sqlite3_bind_int64(m_stmt, index, value));
 }
 
-void Statement::bindText(int index, const QByteArray& utf8)
+void Statement::bindText(int index, QByteArrayView utf8)
 {
     checkBind(
         sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));

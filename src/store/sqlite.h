@@ -3,6 +3,7 @@
 #include "store/error.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <source_location>
@@ -141,7 +142,7 @@ public:
     // Each throws ql::Error with the engine's text when the engine refuses the value.
     void bindNull(int index);
     void bindInt(int index, qint64 value);
-    void bindText(int index, const QByteArray& utf8);
+    void bindText(int index, QByteArrayView utf8);
     // Steps once: true while a row is there. Throws ql::Error with the engine's text.
     bool step(std::source_location caller = std::source_location::current());
 

@@ -221,6 +221,34 @@ std::vector<TableBulk::Texts> TableBulk::readFirstFilled(const Table& table,
     return rows;
 }
 
+std::vector<qint64> TableBulk::keysHolding(const Table& table, const QString& fieldName,
+                                           const QString& text, const QString& from)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const TableDef& def = *table.m_def;
+    const QByteArray column = sql::quoted(def.fields[size_t(def.fieldIndex(fieldName))].name);
+    const QByteArray wanted = text.toUtf8();
+    std::vector<qint64> keys;
+    try {
+        sql::Statement st(db, "SELECT rowid, " + column + " FROM records WHERE " + column +
+                                  " = ?1 COLLATE " + sql::kKeyCollation + " AND " + column +
+                                  " >= ?2 COLLATE " + sql::kKeyCollation);
+        st.bindText(1, wanted);
+        st.bindText(2, from.toUtf8());
+        while (st.step()) {
+            int length = 0;
+            const char* data = st.columnData(1, &length);
+            if (QByteArrayView(data, data ? length : 0) == wanted)
+                keys.push_back(st.columnInt(0));
+        }
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
 std::vector<TableBulk::Texts> TableBulk::readTextsOf(const Table& table, std::vector<qint64> keys,
                                                      const QStringList& fieldNames)
 {
@@ -292,6 +320,34 @@ void TableBulk::deleteKeys(Table& table, const std::vector<qint64>& keys, int& d
 
 void TableBulk::appendRecords(Table& table, const std::function<bool(Record&)>& fill, int& appended)
 {
+    Record record;
+    appendEach(
+        table,
+        [&] {
+            record = table.emptyRecord();
+            return fill(record);
+        },
+        [&] { table.bindStored(true, record, true); }, [&] { return record; }, appended);
+}
+
+void TableBulk::appendStored(Table& table, const std::function<bool(StoredRecord&)>& fill,
+                             int& appended)
+{
+    StoredRecord record(table);
+    sql::Statement& insert = table.m_engine->insert;
+    appendEach(
+        table,
+        [&] {
+            record.clear();
+            return fill(record);
+        },
+        [&] { record.bind(insert); }, [&] { return record.record(); }, appended);
+}
+
+void TableBulk::appendEach(Table& table, const std::function<bool()>& fill,
+                           const std::function<void()>& bind, const std::function<Record()>& record,
+                           int& appended)
+{
     appended = 0;
     table.checkActive();
     table.checkWritable();
@@ -299,9 +355,8 @@ void TableBulk::appendRecords(Table& table, const std::function<bool(Record&)>& 
     sql::Statement& insert = table.m_engine->insert;
     const auto work = [&](std::optional<Error>& failure) {
         for (;;) {
-            Record record = table.emptyRecord();
             try {
-                if (!fill(record))
+                if (!fill())
                     return;
             } catch (const Error& e) {
                 failure = e;
@@ -309,16 +364,96 @@ void TableBulk::appendRecords(Table& table, const std::function<bool(Record&)>& 
             }
             try {
                 const sql::Statement::Use use(insert);
-                table.bindStored(true, record, true);
+                bind();
                 insert.step();
             } catch (const Error& e) {
-                failure = table.storeError(record, e);
+                failure = table.storeError(record(), e);
                 return;
             }
             ++appended;
         }
     };
     inOneTransaction(table, work, appended, 1, QStringLiteral("Could not store the new records"));
+}
+
+TableBulk::StoredRows::StoredRows(const Table& table, const QStringList& fieldNames)
+    : m_table(table)
+    , m_reading((table.checkActive(), table.m_engine->db))
+{
+    const sql::Database& db = table.m_engine->db;
+    try {
+        db.mapFile();
+        m_select = sql::Statement(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
+                                          " FROM records ORDER BY rowid");
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+}
+
+bool TableBulk::StoredRows::next()
+{
+    try {
+        return m_select.step();
+    } catch (const sql::DamagedError&) {
+        throw Error(QStringLiteral("its part of the file is damaged."));
+    } catch (const Error& e) {
+        throw m_table.datasetError(e.text());
+    }
+}
+
+QByteArrayView TableBulk::StoredRows::text(int field) const
+{
+    int length = 0;
+    const char* data = m_select.columnData(field + 1, &length);
+    return QByteArrayView(data, data ? length : 0);
+}
+
+TableBulk::StoredRecord::StoredRecord(const Table& table)
+    : m_table(table)
+    , m_values(size_t(table.fieldCount()))
+{
+}
+
+void TableBulk::StoredRecord::set(int field, QByteArrayView stored)
+{
+    QByteArray& value = m_values[size_t(field)];
+    value.resize(stored.size());
+    std::copy(stored.begin(), stored.end(), value.begin());
+}
+
+void TableBulk::StoredRecord::clear()
+{
+    for (QByteArray& value : m_values)
+        value.resize(0);
+}
+
+void TableBulk::StoredRecord::bind(sql::Statement& insert) const
+{
+    for (size_t i = 0; i < m_values.size(); ++i) {
+        const QByteArray& value = m_values[i];
+        const TableField& field = m_table.m_fields[i];
+        if (value.isEmpty() || field.isCalculated() || field.def.type == FieldType::AutoIncrement)
+            continue;
+        const int parameter = m_table.m_engine->parameterOfColumn[size_t(field.column)];
+        // A text has at least as many bytes as characters: one of no more bytes than the width
+        // fits as it is.
+        if (field.def.type == FieldType::Text && value.size() > field.def.size)
+            insert.bindText(parameter,
+                            cutToWidth(QString::fromUtf8(value), field.def.size).toUtf8());
+        else
+            insert.bindText(parameter, value);
+    }
+}
+
+Record TableBulk::StoredRecord::record() const
+{
+    Record record = m_table.emptyRecord();
+    for (size_t i = 0; i < m_values.size(); ++i) {
+        const FieldDef& field = m_table.m_fields[i].def;
+        if (!m_values[i].isEmpty())
+            record.set(int(i), normalized(field, storedValue(field.type, m_values[i])));
+    }
+    return record;
 }
 
 void TableBulk::inOneTransaction(Table& table,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/error.h"
+#include "store/sqlite.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -43,6 +44,12 @@ public:
     // the order of that field's index (the records of one value in the order of their keys).
     static std::vector<Texts> readFirstFilled(const Table& table, const QString& orderField,
                                               const QStringList& fieldNames, int count);
+    // The keys of the records whose field, one with an index, holds exactly `text` (letter case
+    // and all) among those whose value sorts at or after `from`, in the order of the keys. They
+    // are read from the field's index alone, so only the records the index takes for equal to
+    // the text are read.
+    static std::vector<qint64> keysHolding(const Table& table, const QString& fieldName,
+                                           const QString& text, const QString& from);
     // The texts of the fields of the records with those keys, in the order of the keys; a key
     // no record has is left out.
     static std::vector<Texts> readTextsOf(const Table& table, std::vector<qint64> keys,
@@ -63,7 +70,53 @@ public:
     static void appendRecords(Table& table, const std::function<bool(Record&)>& fill,
                               int& appended);
 
+    // The stored texts of some fields of every record of a table, read one record after the
+    // other in the order of the keys, in one read of the file (the table stays open meanwhile).
+    class StoredRows {
+    public:
+        StoredRows(const Table& table, const QStringList& fieldNames);
+        // Moves to the next record: false after the last. A failure is the table's dataset
+        // error, and a record whose part of the file is damaged fails with that said.
+        bool next();
+        // The UTF-8 text of a field of the record moved to, as the file stores it; empty for an
+        // empty value. Valid until the next move.
+        QByteArrayView text(int field) const;
+
+    private:
+        const Table& m_table;
+        sql::ReadTransaction m_reading;
+        sql::Statement m_select;
+    };
+
+    // A new record as the file stores it: the texts given are bound straight into the insert.
+    class StoredRecord {
+    public:
+        // Sets a field to a stored text (UTF-8; dates and date-times in the file's forms). A text
+        // is cut to the field's width; an empty text leaves the field empty.
+        void set(int field, QByteArrayView stored);
+
+    private:
+        friend class TableBulk;
+        explicit StoredRecord(const Table& table);
+        void clear();
+        void bind(sql::Statement& insert) const;
+        // The record as the table reads it, for a message to name.
+        Record record() const;
+
+        const Table& m_table;
+        std::vector<QByteArray> m_values; // by field; empty for an empty value
+    };
+    // As appendRecords, with each new record given as the file stores it: no value is made and
+    // converted on the way.
+    static void appendStored(Table& table, const std::function<bool(StoredRecord&)>& fill,
+                             int& appended);
+
 private:
+    // The loop of both appends: `fill` gathers the next record (false: there is none), `bind`
+    // binds it into the insert and `record` gives it for a message naming it.
+    static void appendEach(Table& table, const std::function<bool()>& fill,
+                           const std::function<void()>& bind, const std::function<Record()>& record,
+                           int& appended);
     // The record with that key as the file holds it, for a message to name; its key alone when
     // it cannot be read.
     static Record storedRecord(const Table& table, qint64 key);

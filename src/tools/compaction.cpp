@@ -99,24 +99,16 @@ Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, 
 const BulkField* bulkField(int entry)
 {
     static const BulkField fields[] = {
-        {"FirstName", "idxFirstName", "first name"},
-        {"LastName", "idxLastName", "last name"},
-        {"Company", "idxCompany", "company"},
-        {"Category", "idxCategory", "category"},
-        {"Group", "idxGroup", "group"},
+        {"FirstName", "first name"}, {"LastName", "last name"}, {"Company", "company"},
+        {"Category", "category"},    {"Group", "group"},
     };
     return entry >= 0 && entry < int(std::size(fields)) ? &fields[entry] : nullptr;
 }
 
-std::vector<qint64> matching(const std::vector<TableBulk::Texts>& records, int first,
-                             const QString& value)
+int countHolding(const std::vector<TableBulk::Texts>& records, const QString& value)
 {
-    std::vector<qint64> keys;
-    for (size_t i = size_t(std::max(first, 0)); i < records.size(); ++i) {
-        if (records[i].text(0) == value)
-            keys.push_back(records[i].key);
-    }
-    return keys;
+    return int(std::ranges::count_if(
+        records, [&value](const TableBulk::Texts& record) { return record.text(0) == value; }));
 }
 
 } // namespace ql::tools

@@ -39,16 +39,14 @@ struct Compaction {
 Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, bool deleting,
                    const Criterion& criterion);
 
-// The bulk delete's field chooser: the field and its index by entry; none for another entry.
+// The bulk delete's field chooser: the field by entry; none for another entry.
 struct BulkField {
     const char* field;
-    const char* index;
     const char* description; // as a question names it: "last name"
 };
 const BulkField* bulkField(int entry);
 
-// The keys of the records from `first` on whose text equals the value exactly.
-std::vector<qint64> matching(const std::vector<TableBulk::Texts>& records, int first,
-                             const QString& value);
+// How many of the records have a text that equals the value exactly.
+int countHolding(const std::vector<TableBulk::Texts>& records, const QString& value);
 
 } // namespace ql::tools

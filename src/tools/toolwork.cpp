@@ -77,17 +77,15 @@ BulkDelete::Result BulkDelete::run(Progress& progress) const
         return {true, 0, QStringLiteral("Choose the field to compare: nothing was deleted.")};
     const auto holder = std::make_unique<TDataModule1>();
     Table& names = *holder->tbNames;
-    names.setIndexName(QString::fromLatin1(field->index));
-    // The records sorting before "aaaa" are never examined, also when no record is after it.
-    const int first =
-        names.findNearestText(QStringLiteral("aaaa")) ? names.currentRow() : names.recordCount();
-    const std::vector<TableBulk::Texts> texts =
-        TableBulk::readTexts(names, {QString::fromLatin1(field->field)});
-    const std::vector<qint64> doomed = matching(texts, first, m_value);
+    // The records sorting before "aaaa" are never examined.
+    const std::vector<qint64> doomed = TableBulk::keysHolding(
+        names, QString::fromLatin1(field->field), m_value, QStringLiteral("aaaa"));
     const QString what =
         QStringLiteral("the %1 \"%2\"").arg(QString::fromLatin1(field->description), m_value);
     if (doomed.empty()) {
-        const int before = int(matching(texts, 0, m_value).size());
+        const std::vector<TableBulk::Texts> texts =
+            TableBulk::readTexts(names, {QString::fromLatin1(field->field)});
+        const int before = countHolding(texts, m_value);
         return {true, 0,
                 before == 0
                     ? QStringLiteral("No record has %1: nothing was deleted.").arg(what)

@@ -240,6 +240,12 @@ private Q_SLOTS:
             // Copies together are counted once each; deleting keeps the first.
             {{john, john, john, person("Mary", "Jones")}, 0, false, 2, {1, 2, 3, 4}},
             {{john, john, john, person("Mary", "Jones")}, 0, true, 0, {1, 4}},
+            // The same letters split otherwise between the fields are other names.
+            {{person("Jo", "hnSmith"), person("John", "Smith"), person("JohnS", "mith")},
+             0,
+             false,
+             0,
+             {1, 2, 3}},
             // Counting tells what deleting deletes, copies apart too; letter case counts.
             {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
              0,
