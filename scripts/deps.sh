@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     clang-16 libclang-rt-16-dev clang-tidy-16
-    qt6-base-dev libsqlite3-dev libicu-dev libical-dev sqlite3
+    qt6-base-dev qtkeychain-qt6-dev libsqlite3-dev libicu-dev libical-dev sqlite3
     khard python3-icalendar
     fonts-liberation fonts-dejavu-core
     libxcb1-dev

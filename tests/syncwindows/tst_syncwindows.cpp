@@ -1,0 +1,175 @@
+#include "options/optionswindow.h"
+#include "shell/mainmenu.h"
+#include "shell/startup.h"
+#include "support/dialogs.h"
+#include "support/scripted.h"
+#include "support/testenv.h"
+#include "support/testmain.h"
+#include "syncwindows/accountpage.h"
+#include "syncwindows/conflictdialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace ql;
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Clicks `button`, which opens a window modally, hands the window to `act` and closes it.
+void whileOpen(QPushButton* button, const std::function<void(QDialog*)>& act)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        seen = true;
+        act(window);
+        if (window->isVisible())
+            window->reject();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(seen);
+}
+
+QString settingsText(const test::ProgramDirectory& dir)
+{
+    QFile file(dir.settingsFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+class SyncWindowsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // No desktop session here: no secret store answers.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        qunsetenv("DISPLAY");
+    }
+
+    // OK stores the account in the settings file and the options window shows it again; the
+    // typed password goes to the secret store alone, and where none answers the user is told.
+    void theAccountPageSavesAndLoadsTheAccount()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        Program program(dir.path());
+        MainMenu* menu = program.mainMenu();
+        menu->show();
+        whileOpen(menu->optionsButton, [](QDialog* window) {
+            auto* page = qobject_cast<OptionsWindow*>(window)->syncPage;
+            QTest::keyClicks(page->serverField, str("http://127.0.0.1:5232/"));
+            QTest::keyClicks(page->userField, str("alice"));
+            QTest::keyClicks(page->passwordField, str("Open-Sesame-42"));
+            page->atStartBox->setChecked(true);
+            QTest::mouseClick(qobject_cast<OptionsWindow*>(window)->okButton, Qt::LeftButton);
+            QVERIFY(!window->isVisible());
+        });
+        QCOMPARE(services.prompts->messages,
+                 QStringList({str("No secret store answered, so the password was not kept. "
+                                  "Quillory asks for it at each sync.")}));
+        const QString stored = settingsText(dir);
+        QVERIFY(stored.contains(str("[SOFTWARE\\Varnholt\\Quillory\\Sync]")));
+        QVERIFY(stored.contains(str("http://127.0.0.1:5232/")));
+        QVERIFY(stored.contains(str("alice")));
+        QVERIFY2(!stored.contains(str("Open-Sesame-42")), qPrintable(stored));
+        QVERIFY(!stored.contains(str("Password"), Qt::CaseInsensitive));
+
+        whileOpen(menu->optionsButton, [](QDialog* window) {
+            auto* page = qobject_cast<OptionsWindow*>(window)->syncPage;
+            QCOMPARE(page->serverField->text(), str("http://127.0.0.1:5232/"));
+            QCOMPARE(page->userField->text(), str("alice"));
+            QCOMPARE(page->passwordField->text(), QString());
+            QVERIFY(page->atStartBox->isChecked());
+            for (QComboBox* chooser :
+                 {page->addressBookChooser, page->toDoChooser, page->journalChooser})
+                QCOMPARE(chooser->currentText(), str("Not synced"));
+        });
+    }
+
+    // Without an account the sync command of every window that offers it, by its key, says where
+    // to set the account up, and syncs nothing.
+    void theCommandWithoutAnAccountSaysWhereToSetItUp()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        Program program(dir.path());
+        MainMenu* menu = program.mainMenu();
+        menu->show();
+        const QString where = str("Sync is not set up yet. Give the server's address and choose "
+                                  "its collections on the Syncing page of the options window "
+                                  "(Options in the main menu).");
+        menu->activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == menu);
+        QTest::keyClick(menu, Qt::Key_F5);
+        QCOMPARE(services.prompts->messages, QStringList({where}));
+        QTest::mouseClick(menu->syncButton, Qt::LeftButton);
+        QCOMPARE(services.prompts->messages.size(), 2);
+        for (QPushButton* button :
+             {menu->addressBookButton, menu->journalButton, menu->toDoButton}) {
+            services.prompts->messages.clear();
+            whileOpen(button, [&](QDialog* window) {
+                window->activateWindow();
+                QTRY_VERIFY(QApplication::activeWindow() == window);
+                QTest::keyClick(window, Qt::Key_F5);
+                auto* item = window->findChild<QAction*>(str("Sync1"));
+                QVERIFY(item);
+                item->trigger();
+            });
+            QCOMPARE(services.prompts->messages, QStringList({where, where}));
+        }
+        QVERIFY(services.prompts->questions.isEmpty());
+    }
+
+    // Each button of the conflict dialog returns its choice to the work that asked; closing the
+    // dialog keeps both. The dialog shows both versions as they are, unchangeable.
+    void theConflictDialogReturnsTheChoice()
+    {
+        const struct {
+            const char* button;
+            sync::Keep choice;
+        } cases[] = {{"KeepThisButton", sync::Keep::ThisComputer},
+                     {"KeepServerButton", sync::Keep::Server},
+                     {"KeepBothButton", sync::Keep::Both},
+                     {nullptr, sync::Keep::Both}};
+        for (const auto& c : cases) {
+            test::ScriptedProgress progress;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<ConflictDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(dialog->thisComputerText->toPlainText(), str("Last Name: Brandt"));
+                QCOMPARE(dialog->serverText->toPlainText(), str("Last Name: Brant"));
+                QVERIFY(dialog->thisComputerText->isReadOnly() && dialog->serverText->isReadOnly());
+                if (c.button)
+                    QTest::mouseClick(dialog->findChild<QPushButton*>(str(c.button)),
+                                      Qt::LeftButton);
+                else
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+            const sync::Keep chosen = askWhichStays(progress)(
+                {str("Address Book"), str("Last Name: Brandt"), str("Last Name: Brant")});
+            QCOMPARE(int(chosen), int(c.choice));
+        }
+    }
+};
+
+QL_TEST_CLASS(SyncWindowsTest)
+#include "tst_syncwindows.moc"
