@@ -103,7 +103,7 @@ void SyncAccountPage::layOut()
     find->addWidget(findButton);
     find->addWidget(findStatus, 1);
     form->addRow(find);
-    form->addRow(QStringLiteral("Address boo&k:"), addressBookChooser);
+    form->addRow(QStringLiteral("Address book:"), addressBookChooser);
     form->addRow(QStringLiteral("To-do list:"), toDoChooser);
     form->addRow(QStringLiteral("Journal:"), journalChooser);
     auto* layout = new QVBoxLayout(this);
