@@ -5,8 +5,10 @@
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "sync/radicale.h"
 #include "syncwindows/accountpage.h"
 #include "syncwindows/conflictdialog.h"
+#include "widgets/dbcontrols.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -137,6 +140,62 @@ private Q_SLOTS:
             QCOMPARE(services.prompts->messages, QStringList({where, where}));
         }
         QVERIFY(services.prompts->questions.isEmpty());
+    }
+
+    // Against a real server: the account page finds the collections and chooses them; the
+    // address book's sync command stores the contact being typed, asks for the password that no
+    // secret store keeps, sends the contact, receives the server's and shows both.
+    void theCommandSyncsWithTheServerAndShowsTheResult()
+    {
+        if (!test::Radicale::isInstalled())
+            QSKIP("radicale is not installed (scripts/deps.sh installs it)");
+        test::Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        const QUrl card = server.collection(str("contacts")).resolved(QUrl(str("grace-1.vcf")));
+        QCOMPARE(server
+                     .request("PUT", card,
+                              "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:grace-1\r\nFN:Grace Hopper\r\n"
+                              "N:Hopper;Grace;;;\r\nEND:VCARD\r\n",
+                              "text/vcard")
+                     .first,
+                 201);
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        Program program(dir.path());
+        MainMenu* menu = program.mainMenu();
+        menu->show();
+        whileOpen(menu->optionsButton, [&](QDialog* window) {
+            auto* page = qobject_cast<OptionsWindow*>(window)->syncPage;
+            QTest::keyClicks(page->serverField, server.url().toString());
+            QTest::keyClicks(page->userField, str("ada"));
+            QTest::keyClicks(page->passwordField, str("lovelace"));
+            QTest::mouseClick(page->findButton, Qt::LeftButton);
+            QCOMPARE(page->findStatus->text(), str("The server offers you 3 collections."));
+            QCOMPARE(page->addressBookChooser->currentText(), str("Contacts"));
+            QCOMPARE(page->toDoChooser->currentText(), str("Tasks"));
+            QCOMPARE(page->journalChooser->currentText(), str("Journal"));
+            QTest::mouseClick(qobject_cast<OptionsWindow*>(window)->okButton, Qt::LeftButton);
+        });
+        services.prompts->messages.clear();
+        services.prompts->inputs.enqueue(str("lovelace"));
+        whileOpen(menu->addressBookButton, [&](QDialog* window) {
+            QTest::mouseClick(window->findChild<QPushButton*>(str("NewBtn")), Qt::LeftButton);
+            QTest::keyClicks(window->findChild<DBEdit*>(str("LastNameEdit")), str("Lovelace"));
+            window->findChild<QAction*>(str("Sync1"))->trigger();
+            QCOMPARE(window->findChild<QStatusBar*>()->currentMessage(),
+                     str("1 received, 1 sent, 0 conflicts"));
+            QStringList listed;
+            const QAbstractItemModel* list = window->findChild<DBGrid*>()->model();
+            for (int row = 0; row < list->rowCount(); ++row)
+                listed << list->index(row, 0).data().toString();
+            QCOMPARE(listed, QStringList({str("Hopper"), str("Lovelace")}));
+        });
+        QCOMPARE(services.prompts->messages, QStringList());
+        QCOMPARE(services.prompts->questions,
+                 QStringList({str("Quillory - Sync: Password of ada on 127.0.0.1:")}));
+        QVERIFY(
+            server.request("GET", server.collection(str("contacts"))).second.contains("Lovelace"));
     }
 
     // Each button of the conflict dialog returns its choice to the work that asked; closing the
