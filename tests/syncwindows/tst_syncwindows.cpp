@@ -198,6 +198,53 @@ private Q_SLOTS:
             server.request("GET", server.collection(str("contacts"))).second.contains("Lovelace"));
     }
 
+    // Chosen in the options, the sync runs at start in the background once the main menu shows:
+    // the password is asked for as no secret store keeps it, and the menu's status line shows the
+    // result. A failure is a message.
+    void theSyncAtStartShowsItsResultInTheMainMenu()
+    {
+        if (!test::Radicale::isInstalled())
+            QSKIP("radicale is not installed (scripts/deps.sh installs it)");
+        test::Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        QCOMPARE(server
+                     .request("PUT",
+                              server.collection(str("contacts")).resolved(QUrl(str("g.vcf"))),
+                              "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:g\r\nFN:Grace Hopper\r\n"
+                              "N:Hopper;Grace;;;\r\nEND:VCARD\r\n",
+                              "text/vcard")
+                     .first,
+                 201);
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        sync::Account account;
+        account.server = server.url();
+        account.user = str("ada");
+        account.addressBook = server.collection(str("contacts"));
+        account.atStart = true;
+        sync::saveAccount(account);
+        for (const auto& [password, shown] :
+             {std::pair(str("lovelace"), str("Synced at start: 1 received, 0 sent, 0 conflicts")),
+              std::pair(str("wrong"), QString())}) {
+            services.prompts->inputs.enqueue(password);
+            Program program(dir.path());
+            program.mainMenu()->show();
+            QTRY_COMPARE_WITH_TIMEOUT(services.prompts->inputs.size(), 0, 60000);
+            if (shown.isEmpty()) {
+                QTRY_COMPARE_WITH_TIMEOUT(services.prompts->messages.size(), 1, 60000);
+                QCOMPARE(services.prompts->kinds, QList<MessageKind>({MessageKind::Critical}));
+                continue;
+            }
+            const auto status = [&] {
+                auto* line = program.mainMenu()->findChild<QStatusBar*>(str("SyncStatus"));
+                return line ? line->currentMessage() : QString();
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(status(), shown, 60000);
+            QCOMPARE(services.prompts->messages, QStringList());
+        }
+    }
+
     // Each button of the conflict dialog returns its choice to the work that asked; closing the
     // dialog keeps both. The dialog shows both versions as they are, unchangeable.
     void theConflictDialogReturnsTheChoice()
