@@ -13,8 +13,9 @@
 namespace ql::sync {
 namespace {
 
-// How long a request may wait for the server's next bytes.
-constexpr int kIdleLimitMs = 60000;
+// How long a request may wait for the server's next bytes: a large collection read the first
+// time keeps a server busy a while before it answers.
+constexpr int kIdleLimitMs = 180000;
 // How often a waiting request looks whether the user cancelled.
 constexpr int kCancelLookMs = 100;
 constexpr int kRedirects = 5;

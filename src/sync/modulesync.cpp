@@ -178,8 +178,11 @@ void ModuleSync::listAll()
 
 void ModuleSync::fetch(const QStringList& hrefs)
 {
+    if (!hrefs.isEmpty())
+        m_progress.status(QStringLiteral("Receiving the %1...").arg(m_map.module));
     for (qsizetype at = 0; at < hrefs.size(); at += kBatch) {
         m_progress.checkCancelled();
+        m_progress.progress(at, hrefs.size());
         const QStringList batch = hrefs.mid(at, kBatch);
         for (const DavEntry& entry :
              m_client.query("REPORT", m_collection, 1, multiget(m_map.kind, batch)).entries) {
@@ -335,6 +338,8 @@ void ModuleSync::writeServer()
 {
     const qint64 total = qint64(m_puts.size() + m_deletes.size());
     qint64 done = 0;
+    if (total > 0)
+        m_progress.status(QStringLiteral("Sending the %1...").arg(m_map.module));
     for (Put& put : m_puts) {
         m_progress.checkCancelled();
         QList<std::pair<QByteArray, QByteArray>> headers{{"Content-Type", m_map.contentType}};

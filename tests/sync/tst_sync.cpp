@@ -36,6 +36,29 @@ void addContact(const ProgramDirectory& dir, const QString& first, const QString
                {QStringLiteral("PhNumber1"), phone}});
 }
 
+// What Python's caldav client lists of the user's calendars, and of the address book through
+// its plain requests, a line a record, sorted.
+const char* const kSecondClient = R"(
+import sys, caldav, vobject
+import xml.etree.ElementTree as tree
+url, user, password, book = sys.argv[1:5]
+client = caldav.DAVClient(url=url, username=user, password=password)
+lines = []
+for calendar in client.principal().calendars():
+    for todo in calendar.todos(include_completed=True):
+        lines.append("TODO " + todo.vobject_instance.vtodo.summary.value)
+    for journal in calendar.journals():
+        lines.append("JOURNAL " + journal.vobject_instance.vjournal.summary.value)
+listing = client.request(book, "PROPFIND", '<propfind xmlns="DAV:"><prop><getetag/></prop></propfind>',
+                         {"Depth": "1"})
+for href in tree.fromstring(listing.raw).iter("{DAV:}href"):
+    if href.text.endswith(".vcf"):
+        text = client.request(url.rstrip("/") + href.text, "GET").raw
+        card = vobject.readOne(text.decode() if isinstance(text, bytes) else text)
+        lines.append("CARD " + card.fn.value + " " + card.tel.value)
+print("\n".join(sorted(lines)))
+)";
+
 QString failureOf(const std::function<void()>& call)
 {
     try {
@@ -213,6 +236,30 @@ private Q_SLOTS:
                      todoText.contains("SUMMARY:Write FLOW-MATIC") &&
                      todoText.contains("UID:cobol-1"),
                  todoText.constData());
+    }
+
+    void secondClientReadsTheRecords()
+    {
+        Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        ProgramDirectory a;
+        addContact(a, "Ada", "Lovelace", "555-0100");
+        addContact(a, "Alan", "Turing", "555-0112");
+        addRecord(a, Module::ToDo, {{"ToDoByDate", QDate(2026, 4, 1)}, {"ToDoMemo", "Buy stamps"}});
+        addRecord(a, Module::Journal,
+                  {{"DateTimeStamp", at(14, 9)}, {"MemoField1", "Rain all day\nand wind"}});
+        syncWith(a, server);
+        QProcess python;
+        python.start("/usr/bin/python3",
+                     {"-c", kSecondClient, server.url().toString(), Radicale::kUser,
+                      Radicale::kPassword, server.collection("contacts").toString()});
+        QVERIFY(python.waitForFinished(60000));
+        const QByteArray failure = python.readAllStandardError();
+        QVERIFY2(failure.isEmpty(), failure.constData());
+        QCOMPARE(python.readAllStandardOutput(),
+                 QByteArray("CARD Ada Lovelace 555-0100\nCARD Alan Turing 555-0112\n"
+                            "JOURNAL Rain all day\nTODO Buy stamps\n"));
     }
 
     // A refused password, a server that is down and an address that is not safe each say so and
