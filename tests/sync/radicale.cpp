@@ -9,6 +9,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace ql::test {
 namespace {
@@ -66,6 +68,8 @@ void Radicale::start()
         return;
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server never outlives the test or bench that started it, whatever becomes of them.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(QString::fromLatin1(kProgram),
                     {QStringLiteral("-C"), QString(), QStringLiteral("--server-hosts"),
                      QStringLiteral("127.0.0.1:%1").arg(m_port),
