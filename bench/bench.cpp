@@ -2,7 +2,8 @@
 // window on a generated journal, the collections window on a generated CD catalogue, the
 // text export of a generated book and the import of a generated book and journal.
 //
-//   quillory-bench [--records N] [--only table|report|tools|export|backup|restore|import|loans]
+//   quillory-bench [--records N] [--only
+//   table|report|tools|export|backup|restore|import|loans|sync]
 //                  [--keep DIR]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS"; for the windows opened with their
@@ -22,10 +23,14 @@
 // microseconds. After the text export, the book written as vCards against its text export,
 // "vcard_vs_text RATIO", and the cards read back into an emptied book, "import_vcard", and the book
 // written to a CSV file against its text export, "csv_vs_text RATIO". Last, the loans window over
-// four generated catalogues.
+// four generated catalogues. Then "sync_first_10k": 10,000 contacts synced the first time with a
+// radicale server the bench starts on this machine, and "sync_unchanged_10k": a sync with nothing
+// changed.
 //
 // The times are wall time; with QUILLORY_BENCH_CLOCK=cpu in the environment they are processor
 // time instead (the benchmark's and the tools'), for a machine that other work keeps busy.
+
+#include "syncbench.h"
 
 #include "addressbook/pdaform.h"
 #include "backup/backupwork.h"
@@ -1609,10 +1614,10 @@ int main(int argc, char** argv)
                      qPrintable(parser.positionalArguments().first()));
         return 2;
     }
-    const QStringList parts = {QStringLiteral("table"),  QStringLiteral("report"),
-                               QStringLiteral("tools"),  QStringLiteral("export"),
-                               QStringLiteral("backup"), QStringLiteral("restore"),
-                               QStringLiteral("import"), QStringLiteral("loans")};
+    const QStringList parts = {
+        QStringLiteral("table"),  QStringLiteral("report"), QStringLiteral("tools"),
+        QStringLiteral("export"), QStringLiteral("backup"), QStringLiteral("restore"),
+        QStringLiteral("import"), QStringLiteral("loans"),  QStringLiteral("sync")};
     if (parser.isSet(onlyOption) && !parts.contains(parser.value(onlyOption))) {
         std::fprintf(stderr, "--only takes one of: %s\n", qPrintable(parts.join(u", ")));
         return 2;
@@ -1644,6 +1649,8 @@ int main(int argc, char** argv)
             runImport();
         if (runs("loans"))
             runLoans(records);
+        if (runs("sync"))
+            runSync();
     } catch (const ql::Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

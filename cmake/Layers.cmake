@@ -61,11 +61,13 @@ quillory_layer(1 quillory_store)
 quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_tools_work
     quillory_formats)
 # The data exchange writes its files through the formats' export file.
-quillory_layer(3 quillory_widgets quillory_exchange_work)
+# The sync engine reads and writes records through the formats; its account lives in the settings.
+quillory_layer(3 quillory_widgets quillory_exchange_work quillory_sync quillory_sync_account)
 quillory_without_widgets(quillory_store quillory_backupwork quillory_exchange_work
-    quillory_tools_work quillory_formats)
-# The module windows' CSV commands run the formats through the work runner.
-quillory_layer(4 quillory_report quillory_exchange_menu)
+    quillory_tools_work quillory_formats quillory_sync)
+# The module windows' CSV commands run the formats through the work runner; so do their sync
+# command and the options window's sync account page.
+quillory_layer(4 quillory_report quillory_exchange_menu quillory_sync_windows)
 quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
     quillory_journal quillory_tools quillory_exchange quillory_userdefined)
 # The options window drives the import of the data exchange and opens the backup's directory

@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     clang-16 libclang-rt-16-dev clang-tidy-16
-    qt6-base-dev libsqlite3-dev libicu-dev libical-dev sqlite3
-    khard python3-icalendar
+    qt6-base-dev qtkeychain-qt6-dev libsqlite3-dev libicu-dev libical-dev sqlite3
+    khard python3-icalendar radicale python3-caldav
     fonts-liberation fonts-dejavu-core
     libxcb1-dev
     xvfb xauth x11-utils xdotool openbox poppler-utils gnumeric

@@ -8,6 +8,7 @@
 #include "exchange/csvcommands.h"
 #include "formats/cardfile.h"
 #include "store/holders.h"
+#include "syncwindows/synccommand.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/fileexchange.h"
@@ -480,6 +481,7 @@ void AddressBookWindow::declareCommands()
         this, {file, true, [this] {
                    return std::optional<CsvSource>({exchange::Module::Organizer, recordTable()});
                }});
+    declareSyncCommand(this, m_context.programDirectory, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("C&lose"),
                    .hint = QStringLiteral("Close the address book"),

@@ -29,6 +29,7 @@ inline const QString Calendar = quillory("Calendar");
 inline const QString CalendarChose = quillory("Calendar\\Chose");
 inline const QString Backup = quillory("Backup");
 inline const QString Import = quillory("Import");
+inline const QString Sync = quillory("Sync");
 inline const QString UserDef = quillory("UserDef");
 inline const QString UserDefPrint = quillory("UserDef\\Print");
 inline const QString Wrenx = tools("Wrenx");

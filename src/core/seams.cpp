@@ -16,6 +16,12 @@ QString Prompts::openProgramName(QWidget* parent, const QString& title, const QS
     return openFileName(parent, title, filterName + QStringLiteral(" (*)|*"));
 }
 
+std::optional<QString> Prompts::passwordBox(QWidget* parent, const QString& caption,
+                                            const QString& prompt)
+{
+    return inputBox(parent, caption, prompt);
+}
+
 namespace services {
 
 Prompts& prompts()

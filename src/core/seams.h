@@ -24,6 +24,10 @@ public:
     // A one-line prompt with an initially empty field; nothing when cancelled.
     virtual std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                             const QString& prompt) = 0;
+    // A one-line prompt whose field hides what is typed, for a password; nothing when cancelled.
+    // Unless overridden, the input box.
+    virtual std::optional<QString> passwordBox(QWidget* parent, const QString& caption,
+                                               const QString& prompt);
     // A message with one OK button.
     virtual void message(QWidget* parent, const QString& text,
                          MessageKind kind = MessageKind::Plain) = 0;

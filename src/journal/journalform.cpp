@@ -10,6 +10,7 @@
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
+#include "syncwindows/synccommand.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 
@@ -133,6 +134,7 @@ void JournalWindow::declareCommands()
         {file, false, [this] {
              return std::optional<CsvSource>({exchange::Module::Journal, m_holder.tbJournal1});
          }});
+    declareSyncCommand(this, m_context.programDirectory, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the journal"),

@@ -10,6 +10,7 @@
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "store/holders.h"
+#include "syncwindows/synccommand.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 
@@ -144,6 +145,7 @@ void ToDoWindow::declareCommands()
         this, {file, false, [this] {
                    return std::optional<CsvSource>({exchange::Module::ToDo, m_holder.tbTodo});
                }});
+    declareSyncCommand(this, m_context.programDirectory, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = QStringLiteral("Close the to-do list"),

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "exchange/import.h"
 #include "store/error.h"
+#include "syncwindows/accountpage.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 #include "widgets/workrunner.h"
@@ -81,6 +82,7 @@ OptionsWindow::OptionsWindow(const RunContext& context,
     pages->setAccessibleName(QStringLiteral("Pages"));
     pages->addTab(buildImportPage(), QStringLiteral("&Import"));
     pages->addTab(buildMenuPage(), QStringLiteral("&Main Menu"));
+    pages->addTab(syncPage = new SyncAccountPage(this), QStringLiteral("Syncin&g"));
     // Made in the order they stand in, which is the order Tab takes.
     aboutButton = makeButton(this, "BitBtn2");
     helpButton = makeButton(this, "BitBtn3");
@@ -287,6 +289,7 @@ void OptionsWindow::showPreferences()
         if (choice == kYes)
             box->setChecked(true);
     }
+    guarded(this, [this] { syncPage->showAccount(); });
 }
 
 void OptionsWindow::savePreferences()
@@ -297,6 +300,7 @@ void OptionsWindow::savePreferences()
     settings.writeString(keys::QYToolBtn, hidden ? kYes : QStringLiteral("No"));
     settings.writeString(keys::LoanReminder,
                          loanReminderBox->isChecked() ? kYes : QStringLiteral("No"));
+    syncPage->saveAccount();
     if (m_placeToolsButton)
         m_placeToolsButton(!hidden);
     accept();

@@ -16,6 +16,7 @@ class QTabWidget;
 namespace ql {
 
 class RadioGroup;
+class SyncAccountPage;
 struct RunContext;
 
 // The options window. One page keeps the main menu's preferences, whether it shows the button
@@ -49,6 +50,7 @@ public:
     QPushButton* detailsButton;
     QCheckBox* hideToolsBox;
     QCheckBox* loanReminderBox;
+    SyncAccountPage* syncPage;
     QPushButton* okButton;
     QPushButton* aboutButton;
     QPushButton* helpButton;

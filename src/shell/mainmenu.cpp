@@ -27,6 +27,7 @@
 #include "store/collectionsdata.h"
 #include "store/error.h"
 #include "store/holders.h"
+#include "syncwindows/synccommand.h"
 
 #include <QAction>
 #include <QFrame>
@@ -181,6 +182,8 @@ void MainMenu::buildButtons()
         makeButton(panel, {"BitBtn6", "&Export", "Export records to a text file", 1, 195});
     aboutButton = makeButton(panel, {"Button1", "A&bout", "About Quillory", 2, 195});
     exitButton = makeButton(panel, {"Button2", "E&xit", "End Quillory", 2, 240});
+    syncButton = makeButton(panel, {"SyncBtn", "", "", 0, 240});
+    declareSyncCommand(this, m_context.programDirectory, {.button = syncButton});
 }
 
 void MainMenu::buildBanners()
@@ -276,6 +279,7 @@ void MainMenu::startUp()
     // The reminder comes once the menu stands on the screen.
     QTimer::singleShot(
         0, this, [this] { guarded(this, [this] { remindOfOverdueLoans(this, m_context); }); });
+    syncAtStart(this, m_context.programDirectory);
 }
 
 bool MainMenu::prepareFirstUse()

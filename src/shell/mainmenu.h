@@ -56,6 +56,7 @@ public:
     QPushButton* exportButton;
     QPushButton* aboutButton;
     QPushButton* exitButton;
+    QPushButton* syncButton;
     std::array<BannerLabel*, 4> banners;
     QTimer* bannerTimer;
     // The tools program started last (hidden).

@@ -10,6 +10,7 @@
 #include <QFileSystemModel>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -55,23 +56,13 @@ public:
     std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                     const QString& prompt) override
     {
-        if (!g_asking)
-            return std::nullopt;
-        QInputDialog dialog(parent);
-        dialog.setWindowTitle(caption);
-        dialog.setLabelText(prompt);
-        dialog.setInputMode(QInputDialog::TextInput);
-        // The layout fits the prompt and sets the dialog's least size: the prompt's line is made
-        // wide enough for the whole caption too, in a title bar with a bold font, an icon and
-        // three buttons.
-        QFont bold = dialog.font();
-        bold.setBold(true);
-        dialog.findChild<QLabel*>()->setMinimumWidth(
-            QFontMetrics(bold).horizontalAdvance(caption) +
-            4 * dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight));
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return dialog.textValue();
+        return lineBox(parent, caption, prompt, QLineEdit::Normal);
+    }
+
+    std::optional<QString> passwordBox(QWidget* parent, const QString& caption,
+                                       const QString& prompt) override
+    {
+        return lineBox(parent, caption, prompt, QLineEdit::Password);
     }
 
     void message(QWidget* parent, const QString& text, MessageKind kind) override
@@ -130,6 +121,31 @@ public:
         dialog.setNameFilter(filterName + QStringLiteral(" (*)"));
         dialog.setProxyModel(new ProgramFiles(&dialog));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+
+private:
+    // An input dialog with the prompt, its field showing or hiding what is typed.
+    static std::optional<QString> lineBox(QWidget* parent, const QString& caption,
+                                          const QString& prompt, QLineEdit::EchoMode echo)
+    {
+        if (!g_asking)
+            return std::nullopt;
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setTextEchoMode(echo);
+        // The layout fits the prompt and sets the dialog's least size: the prompt's line is made
+        // wide enough for the whole caption too, in a title bar with a bold font, an icon and
+        // three buttons.
+        QFont bold = dialog.font();
+        bold.setBold(true);
+        dialog.findChild<QLabel*>()->setMinimumWidth(
+            QFontMetrics(bold).horizontalAdvance(caption) +
+            4 * dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 };
 

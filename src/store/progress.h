@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 
 namespace ql {
@@ -26,6 +27,10 @@ public:
     virtual bool confirm(const QString& question) = 0;
     // A one-line answer, such as a password; nothing when the user declines to give one.
     virtual std::optional<QString> ask(const QString& caption, const QString& prompt) = 0;
+    // Puts a question of the work's own kind to the user where the user is asked (a window's
+    // thread) and returns once it is answered; the work waits. Runs it at once unless the one who
+    // runs the work asks elsewhere.
+    virtual void askUser(const std::function<void()>& question) { question(); }
 
     // Throws Cancelled once the user cancelled the work.
     void checkCancelled() const

@@ -497,3 +497,87 @@ void TableBulk::inOneTransaction(Table& table,
 }
 
 } // namespace ql
+
+namespace ql {
+
+int TableBulk::make(Table& table, Change& change, Record& record)
+{
+    Table::Engine& engine = *table.m_engine;
+    if (change.remove) {
+        try {
+            const sql::Statement::Use use(engine.remove);
+            engine.remove.bindInt(1, change.key);
+            engine.remove.step();
+        } catch (const Error& e) {
+            throw table.deleteError(record, e);
+        }
+        return -1;
+    }
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        const TableField& field = table.field(i);
+        if (!field.isCalculated() && field.def.type != FieldType::AutoIncrement)
+            record.set(i, normalized(field.def, record.at(i)));
+    }
+    const bool inserting = change.key == 0;
+    sql::Statement& statement = inserting ? engine.insert : engine.update;
+    try {
+        const sql::Statement::Use use(statement);
+        const int bound = table.bindStored(inserting, record, false);
+        if (!inserting)
+            statement.bindInt(bound + 1, change.key);
+        statement.step();
+    } catch (const Error& e) {
+        throw table.storeError(record, e);
+    }
+    if (!inserting)
+        return 0;
+    change.key = engine.db.lastInsertRowid();
+    record.set(table.findField(table.m_def->fields[0].name), change.key);
+    return 1;
+}
+
+void TableBulk::applyChanges(Table& table, std::vector<Change>& changes,
+                             const std::function<void(sql::Database&)>& alongside)
+{
+    table.checkActive();
+    table.checkWritable();
+    table.checkBrowseMode();
+    sql::Database& db = table.m_engine->db;
+    try {
+        sql::Transaction transaction(db);
+        const bool counted = table.m_order->fileKeepsCount();
+        if (counted)
+            tablefile::setCountAside(db);
+        qint64 count = 0;
+        for (Change& change : changes) {
+            change.made = false;
+            std::optional<Record> record = table.emptyRecord();
+            if (change.key != 0)
+                record = table.m_reader->readStored(change.key);
+            if (!record || !change.apply(*record))
+                continue;
+            count += make(table, change, *record);
+            change.made = true;
+            change.stored = *record;
+        }
+        if (counted)
+            tablefile::countAgain(db, count);
+        alongside(db);
+        transaction.commit();
+    } catch (...) {
+        table.readOrderAgain();
+        throw;
+    }
+    table.readOrderAgain();
+}
+
+void TableBulk::readAlongside(const Table& table,
+                              const std::function<void(const sql::Database&)>& read)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    const sql::ReadTransaction reading(db);
+    read(db);
+}
+
+} // namespace ql

@@ -2,6 +2,7 @@
 
 #include "store/error.h"
 #include "store/sqlite.h"
+#include "store/table.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -14,9 +15,9 @@
 namespace ql {
 
 class Progress;
-
-class Record;
-class Table;
+namespace sql {
+class Database;
+}
 
 // Work over a whole table, with no cursor: the stored texts of some fields of every record of the
 // order (within the range) with each record's key, read at once, and a delete or an append of
@@ -110,6 +111,27 @@ public:
     // converted on the way.
     static void appendStored(Table& table, const std::function<bool(StoredRecord&)>& fill,
                              int& appended);
+    // One change among those applyChanges makes: a record stored over the one with its key, a
+    // new record (key 0, which gets its key once stored), or a record deleted.
+    struct Change {
+        qint64 key = 0;
+        bool remove = false;
+        // Gets the record as the file holds it now (an empty one for a new record) and changes
+        // it; false leaves the record as it is (and keeps a record to delete). Not called for a
+        // key no record has any more.
+        std::function<bool(Record&)> apply;
+        bool made = false; // whether the change was made
+        Record stored;     // the record as it was stored, its values fitted to their fields
+    };
+    // Makes the changes in one transaction, then runs `alongside` in it on the table's file, so
+    // what it writes there (a table of its own beside the records) is kept exactly when the
+    // changes are. A failure anywhere rolls every change back and is thrown; a failed store or
+    // delete names its record.
+    static void applyChanges(Table& table, std::vector<Change>& changes,
+                             const std::function<void(sql::Database&)>& alongside);
+    // Runs `read` in one read transaction on the table's file.
+    static void readAlongside(const Table& table,
+                              const std::function<void(const sql::Database&)>& read);
 
 private:
     // The loop of both appends: `fill` gathers the next record (false: there is none), `bind`
@@ -125,6 +147,8 @@ private:
     // what it stored (0 when nothing could be kept); each record done moves the file's count by
     // `perRecord`. A failure to begin or commit is told as what could not be done
     // (`commitFailure`) in the table. The order is read again; the failure is thrown.
+    // Stores or deletes the record of a change; the change of the file's count of records.
+    static int make(Table& table, Change& change, Record& record);
     static void inOneTransaction(Table& table,
                                  const std::function<void(std::optional<Error>&)>& work, int& done,
                                  int perRecord, const QString& commitFailure);

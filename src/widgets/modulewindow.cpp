@@ -52,14 +52,21 @@ QList<Table*> ModuleWindow::pendingTables() const
     return table ? QList<Table*>{table} : QList<Table*>{};
 }
 
-void ModuleWindow::done(int result)
+bool ModuleWindow::storePendingRecords()
 {
     if (!commitEditors(this))
-        return;
+        return false;
     for (Table* table : pendingTables()) {
         if (!guarded(this, [table] { table->checkBrowseMode(); }))
-            return;
+            return false;
     }
+    return true;
+}
+
+void ModuleWindow::done(int result)
+{
+    if (!storePendingRecords())
+        return;
     guarded(this, [this] { geometry::save(this, m_geometryKey); });
     QDialog::done(result);
 }

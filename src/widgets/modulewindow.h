@@ -24,6 +24,9 @@ class ModuleWindow : public QDialog {
 public:
     // The window's command (menu item) of that name.
     QAction* action(const QString& name) const;
+    // Hands the editors' pending texts to the records and stores the records being typed, as
+    // closing does; false, with the failure shown, when a record cannot be stored.
+    bool storePendingRecords();
 
 protected:
     ModuleWindow(QWidget* parent, const QString& geometryKey, const QRect& design);

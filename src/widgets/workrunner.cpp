@@ -52,18 +52,18 @@ public:
     bool confirm(const QString& question) override
     {
         bool yes = false;
-        QMetaObject::invokeMethod(
-            m_context, [&] { yes = services::prompts().confirm(m_parent, question); },
-            Qt::BlockingQueuedConnection);
+        askUser([&] { yes = services::prompts().confirm(m_parent, question); });
         return yes;
     }
     std::optional<QString> ask(const QString& caption, const QString& prompt) override
     {
         std::optional<QString> answer;
-        QMetaObject::invokeMethod(
-            m_context, [&] { answer = services::prompts().inputBox(m_parent, caption, prompt); },
-            Qt::BlockingQueuedConnection);
+        askUser([&] { answer = services::prompts().inputBox(m_parent, caption, prompt); });
         return answer;
+    }
+    void askUser(const std::function<void()>& question) override
+    {
+        QMetaObject::invokeMethod(m_context, question, Qt::BlockingQueuedConnection);
     }
 
     void cancel() { m_cancelled.store(true); }
@@ -151,6 +151,8 @@ private:
     QPushButton* m_cancel;
 };
 
+} // namespace
+
 // The tables the windows show look for what the work changed, so they show it at once rather than
 // at their next move: the tables of the holders a window owns and the tables its lists show (a
 // holder the program keeps for the whole run belongs to no window). A table that cannot look now
@@ -176,8 +178,6 @@ void followTheWork()
         }
     }
 }
-
-} // namespace
 
 WorkEnd runWork(QWidget* window, const QString& caption, const std::function<void(Progress&)>& work,
                 const std::function<void(const QString&)>& onStatus)

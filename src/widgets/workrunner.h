@@ -27,4 +27,8 @@ enum class WorkEnd { Finished, Cancelled };
 WorkEnd runWork(QWidget* window, const QString& caption, const std::function<void(Progress&)>& work,
                 const std::function<void(const QString&)>& onStatus = {});
 
+// The tables the program's windows show read what work on another thread changed, at once rather
+// than at their next move; runWork does it when its work has ended.
+void followTheWork();
+
 } // namespace ql

@@ -448,7 +448,8 @@ private Q_SLOTS:
             texts << action->text();
         QCOMPARE(texts, (QStringList{"Print &Selected", "Print &All...", "Print Pre&view...", "",
                                      "&Export to vCard...", "&Import from vCard...", "",
-                                     "Export t&o CSV...", "Import fro&m CSV...", "", "&Close"}));
+                                     "Export t&o CSV...", "Import fro&m CSV...", "",
+                                     "S&ync with Server", "", "&Close"}));
         const QString exported = f.dir.filePath(str("book.vcf"));
         f.services.prompts->fileNames.enqueue(exported);
         f.window->action(str("ExportVCard1"))->trigger();

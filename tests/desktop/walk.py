@@ -30,7 +30,8 @@ warnings.filterwarnings("ignore", category=DeprecationWarning)
 
 SCREEN = tuple(int(v) for v in sys.argv[1].split("x"))
 MENU_TITLE = "Quillory 3.0 Menu"
-NOT_OPENED = {"Exit", "Quillory Tools"}
+# The sync button opens no window of its own (without an account it says where to set one up).
+NOT_OPENED = {"Exit", "Quillory Tools", "Sync with Server"}
 # Windows whose buttons still wait for Alt letters of their own: their missing letters are
 # listed, not counted as faults; their clashes are.
 LETTERS_PENDING = {"Quillory - Calendar", "Quillory - Data", "About", "Quillory - Options"}

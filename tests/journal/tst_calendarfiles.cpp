@@ -67,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(menuTexts(f.template find<QMenu>("File1")),
                  (QStringList{"Print Pre&view...", "Print &Window", "Print &All...", "",
                               "&Export to iCalendar...", "&Import from iCalendar...", "",
-                              "Export t&o CSV...", "", "E&xit"}));
+                              "Export t&o CSV...", "", "S&ync with Server", "", "E&xit"}));
         f.window->findChild<DBMemo*>(str("DBMemo1"))->setFocus();
         exportAndImport(f, "VTODO", str("To-do items added: 2."));
         QCOMPARE(f.listed(0), (QStringList{"", "", "5/1/2024", "5/1/2024"}));
@@ -89,7 +89,7 @@ private Q_SLOTS:
         QCOMPARE(menuTexts(f.template find<QMenu>("File1")),
                  (QStringList{"Print Pre&view", "&Print Selected", "Print &All", "",
                               "&Export to iCalendar...", "&Import from iCalendar...", "",
-                              "Export t&o CSV...", "", "E&xit"}));
+                              "Export t&o CSV...", "", "S&ync with Server", "", "E&xit"}));
         exportAndImport(f, "VJOURNAL", str("Journal entries added: 2."));
         QCOMPARE(f.holder->tbJournal1->recordCount(), 4);
         QCOMPARE(f.listed(0), QStringList(4, str("3/10/2024 12:00:00 PM")));

@@ -28,7 +28,7 @@ const QUrl unavailable(str("qrc:/help/unavailable.html"));
 
 // The topics each book must have, besides its contents.
 const QList<QPair<const char*, QList<int>>> requiredTopics{
-    {"qlhelp.hlp", {1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
+    {"qlhelp.hlp", {1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17}},
     {"QYTools.hlp", {9}},
 };
 

@@ -1,0 +1,150 @@
+#include "sync/radicale.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
+
+namespace ql::test {
+namespace {
+
+constexpr const char* kProgram = "/usr/bin/radicale";
+
+int freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+QByteArray collectionBody(const QByteArray& type, const QByteArray& name,
+                          const QByteArray& components)
+{
+    QByteArray body = R"(<?xml version="1.0" encoding="utf-8"?>)"
+                      R"(<d:mkcol xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav" )"
+                      R"(xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set><d:prop>)"
+                      R"(<d:resourcetype><d:collection/>)" +
+                      type + "</d:resourcetype><d:displayname>" + name + "</d:displayname>";
+    if (!components.isEmpty())
+        body += "<c:supported-calendar-component-set><c:comp name=\"" + components +
+                "\"/></c:supported-calendar-component-set>";
+    return body + "</d:prop></d:set></d:mkcol>";
+}
+
+} // namespace
+
+bool Radicale::isInstalled()
+{
+    return QFile::exists(QString::fromLatin1(kProgram));
+}
+
+Radicale::Radicale()
+{
+    m_port = freePort();
+    QFile users(m_dir.filePath(QStringLiteral("users")));
+    if (!users.open(QIODevice::WriteOnly) ||
+        users.write(QByteArray(kUser) + ':' + kPassword + '\n') < 0)
+        m_failure = QStringLiteral("cannot write the users file");
+    users.close();
+    start();
+}
+
+Radicale::~Radicale()
+{
+    stop();
+}
+
+void Radicale::start()
+{
+    if (!isInstalled()) {
+        m_failure = QStringLiteral("radicale is not installed (scripts/deps.sh installs it)");
+        return;
+    }
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server never outlives the test or bench that started it, whatever becomes of them.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_process.start(QString::fromLatin1(kProgram),
+                    {QStringLiteral("-C"), QString(), QStringLiteral("--server-hosts"),
+                     QStringLiteral("127.0.0.1:%1").arg(m_port),
+                     QStringLiteral("--storage-filesystem-folder"), m_dir.filePath("storage"),
+                     QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
+                     QStringLiteral("--auth-htpasswd-filename"), m_dir.filePath("users"),
+                     QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain"),
+                     QStringLiteral("--rights-type"), QStringLiteral("owner_only"),
+                     QStringLiteral("--logging-level"), QStringLiteral("warning")});
+    if (!m_process.waitForStarted()) {
+        m_failure = QStringLiteral("radicale did not start");
+        return;
+    }
+    // Ready once it takes connections.
+    for (int attempt = 0; attempt < 300 && isRunning(); ++attempt) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+        if (socket.waitForConnected(100))
+            return;
+        QThread::msleep(50);
+    }
+    m_failure = QStringLiteral("radicale did not take connections");
+}
+
+void Radicale::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(10000)) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+QUrl Radicale::url() const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+}
+
+QUrl Radicale::collection(const QString& name) const
+{
+    return url().resolved(QUrl(QStringLiteral("/%1/%2/").arg(QLatin1String(kUser), name)));
+}
+
+void Radicale::makeCollections()
+{
+    request("MKCOL", collection(QStringLiteral("contacts")),
+            collectionBody("<a:addressbook/>", "Contacts", {}), "application/xml");
+    request("MKCOL", collection(QStringLiteral("tasks")),
+            collectionBody("<c:calendar/>", "Tasks", "VTODO"), "application/xml");
+    request("MKCOL", collection(QStringLiteral("journal")),
+            collectionBody("<c:calendar/>", "Journal", "VJOURNAL"), "application/xml");
+}
+
+std::pair<int, QByteArray> Radicale::request(const QByteArray& method, const QUrl& url,
+                                             const QByteArray& body, const QByteArray& contentType)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(url);
+    request.setRawHeader("Authorization",
+                         "Basic " + (QByteArray(kUser) + ':' + kPassword).toBase64());
+    if (!contentType.isEmpty())
+        request.setRawHeader("Content-Type", contentType);
+    if (method == "PROPFIND")
+        request.setRawHeader("Depth", "1");
+    QNetworkReply* reply = network.sendCustomRequest(request, method, body);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray answer = reply->readAll();
+    delete reply;
+    return {status, answer};
+}
+
+} // namespace ql::test
