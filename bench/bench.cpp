@@ -1290,7 +1290,7 @@ void runCards(const QDir& dir)
     const qint64 cardExport = measure(
         "export_vcard", 3, [] {},
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::CardExport(cards).run(progress); });
+            inRunner([&](ql::Progress& progress) { ql::formats::exportCards(cards, progress); });
         });
     printRatio("vcard_vs_text", cardExport, textExport, 2.0);
     runCsvExport(dir, textExport);
@@ -1305,7 +1305,7 @@ void runCards(const QDir& dir)
     measure(
         "import_vcard", 3, emptyBook,
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::CardImport(cards).run(progress); });
+            inRunner([&](ql::Progress& progress) { ql::formats::importCards(cards, progress); });
         },
         3000000);
 }

@@ -511,7 +511,7 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
     declare(this, {.handler =
                        [this] {
                            exportRecords(this, vCard, [](Progress& progress, const QString& file) {
-                               formats::CardExport(file).run(progress);
+                               formats::exportCards(file, progress);
                            });
                        },
                    .caption = QStringLiteral("&Export to vCard..."),
@@ -521,8 +521,8 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
                        [this] {
                            importRecords(this, *recordTable(), vCard,
                                          [](Progress& progress, const QString& file) {
-                                             return formats::CardImport(file).run(progress).summary(
-                                                 QStringLiteral("Contacts"));
+                                             return formats::importCards(file, progress)
+                                                 .summary(QStringLiteral("Contacts"));
                                          });
                        },
                    .caption = QStringLiteral("&Import from vCard..."),

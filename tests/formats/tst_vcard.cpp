@@ -15,8 +15,8 @@
 #include <QTest>
 
 using namespace ql;
-using formats::CardExport;
-using formats::CardImport;
+using formats::exportCards;
+using formats::importCards;
 
 namespace {
 
@@ -100,7 +100,7 @@ private Q_SLOTS:
             before = test::tableTexts(*holder.tbNames, kFields);
         }
         test::ScriptedProgress progress;
-        CardExport(file).run(progress);
+        exportCards(file, progress);
         QCOMPARE(progress.done, 1000);
         {
             TDataModule1 holder;
@@ -111,7 +111,7 @@ private Q_SLOTS:
             TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
             QCOMPARE(deleted, 1000);
         }
-        const formats::ImportOutcome outcome = CardImport(file).run(progress);
+        const formats::ImportOutcome outcome = importCards(file, progress);
         QCOMPARE(outcome.summary("Contacts"), QStringLiteral("Contacts added: 1000."));
         TDataModule1 holder;
         const std::vector<QStringList> after = test::tableTexts(*holder.tbNames, kFields);
@@ -319,7 +319,7 @@ N:Short;Cut
         cancelling.cancelAt = 1;
         bool cancelled = false;
         try {
-            CardImport(file).run(cancelling);
+            importCards(file, cancelling);
         } catch (const Cancelled&) {
             cancelled = true;
         }
@@ -327,7 +327,7 @@ N:Short;Cut
         QCOMPARE(test::tableTexts(*TDataModule1().tbNames, {"LastName"}).size(), size_t(0));
 
         test::ScriptedProgress progress;
-        QCOMPARE(CardImport(file).run(progress).summary("Contacts"),
+        QCOMPARE(importCards(file, progress).summary("Contacts"),
                  QStringLiteral("Contacts added: 2; skipped: 4 (card 2 \"Bad Set\": its character "
                                 "set X-NO-SUCH-SET is unknown; card 4: a line has no value: this "
                                 "line has no colon; card 5 \"Future\": its version 5.0 is not one "
@@ -366,7 +366,7 @@ N:Short;Cut
         }
         test::ScriptedProgress progress;
         const QString exported = dir.filePath("book.vcf");
-        CardExport(exported).run(progress);
+        exportCards(exported, progress);
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> cards = file.readAll().split('\n');
