@@ -104,8 +104,7 @@ Command RecordWindow::recordCommand(RecordCommand command, const RecordNoun& nou
     return declared;
 }
 
-void RecordWindow::declareRecordCommands(const RecordNoun& noun,
-                                         std::initializer_list<RecordRow> rows)
+void RecordWindow::declareRecordCommands(const RecordNoun& noun, const std::vector<RecordRow>& rows)
 {
     for (const RecordRow& row : rows) {
         Command command = recordCommand(row.command, noun);
