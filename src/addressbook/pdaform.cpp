@@ -140,13 +140,11 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 AddressBookWindow::AddressBookWindow(TDataModule1& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
+    : RecordWindow(parent, {QStringLiteral("PDAForm"), QStringLiteral("Quillory - Address Book"),
+                            keys::PDA, QRect(120, 80, 940, 620)})
     , m_addressBook(addressBook)
     , m_context(context)
 {
-    setObjectName(QStringLiteral("PDAForm"));
-    setWindowTitle(QStringLiteral("Quillory - Address Book"));
-    setSizeGripEnabled(true);
     buildList();
     buildHeading();
     buildPageButtons();

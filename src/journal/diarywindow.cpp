@@ -22,19 +22,27 @@
 
 namespace ql {
 
+namespace {
+
+WindowDesign designOf(formats::CalendarModule module)
+{
+    if (module == formats::CalendarModule::ToDo)
+        return {QStringLiteral("ToDoForm"), QStringLiteral("Quillory - To-Do List"), keys::ToDo,
+                QRect(170, 120, 720, 500)};
+    return {QStringLiteral("JournalForm"), QStringLiteral("Quillory -  Journal"), keys::Journal,
+            QRect(-2, 0, 785, 573)};
+}
+
+} // namespace
+
 DiaryWindow::DiaryWindow(formats::CalendarModule module, Table& table, const RunContext& context,
                          QWidget* parent)
-    : RecordWindow(parent, module == formats::CalendarModule::ToDo ? keys::ToDo : keys::Journal,
-                   module == formats::CalendarModule::ToDo ? QRect(170, 120, 720, 500)
-                                                           : QRect(-2, 0, 785, 573))
+    : RecordWindow(parent, designOf(module))
     , m_module(module)
     , m_table(table)
     , m_context(context)
     , m_topRule(new QFrame(this))
 {
-    setObjectName(text("ToDoForm", "JournalForm"));
-    setWindowTitle(text("Quillory - To-Do List", "Quillory -  Journal"));
-    setSizeGripEnabled(true);
     m_topRule->setObjectName(text("Panel1", "Panel2"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);

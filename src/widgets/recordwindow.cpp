@@ -10,8 +10,8 @@
 
 namespace ql {
 
-RecordWindow::RecordWindow(QWidget* parent, const QString& geometryKey, const QRect& design)
-    : ModuleWindow(parent, geometryKey, design)
+RecordWindow::RecordWindow(QWidget* parent, const WindowDesign& design)
+    : ModuleWindow(parent, design)
     , m_menuBar(new QMenuBar(this))
     , m_contextMenu(new QMenu(this))
 {

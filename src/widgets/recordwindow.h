@@ -59,7 +59,7 @@ public:
 
 protected:
     // Makes the window's menu bar (MainMenu1) and its context menu (PopupMenu1).
-    RecordWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
+    RecordWindow(QWidget* parent, const WindowDesign& design);
     QMenuBar* menuBar() const { return m_menuBar; }
     QMenu* contextMenu() const { return m_contextMenu; }
 
