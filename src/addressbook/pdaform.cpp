@@ -508,9 +508,10 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
                                   QStringLiteral(".vcf")};
     declare(this, {.handler =
                        [this] {
-                           exportRecords(this, vCard, [](Progress& progress, const QString& file) {
-                               formats::exportCards(file, progress);
-                           });
+                           exportRecords(this, recordTable(), vCard,
+                                         [](Progress& progress, const QString& file) {
+                                             formats::exportCards(file, progress);
+                                         });
                        },
                    .caption = QStringLiteral("&Export to vCard..."),
                    .hint = QStringLiteral("Write every contact to a file of vCards"),

@@ -13,8 +13,8 @@ void declareCalendarCommands(QWidget* window, QMenu* file, Table& table,
         QStringLiteral("iCalendar files (*.ics)|*.ics|All Files (*.*)|*.*"),
         QStringLiteral(".ics")};
     declare(window, {.handler =
-                         [window, module] {
-                             exportRecords(window, iCalendar,
+                         [window, &table, module] {
+                             exportRecords(window, &table, iCalendar,
                                            [module](Progress& progress, const QString& name) {
                                                formats::exportCalendar(module, name, progress);
                                            });
