@@ -121,14 +121,15 @@ private Q_SLOTS:
     void journalRoundTrip()
     {
         // Every fiftieth entry has an empty upper text, every seventieth an empty lower one.
-        roundTrip(CalendarModule::Journal, {"DateTimeStamp", "MemoField1", "MemoField2"},
-                  "VJOURNAL", [](int record, int field) -> QVariant {
-                      if (field == 0)
-                          return QDateTime(QDate(2026, 3, 1), QTime(8, 0)).addSecs(record * 4567);
-                      if ((field == 1 && record % 50 == 0) || (field == 2 && record % 70 == 0))
-                          return QString();
-                      return generated(record + field, 9);
-                  });
+        roundTrip(
+            CalendarModule::Journal, {"DateTimeStamp", "MemoField1", "MemoField2"}, "VJOURNAL",
+            [](int record, int field) -> QVariant {
+                if (field == 0)
+                    return QDateTime(QDate(2026, 3, 1), QTime(8, 0)).addSecs(qint64(record) * 4567);
+                if ((field == 1 && record % 50 == 0) || (field == 2 && record % 70 == 0))
+                    return QString();
+                return generated(record + field, 9);
+            });
     }
 
     // Calendars as other programs write them, from RFC 5545's examples: folded lines, an alarm

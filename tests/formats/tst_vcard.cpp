@@ -145,42 +145,43 @@ PHOTO:data:image/jpeg;base64,MIICajCCAdOgAwIBAgICBEUwDQYJKoZIhvcN
 URL;TYPE=home:http://nomis80.org
 END:VCARD
 )")
-            << QStringList{"FirstName",
-                           "Simon",
-                           "LastName",
-                           "Perreault",
-                           "Company",
-                           "Viagenie",
-                           "AdAddress1",
-                           "2875 Laurier",
-                           "AdAddress2",
-                           "Suite D2-630",
-                           "AdCity1",
-                           "Quebec",
-                           "AdState1",
-                           "QC",
-                           "AdZip1",
-                           "G1V 2M2",
-                           "PhDescription1",
-                           "work",
-                           "PhNumber1",
-                           "+1-418-656-9254",
-                           "PhExt1",
-                           "102",
-                           "CellPhDescr",
-                           "work,voice,video,text",
-                           "CellPhNo",
-                           "+1-418-262-6501",
-                           "EmAddress1",
-                           "simon.perreault@viagenie.ca",
-                           "EmDescription1",
-                           "work",
-                           "WebSite1",
-                           "http://nomis80.org",
-                           "MeMemoData2",
-                           "N: Perreault; Simon; ing. jr,M.Sc.\nBDAY: --0203\nGENDER: M\nLANG: fr\n"
-                           "ADR (work): Suite D2-630; 2875 Laurier; Quebec; QC; G1V 2M2; Canada\n"
-                           "GEO (work): geo:46.772673,-71.282945\nPHOTO (not kept)"};
+            << QStringList{
+                   "FirstName",
+                   "Simon",
+                   "LastName",
+                   "Perreault",
+                   "Company",
+                   "Viagenie",
+                   "AdAddress1",
+                   "2875 Laurier",
+                   "AdAddress2",
+                   "Suite D2-630",
+                   "AdCity1",
+                   "Quebec",
+                   "AdState1",
+                   "QC",
+                   "AdZip1",
+                   "G1V 2M2",
+                   "PhDescription1",
+                   "work",
+                   "PhNumber1",
+                   "+1-418-656-9254",
+                   "PhExt1",
+                   "102",
+                   "CellPhDescr",
+                   "work,voice,video,text",
+                   "CellPhNo",
+                   "+1-418-262-6501",
+                   "EmAddress1",
+                   "simon.perreault@viagenie.ca",
+                   "EmDescription1",
+                   "work",
+                   "WebSite1",
+                   "http://nomis80.org",
+                   "MeMemoData2",
+                   ("N: Perreault; Simon; ing. jr,M.Sc.\nBDAY: --0203\nGENDER: M\nLANG: fr\n"
+                    "ADR (work): Suite D2-630; 2875 Laurier; Quebec; QC; G1V 2M2; Canada\n"
+                    "GEO (work): geo:46.772673,-71.282945\nPHOTO (not kept)")};
         // RFC 2426, 5: no N, the name read from FN; types in capitals; a group name.
         QTest::newRow("3.0")
             << crlf(R"(BEGIN:vCard
@@ -235,8 +236,8 @@ END:vCard
                    "MeMemoData1",
                    "First, and\nsecond line",
                    "MeMemoData2",
-                   "ADR (WORK,POSTAL,PARCEL): 6544 Battleford Drive; Raleigh; NC; 27613-3502; "
-                   "U.S.A.\nEMAIL (HOME): third@example.com\nCATEGORIES: Friends"};
+                   ("ADR (WORK,POSTAL,PARCEL): 6544 Battleford Drive; Raleigh; NC; 27613-3502; "
+                    "U.S.A.\nEMAIL (HOME): third@example.com\nCATEGORIES: Friends")};
         // vCard 2.1: bare types, quoted-printable over two lines, Latin-1 and UTF-8 bytes.
         QTest::newRow("2.1")
             << crlf("BEGIN:VCARD\n"

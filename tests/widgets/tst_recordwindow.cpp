@@ -28,7 +28,7 @@ public:
     explicit Contacts(TDataModule1& names)
         : RecordWindow(nullptr, {{},
                                  str("Contacts"),
-                                 str("SOFTWARE\\Varnholt\\Quillory\\RecordTest"),
+                                 str(R"(SOFTWARE\Varnholt\Quillory\RecordTest)"),
                                  QRect(10, 10, 400, 300),
                                  false})
         , m_names(names)
