@@ -94,9 +94,9 @@
 #include <random>
 #include <vector>
 
+#include <ctime>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -179,7 +179,7 @@ public:
     Contact next()
     {
         // Now and then the same person is entered twice.
-        const Contact c = (m_count > 0 && chance(m_copies)) ? m_previous : make();
+        Contact c = (m_count > 0 && chance(m_copies)) ? m_previous : make();
         m_previous = c;
         m_lastNames.push_back(c[1]);
         return c;
@@ -343,7 +343,7 @@ QDateTime fillJournal(const QString& path, int records, ContactMaker& maker)
                       "\"MemoField2\") VALUES (?1, ?2, ?3)");
     QDateTime stamp = kFirstStamp;
     for (int r = 0; r < records; ++r) {
-        stamp = stamp.addSecs(qint64(1800 + maker.pick(7200)));
+        stamp = stamp.addSecs(1800 + qint64(maker.pick(7200)));
         st.bind(1, stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
         st.bind(2, QStringLiteral("Entry %1: met %2 at %3.")
                        .arg(r)
@@ -664,6 +664,7 @@ void measureEdits(ql::Table& names, const std::function<int()>& anyRow)
 qsizetype measureScan(ql::Table& names, const QString& tablePath)
 {
     std::vector<int> fields;
+    fields.reserve(kScanFields.size());
     for (const char* field : kScanFields)
         fields.push_back(names.fieldIndex(QString::fromLatin1(field)));
     qsizetype characters = 0;
@@ -679,6 +680,7 @@ qsizetype measureScan(ql::Table& names, const QString& tablePath)
         });
 
     std::vector<qint64> toolRuns;
+    toolRuns.reserve(5);
     for (int i = 0; i < 5; ++i)
         toolRuns.push_back(sqliteToolScan(tablePath));
     printRatio("scan_vs_sqlite3", scan, median(std::move(toolRuns)), 1.3);
@@ -1119,10 +1121,10 @@ void runReport()
                              ql::sql::OpenMode::ReadWrite);
         ql::sql::Transaction tx(db);
         ql::sql::Statement st(
-            db, "INSERT INTO records(\"DateTimeStamp\", \"MemoField1\") VALUES (?1, ?2)");
+            db, R"sql(INSERT INTO records("DateTimeStamp", "MemoField1") VALUES (?1, ?2))sql");
         QDateTime stamp = kFirstStamp;
         for (int r = 0; r < 10000; ++r) {
-            stamp = stamp.addSecs(qint64(1800 + maker.pick(7200)));
+            stamp = stamp.addSecs(1800 + qint64(maker.pick(7200)));
             QStringList lines;
             for (int line = 0; line < 5; ++line)
                 lines << QStringLiteral("Met %1 in %2 about the plans for the coming weeks, and "
@@ -1295,7 +1297,7 @@ void runCards(const QDir& dir)
     const qint64 cardExport = measure(
         "export_vcard", 3, [] {},
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::CardExport(cards).run(progress); });
+            inRunner([&](ql::Progress& progress) { ql::formats::exportCards(cards, progress); });
         });
     printRatio("vcard_vs_text", cardExport, textExport, 2.0);
     runCsvExport(dir, textExport);
@@ -1310,7 +1312,7 @@ void runCards(const QDir& dir)
     measure(
         "import_vcard", 3, emptyBook,
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::CardImport(cards).run(progress); });
+            inRunner([&](ql::Progress& progress) { ql::formats::importCards(cards, progress); });
         },
         3000000);
 }

@@ -141,13 +141,11 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 AddressBookWindow::AddressBookWindow(TDataModule1& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, keys::PDA, QRect(120, 80, 940, 620))
+    : RecordWindow(parent, {QStringLiteral("PDAForm"), QStringLiteral("Quillory - Address Book"),
+                            keys::PDA, QRect(120, 80, 940, 620)})
     , m_addressBook(addressBook)
     , m_context(context)
 {
-    setObjectName(QStringLiteral("PDAForm"));
-    setWindowTitle(QStringLiteral("Quillory - Address Book"));
-    setSizeGripEnabled(true);
     buildList();
     buildHeading();
     buildPageButtons();
@@ -512,9 +510,10 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
                                   QStringLiteral(".vcf")};
     declare(this, {.handler =
                        [this] {
-                           exportRecords(this, vCard, [](Progress& progress, const QString& file) {
-                               formats::CardExport(file).run(progress);
-                           });
+                           exportRecords(this, recordTable(), vCard,
+                                         [](Progress& progress, const QString& file) {
+                                             formats::exportCards(file, progress);
+                                         });
                        },
                    .caption = QStringLiteral("&Export to vCard..."),
                    .hint = QStringLiteral("Write every contact to a file of vCards"),
@@ -523,8 +522,8 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
                        [this] {
                            importRecords(this, *recordTable(), vCard,
                                          [](Progress& progress, const QString& file) {
-                                             return formats::CardImport(file).run(progress).summary(
-                                                 QStringLiteral("Contacts"));
+                                             return formats::importCards(file, progress)
+                                                 .summary(QStringLiteral("Contacts"));
                                          });
                        },
                    .caption = QStringLiteral("&Import from vCard..."),

@@ -251,11 +251,11 @@ void TPDAPrint1::designFooter()
 }
 
 TPDAPrintMenu::TPDAPrintMenu(Table& names, QWidget* parent)
-    : ModuleWindow(parent, keys::PDAPrint, QRect(330, 220, 400, 170))
+    : ModuleWindow(parent,
+                   {QStringLiteral("PDAPrintMenu"), QStringLiteral("Quillory - Print Address Book"),
+                    keys::PDAPrint, QRect(330, 220, 400, 170), false})
     , m_names(names)
 {
-    setObjectName(QStringLiteral("PDAPrintMenu"));
-    setWindowTitle(QStringLiteral("Quillory - Print Address Book"));
 
     m_layoutChooser = new RadioGroup(QStringLiteral("Layout"),
                                      {QStringLiteral("&Full card per contact"),

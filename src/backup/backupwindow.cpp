@@ -67,13 +67,11 @@ std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Requ
 } // namespace
 
 BackupWindow::BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
-    : ModuleWindow(parent, keys::Backup, QRect(287, 343, 458, 291))
+    : ModuleWindow(parent, {QStringLiteral("BackupForm"), QStringLiteral("Quillory - Backup"),
+                            keys::Backup, QRect(287, 343, 458, 291)})
     , m_addressBook(addressBook)
     , m_context(context)
 {
-    setObjectName(QStringLiteral("BackupForm"));
-    setWindowTitle(QStringLiteral("Quillory - Backup"));
-    setSizeGripEnabled(true);
     buildControls();
     declareCommands();
     layOut();

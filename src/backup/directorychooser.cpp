@@ -58,12 +58,10 @@ bool contains(const QString& place, const QString& path)
 } // namespace
 
 DirectoryChooser::DirectoryChooser(const QString& start, QWidget* parent)
-    : ModuleWindow(parent, keys::Import, QRect(300, 160, 360, 420))
+    : ModuleWindow(parent, {QStringLiteral("SelectDirForm"), QStringLiteral("Select Directory"),
+                            keys::Import, QRect(300, 160, 360, 420)})
     , m_folders(new QFileSystemModel(this))
 {
-    setObjectName(QStringLiteral("SelectDirForm"));
-    setWindowTitle(QStringLiteral("Select Directory"));
-    setSizeGripEnabled(true);
 
     auto* placeLabel = new QLabel(QStringLiteral("&Place:"), this);
     placeLabel->setObjectName(QStringLiteral("Label1"));

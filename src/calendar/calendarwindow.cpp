@@ -60,13 +60,11 @@ QString monthName(int month)
 }
 
 CalendarWindow::CalendarWindow(const RunContext& context, const Design& design, QWidget* parent)
-    : ModuleWindow(parent, keys::Calendar, design.place)
+    : ModuleWindow(parent, {QString::fromLatin1(design.name), QStringLiteral("Quillory - Calendar"),
+                            keys::Calendar, design.place})
     , m_context(context)
     , m_design(design)
 {
-    setObjectName(QString::fromLatin1(design.name));
-    setWindowTitle(QStringLiteral("Quillory - Calendar"));
-    setSizeGripEnabled(true);
     buildHeading();
     buildButtons();
     declareCommands();

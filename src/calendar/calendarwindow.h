@@ -61,7 +61,7 @@ private:
     // Opens the month/year chooser of this calendar.
     void chooseMonth();
 
-    RunContext m_context;
+    const RunContext& m_context;
     Design m_design;
     QLabel* m_month = nullptr;
     QLabel* m_year = nullptr;

@@ -44,11 +44,10 @@ QLineEdit* addField(QGridLayout* grid, int column, const char* captionName, cons
 } // namespace
 
 MonthChooser::MonthChooser(CalendarWindow& calendar, const char* name, const QRect& design)
-    : ModuleWindow(&calendar, keys::CalendarChose, design)
+    : ModuleWindow(&calendar, {QString::fromLatin1(name), QStringLiteral("Quillory - Calendar"),
+                               keys::CalendarChose, design, false})
     , m_calendar(calendar)
 {
-    setObjectName(QString::fromLatin1(name));
-    setWindowTitle(QStringLiteral("Quillory - Calendar"));
 
     auto* layout = new QGridLayout(this);
     m_month = addField(layout, 0, "Label1", "Edit1", QStringLiteral("Month"),

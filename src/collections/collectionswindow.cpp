@@ -361,13 +361,11 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
 
 CollectionsWindow::CollectionsWindow(TDataModule3& holder, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, keys::Collections, QRect(231, 86, 800, 600))
+    : RecordWindow(parent, {str("CollectionsForm"), str("Quillory - Collections"),
+                            keys::Collections, QRect(231, 86, 800, 600)})
     , m_context(context)
     , m_catalogues{}
 {
-    setObjectName(str("CollectionsForm"));
-    setWindowTitle(str("Quillory - Collections"));
-    setSizeGripEnabled(true);
 
     auto* strip = new QFrame(this);
     strip->setObjectName(str("Panel14"));

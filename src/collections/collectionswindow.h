@@ -87,7 +87,7 @@ private:
     void printShown(ReportOperation operation);
     void openLoans();
 
-    RunContext m_context;
+    const RunContext& m_context;
     std::array<Catalogue, 4> m_catalogues;
     Buttons m_buttons{};
 };

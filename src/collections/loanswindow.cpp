@@ -377,15 +377,13 @@ QVariant LoansModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collections, QWidget* parent)
-    : ModuleWindow(parent, keys::Loans, QRect(260, 110, 720, 520))
+    : ModuleWindow(parent, {QStringLiteral("LoansForm"), QStringLiteral("Quillory - Loans"),
+                            keys::Loans, QRect(260, 110, 720, 520)})
     , m_context(context)
     , m_collections(collections)
     , m_model(new LoansModel(this))
     , m_titleReading(new QTimer(this))
 {
-    setObjectName(QStringLiteral("LoansForm"));
-    setWindowTitle(QStringLiteral("Quillory - Loans"));
-    setSizeGripEnabled(true);
 
     QLayout* search = buildSearch();
     buildList();

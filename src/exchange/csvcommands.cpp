@@ -26,17 +26,12 @@ const TableDef& definitionOf(exchange::Module module)
     return *tables[int(module)];
 }
 
-// The source the command works on, the record being typed stored; nothing when the window shows
-// no records.
+// The source the command works on; nothing when the window shows no records.
 std::optional<CsvSource> sourceOf(QWidget* window, const CsvCommands& commands)
 {
     std::optional<CsvSource> source = commands.source();
-    if (!source) {
+    if (!source)
         services::prompts().message(window, QStringLiteral("Choose the records to work on first."));
-        return source;
-    }
-    if (source->table)
-        source->table->checkBrowseMode();
     return source;
 }
 
@@ -47,7 +42,7 @@ void exportCsv(QWidget* window, const CsvCommands& commands)
         return;
     const std::vector<formats::CsvColumn> columns =
         formats::csvColumns(definitionOf(source->module), source->names);
-    exportRecords(window, kCsv, [&](Progress& progress, const QString& file) {
+    exportRecords(window, source->table, kCsv, [&](Progress& progress, const QString& file) {
         const exchange::HeldTable held = exchange::openTable(source->module);
         formats::exportCsv(*held.table, columns, file, progress);
     });
@@ -76,6 +71,9 @@ void importCsv(QWidget* window, const CsvCommands& commands)
     const std::optional<CsvSource> source = sourceOf(window, commands);
     if (!source)
         return;
+    // The record being typed is stored before the file's records are added beside it.
+    if (source->table)
+        source->table->checkBrowseMode();
     const QString caption = QStringLiteral("Import from CSV");
     const QString file = services::prompts().openFileName(window, caption, kCsv.filter);
     if (file.isEmpty())

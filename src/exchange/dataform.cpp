@@ -75,12 +75,10 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
 } // namespace
 
 DataWindow::DataWindow(const RunContext& context, QWidget* parent)
-    : ModuleWindow(parent, keys::Data, QRect(282, 134, 486, 322))
+    : ModuleWindow(parent, {QStringLiteral("DataForm"), QStringLiteral("Quillory - Data"),
+                            keys::Data, QRect(282, 134, 486, 322)})
     , m_context(context)
 {
-    setObjectName(QStringLiteral("DataForm"));
-    setWindowTitle(QStringLiteral("Quillory - Data"));
-    setSizeGripEnabled(true);
     buildSourceChooser();
     buildPages();
     BitBtn1 = makeButton(this, "BitBtn1");

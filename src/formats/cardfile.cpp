@@ -22,10 +22,10 @@ void unpack(const TableBulk::Texts& record, ContactView& contact)
 
 } // namespace
 
-void CardExport::run(Progress& progress) const
+void exportCards(const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Exporting..."));
-    ExportFile file(m_fileName);
+    ExportFile file(fileName);
     std::vector<TableBulk::Texts> records;
     {
         const TDataModule1 holder;
@@ -44,10 +44,10 @@ void CardExport::run(Progress& progress) const
     file.commit();
 }
 
-ImportOutcome CardImport::run(Progress& progress) const
+ImportOutcome importCards(const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Reading the cards..."));
-    const CardsRead read = readVCards(readImportFile(m_fileName));
+    const CardsRead read = readVCards(readImportFile(fileName));
     progress.checkCancelled();
     progress.status(QStringLiteral("Importing..."));
     const TDataModule1 holder;
@@ -55,27 +55,14 @@ ImportOutcome CardImport::run(Progress& progress) const
     std::array<int, kContactFieldCount> fields{};
     for (int i = 0; i < kContactFieldCount; ++i)
         fields[size_t(i)] = table.fieldIndex(contactFieldNames()[i]);
-    const qint64 total = qint64(read.contacts.size());
-    auto next = read.contacts.begin();
-    ImportOutcome outcome;
-    outcome.skipped = read.unreadable;
-    TableBulk::appendRecords(
-        table,
-        [&](Record& record) {
-            progress.checkCancelled();
-            if (next == read.contacts.end())
-                return false;
-            for (int i = 0; i < kContactFieldCount; ++i) {
-                const QString& text = (*next)[size_t(i)];
-                if (!text.isEmpty())
-                    record.set(fields[size_t(i)], text);
-            }
-            ++next;
-            progress.progress(next - read.contacts.begin(), total);
-            return true;
-        },
-        outcome.added);
-    return outcome;
+    return appendImported(table, read.contacts.size(), read.unreadable, progress,
+                          [&](Record& record, size_t at) {
+                              for (int i = 0; i < kContactFieldCount; ++i) {
+                                  const QString& text = read.contacts[at][size_t(i)];
+                                  if (!text.isEmpty())
+                                      record.set(fields[size_t(i)], text);
+                              }
+                          });
 }
 
 } // namespace ql::formats

@@ -15,31 +15,11 @@ namespace ql::formats {
 
 // Writes every contact, in last-name order, as a vCard 4.0 (vcard.h). The contacts written are
 // its progress's steps; the file is complete or not written at all (exportfile.h).
-class CardExport {
-public:
-    explicit CardExport(QString fileName)
-        : m_fileName(std::move(fileName))
-    {
-    }
-    void run(Progress& progress) const;
-
-private:
-    QString m_fileName;
-};
+void exportCards(const QString& fileName, Progress& progress);
 
 // Adds the contacts of a file of vCards 4.0, 3.0 or 2.1 to the address book in one transaction.
 // The cards that cannot be read are skipped and named; nothing of them is added. A cancel rolls
 // every contact of the run back and throws Cancelled.
-class CardImport {
-public:
-    explicit CardImport(QString fileName)
-        : m_fileName(std::move(fileName))
-    {
-    }
-    ImportOutcome run(Progress& progress) const;
-
-private:
-    QString m_fileName;
-};
+ImportOutcome importCards(const QString& fileName, Progress& progress);
 
 } // namespace ql::formats

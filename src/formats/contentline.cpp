@@ -112,18 +112,12 @@ QString unescaped(QStringView value)
 
 QList<QStringView> splitUnescaped(QStringView value, QChar separator)
 {
-    QList<QStringView> parts;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == QLatin1Char('\\'))
-            ++i;
-        else if (value[i] == separator) {
-            parts << value.sliced(start, i - start);
-            start = i + 1;
-        }
-    }
-    parts << value.sliced(start);
-    return parts;
+    return splitWhere(value, [value, separator](qsizetype& i) {
+        if (value[i] != QLatin1Char('\\'))
+            return value[i] == separator;
+        ++i;
+        return false;
+    });
 }
 
 QString parameterValue(QStringView text)

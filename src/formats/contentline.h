@@ -28,6 +28,21 @@ void appendEscaped(QString& out, QStringView text);
 QString unescaped(QStringView value);
 // The parts of a value split at the separator where it is not escaped; the parts stay escaped.
 QList<QStringView> splitUnescaped(QStringView value, QChar separator);
+// The parts of `text` split at each place `separates(i)` says is a separator; it may move `i`
+// over a character that it says escapes the next.
+template <typename View, typename Separates> QList<View> splitWhere(View text, Separates separates)
+{
+    QList<View> parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (separates(i)) {
+            parts << text.sliced(start, i - start);
+            start = i + 1;
+        }
+    }
+    parts << text.sliced(start);
+    return parts;
+}
 
 // A parameter's value as written after "=": quoted when it holds a comma, a semicolon or a colon,
 // with the caret, the line break and the double quote written as "^^", "^n" and "^'".

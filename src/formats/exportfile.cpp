@@ -1,6 +1,8 @@
 #include "formats/exportfile.h"
 
 #include "store/error.h"
+#include "store/progress.h"
+#include "store/tablebulk.h"
 
 #include <QFile>
 
@@ -67,6 +69,26 @@ QString ImportOutcome::summary(const QString& records) const
     if (skipped.isEmpty())
         return text + QLatin1Char('.');
     return text + QStringLiteral("; skipped: %1 (%2).").arg(skipped.size()).arg(skipped.join("; "));
+}
+
+ImportOutcome appendImported(Table& table, size_t count, const QStringList& unreadable,
+                             Progress& progress, const std::function<void(Record&, size_t)>& fill)
+{
+    ImportOutcome outcome;
+    outcome.skipped = unreadable;
+    size_t next = 0;
+    TableBulk::appendRecords(
+        table,
+        [&](Record& record) {
+            progress.checkCancelled();
+            if (next == count)
+                return false;
+            fill(record, next);
+            progress.progress(qint64(++next), qint64(count));
+            return true;
+        },
+        outcome.added);
+    return outcome;
 }
 
 } // namespace ql::formats

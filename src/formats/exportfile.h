@@ -6,6 +6,13 @@
 #include <QStringEncoder>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
+
+namespace ql {
+class Progress;
+class Record;
+class Table;
+} // namespace ql
 
 namespace ql::formats {
 
@@ -57,5 +64,11 @@ struct ImportOutcome {
     // "Contacts added: 2; skipped: 1 (card 3 "Jane Roe": it does not end)."
     QString summary(const QString& records) const;
 };
+
+// Adds the `count` records a file held to `table` in one transaction, the i-th filled by
+// `fill(record, i)`; they are the progress's steps, and a cancel rolls every one of them back and
+// throws Cancelled. The outcome names `unreadable` as the records skipped.
+ImportOutcome appendImported(Table& table, size_t count, const QStringList& unreadable,
+                             Progress& progress, const std::function<void(Record&, size_t)>& fill);
 
 } // namespace ql::formats

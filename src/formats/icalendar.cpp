@@ -267,22 +267,22 @@ CalendarRead readCalendar(QByteArrayView file)
     return read;
 }
 
-void CalendarExport::run(Progress& progress) const
+void exportCalendar(CalendarModule module, const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Exporting..."));
-    ExportFile file(m_fileName);
-    if (m_module == CalendarModule::ToDo) {
+    ExportFile file(fileName);
+    if (module == CalendarModule::ToDo) {
         std::vector<ToDoItem> items;
         for (const TableBulk::Texts& record :
-             readModule(m_module, {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")}))
+             readModule(module, {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")}))
             items.push_back({storedDate(record.text(0)), record.text(1).toString()});
         progress.checkCancelled();
         file.buffer() = toDoCalendar(items);
     } else {
         std::vector<JournalEntry> entries;
         for (const TableBulk::Texts& record :
-             readModule(m_module, {QStringLiteral("DateTimeStamp"), QStringLiteral("MemoField1"),
-                                   QStringLiteral("MemoField2")}))
+             readModule(module, {QStringLiteral("DateTimeStamp"), QStringLiteral("MemoField1"),
+                                 QStringLiteral("MemoField2")}))
             entries.push_back({storedDateTime(record.text(0)), record.text(1).toString(),
                                record.text(2).toString()});
         progress.checkCancelled();
@@ -291,18 +291,16 @@ void CalendarExport::run(Progress& progress) const
     file.commit();
 }
 
-ImportOutcome CalendarImport::run(Progress& progress) const
+ImportOutcome importCalendar(CalendarModule module, const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Reading the calendar..."));
-    const CalendarRead read = readCalendar(readImportFile(m_fileName));
+    const CalendarRead read = readCalendar(readImportFile(fileName));
     progress.checkCancelled();
     progress.status(QStringLiteral("Importing..."));
-    ImportOutcome outcome;
-    outcome.skipped = read.unreadable;
     // Each record's values in the order of the fields.
     std::vector<std::vector<QVariant>> values;
     QStringList fields;
-    if (m_module == CalendarModule::ToDo) {
+    if (module == CalendarModule::ToDo) {
         fields = {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")};
         for (const ToDoItem& item : read.items)
             values.push_back({item.due, item.text});
@@ -312,22 +310,13 @@ ImportOutcome CalendarImport::run(Progress& progress) const
         for (const JournalEntry& entry : read.entries)
             values.push_back({entry.stamp, entry.upper, entry.lower});
     }
-    size_t next = 0;
-    withTable(m_module, [&](Table& table) {
-        TableBulk::appendRecords(
-            table,
-            [&](Record& record) {
-                progress.checkCancelled();
-                if (next == values.size())
-                    return false;
-                for (qsizetype i = 0; i < fields.size(); ++i)
-                    record.setValue(fields[i], values[next][size_t(i)]);
-                progress.progress(qint64(++next), qint64(values.size()));
-                return true;
-            },
-            outcome.added);
+    return withTable(module, [&](Table& table) {
+        return appendImported(table, values.size(), read.unreadable, progress,
+                              [&](Record& record, size_t at) {
+                                  for (qsizetype i = 0; i < fields.size(); ++i)
+                                      record.setValue(fields[i], values[at][size_t(i)]);
+                              });
     });
-    return outcome;
 }
 
 } // namespace ql::formats

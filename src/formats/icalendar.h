@@ -52,34 +52,10 @@ enum class CalendarModule { ToDo, Journal };
 // Writes the module's records, in the order its holder reads them, to a calendar file; the file
 // is complete or not written at all (exportfile.h). Runs with a holder of its own on the thread
 // that runs it.
-class CalendarExport {
-public:
-    CalendarExport(CalendarModule module, QString fileName)
-        : m_module(module)
-        , m_fileName(std::move(fileName))
-    {
-    }
-    void run(Progress& progress) const;
-
-private:
-    CalendarModule m_module;
-    QString m_fileName;
-};
+void exportCalendar(CalendarModule module, const QString& fileName, Progress& progress);
 
 // Adds the module's components of a calendar file in one transaction; the ones that cannot be
 // read are skipped and named. A cancel rolls every record of the run back and throws Cancelled.
-class CalendarImport {
-public:
-    CalendarImport(CalendarModule module, QString fileName)
-        : m_module(module)
-        , m_fileName(std::move(fileName))
-    {
-    }
-    ImportOutcome run(Progress& progress) const;
-
-private:
-    CalendarModule m_module;
-    QString m_fileName;
-};
+ImportOutcome importCalendar(CalendarModule module, const QString& fileName, Progress& progress);
 
 } // namespace ql::formats

@@ -235,19 +235,12 @@ struct Property {
 // The parts of a text split where `separator` stands outside double quotes.
 QList<QByteArrayView> splitOutsideQuotes(QByteArrayView text, char separator)
 {
-    QList<QByteArrayView> parts;
     bool quoted = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    return splitWhere(text, [text, separator, &quoted](qsizetype i) {
         if (text[i] == '"')
             quoted = !quoted;
-        else if (text[i] == separator && !quoted) {
-            parts << text.sliced(start, i - start);
-            start = i + 1;
-        }
-    }
-    parts << text.sliced(start);
-    return parts;
+        return text[i] == separator && !quoted;
+    });
 }
 
 QByteArray quotedPrintableDecoded(QByteArrayView value)

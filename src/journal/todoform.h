@@ -1,13 +1,8 @@
 #pragma once
 
-#include "core/context.h"
-#include "widgets/recordwindow.h"
+#include "journal/diarywindow.h"
 
-class QFrame;
 class QLabel;
-class QMenu;
-class QMenuBar;
-class QPushButton;
 
 namespace ql {
 
@@ -20,37 +15,20 @@ class TDataModule4;
 // The to-do window: the items by due date (items without one first), the current item's due
 // date and text, and the commands that add, drop, find and filter items. It is made over the
 // to-do list's holder and lives for one opening; it always starts on the first item, unfiltered.
-class ToDoWindow : public RecordWindow {
+class ToDoWindow : public DiaryWindow {
     Q_OBJECT
 public:
     ToDoWindow(TDataModule4& holder, const RunContext& context, QWidget* parent = nullptr);
 
-protected:
-    Table* recordTable() const override;
-    QString sortIndex() const override;
-    KeyQuestion searchQuestion() const override;
-    KeyQuestion filterQuestion() const override;
-    QString filterSubject() const override;
-    QString deleteQuestion() const override;
-
 private:
     void buildItem(DataSource* source);
     void buildButtons();
-    void declareCommands();
-    void declareRecordCommands(QMenu* edit, QMenu* filter);
     void layOut();
-
-    void previewReport();
-    void printReport();
-    void printWindowPicture();
-    void openCalendar();
-    void showAbout();
 
     DBGrid* m_itemList;
     QLabel* m_dueLabel;
     DBEdit* m_dueEdit;
     DBMemo* m_itemText;
-    QFrame* m_topRule;
     QFrame* m_duePanel;
     QFrame* m_editingPanel;
     QFrame* m_findingPanel;
@@ -63,8 +41,6 @@ private:
     QPushButton* m_unfilterButton;
     QPushButton* m_calendarButton;
     QPushButton* m_closeButton;
-    TDataModule4& m_holder;
-    const RunContext& m_context;
 };
 
 } // namespace ql

@@ -69,13 +69,11 @@ protected:
 
 OptionsWindow::OptionsWindow(const RunContext& context,
                              std::function<void(bool shown)> placeToolsButton, QWidget* parent)
-    : ModuleWindow(parent, keys::Options, QRect(240, 120, 540, 460))
+    : ModuleWindow(parent, {QStringLiteral("OptionsForm"), QStringLiteral("Quillory - Options"),
+                            keys::Options, QRect(240, 120, 540, 460)})
     , m_context(context)
     , m_placeToolsButton(std::move(placeToolsButton))
 {
-    setObjectName(QStringLiteral("OptionsForm"));
-    setWindowTitle(QStringLiteral("Quillory - Options"));
-    setSizeGripEnabled(true);
 
     pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("PageControl1"));

@@ -15,10 +15,10 @@
 namespace ql {
 
 ToolsLocationDialog::ToolsLocationDialog(QWidget* parent)
-    : ModuleWindow(parent, keys::QYTools, QRect(256, 252, 687, 146))
+    : ModuleWindow(parent, {QStringLiteral("QYTCfgForm"),
+                            QStringLiteral("Quillory - QY Tools Configuration dialog"),
+                            keys::QYTools, QRect(256, 252, 687, 146), false})
 {
-    setObjectName(QStringLiteral("QYTCfgForm"));
-    setWindowTitle(QStringLiteral("Quillory - QY Tools Configuration dialog"));
 
     auto* label = new QLabel(QStringLiteral("Enter path to Quillory Tools executable"), this);
     label->setObjectName(QStringLiteral("Label1"));

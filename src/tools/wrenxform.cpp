@@ -60,12 +60,11 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 } // namespace
 
 MaintenanceWindow::MaintenanceWindow(const RunContext& context, QWidget* parent)
-    : ModuleWindow(parent, keys::Wrenx, QRect(190, 90, 620, 600))
+    : ModuleWindow(parent, {QStringLiteral("WrenxForm"),
+                            QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
+                            QRect(190, 90, 620, 600)})
     , m_context(context)
 {
-    setObjectName(QStringLiteral("WrenxForm"));
-    setWindowTitle(QStringLiteral("Quillory - Wrenx Maintenance Tools"));
-    setSizeGripEnabled(true);
     buildCompactorPanel();
     buildBulkDeletePanel();
     BitBtn1 = makeButton(this, "BitBtn1");

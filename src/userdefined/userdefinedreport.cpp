@@ -89,11 +89,10 @@ UserDefinedReport::UserDefinedReport(Table& table, QObject* owner)
 }
 
 UserDefinedPrintMenu::UserDefinedPrintMenu(Table& table, QWidget* parent)
-    : ModuleWindow(parent, keys::UserDefPrint, QRect(330, 200, 420, 320))
+    : ModuleWindow(parent, {QStringLiteral("UserDefPrtMenu"), QStringLiteral("Quillory - Print"),
+                            keys::UserDefPrint, QRect(330, 200, 420, 320), false})
     , m_table(table)
 {
-    setObjectName(QStringLiteral("UserDefPrtMenu"));
-    setWindowTitle(QStringLiteral("Quillory - Print"));
 
     auto* label = new QLabel(QStringLiteral("Tick what each record prints:"), this);
     label->setObjectName(QStringLiteral("Label1"));

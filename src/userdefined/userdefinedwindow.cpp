@@ -72,13 +72,11 @@ QLabel* note(QWidget* parent, const char* name, const char* text)
 
 UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, keys::UserDef, QRect(200, 60, 780, 660))
+    : RecordWindow(parent, {str("UserDefinedForm"), str("Quillory - User Defined"), keys::UserDef,
+                            QRect(200, 60, 780, 660)})
     , m_table(holder.tbUserDefined)
     , m_context(context)
 {
-    setObjectName(str("UserDefinedForm"));
-    setWindowTitle(str("Quillory - User Defined"));
-    setSizeGripEnabled(true);
     buildList(holder.dsUserDefined);
     buildFields(holder.dsUserDefined);
     buildMemo(holder.dsUserDefined);

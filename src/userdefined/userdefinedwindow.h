@@ -91,7 +91,7 @@ private:
     void openPrintMenu();
 
     Table* m_table;
-    RunContext m_context;
+    const RunContext& m_context;
     QFrame* m_listPanel = nullptr;
     QFrame* m_fieldsPanel = nullptr;
     QFrame* m_memoPanel = nullptr;

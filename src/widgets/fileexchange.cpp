@@ -8,9 +8,11 @@
 
 namespace ql {
 
-void exportRecords(QWidget* window, const FileFormat& format,
+void exportRecords(QWidget* window, Table* table, const FileFormat& format,
                    const std::function<void(Progress&, const QString&)>& work)
 {
+    if (table)
+        table->checkBrowseMode();
     const QString title = QStringLiteral("Export to %1").arg(format.name);
     const QString file =
         services::prompts().saveFileName(window, title, format.filter, format.suffix);

@@ -19,10 +19,12 @@ struct FileFormat {
     QString suffix;
 };
 
-// Asks for the file to write with the save dialog and runs the export through the work runner,
-// with its progress and Cancel; tells the user the file was written, or that a cancel left none.
-// Nothing happens when the dialog is cancelled; a failure is thrown to the command's guard.
-void exportRecords(QWidget* window, const FileFormat& format,
+// Stores the record being typed in the window's `table` (none when it shows no list), so that the
+// file has it; asks for the file to write with the save dialog and runs the export through the
+// work runner, with its progress and Cancel; tells the user the file was written, or that a cancel
+// left none. Nothing is written when the dialog is cancelled; a failure, also of storing the
+// record, is thrown to the command's guard.
+void exportRecords(QWidget* window, Table* table, const FileFormat& format,
                    const std::function<void(Progress&, const QString&)>& work);
 
 // Asks for the file to read with the open dialog, stores the window's pending record, and runs the

@@ -17,13 +17,23 @@
 
 namespace ql {
 
-ModuleWindow::ModuleWindow(QWidget* parent, const QString& geometryKey, const QRect& design)
+ModuleWindow::ModuleWindow(QWidget* parent, const WindowDesign& design)
     : QDialog(parent)
-    , m_geometryKey(geometryKey)
-    , m_design(design)
+    , m_geometryKey(design.geometryKey)
+    , m_design(design.place)
 {
-    // Sees the keys of the window's controls before they do.
-    qApp->installEventFilter(this);
+    setObjectName(design.name);
+    setWindowTitle(design.title);
+    setSizeGripEnabled(design.sizeGrip);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { watchFocus(now); });
+}
+
+void ModuleWindow::watchFocus(QWidget* now)
+{
+    // A control keeps the filter while it lives; installing it again only moves it to the front.
+    if (now && now->window() == this)
+        now->installEventFilter(this);
 }
 
 QAction* ModuleWindow::action(const QString& name) const

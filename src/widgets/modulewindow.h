@@ -13,12 +13,25 @@ namespace ql {
 
 class Table;
 
+// What a window is known by: its objectName (which tests and the settings find it by), its
+// caption, the settings key its place is kept under and its designed place; it can be resized
+// from a size grip unless told otherwise.
+struct WindowDesign {
+    QString name;
+    QString title;
+    QString geometryKey;
+    QRect place;
+    bool sizeGrip = true;
+};
+
 // A window of the organizer: it opens where it was last left (its designed place the first
 // time), keeps that place under its settings key when it closes, and shows its context menu on
 // a right click. A window over a table shows the table as it is when it opens. Closing it by any
 // way hands the editors' pending texts to the record and stores the record being typed; if that
 // fails, the failure is shown and the window stays open with the record. Escape first gives up a
-// text the record would refuse. While a list is filtered, the caption says so and on what.
+// text the record would refuse. While a list is filtered, the caption says so and on what. An Alt
+// letter that no button or menu of the window takes types nothing into the control that has the
+// focus.
 class ModuleWindow : public QDialog {
     Q_OBJECT
 public:
@@ -29,7 +42,7 @@ public:
     bool storePendingRecords();
 
 protected:
-    ModuleWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
+    ModuleWindow(QWidget* parent, const WindowDesign& design);
     // The table whose pending record closing stores; none by default.
     virtual Table* pendingTable() const { return nullptr; }
     // The tables whose pending records closing stores: the one above unless a window has more.
@@ -59,6 +72,10 @@ private:
         QPointer<Table> table;
         QString note;
     };
+    // Watches the keys of a control of the window once it has the focus, before the control sees
+    // them.
+    void watchFocus(QWidget* now);
+
     QString m_geometryKey;
     QRect m_design;
     QMenu* m_contextMenu = nullptr;

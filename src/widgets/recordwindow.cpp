@@ -10,8 +10,8 @@
 
 namespace ql {
 
-RecordWindow::RecordWindow(QWidget* parent, const QString& geometryKey, const QRect& design)
-    : ModuleWindow(parent, geometryKey, design)
+RecordWindow::RecordWindow(QWidget* parent, const WindowDesign& design)
+    : ModuleWindow(parent, design)
     , m_menuBar(new QMenuBar(this))
     , m_contextMenu(new QMenu(this))
 {
@@ -104,8 +104,7 @@ Command RecordWindow::recordCommand(RecordCommand command, const RecordNoun& nou
     return declared;
 }
 
-void RecordWindow::declareRecordCommands(const RecordNoun& noun,
-                                         std::initializer_list<RecordRow> rows)
+void RecordWindow::declareRecordCommands(const RecordNoun& noun, const std::vector<RecordRow>& rows)
 {
     for (const RecordRow& row : rows) {
         Command command = recordCommand(row.command, noun);

@@ -5,7 +5,6 @@
 
 #include <QKeySequence>
 #include <QString>
-#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -60,7 +59,7 @@ public:
 
 protected:
     // Makes the window's menu bar (MainMenu1) and its context menu (PopupMenu1).
-    RecordWindow(QWidget* parent, const QString& geometryKey, const QRect& design);
+    RecordWindow(QWidget* parent, const WindowDesign& design);
     QMenuBar* menuBar() const { return m_menuBar; }
     QMenu* contextMenu() const { return m_contextMenu; }
 
@@ -77,7 +76,7 @@ protected:
 
     // The record commands at the window's controls, each with the handler every record window
     // gives it.
-    void declareRecordCommands(const RecordNoun& noun, std::initializer_list<RecordRow> rows);
+    void declareRecordCommands(const RecordNoun& noun, const std::vector<RecordRow>& rows);
     // A record command as every record window declares it (caption, hint, key, focus), with the
     // window's own handler, button and items still to be given.
     static Command recordCommand(RecordCommand command, const RecordNoun& noun);

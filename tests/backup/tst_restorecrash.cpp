@@ -108,7 +108,7 @@ private Q_SLOTS:
                 QVERIFY(runner.waitForFinished(120000));
                 QVERIFY(runner.readAll().endsWith("\ndone \n"));
             } else {
-                const QByteArray step = steps.at((round - 1) % steps.size());
+                const QByteArray& step = steps.at((round - 1) % steps.size());
                 while (runner.readLine() != step)
                     QVERIFY(runner.canReadLine() || runner.waitForReadyRead(60000));
                 QThread::usleep(quint64(QRandomGenerator::global()->bounded(3000)));

@@ -62,7 +62,7 @@ struct Fixture : test::ModuleFixture<TDataModule3, CollectionsWindow> {
     // Types into the CD return date editor, as the user does after clicking it.
     void typeReturnDate(const char* text) const
     {
-        DBEdit* edit = find<DBEdit>("DBEdit16");
+        auto* edit = find<DBEdit>("DBEdit16");
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, str(text));

@@ -104,7 +104,7 @@ struct Fixture {
     void write(const QString& folder, Module module, int layout, const std::vector<Row>& rows,
                const QString& password = {})
     {
-        write(folder, module, *layoutTable(module, layout), rows, password);
+        write(folder, module, layoutTable(module, layout).value(), rows, password);
     }
     void write(const QString& folder, Module module, const TableDef& def,
                const std::vector<Row>& rows, const QString& password = {})
@@ -373,12 +373,12 @@ private Q_SLOTS:
         const QString source = f.folder("source");
         std::array<std::optional<TableDef>, import::moduleCount> written;
         for (int m = 0; m < import::moduleCount; ++m) {
-            const Module module = Module(m);
+            const auto module = Module(m);
             written[size_t(m)] =
                 ours ? std::optional(destinationOf(module)) : layoutTable(module, layout);
             if (!written[size_t(m)])
                 continue;
-            const TableDef& def = *written[size_t(m)];
+            const TableDef& def = written[size_t(m)].value();
             f.write(source, module, def, {sampleRow(def, year)});
             if (layout == 0) {
                 // The earlier version's tables go without a key column: the import needs none.
@@ -412,7 +412,7 @@ private Q_SLOTS:
             QCOMPARE(table.recordCount(), copied.isEmpty() ? 0 : 1);
             if (copied.isEmpty())
                 continue;
-            const Row row = sampleRow(*written[size_t(m)], year);
+            const Row row = sampleRow(written[size_t(m)].value(), year);
             for (int i = 1; i < int(table.definition().fields.size()); ++i) {
                 const FieldDef& into = table.definition().fields[size_t(i)];
                 QVariant expected;
@@ -562,7 +562,7 @@ private Q_SLOTS:
         const QString source = f.folder("source");
         const QString journal = QDir(source).filePath(str("Journal2.DB"));
         f.write(source, Module::Names, 1, {{{str("LastName"), str("Adams")}}});
-        TableDef def = *layoutTable(Module::Journal, 1);
+        TableDef def = layoutTable(Module::Journal, 1).value();
         if (kind == QLatin1String("key"))
             def.fields.front().type = FieldType::Text;
         f.write(source, Module::Journal, def,
@@ -610,7 +610,7 @@ private Q_SLOTS:
         rlimit before{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
         rlimit small = before;
-        small.rlim_cur = rlim_t(QFileInfo(book).size() + 256 * 1024);
+        small.rlim_cur = rlim_t(QFileInfo(book).size() + qint64(256) * 1024);
         const auto ignored = ::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
         const bool finished = f.import(source, 1, {Module::Journal, Module::CDs});

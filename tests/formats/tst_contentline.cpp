@@ -68,7 +68,7 @@ private Q_SLOTS:
                                                  << "a\\;b\\\\c"
                                                  << "a;b\\c";
         QTest::newRow("line breaks") << "one\ntwo\r\nthree\rfour"
-                                     << "one\\ntwo\\nthree\\nfour"
+                                     << R"(one\ntwo\nthree\nfour)"
                                      << "one\ntwo\nthree\nfour";
         QTest::newRow("tab and quote kept") << "a\t\"b\""
                                             << "a\t\"b\""

@@ -15,8 +15,8 @@
 #include <QTest>
 
 using namespace ql;
-using formats::CardExport;
-using formats::CardImport;
+using formats::exportCards;
+using formats::importCards;
 
 namespace {
 
@@ -100,7 +100,7 @@ private Q_SLOTS:
             before = test::tableTexts(*holder.tbNames, kFields);
         }
         test::ScriptedProgress progress;
-        CardExport(file).run(progress);
+        exportCards(file, progress);
         QCOMPARE(progress.done, 1000);
         {
             TDataModule1 holder;
@@ -111,7 +111,7 @@ private Q_SLOTS:
             TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
             QCOMPARE(deleted, 1000);
         }
-        const formats::ImportOutcome outcome = CardImport(file).run(progress);
+        const formats::ImportOutcome outcome = importCards(file, progress);
         QCOMPARE(outcome.summary("Contacts"), QStringLiteral("Contacts added: 1000."));
         TDataModule1 holder;
         const std::vector<QStringList> after = test::tableTexts(*holder.tbNames, kFields);
@@ -145,42 +145,43 @@ PHOTO:data:image/jpeg;base64,MIICajCCAdOgAwIBAgICBEUwDQYJKoZIhvcN
 URL;TYPE=home:http://nomis80.org
 END:VCARD
 )")
-            << QStringList{"FirstName",
-                           "Simon",
-                           "LastName",
-                           "Perreault",
-                           "Company",
-                           "Viagenie",
-                           "AdAddress1",
-                           "2875 Laurier",
-                           "AdAddress2",
-                           "Suite D2-630",
-                           "AdCity1",
-                           "Quebec",
-                           "AdState1",
-                           "QC",
-                           "AdZip1",
-                           "G1V 2M2",
-                           "PhDescription1",
-                           "work",
-                           "PhNumber1",
-                           "+1-418-656-9254",
-                           "PhExt1",
-                           "102",
-                           "CellPhDescr",
-                           "work,voice,video,text",
-                           "CellPhNo",
-                           "+1-418-262-6501",
-                           "EmAddress1",
-                           "simon.perreault@viagenie.ca",
-                           "EmDescription1",
-                           "work",
-                           "WebSite1",
-                           "http://nomis80.org",
-                           "MeMemoData2",
-                           "N: Perreault; Simon; ing. jr,M.Sc.\nBDAY: --0203\nGENDER: M\nLANG: fr\n"
-                           "ADR (work): Suite D2-630; 2875 Laurier; Quebec; QC; G1V 2M2; Canada\n"
-                           "GEO (work): geo:46.772673,-71.282945\nPHOTO (not kept)"};
+            << QStringList{
+                   "FirstName",
+                   "Simon",
+                   "LastName",
+                   "Perreault",
+                   "Company",
+                   "Viagenie",
+                   "AdAddress1",
+                   "2875 Laurier",
+                   "AdAddress2",
+                   "Suite D2-630",
+                   "AdCity1",
+                   "Quebec",
+                   "AdState1",
+                   "QC",
+                   "AdZip1",
+                   "G1V 2M2",
+                   "PhDescription1",
+                   "work",
+                   "PhNumber1",
+                   "+1-418-656-9254",
+                   "PhExt1",
+                   "102",
+                   "CellPhDescr",
+                   "work,voice,video,text",
+                   "CellPhNo",
+                   "+1-418-262-6501",
+                   "EmAddress1",
+                   "simon.perreault@viagenie.ca",
+                   "EmDescription1",
+                   "work",
+                   "WebSite1",
+                   "http://nomis80.org",
+                   "MeMemoData2",
+                   ("N: Perreault; Simon; ing. jr,M.Sc.\nBDAY: --0203\nGENDER: M\nLANG: fr\n"
+                    "ADR (work): Suite D2-630; 2875 Laurier; Quebec; QC; G1V 2M2; Canada\n"
+                    "GEO (work): geo:46.772673,-71.282945\nPHOTO (not kept)")};
         // RFC 2426, 5: no N, the name read from FN; types in capitals; a group name.
         QTest::newRow("3.0")
             << crlf(R"(BEGIN:vCard
@@ -235,8 +236,8 @@ END:vCard
                    "MeMemoData1",
                    "First, and\nsecond line",
                    "MeMemoData2",
-                   "ADR (WORK,POSTAL,PARCEL): 6544 Battleford Drive; Raleigh; NC; 27613-3502; "
-                   "U.S.A.\nEMAIL (HOME): third@example.com\nCATEGORIES: Friends"};
+                   ("ADR (WORK,POSTAL,PARCEL): 6544 Battleford Drive; Raleigh; NC; 27613-3502; "
+                    "U.S.A.\nEMAIL (HOME): third@example.com\nCATEGORIES: Friends")};
         // vCard 2.1: bare types, quoted-printable over two lines, Latin-1 and UTF-8 bytes.
         QTest::newRow("2.1")
             << crlf("BEGIN:VCARD\n"
@@ -319,7 +320,7 @@ N:Short;Cut
         cancelling.cancelAt = 1;
         bool cancelled = false;
         try {
-            CardImport(file).run(cancelling);
+            importCards(file, cancelling);
         } catch (const Cancelled&) {
             cancelled = true;
         }
@@ -327,7 +328,7 @@ N:Short;Cut
         QCOMPARE(test::tableTexts(*TDataModule1().tbNames, {"LastName"}).size(), size_t(0));
 
         test::ScriptedProgress progress;
-        QCOMPARE(CardImport(file).run(progress).summary("Contacts"),
+        QCOMPARE(importCards(file, progress).summary("Contacts"),
                  QStringLiteral("Contacts added: 2; skipped: 4 (card 2 \"Bad Set\": its character "
                                 "set X-NO-SUCH-SET is unknown; card 4: a line has no value: this "
                                 "line has no colon; card 5 \"Future\": its version 5.0 is not one "
@@ -366,7 +367,7 @@ N:Short;Cut
         }
         test::ScriptedProgress progress;
         const QString exported = dir.filePath("book.vcf");
-        CardExport(exported).run(progress);
+        exportCards(exported, progress);
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> cards = file.readAll().split('\n');

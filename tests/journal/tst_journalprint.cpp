@@ -138,7 +138,7 @@ private Q_SLOTS:
         for (const report::PlacedItem& item : page.items)
             if (item.name == str("QRDBText1"))
                 stamps << item.rect.top();
-        for (int i = 0; i < 3; ++i)
+        for (qsizetype i = 0; i < 3; ++i)
             QVERIFY(rules.at(2 * i) < stamps.at(i) && stamps.at(i) < rules.at(2 * i + 1));
         // The report leaves the window on its record.
         QCOMPARE(f.table().value(str("JournalCode")), current);

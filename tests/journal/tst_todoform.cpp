@@ -106,7 +106,7 @@ private Q_SLOTS:
     void theDueDateColumnShowsAWholeDate()
     {
         Fixture f({{QDate(2026, 12, 28), "end of year"}});
-        DBGrid* grid = f.find<DBGrid>("DBGrid1");
+        auto* grid = f.find<DBGrid>("DBGrid1");
         // The width the column's texts need, as the view measures them.
         const QAbstractItemView* view = grid;
         QCOMPARE(f.listed(), QStringList({"12/28/2026"}));
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QFETCH(bool, valid);
         Fixture f({{QDate(1999, 5, 1), "may"}, {QDate(1999, 7, 4), "july"}});
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        DBEdit* due = f.find<DBEdit>("DBEdit1");
+        auto* due = f.find<DBEdit>("DBEdit1");
         due->setFocus();
         due->selectAll();
         QTest::keyClicks(due, valid ? str("6/15/1999") : str("2/30/1999"));

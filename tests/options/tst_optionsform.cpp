@@ -126,7 +126,7 @@ void choose(QPushButton* button, const QString& folder)
 // when `filled`.
 QString writeSource(const test::ProgramDirectory& dir, int layout, bool filled = false)
 {
-    const QString source = QDir(dir.path()).filePath(str("Old"));
+    QString source = QDir(dir.path()).filePath(str("Old"));
     QDir().mkpath(source);
     Session::instance().registerDatabase(str("Source"), source);
     for (int module = 0; module < import::moduleCount; ++module) {

@@ -884,7 +884,7 @@ private Q_SLOTS:
                "error";
         QTest::newRow("a new contact")
             << false << QStringList() << "insert" << QStringList{"LastName", "Doe"}
-            << "Could not store the record \"Doe\" in table \"QYName2.DB\": disk I/O error";
+            << R"(Could not store the record "Doe" in table "QYName2.DB": disk I/O error)";
         QTest::newRow("a contact without a name")
             << false << QStringList{"Company", "Acme"} << "edit"
             << QStringList{"Company", "Acme Inc"}
@@ -899,7 +899,7 @@ private Q_SLOTS:
         QTest::newRow("a to-do, named by its date")
             << true << QStringList{"ToDoByDate", "6/1/1999", "ToDoMemo", "Call"} << "edit"
             << QStringList{"ToDoMemo", "Call back"}
-            << "Could not store the record \"6/1/1999\" in table \"ToDo2.db\": disk I/O error";
+            << R"(Could not store the record "6/1/1999" in table "ToDo2.db": disk I/O error)";
         QTest::newRow("a deleted to-do without a date")
             << true << QStringList{"ToDoMemo", "Call"} << "delete" << QStringList()
             << "Could not delete the record with the key 1 from table \"ToDo2.db\": disk I/O error";

@@ -155,7 +155,7 @@ Outcome literalCompact(Table& t, int criterion, bool deleting, const QString& un
     for (size_t k = 1;; ++k) {
         const size_t base = k == 1 ? size_t(t.currentRow()) : k - 1;
         if (base >= order.size()) {
-            const qsizetype deleted = qsizetype(read.size() - order.size());
+            const auto deleted = qsizetype(read.size() - order.size());
             return {identicalText(deleting ? 0 : int(deleted)),
                     totalText(deleting ? qsizetype(order.size()) : qsizetype(read.size())),
                     keysOf(deleting ? order : read)};

@@ -262,7 +262,7 @@ private Q_SLOTS:
         f.reopen();
         f.find<DBMemo>("DBMemo1")->setFocus();
         QTest::keyClicks(f.find<DBMemo>("DBMemo1"), str("Tannic"));
-        DBGrid* grid = f.find<DBGrid>("DBGrid1");
+        auto* grid = f.find<DBGrid>("DBGrid1");
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                           grid->visualRect(grid->model()->index(0, 0)).center()); // another row
         QCOMPARE(f.table().state(), TableState::Browse);

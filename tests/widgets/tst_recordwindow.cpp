@@ -26,11 +26,13 @@ QString str(const char* text)
 class Contacts : public RecordWindow {
 public:
     explicit Contacts(TDataModule1& names)
-        : RecordWindow(nullptr, str("SOFTWARE\\Varnholt\\Quillory\\RecordTest"),
-                       QRect(10, 10, 400, 300))
+        : RecordWindow(nullptr, {{},
+                                 str("Contacts"),
+                                 str(R"(SOFTWARE\Varnholt\Quillory\RecordTest)"),
+                                 QRect(10, 10, 400, 300),
+                                 false})
         , m_names(names)
     {
-        setWindowTitle(str("Contacts"));
         auto* layout = new QVBoxLayout(this);
         auto* menu = new QMenu(this);
         const char* objects[7] = {"Add", "PutIn", "Undo", "Drop", "LookUp", "Only", "All"};
@@ -186,6 +188,9 @@ private Q_SLOTS:
         QCOMPARE(f.table.state(), TableState::Insert);
         QVERIFY(f.window.editor->hasFocus());
         QTest::keyClicks(f.window.editor, str("Eve"));
+        // An Alt letter that no control of the window takes types nothing into the editor.
+        QTest::keyClick(f.window.editor, Qt::Key_Q, Qt::AltModifier);
+        QCOMPARE(f.window.editor->text(), str("Eve"));
         f.window.run("Undo");
         QCOMPARE(f.table.state(), TableState::Browse);
         QCOMPARE(f.table.recordCount(), 5);
