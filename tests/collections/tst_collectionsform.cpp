@@ -10,6 +10,7 @@
 #include "widgets/radiogroup.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QMenu>
 #include <QRadioButton>
 
@@ -115,6 +116,34 @@ private Q_SLOTS:
             f.trigger(show);
             QCOMPARE(test::unnamedControls(f.window.get()), QStringList());
             QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
+        }
+    }
+
+    // The buttons keep their places and sizes, and the window its size, whichever catalogue
+    // shows, and with none shown.
+    void theButtonsStayInPlaceWhicheverCatalogueShows()
+    {
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        const auto places = [&f] {
+            QApplication::processEvents();
+            QStringList list{str("window %1x%2").arg(f.window->width()).arg(f.window->height())};
+            for (QPushButton* button : f.find<QFrame>("Panel1")->findChildren<QPushButton*>()) {
+                const QPoint at = button->mapTo(f.window.get(), QPoint());
+                list << str("%1 %2,%3 %4x%5")
+                            .arg(button->objectName())
+                            .arg(at.x())
+                            .arg(at.y())
+                            .arg(button->width())
+                            .arg(button->height());
+            }
+            return list;
+        };
+        const QStringList unshown = places();
+        QCOMPARE(unshown.size(), 1 + 13);
+        for (const char* show : {"CD2", "CDRRW2", "Tapes2", "Books2", "CD2"}) {
+            f.trigger(show);
+            QCOMPARE(places(), unshown);
         }
     }
 
