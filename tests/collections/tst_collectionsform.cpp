@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 using namespace ql;
 
@@ -120,9 +121,15 @@ private Q_SLOTS:
     }
 
     // The buttons keep their places and sizes, and the window its size, whichever catalogue
-    // shows, and with none shown.
+    // shows, and with none shown; in letters half again as large too.
     void theButtonsStayInPlaceWhicheverCatalogueShows()
     {
+        QFETCH(double, scale);
+        const QFont normal = QApplication::font();
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        const auto restore = qScopeGuard([&] { QApplication::setFont(normal); });
         Fixture f;
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         const auto places = [&f] {
@@ -145,6 +152,12 @@ private Q_SLOTS:
             f.trigger(show);
             QCOMPARE(places(), unshown);
         }
+    }
+    void theButtonsStayInPlaceWhicheverCatalogueShows_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("normal letters") << 1.0;
+        QTest::newRow("large letters") << 1.5;
     }
 
     // The menus list the commands in their places with their keys, and Tab goes through the
