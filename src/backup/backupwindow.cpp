@@ -125,10 +125,13 @@ void BackupWindow::declareCommands()
                    .caption = QStringLiteral("&Backup Now"),
                    .hint = QStringLiteral("Copy your data into the chosen folder now"),
                    .button = backUpButton});
+    // The browse button shows its picture alone, and keeps Alt+W.
     declare(this, {.handler = [this] { browse(); },
-                   .caption = QStringLiteral("Bro&wse"),
+                   .caption = QStringLiteral("Browse"),
                    .hint = QStringLiteral("Choose the folder for a user-specified backup"),
-                   .button = browseButton});
+                   .button = browseButton,
+                   .face = Command::Face{QString(), QKeySequence(Qt::ALT | Qt::Key_W)}});
+    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("&Close"),
                    .hint = QStringLiteral("Close the backup window"),
@@ -142,10 +145,6 @@ void BackupWindow::declareCommands()
                    .hint = QStringLiteral("Help on backing up and restoring your data"),
                    .shortcut = QKeySequence(Qt::Key_F1),
                    .button = helpButton});
-    // The browse button shows its picture alone, and keeps the Alt letter of its caption.
-    browseButton->setText(QString());
-    browseButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_W));
-    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
 }
 
 void BackupWindow::layOut()

@@ -126,21 +126,21 @@ void CalendarWindow::declareCommands()
     QMenu* help = addMenu(m_menuBar, "Help1", QStringLiteral("&Help"));
 
     declare(this, {.handler = [this] { showPreviousMonth(); },
-                   .caption = QStringLiteral("Previous"),
+                   .caption = QStringLiteral("&Previous"),
                    .hint = QStringLiteral("Show the previous month"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_PageUp),
                    .button = m_buttons.previous,
                    .items = {{months, "PreviousMonth1", QStringLiteral("&Previous Month")},
                              {m_popup, "Previous1", QStringLiteral("&Previous")}}});
     declare(this, {.handler = [this] { showNextMonth(); },
-                   .caption = QStringLiteral("Next"),
+                   .caption = QStringLiteral("&Next"),
                    .hint = QStringLiteral("Show the next month"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_PageDown),
                    .button = m_buttons.next,
                    .items = {{months, "NextMonth1", QStringLiteral("&Next Month")},
                              {m_popup, "Next1", QStringLiteral("&Next")}}});
     declare(this, {.handler = [this] { chooseMonth(); },
-                   .caption = QStringLiteral("GoTo"),
+                   .caption = QStringLiteral("&GoTo"),
                    .hint = QStringLiteral("Go to a month and year"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_G),
                    .button = m_buttons.goTo,

@@ -122,6 +122,8 @@ DBEdit* addEditor(QGridLayout* grid, int row, int column, const char* name, cons
     label->setBuddy(edit);
     grid->addWidget(label, 2 * row, column);
     grid->addWidget(edit, 2 * row + 1, column);
+    // A long caption wraps rather than widen the window beyond a small screen.
+    label->setWordWrap(true);
     return edit;
 }
 
@@ -384,10 +386,12 @@ CollectionsWindow::Catalogue CollectionsWindow::buildCatalogue(loans::Catalogue 
 {
     const CatalogueLayout& layout = kCatalogues[size_t(kind)];
     DataSource* source = holder.*layout.source;
-    Catalogue c{kind, holder.*layout.table, {}, nullptr, nullptr, layout.sort.entries};
+    Catalogue c{kind, holder.*layout.table, {}, nullptr, nullptr, nullptr, layout.sort.entries};
     c.panels[0] = makePanel(this, layout.panels[0]);
     makeList(c.panels[0], layout.list.name, source, layout.list.field, str(layout.list.title));
-    c.panels[1] = makePanel(this, layout.panels[1]);
+    // The details over the track titles or notes.
+    c.page = new QWidget(this);
+    c.panels[1] = makePanel(c.page, layout.panels[1]);
     c.sort = new RadioGroup(str("Sort"), captions(c.entries), c.panels[1], layout.sort.columns);
     c.sort->setObjectName(str(layout.sort.name));
     c.dueButton = makeButton(c.panels[1], layout.sort.dueButton);
@@ -399,11 +403,22 @@ CollectionsWindow::Catalogue CollectionsWindow::buildCatalogue(loans::Catalogue 
         if (i + 1 == layout.editors.size())
             edit->setToolTip(str("The date by which the item is to come back (ex. 5/25/1997)"));
     }
-    c.panels[2] = makePanel(this, layout.panels[2]);
+    c.panels[2] = makePanel(c.page, layout.panels[2]);
     layout.makeExtra(c.panels[2], source);
+    auto* column = new QVBoxLayout(c.page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(c.panels[1], 1);
+    column->addWidget(c.panels[2]);
     c.sort->setItemIndex(0);
-    for (QFrame* panel : c.panels)
-        panel->hide();
+    // A hidden catalogue keeps its room, so the window and its buttons stand where they stood
+    // whichever catalogue shows.
+    for (QWidget* part :
+         std::initializer_list<QWidget*>{c.page, c.panels[0], c.panels[1], c.panels[2]}) {
+        QSizePolicy policy = part->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        part->setSizePolicy(policy);
+        part->hide();
+    }
     return c;
 }
 
@@ -533,7 +548,7 @@ void CollectionsWindow::connectSortsAndDues()
 }
 
 // The lists top left, the details top right, the buttons bottom left and the track titles or
-// notes bottom right. The lists and the details grow with the window.
+// notes bottom right, under the details. The lists and the details grow with the window.
 void CollectionsWindow::layOut(QMenuBar* menuBar, QFrame* strip, QFrame* commands)
 {
     auto* layout = new QGridLayout(this);
@@ -541,8 +556,7 @@ void CollectionsWindow::layOut(QMenuBar* menuBar, QFrame* strip, QFrame* command
     layout->addWidget(strip, 0, 0, 1, 2);
     for (const Catalogue& c : m_catalogues) {
         layout->addWidget(c.panels[0], 1, 0);
-        layout->addWidget(c.panels[1], 1, 1);
-        layout->addWidget(c.panels[2], 2, 1);
+        layout->addWidget(c.page, 1, 1, 2, 1);
     }
     layout->addWidget(commands, 2, 0);
     layout->setRowStretch(1, 1);
@@ -569,12 +583,15 @@ void CollectionsWindow::showCatalogue(loans::Catalogue kind)
 {
     for (Catalogue& c : m_catalogues) {
         if (c.kind != kind) {
+            c.page->hide();
             for (QFrame* panel : c.panels)
                 panel->hide();
         }
     }
-    for (QFrame* panel : m_catalogues[size_t(kind)].panels)
+    const Catalogue& shown = m_catalogues[size_t(kind)];
+    for (QFrame* panel : shown.panels)
         panel->show();
+    shown.page->show();
     showCaption();
 }
 

@@ -56,6 +56,7 @@ private:
         loans::Catalogue kind;
         Table* table;
         std::array<QFrame*, 3> panels; // list, details, track titles or notes
+        QWidget* page;                 // the details over the track titles or notes
         RadioGroup* sort;
         QPushButton* dueButton;
         std::span<const SortEntry> entries;

@@ -16,7 +16,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     , ProgramIcon(new QLabel(this))
     , ProductName(new QLabel(QStringLiteral("Quillory"), this))
     , Version(new QLabel(QStringLiteral("Version 3.0"), this))
-    , OKButton(new QPushButton(QStringLiteral("OK"), this))
+    , OKButton(new QPushButton(QStringLiteral("&OK"), this))
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));

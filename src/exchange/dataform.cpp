@@ -23,7 +23,9 @@
 namespace ql {
 namespace {
 
-const QString kExport = QStringLiteral("Export");
+// The two pages' export buttons, each with a letter of its own.
+const QString kExportGeneral = QStringLiteral("&Export");
+const QString kExportUserDefined = QStringLiteral("Ex&port");
 
 QLineEdit* makeFileBox(QWidget* parent, const char* name, QLabel* label)
 {
@@ -44,14 +46,14 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 
 // Runs one export off the window's thread with the button showing its progress and outcome:
 // "Exporting..." while it runs, "Export Complete" after it, "Export" after a refusal, a failure
-// or a cancel.
-void runExport(QWidget* window, QPushButton* button, const QString& fileName,
-               exchange::Module module, bool memos)
+// or a cancel; the button keeps its Alt letter but while it runs.
+void runExport(QWidget* window, QPushButton* button, const QString& caption,
+               const QString& fileName, exchange::Module module, bool memos)
 {
     button->setText(QStringLiteral("Exporting..."));
     if (fileName.isEmpty()) {
         services::prompts().message(window, QStringLiteral("Must enter a file name"));
-        button->setText(kExport);
+        button->setText(caption);
         return;
     }
     const exchange::TextExport work(module, memos, fileName);
@@ -60,16 +62,16 @@ void runExport(QWidget* window, QPushButton* button, const QString& fileName,
         end =
             runWork(window, window->windowTitle(), [&](Progress& progress) { work.run(progress); });
     } catch (const Error&) {
-        button->setText(kExport);
+        button->setText(caption);
         throw;
     }
     if (end == WorkEnd::Cancelled) {
-        button->setText(kExport);
+        button->setText(caption);
         services::prompts().message(window,
                                     QStringLiteral("Export cancelled; no file was written."));
         return;
     }
-    button->setText(QStringLiteral("Export Complete"));
+    button->setText(caption + QStringLiteral(" Complete"));
 }
 
 } // namespace
@@ -151,20 +153,25 @@ void DataWindow::buildPages()
 // Each command declared once with the button that runs it.
 void DataWindow::declareCommands()
 {
-    declare(this, {.handler = [this] { BitBtn7Click(); },
-                   .caption = QStringLiteral("..."),
-                   .hint = QStringLiteral("Select File"),
-                   .button = BitBtn7});
+    // The file buttons show only their dots; each page's takes a letter of its own.
+    declare(this,
+            {.handler = [this] { BitBtn7Click(); },
+             .caption = QStringLiteral("Select File"),
+             .hint = QStringLiteral("Select File"),
+             .button = BitBtn7,
+             .face = Command::Face{QStringLiteral("..."), QKeySequence(Qt::ALT | Qt::Key_S)}});
     declare(this, {.handler = [this] { BitBtn4Click(); },
-                   .caption = kExport,
+                   .caption = kExportGeneral,
                    .hint = QStringLiteral("Export  Data"),
                    .button = BitBtn4});
-    declare(this, {.handler = [this] { SpeedButton1Click(); },
-                   .caption = QStringLiteral("..."),
-                   .hint = QStringLiteral("Select File"),
-                   .button = SpeedButton1});
+    declare(this,
+            {.handler = [this] { SpeedButton1Click(); },
+             .caption = QStringLiteral("Select File"),
+             .hint = QStringLiteral("Select File"),
+             .button = SpeedButton1,
+             .face = Command::Face{QStringLiteral("..."), QKeySequence(Qt::ALT | Qt::Key_L)}});
     declare(this, {.handler = [this] { BitBtn8Click(); },
-                   .caption = kExport,
+                   .caption = kExportUserDefined,
                    .hint = QStringLiteral("Export Data"),
                    .button = BitBtn8});
     declare(this, {.handler = [this] { BitBtn1Click(); },
@@ -180,9 +187,6 @@ void DataWindow::declareCommands()
                    .hint = QStringLiteral("Data Module Help"),
                    .shortcut = QKeySequence(Qt::Key_F1),
                    .button = BitBtn3});
-    // The file buttons show only their dots; a screen reader names them by what they do.
-    BitBtn7->setAccessibleName(QStringLiteral("Select File"));
-    SpeedButton1->setAccessibleName(QStringLiteral("Select File"));
 }
 
 // The source beside the pages, the buttons below them; the pages grow with the window.
@@ -245,13 +249,14 @@ void DataWindow::BitBtn4Click()
 {
     if (!CheckBox1->isChecked())
         return;
-    runExport(this, BitBtn4, Edit2->text(), exchange::Module(RadioGroup1->itemIndex()),
-              CheckBox3->isChecked());
+    runExport(this, BitBtn4, kExportGeneral, Edit2->text(),
+              exchange::Module(RadioGroup1->itemIndex()), CheckBox3->isChecked());
 }
 
 void DataWindow::BitBtn8Click()
 {
-    runExport(this, BitBtn8, Edit3->text(), exchange::Module::UserDefined, false);
+    runExport(this, BitBtn8, kExportUserDefined, Edit3->text(), exchange::Module::UserDefined,
+              false);
 }
 
 void DataWindow::BitBtn7Click()

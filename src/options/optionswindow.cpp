@@ -201,10 +201,13 @@ QWidget* OptionsWindow::buildMenuPage()
 
 void OptionsWindow::declareCommands()
 {
+    // The browse button shows its picture alone; the letters of its name serve other controls.
     declare(this, {.handler = [this] { browse(); },
                    .caption = QStringLiteral("Browse"),
                    .hint = QStringLiteral("Choose the folder to import from"),
-                   .button = browseButton});
+                   .button = browseButton,
+                   .face = Command::Face{QString(), QKeySequence(Qt::ALT | Qt::Key_G)}});
+    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     declare(this, {.handler = [this] { importNow(); },
                    .caption = QStringLiteral("Import &Now"),
                    .hint = QStringLiteral("Add the records of the ticked modules to your tables"),
@@ -231,9 +234,6 @@ void OptionsWindow::declareCommands()
                    .caption = QStringLiteral("&Close"),
                    .hint = QStringLiteral("Close without saving the preference"),
                    .button = closeButton});
-    // The browse button shows its picture alone.
-    browseButton->setText(QString());
-    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
 }
 
 void OptionsWindow::layOut()

@@ -140,12 +140,14 @@ void UserDefinedPrintMenu::showEvent(QShowEvent* event)
 }
 
 // The menu is captioned with the title and its boxes with the names as the user-defined window
-// stored them; the fields in use start ticked.
+// stored them; the fields in use start ticked. Without a title the menu keeps its own caption.
 void UserDefinedPrintMenu::showStoredNames()
 {
     Settings settings;
     settings.openKey(keys::UserDef, true);
-    setWindowTitle(settings.readString(QStringLiteral("Title")));
+    const QString title = settings.readString(QStringLiteral("Title"));
+    if (!title.isEmpty() && title != QStringLiteral("None"))
+        setWindowTitle(title);
     for (int n = 0; n < 9; ++n) {
         const QString name = settings.readString(fieldName(n));
         QString caption = name;

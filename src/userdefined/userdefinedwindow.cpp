@@ -357,8 +357,9 @@ void UserDefinedWindow::applyConfiguration(int useMemo, const QString& unusedTit
 {
     if (useMemo == 1)
         m_memoSwitch->setChecked(true);
-    // Only the title "None" leaves the caption as it is; before the first save it is empty.
-    if (m_titleEdit->text() != None)
+    // The title "None", and the empty title before the first save, leave the caption as it is:
+    // the window always has a name to show and to read out.
+    if (m_titleEdit->text() != None && !m_titleEdit->text().isEmpty())
         setWindowTitle(m_titleEdit->text());
     QStringList entries;
     for (int n = 0; n < 9; ++n) {

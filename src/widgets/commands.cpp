@@ -82,9 +82,14 @@ void declare(QWidget* window, const Command& command)
             focusFirstEditor(window);
     };
     if (QPushButton* button = command.button) {
-        button->setText(command.caption);
+        button->setText(command.face ? command.face->text : command.caption);
         button->setToolTip(command.hint);
         button->setAccessibleName(QString(command.caption).remove(QLatin1Char('&')));
+        if (command.face) {
+            button->setShortcut(command.face->key);
+            button->setToolTip(QStringLiteral("%1 (%2)").arg(
+                command.hint, command.face->key.toString(QKeySequence::NativeText)));
+        }
         QObject::connect(button, &QPushButton::clicked, window, run);
     }
     bool shortcutPlaced = false;

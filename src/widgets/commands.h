@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -40,6 +41,14 @@ struct Command {
     QKeySequence shortcut = {};
     // The button that runs the command; the declaration gives it its caption and hint.
     QPushButton* button = nullptr;
+    // What a button shows in place of its caption: a sign ("...") or, when empty, nothing beside
+    // its picture. Such a button takes the Alt key given here, which its tool tip names; a screen
+    // reader reads its caption.
+    struct Face {
+        QString text;
+        QKeySequence key;
+    };
+    std::optional<Face> face = std::nullopt;
     // The menu items that run the command.
     std::vector<MenuItem> items = {};
     // The command abandons the record being typed (Cancel): it runs without storing the

@@ -10,8 +10,10 @@
 #include "widgets/radiogroup.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 using namespace ql;
 
@@ -116,6 +118,46 @@ private Q_SLOTS:
             QCOMPARE(test::unnamedControls(f.window.get()), QStringList());
             QVERIFY(f.window->minimumSizeHint().height() < 1024 - 60);
         }
+    }
+
+    // The buttons keep their places and sizes, and the window its size, whichever catalogue
+    // shows, and with none shown; in letters half again as large too.
+    void theButtonsStayInPlaceWhicheverCatalogueShows()
+    {
+        QFETCH(double, scale);
+        const QFont normal = QApplication::font();
+        QFont font = normal;
+        font.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(font);
+        const auto restore = qScopeGuard([&] { QApplication::setFont(normal); });
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        const auto places = [&f] {
+            QApplication::processEvents();
+            QStringList list{str("window %1x%2").arg(f.window->width()).arg(f.window->height())};
+            for (QPushButton* button : f.find<QFrame>("Panel1")->findChildren<QPushButton*>()) {
+                const QPoint at = button->mapTo(f.window.get(), QPoint());
+                list << str("%1 %2,%3 %4x%5")
+                            .arg(button->objectName())
+                            .arg(at.x())
+                            .arg(at.y())
+                            .arg(button->width())
+                            .arg(button->height());
+            }
+            return list;
+        };
+        const QStringList unshown = places();
+        QCOMPARE(unshown.size(), 1 + 13);
+        for (const char* show : {"CD2", "CDRRW2", "Tapes2", "Books2", "CD2"}) {
+            f.trigger(show);
+            QCOMPARE(places(), unshown);
+        }
+    }
+    void theButtonsStayInPlaceWhicheverCatalogueShows_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::newRow("normal letters") << 1.0;
+        QTest::newRow("large letters") << 1.5;
     }
 
     // The menus list the commands in their places with their keys, and Tab goes through the

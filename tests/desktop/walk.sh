@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Every window the main menu opens, walked by keyboard and read as a screen reader reads it (see
-# walk.py), on a desktop of the size $2 with a window manager (Xvfb and openbox) and the
-# accessibility bus, the installed program started in a fresh home.
+# Every window the main menu opens, and those its module windows open by keyboard, walked by
+# keyboard and read as a screen reader reads them (see walk.py), on a desktop of the size $2 with
+# a window manager (Xvfb and openbox) and the accessibility bus, the installed program started in
+# a fresh home.
 set -euo pipefail
 source "$(dirname "$0")/../support/desktop.sh"
 install_program "$1"

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <csignal>
@@ -129,7 +130,7 @@ private Q_SLOTS:
         Fixture f;
         QCOMPARE(f.exported(0), kOrganizerCaptions + "\r\n");
         QCOMPARE(f.exported(0, true), kOrganizerCaptions + "\tMemo_A\tMemo_B\r\n");
-        QCOMPARE(f.window->BitBtn4->text(), str("Export Complete"));
+        QCOMPARE(f.window->BitBtn4->text(), str("&Export Complete"));
 
         {
             TDataModule1 names;
@@ -204,7 +205,7 @@ private Q_SLOTS:
         QCOMPARE(Fixture::read(f.file("user")),
                  QByteArray("Label1\tLabel2\tLabel3\tLabel4\tLabel5\tLabel6\tLabel7\tLabel8\t"
                             "Label9\r\none\t\t\t\t\t\t\t\tnine\r\n"));
-        QCOMPARE(f.window->BitBtn8->text(), str("Export Complete"));
+        QCOMPARE(f.window->BitBtn8->text(), str("Ex&port Complete"));
         f.window->PageControl1->setCurrentWidget(f.window->TabSheet2);
         QVERIFY(f.window->RadioGroup1->isEnabled() && f.window->CheckBox1->isEnabled());
     }
@@ -219,13 +220,29 @@ private Q_SLOTS:
         QVERIFY(f.messages().isEmpty());
         QCOMPARE(QDir(f.dir.path()).entryList({str("list*")}), QStringList{str("list")});
 
-        // The file button puts the chosen name in the box; cancelling it keeps the box.
+        // The file button puts the chosen name in the box; cancelling it keeps the box. The
+        // file buttons show their dots and take the Alt key their tool tip names.
         f.services.prompts->fileNames.enqueue(f.file("chosen.TXT"));
         QTest::mouseClick(f.window->BitBtn7, Qt::LeftButton);
         QCOMPARE(f.window->Edit2->text(), f.file("chosen.TXT"));
+        f.window->PageControl1->setCurrentWidget(f.window->TabSheet3);
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.services.prompts->fileNames.enqueue(f.file("by key.txt"));
+        f.window->Edit3->setFocus();
+        QTest::keyClick(f.window->Edit3, Qt::Key_L, Qt::AltModifier);
+        QTRY_COMPARE(f.window->Edit3->text(), f.file("by key.txt"));
+        QCOMPARE(f.window->Edit2->text(), f.file("chosen.TXT"));
         QTest::mouseClick(f.window->SpeedButton1, Qt::LeftButton);
-        QCOMPARE(f.window->Edit3->text(), QString());
-        QCOMPARE(f.services.prompts->questions, QStringList(2, str("QY Save File Dialog")));
+        QCOMPARE(f.window->Edit3->text(), f.file("by key.txt"));
+        QCOMPARE(f.services.prompts->questions, QStringList(3, str("QY Save File Dialog")));
+        const QPair<QPushButton*, const char*> files[] = {{f.window->BitBtn7, "Alt+S"},
+                                                          {f.window->SpeedButton1, "Alt+L"}};
+        for (const auto& [button, key] : files) {
+            QCOMPARE(button->text(), str("..."));
+            QCOMPARE(button->toolTip(), str("Select File (%1)").arg(str(key)));
+            QCOMPARE(button->accessibleName(), str("Select File"));
+        }
     }
 
     void anExportThatCannotRunLeavesNoFile()
@@ -236,7 +253,7 @@ private Q_SLOTS:
         f.window->Edit2->setText(f.file());
         QTest::mouseClick(f.window->BitBtn4, Qt::LeftButton);
         QVERIFY(!QFile::exists(f.file()));
-        QCOMPARE(f.window->BitBtn4->text(), str("Export"));
+        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
         // Choosing a module ticks it again.
         f.window->RadioGroup1->button(2)->click();
         QVERIFY(f.window->CheckBox1->isChecked());
@@ -244,7 +261,7 @@ private Q_SLOTS:
         f.window->Edit2->clear();
         QTest::mouseClick(f.window->BitBtn4, Qt::LeftButton);
         QCOMPARE(f.messages(), QStringList{str("Must enter a file name")});
-        QCOMPARE(f.window->BitBtn4->text(), str("Export"));
+        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
         QCOMPARE(QDir(f.dir.path()).entryList({str("out*")}), QStringList());
     }
 
@@ -256,7 +273,7 @@ private Q_SLOTS:
         QCOMPARE(
             f.messages(),
             QStringList{str("Cannot export to \"%1\": No such file or directory").arg(missing)});
-        QCOMPARE(f.window->BitBtn4->text(), str("Export"));
+        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
 
         // A file system that refuses more bytes part way through the file.
         {
@@ -280,7 +297,7 @@ private Q_SLOTS:
                  qPrintable(f.messages()[0]));
         QCOMPARE(Fixture::read(kept), QByteArray("earlier export\r\n"));
         QCOMPARE(QDir(f.dir.path()).entryList({str("kept*")}), QStringList{str("kept.txt")});
-        QCOMPARE(f.window->BitBtn4->text(), str("Export"));
+        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
 
         if (geteuid() == 0)
             QSKIP("The superuser writes into a read-only folder.");

@@ -47,7 +47,8 @@ QChar mnemonic(const QString& text)
 }
 
 // Every text of the window that takes an Alt key: buttons, labels, group boxes, tabs and the
-// menus of its menu bar. Controls a window hides for good take none.
+// menus of its menu bar; a button showing a picture or a sign stands as "&" and its key's letter.
+// Controls a window hides for good take none.
 QList<QPair<QString, QString>> mnemonicTexts(QWidget* window)
 {
     QList<QPair<QString, QString>> texts;
@@ -59,7 +60,9 @@ QList<QPair<QString, QString>> mnemonicTexts(QWidget* window)
             (widget->isHidden() && !widget->parentWidget()->inherits("QStackedWidget")))
             continue;
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            add(button, button->text());
+            add(button, mnemonic(button->text()).isNull()
+                            ? button->shortcut().toString().replace(str("Alt+"), str("&"))
+                            : button->text());
         else if (auto* label = qobject_cast<QLabel*>(widget))
             add(label, label->text());
         else if (auto* box = qobject_cast<QGroupBox*>(widget))
