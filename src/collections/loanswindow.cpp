@@ -437,6 +437,8 @@ void LoansWindow::buildList()
     // No column is sorted at first: the list stands in the loans order.
     m_list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_list->setSortingEnabled(true);
+    // Its first paint sets off the reading of the rest of the loans.
+    m_list->viewport()->installEventFilter(this);
     connect(m_list, &QAbstractItemView::activated, this,
             [this] { runCommand(this, [this] { openItem(); }); });
 }

@@ -206,7 +206,7 @@ void OptionsWindow::declareCommands()
                    .caption = QStringLiteral("Browse"),
                    .hint = QStringLiteral("Choose the folder to import from"),
                    .button = browseButton,
-                   .face = Command::Face{QString(), QKeySequence(Qt::ALT | Qt::Key_G)}});
+                   .face = Command::Face{QString(), QKeySequence(Qt::ALT | Qt::Key_X)}});
     browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     declare(this, {.handler = [this] { importNow(); },
                    .caption = QStringLiteral("Import &Now"),
