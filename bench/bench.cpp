@@ -1395,8 +1395,8 @@ void runRestore(int records)
     ql::restore::Result result;
     const qint64 restore = measure("restore", 5, tidy, [&] {
         ql::runWork(nullptr, QStringLiteral("Restore"), [&](ql::Progress& progress) {
-            result =
-                ql::restore::run({directory.path(), saved.path(), tables, false, {}}, progress);
+            result = ql::restore::run({{directory.path(), saved.path(), true, {}}, tables, false},
+                                      progress);
         });
     });
     if (result.outcome != ql::restore::Outcome::Complete)

@@ -366,7 +366,13 @@ void MainMenu::openBannerHelp(int banner)
 
 void MainMenu::openAddressBook()
 {
-    guarded(this, [this] { m_addressBookWindow->exec(); });
+    guarded(this, [this] {
+        // A table the program started without opens once it is restored; until then its
+        // window says why it is unavailable and stays closed.
+        if (!m_addressBook.tbNames->isOpen())
+            m_addressBook.openTables();
+        m_addressBookWindow->exec();
+    });
 }
 
 void MainMenu::openJournal()
@@ -436,7 +442,7 @@ void MainMenu::openOptions()
 
 void MainMenu::openMaintenance()
 {
-    runWindow<MaintenanceWindow>(this, m_context);
+    runWindow<MaintenanceWindow>(this, m_addressBook, m_context);
 }
 
 void MainMenu::openExport()
