@@ -34,14 +34,14 @@ TableRescue::TableRescue(QString programDirectory, QString lastFolder)
 {
 }
 
-bool TableRescue::rescueAll(QWidget* owner) const
+bool TableRescue::rescueAll(QWidget* owner, bool firstUseDone) const
 {
     const TableDirectory data(QDir(m_programDirectory).filePath(QStringLiteral("Data")));
     // Before its first use an installation's tables may still wait among its templates.
     const TableDirectory templates(QDir(m_programDirectory).filePath(QStringLiteral("Temp")));
     for (const TableDef* def : catalogue::all()) {
         registerPassword(*def);
-        if (!data.holds(def->name) && templates.holds(def->name))
+        if (!data.holds(def->name) && (!firstUseDone || templates.holds(def->name)))
             continue;
         const TableCheck check = data.examine(*def);
         if (!check.isSound() && !rescue(owner, def->name, check.problem))

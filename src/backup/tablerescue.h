@@ -20,8 +20,9 @@ public:
     TableRescue(QString programDirectory, QString lastFolder);
 
     // Looks at every table of the data directory and asks about each it cannot use, over
-    // `owner`; false when the user chose to quit.
-    bool rescueAll(QWidget* owner) const;
+    // `owner`; false when the user chose to quit. Before the installation's first use a missing
+    // table is left to it.
+    bool rescueAll(QWidget* owner, bool firstUseDone) const;
 
     // The question asked of one table, with its buttons: "RescueRestore" (present only when a
     // backup holds a sound copy), "RescueWithout", "RescueQuit".

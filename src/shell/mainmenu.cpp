@@ -76,19 +76,6 @@ QString storedToolsLocation()
     return settings.openKey(keys::QYTools, false) ? settings.readString(keys::Location) : QString();
 }
 
-// Whether the installation is prepared: "first" is 2 or more. A value that cannot be read
-// counts as a fresh installation.
-bool firstUseDone()
-{
-    try {
-        Settings settings;
-        settings.openKey(keys::Menu, true);
-        return settings.readInteger(keys::First) >= 2;
-    } catch (const Error&) {
-        return false;
-    }
-}
-
 // The message that says why the first use failed; empty when it did not.
 QString firstUseFailure(install::FirstUse outcome)
 {
@@ -106,6 +93,17 @@ QString firstUseFailure(install::FirstUse outcome)
 }
 
 } // namespace
+
+bool MainMenu::firstUseDone()
+{
+    try {
+        Settings settings;
+        settings.openKey(keys::Menu, true);
+        return settings.readInteger(keys::First) >= 2;
+    } catch (const Error&) {
+        return false;
+    }
+}
 
 MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : QMainWindow(parent)

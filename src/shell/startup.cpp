@@ -59,7 +59,8 @@ Program::Program(const QString& programDirectory)
                      QDir::toNativeSeparators(programDirectory)));
     }
     restore::removeLeftovers(m_context.programDirectory);
-    if (!TableRescue(m_context.programDirectory, lastBackupFolder()).rescueAll(nullptr))
+    if (!TableRescue(m_context.programDirectory, lastBackupFolder())
+             .rescueAll(nullptr, MainMenu::firstUseDone()))
         throw StartDeclined{};
     m_context.modules = &m_modules;
     registerModules(m_modules, m_context);
