@@ -37,7 +37,8 @@ namespace {
 // configuration is read from the settings. A failure is thrown as ql::Error.
 void prepareRun(TDataModule1& addressBook, backup::Request& request)
 {
-    addressBook.tbNames->checkBrowseMode();
+    if (addressBook.tbNames->isOpen())
+        addressBook.tbNames->checkBrowseMode();
     Settings userDefined;
     userDefined.openKey(keys::UserDef, false);
     request.userDefinedSettings = userDefined.keyText().toUtf8();

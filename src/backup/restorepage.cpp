@@ -6,7 +6,9 @@
 #include "core/keys.h"
 #include "core/seams.h"
 #include "core/settings.h"
+#include "store/catalogue.h"
 #include "store/holders.h"
+#include "store/session.h"
 #include "widgets/commands.h"
 #include "widgets/workrunner.h"
 
@@ -240,11 +242,14 @@ void RestorePage::restoreNow()
 void RestorePage::runRestore(const restore::Backup& backup)
 {
     const Reenable reenable({restoreButton, chooseButton});
-    const restore::Request request{m_context.programDirectory, backup.folder, tickedTables(),
-                                   userDefinedBox->isEnabled() && userDefinedBox->isChecked(),
-                                   currentUserDefined()};
+    const restore::Request request{
+        {m_context.programDirectory, backup.folder, true, currentUserDefined()},
+        tickedTables(),
+        userDefinedBox->isEnabled() && userDefinedBox->isChecked()};
     // What the user typed into the address book is stored first, and set aside with its table.
-    m_addressBook.tbNames->checkBrowseMode();
+    const bool wasOpen = m_addressBook.tbNames->isOpen();
+    if (wasOpen)
+        m_addressBook.tbNames->checkBrowseMode();
     m_addressBook.closeTables();
     m_onStatus(restore::inProgressText());
     restore::Result result;
@@ -254,10 +259,18 @@ void RestorePage::runRestore(const restore::Backup& backup)
             window(), kCaption,
             [&](Progress& progress) { result = restore::run(request, progress); }, m_onStatus);
     } catch (...) {
-        m_addressBook.openTables();
+        if (wasOpen)
+            m_addressBook.openTables();
         throw;
     }
-    m_addressBook.openTables();
+    const bool restored = end == WorkEnd::Finished && result.outcome == restore::Outcome::Complete;
+    if (restored) {
+        for (const QString& table : request.tables)
+            Session::instance().setUnavailableNote(table, {});
+    }
+    // A table the program started without is opened once it is restored.
+    if (wasOpen || (restored && request.tables.contains(catalogue::names().name)))
+        m_addressBook.openTables();
     if (end == WorkEnd::Cancelled) {
         m_onStatus(restore::cancelledText());
         return;

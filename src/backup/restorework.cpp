@@ -86,19 +86,9 @@ bool onOneDevice(const QString& a, const QString& b)
            ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
 }
 
-// Removes what a restore cut short left.
-void removeLeftovers(const QString& programDirectory)
+QString backupFolder(const Request& request)
 {
-    const QDir beside(
-        QFileInfo(QFileInfo(dataDirectory(programDirectory)).canonicalFilePath()).absolutePath());
-    for (const QString& entry :
-         beside.entryList({kIncomingPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden))
-        QDir(beside.filePath(entry)).removeRecursively();
-    const QDir backups(defaultBackupDirectory(programDirectory));
-    for (const QString& entry : backups.entryList(
-             {QLatin1Char('.') + kSetAsidePrefix + QLatin1Char('*') + kUnfinishedSuffix},
-             QDir::Dirs | QDir::Hidden))
-        QDir(backups.filePath(entry)).removeRecursively();
+    return backup::targetDirectory(request.backup);
 }
 
 // Why a request cannot be carried out as it stands; empty when it can.
@@ -106,7 +96,7 @@ QString refusal(const Request& request)
 {
     if (request.tables.isEmpty() && !request.userDefined)
         return QStringLiteral("Tick at least one table to restore.");
-    if (sameFolder(request.backupFolder, dataDirectory(request.programDirectory)))
+    if (sameFolder(backupFolder(request), dataDirectory(request.backup.programDirectory)))
         return QStringLiteral("The tables cannot be restored from the data folder itself.");
     for (const QString& table : request.tables) {
         if (!catalogue::find(table))
@@ -137,6 +127,27 @@ QString cancelledText()
     return QStringLiteral("Restore Cancelled: nothing was changed");
 }
 
+void removeLeftovers(const QString& programDirectory)
+{
+    const QDir beside(
+        QFileInfo(QFileInfo(dataDirectory(programDirectory)).canonicalFilePath()).absolutePath());
+    for (const QString& entry :
+         beside.entryList({kIncomingPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden))
+        QDir(beside.filePath(entry)).removeRecursively();
+    const QDir backups(defaultBackupDirectory(programDirectory));
+    for (const QString& entry : backups.entryList(
+             {QLatin1Char('.') + kSetAsidePrefix + QLatin1Char('*') + kUnfinishedSuffix},
+             QDir::Dirs | QDir::Hidden))
+        QDir(backups.filePath(entry)).removeRecursively();
+}
+
+QString workFolderPattern(const QString& programDirectory)
+{
+    return QFileInfo(QFileInfo(dataDirectory(programDirectory)).canonicalFilePath())
+               .absolutePath() +
+           QLatin1Char('/') + kIncomingPrefix + QStringLiteral("XXXXXX");
+}
+
 QString setAsideName(const QDateTime& moment)
 {
     return kSetAsidePrefix + moment.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
@@ -164,7 +175,9 @@ QStringList backupFolders(const QString& programDirectory, const QStringList& ot
     return folders;
 }
 
-Backup examine(const QString& folder, Progress& progress)
+namespace {
+
+Backup examineCopies(const QString& folder, const QString& onlyTable, Progress& progress)
 {
     Backup found;
     found.folder = folder;
@@ -177,7 +190,7 @@ Backup examine(const QString& folder, Progress& progress)
     const TableDirectory tables(folder);
     for (const TableDef* def : catalogue::all()) {
         progress.checkCancelled();
-        if (!tables.holds(def->name))
+        if (!tables.holds(def->name) || (!onlyTable.isEmpty() && onlyTable != def->name))
             continue;
         registerPassword(*def);
         found.copies.push_back({def->name, tables.examine(*def)});
@@ -186,15 +199,32 @@ Backup examine(const QString& folder, Progress& progress)
     return found;
 }
 
+} // namespace
+
+Backup examine(const QString& folder, Progress& progress)
+{
+    return examineCopies(folder, {}, progress);
+}
+
+std::optional<Backup> newestSoundCopy(const QStringList& folders, const QString& table,
+                                      Progress& progress)
+{
+    for (const QString& folder : folders) {
+        Backup backup = examineCopies(folder, table, progress);
+        if (!backup.copies.empty() && backup.copies.front().check.isSound())
+            return backup;
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 // The chosen copies brought in beside the data directory and checked, in a folder of their own
 // on the data directory's disk, removed when the restore ends.
 class Incoming {
 public:
-    explicit Incoming(const QString& data)
-        : m_folder(QFileInfo(QFileInfo(data).canonicalFilePath()).absolutePath() +
-                   QLatin1Char('/') + kIncomingPrefix + QStringLiteral("XXXXXX"))
+    explicit Incoming(const QString& programDirectory)
+        : m_folder(workFolderPattern(programDirectory))
     {
     }
     bool usable(const QString& data) const
@@ -248,8 +278,8 @@ private:
 // they cannot be set aside.
 std::optional<QString> setAside(const Request& request, bool withConfiguration)
 {
-    const QString data = dataDirectory(request.programDirectory);
-    const QDir backups(defaultBackupDirectory(request.programDirectory));
+    const QString data = dataDirectory(request.backup.programDirectory);
+    const QDir backups(defaultBackupDirectory(request.backup.programDirectory));
     if (!QDir().mkpath(backups.path()))
         return std::nullopt;
     QString name = setAsideName(clock::now());
@@ -269,7 +299,7 @@ std::optional<QString> setAside(const Request& request, bool withConfiguration)
                 filecopy::keepAside(file, QDir(unfinished).filePath(QFileInfo(file).fileName())));
     }
     if (withConfiguration)
-        kept = kept && filecopy::write(request.currentUserDefined,
+        kept = kept && filecopy::write(request.backup.userDefinedSettings,
                                        QDir(unfinished).filePath(kUserDefinedFile));
     backup::writeInformation(data, unfinished);
     const QString done = backups.filePath(name);
@@ -304,7 +334,7 @@ QStringList replaceTables(const Incoming& incoming, const QString& data,
 // The configuration the backup keeps, when it is asked for and there.
 std::optional<QByteArray> userDefinedOf(const Request& request)
 {
-    QFile file(QDir(request.backupFolder).filePath(kUserDefinedFile));
+    QFile file(QDir(backupFolder(request)).filePath(kUserDefinedFile));
     if (!request.userDefined || file.size() > kLargestUserDefined ||
         !file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -317,9 +347,9 @@ Result run(const Request& request, Progress& progress)
 {
     if (const QString refused = refusal(request); !refused.isEmpty())
         return {Outcome::Refused, refused, {}, {}};
-    const QString data = dataDirectory(request.programDirectory);
-    removeLeftovers(request.programDirectory);
-    Incoming incoming(data);
+    const QString data = dataDirectory(request.backup.programDirectory);
+    removeLeftovers(request.backup.programDirectory);
+    Incoming incoming(request.backup.programDirectory);
     if (!incoming.usable(data))
         return {Outcome::Failed,
                 QStringLiteral("No folder for the copies can be made beside the data folder. "
@@ -327,7 +357,7 @@ Result run(const Request& request, Progress& progress)
                 {},
                 {}};
     if (const std::optional<QString> refused =
-            incoming.bringIn(request.backupFolder, request.tables, progress))
+            incoming.bringIn(backupFolder(request), request.tables, progress))
         return {Outcome::Refused, *refused, {}, {}};
     progress.checkCancelled();
     const std::optional<QByteArray> userDefined = userDefinedOf(request);

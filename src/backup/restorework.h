@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup/backupwork.h"
 #include "store/progress.h"
 #include "store/tabledirectory.h"
 
@@ -50,16 +51,28 @@ Backup examine(const QString& folder, Progress& progress);
 // directory: "Before restore 2026-12-10 14-03-22".
 QString setAsideName(const QDateTime& moment);
 
+// The newest of the backups in `folders` that holds a sound copy of the table, looked at in the
+// order given (newest first, as backupFolders gives them); nothing when none does.
+std::optional<Backup> newestSoundCopy(const QStringList& folders, const QString& table,
+                                      Progress& progress);
+
+// Removes what a restore or a rebuild cut short by a crash left: the hidden folders of copies
+// beside the data directory, and an unfinished folder of set-aside tables.
+void removeLeftovers(const QString& programDirectory);
+
+// The name pattern (for QTemporaryDir) of a hidden folder beside the data directory, on its disk,
+// for fresh table files on their way in; what a crash leaves of it removeLeftovers removes.
+QString workFolderPattern(const QString& programDirectory);
+
 struct Request {
-    // Holds "Data" and the default backup directory "BackUp".
-    QString programDirectory;
-    QString backupFolder;
+    // The backup to restore from, as a backup names it: the program directory, the folder (the
+    // default backup directory unless the user named one), and the user-defined window's
+    // configuration as it is now, which is set aside with the tables when it is brought back.
+    backup::Request backup;
     // The tables to bring back, by the organizer's names; every other table stays as it is.
     QStringList tables;
     // Whether to bring back the user-defined window's configuration when the backup keeps it.
     bool userDefined = false;
-    // The configuration as it is now, set aside with the tables when it is brought back.
-    QByteArray currentUserDefined;
 };
 
 enum class Outcome { Complete, Refused, Failed };

@@ -41,6 +41,8 @@ int main(int argc, char** argv)
     } catch (const ql::Error& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), e.text());
         return 1;
+    } catch (const ql::StartDeclined&) {
+        return 0;
     }
     // The session's end closes the program as Exit does.
     const ql::SessionEnd sessionEnd(program->mainMenu());

@@ -77,19 +77,6 @@ QString storedToolsLocation()
     return settings.openKey(keys::QYTools, false) ? settings.readString(keys::Location) : QString();
 }
 
-// Whether the installation is prepared: "first" is 2 or more. A value that cannot be read
-// counts as a fresh installation.
-bool firstUseDone()
-{
-    try {
-        Settings settings;
-        settings.openKey(keys::Menu, true);
-        return settings.readInteger(keys::First) >= 2;
-    } catch (const Error&) {
-        return false;
-    }
-}
-
 // The message that says why the first use failed; empty when it did not.
 QString firstUseFailure(install::FirstUse outcome)
 {
@@ -107,6 +94,17 @@ QString firstUseFailure(install::FirstUse outcome)
 }
 
 } // namespace
+
+bool MainMenu::firstUseDone()
+{
+    try {
+        Settings settings;
+        settings.openKey(keys::Menu, true);
+        return settings.readInteger(keys::First) >= 2;
+    } catch (const Error&) {
+        return false;
+    }
+}
 
 MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
     : QMainWindow(parent)
@@ -370,7 +368,13 @@ void MainMenu::openBannerHelp(int banner)
 
 void MainMenu::openAddressBook()
 {
-    guarded(this, [this] { m_addressBookWindow->exec(); });
+    guarded(this, [this] {
+        // A table the program started without opens once it is restored; until then its
+        // window says why it is unavailable and stays closed.
+        if (!m_addressBook.tbNames->isOpen())
+            m_addressBook.openTables();
+        m_addressBookWindow->exec();
+    });
 }
 
 void MainMenu::openJournal()
@@ -440,7 +444,7 @@ void MainMenu::openOptions()
 
 void MainMenu::openMaintenance()
 {
-    runWindow<MaintenanceWindow>(this, m_context);
+    runWindow<MaintenanceWindow>(this, m_addressBook, m_context);
 }
 
 void MainMenu::openExport()

@@ -41,6 +41,10 @@ public:
 
     AddressBookWindow* addressBookWindow() const { return m_addressBookWindow; }
 
+    // Whether the installation is prepared: "first" is 2 or more. A value that cannot be read
+    // counts as a fresh installation.
+    static bool firstUseDone();
+
     QFrame* panel;
     QPushButton* toolsButton;
     QFrame* toolsBevel;

@@ -1,7 +1,12 @@
 #include "shell/startup.h"
 
+#include "backup/restorepage.h"
+#include "backup/restorework.h"
+#include "backup/tablerescue.h"
 #include "core/aboutbox.h"
 #include "core/guard.h"
+#include "core/keys.h"
+#include "core/settings.h"
 #include "install/install.h"
 #include "shell/mainmenu.h"
 #include "shell/modules.h"
@@ -14,6 +19,23 @@
 #include <QFileInfo>
 
 namespace ql {
+namespace {
+
+// The folder last backed up into, where the start looks for a backup too; empty when the settings
+// do not say.
+QString lastBackupFolder()
+{
+    try {
+        Settings settings;
+        return settings.openKey(keys::Backup, false)
+                   ? settings.readString(RestorePage::lastFolderValue())
+                   : QString();
+    } catch (const Error&) {
+        return {};
+    }
+}
+
+} // namespace
 
 Program::Program(const QString& programDirectory)
 {
@@ -36,9 +58,17 @@ Program::Program(const QString& programDirectory)
                          QDir(programDirectory).filePath(QStringLiteral("BackUp"))),
                      QDir::toNativeSeparators(programDirectory)));
     }
+    restore::removeLeftovers(m_context.programDirectory);
+    if (!TableRescue(m_context.programDirectory, lastBackupFolder())
+             .rescueAll(nullptr, MainMenu::firstUseDone()))
+        throw StartDeclined{};
     m_context.modules = &m_modules;
     registerModules(m_modules, m_context);
-    m_addressBook = std::make_unique<TDataModule1>();
+    // The address book's table stays closed when the program started without it.
+    const bool withAddressBook =
+        Session::instance().unavailableNote(catalogue::names().name).isEmpty();
+    m_addressBook = std::make_unique<TDataModule1>(
+        nullptr, withAddressBook ? TDataModule1::Opening::Open : TDataModule1::Opening::Closed);
     m_mainMenu = std::make_unique<MainMenu>(*m_addressBook, m_context);
     m_context.aboutBox = new TAboutBox(m_mainMenu.get());
 }
@@ -46,7 +76,10 @@ Program::Program(const QString& programDirectory)
 Program::~Program()
 {
     // Ending the program stores what the user typed into the address book.
-    guarded(m_mainMenu.get(), [this] { m_addressBook->tbNames->checkBrowseMode(); });
+    guarded(m_mainMenu.get(), [this] {
+        if (m_addressBook->tbNames->isOpen())
+            m_addressBook->tbNames->checkBrowseMode();
+    });
     m_mainMenu.reset();
     m_context.aboutBox = nullptr;
 }

@@ -11,12 +11,18 @@ namespace ql {
 class MainMenu;
 class TDataModule1;
 
+// The user chose at start to quit rather than go on without a table the program cannot use.
+struct StartDeclined {};
+
 // The objects that live for the whole run, made in this order: the registry through which one
 // module opens another, the run's context, the address book's table holder, the main menu with the
 // address book window (hidden) and the about window.
 class Program {
 public:
-    // Throws ql::Error when a part cannot be made (the address book table cannot be opened).
+    // Removes what a restore cut short left, then looks at every table: one that is missing or
+    // damaged is restored from a backup or set aside as the user chooses (StartDeclined when the
+    // user quits). Throws ql::Error when a part cannot be made (the folder of the tables is
+    // missing).
     explicit Program(const QString& programDirectory);
     ~Program();
     Program(const Program&) = delete;

@@ -11,7 +11,7 @@ void registerPassword(const TableDef& def)
     Session::instance().addPassword(catalogue::password(def));
 }
 
-TDataModule1::TDataModule1(QObject* owner)
+TDataModule1::TDataModule1(QObject* owner, Opening opening)
     : QObject(owner)
     , tbNames(makeTable(this, catalogue::names(), "tbNames", &TDataModule1::tbNamesBeforeOpen))
     , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
@@ -25,7 +25,8 @@ TDataModule1::TDataModule1(QObject* owner)
     m_firstLastCompany = tbNames->fieldIndex(QStringLiteral("FirstLastCompany"));
     tbNames->setOnCalcFields([this](Record& record) { tbNamesCalcFields(record); });
     tbNames->setIndexName(QStringLiteral("idxLastName"));
-    tbNames->open();
+    if (opening == Opening::Open)
+        tbNames->open();
 }
 
 void TDataModule1::closeTables()

@@ -29,7 +29,10 @@ Table* makeTable(Holder* holder, const TableDef& def, const char* component,
 class TDataModule1 : public QObject {
     Q_OBJECT
 public:
-    explicit TDataModule1(QObject* owner = nullptr);
+    // Whether the holder opens its table when it is made; a table the program started without
+    // stays closed until openTables.
+    enum class Opening { Open, Closed };
+    explicit TDataModule1(QObject* owner = nullptr, Opening opening = Opening::Open);
 
     // Closes the table, discarding a change still pending, so that its file can be replaced; the
     // window over it lists nothing until openTables.

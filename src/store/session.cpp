@@ -122,7 +122,23 @@ void Session::reset()
     m_registered.clear();
     m_passwords.clear();
     m_notices.clear();
+    m_unavailable.clear();
     m_busyTimeout = 5000;
+}
+
+void Session::setUnavailableNote(const QString& tableName, const QString& note)
+{
+    const QMutexLocker lock(&m_mutex);
+    if (note.isEmpty())
+        m_unavailable.remove(tableName.toLower());
+    else
+        m_unavailable.insert(tableName.toLower(), note);
+}
+
+QString Session::unavailableNote(const QString& tableName) const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_unavailable.value(tableName.toLower());
 }
 
 void Session::addNotice(const QString& text)

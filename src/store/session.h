@@ -49,6 +49,11 @@ public:
     void addNotice(const QString& text);
     QStringList takeNotices();
 
+    // What opening a table whose file is missing says instead of that there is no file: why the
+    // program started without it ("… is unavailable until it is restored …"). Empty for none.
+    void setUnavailableNote(const QString& tableName, const QString& note);
+    QString unavailableNote(const QString& tableName) const;
+
     // Forgets names, passwords and the configuration file (a new run, as tests need it).
     void reset();
 
@@ -66,6 +71,7 @@ private:
     QHash<QString, Alias> m_registered; // by lower-case name, for this run only
     QSet<QString> m_passwords;
     QStringList m_notices;
+    QHash<QString, QString> m_unavailable; // by lower-case table name
     int m_busyTimeout = 5000;
 };
 

@@ -110,6 +110,8 @@ void Table::open()
     const QString directory = Session::instance().databasePath(m_databaseName);
     const QString path = tablefile::locate(directory, m_tableName);
     if (path.isEmpty()) {
+        if (const QString note = Session::instance().unavailableNote(m_tableName); !note.isEmpty())
+            throw Error(note);
         throw Error(QStringLiteral("Cannot open table \"%1\": there is no such file in %2.")
                         .arg(m_tableName, QDir::toNativeSeparators(directory)));
     }

@@ -41,26 +41,31 @@ QSet<QString> TableDirectory::storedFields(const QString& tableName) const
     return fields;
 }
 
-TableCheck TableDirectory::examine(const TableDef& def) const
+TableCheck TableDirectory::examine(const TableDef& def, CheckDepth depth) const
 {
     const QString path = fileOf(def.name);
     if (path.isEmpty())
-        return {QStringLiteral("there is no file of this table"), 0};
+        return {QStringLiteral("there is no file of this table"), 0, {}};
     try {
         const tablefile::OpenFile file = tablefile::open(def, path, true);
-        sql::Statement check(file.db, "PRAGMA quick_check");
+        // A few findings say enough; the engine stops looking after them.
+        sql::Statement check(file.db, depth == CheckDepth::Quick ? "PRAGMA quick_check(10)"
+                                                                 : "PRAGMA integrity_check(10)");
         QStringList findings;
         while (check.step())
             findings << QString::fromUtf8(check.columnBytes(0));
         if (findings != QStringList{QStringLiteral("ok")})
-            return {QStringLiteral("it is damaged (%1)").arg(findings.value(0)), 0};
+            return {QStringLiteral("it is damaged (%1)").arg(findings.value(0)), 0, findings};
         sql::Statement count(file.db, tablefile::keepsCount(file.db)
                                           ? "SELECT records FROM tally"
                                           : "SELECT count(*) FROM records");
         count.step();
-        return {{}, count.columnInt(0)};
+        return {{}, count.columnInt(0), {}};
+    } catch (const sql::DamagedError& e) {
+        // The check itself ran into a part of the file it cannot read.
+        return {QStringLiteral("it is damaged (%1)").arg(e.text()), 0, {e.text()}};
     } catch (const PasswordError&) {
-        return {QStringLiteral("its password is not one this program knows"), 0};
+        return {QStringLiteral("its password is not one this program knows"), 0, {}};
     } catch (const Error& e) {
         // The open names the table and the file; the reason is said of the file alone.
         QString reason = e.text();
@@ -70,7 +75,7 @@ TableCheck TableDirectory::examine(const TableDef& def) const
         reason.remove(QStringLiteral(" Restore it from a backup."));
         if (reason.endsWith(QLatin1Char('.')))
             reason.chop(1);
-        return {reason, 0};
+        return {reason, 0, {}};
     }
 }
 

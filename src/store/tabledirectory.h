@@ -4,15 +4,32 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace ql {
+
+class Progress;
 
 // What a look at a table file found.
 struct TableCheck {
     // Empty when the file is sound; else why it is not, in a few words for the user.
     QString problem;
     qint64 records = 0;
+    // The engine's first findings when it found the file damaged, in its words.
+    QStringList findings;
     bool isSound() const { return problem.isEmpty(); }
+};
+
+// How closely a look at a table file reads it: the engine's quick check, or its whole check,
+// which also compares every index with the records.
+enum class CheckDepth { Quick, Whole };
+
+// What a salvage of a damaged table file brought into a fresh one.
+struct Salvaged {
+    qint64 saved = 0;
+    // The records the file knew of (through its records, its indexes or its count) that could
+    // not be read.
+    qint64 lost = 0;
 };
 
 // The table files of one folder, as the store finds them and lays them out: nothing outside the
@@ -45,8 +62,15 @@ public:
 
     // Looks at the file of a table as a file from elsewhere is read, changing nothing: it must be
     // a table file of this program (its format stamp and every field of the catalogue's table),
-    // carry a password the session knows, and pass the engine's quick check; counts its records.
-    TableCheck examine(const TableDef& def) const;
+    // carry a password the session knows, and pass the engine's check; counts its records.
+    TableCheck examine(const TableDef& def, CheckDepth depth = CheckDepth::Quick) const;
+
+    // Lays out a fresh file of the table in the folder `into` (which holds none) and copies into
+    // it, each with its key, every record of this folder's file of the table that can still be
+    // read: record by record, skipping those in a damaged part of the file. The damaged file is
+    // only read. Fails with ql::Error when nothing of it can be read; throws Cancelled through
+    // `progress`, leaving the fresh file to the caller to remove.
+    Salvaged salvage(const TableDef& def, const QString& into, Progress& progress) const;
 
 private:
     QString m_path;

@@ -1,15 +1,19 @@
 #include "tools/wrenxform.h"
 
+#include "backup/tablerepair.h"
 #include "core/aboutbox.h"
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/seams.h"
+#include "store/catalogue.h"
+#include "store/holders.h"
 #include "tools/toolwork.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 #include "widgets/workrunner.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -59,14 +63,24 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 } // namespace
 
-MaintenanceWindow::MaintenanceWindow(const RunContext& context, QWidget* parent)
+MaintenanceWindow::MaintenanceWindow(TDataModule1& addressBook, const RunContext& context,
+                                     QWidget* parent)
     : ModuleWindow(parent, {QStringLiteral("WrenxForm"),
                             QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
                             QRect(190, 90, 620, 600)})
+    , m_addressBook(addressBook)
     , m_context(context)
 {
     buildCompactorPanel();
     buildBulkDeletePanel();
+    checkPanel = makePanel(this, "CheckPanel");
+    checkResults = makeExplanation(
+        checkPanel, "CheckResults", QStringLiteral("Table check"),
+        QStringLiteral("Check Tables reads every table of Quillory through and compares each "
+                       "index with the records. It lists each table with \"ok\" or the first "
+                       "problems found, and offers to rebuild a damaged table from every record "
+                       "that can still be read; the damaged file is kept in the BackUp folder."));
+    checkButton = makeButton(this, "CheckTablesBtn");
     BitBtn1 = makeButton(this, "BitBtn1");
     BitBtn2 = makeButton(this, "BitBtn2");
     BitBtn3 = makeButton(this, "BitBtn3");
@@ -159,6 +173,11 @@ void MaintenanceWindow::declareCommands()
                    .hint = QStringLiteral("Show the tool that deletes records in bulk"),
                    .button = BitBtn2,
                    .items = {{file, "DataViewer1", QStringLiteral("&Bulk Delete")}}});
+    declare(this, {.handler = [this] { checkTables(); },
+                   .caption = QStringLiteral("Chec&k Tables"),
+                   .hint = QStringLiteral("Check every table for damage"),
+                   .button = checkButton,
+                   .items = {{file, "CheckTables1", QStringLiteral("Chec&k Tables")}}});
     declare(this, {.handler = [this] { BitBtn3Click(); },
                    .caption = QStringLiteral("&Close"),
                    .hint = QStringLiteral("Close the maintenance tools"),
@@ -217,8 +236,11 @@ void MaintenanceWindow::layOut()
     bulk->setRowStretch(5, 1);
     bulk->setColumnStretch(1, 1);
 
+    auto* check = new QVBoxLayout(checkPanel);
+    check->addWidget(checkResults);
+
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn4, BitBtn5})
+    for (QPushButton* button : {BitBtn1, BitBtn2, checkButton, BitBtn4, BitBtn5})
         buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(BitBtn3);
@@ -226,20 +248,83 @@ void MaintenanceWindow::layOut()
     layout->setMenuBar(MainMenu1);
     layout->addWidget(Panel1, 1);
     layout->addWidget(Panel2, 1);
+    layout->addWidget(checkPanel, 1);
     layout->addLayout(buttons);
     Panel2->hide();
+    checkPanel->hide();
+}
+
+void MaintenanceWindow::showPanel(QFrame* panel)
+{
+    for (QFrame* each : {Panel1, Panel2, checkPanel})
+        each->setVisible(each == panel);
 }
 
 void MaintenanceWindow::BitBtn1Click()
 {
-    Panel2->hide();
-    Panel1->show();
+    showPanel(Panel1);
 }
 
 void MaintenanceWindow::BitBtn2Click()
 {
-    Panel1->hide();
-    Panel2->show();
+    showPanel(Panel2);
+}
+
+void MaintenanceWindow::checkTables()
+{
+    showPanel(checkPanel);
+    std::vector<repair::Finding> findings;
+    if (runWork(this, windowTitle(), [&](Progress& progress) {
+            findings = repair::checkTables(m_context.programDirectory, progress);
+        }) == WorkEnd::Cancelled) {
+        services::prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
+        return;
+    }
+    QStringList lines;
+    for (const repair::Finding& finding : findings)
+        lines << finding.table + QStringLiteral(": ") + repair::verdict(finding);
+    checkResults->setPlainText(lines.join(QLatin1Char('\n')));
+    for (const repair::Finding& finding : findings) {
+        if (repair::canRebuild(finding))
+            offerRebuild(finding.table);
+    }
+}
+
+void MaintenanceWindow::offerRebuild(const QString& table)
+{
+    if (!services::prompts().confirm(
+            this, QStringLiteral("\"%1\" is damaged. Rebuild it from every record that can still "
+                                 "be read? The damaged file is kept in the BackUp folder.")
+                      .arg(table)))
+        return;
+    // The address book's table, which the program holds open, is closed while it is rebuilt.
+    const bool addressBook = table == catalogue::names().name && m_addressBook.tbNames->isOpen();
+    if (addressBook)
+        m_addressBook.closeTables();
+    repair::Rebuilt rebuilt;
+    WorkEnd end = WorkEnd::Finished;
+    try {
+        end = runWork(this, windowTitle(), [&](Progress& progress) {
+            rebuilt = repair::rebuild(m_context.programDirectory, table, progress);
+        });
+    } catch (...) {
+        if (addressBook)
+            m_addressBook.openTables();
+        throw;
+    }
+    if (addressBook)
+        m_addressBook.openTables();
+    if (end == WorkEnd::Cancelled) {
+        services::prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
+        return;
+    }
+    services::prompts().message(
+        this, QStringLiteral("\"%1\" was rebuilt: %2 record(s) saved, %3 lost. The damaged file "
+                             "is kept in \"%4\".")
+                  .arg(table)
+                  .arg(rebuilt.salvaged.saved)
+                  .arg(rebuilt.salvaged.lost)
+                  .arg(QDir::toNativeSeparators(rebuilt.keptIn)));
 }
 
 // The compactor asks before it deletes, once it knows how many records it deletes.

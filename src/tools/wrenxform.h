@@ -14,16 +14,19 @@ class QPushButton;
 namespace ql {
 
 class RadioGroup;
+class TDataModule1;
 
 // The maintenance tools over the address book: the duplicate compactor, which counts or deletes
 // records identical under a chosen criterion, and the bulk delete, which deletes every record
-// whose chosen field is exactly a typed value. One panel shows at a time. Each run opens an
-// address-book holder of its own for its length; the address book window's holder is never
-// touched, and it sees the result the next time it is shown.
+// whose chosen field is exactly a typed value; and the check of every table, which offers to
+// rebuild a damaged one. One panel shows at a time. Each run of the first two opens an
+// address-book holder of its own for its length; the address book window's holder is touched
+// only by a rebuild of its table, which closes it and opens it again on the rebuilt file.
 class MaintenanceWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    explicit MaintenanceWindow(const RunContext& context, QWidget* parent = nullptr);
+    MaintenanceWindow(TDataModule1& addressBook, const RunContext& context,
+                      QWidget* parent = nullptr);
 
     QMenuBar* MainMenu1;
     QFrame* Panel1;
@@ -45,6 +48,9 @@ public:
     QPushButton* BitBtn3;
     QPushButton* BitBtn4;
     QPushButton* BitBtn5;
+    QFrame* checkPanel;
+    QPlainTextEdit* checkResults;
+    QPushButton* checkButton;
 
     // The commands, each run by its button and its menu items.
     void BitBtn1Click();
@@ -56,13 +62,20 @@ public:
     void BitBtn5Click();
     void Contents1Click();
     void WrenxHelp2Click();
+    // Checks every table of the program and shows what it found; offers to rebuild each table
+    // found damaged.
+    void checkTables();
 
 private:
     void buildCompactorPanel();
     void buildBulkDeletePanel();
     void declareCommands();
     void layOut();
+    void showPanel(QFrame* panel);
+    // Rebuilds one damaged table after the user agrees; tells how many records it saved.
+    void offerRebuild(const QString& table);
 
+    TDataModule1& m_addressBook;
     const RunContext& m_context;
 };
 

@@ -50,11 +50,9 @@ int main(int argc, char** argv)
     say("start\n");
     Unattended progress;
     const ql::restore::Result result =
-        ql::restore::run({programDirectory,
-                          QString::fromLocal8Bit(argv[2]),
+        ql::restore::run({{programDirectory, QString::fromLocal8Bit(argv[2]), true, {}},
                           {QStringLiteral("QYName2.DB"), QStringLiteral("Journal2.DB")},
-                          false,
-                          {}},
+                          false},
                          progress);
     say("done " + result.message.toUtf8() + '\n');
     return result.outcome == ql::restore::Outcome::Complete ? 0 : 1;

@@ -76,7 +76,8 @@ struct Restores {
     {
         progress = {};
         return restore::run(
-            {dir.path(), backups(), tables, userDefined, "[UserDef]\nTitle=str:Now\n"}, progress);
+            {{dir.path(), backups(), true, "[UserDef]\nTitle=str:Now\n"}, tables, userDefined},
+            progress);
     }
 };
 

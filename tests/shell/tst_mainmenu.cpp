@@ -1,3 +1,5 @@
+#include "addressbook/pdaform.h"
+#include "backup/backupwork.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/opener.h"
@@ -7,14 +9,18 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "store/session.h"
+#include "store/sqlite.h"
+#include "support/dialogs.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -111,6 +117,63 @@ struct ProbeWindow : QDialog {
     {
     }
     QPointer<QObject> holder;
+};
+
+// Fills the address book with 400 records, each with a long memo, over several pages of its file;
+// the journal with 3 entries.
+void fillTables(const test::ProgramDirectory& dir)
+{
+    sql::Database names(dir.filePath(str("Data/QYName2.DB")), sql::OpenMode::ReadWrite);
+    sql::Statement name(names, "INSERT INTO records(LastName, MeMemoData1) VALUES (?1, ?2)");
+    for (int i = 1; i <= 400; ++i) {
+        name.bindText(1, QByteArray("Name") + QByteArray::number(i));
+        name.bindText(2, QByteArray(500, char('a' + i % 26)));
+        name.step();
+    }
+    sql::Database journal(dir.filePath(str("Data/Journal2.DB")), sql::OpenMode::ReadWrite);
+    journal.exec("INSERT INTO records(DateTimeStamp) VALUES ('1999-03-01T10:00:00'), "
+                 "('1999-03-01T11:00:00'), ('1999-03-01T12:00:00')");
+}
+
+// Writes garbage over a page in the middle of a table file, as a failing disk does.
+QByteArray damage(const QString& table)
+{
+    QFile file(table);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(3 * 32768) ||
+        file.write(QByteArray(32768, '\x5a')) != 32768)
+        return {};
+    file.close();
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Answers each question the start asks about a table it cannot use with the button `choice`,
+// and remembers each question: its text, its further text and its buttons.
+struct RescueAnswers : QObject {
+    explicit RescueAnswers(const QString& choice)
+    {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, choice] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || box->objectName() != str("TableRescue") || box->property("seen").toBool())
+                return;
+            box->setProperty("seen", true);
+            QStringList buttons;
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->objectName() + str("=") + button->text();
+            buttons.sort();
+            asked << QStringList{box->text(), box->informativeText(), buttons.join(str(" | "))};
+            box->findChild<QPushButton*>(choice)->click();
+        });
+        timer->start(0);
+    }
+    QList<QStringList> asked;
 };
 
 } // namespace
@@ -332,18 +395,99 @@ private Q_SLOTS:
         QVERIFY(!journal && !window); // both made for this opening only
     }
 
-    void startUpFailsClearlyWithoutTheAddressBook()
+    void aTableTheStartCannotUseIsRestoredSetAsideOrEndsTheStart_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("backedUp");
+        QTest::newRow("restore") << str("RescueRestore") << true;
+        QTest::newRow("start without it") << str("RescueWithout") << true;
+        QTest::newRow("quit") << str("RescueQuit") << true;
+        QTest::newRow("no backup") << str("RescueQuit") << false;
+    }
+    void aTableTheStartCannotUseIsRestoredSetAsideOrEndsTheStart()
+    {
+        QFETCH(QString, choice);
+        QFETCH(bool, backedUp);
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+        fillTables(dir);
+        QVERIFY(QDir().mkpath(dir.filePath(str("BackUp"))));
+        store(keys::Menu, keys::First, 2); // an installation in use
+
+        if (backedUp) {
+            test::ScriptedProgress progress;
+            QCOMPARE(backup::run({dir.path(), {}, false, {}}, progress).outcome,
+                     backup::Outcome::Complete);
+        }
+        const QByteArray damaged = damage(dir.filePath(str("Data/QYName2.DB")));
+        QVERIFY(!damaged.isEmpty());
+        // What a restore cut short by a crash left goes at the start.
+        QVERIFY(QDir().mkpath(dir.filePath(str(".quillory-restore-AbC123"))));
+        RescueAnswers answers(choice);
+        std::unique_ptr<Program> program;
+        try {
+            program = std::make_unique<Program>(dir.path());
+        } catch (const StartDeclined&) {
+            QVERIFY(!program);
+        }
+        QVERIFY(!QFileInfo::exists(dir.filePath(str(".quillory-restore-AbC123"))));
+        QCOMPARE(answers.asked.size(), 1);
+        const QStringList asked = answers.asked.first();
+        QVERIFY2(asked[0].startsWith(
+                     str("Quillory cannot use the table \"QYName2.DB\": it is damaged (")),
+                 qPrintable(asked[0]));
+        const QString after =
+            str("start without it: its window stays closed until it is restored, and the damaged "
+                "file is kept in the BackUp folder. The other tables work as ever. Or quit.");
+        if (!backedUp) {
+            QCOMPARE(asked[1], str("No backup holds a sound copy of it. ") + after);
+            QCOMPARE(asked[2], str("RescueQuit=&Quit | RescueWithout=&Start without it"));
+        } else {
+            QCOMPARE(asked[1], str("Restore it from the backup of Tuesday, March 02, 1999 at "
+                                   "1:05:09 PM, or ") +
+                                   after);
+            QCOMPARE(asked[2], str("RescueQuit=&Quit | RescueRestore=&Restore from the backup of "
+                                   "Tuesday, March 02, 1999 at 1:05:09 PM | RescueWithout=&Start "
+                                   "without it"));
+        }
+        const QString aside = dir.filePath(str("BackUp/Before restore 1999-03-02 13-05-09"));
+        const QString damagedFolder = dir.filePath(str("BackUp/Damaged 1999-03-02 13-05-09"));
+        if (choice == str("RescueQuit")) {
+            // Quitting changes nothing.
+            QCOMPARE(contents(dir.filePath(str("Data/QYName2.DB"))), damaged);
+            QVERIFY(!QFileInfo::exists(aside) && !QFileInfo::exists(damagedFolder));
+            return;
+        }
+        program->mainMenu()->show();
+        // The other tables work as ever.
+        QCOMPARE(TDataModule2().tbJournal1->recordCount(), 3);
+        if (choice == str("RescueRestore")) {
+            QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
+            QCOMPARE(contents(aside + str("/QYName2.DB")), damaged);
+            QCOMPARE(services.prompts->messages.last(),
+                     str("\"QYName2.DB\" was restored. The table as it was is kept in \"%1\".")
+                         .arg(aside));
+            return;
+        }
+        // Started without it, the damaged file is kept, and the address book stays closed.
+        QVERIFY(!QFileInfo::exists(dir.filePath(str("Data/QYName2.DB"))));
+        QCOMPARE(contents(damagedFolder + str("/QYName2.DB")), damaged);
+        program->mainMenu()->addressBookButton->click();
+        QVERIFY(!program->mainMenu()->addressBookWindow()->isVisible());
+        const QString told = services.prompts->messages.last();
+        QVERIFY2(told.startsWith(str("The table \"QYName2.DB\" is unavailable until it is "
+                                     "restored from a backup (the Backup window's Restore "
+                                     "page): it is damaged (")),
+                 qPrintable(told));
+        QVERIFY2(told.endsWith(str("; the file is kept in \"%1\".").arg(damagedFolder)),
+                 qPrintable(told));
+    }
+
+    void startUpFailsClearlyWithoutTheFolderOfTheTables()
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        QFile::remove(dir.filePath(str("Data/QYName2.DB")));
-        try {
-            Program program(dir.path());
-            QFAIL("start-up must fail");
-        } catch (const Error& e) {
-            QVERIFY2(e.text().contains(str("QYName2.DB")), qPrintable(e.text()));
-        }
-
         // Without the folder of the tables the message names the folder and the ways back.
         QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
         QCOMPARE(test::failureText([&] { Program program(dir.path()); }),

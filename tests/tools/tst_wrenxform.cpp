@@ -5,6 +5,7 @@
 #include "shell/mainmenu.h"
 #include "shell/realservices.h"
 #include "store/catalogue.h"
+#include "store/holders.h"
 #include "store/sqlite.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
@@ -14,6 +15,7 @@
 #include "widgets/radiogroup.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -37,7 +39,7 @@ struct Fixture {
     explicit Fixture(const QList<Row>& rows)
     {
         fill(path(), rows);
-        window = std::make_unique<MaintenanceWindow>(program->context());
+        window = std::make_unique<MaintenanceWindow>(program->addressBook(), program->context());
         window->show();
     }
     QString path() const { return dir.filePath(str("Data/QYName2.DB")); }
@@ -468,6 +470,69 @@ private Q_SLOTS:
         QCOMPARE(list->model()->index(0, 0).data().toString(), str("Jones"));
     }
 
+    void checkTablesFindsADamagedTableAndRebuildsWhatCanBeRead()
+    {
+        Fixture f({});
+        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+        QVERIFY(QDir().mkpath(f.dir.filePath(str("BackUp"))));
+        {
+            sql::Database db(f.path(), sql::OpenMode::ReadWrite);
+            sql::Statement st(db, "INSERT INTO records(LastName, MeMemoData1) VALUES (?1, ?2)");
+            for (int i = 1; i <= 400; ++i) {
+                st.bindText(1, QByteArray("Name") + QByteArray::number(i));
+                st.bindText(2, QByteArray(500, 'm'));
+                st.step();
+            }
+        }
+        // A failing disk writes garbage over a page in the middle of the file.
+        QFile file(f.path());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(12 * 32768) &&
+                file.write(QByteArray(32768, '\x5a')) == 32768);
+        file.close();
+        const QByteArray damaged = [&] {
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }();
+
+        f.services.prompts->confirmations << true;
+        QTest::mouseClick(f.window->checkButton, Qt::LeftButton);
+        QStringList lines = f.window->checkResults->toPlainText().split(QLatin1Char('\n'));
+        QVERIFY2(lines.value(0).startsWith(str("QYName2.DB: damaged: ")), qPrintable(lines[0]));
+        lines.removeFirst();
+        QCOMPARE(lines,
+                 QStringList({str("Journal2.DB: ok"), str("CollCD2.DB: ok"), str("CollCDR2.DB: ok"),
+                              str("CollTp2.DB: ok"), str("CollBk2.DB: ok"), str("ToDo2.db: ok"),
+                              str("UserDa.db: ok")}));
+        const QString kept = f.dir.filePath(str("BackUp/Damaged 1999-03-02 13-05-09"));
+        QCOMPARE(f.questions(),
+                 QStringList(str("\"QYName2.DB\" is damaged. Rebuild it from every record that "
+                                 "can still be read? The damaged file is kept in the BackUp "
+                                 "folder.")));
+        QCOMPARE(f.messages(), QStringList(str("\"QYName2.DB\" was rebuilt: 341 record(s) saved, "
+                                               "59 lost. The damaged file is kept in \"%1\".")
+                                               .arg(kept)));
+        QFile keptFile(kept + str("/QYName2.DB"));
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), damaged);
+        // The damaged page held the first 59 records; the others keep their keys, and a new
+        // record takes a key never given.
+        Keys expected;
+        for (qint64 key = 60; key <= 400; ++key)
+            expected << key;
+        QCOMPARE(f.kept(), expected);
+        Table* names = f.program->addressBook().tbNames;
+        QCOMPARE(names->recordCount(), 341);
+        names->insert();
+        names->setAsText(str("LastName"), str("New"));
+        names->post();
+        QCOMPARE(names->asText(str("NameCode")), str("401"));
+
+        // Checked again, every table is sound and nothing more is asked.
+        QTest::mouseClick(f.window->checkButton, Qt::LeftButton);
+        QVERIFY(f.window->checkResults->toPlainText().startsWith(str("QYName2.DB: ok\n")));
+        QCOMPARE(f.questions().size(), 1);
+    }
+
     void theWindowsCommandsAndControls()
     {
         Fixture f({person("Ann", "Smith")});
@@ -477,6 +542,10 @@ private Q_SLOTS:
         QVERIFY(!w.Panel1->isVisible() && w.Panel2->isVisible());
         w.action(str("Compactor1"))->trigger();
         QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+        w.action(str("CheckTables1"))->trigger();
+        QVERIFY(!w.Panel1->isVisible() && !w.Panel2->isVisible() && w.checkPanel->isVisible());
+        w.action(str("Compactor1"))->trigger();
+        QVERIFY(w.Panel1->isVisible() && !w.checkPanel->isVisible());
 
         w.action(str("Contents1"))->trigger();
         w.action(str("WrenxHelp2"))->trigger();
@@ -503,7 +572,7 @@ private Q_SLOTS:
         for (const QString& text : texts)
             mnemonics << text.section(QLatin1Char('&'), 1).left(1).toUpper();
         mnemonics.removeAll(QString());
-        QCOMPARE(mnemonics.size(), 21);
+        QCOMPARE(mnemonics.size(), 22);
         QCOMPARE(mnemonics.removeDuplicates(), 0);
 
         // The real question answers No on Enter.

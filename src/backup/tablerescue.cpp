@@ -1,0 +1,150 @@
+#include "backup/tablerescue.h"
+
+#include "backup/restorework.h"
+#include "backup/tablerepair.h"
+#include "core/seams.h"
+#include "store/catalogue.h"
+#include "store/holders.h"
+#include "store/session.h"
+#include "widgets/workrunner.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace ql {
+namespace {
+
+const QString kCaption = QStringLiteral("Quillory");
+
+QPushButton* addChoice(QMessageBox& box, const char* name, const QString& caption,
+                       QMessageBox::ButtonRole role)
+{
+    QPushButton* button = box.addButton(caption, role);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    return button;
+}
+
+} // namespace
+
+TableRescue::TableRescue(QString programDirectory, QString lastFolder)
+    : m_programDirectory(std::move(programDirectory))
+    , m_lastFolder(std::move(lastFolder))
+{
+}
+
+bool TableRescue::rescueAll(QWidget* owner, bool firstUseDone) const
+{
+    const TableDirectory data(QDir(m_programDirectory).filePath(QStringLiteral("Data")));
+    // Before its first use an installation's tables may still wait among its templates.
+    const TableDirectory templates(QDir(m_programDirectory).filePath(QStringLiteral("Temp")));
+    for (const TableDef* def : catalogue::all()) {
+        registerPassword(*def);
+        if (!data.holds(def->name) && (!firstUseDone || templates.holds(def->name)))
+            continue;
+        const TableCheck check = data.examine(*def);
+        if (!check.isSound() && !rescue(owner, def->name, check.problem))
+            return false;
+    }
+    return true;
+}
+
+TableRescue::Choice TableRescue::ask(QWidget* owner, const QString& table, const QString& problem,
+                                     const QString& backupMade) const
+{
+    QMessageBox box(QMessageBox::Warning, kCaption,
+                    QStringLiteral("Quillory cannot use the table \"%1\": %2.").arg(table, problem),
+                    QMessageBox::NoButton, owner);
+    box.setObjectName(QStringLiteral("TableRescue"));
+    box.setInformativeText(
+        (backupMade.isEmpty()
+             ? QStringLiteral("No backup holds a sound copy of it. ")
+             : QStringLiteral("Restore it from the backup of %1, or ").arg(backupMade)) +
+        QStringLiteral("start without it: its window stays closed until it is restored, and the "
+                       "damaged file is kept in the BackUp folder. The other tables work as "
+                       "ever. Or quit."));
+    QPushButton* restore = nullptr;
+    if (!backupMade.isEmpty())
+        restore = addChoice(box, "RescueRestore",
+                            QStringLiteral("&Restore from the backup of %1").arg(backupMade),
+                            QMessageBox::AcceptRole);
+    QPushButton* without =
+        addChoice(box, "RescueWithout", QStringLiteral("&Start without it"), QMessageBox::NoRole);
+    QPushButton* quit =
+        addChoice(box, "RescueQuit", QStringLiteral("&Quit"), QMessageBox::RejectRole);
+    box.setDefaultButton(restore ? restore : without);
+    box.setEscapeButton(quit);
+    box.exec();
+    if (box.clickedButton() == restore && restore)
+        return Choice::Restore;
+    return box.clickedButton() == without ? Choice::WithoutIt : Choice::Quit;
+}
+
+bool TableRescue::rescue(QWidget* owner, const QString& table, const QString& problem) const
+{
+    for (;;) {
+        std::optional<restore::Backup> backup;
+        runWork(owner, kCaption, [&](Progress& progress) {
+            backup = restore::newestSoundCopy(
+                restore::backupFolders(m_programDirectory, {m_lastFolder}), table, progress);
+        });
+        switch (ask(owner, table, problem, backup ? backup->made : QString())) {
+        case Choice::Restore:
+            if (restoreFrom(owner, table, backup->folder))
+                return true;
+            break;
+        case Choice::WithoutIt:
+            if (startWithout(owner, table, problem))
+                return true;
+            break;
+        case Choice::Quit:
+            return false;
+        }
+    }
+}
+
+bool TableRescue::restoreFrom(QWidget* owner, const QString& table, const QString& folder) const
+{
+    restore::Result result;
+    if (runWork(owner, kCaption, [&](Progress& progress) {
+            result =
+                restore::run({{m_programDirectory, folder, true, {}}, {table}, false}, progress);
+        }) == WorkEnd::Cancelled)
+        return false;
+    if (result.outcome != restore::Outcome::Complete) {
+        services::prompts().message(owner, result.message, MessageKind::Critical);
+        return false;
+    }
+    Session::instance().setUnavailableNote(table, {});
+    services::prompts().message(
+        owner, QStringLiteral("\"%1\" was restored. The table as it was is kept in \"%2\".")
+                   .arg(table, QDir::toNativeSeparators(result.setAside)));
+    return true;
+}
+
+bool TableRescue::startWithout(QWidget* owner, const QString& table, const QString& problem) const
+{
+    QString why = problem;
+    if (TableDirectory(QDir(m_programDirectory).filePath(QStringLiteral("Data"))).holds(table)) {
+        const std::optional<QString> keptIn = repair::setAside(m_programDirectory, table);
+        if (!keptIn) {
+            services::prompts().message(
+                owner,
+                QStringLiteral("\"%1\" cannot be moved out of the data folder, so Quillory cannot "
+                               "start without it.")
+                    .arg(table),
+                MessageKind::Critical);
+            return false;
+        }
+        why +=
+            QStringLiteral("; the file is kept in \"%1\"").arg(QDir::toNativeSeparators(*keptIn));
+    }
+    Session::instance().setUnavailableNote(
+        table, QStringLiteral("The table \"%1\" is unavailable until it is restored from a backup "
+                              "(the Backup window's Restore page): %2.")
+                   .arg(table, why));
+    return true;
+}
+
+} // namespace ql
