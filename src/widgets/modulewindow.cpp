@@ -25,8 +25,13 @@ ModuleWindow::ModuleWindow(QWidget* parent, const WindowDesign& design)
     setObjectName(design.name);
     setWindowTitle(design.title);
     setSizeGripEnabled(design.sizeGrip);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { watchFocus(now); });
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* now) { watchFocus(now); });
+}
+
+ModuleWindow::~ModuleWindow()
+{
+    disconnect(m_focusWatch);
 }
 
 void ModuleWindow::watchFocus(QWidget* now)

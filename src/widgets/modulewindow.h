@@ -43,6 +43,7 @@ public:
 
 protected:
     ModuleWindow(QWidget* parent, const WindowDesign& design);
+    ~ModuleWindow() override;
     // The table whose pending record closing stores; none by default.
     virtual Table* pendingTable() const { return nullptr; }
     // The tables whose pending records closing stores: the one above unless a window has more.
@@ -78,6 +79,9 @@ private:
 
     QString m_geometryKey;
     QRect m_design;
+    // Following the focus ends with the window's own part: the dialog under it still moves the
+    // focus while it closes.
+    QMetaObject::Connection m_focusWatch;
     QMenu* m_contextMenu = nullptr;
     QString m_caption;
     QList<Filter> m_filters;
