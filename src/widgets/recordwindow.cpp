@@ -10,6 +10,33 @@
 
 namespace ql {
 
+namespace {
+
+// What every record window shows for a record command: its caption with the Alt letter, its
+// key and its hint, where %one and %many name the window's records. In the order of the commands.
+struct RecordCommandFace {
+    const char* caption;
+    QKeyCombination key;
+    const char* hint;
+};
+constexpr RecordCommandFace kFaces[] = {
+    {"&New", Qt::CTRL | Qt::Key_N, "Start a new %one"},
+    {"&Insert", Qt::CTRL | Qt::Key_I, "Insert a new %one"},
+    {"&Cancel", Qt::CTRL | Qt::Key_Z, "Abandon the changes of this %one"},
+    {"&Delete", Qt::CTRL | Qt::Key_Delete, "Delete this %one"},
+    {"&Search", Qt::CTRL | Qt::Key_F, "Go to the first %one at or after a key of the list's order"},
+    {"Fil&ter", Qt::CTRL | Qt::Key_L,
+     "Show only the %many whose key in the list's order is a text"},
+    {"&Unfilter", Qt::CTRL | Qt::SHIFT | Qt::Key_L, "Show all %many again"},
+};
+
+const RecordCommandFace& faceOf(RecordCommand command)
+{
+    return kFaces[static_cast<int>(command)];
+}
+
+} // namespace
+
 RecordWindow::RecordWindow(QWidget* parent, const WindowDesign& design)
     : ModuleWindow(parent, design)
     , m_menuBar(new QMenuBar(this))
@@ -22,86 +49,30 @@ RecordWindow::RecordWindow(QWidget* parent, const WindowDesign& design)
 
 QKeySequence RecordWindow::key(RecordCommand command)
 {
-    switch (command) {
-    case RecordCommand::New:
-        return QKeySequence(Qt::CTRL | Qt::Key_N);
-    case RecordCommand::Insert:
-        return QKeySequence(Qt::CTRL | Qt::Key_I);
-    case RecordCommand::Cancel:
-        return QKeySequence(Qt::CTRL | Qt::Key_Z);
-    case RecordCommand::Delete:
-        return QKeySequence(Qt::CTRL | Qt::Key_Delete);
-    case RecordCommand::Search:
-        return QKeySequence(Qt::CTRL | Qt::Key_F);
-    case RecordCommand::Filter:
-        return QKeySequence(Qt::CTRL | Qt::Key_L);
-    case RecordCommand::Unfilter:
-        return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L);
-    }
-    return {};
+    return QKeySequence(faceOf(command).key);
 }
 
 void (RecordWindow::*RecordWindow::work(RecordCommand command))()
 {
-    switch (command) {
-    case RecordCommand::New:
-    case RecordCommand::Insert:
-        return &RecordWindow::addRecord;
-    case RecordCommand::Cancel:
-        return &RecordWindow::cancelRecord;
-    case RecordCommand::Delete:
-        return &RecordWindow::deleteRecord;
-    case RecordCommand::Search:
-        return &RecordWindow::searchRecords;
-    case RecordCommand::Filter:
-        return &RecordWindow::filterRecords;
-    case RecordCommand::Unfilter:
-        return &RecordWindow::unfilterRecords;
-    }
-    return nullptr;
+    // In the order of the commands: New and Insert both start a record.
+    static constexpr void (RecordWindow::*kWork[])() = {
+        &RecordWindow::addRecord,      &RecordWindow::addRecord,     &RecordWindow::cancelRecord,
+        &RecordWindow::deleteRecord,   &RecordWindow::searchRecords, &RecordWindow::filterRecords,
+        &RecordWindow::unfilterRecords};
+    return kWork[static_cast<int>(command)];
 }
 
 Command RecordWindow::recordCommand(RecordCommand command, const RecordNoun& noun)
 {
-    const auto hint = [&noun](const char* text) {
-        return QString::fromUtf8(text)
-            .replace(QStringLiteral("%many"), QString::fromUtf8(noun.many))
-            .replace(QStringLiteral("%one"), QString::fromUtf8(noun.one));
-    };
-    Command declared{.handler = {}, .caption = {}, .shortcut = key(command)};
-    switch (command) {
-    case RecordCommand::New:
-        declared.caption = QStringLiteral("&New");
-        declared.hint = hint("Start a new %one");
-        break;
-    case RecordCommand::Insert:
-        declared.caption = QStringLiteral("&Insert");
-        declared.hint = hint("Insert a new %one");
-        break;
-    case RecordCommand::Cancel:
-        declared.caption = QStringLiteral("&Cancel");
-        declared.hint = hint("Abandon the changes of this %one");
-        break;
-    case RecordCommand::Delete:
-        declared.caption = QStringLiteral("&Delete");
-        declared.hint = hint("Delete this %one");
-        break;
-    case RecordCommand::Search:
-        declared.caption = QStringLiteral("&Search");
-        declared.hint = hint("Go to the first %one at or after a key of the list's order");
-        break;
-    case RecordCommand::Filter:
-        declared.caption = QStringLiteral("Fil&ter");
-        declared.hint = hint("Show only the %many whose key in the list's order is a text");
-        break;
-    case RecordCommand::Unfilter:
-        declared.caption = QStringLiteral("&Unfilter");
-        declared.hint = hint("Show all %many again");
-        break;
-    }
-    declared.abandons = command == RecordCommand::Cancel;
-    declared.startsRecord = command == RecordCommand::New || command == RecordCommand::Insert;
-    return declared;
+    const RecordCommandFace& face = faceOf(command);
+    return {.handler = {},
+            .caption = QString::fromUtf8(face.caption),
+            .hint = QString::fromUtf8(face.hint)
+                        .replace(QStringLiteral("%many"), QString::fromUtf8(noun.many))
+                        .replace(QStringLiteral("%one"), QString::fromUtf8(noun.one)),
+            .shortcut = QKeySequence(face.key),
+            .abandons = command == RecordCommand::Cancel,
+            .startsRecord = command == RecordCommand::New || command == RecordCommand::Insert};
 }
 
 void RecordWindow::declareRecordCommands(const RecordNoun& noun, const std::vector<RecordRow>& rows)
