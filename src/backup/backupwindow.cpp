@@ -13,6 +13,7 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "store/table.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 #include "widgets/workrunner.h"
@@ -89,9 +90,8 @@ void BackupWindow::buildControls()
     large.setBold(true);
     heading->setFont(large);
 
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameShape(QFrame::StyledPanel);
+    QFrame* panel = makePanel(this, "Panel1");
+
     backUpButton = makeButton(panel, "Button1");
 
     location =

@@ -2,6 +2,7 @@
 
 #include "core/guard.h"
 #include "core/keys.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 
 #include <QComboBox>
@@ -63,25 +64,20 @@ DirectoryChooser::DirectoryChooser(const QString& start, QWidget* parent)
     , m_folders(new QFileSystemModel(this))
 {
 
-    auto* placeLabel = new QLabel(QStringLiteral("&Place:"), this);
-    placeLabel->setObjectName(QStringLiteral("Label1"));
-    placeBox = new QComboBox(this);
-    placeBox->setObjectName(QStringLiteral("placeBox"));
-    placeBox->setAccessibleName(QStringLiteral("Place"));
-    placeBox->setToolTip(QStringLiteral("The place whose folders the list shows"));
+    auto* placeLabel = makeLabel(this, "Label1", QStringLiteral("&Place:"));
+    placeBox = makeControl<QComboBox>(this, "placeBox", QStringLiteral("Place"),
+                                      QStringLiteral("The place whose folders the list shows"));
     placeLabel->setBuddy(placeBox);
     for (const auto& [name, path] : places())
         placeBox->addItem(name, path);
 
-    auto* folderLabel = new QLabel(QStringLiteral("&Folder:"), this);
-    folderLabel->setObjectName(QStringLiteral("Label2"));
+    auto* folderLabel = makeLabel(this, "Label2", QStringLiteral("&Folder:"));
     m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_folders->setReadOnly(true);
-    folderTree = new QTreeView(this);
-    folderTree->setObjectName(QStringLiteral("folderTree"));
-    folderTree->setAccessibleName(QStringLiteral("Folder"));
-    folderTree->setToolTip(QStringLiteral("The folder to choose"));
+    folderTree = makeControl<QTreeView>(this, "folderTree", QStringLiteral("Folder"),
+                                        QStringLiteral("The folder to choose"));
     folderTree->setModel(m_folders);
+
     folderTree->setHeaderHidden(true);
     for (int column = 1; column < m_folders->columnCount(); ++column)
         folderTree->hideColumn(column);

@@ -9,6 +9,7 @@
 #include "store/catalogue.h"
 #include "store/holders.h"
 #include "store/session.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/workrunner.h"
 
@@ -46,10 +47,9 @@ QString describe(const QString& table)
 QTreeWidget* makeList(QWidget* parent, const char* name, const QString& accessibleName,
                       const QStringList& headers)
 {
-    auto* list = new QTreeWidget(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setAccessibleName(accessibleName);
+    auto* list = makeControl<QTreeWidget>(parent, name, accessibleName, {});
     list->setHeaderLabels(headers);
+
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

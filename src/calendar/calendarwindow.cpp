@@ -10,6 +10,7 @@
 #include "core/seams.h"
 #include "store/datetext.h"
 #include "store/loans.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
@@ -30,10 +31,9 @@ namespace {
 
 QFrame* frame(QWidget* parent, const char* name)
 {
-    auto* f = new QFrame(parent);
-    f->setObjectName(QString::fromLatin1(name));
-    f->setFrameShape(QFrame::StyledPanel);
+    QFrame* f = makePanel(parent, name);
     f->setFrameShadow(QFrame::Sunken);
+
     return f;
 }
 

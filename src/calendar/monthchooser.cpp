@@ -56,15 +56,10 @@ MonthChooser::MonthChooser(CalendarWindow& calendar, const char* name, const QRe
                       QStringLiteral("The year, up to 9999"));
     QPushButton* ok = makeButton(this, "Button1");
     QPushButton* cancel = makeButton(this, "Button2");
-    declare(this, {.handler = [this] { showChosenMonth(); },
-                   .caption = QStringLiteral("OK"),
-                   .hint = QStringLiteral("Show this month and year"),
-                   .button = ok});
-    ok->setDefault(true);
-    declare(this, {.handler = [this] { reject(); },
-                   .caption = QStringLiteral("Cancel"),
-                   .hint = QStringLiteral("Keep the month shown"),
-                   .button = cancel});
+    declareOkCancel(this,
+                    {ok, [this] { showChosenMonth(); }, QStringLiteral("Show this month and year"),
+                     cancel, QStringLiteral("Keep the month shown")});
+
     layout->addWidget(ok, 2, 0);
     layout->addWidget(cancel, 2, 1);
     layout->setRowStretch(3, 1);

@@ -12,6 +12,7 @@
 #include "store/clock.h"
 #include "store/collectionsdata.h"
 #include "store/datetext.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
@@ -99,14 +100,6 @@ struct EditorLayout {
     const char* caption;
     const char* field;
 };
-
-QFrame* makePanel(QWidget* parent, const char* name)
-{
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(str(name));
-    panel->setFrameShape(QFrame::StyledPanel);
-    return panel;
-}
 
 // A caption over its editor, bound to a field, at a place of a panel's grid.
 DBEdit* addEditor(QGridLayout* grid, int row, int column, const char* name, const QString& caption,

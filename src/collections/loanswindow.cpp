@@ -10,6 +10,7 @@
 #include "report/run.h"
 #include "store/clock.h"
 #include "store/datetext.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 
 #include <QEvent>
@@ -405,11 +406,9 @@ LoansWindow::~LoansWindow() = default;
 QLayout* LoansWindow::buildSearch()
 {
     auto* label = new QLabel(QStringLiteral("&Search:"), this);
-    m_search = new QLineEdit(this);
-    m_search->setObjectName(QStringLiteral("SearchEdit"));
-    m_search->setAccessibleName(QStringLiteral("Search"));
-    m_search->setToolTip(QStringLiteral("Show only the loans whose title or borrower holds "
-                                        "this text"));
+    m_search = makeControl<QLineEdit>(
+        this, "SearchEdit", QStringLiteral("Search"),
+        QStringLiteral("Show only the loans whose title or borrower holds this text"));
     m_search->setClearButtonEnabled(true);
     label->setBuddy(m_search);
     connect(m_search, &QLineEdit::textChanged, m_model, &LoansModel::narrow);
@@ -421,11 +420,11 @@ QLayout* LoansWindow::buildSearch()
 
 void LoansWindow::buildList()
 {
-    m_list = new QTableView(this);
-    m_list->setObjectName(QStringLiteral("LoansGrid"));
-    m_list->setAccessibleName(QStringLiteral("Loans"));
-    m_list->setToolTip(QStringLiteral("Choose the loans; Enter or a double click shows the "
-                                      "item in the collections"));
+    m_list = makeControl<QTableView>(
+        this, "LoansGrid", QStringLiteral("Loans"),
+        QStringLiteral("Choose the loans; Enter or a double click shows the item in the "
+                       "collections"));
+
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);

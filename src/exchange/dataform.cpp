@@ -6,6 +6,7 @@
 #include "core/seams.h"
 #include "exchange/textexport.h"
 #include "store/error.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 #include "widgets/workrunner.h"
@@ -29,19 +30,11 @@ const QString kExportUserDefined = QStringLiteral("Ex&port");
 
 QLineEdit* makeFileBox(QWidget* parent, const char* name, QLabel* label)
 {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setAccessibleName(QStringLiteral("File Name"));
-    edit->setToolTip(QStringLiteral("The file the records are written to"));
+    auto* edit = makeControl<QLineEdit>(parent, name, QStringLiteral("File Name"),
+                                        QStringLiteral("The file the records are written to"));
     label->setBuddy(edit);
-    return edit;
-}
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
+    return edit;
 }
 
 // Runs one export off the window's thread with the button showing its progress and outcome:

@@ -9,6 +9,7 @@
 #include "journal/journalprint.h"
 #include "report/run.h"
 #include "syncwindows/synccommand.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 
@@ -66,11 +67,9 @@ DBGrid* DiaryWindow::makeList(DataSource* source, const QStringList& columns,
 DBMemo* DiaryWindow::makeText(DataSource* source, const char* name, const char* field,
                               const QString& title)
 {
-    auto* memo = new DBMemo(this);
-    memo->setObjectName(QString::fromLatin1(name));
-    memo->setAccessibleName(title);
-    memo->setToolTip(title);
+    auto* memo = makeControl<DBMemo>(this, name, title, title);
     memo->setDataSource(source);
+
     memo->setDataField(QString::fromLatin1(field));
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(memo, &QWidget::customContextMenuRequested, this,

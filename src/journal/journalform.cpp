@@ -1,6 +1,7 @@
 #include "journal/journalform.h"
 
 #include "store/holders.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 
@@ -28,8 +29,7 @@ void JournalWindow::buildEntry(DataSource* source)
     m_entryList =
         makeList(source, {QStringLiteral("DateTimeStamp")}, {QStringLiteral("Date & Time")});
 
-    m_stampLabel = new QLabel(QStringLiteral("Entry Date And Time  :"), this);
-    m_stampLabel->setObjectName(QStringLiteral("Label1"));
+    m_stampLabel = makeLabel(this, "Label1", QStringLiteral("Entry Date And Time  :"));
     m_stampText = new DBText(this);
     m_stampText->setObjectName(QStringLiteral("DBText1"));
     m_stampText->setCaption(QStringLiteral("Entry date and time"));
@@ -48,9 +48,8 @@ void JournalWindow::buildEntry(DataSource* source)
 
 void JournalWindow::buildButtons()
 {
-    m_commandPanel = new QFrame(this);
-    m_commandPanel->setObjectName(QStringLiteral("Panel1"));
-    m_commandPanel->setFrameShape(QFrame::StyledPanel);
+    m_commandPanel = makePanel(this, "Panel1");
+
     m_newButton = makeButton(m_commandPanel, "NewBtn");
     m_insertButton = makeButton(m_commandPanel, "InsertBtn");
     m_cancelButton = makeButton(m_commandPanel, "CancelBtn");

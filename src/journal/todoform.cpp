@@ -1,6 +1,7 @@
 #include "journal/todoform.h"
 
 #include "store/holders.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 
@@ -34,15 +35,14 @@ void ToDoWindow::buildItem(DataSource* source)
     m_duePanel->setObjectName(QStringLiteral("Panel2"));
     auto* dueLayout = new QHBoxLayout(m_duePanel);
     dueLayout->setContentsMargins(0, 0, 0, 0);
-    m_dueLabel = new QLabel(QStringLiteral("Due &by:"), m_duePanel);
-    m_dueLabel->setObjectName(QStringLiteral("Label1"));
-    m_dueEdit = new DBEdit(m_duePanel);
-    m_dueEdit->setObjectName(QStringLiteral("DBEdit1"));
-    m_dueEdit->setAccessibleName(QStringLiteral("Due by"));
-    m_dueEdit->setToolTip(QStringLiteral("The date by which the item is due (ex. 5/25/1997)"));
+    m_dueLabel = makeLabel(m_duePanel, "Label1", QStringLiteral("Due &by:"));
+    m_dueEdit =
+        makeControl<DBEdit>(m_duePanel, "DBEdit1", QStringLiteral("Due by"),
+                            QStringLiteral("The date by which the item is due (ex. 5/25/1997)"));
     m_dueEdit->setDataSource(source);
     m_dueEdit->setDataField(QStringLiteral("ToDoByDate"));
     m_dueLabel->setBuddy(m_dueEdit);
+
     dueLayout->addWidget(m_dueLabel);
     dueLayout->addWidget(m_dueEdit);
     dueLayout->addStretch();
@@ -53,12 +53,9 @@ void ToDoWindow::buildItem(DataSource* source)
 // Editing commands in one panel, finding and leaving in the other.
 void ToDoWindow::buildButtons()
 {
-    m_editingPanel = new QFrame(this);
-    m_editingPanel->setObjectName(QStringLiteral("Panel3"));
-    m_editingPanel->setFrameShape(QFrame::StyledPanel);
-    m_findingPanel = new QFrame(this);
-    m_findingPanel->setObjectName(QStringLiteral("Panel4"));
-    m_findingPanel->setFrameShape(QFrame::StyledPanel);
+    m_editingPanel = makePanel(this, "Panel3");
+    m_findingPanel = makePanel(this, "Panel4");
+
     m_newButton = makeButton(m_editingPanel, "NewBtn");
     m_insertButton = makeButton(m_editingPanel, "InsertBtn");
     m_deleteButton = makeButton(m_editingPanel, "DeleteBtn");

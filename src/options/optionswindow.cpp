@@ -11,6 +11,7 @@
 #include "exchange/import.h"
 #include "store/error.h"
 #include "syncwindows/accountpage.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 #include "widgets/workrunner.h"
@@ -41,13 +42,6 @@ QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& captio
     box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     box->setToolTip(hint);
     return box;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
 }
 
 // A label whose lines wrap, and which asks its layout for the height of all of them at its width:
@@ -95,11 +89,11 @@ QWidget* OptionsWindow::buildImportPage()
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("Import"));
     auto* sourceLabel = makeLabel(page, "Label4", QStringLiteral("Source &folder:"));
-    sourceField = new QLineEdit(page);
-    sourceField->setObjectName(QStringLiteral("Edit4"));
-    sourceField->setAccessibleName(QStringLiteral("Source folder"));
-    sourceField->setToolTip(QStringLiteral("The folder that holds the tables to import"));
+    sourceField =
+        makeControl<QLineEdit>(page, "Edit4", QStringLiteral("Source folder"),
+                               QStringLiteral("The folder that holds the tables to import"));
     sourceLabel->setBuddy(sourceField);
+
     sourceField->installEventFilter(this);
     // Typing a folder is as good as clicking into the field.
     connect(sourceField, &QLineEdit::textEdited, this, [this] { importButton->setEnabled(true); });
@@ -146,9 +140,8 @@ QWidget* OptionsWindow::buildImportPage()
 
 QWidget* OptionsWindow::buildModuleBoxes(QWidget* page)
 {
-    auto* panel = new QFrame(page);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameShape(QFrame::StyledPanel);
+    QFrame* panel = makePanel(page, "Panel1");
+
     auto* bevel = new QFrame(panel);
     bevel->setObjectName(QStringLiteral("Bevel2"));
     bevel->setFrameShape(QFrame::HLine);

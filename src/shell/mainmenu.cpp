@@ -28,6 +28,7 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "syncwindows/synccommand.h"
+#include "widgets/builders.h"
 
 #include <QAction>
 #include <QFrame>
@@ -117,9 +118,8 @@ MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    panel = new QFrame(central);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameShape(QFrame::StyledPanel);
+    panel = makePanel(central, "Panel1");
+
     panel->setFixedSize(441, 360);
     buildButtons();
     buildBanners();

@@ -3,6 +3,7 @@
 #include "core/keys.h"
 #include "core/seams.h"
 #include "core/settings.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 
 #include <QDir>
@@ -20,16 +21,16 @@ ToolsLocationDialog::ToolsLocationDialog(QWidget* parent)
                             keys::QYTools, QRect(256, 252, 687, 146), false})
 {
 
-    auto* label = new QLabel(QStringLiteral("Enter path to Quillory Tools executable"), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    auto* label =
+        makeLabel(this, "Label1", QStringLiteral("Enter path to Quillory Tools executable"));
     QFont bold = label->font();
     bold.setBold(true);
     label->setFont(bold);
-    pathField = new QLineEdit(this);
-    pathField->setObjectName(QStringLiteral("Edit1"));
-    pathField->setAccessibleName(QStringLiteral("Path to Quillory Tools executable"));
-    pathField->setToolTip(QStringLiteral("The full path of the Quillory Tools program"));
+    pathField =
+        makeControl<QLineEdit>(this, "Edit1", QStringLiteral("Path to Quillory Tools executable"),
+                               QStringLiteral("The full path of the Quillory Tools program"));
     label->setBuddy(pathField);
+
     selectButton = makeButton(this, "Button1");
     okButton = makeButton(this, "Button2");
     cancelButton = makeButton(this, "Button3");
@@ -37,15 +38,9 @@ ToolsLocationDialog::ToolsLocationDialog(QWidget* parent)
                    .caption = QStringLiteral("&Select"),
                    .hint = QStringLiteral("Choose the Quillory Tools program"),
                    .button = selectButton});
-    declare(this, {.handler = [this] { keepLocation(); },
-                   .caption = QStringLiteral("OK"),
-                   .hint = QStringLiteral("Keep this path and start Quillory Tools"),
-                   .button = okButton});
-    okButton->setDefault(true);
-    declare(this, {.handler = [this] { reject(); },
-                   .caption = QStringLiteral("Cancel"),
-                   .hint = QStringLiteral("Close without keeping a path"),
-                   .button = cancelButton});
+    declareOkCancel(this, {okButton, [this] { keepLocation(); },
+                           QStringLiteral("Keep this path and start Quillory Tools"), cancelButton,
+                           QStringLiteral("Close without keeping a path")});
 
     auto* path = new QHBoxLayout;
     path->addWidget(pathField, 1);

@@ -2,6 +2,7 @@
 
 #include "core/seams.h"
 #include "syncwindows/passwords.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/workrunner.h"
 
@@ -16,16 +17,6 @@
 
 namespace ql {
 namespace {
-
-QLineEdit* makeField(QWidget* parent, const char* name, const QString& accessibleName,
-                     const QString& hint)
-{
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setAccessibleName(accessibleName);
-    field->setToolTip(hint);
-    return field;
-}
 
 bool sameAccount(const sync::Account& a, const sync::Account& b)
 {
@@ -50,14 +41,16 @@ SyncAccountPage::SyncAccountPage(QWidget* window)
     : QWidget(window)
 {
     setObjectName(QStringLiteral("SyncAccount"));
-    serverField = makeField(this, "SyncServer", QStringLiteral("Server address"),
-                            QStringLiteral("The address of the CardDAV/CalDAV server, such as "
-                                           "https://dav.example.org/"));
-    userField = makeField(this, "SyncUser", QStringLiteral("User name"),
-                          QStringLiteral("Your user name on the server"));
-    passwordField = makeField(this, "SyncPassword", QStringLiteral("Password"),
-                              QStringLiteral("Your password on the server, kept in the desktop's "
-                                             "secret store; left empty, the kept one stays"));
+    serverField =
+        makeControl<QLineEdit>(this, "SyncServer", QStringLiteral("Server address"),
+                               QStringLiteral("The address of the CardDAV/CalDAV server, such as "
+                                              "https://dav.example.org/"));
+    userField = makeControl<QLineEdit>(this, "SyncUser", QStringLiteral("User name"),
+                                       QStringLiteral("Your user name on the server"));
+    passwordField =
+        makeControl<QLineEdit>(this, "SyncPassword", QStringLiteral("Password"),
+                               QStringLiteral("Your password on the server, kept in the desktop's "
+                                              "secret store; left empty, the kept one stays"));
     passwordField->setEchoMode(QLineEdit::Password);
     findButton = makeButton(this, "FindCollections");
     findStatus = new QLabel(this);

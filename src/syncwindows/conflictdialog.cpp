@@ -1,4 +1,5 @@
 #include "syncwindows/conflictdialog.h"
+#include "widgets/builders.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -30,11 +31,10 @@ QLabel* makeBuddy(QWidget* parent, const QString& text, QWidget* buddy)
 QPushButton* makeChoice(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button =
+        makeControl<QPushButton>(parent, name, QString(caption).remove(QLatin1Char('&')), hint);
+    button->setText(caption);
     button->setAutoDefault(false);
-    button->setToolTip(hint);
-    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     return button;
 }
 

@@ -8,6 +8,7 @@
 #include "store/catalogue.h"
 #include "store/holders.h"
 #include "tools/toolwork.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
 #include "widgets/workrunner.h"
@@ -35,20 +36,10 @@ const QString kDeletedCaption = QStringLiteral("Total number of records deleted:
 QPlainTextEdit* makeExplanation(QWidget* parent, const char* name, const QString& title,
                                 const QString& text)
 {
-    auto* memo = new QPlainTextEdit(text, parent);
-    memo->setObjectName(QString::fromLatin1(name));
+    auto* memo = makeControl<QPlainTextEdit>(parent, name, title, title);
+    memo->setPlainText(text);
     memo->setReadOnly(true);
-    memo->setAccessibleName(title);
-    memo->setToolTip(title);
     return memo;
-}
-
-QFrame* makePanel(QWidget* parent, const char* name)
-{
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameShape(QFrame::StyledPanel);
-    return panel;
 }
 
 QLabel* makeResult(QWidget* parent, const char* name, const QString& text)
@@ -134,12 +125,9 @@ void MaintenanceWindow::buildBulkDeletePanel()
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
     RadioGroup2->setAccessibleName(QStringLiteral("Field to compare"));
     RadioGroup2->setToolTip(QStringLiteral("Choose the field that must equal the value"));
-    Label3 = new QLabel(QStringLiteral("is exactly this &value:"), Panel2);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Edit1 = new QLineEdit(Panel2);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setAccessibleName(QStringLiteral("Value"));
-    Edit1->setToolTip(QStringLiteral("The value, exactly as the records hold it"));
+    Label3 = makeLabel(Panel2, "Label3", QStringLiteral("is exactly this &value:"));
+    Edit1 = makeControl<QLineEdit>(Panel2, "Edit1", QStringLiteral("Value"),
+                                   QStringLiteral("The value, exactly as the records hold it"));
     Label3->setBuddy(Edit1);
     Button2 = makeButton(Panel2, "Button2");
     Label4 = makeResult(Panel2, "Label4", kDeletedCaption);

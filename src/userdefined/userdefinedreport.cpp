@@ -5,6 +5,7 @@
 #include "report/commonbands.h"
 #include "report/run.h"
 #include "store/error.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 
 #include <QCheckBox>
@@ -94,11 +95,10 @@ UserDefinedPrintMenu::UserDefinedPrintMenu(Table& table, QWidget* parent)
     , m_table(table)
 {
 
-    auto* label = new QLabel(QStringLiteral("Tick what each record prints:"), this);
-    label->setObjectName(QStringLiteral("Label1"));
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameShape(QFrame::StyledPanel);
+    QLabel* label = makeLabel(this, "Label1", QStringLiteral("Tick what each record prints:"));
+
+    QFrame* bevel = makePanel(this, "Bevel1");
+
     auto* boxes = new QGridLayout(bevel);
     for (int n = 0; n < 9; ++n) {
         auto* box = new QCheckBox(fieldName(n), bevel);

@@ -10,6 +10,7 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "userdefined/userdefinedreport.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
@@ -49,14 +50,6 @@ QString fieldName(int n)
 QString indexName(int n)
 {
     return QStringLiteral("idxLabel%1").arg(n + 1);
-}
-
-QFrame* makePanel(QWidget* parent, const char* name)
-{
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(str(name));
-    panel->setFrameShape(QFrame::StyledPanel);
-    return panel;
 }
 
 // A line of explanation in the configuration.

@@ -5,6 +5,7 @@
 #include "widgets/dbcontrols.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -131,6 +132,19 @@ void declareHelpMenu(QWidget* window, const HelpMenu& commands)
         declare(window, {.handler = commands.about,
                          .caption = QStringLiteral("&About..."),
                          .items = {{commands.menu, commands.aboutItem, {}, true}}});
+}
+
+void declareOkCancel(QDialog* dialog, const OkCancelCommands& commands)
+{
+    declare(dialog, {.handler = commands.okHandler,
+                     .caption = QStringLiteral("OK"),
+                     .hint = commands.okHint,
+                     .button = commands.ok});
+    commands.ok->setDefault(true);
+    declare(dialog, {.handler = [dialog] { dialog->reject(); },
+                     .caption = QStringLiteral("Cancel"),
+                     .hint = commands.cancelHint,
+                     .button = commands.cancel});
 }
 
 } // namespace ql

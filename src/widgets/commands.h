@@ -7,6 +7,7 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -100,5 +101,16 @@ struct PrintMenuCommands {
     std::function<void()> closeHandler;
 };
 QVBoxLayout* declarePrintMenu(QWidget* menu, const PrintMenuCommands& commands);
+
+// The OK and Cancel of a small dialog: OK runs its handler and is the default button (Enter);
+// Cancel closes the dialog and changes nothing.
+struct OkCancelCommands {
+    QPushButton* ok;
+    std::function<void()> okHandler;
+    QString okHint;
+    QPushButton* cancel;
+    QString cancelHint;
+};
+void declareOkCancel(QDialog* dialog, const OkCancelCommands& commands);
 
 } // namespace ql

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+
+// Small helpers that lay out a window's controls: each makes one control under its parent with
+// the objectName tests and settings find it by.
+namespace ql {
+
+// A control of type `Control` that a screen reader reads as `accessibleName` and whose tool tip
+// is `hint`.
+template <class Control>
+Control* makeControl(QWidget* parent, const char* name, const QString& accessibleName,
+                     const QString& hint)
+{
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    control->setAccessibleName(accessibleName);
+    control->setToolTip(hint);
+    return control;
+}
+
+// A label showing `text`.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
+
+// A panel that frames a group of controls.
+QFrame* makePanel(QWidget* parent, const char* name);
+
+} // namespace ql
