@@ -23,6 +23,9 @@ QByteArray syncReport(const QByteArray& token)
 const QByteArray kEtagQuery = R"(<?xml version="1.0" encoding="utf-8"?>
 <d:propfind xmlns:d="DAV:"><d:prop><d:resourcetype/><d:getetag/></d:prop></d:propfind>)";
 
+const QByteArray kTagQuery = R"(<?xml version="1.0" encoding="utf-8"?>
+<d:propfind xmlns:d="DAV:" xmlns:cs="http://calendarserver.org/ns/"><d:prop><cs:getctag/></d:prop></d:propfind>)";
+
 QByteArray multiget(Kind kind, const QStringList& hrefs)
 {
     const bool card = kind == Kind::Contacts;
@@ -123,11 +126,18 @@ void ModuleSync::readLocal(Table& table)
 
 void ModuleSync::readServer()
 {
+    // A collection whose tag is the one remembered changed in nothing since the last run read it
+    // in full: a server answers that without looking at every resource's history.
+    m_tag = collectionTag();
+    if (!m_tag.isEmpty() && m_tag == m_state.tag)
+        return;
     if (m_state.token.isEmpty() || !readChanges(m_state.token)) {
-        // Every resource is listed: the remembered ones missing were deleted.
+        // Every resource is listed: the remembered ones missing were deleted. A run that
+        // remembers nothing lists by PROPFIND: a server may build its record of every resource's
+        // history at the first sync-collection, which the next run with changes asks for.
         m_changed.clear();
         m_deleted.clear();
-        if (!readChanges({}))
+        if (m_state.byKey.empty() || !readChanges({}))
             listAll();
         for (const auto& [href, key] : m_byHref) {
             if (!m_changed.contains(href))
@@ -145,6 +155,15 @@ void ModuleSync::readServer()
         it = same ? m_changed.erase(it) : std::next(it);
     }
     fetch(hrefs);
+}
+
+QByteArray ModuleSync::collectionTag()
+{
+    for (const DavEntry& entry : m_client.query("PROPFIND", m_collection, 0, kTagQuery).entries) {
+        if (hrefOf(entry.url) == hrefOf(m_collection))
+            return entry.tag;
+    }
+    return {};
 }
 
 bool ModuleSync::readChanges(const QByteArray& token)
@@ -207,14 +226,34 @@ void ModuleSync::decide()
 {
     for (const auto& [key, row] : m_state.byKey)
         decideRemembered(row);
-    for (const auto& [key, record] : m_local) {
-        if (!m_state.byKey.contains(key))
-            sendNew(key);
-    }
+    decideUnremembered();
+}
+
+void ModuleSync::decideUnremembered()
+{
+    // A record and a resource neither remembered with the same texts are one record found on
+    // both sides, as at a first sync of two copies: remembered as in step, neither copied.
+    std::multimap<QStringList, QString> unknown;
     for (const auto& [href, server] : m_changed) {
         if (!m_byHref.contains(href))
-            receive(0, href, server);
+            unknown.emplace(server.record, href);
     }
+    for (const auto& [key, record] : m_local) {
+        if (m_state.byKey.contains(key))
+            continue;
+        const auto same = unknown.find(record);
+        if (same == unknown.end()) {
+            sendNew(key);
+            continue;
+        }
+        Remembered row = rowFor(same->second, m_changed[same->second]);
+        row.key = key;
+        row.hash = m_localHash[key];
+        m_rows.push_back(std::move(row));
+        unknown.erase(same);
+    }
+    for (const auto& [record, href] : unknown)
+        receive(0, href, m_changed[href]);
 }
 
 void ModuleSync::decideRemembered(const Remembered& row)
@@ -330,7 +369,7 @@ void ModuleSync::writeIntents(Table& table)
         return;
     std::vector<TableBulk::Change> none;
     TableBulk::applyChanges(table, none, [&](sql::Database& db) {
-        writeState(db, m_collection.toString(), {}, m_intents, {});
+        writeState(db, m_collection.toString(), {}, {}, m_intents, {});
     });
 }
 
@@ -349,8 +388,10 @@ void ModuleSync::writeServer()
                                               {200, 201, 204, 412});
         m_progress.progress(++done, total);
         // Changed there since it was read: the next run finds both changes.
-        if (answer.status == 412)
+        if (answer.status == 412) {
+            m_stale = true;
             continue;
+        }
         put.row.etag = answer.etag;
         put.row.hash = m_localHash[put.key];
         m_rows.push_back(put.row);
@@ -365,6 +406,7 @@ void ModuleSync::writeServer()
             m_client.send("DELETE", urlOf(row.href), {}, headers, {200, 204, 404, 412});
         m_progress.progress(++done, total);
         if (answer.status == 412) {
+            m_stale = true;
             m_forgotten.erase(std::remove(m_forgotten.begin(), m_forgotten.end(), row.key),
                               m_forgotten.end());
             continue;
@@ -396,9 +438,11 @@ void ModuleSync::writeLocal(Table& table)
             row.hash = contentHash(textsOf(change.stored, m_types, m_map.fields));
             m_rows.push_back(row);
         }
-        // A change left for the next run is read again from the same token.
-        writeState(db, m_collection.toString(), skipped ? QByteArray() : m_newToken, m_rows,
-                   m_forgotten);
+        // A change left for the next run is read again from the same token, and the collection's
+        // tag forgotten so that the next run reads it at all.
+        const bool again = skipped || m_stale;
+        writeState(db, m_collection.toString(), skipped ? QByteArray() : m_newToken,
+                   again ? QByteArray() : m_tag, m_rows, m_forgotten);
     });
 }
 
