@@ -26,6 +26,15 @@ const QByteArray kEtagQuery = R"(<?xml version="1.0" encoding="utf-8"?>
 const QByteArray kTagQuery = R"(<?xml version="1.0" encoding="utf-8"?>
 <d:propfind xmlns:d="DAV:" xmlns:cs="http://calendarserver.org/ns/"><d:prop><cs:getctag/></d:prop></d:propfind>)";
 
+// Every resource of the kind with its text, in one answer.
+QByteArray query(Kind kind)
+{
+    if (kind == Kind::Contacts)
+        return R"(<?xml version="1.0" encoding="utf-8"?><c:addressbook-query xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:carddav"><d:prop><d:getetag/><c:address-data/></d:prop></c:addressbook-query>)";
+    return R"(<?xml version="1.0" encoding="utf-8"?><c:calendar-query xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav"><d:prop><d:getetag/><c:calendar-data/></d:prop><c:filter><c:comp-filter name="VCALENDAR"><c:comp-filter name=")" +
+           moduleMap(kind).component + R"("/></c:comp-filter></c:filter></c:calendar-query>)";
+}
+
 QByteArray multiget(Kind kind, const QStringList& hrefs)
 {
     const bool card = kind == Kind::Contacts;
@@ -133,11 +142,12 @@ void ModuleSync::readServer()
         return;
     if (m_state.token.isEmpty() || !readChanges(m_state.token)) {
         // Every resource is listed: the remembered ones missing were deleted. A run that
-        // remembers nothing lists by PROPFIND: a server may build its record of every resource's
-        // history at the first sync-collection, which the next run with changes asks for.
+        // remembers nothing reads every resource in one query: a server may build its record of
+        // every resource's history at the first sync-collection, which the next run with changes
+        // asks for, and a multiget of a few at a time may cost it a look at all of them.
         m_changed.clear();
         m_deleted.clear();
-        if (m_state.byKey.empty() || !readChanges({}))
+        if (!(m_state.byKey.empty() && readAll()) && !readChanges({}))
             listAll();
         for (const auto& [href, key] : m_byHref) {
             if (!m_changed.contains(href))
@@ -150,7 +160,7 @@ void ModuleSync::readServer()
         const auto known = m_byHref.find(it->first);
         const bool same = known != m_byHref.end() && !it->second.etag.isEmpty() &&
                           m_state.byKey[known->second].etag == it->second.etag;
-        if (!same)
+        if (!same && it->second.text.isEmpty())
             hrefs << it->first;
         it = same ? m_changed.erase(it) : std::next(it);
     }
@@ -205,21 +215,47 @@ void ModuleSync::fetch(const QStringList& hrefs)
         const QStringList batch = hrefs.mid(at, kBatch);
         for (const DavEntry& entry :
              m_client.query("REPORT", m_collection, 1, multiget(m_map.kind, batch)).entries) {
-            const QString href = hrefOf(entry.url);
-            const auto changed = m_changed.find(href);
-            if (changed == m_changed.end())
-                continue;
-            const std::optional<QStringList> record = recordOf(m_map.kind, entry.data);
-            // A resource of another kind (an event) or one that cannot be read stays as it is.
-            if (entry.status == 404 || !record) {
-                m_changed.erase(changed);
-                continue;
-            }
-            changed->second = {entry.etag, entry.data, *record};
+            if (m_changed.contains(hrefOf(entry.url)))
+                take(entry);
         }
     }
     for (auto it = m_changed.begin(); it != m_changed.end();)
         it = it->second.text.isEmpty() ? m_changed.erase(it) : std::next(it);
+}
+
+bool ModuleSync::readAll()
+{
+    m_progress.status(QStringLiteral("Receiving the %1...").arg(m_map.module));
+    const Response answer =
+        m_client.send("REPORT", m_collection, query(m_map.kind),
+                      {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}},
+                      {207, 400, 403, 404, 405, 415, 501});
+    if (answer.status != 207)
+        return false;
+    const Multistatus all = readMultistatus(answer.body, answer.url);
+    m_progress.progress(0, qint64(all.entries.size()));
+    for (const DavEntry& entry : all.entries) {
+        if (hrefOf(entry.url) == hrefOf(m_collection))
+            continue;
+        // A server that lists its resources without their texts is read otherwise.
+        if (entry.status != 404 && entry.data.isEmpty()) {
+            m_changed.clear();
+            return false;
+        }
+        take(entry);
+    }
+    return true;
+}
+
+void ModuleSync::take(const DavEntry& entry)
+{
+    const QString href = hrefOf(entry.url);
+    const std::optional<QStringList> record = recordOf(m_map.kind, entry.data);
+    // A resource of another kind (an event) or one that cannot be read stays as it is.
+    if (entry.status == 404 || !record)
+        m_changed.erase(href);
+    else
+        m_changed[href] = {entry.etag, entry.data, *record};
 }
 
 void ModuleSync::decide()

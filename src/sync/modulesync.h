@@ -11,6 +11,7 @@
 namespace ql::sync {
 
 class DavClient;
+struct DavEntry;
 
 // One module's two-way sync with its collection. First the server's changes are read and every
 // decision made (conflicts asked); then what the server gets is written to it, each request safe
@@ -47,7 +48,9 @@ private:
     QByteArray collectionTag();
     bool readChanges(const QByteArray& token);
     void listAll();
+    bool readAll();
     void fetch(const QStringList& hrefs);
+    void take(const DavEntry& entry);
     void decide();
     void decideUnremembered();
     void decideRemembered(const Remembered& row);
