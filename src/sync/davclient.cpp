@@ -101,6 +101,8 @@ void readProp(QXmlStreamReader& xml, const QUrl& base, DavEntry& entry)
             entry.data = xml.readElementText().toUtf8();
         } else if (name == u"sync-token") {
             entry.syncToken = xml.readElementText().trimmed().toUtf8();
+        } else if (name == u"getctag") {
+            entry.tag = xml.readElementText().trimmed().toUtf8();
         } else {
             xml.skipCurrentElement();
         }

@@ -40,6 +40,7 @@ struct DavEntry {
     QList<QUrl> calendarHome;    // calendar-home-set
     QByteArray data;             // address-data or calendar-data
     QByteArray syncToken;        // a collection's sync-token property
+    QByteArray tag;              // a collection's getctag: changes with any of its resources
 };
 struct Multistatus {
     std::vector<DavEntry> entries;

@@ -23,6 +23,18 @@ QByteArray syncReport(const QByteArray& token)
 const QByteArray kEtagQuery = R"(<?xml version="1.0" encoding="utf-8"?>
 <d:propfind xmlns:d="DAV:"><d:prop><d:resourcetype/><d:getetag/></d:prop></d:propfind>)";
 
+const QByteArray kTagQuery = R"(<?xml version="1.0" encoding="utf-8"?>
+<d:propfind xmlns:d="DAV:" xmlns:cs="http://calendarserver.org/ns/"><d:prop><cs:getctag/></d:prop></d:propfind>)";
+
+// Every resource of the kind with its text, in one answer.
+QByteArray query(Kind kind)
+{
+    if (kind == Kind::Contacts)
+        return R"(<?xml version="1.0" encoding="utf-8"?><c:addressbook-query xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:carddav"><d:prop><d:getetag/><c:address-data/></d:prop></c:addressbook-query>)";
+    return R"(<?xml version="1.0" encoding="utf-8"?><c:calendar-query xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav"><d:prop><d:getetag/><c:calendar-data/></d:prop><c:filter><c:comp-filter name="VCALENDAR"><c:comp-filter name=")" +
+           moduleMap(kind).component + R"("/></c:comp-filter></c:filter></c:calendar-query>)";
+}
+
 QByteArray multiget(Kind kind, const QStringList& hrefs)
 {
     const bool card = kind == Kind::Contacts;
@@ -123,11 +135,19 @@ void ModuleSync::readLocal(Table& table)
 
 void ModuleSync::readServer()
 {
+    // A collection whose tag is the one remembered changed in nothing since the last run read it
+    // in full: a server answers that without looking at every resource's history.
+    m_tag = collectionTag();
+    if (!m_tag.isEmpty() && m_tag == m_state.tag)
+        return;
     if (m_state.token.isEmpty() || !readChanges(m_state.token)) {
-        // Every resource is listed: the remembered ones missing were deleted.
+        // Every resource is listed: the remembered ones missing were deleted. A run that
+        // remembers nothing reads every resource in one query: a server may build its record of
+        // every resource's history at the first sync-collection, which the next run with changes
+        // asks for, and a multiget of a few at a time may cost it a look at all of them.
         m_changed.clear();
         m_deleted.clear();
-        if (!readChanges({}))
+        if (!(m_state.byKey.empty() && readAll()) && !readChanges({}))
             listAll();
         for (const auto& [href, key] : m_byHref) {
             if (!m_changed.contains(href))
@@ -140,11 +160,20 @@ void ModuleSync::readServer()
         const auto known = m_byHref.find(it->first);
         const bool same = known != m_byHref.end() && !it->second.etag.isEmpty() &&
                           m_state.byKey[known->second].etag == it->second.etag;
-        if (!same)
+        if (!same && it->second.text.isEmpty())
             hrefs << it->first;
         it = same ? m_changed.erase(it) : std::next(it);
     }
     fetch(hrefs);
+}
+
+QByteArray ModuleSync::collectionTag()
+{
+    for (const DavEntry& entry : m_client.query("PROPFIND", m_collection, 0, kTagQuery).entries) {
+        if (hrefOf(entry.url) == hrefOf(m_collection))
+            return entry.tag;
+    }
+    return {};
 }
 
 bool ModuleSync::readChanges(const QByteArray& token)
@@ -186,35 +215,81 @@ void ModuleSync::fetch(const QStringList& hrefs)
         const QStringList batch = hrefs.mid(at, kBatch);
         for (const DavEntry& entry :
              m_client.query("REPORT", m_collection, 1, multiget(m_map.kind, batch)).entries) {
-            const QString href = hrefOf(entry.url);
-            const auto changed = m_changed.find(href);
-            if (changed == m_changed.end())
-                continue;
-            const std::optional<QStringList> record = recordOf(m_map.kind, entry.data);
-            // A resource of another kind (an event) or one that cannot be read stays as it is.
-            if (entry.status == 404 || !record) {
-                m_changed.erase(changed);
-                continue;
-            }
-            changed->second = {entry.etag, entry.data, *record};
+            if (m_changed.contains(hrefOf(entry.url)))
+                take(entry);
         }
     }
     for (auto it = m_changed.begin(); it != m_changed.end();)
         it = it->second.text.isEmpty() ? m_changed.erase(it) : std::next(it);
 }
 
+bool ModuleSync::readAll()
+{
+    m_progress.status(QStringLiteral("Receiving the %1...").arg(m_map.module));
+    const Response answer =
+        m_client.send("REPORT", m_collection, query(m_map.kind),
+                      {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}},
+                      {207, 400, 403, 404, 405, 415, 501});
+    if (answer.status != 207)
+        return false;
+    const Multistatus all = readMultistatus(answer.body, answer.url);
+    m_progress.progress(0, qint64(all.entries.size()));
+    for (const DavEntry& entry : all.entries) {
+        if (hrefOf(entry.url) == hrefOf(m_collection))
+            continue;
+        // A server that lists its resources without their texts is read otherwise.
+        if (entry.status != 404 && entry.data.isEmpty()) {
+            m_changed.clear();
+            return false;
+        }
+        take(entry);
+    }
+    return true;
+}
+
+void ModuleSync::take(const DavEntry& entry)
+{
+    const QString href = hrefOf(entry.url);
+    const std::optional<QStringList> record = recordOf(m_map.kind, entry.data);
+    // A resource of another kind (an event) or one that cannot be read stays as it is.
+    if (entry.status == 404 || !record)
+        m_changed.erase(href);
+    else
+        m_changed[href] = {entry.etag, entry.data, *record};
+}
+
 void ModuleSync::decide()
 {
     for (const auto& [key, row] : m_state.byKey)
         decideRemembered(row);
-    for (const auto& [key, record] : m_local) {
-        if (!m_state.byKey.contains(key))
-            sendNew(key);
-    }
+    decideUnremembered();
+}
+
+void ModuleSync::decideUnremembered()
+{
+    // A record and a resource neither remembered with the same texts are one record found on
+    // both sides, as at a first sync of two copies: remembered as in step, neither copied.
+    std::multimap<QStringList, QString> unknown;
     for (const auto& [href, server] : m_changed) {
         if (!m_byHref.contains(href))
-            receive(0, href, server);
+            unknown.emplace(server.record, href);
     }
+    for (const auto& [key, record] : m_local) {
+        if (m_state.byKey.contains(key))
+            continue;
+        const auto same = unknown.find(record);
+        if (same == unknown.end()) {
+            sendNew(key);
+            continue;
+        }
+        Remembered row = rowFor(same->second, m_changed[same->second]);
+        row.key = key;
+        row.hash = m_localHash[key];
+        m_rows.push_back(std::move(row));
+        unknown.erase(same);
+    }
+    for (const auto& [record, href] : unknown)
+        receive(0, href, m_changed[href]);
 }
 
 void ModuleSync::decideRemembered(const Remembered& row)
@@ -330,7 +405,7 @@ void ModuleSync::writeIntents(Table& table)
         return;
     std::vector<TableBulk::Change> none;
     TableBulk::applyChanges(table, none, [&](sql::Database& db) {
-        writeState(db, m_collection.toString(), {}, m_intents, {});
+        writeState(db, m_collection.toString(), {}, {}, m_intents, {});
     });
 }
 
@@ -349,8 +424,10 @@ void ModuleSync::writeServer()
                                               {200, 201, 204, 412});
         m_progress.progress(++done, total);
         // Changed there since it was read: the next run finds both changes.
-        if (answer.status == 412)
+        if (answer.status == 412) {
+            m_stale = true;
             continue;
+        }
         put.row.etag = answer.etag;
         put.row.hash = m_localHash[put.key];
         m_rows.push_back(put.row);
@@ -365,6 +442,7 @@ void ModuleSync::writeServer()
             m_client.send("DELETE", urlOf(row.href), {}, headers, {200, 204, 404, 412});
         m_progress.progress(++done, total);
         if (answer.status == 412) {
+            m_stale = true;
             m_forgotten.erase(std::remove(m_forgotten.begin(), m_forgotten.end(), row.key),
                               m_forgotten.end());
             continue;
@@ -396,9 +474,11 @@ void ModuleSync::writeLocal(Table& table)
             row.hash = contentHash(textsOf(change.stored, m_types, m_map.fields));
             m_rows.push_back(row);
         }
-        // A change left for the next run is read again from the same token.
-        writeState(db, m_collection.toString(), skipped ? QByteArray() : m_newToken, m_rows,
-                   m_forgotten);
+        // A change left for the next run is read again from the same token, and the collection's
+        // tag forgotten so that the next run reads it at all.
+        const bool again = skipped || m_stale;
+        writeState(db, m_collection.toString(), skipped ? QByteArray() : m_newToken,
+                   again ? QByteArray() : m_tag, m_rows, m_forgotten);
     });
 }
 

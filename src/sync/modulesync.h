@@ -11,6 +11,7 @@
 namespace ql::sync {
 
 class DavClient;
+struct DavEntry;
 
 // One module's two-way sync with its collection. First the server's changes are read and every
 // decision made (conflicts asked); then what the server gets is written to it, each request safe
@@ -44,10 +45,14 @@ private:
 
     void readLocal(Table& table);
     void readServer();
+    QByteArray collectionTag();
     bool readChanges(const QByteArray& token);
     void listAll();
+    bool readAll();
     void fetch(const QStringList& hrefs);
+    void take(const DavEntry& entry);
     void decide();
+    void decideUnremembered();
     void decideRemembered(const Remembered& row);
     void decideBoth(const Remembered& row, const Fetched& server);
     void deleteHere(const Remembered& row);
@@ -73,6 +78,8 @@ private:
     std::map<qint64, QByteArray> m_localHash;
     SyncState m_state;
     QByteArray m_newToken;
+    QByteArray m_tag;                     // the collection's tag read before its resources
+    bool m_stale = false;                 // the server held another version than the one read
     std::map<QString, Fetched> m_changed; // by href
     QSet<QString> m_deleted;
     std::map<QString, qint64> m_byHref; // the remembered records' keys by their resources

@@ -128,6 +128,22 @@ QByteArray writtenText(Kind kind, const QStringList& record)
     return {};
 }
 
+// The calendar reader trims the blanks at the edges of a text, which the user typed and a server
+// keeps: the text of the component's first line of that property, unescaped as it stands, when
+// it is the text read but for those blanks.
+QString edgesKept(const QString& read, const Lines& lines, std::pair<size_t, size_t> place,
+                  QByteArrayView property)
+{
+    for (const auto& [line, nested] : bodyOf(lines, place.first, place.second)) {
+        if (nested || nameOf(line) != property)
+            continue;
+        const QString kept =
+            formats::unescaped(QString::fromUtf8(line.sliced(line.indexOf(':') + 1)));
+        return kept.trimmed() == read.trimmed() ? kept : read;
+    }
+    return read;
+}
+
 QString storedOrEmpty(FieldType type, const QVariant& value)
 {
     return value.isNull() ? QString() : QString::fromUtf8(storedText(type, value));
@@ -216,12 +232,14 @@ std::optional<QStringList> recordOf(Kind kind, const QByteArray& text)
     const formats::CalendarRead read = formats::readCalendar(readText);
     if (kind == Kind::ToDo && !read.items.empty()) {
         const formats::ToDoItem& item = read.items.front();
-        return QStringList{storedOrEmpty(FieldType::Date, item.due), item.text};
+        return QStringList{storedOrEmpty(FieldType::Date, item.due),
+                           edgesKept(item.text, lines, *place, "DESCRIPTION")};
     }
     if (kind == Kind::Journal && !read.entries.empty()) {
         const formats::JournalEntry& entry = read.entries.front();
-        return QStringList{storedOrEmpty(FieldType::DateTime, entry.stamp), entry.upper,
-                           entry.lower};
+        return QStringList{storedOrEmpty(FieldType::DateTime, entry.stamp),
+                           edgesKept(entry.upper, lines, *place, "DESCRIPTION"),
+                           edgesKept(entry.lower, lines, *place, kLowerText)};
     }
     return std::nullopt;
 }

@@ -12,6 +12,15 @@ bool hasState(const sql::Database& db)
     return st.columnInt(0) > 0;
 }
 
+// Files synced before the collection's tag was remembered have no column for it.
+bool hasTag(const sql::Database& db)
+{
+    sql::Statement st(db, "SELECT count(*) FROM pragma_table_info('sync_collection') "
+                          "WHERE name = 'tag'");
+    st.step();
+    return st.columnInt(0) > 0;
+}
+
 } // namespace
 
 SyncState readState(const sql::Database& db, const QString& collection)
@@ -20,11 +29,14 @@ SyncState readState(const sql::Database& db, const QString& collection)
     if (!hasState(db))
         return state;
     const QByteArray url = collection.toUtf8();
-    sql::Statement token(db, "SELECT token FROM sync_collection WHERE collection = ?1");
+    sql::Statement token(db, hasTag(db)
+                                 ? "SELECT token, tag FROM sync_collection WHERE collection = ?1"
+                                 : "SELECT token, '' FROM sync_collection WHERE collection = ?1");
     token.bindText(1, url);
     if (!token.step())
         return state;
     state.token = token.columnBytes(0);
+    state.tag = token.columnBytes(1);
     sql::Statement rows(db, "SELECT key, uid, href, etag, hash, server FROM sync_records");
     while (rows.step()) {
         Remembered row{
@@ -36,9 +48,13 @@ SyncState readState(const sql::Database& db, const QString& collection)
 }
 
 void writeState(sql::Database& db, const QString& collection, const QByteArray& token,
-                const std::vector<Remembered>& rows, const std::vector<qint64>& removed)
+                const QByteArray& tag, const std::vector<Remembered>& rows,
+                const std::vector<qint64>& removed)
 {
-    db.exec("CREATE TABLE IF NOT EXISTS sync_collection(collection TEXT PRIMARY KEY, token TEXT)");
+    db.exec("CREATE TABLE IF NOT EXISTS sync_collection(collection TEXT PRIMARY KEY, token TEXT, "
+            "tag TEXT)");
+    if (!hasTag(db))
+        db.exec("ALTER TABLE sync_collection ADD COLUMN tag TEXT");
     db.exec("CREATE TABLE IF NOT EXISTS sync_records(key INTEGER PRIMARY KEY, uid TEXT, href TEXT, "
             "etag TEXT, hash TEXT, server BLOB)");
     const QByteArray url = collection.toUtf8();
@@ -59,6 +75,10 @@ void writeState(sql::Database& db, const QString& collection, const QByteArray& 
         st.bindText(2, token);
         st.step();
     }
+    sql::Statement tagged(db, "UPDATE sync_collection SET tag = ?2 WHERE collection = ?1");
+    tagged.bindText(1, url);
+    tagged.bindText(2, tag);
+    tagged.step();
     // The keys forgotten go first: a new record may have taken a key just freed.
     sql::Statement drop(db, "DELETE FROM sync_records WHERE key = ?1");
     for (const qint64 key : removed) {

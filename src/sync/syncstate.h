@@ -25,6 +25,7 @@ struct Remembered {
 
 struct SyncState {
     QByteArray token; // the collection's sync-token; empty before the first sync
+    QByteArray tag;   // the collection's getctag when last read in full; empty when unknown
     std::map<qint64, Remembered> byKey;
 };
 
@@ -32,8 +33,10 @@ struct SyncState {
 // collection.
 SyncState readState(const sql::Database& db, const QString& collection);
 // Writes the records' rows and removes those of the keys given, in the transaction that runs;
-// forgets what was remembered of another collection. A token of nothing keeps the one stored.
+// forgets what was remembered of another collection. A token of nothing keeps the one stored;
+// the tag is always written.
 void writeState(sql::Database& db, const QString& collection, const QByteArray& token,
-                const std::vector<Remembered>& rows, const std::vector<qint64>& removed);
+                const QByteArray& tag, const std::vector<Remembered>& rows,
+                const std::vector<qint64>& removed);
 
 } // namespace ql::sync

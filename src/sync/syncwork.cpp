@@ -23,11 +23,76 @@ QString Outcome::summary() const
     return parts.join(QStringLiteral(", "));
 }
 
+namespace {
+
+// "the Address Book", "the Address Book and the To Do", "the Address Book, the To Do and the
+// Journal".
+QString listOf(const QStringList& modules)
+{
+    QStringList named;
+    for (const QString& module : modules)
+        named << QStringLiteral("the ") + module;
+    const QString last = named.takeLast();
+    return named.isEmpty() ? last
+                           : named.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+QString sentence(const QStringList& modules, const QString& rest)
+{
+    QString text = listOf(modules) +
+                   (modules.size() == 1 ? QStringLiteral(" was ") : QStringLiteral(" were ")) +
+                   rest;
+    text[0] = text[0].toUpper();
+    return text;
+}
+
+// A failure after some modules were synced in full says what they received and sent: their
+// records and the server stay synced, the others are left as they were.
+SyncError failure(const QStringList& done, const std::vector<std::pair<Kind, QUrl>>& chosen,
+                  const Outcome& outcome, const QString& why)
+{
+    if (done.isEmpty())
+        return SyncError(why.toStdString());
+    QStringList left;
+    for (size_t i = size_t(done.size()); i < chosen.size(); ++i)
+        left << moduleMap(chosen[i].first).module;
+    return SyncError(
+        (sentence(done, QStringLiteral("synced: ") + outcome.summary() + QStringLiteral(". ")) +
+         sentence(left, QStringLiteral("not: ") + why))
+            .toStdString());
+}
+
+void syncModule(Kind kind, const QUrl& collection, DavClient& client, Progress& progress,
+                const ConflictChooser& choose, Outcome& outcome)
+{
+    ModuleSync module(kind, collection, client, progress, choose, outcome);
+    if (kind == Kind::Contacts) {
+        const TDataModule1 holder;
+        module.run(*holder.tbNames);
+    } else if (kind == Kind::ToDo) {
+        const TDataModule4 holder;
+        module.run(*holder.tbTodo);
+    } else {
+        const TDataModule2 holder;
+        module.run(*holder.tbJournal1);
+    }
+}
+
+} // namespace
+
 Outcome run(const QString& programDirectory, const Account& account, const QString& password,
             Progress& progress, const ConflictChooser& choose)
 {
     checkScheme(account.server);
-    Outcome outcome;
+    std::vector<std::pair<Kind, QUrl>> chosen;
+    for (const auto& [kind, collection] :
+         {std::pair{Kind::Contacts, account.addressBook}, std::pair{Kind::ToDo, account.tasks},
+          std::pair{Kind::Journal, account.journal}}) {
+        if (!collection.isEmpty())
+            chosen.emplace_back(kind, collection);
+    }
+    Outcome outcome; // of the modules synced in full
+    QStringList done;
     try {
         // The program's session names that directory's Data folder already; a run over another
         // program directory names it first.
@@ -43,23 +108,16 @@ Outcome run(const QString& programDirectory, const Account& account, const QStri
         if (!lock.tryLock(0))
             throw SyncError("Another sync of these records is still running.");
         DavClient client(account.user, password, progress);
-        if (!account.addressBook.isEmpty()) {
-            const TDataModule1 holder;
-            ModuleSync(Kind::Contacts, account.addressBook, client, progress, choose, outcome)
-                .run(*holder.tbNames);
+        for (const auto& [kind, collection] : chosen) {
+            Outcome module = outcome;
+            syncModule(kind, collection, client, progress, choose, module);
+            outcome = module;
+            done << moduleMap(kind).module;
         }
-        if (!account.tasks.isEmpty()) {
-            const TDataModule4 holder;
-            ModuleSync(Kind::ToDo, account.tasks, client, progress, choose, outcome)
-                .run(*holder.tbTodo);
-        }
-        if (!account.journal.isEmpty()) {
-            const TDataModule2 holder;
-            ModuleSync(Kind::Journal, account.journal, client, progress, choose, outcome)
-                .run(*holder.tbJournal1);
-        }
+    } catch (const SyncError& e) {
+        throw failure(done, chosen, outcome, QString::fromStdString(e.what()));
     } catch (const Error& e) {
-        throw SyncError(e.text().toStdString());
+        throw failure(done, chosen, outcome, e.text());
     }
     return outcome;
 }

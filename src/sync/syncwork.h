@@ -29,7 +29,8 @@ struct Collection {
 
 // A failure in the user's words, e.g. "The server refused the user name or password.",
 // "Could not reach dav.example.org: Connection refused.", "The server answered 507 Insufficient
-// Storage." Nothing was changed locally when it is thrown.
+// Storage." Nothing was changed locally in the module that failed; a module synced in full
+// before it stays synced, and the message begins with what it received and sent.
 struct SyncError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

@@ -3,12 +3,17 @@
 #include "core/seams.h"
 
 #include <QEventLoop>
+#include <QTimer>
+#include <memory>
 #include <qt6keychain/keychain.h>
 
 namespace ql {
 namespace {
 
 const QString kService = QStringLiteral("Quillory");
+// How long a secret store may take to answer before the sync goes on as where none runs: one that
+// is started but hangs would keep the sync waiting for ever.
+constexpr int kSecretStoreWaitMs = 4000;
 
 } // namespace
 
@@ -29,12 +34,19 @@ void readSyncPassword(const sync::Account& account, QObject* context,
     job->setKey(passwordKey(account));
     // Never a file in the clear where no secret store answers.
     job->setInsecureFallback(false);
-    QObject::connect(job, &QKeychain::Job::finished, context, [job, answer] {
-        if (job->error() == QKeychain::NoError)
-            answer(job->textData());
-        else
-            answer(std::nullopt);
+    // Whichever comes first, the store's answer or the end of the wait, is handed on; the other
+    // is dropped.
+    auto waiting = std::make_shared<bool>(true);
+    auto once = [waiting, answer](const std::optional<QString>& password) {
+        if (*waiting) {
+            *waiting = false;
+            answer(password);
+        }
+    };
+    QObject::connect(job, &QKeychain::Job::finished, context, [job, once] {
+        once(job->error() == QKeychain::NoError ? std::optional(job->textData()) : std::nullopt);
     });
+    QTimer::singleShot(kSecretStoreWaitMs, context, [once] { once(std::nullopt); });
     job->start();
 }
 
@@ -67,6 +79,7 @@ bool saveSyncPassword(const sync::Account& account, const QString& password)
         answered = true;
         loop.quit();
     });
+    QTimer::singleShot(kSecretStoreWaitMs, &loop, &QEventLoop::quit);
     job->start();
     if (!answered)
         loop.exec();

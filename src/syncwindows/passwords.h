@@ -18,13 +18,14 @@ namespace ql {
 QString passwordKey(const sync::Account& account);
 
 // Asks the secret store for the kept password and hands its answer to `answer` on `context`'s
-// thread once it comes: nothing when none is kept or no secret store answers. Nothing is handed
-// when `context` is gone by then.
+// thread once it comes: nothing when none is kept or no secret store answers within a few
+// seconds. Nothing is handed when `context` is gone by then.
 void readSyncPassword(const sync::Account& account, QObject* context,
                       const std::function<void(const std::optional<QString>&)>& answer);
 // The same, waiting for the answer while the event loop turns.
 std::optional<QString> readSyncPassword(const sync::Account& account);
-// Keeps the password, waiting for the answer; false when no secret store took it.
+// Keeps the password, waiting a few seconds at most for the answer; false when no secret store
+// took it.
 bool saveSyncPassword(const sync::Account& account, const QString& password);
 
 // The password of a sync when the secret store has none: the user is asked for it; nothing when

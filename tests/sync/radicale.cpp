@@ -11,6 +11,7 @@
 #include <QThread>
 #include <csignal>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace ql::test {
 namespace {
@@ -123,6 +124,18 @@ void Radicale::makeCollections()
             collectionBody("<c:calendar/>", "Tasks", "VTODO"), "application/xml");
     request("MKCOL", collection(QStringLiteral("journal")),
             collectionBody("<c:calendar/>", "Journal", "VJOURNAL"), "application/xml");
+}
+
+qint64 Radicale::processorMs() const
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The fields after the command's closing parenthesis: utime and stime are the 12th and 13th.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.sliced(text.lastIndexOf(')') + 2).split(' ');
+    const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    return ticks * 1000 / sysconf(_SC_CLK_TCK);
 }
 
 std::pair<int, QByteArray> Radicale::request(const QByteArray& method, const QUrl& url,

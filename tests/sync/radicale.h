@@ -32,6 +32,8 @@ public:
     // and "journal" (VJOURNAL), each with a display name.
     void makeCollections();
     // A request of the test's own, with the user's name and password; its status and body.
+    // The processor time the server has used so far, in milliseconds.
+    qint64 processorMs() const;
     std::pair<int, QByteArray> request(const QByteArray& method, const QUrl& url,
                                        const QByteArray& body = {},
                                        const QByteArray& contentType = {});

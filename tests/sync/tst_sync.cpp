@@ -146,6 +146,77 @@ private Q_SLOTS:
         }
     }
 
+    // Copies of the same records on both sides before their first sync stay one record each;
+    // what only one side holds goes to the other.
+    void firstSyncMatchesCopies()
+    {
+        Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        ProgramDirectory a;
+        ProgramDirectory b;
+        for (const ProgramDirectory* dir : {&a, &b}) {
+            addContact(*dir, "Ada", "Lovelace", "555-0100");
+            addRecord(*dir, Module::ToDo, {{"ToDoMemo", "Buy stamps"}});
+        }
+        addContact(a, "Alan", "Turing");
+        addContact(b, "Ada", "Lovelace", "555-0199");
+        QCOMPARE(syncWith(a, server).summary(), QStringLiteral("0 received, 3 sent, 0 conflicts"));
+        QCOMPARE(syncWith(b, server).summary(), QStringLiteral("1 received, 1 sent, 0 conflicts"));
+        QCOMPARE(syncWith(a, server).summary(), QStringLiteral("1 received, 0 sent, 0 conflicts"));
+        for (const ProgramDirectory* dir : {&a, &b}) {
+            QCOMPARE(
+                listed(*dir, Module::Contacts),
+                QStringList({"Ada|Lovelace|555-0100|", "Ada|Lovelace|555-0199|", "Alan|Turing||"}));
+            QCOMPARE(listed(*dir, Module::ToDo), QStringList{"|Buy stamps"});
+            QCOMPARE(syncWith(*dir, server).summary(),
+                     QStringLiteral("0 received, 0 sent, 0 conflicts"));
+        }
+    }
+
+    // Blanks at the edges of a text and of its lines reach the other computer as they were.
+    void textsKeepTheirBlanks()
+    {
+        Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        ProgramDirectory a;
+        ProgramDirectory b;
+        addRecord(a, Module::ToDo, {{"ToDoMemo", "  Buy stamps \n  at noon  "}});
+        addRecord(a, Module::Journal,
+                  {{"DateTimeStamp", at(14, 9)},
+                   {"MemoField1", " Rain\t"},
+                   {"MemoField2", "\n indented\n"}});
+        syncWith(a, server);
+        QCOMPARE(syncWith(b, server).received, 2);
+        QCOMPARE(listed(b, Module::ToDo), QStringList{"|  Buy stamps \n  at noon  "});
+        QCOMPARE(listed(b, Module::Journal),
+                 QStringList{"2026-03-14 09:30:00.000| Rain\t|\n indented\n"});
+    }
+
+    // Each module is synced on its own: one the server fails leaves those before it synced, and
+    // the message says which.
+    void laterModuleFailing()
+    {
+        Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        ProgramDirectory a;
+        addContact(a, "Ada", "Lovelace");
+        addRecord(a, Module::ToDo, {{"ToDoMemo", "Buy stamps"}});
+        sync::Account account = accountOf(server);
+        account.tasks = server.collection("missing");
+        QCOMPARE(failureOf([&] {
+                     ScriptedProgress progress;
+                     sync::run(a.path(), account, QString::fromLatin1(Radicale::kPassword),
+                               progress);
+                 }),
+                 QStringLiteral("The Address Book was synced: 0 received, 1 sent, 0 conflicts. "
+                                "The To Do and the Journal were not: The server answered 404 Not "
+                                "Found."));
+        QCOMPARE(syncWith(a, server).summary(), QStringLiteral("0 received, 1 sent, 0 conflicts"));
+    }
+
     void conflictGoesToTheChooser_data()
     {
         QTest::addColumn<int>("choice"); // -1: no chooser
