@@ -65,10 +65,10 @@ TableBulk::Texts packedRow(const sql::Statement& st, int count, std::vector<QByt
 // The rows read along the file put in the order of `order` (the keys of some of them, each
 // once). Keys are given one after the other, so most files have few gaps between them: a table of
 // places by key then finds each row's place at once.
-std::vector<TableBulk::Texts> inOrder(const std::vector<qint64>& order,
-                                      std::vector<TableBulk::Texts> stored)
+template <typename Row>
+std::vector<Row> inOrder(const std::vector<qint64>& order, std::vector<Row> stored)
 {
-    std::vector<TableBulk::Texts> rows(order.size());
+    std::vector<Row> rows(order.size());
     if (order.empty())
         return rows;
     const auto [low, high] = std::minmax_element(order.begin(), order.end());
@@ -76,16 +76,15 @@ std::vector<TableBulk::Texts> inOrder(const std::vector<qint64>& order,
         std::vector<qint64> place(size_t(*high - *low + 1), -1);
         for (size_t i = 0; i < order.size(); ++i)
             place[size_t(order[i] - *low)] = qint64(i);
-        for (TableBulk::Texts& row : stored) {
+        for (Row& row : stored) {
             if (row.key >= *low && row.key <= *high && place[size_t(row.key - *low)] >= 0)
                 rows[size_t(place[size_t(row.key - *low)])] = std::move(row);
         }
         return rows;
     }
     for (size_t i = 0; i < order.size(); ++i) {
-        const auto it =
-            std::lower_bound(stored.begin(), stored.end(), order[i],
-                             [](const TableBulk::Texts& row, qint64 key) { return row.key < key; });
+        const auto it = std::lower_bound(stored.begin(), stored.end(), order[i],
+                                         [](const Row& row, qint64 key) { return row.key < key; });
         rows[i] = std::move(*it);
     }
     return rows;
@@ -141,6 +140,39 @@ std::vector<TableBulk::Texts> TableBulk::readTexts(const Table& table,
         throw table.datasetError(e.text());
     }
     return rows;
+}
+
+TableBulk::StoredTexts TableBulk::readStoredTexts(const Table& table, const QStringList& fieldNames)
+{
+    table.checkActive();
+    const sql::Database& db = table.m_engine->db;
+    StoredTexts texts;
+    try {
+        // Read as readTexts reads: the order along its index, the records along the file.
+        db.mapFile();
+        const sql::ReadTransaction reading(db);
+        const std::vector<qint64> order = table.m_order->allRowids();
+        std::vector<StoredTexts::Row> stored;
+        stored.reserve(order.size());
+        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
+                                  " FROM records ORDER BY rowid");
+        const int count = int(fieldNames.size());
+        while (st.step()) {
+            const qsizetype at = texts.m_buffer.size();
+            for (int column = 1; column <= count; ++column) {
+                int length = 0;
+                const char* data = st.columnData(column, &length);
+                const quint32 size = data ? quint32(length) : 0;
+                texts.m_buffer.append(reinterpret_cast<const char*>(&size), sizeof size);
+                texts.m_buffer.append(data, qsizetype(size));
+            }
+            stored.push_back({st.columnInt(0), at, texts.m_buffer.size() - at});
+        }
+        texts.m_rows = inOrder(order, std::move(stored));
+    } catch (const Error& e) {
+        throw table.datasetError(e.text());
+    }
+    return texts;
 }
 
 void TableBulk::readFilled(

@@ -4,18 +4,6 @@
 #include <algorithm>
 
 namespace ql::tools {
-namespace {
-
-bool allEmpty(const TableBulk::Texts& record, int fields)
-{
-    for (int field = 0; field < fields; ++field) {
-        if (!record.text(field).isEmpty())
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 const Criterion* criterion(int entry)
 {
@@ -50,44 +38,46 @@ const Criterion* criterion(int entry)
 // record of each kind from the second record on and removes every later one; the very first
 // record only ever serves as a base in the first pass. Counting only, the count is the number of
 // records a deleting run would delete, so the user reads what a delete would do before doing it.
-Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, bool deleting,
+Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool deleting,
                    const Criterion& criterion)
 {
-    const auto identical = [&criterion](const TableBulk::Texts& a, const TableBulk::Texts& b) {
-        return a.packed == b.packed &&
-               (criterion.emptiesIdentical || !allEmpty(a, int(criterion.fields.size())));
+    // A record whose fields are all empty holds their lengths alone.
+    const qsizetype emptySize = qsizetype(criterion.fields.size() * sizeof(quint32));
+    const auto identical = [&](size_t a, size_t b) {
+        return records.bytes(a) == records.bytes(b) &&
+               (criterion.emptiesIdentical || records.bytes(a).size() != emptySize);
     };
-    const int count = int(records.size());
-    std::vector<bool> gone(records.size(), false);
-    for (int i = firstBase + 1; i < count; ++i)
-        gone[size_t(i)] = identical(records[size_t(i)], records[size_t(firstBase)]);
-    // The records of one kind share their texts, so sorting them by the texts' hash brings each
+    const size_t count = records.size();
+    const size_t base = size_t(firstBase);
+    std::vector<bool> gone(count, false);
+    for (size_t i = base + 1; i < count; ++i)
+        gone[i] = identical(i, base);
+    // The records of one kind share their bytes, so sorting them by the bytes' hash brings each
     // kind together, in the order of the records.
-    std::vector<std::pair<size_t, int>> byHash;
-    byHash.reserve(records.size());
-    for (int i = 1; i < count; ++i) {
-        const TableBulk::Texts& record = records[size_t(i)];
-        if (!gone[size_t(i)] && identical(record, record))
-            byHash.emplace_back(qHash(record.packed), i);
+    std::vector<std::pair<size_t, size_t>> byHash;
+    byHash.reserve(count);
+    for (size_t i = 1; i < count; ++i) {
+        if (!gone[i] && identical(i, i))
+            byHash.emplace_back(qHash(records.bytes(i)), i);
     }
     std::sort(byHash.begin(), byHash.end());
-    std::vector<int> kinds; // the first record of each kind among those of one hash
+    std::vector<size_t> kinds; // the first record of each kind among those of one hash
     for (size_t at = 0; at < byHash.size(); ++at) {
         if (at == 0 || byHash[at].first != byHash[at - 1].first)
             kinds.clear();
-        const int i = byHash[at].second;
-        const auto first = std::find_if(kinds.begin(), kinds.end(), [&](int kind) {
-            return records[size_t(kind)].packed == records[size_t(i)].packed;
+        const size_t i = byHash[at].second;
+        const auto first = std::find_if(kinds.begin(), kinds.end(), [&](size_t kind) {
+            return records.bytes(kind) == records.bytes(i);
         });
         if (first == kinds.end())
             kinds.push_back(i);
         else
-            gone[size_t(i)] = true;
+            gone[i] = true;
     }
     Compaction result;
-    for (int i = 0; i < count; ++i) {
-        if (gone[size_t(i)])
-            result.doomed.push_back(records[size_t(i)].key);
+    for (size_t i = 0; i < count; ++i) {
+        if (gone[i])
+            result.doomed.push_back(records.key(i));
     }
     if (!deleting) {
         result.identical = int(result.doomed.size());

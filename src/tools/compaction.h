@@ -36,7 +36,7 @@ struct Compaction {
 // order as it stands then, and the run ends when the order has no k-th record. Deleting, a pass
 // deletes every later record identical to its base, and the count shown is 0; counting only,
 // nothing is deleted and the count is the number of records deleting would delete.
-Compaction compact(const std::vector<TableBulk::Texts>& records, int firstBase, bool deleting,
+Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool deleting,
                    const Criterion& criterion);
 
 // The bulk delete's field chooser: the field by entry; none for another entry.

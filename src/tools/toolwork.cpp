@@ -46,7 +46,7 @@ Compactor::Result Compactor::run(Progress& progress) const
     // The first pass's base is the first record at or after "AAAA"; the passes after it count
     // their bases from the very first record.
     names.findNearestText(QStringLiteral("AAAA"));
-    const Compaction run = compact(TableBulk::readTexts(names, criterion->fields),
+    const Compaction run = compact(TableBulk::readStoredTexts(names, criterion->fields),
                                    names.currentRow(), m_deleting, *criterion);
     progress.checkCancelled();
     if (!m_deleting)
