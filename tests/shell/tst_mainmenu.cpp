@@ -169,7 +169,10 @@ struct RescueAnswers : QObject {
                 buttons << button->objectName() + str("=") + button->text();
             buttons.sort();
             asked << QStringList{box->text(), box->informativeText(), buttons.join(str(" | "))};
-            box->findChild<QPushButton*>(choice)->click();
+            if (QPushButton* button = box->findChild<QPushButton*>(choice))
+                button->click();
+            else
+                box->reject();
         });
         timer->start(0);
     }
