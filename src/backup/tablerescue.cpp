@@ -39,49 +39,65 @@ bool TableRescue::rescueAll(QWidget* owner, bool firstUseDone) const
     const TableDirectory data(QDir(m_programDirectory).filePath(QStringLiteral("Data")));
     // Before its first use an installation's tables may still wait among its templates.
     const TableDirectory templates(QDir(m_programDirectory).filePath(QStringLiteral("Temp")));
+    // A file as the program left it when it last closed it cleanly is only opened: reading a
+    // large table through takes seconds. Any other is read through.
+    const QSet<QString> unchanged = data.takeUnchangedSinceClosed();
     for (const TableDef* def : catalogue::all()) {
         registerPassword(*def);
         if (!data.holds(def->name) && (!firstUseDone || templates.holds(def->name)))
             continue;
-        const TableCheck check = data.examine(*def);
-        if (!check.isSound() && !rescue(owner, def->name, check.problem))
+        const TableCheck check = data.examine(
+            *def, unchanged.contains(def->name) ? CheckDepth::Open : CheckDepth::Quick);
+        if (!check.isSound() &&
+            rescue(owner, def->name, check.problem, Moment::AtStart) == Choice::Quit)
             return false;
     }
     return true;
 }
 
 TableRescue::Choice TableRescue::ask(QWidget* owner, const QString& table, const QString& problem,
-                                     const QString& backupMade) const
+                                     const QString& backupMade, Moment moment) const
 {
+    const bool atStart = moment == Moment::AtStart;
     QMessageBox box(QMessageBox::Warning, kCaption,
                     QStringLiteral("Quillory cannot use the table \"%1\": %2.").arg(table, problem),
                     QMessageBox::NoButton, owner);
     box.setObjectName(QStringLiteral("TableRescue"));
+    const QString restoreOr =
+        backupMade.isEmpty()
+            ? QStringLiteral("No backup holds a sound copy of it. ")
+            : QStringLiteral("Restore it from the backup of %1, or ").arg(backupMade);
     box.setInformativeText(
-        (backupMade.isEmpty()
-             ? QStringLiteral("No backup holds a sound copy of it. ")
-             : QStringLiteral("Restore it from the backup of %1, or ").arg(backupMade)) +
-        QStringLiteral("start without it: its window stays closed until it is restored, and the "
-                       "damaged file is kept in the BackUp folder. The other tables work as "
-                       "ever. Or quit."));
+        atStart
+            ? restoreOr + QStringLiteral("start without it: its window stays closed until it is "
+                                         "restored, and the damaged file is kept in the BackUp "
+                                         "folder. The other tables work as ever. Or quit.")
+            : restoreOr + (backupMade.isEmpty() ? QStringLiteral("Go") : QStringLiteral("go")) +
+                  QStringLiteral(" on without it: its window stays closed and the file stays "
+                                 "as it is. Check Tables in the Maintenance window can "
+                                 "rebuild it from the records that can still be read."));
     QPushButton* restore = nullptr;
     if (!backupMade.isEmpty())
         restore = addChoice(box, "RescueRestore",
                             QStringLiteral("&Restore from the backup of %1").arg(backupMade),
                             QMessageBox::AcceptRole);
-    QPushButton* without =
-        addChoice(box, "RescueWithout", QStringLiteral("&Start without it"), QMessageBox::NoRole);
+    QPushButton* without = addChoice(box, "RescueWithout",
+                                     atStart ? QStringLiteral("&Start without it")
+                                             : QStringLiteral("&Go on without it"),
+                                     atStart ? QMessageBox::NoRole : QMessageBox::RejectRole);
     QPushButton* quit =
-        addChoice(box, "RescueQuit", QStringLiteral("&Quit"), QMessageBox::RejectRole);
+        atStart ? addChoice(box, "RescueQuit", QStringLiteral("&Quit"), QMessageBox::RejectRole)
+                : nullptr;
     box.setDefaultButton(restore ? restore : without);
-    box.setEscapeButton(quit);
+    box.setEscapeButton(quit ? quit : without);
     box.exec();
     if (box.clickedButton() == restore && restore)
         return Choice::Restore;
-    return box.clickedButton() == without ? Choice::WithoutIt : Choice::Quit;
+    return box.clickedButton() == without || !quit ? Choice::WithoutIt : Choice::Quit;
 }
 
-bool TableRescue::rescue(QWidget* owner, const QString& table, const QString& problem) const
+TableRescue::Choice TableRescue::rescue(QWidget* owner, const QString& table,
+                                        const QString& problem, Moment moment) const
 {
     for (;;) {
         std::optional<restore::Backup> backup;
@@ -89,18 +105,14 @@ bool TableRescue::rescue(QWidget* owner, const QString& table, const QString& pr
             backup = restore::newestSoundCopy(
                 restore::backupFolders(m_programDirectory, {m_lastFolder}), table, progress);
         });
-        switch (ask(owner, table, problem, backup ? backup->made : QString())) {
-        case Choice::Restore:
-            if (restoreFrom(owner, table, backup->folder))
-                return true;
-            break;
-        case Choice::WithoutIt:
-            if (startWithout(owner, table, problem))
-                return true;
-            break;
-        case Choice::Quit:
-            return false;
-        }
+        const Choice choice = ask(owner, table, problem, backup ? backup->made : QString(), moment);
+        if (choice == Choice::Restore && restoreFrom(owner, table, backup->folder))
+            return choice;
+        if (choice == Choice::WithoutIt &&
+            (moment == Moment::WhileRunning || startWithout(owner, table, problem)))
+            return choice;
+        if (choice == Choice::Quit)
+            return choice;
     }
 }
 

@@ -690,7 +690,7 @@ void CollectionsWindow::showItem(loans::Catalogue catalogue, qint64 key)
 
 void openCollections(QWidget* owner, const RunContext& context, const loans::Loan* item)
 {
-    guarded(owner, [&] {
+    openRescued(owner, context, [&] {
         TDataModule3 holder(owner);
         showNotices(owner);
         CollectionsWindow window(holder, context, owner);

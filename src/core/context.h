@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+
+class QWidget;
 
 namespace ql {
 
@@ -23,6 +26,10 @@ struct RunContext {
     TAboutBox* aboutBox = nullptr;
     // How a module opens another module's window.
     const ModuleRegistry* modules = nullptr;
+    // What to do about a table a window could not open, its file damaged or no table of this
+    // program: asks over the window's owner whether to restore it from a backup; true when it
+    // was restored and the window may open again.
+    std::function<bool(QWidget* owner, const QString& table, const QString& problem)> rescueTable;
 };
 
 } // namespace ql

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/context.h"
 #include "core/guard.h"
 #include "core/seams.h"
+#include "store/error.h"
 #include "store/session.h"
 
 #include <QDialog>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 // How the main menu and the calendar open a module: make its table holder (which opens the
 // tables), make the window over it, run it modally, then destroy the window and the holder. A
@@ -33,15 +36,37 @@ bool runWindow(QWidget* owner, Arguments&&... arguments)
     return accepted;
 }
 
-// Makes the module's holder, then its window over the holder with `arguments` and its owner
-// last, runs the window modally and destroys both.
-template <typename Holder, typename Window, typename... Arguments>
-void openModule(QWidget* owner, Arguments&&... arguments)
+// Runs the opening of a window as a guarded command. When a table it opens is damaged or no table
+// of this program, the run's context asks whether to restore it, and the window opens again once
+// it is restored.
+inline void openRescued(QWidget* owner, const RunContext& context,
+                        const std::function<void()>& opening)
 {
-    guarded(owner, [&] {
+    for (;;) {
+        std::optional<UnusableTableError> unusable;
+        guarded(owner, [&] {
+            try {
+                opening();
+            } catch (const UnusableTableError& e) {
+                if (!context.rescueTable)
+                    throw;
+                unusable = e;
+            }
+        });
+        if (!unusable || !context.rescueTable(owner, unusable->tableName(), unusable->problem()))
+            return;
+    }
+}
+
+// Makes the module's holder, then its window over the holder, the context, `arguments` and its
+// owner last, runs the window modally and destroys both.
+template <typename Holder, typename Window, typename... Arguments>
+void openModule(QWidget* owner, const RunContext& context, Arguments&&... arguments)
+{
+    openRescued(owner, context, [&] {
         const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
         showNotices(owner);
-        Window window(*holder, std::forward<Arguments>(arguments)..., owner);
+        Window window(*holder, context, std::forward<Arguments>(arguments)..., owner);
         window.exec();
     });
 }

@@ -368,7 +368,7 @@ void MainMenu::openBannerHelp(int banner)
 
 void MainMenu::openAddressBook()
 {
-    guarded(this, [this] {
+    openRescued(this, m_context, [this] {
         // A table the program started without opens once it is restored; until then its
         // window says why it is unavailable and stays closed.
         if (!m_addressBook.tbNames->isOpen())

@@ -14,6 +14,7 @@
 #include "store/error.h"
 #include "store/holders.h"
 #include "store/session.h"
+#include "store/tabledirectory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,6 +33,24 @@ QString lastBackupFolder()
                    : QString();
     } catch (const Error&) {
         return {};
+    }
+}
+
+// The address book's holder, its table open unless the program started without it. The start
+// opens a table it found unchanged since the last clean close without reading it through: when
+// opening it meets damage, the start asks about it as about any table it cannot use.
+std::unique_ptr<TDataModule1> openAddressBook(const TableRescue& rescue)
+{
+    for (;;) {
+        const bool withIt = Session::instance().unavailableNote(catalogue::names().name).isEmpty();
+        try {
+            return std::make_unique<TDataModule1>(nullptr, withIt ? TDataModule1::Opening::Open
+                                                                  : TDataModule1::Opening::Closed);
+        } catch (const UnusableTableError& e) {
+            if (rescue.rescue(nullptr, e.tableName(), e.problem(), TableRescue::Moment::AtStart) ==
+                TableRescue::Choice::Quit)
+                throw StartDeclined{};
+        }
     }
 }
 
@@ -59,18 +78,31 @@ Program::Program(const QString& programDirectory)
                      QDir::toNativeSeparators(programDirectory)));
     }
     restore::removeLeftovers(m_context.programDirectory);
-    if (!TableRescue(m_context.programDirectory, lastBackupFolder())
-             .rescueAll(nullptr, MainMenu::firstUseDone()))
+    const TableRescue rescue(m_context.programDirectory, lastBackupFolder());
+    if (!rescue.rescueAll(nullptr, MainMenu::firstUseDone()))
         throw StartDeclined{};
     m_context.modules = &m_modules;
+    m_context.rescueTable = [this](QWidget* owner, const QString& table, const QString& problem) {
+        return rescueWhileRunning(owner, table, problem);
+    };
     registerModules(m_modules, m_context);
-    // The address book's table stays closed when the program started without it.
-    const bool withAddressBook =
-        Session::instance().unavailableNote(catalogue::names().name).isEmpty();
-    m_addressBook = std::make_unique<TDataModule1>(
-        nullptr, withAddressBook ? TDataModule1::Opening::Open : TDataModule1::Opening::Closed);
+    m_addressBook = openAddressBook(rescue);
     m_mainMenu = std::make_unique<MainMenu>(*m_addressBook, m_context);
     m_context.aboutBox = new TAboutBox(m_mainMenu.get());
+}
+
+bool Program::rescueWhileRunning(QWidget* owner, const QString& table, const QString& problem)
+{
+    // The address book's table, open for the whole run, is closed while its file is replaced.
+    const bool heldOpen = table == catalogue::names().name && m_addressBook->tbNames->isOpen();
+    if (heldOpen)
+        m_addressBook->closeTables();
+    const bool restored = TableRescue(m_context.programDirectory, lastBackupFolder())
+                              .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
+                          TableRescue::Choice::Restore;
+    if (heldOpen)
+        guarded(owner, [this] { m_addressBook->openTables(); });
+    return restored;
 }
 
 Program::~Program()
@@ -82,6 +114,10 @@ Program::~Program()
     });
     m_mainMenu.reset();
     m_context.aboutBox = nullptr;
+    // With every table closed, the next start needs to read through only the files written
+    // since.
+    m_addressBook.reset();
+    TableDirectory(QDir(m_context.programDirectory).filePath(QStringLiteral("Data"))).noteClosed();
 }
 
 } // namespace ql

@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+class QWidget;
+
 namespace ql {
 
 class MainMenu;
@@ -35,6 +37,10 @@ public:
     const RunContext& context() const { return m_context; }
 
 private:
+    // Asks about a table a window could not open while the program runs; true when it was
+    // restored.
+    bool rescueWhileRunning(QWidget* owner, const QString& table, const QString& problem);
+
     ModuleRegistry m_modules;
     RunContext m_context;
     std::unique_ptr<TDataModule1> m_addressBook;

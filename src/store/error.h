@@ -42,6 +42,25 @@ private:
     QString m_reason;
 };
 
+// A table file that cannot be used: it is damaged, or it is no table file of this program. The
+// text names the table and the file; the problem says what is wrong with the file in a few words
+// ("it is damaged (…)").
+class UnusableTableError : public Error {
+public:
+    UnusableTableError(const QString& text, QString tableName, QString problem)
+        : Error(text)
+        , m_tableName(std::move(tableName))
+        , m_problem(std::move(problem))
+    {
+    }
+    const QString& tableName() const noexcept { return m_tableName; }
+    const QString& problem() const noexcept { return m_problem; }
+
+private:
+    QString m_tableName;
+    QString m_problem;
+};
+
 // A table file carries a password the session does not know.
 class PasswordError : public Error {
 public:

@@ -138,7 +138,11 @@ void Table::open()
         m_reader->close();
         m_order->close();
         engine.close();
-        throw;
+        try {
+            throw;
+        } catch (const sql::DamagedError& e) {
+            throw tablefile::damaged(m_tableName, path, e.text());
+        }
     }
     m_state = TableState::Browse;
     m_modified = false;

@@ -20,9 +20,10 @@ struct TableCheck {
     bool isSound() const { return problem.isEmpty(); }
 };
 
-// How closely a look at a table file reads it: the engine's quick check, or its whole check,
-// which also compares every index with the records.
-enum class CheckDepth { Quick, Whole };
+// How closely a look at a table file reads it: only what opening it reads (its format stamp, its
+// fields and its password), the engine's quick check of every page, or its whole check, which
+// also compares every index with the records.
+enum class CheckDepth { Open, Quick, Whole };
 
 // What a salvage of a damaged table file brought into a fresh one.
 struct Salvaged {
@@ -62,8 +63,21 @@ public:
 
     // Looks at the file of a table as a file from elsewhere is read, changing nothing: it must be
     // a table file of this program (its format stamp and every field of the catalogue's table),
-    // carry a password the session knows, and pass the engine's check; counts its records.
+    // carry a password the session knows, and pass the engine's check; counts its records. Only
+    // opened, it reads none of the records and counts none.
     TableCheck examine(const TableDef& def, CheckDepth depth = CheckDepth::Quick) const;
+
+    // Notes, as the program closes its tables at the end of a run, what each table file of the
+    // folder is like: which file it is, its size, when it was last written and last changed to
+    // the nanosecond, and the engine's change counter. The note is a hidden file of the folder,
+    // written whole or not at all; when it cannot be written there is none.
+    void noteClosed() const;
+    // Takes what the last run noted (the note goes, so that a run that does not end cleanly
+    // leaves none behind) and tells which tables' files are still exactly as noted: written by
+    // nothing since, no journal of an unfinished write beside them. A file written in the same
+    // tick of the clock as the note counts as changed, since a later write in that tick would
+    // leave its times as they were.
+    QSet<QString> takeUnchangedSinceClosed() const;
 
     // Lays out a fresh file of the table in the folder `into` (which holds none) and copies into
     // it, each with its key, every record of this folder's file of the table that can still be

@@ -259,11 +259,14 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
     } catch (const sql::BusyError& e) {
         throw fail(QStringLiteral("the file is in use by another program (%1).").arg(e.text()));
     } catch (const sql::DamagedError& e) {
-        throw fail(QStringLiteral("\"%1\" is damaged (%2). Restore it from a backup.")
-                       .arg(shown, e.text()));
+        throw damaged(def.name, path, e.text());
     } catch (const Error& e) {
-        throw fail(
-            QStringLiteral("\"%1\" is not a table of this program (%2).").arg(shown, e.text()));
+        const QString problem =
+            QStringLiteral("it is not a table of this program (%1)").arg(e.text());
+        throw UnusableTableError(
+            fail(QStringLiteral("\"%1\" is not a table of this program (%2).").arg(shown, e.text()))
+                .text(),
+            def.name, problem);
     }
     bool passwordKnown = false;
     for (const QString& password : Session::instance().passwords()) {
@@ -286,6 +289,14 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
         }
     }
     return opened;
+}
+
+UnusableTableError damaged(const QString& tableName, const QString& path, const QString& finding)
+{
+    return {QStringLiteral("Cannot open table \"%1\": \"%2\" is damaged (%3). Restore it from a "
+                           "backup.")
+                .arg(tableName, QDir::toNativeSeparators(path), finding),
+            tableName, QStringLiteral("it is damaged (%1)").arg(finding)};
 }
 
 bool learnToKeepCount(sql::Database& db)

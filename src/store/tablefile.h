@@ -34,8 +34,12 @@ bool isWritable(const QString& path);
 // Opens the file of a table and checks that it is one of ours, with every field of def and a
 // password the session knows (else PasswordError). An untrusted open never writes; a writable one
 // brings the indexes up to date with the alphabetical order of this build. Throws ql::Error naming
-// the table and telling a file of another kind, a damaged table of ours and a file in use apart.
+// the table and telling a file of another kind, a damaged table of ours (both UnusableTableError)
+// and a file in use apart.
 OpenFile open(const TableDef& def, const QString& path, bool untrusted);
+
+// The failure of opening a table whose file the engine found damaged, with the engine's finding.
+UnusableTableError damaged(const QString& tableName, const QString& path, const QString& finding);
 
 // Whether the file keeps the number of its records, with every part that keeps it.
 bool keepsCount(const sql::Database& db);

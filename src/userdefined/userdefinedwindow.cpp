@@ -486,7 +486,7 @@ void UserDefinedWindow::openPrintMenu()
 
 void openUserDefined(QWidget* owner, const RunContext& context)
 {
-    guarded(owner, [&] {
+    openRescued(owner, context, [&] {
         TDataModule8 holder(owner);
         showNotices(owner);
         UserDefinedWindow window(holder, context, owner);

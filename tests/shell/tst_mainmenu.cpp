@@ -4,6 +4,7 @@
 #include "core/keys.h"
 #include "core/opener.h"
 #include "core/settings.h"
+#include "journal/journalform.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/error.h"
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace ql;
 
@@ -111,7 +114,7 @@ struct FailingHolder : QObject {
 };
 // A module window that remembers the holder it was made over.
 struct ProbeWindow : QDialog {
-    ProbeWindow(QObject& holder, QWidget* owner)
+    ProbeWindow(QObject& holder, const RunContext&, QWidget* owner)
         : QDialog(owner)
         , holder(&holder)
     {
@@ -136,15 +139,41 @@ void fillTables(const test::ProgramDirectory& dir)
 }
 
 // Writes garbage over a page in the middle of a table file, as a failing disk does.
-QByteArray damage(const QString& table)
+QByteArray damage(const QString& table, int page = 3)
 {
     QFile file(table);
-    if (!file.open(QIODevice::ReadWrite) || !file.seek(3 * 32768) ||
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(page * 32768) ||
         file.write(QByteArray(32768, '\x5a')) != 32768)
         return {};
     file.close();
     file.open(QIODevice::ReadOnly);
     return file.readAll();
+}
+
+// Adds `count` contacts of 1,000 characters each to the address book, in one transaction.
+void addContacts(const test::ProgramDirectory& dir, int count)
+{
+    sql::Database names(dir.filePath(str("Data/QYName2.DB")), sql::OpenMode::ReadWrite);
+    sql::Transaction transaction(names);
+    sql::Statement name(names, "INSERT INTO records(LastName, MeMemoData1) VALUES ('Bulk', ?1)");
+    for (int i = 0; i < count; ++i) {
+        name.bindText(1, QByteArray(1000, char('a' + i % 26)));
+        name.step();
+    }
+    transaction.commit();
+}
+
+// The bytes the process has read so far, from the disk or the page cache.
+qint64 bytesReadSoFar()
+{
+    QFile io(str("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
 }
 
 QByteArray contents(const QString& path)
@@ -169,7 +198,10 @@ struct RescueAnswers : QObject {
                 buttons << button->objectName() + str("=") + button->text();
             buttons.sort();
             asked << QStringList{box->text(), box->informativeText(), buttons.join(str(" | "))};
-            box->findChild<QPushButton*>(choice)->click();
+            if (QPushButton* button = box->findChild<QPushButton*>(choice))
+                button->click();
+            else
+                box->reject();
         });
         timer->start(0);
     }
@@ -376,7 +408,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         auto program = start(dir);
-        openModule<FailingHolder, ProbeWindow>(program->mainMenu());
+        openModule<FailingHolder, ProbeWindow>(program->mainMenu(), program->context());
         QCOMPARE(services.prompts->messages, QStringList{str("Cannot open table \"X.DB\": gone.")});
 
         QPointer<ProbeWindow> window;
@@ -390,7 +422,7 @@ private Q_SLOTS:
             seen = window->isVisible() && qobject_cast<TDataModule2*>(journal.data());
             window->reject();
         });
-        openModule<TDataModule2, ProbeWindow>(program->mainMenu());
+        openModule<TDataModule2, ProbeWindow>(program->mainMenu(), program->context());
         QVERIFY(seen);
         QVERIFY(!journal && !window); // both made for this opening only
     }
@@ -482,6 +514,112 @@ private Q_SLOTS:
                  qPrintable(told));
         QVERIFY2(told.endsWith(str("; the file is kept in \"%1\".").arg(damagedFolder)),
                  qPrintable(told));
+    }
+
+    void theStartReadsThroughOnlyTablesWrittenSinceTheLastCleanClose_data()
+    {
+        QTest::addColumn<QString>("since");
+        QTest::addColumn<bool>("readThrough");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("nothing") << str("nothing") << false << false;
+        QTest::newRow("garbage over a middle page") << str("garbage") << false << true;
+        QTest::newRow("garbage, the times set back") << str("garbage, times kept") << false << true;
+        QTest::newRow("a record added by another program") << str("record") << true << false;
+    }
+    void theStartReadsThroughOnlyTablesWrittenSinceTheLastCleanClose()
+    {
+        QFETCH(QString, since);
+        QFETCH(bool, readThrough);
+        QFETCH(bool, asked);
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        store(keys::Menu, keys::First, 2); // an installation in use
+        addContacts(dir, 4000);
+        start(dir).reset(); // a clean close notes every table as it is
+        const QString names = dir.filePath(str("Data/QYName2.DB"));
+        struct stat before = {};
+        QCOMPARE(::stat(QFile::encodeName(names).constData(), &before), 0);
+        if (since.startsWith(str("garbage")))
+            QVERIFY(!damage(names).isEmpty());
+        if (since == str("garbage, times kept")) {
+            const struct timespec times[2] = {before.st_atim, before.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(names).constData(), times, 0), 0);
+        }
+        if (since == str("record"))
+            addContacts(dir, 1);
+
+        RescueAnswers answers(str("RescueQuit"));
+        const qint64 readBefore = bytesReadSoFar();
+        try {
+            Program program(dir.path());
+        } catch (const StartDeclined&) {
+            QVERIFY(asked);
+        }
+        const qint64 read = bytesReadSoFar() - readBefore;
+        QCOMPARE(answers.asked.size(), asked ? 1 : 0);
+        // The file holds over 4 MB of contacts; opening every table reads far less. A check that
+        // meets damage stops there.
+        if (!asked)
+            QVERIFY2((read >= QFileInfo(names).size()) == readThrough,
+                     qPrintable(QString::number(read)));
+    }
+
+    void aWindowThatMeetsADamagedTableOffersTheRestore_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::newRow("restore") << str("RescueRestore");
+        QTest::newRow("go on without it") << str("RescueWithout");
+    }
+    void aWindowThatMeetsADamagedTableOffersTheRestore()
+    {
+        QFETCH(QString, choice);
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+        fillTables(dir);
+        QVERIFY(QDir().mkpath(dir.filePath(str("BackUp"))));
+        store(keys::Menu, keys::First, 2);
+        test::ScriptedProgress progress;
+        QCOMPARE(backup::run({dir.path(), {}, false, {}}, progress).outcome,
+                 backup::Outcome::Complete);
+        auto program = start(dir);
+        // The disk fails under the journal while the program runs.
+        const QByteArray damaged = damage(dir.filePath(str("Data/Journal2.DB")), 1);
+        QVERIFY(!damaged.isEmpty());
+
+        RescueAnswers answers(choice);
+        qint64 entriesShown = -1;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto* window = qobject_cast<JournalWindow*>(QApplication::activeModalWidget())) {
+                entriesShown = TDataModule2().tbJournal1->recordCount();
+                window->reject();
+            }
+        });
+        closer.start(0);
+        program->mainMenu()->journalButton->click();
+        QCOMPARE(answers.asked.size(), 1);
+        const QStringList asked = answers.asked.first();
+        QVERIFY2(asked[0].startsWith(
+                     str("Quillory cannot use the table \"Journal2.DB\": it is damaged (")),
+                 qPrintable(asked[0]));
+        QCOMPARE(asked[1], str("Restore it from the backup of Tuesday, March 02, 1999 at 1:05:09 "
+                               "PM, or go on without it: its window stays closed and the file "
+                               "stays as it is. Check Tables in the Maintenance window can "
+                               "rebuild it from the records that can still be read."));
+        QCOMPARE(asked[2], str("RescueRestore=&Restore from the backup of Tuesday, March 02, 1999 "
+                               "at 1:05:09 PM | RescueWithout=&Go on without it"));
+        if (choice == str("RescueRestore")) {
+            // The window opens over the restored entries.
+            QCOMPARE(entriesShown, 3);
+            QCOMPARE(contents(dir.filePath(str("BackUp/Before restore 1999-03-02 "
+                                               "13-05-09/Journal2.DB"))),
+                     damaged);
+            return;
+        }
+        QCOMPARE(entriesShown, -1);
+        QCOMPARE(contents(dir.filePath(str("Data/Journal2.DB"))), damaged);
+        QCOMPARE(services.prompts->messages, QStringList());
     }
 
     void startUpFailsClearlyWithoutTheFolderOfTheTables()
