@@ -275,6 +275,37 @@ Row sampleRow(const TableDef& def, int year)
     return row;
 }
 
+// What each module's table in the source folder is laid out as; none where the layout has none.
+using SourceTables = std::array<std::optional<TableDef>, import::moduleCount>;
+
+// Writes each module's table into source, as the layout lays it out (or as this version does, when
+// ours), holding one sample record of year.
+SourceTables writeSources(Fixture& f, const QString& source, int layout, bool ours, int year)
+{
+    SourceTables written;
+    for (int m = 0; m < import::moduleCount; ++m) {
+        const auto module = Module(m);
+        written[size_t(m)] =
+            ours ? std::optional(destinationOf(module)) : layoutTable(module, layout);
+        if (!written[size_t(m)])
+            continue;
+        const TableDef& def = written[size_t(m)].value();
+        f.write(source, module, def, {sampleRow(def, year)});
+        if (layout == 0) {
+            // The earlier version's tables go without a key column: the import needs none.
+            QStringList columns;
+            for (size_t i = 1; i < def.fields.size(); ++i)
+                columns << QLatin1Char('"') + def.fields[i].name + QLatin1Char('"');
+            sql::Database(QDir(source).filePath(def.name), sql::OpenMode::ReadWrite)
+                .exec(("CREATE TABLE bare AS SELECT " + columns.join(str(", ")) +
+                       " FROM records; DROP TABLE records; ALTER TABLE bare RENAME TO records")
+                          .toUtf8()
+                          .constData());
+        }
+    }
+    return written;
+}
+
 } // namespace
 
 class ImportTest : public QObject {
@@ -371,27 +402,7 @@ private Q_SLOTS:
         }
         const QByteArray settingsBefore = fileBytes(f.dir.settingsFile());
         const QString source = f.folder("source");
-        std::array<std::optional<TableDef>, import::moduleCount> written;
-        for (int m = 0; m < import::moduleCount; ++m) {
-            const auto module = Module(m);
-            written[size_t(m)] =
-                ours ? std::optional(destinationOf(module)) : layoutTable(module, layout);
-            if (!written[size_t(m)])
-                continue;
-            const TableDef& def = written[size_t(m)].value();
-            f.write(source, module, def, {sampleRow(def, year)});
-            if (layout == 0) {
-                // The earlier version's tables go without a key column: the import needs none.
-                QStringList columns;
-                for (size_t i = 1; i < def.fields.size(); ++i)
-                    columns << QLatin1Char('"') + def.fields[i].name + QLatin1Char('"');
-                sql::Database(QDir(source).filePath(def.name), sql::OpenMode::ReadWrite)
-                    .exec(("CREATE TABLE bare AS SELECT " + columns.join(str(", ")) +
-                           " FROM records; DROP TABLE records; ALTER TABLE bare RENAME TO records")
-                              .toUtf8()
-                              .constData());
-            }
-        }
+        const SourceTables written = writeSources(f, source, layout, ours, year);
         const QByteArray sourceBefore = snapshot(source);
 
         const bool finished =
