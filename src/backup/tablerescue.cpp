@@ -91,7 +91,7 @@ bool TableRescue::rescue(QWidget* owner, const QString& table, const QString& pr
         });
         switch (ask(owner, table, problem, backup ? backup->made : QString())) {
         case Choice::Restore:
-            if (restoreFrom(owner, table, backup->folder))
+            if (backup && restoreFrom(owner, table, backup->folder))
                 return true;
             break;
         case Choice::WithoutIt:
