@@ -106,7 +106,7 @@ TableRescue::Choice TableRescue::rescue(QWidget* owner, const QString& table,
                 restore::backupFolders(m_programDirectory, {m_lastFolder}), table, progress);
         });
         const Choice choice = ask(owner, table, problem, backup ? backup->made : QString(), moment);
-        if (choice == Choice::Restore && restoreFrom(owner, table, backup->folder))
+        if (choice == Choice::Restore && backup && restoreFrom(owner, table, backup->folder))
             return choice;
         if (choice == Choice::WithoutIt &&
             (moment == Moment::WhileRunning || startWithout(owner, table, problem)))

@@ -194,7 +194,7 @@ void LoansModel::readTitlesOf(const std::vector<size_t>& which) const
 
 const Loan& LoansModel::loanAt(int row) const
 {
-    const size_t i = size_t(m_shown[size_t(row)]);
+    const auto i = size_t(m_shown[size_t(row)]);
     if (!m_titled[i])
         readTitlesFrom(row);
     return m_loans[i];
@@ -575,6 +575,7 @@ std::vector<Loan> LoansWindow::chosen() const
     if (rows.empty() && m_list->currentIndex().isValid())
         rows.insert(m_list->currentIndex().row());
     std::vector<Loan> list;
+    list.reserve(rows.size());
     for (const int row : rows)
         list.push_back(m_model->loanAt(row));
     return list;

@@ -188,9 +188,9 @@ Settings::Tree Settings::load()
         unreadable() = false;
         return {};
     }
-    QByteArray bytes;
-    if (QFileInfo(storePath()).isDir() || !file.open(QIODevice::ReadOnly) ||
-        (bytes = file.readAll(), file.error() != QFileDevice::NoError)) {
+    const bool readable = !QFileInfo(storePath()).isDir() && file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = readable ? file.readAll() : QByteArray();
+    if (!readable || file.error() != QFileDevice::NoError) {
         reportUnreadable(QFileInfo(storePath()).isDir() ? QStringLiteral("it is a folder")
                                                         : file.errorString());
         return {};

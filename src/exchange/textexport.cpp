@@ -199,7 +199,7 @@ void TextExport::run(Progress& progress) const
         }
         records = TableBulk::readTexts(table, fieldNames);
     }
-    const qint64 total = qint64(records.size());
+    const auto total = qint64(records.size());
     qint64 written = 0;
     for (const TableBulk::Texts& record : records) {
         progress.checkCancelled();

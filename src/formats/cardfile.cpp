@@ -31,7 +31,7 @@ void exportCards(const QString& fileName, Progress& progress)
         const TDataModule1 holder;
         records = TableBulk::readTexts(*holder.tbNames, contactFieldNames());
     }
-    const qint64 total = qint64(records.size());
+    const auto total = qint64(records.size());
     qint64 written = 0;
     ContactView contact;
     for (const TableBulk::Texts& record : records) {

@@ -94,7 +94,7 @@ qint64 exportCsv(const Table& table, const std::vector<CsvColumn>& columns, cons
     for (const CsvColumn& column : columns)
         writer.field(column.header);
     writer.endRecord();
-    const qint64 total = qint64(records.size());
+    const auto total = qint64(records.size());
     qint64 written = 0;
     for (const TableBulk::Texts& record : records) {
         progress.checkCancelled();
@@ -116,7 +116,7 @@ CsvImportOutcome importCsv(Table& table, const CsvRows& rows,
     if (rows.empty())
         return outcome;
     const qint64 total = qint64(rows.size()) - 1;
-    const qsizetype width = qsizetype(targets.size());
+    const auto width = qsizetype(targets.size());
     size_t next = 1;
     // Why a row adds no record; empty when it fills the record.
     const auto read = [&](Record& record, const QStringList& row) {

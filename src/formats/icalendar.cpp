@@ -144,9 +144,8 @@ QDateTime timeOf(icalcomponent* component, icalproperty_kind kind, QString& fail
 {
     if (!icalcomponent_get_first_property(component, kind))
         return {};
-    const QDateTime time =
-        localTime(kind == ICAL_DUE_PROPERTY ? icalcomponent_get_due(component)
-                                            : icalcomponent_get_dtstart(component));
+    QDateTime time = localTime(kind == ICAL_DUE_PROPERTY ? icalcomponent_get_due(component)
+                                                         : icalcomponent_get_dtstart(component));
     if (!time.isValid())
         failure = QStringLiteral("%1 is no valid date")
                       .arg(QString::fromLatin1(icalproperty_kind_to_string(kind)));

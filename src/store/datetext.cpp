@@ -230,7 +230,7 @@ QDateTime parseDateTime(const QString& text)
     const auto time = match.hasMatch() ? readTime(match.captured(2)) : QTime(0, 0);
     if (date && time) {
         // Invalid when the local clock skips that time (the change to daylight saving time).
-        const QDateTime value(*date, *time);
+        QDateTime value(*date, *time);
         if (value.isValid())
             return value;
     }

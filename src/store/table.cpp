@@ -45,7 +45,7 @@ QString Table::recordName(const Record& record) const
     }
     if (!values.isEmpty())
         return QStringLiteral("the record \"%1\"").arg(values.join(QStringLiteral(", ")));
-    const QVariant key = record.at(findField(m_def->fields[0].name));
+    const QVariant& key = record.at(findField(m_def->fields[0].name));
     if (!key.isNull())
         return QStringLiteral("the record with the key %1").arg(key.toLongLong());
     return QStringLiteral("the new record");

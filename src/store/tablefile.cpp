@@ -193,7 +193,7 @@ void create(const TableDef& def, const QString& directory, const QString& passwo
 QString locate(const QString& directory, const QString& tableName)
 {
     const QDir dir(directory);
-    const QString exact = dir.filePath(tableName);
+    QString exact = dir.filePath(tableName);
     if (QFileInfo(exact).isFile())
         return exact;
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);

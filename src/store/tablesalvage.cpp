@@ -78,8 +78,8 @@ public:
         const sql::Statement::Use use(m_write);
         m_write.bindInt(1, key);
         for (int i = 1; i < m_fields; ++i) {
-            if (values[size_t(i)])
-                m_write.bindText(i + 1, *values[size_t(i)]);
+            if (const auto& value = values[size_t(i)])
+                m_write.bindText(i + 1, *value);
             else
                 m_write.bindNull(i + 1);
         }
@@ -119,7 +119,7 @@ Salvaged TableDirectory::salvage(const TableDef& def, const QString& into, Progr
                  keys.empty() ? 0 : *keys.rbegin());
     // Past the damaged part, a key no index lists may still have its record.
     const qint64 probeTo = brokeAfter < 0 ? brokeAfter : lastGiven;
-    const qint64 known = qint64(keys.size());
+    const auto known = qint64(keys.size());
 
     TableDirectory(into).create(def, catalogue::password(def));
     sql::Database to(TableDirectory(into).fileOf(def.name), sql::OpenMode::ReadWrite,

@@ -411,7 +411,7 @@ void ModuleSync::writeIntents(Table& table)
 
 void ModuleSync::writeServer()
 {
-    const qint64 total = qint64(m_puts.size() + m_deletes.size());
+    const auto total = qint64(m_puts.size()) + qint64(m_deletes.size());
     qint64 done = 0;
     if (total > 0)
         m_progress.status(QStringLiteral("Sending the %1...").arg(m_map.module));
@@ -455,6 +455,7 @@ void ModuleSync::writeServer()
 void ModuleSync::writeLocal(Table& table)
 {
     std::vector<TableBulk::Change> changes;
+    changes.reserve(m_writes.size());
     for (const LocalWrite& write : m_writes)
         changes.push_back(write.change);
     TableBulk::applyChanges(table, changes, [&](sql::Database& db) {

@@ -93,7 +93,7 @@ std::vector<std::pair<QByteArray, bool>> bodyOf(const Lines& lines, size_t begin
         const QByteArray name = nameOf(lines[i]);
         if (name == "BEGIN")
             ++depth;
-        body.push_back({lines[i], depth > 0});
+        body.emplace_back(lines[i], depth > 0);
         if (name == "END")
             --depth;
     }

@@ -93,6 +93,62 @@ void type(QWidget* widget, const QString& text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
+// Uses the address book as a user would, each step followed by the events it leaves: layouts and
+// paints of the list.
+void useTheAddressBook(Fixture& f)
+{
+    const std::function<void()> steps[] = {
+        [&] { f.click(f.part("NewBtn")); },
+        [&] { type(f.part<DBEdit>("LastNameEdit"), str("Zylinski")); },
+        [&] { f.click(f.part("NewBtn")); },
+        [&] { f.click(f.part("CancelBtn")); },
+        [&] { QTest::keyClick(f.part<DBGrid>("MyDBGrid1"), Qt::Key_End); },
+        [&] { QTest::keyClick(f.part<DBGrid>("MyDBGrid1"), Qt::Key_Home); },
+        [&] { type(f.part<DBEdit>("FirstNameEdit"), str("Ann")); },
+        [&] {
+            f.answer(str("Zyl"));
+            f.click(f.part("FindBtn"));
+        },
+        [&] {
+            f.answer(str("Adams"));
+            f.click(f.part("BitBtn2"));
+        },
+        [&] { f.click(f.part("BitBtn3")); },
+        [&] {
+            f.services.prompts->confirmations.enqueue(true);
+            f.click(f.part("DeleteBtn"));
+        },
+        [&] { f.click(f.part("ExitBtn")); },
+        [&] { f.window->show(); },
+    };
+    for (const auto& step : steps) {
+        step();
+        QApplication::processEvents();
+    }
+}
+
+// The file and line of a place in the store that calls the engine.
+QString placeOf(const std::source_location& caller)
+{
+    return QFileInfo(QString::fromUtf8(caller.file_name())).fileName() + u':' +
+           QString::number(caller.line());
+}
+
+// A book longer than the stretch read at once, so the file counts it.
+std::unique_ptr<Fixture> longBook()
+{
+    auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
+    int added = 0;
+    TableBulk::appendRecords(
+        f->table(),
+        [&](Record& record) {
+            record.setValue(str("LastName"), str("Many"));
+            return added < 300;
+        },
+        added);
+    return f;
+}
+
 } // namespace
 
 class PDAFormTest : public QObject {
@@ -346,64 +402,16 @@ private Q_SLOTS:
     // window goes on and keeps the contact being typed.
     void everyEngineFailureIsToldAndTheWindowGoesOn()
     {
-        // Each step is followed by the events it leaves: layouts and paints of the list.
-        const auto use = [](Fixture& f) {
-            const std::function<void()> steps[] = {
-                [&] { f.click(f.part("NewBtn")); },
-                [&] { type(f.part<DBEdit>("LastNameEdit"), str("Zylinski")); },
-                [&] { f.click(f.part("NewBtn")); },
-                [&] { f.click(f.part("CancelBtn")); },
-                [&] { QTest::keyClick(f.part<DBGrid>("MyDBGrid1"), Qt::Key_End); },
-                [&] { QTest::keyClick(f.part<DBGrid>("MyDBGrid1"), Qt::Key_Home); },
-                [&] { type(f.part<DBEdit>("FirstNameEdit"), str("Ann")); },
-                [&] {
-                    f.answer(str("Zyl"));
-                    f.click(f.part("FindBtn"));
-                },
-                [&] {
-                    f.answer(str("Adams"));
-                    f.click(f.part("BitBtn2"));
-                },
-                [&] { f.click(f.part("BitBtn3")); },
-                [&] {
-                    f.services.prompts->confirmations.enqueue(true);
-                    f.click(f.part("DeleteBtn"));
-                },
-                [&] { f.click(f.part("ExitBtn")); },
-                [&] { f.window->show(); },
-            };
-            for (const auto& step : steps) {
-                step();
-                QApplication::processEvents();
-            }
-        };
-        const auto at = [](const std::source_location& caller) {
-            return QFileInfo(QString::fromUtf8(caller.file_name())).fileName() + u':' +
-                   QString::number(caller.line());
-        };
-        // A book longer than the stretch read at once is counted by the file.
-        const auto book = [] {
-            auto f = std::make_unique<Fixture>(std::initializer_list<Contact>{{"a", "Adams", ""}});
-            int added = 0;
-            TableBulk::appendRecords(
-                f->table(),
-                [&](Record& record) {
-                    record.setValue(str("LastName"), str("Many"));
-                    return added < 300;
-                },
-                added);
-            return f;
-        };
         const auto noFaults = qScopeGuard([] { sql::setFaultHook({}); });
         QStringList sites;
         {
-            const auto f = book();
+            const auto f = longBook();
             sql::setFaultHook([&](const std::source_location& caller) {
-                if (!sites.contains(at(caller)))
-                    sites << at(caller);
+                if (!sites.contains(placeOf(caller)))
+                    sites << placeOf(caller);
                 return false;
             });
-            use(*f);
+            useTheAddressBook(*f);
             sql::setFaultHook({});
             QVERIFY(f->services.prompts->messages.isEmpty());
         }
@@ -411,14 +419,14 @@ private Q_SLOTS:
               int(sites.size()), qPrintable(sites.join(u' ')));
         QVERIFY(sites.size() >= 10);
         for (const QString& site : std::as_const(sites)) {
-            const auto opened = book();
+            const auto opened = longBook();
             Fixture& f = *opened;
             // The place fails at every call while the window is in use.
             bool failed = false;
             sql::setFaultHook([&](const std::source_location& caller) {
-                return at(caller) == site && (failed = true);
+                return placeOf(caller) == site && (failed = true);
             });
-            use(f);
+            useTheAddressBook(f);
             sql::setFaultHook({});
             QVERIFY2(failed, qPrintable(site));
             const QStringList told = f.services.prompts->messages;

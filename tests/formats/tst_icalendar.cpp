@@ -102,41 +102,9 @@ void roundTrip(CalendarModule module, const QStringList& fields, const char* com
              module == CalendarModule::ToDo ? "1000 990 True True\n" : "1000 0 True True\n");
 }
 
-class ICalendarTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void initTestCase() { test::setUpProcess(); }
-
-    void toDoRoundTrip()
-    {
-        // Every hundredth item has no due date; its text has many lines.
-        roundTrip(CalendarModule::ToDo, {"ToDoByDate", "ToDoMemo"}, "VTODO",
-                  [](int record, int field) -> QVariant {
-                      if (field == 0)
-                          return record % 100 == 0 ? QDate() : QDate(2026, 1, 1).addDays(record);
-                      return generated(record, 12);
-                  });
-    }
-
-    void journalRoundTrip()
-    {
-        // Every fiftieth entry has an empty upper text, every seventieth an empty lower one.
-        roundTrip(
-            CalendarModule::Journal, {"DateTimeStamp", "MemoField1", "MemoField2"}, "VJOURNAL",
-            [](int record, int field) -> QVariant {
-                if (field == 0)
-                    return QDateTime(QDate(2026, 3, 1), QTime(8, 0)).addSecs(qint64(record) * 4567);
-                if ((field == 1 && record % 50 == 0) || (field == 2 && record % 70 == 0))
-                    return QString();
-                return generated(record + field, 9);
-            });
-    }
-
-    // Calendars as other programs write them, from RFC 5545's examples: folded lines, an alarm
-    // inside a to-do, a time zone of the calendar's own and times in UTC.
-    void othersCalendars()
-    {
-        const formats::CalendarRead read = formats::readCalendar(crlf(R"(BEGIN:VCALENDAR
+// A calendar as other programs write it, from RFC 5545's examples: folded lines, an alarm inside a
+// to-do, a time zone of the calendar's own and times in UTC.
+constexpr const char* kOthersCalendar = R"(BEGIN:VCALENDAR
 PRODID:-//ABC Corporation//NONSGML My Product//EN
 VERSION:2.0
 BEGIN:VTIMEZONE
@@ -208,7 +176,42 @@ DTSTART:20260704T160000Z
 SUMMARY:An event is no to-do
 END:VEVENT
 END:VCALENDAR
-)"));
+)";
+
+class ICalendarTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { test::setUpProcess(); }
+
+    void toDoRoundTrip()
+    {
+        // Every hundredth item has no due date; its text has many lines.
+        roundTrip(CalendarModule::ToDo, {"ToDoByDate", "ToDoMemo"}, "VTODO",
+                  [](int record, int field) -> QVariant {
+                      if (field == 0)
+                          return record % 100 == 0 ? QDate() : QDate(2026, 1, 1).addDays(record);
+                      return generated(record, 12);
+                  });
+    }
+
+    void journalRoundTrip()
+    {
+        // Every fiftieth entry has an empty upper text, every seventieth an empty lower one.
+        roundTrip(
+            CalendarModule::Journal, {"DateTimeStamp", "MemoField1", "MemoField2"}, "VJOURNAL",
+            [](int record, int field) -> QVariant {
+                if (field == 0)
+                    return QDateTime(QDate(2026, 3, 1), QTime(8, 0)).addSecs(qint64(record) * 4567);
+                if ((field == 1 && record % 50 == 0) || (field == 2 && record % 70 == 0))
+                    return QString();
+                return generated(record + field, 9);
+            });
+    }
+
+    // Calendars as other programs write them (kOthersCalendar).
+    void othersCalendars()
+    {
+        const formats::CalendarRead read = formats::readCalendar(crlf(kOthersCalendar));
         QCOMPARE(read.unreadable, QStringList());
         QCOMPARE(read.items.size(), size_t(2));
         QCOMPARE(read.items[0].due, QDate(1998, 4, 15));

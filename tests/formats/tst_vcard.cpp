@@ -76,6 +76,158 @@ QByteArray crlf(const char* text)
     return QByteArray(text).replace("\n", "\r\n");
 }
 
+// RFC 6350, 8: URIs for phones, a quoted list of types, a folded address, properties the
+// book has no field for.
+void addVersion4Card()
+{
+    QTest::newRow("4.0")
+        << crlf(R"(BEGIN:VCARD
+VERSION:4.0
+FN:Simon Perreault
+N:Perreault;Simon;;;ing. jr,M.Sc.
+BDAY:--0203
+GENDER:M
+LANG;PREF=1:fr
+ORG;TYPE=work:Viagenie
+ADR;TYPE=work:;Suite D2-630;2875 Laurier;
+ Quebec;QC;G1V 2M2;Canada
+TEL;VALUE=uri;TYPE="work,voice";PREF=1:tel:+1-418-656-9254;ext=102
+TEL;VALUE=uri;TYPE="work,cell,voice,video,text":tel:+1-418-262-6501
+EMAIL;TYPE=work:simon.perreault@viagenie.ca
+GEO;TYPE=work:geo:46.772673,-71.282945
+PHOTO:data:image/jpeg;base64,MIICajCCAdOgAwIBAgICBEUwDQYJKoZIhvcN
+URL;TYPE=home:http://nomis80.org
+END:VCARD
+)")
+        << QStringList{"FirstName",
+                       "Simon",
+                       "LastName",
+                       "Perreault",
+                       "Company",
+                       "Viagenie",
+                       "AdAddress1",
+                       "2875 Laurier",
+                       "AdAddress2",
+                       "Suite D2-630",
+                       "AdCity1",
+                       "Quebec",
+                       "AdState1",
+                       "QC",
+                       "AdZip1",
+                       "G1V 2M2",
+                       "PhDescription1",
+                       "work",
+                       "PhNumber1",
+                       "+1-418-656-9254",
+                       "PhExt1",
+                       "102",
+                       "CellPhDescr",
+                       "work,voice,video,text",
+                       "CellPhNo",
+                       "+1-418-262-6501",
+                       "EmAddress1",
+                       "simon.perreault@viagenie.ca",
+                       "EmDescription1",
+                       "work",
+                       "WebSite1",
+                       "http://nomis80.org",
+                       "MeMemoData2",
+                       ("N: Perreault; Simon; ing. jr,M.Sc.\nBDAY: --0203\nGENDER: M\nLANG: fr\n"
+                        "ADR (work): Suite D2-630; 2875 Laurier; Quebec; QC; G1V 2M2; Canada\n"
+                        "GEO (work): geo:46.772673,-71.282945\nPHOTO (not kept)")};
+}
+
+// RFC 2426, 5: no N, the name read from FN; types in capitals; a group name.
+void addVersion3Card()
+{
+    QTest::newRow("3.0")
+        << crlf(R"(BEGIN:vCard
+VERSION:3.0
+FN:Frank Dawson
+ORG:Lotus Development Corporation
+ADR;TYPE=WORK,POSTAL,PARCEL:;;6544 Battleford Drive
+ ;Raleigh;NC;27613-3502;U.S.A.
+TEL;TYPE=VOICE,MSG,WORK:+1-919-676-9515
+item1.TEL;TYPE=FAX,WORK:+1-919-676-9564
+EMAIL;TYPE=INTERNET,PREF:Frank_Dawson@Lotus.com
+EMAIL;TYPE=INTERNET:fdawson@earthlink.net
+EMAIL;TYPE=HOME:third@example.com
+URL:http://home.earthlink.net/~fdawson
+CATEGORIES:Work,Golf\, weekends,Friends
+NOTE:First\, and\nsecond line
+END:vCard
+)")
+        << QStringList{"FirstName",
+                       "Frank",
+                       "LastName",
+                       "Dawson",
+                       "Company",
+                       "Lotus Development Corporation",
+                       "AdAddress1",
+                       "6544 Battleford Drive",
+                       "AdCity1",
+                       "Raleigh",
+                       "AdState1",
+                       "NC",
+                       "AdZip1",
+                       "27613-3502",
+                       "PhDescription1",
+                       "MSG,WORK",
+                       "PhNumber1",
+                       "+1-919-676-9515",
+                       "PhDescription2",
+                       "FAX,WORK",
+                       "PhNumber2",
+                       "+1-919-676-9564",
+                       "EmAddress1",
+                       "Frank_Dawson@Lotus.com",
+                       "EmAddress2",
+                       "fdawson@earthlink.net",
+                       "WebSite1",
+                       "http://home.earthlink.net/~fdawson",
+                       "Category",
+                       "Work",
+                       "Group",
+                       "Golf, weekends",
+                       "MeMemoData1",
+                       "First, and\nsecond line",
+                       "MeMemoData2",
+                       ("ADR (WORK,POSTAL,PARCEL): 6544 Battleford Drive; Raleigh; NC; 27613-3502; "
+                        "U.S.A.\nEMAIL (HOME): third@example.com\nCATEGORIES: Friends")};
+}
+
+// vCard 2.1: bare types, quoted-printable over two lines, Latin-1 and UTF-8 bytes.
+void addVersion21Card()
+{
+    QTest::newRow("2.1")
+        << crlf("BEGIN:VCARD\n"
+                "VERSION:2.1\n"
+                "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\n"
+                "FN:J\xfcrgen M\xfcller\n"
+                "TEL;HOME;VOICE:+49 30 1234567\n"
+                "TEL;CELL:+49 170 1234567\n"
+                "TEL;PAGER;WORK:+49 30 555\n"
+                "EMAIL;INTERNET:j.mueller@example.de\n"
+                "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\n"
+                "Zweite Zeile\n"
+                "ADR;HOME;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=C3=\n"
+                "=9Fe 1;K=C3=B6ln;;50667;Germany\n"
+                "END:VCARD\n")
+        << QStringList{"FirstName",      "Jürgen",
+                       "LastName",       "Müller",
+                       "PhDescription1", "HOME",
+                       "PhNumber1",      "+49 30 1234567",
+                       "CellPhNo",       "+49 170 1234567",
+                       "PagerDescr",     "WORK",
+                       "PagerNo",        "+49 30 555",
+                       "EmAddress1",     "j.mueller@example.de",
+                       "MeMemoData1",    "Erste Zeile\r\nZweite Zeile",
+                       "AdAddress1",     "Hauptstraße 1",
+                       "AdCity1",        "Köln",
+                       "AdZip1",         "50667",
+                       "MeMemoData2",    "ADR (HOME): Hauptstraße 1; Köln; 50667; Germany"};
+}
+
 class VCardTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -124,148 +276,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("expected"); // field, value, field, value, ...
-        // RFC 6350, 8: URIs for phones, a quoted list of types, a folded address, properties the
-        // book has no field for.
-        QTest::newRow("4.0")
-            << crlf(R"(BEGIN:VCARD
-VERSION:4.0
-FN:Simon Perreault
-N:Perreault;Simon;;;ing. jr,M.Sc.
-BDAY:--0203
-GENDER:M
-LANG;PREF=1:fr
-ORG;TYPE=work:Viagenie
-ADR;TYPE=work:;Suite D2-630;2875 Laurier;
- Quebec;QC;G1V 2M2;Canada
-TEL;VALUE=uri;TYPE="work,voice";PREF=1:tel:+1-418-656-9254;ext=102
-TEL;VALUE=uri;TYPE="work,cell,voice,video,text":tel:+1-418-262-6501
-EMAIL;TYPE=work:simon.perreault@viagenie.ca
-GEO;TYPE=work:geo:46.772673,-71.282945
-PHOTO:data:image/jpeg;base64,MIICajCCAdOgAwIBAgICBEUwDQYJKoZIhvcN
-URL;TYPE=home:http://nomis80.org
-END:VCARD
-)")
-            << QStringList{
-                   "FirstName",
-                   "Simon",
-                   "LastName",
-                   "Perreault",
-                   "Company",
-                   "Viagenie",
-                   "AdAddress1",
-                   "2875 Laurier",
-                   "AdAddress2",
-                   "Suite D2-630",
-                   "AdCity1",
-                   "Quebec",
-                   "AdState1",
-                   "QC",
-                   "AdZip1",
-                   "G1V 2M2",
-                   "PhDescription1",
-                   "work",
-                   "PhNumber1",
-                   "+1-418-656-9254",
-                   "PhExt1",
-                   "102",
-                   "CellPhDescr",
-                   "work,voice,video,text",
-                   "CellPhNo",
-                   "+1-418-262-6501",
-                   "EmAddress1",
-                   "simon.perreault@viagenie.ca",
-                   "EmDescription1",
-                   "work",
-                   "WebSite1",
-                   "http://nomis80.org",
-                   "MeMemoData2",
-                   ("N: Perreault; Simon; ing. jr,M.Sc.\nBDAY: --0203\nGENDER: M\nLANG: fr\n"
-                    "ADR (work): Suite D2-630; 2875 Laurier; Quebec; QC; G1V 2M2; Canada\n"
-                    "GEO (work): geo:46.772673,-71.282945\nPHOTO (not kept)")};
-        // RFC 2426, 5: no N, the name read from FN; types in capitals; a group name.
-        QTest::newRow("3.0")
-            << crlf(R"(BEGIN:vCard
-VERSION:3.0
-FN:Frank Dawson
-ORG:Lotus Development Corporation
-ADR;TYPE=WORK,POSTAL,PARCEL:;;6544 Battleford Drive
- ;Raleigh;NC;27613-3502;U.S.A.
-TEL;TYPE=VOICE,MSG,WORK:+1-919-676-9515
-item1.TEL;TYPE=FAX,WORK:+1-919-676-9564
-EMAIL;TYPE=INTERNET,PREF:Frank_Dawson@Lotus.com
-EMAIL;TYPE=INTERNET:fdawson@earthlink.net
-EMAIL;TYPE=HOME:third@example.com
-URL:http://home.earthlink.net/~fdawson
-CATEGORIES:Work,Golf\, weekends,Friends
-NOTE:First\, and\nsecond line
-END:vCard
-)")
-            << QStringList{
-                   "FirstName",
-                   "Frank",
-                   "LastName",
-                   "Dawson",
-                   "Company",
-                   "Lotus Development Corporation",
-                   "AdAddress1",
-                   "6544 Battleford Drive",
-                   "AdCity1",
-                   "Raleigh",
-                   "AdState1",
-                   "NC",
-                   "AdZip1",
-                   "27613-3502",
-                   "PhDescription1",
-                   "MSG,WORK",
-                   "PhNumber1",
-                   "+1-919-676-9515",
-                   "PhDescription2",
-                   "FAX,WORK",
-                   "PhNumber2",
-                   "+1-919-676-9564",
-                   "EmAddress1",
-                   "Frank_Dawson@Lotus.com",
-                   "EmAddress2",
-                   "fdawson@earthlink.net",
-                   "WebSite1",
-                   "http://home.earthlink.net/~fdawson",
-                   "Category",
-                   "Work",
-                   "Group",
-                   "Golf, weekends",
-                   "MeMemoData1",
-                   "First, and\nsecond line",
-                   "MeMemoData2",
-                   ("ADR (WORK,POSTAL,PARCEL): 6544 Battleford Drive; Raleigh; NC; 27613-3502; "
-                    "U.S.A.\nEMAIL (HOME): third@example.com\nCATEGORIES: Friends")};
-        // vCard 2.1: bare types, quoted-printable over two lines, Latin-1 and UTF-8 bytes.
-        QTest::newRow("2.1")
-            << crlf("BEGIN:VCARD\n"
-                    "VERSION:2.1\n"
-                    "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen\n"
-                    "FN:J\xfcrgen M\xfcller\n"
-                    "TEL;HOME;VOICE:+49 30 1234567\n"
-                    "TEL;CELL:+49 170 1234567\n"
-                    "TEL;PAGER;WORK:+49 30 555\n"
-                    "EMAIL;INTERNET:j.mueller@example.de\n"
-                    "NOTE;ENCODING=QUOTED-PRINTABLE:Erste Zeile=0D=0A=\n"
-                    "Zweite Zeile\n"
-                    "ADR;HOME;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=C3=\n"
-                    "=9Fe 1;K=C3=B6ln;;50667;Germany\n"
-                    "END:VCARD\n")
-            << QStringList{"FirstName",      "Jürgen",
-                           "LastName",       "Müller",
-                           "PhDescription1", "HOME",
-                           "PhNumber1",      "+49 30 1234567",
-                           "CellPhNo",       "+49 170 1234567",
-                           "PagerDescr",     "WORK",
-                           "PagerNo",        "+49 30 555",
-                           "EmAddress1",     "j.mueller@example.de",
-                           "MeMemoData1",    "Erste Zeile\r\nZweite Zeile",
-                           "AdAddress1",     "Hauptstraße 1",
-                           "AdCity1",        "Köln",
-                           "AdZip1",         "50667",
-                           "MeMemoData2",    "ADR (HOME): Hauptstraße 1; Köln; 50667; Germany"};
+        addVersion4Card();
+        addVersion3Card();
+        addVersion21Card();
     }
     void othersCards()
     {

@@ -260,6 +260,51 @@ Case loansReport()
             }};
 }
 
+// Every report, each with the paper it prints on.
+QList<Case> everyReport()
+{
+    return {
+        {"journal", letter,
+         [](test::ScriptedServices& services, QStringList& words) {
+             TDataModule2 holder;
+             TJournalPrint1 layout(*holder.tbJournal1);
+             return laidOut(services, layout, *holder.tbJournal1, words,
+                            {str("MemoField1"), str("MemoField2")});
+         }},
+        {"to-do", letter,
+         [](test::ScriptedServices& services, QStringList& words) {
+             TDataModule4 holder;
+             TToDoPrint1 layout(*holder.tbTodo);
+             return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
+         }},
+        collection("CDs", loans::Catalogue::CD, &TDataModule3::tbCD,
+                   {"CDTitle", "CDArtist", "CDKind", "CDDate"}),
+        collection("CD-Rs", loans::Catalogue::CDR, &TDataModule3::tbCDR,
+                   {"CDRTitle", "CDRMaker", "CDRKind"}),
+        collection("tapes", loans::Catalogue::Tape, &TDataModule3::tbTapes,
+                   {"TpTitle", "TpArtist", "TpKind", "TpDate"}),
+        collection("books", loans::Catalogue::Book, &TDataModule3::tbBooks,
+                   {"BkTitle", "BkAuthorLast", "BkPublisher", "BkKind", "BkPubDate"}),
+        // A card carries every text of the record.
+        addressBook(
+            "address cards", true,
+            {"FirstName",      "LastName",    "Company",     "NickName",    "AdAddress1",
+             "AdAddress2",     "AdAddress3",  "AdAddress4",  "AdCity1",     "AdCity2",
+             "AdState1",       "AdState2",    "AdZip1",      "AdZip2",      "PhDescription1",
+             "PhDescription2", "PhAreaCode1", "PhAreaCode2", "PhNumber1",   "PhNumber2",
+             "PhExt1",         "PhExt2",      "EmAddress1",  "EmAddress2",  "EmDescription1",
+             "EmDescription2", "PagerDescr",  "PagerNo",     "CellPhDescr", "CellPhNo",
+             "Category",       "Group",       "WebSite1",    "WebSite2",    "MeDescription1",
+             "MeMemoData1",    "MeMemoData2"}),
+        addressBook("address list", false,
+                    {"LastName", "FirstName", "Company", "PhDescription1", "PhAreaCode1",
+                     "PhNumber1", "PhExt1", "CellPhNo", "PhDescription2", "PhAreaCode2",
+                     "PhNumber2", "PhExt2", "PagerNo", "EmAddress1", "EmAddress2"}),
+        userDefined(),
+        loansReport(),
+    };
+}
+
 } // namespace
 
 class TestPrintedText : public QObject {
@@ -270,47 +315,7 @@ private Q_SLOTS:
     // saved from the preview or printed where there is no printer.
     void everyReportPrintsEveryWordInsideTheMargins()
     {
-        const QList<Case> cases{
-            {"journal", letter,
-             [](test::ScriptedServices& services, QStringList& words) {
-                 TDataModule2 holder;
-                 TJournalPrint1 layout(*holder.tbJournal1);
-                 return laidOut(services, layout, *holder.tbJournal1, words,
-                                {str("MemoField1"), str("MemoField2")});
-             }},
-            {"to-do", letter,
-             [](test::ScriptedServices& services, QStringList& words) {
-                 TDataModule4 holder;
-                 TToDoPrint1 layout(*holder.tbTodo);
-                 return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
-             }},
-            collection("CDs", loans::Catalogue::CD, &TDataModule3::tbCD,
-                       {"CDTitle", "CDArtist", "CDKind", "CDDate"}),
-            collection("CD-Rs", loans::Catalogue::CDR, &TDataModule3::tbCDR,
-                       {"CDRTitle", "CDRMaker", "CDRKind"}),
-            collection("tapes", loans::Catalogue::Tape, &TDataModule3::tbTapes,
-                       {"TpTitle", "TpArtist", "TpKind", "TpDate"}),
-            collection("books", loans::Catalogue::Book, &TDataModule3::tbBooks,
-                       {"BkTitle", "BkAuthorLast", "BkPublisher", "BkKind", "BkPubDate"}),
-            // A card carries every text of the record.
-            addressBook(
-                "address cards", true,
-                {"FirstName",      "LastName",    "Company",     "NickName",    "AdAddress1",
-                 "AdAddress2",     "AdAddress3",  "AdAddress4",  "AdCity1",     "AdCity2",
-                 "AdState1",       "AdState2",    "AdZip1",      "AdZip2",      "PhDescription1",
-                 "PhDescription2", "PhAreaCode1", "PhAreaCode2", "PhNumber1",   "PhNumber2",
-                 "PhExt1",         "PhExt2",      "EmAddress1",  "EmAddress2",  "EmDescription1",
-                 "EmDescription2", "PagerDescr",  "PagerNo",     "CellPhDescr", "CellPhNo",
-                 "Category",       "Group",       "WebSite1",    "WebSite2",    "MeDescription1",
-                 "MeMemoData1",    "MeMemoData2"}),
-            addressBook("address list", false,
-                        {"LastName", "FirstName", "Company", "PhDescription1", "PhAreaCode1",
-                         "PhNumber1", "PhExt1", "CellPhNo", "PhDescription2", "PhAreaCode2",
-                         "PhNumber2", "PhExt2", "PagerNo", "EmAddress1", "EmAddress2"}),
-            userDefined(),
-            loansReport(),
-        };
-        for (const Case& c : cases) {
+        for (const Case& c : everyReport()) {
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};

@@ -77,6 +77,279 @@ QStringList scanned(Table& t, const char* field)
     return values;
 }
 
+// Random steps through the address book's order (jumps, searches, steps, ranges, order changes and
+// writes, ours and another program's) beside a model of the records the file holds.
+class OrderWalk {
+public:
+    struct Entry {
+        qint64 code;
+        QString first;
+        QString last;
+    };
+
+    // Stores 1500 records with few last names into the file at path, as an earlier build wrote
+    // it, keeping no number of its records.
+    explicit OrderWalk(const QString& path)
+        : m_path(path)
+    {
+        QList<QStringList> rows;
+        for (int i = 0; i < 1500; ++i) {
+            rows << QStringList{QStringLiteral("c%1").arg(i), lastName()};
+            model.push_back({i + 1, rows.last()[0], rows.last()[1]});
+        }
+        test::keepNoCount(path);
+        store(path, {"FirstName", "LastName"}, rows);
+    }
+
+    int pick(qsizetype n) { return int(m_random() % quint32(std::max<qsizetype>(n, 1))); }
+
+    // The first names in the order the model expects: empty keys first, then the names without
+    // regard to case, equal ones as entered; only those in the range when there is one.
+    QStringList order() const
+    {
+        std::vector<Entry> shown;
+        std::copy_if(model.begin(), model.end(), std::back_inserter(shown),
+                     [&](const Entry& e) { return inRange(e.last); });
+        std::stable_sort(shown.begin(), shown.end(),
+                         [&](const Entry& a, const Entry& b) { return before(a.last, b.last); });
+        QStringList firsts;
+        for (const Entry& e : shown)
+            firsts << e.first;
+        return firsts;
+    }
+
+    // Takes one step chosen at random; row is then the row expected current, or -1 when the step
+    // leaves it open.
+    void takeStep(Table& t)
+    {
+        const int n = int(order().size());
+        const QString current = t.asText(str("FirstName"));
+        row = -1;
+        switch (pick(12)) {
+        case 0:
+            row = pick(n);
+            t.moveToRow(row);
+            break;
+        case 1:
+            findNearest(t, n);
+            break;
+        case 2:
+            stepBy(t, n);
+            break;
+        case 3:
+            t.last();
+            row = n - 1;
+            break;
+        case 4:
+            add(t);
+            break;
+        case 5:
+            if (n > 0)
+                edit(t, current);
+            break;
+        case 6:
+            if (n > 0) {
+                row = std::min(t.currentRow(), n - 2);
+                t.deleteRecord();
+                std::erase_if(model, [&](const Entry& e) { return e.first == current; });
+            }
+            break;
+        case 7:
+            anotherProgramWrites(t, n, current);
+            break;
+        case 8:
+            bulkWrites(t, n, current);
+            break;
+        case 9:
+            toggleRange(t, n, current);
+            break;
+        default:
+            // Another order and back: the range goes, the current record stays.
+            t.setIndexName(str("idxFirstName"));
+            t.setIndexName(str("idxLastName"));
+            m_range.reset();
+            if (n > 0)
+                row = int(order().indexOf(current));
+            break;
+        }
+    }
+
+    std::vector<Entry> model;
+    int row = -1;
+
+private:
+    static bool before(const QString& a, const QString& b)
+    {
+        return a.isEmpty() != b.isEmpty() ? a.isEmpty() : a.toLower() < b.toLower();
+    }
+
+    bool inRange(const QString& last) const
+    {
+        return !m_range ||
+               (!last.isEmpty() && !before(last, m_range->first) && !before(m_range->second, last));
+    }
+
+    // One of few last names in either letter case, or none: many equal and empty keys.
+    QString lastName()
+    {
+        if (pick(10) == 0)
+            return QString();
+        const QString name = QStringLiteral("name%1").arg(pick(150), 3, 10, QChar('0'));
+        return pick(2) ? name.toUpper() : name;
+    }
+
+    QStringList newRecord() { return {QStringLiteral("n%1").arg(m_made++), lastName()}; }
+
+    void findNearest(Table& t, int n)
+    {
+        const QString key = lastName();
+        t.findNearestText(key);
+        int at = 0;
+        for (const Entry& e : model)
+            at += inRange(e.last) && before(e.last, key) ? 1 : 0;
+        row = std::min(at, n - 1);
+    }
+
+    void stepBy(Table& t, int n)
+    {
+        const int distance = pick(80) - 40;
+        row = std::clamp(t.currentRow() + distance, 0, n - 1);
+        for (int i = 0; i < std::abs(distance); ++i)
+            distance > 0 ? t.next() : t.prior();
+    }
+
+    void add(Table& t)
+    {
+        const QStringList added = newRecord();
+        addContact(t, added[0], added[1]);
+        model.push_back({m_nextCode++, added[0], added[1]});
+        if (inRange(added[1]))
+            row = int(order().indexOf(added[0]));
+    }
+
+    // Now and then the key stays and only another field changes.
+    void edit(Table& t, const QString& current)
+    {
+        const bool keyChanges = pick(3) > 0;
+        const QString last = keyChanges ? lastName() : t.asText(str("LastName"));
+        t.edit();
+        t.setValue(str(keyChanges ? "LastName" : "Company"), keyChanges ? last : current);
+        t.post();
+        for (Entry& e : model) {
+            if (e.first == current)
+                e.last = last;
+        }
+        if (inRange(last))
+            row = int(order().indexOf(current));
+    }
+
+    // Another program adds two records and deletes another; the current one stays.
+    void anotherProgramWrites(Table& t, int n, const QString& current)
+    {
+        const QStringList added[] = {newRecord(), newRecord()};
+        store(m_path, {"FirstName", "LastName"}, {added[0], added[1]});
+        for (const QStringList& r : added)
+            model.push_back({m_nextCode++, r[0], r[1]});
+        const Entry victim = model[size_t(pick(qsizetype(model.size())))];
+        sql::Database other(m_path, sql::OpenMode::ReadWrite);
+        // A record put in the place of another, key and all, is refused, and so is a key below
+        // 1; without recursive triggers a replaced record would go uncounted.
+        other.exec("PRAGMA recursive_triggers = OFF");
+        const struct {
+            const char* statement;
+            qint64 key;
+            const char* refusal;
+        } refused[] = {
+            {"INSERT OR REPLACE", victim.code, "a record has this key already"},
+            {"INSERT", -1, "a record key must be 1 or more"},
+            {"INSERT OR REPLACE", -1, "a record key must be 1 or more"},
+            {"INSERT", 0, "a record key must be 1 or more"},
+        };
+        for (const auto& attempt : refused) {
+            sql::Statement over(other, QByteArray(attempt.statement) +
+                                           " INTO records(NameCode, FirstName) "
+                                           "VALUES (?1, 'over')");
+            over.bindInt(1, attempt.key);
+            QCOMPARE(test::failureText([&] { over.step(); }), str(attempt.refusal));
+        }
+        if (victim.first != current) {
+            sql::Statement gone(other, "DELETE FROM records WHERE rowid = ?1");
+            gone.bindInt(1, victim.code);
+            gone.step();
+            std::erase_if(model, [&](const Entry& e) { return e.code == victim.code; });
+        }
+        t.refresh();
+        if (n > 0)
+            row = int(order().indexOf(current));
+    }
+
+    // Two records appended at once, and then a failure: both are kept. Then a few records deleted
+    // at once, never the current one.
+    void bulkWrites(Table& t, int n, const QString& current)
+    {
+        const QStringList added[] = {newRecord(), newRecord()};
+        int appended = 0;
+        const QString failure = test::failureText([&] {
+            TableBulk::appendRecords(
+                t,
+                [&](Record& r) {
+                    if (appended == 2)
+                        throw Error(str("the source broke"));
+                    r.setValue(str("FirstName"), added[appended][0]);
+                    r.setValue(str("LastName"), added[appended][1]);
+                    return true;
+                },
+                appended);
+        });
+        QCOMPARE(failure, str("the source broke"));
+        QCOMPARE(appended, 2);
+        for (const QStringList& r : added)
+            model.push_back({m_nextCode++, r[0], r[1]});
+        std::vector<qint64> keys;
+        for (int i = 0; i < 3; ++i) {
+            const Entry& victim = model[size_t(pick(qsizetype(model.size())))];
+            if (victim.first != current)
+                keys.push_back(victim.code);
+        }
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        int deleted = 0;
+        TableBulk::deleteKeys(t, keys, deleted);
+        QCOMPARE(deleted, int(keys.size()));
+        std::erase_if(model, [&](const Entry& e) {
+            return std::binary_search(keys.begin(), keys.end(), e.code);
+        });
+        if (n > 0)
+            row = int(order().indexOf(current));
+    }
+
+    void toggleRange(Table& t, int n, const QString& current)
+    {
+        if (m_range) {
+            m_range.reset();
+            t.cancelRange();
+            if (n > 0)
+                row = int(order().indexOf(current));
+            return;
+        }
+        QString low = lastName();
+        QString high = lastName();
+        if (low.isEmpty() || high.isEmpty())
+            return;
+        if (before(high, low))
+            std::swap(low, high);
+        m_range = {low, high};
+        t.setRangeText(low, high);
+        row = 0;
+    }
+
+    QString m_path;
+    std::mt19937 m_random{11};
+    qint64 m_nextCode = 1501;
+    int m_made = 0;
+    std::optional<std::pair<QString, QString>> m_range;
+};
+
 } // namespace
 
 class TableTest : public QObject {
@@ -592,249 +865,34 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         const QString path = dir.filePath(str("Data/QYName2.DB"));
-        std::mt19937 random(11);
-        const auto pick = [&](qsizetype n) {
-            return int(random() % quint32(std::max<qsizetype>(n, 1)));
-        };
-        // One of few last names in either letter case, or none: many equal and empty keys.
-        const auto lastName = [&] {
-            if (pick(10) == 0)
-                return QString();
-            const QString name = QStringLiteral("name%1").arg(pick(150), 3, 10, QChar('0'));
-            return pick(2) ? name.toUpper() : name;
-        };
-        struct Entry {
-            qint64 code;
-            QString first;
-            QString last;
-        };
-        std::vector<Entry> model;
-        QList<QStringList> rows;
-        for (int i = 0; i < 1500; ++i) {
-            rows << QStringList{QStringLiteral("c%1").arg(i), lastName()};
-            model.push_back({i + 1, rows.last()[0], rows.last()[1]});
-        }
-        test::keepNoCount(path);
-        store(path, {"FirstName", "LastName"}, rows);
-        qint64 nextCode = 1501;
-        int made = 0;
-        std::optional<std::pair<QString, QString>> range;
-        // Empty keys first, then the names without regard to case, equal ones as entered.
-        const auto before = [](const QString& a, const QString& b) {
-            return a.isEmpty() != b.isEmpty() ? a.isEmpty() : a.toLower() < b.toLower();
-        };
-        const auto inRange = [&](const QString& last) {
-            return !range ||
-                   (!last.isEmpty() && !before(last, range->first) && !before(range->second, last));
-        };
-        const auto order = [&] {
-            std::vector<Entry> shown;
-            std::copy_if(model.begin(), model.end(), std::back_inserter(shown),
-                         [&](const Entry& e) { return inRange(e.last); });
-            std::stable_sort(shown.begin(), shown.end(), [&](const Entry& a, const Entry& b) {
-                return before(a.last, b.last);
-            });
-            QStringList firsts;
-            for (const Entry& e : shown)
-                firsts << e.first;
-            return firsts;
-        };
-
+        OrderWalk walk(path);
         TDataModule1 dm;
         Table& t = *dm.tbNames;
-        QCOMPARE(scanned(t, "FirstName"), order());
+        QCOMPARE(scanned(t, "FirstName"), walk.order());
         for (int step = 0; step < 400; ++step) {
-            QStringList expected = order();
-            const int n = int(expected.size());
-            const QString current = t.asText(str("FirstName"));
-            int row = -1; // the row expected current afterwards, when the step decides it
-            switch (pick(12)) {
-            case 0:
-                row = pick(n);
-                t.moveToRow(row);
-                break;
-            case 1: {
-                const QString key = lastName();
-                t.findNearestText(key);
-                int at = 0;
-                for (const Entry& e : model)
-                    at += inRange(e.last) && before(e.last, key) ? 1 : 0;
-                row = std::min(at, n - 1);
-                break;
-            }
-            case 2: {
-                const int distance = pick(80) - 40;
-                row = std::clamp(t.currentRow() + distance, 0, n - 1);
-                for (int i = 0; i < std::abs(distance); ++i)
-                    distance > 0 ? t.next() : t.prior();
-                break;
-            }
-            case 3:
-                t.last();
-                row = n - 1;
-                break;
-            case 4: {
-                const QString first = QStringLiteral("n%1").arg(made++);
-                const QString last = lastName();
-                addContact(t, first, last);
-                model.push_back({nextCode++, first, last});
-                if (inRange(last))
-                    row = int(order().indexOf(first));
-                break;
-            }
-            case 5: {
-                if (n == 0)
-                    break;
-                // Now and then the key stays and only another field changes.
-                const bool keyChanges = pick(3) > 0;
-                const QString last = keyChanges ? lastName() : t.asText(str("LastName"));
-                t.edit();
-                t.setValue(str(keyChanges ? "LastName" : "Company"), keyChanges ? last : current);
-                t.post();
-                for (Entry& e : model) {
-                    if (e.first == current)
-                        e.last = last;
-                }
-                if (inRange(last))
-                    row = int(order().indexOf(current));
-                break;
-            }
-            case 6: {
-                if (n == 0)
-                    break;
-                row = std::min(t.currentRow(), n - 2);
-                t.deleteRecord();
-                std::erase_if(model, [&](const Entry& e) { return e.first == current; });
-                break;
-            }
-            case 7: {
-                // Another program adds two records and deletes another; the current one stays.
-                const QStringList added[] = {{QStringLiteral("n%1").arg(made++), lastName()},
-                                             {QStringLiteral("n%1").arg(made++), lastName()}};
-                store(path, {"FirstName", "LastName"}, {added[0], added[1]});
-                for (const QStringList& r : added)
-                    model.push_back({nextCode++, r[0], r[1]});
-                const Entry victim = model[size_t(pick(qsizetype(model.size())))];
-                sql::Database other(path, sql::OpenMode::ReadWrite);
-                // A record put in the place of another, key and all, is refused, and so is a
-                // key below 1; without recursive triggers a replaced record would go uncounted.
-                other.exec("PRAGMA recursive_triggers = OFF");
-                const struct {
-                    const char* statement;
-                    qint64 key;
-                    const char* refusal;
-                } refused[] = {
-                    {"INSERT OR REPLACE", victim.code, "a record has this key already"},
-                    {"INSERT", -1, "a record key must be 1 or more"},
-                    {"INSERT OR REPLACE", -1, "a record key must be 1 or more"},
-                    {"INSERT", 0, "a record key must be 1 or more"},
-                };
-                for (const auto& attempt : refused) {
-                    sql::Statement over(other, QByteArray(attempt.statement) +
-                                                   " INTO records(NameCode, FirstName) "
-                                                   "VALUES (?1, 'over')");
-                    over.bindInt(1, attempt.key);
-                    QCOMPARE(test::failureText([&] { over.step(); }), str(attempt.refusal));
-                }
-                if (victim.first != current) {
-                    sql::Statement gone(other, "DELETE FROM records WHERE rowid = ?1");
-                    gone.bindInt(1, victim.code);
-                    gone.step();
-                    std::erase_if(model, [&](const Entry& e) { return e.code == victim.code; });
-                }
-                t.refresh();
-                if (n > 0)
-                    row = int(order().indexOf(current));
-                break;
-            }
-            case 8: {
-                // Two records appended at once, and then a failure: both are kept. Then a few
-                // records deleted at once, never the current one.
-                const QStringList added[] = {{QStringLiteral("n%1").arg(made++), lastName()},
-                                             {QStringLiteral("n%1").arg(made++), lastName()}};
-                int appended = 0;
-                const QString failure = test::failureText([&] {
-                    TableBulk::appendRecords(
-                        t,
-                        [&](Record& r) {
-                            if (appended == 2)
-                                throw Error(str("the source broke"));
-                            r.setValue(str("FirstName"), added[appended][0]);
-                            r.setValue(str("LastName"), added[appended][1]);
-                            return true;
-                        },
-                        appended);
-                });
-                QCOMPARE(failure, str("the source broke"));
-                QCOMPARE(appended, 2);
-                for (const QStringList& r : added)
-                    model.push_back({nextCode++, r[0], r[1]});
-                std::vector<qint64> keys;
-                for (int i = 0; i < 3; ++i) {
-                    const Entry& victim = model[size_t(pick(qsizetype(model.size())))];
-                    if (victim.first != current)
-                        keys.push_back(victim.code);
-                }
-                std::sort(keys.begin(), keys.end());
-                keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-                int deleted = 0;
-                TableBulk::deleteKeys(t, keys, deleted);
-                QCOMPARE(deleted, int(keys.size()));
-                std::erase_if(model, [&](const Entry& e) {
-                    return std::binary_search(keys.begin(), keys.end(), e.code);
-                });
-                if (n > 0)
-                    row = int(order().indexOf(current));
-                break;
-            }
-            case 9:
-                if (range) {
-                    range.reset();
-                    t.cancelRange();
-                    if (n > 0)
-                        row = int(order().indexOf(current));
-                } else {
-                    QString low = lastName();
-                    QString high = lastName();
-                    if (low.isEmpty() || high.isEmpty())
-                        break;
-                    if (before(high, low))
-                        std::swap(low, high);
-                    range = {low, high};
-                    t.setRangeText(low, high);
-                    row = 0;
-                }
-                break;
-            default:
-                // Another order and back: the range goes, the current record stays.
-                t.setIndexName(str("idxFirstName"));
-                t.setIndexName(str("idxLastName"));
-                range.reset();
-                if (n > 0)
-                    row = int(order().indexOf(current));
-                break;
-            }
-            expected = order();
+            walk.takeStep(t);
+            if (QTest::currentTestFailed())
+                return;
+            const QStringList expected = walk.order();
             const QString what = QStringLiteral("step %1").arg(step);
             QVERIFY2(t.recordCount() == expected.size(), qPrintable(what));
-            QVERIFY2(test::keptAndHeldRecords(path) ==
-                         std::pair(qint64(model.size()), qint64(model.size())),
-                     qPrintable(what));
+            const auto held = qint64(walk.model.size());
+            QVERIFY2(test::keptAndHeldRecords(path) == std::pair(held, held), qPrintable(what));
             if (expected.isEmpty()) {
                 QVERIFY2(t.isEmpty(), qPrintable(what));
                 continue;
             }
-            if (row >= 0)
-                QVERIFY2(t.currentRow() == row, qPrintable(what));
+            if (walk.row >= 0)
+                QVERIFY2(t.currentRow() == walk.row, qPrintable(what));
             QVERIFY2(t.asText(str("FirstName")) == expected.value(t.currentRow()),
                      qPrintable(what));
             for (int i = 0; i < 3; ++i) {
-                const int probe = pick(expected.size());
+                const int probe = walk.pick(expected.size());
                 QVERIFY2(t.recordAt(probe).text(str("FirstName")) == expected[probe],
                          qPrintable(what));
             }
         }
-        QCOMPARE(scanned(t, "FirstName"), order());
+        QCOMPARE(scanned(t, "FirstName"), walk.order());
     }
 
     // Another order, or the whole order after a range, shows every write made since it was

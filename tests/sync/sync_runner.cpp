@@ -10,61 +10,30 @@
 //
 // The test that starts it kills it at any moment in between.
 
-#include "install/install.h"
-#include "store/session.h"
+#include "support/runner.h"
 #include "sync/syncwork.h"
 
 #include <QCoreApplication>
-#include <csignal>
-#include <cstdio>
-#include <sys/prctl.h>
-
-namespace {
-
-void say(const QByteArray& line)
-{
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fflush(stdout);
-}
-
-// Nobody cancels, nobody answers; each step is said.
-class Unattended : public ql::Progress {
-public:
-    void progress(qint64 done, qint64 total) override
-    {
-        say("progress " + QByteArray::number(done) + ' ' + QByteArray::number(total) + '\n');
-    }
-    void status(const QString& text) override { say("status " + text.toUtf8() + '\n'); }
-    bool isCancelled() const override { return false; }
-    bool confirm(const QString&) override { return false; }
-    std::optional<QString> ask(const QString&, const QString&) override { return std::nullopt; }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: sync-runner PROGRAM-DIRECTORY SERVER PASSWORD\n");
+    const std::optional<QString> programDirectory = ql::test::openProgramDirectory(
+        argc, argv, 3, "sync-runner PROGRAM-DIRECTORY SERVER PASSWORD");
+    if (!programDirectory)
         return 2;
-    }
-    // Never outlive the test that started us, whatever becomes of it.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    const QString programDirectory = QString::fromLocal8Bit(argv[1]);
-    ql::Session::instance().loadConfiguration(ql::install::configurationFile(programDirectory));
     ql::sync::Account account;
     account.server = QUrl(QString::fromLocal8Bit(argv[2]));
     account.user = QStringLiteral("ada");
     account.addressBook = account.server.resolved(QUrl(QStringLiteral("/ada/contacts/")));
-    say("start\n");
-    Unattended progress;
+    ql::test::say("start\n");
+    ql::test::Unattended progress("status ", true);
     try {
         const ql::sync::Outcome outcome =
-            ql::sync::run(programDirectory, account, QString::fromLocal8Bit(argv[3]), progress);
-        say("done " + outcome.summary().toUtf8() + '\n');
+            ql::sync::run(*programDirectory, account, QString::fromLocal8Bit(argv[3]), progress);
+        ql::test::say("done " + outcome.summary().toUtf8() + '\n');
     } catch (const ql::sync::SyncError& e) {
-        say(QByteArray("failed ") + e.what() + '\n');
+        ql::test::say(QByteArray("failed ") + e.what() + '\n');
         return 1;
     }
     return 0;

@@ -220,6 +220,71 @@ QList<Row> randomBook(std::mt19937& random)
     return book;
 }
 
+// A compactor run over rows by a criterion, counting or deleting, with the identical records it
+// counts and the record keys it keeps.
+struct CompactorCase {
+    QList<Row> rows;
+    int criterion;
+    bool deleting;
+    int identical;
+    Keys kept;
+};
+
+QList<CompactorCase> compactorCases()
+{
+    const Row john = person("John", "Smith");
+    const Row empty = person("", "");
+    const Row acme = person("", "", "Acme");
+    const Row bare = person("Al", "");
+    return {
+        // Copies together are counted once each; deleting keeps the first.
+        {{john, john, john, person("Mary", "Jones")}, 0, false, 2, {1, 2, 3, 4}},
+        {{john, john, john, person("Mary", "Jones")}, 0, true, 0, {1, 4}},
+        // The same letters split otherwise between the fields are other names.
+        {{person("Jo", "hnSmith"), person("John", "Smith"), person("JohnS", "mith")},
+         0,
+         false,
+         0,
+         {1, 2, 3}},
+        // Counting tells what deleting deletes, copies apart too; letter case counts.
+        {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
+         0,
+         false,
+         1,
+         {1, 2, 3, 4, 5}},
+        {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
+         0,
+         true,
+         0,
+         {1, 2, 4, 5}},
+        // Empty names are identical, an empty company, category or group never is. The
+        // first record serves as a base only in pass 1, whose base is the first record at or
+        // after "AAAA": of the empty names standing first, the first two stay.
+        {{person("Al", "Bo"), empty, empty, empty}, 0, false, 1, {1, 2, 3, 4}},
+        {{person("Al", "Bo"), empty, empty, empty}, 0, true, 0, {1, 2, 3}},
+        {{empty, empty}, 0, true, 0, {1, 2}},
+        {{empty, empty, john}, 2, false, 0, {1, 2, 3}},
+        {{empty, empty, john}, 3, true, 0, {1, 2, 3}},
+        {{empty, person("", "", "Acme"), person("", "", "Acme")}, 4, true, 0, {1, 2}},
+        // A company before "AAAA" first: the pair after it is one record to delete.
+        {{person("", "", "1 Co"), person("", "", "Acme"), person("", "", "Acme")},
+         2,
+         false,
+         1,
+         {1, 2, 3}},
+        {{acme, bare, acme, acme, person("B", "", "Bolt"), acme, bare, acme},
+         2,
+         false,
+         4,
+         {1, 2, 3, 4, 5, 6, 7, 8}},
+        {{acme, bare, acme, acme, person("B", "", "Bolt"), acme, bare, acme},
+         2,
+         true,
+         0,
+         {1, 2, 5, 7}},
+    };
+}
+
 } // namespace
 
 class WrenxFormTest : public QObject {
@@ -228,68 +293,11 @@ class WrenxFormTest : public QObject {
 private Q_SLOTS:
     void theCompactorsCorners()
     {
-        const Row john = person("John", "Smith");
-        const Row empty = person("", "");
-        const Row acme = person("", "", "Acme");
-        const Row bare = person("Al", "");
-        const struct {
-            QList<Row> rows;
-            int criterion;
-            bool deleting;
-            int identical;
-            Keys kept;
-        } cases[] = {
-            // Copies together are counted once each; deleting keeps the first.
-            {{john, john, john, person("Mary", "Jones")}, 0, false, 2, {1, 2, 3, 4}},
-            {{john, john, john, person("Mary", "Jones")}, 0, true, 0, {1, 4}},
-            // The same letters split otherwise between the fields are other names.
-            {{person("Jo", "hnSmith"), person("John", "Smith"), person("JohnS", "mith")},
-             0,
-             false,
-             0,
-             {1, 2, 3}},
-            // Counting tells what deleting deletes, copies apart too; letter case counts.
-            {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
-             0,
-             false,
-             1,
-             {1, 2, 3, 4, 5}},
-            {{john, person("Anna", "Smith"), john, person("Zoe", "smith"), person("Zoe", "Smith")},
-             0,
-             true,
-             0,
-             {1, 2, 4, 5}},
-            // Empty names are identical, an empty company, category or group never is. The
-            // first record serves as a base only in pass 1, whose base is the first record at or
-            // after "AAAA": of the empty names standing first, the first two stay.
-            {{person("Al", "Bo"), empty, empty, empty}, 0, false, 1, {1, 2, 3, 4}},
-            {{person("Al", "Bo"), empty, empty, empty}, 0, true, 0, {1, 2, 3}},
-            {{empty, empty}, 0, true, 0, {1, 2}},
-            {{empty, empty, john}, 2, false, 0, {1, 2, 3}},
-            {{empty, empty, john}, 3, true, 0, {1, 2, 3}},
-            {{empty, person("", "", "Acme"), person("", "", "Acme")}, 4, true, 0, {1, 2}},
-            // A company before "AAAA" first: the pair after it is one record to delete.
-            {{person("", "", "1 Co"), person("", "", "Acme"), person("", "", "Acme")},
-             2,
-             false,
-             1,
-             {1, 2, 3}},
-            {{acme, bare, acme, acme, person("B", "", "Bolt"), acme, bare, acme},
-             2,
-             false,
-             4,
-             {1, 2, 3, 4, 5, 6, 7, 8}},
-            {{acme, bare, acme, acme, person("B", "", "Bolt"), acme, bare, acme},
-             2,
-             true,
-             0,
-             {1, 2, 5, 7}},
-        };
         // What the records of each criterion share, as the question and the note name it.
         const char* const shared[5] = {"first and last name", "names and whole address", "company",
                                        "category", "group"};
         Fixture f({});
-        for (const auto& c : cases) {
+        for (const CompactorCase& c : compactorCases()) {
             fill(f.path(), c.rows);
             const int changes = changeCounter(f.path());
             const qsizetype asked = f.questions().size();
@@ -486,7 +494,7 @@ private Q_SLOTS:
         }
         // A failing disk writes garbage over a page in the middle of the file.
         QFile file(f.path());
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(12 * 32768) &&
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(qint64(12) * 32768) &&
                 file.write(QByteArray(32768, '\x5a')) == 32768);
         file.close();
         const QByteArray damaged = [&] {
