@@ -52,7 +52,8 @@ stop() {
         sleep 0.1
     done
     kill -0 "$pid" 2>/dev/null && { echo "the program did not end"; kill -KILL "$pid"; exit 1; }
-    wait "$pid" || true
+    # A sanitizer's finding at the end makes the program end with a failure.
+    wait "$pid" || { echo "the program ended with status $?"; exit 1; }
 }
 
 # Presses the key $2 over the window $1 until another window is the active one; gives its id.
