@@ -232,11 +232,29 @@ def check_unused_letters(title, window_id, shown, used):
               f"'{before}' became '{after}'")
 
 
-def press_in_menu(key):
+def desktop_state():
+    """What shows and what has the focus, for a fault's text."""
+    names = [" ".join(xdo("getwindowname", i)) for i in sorted(shown_ids())]
+    active = xdo("getactivewindow")
+    focused = " ".join(xdo("getwindowname", active[0])) if active else "none"
+    return f"shown: {names}, active: '{focused}'"
+
+
+def open_from_menu(key):
+    """Presses the key in the main menu and gives the id of the window it opens, the moment it
+    shows, and the ids shown before it. The menu is made the active window first; a press the display lost (nothing opened and
+    the menu still active) is repeated twice."""
     menu = wait(lambda: xdo("search", "--onlyvisible", "--name", f"^{MENU_TITLE}$"))[0]
-    xdo("windowactivate", "--sync", menu)
-    time.sleep(0.3)
-    xdo("key", key)
+    for _ in range(3):
+        before = shown_ids()
+        xdo("windowactivate", "--sync", menu)
+        wait(lambda: xdo("getactivewindow") == [menu], 5)
+        time.sleep(0.3)
+        xdo("key", key)
+        window_id = opened_window(before)
+        if window_id or xdo("getactivewindow") != [menu]:
+            return window_id, before
+    return None, before
 
 
 def opened_window(before, seconds=10.0):
@@ -250,11 +268,9 @@ def closed(window_id):
 
 
 def check_keys_after_show(title, key, has_search):
-    before = shown_ids()
-    press_in_menu(key)
-    window_id = opened_window(before)
+    window_id, before = open_from_menu(key)
     if not window_id:
-        fault(f"{title}: {key} opened it no second time")
+        fault(f"{title}: {key} opened it no second time; {desktop_state()}")
         return
     if has_search:
         xdo("key", "ctrl+f")
@@ -305,11 +321,9 @@ def close_all_but_menu():
 
 def walk_window(button, key):
     before_windows = set(top_windows())
-    before = shown_ids()
-    press_in_menu(key)
-    window_id = opened_window(before)
+    window_id, _ = open_from_menu(key)
     if not window_id:
-        fault(f"{key} ('{button}') opened no window")
+        fault(f"{key} ('{button}') opened no window; {desktop_state()}")
         return
     window = wait(lambda: next((w for n, w in top_windows().items()
                                 if n not in before_windows), None), 10)
@@ -358,9 +372,7 @@ def check_fits(title, window_id, opening):
 
 
 def open_module(key):
-    before = shown_ids()
-    press_in_menu(key)
-    module_id = opened_window(before)
+    module_id, _ = open_from_menu(key)
     if module_id:
         settled(module_id)
         xdo("windowactivate", "--sync", module_id)

@@ -17,10 +17,15 @@ start_window_manager
 bus=$!
 trap 'kill "$bus" "$wm" 2>/dev/null' EXIT
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-"$1/Quillory/quillory" 2>/dev/null &
+"$1/Quillory/quillory" 2>"$1/program.log" &
 pid=$!
 status=0
 /usr/bin/python3 "$3" "$4" || status=$?
+if [ "$status" -ne 0 ]; then
+    kill -0 "$pid" 2>/dev/null || echo "the program had ended"
+    echo "what the program printed:"
+    tail -n 40 "$1/program.log"
+fi
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null || true
 exit "$status"
