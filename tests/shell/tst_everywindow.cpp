@@ -257,7 +257,7 @@ private Q_SLOTS:
                 const QString heard = face->text(QAccessible::Name) + QLatin1Char(' ') +
                                       face->text(QAccessible::Value);
                 if (!heard.contains(shown))
-                    unread << str("%1: %2 shows \"%3\" and is read \"%4\"")
+                    unread << str(R"(%1: %2 shows "%3" and is read "%4")")
                                   .arg(name, widget->objectName(), shown, heard);
             }
         });
