@@ -1157,11 +1157,11 @@ qint64 deletingBar(int records)
 
 // The time of the sqlite3 tool deleting the group "Bench" of the tools' book as the bulk delete
 // does, in one transaction over the group's index, with the count's triggers set aside and the
-// cache as large as the program's.
+// cache the program deletes with (its usual one).
 qint64 sqliteToolDelete(const QString& path)
 {
     const QByteArray script = ".load " + keyOrderExtension().toUtf8() +
-                              "\nPRAGMA cache_size=-262144;\nBEGIN;\nDROP TRIGGER tally_delete;\n"
+                              "\nPRAGMA cache_size=-16384;\nBEGIN;\nDROP TRIGGER tally_delete;\n"
                               "DELETE FROM records WHERE \"Group\" = 'Bench' COLLATE QLKEY AND "
                               "\"Group\" = 'Bench';\nCOMMIT;\n";
     return runSqliteTool({QStringLiteral("-batch"), path}, script);

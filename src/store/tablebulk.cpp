@@ -9,6 +9,7 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstring>
 
 namespace ql {
 namespace {
@@ -114,64 +115,77 @@ Record TableBulk::storedRecord(const Table& table, qint64 key)
     return record;
 }
 
-std::vector<TableBulk::Texts> TableBulk::readTexts(const Table& table,
-                                                   const QStringList& fieldNames)
+template <typename Read>
+auto TableBulk::readFields(const Table& table, const QStringList& fieldNames,
+                           const QByteArray& rest, Read read)
 {
     table.checkActive();
     const sql::Database& db = table.m_engine->db;
-    const QByteArray columns = quotedColumns(*table.m_def, fieldNames);
-    std::vector<Texts> rows;
     try {
-        // The order is read along its index alone, and the records along the file: two reads
-        // straight through instead of a look-up for each record.
-        db.mapFile();
         const sql::ReadTransaction reading(db);
-        const std::vector<qint64> order = table.m_order->allRowids();
-        std::vector<Texts> stored;
-        stored.reserve(order.size());
-        sql::Statement st(db, "SELECT rowid" + columns + " FROM records ORDER BY rowid");
-        const int count = int(fieldNames.size());
-        std::vector<QByteArrayView> values(static_cast<size_t>(count));
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        while (st.step())
-            stored.push_back(packedRow(st, count, values, decoder));
-        rows = inOrder(order, std::move(stored));
+        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
+                                  " FROM records " + rest);
+        return read(st);
     } catch (const Error& e) {
         throw table.datasetError(e.text());
     }
-    return rows;
+}
+
+template <typename Row, typename Take>
+std::vector<Row> TableBulk::readInOrder(const Table& table, const QStringList& fieldNames,
+                                        Take take)
+{
+    // The order is read along its index alone, and the records along the file: two reads
+    // straight through instead of a look-up for each record.
+    table.checkActive();
+    table.m_engine->db.mapFile();
+    return readFields(table, fieldNames, "ORDER BY rowid", [&](sql::Statement& st) {
+        const std::vector<qint64> order = table.m_order->allRowids();
+        std::vector<Row> stored;
+        stored.reserve(order.size());
+        while (st.step())
+            stored.push_back(take(st));
+        return inOrder(order, std::move(stored));
+    });
+}
+
+std::vector<TableBulk::Texts> TableBulk::readTexts(const Table& table,
+                                                   const QStringList& fieldNames)
+{
+    const int count = int(fieldNames.size());
+    std::vector<QByteArrayView> values(static_cast<size_t>(count));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    return readInOrder<Texts>(table, fieldNames, [&](const sql::Statement& st) {
+        return packedRow(st, count, values, decoder);
+    });
 }
 
 TableBulk::StoredTexts TableBulk::readStoredTexts(const Table& table, const QStringList& fieldNames)
 {
-    table.checkActive();
-    const sql::Database& db = table.m_engine->db;
     StoredTexts texts;
-    try {
-        // Read as readTexts reads: the order along its index, the records along the file.
-        db.mapFile();
-        const sql::ReadTransaction reading(db);
-        const std::vector<qint64> order = table.m_order->allRowids();
-        std::vector<StoredTexts::Row> stored;
-        stored.reserve(order.size());
-        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
-                                  " FROM records ORDER BY rowid");
-        const int count = int(fieldNames.size());
-        while (st.step()) {
-            const qsizetype at = texts.m_buffer.size();
-            for (int column = 1; column <= count; ++column) {
-                int length = 0;
-                const char* data = st.columnData(column, &length);
-                const quint32 size = data ? quint32(length) : 0;
-                texts.m_buffer.append(reinterpret_cast<const char*>(&size), sizeof size);
-                texts.m_buffer.append(data, qsizetype(size));
-            }
-            stored.push_back({st.columnInt(0), at, texts.m_buffer.size() - at});
+    std::vector<QByteArrayView> values(size_t(fieldNames.size()));
+    texts.m_rows = readInOrder<StoredTexts::Row>(table, fieldNames, [&](const sql::Statement& st) {
+        // The record's texts are measured first, so the buffer grows once for the record.
+        qsizetype size = 0;
+        for (size_t field = 0; field < values.size(); ++field) {
+            int length = 0;
+            const char* data = st.columnData(int(field) + 1, &length);
+            values[field] = QByteArrayView(data, data ? length : 0);
+            size += qsizetype(sizeof(quint32)) + values[field].size();
         }
-        texts.m_rows = inOrder(order, std::move(stored));
-    } catch (const Error& e) {
-        throw table.datasetError(e.text());
-    }
+        const qsizetype at = texts.m_buffer.size();
+        texts.m_buffer.resize(at + size);
+        char* out = texts.m_buffer.data() + at;
+        for (const QByteArrayView value : values) {
+            const quint32 length = quint32(value.size());
+            std::memcpy(out, &length, sizeof length);
+            out += sizeof length;
+            if (length > 0)
+                std::memcpy(out, value.data(), length);
+            out += length;
+        }
+        return StoredTexts::Row{st.columnInt(0), at, size};
+    });
     return texts;
 }
 
@@ -230,27 +244,20 @@ std::vector<TableBulk::Texts> TableBulk::readFirstFilled(const Table& table,
                                                          const QString& orderField,
                                                          const QStringList& fieldNames, int count)
 {
-    table.checkActive();
-    const sql::Database& db = table.m_engine->db;
     const FieldDef& field = table.m_def->fields[size_t(table.m_def->fieldIndex(orderField))];
     QByteArray column = sql::quoted(field.name);
     if (isTextType(field.type))
         column += QByteArray(" COLLATE ") + sql::kKeyCollation;
-    std::vector<Texts> rows;
-    try {
-        const sql::ReadTransaction reading(db);
-        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
-                                  " FROM records WHERE " + column + " >= '' ORDER BY " + column +
-                                  ", rowid LIMIT ?1");
+    const QByteArray rest = "WHERE " + column + " >= '' ORDER BY " + column + ", rowid LIMIT ?1";
+    return readFields(table, fieldNames, rest, [&](sql::Statement& st) {
         st.bindInt(1, count);
+        std::vector<Texts> rows;
         std::vector<QByteArrayView> values(size_t(fieldNames.size()));
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         while (st.step())
             rows.push_back(packedRow(st, int(fieldNames.size()), values, decoder));
-    } catch (const Error& e) {
-        throw table.datasetError(e.text());
-    }
-    return rows;
+        return rows;
+    });
 }
 
 std::vector<qint64> TableBulk::keysHolding(const Table& table, const QString& fieldName,
@@ -284,28 +291,20 @@ std::vector<qint64> TableBulk::keysHolding(const Table& table, const QString& fi
 std::vector<TableBulk::Texts> TableBulk::readTextsOf(const Table& table, std::vector<qint64> keys,
                                                      const QStringList& fieldNames)
 {
-    table.checkActive();
-    const sql::Database& db = table.m_engine->db;
-    const int count = int(fieldNames.size());
     std::sort(keys.begin(), keys.end());
-    std::vector<Texts> rows;
-    rows.reserve(keys.size());
-    try {
-        const sql::ReadTransaction reading(db);
-        sql::Statement st(db, "SELECT rowid" + quotedColumns(*table.m_def, fieldNames) +
-                                  " FROM records WHERE rowid = ?1");
-        std::vector<QByteArrayView> values(static_cast<size_t>(count));
+    return readFields(table, fieldNames, "WHERE rowid = ?1", [&](sql::Statement& st) {
+        std::vector<Texts> rows;
+        rows.reserve(keys.size());
+        std::vector<QByteArrayView> values(size_t(fieldNames.size()));
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         for (const qint64 key : keys) {
             const sql::Statement::Use use(st);
             st.bindInt(1, key);
             if (st.step())
-                rows.push_back(packedRow(st, count, values, decoder));
+                rows.push_back(packedRow(st, int(fieldNames.size()), values, decoder));
         }
-    } catch (const Error& e) {
-        throw table.datasetError(e.text());
-    }
-    return rows;
+        return rows;
+    });
 }
 
 QStringView TableBulk::Texts::text(int field) const
@@ -493,10 +492,15 @@ void TableBulk::inOneTransaction(Table& table,
                                  int perRecord, const QString& commitFailure)
 {
     sql::Database& db = table.m_engine->db;
+    // New records land all over the indexes, which a large cache keeps. A delete along the file
+    // changes every page it passes once and is done with it: there the large cache only costs,
+    // since each page it takes is fresh memory for the system to hand over, while the usual cache
+    // reads a page it let go again from the system's copy of the file.
+    const bool largeCache = perRecord > 0;
     std::optional<Error> failure;
     bool cancelled = false;
     try {
-        db.setLargeCache(true);
+        db.setLargeCache(largeCache);
         sql::Transaction transaction(db);
         const bool counted = table.m_order->fileKeepsCount();
         if (counted)

@@ -158,6 +158,17 @@ public:
                               const std::function<void(const sql::Database&)>& read);
 
 private:
+    // Runs `read` in one read transaction of the table's file on the statement that selects the
+    // row id and the fields' columns of the records, `rest` (its WHERE and ORDER clauses) after
+    // it, and returns what `read` returns. A failure is the table's dataset error.
+    template <typename Read>
+    static auto readFields(const Table& table, const QStringList& fieldNames,
+                           const QByteArray& rest, Read read);
+    // Every record of the order (within the range), read along the file, each made a row by
+    // `take` from the statement standing on it, in the order.
+    template <typename Row, typename Take>
+    static std::vector<Row> readInOrder(const Table& table, const QStringList& fieldNames,
+                                        Take take);
     // The loop of both appends: `fill` gathers the next record (false: there is none), `bind`
     // binds it into the insert and `record` gives it for a message naming it.
     static void appendEach(Table& table, const std::function<bool()>& fill,
@@ -166,13 +177,14 @@ private:
     // The record with that key as the file holds it, for a message to name; its key alone when
     // it cannot be read.
     static Record storedRecord(const Table& table, qint64 key);
+    // Stores or deletes the record of a change; the change of the file's count of records.
+    static int make(Table& table, Change& change, Record& record);
     // Runs work over many records in one transaction, which keeps what the work stored before a
     // failure: the work stops at its first failure and leaves it in `failure`, and `done` counts
     // what it stored (0 when nothing could be kept); each record done moves the file's count by
-    // `perRecord`. A failure to begin or commit is told as what could not be done
-    // (`commitFailure`) in the table. The order is read again; the failure is thrown.
-    // Stores or deletes the record of a change; the change of the file's count of records.
-    static int make(Table& table, Change& change, Record& record);
+    // `perRecord`, and work that adds records has the large cache. A failure to begin or commit
+    // is told as what could not be done (`commitFailure`) in the table. The order is read again;
+    // the failure is thrown.
     static void inOneTransaction(Table& table,
                                  const std::function<void(std::optional<Error>&)>& work, int& done,
                                  int perRecord, const QString& commitFailure);

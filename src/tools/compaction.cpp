@@ -43,9 +43,12 @@ Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool de
 {
     // A record whose fields are all empty holds their lengths alone.
     const qsizetype emptySize = qsizetype(criterion.fields.size() * sizeof(quint32));
+    // Whether a record can be identical to another at all.
+    const auto comparable = [&](size_t i) {
+        return criterion.emptiesIdentical || records.bytes(i).size() != emptySize;
+    };
     const auto identical = [&](size_t a, size_t b) {
-        return records.bytes(a) == records.bytes(b) &&
-               (criterion.emptiesIdentical || records.bytes(a).size() != emptySize);
+        return records.bytes(a) == records.bytes(b) && comparable(a);
     };
     const size_t count = records.size();
     const size_t base = size_t(firstBase);
@@ -57,7 +60,7 @@ Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool de
     std::vector<std::pair<size_t, size_t>> byHash;
     byHash.reserve(count);
     for (size_t i = 1; i < count; ++i) {
-        if (!gone[i] && identical(i, i))
+        if (!gone[i] && comparable(i))
             byHash.emplace_back(qHash(records.bytes(i)), i);
     }
     std::sort(byHash.begin(), byHash.end());
