@@ -21,13 +21,11 @@ void TableOrder::setIndex(const IndexDef* index)
     m_field = index ? m_def->fieldIndex(index->field) : 0;
     m_selectKey = sql::Statement(*m_db, "SELECT " + sql::quoted(field().name) +
                                             " FROM records WHERE rowid = ?1");
-    m_recordReads.clear();
 }
 
 void TableOrder::close()
 {
     m_selectKey = {};
-    m_recordReads.clear();
     m_pivots.clear();
     m_range.reset();
     forget();
@@ -208,39 +206,6 @@ void TableOrder::readStretchAround(int position, const OrderMark& mark) const
     rows.insert(rows.end(), std::make_move_iterator(rest.begin()),
                 std::make_move_iterator(rest.end()));
     keepStretch(index, std::move(rows), last);
-}
-
-// Each part's statement runs until the stretch's length is read, with no limit written into
-// it, so that the same statements serve every stretch.
-std::optional<std::pair<int, int>>
-TableOrder::readStretchRecords(int position, const QByteArray& columns, const RowTaker& take) const
-{
-    if (!rowidAt(position))
-        return std::nullopt;
-    const int index = position / kStretch;
-    const Stretch& stretch = m_stretches.at(index);
-    const int size = int(stretch.rowids.size());
-    const OrderMark from{stretch.firstKey, stretch.rowids.first()};
-    const sql::ReadTransaction reading(*m_db);
-    int read = 0;
-    try {
-        for (const Part& part : parts(&from, true)) {
-            if (read == size)
-                break;
-            const QByteArray query = part.select + ", " + columns + part.source + part.sorting;
-            auto it = m_recordReads.find(query);
-            if (it == m_recordReads.end())
-                it = m_recordReads.emplace(query, sql::Statement(*m_db, query)).first;
-            sql::Statement& st = it->second;
-            const sql::Statement::Use use(st);
-            bindOrder(st, &from);
-            for (; read < size && st.step(); ++read)
-                take(st);
-        }
-    } catch (const Error& e) {
-        throw m_table->datasetError(e.text());
-    }
-    return std::pair(index * kStretch, size);
 }
 
 // Keeps a stretch read; when it is the order's last, the order's length is known with it.

@@ -7,7 +7,6 @@
 #include <QByteArrayList>
 #include <QList>
 #include <QVariant>
-#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -73,11 +72,7 @@ public:
 
     // Limits the order to a range of keys, or to none; the order read is the caller's to drop.
     const std::optional<OrderRange>& range() const { return m_range; }
-    void setRange(std::optional<OrderRange> range)
-    {
-        m_range = std::move(range);
-        m_recordReads.clear();
-    }
+    void setRange(std::optional<OrderRange> range) { m_range = std::move(range); }
 
     // The row id at a position of the order; none beyond its end.
     std::optional<qint64> rowidAt(int position) const;
@@ -86,17 +81,6 @@ public:
     // The position a mark stands at: found among the stretches read, or counted in the file,
     // and then the stretch around it is read.
     int positionOf(const OrderMark& mark) const;
-
-    // Takes the row a read of the order's records stands on: the row id, the key, then the
-    // columns asked for.
-    using RowTaker = std::function<void(const sql::Statement& row)>;
-    // Reads the stretch holding a position when it is not read yet, and then its records again
-    // along the order from its first one, `columns` selected after the row id and the key; each
-    // row goes to `take`. They are the stretch's records unless the file changed since it was
-    // read. Returns the stretch's first position and its length; nothing beyond the end of the
-    // order.
-    std::optional<std::pair<int, int>> readStretchRecords(int position, const QByteArray& columns,
-                                                          const RowTaker& take) const;
 
     // The row ids of the whole order in one read along the index, for work over a whole table.
     std::vector<qint64> allRowids() const;
@@ -164,8 +148,6 @@ private:
     int m_field = 0;                     // stored column of the order's field
     std::optional<OrderRange> m_range;
     mutable sql::Statement m_selectKey;
-    // The statements that read records along the order, by their text, kept for the next stretch.
-    mutable std::map<QByteArray, sql::Statement> m_recordReads;
 
     // The stretches read so far, by their index (position / kStretch), and the number of
     // records of the order once it is known. Every stretch but the last is full.

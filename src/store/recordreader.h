@@ -14,16 +14,15 @@ namespace ql {
 
 class TableOrder;
 
-// Reads a table's records by their position in its order, in blocks, so a scan or a grid page
-// costs one lock on the file and one pass of the engine instead of one per record. Going on from
-// the block read last (or back), the next block is the whole stretch of the order holding the
-// position, read along the order in one statement; a jump reads a screenful around the position
-// by row id. Records the statement along the order did not give (the file changed since the
-// order was read there) are read by row id. The block read last is kept until the positions move
-// under it, which the table says by forgetting it. Every record read has its calculated values
-// filled; a record gone from the file reads as empty values. A block that cannot be read is read
-// again record by record, so a record whose part of the file is damaged reads as an unreadable
-// record and its neighbours read as they are. Other failures are the table's dataset errors.
+// Reads a table's records by their position in its order, in blocks: one statement reads up to
+// 256 records by row id, so a scan or a grid page costs one lock on the file and one pass of the
+// engine instead of one per record. Going on from the block read last, the next block reads far
+// ahead (or back); a jump reads a screenful around the position. The block read last is kept
+// until the positions move under it, which the table says by forgetting it. Every record read
+// has its calculated values filled; a record gone from the file reads as empty values. A block
+// that cannot be read is read again record by record, so a record whose part of the file is
+// damaged reads as an unreadable record and its neighbours read as they are. Other failures are
+// the table's dataset errors.
 class RecordReader {
 public:
     // The fields and the hook are the table's, read as they are at each read.
@@ -44,29 +43,24 @@ public:
     void forget() { m_ahead.clear(); }
 
 private:
-    // Records read at once by row id at most, and around a position jumped to.
+    // Records read at once going on through the order, and around a position jumped to.
     static constexpr int kReadBlock = 256;
     static constexpr int kJumpBlock = 32;
 
-    // Reads the stretch of the order holding a position into the block; false when it could not
-    // be read along the order.
-    bool readStretch(int position, const TableOrder& order) const;
     // Reads the records with these row ids into the block, failing with the table's dataset error.
     void readBlock(const std::vector<qint64>& rowids) const;
-    // The records with these row ids, failing with the engine's error.
-    std::vector<Record> readRows(const std::vector<qint64>& rowids) const;
+    // The same, failing with the engine's error.
+    void readRows(const std::vector<qint64>& rowids) const;
     // One record by its row id, unreadable when its part of the file is damaged; an invalid
     // record when it is gone.
     Record readOne(qint64 rowid) const;
-    // The values of the row a statement stands on, whose stored columns start at `first`.
-    QList<QVariant> decodeRow(const sql::Statement& row, int first = 0) const;
+    QList<QVariant> decodeRow(const sql::Statement& row) const;
     Record emptyRecord() const;
 
     const Table* m_table;
     const std::vector<TableField>* m_fields;
     const std::function<void(Record&)>* m_calculate;
     const sql::Database* m_db = nullptr;
-    QByteArray m_columns; // the stored columns in the field order
     mutable sql::Statement m_selectBlock;
     mutable sql::Statement m_selectOne;
     mutable int m_aheadStart = 0;
