@@ -33,6 +33,10 @@ int digits(QStringView text, qsizetype from, qsizetype count)
 
 QString fieldText(FieldType type, const QVariant& value)
 {
+    // A text, most values, is handed back as it is held.
+    if ((type == FieldType::Text || type == FieldType::Memo) &&
+        value.metaType() == QMetaType::fromType<QString>())
+        return *static_cast<const QString*>(value.constData());
     if (value.isNull())
         return {};
     switch (type) {

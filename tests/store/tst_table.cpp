@@ -895,6 +895,48 @@ private Q_SLOTS:
         QCOMPARE(scanned(t, "FirstName"), walk.order());
     }
 
+    // Rows read before the table looks at the file again keep the order as it was read, across
+    // runs of equal keys longer than what is read at once, and show each record as the file
+    // holds it now: one another program deleted as empty values, one it changed as changed, and
+    // one pushed along by a record it added as it is. Looking again shows the order as it is.
+    void rowsReadBeforeLookingAgainShowTheRecordsAsTheyAreNow()
+    {
+        test::ProgramDirectory dir;
+        const QString path = dir.filePath(str("Data/QYName2.DB"));
+        QList<QStringList> rows;
+        for (int i = 0; i < 600; ++i)
+            rows << QStringList{QStringLiteral("c%1").arg(i),
+                                QStringList{"Baker", "Able", "Cole"}[i % 3]};
+        store(path, {"FirstName", "LastName"}, rows);
+        const auto everyThird = [](int from) {
+            QStringList names;
+            for (int i = from; i < 600; i += 3)
+                names << QStringLiteral("c%1").arg(i);
+            return names;
+        };
+        const QStringList able = everyThird(1);
+        QStringList baker = everyThird(0);
+        QStringList cole = everyThird(2);
+        TDataModule1 dm;
+        Table& t = *dm.tbNames;
+        QCOMPARE(column(t, "FirstName"), able + baker + cole);
+
+        sql::Database other(path, sql::OpenMode::ReadWrite);
+        other.exec("DELETE FROM records WHERE FirstName = 'c300'");
+        other.exec("UPDATE records SET FirstName = 'renamed' WHERE FirstName = 'c2'");
+        other.exec("INSERT INTO records(FirstName, LastName) VALUES ('added', 'Able')");
+        QStringList shown = able + baker + cole;
+        QCOMPARE(shown[255], str("c165"));
+        shown[300] = QString();
+        shown[400] = str("renamed");
+        QCOMPARE(column(t, "FirstName"), shown);
+
+        t.refresh();
+        baker.removeOne(str("c300"));
+        cole[0] = str("renamed");
+        QCOMPARE(column(t, "FirstName"), able + QStringList{"added"} + baker + cole);
+    }
+
     // Another order, or the whole order after a range, shows every write made since it was
     // last shown, ours and another program's.
     void anOrderShownAgainShowsEveryWriteSince()
