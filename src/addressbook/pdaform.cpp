@@ -204,17 +204,14 @@ void AddressBookWindow::buildPageButtons()
 {
     m_pageButtonPanel = new QFrame(this);
     m_pageButtonPanel->setObjectName(QStringLiteral("Panel2"));
-    auto* pageButtons = new QHBoxLayout(m_pageButtonPanel);
-    pageButtons->setContentsMargins(0, 0, 0, 0);
-    m_addressButton = makeButton(m_pageButtonPanel, "AddressBtn");
-    m_phoneButton = makeButton(m_pageButtonPanel, "PhoneBtn");
-    m_emailButton = makeButton(m_pageButtonPanel, "EMailBtn");
-    m_memoButton = makeButton(m_pageButtonPanel, "MemoBtn");
-    m_pagerButton = makeButton(m_pageButtonPanel, "PagerBtn");
-    m_nextPageButton = makeButton(m_pageButtonPanel, "BitBtn1");
-    for (QPushButton* button : {m_addressButton, m_phoneButton, m_emailButton, m_memoButton,
-                                m_pagerButton, m_nextPageButton})
-        pageButtons->addWidget(button);
+    makeButtonGrid(m_pageButtonPanel, 6,
+                   {{&m_addressButton, "AddressBtn"},
+                    {&m_phoneButton, "PhoneBtn"},
+                    {&m_emailButton, "EMailBtn"},
+                    {&m_memoButton, "MemoBtn"},
+                    {&m_pagerButton, "PagerBtn"},
+                    {&m_nextPageButton, "BitBtn1"}})
+        ->setContentsMargins(0, 0, 0, 0);
 }
 
 void AddressBookWindow::buildPages()
@@ -421,19 +418,15 @@ void AddressBookWindow::buildCommandButtons()
 {
     m_commandPanel = new QFrame(this);
     m_commandPanel->setObjectName(QStringLiteral("Panel3"));
-    auto* commands = new QGridLayout(m_commandPanel);
-    m_searchButton = makeButton(m_commandPanel, "FindBtn");
-    m_filterButton = makeButton(m_commandPanel, "BitBtn2");
-    m_unfilterButton = makeButton(m_commandPanel, "BitBtn3");
-    m_newButton = makeButton(m_commandPanel, "NewBtn");
-    m_insertButton = makeButton(m_commandPanel, "InsertBtn");
-    m_cancelButton = makeButton(m_commandPanel, "CancelBtn");
-    m_deleteButton = makeButton(m_commandPanel, "DeleteBtn");
-    m_closeButton = makeButton(m_commandPanel, "ExitBtn");
-    QPushButton* const order[8] = {m_searchButton, m_filterButton, m_unfilterButton, m_newButton,
-                                   m_insertButton, m_cancelButton, m_deleteButton,   m_closeButton};
-    for (int i = 0; i < 8; ++i)
-        commands->addWidget(order[i], i / 4, i % 4);
+    makeButtonGrid(m_commandPanel, 4,
+                   {{&m_searchButton, "FindBtn"},
+                    {&m_filterButton, "BitBtn2"},
+                    {&m_unfilterButton, "BitBtn3"},
+                    {&m_newButton, "NewBtn"},
+                    {&m_insertButton, "InsertBtn"},
+                    {&m_cancelButton, "CancelBtn"},
+                    {&m_deleteButton, "DeleteBtn"},
+                    {&m_closeButton, "ExitBtn"}});
 
     m_bottomRule = new QFrame(this);
     m_bottomRule->setObjectName(QStringLiteral("MyBevel1"));

@@ -419,20 +419,15 @@ QFrame* CollectionsWindow::buildCommandPanel()
 {
     QFrame* panel = makePanel(this, "Panel1");
     Buttons& b = m_buttons;
+    std::vector<PanelButton> buttons;
     for (size_t i = 0; i < b.show.size(); ++i)
-        b.show[i] = makeButton(panel, kCatalogues[i].show.button);
-    std::vector<QPushButton*> order(b.show.begin(), b.show.end());
-    for (const size_t i : kRecordButtonOrder) {
-        b.record[i] = makeButton(panel, kRecordCommands[i].button);
-        order.push_back(b.record[i]);
-    }
-    b.close = makeButton(panel, "Exit");
-    b.loans = makeButton(panel, "LoansBtn");
-    order.push_back(b.close);
+        buttons.push_back({&b.show[i], kCatalogues[i].show.button});
+    for (const size_t i : kRecordButtonOrder)
+        buttons.push_back({&b.record[i], kRecordCommands[i].button});
+    buttons.push_back({&b.close, "Exit"});
     // Two to a row: the catalogues, the record commands, then Close; Loans across the bottom.
-    auto* grid = new QGridLayout(panel);
-    for (int i = 0; i < int(order.size()); ++i)
-        grid->addWidget(order[size_t(i)], i / 2, i % 2);
+    QGridLayout* grid = makeButtonGrid(panel, 2, buttons);
+    b.loans = makeButton(panel, "LoansBtn");
     grid->addWidget(b.loans, 6, 0, 1, 2);
     grid->setRowStretch(7, 1);
     return panel;

@@ -152,20 +152,16 @@ void UserDefinedWindow::buildCommandPanel()
 {
     m_commandPanel = makePanel(this, "Panel4");
     Buttons& b = m_buttons;
-    b.newRecord = makeButton(m_commandPanel, "NewBtn");
-    b.insertRecord = makeButton(m_commandPanel, "InsertBtn");
-    b.cancelRecord = makeButton(m_commandPanel, "CancelBtn");
-    b.deleteRecord = makeButton(m_commandPanel, "DeleteBtn");
-    b.search = makeButton(m_commandPanel, "SearchBtn");
-    b.filter = makeButton(m_commandPanel, "FilterBtn");
-    b.unfilter = makeButton(m_commandPanel, "UnfilterBtn");
-    b.close = makeButton(m_commandPanel, "CloseBtn");
-    auto* grid = new QGridLayout(m_commandPanel);
-    QPushButton* const order[] = {b.newRecord, b.insertRecord, b.cancelRecord, b.deleteRecord,
-                                  b.search,    b.filter,       b.unfilter,     b.close};
-    for (int i = 0; i < 8; ++i)
-        grid->addWidget(order[i], i / 2, i % 2);
-    grid->setRowStretch(4, 1);
+    makeButtonGrid(m_commandPanel, 2,
+                   {{&b.newRecord, "NewBtn"},
+                    {&b.insertRecord, "InsertBtn"},
+                    {&b.cancelRecord, "CancelBtn"},
+                    {&b.deleteRecord, "DeleteBtn"},
+                    {&b.search, "SearchBtn"},
+                    {&b.filter, "FilterBtn"},
+                    {&b.unfilter, "UnfilterBtn"},
+                    {&b.close, "CloseBtn"}})
+        ->setRowStretch(4, 1);
 }
 
 // The configuration: the title, the nine names and the memo switch.
