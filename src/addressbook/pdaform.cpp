@@ -452,8 +452,7 @@ void AddressBookWindow::buildStatusLine()
 // Menus and buttons: each command declared once with every control that runs it.
 void AddressBookWindow::declareCommands()
 {
-    QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
-    QMenu* editMenu = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
+    QMenu* file = fileMenu();
     QMenu* options = addMenu(menuBar(), "Options1", QStringLiteral("&Options"));
     QMenu* sort = addMenu(menuBar(), "Sort1", QStringLiteral("Sort &by"));
     QMenu* helpMenu = addMenu(menuBar(), "HelpStuff", QStringLiteral("&Help"));
@@ -478,7 +477,7 @@ void AddressBookWindow::declareCommands()
                    .hint = QStringLiteral("Close the address book"),
                    .button = m_closeButton,
                    .items = {{file, "Exit1", QStringLiteral("&Close"), true}}});
-    declareRecordCommands(editMenu);
+    declareRecordCommands(editMenu());
     declarePageCommands(options);
     declareSortCommands(sort);
     declare(this, {.handler = [] { help::showMainContents(); },

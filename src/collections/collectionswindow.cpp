@@ -437,17 +437,14 @@ QFrame* CollectionsWindow::buildCommandPanel()
 QMenuBar* CollectionsWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    QMenu* popup = contextMenu();
-    QMenu* file = addMenu(bar, "File1", str("&File"));
-    QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
     QMenu* filter = addMenu(bar, "Filter1", str("Filte&r"));
     QMenu* help = addMenu(bar, "Help1", str("&Help"));
-    QMenu* display = popup->addMenu(str("Dis&play"));
+    QMenu* display = contextMenu()->addMenu(str("Dis&play"));
     display->setObjectName(str("Display1"));
     display->menuAction()->setObjectName(str("Display1"));
-    declareCatalogueCommands(file, display);
-    declareFileCommands(file);
-    declareRecordCommands(edit, filter);
+    declareCatalogueCommands(fileMenu(), display);
+    declareFileCommands(fileMenu());
+    declareRecordCommands(editMenu(), filter);
     declareHelpMenu(this, {help, "Collections1", str("C&ollections Help"), 3,
                            [this] { m_context.aboutBox->showFor(str("Quillory - Collections")); }});
     return bar;

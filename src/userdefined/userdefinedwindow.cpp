@@ -212,13 +212,10 @@ void UserDefinedWindow::buildConfiguration()
 QMenuBar* UserDefinedWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    QMenu* popup = contextMenu();
-    QMenu* file = addMenu(bar, "File1", str("&File"));
-    QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
     QMenu* options = addMenu(bar, "Options1", str("&Options"));
     QMenu* help = addMenu(bar, "HelpStuff1", str("&Help"));
-    declareFileCommands(file, options, popup);
-    declareRecordCommands(edit, options, popup);
+    declareFileCommands(options);
+    declareRecordCommands(options);
     declare(this, {.handler = [this] { saveConfiguration(); },
                    .caption = str("Sa&ve"),
                    .hint = str("Store the names and show the records"),
@@ -233,16 +230,16 @@ QMenuBar* UserDefinedWindow::buildMenus()
     return bar;
 }
 
-void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* popup)
+void UserDefinedWindow::declareFileCommands(QMenu* options)
 {
     declare(this, {.handler = [this] { openPrintMenu(); },
                    .caption = str("Print"),
                    .hint = str("Choose the fields to print, then preview or print the records"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
-                   .items = {{file, "PrintPreview1", str("Print Pre&view...")},
-                             {file, "PrintAll1", str("Print &All...")}}});
+                   .items = {{fileMenu(), "PrintPreview1", str("Print Pre&view...")},
+                             {fileMenu(), "PrintAll1", str("Print &All...")}}});
     declareCsvCommands(
-        this, {file, false, [this] {
+        this, {fileMenu(), false, [this] {
                    QStringList names;
                    for (const QLineEdit* edit : m_nameEdits)
                        names << edit->text();
@@ -252,16 +249,17 @@ void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* 
                    .caption = str("C&lose"),
                    .hint = str("Close the user-defined records"),
                    .button = m_buttons.close,
-                   .items = {{file, "Exit1", str("E&xit"), true}}});
+                   .items = {{fileMenu(), "Exit1", str("E&xit"), true}}});
     declare(this, {.handler = [this] { showConfiguration(); },
                    .caption = str("Configure"),
                    .hint = str("Name the window and the fields"),
                    .items = {{options, "Configure1", str("&Configure...")},
-                             {popup, "Configure2", str("C&onfigure...")}}});
+                             {contextMenu(), "Configure2", str("C&onfigure...")}}});
 }
 
-void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup)
+void UserDefinedWindow::declareRecordCommands(QMenu* options)
 {
+    QMenu* edit = editMenu();
     const RecordNoun noun{"record", "records"};
     RecordWindow::declareRecordCommands(
         noun, {{RecordCommand::New, m_buttons.newRecord, edit, "New1", "New2", false, true},
@@ -274,12 +272,12 @@ void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu
     filter.handler = [this] { filterByChosenField(); };
     filter.button = m_buttons.filter;
     filter.items = {{options, "FilterRecords1", filter.caption + str("..."), true},
-                    {popup, "Filter1", filter.caption + str("..."), true}};
+                    {contextMenu(), "Filter1", filter.caption + str("..."), true}};
     declare(this, filter);
     Command unfilter = recordCommand(RecordCommand::Unfilter, noun);
     unfilter.handler = [this] { showAllByFirstField(); };
     unfilter.button = m_buttons.unfilter;
-    unfilter.items = {{options, "CancelFilter1"}, {popup, "Unfilter1"}};
+    unfilter.items = {{options, "CancelFilter1"}, {contextMenu(), "Unfilter1"}};
     declare(this, unfilter);
 }
 

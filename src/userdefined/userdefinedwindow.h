@@ -61,8 +61,8 @@ private:
     void buildCommandPanel();
     void buildConfiguration();
     QMenuBar* buildMenus();
-    void declareFileCommands(QMenu* file, QMenu* options, QMenu* popup);
-    void declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup);
+    void declareFileCommands(QMenu* options);
+    void declareRecordCommands(QMenu* options);
     void layOut(QMenuBar* menuBar);
 
     // The record view with the memo area, whatever the configuration says.
