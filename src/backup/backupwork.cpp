@@ -136,7 +136,7 @@ std::optional<Result> copyEntries(const QDir& from, const QString& target,
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QString& entry = entries.at(i);
         stopWhenCancelled();
-        progress.status(inProgressText() + QLatin1Char(' ') + entry);
+        progress.status(headings().inProgress + QLatin1Char(' ') + entry);
         progress.progress(i, entries.size());
         if (!previous.keep(entry) || !filecopy::copy(from.filePath(entry), to.filePath(entry)))
             return Result{Outcome::Failed, kFailed};
@@ -148,24 +148,10 @@ std::optional<Result> copyEntries(const QDir& from, const QString& target,
 
 } // namespace
 
-QString inProgressText()
+Headings headings()
 {
-    return QStringLiteral("Backup in progress.....");
-}
-
-QString completeText()
-{
-    return QStringLiteral("Backup Complete");
-}
-
-QString failedText()
-{
-    return kFailed;
-}
-
-QString cancelledText()
-{
-    return QStringLiteral("Backup Cancelled: the previous backup is as it was");
+    return {QStringLiteral("Backup in progress....."), QStringLiteral("Backup Complete"), kFailed,
+            QStringLiteral("Backup Cancelled: the previous backup is as it was")};
 }
 
 // The file is written in one piece, readable by the user alone.

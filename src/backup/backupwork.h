@@ -32,10 +32,13 @@ struct Result {
 };
 
 // The heading texts a window shows while a run is under way and when it ended.
-QString inProgressText();
-QString completeText();
-QString failedText();
-QString cancelledText();
+struct Headings {
+    QString inProgress;
+    QString complete;
+    QString failed;
+    QString cancelled;
+};
+Headings headings();
 
 // The folder the run copies into: the user's folder, or the backup directory first use made
 // ("BackUp"), found whatever the letter case of its name ("Backup" while there is none; the run

@@ -107,24 +107,11 @@ QString refusal(const Request& request)
 
 } // namespace
 
-QString inProgressText()
+backup::Headings headings()
 {
-    return QStringLiteral("Restore in progress.....");
-}
-
-QString completeText()
-{
-    return QStringLiteral("Restore Complete");
-}
-
-QString failedText()
-{
-    return QStringLiteral("Restore Failed");
-}
-
-QString cancelledText()
-{
-    return QStringLiteral("Restore Cancelled: nothing was changed");
+    return {QStringLiteral("Restore in progress....."), QStringLiteral("Restore Complete"),
+            QStringLiteral("Restore Failed"),
+            QStringLiteral("Restore Cancelled: nothing was changed")};
 }
 
 void removeLeftovers(const QString& programDirectory)
