@@ -9,6 +9,7 @@
 #include "formats/cardfile.h"
 #include "store/holders.h"
 #include "syncwindows/synccommand.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/fileexchange.h"
@@ -614,15 +615,12 @@ void AddressBookWindow::declareSortCommands(QMenu* sort)
 void AddressBookWindow::layOut()
 {
     auto* right = new QWidget(this);
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(m_headingPanel);
-    rightLayout->addWidget(m_pageButtonPanel);
-    rightLayout->addWidget(m_pages, 1);
+    QVBoxLayout* column =
+        layOutColumn(right, {{m_headingPanel}, {m_pageButtonPanel}, {m_pages, 1}});
     auto* lower = new QHBoxLayout;
     lower->addWidget(m_orderChooser);
     lower->addWidget(m_commandPanel, 1);
-    rightLayout->addLayout(lower);
+    column->addLayout(lower);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(m_recordList);
     splitter->addWidget(right);

@@ -8,7 +8,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace ql {
 
@@ -64,17 +63,9 @@ void JournalWindow::buildButtons()
 void JournalWindow::layOut()
 {
     auto* left = new QWidget(this);
-    auto* leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(m_entryList, 1);
-    leftLayout->addWidget(m_commandPanel);
+    layOutColumn(left, {{m_entryList, 1}, {m_commandPanel}});
     auto* right = new QWidget(this);
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(m_stampLabel);
-    rightLayout->addWidget(m_stampText);
-    rightLayout->addWidget(m_upperText, 1);
-    rightLayout->addWidget(m_lowerText, 1);
+    layOutColumn(right, {{m_stampLabel}, {m_stampText}, {m_upperText, 1}, {m_lowerText, 1}});
     DiaryWindow::layOut(left, right, {1, 2}, {250, 500});
 }
 
