@@ -19,7 +19,6 @@ namespace {
 const QString kInvalidPath = QStringLiteral("Invalid path entered. Please retry.");
 const QString kFailed = QStringLiteral("Backup Failed");
 const QString kNoData = QStringLiteral("Error: Cannot read QY Data");
-const QString kUserDefinedFile = QStringLiteral("UserDefined.reg");
 constexpr QFileDevice::Permissions kPrivateFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
@@ -172,7 +171,17 @@ void writeInformation(const QString& data, const QString& target)
         QStringLiteral(" to ") + target,
     };
     filecopy::write(lines.join(QStringLiteral("\r\n")).toUtf8(),
-                    QDir(target).filePath(QStringLiteral("BackupInfo.txt")));
+                    QDir(target).filePath(informationFileName()));
+}
+
+QString informationFileName()
+{
+    return QStringLiteral("BackupInfo.txt");
+}
+
+QString userDefinedFileName()
+{
+    return QStringLiteral("UserDefined.reg");
 }
 
 QString targetDirectory(const Request& request)
@@ -218,7 +227,7 @@ Result run(const Request& request, Progress& progress)
         if (entry.compare(QLatin1String("qy.db"), Qt::CaseInsensitive) == 0)
             QFile::remove(to.filePath(entry));
     }
-    if (!filecopy::write(request.userDefinedSettings, to.filePath(kUserDefinedFile)))
+    if (!filecopy::write(request.userDefinedSettings, to.filePath(userDefinedFileName())))
         return {Outcome::Failed, kFailed};
     // Written only now, the information file never tells of copies that are not there; that it
     // cannot be written does not fail the run.

@@ -50,6 +50,11 @@ QString targetDirectory(const Request& request);
 // empty when the destination is acceptable.
 QString refusal(const Request& request);
 
+// The files a backup keeps beside the copies of the tables: the information file
+// ("BackupInfo.txt") and the user-defined window's configuration ("UserDefined.reg").
+QString informationFileName();
+QString userDefinedFileName();
+
 // Writes the information file "BackupInfo.txt" into `target`: copied now from `data`. When it
 // cannot be written, an older one stays as it was.
 void writeInformation(const QString& data, const QString& target);
