@@ -26,7 +26,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -70,6 +69,7 @@ UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& con
     , m_table(holder.tbUserDefined)
     , m_context(context)
 {
+    setFirstShowing([this] { showStoredConfiguration(); });
     buildList(holder.dsUserDefined);
     buildFields(holder.dsUserDefined);
     buildMemo(holder.dsUserDefined);
@@ -295,15 +295,6 @@ void UserDefinedWindow::layOut(QMenuBar* menuBar)
     layout->setRowStretch(0, 3);
     layout->setRowStretch(2, 1);
     layout->setColumnStretch(0, 1);
-}
-
-void UserDefinedWindow::showEvent(QShowEvent* event)
-{
-    ModuleWindow::showEvent(event);
-    if (!event->spontaneous() && !m_shown) {
-        m_shown = true;
-        showStoredConfiguration();
-    }
 }
 
 QString UserDefinedWindow::sortIndex() const
