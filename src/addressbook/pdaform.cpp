@@ -9,6 +9,7 @@
 #include "formats/cardfile.h"
 #include "store/holders.h"
 #include "syncwindows/synccommand.h"
+#include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/fileexchange.h"
@@ -204,17 +205,14 @@ void AddressBookWindow::buildPageButtons()
 {
     m_pageButtonPanel = new QFrame(this);
     m_pageButtonPanel->setObjectName(QStringLiteral("Panel2"));
-    auto* pageButtons = new QHBoxLayout(m_pageButtonPanel);
-    pageButtons->setContentsMargins(0, 0, 0, 0);
-    m_addressButton = makeButton(m_pageButtonPanel, "AddressBtn");
-    m_phoneButton = makeButton(m_pageButtonPanel, "PhoneBtn");
-    m_emailButton = makeButton(m_pageButtonPanel, "EMailBtn");
-    m_memoButton = makeButton(m_pageButtonPanel, "MemoBtn");
-    m_pagerButton = makeButton(m_pageButtonPanel, "PagerBtn");
-    m_nextPageButton = makeButton(m_pageButtonPanel, "BitBtn1");
-    for (QPushButton* button : {m_addressButton, m_phoneButton, m_emailButton, m_memoButton,
-                                m_pagerButton, m_nextPageButton})
-        pageButtons->addWidget(button);
+    makeButtonGrid(m_pageButtonPanel, 6,
+                   {{&m_addressButton, "AddressBtn"},
+                    {&m_phoneButton, "PhoneBtn"},
+                    {&m_emailButton, "EMailBtn"},
+                    {&m_memoButton, "MemoBtn"},
+                    {&m_pagerButton, "PagerBtn"},
+                    {&m_nextPageButton, "BitBtn1"}})
+        ->setContentsMargins(0, 0, 0, 0);
 }
 
 void AddressBookWindow::buildPages()
@@ -421,19 +419,15 @@ void AddressBookWindow::buildCommandButtons()
 {
     m_commandPanel = new QFrame(this);
     m_commandPanel->setObjectName(QStringLiteral("Panel3"));
-    auto* commands = new QGridLayout(m_commandPanel);
-    m_searchButton = makeButton(m_commandPanel, "FindBtn");
-    m_filterButton = makeButton(m_commandPanel, "BitBtn2");
-    m_unfilterButton = makeButton(m_commandPanel, "BitBtn3");
-    m_newButton = makeButton(m_commandPanel, "NewBtn");
-    m_insertButton = makeButton(m_commandPanel, "InsertBtn");
-    m_cancelButton = makeButton(m_commandPanel, "CancelBtn");
-    m_deleteButton = makeButton(m_commandPanel, "DeleteBtn");
-    m_closeButton = makeButton(m_commandPanel, "ExitBtn");
-    QPushButton* const order[8] = {m_searchButton, m_filterButton, m_unfilterButton, m_newButton,
-                                   m_insertButton, m_cancelButton, m_deleteButton,   m_closeButton};
-    for (int i = 0; i < 8; ++i)
-        commands->addWidget(order[i], i / 4, i % 4);
+    makeButtonGrid(m_commandPanel, 4,
+                   {{&m_searchButton, "FindBtn"},
+                    {&m_filterButton, "BitBtn2"},
+                    {&m_unfilterButton, "BitBtn3"},
+                    {&m_newButton, "NewBtn"},
+                    {&m_insertButton, "InsertBtn"},
+                    {&m_cancelButton, "CancelBtn"},
+                    {&m_deleteButton, "DeleteBtn"},
+                    {&m_closeButton, "ExitBtn"}});
 
     m_bottomRule = new QFrame(this);
     m_bottomRule->setObjectName(QStringLiteral("MyBevel1"));
@@ -459,8 +453,7 @@ void AddressBookWindow::buildStatusLine()
 // Menus and buttons: each command declared once with every control that runs it.
 void AddressBookWindow::declareCommands()
 {
-    QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
-    QMenu* editMenu = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
+    QMenu* file = fileMenu();
     QMenu* options = addMenu(menuBar(), "Options1", QStringLiteral("&Options"));
     QMenu* sort = addMenu(menuBar(), "Sort1", QStringLiteral("Sort &by"));
     QMenu* helpMenu = addMenu(menuBar(), "HelpStuff", QStringLiteral("&Help"));
@@ -485,7 +478,7 @@ void AddressBookWindow::declareCommands()
                    .hint = QStringLiteral("Close the address book"),
                    .button = m_closeButton,
                    .items = {{file, "Exit1", QStringLiteral("&Close"), true}}});
-    declareRecordCommands(editMenu);
+    declareRecordCommands(editMenu());
     declarePageCommands(options);
     declareSortCommands(sort);
     declare(this, {.handler = [] { help::showMainContents(); },
@@ -622,15 +615,12 @@ void AddressBookWindow::declareSortCommands(QMenu* sort)
 void AddressBookWindow::layOut()
 {
     auto* right = new QWidget(this);
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(m_headingPanel);
-    rightLayout->addWidget(m_pageButtonPanel);
-    rightLayout->addWidget(m_pages, 1);
+    QVBoxLayout* column =
+        layOutColumn(right, {{m_headingPanel}, {m_pageButtonPanel}, {m_pages, 1}});
     auto* lower = new QHBoxLayout;
     lower->addWidget(m_orderChooser);
     lower->addWidget(m_commandPanel, 1);
-    rightLayout->addLayout(lower);
+    column->addLayout(lower);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(m_recordList);
     splitter->addWidget(right);

@@ -222,19 +222,19 @@ void BackupWindow::backUpNow()
     }
     if (!failure.isEmpty()) {
         tell(this, {backup::Outcome::Failed, failure});
-        setHeading(backup::failedText());
+        setHeading(backup::headings().failed);
         return;
     }
-    setHeading(backup::inProgressText());
+    setHeading(backup::headings().inProgress);
     const std::optional<backup::Result> result =
         runInBackground(this, request, [this](const QString& text) { setHeading(text); });
     if (!result) {
-        setHeading(backup::cancelledText());
+        setHeading(backup::headings().cancelled);
         return;
     }
     tell(this, *result);
-    setHeading(result->outcome == backup::Outcome::Complete ? backup::completeText()
-                                                            : backup::failedText());
+    setHeading(result->outcome == backup::Outcome::Complete ? backup::headings().complete
+                                                            : backup::headings().failed);
     // The restore page offers the folder last backed up into.
     if (result->outcome == backup::Outcome::Complete && request.userSpecified) {
         Settings settings;
@@ -287,7 +287,7 @@ void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const Ru
     if (const std::optional<backup::Result> result = runInBackground(owner, request, {}))
         tell(owner, *result);
     else
-        services::prompts().message(owner, backup::cancelledText(), MessageKind::Plain);
+        services::prompts().message(owner, backup::headings().cancelled, MessageKind::Plain);
 }
 
 } // namespace ql

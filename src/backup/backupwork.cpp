@@ -19,7 +19,6 @@ namespace {
 const QString kInvalidPath = QStringLiteral("Invalid path entered. Please retry.");
 const QString kFailed = QStringLiteral("Backup Failed");
 const QString kNoData = QStringLiteral("Error: Cannot read QY Data");
-const QString kUserDefinedFile = QStringLiteral("UserDefined.reg");
 constexpr QFileDevice::Permissions kPrivateFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
@@ -136,7 +135,7 @@ std::optional<Result> copyEntries(const QDir& from, const QString& target,
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QString& entry = entries.at(i);
         stopWhenCancelled();
-        progress.status(inProgressText() + QLatin1Char(' ') + entry);
+        progress.status(headings().inProgress + QLatin1Char(' ') + entry);
         progress.progress(i, entries.size());
         if (!previous.keep(entry) || !filecopy::copy(from.filePath(entry), to.filePath(entry)))
             return Result{Outcome::Failed, kFailed};
@@ -148,24 +147,10 @@ std::optional<Result> copyEntries(const QDir& from, const QString& target,
 
 } // namespace
 
-QString inProgressText()
+Headings headings()
 {
-    return QStringLiteral("Backup in progress.....");
-}
-
-QString completeText()
-{
-    return QStringLiteral("Backup Complete");
-}
-
-QString failedText()
-{
-    return kFailed;
-}
-
-QString cancelledText()
-{
-    return QStringLiteral("Backup Cancelled: the previous backup is as it was");
+    return {QStringLiteral("Backup in progress....."), QStringLiteral("Backup Complete"), kFailed,
+            QStringLiteral("Backup Cancelled: the previous backup is as it was")};
 }
 
 // The file is written in one piece, readable by the user alone.
@@ -186,7 +171,17 @@ void writeInformation(const QString& data, const QString& target)
         QStringLiteral(" to ") + target,
     };
     filecopy::write(lines.join(QStringLiteral("\r\n")).toUtf8(),
-                    QDir(target).filePath(QStringLiteral("BackupInfo.txt")));
+                    QDir(target).filePath(informationFileName()));
+}
+
+QString informationFileName()
+{
+    return QStringLiteral("BackupInfo.txt");
+}
+
+QString userDefinedFileName()
+{
+    return QStringLiteral("UserDefined.reg");
 }
 
 QString targetDirectory(const Request& request)
@@ -232,7 +227,7 @@ Result run(const Request& request, Progress& progress)
         if (entry.compare(QLatin1String("qy.db"), Qt::CaseInsensitive) == 0)
             QFile::remove(to.filePath(entry));
     }
-    if (!filecopy::write(request.userDefinedSettings, to.filePath(kUserDefinedFile)))
+    if (!filecopy::write(request.userDefinedSettings, to.filePath(userDefinedFileName())))
         return {Outcome::Failed, kFailed};
     // Written only now, the information file never tells of copies that are not there; that it
     // cannot be written does not fail the run.

@@ -32,10 +32,13 @@ struct Result {
 };
 
 // The heading texts a window shows while a run is under way and when it ended.
-QString inProgressText();
-QString completeText();
-QString failedText();
-QString cancelledText();
+struct Headings {
+    QString inProgress;
+    QString complete;
+    QString failed;
+    QString cancelled;
+};
+Headings headings();
 
 // The folder the run copies into: the user's folder, or the backup directory first use made
 // ("BackUp"), found whatever the letter case of its name ("Backup" while there is none; the run
@@ -46,6 +49,11 @@ QString targetDirectory(const Request& request);
 // the user named of fewer than four characters, or the data directory or a folder inside it;
 // empty when the destination is acceptable.
 QString refusal(const Request& request);
+
+// The files a backup keeps beside the copies of the tables: the information file
+// ("BackupInfo.txt") and the user-defined window's configuration ("UserDefined.reg").
+QString informationFileName();
+QString userDefinedFileName();
 
 // Writes the information file "BackupInfo.txt" into `target`: copied now from `data`. When it
 // cannot be written, an older one stays as it was.

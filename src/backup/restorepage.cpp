@@ -251,7 +251,7 @@ void RestorePage::runRestore(const restore::Backup& backup)
     if (wasOpen)
         m_addressBook.tbNames->checkBrowseMode();
     m_addressBook.closeTables();
-    m_onStatus(restore::inProgressText());
+    m_onStatus(restore::headings().inProgress);
     restore::Result result;
     WorkEnd end = WorkEnd::Finished;
     try {
@@ -272,7 +272,7 @@ void RestorePage::runRestore(const restore::Backup& backup)
     if (wasOpen || (restored && request.tables.contains(catalogue::names().name)))
         m_addressBook.openTables();
     if (end == WorkEnd::Cancelled) {
-        m_onStatus(restore::cancelledText());
+        m_onStatus(restore::headings().cancelled);
         return;
     }
     finish(result, backup);
@@ -281,7 +281,7 @@ void RestorePage::runRestore(const restore::Backup& backup)
 void RestorePage::finish(const restore::Result& result, const restore::Backup& backup)
 {
     if (result.outcome != restore::Outcome::Complete) {
-        m_onStatus(restore::failedText());
+        m_onStatus(restore::headings().failed);
         services::prompts().message(window(), result.message, MessageKind::Critical);
         return;
     }
@@ -295,7 +295,7 @@ void RestorePage::finish(const restore::Result& result, const restore::Backup& b
             told += QStringLiteral(" The user-defined window's settings in the backup cannot be "
                                    "read; they are as they were.");
     }
-    m_onStatus(restore::completeText());
+    m_onStatus(restore::headings().complete);
     services::prompts().message(window(), told, MessageKind::Plain);
     findBackups();
 }

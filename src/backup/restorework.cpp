@@ -17,8 +17,6 @@
 namespace ql::restore {
 namespace {
 
-const QString kInformationFile = QStringLiteral("BackupInfo.txt");
-const QString kUserDefinedFile = QStringLiteral("UserDefined.reg");
 const QString kSetAsidePrefix = QStringLiteral("Before restore ");
 // What a restore cut short by a crash leaves: the copies it was bringing in, and a folder it was
 // setting the tables aside in. The next restore removes them.
@@ -42,7 +40,7 @@ QString dataDirectory(const QString& programDirectory)
 // When the information file says the backup was made: the text after "on " on its fourth line.
 QString toldMoment(const QString& folder)
 {
-    QFile file(QDir(folder).filePath(kInformationFile));
+    QFile file(QDir(folder).filePath(backup::informationFileName()));
     if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestUserDefined)
         return {};
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
@@ -60,7 +58,7 @@ bool holdsTable(const QString& folder)
 // The time a backup folder was made: its information file's, else its newest table file's.
 QDateTime madeAt(const QString& folder)
 {
-    const QFileInfo information(QDir(folder).filePath(kInformationFile));
+    const QFileInfo information(QDir(folder).filePath(backup::informationFileName()));
     if (information.isFile())
         return information.lastModified();
     QDateTime newest;
@@ -107,24 +105,11 @@ QString refusal(const Request& request)
 
 } // namespace
 
-QString inProgressText()
+backup::Headings headings()
 {
-    return QStringLiteral("Restore in progress.....");
-}
-
-QString completeText()
-{
-    return QStringLiteral("Restore Complete");
-}
-
-QString failedText()
-{
-    return QStringLiteral("Restore Failed");
-}
-
-QString cancelledText()
-{
-    return QStringLiteral("Restore Cancelled: nothing was changed");
+    return {QStringLiteral("Restore in progress....."), QStringLiteral("Restore Complete"),
+            QStringLiteral("Restore Failed"),
+            QStringLiteral("Restore Cancelled: nothing was changed")};
 }
 
 void removeLeftovers(const QString& programDirectory)
@@ -195,7 +180,8 @@ Backup examineCopies(const QString& folder, const QString& onlyTable, Progress& 
         registerPassword(*def);
         found.copies.push_back({def->name, tables.examine(*def)});
     }
-    found.holdsUserDefined = QFileInfo(QDir(folder).filePath(kUserDefinedFile)).isFile();
+    found.holdsUserDefined =
+        QFileInfo(QDir(folder).filePath(backup::userDefinedFileName())).isFile();
     return found;
 }
 
@@ -300,7 +286,7 @@ std::optional<QString> setAside(const Request& request, bool withConfiguration)
     }
     if (withConfiguration)
         kept = kept && filecopy::write(request.backup.userDefinedSettings,
-                                       QDir(unfinished).filePath(kUserDefinedFile));
+                                       QDir(unfinished).filePath(backup::userDefinedFileName()));
     backup::writeInformation(data, unfinished);
     const QString done = backups.filePath(name);
     if (!kept || !filecopy::syncFolder(unfinished) || !filecopy::moveIntoPlace(unfinished, done) ||
@@ -334,7 +320,7 @@ QStringList replaceTables(const Incoming& incoming, const QString& data,
 // The configuration the backup keeps, when it is asked for and there.
 std::optional<QByteArray> userDefinedOf(const Request& request)
 {
-    QFile file(QDir(backupFolder(request)).filePath(kUserDefinedFile));
+    QFile file(QDir(backupFolder(request)).filePath(backup::userDefinedFileName()));
     if (!request.userDefined || file.size() > kLargestUserDefined ||
         !file.open(QIODevice::ReadOnly))
         return std::nullopt;

@@ -87,11 +87,8 @@ struct Result {
     std::optional<QByteArray> userDefinedSettings;
 };
 
-// The heading texts a window shows.
-QString inProgressText();
-QString completeText();
-QString failedText();
-QString cancelledText();
+// The heading texts a window shows while a restore is under way and when it ended.
+backup::Headings headings();
 
 // One restore. Each chosen copy is brought in beside the data directory and checked; one that is
 // missing or unsound refuses the whole restore, naming it, and nothing changes. It reports each

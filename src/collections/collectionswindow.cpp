@@ -419,20 +419,15 @@ QFrame* CollectionsWindow::buildCommandPanel()
 {
     QFrame* panel = makePanel(this, "Panel1");
     Buttons& b = m_buttons;
+    std::vector<PanelButton> buttons;
     for (size_t i = 0; i < b.show.size(); ++i)
-        b.show[i] = makeButton(panel, kCatalogues[i].show.button);
-    std::vector<QPushButton*> order(b.show.begin(), b.show.end());
-    for (const size_t i : kRecordButtonOrder) {
-        b.record[i] = makeButton(panel, kRecordCommands[i].button);
-        order.push_back(b.record[i]);
-    }
-    b.close = makeButton(panel, "Exit");
-    b.loans = makeButton(panel, "LoansBtn");
-    order.push_back(b.close);
+        buttons.push_back({&b.show[i], kCatalogues[i].show.button});
+    for (const size_t i : kRecordButtonOrder)
+        buttons.push_back({&b.record[i], kRecordCommands[i].button});
+    buttons.push_back({&b.close, "Exit"});
     // Two to a row: the catalogues, the record commands, then Close; Loans across the bottom.
-    auto* grid = new QGridLayout(panel);
-    for (int i = 0; i < int(order.size()); ++i)
-        grid->addWidget(order[size_t(i)], i / 2, i % 2);
+    QGridLayout* grid = makeButtonGrid(panel, 2, buttons);
+    b.loans = makeButton(panel, "LoansBtn");
     grid->addWidget(b.loans, 6, 0, 1, 2);
     grid->setRowStretch(7, 1);
     return panel;
@@ -442,17 +437,14 @@ QFrame* CollectionsWindow::buildCommandPanel()
 QMenuBar* CollectionsWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    QMenu* popup = contextMenu();
-    QMenu* file = addMenu(bar, "File1", str("&File"));
-    QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
     QMenu* filter = addMenu(bar, "Filter1", str("Filte&r"));
     QMenu* help = addMenu(bar, "Help1", str("&Help"));
-    QMenu* display = popup->addMenu(str("Dis&play"));
+    QMenu* display = contextMenu()->addMenu(str("Dis&play"));
     display->setObjectName(str("Display1"));
     display->menuAction()->setObjectName(str("Display1"));
-    declareCatalogueCommands(file, display);
-    declareFileCommands(file);
-    declareRecordCommands(edit, filter);
+    declareCatalogueCommands(fileMenu(), display);
+    declareFileCommands(fileMenu());
+    declareRecordCommands(editMenu(), filter);
     declareHelpMenu(this, {help, "Collections1", str("C&ollections Help"), 3,
                            [this] { m_context.aboutBox->showFor(str("Quillory - Collections")); }});
     return bar;

@@ -42,18 +42,29 @@ icalcomponent* newComponent(icalcomponent_kind kind, const icaltimetype& written
 }
 
 // The text's first line as the summary other programs list.
-void addSummary(icalcomponent* component, const QString& text)
-{
-    const QString firstLine = text.section(QLatin1Char('\n'), 0, 0).trimmed();
-    if (!firstLine.isEmpty())
-        icalcomponent_add_property(component, icalproperty_new_summary(calendarText(firstLine)));
-}
-
 icalproperty* addDescription(icalcomponent* component, const QString& text)
 {
     icalproperty* description = icalproperty_new_description(calendarText(text));
     icalcomponent_add_property(component, description);
     return description;
+}
+
+// A record's text as the component's summary (its first line) and its description.
+void addSummaryAndDescription(icalcomponent* component, const QString& text)
+{
+    const QString firstLine = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (!firstLine.isEmpty())
+        icalcomponent_add_property(component, icalproperty_new_summary(calendarText(firstLine)));
+    addDescription(component, text);
+}
+
+// `base` (a null date or a null time) on the day `date`.
+icaltimetype onDay(icaltimetype base, QDate date)
+{
+    base.year = date.year();
+    base.month = date.month();
+    base.day = date.day();
+    return base;
 }
 
 Component newCalendar()
@@ -199,61 +210,56 @@ std::vector<TableBulk::Texts> readModule(CalendarModule module, const QStringLis
                      [&fields](const Table& table) { return TableBulk::readTexts(table, fields); });
 }
 
-} // namespace
-
-QByteArray toDoCalendar(const std::vector<ToDoItem>& items)
+// A calendar with a component of `kind` for each record, which `fill` gives its properties.
+template <typename Record, typename Fill>
+QByteArray writeCalendar(const std::vector<Record>& records, icalcomponent_kind kind, Fill fill)
 {
     const Component calendar = newCalendar();
     const icaltimetype written = nowInUtc();
-    for (const ToDoItem& item : items) {
-        icalcomponent* todo = newComponent(ICAL_VTODO_COMPONENT, written);
-        if (item.due.isValid()) {
-            icaltimetype due = icaltime_null_date();
-            due.year = item.due.year();
-            due.month = item.due.month();
-            due.day = item.due.day();
-            icalcomponent_add_property(todo, icalproperty_new_due(due));
-        }
-        if (!item.text.isEmpty()) {
-            addSummary(todo, item.text);
-            addDescription(todo, item.text);
-        }
-        icalcomponent_add_component(calendar.get(), todo);
+    for (const Record& record : records) {
+        icalcomponent* component = newComponent(kind, written);
+        fill(component, record);
+        icalcomponent_add_component(calendar.get(), component);
     }
     return calendarBytes(calendar.get());
 }
 
+} // namespace
+
+QByteArray toDoCalendar(const std::vector<ToDoItem>& items)
+{
+    return writeCalendar(
+        items, ICAL_VTODO_COMPONENT, [](icalcomponent* todo, const ToDoItem& item) {
+            if (item.due.isValid()) {
+                icalcomponent_add_property(
+                    todo, icalproperty_new_due(onDay(icaltime_null_date(), item.due)));
+            }
+            if (!item.text.isEmpty())
+                addSummaryAndDescription(todo, item.text);
+        });
+}
+
 QByteArray journalCalendar(const std::vector<JournalEntry>& entries)
 {
-    const Component calendar = newCalendar();
-    const icaltimetype written = nowInUtc();
-    for (const JournalEntry& entry : entries) {
-        icalcomponent* journal = newComponent(ICAL_VJOURNAL_COMPONENT, written);
-        if (entry.stamp.isValid()) {
-            icaltimetype start = icaltime_null_time();
-            const QDate date = entry.stamp.date();
-            const QTime time = entry.stamp.time();
-            start.year = date.year();
-            start.month = date.month();
-            start.day = date.day();
-            start.hour = time.hour();
-            start.minute = time.minute();
-            start.second = time.second();
-            icalcomponent_add_property(journal, icalproperty_new_dtstart(start));
-        }
-        if (!entry.upper.isEmpty()) {
-            addSummary(journal, entry.upper);
-            addDescription(journal, entry.upper);
-        }
-        if (!entry.lower.isEmpty()) {
-            icalproperty* lower = addDescription(journal, entry.lower);
-            icalparameter* part = icalparameter_new_x(kLowerText);
-            icalparameter_set_xname(part, kTextParameter);
-            icalproperty_add_parameter(lower, part);
-        }
-        icalcomponent_add_component(calendar.get(), journal);
-    }
-    return calendarBytes(calendar.get());
+    return writeCalendar(
+        entries, ICAL_VJOURNAL_COMPONENT, [](icalcomponent* journal, const JournalEntry& entry) {
+            if (entry.stamp.isValid()) {
+                icaltimetype start = onDay(icaltime_null_time(), entry.stamp.date());
+                const QTime time = entry.stamp.time();
+                start.hour = time.hour();
+                start.minute = time.minute();
+                start.second = time.second();
+                icalcomponent_add_property(journal, icalproperty_new_dtstart(start));
+            }
+            if (!entry.upper.isEmpty())
+                addSummaryAndDescription(journal, entry.upper);
+            if (!entry.lower.isEmpty()) {
+                icalproperty* lower = addDescription(journal, entry.lower);
+                icalparameter* part = icalparameter_new_x(kLowerText);
+                icalparameter_set_xname(part, kTextParameter);
+                icalproperty_add_parameter(lower, part);
+            }
+        });
 }
 
 CalendarRead readCalendar(QByteArrayView file)

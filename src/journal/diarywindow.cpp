@@ -90,8 +90,7 @@ QString DiaryWindow::text(const char* toDo, const char* journal) const
 void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* calendar,
                                   QPushButton* close)
 {
-    QMenu* file = addMenu(menuBar(), "File1", QStringLiteral("&File"));
-    QMenu* edit = addMenu(menuBar(), "Edit1", QStringLiteral("&Edit"));
+    QMenu* file = fileMenu();
     QMenu* filter =
         records.filter ? addMenu(menuBar(), "Filter1", QStringLiteral("Filte&r")) : nullptr;
     QMenu* helpMenu = addMenu(menuBar(), "Help1", QStringLiteral("&Help"));
@@ -112,7 +111,7 @@ void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* cal
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
                    .button = close,
                    .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
-    declareRecordRows(records, edit, filter);
+    declareRecordRows(records, filter);
     declare(this, {.handler =
                        [this] {
                            m_context.modules->open(ModuleRegistry::Window::ReferenceCalendar, this);
@@ -120,7 +119,7 @@ void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* cal
                    .caption = QStringLiteral("C&alendar"),
                    .hint = QStringLiteral("Look at a month calendar"),
                    .button = calendar,
-                   .items = {{edit, pick("Calendar1", "Calander1"), {}, true},
+                   .items = {{editMenu(), pick("Calendar1", "Calander1"), {}, true},
                              {contextMenu(), pick("Calendar2", "Calendar1"), {}, true}}});
     declareHelpMenu(
         this, {helpMenu, pick("ToDoHelp1", "Journal1"), text("&To-Do List Help", "&Journal Help"),
@@ -148,8 +147,9 @@ void DiaryWindow::declarePrintCommands(QMenu* file)
 
 // The record commands at the window's buttons, in the Edit menu and the context menu; Filter
 // and Unfilter in the Filter menu, after Search set apart.
-void DiaryWindow::declareRecordRows(const RecordButtons& buttons, QMenu* edit, QMenu* filter)
+void DiaryWindow::declareRecordRows(const RecordButtons& buttons, QMenu* filter)
 {
+    QMenu* edit = editMenu();
     const bool filters = filter != nullptr;
     std::vector<RecordRow> rows{
         {RecordCommand::New, buttons.add, edit, "New1", "New2"},

@@ -62,7 +62,7 @@ protected:
 
 private:
     void declarePrintCommands(QMenu* file);
-    void declareRecordRows(const RecordButtons& buttons, QMenu* edit, QMenu* filter);
+    void declareRecordRows(const RecordButtons& buttons, QMenu* filter);
     // Of two names, texts or items, the one of this window's module.
     const char* pick(const char* toDo, const char* journal) const;
     QString text(const char* toDo, const char* journal) const;

@@ -6,10 +6,8 @@
 #include "widgets/dbcontrols.h"
 
 #include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace ql {
 
@@ -50,18 +48,14 @@ void JournalWindow::buildButtons()
 {
     m_commandPanel = makePanel(this, "Panel1");
 
-    m_newButton = makeButton(m_commandPanel, "NewBtn");
-    m_insertButton = makeButton(m_commandPanel, "InsertBtn");
-    m_cancelButton = makeButton(m_commandPanel, "CancelBtn");
-    m_deleteButton = makeButton(m_commandPanel, "DeleteBtn");
-    m_searchButton = makeButton(m_commandPanel, "SearchBtn");
-    m_closeButton = makeButton(m_commandPanel, "ExitBtn");
-    m_calendarButton = makeButton(m_commandPanel, "CalendarBtn1");
-    auto* buttons = new QGridLayout(m_commandPanel);
-    QPushButton* const order[7] = {m_newButton,    m_insertButton, m_cancelButton,  m_deleteButton,
-                                   m_searchButton, m_closeButton,  m_calendarButton};
-    for (int i = 0; i < 7; ++i)
-        buttons->addWidget(order[i], i / 2, i % 2);
+    makeButtonGrid(m_commandPanel, 2,
+                   {{&m_newButton, "NewBtn"},
+                    {&m_insertButton, "InsertBtn"},
+                    {&m_cancelButton, "CancelBtn"},
+                    {&m_deleteButton, "DeleteBtn"},
+                    {&m_searchButton, "SearchBtn"},
+                    {&m_closeButton, "ExitBtn"},
+                    {&m_calendarButton, "CalendarBtn1"}});
 }
 
 // The list above the buttons on the left; the stamp and the two texts on the right. The list
@@ -69,17 +63,9 @@ void JournalWindow::buildButtons()
 void JournalWindow::layOut()
 {
     auto* left = new QWidget(this);
-    auto* leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(m_entryList, 1);
-    leftLayout->addWidget(m_commandPanel);
+    layOutColumn(left, {{m_entryList, 1}, {m_commandPanel}});
     auto* right = new QWidget(this);
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(m_stampLabel);
-    rightLayout->addWidget(m_stampText);
-    rightLayout->addWidget(m_upperText, 1);
-    rightLayout->addWidget(m_lowerText, 1);
+    layOutColumn(right, {{m_stampLabel}, {m_stampText}, {m_upperText, 1}, {m_lowerText, 1}});
     DiaryWindow::layOut(left, right, {1, 2}, {250, 500});
 }
 

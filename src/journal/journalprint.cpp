@@ -4,24 +4,44 @@
 #include "store/table.h"
 
 namespace ql {
-using report::addPageFooter;
-using report::addTitleBand;
 using report::BandKind;
+
+namespace {
+
+// How a diary's report starts: its title, its heading at the top of the first page, and the
+// detail band each record prints in, `height` points high with a rule above or below it.
+struct RecordBands {
+    const char* title;
+    const char* heading;
+    double height;
+    bool ruleAbove;
+};
+
+// Gives the report its title and heading, and returns its detail band "QRBand2", in which each
+// record prints after `readMemos` took its texts.
+report::Band* addRecordBands(report::Report& report, const RecordBands& design,
+                             std::function<void()> readMemos)
+{
+    report.title = QString::fromUtf8(design.title);
+    report::addTitleBand(report, QString::fromUtf8(design.heading), 12);
+    report::Band* detail =
+        report.addBand(BandKind::Detail, QStringLiteral("QRBand2"), design.height);
+    detail->ruleAbove = design.ruleAbove;
+    detail->ruleBelow = !design.ruleAbove;
+    detail->beforePrint = std::move(readMemos);
+    return detail;
+}
+
+} // namespace
 
 TJournalPrint1::TJournalPrint1(Table& journal, QObject* owner)
     : Report(owner, &journal)
     , DBMemo1(*this, QStringLiteral("MemoField1"))
     , DBMemo2(*this, QStringLiteral("MemoField2"))
 {
-    title = QStringLiteral("Quillory -  Journal Print");
     const double width = bandWidth();
-
-    QRBand1 = addTitleBand(*this, QStringLiteral("Journal "), 12);
-    QRLabel1 = QRBand1->item(QStringLiteral("QRLabel1"));
-
-    QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 50);
-    QRBand2->ruleAbove = true;
-    QRBand2->beforePrint = [this] { QRBand2BeforePrint(); };
+    QRBand2 = addRecordBands(*this, {"Quillory -  Journal Print", "Journal ", 50, true},
+                             [this] { QRBand2BeforePrint(); });
     QRDBText1 = QRBand2->addField(QStringLiteral("QRDBText1"), QStringLiteral("DateTimeStamp"),
                                   QRectF(width / 2 - 140, 6, 280, 18));
     QRDBText1->alignment = Qt::AlignHCenter;
@@ -34,7 +54,7 @@ TJournalPrint1::TJournalPrint1(Table& journal, QObject* owner)
     QRMemo2 = ChildBand1->addMemo(QStringLiteral("QRMemo2"), QRectF(0, 2, width, 18));
     QRMemo2->font = font(10);
 
-    QRBand3 = addPageFooter(*this);
+    report::addPageFooter(*this);
 }
 
 void TJournalPrint1::QRBand2BeforePrint()
@@ -47,15 +67,9 @@ TToDoPrint1::TToDoPrint1(Table& toDo, QObject* owner)
     : Report(owner, &toDo)
     , DBMemo1(*this, QStringLiteral("ToDoMemo"))
 {
-    title = QStringLiteral("Quillory - To Do Print");
     const double width = bandWidth();
-
-    QRBand1 = addTitleBand(*this, QStringLiteral("To Do List"), 12);
-    QRLabel1 = QRBand1->item(QStringLiteral("QRLabel1"));
-
-    QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 48);
-    QRBand2->ruleBelow = true;
-    QRBand2->beforePrint = [this] { QRBand2BeforePrint(); };
+    QRBand2 = addRecordBands(*this, {"Quillory - To Do Print", "To Do List", 48, false},
+                             [this] { QRBand2BeforePrint(); });
     QRLabel2 = QRBand2->addLabel(QStringLiteral("QRLabel2"), QStringLiteral("Due by"),
                                  QRectF(0, 6, 80, 18));
     QRLabel2->font = font(10, true);
@@ -65,9 +79,7 @@ TToDoPrint1::TToDoPrint1(Table& toDo, QObject* owner)
     QRMemo1 = QRBand2->addMemo(QStringLiteral("QRMemo1"), QRectF(84, 26, width - 84, 18));
     QRMemo1->font = font(10);
 
-    QRBand3 = addPageFooter(*this);
-    QRSysData1 = QRBand3->item(QStringLiteral("QRSysData1"));
-    QRSysData2 = QRBand3->item(QStringLiteral("QRSysData2"));
+    report::addPageFooter(*this);
 }
 
 void TToDoPrint1::QRBand2BeforePrint()

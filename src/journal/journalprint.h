@@ -11,11 +11,8 @@ class TJournalPrint1 : public report::Report {
 public:
     explicit TJournalPrint1(Table& journal, QObject* owner = nullptr);
 
-    report::Band* QRBand1;
     report::Band* QRBand2;
     report::Band* ChildBand1;
-    report::Band* QRBand3;
-    report::Item* QRLabel1;
     report::Item* QRDBText1;
     report::Item* QRMemo1;
     report::Item* QRMemo2;
@@ -31,15 +28,10 @@ class TToDoPrint1 : public report::Report {
 public:
     explicit TToDoPrint1(Table& toDo, QObject* owner = nullptr);
 
-    report::Band* QRBand1;
     report::Band* QRBand2;
-    report::Band* QRBand3;
-    report::Item* QRLabel1;
     report::Item* QRLabel2;
     report::Item* QRDBText1;
     report::Item* QRMemo1;
-    report::Item* QRSysData1;
-    report::Item* QRSysData2;
     report::DataMemo DBMemo1;
 
     void QRBand2BeforePrint();

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace ql {
 
@@ -56,24 +55,19 @@ void ToDoWindow::buildButtons()
     m_editingPanel = makePanel(this, "Panel3");
     m_findingPanel = makePanel(this, "Panel4");
 
-    m_newButton = makeButton(m_editingPanel, "NewBtn");
-    m_insertButton = makeButton(m_editingPanel, "InsertBtn");
-    m_deleteButton = makeButton(m_editingPanel, "DeleteBtn");
-    m_cancelButton = makeButton(m_editingPanel, "CancelBtn");
-    m_searchButton = makeButton(m_findingPanel, "SearchBtn");
-    m_filterButton = makeButton(m_findingPanel, "FilterBtn");
-    m_unfilterButton = makeButton(m_findingPanel, "UnFilterBtn");
-    m_calendarButton = makeButton(m_findingPanel, "CalendarBtn1");
-    m_closeButton = makeButton(m_findingPanel, "ExitBtn");
-    auto* editing = new QVBoxLayout(m_editingPanel);
-    for (QPushButton* button : {m_newButton, m_insertButton, m_deleteButton, m_cancelButton})
-        editing->addWidget(button);
-    editing->addStretch();
-    auto* finding = new QVBoxLayout(m_findingPanel);
-    for (QPushButton* button :
-         {m_searchButton, m_filterButton, m_unfilterButton, m_calendarButton, m_closeButton})
-        finding->addWidget(button);
-    finding->addStretch();
+    makeButtonGrid(m_editingPanel, 1,
+                   {{&m_newButton, "NewBtn"},
+                    {&m_insertButton, "InsertBtn"},
+                    {&m_deleteButton, "DeleteBtn"},
+                    {&m_cancelButton, "CancelBtn"}})
+        ->setRowStretch(4, 1);
+    makeButtonGrid(m_findingPanel, 1,
+                   {{&m_searchButton, "SearchBtn"},
+                    {&m_filterButton, "FilterBtn"},
+                    {&m_unfilterButton, "UnFilterBtn"},
+                    {&m_calendarButton, "CalendarBtn1"},
+                    {&m_closeButton, "ExitBtn"}})
+        ->setRowStretch(5, 1);
 }
 
 // The list on the left; the due date, the text and the buttons on the right. The list and the

@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -68,6 +67,7 @@ OptionsWindow::OptionsWindow(const RunContext& context,
     , m_context(context)
     , m_placeToolsButton(std::move(placeToolsButton))
 {
+    setFirstShowing([this] { showPreferences(); });
 
     pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("PageControl1"));
@@ -245,15 +245,6 @@ void OptionsWindow::layOut()
 std::array<QCheckBox*, import::moduleCount> OptionsWindow::moduleBoxes() const
 {
     return {addressBookBox, journalBox, toDoBox, cdBox, cdrBox, tapeBox, bookBox, userDefinedBox};
-}
-
-void OptionsWindow::showEvent(QShowEvent* event)
-{
-    ModuleWindow::showEvent(event);
-    if (!event->spontaneous() && !m_shown) {
-        m_shown = true;
-        showPreferences();
-    }
 }
 
 bool OptionsWindow::eventFilter(QObject* watched, QEvent* event)

@@ -68,7 +68,6 @@ public:
     void showImportDetails();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -84,7 +83,6 @@ private:
 
     const RunContext& m_context;
     std::function<void(bool shown)> m_placeToolsButton;
-    bool m_shown = false;
     QString m_importDetails;
 };
 

@@ -14,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -94,6 +93,7 @@ UserDefinedPrintMenu::UserDefinedPrintMenu(Table& table, QWidget* parent)
                             keys::UserDefPrint, QRect(330, 200, 420, 320), false})
     , m_table(table)
 {
+    setFirstShowing([this] { showStoredNames(); });
 
     QLabel* label = makeLabel(this, "Label1", QStringLiteral("Tick what each record prints:"));
 
@@ -128,15 +128,6 @@ UserDefinedPrintMenu::UserDefinedPrintMenu(Table& table, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
-}
-
-void UserDefinedPrintMenu::showEvent(QShowEvent* event)
-{
-    ModuleWindow::showEvent(event);
-    if (!event->spontaneous() && !m_shown) {
-        m_shown = true;
-        showStoredNames();
-    }
 }
 
 // The menu is captioned with the title and its boxes with the names as the user-defined window

@@ -40,9 +40,6 @@ class UserDefinedPrintMenu : public ModuleWindow {
 public:
     explicit UserDefinedPrintMenu(Table& table, QWidget* parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     // Captions the menu with the stored title and its boxes with the stored names.
     void showStoredNames();
@@ -54,7 +51,6 @@ private:
     Table& m_table;
     std::array<QCheckBox*, 9> m_fields{}; // CheckBox1 … CheckBox9: print field 1 … 9
     QCheckBox* m_memo = nullptr;          // CheckBox10
-    bool m_shown = false;
 };
 
 } // namespace ql

@@ -26,7 +26,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -70,6 +69,7 @@ UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& con
     , m_table(holder.tbUserDefined)
     , m_context(context)
 {
+    setFirstShowing([this] { showStoredConfiguration(); });
     buildList(holder.dsUserDefined);
     buildFields(holder.dsUserDefined);
     buildMemo(holder.dsUserDefined);
@@ -152,20 +152,16 @@ void UserDefinedWindow::buildCommandPanel()
 {
     m_commandPanel = makePanel(this, "Panel4");
     Buttons& b = m_buttons;
-    b.newRecord = makeButton(m_commandPanel, "NewBtn");
-    b.insertRecord = makeButton(m_commandPanel, "InsertBtn");
-    b.cancelRecord = makeButton(m_commandPanel, "CancelBtn");
-    b.deleteRecord = makeButton(m_commandPanel, "DeleteBtn");
-    b.search = makeButton(m_commandPanel, "SearchBtn");
-    b.filter = makeButton(m_commandPanel, "FilterBtn");
-    b.unfilter = makeButton(m_commandPanel, "UnfilterBtn");
-    b.close = makeButton(m_commandPanel, "CloseBtn");
-    auto* grid = new QGridLayout(m_commandPanel);
-    QPushButton* const order[] = {b.newRecord, b.insertRecord, b.cancelRecord, b.deleteRecord,
-                                  b.search,    b.filter,       b.unfilter,     b.close};
-    for (int i = 0; i < 8; ++i)
-        grid->addWidget(order[i], i / 2, i % 2);
-    grid->setRowStretch(4, 1);
+    makeButtonGrid(m_commandPanel, 2,
+                   {{&b.newRecord, "NewBtn"},
+                    {&b.insertRecord, "InsertBtn"},
+                    {&b.cancelRecord, "CancelBtn"},
+                    {&b.deleteRecord, "DeleteBtn"},
+                    {&b.search, "SearchBtn"},
+                    {&b.filter, "FilterBtn"},
+                    {&b.unfilter, "UnfilterBtn"},
+                    {&b.close, "CloseBtn"}})
+        ->setRowStretch(4, 1);
 }
 
 // The configuration: the title, the nine names and the memo switch.
@@ -216,13 +212,10 @@ void UserDefinedWindow::buildConfiguration()
 QMenuBar* UserDefinedWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
-    QMenu* popup = contextMenu();
-    QMenu* file = addMenu(bar, "File1", str("&File"));
-    QMenu* edit = addMenu(bar, "Edit1", str("&Edit"));
     QMenu* options = addMenu(bar, "Options1", str("&Options"));
     QMenu* help = addMenu(bar, "HelpStuff1", str("&Help"));
-    declareFileCommands(file, options, popup);
-    declareRecordCommands(edit, options, popup);
+    declareFileCommands(options);
+    declareRecordCommands(options);
     declare(this, {.handler = [this] { saveConfiguration(); },
                    .caption = str("Sa&ve"),
                    .hint = str("Store the names and show the records"),
@@ -237,16 +230,16 @@ QMenuBar* UserDefinedWindow::buildMenus()
     return bar;
 }
 
-void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* popup)
+void UserDefinedWindow::declareFileCommands(QMenu* options)
 {
     declare(this, {.handler = [this] { openPrintMenu(); },
                    .caption = str("Print"),
                    .hint = str("Choose the fields to print, then preview or print the records"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
-                   .items = {{file, "PrintPreview1", str("Print Pre&view...")},
-                             {file, "PrintAll1", str("Print &All...")}}});
+                   .items = {{fileMenu(), "PrintPreview1", str("Print Pre&view...")},
+                             {fileMenu(), "PrintAll1", str("Print &All...")}}});
     declareCsvCommands(
-        this, {file, false, [this] {
+        this, {fileMenu(), false, [this] {
                    QStringList names;
                    for (const QLineEdit* edit : m_nameEdits)
                        names << edit->text();
@@ -256,16 +249,17 @@ void UserDefinedWindow::declareFileCommands(QMenu* file, QMenu* options, QMenu* 
                    .caption = str("C&lose"),
                    .hint = str("Close the user-defined records"),
                    .button = m_buttons.close,
-                   .items = {{file, "Exit1", str("E&xit"), true}}});
+                   .items = {{fileMenu(), "Exit1", str("E&xit"), true}}});
     declare(this, {.handler = [this] { showConfiguration(); },
                    .caption = str("Configure"),
                    .hint = str("Name the window and the fields"),
                    .items = {{options, "Configure1", str("&Configure...")},
-                             {popup, "Configure2", str("C&onfigure...")}}});
+                             {contextMenu(), "Configure2", str("C&onfigure...")}}});
 }
 
-void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup)
+void UserDefinedWindow::declareRecordCommands(QMenu* options)
 {
+    QMenu* edit = editMenu();
     const RecordNoun noun{"record", "records"};
     RecordWindow::declareRecordCommands(
         noun, {{RecordCommand::New, m_buttons.newRecord, edit, "New1", "New2", false, true},
@@ -278,12 +272,12 @@ void UserDefinedWindow::declareRecordCommands(QMenu* edit, QMenu* options, QMenu
     filter.handler = [this] { filterByChosenField(); };
     filter.button = m_buttons.filter;
     filter.items = {{options, "FilterRecords1", filter.caption + str("..."), true},
-                    {popup, "Filter1", filter.caption + str("..."), true}};
+                    {contextMenu(), "Filter1", filter.caption + str("..."), true}};
     declare(this, filter);
     Command unfilter = recordCommand(RecordCommand::Unfilter, noun);
     unfilter.handler = [this] { showAllByFirstField(); };
     unfilter.button = m_buttons.unfilter;
-    unfilter.items = {{options, "CancelFilter1"}, {popup, "Unfilter1"}};
+    unfilter.items = {{options, "CancelFilter1"}, {contextMenu(), "Unfilter1"}};
     declare(this, unfilter);
 }
 
@@ -301,15 +295,6 @@ void UserDefinedWindow::layOut(QMenuBar* menuBar)
     layout->setRowStretch(0, 3);
     layout->setRowStretch(2, 1);
     layout->setColumnStretch(0, 1);
-}
-
-void UserDefinedWindow::showEvent(QShowEvent* event)
-{
-    ModuleWindow::showEvent(event);
-    if (!event->spontaneous() && !m_shown) {
-        m_shown = true;
-        showStoredConfiguration();
-    }
 }
 
 QString UserDefinedWindow::sortIndex() const

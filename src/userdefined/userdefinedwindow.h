@@ -39,7 +39,6 @@ protected:
     KeyQuestion filterQuestion() const override;
     QString filterSubject() const override;
     QString deleteQuestion() const override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     struct Buttons {
@@ -61,8 +60,8 @@ private:
     void buildCommandPanel();
     void buildConfiguration();
     QMenuBar* buildMenus();
-    void declareFileCommands(QMenu* file, QMenu* options, QMenu* popup);
-    void declareRecordCommands(QMenu* edit, QMenu* options, QMenu* popup);
+    void declareFileCommands(QMenu* options);
+    void declareRecordCommands(QMenu* options);
     void layOut(QMenuBar* menuBar);
 
     // The record view with the memo area, whatever the configuration says.
@@ -106,7 +105,6 @@ private:
     QCheckBox* m_memoSwitch = nullptr;
     Buttons m_buttons{};
     QStringList m_columnTitles;
-    bool m_shown = false;
 };
 
 // Opens the user-defined records over `owner` with a holder of their own.

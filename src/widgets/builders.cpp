@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace ql {
 
@@ -18,6 +19,15 @@ QFrame* makePanel(QWidget* parent, const char* name)
     panel->setObjectName(QString::fromLatin1(name));
     panel->setFrameShape(QFrame::StyledPanel);
     return panel;
+}
+
+QVBoxLayout* layOutColumn(QWidget* column, const std::vector<ColumnPart>& parts)
+{
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (const ColumnPart& part : parts)
+        layout->addWidget(part.widget, part.stretch);
+    return layout;
 }
 
 } // namespace ql

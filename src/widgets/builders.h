@@ -3,8 +3,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 class QFrame;
 class QLabel;
+class QVBoxLayout;
 
 // Small helpers that lay out a window's controls: each makes one control under its parent with
 // the objectName tests and settings find it by.
@@ -28,5 +31,15 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
 
 // A panel that frames a group of controls.
 QFrame* makePanel(QWidget* parent, const char* name);
+
+// A part of a column: a widget and how much of the column's growth it takes.
+struct ColumnPart {
+    QWidget* widget;
+    int stretch = 0;
+};
+
+// Lays `parts` out in `column` from top to bottom, edge to edge; the layout returned takes more
+// below them.
+QVBoxLayout* layOutColumn(QWidget* column, const std::vector<ColumnPart>& parts);
 
 } // namespace ql

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -36,6 +37,17 @@ QPushButton* makeButton(QWidget* parent, const char* name)
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+QGridLayout* makeButtonGrid(QWidget* panel, int columns, const std::vector<PanelButton>& buttons)
+{
+    auto* grid = new QGridLayout(panel);
+    for (int i = 0; i < int(buttons.size()); ++i) {
+        const PanelButton& place = buttons[size_t(i)];
+        *place.button = makeButton(panel, place.name);
+        grid->addWidget(*place.button, i / columns, i % columns);
+    }
+    return grid;
 }
 
 QVBoxLayout* declarePrintMenu(QWidget* menu, const PrintMenuCommands& commands)

@@ -8,6 +8,7 @@
 
 class QAction;
 class QDialog;
+class QGridLayout;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -88,6 +89,16 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title);
 // order; the command's declaration gives it its caption and hint. It is never the default button
 // (Enter belongs to the editors).
 QPushButton* makeButton(QWidget* parent, const char* name);
+
+// A button of a command panel: where it is kept and its name.
+struct PanelButton {
+    QPushButton** button;
+    const char* name;
+};
+
+// Makes the buttons of a command panel in the order given, which is their tab order, and sets
+// them in a grid `columns` wide, row after row.
+QGridLayout* makeButtonGrid(QWidget* panel, int columns, const std::vector<PanelButton>& buttons);
 
 // The commands of a print menu, one button each: Preview (the default), Print with its hint,
 // and Close. Returns the column of the three buttons for the menu's layout.

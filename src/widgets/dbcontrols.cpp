@@ -126,6 +126,24 @@ bool writeTyped(QWidget* control, const FieldLink& link, const QString& text)
     });
 }
 
+// Points `watched` at `table`, ending what `receiver` followed before: a change of the table's
+// state, current record or fields then runs `changed`; new rows, or the table's end, `reset`.
+template <class Receiver>
+void follow(QPointer<Table>& watched, Table* table, Receiver* receiver, void (Receiver::*changed)(),
+            void (Receiver::*reset)())
+{
+    if (watched)
+        QObject::disconnect(watched, nullptr, receiver, nullptr);
+    watched = table;
+    if (!table)
+        return;
+    QObject::connect(table, &Table::stateChanged, receiver, changed);
+    QObject::connect(table, &Table::currentChanged, receiver, changed);
+    QObject::connect(table, &Table::fieldChanged, receiver, changed);
+    QObject::connect(table, &Table::rowsReset, receiver, reset);
+    QObject::connect(table, &QObject::destroyed, receiver, reset);
+}
+
 } // namespace
 
 // ---- FieldLink
@@ -167,16 +185,8 @@ int FieldLink::fieldIndex() const
 
 void FieldLink::rebind()
 {
-    if (m_table)
-        disconnect(m_table, nullptr, this, nullptr);
-    m_table = m_source ? m_source->dataSet() : nullptr;
-    if (m_table) {
-        connect(m_table, &Table::stateChanged, this, &FieldLink::refresh);
-        connect(m_table, &Table::currentChanged, this, &FieldLink::refresh);
-        connect(m_table, &Table::fieldChanged, this, &FieldLink::refresh);
-        connect(m_table, &Table::rowsReset, this, &FieldLink::refresh);
-        connect(m_table, &QObject::destroyed, this, &FieldLink::refresh);
-    }
+    follow(m_table, m_source ? m_source->dataSet() : nullptr, this, &FieldLink::refresh,
+           &FieldLink::refresh);
     Q_EMIT refresh();
 }
 
@@ -456,16 +466,7 @@ DBGridModel::DBGridModel(QObject* parent)
 void DBGridModel::setTable(Table* table)
 {
     beginResetModel();
-    if (m_table)
-        disconnect(m_table, nullptr, this, nullptr);
-    m_table = table;
-    if (table) {
-        connect(table, &Table::rowsReset, this, &DBGridModel::reset);
-        connect(table, &Table::stateChanged, this, &DBGridModel::valuesChanged);
-        connect(table, &Table::currentChanged, this, &DBGridModel::valuesChanged);
-        connect(table, &Table::fieldChanged, this, &DBGridModel::valuesChanged);
-        connect(table, &QObject::destroyed, this, &DBGridModel::reset);
-    }
+    follow(m_table, table, this, &DBGridModel::valuesChanged, &DBGridModel::reset);
     refill();
     endResetModel();
 }

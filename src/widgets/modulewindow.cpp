@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QScopedValueRollback>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -54,6 +55,11 @@ void ModuleWindow::showEvent(QShowEvent* event)
         guarded(this, [table] { table->refresh(); });
     geometry::restore(this, m_geometryKey, m_design);
     QDialog::showEvent(event);
+    if (!event->spontaneous() && !m_shown) {
+        m_shown = true;
+        if (m_firstShowing)
+            m_firstShowing();
+    }
 }
 
 bool ModuleWindow::showsTable(const Table*) const

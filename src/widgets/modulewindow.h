@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -49,6 +50,9 @@ protected:
     // The tables whose pending records closing stores: the one above unless a window has more.
     virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
+    // What the window does when it is first shown, once its place is restored: read what it
+    // shows from the settings.
+    void setFirstShowing(std::function<void()> work) { m_firstShowing = std::move(work); }
     // Whether the window shows the list of `table` now; the caption names the filters of the
     // lists it shows. Every list by default.
     virtual bool showsTable(const Table* table) const;
@@ -86,6 +90,8 @@ private:
     QString m_caption;
     QList<Filter> m_filters;
     bool m_captioning = false; // the caption is being set with the filters
+    std::function<void()> m_firstShowing;
+    bool m_shown = false;
 };
 
 // Makes `page` scroll its contents when it is shorter or narrower than they are, so that a window

@@ -40,6 +40,8 @@ const RecordCommandFace& faceOf(RecordCommand command)
 RecordWindow::RecordWindow(QWidget* parent, const WindowDesign& design)
     : ModuleWindow(parent, design)
     , m_menuBar(new QMenuBar(this))
+    , m_fileMenu(addMenu(m_menuBar, "File1", QStringLiteral("&File")))
+    , m_editMenu(addMenu(m_menuBar, "Edit1", QStringLiteral("&Edit")))
     , m_contextMenu(new QMenu(this))
 {
     m_menuBar->setObjectName(QStringLiteral("MainMenu1"));

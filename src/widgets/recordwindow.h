@@ -58,9 +58,12 @@ public:
     static QKeySequence key(RecordCommand command);
 
 protected:
-    // Makes the window's menu bar (MainMenu1) and its context menu (PopupMenu1).
+    // Makes the window's menu bar (MainMenu1), which starts with the File (File1) and Edit
+    // (Edit1) menus, and its context menu (PopupMenu1).
     RecordWindow(QWidget* parent, const WindowDesign& design);
     QMenuBar* menuBar() const { return m_menuBar; }
+    QMenu* fileMenu() const { return m_fileMenu; }
+    QMenu* editMenu() const { return m_editMenu; }
     QMenu* contextMenu() const { return m_contextMenu; }
 
     // The table the record commands act on; none while the window shows no list.
@@ -97,6 +100,8 @@ protected:
 
 private:
     QMenuBar* m_menuBar;
+    QMenu* m_fileMenu;
+    QMenu* m_editMenu;
     QMenu* m_contextMenu;
 
     std::optional<QString> askForKey(const KeyQuestion& question);
