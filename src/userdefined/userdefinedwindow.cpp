@@ -70,6 +70,7 @@ UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& con
     , m_table(holder.tbUserDefined)
     , m_context(context)
 {
+    m_context.services->serve(this);
     buildList(holder.dsUserDefined);
     buildFields(holder.dsUserDefined);
     buildMemo(holder.dsUserDefined);
@@ -431,7 +432,7 @@ void UserDefinedWindow::filterByChosenField()
 {
     const KeyQuestion question = filterQuestion();
     const std::optional<QString> key =
-        services::prompts().inputBox(this, question.caption, question.prompt);
+        m_context.services->prompts().inputBox(this, question.caption, question.prompt);
     if (!key)
         return;
     if (m_sort->itemIndex() < 0)
