@@ -103,9 +103,6 @@
 
 namespace {
 
-// What the measured windows share with a run; the benchmark shows no about window.
-const ql::RunContext kContext;
-
 using Clock = std::chrono::steady_clock;
 
 // The columns the scan reads, in the order it reads them.
@@ -833,11 +830,28 @@ public:
     }
 };
 
+// What the measured windows share with a run, their prompts answering from the benchmark; the
+// benchmark shows no about window. Work that runs over no window of the program runs over `owner`.
+struct BenchServices {
+    BenchPrompts prompts;
+    ql::Services services{&prompts, nullptr, nullptr, nullptr};
+    ql::RunContext context;
+    QWidget owner;
+    BenchServices()
+    {
+        context.services = &services;
+        services.serve(&owner);
+    }
+    BenchServices(const BenchServices&) = delete;
+    BenchServices& operator=(const BenchServices&) = delete;
+};
+
 // The journal window opened as the main menu opens it, with its table file in the page cache and
 // dropped from it, and its date search, each until its list is painted.
-void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& newest,
+void runJournal(BenchServices& bench, ContactMaker& maker, const QDateTime& newest,
                 const QDir& data)
 {
+    BenchPrompts& answers = bench.prompts;
     std::unique_ptr<ql::TDataModule2> holder;
     std::unique_ptr<ql::JournalWindow> window;
     const auto close = [&] {
@@ -850,7 +864,7 @@ void runJournal(BenchPrompts& answers, ContactMaker& maker, const QDateTime& new
     };
     const auto open = [&] {
         holder = std::make_unique<ql::TDataModule2>();
-        window = std::make_unique<ql::JournalWindow>(*holder, kContext);
+        window = std::make_unique<ql::JournalWindow>(*holder, bench.context);
         window->show();
         painted();
     };
@@ -879,8 +893,9 @@ template <typename Control> Control* child(const QWidget& window, const char* na
 
 // The collections window opened as the main menu opens it and showing its CDs, and its
 // commands on the CDs, each until the CD list is painted.
-void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vector<QString>& titles)
+void runCollections(BenchServices& bench, ContactMaker& maker, const std::vector<QString>& titles)
 {
+    BenchPrompts& answers = bench.prompts;
     std::unique_ptr<ql::TDataModule3> holder;
     std::unique_ptr<ql::CollectionsWindow> window;
     const auto close = [&] {
@@ -897,7 +912,7 @@ void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vecto
     };
     measure("coll_open", 11, close, [&] {
         holder = std::make_unique<ql::TDataModule3>();
-        window = std::make_unique<ql::CollectionsWindow>(*holder, kContext);
+        window = std::make_unique<ql::CollectionsWindow>(*holder, bench.context);
         window->show();
         click("CDBtn");
         painted();
@@ -948,8 +963,9 @@ void runCollections(BenchPrompts& answers, ContactMaker& maker, const std::vecto
 
 // The user-defined window as the main menu opens it, configured with three fields and the memo,
 // and its commands, each until its list is painted.
-void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vector<QString>& titles)
+void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector<QString>& titles)
 {
+    BenchPrompts& answers = bench.prompts;
     {
         ql::Settings settings;
         settings.openKey(ql::keys::UserDef, true);
@@ -978,7 +994,7 @@ void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vecto
     };
     measure("ud_open", 11, close, [&] {
         holder = std::make_unique<ql::TDataModule8>();
-        window = std::make_unique<ql::UserDefinedWindow>(*holder, kContext);
+        window = std::make_unique<ql::UserDefinedWindow>(*holder, bench.context);
         window->show();
         painted();
     });
@@ -1030,16 +1046,15 @@ void runUserDefined(BenchPrompts& answers, ContactMaker& maker, const std::vecto
 void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
                 const std::vector<QString>& titles)
 {
-    auto prompts = std::make_unique<BenchPrompts>();
-    BenchPrompts* answers = prompts.get();
-    ql::services::install(std::move(prompts));
+    BenchServices bench;
+    BenchPrompts* answers = &bench.prompts;
     QTemporaryDir settings;
     ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
     const QDir data(QDir(programDirectory).filePath(QStringLiteral("Data")));
 
     std::unique_ptr<ql::Program> program;
     const auto start = [&] {
-        program = std::make_unique<ql::Program>(programDirectory);
+        program = std::make_unique<ql::Program>(programDirectory, bench.services);
         program->mainMenu()->show();
         QApplication::processEvents();
         program->mainMenu()->repaint();
@@ -1104,9 +1119,9 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
             painted();
         });
     window->hide();
-    runJournal(*answers, maker, newest, data);
-    runCollections(*answers, maker, titles);
-    runUserDefined(*answers, maker, titles);
+    runJournal(bench, maker, newest, data);
+    runCollections(bench, maker, titles);
+    runUserDefined(bench, maker, titles);
     program.reset();
 }
 
@@ -1194,11 +1209,11 @@ void runTools(int records, const QString& kept)
         QFile::remove(tablePath);
         QFile::copy(untouched, tablePath);
     };
-    ql::services::install(std::make_unique<BenchPrompts>());
+    BenchServices bench;
 
     // The tools' runs open the address book themselves: the window's holder stays closed.
     ql::TDataModule1 addressBook(nullptr, ql::TDataModule1::Opening::Closed);
-    ql::MaintenanceWindow window(addressBook, kContext);
+    ql::MaintenanceWindow window(addressBook, bench.context);
     window.RadioGroup1->button(1)->click(); // names and addresses
     measure(
         "compact_count", 5, [] {}, [&] { window.Button1->click(); });
@@ -1229,17 +1244,19 @@ void runTools(int records, const QString& kept)
 // memos included), through the work runner as the windows run it, opening the table for its run.
 void runCsvExport(const QDir& dir, qint64 textExport)
 {
+    BenchServices bench;
     const QString csvFile = dir.filePath(QStringLiteral("export.csv"));
     const std::vector<ql::formats::CsvColumn> columns =
         ql::formats::csvColumns(ql::catalogue::names());
     const qint64 csv = measure(
         "export_csv", 3, [] {},
         [&] {
-            ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), [&](ql::Progress& progress) {
-                const ql::exchange::HeldTable held =
-                    ql::exchange::openTable(ql::exchange::Module::Organizer);
-                ql::formats::exportCsv(*held.table, columns, csvFile, progress);
-            });
+            ql::runWork(&bench.owner, QStringLiteral("Quillory - Formats"),
+                        [&](ql::Progress& progress) {
+                            const ql::exchange::HeldTable held =
+                                ql::exchange::openTable(ql::exchange::Module::Organizer);
+                            ql::formats::exportCsv(*held.table, columns, csvFile, progress);
+                        });
         });
     printRatio("csv_vs_text", csv, textExport, 2.0);
     std::fprintf(stderr, "CSV export: %lld bytes\n",
@@ -1259,9 +1276,9 @@ void runExport(int records)
     const QString tablePath = dir.filePath(QStringLiteral("Data/QYName2.DB"));
     ContactMaker maker;
     fill(tablePath, records, maker);
-    ql::services::install(std::make_unique<BenchPrompts>());
+    BenchServices bench;
 
-    ql::DataWindow window(kContext);
+    ql::DataWindow window(bench.context);
     window.Edit2->setText(dir.filePath(QStringLiteral("export.txt")));
     const qint64 exported = measure(
         "export_organizer", 3, [] {}, [&] { window.BitBtn4->click(); });
@@ -1304,8 +1321,9 @@ void runExport(int records)
 // cards read back into an emptied book.
 void runCards(const QDir& dir)
 {
-    const auto inRunner = [](const std::function<void(ql::Progress&)>& work) {
-        ql::runWork(nullptr, QStringLiteral("Quillory - Formats"), work);
+    BenchServices bench;
+    const auto inRunner = [&bench](const std::function<void(ql::Progress&)>& work) {
+        ql::runWork(&bench.owner, QStringLiteral("Quillory - Formats"), work);
     };
     const QString text = dir.filePath(QStringLiteral("export-text.txt"));
     const QString cards = dir.filePath(QStringLiteral("export.vcf"));
@@ -1354,7 +1372,7 @@ void runBackup(int records)
         QDir(target).removeRecursively();
         QDir().mkdir(target);
     };
-    ql::services::install(std::make_unique<BenchPrompts>());
+    BenchServices bench;
 
     ql::backup::Request request;
     request.programDirectory = directory.path();
@@ -1362,7 +1380,7 @@ void runBackup(int records)
     request.userFolder = target;
     ql::backup::Result result;
     const auto backUp = [&] {
-        ql::runWork(nullptr, QStringLiteral("Backup"),
+        ql::runWork(&bench.owner, QStringLiteral("Backup"),
                     [&](ql::Progress& progress) { result = ql::backup::run(request, progress); });
     };
     const qint64 backup = measure("backup", 5, empty, backUp);
@@ -1401,6 +1419,7 @@ void runBackup(int records)
 // tool's quick check of each.
 void runRestore(int records)
 {
+    BenchServices bench;
     QTemporaryDir directory;
     layOutProgram(directory);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
@@ -1423,7 +1442,7 @@ void runRestore(int records)
     };
     ql::restore::Result result;
     const qint64 restore = measure("restore", 5, tidy, [&] {
-        ql::runWork(nullptr, QStringLiteral("Restore"), [&](ql::Progress& progress) {
+        ql::runWork(&bench.owner, QStringLiteral("Restore"), [&](ql::Progress& progress) {
             result = ql::restore::run({{directory.path(), saved.path(), true, {}}, tables, false},
                                       progress);
         });
@@ -1471,7 +1490,7 @@ void runImport()
     }
     fill(QDir(source).filePath(QStringLiteral("QYName2.DB")), kRecords, maker);
     fillJournal(QDir(source).filePath(QStringLiteral("Journal2.DB")), kRecords, maker);
-    ql::services::install(std::make_unique<BenchPrompts>());
+    BenchServices bench;
 
     const auto emptied = [&](const char* table) {
         const QString data = program.filePath(QStringLiteral("Data/") + QLatin1String(table));
@@ -1482,7 +1501,7 @@ void runImport()
         ql::import::Request request{source, 1, {}};
         request.modules[size_t(module)] = true;
         ql::import::Outcome outcome;
-        ql::runWork(nullptr, QStringLiteral("Quillory - Import"), [&](ql::Progress& progress) {
+        ql::runWork(&bench.owner, QStringLiteral("Quillory - Import"), [&](ql::Progress& progress) {
             outcome = ql::import::Importer(request).run(progress);
         });
         if (!outcome.finished)
@@ -1568,7 +1587,7 @@ void runLoans(int records)
         }
         st.commit();
     }
-    ql::services::install(std::make_unique<BenchPrompts>());
+    BenchServices bench;
     QTemporaryDir settings;
     ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
 
@@ -1580,7 +1599,7 @@ void runLoans(int records)
     measure(
         "loans_open", 11, [&] { window.reset(); },
         [&] {
-            window = std::make_unique<ql::LoansWindow>(kContext, nullptr);
+            window = std::make_unique<ql::LoansWindow>(bench.context, nullptr);
             window->show();
             painted();
         },

@@ -147,6 +147,7 @@ AddressBookWindow::AddressBookWindow(TDataModule1& addressBook, const RunContext
     , m_addressBook(addressBook)
     , m_context(context)
 {
+    m_context.services->serve(this);
     buildList();
     buildHeading();
     buildPageButtons();
@@ -481,10 +482,10 @@ void AddressBookWindow::declareCommands()
     declareRecordCommands(editMenu());
     declarePageCommands(options);
     declareSortCommands(sort);
-    declare(this, {.handler = [] { help::showMainContents(); },
+    declare(this, {.handler = [this] { help::showMainContents(m_context.services->helpViewer()); },
                    .caption = QStringLiteral("&Contents"),
                    .items = {{helpMenu, "Contents1"}}});
-    declare(this, {.handler = [] { help::showMainTopic(1); },
+    declare(this, {.handler = [this] { help::showMainTopic(m_context.services->helpViewer(), 1); },
                    .caption = QStringLiteral("&Address Book Help"),
                    .shortcut = QKeySequence::HelpContents,
                    .items = {{helpMenu, "Organizer1"}}});
@@ -728,7 +729,7 @@ QString AddressBookWindow::deleteQuestion() const
 
 void AddressBookWindow::printWindowPicture()
 {
-    services::printing().printWindow(this);
+    m_context.services->printing().printWindow(this);
 }
 
 // Both print items open the print menu, which offers the preview and the print run.

@@ -49,7 +49,7 @@ void prepareRun(TDataModule1& addressBook, backup::Request& request)
 void tell(QWidget* owner, const backup::Result& result)
 {
     if (!result.message.isEmpty())
-        services::prompts().message(owner, result.message, MessageKind::Critical);
+        Services::of(owner).prompts().message(owner, result.message, MessageKind::Critical);
 }
 
 // Runs the backup on a worker thread behind the runner's dialog, its status going to `onStatus`;
@@ -74,6 +74,7 @@ BackupWindow::BackupWindow(TDataModule1& addressBook, const RunContext& context,
     , m_addressBook(addressBook)
     , m_context(context)
 {
+    m_context.services->serve(this);
     buildControls();
     declareCommands();
     layOut();
@@ -263,7 +264,8 @@ void BackupWindow::showAbout()
 
 void BackupWindow::showHelp()
 {
-    help::showMainTopic(pages->currentWidget() == restorePage ? 16 : 7);
+    help::showMainTopic(m_context.services->helpViewer(),
+                        pages->currentWidget() == restorePage ? 16 : 7);
 }
 
 void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context)
@@ -287,7 +289,8 @@ void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const Ru
     if (const std::optional<backup::Result> result = runInBackground(owner, request, {}))
         tell(owner, *result);
     else
-        services::prompts().message(owner, backup::headings().cancelled, MessageKind::Plain);
+        context.services->prompts().message(owner, backup::headings().cancelled,
+                                            MessageKind::Plain);
 }
 
 } // namespace ql

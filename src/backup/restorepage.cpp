@@ -173,10 +173,10 @@ void RestorePage::chooseFolder()
     if (std::none_of(m_backups.cbegin(), m_backups.cend(), [&](const restore::Backup& backup) {
             return QDir(backup.folder) == QDir(*chosen);
         }))
-        services::prompts().message(window(),
-                                    QStringLiteral("\"%1\" holds no table of Quillory.")
-                                        .arg(QDir::toNativeSeparators(*chosen)),
-                                    MessageKind::Plain);
+        m_context.services->prompts().message(window(),
+                                              QStringLiteral("\"%1\" holds no table of Quillory.")
+                                                  .arg(QDir::toNativeSeparators(*chosen)),
+                                              MessageKind::Plain);
 }
 
 const restore::Backup* RestorePage::chosenBackup() const
@@ -219,17 +219,17 @@ void RestorePage::restoreNow()
 {
     const restore::Backup* backup = chosenBackup();
     if (!backup) {
-        services::prompts().message(window(), QStringLiteral("Choose a backup to restore from."),
-                                    MessageKind::Plain);
+        m_context.services->prompts().message(
+            window(), QStringLiteral("Choose a backup to restore from."), MessageKind::Plain);
         return;
     }
     const qsizetype count = tickedTables().size();
     if (count == 0 && !userDefinedBox->isChecked()) {
-        services::prompts().message(window(), QStringLiteral("Tick at least one table to restore."),
-                                    MessageKind::Plain);
+        m_context.services->prompts().message(
+            window(), QStringLiteral("Tick at least one table to restore."), MessageKind::Plain);
         return;
     }
-    if (!services::prompts().confirm(
+    if (!m_context.services->prompts().confirm(
             window(),
             QStringLiteral("Restore %1 table(s) from the backup of %2? The tables as they "
                            "are now are set aside in the BackUp folder first.")
@@ -282,7 +282,7 @@ void RestorePage::finish(const restore::Result& result, const restore::Backup& b
 {
     if (result.outcome != restore::Outcome::Complete) {
         m_onStatus(restore::headings().failed);
-        services::prompts().message(window(), result.message, MessageKind::Critical);
+        m_context.services->prompts().message(window(), result.message, MessageKind::Critical);
         return;
     }
     QString told = QStringLiteral("The tables were restored from the backup of %1. The tables as "
@@ -296,7 +296,7 @@ void RestorePage::finish(const restore::Result& result, const restore::Backup& b
                                    "read; they are as they were.");
     }
     m_onStatus(restore::headings().complete);
-    services::prompts().message(window(), told, MessageKind::Plain);
+    m_context.services->prompts().message(window(), told, MessageKind::Plain);
     findBackups();
 }
 

@@ -28,9 +28,10 @@ QPushButton* addChoice(QMessageBox& box, const char* name, const QString& captio
 
 } // namespace
 
-TableRescue::TableRescue(QString programDirectory, QString lastFolder)
+TableRescue::TableRescue(QString programDirectory, QString lastFolder, Prompts& prompts)
     : m_programDirectory(std::move(programDirectory))
     , m_lastFolder(std::move(lastFolder))
+    , m_prompts(prompts)
 {
 }
 
@@ -125,13 +126,13 @@ bool TableRescue::restoreFrom(QWidget* owner, const QString& table, const QStrin
         }) == WorkEnd::Cancelled)
         return false;
     if (result.outcome != restore::Outcome::Complete) {
-        services::prompts().message(owner, result.message, MessageKind::Critical);
+        m_prompts.message(owner, result.message, MessageKind::Critical);
         return false;
     }
     Session::instance().setUnavailableNote(table, {});
-    services::prompts().message(
-        owner, QStringLiteral("\"%1\" was restored. The table as it was is kept in \"%2\".")
-                   .arg(table, QDir::toNativeSeparators(result.setAside)));
+    m_prompts.message(owner,
+                      QStringLiteral("\"%1\" was restored. The table as it was is kept in \"%2\".")
+                          .arg(table, QDir::toNativeSeparators(result.setAside)));
     return true;
 }
 
@@ -141,7 +142,7 @@ bool TableRescue::startWithout(QWidget* owner, const QString& table, const QStri
     if (TableDirectory(QDir(m_programDirectory).filePath(QStringLiteral("Data"))).holds(table)) {
         const std::optional<QString> keptIn = repair::setAside(m_programDirectory, table);
         if (!keptIn) {
-            services::prompts().message(
+            m_prompts.message(
                 owner,
                 QStringLiteral("\"%1\" cannot be moved out of the data folder, so Quillory cannot "
                                "start without it.")

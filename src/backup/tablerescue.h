@@ -6,6 +6,8 @@ class QWidget;
 
 namespace ql {
 
+class Prompts;
+
 // What the start of the program does with a table it cannot use (missing, damaged or no table of
 // this program): it asks whether to restore the table from the newest backup that holds a sound
 // copy of it, to start without it, or to quit. Started without it, the damaged file goes into a
@@ -20,8 +22,8 @@ public:
     enum class Moment { AtStart, WhileRunning };
 
     // `lastFolder` is the folder last backed up into, looked in for a backup besides the default
-    // backup directory.
-    TableRescue(QString programDirectory, QString lastFolder);
+    // backup directory. The questions and messages go through `prompts`.
+    TableRescue(QString programDirectory, QString lastFolder, Prompts& prompts);
 
     // Looks at every table of the data directory and asks about each it cannot use, over
     // `owner`; false when the user chose to quit. Before the installation's first use a missing
@@ -48,6 +50,7 @@ private:
 
     QString m_programDirectory;
     QString m_lastFolder;
+    Prompts& m_prompts;
 };
 
 } // namespace ql

@@ -65,6 +65,7 @@ CalendarWindow::CalendarWindow(const RunContext& context, const Design& design, 
     , m_context(context)
     , m_design(design)
 {
+    m_context.services->serve(this);
     buildHeading();
     buildButtons();
     declareCommands();
@@ -312,7 +313,7 @@ void MainCalendarWindow::listLoansDue()
                 text += QStringLiteral(", lent to ") + loan.borrower;
         }
     }
-    services::prompts().message(this, text);
+    context().services->prompts().message(this, text);
 }
 
 void MainCalendarWindow::openChosenModule()

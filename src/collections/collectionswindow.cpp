@@ -361,6 +361,7 @@ CollectionsWindow::CollectionsWindow(TDataModule3& holder, const RunContext& con
     , m_context(context)
     , m_catalogues{}
 {
+    m_context.services->serve(this);
 
     auto* strip = new QFrame(this);
     strip->setObjectName(str("Panel14"));
@@ -472,7 +473,7 @@ void CollectionsWindow::declareFileCommands(QMenu* file)
                    .hint = str("Show the catalogue as a printed report"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPrevew1", {}, true}}});
-    declare(this, {.handler = [this] { services::printing().printWindow(this); },
+    declare(this, {.handler = [this] { m_context.services->printing().printWindow(this); },
                    .caption = str("&Print Selected"),
                    .hint = str("Print this window as you see it"),
                    .items = {{file, "PrintSelected1"}}});

@@ -385,6 +385,7 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
     , m_model(new LoansModel(this))
     , m_titleReading(new QTimer(this))
 {
+    m_context.services->serve(this);
 
     QLayout* search = buildSearch();
     buildList();
@@ -469,7 +470,7 @@ QLayout* LoansWindow::buildButtons()
                    .caption = QStringLiteral("&Print"),
                    .hint = QStringLiteral("Print the listed loans by borrower"),
                    .button = print});
-    declare(this, {.handler = [] { help::showMainTopic(14); },
+    declare(this, {.handler = [this] { help::showMainTopic(m_context.services->helpViewer(), 14); },
                    .caption = QStringLiteral("&Help"),
                    .hint = QStringLiteral("Help on the loans"),
                    .shortcut = QKeySequence::HelpContents,
@@ -609,7 +610,7 @@ void LoansWindow::markReturned()
             : QStringLiteral("Mark %1 items as returned? Their borrowers and return dates are "
                              "cleared.")
                   .arg(items.size());
-    if (!services::prompts().confirm(this, question))
+    if (!m_context.services->prompts().confirm(this, question))
         return;
     try {
         m_lending->markReturned(items);
@@ -656,7 +657,7 @@ void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
     const QString text = overdue == 1
                              ? QStringLiteral("1 loan is overdue. Open the loans?")
                              : QStringLiteral("%1 loans are overdue. Open the loans?").arg(overdue);
-    if (services::prompts().confirm(owner, text))
+    if (context.services->prompts().confirm(owner, text))
         openLoans(owner, context);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/seams.h"
+
 #include <QString>
 #include <functional>
 
@@ -17,9 +19,11 @@ class TAboutBox;
 // What the whole process shares stays out of it on purpose, each in its own header: the table
 // engine's names and passwords (store/session.h), which every table finds wherever it is opened,
 // on any thread; the settings file (core/settings.h), the user's and read wherever a value is;
-// the seams a test replaces for the length of a case (core/seams.h, store/clock.h) and the help
-// window behind the real help viewer (widgets/helpwindow.h).
+// the clock a test replaces for the length of a case (store/clock.h) and the help window behind
+// the real help viewer (widgets/helpwindow.h).
 struct RunContext {
+    // The prompts, printing, help viewer and process start of the run.
+    const Services* services = nullptr;
     // Holds the program, "Temp", "Data" and "BackUp".
     QString programDirectory;
     // The one about window of the run.

@@ -19,7 +19,7 @@ bool guarded(QWidget* parent, const std::function<void()>& command)
     } catch (const std::exception& e) {
         failure = QString::fromLocal8Bit(e.what());
     }
-    services::prompts().message(parent, failure, MessageKind::Critical);
+    Services::of(parent).prompts().message(parent, failure, MessageKind::Critical);
     return false;
 }
 

@@ -6,8 +6,9 @@
 
 namespace ql {
 
-// Runs a command; a failure is shown in a message box with its own text and ends only that
-// command. Nothing escapes into Qt's event handling. Returns false when the command failed.
+// Runs a command; a failure is shown in a message box with its own text, through the prompts of
+// the parent's window, and ends only that command. Nothing escapes into Qt's event handling.
+// Returns false when the command failed.
 bool guarded(QWidget* parent, const std::function<void()>& command);
 
 // Disables a run's controls for as long as it lives and enables them again however the run ends.

@@ -4,24 +4,24 @@
 
 namespace ql::help {
 
-void showTopic(const QString& helpFile, int topic)
+void showTopic(HelpViewer& viewer, const QString& helpFile, int topic)
 {
-    services::helpViewer().showTopic(helpFile, topic);
+    viewer.showTopic(helpFile, topic);
 }
 
-void showContents(const QString& helpFile)
+void showContents(HelpViewer& viewer, const QString& helpFile)
 {
-    services::helpViewer().showContents(helpFile);
+    viewer.showContents(helpFile);
 }
 
-void showMainTopic(int topic)
+void showMainTopic(HelpViewer& viewer, int topic)
 {
-    showTopic(MainFile, topic);
+    showTopic(viewer, MainFile, topic);
 }
 
-void showMainContents()
+void showMainContents(HelpViewer& viewer)
 {
-    showContents(MainFile);
+    showContents(viewer, MainFile);
 }
 
 } // namespace ql::help

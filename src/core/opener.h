@@ -20,7 +20,7 @@ namespace ql {
 inline void showNotices(QWidget* owner)
 {
     for (const QString& notice : Session::instance().takeNotices())
-        services::prompts().message(owner, notice, MessageKind::Warning);
+        Services::of(owner).prompts().message(owner, notice, MessageKind::Warning);
 }
 
 // Makes the window with `arguments` and its owner last, runs it modally and destroys it; tells

@@ -1,12 +1,29 @@
 #include "core/seams.h"
 
+#include <QObject>
+#include <QWidget>
+
 namespace ql {
 namespace {
 
-template <typename T> std::unique_ptr<T>& slot()
+const QString servedName = QStringLiteral("quilloryServices");
+
+// Carries the services of the window it is a child of.
+class ServedServices : public QObject {
+public:
+    ServedServices(const Services* services, QObject* window)
+        : QObject(window)
+        , services(services)
+    {
+        setObjectName(servedName);
+    }
+    const Services* services;
+};
+
+const ServedServices* servedBy(const QWidget* window)
 {
-    static std::unique_ptr<T> service;
-    return service;
+    return static_cast<const ServedServices*>(
+        window->findChild<QObject*>(servedName, Qt::FindDirectChildrenOnly));
 }
 
 } // namespace
@@ -22,41 +39,19 @@ std::optional<QString> Prompts::passwordBox(QWidget* parent, const QString& capt
     return inputBox(parent, caption, prompt);
 }
 
-namespace services {
-
-Prompts& prompts()
+void Services::serve(QWidget* window) const
 {
-    return *slot<Prompts>();
-}
-Printing& printing()
-{
-    return *slot<Printing>();
-}
-HelpViewer& helpViewer()
-{
-    return *slot<HelpViewer>();
-}
-ProcessStarter& processStarter()
-{
-    return *slot<ProcessStarter>();
+    delete servedBy(window);
+    new ServedServices(this, window);
 }
 
-void install(std::unique_ptr<Prompts> prompts)
+const Services& Services::of(const QWidget* widget)
 {
-    slot<Prompts>() = std::move(prompts);
-}
-void install(std::unique_ptr<Printing> printing)
-{
-    slot<Printing>() = std::move(printing);
-}
-void install(std::unique_ptr<HelpViewer> helpViewer)
-{
-    slot<HelpViewer>() = std::move(helpViewer);
-}
-void install(std::unique_ptr<ProcessStarter> starter)
-{
-    slot<ProcessStarter>() = std::move(starter);
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (const ServedServices* served = servedBy(w))
+            return *served->services;
+    }
+    qFatal("A widget outside any window that serves the program's services asked for them");
 }
 
-} // namespace services
 } // namespace ql

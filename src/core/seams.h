@@ -70,16 +70,38 @@ public:
     virtual bool start(const QString& program) = 0;
 };
 
-namespace services {
-Prompts& prompts();
-Printing& printing();
-HelpViewer& helpViewer();
-ProcessStarter& processStarter();
+// The services of one run, each the program's own: the program makes the real ones at start and
+// hands them down in its run context; a test makes scripted ones. A window made with them serves
+// them to everything in it, so a control or a command finds them through the window it is in.
+class Services {
+public:
+    Services() = default;
+    Services(Prompts* prompts, Printing* printing, HelpViewer* helpViewer,
+             ProcessStarter* processStarter)
+        : m_prompts(prompts)
+        , m_printing(printing)
+        , m_helpViewer(helpViewer)
+        , m_processStarter(processStarter)
+    {
+    }
 
-void install(std::unique_ptr<Prompts> prompts);
-void install(std::unique_ptr<Printing> printing);
-void install(std::unique_ptr<HelpViewer> helpViewer);
-void install(std::unique_ptr<ProcessStarter> processStarter);
-} // namespace services
+    Prompts& prompts() const { return *m_prompts; }
+    Printing& printing() const { return *m_printing; }
+    HelpViewer& helpViewer() const { return *m_helpViewer; }
+    ProcessStarter& processStarter() const { return *m_processStarter; }
+
+    // Everything in `window` (and every window it owns) finds these services from now on; they
+    // outlive the window.
+    void serve(QWidget* window) const;
+    // The services of the window `widget` is in, or of the nearest window that owns it; a widget
+    // outside any served window is a fault of the program and ends it.
+    static const Services& of(const QWidget* widget);
+
+private:
+    Prompts* m_prompts = nullptr;
+    Printing* m_printing = nullptr;
+    HelpViewer* m_helpViewer = nullptr;
+    ProcessStarter* m_processStarter = nullptr;
+};
 
 } // namespace ql

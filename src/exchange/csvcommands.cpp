@@ -31,7 +31,8 @@ std::optional<CsvSource> sourceOf(QWidget* window, const CsvCommands& commands)
 {
     std::optional<CsvSource> source = commands.source();
     if (!source)
-        services::prompts().message(window, QStringLiteral("Choose the records to work on first."));
+        Services::of(window).prompts().message(
+            window, QStringLiteral("Choose the records to work on first."));
     return source;
 }
 
@@ -75,7 +76,7 @@ void importCsv(QWidget* window, const CsvCommands& commands)
     if (source->table)
         source->table->checkBrowseMode();
     const QString caption = QStringLiteral("Import from CSV");
-    const QString file = services::prompts().openFileName(window, caption, kCsv.filter);
+    const QString file = Services::of(window).prompts().openFileName(window, caption, kCsv.filter);
     if (file.isEmpty())
         return;
     formats::CsvRows rows;
@@ -83,7 +84,8 @@ void importCsv(QWidget* window, const CsvCommands& commands)
         WorkEnd::Cancelled)
         return;
     if (rows.size() < 2) {
-        services::prompts().message(window, QStringLiteral("The file holds no records."));
+        Services::of(window).prompts().message(window,
+                                               QStringLiteral("The file holds no records."));
         return;
     }
     const TableDef& table = definitionOf(source->module);
@@ -97,9 +99,9 @@ void importCsv(QWidget* window, const CsvCommands& commands)
         const exchange::HeldTable held = exchange::openTable(source->module);
         outcome = formats::importCsv(*held.table, rows, targets, progress);
     });
-    services::prompts().message(window, end == WorkEnd::Cancelled
-                                            ? QStringLiteral("Import cancelled; nothing was added.")
-                                            : summary(outcome));
+    Services::of(window).prompts().message(
+        window, end == WorkEnd::Cancelled ? QStringLiteral("Import cancelled; nothing was added.")
+                                          : summary(outcome));
 }
 
 } // namespace

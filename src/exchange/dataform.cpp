@@ -45,7 +45,7 @@ void runExport(QWidget* window, QPushButton* button, const QString& caption,
 {
     button->setText(QStringLiteral("Exporting..."));
     if (fileName.isEmpty()) {
-        services::prompts().message(window, QStringLiteral("Must enter a file name"));
+        Services::of(window).prompts().message(window, QStringLiteral("Must enter a file name"));
         button->setText(caption);
         return;
     }
@@ -60,8 +60,8 @@ void runExport(QWidget* window, QPushButton* button, const QString& caption,
     }
     if (end == WorkEnd::Cancelled) {
         button->setText(caption);
-        services::prompts().message(window,
-                                    QStringLiteral("Export cancelled; no file was written."));
+        Services::of(window).prompts().message(
+            window, QStringLiteral("Export cancelled; no file was written."));
         return;
     }
     button->setText(caption + QStringLiteral(" Complete"));
@@ -74,6 +74,7 @@ DataWindow::DataWindow(const RunContext& context, QWidget* parent)
                             keys::Data, QRect(282, 134, 486, 322)})
     , m_context(context)
 {
+    m_context.services->serve(this);
     buildSourceChooser();
     buildPages();
     BitBtn1 = makeButton(this, "BitBtn1");
@@ -235,7 +236,7 @@ void DataWindow::BitBtn2Click()
 
 void DataWindow::BitBtn3Click()
 {
-    help::showMainTopic(11);
+    help::showMainTopic(m_context.services->helpViewer(), 11);
 }
 
 void DataWindow::BitBtn4Click()
@@ -264,7 +265,7 @@ void DataWindow::SpeedButton1Click()
 
 void DataWindow::chooseFile(QLineEdit* edit)
 {
-    const QString file = services::prompts().saveFileName(
+    const QString file = m_context.services->prompts().saveFileName(
         this, QStringLiteral("QY Save File Dialog"),
         QStringLiteral("Text files (*.txt)|*.txt|All Files (*.*)|*.*"), QStringLiteral(".TXT"));
     if (!file.isEmpty())

@@ -45,6 +45,7 @@ DiaryWindow::DiaryWindow(formats::CalendarModule module, Table& table, const Run
     , m_context(context)
     , m_topRule(new QFrame(this))
 {
+    m_context.services->serve(this);
     m_topRule->setObjectName(text("Panel1", "Panel2"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);
@@ -134,7 +135,7 @@ void DiaryWindow::declarePrintCommands(QMenu* file)
                    .caption = text("Print Pre&view...", "Print Pre&view"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, pick("PrintSelected1", "PrintPreview1")}}});
-    declare(this, {.handler = [this] { services::printing().printWindow(this); },
+    declare(this, {.handler = [this] { m_context.services->printing().printWindow(this); },
                    .caption = text("Print &Window", "&Print Selected"),
                    .items = {{file, pick("PrintSelected2", "Print1")}}});
     declare(this, {.handler = [this] { report::print(this, *makeReport()); },

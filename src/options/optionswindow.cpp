@@ -67,6 +67,7 @@ OptionsWindow::OptionsWindow(const RunContext& context,
     , m_context(context)
     , m_placeToolsButton(std::move(placeToolsButton))
 {
+    m_context.services->serve(this);
     setFirstShowing([this] { showPreferences(); });
 
     pages = new QTabWidget(this);
@@ -218,7 +219,7 @@ void OptionsWindow::declareCommands()
                    .caption = QStringLiteral("&About"),
                    .hint = QStringLiteral("About the options"),
                    .button = aboutButton});
-    declare(this, {.handler = [] { help::showMainTopic(8); },
+    declare(this, {.handler = [this] { help::showMainTopic(m_context.services->helpViewer(), 8); },
                    .caption = QStringLiteral("&Help"),
                    .hint = QStringLiteral("Help on the options and the import"),
                    .shortcut = QKeySequence(Qt::Key_F1),
@@ -325,8 +326,8 @@ void OptionsWindow::importNow()
     }
     // A refused folder is a warning; a failure of the table layer is critical.
     if (!outcome.message.isEmpty())
-        services::prompts().message(this, outcome.message,
-                                    outcome.refused ? MessageKind::Plain : MessageKind::Critical);
+        m_context.services->prompts().message(
+            this, outcome.message, outcome.refused ? MessageKind::Plain : MessageKind::Critical);
     showStatus(outcome.status);
     m_importDetails = outcome.details;
     detailsButton->setEnabled(!m_importDetails.isEmpty());
@@ -341,7 +342,7 @@ void OptionsWindow::showStatus(const QString& text)
 
 void OptionsWindow::showImportDetails()
 {
-    services::prompts().message(this, m_importDetails);
+    m_context.services->prompts().message(this, m_importDetails);
 }
 
 } // namespace ql

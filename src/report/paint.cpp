@@ -141,7 +141,7 @@ bool currentPrinterOrPdf(QWidget* parent, QPrinter& printer)
     if (!QPrinterInfo::availablePrinters().isEmpty())
         return true;
     // No printer on this machine: offer a PDF instead of failing quietly.
-    const QString file = services::prompts().saveFileName(
+    const QString file = Services::of(parent).prompts().saveFileName(
         parent, QStringLiteral("No printer is set up: save as PDF"),
         QStringLiteral("PDF files (*.pdf)|*.pdf"), QStringLiteral("pdf"));
     if (file.isEmpty())

@@ -194,7 +194,7 @@ void PreviewWindow::PrinterSetupClick()
 
 void PreviewWindow::SaveClick()
 {
-    const QString file = services::prompts().saveFileName(
+    const QString file = Services::of(this).prompts().saveFileName(
         this, QStringLiteral("Save the report as PDF"), QStringLiteral("PDF files (*.pdf)|*.pdf"),
         QStringLiteral("pdf"));
     if (!file.isEmpty())

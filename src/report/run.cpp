@@ -7,14 +7,14 @@ namespace ql::report {
 
 void preview(QWidget* parent, Report& report)
 {
-    services::printing().previewReport(parent, report.layOut());
+    Services::of(parent).printing().previewReport(parent, report.layOut());
 }
 
 void print(QWidget* parent, Report& report)
 {
     const Document document = report.layOut();
     if (!document.pages.isEmpty())
-        services::printing().printReport(parent, document);
+        Services::of(parent).printing().printReport(parent, document);
 }
 
 } // namespace ql::report

@@ -1,5 +1,4 @@
 #include "core/opener.h"
-#include "core/seams.h"
 #include "core/settings.h"
 #include "shell/mainmenu.h"
 #include "shell/realservices.h"
@@ -33,11 +32,12 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Quillory 3.0"));
-    ql::installRealServices();
+    ql::RealServices services;
     std::unique_ptr<ql::Program> program;
     try {
         // The program directory is the one that holds the program, wherever it was started.
-        program = std::make_unique<ql::Program>(QApplication::applicationDirPath());
+        program =
+            std::make_unique<ql::Program>(QApplication::applicationDirPath(), services.services());
     } catch (const ql::Error& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), e.text());
         return 1;
@@ -45,10 +45,11 @@ int main(int argc, char** argv)
         return 0;
     }
     // The session's end closes the program as Exit does.
-    const ql::SessionEnd sessionEnd(program->mainMenu());
+    const ql::SessionEnd sessionEnd(program->mainMenu(), [&services] { services.stopAsking(); });
     program->mainMenu()->show();
     if (const QString report = ql::Settings::takeDamageReport(); !report.isEmpty())
-        ql::services::prompts().message(program->mainMenu(), report, ql::MessageKind::Warning);
+        services.services().prompts().message(program->mainMenu(), report,
+                                              ql::MessageKind::Warning);
     ql::showNotices(program->mainMenu());
     // A session that ended while the menu was being shown (a first-use message open) starts no
     // main loop.

@@ -112,6 +112,7 @@ MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget
     , m_addressBook(addressBook)
     , m_context(context)
 {
+    m_context.services->serve(this);
     setObjectName(QStringLiteral("MainMenuForm"));
     setWindowTitle(QStringLiteral("Quillory 3.0 Menu"));
     setWindowIcon(QIcon(QPixmap::fromImage(artwork::programIcon(64))));
@@ -284,7 +285,7 @@ bool MainMenu::prepareFirstUse()
 {
     const install::FirstUse outcome = install::prepareFirstUse(m_context.programDirectory);
     if (const QString failure = firstUseFailure(outcome); !failure.isEmpty())
-        services::prompts().message(this, failure, MessageKind::Critical);
+        m_context.services->prompts().message(this, failure, MessageKind::Critical);
     if (outcome == install::FirstUse::NoTemplates || outcome == install::FirstUse::CopyFailed)
         return false;
     // The tables are in place: "first" = 2 says the installation is prepared.
@@ -362,7 +363,7 @@ void MainMenu::advanceBanner()
 
 void MainMenu::openBannerHelp(int banner)
 {
-    help::showMainTopic(banner % 2 == 1 ? 12 : 13);
+    help::showMainTopic(m_context.services->helpViewer(), banner % 2 == 1 ? 12 : 13);
     showBanner(banner % 4 + 1);
 }
 
@@ -411,8 +412,8 @@ void MainMenu::startTools()
     try {
         location = storedToolsLocation();
     } catch (const Error&) {
-        services::prompts().message(this,
-                                    QStringLiteral("You must first configure QY to start QYTools"));
+        m_context.services->prompts().message(
+            this, QStringLiteral("You must first configure QY to start QYTools"));
         return;
     }
     guarded(this, [&] {
@@ -423,10 +424,11 @@ void MainMenu::startTools()
                 location = storedToolsLocation();
             }
             toolsProgramField->setText(location);
-            if (services::processStarter().start(location) ||
-                !services::prompts().confirm(this, QStringLiteral("Could not start QY Tools\n\n"
-                                                                  "Do you want to choose its "
-                                                                  "location again?")))
+            if (m_context.services->processStarter().start(location) ||
+                !m_context.services->prompts().confirm(this,
+                                                       QStringLiteral("Could not start QY Tools\n\n"
+                                                                      "Do you want to choose its "
+                                                                      "location again?")))
                 return;
         }
     });

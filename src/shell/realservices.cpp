@@ -48,11 +48,13 @@ protected:
     }
 };
 
-// Whether the user is still there to answer (stopAsking).
-bool g_asking = true;
+} // namespace
 
 class DialogPrompts : public Prompts {
 public:
+    // From now on nothing waits on the user (RealServices::stopAsking).
+    void stopAsking() { m_asking = false; }
+
     std::optional<QString> inputBox(QWidget* parent, const QString& caption,
                                     const QString& prompt) override
     {
@@ -67,7 +69,7 @@ public:
 
     void message(QWidget* parent, const QString& text, MessageKind kind) override
     {
-        if (!g_asking) {
+        if (!m_asking) {
             std::fprintf(stderr, "%s: %s\n", qUtf8Printable(QApplication::applicationName()),
                          qUtf8Printable(text));
             return;
@@ -81,7 +83,7 @@ public:
 
     bool confirm(QWidget* parent, const QString& text) override
     {
-        if (!g_asking)
+        if (!m_asking)
             return false;
         QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
@@ -92,7 +94,7 @@ public:
 
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override
     {
-        if (!g_asking)
+        if (!m_asking)
             return {};
         return QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter));
     }
@@ -100,7 +102,7 @@ public:
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& defaultSuffix) override
     {
-        if (!g_asking)
+        if (!m_asking)
             return {};
         QFileDialog dialog(parent, title, QString(), qtFilter(filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -112,7 +114,7 @@ public:
     QString openProgramName(QWidget* parent, const QString& title,
                             const QString& filterName) override
     {
-        if (!g_asking)
+        if (!m_asking)
             return {};
         // Programs here carry no extension of their own: the list shows what may be run.
         QFileDialog dialog(parent, title);
@@ -125,10 +127,10 @@ public:
 
 private:
     // An input dialog with the prompt, its field showing or hiding what is typed.
-    static std::optional<QString> lineBox(QWidget* parent, const QString& caption,
-                                          const QString& prompt, QLineEdit::EchoMode echo)
+    std::optional<QString> lineBox(QWidget* parent, const QString& caption, const QString& prompt,
+                                   QLineEdit::EchoMode echo)
     {
-        if (!g_asking)
+        if (!m_asking)
             return std::nullopt;
         QInputDialog dialog(parent);
         dialog.setWindowTitle(caption);
@@ -147,7 +149,12 @@ private:
             return std::nullopt;
         return dialog.textValue();
     }
+
+    // Whether the user is still there to answer.
+    bool m_asking = true;
 };
+
+namespace {
 
 class PrinterPrinting : public Printing {
 public:
@@ -191,17 +198,20 @@ public:
 
 } // namespace
 
-void stopAsking()
+RealServices::RealServices()
+    : m_prompts(std::make_unique<DialogPrompts>())
+    , m_printing(std::make_unique<PrinterPrinting>())
+    , m_helpViewer(std::make_unique<WindowHelpViewer>())
+    , m_processStarter(std::make_unique<DetachedProcessStarter>())
+    , m_services(m_prompts.get(), m_printing.get(), m_helpViewer.get(), m_processStarter.get())
 {
-    g_asking = false;
 }
 
-void installRealServices()
+RealServices::~RealServices() = default;
+
+void RealServices::stopAsking()
 {
-    services::install(std::make_unique<DialogPrompts>());
-    services::install(std::make_unique<PrinterPrinting>());
-    services::install(std::make_unique<WindowHelpViewer>());
-    services::install(std::make_unique<DetachedProcessStarter>());
+    m_prompts->stopAsking();
 }
 
 } // namespace ql

@@ -1,13 +1,34 @@
 #pragma once
 
+#include "core/seams.h"
+
+#include <memory>
+
 namespace ql {
 
-// Installs the real dialogs, printer, help window and process start.
-void installRealServices();
+class DialogPrompts;
 
-// From now on nothing waits on the user: a message goes to the standard error output, a question
-// is answered No, and a prompt or a file dialog is cancelled. For the session's end, when no one
-// is there to answer.
-void stopAsking();
+// The real dialogs, printer, help window and process start, made once by the program at start.
+class RealServices {
+public:
+    RealServices();
+    ~RealServices();
+    RealServices(const RealServices&) = delete;
+    RealServices& operator=(const RealServices&) = delete;
+
+    const Services& services() const { return m_services; }
+
+    // From now on nothing waits on the user: a message goes to the standard error output, a
+    // question is answered No, and a prompt or a file dialog is cancelled. For the session's end,
+    // when no one is there to answer.
+    void stopAsking();
+
+private:
+    std::unique_ptr<DialogPrompts> m_prompts;
+    std::unique_ptr<Printing> m_printing;
+    std::unique_ptr<HelpViewer> m_helpViewer;
+    std::unique_ptr<ProcessStarter> m_processStarter;
+    Services m_services;
+};
 
 } // namespace ql

@@ -1,6 +1,5 @@
 #include "shell/sessionend.h"
 
-#include "shell/realservices.h"
 #include "widgets/dbcontrols.h"
 
 #include <QApplication>
@@ -15,7 +14,9 @@
 namespace ql {
 namespace {
 
-// The pipe the signal handler writes to: [0] is written, [1] read by the notifier.
+// The pipe the signal handler writes to: [0] is written, [1] read by the notifier. A signal
+// handler receives nothing but the signal's number, so what it writes to can only be reached from
+// here; one handler serves the whole process, as the signals do.
 int g_pipe[2] = {-1, -1};
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
@@ -38,9 +39,10 @@ void onSignal(int)
 
 } // namespace
 
-SessionEnd::SessionEnd(QWidget* mainMenu, QObject* parent)
+SessionEnd::SessionEnd(QWidget* mainMenu, std::function<void()> stopAsking, QObject* parent)
     : QObject(parent)
     , m_mainMenu(mainMenu)
+    , m_stopAsking(std::move(stopAsking))
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) == 0) {
         m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
@@ -79,7 +81,7 @@ void SessionEnd::end()
     if (m_ended)
         return;
     m_ended = true;
-    stopAsking();
+    m_stopAsking();
     // Every event loop returns once this is over, and one started later returns at once, so no
     // window that opens while the windows close (a message, the next step of an import) waits.
     QCoreApplication::exit(0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class QSocketNotifier;
 
@@ -17,7 +18,8 @@ namespace ql {
 class SessionEnd : public QObject {
     Q_OBJECT
 public:
-    SessionEnd(QWidget* mainMenu, QObject* parent = nullptr);
+    // `stopAsking` makes the prompts answer on their own from then on.
+    SessionEnd(QWidget* mainMenu, std::function<void()> stopAsking, QObject* parent = nullptr);
     ~SessionEnd() override;
 
     // Closes every window, the innermost first, and then the main menu, and ends every event loop,
@@ -28,6 +30,7 @@ public:
 
 private:
     QWidget* m_mainMenu;
+    std::function<void()> m_stopAsking;
     bool m_ended = false;
     QSocketNotifier* m_notifier = nullptr;
 };

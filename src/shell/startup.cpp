@@ -56,8 +56,9 @@ std::unique_ptr<TDataModule1> openAddressBook(const TableRescue& rescue)
 
 } // namespace
 
-Program::Program(const QString& programDirectory)
+Program::Program(const QString& programDirectory, const Services& services)
 {
+    m_context.services = &services;
     m_context.programDirectory = QDir(programDirectory).absolutePath();
     Session::instance().loadConfiguration(install::configurationFile(programDirectory));
     // Without the folder of the tables no table opens: the user learns which folder is gone and
@@ -78,7 +79,8 @@ Program::Program(const QString& programDirectory)
                      QDir::toNativeSeparators(programDirectory)));
     }
     restore::removeLeftovers(m_context.programDirectory);
-    const TableRescue rescue(m_context.programDirectory, lastBackupFolder());
+    const TableRescue rescue(m_context.programDirectory, lastBackupFolder(),
+                             m_context.services->prompts());
     if (!rescue.rescueAll(nullptr, MainMenu::firstUseDone()))
         throw StartDeclined{};
     m_context.modules = &m_modules;
@@ -97,9 +99,10 @@ bool Program::rescueWhileRunning(QWidget* owner, const QString& table, const QSt
     const bool heldOpen = table == catalogue::names().name && m_addressBook->tbNames->isOpen();
     if (heldOpen)
         m_addressBook->closeTables();
-    const bool restored = TableRescue(m_context.programDirectory, lastBackupFolder())
-                              .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
-                          TableRescue::Choice::Restore;
+    const bool restored =
+        TableRescue(m_context.programDirectory, lastBackupFolder(), m_context.services->prompts())
+            .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
+        TableRescue::Choice::Restore;
     if (heldOpen)
         guarded(owner, [this] { m_addressBook->openTables(); });
     return restored;

@@ -58,7 +58,7 @@ ToolsLocationDialog::ToolsLocationDialog(QWidget* parent)
 
 void ToolsLocationDialog::chooseProgram()
 {
-    const QString program = services::prompts().openProgramName(
+    const QString program = Services::of(this).prompts().openProgramName(
         this, QStringLiteral("Open"), QStringLiteral("QY Tools Program File"));
     if (!program.isEmpty())
         pathField->setText(QDir::toNativeSeparators(program));
@@ -67,8 +67,8 @@ void ToolsLocationDialog::chooseProgram()
 void ToolsLocationDialog::keepLocation()
 {
     if (pathField->text().isEmpty()) {
-        services::prompts().message(this,
-                                    QStringLiteral("You must specify the location of QY Tools"));
+        Services::of(this).prompts().message(
+            this, QStringLiteral("You must specify the location of QY Tools"));
         return;
     }
     Settings settings;

@@ -145,7 +145,7 @@ void SyncAccountPage::saveAccount()
     if (password.isEmpty())
         return;
     if (!saveSyncPassword(account, password))
-        services::prompts().message(
+        Services::of(this).prompts().message(
             this, QStringLiteral("No secret store answered, so the password was not kept. "
                                  "Quillory asks for it at each sync."));
 }
@@ -154,7 +154,8 @@ void SyncAccountPage::findCollections()
 {
     const sync::Account account = typedAccount();
     if (account.server.isEmpty()) {
-        services::prompts().message(this, QStringLiteral("Type the server's address first."));
+        Services::of(this).prompts().message(this,
+                                             QStringLiteral("Type the server's address first."));
         return;
     }
     std::optional<QString> password;

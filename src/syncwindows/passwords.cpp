@@ -88,7 +88,7 @@ bool saveSyncPassword(const sync::Account& account, const QString& password)
 
 std::optional<QString> askSyncPassword(QWidget* parent, const sync::Account& account)
 {
-    return services::prompts().passwordBox(
+    return Services::of(parent).prompts().passwordBox(
         parent, QStringLiteral("Quillory - Sync"),
         QStringLiteral("Password of %1 on %2:").arg(account.user, account.server.host()));
 }

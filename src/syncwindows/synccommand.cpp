@@ -35,7 +35,7 @@ void syncNow(QWidget* window, const QString& programDirectory)
 {
     const sync::Account account = sync::loadAccount();
     if (!isSetUp(account)) {
-        services::prompts().message(
+        Services::of(window).prompts().message(
             window, QStringLiteral("Sync is not set up yet. Give the server's address and choose "
                                    "its collections on the Syncing page of the options window "
                                    "(Options in the main menu)."));
@@ -114,7 +114,7 @@ private:
         if (m_failure.isEmpty())
             showSyncStatus(m_menu, QStringLiteral("Synced at start: ") + m_outcome.summary());
         else
-            services::prompts().message(m_menu, m_failure, MessageKind::Critical);
+            Services::of(m_menu).prompts().message(m_menu, m_failure, MessageKind::Critical);
         deleteLater();
     }
 

@@ -62,6 +62,7 @@ MaintenanceWindow::MaintenanceWindow(TDataModule1& addressBook, const RunContext
     , m_addressBook(addressBook)
     , m_context(context)
 {
+    m_context.services->serve(this);
     buildCompactorPanel();
     buildBulkDeletePanel();
     checkPanel = makePanel(this, "CheckPanel");
@@ -265,7 +266,7 @@ void MaintenanceWindow::checkTables()
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             findings = repair::checkTables(m_context.programDirectory, progress);
         }) == WorkEnd::Cancelled) {
-        services::prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
+        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
         return;
     }
     QStringList lines;
@@ -280,7 +281,7 @@ void MaintenanceWindow::checkTables()
 
 void MaintenanceWindow::offerRebuild(const QString& table)
 {
-    if (!services::prompts().confirm(
+    if (!m_context.services->prompts().confirm(
             this, QStringLiteral("\"%1\" is damaged. Rebuild it from every record that can still "
                                  "be read? The damaged file is kept in the BackUp folder.")
                       .arg(table)))
@@ -303,10 +304,10 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     if (addressBook)
         m_addressBook.openTables();
     if (end == WorkEnd::Cancelled) {
-        services::prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
+        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
         return;
     }
-    services::prompts().message(
+    m_context.services->prompts().message(
         this, QStringLiteral("\"%1\" was rebuilt: %2 record(s) saved, %3 lost. The damaged file "
                              "is kept in \"%4\".")
                   .arg(table)
@@ -323,7 +324,7 @@ void MaintenanceWindow::Button1Click()
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = compactor.run(progress);
         }) == WorkEnd::Cancelled) {
-        services::prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
+        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
         return;
     }
     if (result.finished) {
@@ -331,14 +332,14 @@ void MaintenanceWindow::Button1Click()
         Label1->setText(kIdenticalCaption + QString::number(result.identical));
     }
     if (!result.note.isEmpty())
-        services::prompts().message(this, result.note);
+        m_context.services->prompts().message(this, result.note);
 }
 
 void MaintenanceWindow::Button2Click()
 {
     const QString value = Edit1->text();
     if (value.isEmpty()) {
-        services::prompts().message(
+        m_context.services->prompts().message(
             this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
@@ -347,13 +348,13 @@ void MaintenanceWindow::Button2Click()
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = bulkDelete.run(progress);
         }) == WorkEnd::Cancelled) {
-        services::prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
+        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
         return;
     }
     if (result.finished)
         Label4->setText(kDeletedCaption + QString::number(result.deleted));
     if (!result.note.isEmpty())
-        services::prompts().message(this, result.note);
+        m_context.services->prompts().message(this, result.note);
 }
 
 void MaintenanceWindow::BitBtn3Click()
@@ -368,17 +369,17 @@ void MaintenanceWindow::BitBtn4Click()
 
 void MaintenanceWindow::BitBtn5Click()
 {
-    help::showMainTopic(9);
+    help::showMainTopic(m_context.services->helpViewer(), 9);
 }
 
 void MaintenanceWindow::Contents1Click()
 {
-    help::showContents(help::ToolsFile);
+    help::showContents(m_context.services->helpViewer(), help::ToolsFile);
 }
 
 void MaintenanceWindow::WrenxHelp2Click()
 {
-    help::showTopic(help::ToolsFile, 9);
+    help::showTopic(m_context.services->helpViewer(), help::ToolsFile, 9);
 }
 
 } // namespace ql

@@ -69,6 +69,7 @@ UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& con
     , m_table(holder.tbUserDefined)
     , m_context(context)
 {
+    m_context.services->serve(this);
     setFirstShowing([this] { showStoredConfiguration(); });
     buildList(holder.dsUserDefined);
     buildFields(holder.dsUserDefined);
@@ -416,7 +417,7 @@ void UserDefinedWindow::filterByChosenField()
 {
     const KeyQuestion question = filterQuestion();
     const std::optional<QString> key =
-        services::prompts().inputBox(this, question.caption, question.prompt);
+        m_context.services->prompts().inputBox(this, question.caption, question.prompt);
     if (!key)
         return;
     if (m_sort->itemIndex() < 0)

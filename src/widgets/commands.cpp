@@ -2,6 +2,7 @@
 
 #include "core/guard.h"
 #include "core/help.h"
+#include "core/seams.h"
 #include "widgets/dbcontrols.h"
 
 #include <QAction>
@@ -133,10 +134,14 @@ void declare(QWidget* window, const Command& command)
 
 void declareHelpMenu(QWidget* window, const HelpMenu& commands)
 {
-    declare(window, {.handler = [] { help::showMainContents(); },
-                     .caption = QStringLiteral("&Contents"),
-                     .items = {{commands.menu, "Contents1"}}});
-    declare(window, {.handler = [topic = commands.topic] { help::showMainTopic(topic); },
+    declare(window,
+            {.handler = [window] { help::showMainContents(Services::of(window).helpViewer()); },
+             .caption = QStringLiteral("&Contents"),
+             .items = {{commands.menu, "Contents1"}}});
+    declare(window, {.handler =
+                         [window, topic = commands.topic] {
+                             help::showMainTopic(Services::of(window).helpViewer(), topic);
+                         },
                      .caption = commands.topicCaption,
                      .shortcut = QKeySequence::HelpContents,
                      .items = {{commands.menu, commands.topicItem}}});

@@ -15,11 +15,11 @@ void exportRecords(QWidget* window, Table* table, const FileFormat& format,
         table->checkBrowseMode();
     const QString title = QStringLiteral("Export to %1").arg(format.name);
     const QString file =
-        services::prompts().saveFileName(window, title, format.filter, format.suffix);
+        Services::of(window).prompts().saveFileName(window, title, format.filter, format.suffix);
     if (file.isEmpty())
         return;
     const WorkEnd end = runWork(window, title, [&](Progress& progress) { work(progress, file); });
-    services::prompts().message(
+    Services::of(window).prompts().message(
         window, end == WorkEnd::Cancelled ? QStringLiteral("Export cancelled; no file was written.")
                                           : QStringLiteral("Exported to \"%1\".").arg(file));
 }
@@ -28,7 +28,7 @@ void importRecords(QWidget* window, Table& table, const FileFormat& format,
                    const std::function<QString(Progress&, const QString&)>& work)
 {
     const QString title = QStringLiteral("Import from %1").arg(format.name);
-    const QString file = services::prompts().openFileName(window, title, format.filter);
+    const QString file = Services::of(window).prompts().openFileName(window, title, format.filter);
     if (file.isEmpty())
         return;
     table.checkBrowseMode();
@@ -36,9 +36,9 @@ void importRecords(QWidget* window, Table& table, const FileFormat& format,
     const WorkEnd end =
         runWork(window, title, [&](Progress& progress) { summary = work(progress, file); });
     table.refresh();
-    services::prompts().message(window, end == WorkEnd::Cancelled
-                                            ? QStringLiteral("Import cancelled; nothing was added.")
-                                            : summary);
+    Services::of(window).prompts().message(
+        window, end == WorkEnd::Cancelled ? QStringLiteral("Import cancelled; nothing was added.")
+                                          : summary);
 }
 
 } // namespace ql

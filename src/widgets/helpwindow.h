@@ -15,8 +15,8 @@ class HelpWindow : public QWidget {
 
 public:
     // The one help window of the process, created on first use and deleted before the
-    // application goes. It stands behind the real help viewer, which is installed once for the
-    // whole process (core/seams.h), so it is as process-wide as that seam.
+    // application goes. It stands behind the real help viewer, which the program makes once at
+    // start (shell/realservices.h); a window of the desktop's, it lives as long as the process.
     static HelpWindow* instance();
 
     // The page of a topic; empty when the book or the topic does not exist.

@@ -109,7 +109,7 @@ void RecordWindow::cancelRecord()
 void RecordWindow::deleteRecord()
 {
     Table* table = recordTable();
-    if (table && services::prompts().confirm(this, deleteQuestion()))
+    if (table && Services::of(this).prompts().confirm(this, deleteQuestion()))
         table->deleteRecord();
 }
 
@@ -131,7 +131,7 @@ void RecordWindow::filterRecords()
 
 std::optional<QString> RecordWindow::askForKey(const KeyQuestion& question)
 {
-    return services::prompts().inputBox(this, question.caption, question.prompt);
+    return Services::of(this).prompts().inputBox(this, question.caption, question.prompt);
 }
 
 void RecordWindow::unfilterRecords()

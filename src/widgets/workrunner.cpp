@@ -52,13 +52,14 @@ public:
     bool confirm(const QString& question) override
     {
         bool yes = false;
-        askUser([&] { yes = services::prompts().confirm(m_parent, question); });
+        askUser([&] { yes = Services::of(m_parent).prompts().confirm(m_parent, question); });
         return yes;
     }
     std::optional<QString> ask(const QString& caption, const QString& prompt) override
     {
         std::optional<QString> answer;
-        askUser([&] { answer = services::prompts().inputBox(m_parent, caption, prompt); });
+        askUser(
+            [&] { answer = Services::of(m_parent).prompts().inputBox(m_parent, caption, prompt); });
         return answer;
     }
     void askUser(const std::function<void()>& question) override

@@ -46,7 +46,7 @@ struct Contact {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
     AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(std::initializer_list<Contact> contacts)

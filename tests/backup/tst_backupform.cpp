@@ -38,7 +38,7 @@ struct Backup {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
     std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(
         program->addressBook(), program->context(), program->mainMenu());
     QTemporaryDir scratch;
@@ -229,7 +229,8 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             test::ScriptedServices services;
             test::ProgramDirectory dir;
-            const std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+            const std::unique_ptr<Program> program =
+                std::make_unique<Program>(dir.path(), services);
             const QString backups = dir.filePath(str("BackUp"));
             QVERIFY(QDir().mkdir(backups));
             if (c.value) {
@@ -248,7 +249,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        const std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+        const std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
         const QString backups = dir.filePath(str("BackUp"));
         QVERIFY(QDir().mkdir(backups));
         {

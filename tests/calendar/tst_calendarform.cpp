@@ -42,7 +42,7 @@ template <typename Window> struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
     std::unique_ptr<Window> window;
 
     Fixture() { open(); }
@@ -401,7 +401,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
-        Program program(dir.path());
+        Program program(dir.path(), services);
         QStringList shown;
         QString unnamed;
         QTimer::singleShot(0, [&] {

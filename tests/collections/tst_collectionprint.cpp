@@ -25,7 +25,10 @@ struct Collections {
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     TDataModule3 holder;
+    // What the reports run over.
+    QWidget owner;
 
+    Collections() { services.serve(&owner); }
     static void add(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
     {
         t.insert();
@@ -36,7 +39,7 @@ struct Collections {
     report::Document print(loans::Catalogue catalogue, Table& table)
     {
         CollectionReport report(catalogue, table);
-        report::print(nullptr, report);
+        report::print(&owner, report);
         return services.printing->reports.isEmpty() ? report::Document()
                                                     : services.printing->reports.last().document;
     }
@@ -132,9 +135,9 @@ private Q_SLOTS:
         // An empty catalogue previews no pages and prints none.
         const qsizetype runs = c.services.printing->reports.size();
         CollectionReport previewed(loans::Catalogue::Tape, tapes);
-        report::preview(nullptr, previewed);
+        report::preview(&c.owner, previewed);
         CollectionReport sent(loans::Catalogue::Tape, tapes);
-        report::print(nullptr, sent);
+        report::print(&c.owner, sent);
         QCOMPARE(c.services.printing->reports.size(), runs + 1);
         QCOMPARE(c.services.printing->reports.last().document.pages.size(), 0);
         QVERIFY(c.services.printing->reports.last().preview);

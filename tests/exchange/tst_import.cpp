@@ -97,7 +97,7 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
     QStringList statuses;
     QStringList shown; // the messages of the runs that stopped
     QString details;   // of the last run
@@ -145,7 +145,7 @@ struct Fixture {
         statuses.clear();
         import::Outcome outcome;
         runWork(
-            nullptr, str("Quillory - Import"),
+            program->mainMenu(), str("Quillory - Import"),
             [&](Progress& progress) { outcome = import::Importer(request).run(progress); },
             [this](const QString& text) { statuses << text; });
         if (!outcome.message.isEmpty())

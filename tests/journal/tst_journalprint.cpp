@@ -194,7 +194,8 @@ private Q_SLOTS:
     void theProgramsOwnPreviewShowsTheJournal()
     {
         Journal f({{at(1), str("upper"), str("lower")}});
-        installRealServices();
+        const RealServices real;
+        f.services.useInstead(real.services());
         QString title;
         int pages = 0;
         QTimer::singleShot(0, [&] {
@@ -216,10 +217,9 @@ private Q_SLOTS:
         if (!QPrinterInfo::availablePrinters().isEmpty())
             QSKIP("this machine has a printer; the test would print on it");
         Journal f({{at(1), str("upper"), str("lower")}});
-        installRealServices();
-        auto scripted = std::make_unique<test::ScriptedPrompts>();
-        test::ScriptedPrompts& prompts = *scripted;
-        services::install(std::move(scripted));
+        const RealServices real;
+        test::ScriptedPrompts prompts;
+        f.services.useInstead(Services(&prompts, &real.services().printing(), nullptr, nullptr));
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         QCOMPARE(report::windowPictureArea(f.window.get()).size(),
                  f.window->size() - QSize(0, f.find<QMenuBar>("MainMenu1")->height()));

@@ -52,9 +52,9 @@ std::optional<QString> storedChoice()
     return settings.readString(keys::QYToolBtn);
 }
 
-std::unique_ptr<Program> start(const test::ProgramDirectory& dir)
+std::unique_ptr<Program> start(const test::ProgramDirectory& dir, const Services& services)
 {
-    auto program = std::make_unique<Program>(dir.path());
+    auto program = std::make_unique<Program>(dir.path(), services);
     program->mainMenu()->show();
     return program;
 }
@@ -168,7 +168,7 @@ private Q_SLOTS:
                 settings.openKey(keys::Options, true);
                 settings.writeString(keys::QYToolBtn, str(c.stored));
             }
-            auto program = start(dir);
+            auto program = start(dir, services);
             inOptions(program->mainMenu(), [&](OptionsWindow* window) {
                 QCOMPARE(window->hideToolsBox->isChecked(), c.ticked);
                 QTest::mouseClick(window->okButton, Qt::LeftButton);
@@ -203,7 +203,7 @@ private Q_SLOTS:
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             test::FixedClock clock(QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
-            auto program = start(dir);
+            auto program = start(dir, services);
             {
                 TDataModule3 collections;
                 for (const QDate& date : c.returnDates) {
@@ -228,7 +228,7 @@ private Q_SLOTS:
             program.reset();
 
             services.prompts->confirmations.enqueue(c.answer);
-            program = start(dir);
+            program = start(dir, services);
             bool loansShown = false;
             QTimer::singleShot(0, [&] {
                 if (auto* loans = qobject_cast<LoansWindow*>(QApplication::activeModalWidget())) {
@@ -247,7 +247,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         inOptions(program->mainMenu(), [](OptionsWindow* window) {
             tickToolsBox(window);
             QTest::mouseClick(window->closeButton, Qt::LeftButton);
@@ -263,7 +263,7 @@ private Q_SLOTS:
         });
         checkMenu(program->mainMenu(), false);
         program.reset();
-        program = start(dir);
+        program = start(dir, services);
         checkMenu(program->mainMenu(), false);
     }
 
@@ -274,7 +274,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         const QString source = writeSource(dir, 1);
         const auto counts = [] {
             std::array<int, import::moduleCount> records{};
@@ -341,7 +341,7 @@ private Q_SLOTS:
         QApplication::setFont(large);
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         const QString source = writeSource(dir, 2, true);
         inOptions(program->mainMenu(), [&](OptionsWindow* window) {
             // The room a 1024 by 768 screen leaves inside a window's frame.
@@ -392,7 +392,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         const QString chosen = dir.filePath(str("Old"));
         QVERIFY(QDir().mkdir(chosen));
         inOptions(program->mainMenu(), [&](OptionsWindow* window) {

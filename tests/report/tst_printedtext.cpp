@@ -152,6 +152,7 @@ QStringList previewPdfs(test::ScriptedServices& services, const report::Document
                         const QTemporaryDir& files)
 {
     report::PreviewWindow preview(document);
+    services.serve(&preview);
     QStringList written{files.filePath(str("saved.pdf"))};
     services.prompts->fileNames.enqueue(written.last());
     preview.action(str("SavePdf"))->trigger();
@@ -183,7 +184,9 @@ report::Document laidOut(test::ScriptedServices& services, Layout& layout, Table
     const QHash<QString, QString> values = fillRecord(table);
     if (prepare)
         prepare(layout);
-    report::print(nullptr, layout);
+    QWidget owner;
+    services.serve(&owner);
+    report::print(&owner, layout);
     printedFields(values, fields, words);
     return services.printing->reports.last().document;
 }
@@ -232,6 +235,7 @@ Case userDefined()
             TDataModule8 holder;
             const QHash<QString, QString> values = fillRecord(*holder.tbUserDefined);
             UserDefinedPrintMenu menu(*holder.tbUserDefined);
+            services.serve(&menu);
             menu.show();
             for (int n = 1; n <= 10; ++n)
                 menu.findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(n))->setChecked(true);
@@ -319,7 +323,7 @@ private Q_SLOTS:
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-            Program program(dir.path());
+            Program program(dir.path(), services);
             QStringList source;
             const report::Document document = c.run(services, source);
             QTemporaryDir files;
@@ -367,7 +371,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        Program program(dir.path());
+        Program program(dir.path(), services);
         const auto check = [](QWidget* window, const QStringList& captions) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));

@@ -278,6 +278,7 @@ private Q_SLOTS:
         Fixture f(120);
         f.detail(20);
         report::PreviewWindow preview(f.report.layOut());
+        f.services.serve(&preview);
         preview.show();
         QCOMPARE(preview.windowTitle(), str("Test Report"));
         // On a 1024 px screen the title bar a window manager adds stays on the screen too.

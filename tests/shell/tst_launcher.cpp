@@ -62,7 +62,7 @@ bool clickTools(Program& program, const std::function<void(ToolsLocationDialog*)
 struct Started {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    Program program{dir.path()};
+    Program program{dir.path(), services};
     Started() { program.mainMenu()->show(); }
 };
 
@@ -174,8 +174,7 @@ private Q_SLOTS:
     // with no arguments, from a path with a blank in it; what cannot run is refused.
     void theRealStartRunsTheToolsOnTheirOwn()
     {
-        test::ScriptedServices services;
-        installRealServices();
+        const RealServices real;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(str("QY Tools")) && QDir(dir.path()).mkpath(str("work")));
         const QString tools = dir.filePath(str("QY Tools/qytools"));
@@ -185,7 +184,7 @@ private Q_SLOTS:
         QFile(notes).open(QIODevice::WriteOnly);
         const QString working = QDir::currentPath();
         QDir::setCurrent(dir.filePath(str("work")));
-        ProcessStarter& starter = services::processStarter();
+        ProcessStarter& starter = real.services().processStarter();
         const bool started = starter.start(tools);
         const bool refused = !starter.start(notes) && !starter.start(dir.filePath(str("gone"))) &&
                              !starter.start(dir.path());
@@ -203,8 +202,7 @@ private Q_SLOTS:
 
     void theProgramDialogListsOnlyWhatCanRun()
     {
-        test::ScriptedServices services;
-        installRealServices();
+        const RealServices real;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(str("folder")));
         QFile(dir.filePath(str("notes.txt"))).open(QIODevice::WriteOnly);
@@ -224,8 +222,8 @@ private Q_SLOTS:
                 listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
             dialog->reject();
         });
-        const QString chosen =
-            services::prompts().openProgramName(nullptr, str("Open"), str("QY Tools Program File"));
+        const QString chosen = real.services().prompts().openProgramName(
+            nullptr, str("Open"), str("QY Tools Program File"));
         QVERIFY(chosen.isEmpty());
         listed.sort();
         QCOMPARE(listed, (QStringList{str("folder"), str("tool")}));

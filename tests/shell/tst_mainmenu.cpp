@@ -66,9 +66,9 @@ QStringList entries(const QString& directory)
 }
 
 // Starts the program on the directory and shows its main menu, as the program entry does.
-std::unique_ptr<Program> start(const test::ProgramDirectory& dir)
+std::unique_ptr<Program> start(const test::ProgramDirectory& dir, const Services& services)
 {
-    auto program = std::make_unique<Program>(dir.path());
+    auto program = std::make_unique<Program>(dir.path(), services);
     program->mainMenu()->show();
     return program;
 }
@@ -137,6 +137,20 @@ void fillTables(const test::ProgramDirectory& dir)
     journal.exec("INSERT INTO records(DateTimeStamp) VALUES ('1999-03-01T10:00:00'), "
                  "('1999-03-01T11:00:00'), ('1999-03-01T12:00:00')");
 }
+
+// An installation in use with records in its tables and a BackUp folder, on March 2, 1999.
+struct InstallationInUse {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+    InstallationInUse()
+    {
+        fillTables(dir);
+        if (!QDir().mkpath(dir.filePath(QStringLiteral("BackUp"))))
+            qFatal("The BackUp folder cannot be made");
+        store(keys::Menu, keys::First, 2);
+    }
+};
 
 // Writes garbage over a page in the middle of a table file, as a failing disk does.
 QByteArray damage(const QString& table, int page = 3)
@@ -232,7 +246,7 @@ private Q_SLOTS:
         Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
         Session::instance().setDatabasePath(str("Quilbase"), dir.dataPath());
 
-        auto program = start(dir);
+        auto program = start(dir, services);
         MainMenu* menu = program->mainMenu();
         QVERIFY(services.prompts->messages.isEmpty());
         QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
@@ -253,9 +267,9 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        start(dir).reset();
+        start(dir, services).reset();
         QFile::remove(dir.filePath(str("Data/Journal2.DB")));
-        start(dir).reset();
+        start(dir, services).reset();
         QVERIFY(!QDir(dir.filePath(str("Temp"))).exists());
         QVERIFY(!QFile::exists(dir.filePath(str("Data/Journal2.DB"))));
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
@@ -268,14 +282,14 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         QDir(dir.filePath(str("Temp"))).removeRecursively();
         // The settings were lost after an earlier first use: every table is in Data.
-        start(dir).reset();
+        start(dir, services).reset();
         QVERIFY(services.prompts->messages.isEmpty());
         QCOMPARE(storedInteger(keys::Menu, keys::First), 2);
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
 
         QFile::remove(dir.settingsFile());
         QFile::remove(dir.filePath(str("Data/Journal2.DB")));
-        auto program = start(dir);
+        auto program = start(dir, services);
         QCOMPARE(services.prompts->messages,
                  QStringList{str("Error 1: Failed while preparing for first use.")});
         QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
@@ -290,7 +304,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         QDir(dir.filePath(str("Temp"))).mkdir(str("AAA"));
-        start(dir).reset();
+        start(dir, services).reset();
         QCOMPARE(services.prompts->messages,
                  QStringList{str("Error 2: Failed while preparing for first use.")});
         QCOMPARE(storedInteger(keys::Menu, keys::First), std::nullopt);
@@ -301,7 +315,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         store(keys::Options, keys::QYAD, 4);
-        auto program = start(dir);
+        auto program = start(dir, services);
         MainMenu* menu = program->mainMenu();
         QCOMPARE(menu->visibleBanner(), 1);
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
@@ -329,11 +343,11 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         store(keys::Options, keys::QYToolBtn, str("yes"));
-        auto program = start(dir);
+        auto program = start(dir, services);
         QVERIFY(part(program->mainMenu(), "Button4")->isVisible());
         program.reset();
         store(keys::Options, keys::QYToolBtn, str("Yes"));
-        program = start(dir);
+        program = start(dir, services);
         MainMenu* menu = program->mainMenu();
         // Without the tools button the two rows move up into its place.
         QVERIFY(!part(menu, "Button4")->isVisible() && !part(menu, "Bevel1")->isVisible());
@@ -344,7 +358,7 @@ private Q_SLOTS:
         program.reset();
         store(keys::Options, keys::QYToolBtn, 7);
         store(keys::Options, keys::QYAD, 2);
-        program = start(dir);
+        program = start(dir, services);
         QCOMPARE(services.prompts->messages, QStringList(str("Invalid data type for 'QYToolBtn'")));
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
         QCOMPARE(program->mainMenu()->visibleBanner(), 1);
@@ -360,14 +374,14 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         program->mainMenu()->move(40, 50);
         program->mainMenu()->resize(500, 520);
         const QRect left = program->mainMenu()->frameGeometry();
         program.reset();
         QCOMPARE(storedInteger(keys::Menu, keys::Left), left.x());
         QCOMPARE(storedInteger(keys::Menu, keys::Width), left.width());
-        program = start(dir);
+        program = start(dir, services);
         QCOMPARE(program->mainMenu()->frameGeometry(), left);
         program.reset();
 
@@ -378,7 +392,7 @@ private Q_SLOTS:
         settings.writeInteger(keys::Left, 30);
         settings.writeInteger(keys::Top, 35);
         settings.writeInteger(keys::First, 2);
-        program = start(dir);
+        program = start(dir, services);
         QCOMPARE(program->mainMenu()->frameGeometry(), QRect(30, 35, 465, 504));
         QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
     }
@@ -387,7 +401,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         program->context().aboutBox->Version->setText(str("Version 1.0"));
         QString product;
         QString version;
@@ -407,7 +421,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        auto program = start(dir);
+        auto program = start(dir, services);
         openModule<FailingHolder, ProbeWindow>(program->mainMenu(), program->context());
         QCOMPARE(services.prompts->messages, QStringList{str("Cannot open table \"X.DB\": gone.")});
 
@@ -440,30 +454,25 @@ private Q_SLOTS:
     {
         QFETCH(QString, choice);
         QFETCH(bool, backedUp);
-        test::ScriptedServices services;
-        test::ProgramDirectory dir;
-        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
-        fillTables(dir);
-        QVERIFY(QDir().mkpath(dir.filePath(str("BackUp"))));
-        store(keys::Menu, keys::First, 2); // an installation in use
+        InstallationInUse f;
 
         if (backedUp) {
             test::ScriptedProgress progress;
-            QCOMPARE(backup::run({dir.path(), {}, false, {}}, progress).outcome,
+            QCOMPARE(backup::run({f.dir.path(), {}, false, {}}, progress).outcome,
                      backup::Outcome::Complete);
         }
-        const QByteArray damaged = damage(dir.filePath(str("Data/QYName2.DB")));
+        const QByteArray damaged = damage(f.dir.filePath(str("Data/QYName2.DB")));
         QVERIFY(!damaged.isEmpty());
         // What a restore cut short by a crash left goes at the start.
-        QVERIFY(QDir().mkpath(dir.filePath(str(".quillory-restore-AbC123"))));
+        QVERIFY(QDir().mkpath(f.dir.filePath(str(".quillory-restore-AbC123"))));
         RescueAnswers answers(choice);
         std::unique_ptr<Program> program;
         try {
-            program = std::make_unique<Program>(dir.path());
+            program = std::make_unique<Program>(f.dir.path(), f.services);
         } catch (const StartDeclined&) {
             QVERIFY(!program);
         }
-        QVERIFY(!QFileInfo::exists(dir.filePath(str(".quillory-restore-AbC123"))));
+        QVERIFY(!QFileInfo::exists(f.dir.filePath(str(".quillory-restore-AbC123"))));
         QCOMPARE(answers.asked.size(), 1);
         const QStringList asked = answers.asked.first();
         QVERIFY2(asked[0].startsWith(
@@ -483,11 +492,11 @@ private Q_SLOTS:
                                    "Tuesday, March 02, 1999 at 1:05:09 PM | RescueWithout=&Start "
                                    "without it"));
         }
-        const QString aside = dir.filePath(str("BackUp/Before restore 1999-03-02 13-05-09"));
-        const QString damagedFolder = dir.filePath(str("BackUp/Damaged 1999-03-02 13-05-09"));
+        const QString aside = f.dir.filePath(str("BackUp/Before restore 1999-03-02 13-05-09"));
+        const QString damagedFolder = f.dir.filePath(str("BackUp/Damaged 1999-03-02 13-05-09"));
         if (choice == str("RescueQuit")) {
             // Quitting changes nothing.
-            QCOMPARE(contents(dir.filePath(str("Data/QYName2.DB"))), damaged);
+            QCOMPARE(contents(f.dir.filePath(str("Data/QYName2.DB"))), damaged);
             QVERIFY(!QFileInfo::exists(aside) && !QFileInfo::exists(damagedFolder));
             return;
         }
@@ -497,17 +506,17 @@ private Q_SLOTS:
         if (choice == str("RescueRestore")) {
             QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
             QCOMPARE(contents(aside + str("/QYName2.DB")), damaged);
-            QCOMPARE(services.prompts->messages.last(),
+            QCOMPARE(f.services.prompts->messages.last(),
                      str("\"QYName2.DB\" was restored. The table as it was is kept in \"%1\".")
                          .arg(aside));
             return;
         }
         // Started without it, the damaged file is kept, and the address book stays closed.
-        QVERIFY(!QFileInfo::exists(dir.filePath(str("Data/QYName2.DB"))));
+        QVERIFY(!QFileInfo::exists(f.dir.filePath(str("Data/QYName2.DB"))));
         QCOMPARE(contents(damagedFolder + str("/QYName2.DB")), damaged);
         program->mainMenu()->addressBookButton->click();
         QVERIFY(!program->mainMenu()->addressBookWindow()->isVisible());
-        const QString told = services.prompts->messages.last();
+        const QString told = f.services.prompts->messages.last();
         QVERIFY2(told.startsWith(str("The table \"QYName2.DB\" is unavailable until it is "
                                      "restored from a backup (the Backup window's Restore "
                                      "page): it is damaged (")),
@@ -535,7 +544,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         store(keys::Menu, keys::First, 2); // an installation in use
         addContacts(dir, 4000);
-        start(dir).reset(); // a clean close notes every table as it is
+        start(dir, services).reset(); // a clean close notes every table as it is
         const QString names = dir.filePath(str("Data/QYName2.DB"));
         struct stat before = {};
         QCOMPARE(::stat(QFile::encodeName(names).constData(), &before), 0);
@@ -551,7 +560,7 @@ private Q_SLOTS:
         RescueAnswers answers(str("RescueQuit"));
         const qint64 readBefore = bytesReadSoFar();
         try {
-            Program program(dir.path());
+            Program program(dir.path(), services);
         } catch (const StartDeclined&) {
             QVERIFY(asked);
         }
@@ -573,18 +582,13 @@ private Q_SLOTS:
     void aWindowThatMeetsADamagedTableOffersTheRestore()
     {
         QFETCH(QString, choice);
-        test::ScriptedServices services;
-        test::ProgramDirectory dir;
-        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
-        fillTables(dir);
-        QVERIFY(QDir().mkpath(dir.filePath(str("BackUp"))));
-        store(keys::Menu, keys::First, 2);
+        InstallationInUse f;
         test::ScriptedProgress progress;
-        QCOMPARE(backup::run({dir.path(), {}, false, {}}, progress).outcome,
+        QCOMPARE(backup::run({f.dir.path(), {}, false, {}}, progress).outcome,
                  backup::Outcome::Complete);
-        auto program = start(dir);
+        auto program = start(f.dir, f.services);
         // The disk fails under the journal while the program runs.
-        const QByteArray damaged = damage(dir.filePath(str("Data/Journal2.DB")), 1);
+        const QByteArray damaged = damage(f.dir.filePath(str("Data/Journal2.DB")), 1);
         QVERIFY(!damaged.isEmpty());
 
         RescueAnswers answers(choice);
@@ -612,14 +616,14 @@ private Q_SLOTS:
         if (choice == str("RescueRestore")) {
             // The window opens over the restored entries.
             QCOMPARE(entriesShown, 3);
-            QCOMPARE(contents(dir.filePath(str("BackUp/Before restore 1999-03-02 "
-                                               "13-05-09/Journal2.DB"))),
+            QCOMPARE(contents(f.dir.filePath(str("BackUp/Before restore 1999-03-02 "
+                                                 "13-05-09/Journal2.DB"))),
                      damaged);
             return;
         }
         QCOMPARE(entriesShown, -1);
-        QCOMPARE(contents(dir.filePath(str("Data/Journal2.DB"))), damaged);
-        QCOMPARE(services.prompts->messages, QStringList());
+        QCOMPARE(contents(f.dir.filePath(str("Data/Journal2.DB"))), damaged);
+        QCOMPARE(f.services.prompts->messages, QStringList());
     }
 
     void startUpFailsClearlyWithoutTheFolderOfTheTables()
@@ -628,7 +632,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         // Without the folder of the tables the message names the folder and the ways back.
         QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
-        QCOMPARE(test::failureText([&] { Program program(dir.path()); }),
+        QCOMPARE(test::failureText([&] { Program program(dir.path(), services); }),
                  str("The folder that holds the tables is missing: %1/Data\n\nTo go on with your "
                      "records, make that folder again and copy the table files of your last "
                      "backup into it (backups go to %1/BackUp unless you chose another folder). "
@@ -643,7 +647,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         QDir().mkpath(dir.settingsFile()); // nothing can be written there
-        auto program = start(dir);
+        auto program = start(dir, services);
         QVERIFY(program->mainMenu()->isVisible());
         QCOMPARE(program->mainMenu()->visibleBanner(), 1);
         QVERIFY(services.prompts->messages.contains(str("Failed to set data for 'first'")));

@@ -22,13 +22,15 @@ QString str(const char* text)
     return QString::fromUtf8(text);
 }
 
-// Runs `ask` with the real dialogs; `look` sees the dialog it opens, which is then closed with
-// Enter.
+// Runs `ask` with the real dialogs, over a window that uses them; `look` sees the dialog it opens,
+// which is then closed with Enter.
 template <typename Dialog>
-void withRealDialog(const std::function<void()>& ask, const std::function<void(Dialog*)>& look)
+void withRealDialog(const std::function<void(const Services&, QWidget*)>& ask,
+                    const std::function<void(Dialog*)>& look)
 {
-    test::ScriptedServices services;
-    installRealServices();
+    const RealServices real;
+    QWidget window;
+    real.services().serve(&window);
     bool seen = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
@@ -37,7 +39,7 @@ void withRealDialog(const std::function<void()>& ask, const std::function<void(D
             look(dialog);
         QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
     });
-    ask();
+    ask(real.services(), &window);
     QVERIFY(seen);
 }
 
@@ -52,7 +54,9 @@ private Q_SLOTS:
     {
         bool answer = true;
         withRealDialog<QMessageBox>(
-            [&] { answer = services::prompts().confirm(nullptr, str("Delete?")); },
+            [&](const Services& real, QWidget*) {
+                answer = real.prompts().confirm(nullptr, str("Delete?"));
+            },
             [](QMessageBox* box) { QCOMPARE(box->icon(), QMessageBox::Information); });
         QVERIFY(!answer);
     }
@@ -67,13 +71,17 @@ private Q_SLOTS:
         for (const auto& [kind, icon] : kinds) {
             QMessageBox::Icon shown = QMessageBox::NoIcon;
             withRealDialog<QMessageBox>(
-                [kind] { services::prompts().message(nullptr, str("Note"), kind); },
+                [kind](const Services& real, QWidget*) {
+                    real.prompts().message(nullptr, str("Note"), kind);
+                },
                 [&](QMessageBox* box) { shown = box->icon(); });
             QCOMPARE(shown, icon);
         }
         QString failure;
         withRealDialog<QMessageBox>(
-            [] { guarded(nullptr, [] { throw Error(str("tbNames: disk full")); }); },
+            [](const Services&, QWidget* window) {
+                guarded(window, [] { throw Error(str("tbNames: disk full")); });
+            },
             [&](QMessageBox* box) {
                 if (box->icon() == QMessageBox::Critical)
                     failure = box->text();
@@ -90,7 +98,9 @@ private Q_SLOTS:
         int captionWidth = 0;
         bool promptWhole = false;
         withRealDialog<QInputDialog>(
-            [&] { services::prompts().inputBox(nullptr, caption, prompt); },
+            [&](const Services& real, QWidget*) {
+                real.prompts().inputBox(nullptr, caption, prompt);
+            },
             [&](QInputDialog* dialog) {
                 QFont bold = dialog->font();
                 bold.setBold(true);

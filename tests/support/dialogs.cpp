@@ -53,24 +53,17 @@ bool ScriptedProcessStarter::start(const QString& program)
 }
 
 ScriptedDialogs::ScriptedDialogs()
+    : m_prompts(std::make_unique<ScriptedPrompts>())
+    , m_help(std::make_unique<ScriptedHelpViewer>())
+    , m_processes(std::make_unique<ScriptedProcessStarter>())
 {
-    auto p = std::make_unique<ScriptedPrompts>();
-    auto h = std::make_unique<ScriptedHelpViewer>();
-    auto s = std::make_unique<ScriptedProcessStarter>();
-    prompts = p.get();
-    help = h.get();
-    processes = s.get();
-    services::install(std::move(p));
-    services::install(std::move(h));
-    services::install(std::move(s));
+    prompts = m_prompts.get();
+    help = m_help.get();
+    processes = m_processes.get();
+    m_services = Services(prompts, nullptr, help, processes);
 }
 
-ScriptedDialogs::~ScriptedDialogs()
-{
-    services::install(std::unique_ptr<Prompts>());
-    services::install(std::unique_ptr<HelpViewer>());
-    services::install(std::unique_ptr<ProcessStarter>());
-}
+ScriptedDialogs::~ScriptedDialogs() = default;
 
 void ScriptedProgress::progress(qint64 doneNow, qint64 totalNow)
 {

@@ -8,6 +8,7 @@
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // Scripted stand-ins for everything that waits on the user or leaves the process: they answer
 // from a queue and remember what they were asked. The printing stand-in is in
@@ -49,15 +50,29 @@ public:
     bool succeed = true;
 };
 
-// Installs fresh scripted prompts, help viewer and process starter for as long as it lives.
+// Fresh scripted prompts, help viewer and process starter, handed to a program or a window as
+// its services.
 struct ScriptedDialogs {
     ScriptedDialogs();
     ~ScriptedDialogs();
     ScriptedDialogs(const ScriptedDialogs&) = delete;
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+    operator const Services&() const { return m_services; }
+    // Everything in `window` uses these services.
+    void serve(QWidget* window) const { m_services.serve(window); }
+    // Everything made with these services uses `others` from now on.
+    void useInstead(const Services& others) { m_services = others; }
     ScriptedPrompts* prompts;
     ScriptedHelpViewer* help;
     ScriptedProcessStarter* processes;
+
+protected:
+    Services m_services;
+
+private:
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<ScriptedHelpViewer> m_help;
+    std::unique_ptr<ScriptedProcessStarter> m_processes;
 };
 
 // Runs long work as a window's runner would, on the caller's thread: answers the work's questions

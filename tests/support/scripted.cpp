@@ -18,15 +18,12 @@ void ScriptedPrinting::printReport(QWidget*, const report::Document& document)
 }
 
 ScriptedServices::ScriptedServices()
+    : m_printing(std::make_unique<ScriptedPrinting>())
 {
-    auto p = std::make_unique<ScriptedPrinting>();
-    printing = p.get();
-    services::install(std::move(p));
+    printing = m_printing.get();
+    m_services = Services(prompts, printing, help, processes);
 }
 
-ScriptedServices::~ScriptedServices()
-{
-    services::install(std::unique_ptr<Printing>());
-}
+ScriptedServices::~ScriptedServices() = default;
 
 } // namespace ql::test

@@ -21,13 +21,16 @@ public:
     QList<ReportRun> reports;
 };
 
-// Installs fresh scripted services, printing included, for as long as it lives.
+// Fresh scripted services, printing included.
 struct ScriptedServices : ScriptedDialogs {
     ScriptedServices();
     ~ScriptedServices();
     ScriptedServices(const ScriptedServices&) = delete;
     ScriptedServices& operator=(const ScriptedServices&) = delete;
     ScriptedPrinting* printing;
+
+private:
+    std::unique_ptr<ScriptedPrinting> m_printing;
 };
 
 } // namespace ql::test

@@ -72,6 +72,15 @@ QString settingsText(const test::ProgramDirectory& dir)
     return QString::fromUtf8(file.readAll());
 }
 
+// A started program over scripted services, its main menu shown.
+struct StartedProgram {
+    test::ScriptedServices services;
+    test::ProgramDirectory dir;
+    Program program{dir.path(), services};
+    MainMenu* menu = program.mainMenu();
+    StartedProgram() { menu->show(); }
+};
+
 } // namespace
 
 class SyncWindowsTest : public QObject {
@@ -89,12 +98,8 @@ private Q_SLOTS:
     // typed password goes to the secret store alone, and where none answers the user is told.
     void theAccountPageSavesAndLoadsTheAccount()
     {
-        test::ScriptedServices services;
-        test::ProgramDirectory dir;
-        Program program(dir.path());
-        MainMenu* menu = program.mainMenu();
-        menu->show();
-        whileOpen(menu->optionsButton, [](QDialog* window) {
+        StartedProgram f;
+        whileOpen(f.menu->optionsButton, [](QDialog* window) {
             auto* page = qobject_cast<OptionsWindow*>(window)->syncPage;
             QTest::keyClicks(page->serverField, str("http://127.0.0.1:5232/"));
             QTest::keyClicks(page->userField, str("alice"));
@@ -103,17 +108,17 @@ private Q_SLOTS:
             QTest::mouseClick(qobject_cast<OptionsWindow*>(window)->okButton, Qt::LeftButton);
             QVERIFY(!window->isVisible());
         });
-        QCOMPARE(services.prompts->messages,
+        QCOMPARE(f.services.prompts->messages,
                  QStringList({str("No secret store answered, so the password was not kept. "
                                   "Quillory asks for it at each sync.")}));
-        const QString stored = settingsText(dir);
+        const QString stored = settingsText(f.dir);
         QVERIFY(stored.contains(str("[SOFTWARE\\Varnholt\\Quillory\\Sync]")));
         QVERIFY(stored.contains(str("http://127.0.0.1:5232/")));
         QVERIFY(stored.contains(str("alice")));
         QVERIFY2(!stored.contains(str("Open-Sesame-42")), qPrintable(stored));
         QVERIFY(!stored.contains(str("Password"), Qt::CaseInsensitive));
 
-        whileOpen(menu->optionsButton, [](QDialog* window) {
+        whileOpen(f.menu->optionsButton, [](QDialog* window) {
             auto* page = qobject_cast<OptionsWindow*>(window)->syncPage;
             QCOMPARE(page->serverField->text(), str("http://127.0.0.1:5232/"));
             QCOMPARE(page->userField->text(), str("alice"));
@@ -129,23 +134,19 @@ private Q_SLOTS:
     // to set the account up, and syncs nothing.
     void theCommandWithoutAnAccountSaysWhereToSetItUp()
     {
-        test::ScriptedServices services;
-        test::ProgramDirectory dir;
-        Program program(dir.path());
-        MainMenu* menu = program.mainMenu();
-        menu->show();
+        StartedProgram f;
         const QString where = str("Sync is not set up yet. Give the server's address and choose "
                                   "its collections on the Syncing page of the options window "
                                   "(Options in the main menu).");
-        menu->activateWindow();
-        QTRY_VERIFY(QApplication::activeWindow() == menu);
-        QTest::keyClick(menu, Qt::Key_F5);
-        QCOMPARE(services.prompts->messages, QStringList({where}));
-        QTest::mouseClick(menu->syncButton, Qt::LeftButton);
-        QCOMPARE(services.prompts->messages.size(), 2);
+        f.menu->activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == f.menu);
+        QTest::keyClick(f.menu, Qt::Key_F5);
+        QCOMPARE(f.services.prompts->messages, QStringList({where}));
+        QTest::mouseClick(f.menu->syncButton, Qt::LeftButton);
+        QCOMPARE(f.services.prompts->messages.size(), 2);
         for (QPushButton* button :
-             {menu->addressBookButton, menu->journalButton, menu->toDoButton}) {
-            services.prompts->messages.clear();
+             {f.menu->addressBookButton, f.menu->journalButton, f.menu->toDoButton}) {
+            f.services.prompts->messages.clear();
             whileOpen(button, [&](QDialog* window) {
                 window->activateWindow();
                 QTRY_VERIFY(QApplication::activeWindow() == window);
@@ -154,9 +155,9 @@ private Q_SLOTS:
                 QVERIFY(item);
                 item->trigger();
             });
-            QCOMPARE(services.prompts->messages, QStringList({where, where}));
+            QCOMPARE(f.services.prompts->messages, QStringList({where, where}));
         }
-        QVERIFY(services.prompts->questions.isEmpty());
+        QVERIFY(f.services.prompts->questions.isEmpty());
     }
 
     // Against a real server: the account page finds the collections and chooses them; the
@@ -169,12 +170,8 @@ private Q_SLOTS:
         test::Radicale server;
         const QString failure = serveOneContact(server);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        test::ScriptedServices services;
-        test::ProgramDirectory dir;
-        Program program(dir.path());
-        MainMenu* menu = program.mainMenu();
-        menu->show();
-        whileOpen(menu->optionsButton, [&](QDialog* window) {
+        StartedProgram f;
+        whileOpen(f.menu->optionsButton, [&](QDialog* window) {
             auto* page = qobject_cast<OptionsWindow*>(window)->syncPage;
             QTest::keyClicks(page->serverField, server.url().toString());
             QTest::keyClicks(page->userField, str("ada"));
@@ -186,9 +183,9 @@ private Q_SLOTS:
             QCOMPARE(page->journalChooser->currentText(), str("Journal"));
             QTest::mouseClick(qobject_cast<OptionsWindow*>(window)->okButton, Qt::LeftButton);
         });
-        services.prompts->messages.clear();
-        services.prompts->inputs.enqueue(str("lovelace"));
-        whileOpen(menu->addressBookButton, [&](QDialog* window) {
+        f.services.prompts->messages.clear();
+        f.services.prompts->inputs.enqueue(str("lovelace"));
+        whileOpen(f.menu->addressBookButton, [&](QDialog* window) {
             QTest::mouseClick(window->findChild<QPushButton*>(str("NewBtn")), Qt::LeftButton);
             QTest::keyClicks(window->findChild<DBEdit*>(str("LastNameEdit")), str("Lovelace"));
             window->findChild<QAction*>(str("Sync1"))->trigger();
@@ -200,8 +197,8 @@ private Q_SLOTS:
                 listed << list->index(row, 0).data().toString();
             QCOMPARE(listed, QStringList({str("Hopper"), str("Lovelace")}));
         });
-        QCOMPARE(services.prompts->messages, QStringList());
-        QCOMPARE(services.prompts->questions,
+        QCOMPARE(f.services.prompts->messages, QStringList());
+        QCOMPARE(f.services.prompts->questions,
                  QStringList({str("Quillory - Sync: Password of ada on 127.0.0.1:")}));
         QVERIFY(
             server.request("GET", server.collection(str("contacts"))).second.contains("Lovelace"));
@@ -229,7 +226,7 @@ private Q_SLOTS:
              {std::pair(str("lovelace"), str("Synced at start: 1 received, 0 sent, 0 conflicts")),
               std::pair(str("wrong"), QString())}) {
             services.prompts->inputs.enqueue(password);
-            Program program(dir.path());
+            Program program(dir.path(), services);
             program.mainMenu()->show();
             QTRY_COMPARE_WITH_TIMEOUT(services.prompts->inputs.size(), 0, 60000);
             if (shown.isEmpty()) {

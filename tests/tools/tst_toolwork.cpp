@@ -19,7 +19,7 @@ namespace {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
 
     explicit Fixture(const QList<Row>& rows) { fill(path(), rows); }
     QString path() const { return dir.filePath(str("Data/QYName2.DB")); }

@@ -33,7 +33,7 @@ namespace {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path());
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
     std::unique_ptr<MaintenanceWindow> window;
 
     explicit Fixture(const QList<Row>& rows)
@@ -584,7 +584,8 @@ private Q_SLOTS:
         QCOMPARE(mnemonics.removeDuplicates(), 0);
 
         // The real question answers No on Enter.
-        installRealServices();
+        const RealServices real;
+        f.services.useInstead(real.services());
         // The question comes while the run's progress shows: the answer waits for its box.
         bool noByDefault = false;
         QTimer answer;

@@ -50,6 +50,7 @@ struct PrintRun {
             holder.tbUserDefined->post();
         }
         menu = std::make_unique<UserDefinedPrintMenu>(*holder.tbUserDefined);
+        services.serve(menu.get());
         menu->show();
     }
     QCheckBox* box(int n) const

@@ -98,6 +98,7 @@ private Q_SLOTS:
         TDataModule1 dm;
         Table& t = *dm.tbNames;
         Form form(dm.dsNames, {str("FirstName"), str("LastName")});
+        services.serve(&form.window);
         DBEdit* first = form.edits[0];
         DBEdit* last = form.edits[1];
         DBText caption;
@@ -174,6 +175,7 @@ private Q_SLOTS:
         TDataModule4 dm;
         Table& t = *dm.tbTodo;
         Form form(dm.dsToDo, {str("ToDoByDate"), str("ExtraField")});
+        services.serve(&form.window);
         DBEdit* date = form.edits[0];
         QVERIFY(QTest::qWaitForWindowActive(&form.window));
 
@@ -248,6 +250,7 @@ private Q_SLOTS:
         Table& t = *dm.tbTodo;
         t.setIndexName(QString()); // in the order they were typed
         Form form(dm.dsToDo, {str("ToDoByDate")});
+        services.serve(&form.window);
         DBMemo memo;
         memo.setDataSource(dm.dsToDo);
         memo.setDataField(str("ToDoMemo"));
@@ -274,6 +277,7 @@ private Q_SLOTS:
         test::FixedClock clock(QDateTime(QDate(1997, 5, 25), QTime(23, 59, 59)));
         TDataModule2 dm;
         Form form(dm.dsJournal1, {str("ExtraField")});
+        services.serve(&form.window);
         type(form.edits[0], str("evening")); // starts an entry stamped with the clock
         dm.tbJournal1->post();
         clock.set(QDateTime(QDate(1997, 5, 26), QTime(0, 0)));
@@ -293,6 +297,7 @@ private Q_SLOTS:
         for (const char* last : {"Baker", "Able", "Charlie", "Delta"})
             addContact(t, last);
         Form form(dm.dsNames, {str("LastName")});
+        services.serve(&form.window);
         DBEdit* last = form.edits[0];
         QVERIFY(QTest::qWaitForWindowExposed(&form.window));
         QCOMPARE(form.gridRow(), 3);

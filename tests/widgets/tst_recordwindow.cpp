@@ -89,6 +89,7 @@ struct Fixture {
                                           {"Carl", "Young"},
                                           {"Dan", "Clark"}})
             addContact(table, first, last);
+        services.serve(&window);
         window.show();
     }
     void ask(const char* button, const char* answer)

@@ -45,6 +45,7 @@ private Q_SLOTS:
     {
         test::ScriptedDialogs services;
         QWidget window;
+        services.serve(&window);
         std::atomic<bool> ticked = false;
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&] { ticked = true; });
@@ -94,6 +95,7 @@ private Q_SLOTS:
         QFETCH(int, way);
         test::ScriptedDialogs services;
         QWidget window;
+        services.serve(&window);
         QString captionShown;
         QTimer canceller;
         QObject::connect(&canceller, &QTimer::timeout, [&] {
@@ -131,6 +133,7 @@ private Q_SLOTS:
         services.prompts->confirmations << true;
         services.prompts->inputs << QStringLiteral("secret") << std::nullopt;
         QWidget window;
+        services.serve(&window);
         bool yes = false;
         std::optional<QString> password;
         std::optional<QString> declined = QStringLiteral("not asked");
@@ -154,6 +157,7 @@ private Q_SLOTS:
     {
         test::ScriptedDialogs services;
         QWidget window;
+        services.serve(&window);
         try {
             runWork(&window, QStringLiteral("Quillory - Export"), [](Progress&) {
                 throw Error(QStringLiteral("Cannot export to \"x.txt\": No space left on device"));
