@@ -73,7 +73,7 @@ QByteArray cards(int count)
 // A program directory laid out in the folder, its tables the ones the session names.
 QString layOut(const QTemporaryDir& folder)
 {
-    const QString programDirectory = QDir(folder.path()).filePath(QStringLiteral("Quillory"));
+    QString programDirectory = QDir(folder.path()).filePath(QStringLiteral("Quillory"));
     ql::install::layOut(programDirectory);
     ql::Session::instance().loadConfiguration(ql::install::configurationFile(programDirectory));
     return programDirectory;

@@ -156,7 +156,7 @@ struct InstallationInUse {
 QByteArray damage(const QString& table, int page = 3)
 {
     QFile file(table);
-    if (!file.open(QIODevice::ReadWrite) || !file.seek(page * 32768) ||
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(qint64{page} * 32768) ||
         file.write(QByteArray(32768, '\x5a')) != 32768)
         return {};
     file.close();
