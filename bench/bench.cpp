@@ -738,23 +738,23 @@ void run(int records, const QString& kept)
     ContactMaker maker;
     const Filled filled = fillTables(records, kept, data, maker);
 
-    std::unique_ptr<ql::TDataModule1> holder;
+    std::unique_ptr<ql::AddressBookTables> holder;
     measure(
         "open", 11, [&] { holder.reset(); },
-        [&] { holder = std::make_unique<ql::TDataModule1>(); });
+        [&] { holder = std::make_unique<ql::AddressBookTables>(); });
     // Opening reads only the start of the order; a grid showing the table also asks how many
     // records there are, and a move far into the order (a drag of the scroll bar) reads the
     // order there.
     measure(
         "open_count", 11, [&] { holder.reset(); },
         [&] {
-            holder = std::make_unique<ql::TDataModule1>();
+            holder = std::make_unique<ql::AddressBookTables>();
             holder->tbNames->recordCount();
         });
     measure(
         "open_far_move", 11, [&] { holder.reset(); },
         [&] {
-            holder = std::make_unique<ql::TDataModule1>();
+            holder = std::make_unique<ql::AddressBookTables>();
             holder->tbNames->moveToRow(holder->tbNames->recordCount() * 3 / 4);
         });
     ql::Table& names = *holder->tbNames;
@@ -852,7 +852,7 @@ void runJournal(BenchServices& bench, ContactMaker& maker, const QDateTime& newe
                 const QDir& data)
 {
     BenchPrompts& answers = bench.prompts;
-    std::unique_ptr<ql::TDataModule2> holder;
+    std::unique_ptr<ql::JournalTables> holder;
     std::unique_ptr<ql::JournalWindow> window;
     const auto close = [&] {
         window.reset();
@@ -863,7 +863,7 @@ void runJournal(BenchServices& bench, ContactMaker& maker, const QDateTime& newe
         window->findChild<ql::DBGrid*>(QStringLiteral("DBGrid1"))->viewport()->repaint();
     };
     const auto open = [&] {
-        holder = std::make_unique<ql::TDataModule2>();
+        holder = std::make_unique<ql::JournalTables>();
         window = std::make_unique<ql::JournalWindow>(*holder, bench.context);
         window->show();
         painted();
@@ -896,7 +896,7 @@ template <typename Control> Control* child(const QWidget& window, const char* na
 void runCollections(BenchServices& bench, ContactMaker& maker, const std::vector<QString>& titles)
 {
     BenchPrompts& answers = bench.prompts;
-    std::unique_ptr<ql::TDataModule3> holder;
+    std::unique_ptr<ql::CollectionsTables> holder;
     std::unique_ptr<ql::CollectionsWindow> window;
     const auto close = [&] {
         window.reset();
@@ -911,7 +911,7 @@ void runCollections(BenchServices& bench, ContactMaker& maker, const std::vector
         child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("coll_open", 11, close, [&] {
-        holder = std::make_unique<ql::TDataModule3>();
+        holder = std::make_unique<ql::CollectionsTables>();
         window = std::make_unique<ql::CollectionsWindow>(*holder, bench.context);
         window->show();
         click("CDBtn");
@@ -978,7 +978,7 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
                                                                        : QStringLiteral("None"));
         settings.writeInteger(QStringLiteral("UseMemo"), 1);
     }
-    std::unique_ptr<ql::TDataModule8> holder;
+    std::unique_ptr<ql::UserDefinedTables> holder;
     std::unique_ptr<ql::UserDefinedWindow> window;
     const auto close = [&] {
         window.reset();
@@ -993,7 +993,7 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
         child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("ud_open", 11, close, [&] {
-        holder = std::make_unique<ql::TDataModule8>();
+        holder = std::make_unique<ql::UserDefinedTables>();
         window = std::make_unique<ql::UserDefinedWindow>(*holder, bench.context);
         window->show();
         painted();
@@ -1153,12 +1153,12 @@ void runReport()
         }
         tx.commit();
     }
-    ql::TDataModule2 holder;
+    ql::JournalTables holder;
     qsizetype pages = 0;
     measure(
         "report_journal_10k", 3, [] {},
         [&] {
-            ql::TJournalPrint1 report(*holder.tbJournal1);
+            ql::JournalReport report(*holder.tbJournal1);
             pages = report.layOut().pages.size();
         });
     std::fprintf(stderr, "the journal report has %lld pages\n", static_cast<long long>(pages));
@@ -1212,7 +1212,7 @@ void runTools(int records, const QString& kept)
     BenchServices bench;
 
     // The tools' runs open the address book themselves: the window's holder stays closed.
-    ql::TDataModule1 addressBook(nullptr, ql::TDataModule1::Opening::Closed);
+    ql::AddressBookTables addressBook(nullptr, ql::AddressBookTables::Opening::Closed);
     ql::MaintenanceWindow window(addressBook, bench.context);
     window.RadioGroup1->button(1)->click(); // names and addresses
     measure(
@@ -1342,7 +1342,7 @@ void runCards(const QDir& dir)
     printRatio("vcard_vs_text", cardExport, textExport, 2.0);
     runCsvExport(dir, textExport);
     const auto emptyBook = [] {
-        const ql::TDataModule1 holder;
+        const ql::AddressBookTables holder;
         std::vector<qint64> keys;
         for (const ql::TableBulk::Texts& record : ql::TableBulk::readTexts(*holder.tbNames, {}))
             keys.push_back(record.key);

@@ -28,7 +28,7 @@ public:
 
 void fillContacts(int count)
 {
-    const ql::TDataModule1 holder;
+    const ql::AddressBookTables holder;
     ql::Table& table = *holder.tbNames;
     const int first = table.fieldIndex(QStringLiteral("FirstName"));
     const int last = table.fieldIndex(QStringLiteral("LastName"));

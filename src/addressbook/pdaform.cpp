@@ -140,7 +140,7 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 } // namespace
 
-AddressBookWindow::AddressBookWindow(TDataModule1& addressBook, const RunContext& context,
+AddressBookWindow::AddressBookWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
     : RecordWindow(parent, {QStringLiteral("PDAForm"), QStringLiteral("Quillory - Address Book"),
                             keys::PDA, QRect(120, 80, 940, 620)})
@@ -735,7 +735,7 @@ void AddressBookWindow::printWindowPicture()
 // Both print items open the print menu, which offers the preview and the print run.
 void AddressBookWindow::openPrintMenu()
 {
-    TPDAPrintMenu menu(*recordTable(), this);
+    AddressBookPrintMenu menu(*recordTable(), this);
     menu.exec();
 }
 

@@ -16,7 +16,7 @@ namespace ql {
 class DBEdit;
 class DBGrid;
 class RadioGroup;
-class TDataModule1;
+class AddressBookTables;
 
 // The address book window. It is made once at start-up over the address book's holder, kept
 // hidden, and shown from the main menu, so its page, order, filter and current record carry over
@@ -24,7 +24,7 @@ class TDataModule1;
 class AddressBookWindow : public RecordWindow {
     Q_OBJECT
 public:
-    AddressBookWindow(TDataModule1& addressBook, const RunContext& context,
+    AddressBookWindow(AddressBookTables& addressBook, const RunContext& context,
                       QWidget* parent = nullptr);
 
     void showPage(QWidget* page);
@@ -108,7 +108,7 @@ private:
 
     bool m_bound = false;
     int m_order = 0;
-    TDataModule1& m_addressBook;
+    AddressBookTables& m_addressBook;
     const RunContext& m_context;
 };
 

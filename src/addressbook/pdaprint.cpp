@@ -37,7 +37,7 @@ QString str(const char* text)
 
 } // namespace
 
-TPDAPrint1::TPDAPrint1(Table& names, QObject* owner)
+AddressBookReport::AddressBookReport(Table& names, QObject* owner)
     : Report(owner, &names)
 {
     setObjectName(QStringLiteral("PDAPrint1"));
@@ -48,8 +48,8 @@ TPDAPrint1::TPDAPrint1(Table& names, QObject* owner)
     designFooter();
 }
 
-Item* TPDAPrint1::label(Band* band, const QString& caption, const QRectF& rect, const QFont& font,
-                        Qt::Alignment alignment)
+Item* AddressBookReport::label(Band* band, const QString& caption, const QRectF& rect,
+                               const QFont& font, Qt::Alignment alignment)
 {
     ++m_labels;
     Item* item = band->addLabel(QStringLiteral("QRLabel%1").arg(m_labels), caption, rect);
@@ -59,7 +59,7 @@ Item* TPDAPrint1::label(Band* band, const QString& caption, const QRectF& rect, 
     return item;
 }
 
-Item* TPDAPrint1::field(Band* band, const char* name, const QRectF& rect, const QFont& font)
+Item* AddressBookReport::field(Band* band, const char* name, const QRectF& rect, const QFont& font)
 {
     ++m_fields;
     Item* item = band->addField(QStringLiteral("QRDBText%1").arg(m_fields), str(name), rect);
@@ -68,7 +68,7 @@ Item* TPDAPrint1::field(Band* band, const char* name, const QRectF& rect, const 
     return item;
 }
 
-void TPDAPrint1::designTitle()
+void AddressBookReport::designTitle()
 {
     QRBand1 = addBand(BandKind::Title, QStringLiteral("QRBand1"), 28);
     label(QRBand1, title, QRectF(0, 0, bandWidth(), 24), font(14, true), Qt::AlignHCenter);
@@ -76,7 +76,7 @@ void TPDAPrint1::designTitle()
 
 // Five lines a contact: the name and company, phone A with the cell phone, phone B with the
 // pager, then the two e-mail addresses.
-void TPDAPrint1::designList()
+void AddressBookReport::designList()
 {
     QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 70);
     QRBand2->enabled = false;
@@ -123,7 +123,7 @@ void TPDAPrint1::designList()
 
 // Every field of a contact, laid out as the address book window shows them: the name, the two
 // addresses and the two phones side by side, then the rest one to a line.
-void TPDAPrint1::designCard()
+void AddressBookReport::designCard()
 {
     ChildBand1 = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 292, QRBand2);
     ChildBand1->enabled = false;
@@ -143,24 +143,26 @@ void TPDAPrint1::designCard()
 }
 
 // The name takes the first line, in a larger type; the other lines follow at the pitch.
-double TPDAPrint1::cardTop(int line)
+double AddressBookReport::cardTop(int line)
 {
     return 16 + Line * (line - 1);
 }
 
-void TPDAPrint1::cardField(double x, int line, const char* text, const char* name, double width)
+void AddressBookReport::cardField(double x, int line, const char* text, const char* name,
+                                  double width)
 {
     label(ChildBand1, str(text), QRectF(x, cardTop(line), CaptionWidth, Line), font(8, true));
     field(ChildBand1, name, QRectF(x + Value, cardTop(line), width, Line), font(8));
 }
 
-void TPDAPrint1::cardPair(int line, const char* text, const char* a, const char* b, double width)
+void AddressBookReport::cardPair(int line, const char* text, const char* a, const char* b,
+                                 double width)
 {
     cardField(0, line, text, a, width);
     cardField(ColumnB, line, text, b, width);
 }
 
-void TPDAPrint1::cardHeadings(int line, const char* a, const char* b)
+void AddressBookReport::cardHeadings(int line, const char* a, const char* b)
 {
     QFont heading = font(8, true);
     heading.setUnderline(true);
@@ -168,7 +170,7 @@ void TPDAPrint1::cardHeadings(int line, const char* a, const char* b)
     label(ChildBand1, str(b), QRectF(ColumnB, cardTop(line), bandWidth() - ColumnB, Line), heading);
 }
 
-void TPDAPrint1::designCardAddresses()
+void AddressBookReport::designCardAddresses()
 {
     const QFont caption = font(8, true);
     const QFont value = font(8);
@@ -185,7 +187,7 @@ void TPDAPrint1::designCardAddresses()
     }
 }
 
-void TPDAPrint1::designCardPhones()
+void AddressBookReport::designCardPhones()
 {
     const QFont caption = font(8, true);
     const QFont value = font(8);
@@ -204,7 +206,7 @@ void TPDAPrint1::designCardPhones()
 
 // The e-mail addresses, the pager and cell phone, category, group, web sites and memos, one to
 // a line.
-void TPDAPrint1::designCardRest()
+void AddressBookReport::designCardRest()
 {
     cardField(0, 10, "E-mail A:", "EmAddress1", 326);
     cardField(0, 11, "Description:", "EmDescription1", 424);
@@ -233,7 +235,7 @@ void TPDAPrint1::designCardRest()
 
 // When the pages were made, the report's title (the title band is on the first page only) and
 // the page number.
-void TPDAPrint1::designFooter()
+void AddressBookReport::designFooter()
 {
     QRBand3 = addBand(BandKind::PageFooter, QStringLiteral("QRBand3"), 20);
     QRBand3->ruleAbove = true;
@@ -250,7 +252,7 @@ void TPDAPrint1::designFooter()
     QRSysData2->font = text;
 }
 
-TPDAPrintMenu::TPDAPrintMenu(Table& names, QWidget* parent)
+AddressBookPrintMenu::AddressBookPrintMenu(Table& names, QWidget* parent)
     : ModuleWindow(parent,
                    {QStringLiteral("PDAPrintMenu"), QStringLiteral("Quillory - Print Address Book"),
                     keys::PDAPrint, QRect(330, 220, 400, 170), false})
@@ -280,12 +282,12 @@ TPDAPrintMenu::TPDAPrintMenu(Table& names, QWidget* parent)
     layout->addLayout(buttons);
 }
 
-void TPDAPrintMenu::run(void (*show)(QWidget* parent, report::Report& report))
+void AddressBookPrintMenu::run(void (*show)(QWidget* parent, report::Report& report))
 {
     const int layout = m_layoutChooser->itemIndex();
     if (layout < 0)
         return;
-    TPDAPrint1 report(m_names, this);
+    AddressBookReport report(m_names, this);
     (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
     show(this, report);
 }

@@ -13,10 +13,10 @@ class RadioGroup;
 // filter. Two record layouts are designed, both switched off; whoever runs the report switches on
 // one of them: ChildBand1 prints a full card per contact, QRBand2 a compact list of names, phones
 // and e-mail addresses.
-class TPDAPrint1 : public report::Report {
+class AddressBookReport : public report::Report {
     Q_OBJECT
 public:
-    explicit TPDAPrint1(Table& names, QObject* owner = nullptr);
+    explicit AddressBookReport(Table& names, QObject* owner = nullptr);
 
     report::Band* QRBand1;    // the title, once at the top
     report::Band* QRBand2;    // the list: one short entry per contact
@@ -55,10 +55,10 @@ private:
 // The address book's print menu: the record layout to print, then a preview or a print run.
 // It stays open after each run, so one layout can be previewed and then printed, or both
 // printed, before it is closed.
-class TPDAPrintMenu : public ModuleWindow {
+class AddressBookPrintMenu : public ModuleWindow {
     Q_OBJECT
 public:
-    TPDAPrintMenu(Table& names, QWidget* parent);
+    AddressBookPrintMenu(Table& names, QWidget* parent);
 
 private:
     // Builds a fresh report in the chosen layout and hands it to `show`; nothing without a

@@ -36,7 +36,7 @@ namespace {
 // What a run needs that only the user interface thread may read: what the user typed into the
 // address book is stored first, so it is part of the backup, and the user-defined window's
 // configuration is read from the settings. A failure is thrown as ql::Error.
-void prepareRun(TDataModule1& addressBook, backup::Request& request)
+void prepareRun(AddressBookTables& addressBook, backup::Request& request)
 {
     if (addressBook.tbNames->isOpen())
         addressBook.tbNames->checkBrowseMode();
@@ -68,7 +68,8 @@ std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Requ
 
 } // namespace
 
-BackupWindow::BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
+BackupWindow::BackupWindow(AddressBookTables& addressBook, const RunContext& context,
+                           QWidget* parent)
     : ModuleWindow(parent, {QStringLiteral("BackupForm"), QStringLiteral("Quillory - Backup"),
                             keys::Backup, QRect(287, 343, 458, 291)})
     , m_addressBook(addressBook)
@@ -268,7 +269,8 @@ void BackupWindow::showHelp()
                         pages->currentWidget() == restorePage ? 16 : 7);
 }
 
-void BackupWindow::runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context)
+void BackupWindow::runAtExit(QWidget* owner, AddressBookTables& addressBook,
+                             const RunContext& context)
 {
     QString choice;
     const bool read = guarded(owner, [&choice] {

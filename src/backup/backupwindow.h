@@ -12,7 +12,7 @@ namespace ql {
 
 class RadioGroup;
 class RestorePage;
-class TDataModule1;
+class AddressBookTables;
 struct RunContext;
 
 // The backup window: runs the backup into the program's backup directory or a folder the user
@@ -21,7 +21,8 @@ struct RunContext;
 class BackupWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    BackupWindow(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
+    BackupWindow(AddressBookTables& addressBook, const RunContext& context,
+                 QWidget* parent = nullptr);
 
     QLabel* heading;
     QPushButton* backUpButton;
@@ -47,7 +48,8 @@ public:
 
     // Ending the program from the main menu: when the option "Backup" is exactly "Yes", one run
     // into the default backup directory, without a window; failures are shown over `owner`.
-    static void runAtExit(QWidget* owner, TDataModule1& addressBook, const RunContext& context);
+    static void runAtExit(QWidget* owner, AddressBookTables& addressBook,
+                          const RunContext& context);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,7 +60,7 @@ private:
     void layOut();
     void setHeading(const QString& text);
 
-    TDataModule1& m_addressBook;
+    AddressBookTables& m_addressBook;
     const RunContext& m_context;
 };
 

@@ -66,7 +66,7 @@ QByteArray currentUserDefined()
 
 } // namespace
 
-RestorePage::RestorePage(TDataModule1& addressBook, const RunContext& context,
+RestorePage::RestorePage(AddressBookTables& addressBook, const RunContext& context,
                          std::function<void(const QString&)> onStatus, QWidget* parent)
     : QWidget(parent)
     , m_addressBook(addressBook)

@@ -13,7 +13,7 @@ class QTreeWidget;
 
 namespace ql {
 
-class TDataModule1;
+class AddressBookTables;
 struct RunContext;
 
 // The backup window's Restore page: lists the backups found (the default backup folder, the
@@ -26,7 +26,7 @@ class RestorePage : public QWidget {
     Q_OBJECT
 public:
     // `onStatus` shows the restore's progress and result in the window's heading.
-    RestorePage(TDataModule1& addressBook, const RunContext& context,
+    RestorePage(AddressBookTables& addressBook, const RunContext& context,
                 std::function<void(const QString&)> onStatus, QWidget* parent = nullptr);
 
     QTreeWidget* backupList;
@@ -57,7 +57,7 @@ private:
     void runRestore(const restore::Backup& backup);
     void finish(const restore::Result& result, const restore::Backup& backup);
 
-    TDataModule1& m_addressBook;
+    AddressBookTables& m_addressBook;
     const RunContext& m_context;
     std::function<void(const QString&)> m_onStatus;
     std::vector<restore::Backup> m_backups;

@@ -278,8 +278,8 @@ constexpr std::array<size_t, 7> kRecordButtonOrder = {0, 1, 3, 2, 4, 5, 6};
 // editors (two to a row, the return date last), what stands below them, and the command that
 // shows it.
 struct CollectionsWindow::CatalogueLayout {
-    Table* TDataModule3::*table;
-    DataSource* TDataModule3::*source;
+    Table* CollectionsTables::*table;
+    DataSource* CollectionsTables::*source;
     std::array<const char*, 3> panels;
     struct {
         const char* name;
@@ -318,32 +318,32 @@ void makeBookNotes(QFrame* panel, DataSource* source)
 
 // By catalogue, in the order of loans::Catalogue.
 const CollectionsWindow::CatalogueLayout kCatalogues[] = {
-    {&TDataModule3::tbCD,
-     &TDataModule3::dsCD,
+    {&CollectionsTables::tbCD,
+     &CollectionsTables::dsCD,
      {"Panel2", "Panel3", "Panel4"},
      {"DBGrid1", "CDTitle", "CD Title"},
      {"RadioGroup1", 3, kCdSorts, "DueBtn"},
      kCdEditors,
      makeCdTracks,
      {"CDBtn", "CD", "Show the CDs", "CD1", "CD2", "&CD"}},
-    {&TDataModule3::tbCDR,
-     &TDataModule3::dsCDR,
+    {&CollectionsTables::tbCDR,
+     &CollectionsTables::dsCDR,
      {"Panel5", "Panel6", "Panel7"},
      {"DBGrid2", "CDRTitle", "CDR/RW Title"},
      {"RadioGroup2", 2, kCdrSorts, "BitBtn6"},
      kCdrEditors,
      makeRecordableNotes,
      {"CDRBtn", "CD-R/RW", "Show the recordable CDs", "CDRRW1", "CDRRW2", "CD-&R/RW"}},
-    {&TDataModule3::tbTapes,
-     &TDataModule3::dsTapes,
+    {&CollectionsTables::tbTapes,
+     &CollectionsTables::dsTapes,
      {"Panel8", "Panel9", "Panel10"},
      {"DBGrid3", "TpTitle", "Tape Title"},
      {"RadioGroup3", 3, kTapeSorts, "BitBtn5"},
      kTapeEditors,
      makeTapeTracks,
      {"TapesBtn", "Tapes", "Show the tapes", "Tapes1", "Tapes2", "&Tapes"}},
-    {&TDataModule3::tbBooks,
-     &TDataModule3::dsBooks,
+    {&CollectionsTables::tbBooks,
+     &CollectionsTables::dsBooks,
      {"Panel11", "Panel12", "Panel13"},
      {"DBGrid4", "BkTitle", "Book Title"},
      {"RadioGroup4", 1, kBookSorts, "BitBtn7"},
@@ -354,7 +354,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
 
 } // namespace
 
-CollectionsWindow::CollectionsWindow(TDataModule3& holder, const RunContext& context,
+CollectionsWindow::CollectionsWindow(CollectionsTables& holder, const RunContext& context,
                                      QWidget* parent)
     : RecordWindow(parent, {str("CollectionsForm"), str("Quillory - Collections"),
                             keys::Collections, QRect(231, 86, 800, 600)})
@@ -376,7 +376,7 @@ CollectionsWindow::CollectionsWindow(TDataModule3& holder, const RunContext& con
 }
 
 CollectionsWindow::Catalogue CollectionsWindow::buildCatalogue(loans::Catalogue kind,
-                                                               const TDataModule3& holder)
+                                                               const CollectionsTables& holder)
 {
     const CatalogueLayout& layout = kCatalogues[size_t(kind)];
     DataSource* source = holder.*layout.source;
@@ -684,7 +684,7 @@ void CollectionsWindow::showItem(loans::Catalogue catalogue, qint64 key)
 void openCollections(QWidget* owner, const RunContext& context, const loans::Loan* item)
 {
     openRescued(owner, context, [&] {
-        TDataModule3 holder(owner);
+        CollectionsTables holder(owner);
         showNotices(owner);
         CollectionsWindow window(holder, context, owner);
         if (item)

@@ -16,7 +16,7 @@ namespace ql {
 
 class DataSource;
 class RadioGroup;
-class TDataModule3;
+class CollectionsTables;
 
 namespace report {
 class Report;
@@ -30,7 +30,8 @@ class Report;
 class CollectionsWindow : public RecordWindow {
     Q_OBJECT
 public:
-    CollectionsWindow(TDataModule3& holder, const RunContext& context, QWidget* parent = nullptr);
+    CollectionsWindow(CollectionsTables& holder, const RunContext& context,
+                      QWidget* parent = nullptr);
 
     // Shows the catalogue with the item of that key current, in the catalogue's order; a filter
     // that hides the item is dropped.
@@ -68,7 +69,7 @@ private:
         QPushButton* loans;
     };
 
-    Catalogue buildCatalogue(loans::Catalogue kind, const TDataModule3& holder);
+    Catalogue buildCatalogue(loans::Catalogue kind, const CollectionsTables& holder);
     QFrame* buildCommandPanel();
     QMenuBar* buildMenus();
     void declareCatalogueCommands(QMenu* file, QMenu* display);

@@ -11,7 +11,7 @@
 
 namespace ql {
 
-TAboutBox::TAboutBox(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent)
     , ProgramIcon(new QLabel(this))
     , ProductName(new QLabel(QStringLiteral("Quillory"), this))
@@ -50,7 +50,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     setFixedSize(367, 262);
 }
 
-void TAboutBox::showFor(const QString& product, const QString& version)
+void AboutBox::showFor(const QString& product, const QString& version)
 {
     ProductName->setText(product);
     if (!version.isEmpty())
@@ -58,13 +58,13 @@ void TAboutBox::showFor(const QString& product, const QString& version)
     exec();
 }
 
-void TAboutBox::showEvent(QShowEvent* event)
+void AboutBox::showEvent(QShowEvent* event)
 {
     geometry::restore(this, keys::Help, QRect(200, 108, 367, 262));
     QDialog::showEvent(event);
 }
 
-void TAboutBox::done(int result)
+void AboutBox::done(int result)
 {
     guarded(this, [this] { geometry::save(this, keys::Help); });
     QDialog::done(result);

@@ -9,10 +9,10 @@ namespace ql {
 
 // The one about window of the run: each module writes its own product line (and some their
 // version line) and shows it; what was written last stays until overwritten.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
     QLabel* ProgramIcon;
     QLabel* ProductName;

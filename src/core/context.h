@@ -10,7 +10,7 @@ class QWidget;
 namespace ql {
 
 class ModuleRegistry;
-class TAboutBox;
+class AboutBox;
 
 // What the windows of one run share. The program makes it once at start and hands it to every
 // window, report and tool that needs it through its constructor; nothing reaches it through a
@@ -27,7 +27,7 @@ struct RunContext {
     // Holds the program, "Temp", "Data" and "BackUp".
     QString programDirectory;
     // The one about window of the run.
-    TAboutBox* aboutBox = nullptr;
+    AboutBox* aboutBox = nullptr;
     // How a module opens another module's window.
     const ModuleRegistry* modules = nullptr;
     // What to do about a table a window could not open, its file damaged or no table of this

@@ -20,13 +20,13 @@
 
 namespace ql {
 
-TDataModule7::TDataModule7(QObject* owner)
+ImportSourceTable::ImportSourceTable(QObject* owner)
     : QObject(owner)
 {
     setObjectName(QStringLiteral("DataModule7"));
 }
 
-void TDataModule7::setSource(const TableDef& table)
+void ImportSourceTable::setSource(const TableDef& table)
 {
     delete tbNoName;
     m_source = table;
@@ -248,7 +248,7 @@ private:
 
     int m_layout;
     Progress& m_progress;
-    TDataModule7 m_holder;
+    ImportSourceTable m_holder;
     int m_added = 0;
     QElapsedTimer m_shown;
     std::vector<Tally> m_tallies;

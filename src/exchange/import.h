@@ -15,10 +15,10 @@ class Progress;
 // The import's source holder: one table, tbNoName, under the database name "QYImport", pointed at
 // one source table after another. It registers no passwords of its own; a source table opens
 // read-only and is never trusted, as a directory the user names may hold files of any origin.
-class TDataModule7 : public QObject {
+class ImportSourceTable : public QObject {
     Q_OBJECT
 public:
-    explicit TDataModule7(QObject* owner = nullptr);
+    explicit ImportSourceTable(QObject* owner = nullptr);
 
     // Points tbNoName, closed, at a source table: its name and the fields read from it.
     void setSource(const TableDef& table);

@@ -19,23 +19,23 @@ HeldTable openTable(Module module)
 {
     switch (module) {
     case Module::Organizer:
-        return open(&TDataModule1::tbNames);
+        return open(&AddressBookTables::tbNames);
     case Module::Journal:
-        return open(&TDataModule2::tbJournal1);
+        return open(&JournalTables::tbJournal1);
     case Module::ToDo:
-        return open(&TDataModule4::tbTodo);
+        return open(&ToDoTables::tbTodo);
     case Module::CD:
-        return open(&TDataModule3::tbCD);
+        return open(&CollectionsTables::tbCD);
     case Module::CDR:
-        return open(&TDataModule3::tbCDR);
+        return open(&CollectionsTables::tbCDR);
     case Module::Tapes:
-        return open(&TDataModule3::tbTapes);
+        return open(&CollectionsTables::tbTapes);
     case Module::Books:
-        return open(&TDataModule3::tbBooks);
+        return open(&CollectionsTables::tbBooks);
     case Module::UserDefined:
         break;
     }
-    return open(&TDataModule8::tbUserDefined);
+    return open(&UserDefinedTables::tbUserDefined);
 }
 
 } // namespace ql::exchange

@@ -28,7 +28,7 @@ void exportCards(const QString& fileName, Progress& progress)
     ExportFile file(fileName);
     std::vector<TableBulk::Texts> records;
     {
-        const TDataModule1 holder;
+        const AddressBookTables holder;
         records = TableBulk::readTexts(*holder.tbNames, contactFieldNames());
     }
     const auto total = qint64(records.size());
@@ -50,7 +50,7 @@ ImportOutcome importCards(const QString& fileName, Progress& progress)
     const CardsRead read = readVCards(readImportFile(fileName));
     progress.checkCancelled();
     progress.status(QStringLiteral("Importing..."));
-    const TDataModule1 holder;
+    const AddressBookTables holder;
     Table& table = *holder.tbNames;
     std::array<int, kContactFieldCount> fields{};
     for (int i = 0; i < kContactFieldCount; ++i)

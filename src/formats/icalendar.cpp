@@ -197,10 +197,10 @@ void readComponent(icalcomponent* component, CalendarRead& read, int& number)
 template <typename Work> auto withTable(CalendarModule module, Work work)
 {
     if (module == CalendarModule::ToDo) {
-        const TDataModule4 holder;
+        const ToDoTables holder;
         return work(*holder.tbTodo);
     }
-    const TDataModule2 holder;
+    const JournalTables holder;
     return work(*holder.tbJournal1);
 }
 

@@ -223,8 +223,8 @@ QString DiaryWindow::deleteQuestion() const
 std::unique_ptr<report::Report> DiaryWindow::makeReport()
 {
     if (m_module == formats::CalendarModule::ToDo)
-        return std::make_unique<TToDoPrint1>(m_table, this);
-    return std::make_unique<TJournalPrint1>(m_table, this);
+        return std::make_unique<ToDoReport>(m_table, this);
+    return std::make_unique<JournalReport>(m_table, this);
 }
 
 } // namespace ql

@@ -11,7 +11,7 @@
 
 namespace ql {
 
-JournalWindow::JournalWindow(TDataModule2& holder, const RunContext& context, QWidget* parent)
+JournalWindow::JournalWindow(JournalTables& holder, const RunContext& context, QWidget* parent)
     : DiaryWindow(formats::CalendarModule::Journal, *holder.tbJournal1, context, parent)
 {
     buildEntry(holder.dsJournal1);

@@ -10,7 +10,7 @@ class DataSource;
 class DBGrid;
 class DBMemo;
 class DBText;
-class TDataModule2;
+class JournalTables;
 
 // The journal window: the entries by their stamp, the current entry's stamp and two texts, and
 // the commands that add, drop and find entries. It is made over the journal's holder and lives
@@ -18,7 +18,7 @@ class TDataModule2;
 class JournalWindow : public DiaryWindow {
     Q_OBJECT
 public:
-    JournalWindow(TDataModule2& holder, const RunContext& context, QWidget* parent = nullptr);
+    JournalWindow(JournalTables& holder, const RunContext& context, QWidget* parent = nullptr);
 
 private:
     void buildEntry(DataSource* source);

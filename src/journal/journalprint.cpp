@@ -34,7 +34,7 @@ report::Band* addRecordBands(report::Report& report, const RecordBands& design,
 
 } // namespace
 
-TJournalPrint1::TJournalPrint1(Table& journal, QObject* owner)
+JournalReport::JournalReport(Table& journal, QObject* owner)
     : Report(owner, &journal)
     , DBMemo1(*this, QStringLiteral("MemoField1"))
     , DBMemo2(*this, QStringLiteral("MemoField2"))
@@ -57,13 +57,13 @@ TJournalPrint1::TJournalPrint1(Table& journal, QObject* owner)
     report::addPageFooter(*this);
 }
 
-void TJournalPrint1::QRBand2BeforePrint()
+void JournalReport::QRBand2BeforePrint()
 {
     QRMemo1->lines = DBMemo1.lines();
     QRMemo2->lines = DBMemo2.lines();
 }
 
-TToDoPrint1::TToDoPrint1(Table& toDo, QObject* owner)
+ToDoReport::ToDoReport(Table& toDo, QObject* owner)
     : Report(owner, &toDo)
     , DBMemo1(*this, QStringLiteral("ToDoMemo"))
 {
@@ -82,7 +82,7 @@ TToDoPrint1::TToDoPrint1(Table& toDo, QObject* owner)
     report::addPageFooter(*this);
 }
 
-void TToDoPrint1::QRBand2BeforePrint()
+void ToDoReport::QRBand2BeforePrint()
 {
     QRMemo1->lines = DBMemo1.lines();
 }

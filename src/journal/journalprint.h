@@ -6,10 +6,10 @@ namespace ql {
 
 // The journal, oldest entry first: each entry's stamp between two rules, its upper text above
 // and its lower text below, both as long as they are.
-class TJournalPrint1 : public report::Report {
+class JournalReport : public report::Report {
     Q_OBJECT
 public:
-    explicit TJournalPrint1(Table& journal, QObject* owner = nullptr);
+    explicit JournalReport(Table& journal, QObject* owner = nullptr);
 
     report::Band* QRBand2;
     report::Band* ChildBand1;
@@ -23,10 +23,10 @@ public:
 };
 
 // The to-do list in due-date order: each item's date and text.
-class TToDoPrint1 : public report::Report {
+class ToDoReport : public report::Report {
     Q_OBJECT
 public:
-    explicit TToDoPrint1(Table& toDo, QObject* owner = nullptr);
+    explicit ToDoReport(Table& toDo, QObject* owner = nullptr);
 
     report::Band* QRBand2;
     report::Item* QRLabel2;

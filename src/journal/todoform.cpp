@@ -13,7 +13,7 @@
 
 namespace ql {
 
-ToDoWindow::ToDoWindow(TDataModule4& holder, const RunContext& context, QWidget* parent)
+ToDoWindow::ToDoWindow(ToDoTables& holder, const RunContext& context, QWidget* parent)
     : DiaryWindow(formats::CalendarModule::ToDo, *holder.tbTodo, context, parent)
 {
     buildItem(holder.dsToDo);

@@ -10,7 +10,7 @@ class DataSource;
 class DBEdit;
 class DBGrid;
 class DBMemo;
-class TDataModule4;
+class ToDoTables;
 
 // The to-do window: the items by due date (items without one first), the current item's due
 // date and text, and the commands that add, drop, find and filter items. It is made over the
@@ -18,7 +18,7 @@ class TDataModule4;
 class ToDoWindow : public DiaryWindow {
     Q_OBJECT
 public:
-    ToDoWindow(TDataModule4& holder, const RunContext& context, QWidget* parent = nullptr);
+    ToDoWindow(ToDoTables& holder, const RunContext& context, QWidget* parent = nullptr);
 
 private:
     void buildItem(DataSource* source);

@@ -107,7 +107,7 @@ bool MainMenu::firstUseDone()
     }
 }
 
-MainMenu::MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent)
+MainMenu::MainMenu(AddressBookTables& addressBook, const RunContext& context, QWidget* parent)
     : QMainWindow(parent)
     , m_addressBook(addressBook)
     , m_context(context)
@@ -380,7 +380,7 @@ void MainMenu::openAddressBook()
 
 void MainMenu::openJournal()
 {
-    openModule<TDataModule2, JournalWindow>(this, m_context);
+    openModule<JournalTables, JournalWindow>(this, m_context);
 }
 
 void MainMenu::openCollections()
@@ -390,7 +390,7 @@ void MainMenu::openCollections()
 
 void MainMenu::openToDoList()
 {
-    openModule<TDataModule4, ToDoWindow>(this, m_context);
+    openModule<ToDoTables, ToDoWindow>(this, m_context);
 }
 
 void MainMenu::openUserDefined()

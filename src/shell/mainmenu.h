@@ -11,7 +11,7 @@ class QTimer;
 
 namespace ql {
 
-class TDataModule1;
+class AddressBookTables;
 class AddressBookWindow;
 struct RunContext;
 
@@ -36,7 +36,7 @@ public:
     // The context names the program directory, which holds the program, "Temp", "Data" and
     // "BackUp"; it and the address book's holder live as long as the menu. The menu makes the
     // address book window over the holder, hidden until it is opened.
-    MainMenu(TDataModule1& addressBook, const RunContext& context, QWidget* parent = nullptr);
+    MainMenu(AddressBookTables& addressBook, const RunContext& context, QWidget* parent = nullptr);
     ~MainMenu() override;
 
     AddressBookWindow* addressBookWindow() const { return m_addressBookWindow; }
@@ -108,7 +108,7 @@ private:
     // Opens the banner's help page and shows the banner after it.
     void openBannerHelp(int banner);
 
-    TDataModule1& m_addressBook;
+    AddressBookTables& m_addressBook;
     const RunContext& m_context;
     AddressBookWindow* m_addressBookWindow = nullptr;
     bool m_shown = false;

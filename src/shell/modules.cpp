@@ -14,10 +14,10 @@ void registerModules(ModuleRegistry& modules, const RunContext& context)
 {
     using Window = ModuleRegistry::Window;
     modules.provide(Window::Journal, [&context](QWidget* owner) {
-        openModule<TDataModule2, JournalWindow>(owner, context);
+        openModule<JournalTables, JournalWindow>(owner, context);
     });
     modules.provide(Window::ToDo, [&context](QWidget* owner) {
-        openModule<TDataModule4, ToDoWindow>(owner, context);
+        openModule<ToDoTables, ToDoWindow>(owner, context);
     });
     modules.provide(Window::ReferenceCalendar,
                     [&context](QWidget* owner) { openReferenceCalendar(owner, context); });

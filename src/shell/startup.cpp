@@ -39,13 +39,14 @@ QString lastBackupFolder()
 // The address book's holder, its table open unless the program started without it. The start
 // opens a table it found unchanged since the last clean close without reading it through: when
 // opening it meets damage, the start asks about it as about any table it cannot use.
-std::unique_ptr<TDataModule1> openAddressBook(const TableRescue& rescue)
+std::unique_ptr<AddressBookTables> openAddressBook(const TableRescue& rescue)
 {
     for (;;) {
         const bool withIt = Session::instance().unavailableNote(catalogue::names().name).isEmpty();
         try {
-            return std::make_unique<TDataModule1>(nullptr, withIt ? TDataModule1::Opening::Open
-                                                                  : TDataModule1::Opening::Closed);
+            return std::make_unique<AddressBookTables>(nullptr,
+                                                       withIt ? AddressBookTables::Opening::Open
+                                                              : AddressBookTables::Opening::Closed);
         } catch (const UnusableTableError& e) {
             if (rescue.rescue(nullptr, e.tableName(), e.problem(), TableRescue::Moment::AtStart) ==
                 TableRescue::Choice::Quit)
@@ -90,7 +91,7 @@ Program::Program(const QString& programDirectory, const Services& services)
     registerModules(m_modules, m_context);
     m_addressBook = openAddressBook(rescue);
     m_mainMenu = std::make_unique<MainMenu>(*m_addressBook, m_context);
-    m_context.aboutBox = new TAboutBox(m_mainMenu.get());
+    m_context.aboutBox = new AboutBox(m_mainMenu.get());
 }
 
 bool Program::rescueWhileRunning(QWidget* owner, const QString& table, const QString& problem)

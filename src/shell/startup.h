@@ -11,7 +11,7 @@ class QWidget;
 namespace ql {
 
 class MainMenu;
-class TDataModule1;
+class AddressBookTables;
 
 // The user chose at start to quit rather than go on without a table the program cannot use.
 struct StartDeclined {};
@@ -32,7 +32,7 @@ public:
 
     MainMenu* mainMenu() const { return m_mainMenu.get(); }
     // The address book's holder: its table is open for the whole run.
-    TDataModule1& addressBook() const { return *m_addressBook; }
+    AddressBookTables& addressBook() const { return *m_addressBook; }
     // What the run's windows share: the services, the program directory and the about window.
     const RunContext& context() const { return m_context; }
 
@@ -43,7 +43,7 @@ private:
 
     ModuleRegistry m_modules;
     RunContext m_context;
-    std::unique_ptr<TDataModule1> m_addressBook;
+    std::unique_ptr<AddressBookTables> m_addressBook;
     std::unique_ptr<MainMenu> m_mainMenu;
 };
 

@@ -2,12 +2,12 @@
 
 namespace ql {
 
-TDataModule3::TDataModule3(QObject* owner)
+CollectionsTables::CollectionsTables(QObject* owner)
     : QObject(owner)
-    , tbCD(makeTable(this, catalogue::cds(), "tbCD", &TDataModule3::tbCDBeforeOpen))
-    , tbCDR(makeTable(this, catalogue::cdrs(), "tbCDR", &TDataModule3::tbCDRBeforeOpen))
-    , tbTapes(makeTable(this, catalogue::tapes(), "tbTapes", &TDataModule3::tbTapesBeforeOpen))
-    , tbBooks(makeTable(this, catalogue::books(), "tbBooks", &TDataModule3::tbBooksBeforeOpen))
+    , tbCD(makeTable(this, catalogue::cds(), "tbCD", &CollectionsTables::tbCDBeforeOpen))
+    , tbCDR(makeTable(this, catalogue::cdrs(), "tbCDR", &CollectionsTables::tbCDRBeforeOpen))
+    , tbTapes(makeTable(this, catalogue::tapes(), "tbTapes", &CollectionsTables::tbTapesBeforeOpen))
+    , tbBooks(makeTable(this, catalogue::books(), "tbBooks", &CollectionsTables::tbBooksBeforeOpen))
     , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
     , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
     , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))
@@ -27,19 +27,19 @@ TDataModule3::TDataModule3(QObject* owner)
     tbBooks->open();
 }
 
-void TDataModule3::tbCDBeforeOpen()
+void CollectionsTables::tbCDBeforeOpen()
 {
     registerPassword(catalogue::cds());
 }
-void TDataModule3::tbCDRBeforeOpen()
+void CollectionsTables::tbCDRBeforeOpen()
 {
     registerPassword(catalogue::cdrs());
 }
-void TDataModule3::tbTapesBeforeOpen()
+void CollectionsTables::tbTapesBeforeOpen()
 {
     registerPassword(catalogue::tapes());
 }
-void TDataModule3::tbBooksBeforeOpen()
+void CollectionsTables::tbBooksBeforeOpen()
 {
     registerPassword(catalogue::books());
 }

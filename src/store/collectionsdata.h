@@ -5,10 +5,10 @@
 namespace ql {
 
 // The four catalogues of the collection, open while it lives.
-class TDataModule3 : public QObject {
+class CollectionsTables : public QObject {
     Q_OBJECT
 public:
-    explicit TDataModule3(QObject* owner = nullptr);
+    explicit CollectionsTables(QObject* owner = nullptr);
 
     Table* tbCD;
     Table* tbCDR;

@@ -11,9 +11,9 @@ void registerPassword(const TableDef& def)
     Session::instance().addPassword(catalogue::password(def));
 }
 
-TDataModule1::TDataModule1(QObject* owner, Opening opening)
+AddressBookTables::AddressBookTables(QObject* owner, Opening opening)
     : QObject(owner)
-    , tbNames(makeTable(this, catalogue::names(), "tbNames", &TDataModule1::tbNamesBeforeOpen))
+    , tbNames(makeTable(this, catalogue::names(), "tbNames", &AddressBookTables::tbNamesBeforeOpen))
     , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
 {
     setObjectName(QStringLiteral("DataModule1"));
@@ -29,22 +29,22 @@ TDataModule1::TDataModule1(QObject* owner, Opening opening)
         tbNames->open();
 }
 
-void TDataModule1::closeTables()
+void AddressBookTables::closeTables()
 {
     tbNames->close();
 }
 
-void TDataModule1::openTables()
+void AddressBookTables::openTables()
 {
     tbNames->open();
 }
 
-void TDataModule1::tbNamesBeforeOpen()
+void AddressBookTables::tbNamesBeforeOpen()
 {
     registerPassword(catalogue::names());
 }
 
-void TDataModule1::tbNamesCalcFields(Record& record) const
+void AddressBookTables::tbNamesCalcFields(Record& record) const
 {
     QString value =
         record.at(m_firstName).toString() + QLatin1Char(' ') + record.at(m_lastName).toString();
@@ -54,36 +54,36 @@ void TDataModule1::tbNamesCalcFields(Record& record) const
     record.set(m_firstLastCompany, value.isEmpty() ? QVariant() : QVariant(value));
 }
 
-TDataModule2::TDataModule2(QObject* owner)
+JournalTables::JournalTables(QObject* owner)
     : QObject(owner)
     , tbJournal1(
-          makeTable(this, catalogue::journal(), "tbJournal1", &TDataModule2::tbJournal1BeforeOpen))
+          makeTable(this, catalogue::journal(), "tbJournal1", &JournalTables::tbJournal1BeforeOpen))
     , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
 {
     setObjectName(QStringLiteral("DataModule2"));
     tbJournal1->addCalculatedField({QStringLiteral("DateTime"), FieldType::DateTime, 0, 18},
                                    QStringLiteral("ExtraField"));
-    tbJournal1->setOnNewRecord(&TDataModule2::tbJournal1NewRecord);
-    tbJournal1->setOnCalcFields(&TDataModule2::tbJournal1CalcFields);
+    tbJournal1->setOnNewRecord(&JournalTables::tbJournal1NewRecord);
+    tbJournal1->setOnCalcFields(&JournalTables::tbJournal1CalcFields);
     tbJournal1->setIndexFieldNames(QStringLiteral("DateTimeStamp"));
     tbJournal1->open();
 }
 
-void TDataModule2::tbJournal1BeforeOpen()
+void JournalTables::tbJournal1BeforeOpen()
 {
     registerPassword(catalogue::journal());
 }
 
-void TDataModule2::tbJournal1NewRecord(Table& table)
+void JournalTables::tbJournal1NewRecord(Table& table)
 {
     table.setAsDateTime(QStringLiteral("DateTimeStamp"), clock::now());
 }
 
-void TDataModule2::tbJournal1CalcFields(Record&) {}
+void JournalTables::tbJournal1CalcFields(Record&) {}
 
-TDataModule4::TDataModule4(QObject* owner)
+ToDoTables::ToDoTables(QObject* owner)
     : QObject(owner)
-    , tbTodo(makeTable(this, catalogue::toDo(), "tbTodo", &TDataModule4::tbTodoBeforeOpen))
+    , tbTodo(makeTable(this, catalogue::toDo(), "tbTodo", &ToDoTables::tbTodoBeforeOpen))
     , dsToDo(new DataSource(tbTodo, QStringLiteral("dsToDo"), this))
 {
     setObjectName(QStringLiteral("DataModule4"));
@@ -91,22 +91,22 @@ TDataModule4::TDataModule4(QObject* owner)
     tbTodo->open();
 }
 
-void TDataModule4::tbTodoBeforeOpen()
+void ToDoTables::tbTodoBeforeOpen()
 {
     registerPassword(catalogue::toDo());
 }
 
-TDataModule8::TDataModule8(QObject* owner)
+UserDefinedTables::UserDefinedTables(QObject* owner)
     : QObject(owner)
     , tbUserDefined(makeTable(this, catalogue::userDefined(), "tbUserDefined",
-                              &TDataModule8::tbUserDefinedBeforeOpen))
+                              &UserDefinedTables::tbUserDefinedBeforeOpen))
     , dsUserDefined(new DataSource(tbUserDefined, QStringLiteral("dsUserDefined"), this))
 {
     setObjectName(QStringLiteral("DataModule8"));
     tbUserDefined->open();
 }
 
-void TDataModule8::tbUserDefinedBeforeOpen()
+void UserDefinedTables::tbUserDefinedBeforeOpen()
 {
     registerPassword(catalogue::userDefined());
 }

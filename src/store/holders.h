@@ -26,13 +26,13 @@ Table* makeTable(Holder* holder, const TableDef& def, const char* component,
 }
 
 // The address book.
-class TDataModule1 : public QObject {
+class AddressBookTables : public QObject {
     Q_OBJECT
 public:
     // Whether the holder opens its table when it is made; a table the program started without
     // stays closed until openTables.
     enum class Opening { Open, Closed };
-    explicit TDataModule1(QObject* owner = nullptr, Opening opening = Opening::Open);
+    explicit AddressBookTables(QObject* owner = nullptr, Opening opening = Opening::Open);
 
     // Closes the table, discarding a change still pending, so that its file can be replaced; the
     // window over it lists nothing until openTables.
@@ -58,10 +58,10 @@ private:
 };
 
 // The journal, read by its stamp, oldest first.
-class TDataModule2 : public QObject {
+class JournalTables : public QObject {
     Q_OBJECT
 public:
-    explicit TDataModule2(QObject* owner = nullptr);
+    explicit JournalTables(QObject* owner = nullptr);
 
     Table* tbJournal1;
     DataSource* dsJournal1;
@@ -74,10 +74,10 @@ public:
 };
 
 // The to-do list, by due date.
-class TDataModule4 : public QObject {
+class ToDoTables : public QObject {
     Q_OBJECT
 public:
-    explicit TDataModule4(QObject* owner = nullptr);
+    explicit ToDoTables(QObject* owner = nullptr);
 
     Table* tbTodo;
     DataSource* dsToDo;
@@ -86,10 +86,10 @@ public:
 };
 
 // The user-defined records, in the order they were created.
-class TDataModule8 : public QObject {
+class UserDefinedTables : public QObject {
     Q_OBJECT
 public:
-    explicit TDataModule8(QObject* owner = nullptr);
+    explicit UserDefinedTables(QObject* owner = nullptr);
 
     Table* tbUserDefined;
     DataSource* dsUserDefined;

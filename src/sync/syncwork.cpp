@@ -67,13 +67,13 @@ void syncModule(Kind kind, const QUrl& collection, DavClient& client, Progress& 
 {
     ModuleSync module(kind, collection, client, progress, choose, outcome);
     if (kind == Kind::Contacts) {
-        const TDataModule1 holder;
+        const AddressBookTables holder;
         module.run(*holder.tbNames);
     } else if (kind == Kind::ToDo) {
-        const TDataModule4 holder;
+        const ToDoTables holder;
         module.run(*holder.tbTodo);
     } else {
-        const TDataModule2 holder;
+        const JournalTables holder;
         module.run(*holder.tbJournal1);
     }
 }

@@ -54,7 +54,7 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 } // namespace
 
-MaintenanceWindow::MaintenanceWindow(TDataModule1& addressBook, const RunContext& context,
+MaintenanceWindow::MaintenanceWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
     : ModuleWindow(parent, {QStringLiteral("WrenxForm"),
                             QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,

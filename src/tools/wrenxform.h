@@ -14,7 +14,7 @@ class QPushButton;
 namespace ql {
 
 class RadioGroup;
-class TDataModule1;
+class AddressBookTables;
 
 // The maintenance tools over the address book: the duplicate compactor, which counts or deletes
 // records identical under a chosen criterion, and the bulk delete, which deletes every record
@@ -25,7 +25,7 @@ class TDataModule1;
 class MaintenanceWindow : public ModuleWindow {
     Q_OBJECT
 public:
-    MaintenanceWindow(TDataModule1& addressBook, const RunContext& context,
+    MaintenanceWindow(AddressBookTables& addressBook, const RunContext& context,
                       QWidget* parent = nullptr);
 
     QMenuBar* MainMenu1;
@@ -75,7 +75,7 @@ private:
     // Rebuilds one damaged table after the user agrees; tells how many records it saved.
     void offerRebuild(const QString& table);
 
-    TDataModule1& m_addressBook;
+    AddressBookTables& m_addressBook;
     const RunContext& m_context;
 };
 

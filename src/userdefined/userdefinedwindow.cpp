@@ -62,7 +62,7 @@ QLabel* note(QWidget* parent, const char* name, const char* text)
 
 } // namespace
 
-UserDefinedWindow::UserDefinedWindow(TDataModule8& holder, const RunContext& context,
+UserDefinedWindow::UserDefinedWindow(UserDefinedTables& holder, const RunContext& context,
                                      QWidget* parent)
     : RecordWindow(parent, {str("UserDefinedForm"), str("Quillory - User Defined"), keys::UserDef,
                             QRect(200, 60, 780, 660)})
@@ -473,7 +473,7 @@ void UserDefinedWindow::openPrintMenu()
 void openUserDefined(QWidget* owner, const RunContext& context)
 {
     openRescued(owner, context, [&] {
-        TDataModule8 holder(owner);
+        UserDefinedTables holder(owner);
         showNotices(owner);
         UserDefinedWindow window(holder, context, owner);
         window.exec();

@@ -19,7 +19,7 @@ class DataSource;
 class DBEdit;
 class DBGrid;
 class RadioGroup;
-class TDataModule8;
+class UserDefinedTables;
 
 // The user-defined records: one table of records with nine text fields and a memo, whose
 // window title and field names the user chooses. A field named "None" is not in use: its editor
@@ -29,7 +29,8 @@ class TDataModule8;
 class UserDefinedWindow : public RecordWindow {
     Q_OBJECT
 public:
-    UserDefinedWindow(TDataModule8& holder, const RunContext& context, QWidget* parent = nullptr);
+    UserDefinedWindow(UserDefinedTables& holder, const RunContext& context,
+                      QWidget* parent = nullptr);
 
 protected:
     Table* recordTable() const override { return m_table; }

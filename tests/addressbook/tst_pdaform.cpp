@@ -219,7 +219,7 @@ private Q_SLOTS:
         // A change of order whose store of the record being typed is refused changes nothing.
         type(f.part<DBEdit>("LastNameEdit"), str("x"));
         {
-            TDataModule1 other; // another program stores the same contact first
+            AddressBookTables other; // another program stores the same contact first
             other.tbNames->findNearestText(str("Smith"));
             other.tbNames->setIndexName(str("idxFirstName"));
             other.tbNames->last();
@@ -393,7 +393,7 @@ private Q_SLOTS:
         const QString dir = f->dir.path();
         f->program.reset();
         Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
-        TDataModule1 reopened;
+        AddressBookTables reopened;
         QCOMPARE(reopened.tbNames->recordCount(), 2);
     }
 
@@ -500,7 +500,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(f.window));
         bool menuShown = false;
         QTimer::singleShot(0, [&] {
-            menuShown = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget()) != nullptr;
+            menuShown =
+                qobject_cast<AddressBookPrintMenu*>(QApplication::activeModalWidget()) != nullptr;
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
         });
@@ -527,7 +528,7 @@ private Q_SLOTS:
         QCOMPARE(f.part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Go to the first record at or after a key of the list's order"));
         // Another window of the program: the print menu's Print button.
-        TPDAPrintMenu menu(f.table(), f.window);
+        AddressBookPrintMenu menu(f.table(), f.window);
         QApplication::sendEvent(menu.findChild<QPushButton*>(str("Button2")), &enter);
         QCOMPARE(f.part<QStatusBar>("StatusBar")->currentMessage(),
                  str("Print the address book on the current printer"));

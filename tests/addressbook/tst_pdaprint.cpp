@@ -70,15 +70,16 @@ struct Fixture {
     QList<test::ScriptedPrinting::ReportRun>& runs() const { return services.printing->reports; }
 
     // Opens the print menu from a File menu item, lets `use` work in it, then closes it.
-    void withMenu(const char* item, const std::function<void(TPDAPrintMenu&)>& use) const
+    void withMenu(const char* item, const std::function<void(AddressBookPrintMenu&)>& use) const
     {
-        QPointer<TPDAPrintMenu> opened;
+        QPointer<AddressBookPrintMenu> opened;
         QTimer::singleShot(0, [&] {
             const auto leave = qScopeGuard([] {
-                if (auto* menu = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget()))
+                if (auto* menu =
+                        qobject_cast<AddressBookPrintMenu*>(QApplication::activeModalWidget()))
                     menu->reject();
             });
-            opened = qobject_cast<TPDAPrintMenu*>(QApplication::activeModalWidget());
+            opened = qobject_cast<AddressBookPrintMenu*>(QApplication::activeModalWidget());
             QVERIFY(opened);
             use(*opened);
             click(opened->findChild<QPushButton*>(str("Button3")));
@@ -90,7 +91,7 @@ struct Fixture {
     Document print(int layout) const
     {
         const qsizetype before = runs().size();
-        withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
+        withMenu("PrintAll1", [&](AddressBookPrintMenu& menu) {
             click(menu.findChild<RadioGroup*>(str("RadioGroup1"))->button(layout));
             click(menu.findChild<QPushButton*>(str("Button2")));
         });
@@ -162,7 +163,7 @@ private Q_SLOTS:
     {
         Fixture f({});
         QRect left;
-        f.withMenu("PrintAll1", [&](TPDAPrintMenu& menu) {
+        f.withMenu("PrintAll1", [&](AddressBookPrintMenu& menu) {
             QVERIFY(menu.isModal() && menu.parentWidget() == f.window);
             QCOMPARE(menu.findChild<RadioGroup*>(str("RadioGroup1"))->itemIndex(), 0);
             menu.setGeometry(50, 60, 430, 210);
@@ -175,7 +176,8 @@ private Q_SLOTS:
                        settings.readInteger(str("Width")), settings.readInteger(str("Height"))),
                  left);
         QRect reopened;
-        f.withMenu("PrintPreview1", [&](TPDAPrintMenu& menu) { reopened = menu.frameGeometry(); });
+        f.withMenu("PrintPreview1",
+                   [&](AddressBookPrintMenu& menu) { reopened = menu.frameGeometry(); });
         QCOMPARE(reopened, left);
         QVERIFY(f.runs().isEmpty());
     }
@@ -185,7 +187,7 @@ private Q_SLOTS:
     void everyValueBoxHoldsItsWholeField()
     {
         Fixture f({});
-        const TPDAPrint1 report(f.table());
+        const AddressBookReport report(f.table());
         QVERIFY(!report.QRBand2->enabled && !report.ChildBand1->enabled);
         QCOMPARE(report.ChildBand1->parent(), report.QRBand2);
         QImage device(1, 1, QImage::Format_Mono);
@@ -299,7 +301,7 @@ private Q_SLOTS:
     void eachLayoutPrintsTheRecordsInTheOrderAndFilterOfTheAddressBook()
     {
         Fixture f({{"Zoe", "Adams"}, {"Amy", "Baker"}, {"Max", "Carter"}, {"Bob", "Baker"}});
-        const TPDAPrint1 design(f.table());
+        const AddressBookReport design(f.table());
         const QString card = printerOf(design.ChildBand1, "FirstName");
         const QString list = printerOf(design.QRBand2, "FirstName");
 
@@ -326,9 +328,9 @@ private Q_SLOTS:
     void theMenuStaysOpenAndEveryRunStartsAfresh()
     {
         Fixture f({{"Amy", "Baker"}, {"Bob", "Carter"}});
-        f.withMenu("PrintPreview1", [&](TPDAPrintMenu& menu) {
+        f.withMenu("PrintPreview1", [&](AddressBookPrintMenu& menu) {
             click(menu.findChild<QPushButton*>(str("Button1")));
-            QVERIFY(menu.findChildren<TPDAPrint1*>().isEmpty());
+            QVERIFY(menu.findChildren<AddressBookReport*>().isEmpty());
             click(menu.findChild<QPushButton*>(str("Button2")));
             click(menu.findChild<RadioGroup*>(str("RadioGroup1"))->button(1));
             click(menu.findChild<QPushButton*>(str("Button1")));
@@ -348,7 +350,7 @@ private Q_SLOTS:
     void anEmptyBookPreviewsNoPagesAndPrintsNone()
     {
         Fixture f({});
-        f.withMenu("PrintAll1", [](TPDAPrintMenu& menu) {
+        f.withMenu("PrintAll1", [](AddressBookPrintMenu& menu) {
             click(menu.findChild<QPushButton*>(str("Button1")));
             click(menu.findChild<QPushButton*>(str("Button2")));
         });
@@ -369,7 +371,7 @@ private Q_SLOTS:
             lastNames << contacts.last().second;
         }
         Fixture f(contacts);
-        const TPDAPrint1 design(f.table());
+        const AddressBookReport design(f.table());
         const report::Band* layouts[2] = {design.ChildBand1, design.QRBand2};
         const char* lowest[2] = {"MeDescription1", "EmAddress2"};
         for (int layout = 0; layout < 2; ++layout) {

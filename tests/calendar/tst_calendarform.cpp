@@ -228,7 +228,7 @@ private Q_SLOTS:
     {
         Fixture<MainCalendarWindow> f;
         {
-            TDataModule4 holder;
+            ToDoTables holder;
             Table& t = *holder.tbTodo;
             for (const char* text : {"later", "first"}) {
                 t.insert();
@@ -285,7 +285,7 @@ private Q_SLOTS:
     {
         Fixture<MainCalendarWindow> f;
         {
-            TDataModule3 collections;
+            CollectionsTables collections;
             const auto lend = [](Table& t, const char* prefix, const char* title,
                                  const char* borrower, const char* dateField, QDate date) {
                 t.insert();

@@ -41,9 +41,10 @@ void type(QWidget* widget, const QString& text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
-struct Fixture : test::ModuleFixture<TDataModule3, CollectionsWindow> {
-    explicit Fixture(const std::function<void(TDataModule3&)>& fill = [](TDataModule3&) {})
-        : ModuleFixture([&fill](TDataModule3& holder) {
+struct Fixture : test::ModuleFixture<CollectionsTables, CollectionsWindow> {
+    explicit Fixture(const std::function<void(CollectionsTables&)>& fill =
+                         [](CollectionsTables&) {})
+        : ModuleFixture([&fill](CollectionsTables& holder) {
             fill(holder);
             for (Table* t : {holder.tbCD, holder.tbCDR, holder.tbTapes, holder.tbBooks})
                 t->first();
@@ -71,7 +72,7 @@ struct Fixture : test::ModuleFixture<TDataModule3, CollectionsWindow> {
     }
 };
 
-void someCds(TDataModule3& dm)
+void someCds(CollectionsTables& dm)
 {
     add(*dm.tbCD, {{"CDTitle", str("Abbey Road")}, {"CDKind", str("Rock")}});
     add(*dm.tbCD, {{"CDTitle", str("1999")}, {"CDKind", str("Funk")}});
@@ -256,7 +257,7 @@ private Q_SLOTS:
 
     void eachCatalogueKeepsItsItemSortFilterAndPendingChange()
     {
-        Fixture f([](TDataModule3& dm) {
+        Fixture f([](CollectionsTables& dm) {
             someCds(dm);
             add(*dm.tbBooks, {{"BkTitle", str("Emma")}});
         });
@@ -290,7 +291,7 @@ private Q_SLOTS:
     void dueGoesToTodayInTheSortOrder()
     {
         const QDate today(2024, 3, 10); // the fixture's clock
-        Fixture f([today](TDataModule3& dm) {
+        Fixture f([today](CollectionsTables& dm) {
             add(*dm.tbCD, {{"CDTitle", str("tomorrow")},
                            {"CDReturnDate", today.addDays(1)},
                            {"CDDate", str("3/2/24")}});
@@ -419,7 +420,7 @@ private Q_SLOTS:
             auto* window = qobject_cast<CollectionsWindow*>(QApplication::activeModalWidget());
             QVERIFY(window);
             const auto* cds = window->findChild<DBGrid*>(str("DBGrid1"));
-            opened = menu->findChildren<TDataModule3*>().size() == 1 &&
+            opened = menu->findChildren<CollectionsTables*>().size() == 1 &&
                      cds->model()->rowCount() == 5 &&
                      window->findChild<QFrame*>(str("Panel2"))->isHidden();
             window->move(40, 60);
@@ -430,7 +431,7 @@ private Q_SLOTS:
         QVERIFY(opened);
         // The window and the holder live only while the window is open.
         QVERIFY(menu->findChildren<CollectionsWindow*>().isEmpty());
-        QVERIFY(menu->findChildren<TDataModule3*>().isEmpty());
+        QVERIFY(menu->findChildren<CollectionsTables*>().isEmpty());
         Settings settings;
         QVERIFY(settings.openKey(keys::Collections, false));
         QCOMPARE(settings.readInteger(keys::Top), top);

@@ -33,7 +33,7 @@ void lend(Table& t, const char* titleField, const char* title, const char* borro
 
 // With the clock at 10 March 2024: CDs due yesterday and today, books due tomorrow and lent with
 // no date, and a CD never lent.
-void someLoans(TDataModule3& dm)
+void someLoans(CollectionsTables& dm)
 {
     lend(*dm.tbCD, "CDTitle", "Rumours", "CDBorrowed", "Bob", "CDReturnDate", QDate(2024, 3, 10));
     lend(*dm.tbBooks, "BkTitle", "Emma", "BkBorrowed", "Dan", "BkReturnDate", QDate());
@@ -42,7 +42,7 @@ void someLoans(TDataModule3& dm)
     lend(*dm.tbCD, "CDTitle", "Abbey Road", "CDBorrowed", "Ann", "CDReturnDate", QDate(2024, 3, 9));
 }
 
-struct Fixture : test::ModuleFixture<TDataModule3, CollectionsWindow> {
+struct Fixture : test::ModuleFixture<CollectionsTables, CollectionsWindow> {
     Fixture()
         : ModuleFixture(someLoans)
     {

@@ -89,18 +89,18 @@ struct Fixture {
                                  n == 0 ? str("Wine, red") : str("None"));
         settings.writeString(str("Title"), str("Cellar"));
         settings.writeInteger(str("UseMemo"), 1);
-        TDataModule1 names;
+        AddressBookTables names;
         add(*names.tbNames, {{"FirstName", "Ann"}, {"LastName", "Smith, Jr."}});
         add(*names.tbNames, {{"FirstName", "Bob"}});
-        TDataModule2 journal;
+        JournalTables journal;
         add(*journal.tbJournal1, {{"MemoField1", "one"}});
         add(*journal.tbJournal1, {{"MemoField1", "two"}});
-        TDataModule4 toDo;
+        ToDoTables toDo;
         add(*toDo.tbTodo, {{"ToDoMemo", "Call \"Bob\""}});
-        TDataModule3 collections;
+        CollectionsTables collections;
         add(*collections.tbTapes, {{"TpTitle", "Blue"}});
         add(*collections.tbTapes, {{"TpTitle", "Red"}});
-        TDataModule8 userDefined;
+        UserDefinedTables userDefined;
         add(*userDefined.tbUserDefined, {{"Label1", "Rioja"}});
     }
     static void add(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
@@ -136,7 +136,7 @@ struct Fixture {
     }
     QStringList contacts() const
     {
-        TDataModule1 names;
+        AddressBookTables names;
         QStringList rows;
         const QStringList fields = {str("FirstName"),      str("LastName"),  str("EmAddress1"),
                                     str("PhDescription1"), str("PhNumber1"), str("PhNumber2"),

@@ -475,7 +475,7 @@ private Q_SLOTS:
         f.write(source, Module::ToDo, 1, {});
         f.write(source, Module::ToDo, 0, {});
         {
-            TDataModule4 toDo;
+            ToDoTables toDo;
             toDo.tbTodo->insert();
             toDo.tbTodo->setAsText(str("ToDoMemo"), str("mine"));
             toDo.tbTodo->post();
@@ -744,11 +744,11 @@ private Q_SLOTS:
                  {{str("MemoField1"), str("six")}},
                  {{str("MemoField1"), str("seven")}}});
         {
-            TDataModule1 names;
+            AddressBookTables names;
             names.tbNames->insert();
             names.tbNames->setAsText(str("LastName"), str("Mine"));
             names.tbNames->post();
-            TDataModule2 journal;
+            JournalTables journal;
             journal.tbJournal1->insert();
             journal.tbJournal1->setAsText(str("MemoField1"), str("my entry"));
             journal.tbJournal1->post();

@@ -38,20 +38,20 @@ template <typename Holder> Opened open(Table* Holder::*table)
 Opened openModule(const QString& name)
 {
     if (name == u"QYName2.DB")
-        return open(&TDataModule1::tbNames);
+        return open(&AddressBookTables::tbNames);
     if (name == u"Journal2.DB")
-        return open(&TDataModule2::tbJournal1);
+        return open(&JournalTables::tbJournal1);
     if (name == u"ToDo2.db")
-        return open(&TDataModule4::tbTodo);
+        return open(&ToDoTables::tbTodo);
     if (name == u"CollCD2.DB")
-        return open(&TDataModule3::tbCD);
+        return open(&CollectionsTables::tbCD);
     if (name == u"CollCDR2.DB")
-        return open(&TDataModule3::tbCDR);
+        return open(&CollectionsTables::tbCDR);
     if (name == u"CollTp2.DB")
-        return open(&TDataModule3::tbTapes);
+        return open(&CollectionsTables::tbTapes);
     if (name == u"CollBk2.DB")
-        return open(&TDataModule3::tbBooks);
-    return open(&TDataModule8::tbUserDefined);
+        return open(&CollectionsTables::tbBooks);
+    return open(&UserDefinedTables::tbUserDefined);
 }
 
 // Each column of a module's file: "header=field".

@@ -70,7 +70,7 @@ private Q_SLOTS:
         Session::instance().loadConfiguration(install::configurationFile(root));
         QCOMPARE(QDir(Session::instance().databasePath(str("Quilbase"))),
                  QDir(QDir(root).filePath(str("Data"))));
-        TDataModule1 names; // the empty tables open with their passwords
+        AddressBookTables names; // the empty tables open with their passwords
         QVERIFY(names.tbNames->isEmpty());
     }
 
@@ -83,7 +83,7 @@ private Q_SLOTS:
         install::layOut(root, program);
         Session::instance().loadConfiguration(install::configurationFile(root));
         {
-            TDataModule1 names;
+            AddressBookTables names;
             names.tbNames->insert();
             names.tbNames->setValue(str("LastName"), str("Kept"));
             names.tbNames->post();
@@ -99,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(QDir(root).filePath(str("BackUp/BackupInfo.txt"))),
                  QByteArray("a backup"));
         Session::instance().loadConfiguration(install::configurationFile(root));
-        TDataModule1 names;
+        AddressBookTables names;
         QCOMPARE(names.tbNames->asText(str("LastName")), str("Kept"));
     }
 

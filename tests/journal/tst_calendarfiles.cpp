@@ -54,7 +54,7 @@ class CalendarFilesTest : public QObject {
 private Q_SLOTS:
     void toDoItemsGoOutAndComeBack()
     {
-        test::ModuleFixture<TDataModule4, ToDoWindow> f([](TDataModule4& holder) {
+        test::ModuleFixture<ToDoTables, ToDoWindow> f([](ToDoTables& holder) {
             Table& t = *holder.tbTodo;
             for (const auto& [due, text] :
                  {std::pair(QDate(2024, 5, 1), "Pay, then file"), std::pair(QDate(), "Someday")}) {
@@ -77,7 +77,7 @@ private Q_SLOTS:
 
     void journalEntriesGoOutAndComeBack()
     {
-        test::ModuleFixture<TDataModule2, JournalWindow> f([](TDataModule2& holder) {
+        test::ModuleFixture<JournalTables, JournalWindow> f([](JournalTables& holder) {
             Table& t = *holder.tbJournal1;
             t.insert();
             t.setValue(str("MemoField1"), str("Zoë; upper"));

@@ -30,9 +30,9 @@ struct Entry {
     const char* upper;
 };
 
-struct Fixture : test::ModuleFixture<TDataModule2, JournalWindow> {
+struct Fixture : test::ModuleFixture<JournalTables, JournalWindow> {
     explicit Fixture(std::initializer_list<Entry> entries)
-        : ModuleFixture([entries](TDataModule2& holder) {
+        : ModuleFixture([entries](JournalTables& holder) {
             Table& t = *holder.tbJournal1;
             for (const Entry& e : entries) {
                 t.insert();

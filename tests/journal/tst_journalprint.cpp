@@ -42,9 +42,9 @@ struct Entry {
     QString lower;
 };
 
-struct Journal : test::ModuleFixture<TDataModule2, JournalWindow> {
+struct Journal : test::ModuleFixture<JournalTables, JournalWindow> {
     explicit Journal(const QList<Entry>& entries)
-        : ModuleFixture([entries](TDataModule2& holder) {
+        : ModuleFixture([entries](JournalTables& holder) {
             Table& t = *holder.tbJournal1;
             for (const Entry& e : entries) {
                 t.insert();
@@ -83,9 +83,9 @@ struct Item {
     const char* text;
 };
 
-struct ToDo : test::ModuleFixture<TDataModule4, ToDoWindow> {
+struct ToDo : test::ModuleFixture<ToDoTables, ToDoWindow> {
     explicit ToDo(std::initializer_list<Item> items)
-        : ModuleFixture([items](TDataModule4& holder) {
+        : ModuleFixture([items](ToDoTables& holder) {
             Table& t = *holder.tbTodo;
             for (const Item& item : items) {
                 t.insert();
@@ -209,7 +209,7 @@ private Q_SLOTS:
         f.window->action(str("PrintPreview1"))->trigger();
         QCOMPARE(title, str("Quillory -  Journal Print"));
         QCOMPARE(pages, 1);
-        QVERIFY(f.window->findChildren<TJournalPrint1*>().isEmpty()); // made for one run only
+        QVERIFY(f.window->findChildren<JournalReport*>().isEmpty()); // made for one run only
     }
 
     void printSelectedPrintsTheWindowBelowItsMenuBarOrSaysWhyNot()
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(f.services.printing->reports.at(0).preview);
         QCOMPARE(f.services.printing->reports.at(0).document.pages.size(), 0);
         QCOMPARE(f.messages(), QStringList());
-        QVERIFY(f.window->findChildren<TJournalPrint1*>().isEmpty()); // made for one run only
+        QVERIFY(f.window->findChildren<JournalReport*>().isEmpty()); // made for one run only
     }
 
     void aTextBeingTypedIsStoredAndPrinted()

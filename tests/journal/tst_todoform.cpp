@@ -32,9 +32,9 @@ const std::initializer_list<Item> kItems = {{QDate(1999, 6, 1), "june a"},
                                             {QDate(1999, 5, 1), "may"},
                                             {QDate(1999, 6, 1), "june b"}};
 
-struct Fixture : test::ModuleFixture<TDataModule4, ToDoWindow> {
+struct Fixture : test::ModuleFixture<ToDoTables, ToDoWindow> {
     explicit Fixture(std::initializer_list<Item> items)
-        : ModuleFixture([items](TDataModule4& holder) {
+        : ModuleFixture([items](ToDoTables& holder) {
             Table& t = *holder.tbTodo;
             for (const Item& item : items) {
                 t.insert();

@@ -205,7 +205,7 @@ private Q_SLOTS:
             test::FixedClock clock(QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
             auto program = start(dir, services);
             {
-                TDataModule3 collections;
+                CollectionsTables collections;
                 for (const QDate& date : c.returnDates) {
                     collections.tbCDR->insert();
                     collections.tbCDR->setValue(str("CDRTitle"), str("Mix"));

@@ -191,12 +191,12 @@ report::Document laidOut(test::ScriptedServices& services, Layout& layout, Table
     return services.printing->reports.last().document;
 }
 
-Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule3::*table,
+Case collection(const char* name, loans::Catalogue catalogue, Table* CollectionsTables::*table,
                 const QStringList& fields)
 {
     return {name, letter,
             [catalogue, table, fields](test::ScriptedServices& services, QStringList& words) {
-                TDataModule3 holder;
+                CollectionsTables holder;
                 Table& filled = *(holder.*table);
                 CollectionReport layout(catalogue, filled);
                 return laidOut(services, layout, filled, words, fields);
@@ -206,10 +206,11 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* TDataModule
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
     return {name, letter, [cards, fields](test::ScriptedServices& services, QStringList& words) {
-                TDataModule1 holder;
-                TPDAPrint1 layout(*holder.tbNames);
-                return laidOut<TPDAPrint1>(
-                    services, layout, *holder.tbNames, words, fields, [cards](TPDAPrint1& layout) {
+                AddressBookTables holder;
+                AddressBookReport layout(*holder.tbNames);
+                return laidOut<AddressBookReport>(
+                    services, layout, *holder.tbNames, words, fields,
+                    [cards](AddressBookReport& layout) {
                         (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
                     });
             }};
@@ -232,7 +233,7 @@ Case userDefined()
                 for (int n = 0; n < 9; ++n)
                     settings.writeString(QStringLiteral("Label%1").arg(n + 1), str(names[n]));
             }
-            TDataModule8 holder;
+            UserDefinedTables holder;
             const QHash<QString, QString> values = fillRecord(*holder.tbUserDefined);
             UserDefinedPrintMenu menu(*holder.tbUserDefined);
             services.serve(&menu);
@@ -270,24 +271,24 @@ QList<Case> everyReport()
     return {
         {"journal", letter,
          [](test::ScriptedServices& services, QStringList& words) {
-             TDataModule2 holder;
-             TJournalPrint1 layout(*holder.tbJournal1);
+             JournalTables holder;
+             JournalReport layout(*holder.tbJournal1);
              return laidOut(services, layout, *holder.tbJournal1, words,
                             {str("MemoField1"), str("MemoField2")});
          }},
         {"to-do", letter,
          [](test::ScriptedServices& services, QStringList& words) {
-             TDataModule4 holder;
-             TToDoPrint1 layout(*holder.tbTodo);
+             ToDoTables holder;
+             ToDoReport layout(*holder.tbTodo);
              return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
          }},
-        collection("CDs", loans::Catalogue::CD, &TDataModule3::tbCD,
+        collection("CDs", loans::Catalogue::CD, &CollectionsTables::tbCD,
                    {"CDTitle", "CDArtist", "CDKind", "CDDate"}),
-        collection("CD-Rs", loans::Catalogue::CDR, &TDataModule3::tbCDR,
+        collection("CD-Rs", loans::Catalogue::CDR, &CollectionsTables::tbCDR,
                    {"CDRTitle", "CDRMaker", "CDRKind"}),
-        collection("tapes", loans::Catalogue::Tape, &TDataModule3::tbTapes,
+        collection("tapes", loans::Catalogue::Tape, &CollectionsTables::tbTapes,
                    {"TpTitle", "TpArtist", "TpKind", "TpDate"}),
-        collection("books", loans::Catalogue::Book, &TDataModule3::tbBooks,
+        collection("books", loans::Catalogue::Book, &CollectionsTables::tbBooks,
                    {"BkTitle", "BkAuthorLast", "BkPublisher", "BkKind", "BkPubDate"}),
         // A card carries every text of the record.
         addressBook(
@@ -402,17 +403,17 @@ private Q_SLOTS:
         check(program.mainMenu()->addressBookWindow(),
               {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
-            TDataModule2 holder;
+            JournalTables holder;
             JournalWindow journal(holder, program.context());
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
         }
         {
-            TDataModule4 holder;
+            ToDoTables holder;
             ToDoWindow todo(holder, program.context());
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
         }
         {
-            TDataModule3 holder;
+            CollectionsTables holder;
             CollectionsWindow collections(holder, program.context());
             check(&collections,
                   {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "Unfilter", "Close"});

@@ -235,7 +235,7 @@ private Q_SLOTS:
         {
             // Data holds a table already: a first start must never replace it.
             Session::instance().addPassword(str("7qt42mkw"));
-            TDataModule1 names;
+            AddressBookTables names;
             names.tbNames->insert();
             names.tbNames->setValue(str("LastName"), str("Restored"));
             names.tbNames->post();
@@ -433,10 +433,10 @@ private Q_SLOTS:
             if (!window)
                 return;
             journal = window->holder;
-            seen = window->isVisible() && qobject_cast<TDataModule2*>(journal.data());
+            seen = window->isVisible() && qobject_cast<JournalTables*>(journal.data());
             window->reject();
         });
-        openModule<TDataModule2, ProbeWindow>(program->mainMenu(), program->context());
+        openModule<JournalTables, ProbeWindow>(program->mainMenu(), program->context());
         QVERIFY(seen);
         QVERIFY(!journal && !window); // both made for this opening only
     }
@@ -502,7 +502,7 @@ private Q_SLOTS:
         }
         program->mainMenu()->show();
         // The other tables work as ever.
-        QCOMPARE(TDataModule2().tbJournal1->recordCount(), 3);
+        QCOMPARE(JournalTables().tbJournal1->recordCount(), 3);
         if (choice == str("RescueRestore")) {
             QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
             QCOMPARE(contents(aside + str("/QYName2.DB")), damaged);
@@ -596,7 +596,7 @@ private Q_SLOTS:
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
             if (auto* window = qobject_cast<JournalWindow*>(QApplication::activeModalWidget())) {
-                entriesShown = TDataModule2().tbJournal1->recordCount();
+                entriesShown = JournalTables().tbJournal1->recordCount();
                 window->reject();
             }
         });

@@ -71,8 +71,8 @@ int main(int argc, char** argv)
     try {
         ql::Session::instance().loadConfiguration(
             ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
-        ql::TDataModule2 journal;
-        ql::TDataModule1 names;
+        ql::JournalTables journal;
+        ql::AddressBookTables names;
         for (qint64 counter = 1;; ++counter) {
             postAndReport(*journal.tbJournal1, "journal", QStringLiteral("JournalCode"),
                           QStringLiteral("MemoField1"), counter);

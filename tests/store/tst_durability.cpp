@@ -60,8 +60,8 @@ bool takeReports(QProcess& writer, Reports& reports, int& count)
 // records in both tables.
 void verifyReports(const Reports& reports, int& stored)
 {
-    const ql::TDataModule2 journal;
-    const ql::TDataModule1 names;
+    const ql::JournalTables journal;
+    const ql::AddressBookTables names;
     const struct {
         const char* tag;
         Table* table;
@@ -189,7 +189,7 @@ private Q_SLOTS:
             const QString note =
                 QStringLiteral("Ünïcödé memo that is far longer than its width. ").repeated(6);
             {
-                ql::TDataModule1 book;
+                ql::AddressBookTables book;
                 Table& names = *book.tbNames;
                 names.insert();
                 names.setAsText(QStringLiteral("LastName"), typed);
@@ -197,7 +197,7 @@ private Q_SLOTS:
                 QCOMPARE(names.asText(QStringLiteral("LastName")), first30);
                 names.post();
             }
-            ql::TDataModule1 book;
+            ql::AddressBookTables book;
             Table& names = *book.tbNames;
             QCOMPARE(names.recordCount(), 1);
             QCOMPARE(names.asText(QStringLiteral("LastName")), first30);
@@ -212,7 +212,7 @@ private Q_SLOTS:
         try {
             ql::test::ProgramDirectory dir;
             {
-                ql::TDataModule4 holder;
+                ql::ToDoTables holder;
                 Table& todo = *holder.tbTodo;
                 todo.insert();
                 todo.setAsText(QStringLiteral("ToDoMemo"), QStringLiteral("Renew the passport"));
@@ -231,7 +231,7 @@ private Q_SLOTS:
                 QCOMPARE(todo.asDate(QStringLiteral("ToDoByDate")), QDate(2026, 5, 25));
                 todo.post();
             }
-            ql::TDataModule4 holder;
+            ql::ToDoTables holder;
             Table& todo = *holder.tbTodo;
             QCOMPARE(todo.recordCount(), 1);
             QCOMPARE(todo.asText(QStringLiteral("ToDoMemo")), QStringLiteral("Renew the passport"));
@@ -265,7 +265,7 @@ private Q_SLOTS:
             ql::Session::instance().setBusyTimeout(50);
             const QString path = tablePath(dir, ql::catalogue::names());
             {
-                ql::TDataModule1 book;
+                ql::AddressBookTables book;
                 Table& names = *book.tbNames;
                 typeName(names);
                 std::optional<ql::sql::Database> other;
@@ -312,7 +312,7 @@ private Q_SLOTS:
                 QCOMPARE(names.recordCount(), 1);
             }
             QCOMPARE(integrityOf(path), QStringLiteral("ok"));
-            ql::TDataModule1 book;
+            ql::AddressBookTables book;
             QCOMPARE(book.tbNames->recordCount(), 1);
             checkTypedName(*book.tbNames);
         } catch (const ql::Error& e) {

@@ -90,7 +90,7 @@ private Q_SLOTS:
         QFETCH(QString, company);
         QFETCH(QString, expected);
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         t.insert();
         t.setValue(str("FirstName"), first);
@@ -106,7 +106,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         const QDateTime started(QDate(1999, 12, 31), QTime(23, 59, 59));
         test::FixedClock clock(started);
-        TDataModule2 dm;
+        JournalTables dm;
         Table& t = *dm.tbJournal1;
         t.insert();
         QCOMPARE(t.asDateTime(str("DateTimeStamp")), started);
@@ -129,19 +129,19 @@ private Q_SLOTS:
     void holdersOpenInTheirOrdersAndListTheirFields()
     {
         test::ProgramDirectory dir;
-        TDataModule1 names;
+        AddressBookTables names;
         QCOMPARE(names.tbNames->indexName(), str("idxLastName"));
         const QStringList nameFields = fieldNames(*names.tbNames);
         QCOMPARE(nameFields.size(), 41);
         QCOMPARE(nameFields.indexOf(str("FirstLastCompany")),
                  nameFields.indexOf(str("AdAddress4")) + 1);
-        TDataModule3 collection;
+        CollectionsTables collection;
         QCOMPARE(fieldNames(*collection.tbCD).last(), str("CDDate"));
         QCOMPARE(fieldNames(*collection.tbTapes).last(), str("TpDate"));
         QCOMPARE(fieldNames(*collection.tbBooks).last(), str("BkPubDate"));
         QCOMPARE(collection.tbBooks->indexName(), str("idxBkTitle"));
         QCOMPARE(collection.dsBooks->dataSet(), collection.tbBooks);
-        TDataModule2 journal;
+        JournalTables journal;
         QCOMPARE(journal.tbJournal1->indexField().name, str("DateTimeStamp"));
     }
 
@@ -156,11 +156,11 @@ private Q_SLOTS:
         const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
         QFile::remove(path);
         TableDirectory(dir.dataPath()).create(catalogue::names(), str("wrongpw1"));
-        const QString text = openFailure<TDataModule1>();
+        const QString text = openFailure<AddressBookTables>();
         QVERIFY2(text.contains(str("QYName2.DB")) && text.contains(str("password")),
                  qPrintable(text));
         Session::instance().addPassword(str("wrongpw1"));
-        TDataModule1 opened;
+        AddressBookTables opened;
         QVERIFY(opened.tbNames->isOpen());
     }
 
@@ -169,7 +169,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         QFile::rename(QDir(dir.dataPath()).filePath(str("CollBk2.DB")),
                       QDir(dir.dataPath()).filePath(str("COLLBK2.db")));
-        TDataModule3 collection; // opens "CollBk2.DB"
+        CollectionsTables collection; // opens "CollBk2.DB"
         collection.tbBooks->insert();
         collection.tbBooks->setValue(str("BkTitle"), str("Dubliners"));
         collection.tbBooks->post();
@@ -199,7 +199,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write(content);
         }
-        const QString text = openFailure<TDataModule1>();
+        const QString text = openFailure<AddressBookTables>();
         QVERIFY2(text.startsWith(str("Cannot open table \"QYName2.DB\"")), qPrintable(text));
         QCOMPARE(fileBytes(path), content);
         QVERIFY(!QFile::exists(path + str("-journal")));
@@ -218,7 +218,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write(bytes);
         }
-        const QString text = openFailure<TDataModule1>();
+        const QString text = openFailure<AddressBookTables>();
         QVERIFY2(text.endsWith(str("QYName2.DB\" is damaged (database disk image is malformed). "
                                    "Restore it from a backup.")),
                  qPrintable(text));
@@ -234,7 +234,7 @@ private Q_SLOTS:
         const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
         const auto mode = QFile::permissions(path);
         QFile::setPermissions(path, QFile::ReadOwner);
-        TDataModule1 names;
+        AddressBookTables names;
         const QStringList notices = Session::instance().takeNotices();
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices.first().contains(str("may not be written")), qPrintable(notices.first()));
@@ -253,10 +253,10 @@ private Q_SLOTS:
         sql::Database other(QDir(dir.dataPath()).filePath(str("QYName2.DB")),
                             sql::OpenMode::ReadWrite);
         other.exec("BEGIN EXCLUSIVE");
-        const QString text = openFailure<TDataModule1>();
+        const QString text = openFailure<AddressBookTables>();
         QVERIFY2(text.contains(str("in use by another program")), qPrintable(text));
         other.exec("COMMIT");
-        TDataModule1 opened;
+        AddressBookTables opened;
         QVERIFY(opened.tbNames->isOpen());
     }
 
@@ -264,7 +264,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Nowhere")));
-        const QString text = openFailure<TDataModule4>();
+        const QString text = openFailure<ToDoTables>();
         QVERIFY2(text.contains(str("ToDo2.db")) && text.contains(str("Nowhere")), qPrintable(text));
         QVERIFY_THROWS_EXCEPTION(Error, Session::instance().databasePath(str("NoSuchName")));
     }
@@ -273,7 +273,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         {
-            TDataModule2 journal;
+            JournalTables journal;
             journal.tbJournal1->insert();
             journal.tbJournal1->setValue(str("MemoField1"), str("from the old folder"));
             journal.tbJournal1->post();

@@ -359,7 +359,7 @@ private Q_SLOTS:
     void findNearestComparesWithoutCaseAcrossScripts()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         for (const char* last : {"Zebra", "émile", "Ärger", "smith", "Åsa", "", "Émile", "O'Neil",
                                  "42nd", "Ωmega", "Иванов"})
@@ -389,7 +389,7 @@ private Q_SLOTS:
     void rangesSelectEqualKeysAndFollowTheOrder()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         addContact(t, str("Ann"), str("Smith"));
         addContact(t, str("Bob"), str("SMITH"));
@@ -420,7 +420,7 @@ private Q_SLOTS:
     void cancelRangeKeepsTheCurrentRecord()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         for (const char* last : {"Able", "Baker", "Baker", "Charlie"})
             addContact(t, str("x"), str(last));
@@ -445,7 +445,7 @@ private Q_SLOTS:
     {
         QFETCH(int, way);
         test::ProgramDirectory dir;
-        auto dm = std::make_unique<TDataModule1>();
+        auto dm = std::make_unique<AddressBookTables>();
         Table& t = *dm->tbNames;
         addContact(t, str("a"), str("Alpha"));
         addContact(t, str("b"), str("Bravo"));
@@ -487,7 +487,7 @@ private Q_SLOTS:
         leave();
         QCOMPARE(t.state(), way == 7 ? TableState::Insert : TableState::Browse);
         dm.reset(); // closing discards only what is still pending
-        TDataModule1 reopened;
+        AddressBookTables reopened;
         reopened.tbNames->findNearestText(str("bravo"));
         QCOMPARE(reopened.tbNames->asText(str("Company")), str("Changed"));
         QCOMPARE(reopened.tbNames->recordCount(), 3);
@@ -496,7 +496,7 @@ private Q_SLOTS:
     void anUnchangedNewRecordIsDroppedWhenLeft()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         addContact(t, str("a"), str("Alpha"));
         t.insert();
@@ -511,7 +511,7 @@ private Q_SLOTS:
     void cancelAbandonsThePendingRecord()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         addContact(t, str("a"), str("Alpha"), str("Old"));
         addContact(t, str("b"), str("Bravo"));
@@ -535,21 +535,21 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         {
-            TDataModule1 dm;
+            AddressBookTables dm;
             addContact(*dm.tbNames, str("a"), str("Alpha"));
             dm.tbNames->edit();
             dm.tbNames->setValue(str("LastName"), str("Lost"));
             dm.tbNames->insert();
             dm.tbNames->setValue(str("LastName"), str("Typed"));
         }
-        TDataModule1 dm;
+        AddressBookTables dm;
         QCOMPARE(column(*dm.tbNames, "LastName"), QStringList({"Lost"}));
     }
 
     void aPostedRecordTakesItsPlaceInTheOrder()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         QSignalSpy resets(&t, &Table::rowsReset);
         for (const char* last : {"Delta", "Alpha", "Charlie"})
@@ -577,7 +577,7 @@ private Q_SLOTS:
     void deleteMovesToTheNextOrPreviousRecord()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         try {
             t.deleteRecord();
@@ -605,7 +605,7 @@ private Q_SLOTS:
     void keysAreNeverReused()
     {
         test::ProgramDirectory dir;
-        TDataModule8 dm;
+        UserDefinedTables dm;
         Table& t = *dm.tbUserDefined;
         QList<qint64> keys;
         for (const char* label : {"first", "second", "third"}) {
@@ -627,7 +627,7 @@ private Q_SLOTS:
     void scanningToTheEndVisitsEveryRecordOnce()
     {
         test::ProgramDirectory dir;
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         t.first();
         QVERIFY(t.eof() && t.bof());
@@ -646,8 +646,8 @@ private Q_SLOTS:
     void anotherWriterIsSeenOnTheNextMove()
     {
         test::ProgramDirectory dir;
-        TDataModule1 first;
-        TDataModule1 second;
+        AddressBookTables first;
+        AddressBookTables second;
         addContact(*first.tbNames, str("a"), str("Alpha"));
         QCOMPARE(second.tbNames->recordCount(), 0);
         second.tbNames->first();
@@ -683,7 +683,7 @@ private Q_SLOTS:
         QFETCH(int, held);
         test::ProgramDirectory dir;
         const QString path = dir.filePath(str("Data/QYName2.DB"));
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         addContact(t, str("a"), str("Alpha"));
         sql::Database(path, sql::OpenMode::ReadWrite).exec(drop.constData());
@@ -709,8 +709,8 @@ private Q_SLOTS:
     void aRecordChangedByAnotherProgramIsNotOverwritten()
     {
         test::ProgramDirectory dir;
-        TDataModule1 first;
-        TDataModule1 second;
+        AddressBookTables first;
+        AddressBookTables second;
         addContact(*first.tbNames, str("Ann"), str("Alpha"));
         addContact(*first.tbNames, str("Bob"), str("Bravo"));
         Table& mine = *first.tbNames;
@@ -798,15 +798,15 @@ private Q_SLOTS:
         for (const QString& last : distinct)
             expected << str("c") + last.mid(3);
 
-        QCOMPARE(scanned(*TDataModule1().tbNames, "FirstName"), expected);
-        QCOMPARE(TDataModule1().tbNames->recordCount(), int(expected.size()));
+        QCOMPARE(scanned(*AddressBookTables().tbNames, "FirstName"), expected);
+        QCOMPARE(AddressBookTables().tbNames->recordCount(), int(expected.size()));
         {
-            TDataModule1 dm;
+            AddressBookTables dm;
             dm.tbNames->last();
             QCOMPARE(dm.tbNames->asText(str("FirstName")), expected.last());
         }
         {
-            TDataModule1 dm;
+            AddressBookTables dm;
             dm.tbNames->moveToRow(300);
             QCOMPARE(dm.tbNames->asText(str("FirstName")), expected[300]);
             dm.tbNames->findNearestText(str("ZED"));
@@ -814,7 +814,7 @@ private Q_SLOTS:
         }
 
         // Records another program stores before the rest is read are all there at the next move.
-        TDataModule1 dm;
+        AddressBookTables dm;
         store(dir.filePath(str("Data/QYName2.DB")), {"FirstName", "LastName"},
               {{"first", ""}, {"last", "Zzz"}});
         QVERIFY(dm.tbNames->recordCount() >= int(expected.size()));
@@ -837,14 +837,14 @@ private Q_SLOTS:
         store(dir.filePath(str("Data/UserDa.db")), {"Label1"}, rows);
         {
             // The count before the rest is read follows posts and deletes.
-            TDataModule8 dm;
+            UserDefinedTables dm;
             Table& t = *dm.tbUserDefined;
             QCOMPARE(t.recordCount(), 300);
             t.insert();
             t.setValue(str("Label1"), str("new"));
             t.post();
             QCOMPARE(t.recordCount(), 301);
-            TDataModule8 other;
+            UserDefinedTables other;
             other.tbUserDefined->deleteRecord();
             other.tbUserDefined->deleteRecord();
             QCOMPARE(other.tbUserDefined->recordCount(), 299);
@@ -853,7 +853,7 @@ private Q_SLOTS:
         expected.removeFirst();
         expected.removeFirst();
         expected << str("new");
-        TDataModule8 dm;
+        UserDefinedTables dm;
         QCOMPARE(scanned(*dm.tbUserDefined, "Label1"), expected);
     }
 
@@ -866,7 +866,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         const QString path = dir.filePath(str("Data/QYName2.DB"));
         OrderWalk walk(path);
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         QCOMPARE(scanned(t, "FirstName"), walk.order());
         for (int step = 0; step < 400; ++step) {
@@ -917,7 +917,7 @@ private Q_SLOTS:
         const QStringList able = everyThird(1);
         QStringList baker = everyThird(0);
         QStringList cole = everyThird(2);
-        TDataModule1 dm;
+        AddressBookTables dm;
         Table& t = *dm.tbNames;
         QCOMPARE(column(t, "FirstName"), able + baker + cole);
 
@@ -942,8 +942,8 @@ private Q_SLOTS:
     void anOrderShownAgainShowsEveryWriteSince()
     {
         test::ProgramDirectory dir;
-        TDataModule1 first;
-        TDataModule1 second;
+        AddressBookTables first;
+        AddressBookTables second;
         Table& t = *second.tbNames;
         addContact(*first.tbNames, str("b"), str("Baker"));
         addContact(*first.tbNames, str("a"), str("Able"));
@@ -1013,8 +1013,8 @@ private Q_SLOTS:
         QFETCH(QStringList, typed);
         QFETCH(QString, expected);
         test::ProgramDirectory dir;
-        TDataModule1 names;
-        TDataModule4 toDos;
+        AddressBookTables names;
+        ToDoTables toDos;
         Table& t = toDo ? *toDos.tbTodo : *names.tbNames;
         const auto set = [&t](const QStringList& values) {
             for (qsizetype i = 0; i + 1 < values.size(); i += 2)
@@ -1055,7 +1055,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         {
-            TDataModule1 dm;
+            AddressBookTables dm;
             addContact(*dm.tbNames, str("Ann"), str("Alpha"));
             addContact(*dm.tbNames, str("Bob"), str("Bravo"));
         }
@@ -1128,7 +1128,7 @@ private Q_SLOTS:
     void valuesKeepTheirTypes()
     {
         test::ProgramDirectory dir;
-        TDataModule4 dm;
+        ToDoTables dm;
         Table& t = *dm.tbTodo;
         try {
             t.setValue(str("ToDoMemo"), str("x"));

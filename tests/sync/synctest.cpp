@@ -36,15 +36,15 @@ Opened open(const ProgramDirectory& directory, Module module)
     use(directory);
     Opened opened;
     if (module == Module::Contacts) {
-        auto* holder = new TDataModule1;
+        auto* holder = new AddressBookTables;
         opened.table = holder->tbNames;
         opened.holder.reset(holder);
     } else if (module == Module::ToDo) {
-        auto* holder = new TDataModule4;
+        auto* holder = new ToDoTables;
         opened.table = holder->tbTodo;
         opened.holder.reset(holder);
     } else {
-        auto* holder = new TDataModule2;
+        auto* holder = new JournalTables;
         opened.table = holder->tbJournal1;
         opened.holder.reset(holder);
     }

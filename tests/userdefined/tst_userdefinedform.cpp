@@ -43,7 +43,7 @@ QString stored(const char* name)
 }
 
 // Records with field 1 and field 2 given.
-void wines(TDataModule8& dm)
+void wines(UserDefinedTables& dm)
 {
     const std::pair<const char*, const char*> rows[] = {{"Rioja", "Spain"},
                                                         {"barolo", "Italy"},
@@ -59,10 +59,10 @@ void wines(TDataModule8& dm)
     dm.tbUserDefined->first();
 }
 
-struct Fixture : test::ModuleFixture<TDataModule8, UserDefinedWindow> {
+struct Fixture : test::ModuleFixture<UserDefinedTables, UserDefinedWindow> {
     // The configuration is stored in the fixture's own settings before the window opens.
     explicit Fixture(const std::function<void()>& configuration = {})
-        : ModuleFixture([&configuration](TDataModule8& dm) {
+        : ModuleFixture([&configuration](UserDefinedTables& dm) {
             wines(dm);
             if (configuration)
                 configuration();
@@ -330,14 +330,14 @@ private Q_SLOTS:
         QTimer::singleShot(0, [&] {
             auto* window = qobject_cast<UserDefinedWindow*>(QApplication::activeModalWidget());
             QVERIFY(window);
-            opened = menu->findChildren<TDataModule8*>().size() == 1 &&
+            opened = menu->findChildren<UserDefinedTables*>().size() == 1 &&
                      window->findChild<DBGrid*>(str("DBGrid1"))->model()->rowCount() == 5;
             window->findChild<QPushButton*>(str("CloseBtn"))->click();
         });
         f.click(button);
         QVERIFY(opened);
         QVERIFY(menu->findChildren<UserDefinedWindow*>().isEmpty());
-        QVERIFY(menu->findChildren<TDataModule8*>().isEmpty());
+        QVERIFY(menu->findChildren<UserDefinedTables*>().isEmpty());
     }
 };
 

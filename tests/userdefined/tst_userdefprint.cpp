@@ -29,7 +29,7 @@ struct PrintRun {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    TDataModule8 holder;
+    UserDefinedTables holder;
     std::unique_ptr<UserDefinedPrintMenu> menu;
 
     explicit PrintRun(int useMemo = 1)

@@ -25,7 +25,7 @@ QString str(const char* text)
 // whatever order its list is in. Its menu items name no command the way the others do.
 class Contacts : public RecordWindow {
 public:
-    explicit Contacts(TDataModule1& names)
+    explicit Contacts(AddressBookTables& names)
         : RecordWindow(nullptr, {{},
                                  str("Contacts"),
                                  str(R"(SOFTWARE\Varnholt\Quillory\RecordTest)"),
@@ -63,7 +63,7 @@ protected:
     QString deleteQuestion() const override { return str("Drop this contact?"); }
 
 private:
-    TDataModule1& m_names;
+    AddressBookTables& m_names;
 };
 
 void addContact(Table& t, const char* first, const char* last)
@@ -77,7 +77,7 @@ void addContact(Table& t, const char* first, const char* last)
 struct Fixture {
     test::ProgramDirectory dir;
     test::ScriptedDialogs services;
-    TDataModule1 names;
+    AddressBookTables names;
     Contacts window{names};
     Table& table = *names.tbNames;
 
