@@ -4,8 +4,8 @@
 #include "backup/tablerepair.h"
 #include "core/seams.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/session.h"
+#include "store/tableholder.h"
 #include "widgets/workrunner.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "formats/icalendar.h"
 
+#include "journal/journaltables.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
 #include "store/progress.h"
 #include "store/tablebulk.h"
 

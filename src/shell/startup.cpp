@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "addressbook/addressbooktables.h"
 #include "backup/restorepage.h"
 #include "backup/restorework.h"
 #include "backup/tablerescue.h"
@@ -12,7 +13,6 @@
 #include "shell/modules.h"
 #include "store/catalogue.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/tabledirectory.h"
 

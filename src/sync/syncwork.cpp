@@ -1,8 +1,9 @@
 #include "sync/syncwork.h"
 
+#include "addressbook/addressbooktables.h"
 #include "install/install.h"
+#include "journal/journaltables.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "sync/davclient.h"
 #include "sync/modulesync.h"

@@ -1,12 +1,12 @@
 #include "tools/wrenxform.h"
 
+#include "addressbook/addressbooktables.h"
 #include "backup/tablerepair.h"
 #include "core/aboutbox.h"
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/seams.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "tools/toolwork.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"

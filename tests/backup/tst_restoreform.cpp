@@ -1,3 +1,4 @@
+#include "addressbook/addressbooktables.h"
 #include "backup/backuptest.h"
 #include "backup/backupwindow.h"
 #include "backup/restorepage.h"
@@ -5,7 +6,6 @@
 #include "core/settings.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/holders.h"
 #include "store/table.h"
 #include "support/scripted.h"
 #include "support/testenv.h"

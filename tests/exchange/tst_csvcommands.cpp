@@ -1,13 +1,15 @@
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
 #include "core/keys.h"
 #include "core/settings.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
 #include "store/tablebulk.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 #include "widgets/modulewindow.h"
 
 #include <QAbstractItemView>

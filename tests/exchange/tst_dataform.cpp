@@ -1,12 +1,14 @@
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
 #include "exchange/dataform.h"
 #include "exchange/textexport.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
 #include "store/progress.h"
 #include "support/modulefixture.h"
 #include "support/scripted.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 #include "widgets/radiogroup.h"
 
 #include <QCheckBox>

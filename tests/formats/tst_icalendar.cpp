@@ -1,7 +1,7 @@
 #include "formats/icalendar.h"
 #include "formatstest.h"
+#include "journal/journaltables.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"

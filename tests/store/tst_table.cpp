@@ -1,12 +1,14 @@
+#include "addressbook/addressbooktables.h"
+#include "journal/journaltables.h"
 #include "store/catalogue.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "store/tablebulk.h"
 #include "store/tabledirectory.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 
 #include <QDir>
 #include <QScopeGuard>

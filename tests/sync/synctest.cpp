@@ -1,7 +1,8 @@
 #include "sync/synctest.h"
 
+#include "addressbook/addressbooktables.h"
 #include "install/install.h"
-#include "store/holders.h"
+#include "journal/journaltables.h"
 #include "store/session.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"

@@ -1,4 +1,4 @@
-#include "store/collectionsdata.h"
+#include "collections/collectionstables.h"
 
 namespace ql {
 
