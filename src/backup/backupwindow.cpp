@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <functional>
@@ -77,8 +76,7 @@ BackupWindow::BackupWindow(AddressBookTables& addressBook, const RunContext& con
 {
     m_context.services->serve(this);
     buildControls();
-    declareCommands();
-    layOut();
+    layOut(declareCommands());
 }
 
 void BackupWindow::buildControls()
@@ -96,19 +94,16 @@ void BackupWindow::buildControls()
 
     backUpButton = makeButton(panel, "Button1");
 
-    location =
-        new RadioGroup(QStringLiteral("Location"),
-                       {QStringLiteral("&Default"), QStringLiteral("&User Specified")}, this);
-    location->setObjectName(QStringLiteral("RadioGroup1"));
-    location->setAccessibleName(QStringLiteral("Location"));
-    location->setToolTip(
+    location = makeRadioGroup(
+        this, "RadioGroup1", QStringLiteral("Location"),
+        {QStringLiteral("&Default"), QStringLiteral("&User Specified")}, QStringLiteral("Location"),
         QStringLiteral("Back up into the program's backup folder or into a folder you name"));
     location->setItemIndex(0);
 
-    folderField = new QLineEdit(QStringLiteral("/"), this);
-    folderField->setObjectName(QStringLiteral("Edit1"));
-    folderField->setAccessibleName(QStringLiteral("Folder"));
-    folderField->setToolTip(QStringLiteral("The folder a user-specified backup goes into"));
+    folderField =
+        makeControl<QLineEdit>(this, "Edit1", QStringLiteral("Folder"),
+                               QStringLiteral("The folder a user-specified backup goes into"));
+    folderField->setText(QStringLiteral("/"));
     folderField->installEventFilter(this);
     connect(folderField, &QLineEdit::textEdited, this, &BackupWindow::chooseUserFolder);
     browseButton = makeButton(this, "BitBtn4");
@@ -122,35 +117,23 @@ void BackupWindow::buildControls()
         m_addressBook, m_context, [this](const QString& text) { setHeading(text); }, pages);
 }
 
-void BackupWindow::declareCommands()
+QHBoxLayout* BackupWindow::declareCommands()
 {
     declare(this, {.handler = [this] { backUpNow(); },
                    .caption = QStringLiteral("&Backup Now"),
                    .hint = QStringLiteral("Copy your data into the chosen folder now"),
                    .button = backUpButton});
-    // The browse button shows its picture alone, and keeps Alt+W.
-    declare(this, {.handler = [this] { browse(); },
-                   .caption = QStringLiteral("Browse"),
-                   .hint = QStringLiteral("Choose the folder for a user-specified backup"),
-                   .button = browseButton,
-                   .face = Command::Face{QString(), QKeySequence(Qt::ALT | Qt::Key_W)}});
-    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    declare(this, {.handler = [this] { accept(); },
-                   .caption = QStringLiteral("&Close"),
-                   .hint = QStringLiteral("Close the backup window"),
-                   .button = closeButton});
-    declare(this, {.handler = [this] { showAbout(); },
-                   .caption = QStringLiteral("&About"),
-                   .hint = QStringLiteral("About the backup"),
-                   .button = aboutButton});
-    declare(this, {.handler = [this] { showHelp(); },
-                   .caption = QStringLiteral("&Help"),
-                   .hint = QStringLiteral("Help on backing up and restoring your data"),
-                   .shortcut = QKeySequence(Qt::Key_F1),
-                   .button = helpButton});
+    declareFolderButton(this, browseButton,
+                        QStringLiteral("Choose the folder for a user-specified backup"),
+                        QKeySequence(Qt::ALT | Qt::Key_W), [this] { browse(); });
+    return declareFoot(
+        this, {aboutButton, QStringLiteral("About the backup"), [this] { showAbout(); }},
+        {helpButton, QStringLiteral("Help on backing up and restoring your data"),
+         [this] { showHelp(); }},
+        {closeButton, QStringLiteral("Close the backup window"), [this] { accept(); }});
 }
 
-void BackupWindow::layOut()
+void BackupWindow::layOut(QHBoxLayout* foot)
 {
     auto* panel = new QHBoxLayout(backUpButton->parentWidget());
     panel->setContentsMargins(4, 4, 4, 4);
@@ -163,11 +146,6 @@ void BackupWindow::layOut()
     folder->addWidget(folderLabel);
     folder->addWidget(folderField, 1);
     folder->addWidget(browseButton);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(aboutButton);
-    buttons->addWidget(helpButton);
-    buttons->addStretch();
-    buttons->addWidget(closeButton);
     auto* backUpPage = new QWidget(pages);
     backUpPage->setObjectName(QStringLiteral("BackUpPage"));
     auto* backUp = new QVBoxLayout(backUpPage);
@@ -190,7 +168,7 @@ void BackupWindow::layOut()
     layout->setSpacing(4);
     layout->addWidget(heading);
     layout->addWidget(pages, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(foot);
 }
 
 bool BackupWindow::eventFilter(QObject* watched, QEvent* event)

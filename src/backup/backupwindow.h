@@ -3,6 +3,7 @@
 #include "widgets/modulewindow.h"
 
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -56,8 +57,8 @@ protected:
 
 private:
     void buildControls();
-    void declareCommands();
-    void layOut();
+    QHBoxLayout* declareCommands();
+    void layOut(QHBoxLayout* foot);
     void setHeading(const QString& text);
 
     AddressBookTables& m_addressBook;

@@ -32,14 +32,14 @@ const QString kCaption = QStringLiteral("Quillory - Restore");
 QString describe(const QString& table)
 {
     static const QHash<QString, QString> kinds = {
-        {QStringLiteral("QYName2.DB"), QStringLiteral("Address book")},
-        {QStringLiteral("Journal2.DB"), QStringLiteral("Journal")},
-        {QStringLiteral("CollCD2.DB"), QStringLiteral("CDs")},
-        {QStringLiteral("CollCDR2.DB"), QStringLiteral("CD-ROMs")},
-        {QStringLiteral("CollTp2.DB"), QStringLiteral("Tapes")},
-        {QStringLiteral("CollBk2.DB"), QStringLiteral("Books")},
-        {QStringLiteral("ToDo2.db"), QStringLiteral("To-do list")},
-        {QStringLiteral("UserDa.db"), QStringLiteral("User-defined records")},
+        {catalogue::names().name, QStringLiteral("Address book")},
+        {catalogue::journal().name, QStringLiteral("Journal")},
+        {catalogue::cds().name, QStringLiteral("CDs")},
+        {catalogue::cdrs().name, QStringLiteral("CD-ROMs")},
+        {catalogue::tapes().name, QStringLiteral("Tapes")},
+        {catalogue::books().name, QStringLiteral("Books")},
+        {catalogue::toDo().name, QStringLiteral("To-do list")},
+        {catalogue::userDefined().name, QStringLiteral("User-defined records")},
     };
     return QStringLiteral("%1 (%2)").arg(kinds.value(table, table), table);
 }

@@ -67,6 +67,18 @@ void runExport(QWidget* window, QPushButton* button, const QString& caption,
     button->setText(caption + QStringLiteral(" Complete"));
 }
 
+// A button that chooses the file an export writes: it shows only its dots and takes the Alt key
+// `key`, which its tool tip names.
+void declareFileButton(QWidget* window, QPushButton* button, const QKeySequence& key,
+                       const std::function<void()>& handler)
+{
+    declare(window, {.handler = handler,
+                     .caption = QStringLiteral("Select File"),
+                     .hint = QStringLiteral("Select File"),
+                     .button = button,
+                     .face = Command::Face{QStringLiteral("..."), key}});
+}
+
 } // namespace
 
 DataWindow::DataWindow(const RunContext& context, QWidget* parent)
@@ -80,8 +92,7 @@ DataWindow::DataWindow(const RunContext& context, QWidget* parent)
     BitBtn1 = makeButton(this, "BitBtn1");
     BitBtn2 = makeButton(this, "BitBtn2");
     BitBtn3 = makeButton(this, "BitBtn3");
-    declareCommands();
-    layOut();
+    layOut(declareCommands());
     connect(RadioGroup1, &RadioGroup::clicked, this, [this] { RadioGroup1Click(); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 }
@@ -90,19 +101,15 @@ DataWindow::DataWindow(const RunContext& context, QWidget* parent)
 void DataWindow::buildSourceChooser()
 {
     RadioGroup1 =
-        new RadioGroup(QString(),
+        makeRadioGroup(this, "RadioGroup1", QString(),
                        {QStringLiteral("Organizer"), QStringLiteral("Journal"),
                         QStringLiteral("ToDo"), QStringLiteral("CD"), QStringLiteral("CD-R/RW"),
                         QStringLiteral("Tapes"), QStringLiteral("Books")},
-                       this);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setAccessibleName(QStringLiteral("Module"));
-    RadioGroup1->setToolTip(QStringLiteral("The module whose records the General page exports"));
+                       QStringLiteral("Module"),
+                       QStringLiteral("The module whose records the General page exports"));
     RadioGroup1->setItemIndex(0);
-    CheckBox1 = new QCheckBox(QStringLiteral("Quillory"), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setAccessibleName(QStringLiteral("Quillory"));
-    CheckBox1->setToolTip(QStringLiteral("Export from Quillory's own tables"));
+    CheckBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("Quillory"),
+                             QStringLiteral("Export from Quillory's own tables"));
     CheckBox1->setChecked(true);
 }
 
@@ -119,20 +126,16 @@ void DataWindow::buildPages()
     PageControl1->addTab(TabSheet2, QStringLiteral("General"));
     PageControl1->addTab(TabSheet3, QStringLiteral("UserDefined"));
 
-    RadioGroup2 = new RadioGroup(
-        QStringLiteral("Version"),
-        {QStringLiteral("Quillory 2.0/2.1"), QStringLiteral("Quillory 2.1x/3.0")}, TabSheet2);
-    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
-    RadioGroup2->setAccessibleName(QStringLiteral("Version"));
-    RadioGroup2->setToolTip(QStringLiteral("Both versions read the same file"));
+    RadioGroup2 = makeRadioGroup(
+        TabSheet2, "RadioGroup2", QStringLiteral("Version"),
+        {QStringLiteral("Quillory 2.0/2.1"), QStringLiteral("Quillory 2.1x/3.0")},
+        QStringLiteral("Version"), QStringLiteral("Both versions read the same file"));
     RadioGroup2->setItemIndex(0);
     Label2 = makeLabel(TabSheet2, "Label2", QStringLiteral("&File Name"));
     Edit2 = makeFileBox(TabSheet2, "Edit2", Label2);
     BitBtn7 = makeButton(TabSheet2, "BitBtn7");
-    CheckBox3 = new QCheckBox(QStringLiteral("Output &Memo Description"), TabSheet2);
-    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
-    CheckBox3->setAccessibleName(QStringLiteral("Output Memo Description"));
-    CheckBox3->setToolTip(QStringLiteral("Also export the memo fields"));
+    CheckBox3 = makeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("Output &Memo Description"),
+                             QStringLiteral("Also export the memo fields"));
     BitBtn4 = makeButton(TabSheet2, "BitBtn4");
 
     Panel1 = new QGroupBox(QStringLiteral("Quillory"), TabSheet3);
@@ -145,46 +148,32 @@ void DataWindow::buildPages()
 }
 
 // Each command declared once with the button that runs it.
-void DataWindow::declareCommands()
+QHBoxLayout* DataWindow::declareCommands()
 {
     // The file buttons show only their dots; each page's takes a letter of its own.
-    declare(this,
-            {.handler = [this] { BitBtn7Click(); },
-             .caption = QStringLiteral("Select File"),
-             .hint = QStringLiteral("Select File"),
-             .button = BitBtn7,
-             .face = Command::Face{QStringLiteral("..."), QKeySequence(Qt::ALT | Qt::Key_S)}});
+    declareFileButton(this, BitBtn7, QKeySequence(Qt::ALT | Qt::Key_S), [this] { BitBtn7Click(); });
     declare(this, {.handler = [this] { BitBtn4Click(); },
                    .caption = kExportGeneral,
                    .hint = QStringLiteral("Export  Data"),
                    .button = BitBtn4});
-    declare(this,
-            {.handler = [this] { SpeedButton1Click(); },
-             .caption = QStringLiteral("Select File"),
-             .hint = QStringLiteral("Select File"),
-             .button = SpeedButton1,
-             .face = Command::Face{QStringLiteral("..."), QKeySequence(Qt::ALT | Qt::Key_L)}});
+    declareFileButton(this, SpeedButton1, QKeySequence(Qt::ALT | Qt::Key_L),
+                      [this] { SpeedButton1Click(); });
     declare(this, {.handler = [this] { BitBtn8Click(); },
                    .caption = kExportUserDefined,
                    .hint = QStringLiteral("Export Data"),
                    .button = BitBtn8});
-    declare(this, {.handler = [this] { BitBtn1Click(); },
-                   .caption = QStringLiteral("&Close"),
-                   .hint = QStringLiteral("Close Data Module"),
-                   .button = BitBtn1});
-    declare(this, {.handler = [this] { BitBtn2Click(); },
-                   .caption = QStringLiteral("&About"),
-                   .hint = QStringLiteral("About Data Module"),
-                   .button = BitBtn2});
-    declare(this, {.handler = [this] { BitBtn3Click(); },
-                   .caption = QStringLiteral("&Help"),
-                   .hint = QStringLiteral("Data Module Help"),
-                   .shortcut = QKeySequence(Qt::Key_F1),
-                   .button = BitBtn3});
+    const auto showAbout = [this] {
+        m_context.aboutBox->showFor(QStringLiteral("Quillory - Data"),
+                                    QStringLiteral("Version 1.0"));
+    };
+    return declareFoot(this, {BitBtn2, QStringLiteral("About Data Module"), showAbout},
+                       {BitBtn3, QStringLiteral("Data Module Help"),
+                        [this] { help::showMainTopic(m_context.services->helpViewer(), 11); }},
+                       {BitBtn1, QStringLiteral("Close Data Module"), [this] { accept(); }});
 }
 
 // The source beside the pages, the buttons below them; the pages grow with the window.
-void DataWindow::layOut()
+void DataWindow::layOut(QHBoxLayout* foot)
 {
     auto* general = new QGridLayout(TabSheet2);
     general->addWidget(RadioGroup2, 0, 0, 1, 3);
@@ -214,29 +203,9 @@ void DataWindow::layOut()
     auto* body = new QHBoxLayout;
     body->addLayout(source);
     body->addWidget(PageControl1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
-    layout->addLayout(buttons);
-}
-
-void DataWindow::BitBtn1Click()
-{
-    accept();
-}
-
-void DataWindow::BitBtn2Click()
-{
-    m_context.aboutBox->showFor(QStringLiteral("Quillory - Data"), QStringLiteral("Version 1.0"));
-}
-
-void DataWindow::BitBtn3Click()
-{
-    help::showMainTopic(m_context.services->helpViewer(), 11);
+    layout->addLayout(foot);
 }
 
 void DataWindow::BitBtn4Click()

@@ -5,6 +5,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -46,9 +47,6 @@ public:
     QPushButton* BitBtn3;
 
     // The commands, each run by its button.
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void BitBtn3Click();
     void BitBtn4Click();
     void BitBtn7Click();
     void BitBtn8Click();
@@ -60,8 +58,8 @@ public:
 private:
     void buildSourceChooser();
     void buildPages();
-    void declareCommands();
-    void layOut();
+    QHBoxLayout* declareCommands();
+    void layOut(QHBoxLayout* foot);
     void chooseFile(QLineEdit* edit);
     const RunContext& m_context;
 };

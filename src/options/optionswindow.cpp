@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -32,16 +31,6 @@ namespace ql {
 namespace {
 
 const QString kYes = QStringLiteral("Yes");
-
-QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    box->setToolTip(hint);
-    return box;
-}
 
 // A label whose lines wrap, and which asks its layout for the height of all of them at its width:
 // the pages of a tab widget pass no height for a width up to the window, so a long status would
@@ -57,6 +46,27 @@ protected:
         setMinimumHeight(heightForWidth(width()));
     }
 };
+
+// A module the import can add, in the import's order: the box that chooses it, with its name,
+// caption and tool tip.
+struct ModuleBox {
+    QCheckBox* OptionsWindow::*box;
+    const char* name;
+    const char* caption;
+    const char* hint;
+};
+
+constexpr std::array<ModuleBox, import::moduleCount> kModuleBoxes = {{
+    {&OptionsWindow::addressBookBox, "CheckBox4", "Add&ress Book", "Import the address book"},
+    {&OptionsWindow::journalBox, "CheckBox5", "&Journal", "Import the journal"},
+    {&OptionsWindow::toDoBox, "CheckBox7", "To-Do &List", "Import the to-do list"},
+    {&OptionsWindow::cdBox, "CheckBox8", "C&Ds", "Import the CD collection"},
+    {&OptionsWindow::cdrBox, "CheckBox9", "CD-R/R&W", "Import the CD-R/RW collection"},
+    {&OptionsWindow::tapeBox, "CheckBox10", "Ta&pes", "Import the tape collection"},
+    {&OptionsWindow::bookBox, "CheckBox11", "&Books", "Import the book collection"},
+    {&OptionsWindow::userDefinedBox, "CheckBox12", "&User Defined",
+     "Import the user-defined records (current tables only)"},
+}};
 
 } // namespace
 
@@ -81,8 +91,7 @@ OptionsWindow::OptionsWindow(const RunContext& context,
     helpButton = makeButton(this, "BitBtn3");
     okButton = makeButton(this, "BitBtn1");
     closeButton = makeButton(this, "BitBtn4");
-    declareCommands();
-    layOut();
+    layOut(declareCommands());
 }
 
 QWidget* OptionsWindow::buildImportPage()
@@ -100,14 +109,12 @@ QWidget* OptionsWindow::buildImportPage()
     connect(sourceField, &QLineEdit::textEdited, this, [this] { importButton->setEnabled(true); });
     browseButton = makeButton(page, "BitBtn5");
 
-    sourceLayout = new RadioGroup(QStringLiteral("Source la&yout"),
+    sourceLayout = makeRadioGroup(page, "RadioGroup1", QStringLiteral("Source la&yout"),
                                   {QStringLiteral("&Earlier version's tables"),
                                    QStringLiteral("Current tables, &10 track titles"),
                                    QStringLiteral("Current tables, &30 track titles")},
-                                  page);
-    sourceLayout->setObjectName(QStringLiteral("RadioGroup1"));
-    sourceLayout->setAccessibleName(QStringLiteral("Source layout"));
-    sourceLayout->setToolTip(QStringLiteral("Which kind of tables the folder holds"));
+                                  QStringLiteral("Source layout"),
+                                  QStringLiteral("Which kind of tables the folder holds"));
     sourceLayout->setItemIndex(0);
     QWidget* modules = buildModuleBoxes(page);
 
@@ -147,32 +154,18 @@ QWidget* OptionsWindow::buildModuleBoxes(QWidget* page)
     bevel->setObjectName(QStringLiteral("Bevel2"));
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
-    addressBookBox = makeCheckBox(panel, "CheckBox4", QStringLiteral("Add&ress Book"),
-                                  QStringLiteral("Import the address book"));
-    journalBox = makeCheckBox(panel, "CheckBox5", QStringLiteral("&Journal"),
-                              QStringLiteral("Import the journal"));
-    toDoBox = makeCheckBox(panel, "CheckBox7", QStringLiteral("To-Do &List"),
-                           QStringLiteral("Import the to-do list"));
-    cdBox = makeCheckBox(panel, "CheckBox8", QStringLiteral("C&Ds"),
-                         QStringLiteral("Import the CD collection"));
-    cdrBox = makeCheckBox(panel, "CheckBox9", QStringLiteral("CD-R/R&W"),
-                          QStringLiteral("Import the CD-R/RW collection"));
-    tapeBox = makeCheckBox(panel, "CheckBox10", QStringLiteral("Ta&pes"),
-                           QStringLiteral("Import the tape collection"));
-    bookBox = makeCheckBox(panel, "CheckBox11", QStringLiteral("&Books"),
-                           QStringLiteral("Import the book collection"));
-    userDefinedBox =
-        makeCheckBox(panel, "CheckBox12", QStringLiteral("&User Defined"),
-                     QStringLiteral("Import the user-defined records (current tables only)"));
+    for (const ModuleBox& box : kModuleBoxes) {
+        this->*box.box = makeCheckBox(panel, box.name, QString::fromLatin1(box.caption),
+                                      QString::fromLatin1(box.hint));
+        (this->*box.box)->setChecked(true);
+    }
 
     auto* grid = new QGridLayout(panel);
     grid->addWidget(makeLabel(panel, "Label5", QStringLiteral("Modules to import")), 0, 0, 1, 2);
     grid->addWidget(bevel, 1, 0, 1, 2);
     const std::array<QCheckBox*, import::moduleCount> boxes = moduleBoxes();
-    for (int i = 0; i < import::moduleCount; ++i) {
-        boxes[std::size_t(i)]->setChecked(true);
+    for (int i = 0; i < import::moduleCount; ++i)
         grid->addWidget(boxes[std::size_t(i)], 2 + i % 4, i / 4);
-    }
     return panel;
 }
 
@@ -193,15 +186,10 @@ QWidget* OptionsWindow::buildMenuPage()
     return page;
 }
 
-void OptionsWindow::declareCommands()
+QHBoxLayout* OptionsWindow::declareCommands()
 {
-    // The browse button shows its picture alone; the letters of its name serve other controls.
-    declare(this, {.handler = [this] { browse(); },
-                   .caption = QStringLiteral("Browse"),
-                   .hint = QStringLiteral("Choose the folder to import from"),
-                   .button = browseButton,
-                   .face = Command::Face{QString(), QKeySequence(Qt::ALT | Qt::Key_X)}});
-    browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    declareFolderButton(this, browseButton, QStringLiteral("Choose the folder to import from"),
+                        QKeySequence(Qt::ALT | Qt::Key_X), [this] { browse(); });
     declare(this, {.handler = [this] { importNow(); },
                    .caption = QStringLiteral("Import &Now"),
                    .hint = QStringLiteral("Add the records of the ticked modules to your tables"),
@@ -215,37 +203,27 @@ void OptionsWindow::declareCommands()
              .caption = QStringLiteral("&OK"),
              .hint = QStringLiteral("Save the preference, apply it to the main menu and close"),
              .button = okButton});
-    declare(this, {.handler = [this] { showAbout(); },
-                   .caption = QStringLiteral("&About"),
-                   .hint = QStringLiteral("About the options"),
-                   .button = aboutButton});
-    declare(this, {.handler = [this] { help::showMainTopic(m_context.services->helpViewer(), 8); },
-                   .caption = QStringLiteral("&Help"),
-                   .hint = QStringLiteral("Help on the options and the import"),
-                   .shortcut = QKeySequence(Qt::Key_F1),
-                   .button = helpButton});
-    declare(this, {.handler = [this] { reject(); },
-                   .caption = QStringLiteral("&Close"),
-                   .hint = QStringLiteral("Close without saving the preference"),
-                   .button = closeButton});
+    return declareFoot(
+        this, {aboutButton, QStringLiteral("About the options"), [this] { showAbout(); }},
+        {helpButton, QStringLiteral("Help on the options and the import"),
+         [this] { help::showMainTopic(m_context.services->helpViewer(), 8); }},
+        {closeButton, QStringLiteral("Close without saving the preference"), [this] { reject(); }},
+        {okButton});
 }
 
-void OptionsWindow::layOut()
+void OptionsWindow::layOut(QHBoxLayout* foot)
 {
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(aboutButton);
-    buttons->addWidget(helpButton);
-    buttons->addStretch();
-    buttons->addWidget(okButton);
-    buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(foot);
 }
 
 std::array<QCheckBox*, import::moduleCount> OptionsWindow::moduleBoxes() const
 {
-    return {addressBookBox, journalBox, toDoBox, cdBox, cdrBox, tapeBox, bookBox, userDefinedBox};
+    std::array<QCheckBox*, import::moduleCount> boxes{};
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i] = this->*kModuleBoxes[i].box;
+    return boxes;
 }
 
 bool OptionsWindow::eventFilter(QObject* watched, QEvent* event)

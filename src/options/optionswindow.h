@@ -8,6 +8,7 @@
 #include <functional>
 
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -74,10 +75,10 @@ private:
     QWidget* buildImportPage();
     QWidget* buildModuleBoxes(QWidget* page);
     QWidget* buildMenuPage();
-    void declareCommands();
+    QHBoxLayout* declareCommands();
     // Puts a text of the import into the status below its buttons.
     void showStatus(const QString& text);
-    void layOut();
+    void layOut(QHBoxLayout* foot);
     // The module check boxes in the order the import handles the modules.
     std::array<QCheckBox*, import::moduleCount> moduleBoxes() const;
 

@@ -44,8 +44,7 @@ QPlainTextEdit* makeExplanation(QWidget* parent, const char* name, const QString
 
 QLabel* makeResult(QWidget* parent, const char* name, const QString& text)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    QLabel* label = makeLabel(parent, name, text);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -85,18 +84,14 @@ MaintenanceWindow::MaintenanceWindow(AddressBookTables& addressBook, const RunCo
 void MaintenanceWindow::buildCompactorPanel()
 {
     Panel1 = makePanel(this, "Panel1");
-    RadioGroup1 = new RadioGroup(
-        QStringLiteral("Records are identical when they have the same"),
+    RadioGroup1 = makeRadioGroup(
+        Panel1, "RadioGroup1", QStringLiteral("Records are identical when they have the same"),
         {QStringLiteral("First and last &name"), QStringLiteral("Names and &whole address"),
          QStringLiteral("Com&pany"), QStringLiteral("Ca&tegory"), QStringLiteral("&Group")},
-        Panel1);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setAccessibleName(QStringLiteral("Identical when the same"));
-    RadioGroup1->setToolTip(QStringLiteral("Choose what makes two records identical"));
-    CheckBox1 = new QCheckBox(QStringLiteral("Delete &identical records"), Panel1);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setAccessibleName(QStringLiteral("Delete identical records"));
-    CheckBox1->setToolTip(
+        QStringLiteral("Identical when the same"),
+        QStringLiteral("Choose what makes two records identical"));
+    CheckBox1 = makeCheckBox(
+        Panel1, "CheckBox1", QStringLiteral("Delete &identical records"),
         QStringLiteral("Ticked, later copies are deleted; unticked, they are only counted"));
     Button1 = makeButton(Panel1, "Button1");
     Label1 = makeResult(Panel1, "Label1", kIdenticalCaption);
@@ -118,14 +113,12 @@ void MaintenanceWindow::buildCompactorPanel()
 void MaintenanceWindow::buildBulkDeletePanel()
 {
     Panel2 = makePanel(this, "Panel2");
-    RadioGroup2 = new RadioGroup(QStringLiteral("Delete the records whose"),
+    RadioGroup2 = makeRadioGroup(Panel2, "RadioGroup2", QStringLiteral("Delete the records whose"),
                                  {QStringLiteral("Fir&st name"), QStringLiteral("Last nam&e"),
                                   QStringLiteral("C&ompany"), QStringLiteral("Categor&y"),
                                   QStringLiteral("Gro&up")},
-                                 Panel2);
-    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
-    RadioGroup2->setAccessibleName(QStringLiteral("Field to compare"));
-    RadioGroup2->setToolTip(QStringLiteral("Choose the field that must equal the value"));
+                                 QStringLiteral("Field to compare"),
+                                 QStringLiteral("Choose the field that must equal the value"));
     Label3 = makeLabel(Panel2, "Label3", QStringLiteral("is exactly this &value:"));
     Edit1 = makeControl<QLineEdit>(Panel2, "Edit1", QStringLiteral("Value"),
                                    QStringLiteral("The value, exactly as the records hold it"));

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <vector>
 
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QVBoxLayout;
@@ -12,6 +14,8 @@ class QVBoxLayout;
 // Small helpers that lay out a window's controls: each makes one control under its parent with
 // the objectName tests and settings find it by.
 namespace ql {
+
+class RadioGroup;
 
 // A control of type `Control` that a screen reader reads as `accessibleName` and whose tool tip
 // is `hint`.
@@ -25,6 +29,15 @@ Control* makeControl(QWidget* parent, const char* name, const QString& accessibl
     control->setToolTip(hint);
     return control;
 }
+
+// A check box showing `caption`, which a screen reader reads without its Alt marker.
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint);
+
+// A captioned group of radio buttons offering `items`, none of them chosen yet.
+RadioGroup* makeRadioGroup(QWidget* parent, const char* name, const QString& caption,
+                           const QStringList& items, const QString& accessibleName,
+                           const QString& hint);
 
 // A label showing `text`.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);

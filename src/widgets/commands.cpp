@@ -8,9 +8,11 @@
 #include <QAction>
 #include <QDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -49,6 +51,41 @@ QGridLayout* makeButtonGrid(QWidget* panel, int columns, const std::vector<Panel
         grid->addWidget(*place.button, i / columns, i % columns);
     }
     return grid;
+}
+
+void declareFolderButton(QWidget* window, QPushButton* button, const QString& hint,
+                         const QKeySequence& key, const std::function<void()>& handler)
+{
+    declare(window, {.handler = handler,
+                     .caption = QStringLiteral("Browse"),
+                     .hint = hint,
+                     .button = button,
+                     .face = Command::Face{QString(), key}});
+    button->setIcon(window->style()->standardIcon(QStyle::SP_DirOpenIcon));
+}
+
+QHBoxLayout* declareFoot(QWidget* window, const FootButton& about, const FootButton& help,
+                         const FootButton& close, const std::vector<QPushButton*>& beforeClose)
+{
+    const auto declareButton = [window](const FootButton& foot, const QString& caption,
+                                        const QKeySequence& shortcut) {
+        declare(window, {.handler = foot.handler,
+                         .caption = caption,
+                         .hint = foot.hint,
+                         .shortcut = shortcut,
+                         .button = foot.button});
+    };
+    declareButton(about, QStringLiteral("&About"), {});
+    declareButton(help, QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
+    declareButton(close, QStringLiteral("&Close"), {});
+    auto* row = new QHBoxLayout;
+    row->addWidget(about.button);
+    row->addWidget(help.button);
+    row->addStretch();
+    for (QPushButton* button : beforeClose)
+        row->addWidget(button);
+    row->addWidget(close.button);
+    return row;
 }
 
 QVBoxLayout* declarePrintMenu(QWidget* menu, const PrintMenuCommands& commands)

@@ -9,6 +9,7 @@
 class QAction;
 class QDialog;
 class QGridLayout;
+class QHBoxLayout;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -89,6 +90,25 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& title);
 // order; the command's declaration gives it its caption and hint. It is never the default button
 // (Enter belongs to the editors).
 QPushButton* makeButton(QWidget* parent, const char* name);
+
+// A button that chooses a folder: it shows the folder picture alone and takes the Alt key `key`,
+// which its tool tip names after `hint`; a screen reader reads it as "Browse".
+void declareFolderButton(QWidget* window, QPushButton* button, const QString& hint,
+                         const QKeySequence& key, const std::function<void()>& handler);
+
+// A button of a dialog window's foot: the button, its tool tip and what it runs.
+struct FootButton {
+    QPushButton* button;
+    QString hint;
+    std::function<void()> handler;
+};
+
+// The foot of a dialog window: About and Help (also F1) at the left, Close at the right, the
+// window's own buttons of the foot (`beforeClose`) just before Close. Returns the row for the
+// window's layout.
+QHBoxLayout* declareFoot(QWidget* window, const FootButton& about, const FootButton& help,
+                         const FootButton& close,
+                         const std::vector<QPushButton*>& beforeClose = {});
 
 // A button of a command panel: where it is kept and its name.
 struct PanelButton {

@@ -2,11 +2,13 @@
 #include "backup/backuptest.h"
 #include "backup/backupwindow.h"
 #include "backup/directorychooser.h"
+#include "backup/restorepage.h"
 #include "core/keys.h"
 #include "core/settings.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/table.h"
+#include "support/faces.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -186,6 +188,34 @@ private Q_SLOTS:
         QTRY_COMPARE(b.heading(), str("Backup Complete"));
         QVERIFY(QFile::exists(b.scratch.filePath(str("typed/QYName2.DB"))));
         QVERIFY(!QFile::exists(b.dir.filePath(str("BackUp/QYName2.DB"))));
+    }
+
+    // The foot holds About and Help at the left and Close at the right; Help and F1 open the
+    // backup's topic, the restore's while the Restore page shows.
+    void theControlsShowAndSayWhatTheyDo()
+    {
+        Backup b;
+        test::compareFaces(
+            b.window.get(),
+            {{"BitBtn2", "&About", "About", "About the backup"},
+             {"BitBtn3", "&Help", "Help", "Help on backing up and restoring your data"},
+             {"BitBtn1", "&Close", "Close", "Close the backup window"},
+             {"BitBtn4", "", "Browse", "Choose the folder for a user-specified backup (Alt+W)"},
+             {"RadioGroup1", "Location", "Location",
+              "Back up into the program's backup folder or into a folder you name"},
+             {"Edit1", "/", "Folder", "The folder a user-specified backup goes into"}});
+        QVERIFY(!b.window->browseButton->icon().isNull());
+        test::compareRow({b.window->aboutButton, b.window->helpButton, b.window->closeButton});
+        QVERIFY(b.window->closeButton->x() - b.window->helpButton->x() >
+                2 * b.window->helpButton->width());
+
+        b.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(b.window.get()));
+        QTest::keyClick(b.window.get(), Qt::Key_F1);
+        b.window->pages->setCurrentWidget(b.window->restorePage);
+        QTest::mouseClick(b.window->helpButton, Qt::LeftButton);
+        QCOMPARE(b.services.help->shown,
+                 (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 7}, {str("qlhelp.hlp"), 16}}));
     }
 
     // The chooser starts at the folder it is given (the home folder when that is none) and

@@ -5,6 +5,7 @@
 #include "journal/journaltables.h"
 #include "shell/mainmenu.h"
 #include "store/progress.h"
+#include "support/faces.h"
 #include "support/modulefixture.h"
 #include "support/scripted.h"
 #include "support/testmain.h"
@@ -89,6 +90,28 @@ class DataFormTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { test::setUpProcess(); }
+
+    void theControlsShowAndSayWhatTheyDo()
+    {
+        Fixture f;
+        test::compareFaces(
+            f.window.get(),
+            {{"BitBtn2", "&About", "About", "About Data Module"},
+             {"BitBtn3", "&Help", "Help", "Data Module Help"},
+             {"BitBtn1", "&Close", "Close", "Close Data Module"},
+             {"RadioGroup1", "", "Module", "The module whose records the General page exports"},
+             {"CheckBox1", "Quillory", "Quillory", "Export from Quillory's own tables"},
+             {"RadioGroup2", "Version", "Version", "Both versions read the same file"},
+             {"CheckBox3", "Output &Memo Description", "Output Memo Description",
+              "Also export the memo fields"}});
+        test::compareRow({f.window->BitBtn2, f.window->BitBtn3, f.window->BitBtn1});
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QCOMPARE(f.services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 11}}));
+        QTest::mouseClick(f.window->BitBtn1, Qt::LeftButton);
+        QVERIFY(!f.window->isVisible());
+    }
 
     // The export runs without a window and counts the records written; a cancel part way leaves
     // the file that was there as it was, and no other file beside it.

@@ -13,6 +13,7 @@
 #include "store/session.h"
 #include "store/table.h"
 #include "store/tabledirectory.h"
+#include "support/faces.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -240,6 +241,46 @@ private Q_SLOTS:
             QCOMPARE(services.prompts->questions, c.questions);
             QCOMPARE(loansShown, !c.questions.isEmpty() && c.answer);
         }
+    }
+
+    // The modules to import stand in two columns of four; OK stands before Close at the right of
+    // the foot.
+    void theControlsShowAndSayWhatTheyDo()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        auto program = start(dir, services);
+        inOptions(program->mainMenu(), [&](OptionsWindow* window) {
+            test::compareFaces(
+                window, {{"BitBtn2", "&About", "About", "About the options"},
+                         {"BitBtn3", "&Help", "Help", "Help on the options and the import"},
+                         {"BitBtn1", "&OK", "OK",
+                          "Save the preference, apply it to the main menu and close"},
+                         {"BitBtn4", "&Close", "Close", "Close without saving the preference"},
+                         {"BitBtn5", "", "Browse", "Choose the folder to import from (Alt+X)"},
+                         {"RadioGroup1", "Source la&yout", "Source layout",
+                          "Which kind of tables the folder holds"},
+                         {"CheckBox4", "Add&ress Book", "Address Book", "Import the address book"},
+                         {"CheckBox5", "&Journal", "Journal", "Import the journal"},
+                         {"CheckBox7", "To-Do &List", "To-Do List", "Import the to-do list"},
+                         {"CheckBox8", "C&Ds", "CDs", "Import the CD collection"},
+                         {"CheckBox9", "CD-R/R&W", "CD-R/RW", "Import the CD-R/RW collection"},
+                         {"CheckBox10", "Ta&pes", "Tapes", "Import the tape collection"},
+                         {"CheckBox11", "&Books", "Books", "Import the book collection"},
+                         {"CheckBox12", "&User Defined", "User Defined",
+                          "Import the user-defined records (current tables only)"}});
+            test::compareRow(
+                {window->aboutButton, window->helpButton, window->okButton, window->closeButton});
+            test::compareRow({window->addressBookBox, window->cdrBox});
+            test::compareRow({window->cdBox, window->userDefinedBox});
+            for (const auto& column : {std::pair{window->addressBookBox, window->journalBox},
+                                       std::pair{window->toDoBox, window->cdBox},
+                                       std::pair{window->cdrBox, window->tapeBox}})
+                QVERIFY(column.first->y() < column.second->y() &&
+                        column.first->x() == column.second->x());
+            QTest::mouseClick(window->helpButton, Qt::LeftButton);
+        });
+        QCOMPARE(services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 8}}));
     }
 
     // Close drops a tick; OK hides the tools button at once and for every later start.
