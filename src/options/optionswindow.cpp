@@ -263,7 +263,7 @@ void OptionsWindow::showPreferences()
                                     std::pair{loanReminderBox, keys::LoanReminder}}) {
         QString choice;
         try {
-            Settings settings;
+            Settings settings(m_context.services->settings());
             settings.openKey(keys::Options, true);
             choice = settings.readString(name);
         } catch (const Error&) {
@@ -278,7 +278,7 @@ void OptionsWindow::showPreferences()
 void OptionsWindow::savePreferences()
 {
     const bool hidden = hideToolsBox->isChecked();
-    Settings settings;
+    Settings settings(m_context.services->settings());
     settings.openKey(keys::Options, true);
     settings.writeString(keys::QYToolBtn, hidden ? kYes : QStringLiteral("No"));
     settings.writeString(keys::LoanReminder,

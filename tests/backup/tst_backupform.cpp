@@ -90,7 +90,7 @@ private Q_SLOTS:
     {
         Backup b;
         {
-            Settings settings;
+            Settings settings(*b.services.settings);
             settings.openKey(keys::UserDef, true);
             settings.writeString(str("Title"), str("Cellar"));
             settings.writeString(str("Label1"), str("Wine"));
@@ -200,13 +200,17 @@ private Q_SLOTS:
         QCOMPARE(DirectoryChooser(QString()).selectedDirectory(), QDir::homePath());
         QCOMPARE(DirectoryChooser(start).selectedDirectory(), start);
 
+        // The window that asks serves the run's services, as the backup and options windows do.
+        test::ScriptedServices services;
+        QWidget owner;
+        services.serve(&owner);
         const auto chooseWith = [&](const std::function<void(DirectoryChooser*)>& act) {
             QTimer::singleShot(0, [&] {
                 auto* chooser = qobject_cast<DirectoryChooser*>(QApplication::activeModalWidget());
                 QVERIFY(chooser);
                 act(chooser);
             });
-            return DirectoryChooser::choose(nullptr, start);
+            return DirectoryChooser::choose(&owner, start);
         };
         QCOMPARE(chooseWith([&](DirectoryChooser* c) {
                      c->selectDirectory(chosen);
@@ -234,7 +238,7 @@ private Q_SLOTS:
             const QString backups = dir.filePath(str("BackUp"));
             QVERIFY(QDir().mkdir(backups));
             if (c.value) {
-                Settings settings;
+                Settings settings(*services.settings);
                 settings.openKey(keys::Options, true);
                 settings.writeString(keys::BackupSwitch, str(c.value));
             }
@@ -253,7 +257,7 @@ private Q_SLOTS:
         const QString backups = dir.filePath(str("BackUp"));
         QVERIFY(QDir().mkdir(backups));
         {
-            Settings settings;
+            Settings settings(*services.settings);
             settings.openKey(keys::Options, true);
             settings.writeString(keys::BackupSwitch, str("Yes"));
         }
