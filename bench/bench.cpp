@@ -832,11 +832,14 @@ public:
     }
 };
 
-// What the measured windows share with a run, their prompts answering from the benchmark; the
-// benchmark shows no about window. Work that runs over no window of the program runs over `owner`.
+// What the measured windows share with a run, their prompts answering from the benchmark and their
+// settings in a file of the benchmark's own; the benchmark shows no about window. Work that runs
+// over no window of the program runs over `owner`.
 struct BenchServices {
+    QTemporaryDir settingsFolder;
+    ql::SettingsFile settings{QDir(settingsFolder.path()).filePath(QStringLiteral("Quillory.reg"))};
     BenchPrompts prompts;
-    ql::Services services{&prompts, nullptr, nullptr, nullptr};
+    ql::Services services{&settings, &prompts, nullptr, nullptr, nullptr};
     ql::RunContext context;
     QWidget owner;
     BenchServices()
@@ -969,7 +972,7 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
 {
     BenchPrompts& answers = bench.prompts;
     {
-        ql::Settings settings;
+        ql::Settings settings(bench.settings);
         settings.openKey(ql::keys::UserDef, true);
         settings.writeString(QStringLiteral("Title"), QStringLiteral("Cellar"));
         for (int n = 1; n <= 9; ++n)
@@ -1050,8 +1053,6 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
 {
     BenchServices bench;
     BenchPrompts* answers = &bench.prompts;
-    QTemporaryDir settings;
-    ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
     const QDir data(QDir(programDirectory).filePath(QStringLiteral("Data")));
 
     std::unique_ptr<ql::Program> program;
@@ -1590,8 +1591,6 @@ void runLoans(int records)
         st.commit();
     }
     BenchServices bench;
-    QTemporaryDir settings;
-    ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
 
     std::unique_ptr<ql::LoansWindow> window;
     const auto painted = [&] {

@@ -35,11 +35,11 @@ namespace {
 // What a run needs that only the user interface thread may read: what the user typed into the
 // address book is stored first, so it is part of the backup, and the user-defined window's
 // configuration is read from the settings. A failure is thrown as ql::Error.
-void prepareRun(AddressBookTables& addressBook, backup::Request& request)
+void prepareRun(AddressBookTables& addressBook, SettingsFile& settings, backup::Request& request)
 {
     if (addressBook.tbNames->isOpen())
         addressBook.tbNames->checkBrowseMode();
-    Settings userDefined;
+    Settings userDefined(settings);
     userDefined.openKey(keys::UserDef, false);
     request.userDefinedSettings = userDefined.keyText().toUtf8();
 }
@@ -196,7 +196,7 @@ void BackupWindow::backUpNow()
     QString failure = backup::refusal(request);
     try {
         if (failure.isEmpty())
-            prepareRun(m_addressBook, request);
+            prepareRun(m_addressBook, m_context.services->settings(), request);
     } catch (const Error& e) {
         failure = e.text();
     }
@@ -217,7 +217,7 @@ void BackupWindow::backUpNow()
                                                             : backup::headings().failed);
     // The restore page offers the folder last backed up into.
     if (result->outcome == backup::Outcome::Complete && request.userSpecified) {
-        Settings settings;
+        Settings settings(m_context.services->settings());
         settings.openKey(keys::Backup, true);
         settings.writeString(RestorePage::lastFolderValue(), request.userFolder);
     }
@@ -251,8 +251,8 @@ void BackupWindow::runAtExit(QWidget* owner, AddressBookTables& addressBook,
                              const RunContext& context)
 {
     QString choice;
-    const bool read = guarded(owner, [&choice] {
-        Settings settings;
+    const bool read = guarded(owner, [&choice, &context] {
+        Settings settings(context.services->settings());
         settings.openKey(keys::Options, true);
         choice = settings.readString(keys::BackupSwitch);
     });
@@ -261,7 +261,7 @@ void BackupWindow::runAtExit(QWidget* owner, AddressBookTables& addressBook,
     backup::Request request;
     request.programDirectory = context.programDirectory;
     try {
-        prepareRun(addressBook, request);
+        prepareRun(addressBook, context.services->settings(), request);
     } catch (const Error& e) {
         tell(owner, {backup::Outcome::Failed, e.text()});
         return;

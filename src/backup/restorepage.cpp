@@ -57,9 +57,9 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QString& accessib
 }
 
 // The user-defined window's configuration as the settings hold it now.
-QByteArray currentUserDefined()
+QByteArray currentUserDefined(SettingsFile& file)
 {
-    Settings userDefined;
+    Settings userDefined(file);
     userDefined.openKey(keys::UserDef, false);
     return userDefined.keyText().toUtf8();
 }
@@ -143,7 +143,7 @@ void RestorePage::layOut()
 void RestorePage::findBackups()
 {
     QStringList others = m_chosenFolders;
-    Settings backupSettings;
+    Settings backupSettings(m_context.services->settings());
     if (backupSettings.openKey(keys::Backup, false))
         others.prepend(backupSettings.readString(lastFolderValue()));
     std::vector<restore::Backup> found;
@@ -242,10 +242,10 @@ void RestorePage::restoreNow()
 void RestorePage::runRestore(const restore::Backup& backup)
 {
     const Reenable reenable({restoreButton, chooseButton});
-    const restore::Request request{
-        {m_context.programDirectory, backup.folder, true, currentUserDefined()},
-        tickedTables(),
-        userDefinedBox->isEnabled() && userDefinedBox->isChecked()};
+    const restore::Request request{{m_context.programDirectory, backup.folder, true,
+                                    currentUserDefined(m_context.services->settings())},
+                                   tickedTables(),
+                                   userDefinedBox->isEnabled() && userDefinedBox->isChecked()};
     // What the user typed into the address book is stored first, and set aside with its table.
     const bool wasOpen = m_addressBook.tbNames->isOpen();
     if (wasOpen)
@@ -289,7 +289,7 @@ void RestorePage::finish(const restore::Result& result, const restore::Backup& b
                                   "they were are kept in \"%2\".")
                        .arg(backup.made, QDir::toNativeSeparators(result.setAside));
     if (result.userDefinedSettings) {
-        Settings userDefined;
+        Settings userDefined(m_context.services->settings());
         userDefined.openKey(keys::UserDef, true);
         if (!userDefined.replaceKey(*result.userDefinedSettings))
             told += QStringLiteral(" The user-defined window's settings in the backup cannot be "

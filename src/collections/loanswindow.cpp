@@ -643,7 +643,7 @@ void openLoans(QWidget* owner, const RunContext& context, CollectionsWindow* col
 
 void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
 {
-    Settings settings;
+    Settings settings(context.services->settings());
     settings.openKey(keys::Options, true);
     if (settings.readString(keys::LoanReminder) != QStringLiteral("Yes"))
         return;

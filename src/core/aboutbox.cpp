@@ -4,6 +4,7 @@
 #include "core/geometry.h"
 #include "core/guard.h"
 #include "core/keys.h"
+#include "core/seams.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -60,13 +61,13 @@ void AboutBox::showFor(const QString& product, const QString& version)
 
 void AboutBox::showEvent(QShowEvent* event)
 {
-    geometry::restore(this, keys::Help, QRect(200, 108, 367, 262));
+    geometry::restore(Services::of(this).settings(), this, keys::Help, QRect(200, 108, 367, 262));
     QDialog::showEvent(event);
 }
 
 void AboutBox::done(int result)
 {
-    guarded(this, [this] { geometry::save(this, keys::Help); });
+    guarded(this, [this] { geometry::save(Services::of(this).settings(), this, keys::Help); });
     QDialog::done(result);
 }
 

@@ -16,11 +16,10 @@ class AboutBox;
 // window, report and tool that needs it through its constructor; nothing reaches it through a
 // global.
 //
-// What the whole process shares stays out of it on purpose, each in its own header: the table
-// engine's names and passwords (store/session.h), which every table finds wherever it is opened,
-// on any thread; the settings file (core/settings.h), the user's and read wherever a value is;
-// the clock a test replaces for the length of a case (store/clock.h) and the help window behind
-// the real help viewer (widgets/helpwindow.h).
+// The settings file and the help window come with the services. What the whole process shares
+// stays out of it on purpose, each in its own header: the table engine's names and passwords
+// (store/session.h), which every table finds wherever it is opened, on any thread; and the clock
+// a test replaces for the length of a case (store/clock.h).
 struct RunContext {
     // The prompts, printing, help viewer and process start of the run.
     const Services* services = nullptr;

@@ -176,10 +176,10 @@ void placeWhenFramed(QWidget* window, const std::function<void()>& place)
 
 } // namespace
 
-void restore(QWidget* window, const QString& key, const QRect& design)
+void restore(SettingsFile& file, QWidget* window, const QString& key, const QRect& design)
 {
     QRect outer = design;
-    Settings settings;
+    Settings settings(file);
     if (settings.openKey(key, true)) {
         try {
             // Stored numbers are kept within what a window can be, so no sum of a place and a
@@ -200,7 +200,7 @@ void restore(QWidget* window, const QString& key, const QRect& design)
         placeWhenFramed(window, [window, outer] { apply(window, outer); });
 }
 
-void save(QWidget* window, const QString& key)
+void save(SettingsFile& file, QWidget* window, const QString& key)
 {
     // Never smaller than the window can be made: a size taken while the frame was still being
     // laid out is no size to open at again.
@@ -212,7 +212,7 @@ void save(QWidget* window, const QString& key)
     // Nor larger than the screen it stands on: a window opens again at most as large as that.
     if (const QScreen* screen = screenOf(frame))
         frame.setSize(frame.size().boundedTo(screen->availableGeometry().size()));
-    Settings settings;
+    Settings settings(file);
     settings.openKey(key, true);
     settings.writeInteger(keys::Left, frame.x());
     settings.writeInteger(keys::Top, frame.y());

@@ -70,25 +70,38 @@ public:
     virtual bool start(const QString& program) = 0;
 };
 
-// The services of one run, each the program's own: the program makes the real ones at start and
-// hands them down in its run context; a test makes scripted ones. A window made with them serves
-// them to everything in it, so a control or a command finds them through the window it is in.
+class SettingsFile;
+
+// The services of one run, each the program's own: the settings file that stands for the
+// registry, the dialogs, the printer, the help viewer and the start of other programs. The
+// program makes the real ones at start and hands them down in its run context; a test makes
+// scripted ones. A window made with them serves them to everything in it, so a control or a
+// command finds them through the window it is in.
 class Services {
 public:
     Services() = default;
-    Services(Prompts* prompts, Printing* printing, HelpViewer* helpViewer,
+    Services(SettingsFile* settings, Prompts* prompts, Printing* printing, HelpViewer* helpViewer,
              ProcessStarter* processStarter)
-        : m_prompts(prompts)
+        : m_settings(settings)
+        , m_prompts(prompts)
         , m_printing(printing)
         , m_helpViewer(helpViewer)
         , m_processStarter(processStarter)
     {
     }
 
+    SettingsFile& settings() const { return *m_settings; }
     Prompts& prompts() const { return *m_prompts; }
     Printing& printing() const { return *m_printing; }
     HelpViewer& helpViewer() const { return *m_helpViewer; }
     ProcessStarter& processStarter() const { return *m_processStarter; }
+    // The same services over another settings file.
+    Services withSettings(SettingsFile* settings) const
+    {
+        Services copy = *this;
+        copy.m_settings = settings;
+        return copy;
+    }
 
     // Everything in `window` (and every window it owns) finds these services from now on; they
     // outlive the window.
@@ -98,6 +111,7 @@ public:
     static const Services& of(const QWidget* widget);
 
 private:
+    SettingsFile* m_settings = nullptr;
     Prompts* m_prompts = nullptr;
     Printing* m_printing = nullptr;
     HelpViewer* m_helpViewer = nullptr;

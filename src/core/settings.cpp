@@ -15,41 +15,9 @@
 namespace ql {
 namespace {
 
-QString& storePath()
-{
-    static QString path =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-            .filePath(QStringLiteral("Varnholt/Quillory.reg"));
-    return path;
-}
-
-QString& damageReport()
-{
-    static QString report;
-    return report;
-}
-
-// Whether the last read found a store file that exists but cannot be read (no permission, a
-// folder, an I/O error): nothing is written over it until it can be read again.
-bool& unreadable()
-{
-    static bool flag = false;
-    return flag;
-}
-
 // The settings are the user's alone.
 constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 constexpr QFileDevice::Permissions kPrivateFolder = kPrivateFile | QFileDevice::ExeOwner;
-
-// Said once each time the file becomes unreadable.
-void reportUnreadable(const QString& reason)
-{
-    if (std::exchange(unreadable(), true))
-        return;
-    damageReport() = QStringLiteral("The settings file %1 cannot be read (%2). The program goes on "
-                                    "with default settings and changes nothing in that file.")
-                         .arg(QDir::toNativeSeparators(storePath()), reason);
-}
 
 // Keys compare without regard to letter case, as the registry's do.
 QString normalKey(const QString& key)
@@ -100,10 +68,10 @@ bool unescaped(const QString& text, QString* out)
 // Every change happens under one lock, so two running copies never lose each other's writes.
 class StoreLock {
 public:
-    StoreLock()
-        : m_lock(storePath() + QStringLiteral(".lock"))
+    explicit StoreLock(const QString& storePath)
+        : m_lock(storePath + QStringLiteral(".lock"))
     {
-        const QString folder = QFileInfo(storePath()).absolutePath();
+        const QString folder = QFileInfo(storePath).absolutePath();
         if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
             QFile::setPermissions(folder, kPrivateFolder);
         m_lock.setStaleLockTime(10000);
@@ -118,21 +86,56 @@ private:
 
 } // namespace
 
-Settings::Settings() = default;
-
-QString Settings::storeFile()
+QString SettingsFile::defaultPath()
 {
-    return storePath();
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("Varnholt/Quillory.reg"));
 }
 
-void Settings::setStoreFile(const QString& path)
+SettingsFile::SettingsFile(QString path)
+    : m_path(std::move(path))
 {
-    storePath() = path;
 }
 
-QString Settings::takeDamageReport()
+QString SettingsFile::takeDamageReport()
 {
-    return std::exchange(damageReport(), QString());
+    const QMutexLocker lock(&m_mutex);
+    return std::exchange(m_damageReport, QString());
+}
+
+bool SettingsFile::unreadable() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_unreadable;
+}
+
+void SettingsFile::setReadable()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_unreadable = false;
+}
+
+void SettingsFile::reportUnreadable(const QString& reason)
+{
+    const QMutexLocker lock(&m_mutex);
+    if (std::exchange(m_unreadable, true))
+        return;
+    m_damageReport = QStringLiteral("The settings file %1 cannot be read (%2). The program goes on "
+                                    "with default settings and changes nothing in that file.")
+                         .arg(QDir::toNativeSeparators(m_path), reason);
+}
+
+void SettingsFile::reportSetAside(const QString& aside)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_damageReport = QStringLiteral("The settings file %1 could not be read. It was kept as "
+                                    "%2, and the program goes on with default settings.")
+                         .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(aside));
+}
+
+Settings::Settings(SettingsFile& file)
+    : m_file(&file)
+{
 }
 
 // The file: a comment line, then per key a "[path]" line followed by "name=int:N" and
@@ -181,45 +184,43 @@ bool Settings::parse(const QByteArray& bytes, Tree& tree)
     return !damaged;
 }
 
-Settings::Tree Settings::load()
+Settings::Tree Settings::load() const
 {
-    QFile file(storePath());
-    if (!QFileInfo::exists(storePath())) {
-        unreadable() = false;
+    const QString& path = m_file->path();
+    QFile file(path);
+    if (!QFileInfo::exists(path)) {
+        m_file->setReadable();
         return {};
     }
-    const bool readable = !QFileInfo(storePath()).isDir() && file.open(QIODevice::ReadOnly);
+    const bool readable = !QFileInfo(path).isDir() && file.open(QIODevice::ReadOnly);
     const QByteArray bytes = readable ? file.readAll() : QByteArray();
     if (!readable || file.error() != QFileDevice::NoError) {
-        reportUnreadable(QFileInfo(storePath()).isDir() ? QStringLiteral("it is a folder")
-                                                        : file.errorString());
+        m_file->reportUnreadable(QFileInfo(path).isDir() ? QStringLiteral("it is a folder")
+                                                         : file.errorString());
         return {};
     }
     file.close();
-    unreadable() = false;
+    m_file->setReadable();
     Tree tree;
     const bool damaged = !parse(bytes, tree);
     if (damaged) {
         // Set the damaged file aside, keep it for the user, and go on with defaults.
         const QString aside =
-            storePath() + QStringLiteral(".damaged-") +
+            path + QStringLiteral(".damaged-") +
             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        QFile::rename(storePath(), aside);
+        QFile::rename(path, aside);
         QFile::setPermissions(aside, kPrivateFile);
-        damageReport() =
-            QStringLiteral("The settings file %1 could not be read. It was kept as "
-                           "%2, and the program goes on with default settings.")
-                .arg(QDir::toNativeSeparators(storePath()), QDir::toNativeSeparators(aside));
+        m_file->reportSetAside(aside);
         return {};
     }
     return tree;
 }
 
-bool Settings::save(const Tree& tree)
+bool Settings::save(const Tree& tree) const
 {
-    if (unreadable())
+    if (m_file->unreadable())
         return false;
-    QSaveFile file(storePath());
+    QSaveFile file(m_file->path());
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kPrivateFile))
         return false;
     QTextStream out(&file);
@@ -263,7 +264,7 @@ bool Settings::openKey(const QString& key, bool create)
         m_path = key;
         return true;
     }
-    StoreLock lock;
+    StoreLock lock(m_file->path());
     Tree tree = load();
     if (tree.find(normal) == tree.end()) {
         // The key and the parents it implies are one section; they exist from now on.
@@ -324,7 +325,7 @@ void Settings::writeString(const QString& name, const QString& value)
 
 void Settings::write(const QString& name, const Value& value)
 {
-    StoreLock lock;
+    StoreLock lock(m_file->path());
     Tree tree = load();
     Key& key = tree[m_key];
     if (key.path.isEmpty())
@@ -339,7 +340,7 @@ bool Settings::replaceKey(const QByteArray& keyText)
     Tree given;
     if (m_key.isEmpty() || !parse(keyText, given))
         return false;
-    StoreLock lock;
+    StoreLock lock(m_file->path());
     Tree tree = load();
     Key& key = tree[m_key];
     if (key.path.isEmpty())

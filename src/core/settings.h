@@ -1,10 +1,45 @@
 #pragma once
 
+#include <QMutex>
 #include <QString>
 #include <map>
 #include <variant>
 
 namespace ql {
+
+class Settings;
+
+// The settings file of a run: where it is, and what reading it found wrong. The program makes one
+// at start and hands it to every window and service that keeps settings; any thread may use it.
+class SettingsFile {
+public:
+    // ~/.config/Varnholt/Quillory.reg, the user's own.
+    static QString defaultPath();
+
+    explicit SettingsFile(QString path = defaultPath());
+    SettingsFile(const SettingsFile&) = delete;
+    SettingsFile& operator=(const SettingsFile&) = delete;
+
+    const QString& path() const { return m_path; }
+    // The text about a damaged file that was set aside, or an unreadable one, once; empty
+    // afterwards.
+    QString takeDamageReport();
+
+private:
+    friend class Settings;
+    // Whether the last read found a file that exists but cannot be read (no permission, a folder,
+    // an I/O error): nothing is written over it until it can be read again.
+    bool unreadable() const;
+    void setReadable();
+    // Said once each time the file becomes unreadable.
+    void reportUnreadable(const QString& reason);
+    void reportSetAside(const QString& aside);
+
+    const QString m_path;
+    mutable QMutex m_mutex;
+    QString m_damageReport;
+    bool m_unreadable = false;
+};
 
 // The settings store: a tree of keys written with backslashes
 // ("SOFTWARE\\Varnholt\\Quillory\\PDA"), each holding named 32-bit integers and strings. It lives
@@ -12,16 +47,10 @@ namespace ql {
 // write, and written atomically under a lock shared by every running copy of the program.
 //
 // Like the registry accessor it stands in for, a Settings object is created for one key, used and
-// released at once.
+// released at once, over the settings file of the run.
 class Settings {
 public:
-    Settings();
-
-    // The file every Settings object uses (~/.config/Varnholt/Quillory.reg unless changed).
-    static QString storeFile();
-    static void setStoreFile(const QString& path);
-    // The text about a damaged store file that was set aside, once; empty afterwards.
-    static QString takeDamageReport();
+    explicit Settings(SettingsFile& file);
 
     // Opens a key; with create set a missing key and its parents are made, otherwise a missing
     // key gives false.
@@ -53,13 +82,14 @@ private:
     using Tree = std::map<QString, Key>; // by the path in lower case
 
     static bool parse(const QByteArray& bytes, Tree& tree);
-    static Tree load();
-    static bool save(const Tree& tree);
+    Tree load() const;
+    bool save(const Tree& tree) const;
     // A key's "[path]" line and a line for each of its values.
     static QString keyLines(const Key& key);
     void write(const QString& name, const Value& value);
     const Value* find(const Tree& tree, const QString& name) const;
 
+    SettingsFile* m_file;
     QString m_key;
     QString m_path;
 };

@@ -241,7 +241,7 @@ void OptionsWindow::showPreferences()
                                     std::pair{loanReminderBox, keys::LoanReminder}}) {
         QString choice;
         try {
-            Settings settings;
+            Settings settings(m_context.services->settings());
             settings.openKey(keys::Options, true);
             choice = settings.readString(name);
         } catch (const Error&) {
@@ -256,7 +256,7 @@ void OptionsWindow::showPreferences()
 void OptionsWindow::savePreferences()
 {
     const bool hidden = hideToolsBox->isChecked();
-    Settings settings;
+    Settings settings(m_context.services->settings());
     settings.openKey(keys::Options, true);
     settings.writeString(keys::QYToolBtn, hidden ? kYes : QStringLiteral("No"));
     settings.writeString(keys::LoanReminder,

@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     // The session's end closes the program as Exit does.
     const ql::SessionEnd sessionEnd(program->mainMenu(), [&services] { services.stopAsking(); });
     program->mainMenu()->show();
-    if (const QString report = ql::Settings::takeDamageReport(); !report.isEmpty())
+    if (const QString report = services.services().settings().takeDamageReport(); !report.isEmpty())
         services.services().prompts().message(program->mainMenu(), report,
                                               ql::MessageKind::Warning);
     ql::showNotices(program->mainMenu());

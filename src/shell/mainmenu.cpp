@@ -73,9 +73,9 @@ QPushButton* makeButton(QWidget* parent, const MenuButton& design)
 }
 
 // The path of the tools program as stored; empty while none is. A value of the wrong type fails.
-QString storedToolsLocation()
+QString storedToolsLocation(SettingsFile& file)
 {
-    Settings settings;
+    Settings settings(file);
     return settings.openKey(keys::QYTools, false) ? settings.readString(keys::Location) : QString();
 }
 
@@ -97,10 +97,10 @@ QString firstUseFailure(install::FirstUse outcome)
 
 } // namespace
 
-bool MainMenu::firstUseDone()
+bool MainMenu::firstUseDone(SettingsFile& file)
 {
     try {
-        Settings settings;
+        Settings settings(file);
         settings.openKey(keys::Menu, true);
         return settings.readInteger(keys::First) >= 2;
     } catch (const Error&) {
@@ -148,7 +148,7 @@ MainMenu::MainMenu(AddressBookTables& addressBook, const RunContext& context, QW
 MainMenu::~MainMenu()
 {
     // However the program ends, the menu keeps its place for the next start.
-    guarded(this, [this] { geometry::save(this, keys::Menu); });
+    guarded(this, [this] { geometry::save(m_context.services->settings(), this, keys::Menu); });
 }
 
 void MainMenu::buildButtons()
@@ -267,8 +267,8 @@ void MainMenu::showEvent(QShowEvent* event)
 
 void MainMenu::startUp()
 {
-    geometry::restore(this, keys::Menu, kDesign);
-    if (firstUseDone())
+    geometry::restore(m_context.services->settings(), this, keys::Menu, kDesign);
+    if (firstUseDone(m_context.services->settings()))
         install::removeTemplates(m_context.programDirectory);
     else if (!prepareFirstUse())
         return;
@@ -290,8 +290,8 @@ bool MainMenu::prepareFirstUse()
     if (outcome == install::FirstUse::NoTemplates || outcome == install::FirstUse::CopyFailed)
         return false;
     // The tables are in place: "first" = 2 says the installation is prepared.
-    guarded(this, [] {
-        Settings settings;
+    guarded(this, [this] {
+        Settings settings(m_context.services->settings());
         settings.openKey(keys::Menu, true);
         settings.writeInteger(keys::First, 2);
     });
@@ -300,7 +300,7 @@ bool MainMenu::prepareFirstUse()
 
 void MainMenu::applyToolsButtonChoice()
 {
-    Settings settings;
+    Settings settings(m_context.services->settings());
     settings.openKey(keys::Options, true);
     placeToolsButton(settings.readString(keys::QYToolBtn) != QLatin1String("Yes"));
 }
@@ -345,7 +345,7 @@ void MainMenu::advanceBanner()
 {
     int number = 0;
     try {
-        Settings settings;
+        Settings settings(m_context.services->settings());
         settings.openKey(keys::Options, true);
         number = settings.readInteger(keys::QYAD);
     } catch (const Error&) {
@@ -354,7 +354,7 @@ void MainMenu::advanceBanner()
     number = number + 1 > 4 || number < 0 ? 1 : number + 1;
     showBanner(number);
     try {
-        Settings settings;
+        Settings settings(m_context.services->settings());
         settings.openKey(keys::Options, true);
         settings.writeInteger(keys::QYAD, number);
     } catch (const Error&) {
@@ -411,7 +411,7 @@ void MainMenu::startTools()
 {
     QString location;
     try {
-        location = storedToolsLocation();
+        location = storedToolsLocation(m_context.services->settings());
     } catch (const Error&) {
         m_context.services->prompts().message(
             this, QStringLiteral("You must first configure QY to start QYTools"));
@@ -422,7 +422,7 @@ void MainMenu::startTools()
             if (ask) {
                 if (!runWindow<ToolsLocationDialog>(this))
                     return;
-                location = storedToolsLocation();
+                location = storedToolsLocation(m_context.services->settings());
             }
             toolsProgramField->setText(location);
             if (m_context.services->processStarter().start(location) ||

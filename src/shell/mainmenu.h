@@ -12,6 +12,7 @@ class QTimer;
 namespace ql {
 
 class AddressBookTables;
+class SettingsFile;
 class AddressBookWindow;
 struct RunContext;
 
@@ -43,7 +44,7 @@ public:
 
     // Whether the installation is prepared: "first" is 2 or more. A value that cannot be read
     // counts as a fresh installation.
-    static bool firstUseDone();
+    static bool firstUseDone(SettingsFile& file);
 
     QFrame* panel;
     QPushButton* toolsButton;

@@ -1,6 +1,7 @@
 #include "shell/realservices.h"
 
 #include "core/seams.h"
+#include "core/settings.h"
 #include "report/paint.h"
 #include "report/preview.h"
 #include "widgets/helpwindow.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -179,16 +181,30 @@ public:
     }
 };
 
+// One help window for the run, made when help is first asked for and again after a modal window
+// that took it in closed; it goes with the services, before the application does.
 class WindowHelpViewer : public HelpViewer {
 public:
+    WindowHelpViewer() = default;
+    WindowHelpViewer(const WindowHelpViewer&) = delete;
+    WindowHelpViewer& operator=(const WindowHelpViewer&) = delete;
+    ~WindowHelpViewer() override { delete m_window; }
+
     void showTopic(const QString& helpFile, int topic) override
     {
-        HelpWindow::instance()->showTopic(helpFile, topic);
+        window().showTopic(helpFile, topic);
     }
-    void showContents(const QString& helpFile) override
+    void showContents(const QString& helpFile) override { window().showContents(helpFile); }
+
+private:
+    HelpWindow& window()
     {
-        HelpWindow::instance()->showContents(helpFile);
+        if (!m_window)
+            m_window = new HelpWindow;
+        return *m_window;
     }
+
+    QPointer<HelpWindow> m_window;
 };
 
 class DetachedProcessStarter : public ProcessStarter {
@@ -199,11 +215,13 @@ public:
 } // namespace
 
 RealServices::RealServices()
-    : m_prompts(std::make_unique<DialogPrompts>())
+    : m_settings(std::make_unique<SettingsFile>())
+    , m_prompts(std::make_unique<DialogPrompts>())
     , m_printing(std::make_unique<PrinterPrinting>())
     , m_helpViewer(std::make_unique<WindowHelpViewer>())
     , m_processStarter(std::make_unique<DetachedProcessStarter>())
-    , m_services(m_prompts.get(), m_printing.get(), m_helpViewer.get(), m_processStarter.get())
+    , m_services(m_settings.get(), m_prompts.get(), m_printing.get(), m_helpViewer.get(),
+                 m_processStarter.get())
 {
 }
 

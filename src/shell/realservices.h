@@ -7,8 +7,10 @@
 namespace ql {
 
 class DialogPrompts;
+class SettingsFile;
 
-// The real dialogs, printer, help window and process start, made once by the program at start.
+// The real settings file, dialogs, printer, help window and process start, made once by the
+// program at start.
 class RealServices {
 public:
     RealServices();
@@ -24,6 +26,7 @@ public:
     void stopAsking();
 
 private:
+    std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<DialogPrompts> m_prompts;
     std::unique_ptr<Printing> m_printing;
     std::unique_ptr<HelpViewer> m_helpViewer;

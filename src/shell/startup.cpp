@@ -7,6 +7,7 @@
 #include "core/aboutbox.h"
 #include "core/guard.h"
 #include "core/keys.h"
+#include "core/seams.h"
 #include "core/settings.h"
 #include "install/install.h"
 #include "shell/mainmenu.h"
@@ -24,10 +25,10 @@ namespace {
 
 // The folder last backed up into, where the start looks for a backup too; empty when the settings
 // do not say.
-QString lastBackupFolder()
+QString lastBackupFolder(SettingsFile& file)
 {
     try {
-        Settings settings;
+        Settings settings(file);
         return settings.openKey(keys::Backup, false)
                    ? settings.readString(RestorePage::lastFolderValue())
                    : QString();
@@ -80,9 +81,10 @@ Program::Program(const QString& programDirectory, const Services& services)
                      QDir::toNativeSeparators(programDirectory)));
     }
     restore::removeLeftovers(m_context.programDirectory);
-    const TableRescue rescue(m_context.programDirectory, lastBackupFolder(),
+    const TableRescue rescue(m_context.programDirectory,
+                             lastBackupFolder(m_context.services->settings()),
                              m_context.services->prompts());
-    if (!rescue.rescueAll(nullptr, MainMenu::firstUseDone()))
+    if (!rescue.rescueAll(nullptr, MainMenu::firstUseDone(m_context.services->settings())))
         throw StartDeclined{};
     m_context.modules = &m_modules;
     m_context.rescueTable = [this](QWidget* owner, const QString& table, const QString& problem) {
@@ -101,7 +103,8 @@ bool Program::rescueWhileRunning(QWidget* owner, const QString& table, const QSt
     if (heldOpen)
         m_addressBook->closeTables();
     const bool restored =
-        TableRescue(m_context.programDirectory, lastBackupFolder(), m_context.services->prompts())
+        TableRescue(m_context.programDirectory, lastBackupFolder(m_context.services->settings()),
+                    m_context.services->prompts())
             .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
         TableRescue::Choice::Restore;
     if (heldOpen)

@@ -71,7 +71,7 @@ void ToolsLocationDialog::keepLocation()
             this, QStringLiteral("You must specify the location of QY Tools"));
         return;
     }
-    Settings settings;
+    Settings settings(Services::of(this).settings());
     settings.openKey(keys::QYTools, true);
     settings.writeString(keys::Location, pathField->text());
     accept();

@@ -4,10 +4,10 @@
 
 namespace ql::sync {
 
-Account loadAccount()
+Account loadAccount(SettingsFile& file)
 {
     Account account;
-    Settings settings;
+    Settings settings(file);
     if (!settings.openKey(keys::Sync, false))
         return account;
     account.server = QUrl(settings.readString(QStringLiteral("Server")));
@@ -20,9 +20,9 @@ Account loadAccount()
     return account;
 }
 
-void saveAccount(const Account& account)
+void saveAccount(SettingsFile& file, const Account& account)
 {
-    Settings settings;
+    Settings settings(file);
     settings.openKey(keys::Sync, true);
     settings.writeString(QStringLiteral("Server"), account.server.toString());
     settings.writeString(QStringLiteral("User"), account.user);

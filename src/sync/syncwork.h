@@ -6,6 +6,10 @@
 #include <stdexcept>
 #include <vector>
 
+namespace ql {
+class SettingsFile;
+}
+
 namespace ql::sync {
 
 // The server and the collections the user chose. An empty collection is not synced.
@@ -70,7 +74,7 @@ Outcome run(const QString& programDirectory, const Account& account, const QStri
 
 // The account in the settings file (key "Sync": values "Server", "User", "AddressBook", "Tasks",
 // "Journal", "AtStart"). The password is never stored here.
-Account loadAccount();
-void saveAccount(const Account& account);
+Account loadAccount(SettingsFile& file);
+void saveAccount(SettingsFile& file, const Account& account);
 
 } // namespace ql::sync

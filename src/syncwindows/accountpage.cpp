@@ -107,7 +107,7 @@ void SyncAccountPage::layOut()
 
 void SyncAccountPage::showAccount()
 {
-    m_shown = sync::loadAccount();
+    m_shown = sync::loadAccount(Services::of(this).settings());
     serverField->setText(m_shown.server.toString());
     userField->setText(m_shown.user);
     passwordField->clear();
@@ -139,7 +139,7 @@ void SyncAccountPage::saveAccount()
 {
     const sync::Account account = typedAccount();
     if (!sameAccount(account, m_shown))
-        sync::saveAccount(account);
+        sync::saveAccount(Services::of(this).settings(), account);
     m_shown = account;
     const QString password = passwordField->text();
     if (password.isEmpty())

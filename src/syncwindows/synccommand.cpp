@@ -33,7 +33,7 @@ bool isSetUp(const sync::Account& account)
 // syncs through the work runner.
 void syncNow(QWidget* window, const QString& programDirectory)
 {
-    const sync::Account account = sync::loadAccount();
+    const sync::Account account = sync::loadAccount(Services::of(window).settings());
     if (!isSetUp(account)) {
         Services::of(window).prompts().message(
             window, QStringLiteral("Sync is not set up yet. Give the server's address and choose "
@@ -164,8 +164,8 @@ void declareSyncCommand(QWidget* window, const QString& programDirectory, const 
 void syncAtStart(QWidget* menu, const QString& programDirectory)
 {
     sync::Account account;
-    if (!guarded(menu, [&] { account = sync::loadAccount(); }) || !account.atStart ||
-        !isSetUp(account))
+    if (!guarded(menu, [&] { account = sync::loadAccount(Services::of(menu).settings()); }) ||
+        !account.atStart || !isSetUp(account))
         return;
     auto* run = new BackgroundSync(menu, programDirectory, account);
     readSyncPassword(account, run, [run, menu, account](const std::optional<QString>& kept) {

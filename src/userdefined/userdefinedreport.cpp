@@ -1,6 +1,7 @@
 #include "userdefined/userdefinedreport.h"
 
 #include "core/keys.h"
+#include "core/seams.h"
 #include "core/settings.h"
 #include "report/commonbands.h"
 #include "report/run.h"
@@ -134,7 +135,7 @@ UserDefinedPrintMenu::UserDefinedPrintMenu(Table& table, QWidget* parent)
 // stored them; the fields in use start ticked. Without a title the menu keeps its own caption.
 void UserDefinedPrintMenu::showStoredNames()
 {
-    Settings settings;
+    Settings settings(Services::of(this).settings());
     settings.openKey(keys::UserDef, true);
     const QString title = settings.readString(QStringLiteral("Title"));
     if (!title.isEmpty() && title != QStringLiteral("None"))
@@ -159,7 +160,7 @@ void UserDefinedPrintMenu::run(void (*show)(QWidget* parent, report::Report& rep
 void UserDefinedPrintMenu::prepare(UserDefinedReport& layout) const
 {
     try {
-        Settings settings;
+        Settings settings(Services::of(this).settings());
         settings.openKey(keys::UserDef, true);
         layout.heading->caption = settings.readString(QStringLiteral("Title"));
         for (int n = 0; n < 9; ++n)

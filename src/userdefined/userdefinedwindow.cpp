@@ -320,7 +320,7 @@ void UserDefinedWindow::showConfiguration()
 int UserDefinedWindow::readConfiguration()
 {
     try {
-        Settings settings;
+        Settings settings(m_context.services->settings());
         settings.openKey(keys::UserDef, true);
         m_titleEdit->setText(settings.readString(Title));
         for (int n = 0; n < 9; ++n)
@@ -449,7 +449,7 @@ void UserDefinedWindow::saveConfiguration()
         panel->show();
     m_sort->setItems({});
     {
-        Settings settings;
+        Settings settings(m_context.services->settings());
         settings.openKey(keys::UserDef, true);
         const auto stored = [](const QLineEdit* box) {
             return box->text().isEmpty() ? None : box->text();

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
@@ -18,18 +17,6 @@ namespace ql {
 namespace {
 
 const QUrl unavailablePage(QStringLiteral("qrc:/help/unavailable.html"));
-
-QPointer<HelpWindow>& theWindow()
-{
-    static QPointer<HelpWindow> window;
-    return window;
-}
-
-// Widgets must go before the application does; the window lives until then.
-void deleteTheWindow()
-{
-    delete theWindow();
-}
 
 bool pageExists(const QUrl& url)
 {
@@ -50,16 +37,6 @@ QPushButton* addButton(QHBoxLayout* row, const QString& text, const char* name,
 }
 
 } // namespace
-
-HelpWindow* HelpWindow::instance()
-{
-    QPointer<HelpWindow>& window = theWindow();
-    if (!window) {
-        window = new HelpWindow;
-        qAddPostRoutine(deleteTheWindow);
-    }
-    return window;
-}
 
 QUrl HelpWindow::pageUrl(const QString& helpFile, int topic)
 {

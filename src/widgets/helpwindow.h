@@ -7,17 +7,15 @@ class QTextBrowser;
 
 namespace ql {
 
-// The organizer's help: one top-level window for the whole run showing the pages of the help
-// books built into the program. A book is named by its help file, "qlhelp.hlp" or "QYTools.hlp",
+// The organizer's help: a top-level window showing the pages of the help books built into the
+// program. The real help viewer (shell/realservices.h) makes one on first use and keeps it for the
+// run. A book is named by its help file, "qlhelp.hlp" or "QYTools.hlp",
 // without a folder and without regard to letter case; topic 0 is a book's contents.
 class HelpWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // The one help window of the process, created on first use and deleted before the
-    // application goes. It stands behind the real help viewer, which the program makes once at
-    // start (shell/realservices.h); a window of the desktop's, it lives as long as the process.
-    static HelpWindow* instance();
+    HelpWindow();
 
     // The page of a topic; empty when the book or the topic does not exist.
     static QUrl pageUrl(const QString& helpFile, int topic);
@@ -27,7 +25,6 @@ public:
     void showContents(const QString& helpFile);
 
 private:
-    HelpWindow();
     void showPage(const QUrl& url);
     void pageShown(const QUrl& url);
 

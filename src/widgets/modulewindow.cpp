@@ -2,6 +2,7 @@
 
 #include "core/geometry.h"
 #include "core/guard.h"
+#include "core/seams.h"
 #include "store/datetext.h"
 #include "store/table.h"
 #include "widgets/dbcontrols.h"
@@ -53,7 +54,7 @@ void ModuleWindow::showEvent(QShowEvent* event)
     // tools) shows at once.
     if (Table* table = pendingTable())
         guarded(this, [table] { table->refresh(); });
-    geometry::restore(this, m_geometryKey, m_design);
+    geometry::restore(Services::of(this).settings(), this, m_geometryKey, m_design);
     QDialog::showEvent(event);
     if (!event->spontaneous() && !m_shown) {
         m_shown = true;
@@ -88,7 +89,7 @@ void ModuleWindow::done(int result)
 {
     if (!storePendingRecords())
         return;
-    guarded(this, [this] { geometry::save(this, m_geometryKey); });
+    guarded(this, [this] { geometry::save(Services::of(this).settings(), this, m_geometryKey); });
     QDialog::done(result);
 }
 

@@ -169,7 +169,7 @@ private Q_SLOTS:
             menu.setGeometry(50, 60, 430, 210);
             left = menu.frameGeometry();
         });
-        Settings settings;
+        Settings settings(*f.services.settings);
         QVERIFY(
             settings.openKey(QStringLiteral("SOFTWARE\\Varnholt\\Quillory\\PDA\\Print"), false));
         QCOMPARE(QRect(settings.readInteger(str("Left")), settings.readInteger(str("Top")),

@@ -92,7 +92,7 @@ private Q_SLOTS:
     {
         Backup b;
         {
-            Settings settings;
+            Settings settings(*b.services.settings);
             settings.openKey(keys::UserDef, true);
             settings.writeString(str("Title"), str("Cellar"));
             settings.writeString(str("Label1"), str("Wine"));
@@ -230,13 +230,17 @@ private Q_SLOTS:
         QCOMPARE(DirectoryChooser(QString()).selectedDirectory(), QDir::homePath());
         QCOMPARE(DirectoryChooser(start).selectedDirectory(), start);
 
+        // The window that asks serves the run's services, as the backup and options windows do.
+        test::ScriptedServices services;
+        QWidget owner;
+        services.serve(&owner);
         const auto chooseWith = [&](const std::function<void(DirectoryChooser*)>& act) {
             QTimer::singleShot(0, [&] {
                 auto* chooser = qobject_cast<DirectoryChooser*>(QApplication::activeModalWidget());
                 QVERIFY(chooser);
                 act(chooser);
             });
-            return DirectoryChooser::choose(nullptr, start);
+            return DirectoryChooser::choose(&owner, start);
         };
         QCOMPARE(chooseWith([&](DirectoryChooser* c) {
                      c->selectDirectory(chosen);
@@ -264,7 +268,7 @@ private Q_SLOTS:
             const QString backups = dir.filePath(str("BackUp"));
             QVERIFY(QDir().mkdir(backups));
             if (c.value) {
-                Settings settings;
+                Settings settings(*services.settings);
                 settings.openKey(keys::Options, true);
                 settings.writeString(keys::BackupSwitch, str(c.value));
             }
@@ -283,7 +287,7 @@ private Q_SLOTS:
         const QString backups = dir.filePath(str("BackUp"));
         QVERIFY(QDir().mkdir(backups));
         {
-            Settings settings;
+            Settings settings(*services.settings);
             settings.openKey(keys::Options, true);
             settings.writeString(keys::BackupSwitch, str("Yes"));
         }

@@ -50,15 +50,15 @@ struct Restore {
     {
         return QDir(dir.filePath(str("BackUp"))).filePath(str(name));
     }
-    static void setTitle(const char* title)
+    void setTitle(const char* title) const
     {
-        Settings settings;
+        Settings settings(*services.settings);
         settings.openKey(keys::UserDef, true);
         settings.writeString(keys::Title, str(title));
     }
-    static QString title()
+    QString title() const
     {
-        Settings settings;
+        Settings settings(*services.settings);
         settings.openKey(keys::UserDef, true);
         return settings.readString(keys::Title);
     }
@@ -103,11 +103,11 @@ private Q_SLOTS:
     {
         Restore r;
         addName(r.data("QYName2.DB"), str("Lovelace"));
-        Restore::setTitle("Cellar");
+        r.setTitle("Cellar");
         QTest::mouseClick(r.window->backUpButton, Qt::LeftButton);
         QCOMPARE(r.window->heading->text(), str("Backup Complete"));
         addName(r.data("QYName2.DB"), str("Curie"));
-        Restore::setTitle("Now");
+        r.setTitle("Now");
         r.clock.set(QDateTime(QDate(2026, 12, 10), QTime(14, 3, 22)));
         // The journal's copy is damaged.
         QFile journal(r.backups("Journal2.DB"));
@@ -134,7 +134,7 @@ private Q_SLOTS:
                  qPrintable(refused.at(0)));
         QCOMPARE(r.window->heading->text(), str("Restore Failed"));
         QCOMPARE(lastNames(r.data("QYName2.DB")), QStringList({str("Lovelace"), str("Curie")}));
-        QCOMPARE(Restore::title(), str("Now"));
+        QCOMPARE(r.title(), str("Now"));
 
         // Unticked, the rest comes back, and the tables before go aside.
         r.page->tableList->setCurrentItem(r.page->tableList->topLevelItem(1));
@@ -162,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(names.recordCount(), 1);
         names.first();
         QCOMPARE(names.asText(str("LastName")), str("Lovelace"));
-        QCOMPARE(Restore::title(), str("Cellar"));
+        QCOMPARE(r.title(), str("Cellar"));
         QCOMPARE(Restore::rows(r.page->backupList).size(), 2);
         QVERIFY(Restore::rows(r.page->backupList).at(0).endsWith(aside));
 

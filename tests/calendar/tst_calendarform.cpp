@@ -350,7 +350,7 @@ private Q_SLOTS:
             chooser->reject();
         });
         QCOMPARE(chooserAt, QPoint(33, 44));
-        Settings settings;
+        Settings settings(*f.services.settings);
         QVERIFY(settings.openKey(keys::CalendarChose, false));
         QCOMPARE(settings.readInteger(keys::Top), 44);
     }

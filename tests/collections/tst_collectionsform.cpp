@@ -432,7 +432,7 @@ private Q_SLOTS:
         // The window and the holder live only while the window is open.
         QVERIFY(menu->findChildren<CollectionsWindow*>().isEmpty());
         QVERIFY(menu->findChildren<CollectionsTables*>().isEmpty());
-        Settings settings;
+        Settings settings(*f.services.settings);
         QVERIFY(settings.openKey(keys::Collections, false));
         QCOMPARE(settings.readInteger(keys::Top), top);
     }

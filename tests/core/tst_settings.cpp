@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
+#include <memory>
 
 using namespace ql;
 
@@ -29,6 +30,7 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    std::unique_ptr<SettingsFile> m_file;
     QString file() const { return QDir(m_dir.path()).filePath(str("config/Quillory.reg")); }
 
 private Q_SLOTS:
@@ -36,19 +38,18 @@ private Q_SLOTS:
     void init()
     {
         QDir(m_dir.filePath(str("config"))).removeRecursively();
-        Settings::setStoreFile(file());
-        Settings::takeDamageReport();
+        m_file = std::make_unique<SettingsFile>(file());
     }
 
     void valuesKeepTheirTypesAndReportMisses()
     {
-        Settings writer;
+        Settings writer(*m_file);
         QVERIFY(!writer.openKey(keys::PDA, false)); // not made without the flag
         QVERIFY(writer.openKey(keys::PDA, true));
         writer.writeInteger(keys::Left, -12);
         writer.writeString(keys::Title, str("Line\\one\r\nÜber ümlaut = [x]"));
 
-        Settings reader; // another accessor sees the last write at once
+        Settings reader(*m_file); // another accessor sees the last write at once
         QVERIFY(reader.openKey(str("software\\varnholt\\quillory\\pda"), false));
         QCOMPARE(reader.readInteger(keys::Left), -12);
         QCOMPARE(reader.readString(keys::Title), str("Line\\one\r\nÜber ümlaut = [x]"));
@@ -86,13 +87,13 @@ private Q_SLOTS:
             QVERIFY(damaged.open(QIODevice::WriteOnly));
             damaged.write(content);
         }
-        Settings settings;
+        Settings settings(*m_file);
         QVERIFY(settings.openKey(keys::Menu, true));
         QCOMPARE(test::failureText([&] { settings.readInteger(keys::First); }),
                  str("Failed to get data for 'first'"));
-        const QString report = Settings::takeDamageReport();
+        const QString report = m_file->takeDamageReport();
         QVERIFY2(report.contains(str("could not be read")), qPrintable(report));
-        QVERIFY(Settings::takeDamageReport().isEmpty());
+        QVERIFY(m_file->takeDamageReport().isEmpty());
         const QStringList kept = QDir(QFileInfo(file()).absolutePath())
                                      .entryList({str("Quillory.reg.damaged-*")}, QDir::Files);
         QCOMPARE(kept.size(), 1);
@@ -106,13 +107,13 @@ private Q_SLOTS:
     void anUnreadableStoreIsNeverWrittenOver()
     {
         QDir().mkpath(file()); // a folder where the file should be
-        Settings settings;
+        Settings settings(*m_file);
         QVERIFY(!settings.openKey(keys::Menu, true));
         QCOMPARE(test::failureText([&] { settings.writeInteger(keys::First, 2); }),
                  str("Failed to set data for 'first'"));
-        QVERIFY(Settings::takeDamageReport().contains(str("cannot be read")));
+        QVERIFY(m_file->takeDamageReport().contains(str("cannot be read")));
         QVERIFY(!settings.valueExists(keys::First));
-        QVERIFY(Settings::takeDamageReport().isEmpty());
+        QVERIFY(m_file->takeDamageReport().isEmpty());
         QVERIFY(QFileInfo(file()).isDir());
         QDir(file()).removeRecursively();
         QVERIFY(settings.openKey(keys::Menu, true));
@@ -124,25 +125,25 @@ private Q_SLOTS:
     {
         QDialog window;
         const QRect design(100, 80, 300, 200);
-        geometry::restore(&window, keys::Journal, design);
+        geometry::restore(*m_file, &window, keys::Journal, design);
         QCOMPARE(window.pos(), design.topLeft());
         QCOMPARE(window.size(), design.size());
         {
-            Settings settings; // the first show made the key
+            Settings settings(*m_file); // the first show made the key
             QVERIFY(settings.openKey(keys::Journal, false));
             settings.writeInteger(keys::Left, 150);
             settings.writeInteger(keys::Top, 90);
             settings.writeInteger(keys::Width, 500); // read after the missing height: unused
         }
-        geometry::restore(&window, keys::Journal, design);
+        geometry::restore(*m_file, &window, keys::Journal, design);
         QCOMPARE(window.pos(), QPoint(150, 90));
         QCOMPARE(window.size(), design.size());
 
         window.move(60, 70);
         window.resize(320, 240);
-        geometry::save(&window, keys::Journal);
+        geometry::save(*m_file, &window, keys::Journal);
         QDialog next;
-        geometry::restore(&next, keys::Journal, design);
+        geometry::restore(*m_file, &next, keys::Journal, design);
         QCOMPARE(next.pos(), QPoint(60, 70));
         QCOMPARE(next.size(), QSize(320, 240));
 
@@ -154,8 +155,8 @@ private Q_SLOTS:
         contents->setMinimumSize(400, 300);
         layout->addWidget(contents);
         small.resize(50, 40);
-        geometry::save(&small, keys::Journal);
-        Settings settings;
+        geometry::save(*m_file, &small, keys::Journal);
+        Settings settings(*m_file);
         settings.openKey(keys::Journal, false);
         QCOMPARE(settings.readInteger(keys::Width), 400);
         QCOMPARE(settings.readInteger(keys::Height), 300);
@@ -164,7 +165,7 @@ private Q_SLOTS:
     void aWindowStoredOffScreenComesBack()
     {
         {
-            Settings settings;
+            Settings settings(*m_file);
             settings.openKey(keys::ToDo, true);
             settings.writeInteger(keys::Left, 40000);
             settings.writeInteger(keys::Top, -40000);
@@ -172,17 +173,17 @@ private Q_SLOTS:
             settings.writeInteger(keys::Width, 300);
         }
         QDialog window;
-        geometry::restore(&window, keys::ToDo, QRect(0, 0, 300, 200));
+        geometry::restore(*m_file, &window, keys::ToDo, QRect(0, 0, 300, 200));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(window.frameGeometry().topLeft()));
         {
-            Settings settings; // a size no screen has
+            Settings settings(*m_file); // a size no screen has
             settings.openKey(keys::ToDo, true);
             settings.writeInteger(keys::Height, 2147483647);
             settings.writeInteger(keys::Width, 2147483647);
         }
         QDialog huge;
-        geometry::restore(&huge, keys::ToDo, QRect(0, 0, 300, 200));
+        geometry::restore(*m_file, &huge, keys::ToDo, QRect(0, 0, 300, 200));
         QVERIFY2(screen.contains(huge.frameGeometry()),
                  qPrintable(str("%1x%2").arg(huge.width()).arg(huge.height())));
     }

@@ -84,7 +84,7 @@ struct Fixture {
 
     Fixture()
     {
-        Settings settings;
+        Settings settings(*services.settings);
         settings.openKey(keys::UserDef, true);
         for (int n = 0; n < 9; ++n)
             settings.writeString(QStringLiteral("Label%1").arg(n + 1),

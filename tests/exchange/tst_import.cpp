@@ -407,12 +407,12 @@ private Q_SLOTS:
         QFETCH(QString, details);
         Fixture f;
         {
-            Settings settings;
+            Settings settings(*f.services.settings);
             settings.openKey(keys::UserDef, true);
             settings.writeString(QStringLiteral("Title"), QStringLiteral("Cellar"));
             settings.writeString(QStringLiteral("Label1"), QStringLiteral("Wine"));
         }
-        const QByteArray settingsBefore = fileBytes(f.dir.settingsFile());
+        const QByteArray settingsBefore = fileBytes(f.services.settings->path());
         const QString source = f.folder("source");
         const SourceTables written = writeSources(f, source, layout, ours, year);
         const QByteArray sourceBefore = snapshot(source);
@@ -426,7 +426,7 @@ private Q_SLOTS:
         QCOMPARE(f.status(), done);
         QCOMPARE(f.details, details);
         QCOMPARE(snapshot(source), sourceBefore);
-        QCOMPARE(fileBytes(f.dir.settingsFile()), settingsBefore);
+        QCOMPARE(fileBytes(f.services.settings->path()), settingsBefore);
 
         for (int m = 0; m < import::moduleCount; ++m) {
             const exchange::HeldTable held = exchange::openTable(exchange::Module(m));

@@ -202,7 +202,7 @@ private Q_SLOTS:
             width = window.frameGeometry().width();
         });
         QCOMPARE(shown, str("oldest"));
-        Settings settings;
+        Settings settings(*f.services.settings);
         QVERIFY(settings.openKey(keys::Journal, false));
         QCOMPARE(settings.readInteger(keys::Width), width);
     }

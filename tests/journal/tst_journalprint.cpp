@@ -219,7 +219,8 @@ private Q_SLOTS:
         Journal f({{at(1), str("upper"), str("lower")}});
         const RealServices real;
         test::ScriptedPrompts prompts;
-        f.services.useInstead(Services(&prompts, &real.services().printing(), nullptr, nullptr));
+        f.services.useInstead(
+            Services(nullptr, &prompts, &real.services().printing(), nullptr, nullptr));
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         QCOMPARE(report::windowPictureArea(f.window.get()).size(),
                  f.window->size() - QSize(0, f.find<QMenuBar>("MainMenu1")->height()));

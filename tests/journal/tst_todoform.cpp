@@ -274,7 +274,7 @@ private Q_SLOTS:
             left = window.frameGeometry().left();
         });
         QCOMPARE(listed, QStringList({"someday", "may", "june a", "june b", "july"}));
-        Settings settings;
+        Settings settings(*f.services.settings);
         QVERIFY(settings.openKey(keys::ToDo, false));
         QCOMPARE(settings.readInteger(keys::Left), left);
     }

@@ -44,9 +44,9 @@ QString str(const char* text)
     return QString::fromUtf8(text);
 }
 
-std::optional<QString> storedChoice()
+std::optional<QString> storedChoice(SettingsFile& file)
 {
-    Settings settings;
+    Settings settings(file);
     settings.openKey(keys::Options, true);
     if (!settings.valueExists(keys::QYToolBtn))
         return std::nullopt;
@@ -165,7 +165,7 @@ private Q_SLOTS:
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             if (c.stored) {
-                Settings settings;
+                Settings settings(*services.settings);
                 settings.openKey(keys::Options, true);
                 settings.writeString(keys::QYToolBtn, str(c.stored));
             }
@@ -175,7 +175,7 @@ private Q_SLOTS:
                 QTest::mouseClick(window->okButton, Qt::LeftButton);
                 QVERIFY(!window->isVisible());
             });
-            QCOMPARE(storedChoice(), c.ticked ? str("Yes") : str("No"));
+            QCOMPARE(storedChoice(*services.settings), c.ticked ? str("Yes") : str("No"));
             checkMenu(program->mainMenu(), !c.ticked);
             QCOMPARE(services.prompts->messages, QStringList());
         }
@@ -294,7 +294,7 @@ private Q_SLOTS:
             QTest::mouseClick(window->closeButton, Qt::LeftButton);
             QVERIFY(!window->isVisible());
         });
-        QCOMPARE(storedChoice(), std::nullopt);
+        QCOMPARE(storedChoice(*services.settings), std::nullopt);
         checkMenu(program->mainMenu(), true);
 
         inOptions(program->mainMenu(), [](OptionsWindow* window) {

@@ -226,7 +226,7 @@ Case userDefined()
         "user-defined records", letterAcross,
         [](test::ScriptedServices& services, QStringList& words) {
             {
-                Settings settings;
+                Settings settings(*services.settings);
                 settings.openKey(keys::UserDef, true);
                 settings.writeString(str("Title"), str("Wine Cellar"));
                 const char* const names[] = {"Location", "Vintage",         "Grape",

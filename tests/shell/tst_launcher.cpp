@@ -28,9 +28,9 @@ QString str(const char* text)
 }
 
 // The stored location; "(none)" while none is stored.
-QString storedLocation()
+QString storedLocation(SettingsFile& file)
 {
-    Settings settings;
+    Settings settings(file);
     return settings.openKey(keys::QYTools, false) && settings.valueExists(keys::Location)
                ? settings.readString(keys::Location)
                : str("(none)");
@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(s.services.prompts->messages,
                  QStringList{str("You must specify the location of QY Tools")});
         QCOMPARE(shownWhileOpen, (QStringList{str("typed"), chosen}));
-        QCOMPARE(storedLocation(), chosen + str(" ")); // exactly as typed
+        QCOMPARE(storedLocation(*s.services.settings), chosen + str(" ")); // exactly as typed
         QCOMPARE(s.services.processes->started, QStringList{chosen + str(" ")});
         QCOMPARE(s.program.mainMenu()->toolsProgramField->text(), chosen + str(" "));
 
@@ -129,13 +129,13 @@ private Q_SLOTS:
         QCOMPARE(again, left);
         QVERIFY(s.services.processes->started.isEmpty());
         QVERIFY(s.services.prompts->messages.isEmpty());
-        QCOMPARE(storedLocation(), str("(none)"));
+        QCOMPARE(storedLocation(*s.services.settings), str("(none)"));
     }
 
     void aStoredLocationThatCannotStartOrIsNoTextIsRefused()
     {
         Started s;
-        Settings settings;
+        Settings settings(*s.services.settings);
         settings.openKey(keys::QYTools, true);
         settings.writeString(keys::Location, str("/gone/qytools"));
         s.services.processes->succeed = false;
@@ -145,11 +145,11 @@ private Q_SLOTS:
         QVERIFY(!clickTools(s.program));
         QCOMPARE(s.services.processes->started, QStringList{str("/gone/qytools")});
         QCOMPARE(s.services.prompts->questions, QStringList{again});
-        QCOMPARE(storedLocation(), str("/gone/qytools"));
+        QCOMPARE(storedLocation(*s.services.settings), str("/gone/qytools"));
         // Yes: the location dialog; Cancel there keeps it, OK keeps the new one and starts it.
         s.services.prompts->confirmations << true;
         QVERIFY(clickTools(s.program));
-        QCOMPARE(storedLocation(), str("/gone/qytools"));
+        QCOMPARE(storedLocation(*s.services.settings), str("/gone/qytools"));
         s.services.prompts->confirmations << true;
         QVERIFY(clickTools(s.program, [&](ToolsLocationDialog* form) {
             s.services.processes->succeed = true;
@@ -160,7 +160,7 @@ private Q_SLOTS:
                  QStringList({str("/gone/qytools"), str("/gone/qytools"), str("/gone/qytools"),
                               str("/opt/qytools")}));
         QCOMPARE(s.services.prompts->questions, QStringList({again, again, again}));
-        QCOMPARE(storedLocation(), str("/opt/qytools"));
+        QCOMPARE(storedLocation(*s.services.settings), str("/opt/qytools"));
         QVERIFY(s.services.prompts->messages.isEmpty());
 
         settings.writeInteger(keys::Location, 7);

@@ -39,9 +39,9 @@ QString str(const char* text)
     return QString::fromUtf8(text);
 }
 
-std::optional<int> storedInteger(const QString& key, const QString& name)
+std::optional<int> storedInteger(SettingsFile& file, const QString& key, const QString& name)
 {
-    Settings settings;
+    Settings settings(file);
     if (!settings.openKey(key, false))
         return std::nullopt;
     try {
@@ -51,9 +51,9 @@ std::optional<int> storedInteger(const QString& key, const QString& name)
     }
 }
 
-void store(const QString& key, const QString& name, const QVariant& value)
+void store(SettingsFile& file, const QString& key, const QString& name, const QVariant& value)
 {
-    Settings settings;
+    Settings settings(file);
     settings.openKey(key, true);
     if (value.userType() == QMetaType::Int)
         settings.writeInteger(name, value.toInt());
@@ -149,7 +149,7 @@ struct InstallationInUse {
         fillTables(dir);
         if (!QDir().mkpath(dir.filePath(QStringLiteral("BackUp"))))
             qFatal("The BackUp folder cannot be made");
-        store(keys::Menu, keys::First, 2);
+        store(*services.settings, keys::Menu, keys::First, 2);
     }
 };
 
@@ -254,8 +254,8 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(str("Data/ToDo2.db"))));
         QCOMPARE(entries(dir.dataPath()).size(), 8);
         QCOMPARE(program->addressBook().tbNames->asText(str("LastName")), str("Restored"));
-        QCOMPARE(storedInteger(keys::Menu, keys::First), 2);
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+        QCOMPARE(storedInteger(*services.settings, keys::Menu, keys::First), 2);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 1);
         QCOMPARE(menu->visibleBanner(), 1);
         QCOMPARE(menu->frameGeometry().topLeft(), QPoint(267, 116));
         // The tools button above the two rows of modules.
@@ -273,7 +273,7 @@ private Q_SLOTS:
         start(dir, services).reset();
         QVERIFY(!QDir(dir.filePath(str("Temp"))).exists());
         QVERIFY(!QFile::exists(dir.filePath(str("Data/Journal2.DB"))));
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 2);
         QVERIFY(services.prompts->messages.isEmpty());
     }
 
@@ -285,18 +285,18 @@ private Q_SLOTS:
         // The settings were lost after an earlier first use: every table is in Data.
         start(dir, services).reset();
         QVERIFY(services.prompts->messages.isEmpty());
-        QCOMPARE(storedInteger(keys::Menu, keys::First), 2);
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+        QCOMPARE(storedInteger(*services.settings, keys::Menu, keys::First), 2);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 1);
 
-        QFile::remove(dir.settingsFile());
+        QFile::remove(services.settings->path());
         QFile::remove(dir.filePath(str("Data/Journal2.DB")));
         auto program = start(dir, services);
         QCOMPARE(services.prompts->messages,
                  QStringList{str("Error 1: Failed while preparing for first use.")});
         QVERIFY(QDir(dir.filePath(str("BackUp"))).exists());
         QCOMPARE(QFile::permissions(dir.filePath(str("BackUp"))) & 0x0077, 0);
-        QCOMPARE(storedInteger(keys::Menu, keys::First), std::nullopt);
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), std::nullopt);
+        QCOMPARE(storedInteger(*services.settings, keys::Menu, keys::First), std::nullopt);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), std::nullopt);
         QCOMPARE(program->mainMenu()->visibleBanner(), 1);
     }
 
@@ -308,32 +308,34 @@ private Q_SLOTS:
         start(dir, services).reset();
         QCOMPARE(services.prompts->messages,
                  QStringList{str("Error 2: Failed while preparing for first use.")});
-        QCOMPARE(storedInteger(keys::Menu, keys::First), std::nullopt);
+        QCOMPARE(storedInteger(*services.settings, keys::Menu, keys::First), std::nullopt);
     }
 
     void theBannersTurn()
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        store(keys::Options, keys::QYAD, 4);
+        store(*services.settings, keys::Options, keys::QYAD, 4);
         auto program = start(dir, services);
         MainMenu* menu = program->mainMenu();
         QCOMPARE(menu->visibleBanner(), 1);
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 1);
         menu->advanceBanner();
         QCOMPARE(menu->visibleBanner(), 2);
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 2);
 
         QTest::mouseClick(menu->banners[1], Qt::LeftButton);
         QCOMPARE(services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 13}}));
         QCOMPARE(menu->visibleBanner(), 3);
         QTest::mouseClick(menu->banners[2], Qt::LeftButton);
         QCOMPARE(services.help->shown.last(), qMakePair(str("qlhelp.hlp"), 12));
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2); // a click leaves the counter
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD),
+                 2); // a click leaves the counter
         menu->advanceBanner();
         QCOMPARE(menu->visibleBanner(), 3);
 
-        store(keys::Options, keys::QYAD, str("four")); // a counter of the wrong type restarts
+        store(*services.settings, keys::Options, keys::QYAD,
+              str("four")); // a counter of the wrong type restarts
         menu->advanceBanner();
         QCOMPARE(menu->visibleBanner(), 1);
         QVERIFY(services.prompts->messages.isEmpty());
@@ -343,11 +345,11 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        store(keys::Options, keys::QYToolBtn, str("yes"));
+        store(*services.settings, keys::Options, keys::QYToolBtn, str("yes"));
         auto program = start(dir, services);
         QVERIFY(part(program->mainMenu(), "Button4")->isVisible());
         program.reset();
-        store(keys::Options, keys::QYToolBtn, str("Yes"));
+        store(*services.settings, keys::Options, keys::QYToolBtn, str("Yes"));
         program = start(dir, services);
         MainMenu* menu = program->mainMenu();
         // Without the tools button the two rows move up into its place.
@@ -357,17 +359,17 @@ private Q_SLOTS:
 
         // A failure at the tools button ends the show step before the banners turn.
         program.reset();
-        store(keys::Options, keys::QYToolBtn, 7);
-        store(keys::Options, keys::QYAD, 2);
+        store(*services.settings, keys::Options, keys::QYToolBtn, 7);
+        store(*services.settings, keys::Options, keys::QYAD, 2);
         program = start(dir, services);
         QCOMPARE(services.prompts->messages, QStringList(str("Invalid data type for 'QYToolBtn'")));
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 2);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 2);
         QCOMPARE(program->mainMenu()->visibleBanner(), 1);
 
         // Exit opens the Options key, creating it.
-        QFile::remove(dir.settingsFile());
+        QFile::remove(services.settings->path());
         program->mainMenu()->exitButton->click();
-        Settings settings;
+        Settings settings(*services.settings);
         QVERIFY(settings.openKey(keys::Options, false));
     }
 
@@ -380,22 +382,23 @@ private Q_SLOTS:
         program->mainMenu()->resize(500, 520);
         const QRect left = program->mainMenu()->frameGeometry();
         program.reset();
-        QCOMPARE(storedInteger(keys::Menu, keys::Left), left.x());
-        QCOMPARE(storedInteger(keys::Menu, keys::Width), left.width());
+        QCOMPARE(storedInteger(*services.settings, keys::Menu, keys::Left), left.x());
+        QCOMPARE(storedInteger(*services.settings, keys::Menu, keys::Width), left.width());
         program = start(dir, services);
         QCOMPARE(program->mainMenu()->frameGeometry(), left);
         program.reset();
 
-        Settings settings; // no height: the position comes back, the size is the design's
+        Settings settings(
+            *services.settings); // no height: the position comes back, the size is the design's
         settings.openKey(keys::Menu, true);
-        QFile::remove(dir.settingsFile());
+        QFile::remove(services.settings->path());
         settings.openKey(keys::Menu, true);
         settings.writeInteger(keys::Left, 30);
         settings.writeInteger(keys::Top, 35);
         settings.writeInteger(keys::First, 2);
         program = start(dir, services);
         QCOMPARE(program->mainMenu()->frameGeometry(), QRect(30, 35, 465, 504));
-        QCOMPARE(storedInteger(keys::Options, keys::QYAD), 1);
+        QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 1);
     }
 
     void theAboutWindowShowsTheProduct()
@@ -415,7 +418,7 @@ private Q_SLOTS:
         QCOMPARE(product, str("Quillory"));
         QCOMPARE(version, str("Version 3.0")); // set again after another window's About
         QCOMPARE(program->context().aboutBox->size(), QSize(367, 262));
-        QVERIFY(storedInteger(keys::Help, keys::Left).has_value());
+        QVERIFY(storedInteger(*services.settings, keys::Help, keys::Left).has_value());
     }
 
     void aModuleThatCannotOpenLeavesTheMenuUsable()
@@ -543,7 +546,7 @@ private Q_SLOTS:
         QFETCH(bool, asked);
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        store(keys::Menu, keys::First, 2); // an installation in use
+        store(*services.settings, keys::Menu, keys::First, 2); // an installation in use
         addContacts(dir, 4000);
         start(dir, services).reset(); // a clean close notes every table as it is
         const QString names = dir.filePath(str("Data/QYName2.DB"));
@@ -647,13 +650,13 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        QDir().mkpath(dir.settingsFile()); // nothing can be written there
+        QDir().mkpath(services.settings->path()); // nothing can be written there
         auto program = start(dir, services);
         QVERIFY(program->mainMenu()->isVisible());
         QCOMPARE(program->mainMenu()->visibleBanner(), 1);
         QVERIFY(services.prompts->messages.contains(str("Failed to set data for 'first'")));
         program.reset();
-        QDir(dir.settingsFile()).removeRecursively();
+        QDir(services.settings->path()).removeRecursively();
     }
 };
 

@@ -49,6 +49,26 @@ class RealPromptsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Every request for help, from any window, shows in the one help window of the run; it goes
+    // with the services.
+    void oneHelpWindowServesTheRun()
+    {
+        const auto helpWindows = [] {
+            int count = 0;
+            for (const QWidget* shown : QApplication::topLevelWidgets())
+                count += shown->inherits("ql::HelpWindow") ? 1 : 0;
+            return count;
+        };
+        {
+            const RealServices real;
+            QCOMPARE(helpWindows(), 0);
+            real.services().helpViewer().showTopic(str("qlhelp.hlp"), 1);
+            real.services().helpViewer().showContents(str("QYTools.hlp"));
+            QCOMPARE(helpWindows(), 1);
+        }
+        QCOMPARE(helpWindows(), 0);
+    }
+
     // Every delete asks the one question: Enter answers No, so nothing is deleted by accident.
     void theQuestionAnswersNoOnEnter()
     {

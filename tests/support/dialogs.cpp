@@ -1,5 +1,9 @@
 #include "support/dialogs.h"
 
+#include "core/settings.h"
+
+#include <QDir>
+
 namespace ql::test {
 
 std::optional<QString> ScriptedPrompts::inputBox(QWidget*, const QString& caption,
@@ -53,14 +57,17 @@ bool ScriptedProcessStarter::start(const QString& program)
 }
 
 ScriptedDialogs::ScriptedDialogs()
-    : m_prompts(std::make_unique<ScriptedPrompts>())
+    : m_settings(std::make_unique<SettingsFile>(
+          QDir(m_settingsFolder.path()).filePath(QStringLiteral("config/Quillory.reg"))))
+    , m_prompts(std::make_unique<ScriptedPrompts>())
     , m_help(std::make_unique<ScriptedHelpViewer>())
     , m_processes(std::make_unique<ScriptedProcessStarter>())
 {
+    settings = m_settings.get();
     prompts = m_prompts.get();
     help = m_help.get();
     processes = m_processes.get();
-    m_services = Services(prompts, nullptr, help, processes);
+    m_services = Services(settings, prompts, nullptr, help, processes);
 }
 
 ScriptedDialogs::~ScriptedDialogs() = default;

@@ -8,11 +8,16 @@
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 
 // Scripted stand-ins for everything that waits on the user or leaves the process: they answer
 // from a queue and remember what they were asked. The printing stand-in is in
 // support/scripted.h, over the report layer.
+namespace ql {
+class SettingsFile;
+}
+
 namespace ql::test {
 
 class ScriptedPrompts : public Prompts {
@@ -50,8 +55,8 @@ public:
     bool succeed = true;
 };
 
-// Fresh scripted prompts, help viewer and process starter, handed to a program or a window as
-// its services.
+// A settings file of its own in a fresh folder, and fresh scripted prompts, help viewer and
+// process starter, handed to a program or a window as its services.
 struct ScriptedDialogs {
     ScriptedDialogs();
     ~ScriptedDialogs();
@@ -60,8 +65,10 @@ struct ScriptedDialogs {
     operator const Services&() const { return m_services; }
     // Everything in `window` uses these services.
     void serve(QWidget* window) const { m_services.serve(window); }
-    // Everything made with these services uses `others` from now on.
-    void useInstead(const Services& others) { m_services = others; }
+    // Everything made with these services uses `others` from now on, over these services' own
+    // settings file, which outlives them.
+    void useInstead(const Services& others) { m_services = others.withSettings(settings); }
+    SettingsFile* settings;
     ScriptedPrompts* prompts;
     ScriptedHelpViewer* help;
     ScriptedProcessStarter* processes;
@@ -70,6 +77,8 @@ protected:
     Services m_services;
 
 private:
+    QTemporaryDir m_settingsFolder;
+    std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<ScriptedPrompts> m_prompts;
     std::unique_ptr<ScriptedHelpViewer> m_help;
     std::unique_ptr<ScriptedProcessStarter> m_processes;

@@ -21,7 +21,7 @@ ScriptedServices::ScriptedServices()
     : m_printing(std::make_unique<ScriptedPrinting>())
 {
     printing = m_printing.get();
-    m_services = Services(prompts, printing, help, processes);
+    m_services = Services(settings, prompts, printing, help, processes);
 }
 
 ScriptedServices::~ScriptedServices() = default;

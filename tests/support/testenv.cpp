@@ -1,6 +1,5 @@
 #include "support/testenv.h"
 
-#include "core/settings.h"
 #include "install/install.h"
 #include "store/session.h"
 
@@ -14,17 +13,11 @@ ProgramDirectory::ProgramDirectory()
     Session::instance().reset();
     install::layOut(path());
     Session::instance().loadConfiguration(install::configurationFile(path()));
-    Settings::setStoreFile(settingsFile());
 }
 
 QString ProgramDirectory::path() const
 {
     return QDir(m_dir.path()).filePath(QStringLiteral("Quillory"));
-}
-
-QString ProgramDirectory::settingsFile() const
-{
-    return QDir(m_dir.path()).filePath(QStringLiteral("config/Quillory.reg"));
 }
 
 ProgramDirectory::~ProgramDirectory()

@@ -8,8 +8,8 @@
 namespace ql::test {
 
 // A fresh program directory laid out by the installer, with a new session pointing at it (no
-// passwords known, "Quilbase" naming its Data folder) and a settings file of its own. Removed
-// with everything in it at the end.
+// passwords known, "Quilbase" naming its Data folder). Removed with everything in it at the end.
+// The settings file goes with the services (support/dialogs.h).
 class ProgramDirectory {
 public:
     ProgramDirectory();
@@ -18,7 +18,6 @@ public:
     ProgramDirectory& operator=(const ProgramDirectory&) = delete;
 
     QString path() const;
-    QString settingsFile() const;
     QString dataPath() const;
     QString filePath(const QString& relative) const;
 

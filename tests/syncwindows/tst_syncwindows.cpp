@@ -1,3 +1,4 @@
+#include "core/settings.h"
 #include "options/optionswindow.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
@@ -64,9 +65,9 @@ QString serveOneContact(test::Radicale& server)
     return status == 201 ? QString() : str("The server answered the contact with %1").arg(status);
 }
 
-QString settingsText(const test::ProgramDirectory& dir)
+QString settingsText(const SettingsFile& settings)
 {
-    QFile file(dir.settingsFile());
+    QFile file(settings.path());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
@@ -111,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(f.services.prompts->messages,
                  QStringList({str("No secret store answered, so the password was not kept. "
                                   "Quillory asks for it at each sync.")}));
-        const QString stored = settingsText(f.dir);
+        const QString stored = settingsText(*f.services.settings);
         QVERIFY(stored.contains(str("[SOFTWARE\\Varnholt\\Quillory\\Sync]")));
         QVERIFY(stored.contains(str("http://127.0.0.1:5232/")));
         QVERIFY(stored.contains(str("alice")));
@@ -221,7 +222,7 @@ private Q_SLOTS:
         account.user = str("ada");
         account.addressBook = server.collection(str("contacts"));
         account.atStart = true;
-        sync::saveAccount(account);
+        sync::saveAccount(*services.settings, account);
         for (const auto& [password, shown] :
              {std::pair(str("lovelace"), str("Synced at start: 1 received, 0 sent, 0 conflicts")),
               std::pair(str("wrong"), QString())}) {

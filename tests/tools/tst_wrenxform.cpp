@@ -608,7 +608,7 @@ private Q_SLOTS:
         const QRect placed = w.frameGeometry();
         w.action(str("Exit1"))->trigger();
         QVERIFY(!w.isVisible());
-        Settings settings;
+        Settings settings(*f.services.settings);
         QVERIFY(settings.openKey(keys::Wrenx, false));
         QCOMPARE(settings.readInteger(keys::Width), placed.width());
     }

@@ -25,9 +25,9 @@ QString str(const char* text)
 }
 
 // Stores a configuration as the window's Save would.
-void configure(const QString& title, const QStringList& names, int useMemo)
+void configure(SettingsFile& file, const QString& title, const QStringList& names, int useMemo)
 {
-    Settings s;
+    Settings s(file);
     s.openKey(keys::UserDef, true);
     s.writeString(str("Title"), title);
     for (int n = 0; n < 9; ++n)
@@ -35,9 +35,9 @@ void configure(const QString& title, const QStringList& names, int useMemo)
     s.writeInteger(str("UseMemo"), useMemo);
 }
 
-QString stored(const char* name)
+QString stored(SettingsFile& file, const char* name)
 {
-    Settings s;
+    Settings s(file);
     s.openKey(keys::UserDef, true);
     return s.readString(str(name));
 }
@@ -61,11 +61,11 @@ void wines(UserDefinedTables& dm)
 
 struct Fixture : test::ModuleFixture<UserDefinedTables, UserDefinedWindow> {
     // The configuration is stored in the fixture's own settings before the window opens.
-    explicit Fixture(const std::function<void()>& configuration = {})
-        : ModuleFixture([&configuration](UserDefinedTables& dm) {
+    explicit Fixture(const std::function<void(SettingsFile&)>& configuration = {})
+        : ModuleFixture([this, &configuration](UserDefinedTables& dm) {
             wines(dm);
             if (configuration)
-                configuration();
+                configuration(*services.settings);
         })
     {
     }
@@ -134,10 +134,10 @@ private Q_SLOTS:
             f.name(n)->setText(names[n]);
         f.click(f.find<QPushButton>("Button1"));
 
-        QCOMPARE(stored("Title"), str("None"));
-        QCOMPARE(stored("Label2"), str("None"));
-        QCOMPARE(stored("Label3"), str("none"));
-        QCOMPARE(stored("Label4"), str(" None"));
+        QCOMPARE(stored(*f.services.settings, "Title"), str("None"));
+        QCOMPARE(stored(*f.services.settings, "Label2"), str("None"));
+        QCOMPARE(stored(*f.services.settings, "Label3"), str("none"));
+        QCOMPARE(stored(*f.services.settings, "Label4"), str(" None"));
         // The title "None" keeps the caption, here and in the print menu.
         QCOMPARE(f.window->windowTitle(), str("Quillory - User Defined"));
         QString printCaption;
@@ -170,7 +170,9 @@ private Q_SLOTS:
 
     void reopeningShowsTheStoredNamesAndAnUnusedFieldStillSorts()
     {
-        Fixture f([] { configure(str("Cellar"), {"Wine", "None", "Region", ""}, 1); });
+        Fixture f([](SettingsFile& file) {
+            configure(file, str("Cellar"), {"Wine", "None", "Region", ""}, 1);
+        });
         QCOMPARE(f.window->windowTitle(), str("Cellar"));
         QVERIFY(f.find<QFrame>("Panel5")->isHidden() && !f.find<QFrame>("Panel3")->isHidden());
         QVERIFY(f.find<QCheckBox>("CheckBox1")->isChecked());
@@ -207,12 +209,14 @@ private Q_SLOTS:
         f.find<QCheckBox>("CheckBox1")->setChecked(false);
         f.click(f.find<QPushButton>("Button2"));
         QVERIFY(!f.find<QFrame>("Panel3")->isHidden() && f.find<QFrame>("Panel5")->isHidden());
-        QCOMPARE(stored("Label1"), str("Wine"));
+        QCOMPARE(stored(*f.services.settings, "Label1"), str("Wine"));
     }
 
     void filterSearchAndUnfilterFollowTheChosenSort()
     {
-        Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 0); });
+        Fixture f([](SettingsFile& file) {
+            configure(file, str("Cellar"), {"Wine", "Country"}, 0);
+        });
         // Search looks in field 1 until a sort is chosen, and leaves the list in its order.
         f.ask(f.find<QPushButton>("SearchBtn"), str("CHAB"));
         QCOMPARE(f.field(1), str("Chablis"));
@@ -251,7 +255,9 @@ private Q_SLOTS:
 
     void typedValuesAreStoredByEveryWayOutAndKeptWhenTheirFieldIsRetired()
     {
-        Fixture f([] { configure(str("Cellar"), {"Wine", "Country"}, 1); });
+        Fixture f([](SettingsFile& file) {
+            configure(file, str("Cellar"), {"Wine", "Country"}, 1);
+        });
         f.click(f.find<QPushButton>("NewBtn"));
         f.editor(1)->setFocus();
         QTest::keyClicks(f.editor(1), str("Portugal"));
@@ -282,7 +288,7 @@ private Q_SLOTS:
 
     void deleteHelpAboutAndPrintAreTheWindowsCommands()
     {
-        Fixture f([] { configure(str("Cellar"), {"Wine"}, 0); });
+        Fixture f([](SettingsFile& file) { configure(file, str("Cellar"), {"Wine"}, 0); });
         f.click(f.find<QPushButton>("DeleteBtn")); // No
         QCOMPARE(f.services.prompts->questions,
                  QStringList({"Are you sure you want to delete this record? \r Deleted records "

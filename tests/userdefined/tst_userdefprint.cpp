@@ -34,7 +34,7 @@ struct PrintRun {
 
     explicit PrintRun(int useMemo = 1)
     {
-        Settings s;
+        Settings s(*services.settings);
         s.openKey(keys::UserDef, true);
         s.writeString(str("Title"), str("Cellar"));
         for (int n = 1; n <= 9; ++n)
