@@ -1,5 +1,6 @@
 #include "journal/calendarfiles.h"
 
+#include "store/table.h"
 #include "widgets/commands.h"
 #include "widgets/fileexchange.h"
 
@@ -15,8 +16,10 @@ void declareCalendarCommands(QWidget* window, QMenu* file, Table& table,
     declare(window, {.handler =
                          [window, &table, module] {
                              exportRecords(window, &table, iCalendar,
-                                           [module](Progress& progress, const QString& name) {
-                                               formats::exportCalendar(module, name, progress);
+                                           [&table, module](Progress& progress,
+                                                            const QString& name) {
+                                               formats::exportCalendar(table.session(), module,
+                                                                       name, progress);
                                            });
                          },
                      .caption = QStringLiteral("&Export to iCalendar..."),
@@ -28,8 +31,9 @@ void declareCalendarCommands(QWidget* window, QMenu* file, Table& table,
              [window, &table, module, records] {
                  importRecords(
                      window, table, iCalendar,
-                     [module, records](Progress& progress, const QString& name) {
-                         return formats::importCalendar(module, name, progress).summary(records);
+                     [&table, module, records](Progress& progress, const QString& name) {
+                         return formats::importCalendar(table.session(), module, name, progress)
+                             .summary(records);
                      });
              },
          .caption = QStringLiteral("&Import from iCalendar..."),

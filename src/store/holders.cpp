@@ -6,14 +6,14 @@
 #include "store/session.h"
 
 namespace ql {
-void registerPassword(const TableDef& def)
+void registerPassword(Session& session, const TableDef& def)
 {
-    Session::instance().addPassword(catalogue::password(def));
+    session.addPassword(catalogue::password(def));
 }
 
-AddressBookTables::AddressBookTables(QObject* owner, Opening opening)
+AddressBookTables::AddressBookTables(Session& session, QObject* owner, Opening opening)
     : QObject(owner)
-    , tbNames(makeTable(this, catalogue::names(), "tbNames", &AddressBookTables::tbNamesBeforeOpen))
+    , tbNames(makeTable(session, this, catalogue::names(), "tbNames", &AddressBookTables::tbNamesBeforeOpen))
     , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
 {
     setObjectName(QStringLiteral("DataModule1"));
@@ -41,7 +41,7 @@ void AddressBookTables::openTables()
 
 void AddressBookTables::tbNamesBeforeOpen()
 {
-    registerPassword(catalogue::names());
+    registerPassword(tbNames->session(), catalogue::names());
 }
 
 void AddressBookTables::tbNamesCalcFields(Record& record) const
@@ -54,10 +54,10 @@ void AddressBookTables::tbNamesCalcFields(Record& record) const
     record.set(m_firstLastCompany, value.isEmpty() ? QVariant() : QVariant(value));
 }
 
-JournalTables::JournalTables(QObject* owner)
+JournalTables::JournalTables(Session& session, QObject* owner)
     : QObject(owner)
     , tbJournal1(
-          makeTable(this, catalogue::journal(), "tbJournal1", &JournalTables::tbJournal1BeforeOpen))
+          makeTable(session, this, catalogue::journal(), "tbJournal1", &JournalTables::tbJournal1BeforeOpen))
     , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
 {
     setObjectName(QStringLiteral("DataModule2"));
@@ -71,7 +71,7 @@ JournalTables::JournalTables(QObject* owner)
 
 void JournalTables::tbJournal1BeforeOpen()
 {
-    registerPassword(catalogue::journal());
+    registerPassword(tbJournal1->session(), catalogue::journal());
 }
 
 void JournalTables::tbJournal1NewRecord(Table& table)
@@ -81,9 +81,9 @@ void JournalTables::tbJournal1NewRecord(Table& table)
 
 void JournalTables::tbJournal1CalcFields(Record&) {}
 
-ToDoTables::ToDoTables(QObject* owner)
+ToDoTables::ToDoTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbTodo(makeTable(this, catalogue::toDo(), "tbTodo", &ToDoTables::tbTodoBeforeOpen))
+    , tbTodo(makeTable(session, this, catalogue::toDo(), "tbTodo", &ToDoTables::tbTodoBeforeOpen))
     , dsToDo(new DataSource(tbTodo, QStringLiteral("dsToDo"), this))
 {
     setObjectName(QStringLiteral("DataModule4"));
@@ -93,12 +93,12 @@ ToDoTables::ToDoTables(QObject* owner)
 
 void ToDoTables::tbTodoBeforeOpen()
 {
-    registerPassword(catalogue::toDo());
+    registerPassword(tbTodo->session(), catalogue::toDo());
 }
 
-UserDefinedTables::UserDefinedTables(QObject* owner)
+UserDefinedTables::UserDefinedTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbUserDefined(makeTable(this, catalogue::userDefined(), "tbUserDefined",
+    , tbUserDefined(makeTable(session, this, catalogue::userDefined(), "tbUserDefined",
                               &UserDefinedTables::tbUserDefinedBeforeOpen))
     , dsUserDefined(new DataSource(tbUserDefined, QStringLiteral("dsUserDefined"), this))
 {
@@ -108,7 +108,7 @@ UserDefinedTables::UserDefinedTables(QObject* owner)
 
 void UserDefinedTables::tbUserDefinedBeforeOpen()
 {
-    registerPassword(catalogue::userDefined());
+    registerPassword(tbUserDefined->session(), catalogue::userDefined());
 }
 
 } // namespace ql

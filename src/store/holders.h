@@ -6,20 +6,23 @@
 
 #include <QObject>
 
-// The table holders: each owns its module's open tables and their data links. Creating a holder
-// opens its tables, registering each table's password right before the open; destroying it closes
-// them, discarding a change still pending.
+// The table holders: each owns its module's open tables and their data links, made in the session
+// it is given. Creating a holder opens its tables, registering each table's password with the
+// session right before the open; destroying it closes them, discarding a change still pending.
 namespace ql {
 
-// Registers the password of a table of the catalogue with the session.
-void registerPassword(const TableDef& def);
+class Session;
 
-// A table of the catalogue under the organizer's database name, with its password hook.
+// Registers the password of a table of the catalogue with the session.
+void registerPassword(Session& session, const TableDef& def);
+
+// A table of the catalogue in `session` under the organizer's database name, with its password
+// hook.
 template <typename Holder>
-Table* makeTable(Holder* holder, const TableDef& def, const char* component,
+Table* makeTable(Session& session, Holder* holder, const TableDef& def, const char* component,
                  void (Holder::*beforeOpen)())
 {
-    auto* table = new Table(def, QString::fromLatin1(component), holder);
+    auto* table = new Table(session, def, QString::fromLatin1(component), holder);
     table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
     table->setBeforeOpen([holder, beforeOpen] { (holder->*beforeOpen)(); });
     return table;
@@ -32,7 +35,8 @@ public:
     // Whether the holder opens its table when it is made; a table the program started without
     // stays closed until openTables.
     enum class Opening { Open, Closed };
-    explicit AddressBookTables(QObject* owner = nullptr, Opening opening = Opening::Open);
+    explicit AddressBookTables(Session& session, QObject* owner = nullptr,
+                               Opening opening = Opening::Open);
 
     // Closes the table, discarding a change still pending, so that its file can be replaced; the
     // window over it lists nothing until openTables.
@@ -61,7 +65,7 @@ private:
 class JournalTables : public QObject {
     Q_OBJECT
 public:
-    explicit JournalTables(QObject* owner = nullptr);
+    explicit JournalTables(Session& session, QObject* owner = nullptr);
 
     Table* tbJournal1;
     DataSource* dsJournal1;
@@ -77,7 +81,7 @@ public:
 class ToDoTables : public QObject {
     Q_OBJECT
 public:
-    explicit ToDoTables(QObject* owner = nullptr);
+    explicit ToDoTables(Session& session, QObject* owner = nullptr);
 
     Table* tbTodo;
     DataSource* dsToDo;
@@ -89,7 +93,7 @@ public:
 class UserDefinedTables : public QObject {
     Q_OBJECT
 public:
-    explicit UserDefinedTables(QObject* owner = nullptr);
+    explicit UserDefinedTables(Session& session, QObject* owner = nullptr);
 
     Table* tbUserDefined;
     DataSource* dsUserDefined;

@@ -8,6 +8,7 @@
 #include <vector>
 
 namespace ql {
+class Session;
 class Table;
 }
 
@@ -36,10 +37,10 @@ Standing standing(const Loan& loan, QDate today);
 // Days past the return date; 0 for a loan that is not overdue.
 int daysOverdue(const Loan& loan, QDate today);
 
-// The four catalogues' tables, open while it lives.
+// The four catalogues' tables of `session`, open while it lives.
 class Lending {
 public:
-    Lending();
+    explicit Lending(Session& session);
     ~Lending();
     Lending(const Lending&) = delete;
     Lending& operator=(const Lending&) = delete;

@@ -219,7 +219,7 @@ private Q_SLOTS:
         // A change of order whose store of the record being typed is refused changes nothing.
         type(f.part<DBEdit>("LastNameEdit"), str("x"));
         {
-            AddressBookTables other; // another program stores the same contact first
+            AddressBookTables other(dir.session()); // another program stores the same contact first
             other.tbNames->findNearestText(str("Smith"));
             other.tbNames->setIndexName(str("idxFirstName"));
             other.tbNames->last();
@@ -392,8 +392,8 @@ private Q_SLOTS:
         type(f->part<DBEdit>("LastNameEdit"), str("Pending"));
         const QString dir = f->dir.path();
         f->program.reset();
-        Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
-        AddressBookTables reopened;
+        dir.session().loadConfiguration(dir + str("/Quillory.cfg"));
+        AddressBookTables reopened(dir.session());
         QCOMPARE(reopened.tbNames->recordCount(), 2);
     }
 

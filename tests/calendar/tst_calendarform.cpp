@@ -228,7 +228,7 @@ private Q_SLOTS:
     {
         Fixture<MainCalendarWindow> f;
         {
-            ToDoTables holder;
+            ToDoTables holder(dir.session());
             Table& t = *holder.tbTodo;
             for (const char* text : {"later", "first"}) {
                 t.insert();
@@ -285,7 +285,7 @@ private Q_SLOTS:
     {
         Fixture<MainCalendarWindow> f;
         {
-            CollectionsTables collections;
+            CollectionsTables collections(dir.session());
             const auto lend = [](Table& t, const char* prefix, const char* title,
                                  const char* borrower, const char* dateField, QDate date) {
                 t.insert();

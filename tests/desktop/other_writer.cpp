@@ -34,7 +34,7 @@ int main(int argc, char** argv)
                 .create(*def, QString::fromLocal8Bit(argv[4]));
             return 0;
         }
-        ql::Session& session = ql::Session::instance();
+        ql::Session& session = ql::dir.session();
         session.loadConfiguration(ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
         const ql::TableDef* def = ql::catalogue::find(QString::fromLocal8Bit(argv[2]));
         if (!def)

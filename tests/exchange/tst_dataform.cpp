@@ -94,7 +94,7 @@ private Q_SLOTS:
     {
         Fixture f;
         {
-            JournalTables journal;
+            JournalTables journal(dir.session());
             for (const char* memo : {"one", "two", "three"})
                 add(*journal.tbJournal1, {{"MemoField1", str(memo)}});
         }
@@ -133,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->BitBtn4->text(), str("&Export Complete"));
 
         {
-            AddressBookTables names;
+            AddressBookTables names(dir.session());
             add(*names.tbNames, {{"FirstName", str("Zoë")},
                                  {"LastName", str("Émile-Søren 太郎")},
                                  {"MeDescription1", str("desc")},
@@ -153,15 +153,15 @@ private Q_SLOTS:
     {
         Fixture f;
         {
-            JournalTables journal;
+            JournalTables journal(dir.session());
             add(*journal.tbJournal1,
                 {{"DateTimeStamp", QDateTime(QDate(2024, 5, 2), QTime(14, 5, 9))},
                  {"MemoField1", str("met\tBob")}});
             add(*journal.tbJournal1, {{"DateTimeStamp", QDateTime(QDate(1999, 12, 31), {})}});
-            ToDoTables toDo;
+            ToDoTables toDo(dir.session());
             add(*toDo.tbTodo, {{"ToDoByDate", QDate(2031, 1, 7)}, {"ToDoMemo", str("call")}});
             add(*toDo.tbTodo, {{"ToDoMemo", str("someday")}});
-            CollectionsTables coll;
+            CollectionsTables coll(dir.session());
             add(*coll.tbCDR, {{"CDRTitle", str("Backup")}, {"CDRNotes", str("n")}});
             add(*coll.tbBooks, {{"BkTitle", str("B")},
                                 {"BkBorrowed", str("Ann")},
@@ -172,7 +172,7 @@ private Q_SLOTS:
                                 {"TpTitle10", str("last")},
                                 {"TPReturnDate", QDate(2025, 2, 3)}});
             add(*coll.tbCD, {{"CDTitle", str("C")}, {"CDBorrowed", str("Al")}});
-            UserDefinedTables user;
+            UserDefinedTables user(dir.session());
             add(*user.tbUserDefined, {{"Label1", str("one")}, {"Label9", str("nine")}});
         }
         QCOMPARE(f.exported(1), QByteArray("Date/Time\r\n12/31/1999\r\n5/2/2024 2:05:09 PM\r\n"));
@@ -277,7 +277,7 @@ private Q_SLOTS:
 
         // A file system that refuses more bytes part way through the file.
         {
-            AddressBookTables names;
+            AddressBookTables names(dir.session());
             for (int i = 0; i < 400; ++i)
                 add(*names.tbNames, {{"LastName", str("Name %1").arg(i)}});
         }

@@ -122,8 +122,8 @@ struct Fixture {
         const QString key =
             password.isEmpty() ? catalogue::password(destinationOf(module)) : password;
         TableDirectory(folder).create(def, key);
-        Session::instance().registerDatabase(QStringLiteral("Fixture"), folder);
-        Session::instance().addPassword(key);
+        dir.session().registerDatabase(QStringLiteral("Fixture"), folder);
+        dir.session().addPassword(key);
         Table table(def, QStringLiteral("fixture"));
         table.setDatabaseName(QStringLiteral("Fixture"));
         table.open();
@@ -475,7 +475,7 @@ private Q_SLOTS:
         f.write(source, Module::ToDo, 1, {});
         f.write(source, Module::ToDo, 0, {});
         {
-            ToDoTables toDo;
+            ToDoTables toDo(dir.session());
             toDo.tbTodo->insert();
             toDo.tbTodo->setAsText(str("ToDoMemo"), str("mine"));
             toDo.tbTodo->post();
@@ -700,8 +700,8 @@ private Q_SLOTS:
         const QString source = f.folder("source");
         f.write(source, Module::Journal, 0, {{{str("MemoField1"), str("old")}}}, str("oldsecret"));
         // A new run: the engine knows no password but those the holders register.
-        Session::instance().reset();
-        Session::instance().loadConfiguration(install::configurationFile(f.dir.path()));
+        dir.session().reset();
+        dir.session().loadConfiguration(install::configurationFile(f.dir.path()));
 
         QVERIFY(!f.import(source, 0, {Module::Journal}));
         QCOMPARE(f.services.prompts->questions,
@@ -744,11 +744,11 @@ private Q_SLOTS:
                  {{str("MemoField1"), str("six")}},
                  {{str("MemoField1"), str("seven")}}});
         {
-            AddressBookTables names;
+            AddressBookTables names(dir.session());
             names.tbNames->insert();
             names.tbNames->setAsText(str("LastName"), str("Mine"));
             names.tbNames->post();
-            JournalTables journal;
+            JournalTables journal(dir.session());
             journal.tbJournal1->insert();
             journal.tbJournal1->setAsText(str("MemoField1"), str("my entry"));
             journal.tbJournal1->post();

@@ -71,9 +71,9 @@ void roundTrip(CalendarModule module, const QStringList& fields, const char* com
     const QString file = dir.filePath("calendar.ics");
     const auto withTable = [module](const std::function<void(Table&)>& work) {
         if (module == CalendarModule::ToDo)
-            work(*ToDoTables().tbTodo);
+            work(*ToDoTables(dir.session()).tbTodo);
         else
-            work(*JournalTables().tbJournal1);
+            work(*JournalTables(dir.session()).tbJournal1);
     };
     std::vector<QStringList> before;
     withTable([&](Table& table) {
@@ -263,7 +263,7 @@ END:VCALENDAR
         QCOMPARE(importCalendar(CalendarModule::ToDo, file, progress).summary("To-do items"),
                  QStringLiteral("To-do items added: 1; skipped: 1 (component 1 \"Bad date\": DUE "
                                 "is no valid date)."));
-        QCOMPARE(test::tableTexts(*ToDoTables().tbTodo, {"ToDoByDate", "ToDoMemo"}),
+        QCOMPARE(test::tableTexts(*ToDoTables(dir.session()).tbTodo, {"ToDoByDate", "ToDoMemo"}),
                  (std::vector<QStringList>{{"2026-12-31", "Good one"}}));
     }
 };

@@ -242,7 +242,7 @@ private Q_SLOTS:
         const QString file = dir.filePath("book.vcf");
         std::vector<QStringList> before;
         {
-            AddressBookTables holder;
+            AddressBookTables holder(dir.session());
             fillBook(*holder.tbNames, 1000, [](int record, int field, int width) {
                 // Half of the second web sites are addresses that stay as they are, "%20" too.
                 if (field == 36 && record % 2 == 0)
@@ -255,7 +255,7 @@ private Q_SLOTS:
         exportCards(file, progress);
         QCOMPARE(progress.done, 1000);
         {
-            AddressBookTables holder;
+            AddressBookTables holder(dir.session());
             std::vector<qint64> keys;
             for (const TableBulk::Texts& record : TableBulk::readTexts(*holder.tbNames, {}))
                 keys.push_back(record.key);
@@ -265,7 +265,7 @@ private Q_SLOTS:
         }
         const formats::ImportOutcome outcome = importCards(file, progress);
         QCOMPARE(outcome.summary("Contacts"), QStringLiteral("Contacts added: 1000."));
-        AddressBookTables holder;
+        AddressBookTables holder(dir.session());
         const std::vector<QStringList> after = test::tableTexts(*holder.tbNames, kFields);
         QCOMPARE(after.size(), size_t(1000));
         for (size_t i = 0; i < after.size(); ++i)
@@ -338,7 +338,7 @@ N:Short;Cut
             cancelled = true;
         }
         QVERIFY(cancelled);
-        QCOMPARE(test::tableTexts(*AddressBookTables().tbNames, {"LastName"}).size(), size_t(0));
+        QCOMPARE(test::tableTexts(*AddressBookTables(dir.session()).tbNames, {"LastName"}).size(), size_t(0));
 
         test::ScriptedProgress progress;
         QCOMPARE(importCards(file, progress).summary("Contacts"),
@@ -346,7 +346,7 @@ N:Short;Cut
                                 "set X-NO-SUCH-SET is unknown; card 4: a line has no value: this "
                                 "line has no colon; card 5 \"Future\": its version 5.0 is not one "
                                 "this program reads; card 6 \"Cut Short\": it does not end)."));
-        const AddressBookTables holder;
+        const AddressBookTables holder(dir.session());
         QCOMPARE(test::tableTexts(*holder.tbNames, {"LastName", "FirstName", "CellPhNo"}),
                  (std::vector<QStringList>{{"One", "Ann", ""}, {"Two", "Bo", "555"}}));
     }
@@ -357,7 +357,7 @@ N:Short;Cut
     {
         const test::ProgramDirectory dir;
         {
-            AddressBookTables holder;
+            AddressBookTables holder(dir.session());
             fillBook(*holder.tbNames, 3, [](int record, int field, int width) {
                 static const QStringList first = {"Zoë", "Jean-Luc", "Ann"};
                 static const QStringList last = {"Ärger", "Picard, Jr.", "O'Neil; the 2nd"};

@@ -34,7 +34,7 @@ class FirstUseTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { Session::instance().reset(); }
+    void cleanup() { dir.session().reset(); }
 
     void theOutcomeOfEachStartingPoint()
     {
@@ -83,7 +83,7 @@ private Q_SLOTS:
         QFile restored(dir.filePath(str("Data/qyname2.db")));
         QVERIFY(restored.open(QIODevice::WriteOnly) && restored.write("restored") == 8);
         restored.close();
-        Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
+        dir.session().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
         QCOMPARE(install::prepareFirstUse(dir.path()), FirstUse::Prepared);
         QVERIFY(restored.open(QIODevice::ReadOnly));
         QCOMPARE(restored.readAll(), QByteArray("restored"));
@@ -91,7 +91,7 @@ private Q_SLOTS:
                  QStringList({str("CollBk2.DB"), str("CollCD2.DB"), str("CollCDR2.DB"),
                               str("CollTp2.DB"), str("Journal2.DB"), str("qyname2.db"),
                               str("ToDo2.db"), str("UserDa.db")}));
-        QCOMPARE(Session::instance().databasePath(str("Quilbase")), dir.dataPath());
+        QCOMPARE(dir.session().databasePath(str("Quilbase")), dir.dataPath());
     }
 
     void laterStartsRemoveTheTemplates()

@@ -128,11 +128,11 @@ QString writeSource(const test::ProgramDirectory& dir, int layout, bool filled =
 {
     QString source = QDir(dir.path()).filePath(str("Old"));
     QDir().mkpath(source);
-    Session::instance().registerDatabase(str("Source"), source);
+    dir.session().registerDatabase(str("Source"), source);
     for (int module = 0; module < import::moduleCount; ++module) {
         const TableDef& def = *import::sourceTable(import::Module(module), layout);
         TableDirectory(source).create(def, catalogue::password(def));
-        Session::instance().addPassword(catalogue::password(def));
+        dir.session().addPassword(catalogue::password(def));
         Table table(def, str("source"));
         table.setDatabaseName(str("Source"));
         table.open();
@@ -205,7 +205,7 @@ private Q_SLOTS:
             test::FixedClock clock(QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
             auto program = start(dir, services);
             {
-                CollectionsTables collections;
+                CollectionsTables collections(dir.session());
                 for (const QDate& date : c.returnDates) {
                     collections.tbCDR->insert();
                     collections.tbCDR->setValue(str("CDRTitle"), str("Mix"));

@@ -196,7 +196,7 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
 {
     return {name, letter,
             [catalogue, table, fields](test::ScriptedServices& services, QStringList& words) {
-                CollectionsTables holder;
+                CollectionsTables holder(dir.session());
                 Table& filled = *(holder.*table);
                 CollectionReport layout(catalogue, filled);
                 return laidOut(services, layout, filled, words, fields);
@@ -206,7 +206,7 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
     return {name, letter, [cards, fields](test::ScriptedServices& services, QStringList& words) {
-                AddressBookTables holder;
+                AddressBookTables holder(dir.session());
                 AddressBookReport layout(*holder.tbNames);
                 return laidOut<AddressBookReport>(
                     services, layout, *holder.tbNames, words, fields,
@@ -233,7 +233,7 @@ Case userDefined()
                 for (int n = 0; n < 9; ++n)
                     settings.writeString(QStringLiteral("Label%1").arg(n + 1), str(names[n]));
             }
-            UserDefinedTables holder;
+            UserDefinedTables holder(dir.session());
             const QHash<QString, QString> values = fillRecord(*holder.tbUserDefined);
             UserDefinedPrintMenu menu(*holder.tbUserDefined);
             services.serve(&menu);
@@ -271,14 +271,14 @@ QList<Case> everyReport()
     return {
         {"journal", letter,
          [](test::ScriptedServices& services, QStringList& words) {
-             JournalTables holder;
+             JournalTables holder(dir.session());
              JournalReport layout(*holder.tbJournal1);
              return laidOut(services, layout, *holder.tbJournal1, words,
                             {str("MemoField1"), str("MemoField2")});
          }},
         {"to-do", letter,
          [](test::ScriptedServices& services, QStringList& words) {
-             ToDoTables holder;
+             ToDoTables holder(dir.session());
              ToDoReport layout(*holder.tbTodo);
              return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
          }},
@@ -403,17 +403,17 @@ private Q_SLOTS:
         check(program.mainMenu()->addressBookWindow(),
               {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
-            JournalTables holder;
+            JournalTables holder(dir.session());
             JournalWindow journal(holder, program.context());
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
         }
         {
-            ToDoTables holder;
+            ToDoTables holder(dir.session());
             ToDoWindow todo(holder, program.context());
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
         }
         {
-            CollectionsTables holder;
+            CollectionsTables holder(dir.session());
             CollectionsWindow collections(holder, program.context());
             check(&collections,
                   {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "Unfilter", "Close"});

@@ -234,8 +234,8 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         {
             // Data holds a table already: a first start must never replace it.
-            Session::instance().addPassword(str("7qt42mkw"));
-            AddressBookTables names;
+            dir.session().addPassword(str("7qt42mkw"));
+            AddressBookTables names(dir.session());
             names.tbNames->insert();
             names.tbNames->setValue(str("LastName"), str("Restored"));
             names.tbNames->post();
@@ -243,8 +243,8 @@ private Q_SLOTS:
         // Restored under a name in other letter case: it is the same table all the same.
         QFile::rename(dir.filePath(str("Data/QYName2.DB")), dir.filePath(str("Data/qyname2.db")));
         QFile::remove(dir.filePath(str("Data/ToDo2.db")));
-        Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
-        Session::instance().setDatabasePath(str("Quilbase"), dir.dataPath());
+        dir.session().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
+        dir.session().setDatabasePath(str("Quilbase"), dir.dataPath());
 
         auto program = start(dir, services);
         MainMenu* menu = program->mainMenu();
@@ -502,7 +502,7 @@ private Q_SLOTS:
         }
         program->mainMenu()->show();
         // The other tables work as ever.
-        QCOMPARE(JournalTables().tbJournal1->recordCount(), 3);
+        QCOMPARE(JournalTables(dir.session()).tbJournal1->recordCount(), 3);
         if (choice == str("RescueRestore")) {
             QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
             QCOMPARE(contents(aside + str("/QYName2.DB")), damaged);
@@ -596,7 +596,7 @@ private Q_SLOTS:
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
             if (auto* window = qobject_cast<JournalWindow*>(QApplication::activeModalWidget())) {
-                entriesShown = JournalTables().tbJournal1->recordCount();
+                entriesShown = JournalTables(dir.session()).tbJournal1->recordCount();
                 window->reject();
             }
         });

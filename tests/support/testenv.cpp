@@ -2,7 +2,6 @@
 
 #include "core/settings.h"
 #include "install/install.h"
-#include "store/session.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,9 +10,8 @@ namespace ql::test {
 
 ProgramDirectory::ProgramDirectory()
 {
-    Session::instance().reset();
     install::layOut(path());
-    Session::instance().loadConfiguration(install::configurationFile(path()));
+    m_session.loadConfiguration(install::configurationFile(path()));
     Settings::setStoreFile(settingsFile());
 }
 
@@ -29,7 +27,6 @@ QString ProgramDirectory::settingsFile() const
 
 ProgramDirectory::~ProgramDirectory()
 {
-    Session::instance().reset();
     // Tests may take away write permission; give it back so the folder can be removed.
     for (const QString& sub : {QStringLiteral("Data"), QStringLiteral("Temp")})
         QFile::setPermissions(filePath(sub), QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/session.h"
 #include "support/storeenv.h"
 
 #include <QString>
@@ -7,8 +8,8 @@
 
 namespace ql::test {
 
-// A fresh program directory laid out by the installer, with a new session pointing at it (no
-// passwords known, "Quilbase" naming its Data folder) and a settings file of its own. Removed
+// A fresh program directory laid out by the installer, with a session of its own pointing at it
+// (no passwords known, "Quilbase" naming its Data folder) and a settings file of its own. Removed
 // with everything in it at the end.
 class ProgramDirectory {
 public:
@@ -21,9 +22,12 @@ public:
     QString settingsFile() const;
     QString dataPath() const;
     QString filePath(const QString& relative) const;
+    // The session of the test's run, loaded with the directory's configuration.
+    Session& session() { return m_session; }
 
 private:
     QTemporaryDir m_dir;
+    Session m_session;
 };
 
 } // namespace ql::test

@@ -64,7 +64,7 @@ bool findRecord(Table& table, const QString& field, const QString& value)
 
 void use(const ProgramDirectory& directory)
 {
-    Session::instance().loadConfiguration(install::configurationFile(directory.path()));
+    dir.session().loadConfiguration(install::configurationFile(directory.path()));
 }
 
 void addRecord(const ProgramDirectory& directory, Module module,
