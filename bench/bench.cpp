@@ -604,14 +604,13 @@ QString keyOrderExtension()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillory-qlkey"));
 }
 
-// A fresh program directory with empty tables, the session pointing at it.
-void layOutProgram(const QTemporaryDir& directory)
+// A fresh program directory with empty tables, `session` pointing at it.
+void layOutProgram(const QTemporaryDir& directory, ql::Session& session)
 {
     if (!directory.isValid())
         throw ql::Error(QStringLiteral("Cannot create a temporary folder."));
-    ql::Session::instance().reset();
     ql::install::layOut(directory.path());
-    ql::Session::instance().loadConfiguration(ql::install::configurationFile(directory.path()));
+    session.loadConfiguration(ql::install::configurationFile(directory.path()));
 }
 
 // The tables a run fills, in the order it fills them.
@@ -732,7 +731,8 @@ Filled fillTables(int records, const QString& kept, const QDir& data, ContactMak
 void run(int records, const QString& kept)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     const QString tablePath = data.filePath(QStringLiteral("QYName2.DB"));
     ContactMaker maker;
@@ -741,20 +741,20 @@ void run(int records, const QString& kept)
     std::unique_ptr<ql::AddressBookTables> holder;
     measure(
         "open", 11, [&] { holder.reset(); },
-        [&] { holder = std::make_unique<ql::AddressBookTables>(); });
+        [&] { holder = std::make_unique<ql::AddressBookTables>(session); });
     // Opening reads only the start of the order; a grid showing the table also asks how many
     // records there are, and a move far into the order (a drag of the scroll bar) reads the
     // order there.
     measure(
         "open_count", 11, [&] { holder.reset(); },
         [&] {
-            holder = std::make_unique<ql::AddressBookTables>();
+            holder = std::make_unique<ql::AddressBookTables>(session);
             holder->tbNames->recordCount();
         });
     measure(
         "open_far_move", 11, [&] { holder.reset(); },
         [&] {
-            holder = std::make_unique<ql::AddressBookTables>();
+            holder = std::make_unique<ql::AddressBookTables>(session);
             holder->tbNames->moveToRow(holder->tbNames->recordCount() * 3 / 4);
         });
     ql::Table& names = *holder->tbNames;
@@ -831,15 +831,16 @@ public:
 };
 
 // What the measured windows share with a run, their prompts answering from the benchmark; the
-// benchmark shows no about window. Work that runs over no window of the program runs over `owner`.
+// benchmark shows no about window; the tables are the session's of the run measured. Work that runs over no window of the program runs over `owner`.
 struct BenchServices {
     BenchPrompts prompts;
     ql::Services services{&prompts, nullptr, nullptr, nullptr};
     ql::RunContext context;
     QWidget owner;
-    BenchServices()
+    explicit BenchServices(ql::Session& session)
     {
         context.services = &services;
+        context.session = &session;
         services.serve(&owner);
     }
     BenchServices(const BenchServices&) = delete;
@@ -863,7 +864,7 @@ void runJournal(BenchServices& bench, ContactMaker& maker, const QDateTime& newe
         window->findChild<ql::DBGrid*>(QStringLiteral("DBGrid1"))->viewport()->repaint();
     };
     const auto open = [&] {
-        holder = std::make_unique<ql::JournalTables>();
+        holder = std::make_unique<ql::JournalTables>(*bench.context.session);
         window = std::make_unique<ql::JournalWindow>(*holder, bench.context);
         window->show();
         painted();
@@ -911,7 +912,7 @@ void runCollections(BenchServices& bench, ContactMaker& maker, const std::vector
         child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("coll_open", 11, close, [&] {
-        holder = std::make_unique<ql::CollectionsTables>();
+        holder = std::make_unique<ql::CollectionsTables>(*bench.context.session);
         window = std::make_unique<ql::CollectionsWindow>(*holder, bench.context);
         window->show();
         click("CDBtn");
@@ -993,7 +994,7 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
         child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("ud_open", 11, close, [&] {
-        holder = std::make_unique<ql::UserDefinedTables>();
+        holder = std::make_unique<ql::UserDefinedTables>(*bench.context.session);
         window = std::make_unique<ql::UserDefinedWindow>(*holder, bench.context);
         window->show();
         painted();
@@ -1046,7 +1047,9 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
 void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
                 const std::vector<QString>& titles)
 {
-    BenchServices bench;
+    // The program loads the directory's configuration into a session of its own.
+    ql::Session session;
+    BenchServices bench(session);
     BenchPrompts* answers = &bench.prompts;
     QTemporaryDir settings;
     ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
@@ -1054,7 +1057,7 @@ void runWindows(const QString& programDirectory, ContactMaker& maker, const QDat
 
     std::unique_ptr<ql::Program> program;
     const auto start = [&] {
-        program = std::make_unique<ql::Program>(programDirectory, bench.services);
+        program = std::make_unique<ql::Program>(programDirectory, session, bench.services);
         program->mainMenu()->show();
         QApplication::processEvents();
         program->mainMenu()->repaint();
@@ -1132,7 +1135,8 @@ void runReport()
     for (int i = 0; i < 1000; ++i) // names for the entries to mention
         maker.next();
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     {
         ql::sql::Database db(QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")),
                              ql::sql::OpenMode::ReadWrite);
@@ -1153,7 +1157,7 @@ void runReport()
         }
         tx.commit();
     }
-    ql::JournalTables holder;
+    ql::JournalTables holder(session);
     qsizetype pages = 0;
     measure(
         "report_journal_10k", 3, [] {},
@@ -1189,7 +1193,8 @@ qint64 sqliteToolDelete(const QString& path)
 void runTools(int records, const QString& kept)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QString tablePath = QDir(directory.path()).filePath(QStringLiteral("Data/QYName2.DB"));
     const QString untouched = tablePath + QStringLiteral(".untouched");
     const QString keptBook = QDir(kept).filePath(QStringLiteral("tools-%1.DB").arg(records));
@@ -1209,10 +1214,10 @@ void runTools(int records, const QString& kept)
         QFile::remove(tablePath);
         QFile::copy(untouched, tablePath);
     };
-    BenchServices bench;
+    BenchServices bench(session);
 
     // The tools' runs open the address book themselves: the window's holder stays closed.
-    ql::AddressBookTables addressBook(nullptr, ql::AddressBookTables::Opening::Closed);
+    ql::AddressBookTables addressBook(session, nullptr, ql::AddressBookTables::Opening::Closed);
     ql::MaintenanceWindow window(addressBook, bench.context);
     window.RadioGroup1->button(1)->click(); // names and addresses
     measure(
@@ -1242,9 +1247,9 @@ void runTools(int records, const QString& kept)
 
 // The address book's CSV export against its text export of the same book (`textExport`, its
 // memos included), through the work runner as the windows run it, opening the table for its run.
-void runCsvExport(const QDir& dir, qint64 textExport)
+void runCsvExport(ql::Session& session, const QDir& dir, qint64 textExport)
 {
-    BenchServices bench;
+    BenchServices bench(session);
     const QString csvFile = dir.filePath(QStringLiteral("export.csv"));
     const std::vector<ql::formats::CsvColumn> columns =
         ql::formats::csvColumns(ql::catalogue::names());
@@ -1254,7 +1259,7 @@ void runCsvExport(const QDir& dir, qint64 textExport)
             ql::runWork(&bench.owner, QStringLiteral("Quillory - Formats"),
                         [&](ql::Progress& progress) {
                             const ql::exchange::HeldTable held =
-                                ql::exchange::openTable(ql::exchange::Module::Organizer);
+                                ql::exchange::openTable(session, ql::exchange::Module::Organizer);
                             ql::formats::exportCsv(*held.table, columns, csvFile, progress);
                         });
         });
@@ -1263,7 +1268,7 @@ void runCsvExport(const QDir& dir, qint64 textExport)
                  static_cast<long long>(QFileInfo(csvFile).size()));
 }
 
-void runCards(const QDir& dir);
+void runCards(ql::Session& session, const QDir& dir);
 
 // The address book exported from the data window's button to a text file, against the sqlite3
 // tool writing the same 27 columns, tab-separated with CR LF line ends, to a file.
@@ -1271,12 +1276,13 @@ void runCards(const QDir& dir);
 void runExport(int records)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir dir(directory.path());
     const QString tablePath = dir.filePath(QStringLiteral("Data/QYName2.DB"));
     ContactMaker maker;
     fill(tablePath, records, maker);
-    BenchServices bench;
+    BenchServices bench(session);
 
     ql::DataWindow window(bench.context);
     window.Edit2->setText(dir.filePath(QStringLiteral("export.txt")));
@@ -1314,14 +1320,14 @@ void runExport(int records)
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
         static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
-    runCards(dir);
+    runCards(session, dir);
 }
 
 // The address book as vCards against its text export, each through the work runner, and the
 // cards read back into an emptied book.
-void runCards(const QDir& dir)
+void runCards(ql::Session& session, const QDir& dir)
 {
-    BenchServices bench;
+    BenchServices bench(session);
     const auto inRunner = [&bench](const std::function<void(ql::Progress&)>& work) {
         ql::runWork(&bench.owner, QStringLiteral("Quillory - Formats"), work);
     };
@@ -1331,18 +1337,19 @@ void runCards(const QDir& dir)
         "export_text_service", 3, [] {},
         [&] {
             inRunner([&](ql::Progress& progress) {
-                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, text).run(progress);
+                ql::exchange::TextExport(session, ql::exchange::Module::Organizer, true, text)
+                    .run(progress);
             });
         });
     const qint64 cardExport = measure(
         "export_vcard", 3, [] {},
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::exportCards(cards, progress); });
+            inRunner([&](ql::Progress& progress) { ql::formats::exportCards(session, cards, progress); });
         });
     printRatio("vcard_vs_text", cardExport, textExport, 2.0);
-    runCsvExport(dir, textExport);
-    const auto emptyBook = [] {
-        const ql::AddressBookTables holder;
+    runCsvExport(session, dir, textExport);
+    const auto emptyBook = [&session] {
+        const ql::AddressBookTables holder(session);
         std::vector<qint64> keys;
         for (const ql::TableBulk::Texts& record : ql::TableBulk::readTexts(*holder.tbNames, {}))
             keys.push_back(record.key);
@@ -1352,7 +1359,7 @@ void runCards(const QDir& dir)
     measure(
         "import_vcard", 3, emptyBook,
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::importCards(cards, progress); });
+            inRunner([&](ql::Progress& progress) { ql::formats::importCards(session, cards, progress); });
         },
         3000000);
 }
@@ -1362,7 +1369,8 @@ void runCards(const QDir& dir)
 void runBackup(int records)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     ContactMaker maker;
     fill(data.filePath(QStringLiteral("QYName2.DB")), records, maker);
@@ -1372,7 +1380,7 @@ void runBackup(int records)
         QDir(target).removeRecursively();
         QDir().mkdir(target);
     };
-    BenchServices bench;
+    BenchServices bench(session);
 
     ql::backup::Request request;
     request.programDirectory = directory.path();
@@ -1419,9 +1427,10 @@ void runBackup(int records)
 // tool's quick check of each.
 void runRestore(int records)
 {
-    BenchServices bench;
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
+    BenchServices bench(session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     const QDir saved(QDir(directory.path()).filePath(QStringLiteral("Saved")));
     const QDir backups(QDir(directory.path()).filePath(QStringLiteral("BackUp")));
@@ -1443,7 +1452,7 @@ void runRestore(int records)
     ql::restore::Result result;
     const qint64 restore = measure("restore", 5, tidy, [&] {
         ql::runWork(&bench.owner, QStringLiteral("Restore"), [&](ql::Progress& progress) {
-            result = ql::restore::run({{directory.path(), saved.path(), true, {}}, tables, false},
+            result = ql::restore::run(session, {{directory.path(), saved.path(), true, {}}, tables, false},
                                       progress);
         });
     });
@@ -1477,7 +1486,8 @@ void runImport()
 {
     constexpr int kRecords = 100000;
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir program(directory.path());
     const QString source = program.filePath(QStringLiteral("Source"));
     QDir().mkpath(source);
@@ -1490,7 +1500,7 @@ void runImport()
     }
     fill(QDir(source).filePath(QStringLiteral("QYName2.DB")), kRecords, maker);
     fillJournal(QDir(source).filePath(QStringLiteral("Journal2.DB")), kRecords, maker);
-    BenchServices bench;
+    BenchServices bench(session);
 
     const auto emptied = [&](const char* table) {
         const QString data = program.filePath(QStringLiteral("Data/") + QLatin1String(table));
@@ -1502,7 +1512,7 @@ void runImport()
         request.modules[size_t(module)] = true;
         ql::import::Outcome outcome;
         ql::runWork(&bench.owner, QStringLiteral("Quillory - Import"), [&](ql::Progress& progress) {
-            outcome = ql::import::Importer(request).run(progress);
+            outcome = ql::import::Importer(session, request).run(progress);
         });
         if (!outcome.finished)
             throw ql::Error(QStringLiteral("the import did not finish: ") + outcome.message);
@@ -1554,7 +1564,8 @@ void runImport()
 void runLoans(int records)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     ContactMaker maker(7);
     const struct {
@@ -1587,7 +1598,7 @@ void runLoans(int records)
         }
         st.commit();
     }
-    BenchServices bench;
+    BenchServices bench(session);
     QTemporaryDir settings;
     ql::Settings::setStoreFile(QDir(settings.path()).filePath(QStringLiteral("Quillory.reg")));
 

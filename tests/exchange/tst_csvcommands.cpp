@@ -78,7 +78,7 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
 
     Fixture()
     {

@@ -238,7 +238,7 @@ private Q_SLOTS:
     // Every field filled with what must be escaped, folded or encoded comes back as it was.
     void roundTrip()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         const QString file = dir.filePath("book.vcf");
         std::vector<QStringList> before;
         {
@@ -252,7 +252,7 @@ private Q_SLOTS:
             before = test::tableTexts(*holder.tbNames, kFields);
         }
         test::ScriptedProgress progress;
-        exportCards(file, progress);
+        exportCards(dir.session(), file, progress);
         QCOMPARE(progress.done, 1000);
         {
             AddressBookTables holder(dir.session());
@@ -263,7 +263,7 @@ private Q_SLOTS:
             TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
             QCOMPARE(deleted, 1000);
         }
-        const formats::ImportOutcome outcome = importCards(file, progress);
+        const formats::ImportOutcome outcome = importCards(dir.session(), file, progress);
         QCOMPARE(outcome.summary("Contacts"), QStringLiteral("Contacts added: 1000."));
         AddressBookTables holder(dir.session());
         const std::vector<QStringList> after = test::tableTexts(*holder.tbNames, kFields);
@@ -299,7 +299,7 @@ private Q_SLOTS:
     // cards of the file do, in one go, and a cancel leaves the book as it was.
     void unreadableCards()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         const QString file = dir.filePath("cards.vcf");
         writeFile(file, crlf(R"(BEGIN:VCARD
 VERSION:3.0
@@ -333,7 +333,7 @@ N:Short;Cut
         cancelling.cancelAt = 1;
         bool cancelled = false;
         try {
-            importCards(file, cancelling);
+            importCards(dir.session(), file, cancelling);
         } catch (const Cancelled&) {
             cancelled = true;
         }
@@ -341,7 +341,7 @@ N:Short;Cut
         QCOMPARE(test::tableTexts(*AddressBookTables(dir.session()).tbNames, {"LastName"}).size(), size_t(0));
 
         test::ScriptedProgress progress;
-        QCOMPARE(importCards(file, progress).summary("Contacts"),
+        QCOMPARE(importCards(dir.session(), file, progress).summary("Contacts"),
                  QStringLiteral("Contacts added: 2; skipped: 4 (card 2 \"Bad Set\": its character "
                                 "set X-NO-SUCH-SET is unknown; card 4: a line has no value: this "
                                 "line has no colon; card 5 \"Future\": its version 5.0 is not one "
@@ -355,7 +355,7 @@ N:Short;Cut
     // e-mail addresses.
     void khardReadsEveryContact()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         {
             AddressBookTables holder(dir.session());
             fillBook(*holder.tbNames, 3, [](int record, int field, int width) {
@@ -380,7 +380,7 @@ N:Short;Cut
         }
         test::ScriptedProgress progress;
         const QString exported = dir.filePath("book.vcf");
-        exportCards(exported, progress);
+        exportCards(dir.session(), exported, progress);
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> cards = file.readAll().split('\n');

@@ -34,8 +34,6 @@ class FirstUseTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { dir.session().reset(); }
-
     void theOutcomeOfEachStartingPoint()
     {
         using install::FirstUse;
@@ -71,7 +69,7 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             test::ProgramDirectory dir;
             c.prepare(dir);
-            QCOMPARE(install::prepareFirstUse(dir.path()), c.outcome);
+            QCOMPARE(install::prepareFirstUse(dir.session(), dir.path()), c.outcome);
             QVERIFY2(entries(dir.dataPath()) == c.data, c.name);
             // The backups hold personal data: the user's alone, whatever else happened.
             QCOMPARE(QFile::permissions(dir.filePath(str("BackUp"))) & 0x0077, 0);
@@ -84,7 +82,7 @@ private Q_SLOTS:
         QVERIFY(restored.open(QIODevice::WriteOnly) && restored.write("restored") == 8);
         restored.close();
         dir.session().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
-        QCOMPARE(install::prepareFirstUse(dir.path()), FirstUse::Prepared);
+        QCOMPARE(install::prepareFirstUse(dir.session(), dir.path()), FirstUse::Prepared);
         QVERIFY(restored.open(QIODevice::ReadOnly));
         QCOMPARE(restored.readAll(), QByteArray("restored"));
         QCOMPARE(entries(dir.dataPath()),

@@ -54,7 +54,7 @@ std::optional<QString> storedChoice()
 
 std::unique_ptr<Program> start(const test::ProgramDirectory& dir, const Services& services)
 {
-    auto program = std::make_unique<Program>(dir.path(), services);
+    auto program = std::make_unique<Program>(dir.path(), dir.session(), services);
     program->mainMenu()->show();
     return program;
 }
@@ -133,7 +133,7 @@ QString writeSource(const test::ProgramDirectory& dir, int layout, bool filled =
         const TableDef& def = *import::sourceTable(import::Module(module), layout);
         TableDirectory(source).create(def, catalogue::password(def));
         dir.session().addPassword(catalogue::password(def));
-        Table table(def, str("source"));
+        Table table(dir.session(), def, str("source"));
         table.setDatabaseName(str("Source"));
         table.open();
         table.insert();
@@ -276,11 +276,12 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         auto program = start(dir, services);
         const QString source = writeSource(dir, 1);
-        const auto counts = [] {
+        const auto counts = [&dir] {
             std::array<int, import::moduleCount> records{};
             for (int module = 0; module < import::moduleCount; ++module)
                 records[size_t(module)] =
-                    exchange::openTable(exchange::Module(module)).table->recordCount();
+                    exchange::openTable(dir.session(), exchange::Module(module))
+                        .table->recordCount();
             return records;
         };
         inOptions(program->mainMenu(), [&](OptionsWindow* window) {

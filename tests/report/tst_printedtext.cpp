@@ -169,7 +169,7 @@ QStringList previewPdfs(test::ScriptedServices& services, const report::Document
 struct Case {
     const char* name;
     QSizeF paper;
-    std::function<report::Document(test::ScriptedServices&, QStringList& words)> run;
+    std::function<report::Document(test::ScriptedServices&, Session&, QStringList& words)> run;
 };
 const QSizeF letter(612, 792);
 const QSizeF letterAcross(792, 612);
@@ -195,8 +195,8 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
                 const QStringList& fields)
 {
     return {name, letter,
-            [catalogue, table, fields](test::ScriptedServices& services, QStringList& words) {
-                CollectionsTables holder(dir.session());
+            [catalogue, table, fields](test::ScriptedServices& services, Session& session, QStringList& words) {
+                CollectionsTables holder(session);
                 Table& filled = *(holder.*table);
                 CollectionReport layout(catalogue, filled);
                 return laidOut(services, layout, filled, words, fields);
@@ -205,8 +205,8 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
 
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
-    return {name, letter, [cards, fields](test::ScriptedServices& services, QStringList& words) {
-                AddressBookTables holder(dir.session());
+    return {name, letter, [cards, fields](test::ScriptedServices& services, Session& session, QStringList& words) {
+                AddressBookTables holder(session);
                 AddressBookReport layout(*holder.tbNames);
                 return laidOut<AddressBookReport>(
                     services, layout, *holder.tbNames, words, fields,
@@ -222,7 +222,7 @@ Case userDefined()
 {
     return {
         "user-defined records", letterAcross,
-        [](test::ScriptedServices& services, QStringList& words) {
+        [](test::ScriptedServices& services, Session& session, QStringList& words) {
             {
                 Settings settings;
                 settings.openKey(keys::UserDef, true);
@@ -233,7 +233,7 @@ Case userDefined()
                 for (int n = 0; n < 9; ++n)
                     settings.writeString(QStringLiteral("Label%1").arg(n + 1), str(names[n]));
             }
-            UserDefinedTables holder(dir.session());
+            UserDefinedTables holder(session);
             const QHash<QString, QString> values = fillRecord(*holder.tbUserDefined);
             UserDefinedPrintMenu menu(*holder.tbUserDefined);
             services.serve(&menu);
@@ -255,8 +255,8 @@ Case userDefined()
 // The loans report over a sheet of one loan of long texts.
 Case loansReport()
 {
-    return {"loans", letter, [](test::ScriptedServices& services, QStringList& words) {
-                const LoansSheet sheet({}, QDate(2024, 3, 10));
+    return {"loans", letter, [](test::ScriptedServices& services, Session& session, QStringList& words) {
+                const LoansSheet sheet(session, {}, QDate(2024, 3, 10));
                 LoansReport layout(sheet);
                 words << str("Loans") << str("Catalogue") << str("Title") << str("Return")
                       << str("Date") << str("Days") << str("Overdue");
@@ -270,15 +270,15 @@ QList<Case> everyReport()
 {
     return {
         {"journal", letter,
-         [](test::ScriptedServices& services, QStringList& words) {
-             JournalTables holder(dir.session());
+         [](test::ScriptedServices& services, Session& session, QStringList& words) {
+             JournalTables holder(session);
              JournalReport layout(*holder.tbJournal1);
              return laidOut(services, layout, *holder.tbJournal1, words,
                             {str("MemoField1"), str("MemoField2")});
          }},
         {"to-do", letter,
-         [](test::ScriptedServices& services, QStringList& words) {
-             ToDoTables holder(dir.session());
+         [](test::ScriptedServices& services, Session& session, QStringList& words) {
+             ToDoTables holder(session);
              ToDoReport layout(*holder.tbTodo);
              return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
          }},
@@ -324,9 +324,9 @@ private Q_SLOTS:
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-            Program program(dir.path(), services);
+            Program program(dir.path(), dir.session(), services);
             QStringList source;
-            const report::Document document = c.run(services, source);
+            const report::Document document = c.run(services, dir.session(), source);
             QTemporaryDir files;
             for (const QString& file : previewPdfs(services, document, files)) {
                 const QString where = str(c.name) + str(", ") + QFileInfo(file).fileName();
@@ -372,7 +372,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        Program program(dir.path(), services);
+        Program program(dir.path(), dir.session(), services);
         const auto check = [](QWidget* window, const QStringList& captions) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));

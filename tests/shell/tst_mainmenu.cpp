@@ -68,7 +68,7 @@ QStringList entries(const QString& directory)
 // Starts the program on the directory and shows its main menu, as the program entry does.
 std::unique_ptr<Program> start(const test::ProgramDirectory& dir, const Services& services)
 {
-    auto program = std::make_unique<Program>(dir.path(), services);
+    auto program = std::make_unique<Program>(dir.path(), dir.session(), services);
     program->mainMenu()->show();
     return program;
 }
@@ -110,7 +110,7 @@ QStringList layoutFaults(QWidget* menu)
 
 // A holder that cannot open its table, for the opener.
 struct FailingHolder : QObject {
-    explicit FailingHolder(QObject*) { throw Error(str("Cannot open table \"X.DB\": gone.")); }
+    FailingHolder(Session&, QObject*) { throw Error(str("Cannot open table \"X.DB\": gone.")); }
 };
 // A module window that remembers the holder it was made over.
 struct ProbeWindow : QDialog {
@@ -468,7 +468,7 @@ private Q_SLOTS:
         RescueAnswers answers(choice);
         std::unique_ptr<Program> program;
         try {
-            program = std::make_unique<Program>(f.dir.path(), f.services);
+            program = std::make_unique<Program>(f.dir.path(), f.dir.session(), f.services);
         } catch (const StartDeclined&) {
             QVERIFY(!program);
         }
@@ -502,7 +502,7 @@ private Q_SLOTS:
         }
         program->mainMenu()->show();
         // The other tables work as ever.
-        QCOMPARE(JournalTables(dir.session()).tbJournal1->recordCount(), 3);
+        QCOMPARE(JournalTables(f.dir.session()).tbJournal1->recordCount(), 3);
         if (choice == str("RescueRestore")) {
             QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
             QCOMPARE(contents(aside + str("/QYName2.DB")), damaged);
@@ -560,7 +560,7 @@ private Q_SLOTS:
         RescueAnswers answers(str("RescueQuit"));
         const qint64 readBefore = bytesReadSoFar();
         try {
-            Program program(dir.path(), services);
+            Program program(dir.path(), dir.session(), services);
         } catch (const StartDeclined&) {
             QVERIFY(asked);
         }
@@ -596,7 +596,7 @@ private Q_SLOTS:
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
             if (auto* window = qobject_cast<JournalWindow*>(QApplication::activeModalWidget())) {
-                entriesShown = JournalTables(dir.session()).tbJournal1->recordCount();
+                entriesShown = JournalTables(f.dir.session()).tbJournal1->recordCount();
                 window->reject();
             }
         });
@@ -632,7 +632,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         // Without the folder of the tables the message names the folder and the ways back.
         QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
-        QCOMPARE(test::failureText([&] { Program program(dir.path(), services); }),
+        QCOMPARE(test::failureText([&] { Program program(dir.path(), dir.session(), services); }),
                  str("The folder that holds the tables is missing: %1/Data\n\nTo go on with your "
                      "records, make that folder again and copy the table files of your last "
                      "backup into it (backups go to %1/BackUp unless you chose another folder). "

@@ -22,12 +22,13 @@ public:
     QString settingsFile() const;
     QString dataPath() const;
     QString filePath(const QString& relative) const;
-    // The session of the test's run, loaded with the directory's configuration.
-    Session& session() { return m_session; }
+    // The session of the test's run, loaded with the directory's configuration; whoever reads
+    // the directory may register names and passwords in it.
+    Session& session() const { return m_session; }
 
 private:
     QTemporaryDir m_dir;
-    Session m_session;
+    mutable Session m_session;
 };
 
 } // namespace ql::test
