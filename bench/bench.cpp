@@ -34,9 +34,11 @@
 
 #include "syncbench.h"
 
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaform.h"
 #include "backup/backupwork.h"
 #include "backup/restorework.h"
+#include "collections/collectionstables.h"
 #include "collections/collectionswindow.h"
 #include "collections/loanswindow.h"
 #include "core/context.h"
@@ -52,19 +54,19 @@
 #include "install/install.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/catalogue.h"
-#include "store/collectionsdata.h"
 #include "store/datetext.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "store/tablebulk.h"
 #include "store/tabledirectory.h"
 #include "store/tablefile.h"
 #include "tools/wrenxform.h"
+#include "userdefined/userdefinedtables.h"
 #include "userdefined/userdefinedwindow.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
@@ -831,7 +833,8 @@ public:
 };
 
 // What the measured windows share with a run, their prompts answering from the benchmark; the
-// benchmark shows no about window; the tables are the session's of the run measured. Work that runs over no window of the program runs over `owner`.
+// benchmark shows no about window; the tables are the session's of the run measured. Work that runs
+// over no window of the program runs over `owner`.
 struct BenchServices {
     BenchPrompts prompts;
     ql::Services services{&prompts, nullptr, nullptr, nullptr};
@@ -1344,7 +1347,9 @@ void runCards(ql::Session& session, const QDir& dir)
     const qint64 cardExport = measure(
         "export_vcard", 3, [] {},
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::exportCards(session, cards, progress); });
+            inRunner([&](ql::Progress& progress) {
+                ql::formats::exportCards(session, cards, progress);
+            });
         });
     printRatio("vcard_vs_text", cardExport, textExport, 2.0);
     runCsvExport(session, dir, textExport);
@@ -1359,7 +1364,9 @@ void runCards(ql::Session& session, const QDir& dir)
     measure(
         "import_vcard", 3, emptyBook,
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::importCards(session, cards, progress); });
+            inRunner([&](ql::Progress& progress) {
+                ql::formats::importCards(session, cards, progress);
+            });
         },
         3000000);
 }
@@ -1452,8 +1459,8 @@ void runRestore(int records)
     ql::restore::Result result;
     const qint64 restore = measure("restore", 5, tidy, [&] {
         ql::runWork(&bench.owner, QStringLiteral("Restore"), [&](ql::Progress& progress) {
-            result = ql::restore::run(session, {{directory.path(), saved.path(), true, {}}, tables, false},
-                                      progress);
+            result = ql::restore::run(
+                session, {{directory.path(), saved.path(), true, {}}, tables, false}, progress);
         });
     });
     if (result.outcome != ql::restore::Outcome::Complete)

@@ -1,7 +1,7 @@
 #include "syncbench.h"
 
+#include "addressbook/addressbooktables.h"
 #include "install/install.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/tablebulk.h"
 #include "sync/radicale.h"

@@ -9,7 +9,8 @@ endfunction()
 
 # The libraries stand in layers: a library may link only libraries of lower layers. The modules
 # share one layer, so a module never links another module; it opens another module's window
-# through the registry of the core layer, which the shell fills at start-up.
+# through the registry of the core layer, which the shell fills at start-up. A module's tables
+# stand far below it, where any library above them may open them.
 function(quillory_layer rank)
     foreach(library IN LISTS ARGN)
         set_property(GLOBAL PROPERTY QUILLORY_LAYER_${library} ${rank})
@@ -55,25 +56,32 @@ function(quillory_check_layers)
 endfunction()
 
 quillory_layer(1 quillory_store)
+# Each module's table holder, with the module's rules for its records (the name the address book
+# shows, the journal's stamp of a new entry, the loans of the collection), stands in a library of
+# its own over the store, so that the work without windows below the modules opens a module's
+# tables without the module's windows.
+quillory_layer(2 quillory_addressbook_tables quillory_collections_tables quillory_journal_tables
+    quillory_userdefined_tables)
 # The work of the backup and the maintenance tools uses the table engine alone, so it runs and is
 # tested without a window; so do the formats of other programs' records, records to text and back
 # below every module and every window.
-quillory_layer(2 quillory_core quillory_install quillory_backupwork quillory_tools_work
+quillory_layer(3 quillory_core quillory_install quillory_backupwork quillory_tools_work
     quillory_formats)
 # The data exchange writes its files through the formats' export file.
 # The sync engine reads and writes records through the formats; its account lives in the settings.
-quillory_layer(3 quillory_widgets quillory_exchange_work quillory_sync quillory_sync_account)
-quillory_without_widgets(quillory_store quillory_backupwork quillory_exchange_work
+quillory_layer(4 quillory_widgets quillory_exchange_work quillory_sync quillory_sync_account)
+quillory_without_widgets(quillory_store quillory_addressbook_tables quillory_collections_tables
+    quillory_journal_tables quillory_userdefined_tables quillory_backupwork quillory_exchange_work
     quillory_tools_work quillory_formats quillory_sync)
 # The module windows' CSV commands run the formats through the work runner; so do their sync
 # command and the options window's sync account page.
-quillory_layer(4 quillory_report quillory_exchange_menu quillory_sync_windows)
-quillory_layer(5 quillory_addressbook quillory_backup quillory_calendar quillory_collections
+quillory_layer(5 quillory_report quillory_exchange_menu quillory_sync_windows)
+quillory_layer(6 quillory_addressbook quillory_backup quillory_calendar quillory_collections
     quillory_journal quillory_tools quillory_exchange quillory_userdefined)
 # The options window drives the import of the data exchange and opens the backup's directory
 # chooser, so it stands above the modules.
-quillory_layer(6 quillory_options)
-quillory_layer(7 quillory_shell)
+quillory_layer(7 quillory_options)
+quillory_layer(8 quillory_shell)
 
 # The layered libraries a target uses, directly or through the libraries it links.
 function(quillory_linked_libraries target out)

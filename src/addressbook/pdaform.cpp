@@ -1,5 +1,6 @@
 #include "addressbook/pdaform.h"
 
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaprint.h"
 #include "core/aboutbox.h"
 #include "core/help.h"
@@ -7,7 +8,6 @@
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
 #include "formats/cardfile.h"
-#include "store/holders.h"
 #include "syncwindows/synccommand.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"

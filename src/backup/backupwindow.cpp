@@ -1,5 +1,6 @@
 #include "backup/backupwindow.h"
 
+#include "addressbook/addressbooktables.h"
 #include "backup/backupwork.h"
 #include "backup/directorychooser.h"
 #include "backup/restorepage.h"
@@ -11,7 +12,6 @@
 #include "core/seams.h"
 #include "core/settings.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/table.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"

@@ -1,5 +1,6 @@
 #include "backup/restorepage.h"
 
+#include "addressbook/addressbooktables.h"
 #include "backup/directorychooser.h"
 #include "core/context.h"
 #include "core/guard.h"
@@ -7,7 +8,6 @@
 #include "core/seams.h"
 #include "core/settings.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
@@ -257,7 +257,10 @@ void RestorePage::runRestore(const restore::Backup& backup)
     try {
         end = runWork(
             window(), kCaption,
-            [&](Progress& progress) { result = restore::run(*m_context.session, request, progress); }, m_onStatus);
+            [&](Progress& progress) {
+                result = restore::run(*m_context.session, request, progress);
+            },
+            m_onStatus);
     } catch (...) {
         if (wasOpen)
             m_addressBook.openTables();

@@ -5,7 +5,7 @@
 #include "store/clock.h"
 #include "store/datetext.h"
 #include "store/filecopy.h"
-#include "store/holders.h"
+#include "store/tableholder.h"
 
 #include <QDir>
 #include <QFile>

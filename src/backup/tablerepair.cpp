@@ -6,7 +6,7 @@
 #include "store/clock.h"
 #include "store/error.h"
 #include "store/filecopy.h"
-#include "store/holders.h"
+#include "store/tableholder.h"
 
 #include <QDir>
 #include <QFile>

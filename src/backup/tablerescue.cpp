@@ -4,8 +4,8 @@
 #include "backup/tablerepair.h"
 #include "core/seams.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/session.h"
+#include "store/tableholder.h"
 #include "widgets/workrunner.h"
 
 #include <QDir>
@@ -106,7 +106,8 @@ TableRescue::Choice TableRescue::rescue(QWidget* owner, const QString& table,
         std::optional<restore::Backup> backup;
         runWork(owner, kCaption, [&](Progress& progress) {
             backup = restore::newestSoundCopy(
-                m_session, restore::backupFolders(m_programDirectory, {m_lastFolder}), table, progress);
+                m_session, restore::backupFolders(m_programDirectory, {m_lastFolder}), table,
+                progress);
         });
         const Choice choice = ask(owner, table, problem, backup ? backup->made : QString(), moment);
         if (choice == Choice::Restore && backup && restoreFrom(owner, table, backup->folder))
@@ -123,9 +124,8 @@ bool TableRescue::restoreFrom(QWidget* owner, const QString& table, const QStrin
 {
     restore::Result result;
     if (runWork(owner, kCaption, [&](Progress& progress) {
-            result =
-                restore::run(m_session, {{m_programDirectory, folder, true, {}}, {table}, false},
-                             progress);
+            result = restore::run(
+                m_session, {{m_programDirectory, folder, true, {}}, {table}, false}, progress);
         }) == WorkEnd::Cancelled)
         return false;
     if (result.outcome != restore::Outcome::Complete) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "collections/loans.h"
 #include "report/report.h"
-#include "store/loans.h"
 
 namespace ql {
 

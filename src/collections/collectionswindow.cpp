@@ -1,6 +1,7 @@
 #include "collections/collectionswindow.h"
 
 #include "collections/collectionreport.h"
+#include "collections/collectionstables.h"
 #include "collections/loanswindow.h"
 #include "core/aboutbox.h"
 #include "core/guard.h"
@@ -10,7 +11,6 @@
 #include "exchange/csvcommands.h"
 #include "report/run.h"
 #include "store/clock.h"
-#include "store/collectionsdata.h"
 #include "store/datetext.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"

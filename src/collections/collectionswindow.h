@@ -1,7 +1,7 @@
 #pragma once
 
+#include "collections/loans.h"
 #include "core/context.h"
-#include "store/loans.h"
 #include "widgets/recordwindow.h"
 
 #include <array>

@@ -59,8 +59,8 @@ inline void openRescued(QWidget* owner, const RunContext& context,
     }
 }
 
-// Makes the module's holder over the run's session, then its window over the holder, the context, `arguments` and its
-// owner last, runs the window modally and destroys both.
+// Makes the module's holder over the run's session, then its window over the holder, the context,
+// `arguments` and its owner last, runs the window modally and destroys both.
 template <typename Holder, typename Window, typename... Arguments>
 void openModule(QWidget* owner, const RunContext& context, Arguments&&... arguments)
 {

@@ -206,8 +206,8 @@ bool holdsTable(const Session& session, const TableDirectory& sources, const Tab
 
 // The layout, other than the one chosen, whose tables the folder holds: each of them there with
 // every field the layout reads, the module's among them. None when the folder shows no other.
-std::optional<int> otherLayout(const Session& session, const TableDirectory& sources,
-                               Module module, int chosen)
+std::optional<int> otherLayout(const Session& session, const TableDirectory& sources, Module module,
+                               int chosen)
 {
     // The thirty track titles first: such tables hold every field of the ten.
     for (const int layout : {2, 1, 0}) {
@@ -269,7 +269,8 @@ void Run::importModule(Module module)
     try {
         // The destination opens first: its holder registers the passwords of its tables, which
         // the source tables may share.
-        const exchange::HeldTable held = exchange::openTable(m_session, exchange::Module(int(module)));
+        const exchange::HeldTable held =
+            exchange::openTable(m_session, exchange::Module(int(module)));
         Table& destination = *held.table;
         const std::vector<qint64> before = keysOf(destination);
         copyModule(module, destination, appended);
@@ -315,7 +316,8 @@ QString Run::layoutHint(Module module) const
 void Run::takeBack()
 {
     for (const Added& added : m_finished) {
-        const exchange::HeldTable held = exchange::openTable(m_session, exchange::Module(int(added.module)));
+        const exchange::HeldTable held =
+            exchange::openTable(m_session, exchange::Module(int(added.module)));
         int deleted = 0;
         TableBulk::deleteKeys(*held.table, added.keys, deleted);
     }
@@ -388,7 +390,8 @@ void Run::openSource(const TableDef& listed, const Table& destination)
 {
     const TableDirectory sources(m_session.databasePath(QString::fromLatin1(databaseName)));
     const QString path = sources.fileOf(listed.name);
-    const QString own = TableDirectory(organizerDirectory(m_session)).fileOf(destination.tableName());
+    const QString own =
+        TableDirectory(organizerDirectory(m_session)).fileOf(destination.tableName());
     if (!path.isEmpty() && sameFile(path, own))
         throw Error(QStringLiteral("Cannot open table \"%1\": it is the organizer's own table "
                                    "\"%2\", which the import adds to.")

@@ -1,7 +1,9 @@
 #include "exchange/moduletable.h"
 
-#include "store/collectionsdata.h"
-#include "store/holders.h"
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
+#include "journal/journaltables.h"
+#include "userdefined/userdefinedtables.h"
 
 namespace ql::exchange {
 namespace {

@@ -5,7 +5,7 @@
 namespace ql {
 class Progress;
 class Session;
-}
+} // namespace ql
 
 // The text export: the records of one module written to a file as lines of tab-separated fields,
 // the column captions first. Every line ends with CR LF; nothing is quoted; the text is UTF-8

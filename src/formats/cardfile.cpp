@@ -1,7 +1,7 @@
 #include "formats/cardfile.h"
 
+#include "addressbook/addressbooktables.h"
 #include "formats/vcard.h"
-#include "store/holders.h"
 #include "store/progress.h"
 #include "store/tablebulk.h"
 

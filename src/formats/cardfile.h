@@ -7,11 +7,11 @@
 namespace ql {
 class Progress;
 class Session;
-}
+} // namespace ql
 
 // The address book to a file of vCards and back. Each runs on the thread that runs it, with a
-// holder of the address book of its own in `session`; a window's holder and its pending record are never
-// touched.
+// holder of the address book of its own in `session`; a window's holder and its pending record are
+// never touched.
 namespace ql::formats {
 
 // Writes every contact, in last-name order, as a vCard 4.0 (vcard.h). The contacts written are

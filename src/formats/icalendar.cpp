@@ -1,7 +1,7 @@
 #include "formats/icalendar.h"
 
+#include "journal/journaltables.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
 #include "store/progress.h"
 #include "store/tablebulk.h"
 
@@ -280,16 +280,17 @@ void exportCalendar(Session& session, CalendarModule module, const QString& file
     ExportFile file(fileName);
     if (module == CalendarModule::ToDo) {
         std::vector<ToDoItem> items;
-        for (const TableBulk::Texts& record :
-             readModule(session, module, {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")}))
+        for (const TableBulk::Texts& record : readModule(
+                 session, module, {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")}))
             items.push_back({storedDate(record.text(0)), record.text(1).toString()});
         progress.checkCancelled();
         file.buffer() = toDoCalendar(items);
     } else {
         std::vector<JournalEntry> entries;
         for (const TableBulk::Texts& record :
-             readModule(session, module, {QStringLiteral("DateTimeStamp"), QStringLiteral("MemoField1"),
-                                 QStringLiteral("MemoField2")}))
+             readModule(session, module,
+                        {QStringLiteral("DateTimeStamp"), QStringLiteral("MemoField1"),
+                         QStringLiteral("MemoField2")}))
             entries.push_back({storedDateTime(record.text(0)), record.text(1).toString(),
                                record.text(2).toString()});
         progress.checkCancelled();

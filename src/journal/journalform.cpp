@@ -1,6 +1,6 @@
 #include "journal/journalform.h"
 
-#include "store/holders.h"
+#include "journal/journaltables.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"

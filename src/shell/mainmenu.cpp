@@ -13,6 +13,8 @@
 #include "tools/wrenxform.h"
 #include "userdefined/userdefinedwindow.h"
 
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
 #include "core/aboutbox.h"
 #include "core/artwork.h"
 #include "core/context.h"
@@ -24,9 +26,8 @@
 #include "core/seams.h"
 #include "core/settings.h"
 #include "install/firstuse.h"
-#include "store/collectionsdata.h"
+#include "journal/journaltables.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "syncwindows/synccommand.h"
 #include "widgets/builders.h"
 
@@ -283,7 +284,8 @@ void MainMenu::startUp()
 
 bool MainMenu::prepareFirstUse()
 {
-    const install::FirstUse outcome = install::prepareFirstUse(*m_context.session, m_context.programDirectory);
+    const install::FirstUse outcome =
+        install::prepareFirstUse(*m_context.session, m_context.programDirectory);
     if (const QString failure = firstUseFailure(outcome); !failure.isEmpty())
         m_context.services->prompts().message(this, failure, MessageKind::Critical);
     if (outcome == install::FirstUse::NoTemplates || outcome == install::FirstUse::CopyFailed)

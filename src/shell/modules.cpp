@@ -5,8 +5,8 @@
 #include "core/opener.h"
 #include "core/registry.h"
 #include "journal/journalform.h"
+#include "journal/journaltables.h"
 #include "journal/todoform.h"
-#include "store/holders.h"
 
 namespace ql {
 

@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "addressbook/addressbooktables.h"
 #include "backup/restorepage.h"
 #include "backup/restorework.h"
 #include "backup/tablerescue.h"
@@ -12,7 +13,6 @@
 #include "shell/modules.h"
 #include "store/catalogue.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/tabledirectory.h"
 
@@ -100,11 +100,10 @@ bool Program::rescueWhileRunning(QWidget* owner, const QString& table, const QSt
     const bool heldOpen = table == catalogue::names().name && m_addressBook->tbNames->isOpen();
     if (heldOpen)
         m_addressBook->closeTables();
-    const bool restored =
-        TableRescue(*m_context.session, m_context.programDirectory, lastBackupFolder(),
-                    m_context.services->prompts())
-            .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
-        TableRescue::Choice::Restore;
+    const bool restored = TableRescue(*m_context.session, m_context.programDirectory,
+                                      lastBackupFolder(), m_context.services->prompts())
+                              .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
+                          TableRescue::Choice::Restore;
     if (heldOpen)
         guarded(owner, [this] { m_addressBook->openTables(); });
     return restored;

@@ -102,7 +102,8 @@ QSet<QString> TableDirectory::storedFields(const Session& session, const QString
     return fields;
 }
 
-TableCheck TableDirectory::examine(const Session& session, const TableDef& def, CheckDepth depth) const
+TableCheck TableDirectory::examine(const Session& session, const TableDef& def,
+                                   CheckDepth depth) const
 {
     const QString path = fileOf(def.name);
     if (path.isEmpty())

@@ -101,8 +101,7 @@ Salvaged TableDirectory::salvage(const Session& session, const TableDef& def, co
     const QString path = fileOf(def.name);
     const sql::Database from = [&] {
         try {
-            return sql::Database(path, sql::OpenMode::ReadOnlyUntrusted,
-                                 session.busyTimeout());
+            return sql::Database(path, sql::OpenMode::ReadOnlyUntrusted, session.busyTimeout());
         } catch (const Error& e) {
             throw Error(
                 QStringLiteral("Nothing of \"%1\" can be read: %2").arg(def.name, e.text()));

@@ -1,7 +1,8 @@
 #include "sync/syncwork.h"
 
+#include "addressbook/addressbooktables.h"
+#include "journal/journaltables.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "sync/davclient.h"
 #include "sync/modulesync.h"
@@ -79,8 +80,8 @@ void syncModule(Session& session, Kind kind, const QUrl& collection, DavClient& 
 
 } // namespace
 
-Outcome run(Session& session, const Account& account, const QString& password,
-            Progress& progress, const ConflictChooser& choose)
+Outcome run(Session& session, const Account& account, const QString& password, Progress& progress,
+            const ConflictChooser& choose)
 {
     checkScheme(account.server);
     std::vector<std::pair<Kind, QUrl>> chosen;

@@ -51,8 +51,7 @@ void syncNow(QWidget* window, Session& session)
         return;
     sync::Outcome outcome;
     const WorkEnd end = runWork(window, kCaption, [&](Progress& progress) {
-        outcome =
-            sync::run(session, account, *password, progress, askWhichStays(progress));
+        outcome = sync::run(session, account, *password, progress, askWhichStays(progress));
     });
     showSyncStatus(window, end == WorkEnd::Cancelled ? QStringLiteral("Sync cancelled")
                                                      : outcome.summary());

@@ -1,6 +1,6 @@
 #include "tools/toolwork.h"
 
-#include "store/holders.h"
+#include "addressbook/addressbooktables.h"
 #include "store/progress.h"
 #include "store/tablebulk.h"
 #include "tools/compaction.h"

@@ -5,12 +5,13 @@
 namespace ql {
 class Progress;
 class Session;
-}
+} // namespace ql
 
 // The maintenance tools' runs over the address book, apart from the window. Each opens an
 // address-book holder of its own in the run's session for its length, on the thread that runs it,
 // and deletes in one transaction: a cancel through its progress rolls the whole delete back and
-// throws Cancelled, so every record and the stored count stay as they were. The records deleted are the steps.
+// throws Cancelled, so every record and the stored count stay as they were. The records deleted are
+// the steps.
 namespace ql::tools {
 
 // The duplicate compactor over the criterion of the chooser's entry, counting the identical

@@ -1,12 +1,12 @@
 #include "tools/wrenxform.h"
 
+#include "addressbook/addressbooktables.h"
 #include "backup/tablerepair.h"
 #include "core/aboutbox.h"
 #include "core/help.h"
 #include "core/keys.h"
 #include "core/seams.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "tools/toolwork.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
@@ -264,7 +264,8 @@ void MaintenanceWindow::checkTables()
     showPanel(checkPanel);
     std::vector<repair::Finding> findings;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
-            findings = repair::checkTables(*m_context.session, m_context.programDirectory, progress);
+            findings =
+                repair::checkTables(*m_context.session, m_context.programDirectory, progress);
         }) == WorkEnd::Cancelled) {
         m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
         return;
@@ -294,7 +295,8 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     WorkEnd end = WorkEnd::Finished;
     try {
         end = runWork(this, windowTitle(), [&](Progress& progress) {
-            rebuilt = repair::rebuild(*m_context.session, m_context.programDirectory, table, progress);
+            rebuilt =
+                repair::rebuild(*m_context.session, m_context.programDirectory, table, progress);
         });
     } catch (...) {
         if (addressBook)

@@ -1,9 +1,9 @@
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaform.h"
 #include "addressbook/pdaprint.h"
 #include "core/aboutbox.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "store/tablebulk.h"
@@ -46,7 +46,8 @@ struct Contact {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(std::initializer_list<Contact> contacts)
@@ -219,7 +220,8 @@ private Q_SLOTS:
         // A change of order whose store of the record being typed is refused changes nothing.
         type(f.part<DBEdit>("LastNameEdit"), str("x"));
         {
-            AddressBookTables other(f.dir.session()); // another program stores the same contact first
+            AddressBookTables other(
+                f.dir.session()); // another program stores the same contact first
             other.tbNames->findNearestText(str("Smith"));
             other.tbNames->setIndexName(str("idxFirstName"));
             other.tbNames->last();

@@ -1,9 +1,9 @@
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaform.h"
 #include "addressbook/pdaprint.h"
 #include "core/settings.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/holders.h"
 #include "support/pages.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
@@ -44,7 +44,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{printedAt};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(const QList<QPair<QString, QString>>& names)

@@ -1,3 +1,4 @@
+#include "addressbook/addressbooktables.h"
 #include "backup/backuptest.h"
 #include "backup/backupwindow.h"
 #include "backup/directorychooser.h"
@@ -5,7 +6,6 @@
 #include "core/settings.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/holders.h"
 #include "store/table.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
@@ -38,7 +38,8 @@ struct Backup {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(
         program->addressBook(), program->context(), program->mainMenu());
     QTemporaryDir scratch;
@@ -249,7 +250,8 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        const std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+        const std::unique_ptr<Program> program =
+            std::make_unique<Program>(dir.path(), dir.session(), services);
         const QString backups = dir.filePath(str("BackUp"));
         QVERIFY(QDir().mkdir(backups));
         {

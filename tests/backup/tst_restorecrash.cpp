@@ -1,7 +1,7 @@
 #include "backup/backuptest.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/tabledirectory.h"
+#include "store/tableholder.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 

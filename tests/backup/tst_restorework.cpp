@@ -76,7 +76,8 @@ struct Restores {
     {
         progress = {};
         return restore::run(
-            dir.session(), {{dir.path(), backups(), true, "[UserDef]\nTitle=str:Now\n"}, tables, userDefined},
+            dir.session(),
+            {{dir.path(), backups(), true, "[UserDef]\nTitle=str:Now\n"}, tables, userDefined},
             progress);
     }
 };

@@ -1,15 +1,15 @@
 #include "calendar/calendarwindow.h"
 #include "calendar/monthchooser.h"
 #include "calendar/monthgrid.h"
+#include "collections/collectionstables.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
 #include "core/settings.h"
 #include "journal/journalform.h"
+#include "journal/journaltables.h"
 #include "journal/todoform.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -42,7 +42,8 @@ template <typename Window> struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<Window> window;
 
     Fixture() { open(); }

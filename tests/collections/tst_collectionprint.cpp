@@ -1,6 +1,6 @@
 #include "collections/collectionreport.h"
+#include "collections/collectionstables.h"
 #include "report/run.h"
-#include "store/collectionsdata.h"
 #include "support/pages.h"
 #include "support/scripted.h"
 #include "support/testenv.h"

@@ -1,7 +1,7 @@
+#include "collections/collectionstables.h"
 #include "collections/collectionswindow.h"
 #include "collections/loanswindow.h"
 #include "shell/mainmenu.h"
-#include "store/collectionsdata.h"
 #include "support/modulefixture.h"
 #include "support/pages.h"
 #include "support/testmain.h"

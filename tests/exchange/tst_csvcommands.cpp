@@ -1,13 +1,15 @@
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
 #include "core/keys.h"
 #include "core/settings.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
 #include "store/tablebulk.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 #include "widgets/modulewindow.h"
 
 #include <QAbstractItemView>
@@ -78,7 +80,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
 
     Fixture()
     {

@@ -1,12 +1,14 @@
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
 #include "exchange/dataform.h"
 #include "exchange/textexport.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
 #include "store/progress.h"
 #include "support/modulefixture.h"
 #include "support/scripted.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 #include "widgets/radiogroup.h"
 
 #include <QCheckBox>
@@ -52,7 +54,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<DataWindow> window = std::make_unique<DataWindow>(program->context());
 
     Fixture() { window->show(); }
@@ -120,10 +123,10 @@ private Q_SLOTS:
         }
         test::ScriptedProgress fresh;
         fresh.cancelAt = 1;
-        QVERIFY_THROWS_EXCEPTION(
-            Cancelled,
-            exchange::TextExport(f.dir.session(), exchange::Module::Journal, false, f.file("new.txt"))
-                .run(fresh));
+        QVERIFY_THROWS_EXCEPTION(Cancelled,
+                                 exchange::TextExport(f.dir.session(), exchange::Module::Journal,
+                                                      false, f.file("new.txt"))
+                                     .run(fresh));
         QVERIFY(!QFile::exists(f.file("new.txt")));
     }
 

@@ -1,13 +1,13 @@
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaform.h"
 #include "core/keys.h"
 #include "core/settings.h"
 #include "exchange/import.h"
 #include "exchange/moduletable.h"
-#include "install/install.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/progress.h"
 #include "store/session.h"
 #include "store/sqlite.h"
@@ -97,7 +97,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     // Where the source tables are written: the program's run learns none of their passwords.
     Session sources;
     QStringList statuses;
@@ -148,7 +149,9 @@ struct Fixture {
         import::Outcome outcome;
         runWork(
             program->mainMenu(), str("Quillory - Import"),
-            [&](Progress& progress) { outcome = import::Importer(dir.session(), request).run(progress); },
+            [&](Progress& progress) {
+                outcome = import::Importer(dir.session(), request).run(progress);
+            },
             [this](const QString& text) { statuses << text; });
         if (!outcome.message.isEmpty())
             shown << outcome.message;
@@ -431,7 +434,8 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(f.dir.settingsFile()), settingsBefore);
 
         for (int m = 0; m < import::moduleCount; ++m) {
-            const exchange::HeldTable held = exchange::openTable(f.dir.session(), exchange::Module(m));
+            const exchange::HeldTable held =
+                exchange::openTable(f.dir.session(), exchange::Module(m));
             Table& table = *held.table;
             const QStringList copied = layoutFields(Module(m), layout);
             QCOMPARE(table.recordCount(), copied.isEmpty() ? 0 : 1);
@@ -459,12 +463,9 @@ private Q_SLOTS:
         }
         // Spot checks of fields only the current layouts carry.
         if (layout > 0) {
-            QCOMPARE(f.column(Module::Names, str("PagerNo")),
-                     QStringList{str("éPagerNo·太")});
-            QCOMPARE(f.column(Module::Names, str("WebSite2")),
-                     QStringList{str("éWebSite2·太")});
-            QCOMPARE(f.column(Module::UserDefined, str("Label9")),
-                     QStringList{str("éLabel9·太")});
+            QCOMPARE(f.column(Module::Names, str("PagerNo")), QStringList{str("éPagerNo·太")});
+            QCOMPARE(f.column(Module::Names, str("WebSite2")), QStringList{str("éWebSite2·太")});
+            QCOMPARE(f.column(Module::UserDefined, str("Label9")), QStringList{str("éLabel9·太")});
         }
     }
 
@@ -765,7 +766,8 @@ private Q_SLOTS:
         request.modules[size_t(Module::Journal)] = true;
         test::ScriptedProgress progress;
         progress.cancelAt = cancelAt;
-        QVERIFY_THROWS_EXCEPTION(Cancelled, import::Importer(f.dir.session(), request).run(progress));
+        QVERIFY_THROWS_EXCEPTION(Cancelled,
+                                 import::Importer(f.dir.session(), request).run(progress));
         QCOMPARE(progress.done, qint64(cancelAt));
         QCOMPARE(test::storedState(names), namesBefore);
         QCOMPARE(test::storedState(journal), journalBefore);

@@ -1,10 +1,12 @@
+#include "addressbook/addressbooktables.h"
+#include "collections/collectionstables.h"
 #include "formats/csvtable.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
+#include "journal/journaltables.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 
 #include <QFile>
 #include <QHash>

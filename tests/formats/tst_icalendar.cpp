@@ -1,7 +1,7 @@
 #include "formats/icalendar.h"
 #include "formatstest.h"
+#include "journal/journaltables.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"
@@ -260,7 +260,8 @@ END:VCALENDAR
 )"));
         out.close();
         test::ScriptedProgress progress;
-        QCOMPARE(importCalendar(dir.session(), CalendarModule::ToDo, file, progress).summary("To-do items"),
+        QCOMPARE(importCalendar(dir.session(), CalendarModule::ToDo, file, progress)
+                     .summary("To-do items"),
                  QStringLiteral("To-do items added: 1; skipped: 1 (component 1 \"Bad date\": DUE "
                                 "is no valid date)."));
         QCOMPARE(test::tableTexts(*ToDoTables(dir.session()).tbTodo, {"ToDoByDate", "ToDoMemo"}),

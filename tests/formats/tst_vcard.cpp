@@ -1,8 +1,8 @@
+#include "addressbook/addressbooktables.h"
 #include "formats/cardfile.h"
 #include "formats/vcard.h"
 #include "formatstest.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"
@@ -338,7 +338,8 @@ N:Short;Cut
             cancelled = true;
         }
         QVERIFY(cancelled);
-        QCOMPARE(test::tableTexts(*AddressBookTables(dir.session()).tbNames, {"LastName"}).size(), size_t(0));
+        QCOMPARE(test::tableTexts(*AddressBookTables(dir.session()).tbNames, {"LastName"}).size(),
+                 size_t(0));
 
         test::ScriptedProgress progress;
         QCOMPARE(importCards(dir.session(), file, progress).summary("Contacts"),

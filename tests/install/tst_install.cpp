@@ -1,6 +1,6 @@
+#include "addressbook/addressbooktables.h"
 #include "install/install.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "support/testenv.h"
 #include "support/testmain.h"

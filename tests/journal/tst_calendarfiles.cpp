@@ -1,6 +1,6 @@
 #include "journal/journalform.h"
+#include "journal/journaltables.h"
 #include "journal/todoform.h"
-#include "store/holders.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
 

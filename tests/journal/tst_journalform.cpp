@@ -3,8 +3,8 @@
 #include "core/keys.h"
 #include "core/settings.h"
 #include "journal/journalform.h"
+#include "journal/journaltables.h"
 #include "shell/mainmenu.h"
-#include "store/holders.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
 

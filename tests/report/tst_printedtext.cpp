@@ -1,6 +1,8 @@
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaform.h"
 #include "addressbook/pdaprint.h"
 #include "collections/collectionreport.h"
+#include "collections/collectionstables.h"
 #include "collections/collectionswindow.h"
 #include "collections/loansreport.h"
 #include "core/aboutbox.h"
@@ -8,18 +10,18 @@
 #include "core/settings.h"
 #include "journal/journalform.h"
 #include "journal/journalprint.h"
+#include "journal/journaltables.h"
 #include "journal/todoform.h"
 #include "report/paint.h"
 #include "report/preview.h"
 #include "report/run.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
-#include "store/collectionsdata.h"
-#include "store/holders.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 #include "userdefined/userdefinedreport.h"
+#include "userdefined/userdefinedtables.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -195,7 +197,8 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
                 const QStringList& fields)
 {
     return {name, letter,
-            [catalogue, table, fields](test::ScriptedServices& services, Session& session, QStringList& words) {
+            [catalogue, table, fields](test::ScriptedServices& services, Session& session,
+                                       QStringList& words) {
                 CollectionsTables holder(session);
                 Table& filled = *(holder.*table);
                 CollectionReport layout(catalogue, filled);
@@ -205,15 +208,17 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
 
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
-    return {name, letter, [cards, fields](test::ScriptedServices& services, Session& session, QStringList& words) {
-                AddressBookTables holder(session);
-                AddressBookReport layout(*holder.tbNames);
-                return laidOut<AddressBookReport>(
-                    services, layout, *holder.tbNames, words, fields,
-                    [cards](AddressBookReport& layout) {
-                        (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
-                    });
-            }};
+    return {
+        name, letter,
+        [cards, fields](test::ScriptedServices& services, Session& session, QStringList& words) {
+            AddressBookTables holder(session);
+            AddressBookReport layout(*holder.tbNames);
+            return laidOut<AddressBookReport>(
+                services, layout, *holder.tbNames, words, fields,
+                [cards](AddressBookReport& layout) {
+                    (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
+                });
+        }};
 }
 
 // The user-defined records as their print menu prints them: every field and the memo ticked,
@@ -255,7 +260,8 @@ Case userDefined()
 // The loans report over a sheet of one loan of long texts.
 Case loansReport()
 {
-    return {"loans", letter, [](test::ScriptedServices& services, Session& session, QStringList& words) {
+    return {"loans", letter,
+            [](test::ScriptedServices& services, Session& session, QStringList& words) {
                 const LoansSheet sheet(session, {}, QDate(2024, 3, 10));
                 LoansReport layout(sheet);
                 words << str("Loans") << str("Catalogue") << str("Title") << str("Return")

@@ -1,7 +1,7 @@
+#include "journal/journaltables.h"
 #include "report/paint.h"
 #include "report/preview.h"
 #include "report/report.h"
-#include "store/holders.h"
 #include "support/pages.h"
 #include "support/scripted.h"
 #include "support/testenv.h"

@@ -6,9 +6,10 @@
 //     journal <JournalCode> <MemoField1>
 //     names <NameCode> <LastName>
 
+#include "addressbook/addressbooktables.h"
 #include "install/install.h"
+#include "journal/journaltables.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/tablebulk.h"
 

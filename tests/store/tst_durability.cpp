@@ -1,6 +1,7 @@
+#include "addressbook/addressbooktables.h"
+#include "journal/journaltables.h"
 #include "store/catalogue.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "support/testenv.h"

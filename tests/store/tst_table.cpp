@@ -1,12 +1,14 @@
+#include "addressbook/addressbooktables.h"
+#include "journal/journaltables.h"
 #include "store/catalogue.h"
 #include "store/error.h"
-#include "store/holders.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "store/tablebulk.h"
 #include "store/tabledirectory.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -1119,7 +1121,8 @@ private Q_SLOTS:
                               "Journal2.DB", "QYName2.DB", "TODO2.DB", "UserDa.db"}));
 
         QVERIFY(tables.storedFields(dir.session(), str("Nothing.DB")).isEmpty());
-        QVERIFY_THROWS_EXCEPTION(PasswordError, tables.storedFields(dir.session(), str("ToDo2.db")));
+        QVERIFY_THROWS_EXCEPTION(PasswordError,
+                                 tables.storedFields(dir.session(), str("ToDo2.db")));
         dir.session().addPassword(str("secret1"));
         QCOMPARE(tables.storedFields(dir.session(), str("ToDo2.db")),
                  QSet<QString>({"todocode", "todobydate", "todomemo", "extrafield"}));

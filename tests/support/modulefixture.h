@@ -23,7 +23,8 @@ template <typename Holder, typename Window> struct ModuleFixture {
     ScriptedServices services;
     ProgramDirectory dir;
     FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<Holder> holder;
     std::unique_ptr<Window> window;
 

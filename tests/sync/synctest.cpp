@@ -1,6 +1,7 @@
 #include "sync/synctest.h"
 
-#include "store/holders.h"
+#include "addressbook/addressbooktables.h"
+#include "journal/journaltables.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"
 
@@ -59,8 +60,7 @@ bool findRecord(Table& table, const QString& field, const QString& value)
 
 } // namespace
 
-void addRecord(ProgramDirectory& directory, Module module,
-               const QMap<QString, QVariant>& values)
+void addRecord(ProgramDirectory& directory, Module module, const QMap<QString, QVariant>& values)
 {
     const Opened opened = open(directory, module);
     opened.table->insert();
@@ -116,8 +116,8 @@ sync::Account accountOf(const Radicale& server)
     return account;
 }
 
-sync::Outcome syncWith(ProgramDirectory& directory, const Radicale& server,
-                       const QString& password, const sync::ConflictChooser& choose)
+sync::Outcome syncWith(ProgramDirectory& directory, const Radicale& server, const QString& password,
+                       const sync::ConflictChooser& choose)
 {
     ScriptedProgress progress;
     try {

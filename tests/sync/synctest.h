@@ -14,8 +14,7 @@ namespace ql::test {
 enum class Module { Contacts, ToDo, Journal };
 
 // Adds a record with the values given by field name.
-void addRecord(ProgramDirectory& directory, Module module,
-               const QMap<QString, QVariant>& values);
+void addRecord(ProgramDirectory& directory, Module module, const QMap<QString, QVariant>& values);
 // Changes a field of the first record whose `field` reads `value`; deletes it with no `changes`.
 void changeRecord(ProgramDirectory& directory, Module module, const QString& field,
                   const QString& value, const QMap<QString, QVariant>& changes);

@@ -1,3 +1,4 @@
+#include "addressbook/addressbooktables.h"
 #include "addressbook/pdaform.h"
 #include "core/aboutbox.h"
 #include "core/keys.h"
@@ -5,7 +6,6 @@
 #include "shell/mainmenu.h"
 #include "shell/realservices.h"
 #include "store/catalogue.h"
-#include "store/holders.h"
 #include "store/sqlite.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
@@ -33,7 +33,8 @@ namespace {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), dir.session(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<MaintenanceWindow> window;
 
     explicit Fixture(const QList<Row>& rows)

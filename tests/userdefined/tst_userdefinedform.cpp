@@ -2,10 +2,10 @@
 #include "core/keys.h"
 #include "core/settings.h"
 #include "shell/mainmenu.h"
-#include "store/holders.h"
 #include "support/modulefixture.h"
 #include "support/testmain.h"
 #include "userdefined/userdefinedreport.h"
+#include "userdefined/userdefinedtables.h"
 #include "userdefined/userdefinedwindow.h"
 #include "widgets/radiogroup.h"
 

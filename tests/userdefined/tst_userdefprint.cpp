@@ -1,12 +1,12 @@
 #include "core/keys.h"
 #include "core/settings.h"
-#include "store/holders.h"
 #include "support/modulefixture.h"
 #include "support/pages.h"
 #include "support/scripted.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
 #include "userdefined/userdefinedreport.h"
+#include "userdefined/userdefinedtables.h"
 
 #include <QCheckBox>
 #include <QPushButton>

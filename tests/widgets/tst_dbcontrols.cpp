@@ -1,4 +1,5 @@
-#include "store/holders.h"
+#include "addressbook/addressbooktables.h"
+#include "journal/journaltables.h"
 #include "store/sqlite.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"

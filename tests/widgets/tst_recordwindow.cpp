@@ -1,4 +1,4 @@
-#include "store/holders.h"
+#include "addressbook/addressbooktables.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"
 #include "support/testmain.h"

@@ -1,13 +1,16 @@
-#include "store/collectionsdata.h"
+#include "collections/collectionstables.h"
 
 namespace ql {
 
 CollectionsTables::CollectionsTables(Session& session, QObject* owner)
     : QObject(owner)
     , tbCD(makeTable(session, this, catalogue::cds(), "tbCD", &CollectionsTables::tbCDBeforeOpen))
-    , tbCDR(makeTable(session, this, catalogue::cdrs(), "tbCDR", &CollectionsTables::tbCDRBeforeOpen))
-    , tbTapes(makeTable(session, this, catalogue::tapes(), "tbTapes", &CollectionsTables::tbTapesBeforeOpen))
-    , tbBooks(makeTable(session, this, catalogue::books(), "tbBooks", &CollectionsTables::tbBooksBeforeOpen))
+    , tbCDR(
+          makeTable(session, this, catalogue::cdrs(), "tbCDR", &CollectionsTables::tbCDRBeforeOpen))
+    , tbTapes(makeTable(session, this, catalogue::tapes(), "tbTapes",
+                        &CollectionsTables::tbTapesBeforeOpen))
+    , tbBooks(makeTable(session, this, catalogue::books(), "tbBooks",
+                        &CollectionsTables::tbBooksBeforeOpen))
     , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
     , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
     , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))

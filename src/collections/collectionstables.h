@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/holders.h"
+#include "store/tableholder.h"
 
 namespace ql {
 

@@ -10,7 +10,7 @@
 namespace ql {
 class Session;
 class Table;
-}
+} // namespace ql
 
 // The items of the collection that are lent: every item of the four catalogues with a borrower
 // or a return date. The loans window, the month calendar and the reminder at start read them

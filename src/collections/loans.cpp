@@ -1,10 +1,10 @@
-#include "store/loans.h"
+#include "collections/loans.h"
 
 #include "store/catalogue.h"
 #include "store/fieldvalue.h"
-#include "store/holders.h"
 #include "store/table.h"
 #include "store/tablebulk.h"
+#include "store/tableholder.h"
 
 #include <algorithm>
 #include <future>

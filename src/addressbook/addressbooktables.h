@@ -1,0 +1,40 @@
+#pragma once
+
+#include "store/tableholder.h"
+
+namespace ql {
+
+// The address book.
+class AddressBookTables : public QObject {
+    Q_OBJECT
+public:
+    // Whether the holder opens its table when it is made; a table the program started without
+    // stays closed until openTables.
+    enum class Opening { Open, Closed };
+    explicit AddressBookTables(Session& session, QObject* owner = nullptr,
+                               Opening opening = Opening::Open);
+
+    // Closes the table, discarding a change still pending, so that its file can be replaced; the
+    // window over it lists nothing until openTables.
+    void closeTables();
+    // Opens the table again in the order it had, at its first record, with what its file holds
+    // now. Throws ql::Error when the file cannot be opened.
+    void openTables();
+
+    Table* tbNames;
+    DataSource* dsNames;
+
+    void tbNamesBeforeOpen();
+    // FirstLastCompany: first name, a blank and last name; the company when both names are
+    // empty; cut to the field's 20 characters.
+    void tbNamesCalcFields(Record& record) const;
+
+private:
+    // Where the fields FirstLastCompany is made of stand in tbNames, found once.
+    int m_firstName = -1;
+    int m_lastName = -1;
+    int m_company = -1;
+    int m_firstLastCompany = -1;
+};
+
+} // namespace ql

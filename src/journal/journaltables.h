@@ -1,0 +1,35 @@
+#pragma once
+
+#include "store/tableholder.h"
+
+namespace ql {
+
+// The journal, read by its stamp, oldest first.
+class JournalTables : public QObject {
+    Q_OBJECT
+public:
+    explicit JournalTables(Session& session, QObject* owner = nullptr);
+
+    Table* tbJournal1;
+    DataSource* dsJournal1;
+
+    void tbJournal1BeforeOpen();
+    // A new entry is stamped with the moment it was started.
+    static void tbJournal1NewRecord(Table& table);
+    // DateTime is declared for the layout's sake and always stays empty.
+    static void tbJournal1CalcFields(Record& record);
+};
+
+// The to-do list, by due date.
+class ToDoTables : public QObject {
+    Q_OBJECT
+public:
+    explicit ToDoTables(Session& session, QObject* owner = nullptr);
+
+    Table* tbTodo;
+    DataSource* dsToDo;
+
+    void tbTodoBeforeOpen();
+};
+
+} // namespace ql

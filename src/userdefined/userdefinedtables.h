@@ -1,0 +1,19 @@
+#pragma once
+
+#include "store/tableholder.h"
+
+namespace ql {
+
+// The user-defined records, in the order they were created.
+class UserDefinedTables : public QObject {
+    Q_OBJECT
+public:
+    explicit UserDefinedTables(Session& session, QObject* owner = nullptr);
+
+    Table* tbUserDefined;
+    DataSource* dsUserDefined;
+
+    void tbUserDefinedBeforeOpen();
+};
+
+} // namespace ql
