@@ -606,14 +606,13 @@ QString keyOrderExtension()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillory-qlkey"));
 }
 
-// A fresh program directory with empty tables, the session pointing at it.
-void layOutProgram(const QTemporaryDir& directory)
+// A fresh program directory with empty tables, `session` pointing at it.
+void layOutProgram(const QTemporaryDir& directory, ql::Session& session)
 {
     if (!directory.isValid())
         throw ql::Error(QStringLiteral("Cannot create a temporary folder."));
-    ql::Session::instance().reset();
     ql::install::layOut(directory.path());
-    ql::Session::instance().loadConfiguration(ql::install::configurationFile(directory.path()));
+    session.loadConfiguration(ql::install::configurationFile(directory.path()));
 }
 
 // The tables a run fills, in the order it fills them.
@@ -734,7 +733,8 @@ Filled fillTables(int records, const QString& kept, const QDir& data, ContactMak
 void run(int records, const QString& kept)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     const QString tablePath = data.filePath(QStringLiteral("QYName2.DB"));
     ContactMaker maker;
@@ -743,20 +743,20 @@ void run(int records, const QString& kept)
     std::unique_ptr<ql::AddressBookTables> holder;
     measure(
         "open", 11, [&] { holder.reset(); },
-        [&] { holder = std::make_unique<ql::AddressBookTables>(); });
+        [&] { holder = std::make_unique<ql::AddressBookTables>(session); });
     // Opening reads only the start of the order; a grid showing the table also asks how many
     // records there are, and a move far into the order (a drag of the scroll bar) reads the
     // order there.
     measure(
         "open_count", 11, [&] { holder.reset(); },
         [&] {
-            holder = std::make_unique<ql::AddressBookTables>();
+            holder = std::make_unique<ql::AddressBookTables>(session);
             holder->tbNames->recordCount();
         });
     measure(
         "open_far_move", 11, [&] { holder.reset(); },
         [&] {
-            holder = std::make_unique<ql::AddressBookTables>();
+            holder = std::make_unique<ql::AddressBookTables>(session);
             holder->tbNames->moveToRow(holder->tbNames->recordCount() * 3 / 4);
         });
     ql::Table& names = *holder->tbNames;
@@ -833,7 +833,8 @@ public:
 };
 
 // What the measured windows share with a run, their prompts answering from the benchmark and their
-// settings in a file of the benchmark's own; the benchmark shows no about window. Work that runs
+// settings in a file of the benchmark's own; the benchmark shows no about window; the tables are
+// the session's of the run measured. Work that runs
 // over no window of the program runs over `owner`.
 struct BenchServices {
     QTemporaryDir settingsFolder;
@@ -842,9 +843,10 @@ struct BenchServices {
     ql::Services services{&settings, &prompts, nullptr, nullptr, nullptr};
     ql::RunContext context;
     QWidget owner;
-    BenchServices()
+    explicit BenchServices(ql::Session& session)
     {
         context.services = &services;
+        context.session = &session;
         services.serve(&owner);
     }
     BenchServices(const BenchServices&) = delete;
@@ -868,7 +870,7 @@ void runJournal(BenchServices& bench, ContactMaker& maker, const QDateTime& newe
         window->findChild<ql::DBGrid*>(QStringLiteral("DBGrid1"))->viewport()->repaint();
     };
     const auto open = [&] {
-        holder = std::make_unique<ql::JournalTables>();
+        holder = std::make_unique<ql::JournalTables>(*bench.context.session);
         window = std::make_unique<ql::JournalWindow>(*holder, bench.context);
         window->show();
         painted();
@@ -916,7 +918,7 @@ void runCollections(BenchServices& bench, ContactMaker& maker, const std::vector
         child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("coll_open", 11, close, [&] {
-        holder = std::make_unique<ql::CollectionsTables>();
+        holder = std::make_unique<ql::CollectionsTables>(*bench.context.session);
         window = std::make_unique<ql::CollectionsWindow>(*holder, bench.context);
         window->show();
         click("CDBtn");
@@ -998,7 +1000,7 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
         child<ql::RadioGroup>(*window, "RadioGroup1")->button(entry)->click();
     };
     measure("ud_open", 11, close, [&] {
-        holder = std::make_unique<ql::UserDefinedTables>();
+        holder = std::make_unique<ql::UserDefinedTables>(*bench.context.session);
         window = std::make_unique<ql::UserDefinedWindow>(*holder, bench.context);
         window->show();
         painted();
@@ -1051,13 +1053,15 @@ void runUserDefined(BenchServices& bench, ContactMaker& maker, const std::vector
 void runWindows(const QString& programDirectory, ContactMaker& maker, const QDateTime& newest,
                 const std::vector<QString>& titles)
 {
-    BenchServices bench;
+    // The program loads the directory's configuration into a session of its own.
+    ql::Session session;
+    BenchServices bench(session);
     BenchPrompts* answers = &bench.prompts;
     const QDir data(QDir(programDirectory).filePath(QStringLiteral("Data")));
 
     std::unique_ptr<ql::Program> program;
     const auto start = [&] {
-        program = std::make_unique<ql::Program>(programDirectory, bench.services);
+        program = std::make_unique<ql::Program>(programDirectory, session, bench.services);
         program->mainMenu()->show();
         QApplication::processEvents();
         program->mainMenu()->repaint();
@@ -1135,7 +1139,8 @@ void runReport()
     for (int i = 0; i < 1000; ++i) // names for the entries to mention
         maker.next();
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     {
         ql::sql::Database db(QDir(directory.path()).filePath(QStringLiteral("Data/Journal2.DB")),
                              ql::sql::OpenMode::ReadWrite);
@@ -1156,7 +1161,7 @@ void runReport()
         }
         tx.commit();
     }
-    ql::JournalTables holder;
+    ql::JournalTables holder(session);
     qsizetype pages = 0;
     measure(
         "report_journal_10k", 3, [] {},
@@ -1192,7 +1197,8 @@ qint64 sqliteToolDelete(const QString& path)
 void runTools(int records, const QString& kept)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QString tablePath = QDir(directory.path()).filePath(QStringLiteral("Data/QYName2.DB"));
     const QString untouched = tablePath + QStringLiteral(".untouched");
     const QString keptBook = QDir(kept).filePath(QStringLiteral("tools-%1.DB").arg(records));
@@ -1212,10 +1218,10 @@ void runTools(int records, const QString& kept)
         QFile::remove(tablePath);
         QFile::copy(untouched, tablePath);
     };
-    BenchServices bench;
+    BenchServices bench(session);
 
     // The tools' runs open the address book themselves: the window's holder stays closed.
-    ql::AddressBookTables addressBook(nullptr, ql::AddressBookTables::Opening::Closed);
+    ql::AddressBookTables addressBook(session, nullptr, ql::AddressBookTables::Opening::Closed);
     ql::MaintenanceWindow window(addressBook, bench.context);
     window.RadioGroup1->button(1)->click(); // names and addresses
     measure(
@@ -1245,9 +1251,9 @@ void runTools(int records, const QString& kept)
 
 // The address book's CSV export against its text export of the same book (`textExport`, its
 // memos included), through the work runner as the windows run it, opening the table for its run.
-void runCsvExport(const QDir& dir, qint64 textExport)
+void runCsvExport(ql::Session& session, const QDir& dir, qint64 textExport)
 {
-    BenchServices bench;
+    BenchServices bench(session);
     const QString csvFile = dir.filePath(QStringLiteral("export.csv"));
     const std::vector<ql::formats::CsvColumn> columns =
         ql::formats::csvColumns(ql::catalogue::names());
@@ -1257,7 +1263,7 @@ void runCsvExport(const QDir& dir, qint64 textExport)
             ql::runWork(&bench.owner, QStringLiteral("Quillory - Formats"),
                         [&](ql::Progress& progress) {
                             const ql::exchange::HeldTable held =
-                                ql::exchange::openTable(ql::exchange::Module::Organizer);
+                                ql::exchange::openTable(session, ql::exchange::Module::Organizer);
                             ql::formats::exportCsv(*held.table, columns, csvFile, progress);
                         });
         });
@@ -1266,7 +1272,7 @@ void runCsvExport(const QDir& dir, qint64 textExport)
                  static_cast<long long>(QFileInfo(csvFile).size()));
 }
 
-void runCards(const QDir& dir);
+void runCards(ql::Session& session, const QDir& dir);
 
 // The address book exported from the data window's button to a text file, against the sqlite3
 // tool writing the same 27 columns, tab-separated with CR LF line ends, to a file.
@@ -1274,12 +1280,13 @@ void runCards(const QDir& dir);
 void runExport(int records)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir dir(directory.path());
     const QString tablePath = dir.filePath(QStringLiteral("Data/QYName2.DB"));
     ContactMaker maker;
     fill(tablePath, records, maker);
-    BenchServices bench;
+    BenchServices bench(session);
 
     ql::DataWindow window(bench.context);
     window.Edit2->setText(dir.filePath(QStringLiteral("export.txt")));
@@ -1317,14 +1324,14 @@ void runExport(int records)
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
         static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
-    runCards(dir);
+    runCards(session, dir);
 }
 
 // The address book as vCards against its text export, each through the work runner, and the
 // cards read back into an emptied book.
-void runCards(const QDir& dir)
+void runCards(ql::Session& session, const QDir& dir)
 {
-    BenchServices bench;
+    BenchServices bench(session);
     const auto inRunner = [&bench](const std::function<void(ql::Progress&)>& work) {
         ql::runWork(&bench.owner, QStringLiteral("Quillory - Formats"), work);
     };
@@ -1334,18 +1341,21 @@ void runCards(const QDir& dir)
         "export_text_service", 3, [] {},
         [&] {
             inRunner([&](ql::Progress& progress) {
-                ql::exchange::TextExport(ql::exchange::Module::Organizer, true, text).run(progress);
+                ql::exchange::TextExport(session, ql::exchange::Module::Organizer, true, text)
+                    .run(progress);
             });
         });
     const qint64 cardExport = measure(
         "export_vcard", 3, [] {},
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::exportCards(cards, progress); });
+            inRunner([&](ql::Progress& progress) {
+                ql::formats::exportCards(session, cards, progress);
+            });
         });
     printRatio("vcard_vs_text", cardExport, textExport, 2.0);
-    runCsvExport(dir, textExport);
-    const auto emptyBook = [] {
-        const ql::AddressBookTables holder;
+    runCsvExport(session, dir, textExport);
+    const auto emptyBook = [&session] {
+        const ql::AddressBookTables holder(session);
         std::vector<qint64> keys;
         for (const ql::TableBulk::Texts& record : ql::TableBulk::readTexts(*holder.tbNames, {}))
             keys.push_back(record.key);
@@ -1355,7 +1365,9 @@ void runCards(const QDir& dir)
     measure(
         "import_vcard", 3, emptyBook,
         [&] {
-            inRunner([&](ql::Progress& progress) { ql::formats::importCards(cards, progress); });
+            inRunner([&](ql::Progress& progress) {
+                ql::formats::importCards(session, cards, progress);
+            });
         },
         3000000);
 }
@@ -1365,7 +1377,8 @@ void runCards(const QDir& dir)
 void runBackup(int records)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     ContactMaker maker;
     fill(data.filePath(QStringLiteral("QYName2.DB")), records, maker);
@@ -1375,7 +1388,7 @@ void runBackup(int records)
         QDir(target).removeRecursively();
         QDir().mkdir(target);
     };
-    BenchServices bench;
+    BenchServices bench(session);
 
     ql::backup::Request request;
     request.programDirectory = directory.path();
@@ -1422,9 +1435,10 @@ void runBackup(int records)
 // tool's quick check of each.
 void runRestore(int records)
 {
-    BenchServices bench;
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
+    BenchServices bench(session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     const QDir saved(QDir(directory.path()).filePath(QStringLiteral("Saved")));
     const QDir backups(QDir(directory.path()).filePath(QStringLiteral("BackUp")));
@@ -1446,8 +1460,8 @@ void runRestore(int records)
     ql::restore::Result result;
     const qint64 restore = measure("restore", 5, tidy, [&] {
         ql::runWork(&bench.owner, QStringLiteral("Restore"), [&](ql::Progress& progress) {
-            result = ql::restore::run({{directory.path(), saved.path(), true, {}}, tables, false},
-                                      progress);
+            result = ql::restore::run(
+                session, {{directory.path(), saved.path(), true, {}}, tables, false}, progress);
         });
     });
     if (result.outcome != ql::restore::Outcome::Complete)
@@ -1480,7 +1494,8 @@ void runImport()
 {
     constexpr int kRecords = 100000;
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir program(directory.path());
     const QString source = program.filePath(QStringLiteral("Source"));
     QDir().mkpath(source);
@@ -1493,7 +1508,7 @@ void runImport()
     }
     fill(QDir(source).filePath(QStringLiteral("QYName2.DB")), kRecords, maker);
     fillJournal(QDir(source).filePath(QStringLiteral("Journal2.DB")), kRecords, maker);
-    BenchServices bench;
+    BenchServices bench(session);
 
     const auto emptied = [&](const char* table) {
         const QString data = program.filePath(QStringLiteral("Data/") + QLatin1String(table));
@@ -1505,7 +1520,7 @@ void runImport()
         request.modules[size_t(module)] = true;
         ql::import::Outcome outcome;
         ql::runWork(&bench.owner, QStringLiteral("Quillory - Import"), [&](ql::Progress& progress) {
-            outcome = ql::import::Importer(request).run(progress);
+            outcome = ql::import::Importer(session, request).run(progress);
         });
         if (!outcome.finished)
             throw ql::Error(QStringLiteral("the import did not finish: ") + outcome.message);
@@ -1557,7 +1572,8 @@ void runImport()
 void runLoans(int records)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     ContactMaker maker(7);
     const struct {
@@ -1590,7 +1606,7 @@ void runLoans(int records)
         }
         st.commit();
     }
-    BenchServices bench;
+    BenchServices bench(session);
 
     std::unique_ptr<ql::LoansWindow> window;
     const auto painted = [&] {

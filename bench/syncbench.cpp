@@ -26,9 +26,9 @@ public:
     std::optional<QString> ask(const QString&, const QString&) override { return std::nullopt; }
 };
 
-void fillContacts(int count)
+void fillContacts(ql::Session& session, int count)
 {
-    const ql::AddressBookTables holder;
+    const ql::AddressBookTables holder(session);
     ql::Table& table = *holder.tbNames;
     const int first = table.fieldIndex(QStringLiteral("FirstName"));
     const int last = table.fieldIndex(QStringLiteral("LastName"));
@@ -70,13 +70,12 @@ QByteArray cards(int count)
     return text;
 }
 
-// A program directory laid out in the folder, its tables the ones the session names.
-QString layOut(const QTemporaryDir& folder)
+// A program directory laid out in the folder, its tables the ones `session` names.
+void layOut(const QTemporaryDir& folder, ql::Session& session)
 {
-    QString programDirectory = QDir(folder.path()).filePath(QStringLiteral("Quillory"));
+    const QString programDirectory = QDir(folder.path()).filePath(QStringLiteral("Quillory"));
     ql::install::layOut(programDirectory);
-    ql::Session::instance().loadConfiguration(ql::install::configurationFile(programDirectory));
-    return programDirectory;
+    session.loadConfiguration(ql::install::configurationFile(programDirectory));
 }
 
 qint64 ownProcessorMs()
@@ -89,7 +88,7 @@ qint64 ownProcessorMs()
 
 // A sync's time; below it, the processor time it took here and in the server, for a machine
 // shared with other work.
-void timedSync(const char* figure, const char* bar, const QString& programDirectory,
+void timedSync(const char* figure, const char* bar, ql::Session& session,
                const ql::sync::Account& account, const ql::test::Radicale& server)
 {
     Silent progress;
@@ -97,8 +96,7 @@ void timedSync(const char* figure, const char* bar, const QString& programDirect
     const qint64 theirs = server.processorMs();
     QElapsedTimer timer;
     timer.start();
-    ql::sync::run(programDirectory, account, QString::fromLatin1(ql::test::Radicale::kPassword),
-                  progress);
+    ql::sync::run(session, account, QString::fromLatin1(ql::test::Radicale::kPassword), progress);
     std::printf("%s %lld%s\n  processor: %lld ms here, %lld ms in radicale\n", figure,
                 static_cast<long long>(timer.nsecsElapsed() / 1000), bar,
                 static_cast<long long>(ownProcessorMs() - ours),
@@ -127,7 +125,8 @@ void syncContacts(int contacts)
         return;
     }
     const QTemporaryDir receiving;
-    const QString first = layOut(receiving);
+    ql::Session first;
+    layOut(receiving, first);
     ql::sync::Account account;
     account.server = server.url();
     account.user = QString::fromLatin1(ql::test::Radicale::kUser);
@@ -141,8 +140,9 @@ void syncContacts(int contacts)
         R"(<?xml version="1.0"?><d:mkcol xmlns:d="DAV:" xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set><d:prop><d:resourcetype><d:collection/><a:addressbook/></d:resourcetype></d:prop></d:set></d:mkcol>)",
         "application/xml");
     const QTemporaryDir sending;
-    const QString second = layOut(sending);
-    fillContacts(kSent);
+    ql::Session second;
+    layOut(sending, second);
+    fillContacts(second, kSent);
     timedSync("sync_send_1k", "", second, account, server);
 }
 

@@ -4,9 +4,10 @@
 
 namespace ql {
 
-AddressBookTables::AddressBookTables(QObject* owner, Opening opening)
+AddressBookTables::AddressBookTables(Session& session, QObject* owner, Opening opening)
     : QObject(owner)
-    , tbNames(makeTable(this, catalogue::names(), "tbNames", &AddressBookTables::tbNamesBeforeOpen))
+    , tbNames(makeTable(session, this, catalogue::names(), "tbNames",
+                        &AddressBookTables::tbNamesBeforeOpen))
     , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
 {
     setObjectName(QStringLiteral("DataModule1"));
@@ -34,7 +35,7 @@ void AddressBookTables::openTables()
 
 void AddressBookTables::tbNamesBeforeOpen()
 {
-    registerPassword(catalogue::names());
+    registerPassword(tbNames->session(), catalogue::names());
 }
 
 void AddressBookTables::tbNamesCalcFields(Record& record) const

@@ -11,7 +11,8 @@ public:
     // Whether the holder opens its table when it is made; a table the program started without
     // stays closed until openTables.
     enum class Opening { Open, Closed };
-    explicit AddressBookTables(QObject* owner = nullptr, Opening opening = Opening::Open);
+    explicit AddressBookTables(Session& session, QObject* owner = nullptr,
+                               Opening opening = Opening::Open);
 
     // Closes the table, discarding a change still pending, so that its file can be replaced; the
     // window over it lists nothing until openTables.

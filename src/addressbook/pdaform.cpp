@@ -473,7 +473,7 @@ void AddressBookWindow::declareCommands()
         this, {file, true, [this] {
                    return std::optional<CsvSource>({exchange::Module::Organizer, recordTable()});
                }});
-    declareSyncCommand(this, m_context.programDirectory, {file});
+    declareSyncCommand(this, *m_context.session, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("C&lose"),
                    .hint = QStringLiteral("Close the address book"),
@@ -505,8 +505,9 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
     declare(this, {.handler =
                        [this] {
                            exportRecords(this, recordTable(), vCard,
-                                         [](Progress& progress, const QString& file) {
-                                             formats::exportCards(file, progress);
+                                         [this](Progress& progress, const QString& file) {
+                                             formats::exportCards(*m_context.session, file,
+                                                                  progress);
                                          });
                        },
                    .caption = QStringLiteral("&Export to vCard..."),
@@ -515,8 +516,9 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
     declare(this, {.handler =
                        [this] {
                            importRecords(this, *recordTable(), vCard,
-                                         [](Progress& progress, const QString& file) {
-                                             return formats::importCards(file, progress)
+                                         [this](Progress& progress, const QString& file) {
+                                             return formats::importCards(*m_context.session, file,
+                                                                         progress)
                                                  .summary(QStringLiteral("Contacts"));
                                          });
                        },

@@ -149,7 +149,7 @@ void RestorePage::findBackups()
     std::vector<restore::Backup> found;
     const WorkEnd end = runWork(window(), kCaption, [&](Progress& progress) {
         for (const QString& folder : restore::backupFolders(m_context.programDirectory, others))
-            found.push_back(restore::examine(folder, progress));
+            found.push_back(restore::examine(*m_context.session, folder, progress));
     });
     if (end == WorkEnd::Cancelled)
         return;
@@ -257,7 +257,10 @@ void RestorePage::runRestore(const restore::Backup& backup)
     try {
         end = runWork(
             window(), kCaption,
-            [&](Progress& progress) { result = restore::run(request, progress); }, m_onStatus);
+            [&](Progress& progress) {
+                result = restore::run(*m_context.session, request, progress);
+            },
+            m_onStatus);
     } catch (...) {
         if (wasOpen)
             m_addressBook.openTables();
@@ -266,7 +269,7 @@ void RestorePage::runRestore(const restore::Backup& backup)
     const bool restored = end == WorkEnd::Finished && result.outcome == restore::Outcome::Complete;
     if (restored) {
         for (const QString& table : request.tables)
-            Session::instance().setUnavailableNote(table, {});
+            m_context.session->setUnavailableNote(table, {});
     }
     // A table the program started without is opened once it is restored.
     if (wasOpen || (restored && request.tables.contains(catalogue::names().name)))

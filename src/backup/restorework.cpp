@@ -162,7 +162,8 @@ QStringList backupFolders(const QString& programDirectory, const QStringList& ot
 
 namespace {
 
-Backup examineCopies(const QString& folder, const QString& onlyTable, Progress& progress)
+Backup examineCopies(Session& session, const QString& folder, const QString& onlyTable,
+                     Progress& progress)
 {
     Backup found;
     found.folder = folder;
@@ -177,8 +178,8 @@ Backup examineCopies(const QString& folder, const QString& onlyTable, Progress& 
         progress.checkCancelled();
         if (!tables.holds(def->name) || (!onlyTable.isEmpty() && onlyTable != def->name))
             continue;
-        registerPassword(*def);
-        found.copies.push_back({def->name, tables.examine(*def)});
+        registerPassword(session, *def);
+        found.copies.push_back({def->name, tables.examine(session, *def)});
     }
     found.holdsUserDefined =
         QFileInfo(QDir(folder).filePath(backup::userDefinedFileName())).isFile();
@@ -187,16 +188,16 @@ Backup examineCopies(const QString& folder, const QString& onlyTable, Progress& 
 
 } // namespace
 
-Backup examine(const QString& folder, Progress& progress)
+Backup examine(Session& session, const QString& folder, Progress& progress)
 {
-    return examineCopies(folder, {}, progress);
+    return examineCopies(session, folder, {}, progress);
 }
 
-std::optional<Backup> newestSoundCopy(const QStringList& folders, const QString& table,
-                                      Progress& progress)
+std::optional<Backup> newestSoundCopy(Session& session, const QStringList& folders,
+                                      const QString& table, Progress& progress)
 {
     for (const QString& folder : folders) {
-        Backup backup = examineCopies(folder, table, progress);
+        Backup backup = examineCopies(session, folder, table, progress);
         if (!backup.copies.empty() && backup.copies.front().check.isSound())
             return backup;
     }
@@ -221,8 +222,8 @@ public:
 
     // Brings the copy of each table in and checks it; the refusal or failure when one is missing,
     // unsound or cannot be brought in.
-    std::optional<QString> bringIn(const QString& backupFolder, const QStringList& tableNames,
-                                   Progress& progress)
+    std::optional<QString> bringIn(Session& session, const QString& backupFolder,
+                                   const QStringList& tableNames, Progress& progress)
     {
         const TableDirectory from(backupFolder);
         const TableDirectory here(m_folder.path());
@@ -240,8 +241,8 @@ public:
                 return QStringLiteral("The copy of \"%1\" cannot be brought into the data folder "
                                       "(is the disk full?). Nothing was changed.")
                     .arg(def.name);
-            registerPassword(def);
-            const TableCheck check = here.examine(def);
+            registerPassword(session, def);
+            const TableCheck check = here.examine(session, def);
             if (!check.isSound())
                 return unsound(def.name, check.problem);
         }
@@ -329,7 +330,7 @@ std::optional<QByteArray> userDefinedOf(const Request& request)
 
 } // namespace
 
-Result run(const Request& request, Progress& progress)
+Result run(Session& session, const Request& request, Progress& progress)
 {
     if (const QString refused = refusal(request); !refused.isEmpty())
         return {Outcome::Refused, refused, {}, {}};
@@ -343,7 +344,7 @@ Result run(const Request& request, Progress& progress)
                 {},
                 {}};
     if (const std::optional<QString> refused =
-            incoming.bringIn(backupFolder(request), request.tables, progress))
+            incoming.bringIn(session, backupFolder(request), request.tables, progress))
         return {Outcome::Refused, *refused, {}, {}};
     progress.checkCancelled();
     const std::optional<QByteArray> userDefined = userDefinedOf(request);

@@ -17,6 +17,10 @@
 // the table in one step, so a crash at any moment leaves each table wholly as it was or wholly
 // restored. It runs on any thread; it reads no setting and no window. The tables must be closed
 // while it runs.
+namespace ql {
+class Session;
+}
+
 namespace ql::restore {
 
 // A table's copy in a backup and what a look at it found.
@@ -43,9 +47,9 @@ struct Backup {
 // the user chose); only those that hold a table of the organizer.
 QStringList backupFolders(const QString& programDirectory, const QStringList& others);
 
-// Looks at every table copy in a folder, changing nothing; a copy that cannot be looked at is
-// reported unsound.
-Backup examine(const QString& folder, Progress& progress);
+// Looks at every table copy in a folder, changing nothing, with the organizer's passwords known to
+// `session`; a copy that cannot be looked at is reported unsound.
+Backup examine(Session& session, const QString& folder, Progress& progress);
 
 // The folder a restore at `moment` sets the current tables aside in, in the default backup
 // directory: "Before restore 2026-12-10 14-03-22".
@@ -53,8 +57,8 @@ QString setAsideName(const QDateTime& moment);
 
 // The newest of the backups in `folders` that holds a sound copy of the table, looked at in the
 // order given (newest first, as backupFolders gives them); nothing when none does.
-std::optional<Backup> newestSoundCopy(const QStringList& folders, const QString& table,
-                                      Progress& progress);
+std::optional<Backup> newestSoundCopy(Session& session, const QStringList& folders,
+                                      const QString& table, Progress& progress);
 
 // Removes what a restore or a rebuild cut short by a crash left: the hidden folders of copies
 // beside the data directory, and an unfinished folder of set-aside tables.
@@ -93,7 +97,8 @@ backup::Headings headings();
 // One restore. Each chosen copy is brought in beside the data directory and checked; one that is
 // missing or unsound refuses the whole restore, naming it, and nothing changes. It reports each
 // table as its status. A cancel is taken until the first table is set aside, and then throws
-// ql::Cancelled with nothing changed.
-Result run(const Request& request, Progress& progress);
+// ql::Cancelled with nothing changed. The copies are checked with the organizer's passwords known
+// to `session`.
+Result run(Session& session, const Request& request, Progress& progress);
 
 } // namespace ql::restore

@@ -51,7 +51,8 @@ bool moveInto(const QString& file, const QString& folder)
 
 } // namespace
 
-std::vector<Finding> checkTables(const QString& programDirectory, Progress& progress)
+std::vector<Finding> checkTables(Session& session, const QString& programDirectory,
+                                 Progress& progress)
 {
     const TableDirectory data(dataDirectory(programDirectory));
     std::vector<Finding> findings;
@@ -61,8 +62,8 @@ std::vector<Finding> checkTables(const QString& programDirectory, Progress& prog
         progress.checkCancelled();
         progress.status(QStringLiteral("Checking %1").arg(def.name));
         progress.progress(qint64(i), qint64(tables.size()));
-        registerPassword(def);
-        findings.push_back({def.name, data.examine(def, CheckDepth::Whole)});
+        registerPassword(session, def);
+        findings.push_back({def.name, data.examine(session, def, CheckDepth::Whole)});
     }
     progress.progress(qint64(tables.size()), qint64(tables.size()));
     return findings;
@@ -102,7 +103,8 @@ std::optional<QString> setAside(const QString& programDirectory, const QString& 
     return folder;
 }
 
-Rebuilt rebuild(const QString& programDirectory, const QString& table, Progress& progress)
+Rebuilt rebuild(const Session& session, const QString& programDirectory, const QString& table,
+                Progress& progress)
 {
     const TableDef* def = catalogue::find(table);
     const QString data = dataDirectory(programDirectory);
@@ -115,7 +117,7 @@ Rebuilt rebuild(const QString& programDirectory, const QString& table, Progress&
         throw Error(QStringLiteral("No folder for the rebuilt table can be made beside the data "
                                    "folder. Nothing was changed."));
     progress.status(QStringLiteral("Rebuilding %1").arg(table));
-    Rebuilt rebuilt{TableDirectory(data).salvage(*def, fresh.path(), progress), {}};
+    Rebuilt rebuilt{TableDirectory(data).salvage(session, *def, fresh.path(), progress), {}};
     progress.checkCancelled();
     rebuilt.keptIn = keepingFolder(programDirectory, table);
     const QString kept = QDir(rebuilt.keptIn).filePath(QFileInfo(file).fileName());

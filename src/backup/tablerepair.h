@@ -14,6 +14,10 @@
 // never written or removed: it goes into a dated folder of the backup directory ("Damaged
 // 2026-12-10 14-03-22"). It runs on any thread; the table must be closed while it is rebuilt or
 // set aside.
+namespace ql {
+class Session;
+}
+
 namespace ql::repair {
 
 // One table of the data directory and what its check found.
@@ -22,8 +26,10 @@ struct Finding {
     TableCheck check;
 };
 
-// Checks every table of the organizer in the data directory, in the catalogue's order.
-std::vector<Finding> checkTables(const QString& programDirectory, Progress& progress);
+// Checks every table of the organizer in the data directory, in the catalogue's order, with the
+// organizer's passwords known to `session`.
+std::vector<Finding> checkTables(Session& session, const QString& programDirectory,
+                                 Progress& progress);
 
 // What a window says of a table's check: "ok", or why it is not (with the engine's first
 // findings).
@@ -50,7 +56,8 @@ struct Rebuilt {
 // file is made beside the data directory, on the disk, and renamed over the damaged one, which is
 // kept first in a dated folder. Throws ql::Error when nothing can be read or the fresh file cannot
 // be put in place (the table is then as it was), Cancelled when the user cancels (nothing
-// changed).
-Rebuilt rebuild(const QString& programDirectory, const QString& table, Progress& progress);
+// changed). Both files wait for another program as long as `session` says.
+Rebuilt rebuild(const Session& session, const QString& programDirectory, const QString& table,
+                Progress& progress);
 
 } // namespace ql::repair

@@ -28,8 +28,10 @@ QPushButton* addChoice(QMessageBox& box, const char* name, const QString& captio
 
 } // namespace
 
-TableRescue::TableRescue(QString programDirectory, QString lastFolder, Prompts& prompts)
-    : m_programDirectory(std::move(programDirectory))
+TableRescue::TableRescue(Session& session, QString programDirectory, QString lastFolder,
+                         Prompts& prompts)
+    : m_session(session)
+    , m_programDirectory(std::move(programDirectory))
     , m_lastFolder(std::move(lastFolder))
     , m_prompts(prompts)
 {
@@ -44,11 +46,11 @@ bool TableRescue::rescueAll(QWidget* owner, bool firstUseDone) const
     // large table through takes seconds. Any other is read through.
     const QSet<QString> unchanged = data.takeUnchangedSinceClosed();
     for (const TableDef* def : catalogue::all()) {
-        registerPassword(*def);
+        registerPassword(m_session, *def);
         if (!data.holds(def->name) && (!firstUseDone || templates.holds(def->name)))
             continue;
         const TableCheck check = data.examine(
-            *def, unchanged.contains(def->name) ? CheckDepth::Open : CheckDepth::Quick);
+            m_session, *def, unchanged.contains(def->name) ? CheckDepth::Open : CheckDepth::Quick);
         if (!check.isSound() &&
             rescue(owner, def->name, check.problem, Moment::AtStart) == Choice::Quit)
             return false;
@@ -104,7 +106,8 @@ TableRescue::Choice TableRescue::rescue(QWidget* owner, const QString& table,
         std::optional<restore::Backup> backup;
         runWork(owner, kCaption, [&](Progress& progress) {
             backup = restore::newestSoundCopy(
-                restore::backupFolders(m_programDirectory, {m_lastFolder}), table, progress);
+                m_session, restore::backupFolders(m_programDirectory, {m_lastFolder}), table,
+                progress);
         });
         const Choice choice = ask(owner, table, problem, backup ? backup->made : QString(), moment);
         if (choice == Choice::Restore && backup && restoreFrom(owner, table, backup->folder))
@@ -121,15 +124,15 @@ bool TableRescue::restoreFrom(QWidget* owner, const QString& table, const QStrin
 {
     restore::Result result;
     if (runWork(owner, kCaption, [&](Progress& progress) {
-            result =
-                restore::run({{m_programDirectory, folder, true, {}}, {table}, false}, progress);
+            result = restore::run(
+                m_session, {{m_programDirectory, folder, true, {}}, {table}, false}, progress);
         }) == WorkEnd::Cancelled)
         return false;
     if (result.outcome != restore::Outcome::Complete) {
         m_prompts.message(owner, result.message, MessageKind::Critical);
         return false;
     }
-    Session::instance().setUnavailableNote(table, {});
+    m_session.setUnavailableNote(table, {});
     m_prompts.message(owner,
                       QStringLiteral("\"%1\" was restored. The table as it was is kept in \"%2\".")
                           .arg(table, QDir::toNativeSeparators(result.setAside)));
@@ -153,7 +156,7 @@ bool TableRescue::startWithout(QWidget* owner, const QString& table, const QStri
         why +=
             QStringLiteral("; the file is kept in \"%1\"").arg(QDir::toNativeSeparators(*keptIn));
     }
-    Session::instance().setUnavailableNote(
+    m_session.setUnavailableNote(
         table, QStringLiteral("The table \"%1\" is unavailable until it is restored from a backup "
                               "(the Backup window's Restore page): %2.")
                    .arg(table, why));

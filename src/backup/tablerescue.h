@@ -7,6 +7,7 @@ class QWidget;
 namespace ql {
 
 class Prompts;
+class Session;
 
 // What the start of the program does with a table it cannot use (missing, damaged or no table of
 // this program): it asks whether to restore the table from the newest backup that holds a sound
@@ -22,8 +23,9 @@ public:
     enum class Moment { AtStart, WhileRunning };
 
     // `lastFolder` is the folder last backed up into, looked in for a backup besides the default
-    // backup directory. The questions and messages go through `prompts`.
-    TableRescue(QString programDirectory, QString lastFolder, Prompts& prompts);
+    // backup directory. The questions and messages go through `prompts`; the tables are looked
+    // at, and what the windows say of a table started without is noted, in `session`.
+    TableRescue(Session& session, QString programDirectory, QString lastFolder, Prompts& prompts);
 
     // Looks at every table of the data directory and asks about each it cannot use, over
     // `owner`; false when the user chose to quit. Before the installation's first use a missing
@@ -48,6 +50,7 @@ private:
     // cannot be set aside (the user was told).
     bool startWithout(QWidget* owner, const QString& table, const QString& problem) const;
 
+    Session& m_session;
     QString m_programDirectory;
     QString m_lastFolder;
     Prompts& m_prompts;

@@ -288,7 +288,7 @@ void MainCalendarWindow::declareModuleCommands()
 void MainCalendarWindow::markLoansDue()
 {
     QMap<QDate, int> due;
-    for (const loans::Loan& loan : loans::Lending().readUntitled()) {
+    for (const loans::Loan& loan : loans::Lending(*context().session).readUntitled()) {
         if (loan.returnDate.isValid())
             ++due[loan.returnDate];
     }
@@ -302,7 +302,7 @@ void MainCalendarWindow::markLoansDue()
 void MainCalendarWindow::listLoansDue()
 {
     const QDate day = grid()->date();
-    const std::vector<loans::Loan> due = loans::Lending().dueOn(day);
+    const std::vector<loans::Loan> due = loans::Lending(*context().session).dueOn(day);
     QString text = QStringLiteral("No loans are due on %1.").arg(datetext::shortDate(day));
     if (!due.empty()) {
         text = QStringLiteral("Loans due on %1:").arg(datetext::shortDate(day));

@@ -2,12 +2,15 @@
 
 namespace ql {
 
-CollectionsTables::CollectionsTables(QObject* owner)
+CollectionsTables::CollectionsTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbCD(makeTable(this, catalogue::cds(), "tbCD", &CollectionsTables::tbCDBeforeOpen))
-    , tbCDR(makeTable(this, catalogue::cdrs(), "tbCDR", &CollectionsTables::tbCDRBeforeOpen))
-    , tbTapes(makeTable(this, catalogue::tapes(), "tbTapes", &CollectionsTables::tbTapesBeforeOpen))
-    , tbBooks(makeTable(this, catalogue::books(), "tbBooks", &CollectionsTables::tbBooksBeforeOpen))
+    , tbCD(makeTable(session, this, catalogue::cds(), "tbCD", &CollectionsTables::tbCDBeforeOpen))
+    , tbCDR(
+          makeTable(session, this, catalogue::cdrs(), "tbCDR", &CollectionsTables::tbCDRBeforeOpen))
+    , tbTapes(makeTable(session, this, catalogue::tapes(), "tbTapes",
+                        &CollectionsTables::tbTapesBeforeOpen))
+    , tbBooks(makeTable(session, this, catalogue::books(), "tbBooks",
+                        &CollectionsTables::tbBooksBeforeOpen))
     , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
     , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
     , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))
@@ -29,19 +32,19 @@ CollectionsTables::CollectionsTables(QObject* owner)
 
 void CollectionsTables::tbCDBeforeOpen()
 {
-    registerPassword(catalogue::cds());
+    registerPassword(tbCD->session(), catalogue::cds());
 }
 void CollectionsTables::tbCDRBeforeOpen()
 {
-    registerPassword(catalogue::cdrs());
+    registerPassword(tbCDR->session(), catalogue::cdrs());
 }
 void CollectionsTables::tbTapesBeforeOpen()
 {
-    registerPassword(catalogue::tapes());
+    registerPassword(tbTapes->session(), catalogue::tapes());
 }
 void CollectionsTables::tbBooksBeforeOpen()
 {
-    registerPassword(catalogue::books());
+    registerPassword(tbBooks->session(), catalogue::books());
 }
 
 } // namespace ql

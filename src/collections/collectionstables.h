@@ -4,11 +4,11 @@
 
 namespace ql {
 
-// The four catalogues of the collection, open while it lives.
+// The four catalogues of the collection in `session`, open while it lives.
 class CollectionsTables : public QObject {
     Q_OBJECT
 public:
-    explicit CollectionsTables(QObject* owner = nullptr);
+    explicit CollectionsTables(Session& session, QObject* owner = nullptr);
 
     Table* tbCD;
     Table* tbCDR;

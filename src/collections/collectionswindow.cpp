@@ -684,8 +684,8 @@ void CollectionsWindow::showItem(loans::Catalogue catalogue, qint64 key)
 void openCollections(QWidget* owner, const RunContext& context, const loans::Loan* item)
 {
     openRescued(owner, context, [&] {
-        CollectionsTables holder(owner);
-        showNotices(owner);
+        CollectionsTables holder(*context.session, owner);
+        showNotices(owner, *context.session);
         CollectionsWindow window(holder, context, owner);
         if (item)
             window.showItem(item->catalogue, item->key);

@@ -78,14 +78,14 @@ int daysOverdue(const Loan& loan, QDate today)
     return standing(loan, today) == Standing::Overdue ? int(loan.returnDate.daysTo(today)) : 0;
 }
 
-Lending::Lending()
+Lending::Lending(Session& session)
 {
     for (size_t i = 0; i < m_tables.size(); ++i) {
         const Fields& f = fields()[i];
         const TableDef& def = f.def();
-        auto table = std::make_unique<Table>(def, QString::fromLatin1(f.component));
+        auto table = std::make_unique<Table>(session, def, QString::fromLatin1(f.component));
         table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
-        table->setBeforeOpen([&def] { registerPassword(def); });
+        table->setBeforeOpen([&session, &def] { registerPassword(session, def); });
         table->open();
         m_tables[i] = std::move(table);
     }

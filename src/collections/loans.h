@@ -8,8 +8,9 @@
 #include <vector>
 
 namespace ql {
+class Session;
 class Table;
-}
+} // namespace ql
 
 // The items of the collection that are lent: every item of the four catalogues with a borrower
 // or a return date. The loans window, the month calendar and the reminder at start read them
@@ -36,10 +37,10 @@ Standing standing(const Loan& loan, QDate today);
 // Days past the return date; 0 for a loan that is not overdue.
 int daysOverdue(const Loan& loan, QDate today);
 
-// The four catalogues' tables, open while it lives.
+// The four catalogues' tables of `session`, open while it lives.
 class Lending {
 public:
-    Lending();
+    explicit Lending(Session& session);
     ~Lending();
     Lending(const Lending&) = delete;
     Lending& operator=(const Lending&) = delete;

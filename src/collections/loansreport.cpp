@@ -26,7 +26,7 @@ const TableDef& sheetDefinition()
 
 } // namespace
 
-LoansSheet::LoansSheet(const std::vector<loans::Loan>& loans, QDate today)
+LoansSheet::LoansSheet(Session& session, const std::vector<loans::Loan>& loans, QDate today)
 {
     if (!m_directory.isValid())
         throw Error(QStringLiteral("Cannot create a temporary folder for the loans report."));
@@ -34,10 +34,10 @@ LoansSheet::LoansSheet(const std::vector<loans::Loan>& loans, QDate today)
     const QString name =
         QStringLiteral("QuilloryLoans") + QUuid::createUuid().toString(QUuid::Id128);
     const QString password = QUuid::createUuid().toString(QUuid::Id128);
-    Session::instance().registerDatabase(name, m_directory.path());
-    Session::instance().addPassword(password);
+    session.registerDatabase(name, m_directory.path());
+    session.addPassword(password);
     TableDirectory(m_directory.path()).create(sheetDefinition(), password);
-    m_table = std::make_unique<Table>(sheetDefinition(), QStringLiteral("tbLoans"));
+    m_table = std::make_unique<Table>(session, sheetDefinition(), QStringLiteral("tbLoans"));
     m_table->setDatabaseName(name);
     m_table->open();
     size_t next = 0;

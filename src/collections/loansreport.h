@@ -9,12 +9,13 @@
 
 namespace ql {
 
-// The loans as the report reads them: a table of their own in a folder of the run, one record
-// per loan (borrower, catalogue, title, return date, days overdue), read by borrower and, for
-// one borrower, in the order the loans were given.
+// The loans as the report reads them: a table of their own in a folder of the run, under a name
+// and with a password it registers in `session` for the run alone, one record per loan
+// (borrower, catalogue, title, return date, days overdue), read by borrower and, for one
+// borrower, in the order the loans were given.
 class LoansSheet {
 public:
-    LoansSheet(const std::vector<loans::Loan>& loans, QDate today);
+    LoansSheet(Session& session, const std::vector<loans::Loan>& loans, QDate today);
     ~LoansSheet();
     LoansSheet(const LoansSheet&) = delete;
     LoansSheet& operator=(const LoansSheet&) = delete;

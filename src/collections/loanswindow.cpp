@@ -398,7 +398,7 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
 
     connect(m_titleReading, &QTimer::timeout, this,
             [this] { guarded(this, [this] { readTitlesWhileIdle(); }); });
-    m_lending = std::make_unique<loans::Lending>();
+    m_lending = std::make_unique<loans::Lending>(*m_context.session);
     showFirst();
 }
 
@@ -628,7 +628,7 @@ void LoansWindow::printListed(void (*operation)(QWidget*, report::Report&))
     listed.reserve(size_t(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row)
         listed.push_back(m_model->loanAt(row));
-    const LoansSheet sheet(listed, clock::today());
+    const LoansSheet sheet(*m_context.session, listed, clock::today());
     LoansReport report(sheet, this);
     operation(this, report);
 }
@@ -648,7 +648,7 @@ void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
     if (settings.readString(keys::LoanReminder) != QStringLiteral("Yes"))
         return;
     const QDate today = clock::today();
-    const std::vector<Loan> lent = loans::Lending().readUntitled();
+    const std::vector<Loan> lent = loans::Lending(*context.session).readUntitled();
     const auto overdue = std::count_if(lent.begin(), lent.end(), [today](const Loan& loan) {
         return loans::standing(loan, today) == loans::Standing::Overdue;
     });

@@ -11,18 +11,24 @@ namespace ql {
 
 class ModuleRegistry;
 class AboutBox;
+class Session;
 
 // What the windows of one run share. The program makes it once at start and hands it to every
 // window, report and tool that needs it through its constructor; nothing reaches it through a
 // global.
 //
-// The settings file and the help window come with the services. What the whole process shares
-// stays out of it on purpose, each in its own header: the table engine's names and passwords
-// (store/session.h), which every table finds wherever it is opened, on any thread; and the clock
-// a test replaces for the length of a case (store/clock.h).
+// The table engine's names and passwords are the run's too (store/session.h): the program builds
+// the session at start, next to the services, and every table a window, report or tool makes is
+// made with it, on whichever thread it is opened. The settings file and the help window come with
+// the services.
+//
+// The clock stays out of it on purpose (store/clock.h): the process has one, and a test replaces
+// its source for the length of a case.
 struct RunContext {
     // The prompts, printing, help viewer and process start of the run.
     const Services* services = nullptr;
+    // The table engine's names, passwords and notices of the run.
+    Session* session = nullptr;
     // Holds the program, "Temp", "Data" and "BackUp".
     QString programDirectory;
     // The one about window of the run.

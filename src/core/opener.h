@@ -16,10 +16,11 @@
 // failure shows its text; no window opens and the opener stays usable.
 namespace ql {
 
-// Shows, once, what opening tables left to tell the user (a table opened for reading only).
-inline void showNotices(QWidget* owner)
+// Shows, once, what opening the session's tables left to tell the user (a table opened for
+// reading only).
+inline void showNotices(QWidget* owner, Session& session)
 {
-    for (const QString& notice : Session::instance().takeNotices())
+    for (const QString& notice : session.takeNotices())
         Services::of(owner).prompts().message(owner, notice, MessageKind::Warning);
 }
 
@@ -58,14 +59,14 @@ inline void openRescued(QWidget* owner, const RunContext& context,
     }
 }
 
-// Makes the module's holder, then its window over the holder, the context, `arguments` and its
-// owner last, runs the window modally and destroys both.
+// Makes the module's holder over the run's session, then its window over the holder, the context,
+// `arguments` and its owner last, runs the window modally and destroys both.
 template <typename Holder, typename Window, typename... Arguments>
 void openModule(QWidget* owner, const RunContext& context, Arguments&&... arguments)
 {
     openRescued(owner, context, [&] {
-        const std::unique_ptr<Holder> holder = std::make_unique<Holder>(owner);
-        showNotices(owner);
+        const std::unique_ptr<Holder> holder = std::make_unique<Holder>(*context.session, owner);
+        showNotices(owner, *context.session);
         Window window(*holder, context, std::forward<Arguments>(arguments)..., owner);
         window.exec();
     });

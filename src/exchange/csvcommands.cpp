@@ -44,7 +44,8 @@ void exportCsv(QWidget* window, const CsvCommands& commands)
     const std::vector<formats::CsvColumn> columns =
         formats::csvColumns(definitionOf(source->module), source->names);
     exportRecords(window, source->table, kCsv, [&](Progress& progress, const QString& file) {
-        const exchange::HeldTable held = exchange::openTable(source->module);
+        const exchange::HeldTable held =
+            exchange::openTable(source->table->session(), source->module);
         formats::exportCsv(*held.table, columns, file, progress);
     });
 }
@@ -96,7 +97,8 @@ void importCsv(QWidget* window, const CsvCommands& commands)
     const std::vector<formats::ColumnTarget> targets = preview.targets();
     formats::CsvImportOutcome outcome;
     const WorkEnd end = runWork(window, caption, [&](Progress& progress) {
-        const exchange::HeldTable held = exchange::openTable(source->module);
+        const exchange::HeldTable held =
+            exchange::openTable(source->table->session(), source->module);
         outcome = formats::importCsv(*held.table, rows, targets, progress);
     });
     Services::of(window).prompts().message(

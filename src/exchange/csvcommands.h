@@ -14,7 +14,8 @@ namespace ql {
 class Table;
 
 // What a window's CSV commands work on: the module's records, the window's table (the record
-// being typed there is stored first, so the file has it) and, for the user-defined records, the
+// being typed there is stored first, so the file has it; the commands' own holder is made in its
+// session) and, for the user-defined records, the
 // user's names of the nine fields, which head their columns.
 struct CsvSource {
     exchange::Module module;

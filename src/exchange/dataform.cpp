@@ -40,7 +40,7 @@ QLineEdit* makeFileBox(QWidget* parent, const char* name, QLabel* label)
 // Runs one export off the window's thread with the button showing its progress and outcome:
 // "Exporting..." while it runs, "Export Complete" after it, "Export" after a refusal, a failure
 // or a cancel; the button keeps its Alt letter but while it runs.
-void runExport(QWidget* window, QPushButton* button, const QString& caption,
+void runExport(QWidget* window, QPushButton* button, const QString& caption, Session& session,
                const QString& fileName, exchange::Module module, bool memos)
 {
     button->setText(QStringLiteral("Exporting..."));
@@ -49,7 +49,7 @@ void runExport(QWidget* window, QPushButton* button, const QString& caption,
         button->setText(caption);
         return;
     }
-    const exchange::TextExport work(module, memos, fileName);
+    const exchange::TextExport work(session, module, memos, fileName);
     WorkEnd end = WorkEnd::Finished;
     try {
         end =
@@ -212,14 +212,14 @@ void DataWindow::BitBtn4Click()
 {
     if (!CheckBox1->isChecked())
         return;
-    runExport(this, BitBtn4, kExportGeneral, Edit2->text(),
+    runExport(this, BitBtn4, kExportGeneral, *m_context.session, Edit2->text(),
               exchange::Module(RadioGroup1->itemIndex()), CheckBox3->isChecked());
 }
 
 void DataWindow::BitBtn8Click()
 {
-    runExport(this, BitBtn8, kExportUserDefined, Edit3->text(), exchange::Module::UserDefined,
-              false);
+    runExport(this, BitBtn8, kExportUserDefined, *m_context.session, Edit3->text(),
+              exchange::Module::UserDefined, false);
 }
 
 void DataWindow::BitBtn7Click()

@@ -20,8 +20,9 @@
 
 namespace ql {
 
-ImportSourceTable::ImportSourceTable(QObject* owner)
+ImportSourceTable::ImportSourceTable(Session& session, QObject* owner)
     : QObject(owner)
+    , m_session(session)
 {
     setObjectName(QStringLiteral("DataModule7"));
 }
@@ -30,7 +31,7 @@ void ImportSourceTable::setSource(const TableDef& table)
 {
     delete tbNoName;
     m_source = table;
-    tbNoName = new Table(m_source, QStringLiteral("tbNoName"), this);
+    tbNoName = new Table(m_session, m_source, QStringLiteral("tbNoName"), this);
     tbNoName->setDatabaseName(QString::fromLatin1(import::databaseName));
     tbNoName->setReadOnly(true);
 }
@@ -73,9 +74,9 @@ bool sameFile(const QString& a, const QString& b)
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-QString organizerDirectory()
+QString organizerDirectory(const Session& session)
 {
-    return Session::instance().databasePath(QString::fromLatin1(catalogue::databaseName));
+    return session.databasePath(QString::fromLatin1(catalogue::databaseName));
 }
 
 bool isDateType(FieldType type)
@@ -187,12 +188,12 @@ QString valuesText(int count)
 
 // Whether the folder holds a layout's table with every field the layout reads from it. A table
 // whose password the session lacks counts for what its name shows.
-bool holdsTable(const TableDirectory& sources, const TableDef& table)
+bool holdsTable(const Session& session, const TableDirectory& sources, const TableDef& table)
 {
     if (!sources.holds(table.name))
         return false;
     try {
-        const QSet<QString> columns = sources.storedFields(table.name);
+        const QSet<QString> columns = sources.storedFields(session, table.name);
         return std::ranges::all_of(table.fields, [&columns](const FieldDef& field) {
             return field.type == FieldType::AutoIncrement || columns.contains(field.name.toLower());
         });
@@ -205,17 +206,18 @@ bool holdsTable(const TableDirectory& sources, const TableDef& table)
 
 // The layout, other than the one chosen, whose tables the folder holds: each of them there with
 // every field the layout reads, the module's among them. None when the folder shows no other.
-std::optional<int> otherLayout(const TableDirectory& sources, Module module, int chosen)
+std::optional<int> otherLayout(const Session& session, const TableDirectory& sources, Module module,
+                               int chosen)
 {
     // The thirty track titles first: such tables hold every field of the ten.
     for (const int layout : {2, 1, 0}) {
         const TableDef* own = sourceTable(module, layout);
-        if (layout == chosen || !own || !holdsTable(sources, *own))
+        if (layout == chosen || !own || !holdsTable(session, sources, *own))
             continue;
         bool fits = true;
         for (int m = 0; m < moduleCount && fits; ++m) {
             const TableDef* table = sourceTable(Module(m), layout);
-            fits = !table || !sources.holds(table->name) || holdsTable(sources, *table);
+            fits = !table || !sources.holds(table->name) || holdsTable(session, sources, *table);
         }
         if (fits)
             return layout;
@@ -226,9 +228,11 @@ std::optional<int> otherLayout(const TableDirectory& sources, Module module, int
 // One import: the source holder, the records added and the values skipped so far.
 class Run {
 public:
-    Run(const Request& request, Progress& progress)
-        : m_layout(request.layout)
+    Run(Session& session, const Request& request, Progress& progress)
+        : m_session(session)
+        , m_layout(request.layout)
         , m_progress(progress)
+        , m_holder(session)
     {
     }
 
@@ -246,6 +250,7 @@ private:
     // is not there; empty otherwise.
     QString layoutHint(Module module) const;
 
+    Session& m_session;
     int m_layout;
     Progress& m_progress;
     ImportSourceTable m_holder;
@@ -264,7 +269,8 @@ void Run::importModule(Module module)
     try {
         // The destination opens first: its holder registers the passwords of its tables, which
         // the source tables may share.
-        const exchange::HeldTable held = exchange::openTable(exchange::Module(int(module)));
+        const exchange::HeldTable held =
+            exchange::openTable(m_session, exchange::Module(int(module)));
         Table& destination = *held.table;
         const std::vector<qint64> before = keysOf(destination);
         copyModule(module, destination, appended);
@@ -296,11 +302,10 @@ void Run::importModule(Module module)
 
 QString Run::layoutHint(Module module) const
 {
-    const TableDirectory sources(
-        Session::instance().databasePath(QString::fromLatin1(databaseName)));
-    if (holdsTable(sources, *sourceTable(module, m_layout)))
+    const TableDirectory sources(m_session.databasePath(QString::fromLatin1(databaseName)));
+    if (holdsTable(m_session, sources, *sourceTable(module, m_layout)))
         return {};
-    const std::optional<int> layout = otherLayout(sources, module, m_layout);
+    const std::optional<int> layout = otherLayout(m_session, sources, module, m_layout);
     if (!layout)
         return {};
     return QStringLiteral("\n\nThe folder holds tables of the layout \"%1\": choose it under "
@@ -311,7 +316,8 @@ QString Run::layoutHint(Module module) const
 void Run::takeBack()
 {
     for (const Added& added : m_finished) {
-        const exchange::HeldTable held = exchange::openTable(exchange::Module(int(added.module)));
+        const exchange::HeldTable held =
+            exchange::openTable(m_session, exchange::Module(int(added.module)));
         int deleted = 0;
         TableBulk::deleteKeys(*held.table, added.keys, deleted);
     }
@@ -382,10 +388,10 @@ void Run::copyModule(Module module, Table& destination, int& appended)
 // know it.
 void Run::openSource(const TableDef& listed, const Table& destination)
 {
-    const TableDirectory sources(
-        Session::instance().databasePath(QString::fromLatin1(databaseName)));
+    const TableDirectory sources(m_session.databasePath(QString::fromLatin1(databaseName)));
     const QString path = sources.fileOf(listed.name);
-    const QString own = TableDirectory(organizerDirectory()).fileOf(destination.tableName());
+    const QString own =
+        TableDirectory(organizerDirectory(m_session)).fileOf(destination.tableName());
     if (!path.isEmpty() && sameFile(path, own))
         throw Error(QStringLiteral("Cannot open table \"%1\": it is the organizer's own table "
                                    "\"%2\", which the import adds to.")
@@ -394,7 +400,7 @@ void Run::openSource(const TableDef& listed, const Table& destination)
         try {
             TableDef read = listed;
             if (!path.isEmpty()) {
-                const QSet<QString> columns = sources.storedFields(listed.name);
+                const QSet<QString> columns = sources.storedFields(m_session, listed.name);
                 std::erase_if(read.fields, [&](const FieldDef& field) {
                     return field.type != FieldType::AutoIncrement &&
                            destination.findField(field.name) < 0 &&
@@ -411,7 +417,7 @@ void Run::openSource(const TableDef& listed, const Table& destination)
                     .arg(listed.name));
             if (!password || password->isEmpty())
                 throw;
-            Session::instance().addPassword(*password);
+            m_session.addPassword(*password);
         }
     }
 }
@@ -467,11 +473,10 @@ Outcome Importer::run(Progress& progress) const
     progress.status(kImporting);
     // Reading a table while adding its own records to it would never end.
     if (m_request.sourceDirectory.size() <= 3 ||
-        sameFile(m_request.sourceDirectory, organizerDirectory()))
+        sameFile(m_request.sourceDirectory, organizerDirectory(m_session)))
         return {false, kAborted, {}, QStringLiteral("Invalid Location Selected"), true};
-    Session::instance().registerDatabase(QString::fromLatin1(databaseName),
-                                         m_request.sourceDirectory);
-    Run work(m_request, progress);
+    m_session.registerDatabase(QString::fromLatin1(databaseName), m_request.sourceDirectory);
+    Run work(m_session, m_request, progress);
     try {
         for (int m = 0; m < moduleCount; ++m) {
             const auto module = Module(m);

@@ -11,6 +11,7 @@
 namespace ql {
 
 class Progress;
+class Session;
 
 // The import's source holder: one table, tbNoName, under the database name "QYImport", pointed at
 // one source table after another. It registers no passwords of its own; a source table opens
@@ -18,7 +19,7 @@ class Progress;
 class ImportSourceTable : public QObject {
     Q_OBJECT
 public:
-    explicit ImportSourceTable(QObject* owner = nullptr);
+    explicit ImportSourceTable(Session& session, QObject* owner = nullptr);
 
     // Points tbNoName, closed, at a source table: its name and the fields read from it.
     void setSource(const TableDef& table);
@@ -26,6 +27,7 @@ public:
     Table* tbNoName = nullptr; // none until the first source table is named
 
 private:
+    Session& m_session;
     TableDef m_source;
 };
 
@@ -67,7 +69,8 @@ struct Outcome {
 };
 
 // Appends the source records of every ticked module to the current tables, on the thread that
-// runs it, with tables of its own. `progress` receives the status line's texts as the run goes
+// runs it, with tables of its own in the run's session (where it registers the source directory
+// and the passwords the user gives). `progress` receives the status line's texts as the run goes
 // (the start, "Quillory - Importing....", and the records counted as they arrive), the records of
 // the module being imported as steps, and the question for a source table's password.
 //
@@ -85,13 +88,15 @@ struct Outcome {
 // keeps the number of them, that it held before (the keys the run used are not given out again).
 class Importer {
 public:
-    explicit Importer(Request request)
-        : m_request(std::move(request))
+    Importer(Session& session, Request request)
+        : m_session(session)
+        , m_request(std::move(request))
     {
     }
     Outcome run(Progress& progress) const;
 
 private:
+    Session& m_session;
     Request m_request;
 };
 

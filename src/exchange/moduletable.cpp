@@ -8,36 +8,36 @@
 namespace ql::exchange {
 namespace {
 
-template <typename Holder> HeldTable open(Table* Holder::*table)
+template <typename Holder> HeldTable open(Session& session, Table* Holder::*table)
 {
-    auto holder = std::make_unique<Holder>();
+    auto holder = std::make_unique<Holder>(session);
     Table* opened = holder.get()->*table;
     return {std::move(holder), opened};
 }
 
 } // namespace
 
-HeldTable openTable(Module module)
+HeldTable openTable(Session& session, Module module)
 {
     switch (module) {
     case Module::Organizer:
-        return open(&AddressBookTables::tbNames);
+        return open(session, &AddressBookTables::tbNames);
     case Module::Journal:
-        return open(&JournalTables::tbJournal1);
+        return open(session, &JournalTables::tbJournal1);
     case Module::ToDo:
-        return open(&ToDoTables::tbTodo);
+        return open(session, &ToDoTables::tbTodo);
     case Module::CD:
-        return open(&CollectionsTables::tbCD);
+        return open(session, &CollectionsTables::tbCD);
     case Module::CDR:
-        return open(&CollectionsTables::tbCDR);
+        return open(session, &CollectionsTables::tbCDR);
     case Module::Tapes:
-        return open(&CollectionsTables::tbTapes);
+        return open(session, &CollectionsTables::tbTapes);
     case Module::Books:
-        return open(&CollectionsTables::tbBooks);
+        return open(session, &CollectionsTables::tbBooks);
     case Module::UserDefined:
         break;
     }
-    return open(&UserDefinedTables::tbUserDefined);
+    return open(session, &UserDefinedTables::tbUserDefined);
 }
 
 } // namespace ql::exchange

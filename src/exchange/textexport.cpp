@@ -186,7 +186,7 @@ void TextExport::run(Progress& progress) const
     };
     std::vector<Read> read;
     {
-        const HeldTable source = openTable(m_module);
+        const HeldTable source = openTable(m_session, m_module);
         const Table& table = *source.table;
         for (const Column& column : columns) {
             if (!column.field) {

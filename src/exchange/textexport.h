@@ -4,7 +4,8 @@
 
 namespace ql {
 class Progress;
-}
+class Session;
+} // namespace ql
 
 // The text export: the records of one module written to a file as lines of tab-separated fields,
 // the column captions first. Every line ends with CR LF; nothing is quoted; the text is UTF-8
@@ -15,7 +16,7 @@ enum class Module { Organizer, Journal, ToDo, CD, CDR, Tapes, Books, UserDefined
 
 // Writes the module's records, in the order its holder opens the table, to the named file,
 // replacing it. The memo columns are written only with `memos`; the user-defined records have
-// none. The export opens a holder of its own for the run, on the thread that runs it, and reads
+// none. The export opens a holder of its own in `session`, on the thread that runs it, and reads
 // the table from its first record to its end; a module window's holder and its pending record are
 // never touched. The records written are its progress's steps.
 //
@@ -25,8 +26,9 @@ enum class Module { Organizer, Journal, ToDo, CD, CDR, Tapes, Books, UserDefined
 // closed, and Cancelled when the user cancels.
 class TextExport {
 public:
-    TextExport(Module module, bool memos, QString fileName)
-        : m_module(module)
+    TextExport(Session& session, Module module, bool memos, QString fileName)
+        : m_session(session)
+        , m_module(module)
         , m_memos(memos)
         , m_fileName(std::move(fileName))
     {
@@ -34,6 +36,7 @@ public:
     void run(Progress& progress) const;
 
 private:
+    Session& m_session;
     Module m_module;
     bool m_memos;
     QString m_fileName;

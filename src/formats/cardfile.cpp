@@ -22,13 +22,13 @@ void unpack(const TableBulk::Texts& record, ContactView& contact)
 
 } // namespace
 
-void exportCards(const QString& fileName, Progress& progress)
+void exportCards(Session& session, const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Exporting..."));
     ExportFile file(fileName);
     std::vector<TableBulk::Texts> records;
     {
-        const AddressBookTables holder;
+        const AddressBookTables holder(session);
         records = TableBulk::readTexts(*holder.tbNames, contactFieldNames());
     }
     const auto total = qint64(records.size());
@@ -44,13 +44,13 @@ void exportCards(const QString& fileName, Progress& progress)
     file.commit();
 }
 
-ImportOutcome importCards(const QString& fileName, Progress& progress)
+ImportOutcome importCards(Session& session, const QString& fileName, Progress& progress)
 {
     progress.status(QStringLiteral("Reading the cards..."));
     const CardsRead read = readVCards(readImportFile(fileName));
     progress.checkCancelled();
     progress.status(QStringLiteral("Importing..."));
-    const AddressBookTables holder;
+    const AddressBookTables holder(session);
     Table& table = *holder.tbNames;
     std::array<int, kContactFieldCount> fields{};
     for (int i = 0; i < kContactFieldCount; ++i)

@@ -194,19 +194,20 @@ void readComponent(icalcomponent* component, CalendarRead& read, int& number)
 }
 
 // Runs work over the module's table, open in a holder of its own for as long as the work runs.
-template <typename Work> auto withTable(CalendarModule module, Work work)
+template <typename Work> auto withTable(Session& session, CalendarModule module, Work work)
 {
     if (module == CalendarModule::ToDo) {
-        const ToDoTables holder;
+        const ToDoTables holder(session);
         return work(*holder.tbTodo);
     }
-    const JournalTables holder;
+    const JournalTables holder(session);
     return work(*holder.tbJournal1);
 }
 
-std::vector<TableBulk::Texts> readModule(CalendarModule module, const QStringList& fields)
+std::vector<TableBulk::Texts> readModule(Session& session, CalendarModule module,
+                                         const QStringList& fields)
 {
-    return withTable(module,
+    return withTable(session, module,
                      [&fields](const Table& table) { return TableBulk::readTexts(table, fields); });
 }
 
@@ -272,22 +273,24 @@ CalendarRead readCalendar(QByteArrayView file)
     return read;
 }
 
-void exportCalendar(CalendarModule module, const QString& fileName, Progress& progress)
+void exportCalendar(Session& session, CalendarModule module, const QString& fileName,
+                    Progress& progress)
 {
     progress.status(QStringLiteral("Exporting..."));
     ExportFile file(fileName);
     if (module == CalendarModule::ToDo) {
         std::vector<ToDoItem> items;
-        for (const TableBulk::Texts& record :
-             readModule(module, {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")}))
+        for (const TableBulk::Texts& record : readModule(
+                 session, module, {QStringLiteral("ToDoByDate"), QStringLiteral("ToDoMemo")}))
             items.push_back({storedDate(record.text(0)), record.text(1).toString()});
         progress.checkCancelled();
         file.buffer() = toDoCalendar(items);
     } else {
         std::vector<JournalEntry> entries;
         for (const TableBulk::Texts& record :
-             readModule(module, {QStringLiteral("DateTimeStamp"), QStringLiteral("MemoField1"),
-                                 QStringLiteral("MemoField2")}))
+             readModule(session, module,
+                        {QStringLiteral("DateTimeStamp"), QStringLiteral("MemoField1"),
+                         QStringLiteral("MemoField2")}))
             entries.push_back({storedDateTime(record.text(0)), record.text(1).toString(),
                                record.text(2).toString()});
         progress.checkCancelled();
@@ -296,7 +299,8 @@ void exportCalendar(CalendarModule module, const QString& fileName, Progress& pr
     file.commit();
 }
 
-ImportOutcome importCalendar(CalendarModule module, const QString& fileName, Progress& progress)
+ImportOutcome importCalendar(Session& session, CalendarModule module, const QString& fileName,
+                             Progress& progress)
 {
     progress.status(QStringLiteral("Reading the calendar..."));
     const CalendarRead read = readCalendar(readImportFile(fileName));
@@ -315,7 +319,7 @@ ImportOutcome importCalendar(CalendarModule module, const QString& fileName, Pro
         for (const JournalEntry& entry : read.entries)
             values.push_back({entry.stamp, entry.upper, entry.lower});
     }
-    return withTable(module, [&](Table& table) {
+    return withTable(session, module, [&](Table& table) {
         return appendImported(table, values.size(), read.unreadable, progress,
                               [&](Record& record, size_t at) {
                                   for (qsizetype i = 0; i < fields.size(); ++i)

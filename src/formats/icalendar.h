@@ -12,7 +12,8 @@
 
 namespace ql {
 class Progress;
-}
+class Session;
+} // namespace ql
 
 // The to-do list and the journal as iCalendar: a to-do item as a VTODO (its due date as DUE, a
 // date; its text as DESCRIPTION and its first line as SUMMARY), a journal entry as a VJOURNAL (its
@@ -50,12 +51,14 @@ CalendarRead readCalendar(QByteArrayView file);
 enum class CalendarModule { ToDo, Journal };
 
 // Writes the module's records, in the order its holder reads them, to a calendar file; the file
-// is complete or not written at all (exportfile.h). Runs with a holder of its own on the thread
-// that runs it.
-void exportCalendar(CalendarModule module, const QString& fileName, Progress& progress);
+// is complete or not written at all (exportfile.h). Runs with a holder of its own in `session` on
+// the thread that runs it.
+void exportCalendar(Session& session, CalendarModule module, const QString& fileName,
+                    Progress& progress);
 
 // Adds the module's components of a calendar file in one transaction; the ones that cannot be
 // read are skipped and named. A cancel rolls every record of the run back and throws Cancelled.
-ImportOutcome importCalendar(CalendarModule module, const QString& fileName, Progress& progress);
+ImportOutcome importCalendar(Session& session, CalendarModule module, const QString& fileName,
+                             Progress& progress);
 
 } // namespace ql::formats

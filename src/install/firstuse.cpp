@@ -30,7 +30,7 @@ bool holdsEveryTable(const QString& data)
 
 } // namespace
 
-FirstUse prepareFirstUse(const QString& programDirectory)
+FirstUse prepareFirstUse(Session& session, const QString& programDirectory)
 {
     const QDir root(programDirectory);
     // The backups hold personal data: the user's alone.
@@ -51,8 +51,8 @@ FirstUse prepareFirstUse(const QString& programDirectory)
             return FirstUse::CopyFailed;
     }
     try {
-        Session::instance().setDatabasePath(QString::fromLatin1(catalogue::databaseName), data);
-        Session::instance().saveConfiguration();
+        session.setDatabasePath(QString::fromLatin1(catalogue::databaseName), data);
+        session.saveConfiguration();
     } catch (const Error&) {
         return FirstUse::NotConfigured;
     }

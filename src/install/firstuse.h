@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace ql {
+class Session;
+}
+
 namespace ql::install {
 
 // How preparing a program directory for its first use ended.
@@ -15,9 +19,9 @@ enum class FirstUse {
 // Prepares the program directory laid out by the installer for its first use: makes "BackUp"
 // (the user's alone), copies every template of "Temp" that "Data" lacks into it (a file "Data"
 // has already, restored from a backup or opened by the address book, is never replaced) and
-// names "Data" for "Quilbase" in the engine configuration. When the templates are gone but
-// "Data" holds every table, nothing is left to prepare.
-FirstUse prepareFirstUse(const QString& programDirectory);
+// names "Data" for "Quilbase" in the run's session and its engine configuration. When the
+// templates are gone but "Data" holds every table, nothing is left to prepare.
+FirstUse prepareFirstUse(Session& session, const QString& programDirectory);
 
 // Removes the templates once the installation is prepared: every file of "Temp", then the folder.
 void removeTemplates(const QString& programDirectory);

@@ -88,14 +88,12 @@ void layOut(const QString& programDirectory, const QString& executable)
     layOutTables(QDir(root).filePath(QStringLiteral("Temp")));
     layOutTables(QDir(root).filePath(QStringLiteral("Data")));
 
-    Session& session = Session::instance();
-    const QString previous = session.configurationFile();
-    session.loadConfiguration(configurationFile(root));
-    session.setDatabasePath(QString::fromLatin1(catalogue::databaseName),
-                            QDir(root).filePath(QStringLiteral("Data")));
-    session.saveConfiguration();
-    if (!previous.isEmpty() && previous != session.configurationFile())
-        session.loadConfiguration(previous);
+    // The directory's own configuration, read and written apart from any run's.
+    Session configuration;
+    configuration.loadConfiguration(configurationFile(root));
+    configuration.setDatabasePath(QString::fromLatin1(catalogue::databaseName),
+                                  QDir(root).filePath(QStringLiteral("Data")));
+    configuration.saveConfiguration();
 }
 
 void writeDesktopEntry(const QString& programDirectory, const QString& applicationsDirectory)

@@ -105,7 +105,7 @@ void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* cal
                                            : exchange::Module::Journal,
                                        &m_table});
                               }});
-    declareSyncCommand(this, m_context.programDirectory, {file});
+    declareSyncCommand(this, *m_context.session, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = text("Close the to-do list", "Close the journal"),

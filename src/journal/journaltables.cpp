@@ -4,10 +4,10 @@
 
 namespace ql {
 
-JournalTables::JournalTables(QObject* owner)
+JournalTables::JournalTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbJournal1(
-          makeTable(this, catalogue::journal(), "tbJournal1", &JournalTables::tbJournal1BeforeOpen))
+    , tbJournal1(makeTable(session, this, catalogue::journal(), "tbJournal1",
+                           &JournalTables::tbJournal1BeforeOpen))
     , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
 {
     setObjectName(QStringLiteral("DataModule2"));
@@ -21,7 +21,7 @@ JournalTables::JournalTables(QObject* owner)
 
 void JournalTables::tbJournal1BeforeOpen()
 {
-    registerPassword(catalogue::journal());
+    registerPassword(tbJournal1->session(), catalogue::journal());
 }
 
 void JournalTables::tbJournal1NewRecord(Table& table)
@@ -31,9 +31,9 @@ void JournalTables::tbJournal1NewRecord(Table& table)
 
 void JournalTables::tbJournal1CalcFields(Record&) {}
 
-ToDoTables::ToDoTables(QObject* owner)
+ToDoTables::ToDoTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbTodo(makeTable(this, catalogue::toDo(), "tbTodo", &ToDoTables::tbTodoBeforeOpen))
+    , tbTodo(makeTable(session, this, catalogue::toDo(), "tbTodo", &ToDoTables::tbTodoBeforeOpen))
     , dsToDo(new DataSource(tbTodo, QStringLiteral("dsToDo"), this))
 {
     setObjectName(QStringLiteral("DataModule4"));
@@ -43,7 +43,7 @@ ToDoTables::ToDoTables(QObject* owner)
 
 void ToDoTables::tbTodoBeforeOpen()
 {
-    registerPassword(catalogue::toDo());
+    registerPassword(tbTodo->session(), catalogue::toDo());
 }
 
 } // namespace ql

@@ -8,7 +8,7 @@ namespace ql {
 class JournalTables : public QObject {
     Q_OBJECT
 public:
-    explicit JournalTables(QObject* owner = nullptr);
+    explicit JournalTables(Session& session, QObject* owner = nullptr);
 
     Table* tbJournal1;
     DataSource* dsJournal1;
@@ -24,7 +24,7 @@ public:
 class ToDoTables : public QObject {
     Q_OBJECT
 public:
-    explicit ToDoTables(QObject* owner = nullptr);
+    explicit ToDoTables(Session& session, QObject* owner = nullptr);
 
     Table* tbTodo;
     DataSource* dsToDo;

@@ -292,7 +292,7 @@ void OptionsWindow::importNow()
     const Reenable reenable({importButton});
     m_importDetails.clear();
     detailsButton->setEnabled(false);
-    const import::Importer importer(request);
+    const import::Importer importer(*m_context.session, request);
     import::Outcome outcome;
     const WorkEnd end = runWork(
         this, QStringLiteral("Quillory - Import"),

@@ -5,6 +5,7 @@
 #include "shell/sessionend.h"
 #include "shell/startup.h"
 #include "store/error.h"
+#include "store/session.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -33,11 +34,12 @@ int main(int argc, char** argv)
     }
     QApplication::setApplicationName(QStringLiteral("Quillory 3.0"));
     ql::RealServices services;
+    ql::Session session;
     std::unique_ptr<ql::Program> program;
     try {
         // The program directory is the one that holds the program, wherever it was started.
-        program =
-            std::make_unique<ql::Program>(QApplication::applicationDirPath(), services.services());
+        program = std::make_unique<ql::Program>(QApplication::applicationDirPath(), session,
+                                                services.services());
     } catch (const ql::Error& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), e.text());
         return 1;
@@ -50,7 +52,7 @@ int main(int argc, char** argv)
     if (const QString report = services.services().settings().takeDamageReport(); !report.isEmpty())
         services.services().prompts().message(program->mainMenu(), report,
                                               ql::MessageKind::Warning);
-    ql::showNotices(program->mainMenu());
+    ql::showNotices(program->mainMenu(), session);
     // A session that ended while the menu was being shown (a first-use message open) starts no
     // main loop.
     return sessionEnd.ended() ? 0 : QApplication::exec();

@@ -183,7 +183,7 @@ void MainMenu::buildButtons()
     aboutButton = makeButton(panel, {"Button1", "A&bout", "About Quillory", 2, 195});
     exitButton = makeButton(panel, {"Button2", "E&xit", "End Quillory", 2, 240});
     syncButton = makeButton(panel, {"SyncBtn", "", "", 0, 240});
-    declareSyncCommand(this, m_context.programDirectory, {.button = syncButton});
+    declareSyncCommand(this, *m_context.session, {.button = syncButton});
 }
 
 void MainMenu::buildBanners()
@@ -279,12 +279,13 @@ void MainMenu::startUp()
     // The reminder comes once the menu stands on the screen.
     QTimer::singleShot(
         0, this, [this] { guarded(this, [this] { remindOfOverdueLoans(this, m_context); }); });
-    syncAtStart(this, m_context.programDirectory);
+    syncAtStart(this, *m_context.session);
 }
 
 bool MainMenu::prepareFirstUse()
 {
-    const install::FirstUse outcome = install::prepareFirstUse(m_context.programDirectory);
+    const install::FirstUse outcome =
+        install::prepareFirstUse(*m_context.session, m_context.programDirectory);
     if (const QString failure = firstUseFailure(outcome); !failure.isEmpty())
         m_context.services->prompts().message(this, failure, MessageKind::Critical);
     if (outcome == install::FirstUse::NoTemplates || outcome == install::FirstUse::CopyFailed)

@@ -40,12 +40,12 @@ QString lastBackupFolder(SettingsFile& file)
 // The address book's holder, its table open unless the program started without it. The start
 // opens a table it found unchanged since the last clean close without reading it through: when
 // opening it meets damage, the start asks about it as about any table it cannot use.
-std::unique_ptr<AddressBookTables> openAddressBook(const TableRescue& rescue)
+std::unique_ptr<AddressBookTables> openAddressBook(Session& session, const TableRescue& rescue)
 {
     for (;;) {
-        const bool withIt = Session::instance().unavailableNote(catalogue::names().name).isEmpty();
+        const bool withIt = session.unavailableNote(catalogue::names().name).isEmpty();
         try {
-            return std::make_unique<AddressBookTables>(nullptr,
+            return std::make_unique<AddressBookTables>(session, nullptr,
                                                        withIt ? AddressBookTables::Opening::Open
                                                               : AddressBookTables::Opening::Closed);
         } catch (const UnusableTableError& e) {
@@ -58,15 +58,15 @@ std::unique_ptr<AddressBookTables> openAddressBook(const TableRescue& rescue)
 
 } // namespace
 
-Program::Program(const QString& programDirectory, const Services& services)
+Program::Program(const QString& programDirectory, Session& session, const Services& services)
 {
     m_context.services = &services;
+    m_context.session = &session;
     m_context.programDirectory = QDir(programDirectory).absolutePath();
-    Session::instance().loadConfiguration(install::configurationFile(programDirectory));
+    session.loadConfiguration(install::configurationFile(programDirectory));
     // Without the folder of the tables no table opens: the user learns which folder is gone and
     // how to get records back, rather than that a file is not in it.
-    const QString data =
-        Session::instance().databasePath(QString::fromLatin1(catalogue::databaseName));
+    const QString data = session.databasePath(QString::fromLatin1(catalogue::databaseName));
     if (!QFileInfo(data).isDir()) {
         throw Error(
             QStringLiteral(
@@ -81,7 +81,7 @@ Program::Program(const QString& programDirectory, const Services& services)
                      QDir::toNativeSeparators(programDirectory)));
     }
     restore::removeLeftovers(m_context.programDirectory);
-    const TableRescue rescue(m_context.programDirectory,
+    const TableRescue rescue(session, m_context.programDirectory,
                              lastBackupFolder(m_context.services->settings()),
                              m_context.services->prompts());
     if (!rescue.rescueAll(nullptr, MainMenu::firstUseDone(m_context.services->settings())))
@@ -91,7 +91,7 @@ Program::Program(const QString& programDirectory, const Services& services)
         return rescueWhileRunning(owner, table, problem);
     };
     registerModules(m_modules, m_context);
-    m_addressBook = openAddressBook(rescue);
+    m_addressBook = openAddressBook(session, rescue);
     m_mainMenu = std::make_unique<MainMenu>(*m_addressBook, m_context);
     m_context.aboutBox = new AboutBox(m_mainMenu.get());
 }
@@ -103,8 +103,8 @@ bool Program::rescueWhileRunning(QWidget* owner, const QString& table, const QSt
     if (heldOpen)
         m_addressBook->closeTables();
     const bool restored =
-        TableRescue(m_context.programDirectory, lastBackupFolder(m_context.services->settings()),
-                    m_context.services->prompts())
+        TableRescue(*m_context.session, m_context.programDirectory,
+                    lastBackupFolder(m_context.services->settings()), m_context.services->prompts())
             .rescue(owner, table, problem, TableRescue::Moment::WhileRunning) ==
         TableRescue::Choice::Restore;
     if (heldOpen)

@@ -24,8 +24,9 @@ public:
     // Removes what a restore cut short left, then looks at every table: one that is missing or
     // damaged is restored from a backup or set aside as the user chooses (StartDeclined when the
     // user quits). Throws ql::Error when a part cannot be made (the folder of the tables is
-    // missing). Every window of the run asks and prints through `services`, which outlive it.
-    Program(const QString& programDirectory, const Services& services);
+    // missing). Every window of the run asks and prints through `services`, and opens its tables
+    // in `session`, which the program loads with the directory's configuration; both outlive it.
+    Program(const QString& programDirectory, Session& session, const Services& services);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -33,7 +34,8 @@ public:
     MainMenu* mainMenu() const { return m_mainMenu.get(); }
     // The address book's holder: its table is open for the whole run.
     AddressBookTables& addressBook() const { return *m_addressBook; }
-    // What the run's windows share: the services, the program directory and the about window.
+    // What the run's windows share: the services, the session, the program directory and the
+    // about window.
     const RunContext& context() const { return m_context; }
 
 private:

@@ -9,12 +9,6 @@
 
 namespace ql {
 
-Session& Session::instance()
-{
-    static Session session;
-    return session;
-}
-
 // The configuration file is a short text: a header line, then one "[name]" section a name,
 // each with its "PATH=" and "DRIVER=" lines.
 void Session::loadConfiguration(const QString& configurationFile)
@@ -112,18 +106,6 @@ void Session::addPassword(const QString& password)
 {
     const QMutexLocker lock(&m_mutex);
     m_passwords.insert(password);
-}
-
-void Session::reset()
-{
-    const QMutexLocker lock(&m_mutex);
-    m_configurationFile.clear();
-    m_saved.clear();
-    m_registered.clear();
-    m_passwords.clear();
-    m_notices.clear();
-    m_unavailable.clear();
-    m_busyTimeout = 5000;
 }
 
 void Session::setUnavailableNote(const QString& tableName, const QString& note)

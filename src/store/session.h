@@ -12,14 +12,17 @@ namespace ql {
 // passwords the run knows. Database names are kept in the engine configuration file of the
 // program directory; a name registered for the run alone is never written there.
 //
-// There is one for the whole process, on purpose: every table of the run finds its file and its
-// password here, wherever it is opened (a window's holder, a report, the own connection of work
-// on a worker thread), so handing it down would pass through every holder and service for
-// nothing. The program loads it once at start; a test resets it between cases. Its functions may
-// be called from any thread.
+// It belongs to the run, not to the process: the program builds one at start and hands it to
+// every window, report, tool and service that opens a table; a table is made with the session it
+// belongs to and finds its file, its password and its busy timeout there alone, wherever it is
+// opened (a window's holder, a report, the own connection of work on a worker thread). Two
+// sessions in one process know nothing of each other. Its functions may be called from any
+// thread.
 class Session {
 public:
-    static Session& instance();
+    Session() = default;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     // Reads the engine configuration file (a missing file means no names yet).
     void loadConfiguration(const QString& configurationFile);
@@ -53,9 +56,6 @@ public:
     // program started without it ("… is unavailable until it is restored …"). Empty for none.
     void setUnavailableNote(const QString& tableName, const QString& note);
     QString unavailableNote(const QString& tableName) const;
-
-    // Forgets names, passwords and the configuration file (a new run, as tests need it).
-    void reset();
 
     static QString configurationFileName() { return QStringLiteral("Quillory.cfg"); }
 

@@ -11,8 +11,9 @@
 
 namespace ql {
 
-Table::Table(const TableDef& def, const QString& componentName, QObject* parent)
+Table::Table(Session& session, const TableDef& def, const QString& componentName, QObject* parent)
     : QObject(parent)
+    , m_session(session)
     , m_def(&def)
     , m_tableName(def.name)
     , m_engine(std::make_unique<Engine>())
@@ -107,23 +108,23 @@ void Table::open()
         return;
     if (m_beforeOpen)
         m_beforeOpen();
-    const QString directory = Session::instance().databasePath(m_databaseName);
+    const QString directory = m_session.databasePath(m_databaseName);
     const QString path = tablefile::locate(directory, m_tableName);
     if (path.isEmpty()) {
-        if (const QString note = Session::instance().unavailableNote(m_tableName); !note.isEmpty())
+        if (const QString note = m_session.unavailableNote(m_tableName); !note.isEmpty())
             throw Error(note);
         throw Error(QStringLiteral("Cannot open table \"%1\": there is no such file in %2.")
                         .arg(m_tableName, QDir::toNativeSeparators(directory)));
     }
     const IndexDef* index = resolveIndex(m_indexName, m_indexFieldNames);
-    tablefile::OpenFile opened = tablefile::open(*m_def, path, m_readOnly);
+    tablefile::OpenFile opened = tablefile::open(m_session, *m_def, path, m_readOnly);
     Engine& engine = *m_engine;
     engine.db = std::move(opened.db);
     engine.copy = std::move(opened.copy);
     engine.path = path;
     engine.writeRefusal = opened.readOnlyNote;
     if (!engine.writeRefusal.isEmpty())
-        Session::instance().addNotice(engine.writeRefusal);
+        m_session.addNotice(engine.writeRefusal);
     try {
         engine.prepare(*m_def);
         m_reader->prepare(engine.db, *m_def);

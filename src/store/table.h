@@ -20,6 +20,7 @@ namespace ql {
 class TableOrder;
 class TableBulk;
 class RecordReader;
+class Session;
 class Table;
 struct OrderKey;
 struct OrderRange;
@@ -83,8 +84,13 @@ private:
 class Table : public QObject {
     Q_OBJECT
 public:
-    Table(const TableDef& def, const QString& componentName, QObject* parent = nullptr);
+    // A table of `session`, which tells it where its database name stands, which passwords it
+    // may open with and how long a write waits for another program.
+    Table(Session& session, const TableDef& def, const QString& componentName,
+          QObject* parent = nullptr);
     ~Table() override;
+
+    Session& session() const { return m_session; }
 
     // Set up before open.
     void setDatabaseName(const QString& name) { m_databaseName = name; }
@@ -258,6 +264,7 @@ private:
     // Stores the pending record in the file and returns its key.
     qint64 storePending(bool inserting);
 
+    Session& m_session;
     const TableDef* m_def;
     std::vector<TableField> m_fields;
     QHash<QString, int> m_fieldByName;

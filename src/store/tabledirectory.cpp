@@ -88,27 +88,28 @@ void TableDirectory::createMissingTables() const
     }
 }
 
-QSet<QString> TableDirectory::storedFields(const QString& tableName) const
+QSet<QString> TableDirectory::storedFields(const Session& session, const QString& tableName) const
 {
     const QString path = fileOf(tableName);
     QSet<QString> fields;
     if (path.isEmpty())
         return fields;
     const TableDef keyOnly{tableName, {}, {}};
-    const tablefile::OpenFile file = tablefile::open(keyOnly, path, true);
+    const tablefile::OpenFile file = tablefile::open(session, keyOnly, path, true);
     sql::Statement info(file.db, "SELECT lower(name) FROM pragma_table_info('records')");
     while (info.step())
         fields.insert(QString::fromUtf8(info.columnBytes(0)));
     return fields;
 }
 
-TableCheck TableDirectory::examine(const TableDef& def, CheckDepth depth) const
+TableCheck TableDirectory::examine(const Session& session, const TableDef& def,
+                                   CheckDepth depth) const
 {
     const QString path = fileOf(def.name);
     if (path.isEmpty())
         return {QStringLiteral("there is no file of this table"), 0, {}};
     try {
-        const tablefile::OpenFile file = tablefile::open(def, path, true);
+        const tablefile::OpenFile file = tablefile::open(session, def, path, true);
         if (depth == CheckDepth::Open)
             return {};
         // A few findings say enough; the engine stops looking after them.

@@ -9,6 +9,7 @@
 namespace ql {
 
 class Progress;
+class Session;
 
 // What a look at a table file found.
 struct TableCheck {
@@ -58,14 +59,15 @@ public:
     // The fields the file of a table has, by their names in lower case, read the way a file from
     // elsewhere is read (for reading only, trusting nothing in it); none when the folder holds no
     // such file. Fails with ql::Error when the file is no table of this program, and with
-    // PasswordError (store/error.h) when the session does not know its password.
-    QSet<QString> storedFields(const QString& tableName) const;
+    // PasswordError (store/error.h) when `session` does not know its password.
+    QSet<QString> storedFields(const Session& session, const QString& tableName) const;
 
     // Looks at the file of a table as a file from elsewhere is read, changing nothing: it must be
     // a table file of this program (its format stamp and every field of the catalogue's table),
-    // carry a password the session knows, and pass the engine's check; counts its records. Only
+    // carry a password `session` knows, and pass the engine's check; counts its records. Only
     // opened, it reads none of the records and counts none.
-    TableCheck examine(const TableDef& def, CheckDepth depth = CheckDepth::Quick) const;
+    TableCheck examine(const Session& session, const TableDef& def,
+                       CheckDepth depth = CheckDepth::Quick) const;
 
     // Notes, as the program closes its tables at the end of a run, what each table file of the
     // folder is like: which file it is, its size, when it was last written and last changed to
@@ -83,8 +85,10 @@ public:
     // it, each with its key, every record of this folder's file of the table that can still be
     // read: record by record, skipping those in a damaged part of the file. The damaged file is
     // only read. Fails with ql::Error when nothing of it can be read; throws Cancelled through
-    // `progress`, leaving the fresh file to the caller to remove.
-    Salvaged salvage(const TableDef& def, const QString& into, Progress& progress) const;
+    // `progress`, leaving the fresh file to the caller to remove. Both files wait for another
+    // program as long as `session` says.
+    Salvaged salvage(const Session& session, const TableDef& def, const QString& into,
+                     Progress& progress) const;
 
 private:
     QString m_path;

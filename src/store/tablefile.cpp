@@ -210,7 +210,7 @@ bool isWritable(const QString& path)
     return QFileInfo(path).isWritable() && QFileInfo(QFileInfo(path).absolutePath()).isWritable();
 }
 
-OpenFile open(const TableDef& def, const QString& path, bool untrusted)
+OpenFile open(const Session& session, const TableDef& def, const QString& path, bool untrusted)
 {
     const auto fail = [&](const QString& why) {
         return Error(QStringLiteral("Cannot open table \"%1\": %2").arg(def.name, why));
@@ -249,7 +249,7 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
     QString hash;
     QString collation;
     try {
-        db = sql::Database(file, mode, Session::instance().busyTimeout());
+        db = sql::Database(file, mode, session.busyTimeout());
         if (meta(db, "format").toInt() != kFormat)
             throw Error(QStringLiteral("no table format stamp"));
         salt = meta(db, "salt");
@@ -269,7 +269,7 @@ OpenFile open(const TableDef& def, const QString& path, bool untrusted)
             def.name, problem);
     }
     bool passwordKnown = false;
-    for (const QString& password : Session::instance().passwords()) {
+    for (const QString& password : session.passwords()) {
         if (passwordHash(salt.toLatin1(), password) == hash.toLatin1()) {
             passwordKnown = true;
             break;

@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+namespace ql {
+class Session;
+}
+
 namespace ql::tablefile {
 
 // Lays out an empty table file for def in directory, carrying password, readable by the user
@@ -32,11 +36,12 @@ struct OpenFile {
 bool isWritable(const QString& path);
 
 // Opens the file of a table and checks that it is one of ours, with every field of def and a
-// password the session knows (else PasswordError). An untrusted open never writes; a writable one
-// brings the indexes up to date with the alphabetical order of this build. Throws ql::Error naming
+// password `session` knows (else PasswordError), waiting for another program as long as the
+// session says. An untrusted open never writes; a writable one brings the indexes up to date with
+// the alphabetical order of this build. Throws ql::Error naming
 // the table and telling a file of another kind, a damaged table of ours (both UnusableTableError)
 // and a file in use apart.
-OpenFile open(const TableDef& def, const QString& path, bool untrusted);
+OpenFile open(const Session& session, const TableDef& def, const QString& path, bool untrusted);
 
 // The failure of opening a table whose file the engine found damaged, with the engine's finding.
 UnusableTableError damaged(const QString& tableName, const QString& path, const QString& finding);

@@ -4,9 +4,9 @@
 
 namespace ql {
 
-void registerPassword(const TableDef& def)
+void registerPassword(Session& session, const TableDef& def)
 {
-    Session::instance().addPassword(catalogue::password(def));
+    session.addPassword(catalogue::password(def));
 }
 
 } // namespace ql

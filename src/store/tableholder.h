@@ -7,19 +7,23 @@
 #include <QObject>
 
 // What every table holder is made of. A holder owns its module's open tables and their data
-// links, and lives with its module; creating it opens its tables, registering each table's
-// password right before the open; destroying it closes them, discarding a change still pending.
+// links, made in the session it is given, and lives with its module; creating it opens its tables,
+// registering each table's password with the session right before the open; destroying it closes
+// them, discarding a change still pending.
 namespace ql {
 
-// Registers the password of a table of the catalogue with the session.
-void registerPassword(const TableDef& def);
+class Session;
 
-// A table of the catalogue under the organizer's database name, with its password hook.
+// Registers the password of a table of the catalogue with the session.
+void registerPassword(Session& session, const TableDef& def);
+
+// A table of the catalogue in `session` under the organizer's database name, with its password
+// hook.
 template <typename Holder>
-Table* makeTable(Holder* holder, const TableDef& def, const char* component,
+Table* makeTable(Session& session, Holder* holder, const TableDef& def, const char* component,
                  void (Holder::*beforeOpen)())
 {
-    auto* table = new Table(def, QString::fromLatin1(component), holder);
+    auto* table = new Table(session, def, QString::fromLatin1(component), holder);
     table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
     table->setBeforeOpen([holder, beforeOpen] { (holder->*beforeOpen)(); });
     return table;

@@ -95,13 +95,13 @@ private:
 
 } // namespace
 
-Salvaged TableDirectory::salvage(const TableDef& def, const QString& into, Progress& progress) const
+Salvaged TableDirectory::salvage(const Session& session, const TableDef& def, const QString& into,
+                                 Progress& progress) const
 {
     const QString path = fileOf(def.name);
     const sql::Database from = [&] {
         try {
-            return sql::Database(path, sql::OpenMode::ReadOnlyUntrusted,
-                                 Session::instance().busyTimeout());
+            return sql::Database(path, sql::OpenMode::ReadOnlyUntrusted, session.busyTimeout());
         } catch (const Error& e) {
             throw Error(
                 QStringLiteral("Nothing of \"%1\" can be read: %2").arg(def.name, e.text()));
@@ -123,7 +123,7 @@ Salvaged TableDirectory::salvage(const TableDef& def, const QString& into, Progr
 
     TableDirectory(into).create(def, catalogue::password(def));
     sql::Database to(TableDirectory(into).fileOf(def.name), sql::OpenMode::ReadWrite,
-                     Session::instance().busyTimeout());
+                     session.busyTimeout());
     to.setLargeCache(true);
     sql::Transaction tx(to);
     tablefile::setCountAside(to);

@@ -1,7 +1,6 @@
 #include "sync/syncwork.h"
 
 #include "addressbook/addressbooktables.h"
-#include "install/install.h"
 #include "journal/journaltables.h"
 #include "store/catalogue.h"
 #include "store/session.h"
@@ -63,26 +62,26 @@ SyncError failure(const QStringList& done, const std::vector<std::pair<Kind, QUr
             .toStdString());
 }
 
-void syncModule(Kind kind, const QUrl& collection, DavClient& client, Progress& progress,
-                const ConflictChooser& choose, Outcome& outcome)
+void syncModule(Session& session, Kind kind, const QUrl& collection, DavClient& client,
+                Progress& progress, const ConflictChooser& choose, Outcome& outcome)
 {
     ModuleSync module(kind, collection, client, progress, choose, outcome);
     if (kind == Kind::Contacts) {
-        const AddressBookTables holder;
+        const AddressBookTables holder(session);
         module.run(*holder.tbNames);
     } else if (kind == Kind::ToDo) {
-        const ToDoTables holder;
+        const ToDoTables holder(session);
         module.run(*holder.tbTodo);
     } else {
-        const JournalTables holder;
+        const JournalTables holder(session);
         module.run(*holder.tbJournal1);
     }
 }
 
 } // namespace
 
-Outcome run(const QString& programDirectory, const Account& account, const QString& password,
-            Progress& progress, const ConflictChooser& choose)
+Outcome run(Session& session, const Account& account, const QString& password, Progress& progress,
+            const ConflictChooser& choose)
 {
     checkScheme(account.server);
     std::vector<std::pair<Kind, QUrl>> chosen;
@@ -95,23 +94,16 @@ Outcome run(const QString& programDirectory, const Account& account, const QStri
     Outcome outcome; // of the modules synced in full
     QStringList done;
     try {
-        // The program's session names that directory's Data folder already; a run over another
-        // program directory names it first.
-        Session& session = Session::instance();
-        const QString configuration = install::configurationFile(programDirectory);
-        if (session.configurationFile() != configuration)
-            session.loadConfiguration(configuration);
         // One sync at a time over the same records.
-        QLockFile lock(
-            QDir(Session::instance().databasePath(QString::fromLatin1(catalogue::databaseName)))
-                .filePath(QStringLiteral("Sync.lock")));
+        QLockFile lock(QDir(session.databasePath(QString::fromLatin1(catalogue::databaseName)))
+                           .filePath(QStringLiteral("Sync.lock")));
         lock.setStaleLockTime(0);
         if (!lock.tryLock(0))
             throw SyncError("Another sync of these records is still running.");
         DavClient client(account.user, password, progress);
         for (const auto& [kind, collection] : chosen) {
             Outcome module = outcome;
-            syncModule(kind, collection, client, progress, choose, module);
+            syncModule(session, kind, collection, client, progress, choose, module);
             outcome = module;
             done << moduleMap(kind).module;
         }

@@ -7,8 +7,9 @@
 #include <vector>
 
 namespace ql {
+class Session;
 class SettingsFile;
-}
+} // namespace ql
 
 namespace ql::sync {
 
@@ -64,13 +65,14 @@ struct Outcome {
     QString summary() const; // "12 received, 3 sent, 1 conflict" (singular/plural right)
 };
 
-// Two-way sync of the chosen collections with the tables in `programDirectory`'s Data folder.
-// Opens its own tables (on the calling thread). Local writes of one run go in one transaction per
-// module after the network work for that module is done; the sync state remembers each record's
-// UID, href and ETag, and the collection's sync-token, in a table of the engine's own beside the
-// module tables. kill -9 at any moment loses nothing and the next run finishes the work.
-Outcome run(const QString& programDirectory, const Account& account, const QString& password,
-            Progress& progress, const ConflictChooser& choose = {});
+// Two-way sync of the chosen collections with the organizer's tables of `session` (the Data
+// folder of its program directory). Opens its own tables in that session (on the calling thread).
+// Local writes of one run go in one transaction per module after the network work for that module
+// is done; the sync state remembers each record's UID, href and ETag, and the collection's
+// sync-token, in a table of the engine's own beside the module tables. kill -9 at any moment loses
+// nothing and the next run finishes the work.
+Outcome run(Session& session, const Account& account, const QString& password, Progress& progress,
+            const ConflictChooser& choose = {});
 
 // The account in the settings file (key "Sync": values "Server", "User", "AddressBook", "Tasks",
 // "Journal", "AtStart"). The password is never stored here.

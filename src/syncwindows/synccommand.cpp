@@ -31,7 +31,7 @@ bool isSetUp(const sync::Account& account)
 
 // Stores the record being typed, asks for the password where no secret store keeps it, and
 // syncs through the work runner.
-void syncNow(QWidget* window, const QString& programDirectory)
+void syncNow(QWidget* window, Session& session)
 {
     const sync::Account account = sync::loadAccount(Services::of(window).settings());
     if (!isSetUp(account)) {
@@ -51,8 +51,7 @@ void syncNow(QWidget* window, const QString& programDirectory)
         return;
     sync::Outcome outcome;
     const WorkEnd end = runWork(window, kCaption, [&](Progress& progress) {
-        outcome =
-            sync::run(programDirectory, account, *password, progress, askWhichStays(progress));
+        outcome = sync::run(session, account, *password, progress, askWhichStays(progress));
     });
     showSyncStatus(window, end == WorkEnd::Cancelled ? QStringLiteral("Sync cancelled")
                                                      : outcome.summary());
@@ -76,10 +75,10 @@ private:
 // the sync ended. Going earlier, with the menu, it cancels the sync and waits for it.
 class BackgroundSync : public QObject {
 public:
-    BackgroundSync(QWidget* menu, const QString& programDirectory, const sync::Account& account)
+    BackgroundSync(QWidget* menu, Session& session, const sync::Account& account)
         : QObject(menu)
         , m_menu(menu)
-        , m_programDirectory(programDirectory)
+        , m_session(session)
         , m_account(account)
     {
     }
@@ -96,7 +95,7 @@ public:
     {
         m_thread.reset(QThread::create([this, password] {
             try {
-                m_outcome = sync::run(m_programDirectory, m_account, password, m_progress);
+                m_outcome = sync::run(m_session, m_account, password, m_progress);
             } catch (const Cancelled&) {
                 m_failure.clear();
             } catch (const std::exception& e) {
@@ -119,7 +118,7 @@ private:
     }
 
     QWidget* m_menu;
-    QString m_programDirectory;
+    Session& m_session;
     sync::Account m_account;
     QuietProgress m_progress;
     std::unique_ptr<QThread> m_thread;
@@ -148,9 +147,9 @@ QStatusBar* makeStatusLine(QWidget* window)
 
 } // namespace
 
-void declareSyncCommand(QWidget* window, const QString& programDirectory, const SyncPlace& place)
+void declareSyncCommand(QWidget* window, Session& session, const SyncPlace& place)
 {
-    Command command{.handler = [window, programDirectory] { syncNow(window, programDirectory); },
+    Command command{.handler = [window, &session] { syncNow(window, session); },
                     .caption = QStringLiteral("S&ync with Server"),
                     .hint = QStringLiteral("Bring the address book, the to-do list and the "
                                            "journal in step with the server"),
@@ -161,13 +160,13 @@ void declareSyncCommand(QWidget* window, const QString& programDirectory, const 
     declare(window, command);
 }
 
-void syncAtStart(QWidget* menu, const QString& programDirectory)
+void syncAtStart(QWidget* menu, Session& session)
 {
     sync::Account account;
     if (!guarded(menu, [&] { account = sync::loadAccount(Services::of(menu).settings()); }) ||
         !account.atStart || !isSetUp(account))
         return;
-    auto* run = new BackgroundSync(menu, programDirectory, account);
+    auto* run = new BackgroundSync(menu, session, account);
     readSyncPassword(account, run, [run, menu, account](const std::optional<QString>& kept) {
         const std::optional<QString> password = kept ? kept : askSyncPassword(menu, account);
         if (password)

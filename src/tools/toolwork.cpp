@@ -33,7 +33,7 @@ QString records(int count)
 
 Compactor::Result Compactor::run(Progress& progress) const
 {
-    const auto holder = std::make_unique<AddressBookTables>();
+    const auto holder = std::make_unique<AddressBookTables>(m_session);
     Table& names = *holder->tbNames;
     const Criterion* criterion = tools::criterion(m_entry);
     if (!criterion)
@@ -75,7 +75,7 @@ BulkDelete::Result BulkDelete::run(Progress& progress) const
     const BulkField* field = bulkField(m_entry);
     if (!field)
         return {true, 0, QStringLiteral("Choose the field to compare: nothing was deleted.")};
-    const auto holder = std::make_unique<AddressBookTables>();
+    const auto holder = std::make_unique<AddressBookTables>(m_session);
     Table& names = *holder->tbNames;
     // The records sorting before "aaaa" are never examined.
     const std::vector<qint64> doomed = TableBulk::keysHolding(

@@ -4,12 +4,14 @@
 
 namespace ql {
 class Progress;
-}
+class Session;
+} // namespace ql
 
 // The maintenance tools' runs over the address book, apart from the window. Each opens an
-// address-book holder of its own for its length, on the thread that runs it, and deletes in one
-// transaction: a cancel through its progress rolls the whole delete back and throws Cancelled, so
-// every record and the stored count stay as they were. The records deleted are the steps.
+// address-book holder of its own in the run's session for its length, on the thread that runs it,
+// and deletes in one transaction: a cancel through its progress rolls the whole delete back and
+// throws Cancelled, so every record and the stored count stay as they were. The records deleted are
+// the steps.
 namespace ql::tools {
 
 // The duplicate compactor over the criterion of the chooser's entry, counting the identical
@@ -26,8 +28,9 @@ public:
         QString note;
     };
 
-    Compactor(int criterionEntry, bool deleting)
-        : m_entry(criterionEntry)
+    Compactor(Session& session, int criterionEntry, bool deleting)
+        : m_session(session)
+        , m_entry(criterionEntry)
         , m_deleting(deleting)
     {
     }
@@ -36,6 +39,7 @@ public:
     Result run(Progress& progress) const;
 
 private:
+    Session& m_session;
     int m_entry;
     bool m_deleting;
 };
@@ -52,14 +56,16 @@ public:
         QString note;
     };
 
-    BulkDelete(int fieldEntry, QString value)
-        : m_entry(fieldEntry)
+    BulkDelete(Session& session, int fieldEntry, QString value)
+        : m_session(session)
+        , m_entry(fieldEntry)
         , m_value(std::move(value))
     {
     }
     Result run(Progress& progress) const;
 
 private:
+    Session& m_session;
     int m_entry;
     QString m_value;
 };

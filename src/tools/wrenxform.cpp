@@ -257,7 +257,8 @@ void MaintenanceWindow::checkTables()
     showPanel(checkPanel);
     std::vector<repair::Finding> findings;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
-            findings = repair::checkTables(m_context.programDirectory, progress);
+            findings =
+                repair::checkTables(*m_context.session, m_context.programDirectory, progress);
         }) == WorkEnd::Cancelled) {
         m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
         return;
@@ -287,7 +288,8 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     WorkEnd end = WorkEnd::Finished;
     try {
         end = runWork(this, windowTitle(), [&](Progress& progress) {
-            rebuilt = repair::rebuild(m_context.programDirectory, table, progress);
+            rebuilt =
+                repair::rebuild(*m_context.session, m_context.programDirectory, table, progress);
         });
     } catch (...) {
         if (addressBook)
@@ -312,7 +314,8 @@ void MaintenanceWindow::offerRebuild(const QString& table)
 // The compactor asks before it deletes, once it knows how many records it deletes.
 void MaintenanceWindow::Button1Click()
 {
-    const tools::Compactor compactor(RadioGroup1->itemIndex(), CheckBox1->isChecked());
+    const tools::Compactor compactor(*m_context.session, RadioGroup1->itemIndex(),
+                                     CheckBox1->isChecked());
     tools::Compactor::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = compactor.run(progress);
@@ -336,7 +339,7 @@ void MaintenanceWindow::Button2Click()
             this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
-    const tools::BulkDelete bulkDelete(RadioGroup2->itemIndex(), value);
+    const tools::BulkDelete bulkDelete(*m_context.session, RadioGroup2->itemIndex(), value);
     tools::BulkDelete::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = bulkDelete.run(progress);

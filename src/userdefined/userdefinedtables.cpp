@@ -2,9 +2,9 @@
 
 namespace ql {
 
-UserDefinedTables::UserDefinedTables(QObject* owner)
+UserDefinedTables::UserDefinedTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbUserDefined(makeTable(this, catalogue::userDefined(), "tbUserDefined",
+    , tbUserDefined(makeTable(session, this, catalogue::userDefined(), "tbUserDefined",
                               &UserDefinedTables::tbUserDefinedBeforeOpen))
     , dsUserDefined(new DataSource(tbUserDefined, QStringLiteral("dsUserDefined"), this))
 {
@@ -14,7 +14,7 @@ UserDefinedTables::UserDefinedTables(QObject* owner)
 
 void UserDefinedTables::tbUserDefinedBeforeOpen()
 {
-    registerPassword(catalogue::userDefined());
+    registerPassword(tbUserDefined->session(), catalogue::userDefined());
 }
 
 } // namespace ql

@@ -8,7 +8,7 @@ namespace ql {
 class UserDefinedTables : public QObject {
     Q_OBJECT
 public:
-    explicit UserDefinedTables(QObject* owner = nullptr);
+    explicit UserDefinedTables(Session& session, QObject* owner = nullptr);
 
     Table* tbUserDefined;
     DataSource* dsUserDefined;

@@ -473,8 +473,8 @@ void UserDefinedWindow::openPrintMenu()
 void openUserDefined(QWidget* owner, const RunContext& context)
 {
     openRescued(owner, context, [&] {
-        UserDefinedTables holder(owner);
-        showNotices(owner);
+        UserDefinedTables holder(*context.session, owner);
+        showNotices(owner, *context.session);
         UserDefinedWindow window(holder, context, owner);
         window.exec();
     });

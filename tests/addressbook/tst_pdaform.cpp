@@ -46,7 +46,8 @@ struct Contact {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(std::initializer_list<Contact> contacts)
@@ -219,7 +220,8 @@ private Q_SLOTS:
         // A change of order whose store of the record being typed is refused changes nothing.
         type(f.part<DBEdit>("LastNameEdit"), str("x"));
         {
-            AddressBookTables other; // another program stores the same contact first
+            AddressBookTables other(
+                f.dir.session()); // another program stores the same contact first
             other.tbNames->findNearestText(str("Smith"));
             other.tbNames->setIndexName(str("idxFirstName"));
             other.tbNames->last();
@@ -392,8 +394,9 @@ private Q_SLOTS:
         type(f->part<DBEdit>("LastNameEdit"), str("Pending"));
         const QString dir = f->dir.path();
         f->program.reset();
-        Session::instance().loadConfiguration(dir + str("/Quillory.cfg"));
-        AddressBookTables reopened;
+        Session session;
+        session.loadConfiguration(dir + str("/Quillory.cfg"));
+        AddressBookTables reopened(session);
         QCOMPARE(reopened.tbNames->recordCount(), 2);
     }
 

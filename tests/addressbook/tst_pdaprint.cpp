@@ -44,7 +44,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{printedAt};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     AddressBookWindow* window = program->mainMenu()->addressBookWindow();
 
     explicit Fixture(const QList<QPair<QString, QString>>& names)

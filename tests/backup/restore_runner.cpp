@@ -10,18 +10,21 @@
 // The test that starts it kills it at any moment in between.
 
 #include "backup/restorework.h"
+#include "store/session.h"
 #include "support/runner.h"
 
 int main(int argc, char** argv)
 {
+    ql::Session session;
     const std::optional<QString> programDirectory = ql::test::openProgramDirectory(
-        argc, argv, 2, "restore-runner PROGRAM-DIRECTORY BACKUP-FOLDER");
+        session, argc, argv, 2, "restore-runner PROGRAM-DIRECTORY BACKUP-FOLDER");
     if (!programDirectory)
         return 2;
     ql::test::say("start\n");
     ql::test::Unattended progress("", false);
     const ql::restore::Result result =
-        ql::restore::run({{*programDirectory, QString::fromLocal8Bit(argv[2]), true, {}},
+        ql::restore::run(session,
+                         {{*programDirectory, QString::fromLocal8Bit(argv[2]), true, {}},
                           {QStringLiteral("QYName2.DB"), QStringLiteral("Journal2.DB")},
                           false},
                          progress);

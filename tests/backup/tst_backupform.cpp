@@ -40,7 +40,8 @@ struct Backup {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(
         program->addressBook(), program->context(), program->mainMenu());
     QTemporaryDir scratch;
@@ -264,7 +265,7 @@ private Q_SLOTS:
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             const std::unique_ptr<Program> program =
-                std::make_unique<Program>(dir.path(), services);
+                std::make_unique<Program>(dir.path(), dir.session(), services);
             const QString backups = dir.filePath(str("BackUp"));
             QVERIFY(QDir().mkdir(backups));
             if (c.value) {
@@ -283,7 +284,8 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        const std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+        const std::unique_ptr<Program> program =
+            std::make_unique<Program>(dir.path(), dir.session(), services);
         const QString backups = dir.filePath(str("BackUp"));
         QVERIFY(QDir().mkdir(backups));
         {

@@ -123,8 +123,8 @@ private Q_SLOTS:
                 seen[table + (now == old[table] ? str(" old") : str(" new"))] += 1;
                 QCOMPARE(integrityOf(path), str("ok"));
                 const TableDef& def = *catalogue::find(table);
-                registerPassword(def);
-                const TableCheck check = TableDirectory(data).examine(def);
+                registerPassword(dir.session(), def);
+                const TableCheck check = TableDirectory(data).examine(dir.session(), def);
                 QCOMPARE(check.problem, QString());
                 QCOMPARE(check.records, kRecords);
             }

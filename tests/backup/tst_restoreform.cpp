@@ -35,7 +35,8 @@ struct Restore {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(
         program->addressBook(), program->context(), program->mainMenu());
     RestorePage* page = window->restorePage;

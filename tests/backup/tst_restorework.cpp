@@ -76,6 +76,7 @@ struct Restores {
     {
         progress = {};
         return restore::run(
+            dir.session(),
             {{dir.path(), backups(), true, "[UserDef]\nTitle=str:Now\n"}, tables, userDefined},
             progress);
     }
@@ -125,7 +126,7 @@ private Q_SLOTS:
         // The set-aside folder is a backup of its own, listed first, newest first.
         QCOMPARE(restore::backupFolders(r.dir.path(), {r.backups(), r.data()}),
                  QStringList({aside, r.backups()}));
-        const restore::Backup listed = restore::examine(r.backups(), r.progress);
+        const restore::Backup listed = restore::examine(r.dir.session(), r.backups(), r.progress);
         QCOMPARE(listed.made, str("Tuesday, March 02, 1999 at 1:05:09 PM"));
         QVERIFY(listed.holdsUserDefined);
         QCOMPARE(listed.copies.size(), size_t(8));

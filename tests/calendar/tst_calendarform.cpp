@@ -42,7 +42,8 @@ template <typename Window> struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<Window> window;
 
     Fixture() { open(); }
@@ -228,7 +229,7 @@ private Q_SLOTS:
     {
         Fixture<MainCalendarWindow> f;
         {
-            ToDoTables holder;
+            ToDoTables holder(f.dir.session());
             Table& t = *holder.tbTodo;
             for (const char* text : {"later", "first"}) {
                 t.insert();
@@ -285,7 +286,7 @@ private Q_SLOTS:
     {
         Fixture<MainCalendarWindow> f;
         {
-            CollectionsTables collections;
+            CollectionsTables collections(f.dir.session());
             const auto lend = [](Table& t, const char* prefix, const char* title,
                                  const char* borrower, const char* dateField, QDate date) {
                 t.insert();
@@ -401,7 +402,7 @@ private Q_SLOTS:
         test::ScriptedServices services;
         test::ProgramDirectory dir;
         test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
-        Program program(dir.path(), services);
+        Program program(dir.path(), dir.session(), services);
         QStringList shown;
         QString unnamed;
         QTimer::singleShot(0, [&] {

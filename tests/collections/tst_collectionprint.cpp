@@ -24,7 +24,7 @@ struct Collections {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    CollectionsTables holder;
+    CollectionsTables holder{dir.session()};
     // What the reports run over.
     QWidget owner;
 

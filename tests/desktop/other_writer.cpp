@@ -34,13 +34,13 @@ int main(int argc, char** argv)
                 .create(*def, QString::fromLocal8Bit(argv[4]));
             return 0;
         }
-        ql::Session& session = ql::Session::instance();
+        ql::Session session;
         session.loadConfiguration(ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
         const ql::TableDef* def = ql::catalogue::find(QString::fromLocal8Bit(argv[2]));
         if (!def)
             throw ql::Error(QStringLiteral("no such table"));
         session.addPassword(ql::catalogue::password(*def));
-        ql::Table table(*def, QStringLiteral("other"));
+        ql::Table table(session, *def, QStringLiteral("other"));
         table.setDatabaseName(QString::fromLatin1(ql::catalogue::databaseName));
         table.open();
         const QString field = QString::fromLocal8Bit(argv[3]);

@@ -80,7 +80,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
 
     Fixture()
     {
@@ -91,18 +92,18 @@ struct Fixture {
                                  n == 0 ? str("Wine, red") : str("None"));
         settings.writeString(str("Title"), str("Cellar"));
         settings.writeInteger(str("UseMemo"), 1);
-        AddressBookTables names;
+        AddressBookTables names(dir.session());
         add(*names.tbNames, {{"FirstName", "Ann"}, {"LastName", "Smith, Jr."}});
         add(*names.tbNames, {{"FirstName", "Bob"}});
-        JournalTables journal;
+        JournalTables journal(dir.session());
         add(*journal.tbJournal1, {{"MemoField1", "one"}});
         add(*journal.tbJournal1, {{"MemoField1", "two"}});
-        ToDoTables toDo;
+        ToDoTables toDo(dir.session());
         add(*toDo.tbTodo, {{"ToDoMemo", "Call \"Bob\""}});
-        CollectionsTables collections;
+        CollectionsTables collections(dir.session());
         add(*collections.tbTapes, {{"TpTitle", "Blue"}});
         add(*collections.tbTapes, {{"TpTitle", "Red"}});
-        UserDefinedTables userDefined;
+        UserDefinedTables userDefined(dir.session());
         add(*userDefined.tbUserDefined, {{"Label1", "Rioja"}});
     }
     static void add(Table& t, std::initializer_list<std::pair<const char*, const char*>> values)
@@ -138,7 +139,7 @@ struct Fixture {
     }
     QStringList contacts() const
     {
-        AddressBookTables names;
+        AddressBookTables names(dir.session());
         QStringList rows;
         const QStringList fields = {str("FirstName"),      str("LastName"),  str("EmAddress1"),
                                     str("PhDescription1"), str("PhNumber1"), str("PhNumber2"),

@@ -55,7 +55,8 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<DataWindow> window = std::make_unique<DataWindow>(program->context());
 
     Fixture() { window->show(); }
@@ -119,13 +120,13 @@ private Q_SLOTS:
     {
         Fixture f;
         {
-            JournalTables journal;
+            JournalTables journal(f.dir.session());
             for (const char* memo : {"one", "two", "three"})
                 add(*journal.tbJournal1, {{"MemoField1", str(memo)}});
         }
         const QString name = f.file("journal.txt");
         test::ScriptedProgress whole;
-        exchange::TextExport(exchange::Module::Journal, false, name).run(whole);
+        exchange::TextExport(f.dir.session(), exchange::Module::Journal, false, name).run(whole);
         QCOMPARE(whole.done, 3);
         QCOMPARE(whole.total, 3);
         QCOMPARE(Fixture::read(name).count("\r\n"), 4);
@@ -138,15 +139,17 @@ private Q_SLOTS:
             progress.cancelAt = cancelAt;
             QVERIFY_THROWS_EXCEPTION(
                 Cancelled,
-                exchange::TextExport(exchange::Module::Journal, true, name).run(progress));
+                exchange::TextExport(f.dir.session(), exchange::Module::Journal, true, name)
+                    .run(progress));
             QCOMPARE(Fixture::read(name), QByteArray("kept"));
             QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), entries);
         }
         test::ScriptedProgress fresh;
         fresh.cancelAt = 1;
-        QVERIFY_THROWS_EXCEPTION(
-            Cancelled,
-            exchange::TextExport(exchange::Module::Journal, false, f.file("new.txt")).run(fresh));
+        QVERIFY_THROWS_EXCEPTION(Cancelled,
+                                 exchange::TextExport(f.dir.session(), exchange::Module::Journal,
+                                                      false, f.file("new.txt"))
+                                     .run(fresh));
         QVERIFY(!QFile::exists(f.file("new.txt")));
     }
 
@@ -158,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->BitBtn4->text(), str("&Export Complete"));
 
         {
-            AddressBookTables names;
+            AddressBookTables names(f.dir.session());
             add(*names.tbNames, {{"FirstName", str("Zoë")},
                                  {"LastName", str("Émile-Søren 太郎")},
                                  {"MeDescription1", str("desc")},
@@ -178,15 +181,15 @@ private Q_SLOTS:
     {
         Fixture f;
         {
-            JournalTables journal;
+            JournalTables journal(f.dir.session());
             add(*journal.tbJournal1,
                 {{"DateTimeStamp", QDateTime(QDate(2024, 5, 2), QTime(14, 5, 9))},
                  {"MemoField1", str("met\tBob")}});
             add(*journal.tbJournal1, {{"DateTimeStamp", QDateTime(QDate(1999, 12, 31), {})}});
-            ToDoTables toDo;
+            ToDoTables toDo(f.dir.session());
             add(*toDo.tbTodo, {{"ToDoByDate", QDate(2031, 1, 7)}, {"ToDoMemo", str("call")}});
             add(*toDo.tbTodo, {{"ToDoMemo", str("someday")}});
-            CollectionsTables coll;
+            CollectionsTables coll(f.dir.session());
             add(*coll.tbCDR, {{"CDRTitle", str("Backup")}, {"CDRNotes", str("n")}});
             add(*coll.tbBooks, {{"BkTitle", str("B")},
                                 {"BkBorrowed", str("Ann")},
@@ -197,7 +200,7 @@ private Q_SLOTS:
                                 {"TpTitle10", str("last")},
                                 {"TPReturnDate", QDate(2025, 2, 3)}});
             add(*coll.tbCD, {{"CDTitle", str("C")}, {"CDBorrowed", str("Al")}});
-            UserDefinedTables user;
+            UserDefinedTables user(f.dir.session());
             add(*user.tbUserDefined, {{"Label1", str("one")}, {"Label9", str("nine")}});
         }
         QCOMPARE(f.exported(1), QByteArray("Date/Time\r\n12/31/1999\r\n5/2/2024 2:05:09 PM\r\n"));
@@ -302,7 +305,7 @@ private Q_SLOTS:
 
         // A file system that refuses more bytes part way through the file.
         {
-            AddressBookTables names;
+            AddressBookTables names(f.dir.session());
             for (int i = 0; i < 400; ++i)
                 add(*names.tbNames, {{"LastName", str("Name %1").arg(i)}});
         }

@@ -4,7 +4,6 @@
 #include "core/settings.h"
 #include "exchange/import.h"
 #include "exchange/moduletable.h"
-#include "install/install.h"
 #include "journal/journaltables.h"
 #include "shell/mainmenu.h"
 #include "shell/startup.h"
@@ -98,7 +97,10 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
+    // Where the source tables are written: the program's run learns none of their passwords.
+    Session sources;
     QStringList statuses;
     QStringList shown; // the messages of the runs that stopped
     QString details;   // of the last run
@@ -123,9 +125,9 @@ struct Fixture {
         const QString key =
             password.isEmpty() ? catalogue::password(destinationOf(module)) : password;
         TableDirectory(folder).create(def, key);
-        Session::instance().registerDatabase(QStringLiteral("Fixture"), folder);
-        Session::instance().addPassword(key);
-        Table table(def, QStringLiteral("fixture"));
+        sources.registerDatabase(QStringLiteral("Fixture"), folder);
+        sources.addPassword(key);
+        Table table(sources, def, QStringLiteral("fixture"));
         table.setDatabaseName(QStringLiteral("Fixture"));
         table.open();
         for (const Row& row : rows) {
@@ -147,7 +149,9 @@ struct Fixture {
         import::Outcome outcome;
         runWork(
             program->mainMenu(), str("Quillory - Import"),
-            [&](Progress& progress) { outcome = import::Importer(request).run(progress); },
+            [&](Progress& progress) {
+                outcome = import::Importer(dir.session(), request).run(progress);
+            },
             [this](const QString& text) { statuses << text; });
         if (!outcome.message.isEmpty())
             shown << outcome.message;
@@ -160,9 +164,10 @@ struct Fixture {
     QStringList messages() const { return shown; }
 
     // A field of every record of a module's table, in the table's order.
-    static QStringList column(Module module, const QString& field)
+    QStringList column(Module module, const QString& field)
     {
-        const exchange::HeldTable held = exchange::openTable(exchange::Module(int(module)));
+        const exchange::HeldTable held =
+            exchange::openTable(dir.session(), exchange::Module(int(module)));
         QStringList values;
         for (held.table->first(); !held.table->eof(); held.table->next())
             values << held.table->asText(field);
@@ -429,7 +434,8 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(f.services.settings->path()), settingsBefore);
 
         for (int m = 0; m < import::moduleCount; ++m) {
-            const exchange::HeldTable held = exchange::openTable(exchange::Module(m));
+            const exchange::HeldTable held =
+                exchange::openTable(f.dir.session(), exchange::Module(m));
             Table& table = *held.table;
             const QStringList copied = layoutFields(Module(m), layout);
             QCOMPARE(table.recordCount(), copied.isEmpty() ? 0 : 1);
@@ -457,12 +463,9 @@ private Q_SLOTS:
         }
         // Spot checks of fields only the current layouts carry.
         if (layout > 0) {
-            QCOMPARE(Fixture::column(Module::Names, str("PagerNo")),
-                     QStringList{str("éPagerNo·太")});
-            QCOMPARE(Fixture::column(Module::Names, str("WebSite2")),
-                     QStringList{str("éWebSite2·太")});
-            QCOMPARE(Fixture::column(Module::UserDefined, str("Label9")),
-                     QStringList{str("éLabel9·太")});
+            QCOMPARE(f.column(Module::Names, str("PagerNo")), QStringList{str("éPagerNo·太")});
+            QCOMPARE(f.column(Module::Names, str("WebSite2")), QStringList{str("éWebSite2·太")});
+            QCOMPARE(f.column(Module::UserDefined, str("Label9")), QStringList{str("éLabel9·太")});
         }
     }
 
@@ -476,7 +479,7 @@ private Q_SLOTS:
         f.write(source, Module::ToDo, 1, {});
         f.write(source, Module::ToDo, 0, {});
         {
-            ToDoTables toDo;
+            ToDoTables toDo(f.dir.session());
             toDo.tbTodo->insert();
             toDo.tbTodo->setAsText(str("ToDoMemo"), str("mine"));
             toDo.tbTodo->post();
@@ -491,12 +494,12 @@ private Q_SLOTS:
         QVERIFY(f.statuses.contains(str("Quillory - Importing.... 2 records")));
         // The open address book window lists them at once.
         QCOMPARE(listed->rowCount(), 4);
-        QCOMPARE(Fixture::column(Module::Names, str("LastName")),
+        QCOMPARE(f.column(Module::Names, str("LastName")),
                  QStringList({str("Çelik"), str("Çelik"), str("Ørsted"), str("Ørsted")}));
-        QCOMPARE(Fixture::column(Module::ToDo, str("ToDoMemo")), QStringList({str("mine")}));
+        QCOMPARE(f.column(Module::ToDo, str("ToDoMemo")), QStringList({str("mine")}));
         // A journal entry without a stamp keeps none, not the moment of the import.
         QVERIFY(f.import(source, 0, {Module::Journal, Module::ToDo}));
-        QCOMPARE(Fixture::column(Module::Journal, str("DateTimeStamp")), QStringList({QString()}));
+        QCOMPARE(f.column(Module::Journal, str("DateTimeStamp")), QStringList({QString()}));
     }
 
     void aSecondImportReadsItsOwnFolder()
@@ -508,7 +511,7 @@ private Q_SLOTS:
         f.write(second, Module::Names, 1, {{{str("LastName"), str("Baker")}}});
         QVERIFY(f.import(first, 1, {Module::Names}));
         QVERIFY(f.import(second, 1, {Module::Names}));
-        QCOMPARE(Fixture::column(Module::Names, str("LastName")),
+        QCOMPARE(f.column(Module::Names, str("LastName")),
                  QStringList({str("Adams"), str("Baker")}));
     }
 
@@ -611,8 +614,8 @@ private Q_SLOTS:
         QCOMPARE(
             f.statuses.mid(f.statuses.size() - 2),
             QStringList({str("Quillory - Importing.... 1 record"), str("Quillory - Aborted")}));
-        QCOMPARE(Fixture::column(Module::Names, str("LastName")), QStringList{str("Adams")});
-        QCOMPARE(Fixture::column(Module::Journal, str("MemoField1")), QStringList());
+        QCOMPARE(f.column(Module::Names, str("LastName")), QStringList{str("Adams")});
+        QCOMPARE(f.column(Module::Journal, str("MemoField1")), QStringList());
     }
 
     // The disk filling up takes the module's records back: the message says so, and the status
@@ -657,8 +660,8 @@ private Q_SLOTS:
         QCOMPARE(
             f.statuses.mid(f.statuses.size() - 2),
             QStringList({str("Quillory - Importing.... 1 record"), str("Quillory - Aborted")}));
-        QCOMPARE(Fixture::column(Module::CDs, str("CDTitle")), QStringList());
-        QCOMPARE(Fixture::column(Module::Journal, str("MemoField1")), QStringList{str("kept")});
+        QCOMPARE(f.column(Module::CDs, str("CDTitle")), QStringList());
+        QCOMPARE(f.column(Module::Journal, str("MemoField1")), QStringList{str("kept")});
         QVERIFY((test::keptAndHeldRecords(book) == std::pair<qint64, qint64>(0, 0)));
     }
 
@@ -689,7 +692,7 @@ private Q_SLOTS:
         const QByteArray before = snapshot(source);
         QVERIFY(f.import(source, 1, {Module::Names}));
         QCOMPARE(f.messages(), QStringList());
-        const QStringList names = Fixture::column(Module::Names, str("LastName"));
+        const QStringList names = f.column(Module::Names, str("LastName"));
         QCOMPARE(names.size(), 2000);
         QCOMPARE(names.filter(str("Torn")), QStringList());
         QCOMPARE(snapshot(source), before);
@@ -700,9 +703,7 @@ private Q_SLOTS:
         Fixture f;
         const QString source = f.folder("source");
         f.write(source, Module::Journal, 0, {{{str("MemoField1"), str("old")}}}, str("oldsecret"));
-        // A new run: the engine knows no password but those the holders register.
-        Session::instance().reset();
-        Session::instance().loadConfiguration(install::configurationFile(f.dir.path()));
+        // The run knows no password but those the holders register.
 
         QVERIFY(!f.import(source, 0, {Module::Journal}));
         QCOMPARE(f.services.prompts->questions,
@@ -715,7 +716,7 @@ private Q_SLOTS:
         f.services.prompts->inputs << str("wrong") << str("oldsecret");
         QVERIFY(f.import(source, 0, {Module::Journal}));
         QCOMPARE(f.services.prompts->questions.size(), 3);
-        QCOMPARE(Fixture::column(Module::Journal, str("MemoField1")), QStringList({str("old")}));
+        QCOMPARE(f.column(Module::Journal, str("MemoField1")), QStringList({str("old")}));
     }
 
     // A cancel part way takes back the whole run: the module being imported is rolled back, the
@@ -745,11 +746,11 @@ private Q_SLOTS:
                  {{str("MemoField1"), str("six")}},
                  {{str("MemoField1"), str("seven")}}});
         {
-            AddressBookTables names;
+            AddressBookTables names(f.dir.session());
             names.tbNames->insert();
             names.tbNames->setAsText(str("LastName"), str("Mine"));
             names.tbNames->post();
-            JournalTables journal;
+            JournalTables journal(f.dir.session());
             journal.tbJournal1->insert();
             journal.tbJournal1->setAsText(str("MemoField1"), str("my entry"));
             journal.tbJournal1->post();
@@ -765,17 +766,18 @@ private Q_SLOTS:
         request.modules[size_t(Module::Journal)] = true;
         test::ScriptedProgress progress;
         progress.cancelAt = cancelAt;
-        QVERIFY_THROWS_EXCEPTION(Cancelled, import::Importer(request).run(progress));
+        QVERIFY_THROWS_EXCEPTION(Cancelled,
+                                 import::Importer(f.dir.session(), request).run(progress));
         QCOMPARE(progress.done, qint64(cancelAt));
         QCOMPARE(test::storedState(names), namesBefore);
         QCOMPARE(test::storedState(journal), journalBefore);
-        QCOMPARE(Fixture::column(Module::Names, str("LastName")), QStringList({str("Mine")}));
+        QCOMPARE(f.column(Module::Names, str("LastName")), QStringList({str("Mine")}));
 
         // Run again to its end, the import adds every record once.
         QVERIFY(f.import(source, 1, {Module::Names, Module::Journal}));
-        QCOMPARE(Fixture::column(Module::Names, str("LastName")),
+        QCOMPARE(f.column(Module::Names, str("LastName")),
                  QStringList({str("Abe"), str("Çelik"), str("Mine"), str("Ørsted")}));
-        QCOMPARE(Fixture::column(Module::Journal, str("MemoField1")).size(), 8);
+        QCOMPARE(f.column(Module::Journal, str("MemoField1")).size(), 8);
     }
 
     void hostileSourcesStopWithAClearMessage_data()

@@ -30,30 +30,30 @@ struct Opened {
     Table* table;
 };
 
-template <typename Holder> Opened open(Table* Holder::*table)
+template <typename Holder> Opened open(Session& session, Table* Holder::*table)
 {
-    auto holder = std::make_unique<Holder>();
+    auto holder = std::make_unique<Holder>(session);
     Table* t = holder.get()->*table;
     return {std::move(holder), t};
 }
 
-Opened openModule(const QString& name)
+Opened openModule(Session& session, const QString& name)
 {
     if (name == u"QYName2.DB")
-        return open(&AddressBookTables::tbNames);
+        return open(session, &AddressBookTables::tbNames);
     if (name == u"Journal2.DB")
-        return open(&JournalTables::tbJournal1);
+        return open(session, &JournalTables::tbJournal1);
     if (name == u"ToDo2.db")
-        return open(&ToDoTables::tbTodo);
+        return open(session, &ToDoTables::tbTodo);
     if (name == u"CollCD2.DB")
-        return open(&CollectionsTables::tbCD);
+        return open(session, &CollectionsTables::tbCD);
     if (name == u"CollCDR2.DB")
-        return open(&CollectionsTables::tbCDR);
+        return open(session, &CollectionsTables::tbCDR);
     if (name == u"CollTp2.DB")
-        return open(&CollectionsTables::tbTapes);
+        return open(session, &CollectionsTables::tbTapes);
     if (name == u"CollBk2.DB")
-        return open(&CollectionsTables::tbBooks);
-    return open(&UserDefinedTables::tbUserDefined);
+        return open(session, &CollectionsTables::tbBooks);
+    return open(session, &UserDefinedTables::tbUserDefined);
 }
 
 // Each column of a module's file: "header=field".
@@ -267,7 +267,7 @@ private Q_SLOTS:
         QFETCH(bool, imports);
         const int count = 1000;
         test::ProgramDirectory dir;
-        const Opened opened = openModule(table);
+        const Opened opened = openModule(dir.session(), table);
         Table& t = *opened.table;
         fill(t, count);
         const QString file = dir.filePath(str("out.csv"));
@@ -349,7 +349,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-        const Opened opened = openModule(str("CollCD2.DB"));
+        const Opened opened = openModule(dir.session(), str("CollCD2.DB"));
         Table& t = *opened.table;
         const formats::CsvRows rows = formats::parseCsv(str("Title,Artist,Return Date,Lent To\r\n"
                                                             "Abbey,Band,2026-12-25,Ann\r\n"
@@ -394,7 +394,7 @@ private Q_SLOTS:
     void aDescriptionTheFileGivesStands()
     {
         test::ProgramDirectory dir;
-        const Opened opened = openModule(str("QYName2.DB"));
+        const Opened opened = openModule(dir.session(), str("QYName2.DB"));
         Table& t = *opened.table;
         const formats::CsvRows rows = formats::parseCsv(
             str("Business Phone,Phone A Description,Mobile Phone\r\n555-0100,Office,555-0101\r\n"));

@@ -67,13 +67,13 @@ void fill(Table& table, const QStringList& fields, int count,
 void roundTrip(CalendarModule module, const QStringList& fields, const char* component,
                const std::function<QVariant(int, int)>& value)
 {
-    const test::ProgramDirectory dir;
+    test::ProgramDirectory dir;
     const QString file = dir.filePath("calendar.ics");
-    const auto withTable = [module](const std::function<void(Table&)>& work) {
+    const auto withTable = [module, &dir](const std::function<void(Table&)>& work) {
         if (module == CalendarModule::ToDo)
-            work(*ToDoTables().tbTodo);
+            work(*ToDoTables(dir.session()).tbTodo);
         else
-            work(*JournalTables().tbJournal1);
+            work(*JournalTables(dir.session()).tbJournal1);
     };
     std::vector<QStringList> before;
     withTable([&](Table& table) {
@@ -81,9 +81,9 @@ void roundTrip(CalendarModule module, const QStringList& fields, const char* com
         before = test::tableTexts(table, fields);
     });
     test::ScriptedProgress progress;
-    exportCalendar(module, file, progress);
+    exportCalendar(dir.session(), module, file, progress);
     withTable(emptyTable);
-    QCOMPARE(importCalendar(module, file, progress).summary("Records"),
+    QCOMPARE(importCalendar(dir.session(), module, file, progress).summary("Records"),
              QStringLiteral("Records added: 1000."));
     withTable([&](Table& table) { QCOMPARE(test::tableTexts(table, fields), before); });
 
@@ -239,7 +239,7 @@ private Q_SLOTS:
     // A component libical cannot read is named and skipped; the others come in.
     void unreadableComponent()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         const QString file = dir.filePath("bad.ics");
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));
@@ -260,10 +260,11 @@ END:VCALENDAR
 )"));
         out.close();
         test::ScriptedProgress progress;
-        QCOMPARE(importCalendar(CalendarModule::ToDo, file, progress).summary("To-do items"),
+        QCOMPARE(importCalendar(dir.session(), CalendarModule::ToDo, file, progress)
+                     .summary("To-do items"),
                  QStringLiteral("To-do items added: 1; skipped: 1 (component 1 \"Bad date\": DUE "
                                 "is no valid date)."));
-        QCOMPARE(test::tableTexts(*ToDoTables().tbTodo, {"ToDoByDate", "ToDoMemo"}),
+        QCOMPARE(test::tableTexts(*ToDoTables(dir.session()).tbTodo, {"ToDoByDate", "ToDoMemo"}),
                  (std::vector<QStringList>{{"2026-12-31", "Good one"}}));
     }
 };

@@ -238,11 +238,11 @@ private Q_SLOTS:
     // Every field filled with what must be escaped, folded or encoded comes back as it was.
     void roundTrip()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         const QString file = dir.filePath("book.vcf");
         std::vector<QStringList> before;
         {
-            AddressBookTables holder;
+            AddressBookTables holder(dir.session());
             fillBook(*holder.tbNames, 1000, [](int record, int field, int width) {
                 // Half of the second web sites are addresses that stay as they are, "%20" too.
                 if (field == 36 && record % 2 == 0)
@@ -252,10 +252,10 @@ private Q_SLOTS:
             before = test::tableTexts(*holder.tbNames, kFields);
         }
         test::ScriptedProgress progress;
-        exportCards(file, progress);
+        exportCards(dir.session(), file, progress);
         QCOMPARE(progress.done, 1000);
         {
-            AddressBookTables holder;
+            AddressBookTables holder(dir.session());
             std::vector<qint64> keys;
             for (const TableBulk::Texts& record : TableBulk::readTexts(*holder.tbNames, {}))
                 keys.push_back(record.key);
@@ -263,9 +263,9 @@ private Q_SLOTS:
             TableBulk::deleteKeys(*holder.tbNames, keys, deleted);
             QCOMPARE(deleted, 1000);
         }
-        const formats::ImportOutcome outcome = importCards(file, progress);
+        const formats::ImportOutcome outcome = importCards(dir.session(), file, progress);
         QCOMPARE(outcome.summary("Contacts"), QStringLiteral("Contacts added: 1000."));
-        AddressBookTables holder;
+        AddressBookTables holder(dir.session());
         const std::vector<QStringList> after = test::tableTexts(*holder.tbNames, kFields);
         QCOMPARE(after.size(), size_t(1000));
         for (size_t i = 0; i < after.size(); ++i)
@@ -299,7 +299,7 @@ private Q_SLOTS:
     // cards of the file do, in one go, and a cancel leaves the book as it was.
     void unreadableCards()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         const QString file = dir.filePath("cards.vcf");
         writeFile(file, crlf(R"(BEGIN:VCARD
 VERSION:3.0
@@ -333,20 +333,21 @@ N:Short;Cut
         cancelling.cancelAt = 1;
         bool cancelled = false;
         try {
-            importCards(file, cancelling);
+            importCards(dir.session(), file, cancelling);
         } catch (const Cancelled&) {
             cancelled = true;
         }
         QVERIFY(cancelled);
-        QCOMPARE(test::tableTexts(*AddressBookTables().tbNames, {"LastName"}).size(), size_t(0));
+        QCOMPARE(test::tableTexts(*AddressBookTables(dir.session()).tbNames, {"LastName"}).size(),
+                 size_t(0));
 
         test::ScriptedProgress progress;
-        QCOMPARE(importCards(file, progress).summary("Contacts"),
+        QCOMPARE(importCards(dir.session(), file, progress).summary("Contacts"),
                  QStringLiteral("Contacts added: 2; skipped: 4 (card 2 \"Bad Set\": its character "
                                 "set X-NO-SUCH-SET is unknown; card 4: a line has no value: this "
                                 "line has no colon; card 5 \"Future\": its version 5.0 is not one "
                                 "this program reads; card 6 \"Cut Short\": it does not end)."));
-        const AddressBookTables holder;
+        const AddressBookTables holder(dir.session());
         QCOMPARE(test::tableTexts(*holder.tbNames, {"LastName", "FirstName", "CellPhNo"}),
                  (std::vector<QStringList>{{"One", "Ann", ""}, {"Two", "Bo", "555"}}));
     }
@@ -355,9 +356,9 @@ N:Short;Cut
     // e-mail addresses.
     void khardReadsEveryContact()
     {
-        const test::ProgramDirectory dir;
+        test::ProgramDirectory dir;
         {
-            AddressBookTables holder;
+            AddressBookTables holder(dir.session());
             fillBook(*holder.tbNames, 3, [](int record, int field, int width) {
                 static const QStringList first = {"Zoë", "Jean-Luc", "Ann"};
                 static const QStringList last = {"Ärger", "Picard, Jr.", "O'Neil; the 2nd"};
@@ -380,7 +381,7 @@ N:Short;Cut
         }
         test::ScriptedProgress progress;
         const QString exported = dir.filePath("book.vcf");
-        exportCards(exported, progress);
+        exportCards(dir.session(), exported, progress);
         QFile file(exported);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> cards = file.readAll().split('\n');

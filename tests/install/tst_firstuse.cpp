@@ -34,8 +34,6 @@ class FirstUseTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { Session::instance().reset(); }
-
     void theOutcomeOfEachStartingPoint()
     {
         using install::FirstUse;
@@ -71,7 +69,7 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             test::ProgramDirectory dir;
             c.prepare(dir);
-            QCOMPARE(install::prepareFirstUse(dir.path()), c.outcome);
+            QCOMPARE(install::prepareFirstUse(dir.session(), dir.path()), c.outcome);
             QVERIFY2(entries(dir.dataPath()) == c.data, c.name);
             // The backups hold personal data: the user's alone, whatever else happened.
             QCOMPARE(QFile::permissions(dir.filePath(str("BackUp"))) & 0x0077, 0);
@@ -83,15 +81,15 @@ private Q_SLOTS:
         QFile restored(dir.filePath(str("Data/qyname2.db")));
         QVERIFY(restored.open(QIODevice::WriteOnly) && restored.write("restored") == 8);
         restored.close();
-        Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
-        QCOMPARE(install::prepareFirstUse(dir.path()), FirstUse::Prepared);
+        dir.session().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
+        QCOMPARE(install::prepareFirstUse(dir.session(), dir.path()), FirstUse::Prepared);
         QVERIFY(restored.open(QIODevice::ReadOnly));
         QCOMPARE(restored.readAll(), QByteArray("restored"));
         QCOMPARE(entries(dir.dataPath()),
                  QStringList({str("CollBk2.DB"), str("CollCD2.DB"), str("CollCDR2.DB"),
                               str("CollTp2.DB"), str("Journal2.DB"), str("qyname2.db"),
                               str("ToDo2.db"), str("UserDa.db")}));
-        QCOMPARE(Session::instance().databasePath(str("Quilbase")), dir.dataPath());
+        QCOMPARE(dir.session().databasePath(str("Quilbase")), dir.dataPath());
     }
 
     void laterStartsRemoveTheTemplates()

@@ -39,8 +39,6 @@ class InstallTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { Session::instance().reset(); }
-
     void laysOutAPrivateProgramDirectory()
     {
         QTemporaryDir temp;
@@ -67,10 +65,11 @@ private Q_SLOTS:
                  QByteArray("program, first build"));
         QVERIFY(QFileInfo(QDir(root).filePath(str("quillory"))).isExecutable());
 
-        Session::instance().loadConfiguration(install::configurationFile(root));
-        QCOMPARE(QDir(Session::instance().databasePath(str("Quilbase"))),
+        Session session;
+        session.loadConfiguration(install::configurationFile(root));
+        QCOMPARE(QDir(session.databasePath(str("Quilbase"))),
                  QDir(QDir(root).filePath(str("Data"))));
-        AddressBookTables names; // the empty tables open with their passwords
+        AddressBookTables names(session); // the empty tables open with their passwords
         QVERIFY(names.tbNames->isEmpty());
     }
 
@@ -81,9 +80,10 @@ private Q_SLOTS:
         const QString program = QDir(temp.path()).filePath(str("built-program"));
         writeFile(program, "old build");
         install::layOut(root, program);
-        Session::instance().loadConfiguration(install::configurationFile(root));
         {
-            AddressBookTables names;
+            Session session;
+            session.loadConfiguration(install::configurationFile(root));
+            AddressBookTables names(session);
             names.tbNames->insert();
             names.tbNames->setValue(str("LastName"), str("Kept"));
             names.tbNames->post();
@@ -98,8 +98,9 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(QDir(root).filePath(str("Temp/ToDo2.db"))));
         QCOMPARE(readFile(QDir(root).filePath(str("BackUp/BackupInfo.txt"))),
                  QByteArray("a backup"));
-        Session::instance().loadConfiguration(install::configurationFile(root));
-        AddressBookTables names;
+        Session session;
+        session.loadConfiguration(install::configurationFile(root));
+        AddressBookTables names(session);
         QCOMPARE(names.tbNames->asText(str("LastName")), str("Kept"));
     }
 

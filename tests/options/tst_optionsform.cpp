@@ -55,7 +55,7 @@ std::optional<QString> storedChoice(SettingsFile& file)
 
 std::unique_ptr<Program> start(const test::ProgramDirectory& dir, const Services& services)
 {
-    auto program = std::make_unique<Program>(dir.path(), services);
+    auto program = std::make_unique<Program>(dir.path(), dir.session(), services);
     program->mainMenu()->show();
     return program;
 }
@@ -129,12 +129,12 @@ QString writeSource(const test::ProgramDirectory& dir, int layout, bool filled =
 {
     QString source = QDir(dir.path()).filePath(str("Old"));
     QDir().mkpath(source);
-    Session::instance().registerDatabase(str("Source"), source);
+    dir.session().registerDatabase(str("Source"), source);
     for (int module = 0; module < import::moduleCount; ++module) {
         const TableDef& def = *import::sourceTable(import::Module(module), layout);
         TableDirectory(source).create(def, catalogue::password(def));
-        Session::instance().addPassword(catalogue::password(def));
-        Table table(def, str("source"));
+        dir.session().addPassword(catalogue::password(def));
+        Table table(dir.session(), def, str("source"));
         table.setDatabaseName(str("Source"));
         table.open();
         table.insert();
@@ -206,7 +206,7 @@ private Q_SLOTS:
             test::FixedClock clock(QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
             auto program = start(dir, services);
             {
-                CollectionsTables collections;
+                CollectionsTables collections(dir.session());
                 for (const QDate& date : c.returnDates) {
                     collections.tbCDR->insert();
                     collections.tbCDR->setValue(str("CDRTitle"), str("Mix"));
@@ -317,11 +317,12 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         auto program = start(dir, services);
         const QString source = writeSource(dir, 1);
-        const auto counts = [] {
+        const auto counts = [&dir] {
             std::array<int, import::moduleCount> records{};
             for (int module = 0; module < import::moduleCount; ++module)
                 records[size_t(module)] =
-                    exchange::openTable(exchange::Module(module)).table->recordCount();
+                    exchange::openTable(dir.session(), exchange::Module(module))
+                        .table->recordCount();
             return records;
         };
         inOptions(program->mainMenu(), [&](OptionsWindow* window) {

@@ -171,7 +171,7 @@ QStringList previewPdfs(test::ScriptedServices& services, const report::Document
 struct Case {
     const char* name;
     QSizeF paper;
-    std::function<report::Document(test::ScriptedServices&, QStringList& words)> run;
+    std::function<report::Document(test::ScriptedServices&, Session&, QStringList& words)> run;
 };
 const QSizeF letter(612, 792);
 const QSizeF letterAcross(792, 612);
@@ -197,8 +197,9 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
                 const QStringList& fields)
 {
     return {name, letter,
-            [catalogue, table, fields](test::ScriptedServices& services, QStringList& words) {
-                CollectionsTables holder;
+            [catalogue, table, fields](test::ScriptedServices& services, Session& session,
+                                       QStringList& words) {
+                CollectionsTables holder(session);
                 Table& filled = *(holder.*table);
                 CollectionReport layout(catalogue, filled);
                 return laidOut(services, layout, filled, words, fields);
@@ -207,15 +208,17 @@ Case collection(const char* name, loans::Catalogue catalogue, Table* Collections
 
 Case addressBook(const char* name, bool cards, const QStringList& fields)
 {
-    return {name, letter, [cards, fields](test::ScriptedServices& services, QStringList& words) {
-                AddressBookTables holder;
-                AddressBookReport layout(*holder.tbNames);
-                return laidOut<AddressBookReport>(
-                    services, layout, *holder.tbNames, words, fields,
-                    [cards](AddressBookReport& layout) {
-                        (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
-                    });
-            }};
+    return {
+        name, letter,
+        [cards, fields](test::ScriptedServices& services, Session& session, QStringList& words) {
+            AddressBookTables holder(session);
+            AddressBookReport layout(*holder.tbNames);
+            return laidOut<AddressBookReport>(
+                services, layout, *holder.tbNames, words, fields,
+                [cards](AddressBookReport& layout) {
+                    (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
+                });
+        }};
 }
 
 // The user-defined records as their print menu prints them: every field and the memo ticked,
@@ -224,7 +227,7 @@ Case userDefined()
 {
     return {
         "user-defined records", letterAcross,
-        [](test::ScriptedServices& services, QStringList& words) {
+        [](test::ScriptedServices& services, Session& session, QStringList& words) {
             {
                 Settings settings(*services.settings);
                 settings.openKey(keys::UserDef, true);
@@ -235,7 +238,7 @@ Case userDefined()
                 for (int n = 0; n < 9; ++n)
                     settings.writeString(QStringLiteral("Label%1").arg(n + 1), str(names[n]));
             }
-            UserDefinedTables holder;
+            UserDefinedTables holder(session);
             const QHash<QString, QString> values = fillRecord(*holder.tbUserDefined);
             UserDefinedPrintMenu menu(*holder.tbUserDefined);
             services.serve(&menu);
@@ -257,8 +260,9 @@ Case userDefined()
 // The loans report over a sheet of one loan of long texts.
 Case loansReport()
 {
-    return {"loans", letter, [](test::ScriptedServices& services, QStringList& words) {
-                const LoansSheet sheet({}, QDate(2024, 3, 10));
+    return {"loans", letter,
+            [](test::ScriptedServices& services, Session& session, QStringList& words) {
+                const LoansSheet sheet(session, {}, QDate(2024, 3, 10));
                 LoansReport layout(sheet);
                 words << str("Loans") << str("Catalogue") << str("Title") << str("Return")
                       << str("Date") << str("Days") << str("Overdue");
@@ -272,15 +276,15 @@ QList<Case> everyReport()
 {
     return {
         {"journal", letter,
-         [](test::ScriptedServices& services, QStringList& words) {
-             JournalTables holder;
+         [](test::ScriptedServices& services, Session& session, QStringList& words) {
+             JournalTables holder(session);
              JournalReport layout(*holder.tbJournal1);
              return laidOut(services, layout, *holder.tbJournal1, words,
                             {str("MemoField1"), str("MemoField2")});
          }},
         {"to-do", letter,
-         [](test::ScriptedServices& services, QStringList& words) {
-             ToDoTables holder;
+         [](test::ScriptedServices& services, Session& session, QStringList& words) {
+             ToDoTables holder(session);
              ToDoReport layout(*holder.tbTodo);
              return laidOut(services, layout, *holder.tbTodo, words, {str("ToDoMemo")});
          }},
@@ -326,9 +330,9 @@ private Q_SLOTS:
             test::ScriptedServices services;
             test::ProgramDirectory dir;
             test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-            Program program(dir.path(), services);
+            Program program(dir.path(), dir.session(), services);
             QStringList source;
-            const report::Document document = c.run(services, source);
+            const report::Document document = c.run(services, dir.session(), source);
             QTemporaryDir files;
             for (const QString& file : previewPdfs(services, document, files)) {
                 const QString where = str(c.name) + str(", ") + QFileInfo(file).fileName();
@@ -374,7 +378,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        Program program(dir.path(), services);
+        Program program(dir.path(), dir.session(), services);
         const auto check = [](QWidget* window, const QStringList& captions) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -405,17 +409,17 @@ private Q_SLOTS:
         check(program.mainMenu()->addressBookWindow(),
               {"Pager", "Next", "Page", "Unfilter", "New", "Delete", "Close"});
         {
-            JournalTables holder;
+            JournalTables holder(dir.session());
             JournalWindow journal(holder, program.context());
             check(&journal, {"New", "Insert", "Delete", "Cancel", "Search", "Close", "Calendar"});
         }
         {
-            ToDoTables holder;
+            ToDoTables holder(dir.session());
             ToDoWindow todo(holder, program.context());
             check(&todo, {"New", "Delete", "Search", "Filter", "Unfilter", "Calendar", "Close"});
         }
         {
-            CollectionsTables holder;
+            CollectionsTables holder(dir.session());
             CollectionsWindow collections(holder, program.context());
             check(&collections,
                   {"CD", "CD-R/RW", "Tapes", "Books", "New", "Delete", "Unfilter", "Close"});

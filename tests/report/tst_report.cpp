@@ -34,7 +34,7 @@ struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    JournalTables holder;
+    JournalTables holder{dir.session()};
     report::Report report{nullptr, holder.tbJournal1};
 
     explicit Fixture(int entries)

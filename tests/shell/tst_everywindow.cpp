@@ -84,7 +84,7 @@ void everyWindow(const std::function<void(const QString&, QWidget*)>& check,
 {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    Program program(dir.path(), services);
+    Program program(dir.path(), dir.session(), services);
     MainMenu* menu = program.mainMenu();
     menu->show();
     check(str("main menu"), menu);

@@ -62,7 +62,7 @@ bool clickTools(Program& program, const std::function<void(ToolsLocationDialog*)
 struct Started {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    Program program{dir.path(), services};
+    Program program{dir.path(), dir.session(), services};
     Started() { program.mainMenu()->show(); }
 };
 

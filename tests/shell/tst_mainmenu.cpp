@@ -69,7 +69,7 @@ QStringList entries(const QString& directory)
 // Starts the program on the directory and shows its main menu, as the program entry does.
 std::unique_ptr<Program> start(const test::ProgramDirectory& dir, const Services& services)
 {
-    auto program = std::make_unique<Program>(dir.path(), services);
+    auto program = std::make_unique<Program>(dir.path(), dir.session(), services);
     program->mainMenu()->show();
     return program;
 }
@@ -111,7 +111,7 @@ QStringList layoutFaults(QWidget* menu)
 
 // A holder that cannot open its table, for the opener.
 struct FailingHolder : QObject {
-    explicit FailingHolder(QObject*) { throw Error(str("Cannot open table \"X.DB\": gone.")); }
+    FailingHolder(Session&, QObject*) { throw Error(str("Cannot open table \"X.DB\": gone.")); }
 };
 // A module window that remembers the holder it was made over.
 struct ProbeWindow : QDialog {
@@ -235,8 +235,8 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         {
             // Data holds a table already: a first start must never replace it.
-            Session::instance().addPassword(str("7qt42mkw"));
-            AddressBookTables names;
+            dir.session().addPassword(str("7qt42mkw"));
+            AddressBookTables names(dir.session());
             names.tbNames->insert();
             names.tbNames->setValue(str("LastName"), str("Restored"));
             names.tbNames->post();
@@ -244,8 +244,8 @@ private Q_SLOTS:
         // Restored under a name in other letter case: it is the same table all the same.
         QFile::rename(dir.filePath(str("Data/QYName2.DB")), dir.filePath(str("Data/qyname2.db")));
         QFile::remove(dir.filePath(str("Data/ToDo2.db")));
-        Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
-        Session::instance().setDatabasePath(str("Quilbase"), dir.dataPath());
+        dir.session().setDatabasePath(str("Quilbase"), dir.filePath(str("Elsewhere")));
+        dir.session().setDatabasePath(str("Quilbase"), dir.dataPath());
 
         auto program = start(dir, services);
         MainMenu* menu = program->mainMenu();
@@ -472,7 +472,7 @@ private Q_SLOTS:
         RescueAnswers answers(choice);
         std::unique_ptr<Program> program;
         try {
-            program = std::make_unique<Program>(f.dir.path(), f.services);
+            program = std::make_unique<Program>(f.dir.path(), f.dir.session(), f.services);
         } catch (const StartDeclined&) {
             QVERIFY(!program);
         }
@@ -506,7 +506,7 @@ private Q_SLOTS:
         }
         program->mainMenu()->show();
         // The other tables work as ever.
-        QCOMPARE(JournalTables().tbJournal1->recordCount(), 3);
+        QCOMPARE(JournalTables(f.dir.session()).tbJournal1->recordCount(), 3);
         if (choice == str("RescueRestore")) {
             QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
             QCOMPARE(contents(aside + str("/QYName2.DB")), damaged);
@@ -564,7 +564,7 @@ private Q_SLOTS:
         RescueAnswers answers(str("RescueQuit"));
         const qint64 readBefore = bytesReadSoFar();
         try {
-            Program program(dir.path(), services);
+            Program program(dir.path(), dir.session(), services);
         } catch (const StartDeclined&) {
             QVERIFY(asked);
         }
@@ -600,7 +600,7 @@ private Q_SLOTS:
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
             if (auto* window = qobject_cast<JournalWindow*>(QApplication::activeModalWidget())) {
-                entriesShown = JournalTables().tbJournal1->recordCount();
+                entriesShown = JournalTables(f.dir.session()).tbJournal1->recordCount();
                 window->reject();
             }
         });
@@ -636,7 +636,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         // Without the folder of the tables the message names the folder and the ways back.
         QVERIFY(QDir(dir.filePath(str("Data"))).removeRecursively());
-        QCOMPARE(test::failureText([&] { Program program(dir.path(), services); }),
+        QCOMPARE(test::failureText([&] { Program program(dir.path(), dir.session(), services); }),
                  str("The folder that holds the tables is missing: %1/Data\n\nTo go on with your "
                      "records, make that folder again and copy the table files of your last "
                      "backup into it (backups go to %1/BackUp unless you chose another folder). "

@@ -70,10 +70,10 @@ int main(int argc, char** argv)
     // Never outlive the test that started us, whatever becomes of it.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     try {
-        ql::Session::instance().loadConfiguration(
-            ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
-        ql::JournalTables journal;
-        ql::AddressBookTables names;
+        ql::Session session;
+        session.loadConfiguration(ql::install::configurationFile(QString::fromLocal8Bit(argv[1])));
+        ql::JournalTables journal(session);
+        ql::AddressBookTables names(session);
         for (qint64 counter = 1;; ++counter) {
             postAndReport(*journal.tbJournal1, "journal", QStringLiteral("JournalCode"),
                           QStringLiteral("MemoField1"), counter);

@@ -59,10 +59,10 @@ bool takeReports(QProcess& writer, Reports& reports, int& count)
 
 // Checks that every reported record is stored with its value; `stored` gets the number of
 // records in both tables.
-void verifyReports(const Reports& reports, int& stored)
+void verifyReports(ql::Session& session, const Reports& reports, int& stored)
 {
-    const ql::JournalTables journal;
-    const ql::AddressBookTables names;
+    const ql::JournalTables journal(session);
+    const ql::AddressBookTables names(session);
     const struct {
         const char* tag;
         Table* table;
@@ -164,7 +164,7 @@ private Q_SLOTS:
                     QCOMPARE(kept, held);
                 }
                 const int storedBefore = stored;
-                verifyReports(reports, stored);
+                verifyReports(dir.session(), reports, stored);
                 if (QTest::currentTestFailed())
                     return;
                 // At most one record was posted, or twenty appended, and not yet reported when the
@@ -190,7 +190,7 @@ private Q_SLOTS:
             const QString note =
                 QStringLiteral("Ünïcödé memo that is far longer than its width. ").repeated(6);
             {
-                ql::AddressBookTables book;
+                ql::AddressBookTables book(dir.session());
                 Table& names = *book.tbNames;
                 names.insert();
                 names.setAsText(QStringLiteral("LastName"), typed);
@@ -198,7 +198,7 @@ private Q_SLOTS:
                 QCOMPARE(names.asText(QStringLiteral("LastName")), first30);
                 names.post();
             }
-            ql::AddressBookTables book;
+            ql::AddressBookTables book(dir.session());
             Table& names = *book.tbNames;
             QCOMPARE(names.recordCount(), 1);
             QCOMPARE(names.asText(QStringLiteral("LastName")), first30);
@@ -213,7 +213,7 @@ private Q_SLOTS:
         try {
             ql::test::ProgramDirectory dir;
             {
-                ql::ToDoTables holder;
+                ql::ToDoTables holder(dir.session());
                 Table& todo = *holder.tbTodo;
                 todo.insert();
                 todo.setAsText(QStringLiteral("ToDoMemo"), QStringLiteral("Renew the passport"));
@@ -232,7 +232,7 @@ private Q_SLOTS:
                 QCOMPARE(todo.asDate(QStringLiteral("ToDoByDate")), QDate(2026, 5, 25));
                 todo.post();
             }
-            ql::ToDoTables holder;
+            ql::ToDoTables holder(dir.session());
             Table& todo = *holder.tbTodo;
             QCOMPARE(todo.recordCount(), 1);
             QCOMPARE(todo.asText(QStringLiteral("ToDoMemo")), QStringLiteral("Renew the passport"));
@@ -263,10 +263,10 @@ private Q_SLOTS:
             if (blocker == Blocker::ReadOnlyFolder && geteuid() == 0)
                 QSKIP("The superuser writes to read-only files");
             ql::test::ProgramDirectory dir;
-            ql::Session::instance().setBusyTimeout(50);
+            dir.session().setBusyTimeout(50);
             const QString path = tablePath(dir, ql::catalogue::names());
             {
-                ql::AddressBookTables book;
+                ql::AddressBookTables book(dir.session());
                 Table& names = *book.tbNames;
                 typeName(names);
                 std::optional<ql::sql::Database> other;
@@ -313,7 +313,7 @@ private Q_SLOTS:
                 QCOMPARE(names.recordCount(), 1);
             }
             QCOMPARE(integrityOf(path), QStringLiteral("ok"));
-            ql::AddressBookTables book;
+            ql::AddressBookTables book(dir.session());
             QCOMPARE(book.tbNames->recordCount(), 1);
             checkTypedName(*book.tbNames);
         } catch (const ql::Error& e) {

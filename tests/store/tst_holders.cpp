@@ -11,7 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <tuple>
 #include <unistd.h>
 
 using namespace ql;
@@ -29,9 +31,9 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-template <typename Holder> QString openFailure()
+template <typename Holder> QString openFailure(Session& session)
 {
-    return test::failureText([] { Holder holder; });
+    return test::failureText([&session] { Holder holder(session); });
 }
 
 QStringList fieldNames(const Table& t)
@@ -91,7 +93,7 @@ private Q_SLOTS:
         QFETCH(QString, company);
         QFETCH(QString, expected);
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         t.insert();
         t.setValue(str("FirstName"), first);
@@ -107,7 +109,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         const QDateTime started(QDate(1999, 12, 31), QTime(23, 59, 59));
         test::FixedClock clock(started);
-        JournalTables dm;
+        JournalTables dm(dir.session());
         Table& t = *dm.tbJournal1;
         t.insert();
         QCOMPARE(t.asDateTime(str("DateTimeStamp")), started);
@@ -130,26 +132,26 @@ private Q_SLOTS:
     void holdersOpenInTheirOrdersAndListTheirFields()
     {
         test::ProgramDirectory dir;
-        AddressBookTables names;
+        AddressBookTables names(dir.session());
         QCOMPARE(names.tbNames->indexName(), str("idxLastName"));
         const QStringList nameFields = fieldNames(*names.tbNames);
         QCOMPARE(nameFields.size(), 41);
         QCOMPARE(nameFields.indexOf(str("FirstLastCompany")),
                  nameFields.indexOf(str("AdAddress4")) + 1);
-        CollectionsTables collection;
+        CollectionsTables collection(dir.session());
         QCOMPARE(fieldNames(*collection.tbCD).last(), str("CDDate"));
         QCOMPARE(fieldNames(*collection.tbTapes).last(), str("TpDate"));
         QCOMPARE(fieldNames(*collection.tbBooks).last(), str("BkPubDate"));
         QCOMPARE(collection.tbBooks->indexName(), str("idxBkTitle"));
         QCOMPARE(collection.dsBooks->dataSet(), collection.tbBooks);
-        JournalTables journal;
+        JournalTables journal(dir.session());
         QCOMPARE(journal.tbJournal1->indexField().name, str("DateTimeStamp"));
     }
 
     void tablesOpenOnlyWithTheirPassword()
     {
         test::ProgramDirectory dir;
-        Table bare(catalogue::names(), str("tbNames"));
+        Table bare(dir.session(), catalogue::names(), str("tbNames"));
         bare.setDatabaseName(str("Quilbase"));
         QVERIFY_THROWS_EXCEPTION(Error, bare.open()); // no password registered yet
 
@@ -157,11 +159,11 @@ private Q_SLOTS:
         const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
         QFile::remove(path);
         TableDirectory(dir.dataPath()).create(catalogue::names(), str("wrongpw1"));
-        const QString text = openFailure<AddressBookTables>();
+        const QString text = openFailure<AddressBookTables>(dir.session());
         QVERIFY2(text.contains(str("QYName2.DB")) && text.contains(str("password")),
                  qPrintable(text));
-        Session::instance().addPassword(str("wrongpw1"));
-        AddressBookTables opened;
+        dir.session().addPassword(str("wrongpw1"));
+        AddressBookTables opened(dir.session());
         QVERIFY(opened.tbNames->isOpen());
     }
 
@@ -170,12 +172,12 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         QFile::rename(QDir(dir.dataPath()).filePath(str("CollBk2.DB")),
                       QDir(dir.dataPath()).filePath(str("COLLBK2.db")));
-        CollectionsTables collection; // opens "CollBk2.DB"
+        CollectionsTables collection(dir.session()); // opens "CollBk2.DB"
         collection.tbBooks->insert();
         collection.tbBooks->setValue(str("BkTitle"), str("Dubliners"));
         collection.tbBooks->post();
 
-        Table books(catalogue::books(), str("tbBooks"));
+        Table books(dir.session(), catalogue::books(), str("tbBooks"));
         books.setDatabaseName(str("Quilbase"));
         books.setTableName(str("CollBK2.DB"));
         books.open();
@@ -200,7 +202,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write(content);
         }
-        const QString text = openFailure<AddressBookTables>();
+        const QString text = openFailure<AddressBookTables>(dir.session());
         QVERIFY2(text.startsWith(str("Cannot open table \"QYName2.DB\"")), qPrintable(text));
         QCOMPARE(fileBytes(path), content);
         QVERIFY(!QFile::exists(path + str("-journal")));
@@ -219,7 +221,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write(bytes);
         }
-        const QString text = openFailure<AddressBookTables>();
+        const QString text = openFailure<AddressBookTables>(dir.session());
         QVERIFY2(text.endsWith(str("QYName2.DB\" is damaged (database disk image is malformed). "
                                    "Restore it from a backup.")),
                  qPrintable(text));
@@ -235,8 +237,8 @@ private Q_SLOTS:
         const QString path = QDir(dir.dataPath()).filePath(str("QYName2.DB"));
         const auto mode = QFile::permissions(path);
         QFile::setPermissions(path, QFile::ReadOwner);
-        AddressBookTables names;
-        const QStringList notices = Session::instance().takeNotices();
+        AddressBookTables names(dir.session());
+        const QStringList notices = dir.session().takeNotices();
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices.first().contains(str("may not be written")), qPrintable(notices.first()));
         QCOMPARE(test::failureText([&] { names.tbNames->insert(); }), notices.first());
@@ -250,39 +252,39 @@ private Q_SLOTS:
     void aTableHeldByAnotherProgramIsReportedAsInUse()
     {
         test::ProgramDirectory dir;
-        Session::instance().setBusyTimeout(50);
+        dir.session().setBusyTimeout(50);
         sql::Database other(QDir(dir.dataPath()).filePath(str("QYName2.DB")),
                             sql::OpenMode::ReadWrite);
         other.exec("BEGIN EXCLUSIVE");
-        const QString text = openFailure<AddressBookTables>();
+        const QString text = openFailure<AddressBookTables>(dir.session());
         QVERIFY2(text.contains(str("in use by another program")), qPrintable(text));
         other.exec("COMMIT");
-        AddressBookTables opened;
+        AddressBookTables opened(dir.session());
         QVERIFY(opened.tbNames->isOpen());
     }
 
     void aMissingDataFolderIsReported()
     {
         test::ProgramDirectory dir;
-        Session::instance().setDatabasePath(str("Quilbase"), dir.filePath(str("Nowhere")));
-        const QString text = openFailure<ToDoTables>();
+        dir.session().setDatabasePath(str("Quilbase"), dir.filePath(str("Nowhere")));
+        const QString text = openFailure<ToDoTables>(dir.session());
         QVERIFY2(text.contains(str("ToDo2.db")) && text.contains(str("Nowhere")), qPrintable(text));
-        QVERIFY_THROWS_EXCEPTION(Error, Session::instance().databasePath(str("NoSuchName")));
+        QVERIFY_THROWS_EXCEPTION(Error, dir.session().databasePath(str("NoSuchName")));
     }
 
     void aDatabaseNameRegisteredForTheRunReadsWithoutWriting()
     {
         test::ProgramDirectory dir;
         {
-            JournalTables journal;
+            JournalTables journal(dir.session());
             journal.tbJournal1->insert();
             journal.tbJournal1->setValue(str("MemoField1"), str("from the old folder"));
             journal.tbJournal1->post();
         }
         const QString path = QDir(dir.dataPath()).filePath(str("Journal2.DB"));
         const QByteArray before = fileBytes(path);
-        Session::instance().registerDatabase(str("QYImport"), dir.dataPath());
-        Table source(catalogue::journal(), str("tbNoName"));
+        dir.session().registerDatabase(str("QYImport"), dir.dataPath());
+        Table source(dir.session(), catalogue::journal(), str("tbNoName"));
         source.setDatabaseName(str("qyimport"));
         source.setTableName(str("JOURNAL2.DB"));
         source.setReadOnly(true);
@@ -293,10 +295,58 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), before);
 
         // The configuration file never learns a name registered for one run.
-        Session::instance().saveConfiguration();
-        const QByteArray configuration = fileBytes(Session::instance().configurationFile());
+        dir.session().saveConfiguration();
+        const QByteArray configuration = fileBytes(dir.session().configurationFile());
         QVERIFY(!configuration.contains("QYImport"));
         QVERIFY(configuration.contains("Quilbase"));
+    }
+
+    // Two runs in one process share nothing: the same database name stands for a folder of each,
+    // a table made in each reads and writes its own file, and a password one knows opens nothing
+    // in the other.
+    void sessionsAreIndependentOfEachOther()
+    {
+        QTemporaryDir first;
+        QTemporaryDir second;
+        TableDirectory(first.path()).create(catalogue::journal(), str("alpha123"));
+        TableDirectory(second.path()).create(catalogue::journal(), str("beta4567"));
+        Session a;
+        Session b;
+        a.registerDatabase(str("Shared"), first.path());
+        b.registerDatabase(str("Shared"), second.path());
+        a.addPassword(str("alpha123"));
+        b.addPassword(str("beta4567"));
+        const auto write = [](Session& session, const char* memo) {
+            Table table(session, catalogue::journal(), str("tbJournal1"));
+            table.setDatabaseName(str("Shared"));
+            table.open();
+            table.insert();
+            table.setValue(str("MemoField1"), str(memo));
+            table.post();
+        };
+        write(a, "kept by the first");
+        write(b, "kept by the second");
+        write(b, "also by the second");
+        for (const auto& [session, folder, memos] :
+             {std::tuple<Session*, QString, QStringList>{
+                  &a, first.path(), {str("kept by the first")}},
+              {&b, second.path(), {str("kept by the second"), str("also by the second")}}}) {
+            Table table(*session, catalogue::journal(), str("tbJournal1"));
+            table.setDatabaseName(str("shared"));
+            table.open();
+            QStringList read;
+            for (table.first(); !table.eof(); table.next())
+                read << table.asText(str("MemoField1"));
+            QCOMPARE(read, memos);
+            QCOMPARE(session->databasePath(str("Shared")), folder);
+        }
+        QVERIFY(a.knowsPassword(str("alpha123")) && !a.knowsPassword(str("beta4567")));
+        QVERIFY(b.knowsPassword(str("beta4567")) && !b.knowsPassword(str("alpha123")));
+        a.registerDatabase(str("Theirs"), second.path());
+        Table theirs(a, catalogue::journal(), str("tbJournal1"));
+        theirs.setDatabaseName(str("Theirs"));
+        QVERIFY_THROWS_EXCEPTION(PasswordError, theirs.open());
+        QVERIFY_THROWS_EXCEPTION(Error, b.databasePath(str("Theirs")));
     }
 };
 

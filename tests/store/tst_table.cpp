@@ -361,7 +361,7 @@ private Q_SLOTS:
     void findNearestComparesWithoutCaseAcrossScripts()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         for (const char* last : {"Zebra", "émile", "Ärger", "smith", "Åsa", "", "Émile", "O'Neil",
                                  "42nd", "Ωmega", "Иванов"})
@@ -391,7 +391,7 @@ private Q_SLOTS:
     void rangesSelectEqualKeysAndFollowTheOrder()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         addContact(t, str("Ann"), str("Smith"));
         addContact(t, str("Bob"), str("SMITH"));
@@ -422,7 +422,7 @@ private Q_SLOTS:
     void cancelRangeKeepsTheCurrentRecord()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         for (const char* last : {"Able", "Baker", "Baker", "Charlie"})
             addContact(t, str("x"), str(last));
@@ -447,7 +447,7 @@ private Q_SLOTS:
     {
         QFETCH(int, way);
         test::ProgramDirectory dir;
-        auto dm = std::make_unique<AddressBookTables>();
+        auto dm = std::make_unique<AddressBookTables>(dir.session());
         Table& t = *dm->tbNames;
         addContact(t, str("a"), str("Alpha"));
         addContact(t, str("b"), str("Bravo"));
@@ -489,7 +489,7 @@ private Q_SLOTS:
         leave();
         QCOMPARE(t.state(), way == 7 ? TableState::Insert : TableState::Browse);
         dm.reset(); // closing discards only what is still pending
-        AddressBookTables reopened;
+        AddressBookTables reopened(dir.session());
         reopened.tbNames->findNearestText(str("bravo"));
         QCOMPARE(reopened.tbNames->asText(str("Company")), str("Changed"));
         QCOMPARE(reopened.tbNames->recordCount(), 3);
@@ -498,7 +498,7 @@ private Q_SLOTS:
     void anUnchangedNewRecordIsDroppedWhenLeft()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         addContact(t, str("a"), str("Alpha"));
         t.insert();
@@ -513,7 +513,7 @@ private Q_SLOTS:
     void cancelAbandonsThePendingRecord()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         addContact(t, str("a"), str("Alpha"), str("Old"));
         addContact(t, str("b"), str("Bravo"));
@@ -537,21 +537,21 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         {
-            AddressBookTables dm;
+            AddressBookTables dm(dir.session());
             addContact(*dm.tbNames, str("a"), str("Alpha"));
             dm.tbNames->edit();
             dm.tbNames->setValue(str("LastName"), str("Lost"));
             dm.tbNames->insert();
             dm.tbNames->setValue(str("LastName"), str("Typed"));
         }
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         QCOMPARE(column(*dm.tbNames, "LastName"), QStringList({"Lost"}));
     }
 
     void aPostedRecordTakesItsPlaceInTheOrder()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         QSignalSpy resets(&t, &Table::rowsReset);
         for (const char* last : {"Delta", "Alpha", "Charlie"})
@@ -579,7 +579,7 @@ private Q_SLOTS:
     void deleteMovesToTheNextOrPreviousRecord()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         try {
             t.deleteRecord();
@@ -607,7 +607,7 @@ private Q_SLOTS:
     void keysAreNeverReused()
     {
         test::ProgramDirectory dir;
-        UserDefinedTables dm;
+        UserDefinedTables dm(dir.session());
         Table& t = *dm.tbUserDefined;
         QList<qint64> keys;
         for (const char* label : {"first", "second", "third"}) {
@@ -629,7 +629,7 @@ private Q_SLOTS:
     void scanningToTheEndVisitsEveryRecordOnce()
     {
         test::ProgramDirectory dir;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         t.first();
         QVERIFY(t.eof() && t.bof());
@@ -648,8 +648,8 @@ private Q_SLOTS:
     void anotherWriterIsSeenOnTheNextMove()
     {
         test::ProgramDirectory dir;
-        AddressBookTables first;
-        AddressBookTables second;
+        AddressBookTables first(dir.session());
+        AddressBookTables second(dir.session());
         addContact(*first.tbNames, str("a"), str("Alpha"));
         QCOMPARE(second.tbNames->recordCount(), 0);
         second.tbNames->first();
@@ -685,7 +685,7 @@ private Q_SLOTS:
         QFETCH(int, held);
         test::ProgramDirectory dir;
         const QString path = dir.filePath(str("Data/QYName2.DB"));
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         addContact(t, str("a"), str("Alpha"));
         sql::Database(path, sql::OpenMode::ReadWrite).exec(drop.constData());
@@ -711,8 +711,8 @@ private Q_SLOTS:
     void aRecordChangedByAnotherProgramIsNotOverwritten()
     {
         test::ProgramDirectory dir;
-        AddressBookTables first;
-        AddressBookTables second;
+        AddressBookTables first(dir.session());
+        AddressBookTables second(dir.session());
         addContact(*first.tbNames, str("Ann"), str("Alpha"));
         addContact(*first.tbNames, str("Bob"), str("Bravo"));
         Table& mine = *first.tbNames;
@@ -800,15 +800,15 @@ private Q_SLOTS:
         for (const QString& last : distinct)
             expected << str("c") + last.mid(3);
 
-        QCOMPARE(scanned(*AddressBookTables().tbNames, "FirstName"), expected);
-        QCOMPARE(AddressBookTables().tbNames->recordCount(), int(expected.size()));
+        QCOMPARE(scanned(*AddressBookTables(dir.session()).tbNames, "FirstName"), expected);
+        QCOMPARE(AddressBookTables(dir.session()).tbNames->recordCount(), int(expected.size()));
         {
-            AddressBookTables dm;
+            AddressBookTables dm(dir.session());
             dm.tbNames->last();
             QCOMPARE(dm.tbNames->asText(str("FirstName")), expected.last());
         }
         {
-            AddressBookTables dm;
+            AddressBookTables dm(dir.session());
             dm.tbNames->moveToRow(300);
             QCOMPARE(dm.tbNames->asText(str("FirstName")), expected[300]);
             dm.tbNames->findNearestText(str("ZED"));
@@ -816,7 +816,7 @@ private Q_SLOTS:
         }
 
         // Records another program stores before the rest is read are all there at the next move.
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         store(dir.filePath(str("Data/QYName2.DB")), {"FirstName", "LastName"},
               {{"first", ""}, {"last", "Zzz"}});
         QVERIFY(dm.tbNames->recordCount() >= int(expected.size()));
@@ -839,14 +839,14 @@ private Q_SLOTS:
         store(dir.filePath(str("Data/UserDa.db")), {"Label1"}, rows);
         {
             // The count before the rest is read follows posts and deletes.
-            UserDefinedTables dm;
+            UserDefinedTables dm(dir.session());
             Table& t = *dm.tbUserDefined;
             QCOMPARE(t.recordCount(), 300);
             t.insert();
             t.setValue(str("Label1"), str("new"));
             t.post();
             QCOMPARE(t.recordCount(), 301);
-            UserDefinedTables other;
+            UserDefinedTables other(dir.session());
             other.tbUserDefined->deleteRecord();
             other.tbUserDefined->deleteRecord();
             QCOMPARE(other.tbUserDefined->recordCount(), 299);
@@ -855,7 +855,7 @@ private Q_SLOTS:
         expected.removeFirst();
         expected.removeFirst();
         expected << str("new");
-        UserDefinedTables dm;
+        UserDefinedTables dm(dir.session());
         QCOMPARE(scanned(*dm.tbUserDefined, "Label1"), expected);
     }
 
@@ -868,7 +868,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         const QString path = dir.filePath(str("Data/QYName2.DB"));
         OrderWalk walk(path);
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         QCOMPARE(scanned(t, "FirstName"), walk.order());
         for (int step = 0; step < 400; ++step) {
@@ -919,7 +919,7 @@ private Q_SLOTS:
         const QStringList able = everyThird(1);
         QStringList baker = everyThird(0);
         QStringList cole = everyThird(2);
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         QCOMPARE(column(t, "FirstName"), able + baker + cole);
 
@@ -944,8 +944,8 @@ private Q_SLOTS:
     void anOrderShownAgainShowsEveryWriteSince()
     {
         test::ProgramDirectory dir;
-        AddressBookTables first;
-        AddressBookTables second;
+        AddressBookTables first(dir.session());
+        AddressBookTables second(dir.session());
         Table& t = *second.tbNames;
         addContact(*first.tbNames, str("b"), str("Baker"));
         addContact(*first.tbNames, str("a"), str("Able"));
@@ -1015,8 +1015,8 @@ private Q_SLOTS:
         QFETCH(QStringList, typed);
         QFETCH(QString, expected);
         test::ProgramDirectory dir;
-        AddressBookTables names;
-        ToDoTables toDos;
+        AddressBookTables names(dir.session());
+        ToDoTables toDos(dir.session());
         Table& t = toDo ? *toDos.tbTodo : *names.tbNames;
         const auto set = [&t](const QStringList& values) {
             for (qsizetype i = 0; i + 1 < values.size(); i += 2)
@@ -1057,7 +1057,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         {
-            AddressBookTables dm;
+            AddressBookTables dm(dir.session());
             addContact(*dm.tbNames, str("Ann"), str("Alpha"));
             addContact(*dm.tbNames, str("Bob"), str("Bravo"));
         }
@@ -1120,17 +1120,18 @@ private Q_SLOTS:
                  QStringList({"CollBk2.DB", "CollCD2.DB", "CollCDR2.DB", "CollTp2.DB",
                               "Journal2.DB", "QYName2.DB", "TODO2.DB", "UserDa.db"}));
 
-        QVERIFY(tables.storedFields(str("Nothing.DB")).isEmpty());
-        QVERIFY_THROWS_EXCEPTION(PasswordError, tables.storedFields(str("ToDo2.db")));
-        Session::instance().addPassword(str("secret1"));
-        QCOMPARE(tables.storedFields(str("ToDo2.db")),
+        QVERIFY(tables.storedFields(dir.session(), str("Nothing.DB")).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(PasswordError,
+                                 tables.storedFields(dir.session(), str("ToDo2.db")));
+        dir.session().addPassword(str("secret1"));
+        QCOMPARE(tables.storedFields(dir.session(), str("ToDo2.db")),
                  QSet<QString>({"todocode", "todobydate", "todomemo", "extrafield"}));
     }
 
     void valuesKeepTheirTypes()
     {
         test::ProgramDirectory dir;
-        ToDoTables dm;
+        ToDoTables dm(dir.session());
         Table& t = *dm.tbTodo;
         try {
             t.setValue(str("ToDoMemo"), str("x"));

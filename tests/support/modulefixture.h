@@ -23,13 +23,14 @@ template <typename Holder, typename Window> struct ModuleFixture {
     ScriptedServices services;
     ProgramDirectory dir;
     FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<Holder> holder;
     std::unique_ptr<Window> window;
 
     // A window made over its holder and what the run's windows share.
     explicit ModuleFixture(const std::function<void(Holder&)>& fill)
-        : holder(std::make_unique<Holder>())
+        : holder(std::make_unique<Holder>(dir.session()))
     {
         fill(*holder);
         window = std::make_unique<Window>(*holder, context());

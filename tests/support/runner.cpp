@@ -16,7 +16,8 @@ void say(const QByteArray& line)
     std::fflush(stdout);
 }
 
-std::optional<QString> openProgramDirectory(int argc, char** argv, int arguments, const char* usage)
+std::optional<QString> openProgramDirectory(Session& session, int argc, char** argv, int arguments,
+                                            const char* usage)
 {
     if (argc != arguments + 1) {
         std::fprintf(stderr, "usage: %s\n", usage);
@@ -25,7 +26,7 @@ std::optional<QString> openProgramDirectory(int argc, char** argv, int arguments
     // Never outlive the test that started us, whatever becomes of it.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     const QString programDirectory = QString::fromLocal8Bit(argv[1]);
-    Session::instance().loadConfiguration(install::configurationFile(programDirectory));
+    session.loadConfiguration(install::configurationFile(programDirectory));
     return programDirectory;
 }
 

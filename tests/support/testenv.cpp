@@ -1,7 +1,6 @@
 #include "support/testenv.h"
 
 #include "install/install.h"
-#include "store/session.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +9,8 @@ namespace ql::test {
 
 ProgramDirectory::ProgramDirectory()
 {
-    Session::instance().reset();
     install::layOut(path());
-    Session::instance().loadConfiguration(install::configurationFile(path()));
+    m_session.loadConfiguration(install::configurationFile(path()));
 }
 
 QString ProgramDirectory::path() const
@@ -22,7 +20,6 @@ QString ProgramDirectory::path() const
 
 ProgramDirectory::~ProgramDirectory()
 {
-    Session::instance().reset();
     // Tests may take away write permission; give it back so the folder can be removed.
     for (const QString& sub : {QStringLiteral("Data"), QStringLiteral("Temp")})
         QFile::setPermissions(filePath(sub), QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/session.h"
 #include "support/storeenv.h"
 
 #include <QString>
@@ -7,9 +8,9 @@
 
 namespace ql::test {
 
-// A fresh program directory laid out by the installer, with a new session pointing at it (no
-// passwords known, "Quilbase" naming its Data folder). Removed with everything in it at the end.
-// The settings file goes with the services (support/dialogs.h).
+// A fresh program directory laid out by the installer, with a session of its own pointing at it
+// (no passwords known, "Quilbase" naming its Data folder). Removed with everything in it at the
+// end. The settings file goes with the services (support/dialogs.h).
 class ProgramDirectory {
 public:
     ProgramDirectory();
@@ -20,9 +21,13 @@ public:
     QString path() const;
     QString dataPath() const;
     QString filePath(const QString& relative) const;
+    // The session of the test's run, loaded with the directory's configuration; whoever reads
+    // the directory may register names and passwords in it.
+    Session& session() const { return m_session; }
 
 private:
     QTemporaryDir m_dir;
+    mutable Session m_session;
 };
 
 } // namespace ql::test

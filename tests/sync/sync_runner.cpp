@@ -10,6 +10,7 @@
 //
 // The test that starts it kills it at any moment in between.
 
+#include "store/session.h"
 #include "support/runner.h"
 #include "sync/syncwork.h"
 
@@ -18,8 +19,9 @@
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
+    ql::Session session;
     const std::optional<QString> programDirectory = ql::test::openProgramDirectory(
-        argc, argv, 3, "sync-runner PROGRAM-DIRECTORY SERVER PASSWORD");
+        session, argc, argv, 3, "sync-runner PROGRAM-DIRECTORY SERVER PASSWORD");
     if (!programDirectory)
         return 2;
     ql::sync::Account account;
@@ -30,7 +32,7 @@ int main(int argc, char** argv)
     ql::test::Unattended progress("status ", true);
     try {
         const ql::sync::Outcome outcome =
-            ql::sync::run(*programDirectory, account, QString::fromLocal8Bit(argv[3]), progress);
+            ql::sync::run(session, account, QString::fromLocal8Bit(argv[3]), progress);
         ql::test::say("done " + outcome.summary().toUtf8() + '\n');
     } catch (const ql::sync::SyncError& e) {
         ql::test::say(QByteArray("failed ") + e.what() + '\n');

@@ -1,9 +1,7 @@
 #include "sync/synctest.h"
 
 #include "addressbook/addressbooktables.h"
-#include "install/install.h"
 #include "journal/journaltables.h"
-#include "store/session.h"
 #include "store/tablebulk.h"
 #include "support/dialogs.h"
 
@@ -32,20 +30,19 @@ struct Opened {
     std::unique_ptr<QObject> holder;
     Table* table = nullptr;
 };
-Opened open(const ProgramDirectory& directory, Module module)
+Opened open(ProgramDirectory& directory, Module module)
 {
-    use(directory);
     Opened opened;
     if (module == Module::Contacts) {
-        auto* holder = new AddressBookTables;
+        auto* holder = new AddressBookTables(directory.session());
         opened.table = holder->tbNames;
         opened.holder.reset(holder);
     } else if (module == Module::ToDo) {
-        auto* holder = new ToDoTables;
+        auto* holder = new ToDoTables(directory.session());
         opened.table = holder->tbTodo;
         opened.holder.reset(holder);
     } else {
-        auto* holder = new JournalTables;
+        auto* holder = new JournalTables(directory.session());
         opened.table = holder->tbJournal1;
         opened.holder.reset(holder);
     }
@@ -63,13 +60,7 @@ bool findRecord(Table& table, const QString& field, const QString& value)
 
 } // namespace
 
-void use(const ProgramDirectory& directory)
-{
-    Session::instance().loadConfiguration(install::configurationFile(directory.path()));
-}
-
-void addRecord(const ProgramDirectory& directory, Module module,
-               const QMap<QString, QVariant>& values)
+void addRecord(ProgramDirectory& directory, Module module, const QMap<QString, QVariant>& values)
 {
     const Opened opened = open(directory, module);
     opened.table->insert();
@@ -78,7 +69,7 @@ void addRecord(const ProgramDirectory& directory, Module module,
     opened.table->post();
 }
 
-void changeRecord(const ProgramDirectory& directory, Module module, const QString& field,
+void changeRecord(ProgramDirectory& directory, Module module, const QString& field,
                   const QString& value, const QMap<QString, QVariant>& changes)
 {
     const Opened opened = open(directory, module);
@@ -90,7 +81,7 @@ void changeRecord(const ProgramDirectory& directory, Module module, const QStrin
     opened.table->post();
 }
 
-void deleteRecord(const ProgramDirectory& directory, Module module, const QString& field,
+void deleteRecord(ProgramDirectory& directory, Module module, const QString& field,
                   const QString& value)
 {
     const Opened opened = open(directory, module);
@@ -99,7 +90,7 @@ void deleteRecord(const ProgramDirectory& directory, Module module, const QStrin
     opened.table->deleteRecord();
 }
 
-QStringList listed(const ProgramDirectory& directory, Module module)
+QStringList listed(ProgramDirectory& directory, Module module)
 {
     const Opened opened = open(directory, module);
     const QStringList fields = listedFields(module);
@@ -125,12 +116,12 @@ sync::Account accountOf(const Radicale& server)
     return account;
 }
 
-sync::Outcome syncWith(const ProgramDirectory& directory, const Radicale& server,
-                       const QString& password, const sync::ConflictChooser& choose)
+sync::Outcome syncWith(ProgramDirectory& directory, const Radicale& server, const QString& password,
+                       const sync::ConflictChooser& choose)
 {
     ScriptedProgress progress;
     try {
-        return sync::run(directory.path(), accountOf(server), password, progress, choose);
+        return sync::run(directory.session(), accountOf(server), password, progress, choose);
     } catch (const std::exception& e) {
         // The test names the failure it did not expect.
         qWarning("The sync failed: %s", e.what());

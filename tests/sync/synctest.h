@@ -8,27 +8,24 @@
 #include <QVariant>
 
 // What the sync tests share: a program directory's records read and changed through its tables,
-// and a sync of it with the test's server.
+// in its own session, and a sync of it with the test's server.
 namespace ql::test {
 
 enum class Module { Contacts, ToDo, Journal };
 
-// Makes the program directory's tables the ones the session names.
-void use(const ProgramDirectory& directory);
 // Adds a record with the values given by field name.
-void addRecord(const ProgramDirectory& directory, Module module,
-               const QMap<QString, QVariant>& values);
+void addRecord(ProgramDirectory& directory, Module module, const QMap<QString, QVariant>& values);
 // Changes a field of the first record whose `field` reads `value`; deletes it with no `changes`.
-void changeRecord(const ProgramDirectory& directory, Module module, const QString& field,
+void changeRecord(ProgramDirectory& directory, Module module, const QString& field,
                   const QString& value, const QMap<QString, QVariant>& changes);
-void deleteRecord(const ProgramDirectory& directory, Module module, const QString& field,
+void deleteRecord(ProgramDirectory& directory, Module module, const QString& field,
                   const QString& value);
 // Each record as its texts of the fields the server carries that the tests set, joined by "|",
 // sorted: "Ada|Lovelace|555-0100|ada@example.org".
-QStringList listed(const ProgramDirectory& directory, Module module);
+QStringList listed(ProgramDirectory& directory, Module module);
 
 sync::Account accountOf(const Radicale& server);
-sync::Outcome syncWith(const ProgramDirectory& directory, const Radicale& server,
+sync::Outcome syncWith(ProgramDirectory& directory, const Radicale& server,
                        const QString& password = QString::fromLatin1(Radicale::kPassword),
                        const sync::ConflictChooser& choose = {});
 

@@ -27,7 +27,7 @@ QDateTime at(int day, int hour)
     return QDateTime(QDate(2026, 3, day), QTime(hour, 30));
 }
 
-void addContact(const ProgramDirectory& dir, const QString& first, const QString& last,
+void addContact(ProgramDirectory& dir, const QString& first, const QString& last,
                 const QString& phone = {})
 {
     addRecord(dir, Module::Contacts,
@@ -139,7 +139,7 @@ private Q_SLOTS:
         const QStringList toDo{"|Call the bank\nabout the loan"};
         const QStringList journal{"2026-03-14 09:30:00.000|Rain all day|",
                                   "2026-03-15 08:30:00.000|Sun|"};
-        for (const ProgramDirectory* dir : {&a, &b}) {
+        for (ProgramDirectory* dir : {&a, &b}) {
             QCOMPARE(listed(*dir, Module::Contacts), contacts);
             QCOMPARE(listed(*dir, Module::ToDo), toDo);
             QCOMPARE(listed(*dir, Module::Journal), journal);
@@ -155,7 +155,7 @@ private Q_SLOTS:
         server.makeCollections();
         ProgramDirectory a;
         ProgramDirectory b;
-        for (const ProgramDirectory* dir : {&a, &b}) {
+        for (ProgramDirectory* dir : {&a, &b}) {
             addContact(*dir, "Ada", "Lovelace", "555-0100");
             addRecord(*dir, Module::ToDo, {{"ToDoMemo", "Buy stamps"}});
         }
@@ -164,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(syncWith(a, server).summary(), QStringLiteral("0 received, 3 sent, 0 conflicts"));
         QCOMPARE(syncWith(b, server).summary(), QStringLiteral("1 received, 1 sent, 0 conflicts"));
         QCOMPARE(syncWith(a, server).summary(), QStringLiteral("1 received, 0 sent, 0 conflicts"));
-        for (const ProgramDirectory* dir : {&a, &b}) {
+        for (ProgramDirectory* dir : {&a, &b}) {
             QCOMPARE(
                 listed(*dir, Module::Contacts),
                 QStringList({"Ada|Lovelace|555-0100|", "Ada|Lovelace|555-0199|", "Alan|Turing||"}));
@@ -208,7 +208,7 @@ private Q_SLOTS:
         account.tasks = server.collection("missing");
         QCOMPARE(failureOf([&] {
                      ScriptedProgress progress;
-                     sync::run(a.path(), account, QString::fromLatin1(Radicale::kPassword),
+                     sync::run(a.session(), account, QString::fromLatin1(Radicale::kPassword),
                                progress);
                  }),
                  QStringLiteral("The Address Book was synced: 0 received, 1 sent, 0 conflicts. "
@@ -356,7 +356,7 @@ private Q_SLOTS:
         remote.server = QUrl("http://dav.example.org/");
         QCOMPARE(failureOf([&] {
                      ScriptedProgress progress;
-                     sync::run(a.path(), remote, "x", progress);
+                     sync::run(a.session(), remote, "x", progress);
                  }),
                  QStringLiteral("The address http://dav.example.org/ is not encrypted: use "
                                 "https:// for a server on another machine."));

@@ -77,7 +77,7 @@ QString settingsText(const SettingsFile& settings)
 struct StartedProgram {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    Program program{dir.path(), services};
+    Program program{dir.path(), dir.session(), services};
     MainMenu* menu = program.mainMenu();
     StartedProgram() { menu->show(); }
 };
@@ -227,7 +227,7 @@ private Q_SLOTS:
              {std::pair(str("lovelace"), str("Synced at start: 1 received, 0 sent, 0 conflicts")),
               std::pair(str("wrong"), QString())}) {
             services.prompts->inputs.enqueue(password);
-            Program program(dir.path(), services);
+            Program program(dir.path(), dir.session(), services);
             program.mainMenu()->show();
             QTRY_COMPARE_WITH_TIMEOUT(services.prompts->inputs.size(), 0, 60000);
             if (shown.isEmpty()) {

@@ -19,7 +19,8 @@ namespace {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
 
     explicit Fixture(const QList<Row>& rows) { fill(path(), rows); }
     QString path() const { return dir.filePath(str("Data/QYName2.DB")); }
@@ -68,7 +69,8 @@ private Q_SLOTS:
         Fixture f(tenRecords());
         const QByteArray before = storedState(f.path());
         test::ScriptedProgress counting;
-        const tools::Compactor::Result counted = tools::Compactor(0, false).run(counting);
+        const tools::Compactor::Result counted =
+            tools::Compactor(f.dir.session(), 0, false).run(counting);
         QVERIFY(counted.finished);
         QCOMPARE(counted.identical, 3);
         QCOMPARE(counted.total, 10);
@@ -81,7 +83,8 @@ private Q_SLOTS:
                 "Are you sure you want to delete identical records? \r Deleted entries cannot "
                 "be recovered. \t");
         test::ScriptedProgress declining;
-        const tools::Compactor::Result declined = tools::Compactor(0, true).run(declining);
+        const tools::Compactor::Result declined =
+            tools::Compactor(f.dir.session(), 0, true).run(declining);
         QVERIFY(!declined.finished);
         QCOMPARE(declined.note, str("Compact Aborted"));
         QCOMPARE(declining.questions, QStringList({question}));
@@ -89,7 +92,8 @@ private Q_SLOTS:
 
         test::ScriptedProgress deleting;
         deleting.confirmations << true;
-        const tools::Compactor::Result deleted = tools::Compactor(0, true).run(deleting);
+        const tools::Compactor::Result deleted =
+            tools::Compactor(f.dir.session(), 0, true).run(deleting);
         QVERIFY(deleted.finished);
         QCOMPARE(deleted.identical, 0);
         QCOMPARE(deleted.total, 7);
@@ -112,14 +116,15 @@ private Q_SLOTS:
         for (const auto& c : nothing) {
             test::ScriptedProgress none;
             none.confirmations << true;
-            const tools::Compactor::Result result = tools::Compactor(c.criterion, true).run(none);
+            const tools::Compactor::Result result =
+                tools::Compactor(f.dir.session(), c.criterion, true).run(none);
             QCOMPARE(result.finished, c.finished);
             QCOMPARE(result.note, str(c.note));
             QCOMPARE(none.questions, QStringList());
         }
         fill(f.path(), {});
         test::ScriptedProgress empty;
-        QCOMPARE(tools::Compactor(0, true).run(empty).note,
+        QCOMPARE(tools::Compactor(f.dir.session(), 0, true).run(empty).note,
                  str("The address book has no records: nothing was compared."));
     }
 
@@ -158,7 +163,7 @@ private Q_SLOTS:
             test::ScriptedProgress progress;
             progress.confirmations << c.answer;
             const tools::BulkDelete::Result result =
-                tools::BulkDelete(c.field, str(c.value)).run(progress);
+                tools::BulkDelete(f.dir.session(), c.field, str(c.value)).run(progress);
             QCOMPARE(result.finished, c.finished);
             QCOMPARE(result.deleted, c.deleted);
             QCOMPARE(result.note, str(c.note));
@@ -199,9 +204,9 @@ private Q_SLOTS:
         bool cancelled = false;
         try {
             if (compactor)
-                tools::Compactor(0, true).run(progress);
+                tools::Compactor(f.dir.session(), 0, true).run(progress);
             else
-                tools::BulkDelete(2, str("Acme")).run(progress);
+                tools::BulkDelete(f.dir.session(), 2, str("Acme")).run(progress);
         } catch (const Cancelled&) {
             cancelled = true;
         }
@@ -213,7 +218,8 @@ private Q_SLOTS:
         test::ScriptedProgress early;
         early.cancelled = true;
         early.confirmations << true;
-        QVERIFY_THROWS_EXCEPTION(Cancelled, tools::BulkDelete(2, str("Acme")).run(early));
+        QVERIFY_THROWS_EXCEPTION(Cancelled,
+                                 tools::BulkDelete(f.dir.session(), 2, str("Acme")).run(early));
         QCOMPARE(storedState(f.path()), before);
     }
 };

@@ -33,7 +33,8 @@ namespace {
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    std::unique_ptr<Program> program = std::make_unique<Program>(dir.path(), services);
+    std::unique_ptr<Program> program =
+        std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<MaintenanceWindow> window;
 
     explicit Fixture(const QList<Row>& rows)
@@ -407,7 +408,7 @@ private Q_SLOTS:
         Fixture f({});
         const QString unchanged = str("unchanged");
         std::mt19937 random(17);
-        Table reference(catalogue::names(), str("tbReference"));
+        Table reference(f.dir.session(), catalogue::names(), str("tbReference"));
         reference.setDatabaseName(QString::fromLatin1(catalogue::databaseName));
         const int columns[5] = {0, 1, 12, 13, 14}; // of the bulk delete's fields
         for (int book = 0; book < 40; ++book) {

@@ -29,7 +29,7 @@ struct PrintRun {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
     test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
-    UserDefinedTables holder;
+    UserDefinedTables holder{dir.session()};
     std::unique_ptr<UserDefinedPrintMenu> menu;
 
     explicit PrintRun(int useMemo = 1)

@@ -96,7 +96,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         test::ScriptedDialogs services;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         Form form(dm.dsNames, {str("FirstName"), str("LastName")});
         services.serve(&form.window);
@@ -173,7 +173,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         test::ScriptedDialogs services;
-        ToDoTables dm;
+        ToDoTables dm(dir.session());
         Table& t = *dm.tbTodo;
         Form form(dm.dsToDo, {str("ToDoByDate"), str("ExtraField")});
         services.serve(&form.window);
@@ -231,7 +231,7 @@ private Q_SLOTS:
         const QString damaged = str("B") + QString(40000, QLatin1Char('x')) + str("MIDMARKER") +
                                 QString(60000, QLatin1Char('y'));
         {
-            ToDoTables dm;
+            ToDoTables dm(dir.session());
             for (const QString& text : {str("first"), damaged, str("third")}) {
                 dm.tbTodo->insert();
                 dm.tbTodo->setValue(str("ToDoMemo"), text);
@@ -247,7 +247,7 @@ private Q_SLOTS:
         file.write(QByteArray("\x7f\xff\xff\xff", 4));
         file.close();
 
-        ToDoTables dm;
+        ToDoTables dm(dir.session());
         Table& t = *dm.tbTodo;
         t.setIndexName(QString()); // in the order they were typed
         Form form(dm.dsToDo, {str("ToDoByDate")});
@@ -276,7 +276,7 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         test::ScriptedDialogs services;
         test::FixedClock clock(QDateTime(QDate(1997, 5, 25), QTime(23, 59, 59)));
-        JournalTables dm;
+        JournalTables dm(dir.session());
         Form form(dm.dsJournal1, {str("ExtraField")});
         services.serve(&form.window);
         type(form.edits[0], str("evening")); // starts an entry stamped with the clock
@@ -293,7 +293,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         test::ScriptedDialogs services;
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         for (const char* last : {"Baker", "Able", "Charlie", "Delta"})
             addContact(t, last);
@@ -353,7 +353,7 @@ private Q_SLOTS:
             }
             tx.commit();
         }
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         int reads = 0;
         t.setOnCalcFields([&reads, &dm](Record& record) {

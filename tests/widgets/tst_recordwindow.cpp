@@ -77,7 +77,7 @@ void addContact(Table& t, const char* first, const char* last)
 struct Fixture {
     test::ProgramDirectory dir;
     test::ScriptedDialogs services;
-    AddressBookTables names;
+    AddressBookTables names{dir.session()};
     Contacts window{names};
     Table& table = *names.tbNames;
 
