@@ -4,6 +4,7 @@
 #include "report/report.h"
 
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <memory>
 #include <vector>
 
@@ -16,8 +17,7 @@ class LoansSheet {
 public:
     LoansSheet(const std::vector<loans::Loan>& loans, QDate today);
     ~LoansSheet();
-    LoansSheet(const LoansSheet&) = delete;
-    LoansSheet& operator=(const LoansSheet&) = delete;
+    Q_DISABLE_COPY_MOVE(LoansSheet)
 
     Table* table() const { return m_table.get(); }
 

@@ -4,6 +4,7 @@
 #include "core/registry.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 
 class QWidget;
@@ -27,8 +28,7 @@ public:
     // missing). Every window of the run asks and prints through `services`, which outlive it.
     Program(const QString& programDirectory, const Services& services);
     ~Program();
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    Q_DISABLE_COPY_MOVE(Program)
 
     MainMenu* mainMenu() const { return m_mainMenu.get(); }
     // The address book's holder: its table is open for the whole run.
