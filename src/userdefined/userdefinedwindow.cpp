@@ -404,12 +404,6 @@ QString UserDefinedWindow::filterSubject() const
     return spokenTitle(std::max(m_sort->itemIndex(), 0));
 }
 
-QString UserDefinedWindow::deleteQuestion() const
-{
-    return str("Are you sure you want to delete this record? \r Deleted records cannot be "
-               "recovered. \t");
-}
-
 void UserDefinedWindow::filterByChosenField()
 {
     const KeyQuestion question = filterQuestion();
