@@ -723,12 +723,6 @@ QString AddressBookWindow::filterSubject() const
     return m_orderChooser->button(chosenOrder())->text().toLower();
 }
 
-QString AddressBookWindow::deleteQuestion() const
-{
-    return QStringLiteral("Are you sure you want to delete this record? \r Deleted records "
-                          "cannot be recovered. \t");
-}
-
 void AddressBookWindow::printWindowPicture()
 {
     m_context.services->printing().printWindow(this);

@@ -36,7 +36,6 @@ protected:
     QString sortIndex() const override;
     KeyQuestion searchQuestion() const override;
     QString filterSubject() const override;
-    QString deleteQuestion() const override;
 
 private:
     void buildList();

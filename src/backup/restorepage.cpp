@@ -104,14 +104,12 @@ void RestorePage::buildControls()
 
 void RestorePage::declareCommands()
 {
-    declare(this, {.handler = [this] { chooseFolder(); },
-                   .caption = QStringLiteral("Ch&oose Folder..."),
-                   .hint = QStringLiteral("Look for a backup in a folder you choose"),
-                   .button = chooseButton});
-    declare(this, {.handler = [this] { restoreNow(); },
-                   .caption = QStringLiteral("Restore &Now"),
-                   .hint = QStringLiteral("Bring the ticked tables back from the chosen backup"),
-                   .button = restoreButton});
+    declareButtons(this, {{chooseButton, QStringLiteral("Ch&oose Folder..."),
+                           QStringLiteral("Look for a backup in a folder you choose"),
+                           [this] { chooseFolder(); }},
+                          {restoreButton, QStringLiteral("Restore &Now"),
+                           QStringLiteral("Bring the ticked tables back from the chosen backup"),
+                           [this] { restoreNow(); }}});
 }
 
 void RestorePage::layOut()

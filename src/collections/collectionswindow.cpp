@@ -617,12 +617,6 @@ QString CollectionsWindow::filterSubject() const
     return str(sortEntry(*shown()).caption);
 }
 
-QString CollectionsWindow::deleteQuestion() const
-{
-    return str("Are you sure you want to delete this record? \r Deleted records cannot be "
-               "recovered. \t");
-}
-
 // Another order ends the filter; the list starts on the first item at or after the entry's
 // initial key, passing over empty fields and those that begin with a digit.
 void CollectionsWindow::sortList(Catalogue& c)

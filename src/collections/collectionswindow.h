@@ -47,7 +47,6 @@ protected:
     QString sortIndex() const override;
     KeyQuestion searchQuestion() const override;
     QString filterSubject() const override;
-    QString deleteQuestion() const override;
     QList<Table*> pendingTables() const override;
     bool showsTable(const Table* table) const override;
 

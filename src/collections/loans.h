@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QtGlobal>
 #include <array>
 #include <memory>
 #include <span>
@@ -42,8 +43,7 @@ class Lending {
 public:
     explicit Lending(Session& session);
     ~Lending();
-    Lending(const Lending&) = delete;
-    Lending& operator=(const Lending&) = delete;
+    Q_DISABLE_COPY_MOVE(Lending)
 
     // Every loan without its title, read from the indexes of the borrowers and the return dates
     // alone (no item itself is read), catalogue by catalogue and in the order of the items' keys.

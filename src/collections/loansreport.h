@@ -4,6 +4,7 @@
 #include "report/report.h"
 
 #include <QTemporaryDir>
+#include <QtGlobal>
 #include <memory>
 #include <vector>
 
@@ -17,8 +18,7 @@ class LoansSheet {
 public:
     LoansSheet(Session& session, const std::vector<loans::Loan>& loans, QDate today);
     ~LoansSheet();
-    LoansSheet(const LoansSheet&) = delete;
-    LoansSheet& operator=(const LoansSheet&) = delete;
+    Q_DISABLE_COPY_MOVE(LoansSheet)
 
     Table* table() const { return m_table.get(); }
 

@@ -451,34 +451,24 @@ QLayout* LoansWindow::buildButtons()
     QPushButton* print = makeButton(this, "PrintBtn");
     QPushButton* help = makeButton(this, "HelpBtn");
     QPushButton* close = makeButton(this, "ExitBtn");
-    declare(this, {.handler = [this] { openItem(); },
-                   .caption = QStringLiteral("&Open Item"),
-                   .hint = QStringLiteral("Show the chosen item in the collections"),
-                   .button = open});
-    declare(this, {.handler = [this] { markReturned(); },
-                   .caption = QStringLiteral("&Returned"),
-                   .hint = QStringLiteral("The chosen items came back: clear their borrowers "
-                                          "and return dates"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_R),
-                   .button = returned});
-    declare(this, {.handler = [this] { printListed(report::preview); },
-                   .caption = QStringLiteral("Pre&view"),
-                   .hint = QStringLiteral("Show the listed loans by borrower as a printed report"),
-                   .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
-                   .button = preview});
-    declare(this, {.handler = [this] { printListed(report::print); },
-                   .caption = QStringLiteral("&Print"),
-                   .hint = QStringLiteral("Print the listed loans by borrower"),
-                   .button = print});
-    declare(this, {.handler = [this] { help::showMainTopic(m_context.services->helpViewer(), 14); },
-                   .caption = QStringLiteral("&Help"),
-                   .hint = QStringLiteral("Help on the loans"),
-                   .shortcut = QKeySequence::HelpContents,
-                   .button = help});
-    declare(this, {.handler = [this] { accept(); },
-                   .caption = QStringLiteral("&Close"),
-                   .hint = QStringLiteral("Close the loans"),
-                   .button = close});
+    declareButtons(
+        this,
+        {{open, QStringLiteral("&Open Item"),
+          QStringLiteral("Show the chosen item in the collections"), [this] { openItem(); }},
+         {returned, QStringLiteral("&Returned"),
+          QStringLiteral("The chosen items came back: clear their borrowers "
+                         "and return dates"),
+          [this] { markReturned(); }, QKeySequence(Qt::CTRL | Qt::Key_R)},
+         {preview, QStringLiteral("Pre&view"),
+          QStringLiteral("Show the listed loans by borrower as a printed report"),
+          [this] { printListed(report::preview); }, QKeySequence(Qt::CTRL | Qt::Key_P)},
+         {print, QStringLiteral("&Print"), QStringLiteral("Print the listed loans by borrower"),
+          [this] { printListed(report::print); }},
+         {help, QStringLiteral("&Help"), QStringLiteral("Help on the loans"),
+          [this] { help::showMainTopic(m_context.services->helpViewer(), 14); },
+          QKeySequence::HelpContents},
+         {close, QStringLiteral("&Close"), QStringLiteral("Close the loans"),
+          [this] { accept(); }}});
     auto* row = new QHBoxLayout;
     for (QPushButton* button : {open, returned, preview, print, help})
         row->addWidget(button);

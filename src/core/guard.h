@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QWidget>
+#include <QtGlobal>
 #include <functional>
 
 namespace ql {
@@ -25,8 +26,7 @@ public:
         for (QWidget* widget : m_widgets)
             widget->setEnabled(true);
     }
-    Reenable(const Reenable&) = delete;
-    Reenable& operator=(const Reenable&) = delete;
+    Q_DISABLE_COPY_MOVE(Reenable)
 
 private:
     QList<QWidget*> m_widgets;

@@ -190,19 +190,16 @@ QHBoxLayout* OptionsWindow::declareCommands()
 {
     declareFolderButton(this, browseButton, QStringLiteral("Choose the folder to import from"),
                         QKeySequence(Qt::ALT | Qt::Key_X), [this] { browse(); });
-    declare(this, {.handler = [this] { importNow(); },
-                   .caption = QStringLiteral("Import &Now"),
-                   .hint = QStringLiteral("Add the records of the ticked modules to your tables"),
-                   .button = importButton});
-    declare(this, {.handler = [this] { showImportDetails(); },
-                   .caption = QStringLiteral("Detail&s..."),
-                   .hint = QStringLiteral("What the last import added to each module and skipped"),
-                   .button = detailsButton});
-    declare(this,
-            {.handler = [this] { savePreferences(); },
-             .caption = QStringLiteral("&OK"),
-             .hint = QStringLiteral("Save the preference, apply it to the main menu and close"),
-             .button = okButton});
+    declareButtons(this,
+                   {{importButton, QStringLiteral("Import &Now"),
+                     QStringLiteral("Add the records of the ticked modules to your tables"),
+                     [this] { importNow(); }},
+                    {detailsButton, QStringLiteral("Detail&s..."),
+                     QStringLiteral("What the last import added to each module and skipped"),
+                     [this] { showImportDetails(); }},
+                    {okButton, QStringLiteral("&OK"),
+                     QStringLiteral("Save the preference, apply it to the main menu and close"),
+                     [this] { savePreferences(); }}});
     return declareFoot(
         this, {aboutButton, QStringLiteral("About the options"), [this] { showAbout(); }},
         {helpButton, QStringLiteral("Help on the options and the import"),

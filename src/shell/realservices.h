@@ -2,6 +2,7 @@
 
 #include "core/seams.h"
 
+#include <QtGlobal>
 #include <memory>
 
 namespace ql {
@@ -15,8 +16,7 @@ class RealServices {
 public:
     RealServices();
     ~RealServices();
-    RealServices(const RealServices&) = delete;
-    RealServices& operator=(const RealServices&) = delete;
+    Q_DISABLE_COPY_MOVE(RealServices)
 
     const Services& services() const { return m_services; }
 

@@ -4,6 +4,7 @@
 #include "core/registry.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 
 class QWidget;
@@ -28,8 +29,7 @@ public:
     // in `session`, which the program loads with the directory's configuration; both outlive it.
     Program(const QString& programDirectory, Session& session, const Services& services);
     ~Program();
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    Q_DISABLE_COPY_MOVE(Program)
 
     MainMenu* mainMenu() const { return m_mainMenu.get(); }
     // The address book's holder: its table is open for the whole run.

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <source_location>
 
@@ -32,8 +33,7 @@ class KeyCollator {
 public:
     KeyCollator();
     ~KeyCollator();
-    KeyCollator(const KeyCollator&) = delete;
-    KeyCollator& operator=(const KeyCollator&) = delete;
+    Q_DISABLE_COPY_MOVE(KeyCollator)
 
     int compare(const char* a, int lengthA, const char* b, int lengthB) const;
     int compare(const QByteArray& a, const QByteArray& b) const
@@ -75,8 +75,7 @@ public:
     ~Database();
     Database(Database&& other) noexcept;
     Database& operator=(Database&& other) noexcept;
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
+    Q_DISABLE_COPY(Database)
 
     bool isOpen() const { return m_db != nullptr; }
     sqlite3* handle() const { return m_db; }
@@ -117,8 +116,7 @@ public:
     ~Statement();
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+    Q_DISABLE_COPY(Statement)
 
     // One run of a statement kept for many: when it goes out of scope the statement is reset
     // and its parameters are empty again, so a run never sees the values of the run before.
@@ -129,8 +127,7 @@ public:
         {
         }
         ~Use() { m_statement.reset(); }
-        Use(const Use&) = delete;
-        Use& operator=(const Use&) = delete;
+        Q_DISABLE_COPY_MOVE(Use)
 
     private:
         Statement& m_statement;
@@ -166,8 +163,7 @@ public:
     explicit Transaction(Database& db,
                          std::source_location caller = std::source_location::current());
     ~Transaction();
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
+    Q_DISABLE_COPY_MOVE(Transaction)
     void commit(std::source_location caller = std::source_location::current());
 
 private:
@@ -181,8 +177,7 @@ class ReadTransaction {
 public:
     explicit ReadTransaction(const Database& db);
     ~ReadTransaction();
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    Q_DISABLE_COPY_MOVE(ReadTransaction)
 
 private:
     sqlite3* m_db = nullptr;

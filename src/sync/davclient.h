@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QtGlobal>
 #include <memory>
 #include <vector>
 
@@ -56,8 +57,7 @@ class DavClient {
 public:
     DavClient(const QString& user, const QString& password, Progress& progress);
     ~DavClient();
-    DavClient(const DavClient&) = delete;
-    DavClient& operator=(const DavClient&) = delete;
+    Q_DISABLE_COPY_MOVE(DavClient)
 
     // A request with its headers; a 3xx answer is followed with the same method. An answer the
     // caller does not list in `accepted` (empty: any 2xx) is a SyncError.

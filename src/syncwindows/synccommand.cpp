@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QThread>
+#include <QtGlobal>
 #include <atomic>
 #include <memory>
 
@@ -88,8 +89,7 @@ public:
         if (m_thread)
             m_thread->wait();
     }
-    BackgroundSync(const BackgroundSync&) = delete;
-    BackgroundSync& operator=(const BackgroundSync&) = delete;
+    Q_DISABLE_COPY_MOVE(BackgroundSync)
 
     void start(const QString& password)
     {

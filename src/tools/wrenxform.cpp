@@ -166,14 +166,12 @@ void MaintenanceWindow::declareCommands()
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
                    .button = BitBtn3,
                    .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
-    declare(this, {.handler = [this] { Button1Click(); },
-                   .caption = QStringLiteral("Co&mpact"),
-                   .hint = QStringLiteral("Count or delete the identical records"),
-                   .button = Button1});
-    declare(this, {.handler = [this] { Button2Click(); },
-                   .caption = QStringLiteral("Delete &Records"),
-                   .hint = QStringLiteral("Delete every record whose field is exactly the value"),
-                   .button = Button2});
+    declareButtons(this, {{Button1, QStringLiteral("Co&mpact"),
+                           QStringLiteral("Count or delete the identical records"),
+                           [this] { Button1Click(); }},
+                          {Button2, QStringLiteral("Delete &Records"),
+                           QStringLiteral("Delete every record whose field is exactly the value"),
+                           [this] { Button2Click(); }}});
     declare(this, {.handler = [this] { Contents1Click(); },
                    .caption = QStringLiteral("&Contents"),
                    .hint = QStringLiteral("The contents of Quillory Tools Help"),

@@ -217,14 +217,11 @@ QMenuBar* UserDefinedWindow::buildMenus()
     QMenu* help = addMenu(bar, "HelpStuff1", str("&Help"));
     declareFileCommands(options);
     declareRecordCommands(options);
-    declare(this, {.handler = [this] { saveConfiguration(); },
-                   .caption = str("Sa&ve"),
-                   .hint = str("Store the names and show the records"),
-                   .button = m_buttons.save});
-    declare(this, {.handler = [this] { showRecordView(); },
-                   .caption = str("C&ancel"),
-                   .hint = str("Show the records without storing the names"),
-                   .button = m_buttons.cancelConfiguration});
+    declareButtons(
+        this, {{m_buttons.save, str("Sa&ve"), str("Store the names and show the records"),
+                [this] { saveConfiguration(); }},
+               {m_buttons.cancelConfiguration, str("C&ancel"),
+                str("Show the records without storing the names"), [this] { showRecordView(); }}});
     declareHelpMenu(this,
                     {help, "Organizer1", str("&User Defined Help"), 10,
                      [this] { m_context.aboutBox->showFor(str("Quillory 2.0")); }, "HelpAbout1"});
@@ -405,12 +402,6 @@ KeyQuestion UserDefinedWindow::filterQuestion() const
 QString UserDefinedWindow::filterSubject() const
 {
     return spokenTitle(std::max(m_sort->itemIndex(), 0));
-}
-
-QString UserDefinedWindow::deleteQuestion() const
-{
-    return str("Are you sure you want to delete this record? \r Deleted records cannot be "
-               "recovered. \t");
 }
 
 void UserDefinedWindow::filterByChosenField()

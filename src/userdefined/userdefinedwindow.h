@@ -39,7 +39,6 @@ protected:
     KeyQuestion searchQuestion() const override;
     KeyQuestion filterQuestion() const override;
     QString filterSubject() const override;
-    QString deleteQuestion() const override;
 
 private:
     struct Buttons {

@@ -64,20 +64,23 @@ void declareFolderButton(QWidget* window, QPushButton* button, const QString& hi
     button->setIcon(window->style()->standardIcon(QStyle::SP_DirOpenIcon));
 }
 
+void declareButtons(QWidget* window, const std::vector<ButtonCommand>& commands)
+{
+    for (const ButtonCommand& command : commands)
+        declare(window, {.handler = command.handler,
+                         .caption = command.caption,
+                         .hint = command.hint,
+                         .shortcut = command.shortcut,
+                         .button = command.button});
+}
+
 QHBoxLayout* declareFoot(QWidget* window, const FootButton& about, const FootButton& help,
                          const FootButton& close, const std::vector<QPushButton*>& beforeClose)
 {
-    const auto declareButton = [window](const FootButton& foot, const QString& caption,
-                                        const QKeySequence& shortcut) {
-        declare(window, {.handler = foot.handler,
-                         .caption = caption,
-                         .hint = foot.hint,
-                         .shortcut = shortcut,
-                         .button = foot.button});
-    };
-    declareButton(about, QStringLiteral("&About"), {});
-    declareButton(help, QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
-    declareButton(close, QStringLiteral("&Close"), {});
+    declareButtons(window, {{about.button, QStringLiteral("&About"), about.hint, about.handler},
+                            {help.button, QStringLiteral("&Help"), help.hint, help.handler,
+                             QKeySequence(Qt::Key_F1)},
+                            {close.button, QStringLiteral("&Close"), close.hint, close.handler}});
     auto* row = new QHBoxLayout;
     row->addWidget(about.button);
     row->addWidget(help.button);
@@ -190,15 +193,11 @@ void declareHelpMenu(QWidget* window, const HelpMenu& commands)
 
 void declareOkCancel(QDialog* dialog, const OkCancelCommands& commands)
 {
-    declare(dialog, {.handler = commands.okHandler,
-                     .caption = QStringLiteral("OK"),
-                     .hint = commands.okHint,
-                     .button = commands.ok});
+    declareButtons(dialog,
+                   {{commands.ok, QStringLiteral("OK"), commands.okHint, commands.okHandler},
+                    {commands.cancel, QStringLiteral("Cancel"), commands.cancelHint,
+                     [dialog] { dialog->reject(); }}});
     commands.ok->setDefault(true);
-    declare(dialog, {.handler = [dialog] { dialog->reject(); },
-                     .caption = QStringLiteral("Cancel"),
-                     .hint = commands.cancelHint,
-                     .button = commands.cancel});
 }
 
 } // namespace ql

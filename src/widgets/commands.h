@@ -62,6 +62,16 @@ struct Command {
     bool startsRecord = false;
 };
 
+// A command that its button alone runs: the button, its caption and hint, what it runs and, when
+// given, its key.
+struct ButtonCommand {
+    QPushButton* button;
+    QString caption;
+    QString hint;
+    std::function<void()> handler;
+    QKeySequence shortcut = {};
+};
+
 // Runs a command of the window: the texts still pending in its editors are handed to the record
 // first (a bad date refuses with its message, keeps the focus and the command does not run); then
 // the handler runs, guarded. Returns whether the handler ran and did not fail.
@@ -70,6 +80,9 @@ bool runCommand(QWidget* window, const std::function<void()>& handler);
 // Makes every entry point of the command in `window`, with the key and the focus its declaration
 // gives; the caption only labels the controls.
 void declare(QWidget* window, const Command& command);
+
+// Declares the commands of a window's buttons, one row each, in the order given.
+void declareButtons(QWidget* window, const std::vector<ButtonCommand>& commands);
 
 // The Help menu of a module window: the contents of the program's help, the window's own topic
 // (F1) and, when `about` is given, About.

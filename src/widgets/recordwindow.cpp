@@ -106,6 +106,12 @@ void RecordWindow::cancelRecord()
         table->cancel();
 }
 
+QString RecordWindow::deleteQuestion() const
+{
+    return QStringLiteral("Are you sure you want to delete this record? \r Deleted records "
+                          "cannot be recovered. \t");
+}
+
 void RecordWindow::deleteRecord()
 {
     Table* table = recordTable();

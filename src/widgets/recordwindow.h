@@ -75,7 +75,9 @@ protected:
     virtual KeyQuestion filterQuestion() const { return searchQuestion(); }
     // How the caption names what a filter compares ("due date").
     virtual QString filterSubject() const { return {}; }
-    virtual QString deleteQuestion() const = 0;
+    // What Delete asks before it deletes the current record: by default the question about "this
+    // record" that most lists ask.
+    virtual QString deleteQuestion() const;
 
     // The record commands at the window's controls, each with the handler every record window
     // gives it.

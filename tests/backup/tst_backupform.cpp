@@ -204,7 +204,11 @@ private Q_SLOTS:
              {"BitBtn4", "", "Browse", "Choose the folder for a user-specified backup (Alt+W)"},
              {"RadioGroup1", "Location", "Location",
               "Back up into the program's backup folder or into a folder you name"},
-             {"Edit1", "/", "Folder", "The folder a user-specified backup goes into"}});
+             {"Edit1", "/", "Folder", "The folder a user-specified backup goes into"},
+             {"RestoreChoose", "Ch&oose Folder...", "Choose Folder...",
+              "Look for a backup in a folder you choose"},
+             {"RestoreNow", "Restore &Now", "Restore Now",
+              "Bring the ticked tables back from the chosen backup"}});
         QVERIFY(!b.window->browseButton->icon().isNull());
         test::compareRow({b.window->aboutButton, b.window->helpButton, b.window->closeButton});
         QVERIFY(b.window->closeButton->x() - b.window->helpButton->x() >
