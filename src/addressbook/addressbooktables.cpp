@@ -6,8 +6,7 @@ namespace ql {
 
 AddressBookTables::AddressBookTables(Session& session, QObject* owner, Opening opening)
     : QObject(owner)
-    , tbNames(makeTable(session, this, catalogue::names(), "tbNames",
-                        &AddressBookTables::tbNamesBeforeOpen))
+    , tbNames(makeTable(session, this, catalogue::names(), "tbNames"))
     , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
 {
     setObjectName(QStringLiteral("DataModule1"));
@@ -31,11 +30,6 @@ void AddressBookTables::closeTables()
 void AddressBookTables::openTables()
 {
     tbNames->open();
-}
-
-void AddressBookTables::tbNamesBeforeOpen()
-{
-    registerPassword(tbNames->session(), catalogue::names());
 }
 
 void AddressBookTables::tbNamesCalcFields(Record& record) const

@@ -24,7 +24,6 @@ public:
     Table* tbNames;
     DataSource* dsNames;
 
-    void tbNamesBeforeOpen();
     // FirstLastCompany: first name, a blank and last name; the company when both names are
     // empty; cut to the field's 20 characters.
     void tbNamesCalcFields(Record& record) const;

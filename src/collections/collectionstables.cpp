@@ -4,13 +4,10 @@ namespace ql {
 
 CollectionsTables::CollectionsTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbCD(makeTable(session, this, catalogue::cds(), "tbCD", &CollectionsTables::tbCDBeforeOpen))
-    , tbCDR(
-          makeTable(session, this, catalogue::cdrs(), "tbCDR", &CollectionsTables::tbCDRBeforeOpen))
-    , tbTapes(makeTable(session, this, catalogue::tapes(), "tbTapes",
-                        &CollectionsTables::tbTapesBeforeOpen))
-    , tbBooks(makeTable(session, this, catalogue::books(), "tbBooks",
-                        &CollectionsTables::tbBooksBeforeOpen))
+    , tbCD(makeTable(session, this, catalogue::cds(), "tbCD"))
+    , tbCDR(makeTable(session, this, catalogue::cdrs(), "tbCDR"))
+    , tbTapes(makeTable(session, this, catalogue::tapes(), "tbTapes"))
+    , tbBooks(makeTable(session, this, catalogue::books(), "tbBooks"))
     , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
     , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
     , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))
@@ -28,23 +25,6 @@ CollectionsTables::CollectionsTables(Session& session, QObject* owner)
     tbCDR->open();
     tbTapes->open();
     tbBooks->open();
-}
-
-void CollectionsTables::tbCDBeforeOpen()
-{
-    registerPassword(tbCD->session(), catalogue::cds());
-}
-void CollectionsTables::tbCDRBeforeOpen()
-{
-    registerPassword(tbCDR->session(), catalogue::cdrs());
-}
-void CollectionsTables::tbTapesBeforeOpen()
-{
-    registerPassword(tbTapes->session(), catalogue::tapes());
-}
-void CollectionsTables::tbBooksBeforeOpen()
-{
-    registerPassword(tbBooks->session(), catalogue::books());
 }
 
 } // namespace ql

@@ -18,11 +18,6 @@ public:
     DataSource* dsCDR;
     DataSource* dsTapes;
     DataSource* dsBooks;
-
-    void tbCDBeforeOpen();
-    void tbCDRBeforeOpen();
-    void tbTapesBeforeOpen();
-    void tbBooksBeforeOpen();
 };
 
 } // namespace ql

@@ -6,8 +6,7 @@ namespace ql {
 
 JournalTables::JournalTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbJournal1(makeTable(session, this, catalogue::journal(), "tbJournal1",
-                           &JournalTables::tbJournal1BeforeOpen))
+    , tbJournal1(makeTable(session, this, catalogue::journal(), "tbJournal1"))
     , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
 {
     setObjectName(QStringLiteral("DataModule2"));
@@ -19,11 +18,6 @@ JournalTables::JournalTables(Session& session, QObject* owner)
     tbJournal1->open();
 }
 
-void JournalTables::tbJournal1BeforeOpen()
-{
-    registerPassword(tbJournal1->session(), catalogue::journal());
-}
-
 void JournalTables::tbJournal1NewRecord(Table& table)
 {
     table.setAsDateTime(QStringLiteral("DateTimeStamp"), clock::now());
@@ -33,17 +27,12 @@ void JournalTables::tbJournal1CalcFields(Record&) {}
 
 ToDoTables::ToDoTables(Session& session, QObject* owner)
     : QObject(owner)
-    , tbTodo(makeTable(session, this, catalogue::toDo(), "tbTodo", &ToDoTables::tbTodoBeforeOpen))
+    , tbTodo(makeTable(session, this, catalogue::toDo(), "tbTodo"))
     , dsToDo(new DataSource(tbTodo, QStringLiteral("dsToDo"), this))
 {
     setObjectName(QStringLiteral("DataModule4"));
     tbTodo->setIndexName(QStringLiteral("idxToDoDate"));
     tbTodo->open();
-}
-
-void ToDoTables::tbTodoBeforeOpen()
-{
-    registerPassword(tbTodo->session(), catalogue::toDo());
 }
 
 } // namespace ql

@@ -13,7 +13,6 @@ public:
     Table* tbJournal1;
     DataSource* dsJournal1;
 
-    void tbJournal1BeforeOpen();
     // A new entry is stamped with the moment it was started.
     static void tbJournal1NewRecord(Table& table);
     // DateTime is declared for the layout's sake and always stays empty.
@@ -28,8 +27,6 @@ public:
 
     Table* tbTodo;
     DataSource* dsToDo;
-
-    void tbTodoBeforeOpen();
 };
 
 } // namespace ql

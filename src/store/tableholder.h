@@ -17,16 +17,8 @@ class Session;
 // Registers the password of a table of the catalogue with the session.
 void registerPassword(Session& session, const TableDef& def);
 
-// A table of the catalogue in `session` under the organizer's database name, with its password
-// hook.
-template <typename Holder>
-Table* makeTable(Session& session, Holder* holder, const TableDef& def, const char* component,
-                 void (Holder::*beforeOpen)())
-{
-    auto* table = new Table(session, def, QString::fromLatin1(component), holder);
-    table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
-    table->setBeforeOpen([holder, beforeOpen] { (holder->*beforeOpen)(); });
-    return table;
-}
+// A table of the catalogue in `session` under the organizer's database name, owned by `holder`;
+// its password is registered with the session right before each open.
+Table* makeTable(Session& session, QObject* holder, const TableDef& def, const char* component);
 
 } // namespace ql

@@ -12,8 +12,6 @@ public:
 
     Table* tbUserDefined;
     DataSource* dsUserDefined;
-
-    void tbUserDefinedBeforeOpen();
 };
 
 } // namespace ql
