@@ -47,7 +47,7 @@ Record RecordReader::read(int position, const TableOrder& order) const
 {
     const int offset = position - m_aheadStart;
     if (offset >= 0 && offset < int(m_ahead.size()))
-        return record(m_ahead[size_t(offset)]);
+        return recordRead(m_ahead[size_t(offset)]);
     // Going on from the block read last reads far ahead; a jump reads a screenful around.
     const int size = m_ahead.size();
     const bool forward = !m_ahead.empty() && offset == size;
@@ -68,7 +68,7 @@ Record RecordReader::read(int position, const TableOrder& order) const
     readBlock(rowids);
     if (position - m_aheadStart >= int(m_ahead.size()))
         return emptyRecord();
-    return record(m_ahead[size_t(position - m_aheadStart)]);
+    return recordRead(m_ahead[size_t(position - m_aheadStart)]);
 }
 
 std::optional<Record> RecordReader::readStored(qint64 rowid) const
@@ -157,6 +157,18 @@ void RecordReader::readOne(StoredRow& slot) const
     } catch (const sql::DamagedError&) {
         slot.unreadable = true;
     }
+}
+
+Record RecordReader::recordRead(StoredRow& row) const
+{
+    if (row.kept.isValid())
+        return row.kept;
+    if (!row.readBefore) {
+        row.readBefore = true;
+        return record(row);
+    }
+    row.kept = record(row);
+    return row.kept;
 }
 
 // The values of a record of the block, in the field order.

@@ -55,6 +55,10 @@ private:
         qint64 rowid = 0;
         int firstSpan = -1; // its first column in m_spans; -1 when it was not read
         bool unreadable = false;
+        // A record read again (a grid shows its rows again at every move) keeps its values; one
+        // read once, as a scan reads them, does not.
+        bool readBefore = false;
+        Record kept;
     };
     // Where a column's text lies in the block's bytes; a length of -1 for an empty value.
     struct Span {
@@ -73,6 +77,8 @@ private:
     void readOne(StoredRow& slot) const;
     // The values of a record of the block, its calculated values filled.
     Record record(const StoredRow& row) const;
+    // The same, kept from its second read on.
+    Record recordRead(StoredRow& row) const;
     Record emptyRecord() const;
 
     const Table* m_table;
