@@ -3,7 +3,7 @@
 // text export of a generated book and the import of a generated book and journal.
 //
 //   quillory-bench [--records N] [--only
-//   table|report|tools|export|backup|restore|import|loans|sync]
+//   table|report|tools|export|backup|restore|import|loans|sync|scan]
 //                  [--keep DIR]
 //
 // Prints one line per operation, "NAME MEDIAN_MICROSECONDS"; for the windows opened with their
@@ -810,6 +810,18 @@ void run(int records, const QString& kept)
                  names.recordCount(), inRange, static_cast<long long>(characters));
     holder.reset();
     runWindows(directory.path(), maker, filled.newest, filled.titles);
+}
+
+// The scan of the table part alone, over the same generated book: a profile of the scan.
+void runScan(int records, const QString& kept)
+{
+    QTemporaryDir directory;
+    layOutProgram(directory);
+    const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
+    ContactMaker maker;
+    fillTables(records, kept, data, maker);
+    const auto holder = std::make_unique<ql::AddressBookTables>();
+    measureScan(*holder->tbNames, data.filePath(QStringLiteral("QYName2.DB")));
 }
 
 // Answers every prompt with the next prepared text, as the user would type it.
@@ -1659,7 +1671,8 @@ int main(int argc, char** argv)
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
         QStringLiteral(
-            "Run one part: table, report, tools, export, backup, restore, import or loans."),
+            "Run one part: table, report, tools, export, backup, restore, import, loans, sync or "
+            "scan (the table part's scan alone)."),
         QStringLiteral("PART"));
     parser.addOption(onlyOption);
     const QCommandLineOption keepOption(
@@ -1674,10 +1687,11 @@ int main(int argc, char** argv)
                      qPrintable(parser.positionalArguments().first()));
         return 2;
     }
-    const QStringList parts = {
-        QStringLiteral("table"),  QStringLiteral("report"), QStringLiteral("tools"),
-        QStringLiteral("export"), QStringLiteral("backup"), QStringLiteral("restore"),
-        QStringLiteral("import"), QStringLiteral("loans"),  QStringLiteral("sync")};
+    const QStringList parts = {QStringLiteral("table"),  QStringLiteral("report"),
+                               QStringLiteral("tools"),  QStringLiteral("export"),
+                               QStringLiteral("backup"), QStringLiteral("restore"),
+                               QStringLiteral("import"), QStringLiteral("loans"),
+                               QStringLiteral("sync"),   QStringLiteral("scan")};
     if (parser.isSet(onlyOption) && !parts.contains(parser.value(onlyOption))) {
         std::fprintf(stderr, "--only takes one of: %s\n", qPrintable(parts.join(u", ")));
         return 2;
@@ -1695,6 +1709,8 @@ int main(int argc, char** argv)
         };
         if (runs("table"))
             run(records, parser.value(keepOption));
+        if (only == QLatin1String("scan"))
+            runScan(records, parser.value(keepOption));
         if (runs("report"))
             runReport();
         if (runs("tools"))

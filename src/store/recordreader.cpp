@@ -18,13 +18,15 @@ RecordReader::RecordReader(const Table& table, const std::vector<TableField>& fi
 void RecordReader::prepare(const sql::Database& db, const TableDef& def)
 {
     m_db = &db;
+    m_keyColumn.clear();
     QByteArray columns;
     // The key is the row id, which every table file has, whether or not it names the column.
     for (const FieldDef& field : def.fields) {
         if (!columns.isEmpty())
             columns += ", ";
-        columns +=
-            field.type == FieldType::AutoIncrement ? QByteArray("rowid") : sql::quoted(field.name);
+        const bool key = field.type == FieldType::AutoIncrement;
+        columns += key ? QByteArray("rowid") : sql::quoted(field.name);
+        m_keyColumn.push_back(key);
     }
     QByteArray parameters;
     for (int i = 1; i <= kReadBlock; ++i)
@@ -45,7 +47,7 @@ Record RecordReader::read(int position, const TableOrder& order) const
 {
     const int offset = position - m_aheadStart;
     if (offset >= 0 && offset < int(m_ahead.size()))
-        return m_ahead[size_t(offset)];
+        return recordRead(m_ahead[size_t(offset)]);
     // Going on from the block read last reads far ahead; a jump reads a screenful around.
     const int size = m_ahead.size();
     const bool forward = !m_ahead.empty() && offset == size;
@@ -66,21 +68,17 @@ Record RecordReader::read(int position, const TableOrder& order) const
     readBlock(rowids);
     if (position - m_aheadStart >= int(m_ahead.size()))
         return emptyRecord();
-    return m_ahead[size_t(position - m_aheadStart)];
+    return recordRead(m_ahead[size_t(position - m_aheadStart)]);
 }
 
 std::optional<Record> RecordReader::readStored(qint64 rowid) const
 {
     readRows({rowid});
-    Record record = std::move(m_ahead.front());
+    const StoredRow row = m_ahead.front();
     m_ahead.clear();
-    // A record gone from the file reads as empty values, its key included.
-    const auto key = std::find_if(m_fields->cbegin(), m_fields->cend(), [](const TableField& f) {
-        return f.def.type == FieldType::AutoIncrement;
-    });
-    if (key != m_fields->cend() && record.at(int(key - m_fields->cbegin())).isNull())
+    if (row.firstSpan < 0)
         return std::nullopt;
-    return record;
+    return record(row);
 }
 
 // Reads the records with these row ids into the block. The engine returns them in an order of
@@ -98,11 +96,15 @@ void RecordReader::readRows(const std::vector<qint64>& rowids) const
 {
     std::vector<std::pair<qint64, int>> wanted; // row id and offset in the block
     wanted.reserve(rowids.size());
-    m_ahead.assign(rowids.size(), Record());
+    m_ahead.assign(rowids.size(), StoredRow());
+    m_spans.clear();
+    m_spans.reserve(rowids.size() * m_keyColumn.size());
+    m_bytes.clear();
     try {
         const sql::Statement::Use use(m_selectBlock);
         for (size_t i = 0; i < rowids.size(); ++i) {
             wanted.emplace_back(rowids[i], int(i));
+            m_ahead[i].rowid = rowids[i];
             m_selectBlock.bindInt(int(i) + 1, rowids[i]);
         }
         std::sort(wanted.begin(), wanted.end());
@@ -110,13 +112,15 @@ void RecordReader::readRows(const std::vector<qint64>& rowids) const
             const qint64 rowid = m_selectBlock.columnInt(0);
             const auto it = std::lower_bound(wanted.begin(), wanted.end(), std::pair(rowid, 0));
             if (it != wanted.end() && it->first == rowid)
-                m_ahead[size_t(it->second)] = Record(m_table, decodeRow(m_selectBlock));
+                keepRow(m_selectBlock, m_ahead[size_t(it->second)]);
         }
     } catch (const sql::DamagedError&) {
         // Some record of the block lies in a damaged part of the file: read them one by one.
+        m_spans.clear();
+        m_bytes.clear();
         try {
-            for (size_t i = 0; i < rowids.size(); ++i)
-                m_ahead[i] = readOne(rowids[i]);
+            for (StoredRow& row : m_ahead)
+                readOne(row);
         } catch (const Error&) {
             m_ahead.clear();
             throw;
@@ -125,50 +129,86 @@ void RecordReader::readRows(const std::vector<qint64>& rowids) const
         m_ahead.clear();
         throw;
     }
-    for (Record& record : m_ahead) {
-        if (!record.isValid())
-            record = emptyRecord();
-        if (*m_calculate)
-            (*m_calculate)(record);
+}
+
+void RecordReader::keepRow(const sql::Statement& row, StoredRow& slot) const
+{
+    slot.firstSpan = int(m_spans.size());
+    for (size_t column = 0; column < m_keyColumn.size(); ++column) {
+        int length = 0;
+        const char* data = m_keyColumn[column] ? nullptr : row.columnData(int(column), &length);
+        if (!data) {
+            m_spans.push_back({});
+            continue;
+        }
+        m_spans.push_back({int(m_bytes.size()), length});
+        m_bytes.append(data, size_t(length));
     }
 }
 
-Record RecordReader::readOne(qint64 rowid) const
+void RecordReader::readOne(StoredRow& slot) const
 {
+    slot.firstSpan = -1;
     const sql::Statement::Use use(m_selectOne);
-    m_selectOne.bindInt(1, rowid);
+    m_selectOne.bindInt(1, slot.rowid);
     try {
         if (m_selectOne.step())
-            return Record(m_table, decodeRow(m_selectOne));
+            keepRow(m_selectOne, slot);
     } catch (const sql::DamagedError&) {
-        Record record = emptyRecord();
-        record.markUnreadable();
-        return record;
+        slot.unreadable = true;
     }
-    return {};
 }
 
-// The values of the row a statement stands on, in the field order.
-QList<QVariant> RecordReader::decodeRow(const sql::Statement& row) const
+Record RecordReader::recordRead(StoredRow& row) const
 {
+    if (row.kept.isValid())
+        return row.kept;
+    if (!row.readBefore) {
+        row.readBefore = true;
+        return record(row);
+    }
+    row.kept = record(row);
+    return row.kept;
+}
+
+// The values of a record of the block, in the field order.
+Record RecordReader::record(const StoredRow& row) const
+{
+    if (row.firstSpan < 0) {
+        Record record = emptyRecord();
+        if (row.unreadable)
+            record.markUnreadable();
+        if (*m_calculate)
+            (*m_calculate)(record);
+        return record;
+    }
     QList<QVariant> values;
     values.reserve(qsizetype(m_fields->size()));
     for (const TableField& field : *m_fields) {
-        int length = 0;
-        const char* data = field.isCalculated() ? nullptr : row.columnData(field.column, &length);
-        if (!data) {
+        if (field.isCalculated()) {
             values.emplace_back();
             continue;
         }
+        if (field.def.type == FieldType::AutoIncrement) {
+            values.emplace_back(row.rowid);
+            continue;
+        }
+        const Span span = m_spans[size_t(row.firstSpan + field.column)];
+        if (span.length < 0) {
+            values.emplace_back();
+            continue;
+        }
+        const char* data = m_bytes.data() + span.offset;
         // Texts, most of the values, are made in place.
         if (isTextType(field.def.type))
-            values.emplace_back(QString::fromUtf8(data, length));
-        else if (field.def.type == FieldType::AutoIncrement)
-            values.emplace_back(row.columnInt(field.column));
+            values.emplace_back(QString::fromUtf8(data, span.length));
         else
-            values.push_back(storedValue(field.def.type, QByteArrayView(data, length)));
+            values.push_back(storedValue(field.def.type, QByteArrayView(data, span.length)));
     }
-    return values;
+    Record record(m_table, std::move(values));
+    if (*m_calculate)
+        (*m_calculate)(record);
+    return record;
 }
 
 Record RecordReader::emptyRecord() const

@@ -645,6 +645,58 @@ private Q_SLOTS:
         QVERIFY(seen.isEmpty());
     }
 
+    // Every field of every record reads its own record's value, whatever its kind, going forward
+    // or back through blocks of records, and after an edit posted from the middle of a block.
+    void everyFieldReadsItsOwnRecordsValue()
+    {
+        test::ProgramDirectory dir;
+        const QString path = dir.filePath(str("Data/QYName2.DB"));
+        QList<QStringList> rows;
+        for (int i = 0; i < 300; ++i)
+            rows << QStringList{QStringLiteral("f%1").arg(i),
+                                QStringLiteral("L%1").arg(i, 3, 10, QLatin1Char('0')),
+                                i % 3 ? QStringLiteral("Café %1").arg(i) : QString(),
+                                i % 2 ? QStringLiteral("memo %1\nsecond line").arg(i) : QString()};
+        store(path, {"FirstName", "LastName", "Company", "MeMemoData1"}, rows);
+        AddressBookTables dm;
+        Table& t = *dm.tbNames;
+        const auto shown = [&] {
+            return QStringList{t.value(str("NameCode")).typeName(),
+                               t.asText(str("NameCode")),
+                               t.asText(str("FirstName")),
+                               t.asText(str("FirstLastCompany")),
+                               t.isNull(str("Company")) ? str("null") : t.asText(str("Company")),
+                               t.asText(str("MeMemoData1"))};
+        };
+        const auto expected = [](int i) {
+            return QStringList{"qlonglong",
+                               QString::number(i + 1),
+                               QStringLiteral("f%1").arg(i),
+                               QStringLiteral("f%1 L%2").arg(i).arg(i, 3, 10, QLatin1Char('0')),
+                               i % 3 ? QStringLiteral("Café %1").arg(i) : str("null"),
+                               i % 2 ? QStringLiteral("memo %1\nsecond line").arg(i) : QString()};
+        };
+        int i = 0;
+        for (t.first(); !t.eof(); t.next(), ++i)
+            QCOMPARE(shown(), expected(i));
+        QCOMPARE(i, 300);
+        for (t.moveToRow(299); !t.bof(); t.prior())
+            QCOMPARE(shown(), expected(--i));
+        QCOMPARE(i, 0);
+
+        t.moveToRow(130);
+        t.edit();
+        t.setValue(str("Company"), QVariant());
+        t.setValue(str("FirstName"), str("edited"));
+        t.post();
+        t.next();
+        t.prior();
+        QCOMPARE(shown(),
+                 QStringList({"qlonglong", "131", "edited", "edited L130", "null", QString()}));
+        t.prior();
+        QCOMPARE(shown(), expected(129));
+    }
+
     void anotherWriterIsSeenOnTheNextMove()
     {
         test::ProgramDirectory dir;
