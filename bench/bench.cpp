@@ -816,11 +816,12 @@ void run(int records, const QString& kept)
 void runScan(int records, const QString& kept)
 {
     QTemporaryDir directory;
-    layOutProgram(directory);
+    ql::Session session;
+    layOutProgram(directory, session);
     const QDir data(QDir(directory.path()).filePath(QStringLiteral("Data")));
     ContactMaker maker;
     fillTables(records, kept, data, maker);
-    const auto holder = std::make_unique<ql::AddressBookTables>();
+    const auto holder = std::make_unique<ql::AddressBookTables>(session);
     measureScan(*holder->tbNames, data.filePath(QStringLiteral("QYName2.DB")));
 }
 

@@ -658,7 +658,7 @@ private Q_SLOTS:
                                 i % 3 ? QStringLiteral("Café %1").arg(i) : QString(),
                                 i % 2 ? QStringLiteral("memo %1\nsecond line").arg(i) : QString()};
         store(path, {"FirstName", "LastName", "Company", "MeMemoData1"}, rows);
-        AddressBookTables dm;
+        AddressBookTables dm(dir.session());
         Table& t = *dm.tbNames;
         const auto shown = [&] {
             return QStringList{t.value(str("NameCode")).typeName(),
