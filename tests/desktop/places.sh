@@ -13,7 +13,7 @@ cat >"$work/session.sh" <<'INNER'
 set -u
 dir=$1
 source "$2"
-start_window_manager
+start_window_manager || exit 1
 pid=
 same() {
     read -r ax ay aw ah <<<"$2"

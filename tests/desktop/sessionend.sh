@@ -15,7 +15,7 @@ set -u
 dir=$1
 bin=$3
 source "$2"
-start_window_manager
+start_window_manager || exit 1
 pid=
 start() {
     "$dir/Quillory/quillory" 2>/dev/null &

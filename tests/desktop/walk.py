@@ -16,6 +16,7 @@ reached by their keys, carry a title a screen reader reads, name their controls 
 screen. Prints each fault found and ends with status 1 if there was one.
 """
 
+import os
 import re
 import string
 import subprocess
@@ -232,12 +233,45 @@ def check_unused_letters(title, window_id, shown, used):
               f"'{before}' became '{after}'")
 
 
+def window_manager_runs():
+    """Whether a window manager runs: the window it names on the root window exists."""
+    named = re.search(r"window id # (0x[0-9a-f]+)", subprocess.run(
+        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
+    return bool(named) and subprocess.run(["xwininfo", "-id", named.group(1)],
+                                          capture_output=True).returncode == 0
+
+
 def desktop_state():
     """What shows and what has the focus, for a fault's text."""
     names = [" ".join(xdo("getwindowname", i)) for i in sorted(shown_ids())]
     active = xdo("getactivewindow")
     focused = " ".join(xdo("getwindowname", active[0])) if active else "none"
-    return f"shown: {names}, active: '{focused}'"
+    manager = "runs" if window_manager_runs() else "does not run"
+    return f"shown: {names}, active: '{focused}', the window manager {manager}"
+
+
+def menu_takes_the_focus():
+    """Makes the main menu the active window before the walk. When the window manager cannot
+    activate it, says why as far as the desktop shows it and starts the window manager once more
+    (the walk checks the program, not the desktop the test built for it)."""
+    menu = wait(lambda: xdo("search", "--onlyvisible", "--name", f"^{MENU_TITLE}$"), 30)
+    if not menu:
+        print(f"the main menu shows on no window; {desktop_state()}", flush=True)
+        return False
+    for attempt in range(2):
+        activation = subprocess.run(["xdotool", "windowactivate", menu[0]], capture_output=True,
+                                    text=True, timeout=30)
+        if wait(lambda: xdo("getactivewindow") == menu[:1], 10):
+            return True
+        print(f"the main menu could not be made active; {desktop_state()}; xdotool said: "
+              f"'{activation.stderr.strip()}'", flush=True)
+        with open(f"{os.environ['HOME']}/openbox.log", encoding="utf-8") as log:
+            print(f"the window manager printed: '{log.read().strip()}'", flush=True)
+        if attempt == 0:
+            subprocess.Popen(["openbox", "--replace"], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+            wait(window_manager_runs, 30)
+    return False
 
 
 def open_from_menu(key):
@@ -441,6 +475,8 @@ def main():
     menu = wait(lambda: top_windows().get(MENU_TITLE), 30)
     if not menu:
         print("the main menu does not show on the accessibility bus")
+        return 1
+    if not menu_takes_the_focus():
         return 1
     shown = [n for n in descendants(menu) if showing(n)]
     check_alt_letters(MENU_TITLE, menu, shown)

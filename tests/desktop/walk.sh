@@ -10,7 +10,7 @@ install_program "$1"
 cat >"$work/session.sh" <<'INNER'
 set -u
 source "$2"
-start_window_manager
+start_window_manager || exit 1
 # The accessibility bus of this session; the program joins it whether or not a screen reader
 # asked for it.
 /usr/libexec/at-spi-bus-launcher --launch-immediately &

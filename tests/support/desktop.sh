@@ -26,15 +26,19 @@ start_display() {
 desktop_support=${BASH_SOURCE[0]}
 
 # Starts the openbox window manager on the display, stopped when the script ends, and waits
-# until it is ready: it names itself on the root window then.
+# until it is ready: it names itself on the root window then. What it prints goes to
+# $HOME/openbox.log; when it is not ready within 30 seconds, that log is shown and the call fails.
 start_window_manager() {
-    openbox >/dev/null 2>&1 &
+    openbox >"$HOME/openbox.log" 2>&1 &
     wm=$!
     trap 'kill "$wm" 2>/dev/null' EXIT
-    for _ in $(seq 1 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    for _ in $(seq 1 300); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.1
     done
+    echo "the window manager did not start; it printed:"
+    cat "$HOME/openbox.log"
+    return 1
 }
 
 # The shown window whose title is exactly $1, if any.
