@@ -40,14 +40,14 @@ TableRescue::TableRescue(Session& session, QString programDirectory, QString las
 bool TableRescue::rescueAll(QWidget* owner, bool firstUseDone) const
 {
     const TableDirectory data(QDir(m_programDirectory).filePath(QStringLiteral("Data")));
-    // Before its first use an installation's tables may still wait among its templates.
-    const TableDirectory templates(QDir(m_programDirectory).filePath(QStringLiteral("Temp")));
     // A file as the program left it when it last closed it cleanly is only opened: reading a
     // large table through takes seconds. Any other is read through.
     const QSet<QString> unchanged = data.takeUnchangedSinceClosed();
     for (const TableDef* def : catalogue::all()) {
         registerPassword(m_session, *def);
-        if (!data.holds(def->name) && (!firstUseDone || templates.holds(def->name)))
+        // Before its first use an installation's tables may still wait among its templates; after
+        // it a missing table is lost, whether or not the templates are still there.
+        if (!data.holds(def->name) && !firstUseDone)
             continue;
         const TableCheck check = data.examine(
             m_session, *def, unchanged.contains(def->name) ? CheckDepth::Open : CheckDepth::Quick);
@@ -70,15 +70,23 @@ TableRescue::Choice TableRescue::ask(QWidget* owner, const QString& table, const
         backupMade.isEmpty()
             ? QStringLiteral("No backup holds a sound copy of it. ")
             : QStringLiteral("Restore it from the backup of %1, or ").arg(backupMade);
+    // What is said of the file itself only holds while there is one.
+    const bool hasFile =
+        TableDirectory(QDir(m_programDirectory).filePath(QStringLiteral("Data"))).holds(table);
     box.setInformativeText(
-        atStart
-            ? restoreOr + QStringLiteral("start without it: its window stays closed until it is "
-                                         "restored, and the damaged file is kept in the BackUp "
-                                         "folder. The other tables work as ever. Or quit.")
-            : restoreOr + (backupMade.isEmpty() ? QStringLiteral("Go") : QStringLiteral("go")) +
-                  QStringLiteral(" on without it: its window stays closed and the file stays "
-                                 "as it is. Check Tables in the Maintenance window can "
-                                 "rebuild it from the records that can still be read."));
+        atStart ? restoreOr +
+                      (backupMade.isEmpty() ? QStringLiteral("Start") : QStringLiteral("start")) +
+                      QStringLiteral(" without it: its window stays closed until it is restored%1. "
+                                     "The other tables work as ever. Or quit.")
+                          .arg(hasFile ? QStringLiteral(", and the damaged file is kept in the "
+                                                        "BackUp folder")
+                                       : QString())
+                : restoreOr + (backupMade.isEmpty() ? QStringLiteral("Go") : QStringLiteral("go")) +
+                      (hasFile ? QStringLiteral(" on without it: its window stays closed and the "
+                                                "file stays as it is. Check Tables in the "
+                                                "Maintenance window can rebuild it from the "
+                                                "records that can still be read.")
+                               : QStringLiteral(" on without it: its window stays closed.")));
     QPushButton* restore = nullptr;
     if (!backupMade.isEmpty())
         restore = addChoice(box, "RescueRestore",

@@ -113,8 +113,7 @@ void Table::open()
     if (path.isEmpty()) {
         if (const QString note = m_session.unavailableNote(m_tableName); !note.isEmpty())
             throw Error(note);
-        throw Error(QStringLiteral("Cannot open table \"%1\": there is no such file in %2.")
-                        .arg(m_tableName, QDir::toNativeSeparators(directory)));
+        throw tablefile::missing(m_tableName, directory);
     }
     const IndexDef* index = resolveIndex(m_indexName, m_indexFieldNames);
     tablefile::OpenFile opened = tablefile::open(m_session, *m_def, path, m_readOnly);

@@ -107,7 +107,7 @@ TableCheck TableDirectory::examine(const Session& session, const TableDef& def,
 {
     const QString path = fileOf(def.name);
     if (path.isEmpty())
-        return {QStringLiteral("there is no file of this table"), 0, {}};
+        return {tablefile::missing(def.name, m_path).problem(), 0, {}};
     try {
         const tablefile::OpenFile file = tablefile::open(session, def, path, true);
         if (depth == CheckDepth::Open)

@@ -291,6 +291,13 @@ OpenFile open(const Session& session, const TableDef& def, const QString& path, 
     return opened;
 }
 
+UnusableTableError missing(const QString& tableName, const QString& directory)
+{
+    return {QStringLiteral("Cannot open table \"%1\": there is no such file in %2.")
+                .arg(tableName, QDir::toNativeSeparators(directory)),
+            tableName, QStringLiteral("there is no file of this table")};
+}
+
 UnusableTableError damaged(const QString& tableName, const QString& path, const QString& finding)
 {
     return {QStringLiteral("Cannot open table \"%1\": \"%2\" is damaged (%3). Restore it from a "

@@ -45,6 +45,9 @@ OpenFile open(const Session& session, const TableDef& def, const QString& path, 
 
 // The failure of opening a table whose file the engine found damaged, with the engine's finding.
 UnusableTableError damaged(const QString& tableName, const QString& path, const QString& finding);
+// The failure of opening a table that has no file in `directory`: a lost file is one a backup can
+// bring back, as a damaged one.
+UnusableTableError missing(const QString& tableName, const QString& directory);
 
 // Whether the file keeps the number of its records, with every part that keeps it.
 bool keepsCount(const sql::Database& db);

@@ -270,7 +270,17 @@ private Q_SLOTS:
         test::ProgramDirectory dir;
         start(dir, services).reset();
         QFile::remove(dir.filePath(str("Data/Journal2.DB")));
+        // The lost table is asked about, never made again from its template.
+        RescueAnswers answers(str("RescueWithout"));
         start(dir, services).reset();
+        QCOMPARE(answers.asked.size(), 1);
+        QCOMPARE(answers.asked[0],
+                 (QStringList{str("Quillory cannot use the table \"Journal2.DB\": there is no "
+                                  "file of this table."),
+                              str("No backup holds a sound copy of it. Start without it: its "
+                                  "window stays closed until it is restored. The other tables "
+                                  "work as ever. Or quit."),
+                              str("RescueQuit=&Quit | RescueWithout=&Start without it")}));
         QVERIFY(!QDir(dir.filePath(str("Temp"))).exists());
         QVERIFY(!QFile::exists(dir.filePath(str("Data/Journal2.DB"))));
         QCOMPARE(storedInteger(*services.settings, keys::Options, keys::QYAD), 2);
@@ -486,7 +496,10 @@ private Q_SLOTS:
             str("start without it: its window stays closed until it is restored, and the damaged "
                 "file is kept in the BackUp folder. The other tables work as ever. Or quit.");
         if (!backedUp) {
-            QCOMPARE(asked[1], str("No backup holds a sound copy of it. ") + after);
+            QCOMPARE(asked[1], str("No backup holds a sound copy of it. Start without it: its "
+                                   "window stays closed until it is restored, and the damaged "
+                                   "file is kept in the BackUp folder. The other tables work as "
+                                   "ever. Or quit."));
             QCOMPARE(asked[2], str("RescueQuit=&Quit | RescueWithout=&Start without it"));
         } else {
             QCOMPARE(asked[1], str("Restore it from the backup of Tuesday, March 02, 1999 at "
@@ -577,23 +590,28 @@ private Q_SLOTS:
                      qPrintable(QString::number(read)));
     }
 
-    void aWindowThatMeetsADamagedTableOffersTheRestore_data()
+    void aWindowThatMeetsALostOrDamagedTableOffersTheRestore_data()
     {
         QTest::addColumn<QString>("choice");
-        QTest::newRow("restore") << str("RescueRestore");
-        QTest::newRow("go on without it") << str("RescueWithout");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("damaged, restore") << str("RescueRestore") << false;
+        QTest::newRow("damaged, go on without it") << str("RescueWithout") << false;
+        QTest::newRow("deleted, restore") << str("RescueRestore") << true;
+        QTest::newRow("deleted, go on without it") << str("RescueWithout") << true;
     }
-    void aWindowThatMeetsADamagedTableOffersTheRestore()
+    void aWindowThatMeetsALostOrDamagedTableOffersTheRestore()
     {
         QFETCH(QString, choice);
+        QFETCH(bool, deleted);
         InstallationInUse f;
         test::ScriptedProgress progress;
         QCOMPARE(backup::run({f.dir.path(), {}, false, {}}, progress).outcome,
                  backup::Outcome::Complete);
         auto program = start(f.dir, f.services);
-        // The disk fails under the journal while the program runs.
-        const QByteArray damaged = damage(f.dir.filePath(str("Data/Journal2.DB")), 1);
-        QVERIFY(!damaged.isEmpty());
+        // The disk fails under the journal while the program runs, or its file is deleted.
+        const QString journal = f.dir.filePath(str("Data/Journal2.DB"));
+        const QByteArray damaged = deleted ? QByteArray() : damage(journal, 1);
+        QVERIFY(deleted ? QFile::remove(journal) : !damaged.isEmpty());
 
         RescueAnswers answers(choice);
         qint64 entriesShown = -1;
@@ -608,26 +626,73 @@ private Q_SLOTS:
         program->mainMenu()->journalButton->click();
         QCOMPARE(answers.asked.size(), 1);
         const QStringList asked = answers.asked.first();
-        QVERIFY2(asked[0].startsWith(
-                     str("Quillory cannot use the table \"Journal2.DB\": it is damaged (")),
-                 qPrintable(asked[0]));
-        QCOMPARE(asked[1], str("Restore it from the backup of Tuesday, March 02, 1999 at 1:05:09 "
-                               "PM, or go on without it: its window stays closed and the file "
-                               "stays as it is. Check Tables in the Maintenance window can "
-                               "rebuild it from the records that can still be read."));
+        if (deleted) {
+            QCOMPARE(asked[0], str("Quillory cannot use the table \"Journal2.DB\": there is no "
+                                   "file of this table."));
+            QCOMPARE(asked[1], str("Restore it from the backup of Tuesday, March 02, 1999 at "
+                                   "1:05:09 PM, or go on without it: its window stays closed."));
+        } else {
+            QVERIFY2(asked[0].startsWith(
+                         str("Quillory cannot use the table \"Journal2.DB\": it is damaged (")),
+                     qPrintable(asked[0]));
+            QCOMPARE(asked[1],
+                     str("Restore it from the backup of Tuesday, March 02, 1999 at 1:05:09 "
+                         "PM, or go on without it: its window stays closed and the file "
+                         "stays as it is. Check Tables in the Maintenance window can "
+                         "rebuild it from the records that can still be read."));
+        }
         QCOMPARE(asked[2], str("RescueRestore=&Restore from the backup of Tuesday, March 02, 1999 "
                                "at 1:05:09 PM | RescueWithout=&Go on without it"));
         if (choice == str("RescueRestore")) {
             // The window opens over the restored entries.
             QCOMPARE(entriesShown, 3);
-            QCOMPARE(contents(f.dir.filePath(str("BackUp/Before restore 1999-03-02 "
-                                                 "13-05-09/Journal2.DB"))),
-                     damaged);
+            if (!deleted)
+                QCOMPARE(contents(f.dir.filePath(str("BackUp/Before restore 1999-03-02 "
+                                                     "13-05-09/Journal2.DB"))),
+                         damaged);
             return;
         }
         QCOMPARE(entriesShown, -1);
-        QCOMPARE(contents(f.dir.filePath(str("Data/Journal2.DB"))), damaged);
+        if (deleted)
+            QVERIFY(!QFileInfo::exists(journal));
+        else
+            QCOMPARE(contents(journal), damaged);
         QCOMPARE(f.services.prompts->messages, QStringList());
+    }
+
+    // Right after the first use the templates are still in place; a table lost then is asked
+    // about as any other, and the backup brings back the records of a lost and a damaged table.
+    void tablesLostRightAfterTheFirstUseComeBackFromTheBackup()
+    {
+        test::ScriptedServices services;
+        test::ProgramDirectory dir;
+        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+        start(dir, services).reset();
+        QVERIFY(QDir(dir.filePath(str("Temp"))).exists());
+        fillTables(dir);
+        test::ScriptedProgress progress;
+        QCOMPARE(backup::run({dir.path(), {}, false, {}}, progress).outcome,
+                 backup::Outcome::Complete);
+        QVERIFY(!damage(dir.filePath(str("Data/QYName2.DB"))).isEmpty());
+        QVERIFY(QFile::remove(dir.filePath(str("Data/Journal2.DB"))));
+
+        RescueAnswers answers(str("RescueRestore"));
+        auto program = start(dir, services);
+        QCOMPARE(answers.asked.size(), 2);
+        QVERIFY2(answers.asked[0][0].startsWith(
+                     str("Quillory cannot use the table \"QYName2.DB\": it is damaged (")),
+                 qPrintable(answers.asked[0][0]));
+        QCOMPARE(answers.asked[1][0],
+                 str("Quillory cannot use the table \"Journal2.DB\": there is no file of this "
+                     "table."));
+        QCOMPARE(answers.asked[1][1],
+                 str("Restore it from the backup of Tuesday, March 02, 1999 at 1:05:09 PM, or "
+                     "start without it: its window stays closed until it is restored. The other "
+                     "tables work as ever. Or quit."));
+        QCOMPARE(program->addressBook().tbNames->recordCount(), 400);
+        QCOMPARE(JournalTables(dir.session()).tbJournal1->recordCount(), 3);
+        // The start after the first use still removes the templates.
+        QVERIFY(!QDir(dir.filePath(str("Temp"))).exists());
     }
 
     void startUpFailsClearlyWithoutTheFolderOfTheTables()
