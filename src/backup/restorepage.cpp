@@ -3,6 +3,7 @@
 #include "addressbook/addressbooktables.h"
 #include "backup/directorychooser.h"
 #include "core/context.h"
+#include "core/geometry.h"
 #include "core/guard.h"
 #include "core/keys.h"
 #include "core/seams.h"
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ql {
 namespace {
@@ -158,6 +160,23 @@ void RestorePage::findBackups()
             new QTreeWidgetItem(QStringList{backup.made, QDir::toNativeSeparators(backup.folder)}));
     backupList->setCurrentItem(backupList->topLevelItem(0));
     showBackup();
+    fitWindow();
+}
+
+void RestorePage::fitWindow()
+{
+    // The lists stand side by side: their lacking widths add up, the taller need counts.
+    QSize lacking;
+    for (QTreeWidget* list : {backupList, tableList}) {
+        for (int column = 0; column < list->columnCount(); ++column)
+            list->resizeColumnToContents(column);
+        const int rows = list->topLevelItemCount() * list->sizeHintForRow(0);
+        const QSize need = QSize(list->header()->length(), rows) - list->viewport()->size();
+        lacking.rwidth() += std::max(0, need.width());
+        lacking.setHeight(std::max(lacking.height(), need.height()));
+    }
+    if (window()->isVisible())
+        geometry::grow(window(), lacking);
 }
 
 void RestorePage::chooseFolder()

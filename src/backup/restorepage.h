@@ -51,6 +51,9 @@ private:
     void layOut();
     // Shows the tables of the backup chosen in the list.
     void showBackup();
+    // Grows the window so that the lists show every column and every table without scrolling,
+    // as far as the screen has room.
+    void fitWindow();
     const restore::Backup* chosenBackup() const;
     QStringList tickedTables() const;
     // What the restore needs from the user interface thread, then the restore on a worker thread.

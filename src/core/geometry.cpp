@@ -220,6 +220,13 @@ void save(SettingsFile& file, QWidget* window, const QString& key)
     settings.writeInteger(keys::Width, frame.width());
 }
 
+void grow(QWidget* window, const QSize& extra)
+{
+    QRect outer = outerGeometry(window);
+    outer.setSize(outer.size() + extra.expandedTo(QSize(0, 0)));
+    apply(window, outer);
+}
+
 void placeBeside(QWidget* window, const QWidget* asker)
 {
     QRect outer = outerGeometry(window);

@@ -22,5 +22,7 @@ void save(SettingsFile& file, QWidget* window, const QString& key);
 // Places a window of its present size next to the window that asked for it (to its right, else
 // to its left, else over it), fully on that window's screen; with no asker, just on a screen.
 void placeBeside(QWidget* window, const QWidget* asker);
+// Makes the window larger by `extra`, what its contents lack, kept whole on its screen.
+void grow(QWidget* window, const QSize& extra);
 
 } // namespace ql::geometry
