@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -126,9 +127,10 @@ private Q_SLOTS:
                  qPrintable(tables.at(1)));
         QCOMPARE(tables.at(6), str("[x] To-do list (ToDo2.db)|0|sound"));
         QVERIFY(r.page->userDefinedBox->isChecked());
-        // The window grows from its designed 458 x 291 to show every table and what was found of
-        // each, here as wide as the 800 x 600 screen: the finding on the journal's copy is long.
-        QCOMPARE(r.window->frameGeometry().width(), 800);
+        // The window grows from its designed 458 x 291 on the test's 1280 x 1024 screen until
+        // every table shows with what was found of it, the long finding on the journal's copy
+        // included.
+        QVERIFY(r.page->tableList->header()->length() <= r.page->tableList->viewport()->width());
         QVERIFY(r.page->tableList->viewport()->height() >=
                 8 * r.page->tableList->sizeHintForRow(0));
 
