@@ -288,7 +288,6 @@ struct CollectionsWindow::CatalogueLayout {
     } list;
     struct {
         const char* name;
-        int columns;
         std::span<const SortEntry> entries;
         const char* dueButton;
     } sort;
@@ -322,7 +321,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
      &CollectionsTables::dsCD,
      {"Panel2", "Panel3", "Panel4"},
      {"DBGrid1", "CDTitle", "CD Title"},
-     {"RadioGroup1", 3, kCdSorts, "DueBtn"},
+     {"RadioGroup1", kCdSorts, "DueBtn"},
      kCdEditors,
      makeCdTracks,
      {"CDBtn", "CD", "Show the CDs", "CD1", "CD2", "&CD"}},
@@ -330,7 +329,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
      &CollectionsTables::dsCDR,
      {"Panel5", "Panel6", "Panel7"},
      {"DBGrid2", "CDRTitle", "CDR/RW Title"},
-     {"RadioGroup2", 2, kCdrSorts, "BitBtn6"},
+     {"RadioGroup2", kCdrSorts, "BitBtn6"},
      kCdrEditors,
      makeRecordableNotes,
      {"CDRBtn", "CD-R/RW", "Show the recordable CDs", "CDRRW1", "CDRRW2", "CD-&R/RW"}},
@@ -338,7 +337,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
      &CollectionsTables::dsTapes,
      {"Panel8", "Panel9", "Panel10"},
      {"DBGrid3", "TpTitle", "Tape Title"},
-     {"RadioGroup3", 3, kTapeSorts, "BitBtn5"},
+     {"RadioGroup3", kTapeSorts, "BitBtn5"},
      kTapeEditors,
      makeTapeTracks,
      {"TapesBtn", "Tapes", "Show the tapes", "Tapes1", "Tapes2", "&Tapes"}},
@@ -346,7 +345,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
      &CollectionsTables::dsBooks,
      {"Panel11", "Panel12", "Panel13"},
      {"DBGrid4", "BkTitle", "Book Title"},
-     {"RadioGroup4", 1, kBookSorts, "BitBtn7"},
+     {"RadioGroup4", kBookSorts, "BitBtn7"},
      kBookEditors,
      makeBookNotes,
      {"BooksBtn", "Books", "Show the books", "Books1", "Books2", "&Books"}},
@@ -386,7 +385,8 @@ CollectionsWindow::Catalogue CollectionsWindow::buildCatalogue(loans::Catalogue 
     // The details over the track titles or notes.
     c.page = new QWidget(this);
     c.panels[1] = makePanel(c.page, layout.panels[1]);
-    c.sort = new RadioGroup(str("Sort"), captions(c.entries), c.panels[1], layout.sort.columns);
+    // One choice under another beside the editors, so the editors keep a width text fits in.
+    c.sort = new RadioGroup(str("Sort"), captions(c.entries), c.panels[1], 1);
     c.sort->setObjectName(str(layout.sort.name));
     c.dueButton = makeButton(c.panels[1], layout.sort.dueButton);
     QGridLayout* editors = layOutDetails(c.panels[1], c.sort, c.dueButton);

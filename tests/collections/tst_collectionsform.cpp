@@ -7,6 +7,7 @@
 #include "support/modulefixture.h"
 #include "support/pages.h"
 #include "support/testmain.h"
+#include "widgets/dbcontrols.h"
 #include "widgets/radiogroup.h"
 
 #include <QAction>
@@ -149,9 +150,20 @@ private Q_SLOTS:
         };
         const QStringList unshown = places();
         QCOMPARE(unshown.size(), 1 + 13);
-        for (const char* show : {"CD2", "CDRRW2", "Tapes2", "Books2", "CD2"}) {
+        const std::pair<const char*, const char*> shows[] = {{"CD2", "Panel3"},
+                                                             {"CDRRW2", "Panel6"},
+                                                             {"Tapes2", "Panel9"},
+                                                             {"Books2", "Panel12"},
+                                                             {"CD2", "Panel3"}};
+        for (const auto& [show, details] : shows) {
             f.trigger(show);
             QCOMPARE(places(), unshown);
+            // Every editor of the details is wide enough for twelve letters.
+            const QList<DBEdit*> editors = f.find<QFrame>(details)->findChildren<DBEdit*>();
+            QVERIFY(editors.size() >= 5);
+            for (const DBEdit* editor : editors)
+                QVERIFY2(editor->width() >= 12 * editor->fontMetrics().averageCharWidth(),
+                         qPrintable(editor->objectName() + str(" %1").arg(editor->width())));
         }
     }
     void theButtonsStayInPlaceWhicheverCatalogueShows_data()
