@@ -5,11 +5,10 @@
 namespace ql {
 
 AddressBookTables::AddressBookTables(Session& session, QObject* owner, Opening opening)
-    : QObject(owner)
-    , tbNames(makeTable(session, this, catalogue::names(), "tbNames"))
-    , dsNames(new DataSource(tbNames, QStringLiteral("dsNames"), this))
+    : TableHolder(session, owner, "DataModule1")
+    , tbNames(addTable(catalogue::names(), "tbNames"))
+    , dsNames(addSource(tbNames, "dsNames"))
 {
-    setObjectName(QStringLiteral("DataModule1"));
     tbNames->addCalculatedField({QStringLiteral("FirstLastCompany"), FieldType::Text, 20, 29},
                                 QStringLiteral("AdAddress4"));
     m_firstName = tbNames->fieldIndex(QStringLiteral("FirstName"));
@@ -19,17 +18,7 @@ AddressBookTables::AddressBookTables(Session& session, QObject* owner, Opening o
     tbNames->setOnCalcFields([this](Record& record) { tbNamesCalcFields(record); });
     tbNames->setIndexName(QStringLiteral("idxLastName"));
     if (opening == Opening::Open)
-        tbNames->open();
-}
-
-void AddressBookTables::closeTables()
-{
-    tbNames->close();
-}
-
-void AddressBookTables::openTables()
-{
-    tbNames->open();
+        openTables();
 }
 
 void AddressBookTables::tbNamesCalcFields(Record& record) const

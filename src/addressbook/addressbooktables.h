@@ -5,7 +5,7 @@
 namespace ql {
 
 // The address book.
-class AddressBookTables : public QObject {
+class AddressBookTables : public TableHolder {
     Q_OBJECT
 public:
     // Whether the holder opens its table when it is made; a table the program started without
@@ -13,13 +13,6 @@ public:
     enum class Opening { Open, Closed };
     explicit AddressBookTables(Session& session, QObject* owner = nullptr,
                                Opening opening = Opening::Open);
-
-    // Closes the table, discarding a change still pending, so that its file can be replaced; the
-    // window over it lists nothing until openTables.
-    void closeTables();
-    // Opens the table again in the order it had, at its first record, with what its file holds
-    // now. Throws ql::Error when the file cannot be opened.
-    void openTables();
 
     Table* tbNames;
     DataSource* dsNames;

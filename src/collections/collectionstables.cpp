@@ -3,17 +3,16 @@
 namespace ql {
 
 CollectionsTables::CollectionsTables(Session& session, QObject* owner)
-    : QObject(owner)
-    , tbCD(makeTable(session, this, catalogue::cds(), "tbCD"))
-    , tbCDR(makeTable(session, this, catalogue::cdrs(), "tbCDR"))
-    , tbTapes(makeTable(session, this, catalogue::tapes(), "tbTapes"))
-    , tbBooks(makeTable(session, this, catalogue::books(), "tbBooks"))
-    , dsCD(new DataSource(tbCD, QStringLiteral("dsCD"), this))
-    , dsCDR(new DataSource(tbCDR, QStringLiteral("dsCDR"), this))
-    , dsTapes(new DataSource(tbTapes, QStringLiteral("dsTapes"), this))
-    , dsBooks(new DataSource(tbBooks, QStringLiteral("dsBooks"), this))
+    : TableHolder(session, owner, "DataModule3")
+    , tbCD(addTable(catalogue::cds(), "tbCD"))
+    , tbCDR(addTable(catalogue::cdrs(), "tbCDR"))
+    , tbTapes(addTable(catalogue::tapes(), "tbTapes"))
+    , tbBooks(addTable(catalogue::books(), "tbBooks"))
+    , dsCD(addSource(tbCD, "dsCD"))
+    , dsCDR(addSource(tbCDR, "dsCDR"))
+    , dsTapes(addSource(tbTapes, "dsTapes"))
+    , dsBooks(addSource(tbBooks, "dsBooks"))
 {
-    setObjectName(QStringLiteral("DataModule3"));
     tbCD->moveFieldToEnd(QStringLiteral("CDDate"));
     tbTapes->moveFieldToEnd(QStringLiteral("TpDate"));
     tbBooks->moveFieldToEnd(QStringLiteral("BkPubDate"));
@@ -21,10 +20,7 @@ CollectionsTables::CollectionsTables(Session& session, QObject* owner)
     tbCDR->setIndexName(QStringLiteral("idxCDRTitle"));
     tbTapes->setIndexName(QStringLiteral("idxTpTitle"));
     tbBooks->setIndexName(QStringLiteral("idxBkTitle"));
-    tbCD->open();
-    tbCDR->open();
-    tbTapes->open();
-    tbBooks->open();
+    openTables();
 }
 
 } // namespace ql

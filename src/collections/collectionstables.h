@@ -5,7 +5,7 @@
 namespace ql {
 
 // The four catalogues of the collection in `session`, open while it lives.
-class CollectionsTables : public QObject {
+class CollectionsTables : public TableHolder {
     Q_OBJECT
 public:
     explicit CollectionsTables(Session& session, QObject* owner = nullptr);

@@ -82,10 +82,7 @@ Lending::Lending(Session& session)
 {
     for (size_t i = 0; i < m_tables.size(); ++i) {
         const Fields& f = fields()[i];
-        const TableDef& def = f.def();
-        auto table = std::make_unique<Table>(session, def, QString::fromLatin1(f.component));
-        table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
-        table->setBeforeOpen([&session, &def] { registerPassword(session, def); });
+        std::unique_ptr<Table> table(makeTable(session, nullptr, f.def(), f.component));
         table->open();
         m_tables[i] = std::move(table);
     }

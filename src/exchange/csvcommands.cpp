@@ -36,6 +36,12 @@ std::optional<CsvSource> sourceOf(QWidget* window, const CsvCommands& commands)
     return source;
 }
 
+// The module's table in a holder of the command's own, made in the session of the window's table.
+exchange::HeldTable heldTable(const CsvSource& source)
+{
+    return exchange::openTable(source.table->session(), source.module);
+}
+
 void exportCsv(QWidget* window, const CsvCommands& commands)
 {
     const std::optional<CsvSource> source = sourceOf(window, commands);
@@ -44,8 +50,7 @@ void exportCsv(QWidget* window, const CsvCommands& commands)
     const std::vector<formats::CsvColumn> columns =
         formats::csvColumns(definitionOf(source->module), source->names);
     exportRecords(window, source->table, kCsv, [&](Progress& progress, const QString& file) {
-        const exchange::HeldTable held =
-            exchange::openTable(source->table->session(), source->module);
+        const exchange::HeldTable held = heldTable(*source);
         formats::exportCsv(*held.table, columns, file, progress);
     });
 }
@@ -74,8 +79,7 @@ void importCsv(QWidget* window, const CsvCommands& commands)
     if (!source)
         return;
     // The record being typed is stored before the file's records are added beside it.
-    if (source->table)
-        source->table->checkBrowseMode();
+    source->table->checkBrowseMode();
     const QString caption = QStringLiteral("Import from CSV");
     const QString file = Services::of(window).prompts().openFileName(window, caption, kCsv.filter);
     if (file.isEmpty())
@@ -97,8 +101,7 @@ void importCsv(QWidget* window, const CsvCommands& commands)
     const std::vector<formats::ColumnTarget> targets = preview.targets();
     formats::CsvImportOutcome outcome;
     const WorkEnd end = runWork(window, caption, [&](Progress& progress) {
-        const exchange::HeldTable held =
-            exchange::openTable(source->table->session(), source->module);
+        const exchange::HeldTable held = heldTable(*source);
         outcome = formats::importCsv(*held.table, rows, targets, progress);
     });
     Services::of(window).prompts().message(

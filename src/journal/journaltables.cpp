@@ -5,17 +5,16 @@
 namespace ql {
 
 JournalTables::JournalTables(Session& session, QObject* owner)
-    : QObject(owner)
-    , tbJournal1(makeTable(session, this, catalogue::journal(), "tbJournal1"))
-    , dsJournal1(new DataSource(tbJournal1, QStringLiteral("dsJournal1"), this))
+    : TableHolder(session, owner, "DataModule2")
+    , tbJournal1(addTable(catalogue::journal(), "tbJournal1"))
+    , dsJournal1(addSource(tbJournal1, "dsJournal1"))
 {
-    setObjectName(QStringLiteral("DataModule2"));
     tbJournal1->addCalculatedField({QStringLiteral("DateTime"), FieldType::DateTime, 0, 18},
                                    QStringLiteral("ExtraField"));
     tbJournal1->setOnNewRecord(&JournalTables::tbJournal1NewRecord);
     tbJournal1->setOnCalcFields(&JournalTables::tbJournal1CalcFields);
     tbJournal1->setIndexFieldNames(QStringLiteral("DateTimeStamp"));
-    tbJournal1->open();
+    openTables();
 }
 
 void JournalTables::tbJournal1NewRecord(Table& table)
@@ -26,13 +25,12 @@ void JournalTables::tbJournal1NewRecord(Table& table)
 void JournalTables::tbJournal1CalcFields(Record&) {}
 
 ToDoTables::ToDoTables(Session& session, QObject* owner)
-    : QObject(owner)
-    , tbTodo(makeTable(session, this, catalogue::toDo(), "tbTodo"))
-    , dsToDo(new DataSource(tbTodo, QStringLiteral("dsToDo"), this))
+    : TableHolder(session, owner, "DataModule4")
+    , tbTodo(addTable(catalogue::toDo(), "tbTodo"))
+    , dsToDo(addSource(tbTodo, "dsToDo"))
 {
-    setObjectName(QStringLiteral("DataModule4"));
     tbTodo->setIndexName(QStringLiteral("idxToDoDate"));
-    tbTodo->open();
+    openTables();
 }
 
 } // namespace ql

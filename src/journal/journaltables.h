@@ -5,7 +5,7 @@
 namespace ql {
 
 // The journal, read by its stamp, oldest first.
-class JournalTables : public QObject {
+class JournalTables : public TableHolder {
     Q_OBJECT
 public:
     explicit JournalTables(Session& session, QObject* owner = nullptr);
@@ -20,7 +20,7 @@ public:
 };
 
 // The to-do list, by due date.
-class ToDoTables : public QObject {
+class ToDoTables : public TableHolder {
     Q_OBJECT
 public:
     explicit ToDoTables(Session& session, QObject* owner = nullptr);

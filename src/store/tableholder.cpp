@@ -13,9 +13,37 @@ Table* makeTable(Session& session, QObject* holder, const TableDef& def, const c
 {
     auto* table = new Table(session, def, QString::fromLatin1(component), holder);
     table->setDatabaseName(QString::fromLatin1(catalogue::databaseName));
-    table->setBeforeOpen(
-        [&session, password = catalogue::password(def)] { session.addPassword(password); });
+    table->setBeforeOpen([table] { registerPassword(table->session(), table->definition()); });
     return table;
+}
+
+TableHolder::TableHolder(Session& session, QObject* owner, const char* name)
+    : QObject(owner)
+    , m_session(session)
+{
+    setObjectName(QString::fromLatin1(name));
+}
+
+void TableHolder::closeTables()
+{
+    for (Table* table : m_tables)
+        table->close();
+}
+
+void TableHolder::openTables()
+{
+    for (Table* table : m_tables)
+        table->open();
+}
+
+Table* TableHolder::addTable(const TableDef& def, const char* component)
+{
+    return m_tables.emplace_back(makeTable(m_session, this, def, component));
+}
+
+DataSource* TableHolder::addSource(Table* table, const char* name)
+{
+    return new DataSource(table, QString::fromLatin1(name), this);
 }
 
 } // namespace ql

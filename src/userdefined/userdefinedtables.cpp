@@ -3,12 +3,11 @@
 namespace ql {
 
 UserDefinedTables::UserDefinedTables(Session& session, QObject* owner)
-    : QObject(owner)
-    , tbUserDefined(makeTable(session, this, catalogue::userDefined(), "tbUserDefined"))
-    , dsUserDefined(new DataSource(tbUserDefined, QStringLiteral("dsUserDefined"), this))
+    : TableHolder(session, owner, "DataModule8")
+    , tbUserDefined(addTable(catalogue::userDefined(), "tbUserDefined"))
+    , dsUserDefined(addSource(tbUserDefined, "dsUserDefined"))
 {
-    setObjectName(QStringLiteral("DataModule8"));
-    tbUserDefined->open();
+    openTables();
 }
 
 } // namespace ql

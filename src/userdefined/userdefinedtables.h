@@ -5,7 +5,7 @@
 namespace ql {
 
 // The user-defined records, in the order they were created.
-class UserDefinedTables : public QObject {
+class UserDefinedTables : public TableHolder {
     Q_OBJECT
 public:
     explicit UserDefinedTables(Session& session, QObject* owner = nullptr);

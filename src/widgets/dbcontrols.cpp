@@ -193,26 +193,13 @@ void FieldLink::rebind()
 // ---- DBEdit
 
 DBEdit::DBEdit(QWidget* parent)
-    : QLineEdit(parent)
-    , m_link(new FieldLink(this))
+    : FieldControl(parent)
 {
     connect(m_link, &FieldLink::refresh, this, &DBEdit::showValue);
     connect(this, &QLineEdit::textChanged, this, &DBEdit::typed);
 }
 
-void DBEdit::setDataSource(DataSource* source)
-{
-    m_link->setDataSource(source);
-    applyField();
-}
-
-void DBEdit::setDataField(const QString& field)
-{
-    m_link->setDataField(field);
-    applyField();
-}
-
-void DBEdit::applyField()
+void DBEdit::linkChanged()
 {
     const FieldDef* def = boundField(*m_link);
     delete validator();
@@ -360,8 +347,7 @@ void dropRefusedTexts(QWidget* window)
 // ---- DBMemo
 
 DBMemo::DBMemo(QWidget* parent)
-    : QPlainTextEdit(parent)
-    , m_link(new FieldLink(this))
+    : FieldControl(parent)
 {
     connect(m_link, &FieldLink::refresh, this, &DBMemo::showValue);
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::typed);
@@ -382,16 +368,6 @@ void DBMemo::keyPressEvent(QKeyEvent* event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
-}
-
-void DBMemo::setDataSource(DataSource* source)
-{
-    m_link->setDataSource(source);
-}
-
-void DBMemo::setDataField(const QString& field)
-{
-    m_link->setDataField(field);
 }
 
 void DBMemo::typed()
@@ -426,8 +402,7 @@ void DBMemo::showValue()
 // ---- DBText
 
 DBText::DBText(QWidget* parent)
-    : QLabel(parent)
-    , m_link(new FieldLink(this))
+    : FieldControl(parent)
 {
     setTextFormat(Qt::PlainText);
     connect(m_link, &FieldLink::refresh, this,
@@ -444,16 +419,6 @@ void showValue(QLabel* label, const QString& caption, const QString& value)
 {
     label->setText(value);
     label->setAccessibleName(value.isEmpty() ? caption : caption + QStringLiteral(": ") + value);
-}
-
-void DBText::setDataSource(DataSource* source)
-{
-    m_link->setDataSource(source);
-}
-
-void DBText::setDataField(const QString& field)
-{
-    m_link->setDataField(field);
 }
 
 // ---- DBGridModel

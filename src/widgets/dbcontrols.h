@@ -40,6 +40,33 @@ private:
     QString m_field;
 };
 
+// A control of the kind `Widget` bound to one field through its data link.
+template <typename Widget> class FieldControl : public Widget {
+public:
+    void setDataSource(DataSource* source)
+    {
+        m_link->setDataSource(source);
+        linkChanged();
+    }
+    void setDataField(const QString& field)
+    {
+        m_link->setDataField(field);
+        linkChanged();
+    }
+    FieldLink* link() const { return m_link; }
+
+protected:
+    explicit FieldControl(QWidget* parent)
+        : Widget(parent)
+        , m_link(new FieldLink(this))
+    {
+    }
+    // The link names another source or field.
+    virtual void linkChanged() {}
+
+    FieldLink* const m_link;
+};
+
 // A line editor bound to one field. Typing (or a text set by assistive technology) puts the table
 // into editing and writes the field; it stops at the field's width in characters. A date or
 // date-time field is read when the editor is left for another editor by the keyboard or the mouse,
@@ -47,13 +74,10 @@ private:
 // text that is not a date shows the date failure text once and keeps the focus and the text. A
 // click on a button or a list leaves the text to the command or the move it starts, so Cancel
 // abandons a bad date without a word. A calculated or key field is read-only.
-class DBEdit : public QLineEdit {
+class DBEdit : public FieldControl<QLineEdit> {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget* parent = nullptr);
-    void setDataSource(DataSource* source);
-    void setDataField(const QString& field);
-    FieldLink* link() const { return m_link; }
     // Hands a date still being typed to the record; false (message shown, focus kept) when it is
     // no date. True when nothing is pending.
     bool commit();
@@ -65,12 +89,12 @@ protected:
     bool event(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A text field's editor stops at its width.
+    void linkChanged() override;
 
 private:
-    void applyField();
     void typed(const QString& text);
     void showValue();
-    FieldLink* m_link;
     bool m_dirtyDate = false;
     bool m_syncing = false; // the editor is writing the table, or the table the editor
 };
@@ -90,13 +114,10 @@ void dropRefusedTexts(QWidget* window);
 
 // A multi-line editor bound to one (memo) field, written as it is typed. Tab and Shift+Tab
 // leave it as they leave every control; Ctrl+Tab types a tab.
-class DBMemo : public QPlainTextEdit {
+class DBMemo : public FieldControl<QPlainTextEdit> {
     Q_OBJECT
 public:
     explicit DBMemo(QWidget* parent = nullptr);
-    void setDataSource(DataSource* source);
-    void setDataField(const QString& field);
-    FieldLink* link() const { return m_link; }
 
 protected:
     bool event(QEvent* event) override;
@@ -105,23 +126,18 @@ protected:
 private:
     void typed();
     void showValue();
-    FieldLink* m_link;
     bool m_syncing = false; // the editor is writing the table, or the table the editor
 };
 
 // A read-only text bound to one field.
-class DBText : public QLabel {
+class DBText : public FieldControl<QLabel> {
     Q_OBJECT
 public:
     explicit DBText(QWidget* parent = nullptr);
-    void setDataSource(DataSource* source);
-    void setDataField(const QString& field);
-    FieldLink* link() const { return m_link; }
     // What the value is, read before the value by a screen reader.
     void setCaption(const QString& caption);
 
 private:
-    FieldLink* m_link;
     QString m_caption;
 };
 

@@ -2,17 +2,20 @@
 #include "collections/collectionstables.h"
 #include "journal/journaltables.h"
 #include "store/catalogue.h"
+#include "store/datasource.h"
 #include "store/error.h"
 #include "store/session.h"
 #include "store/sqlite.h"
 #include "store/tabledirectory.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
+#include "userdefined/userdefinedtables.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <tuple>
 #include <unistd.h>
 
@@ -146,6 +149,67 @@ private Q_SLOTS:
         QCOMPARE(collection.dsBooks->dataSet(), collection.tbBooks);
         JournalTables journal(dir.session());
         QCOMPARE(journal.tbJournal1->indexField().name, str("DateTimeStamp"));
+    }
+
+    // Each holder is named as its module's data module; its tables and data links carry their
+    // components' names, and its tables open and close together: closing drops a record being
+    // typed, opening reads the files again, each table at its first record.
+    void holdersNameTheirPartsAndOpenAndCloseThemTogether_data()
+    {
+        QTest::addColumn<QString>("holderName");
+        QTest::addColumn<QStringList>("parts");
+        QTest::newRow("address book") << str("DataModule1") << QStringList{str("tbNames:dsNames")};
+        QTest::newRow("journal") << str("DataModule2") << QStringList{str("tbJournal1:dsJournal1")};
+        QTest::newRow("collections") << str("DataModule3")
+                                     << QStringList{str("tbCD:dsCD"), str("tbCDR:dsCDR"),
+                                                    str("tbTapes:dsTapes"), str("tbBooks:dsBooks")};
+        QTest::newRow("to-do list") << str("DataModule4") << QStringList{str("tbTodo:dsToDo")};
+        QTest::newRow("user-defined")
+            << str("DataModule8") << QStringList{str("tbUserDefined:dsUserDefined")};
+    }
+
+    void holdersNameTheirPartsAndOpenAndCloseThemTogether()
+    {
+        QFETCH(QString, holderName);
+        QFETCH(QStringList, parts);
+        test::ProgramDirectory dir;
+        std::unique_ptr<TableHolder> holder;
+        if (holderName == u"DataModule1")
+            holder = std::make_unique<AddressBookTables>(dir.session());
+        else if (holderName == u"DataModule2")
+            holder = std::make_unique<JournalTables>(dir.session());
+        else if (holderName == u"DataModule3")
+            holder = std::make_unique<CollectionsTables>(dir.session());
+        else if (holderName == u"DataModule4")
+            holder = std::make_unique<ToDoTables>(dir.session());
+        else
+            holder = std::make_unique<UserDefinedTables>(dir.session());
+        QCOMPARE(holder->objectName(), holderName);
+
+        QList<Table*> tables;
+        for (const QString& part : parts) {
+            auto* table = holder->findChild<Table*>(part.section(u':', 0, 0));
+            auto* source = holder->findChild<DataSource*>(part.section(u':', 1, 1));
+            QVERIFY2(table && source, qPrintable(part));
+            QCOMPARE(source->dataSet(), table);
+            QVERIFY(table->isOpen());
+            tables << table;
+        }
+        QCOMPARE(holder->findChildren<Table*>().size(), parts.size());
+
+        // Two records in the last table, the first of them posted before the close.
+        Table& last = *tables.last();
+        last.insert();
+        last.post();
+        last.insert();
+        holder->closeTables();
+        for (const Table* table : std::as_const(tables))
+            QVERIFY(!table->isOpen());
+        holder->openTables();
+        for (const Table* table : std::as_const(tables))
+            QVERIFY(table->isOpen() && table->bof());
+        QCOMPARE(last.recordCount(), 1);
+        QCOMPARE(last.state(), TableState::Browse);
     }
 
     void tablesOpenOnlyWithTheirPassword()
