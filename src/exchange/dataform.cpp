@@ -91,11 +91,10 @@ void declareFileButton(QWidget* window, QPushButton* button, Qt::Key key, QLineE
 } // namespace
 
 DataWindow::DataWindow(const RunContext& context, QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("DataForm"), QStringLiteral("Quillory - Data"),
-                            keys::Data, QRect(282, 134, 486, 322)})
-    , m_context(context)
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("DataForm"), QStringLiteral("Quillory - Data"), keys::Data,
+                    QRect(282, 134, 486, 322)})
 {
-    m_context.services->serve(this);
     buildSourceChooser();
     buildPages();
     closeButton = makeButton(this, "BitBtn1");
@@ -171,12 +170,12 @@ QHBoxLayout* DataWindow::declareCommands()
                    .hint = QStringLiteral("Export Data"),
                    .button = exportUserDefinedButton});
     const auto showAbout = [this] {
-        m_context.aboutBox->showFor(QStringLiteral("Quillory - Data"),
+        context().aboutBox->showFor(QStringLiteral("Quillory - Data"),
                                     QStringLiteral("Version 1.0"));
     };
     return declareFoot(this, {aboutButton, QStringLiteral("About Data Module"), showAbout},
                        {helpButton, QStringLiteral("Data Module Help"),
-                        [this] { help::showMainTopic(m_context.services->helpViewer(), 11); }},
+                        [this] { help::showMainTopic(context().services->helpViewer(), 11); }},
                        {closeButton, QStringLiteral("Close Data Module"), [this] { accept(); }});
 }
 
@@ -220,13 +219,13 @@ void DataWindow::exportModule()
 {
     if (!ownTables->isChecked())
         return;
-    runExport(this, exportButton, kExportGeneral, *m_context.session, generalFile->text(),
+    runExport(this, exportButton, kExportGeneral, *context().session, generalFile->text(),
               exchange::Module(moduleChooser->itemIndex()), exportMemos->isChecked());
 }
 
 void DataWindow::exportUserDefined()
 {
-    runExport(this, exportUserDefinedButton, kExportUserDefined, *m_context.session,
+    runExport(this, exportUserDefinedButton, kExportUserDefined, *context().session,
               userDefinedFile->text(), exchange::Module::UserDefined, false);
 }
 

@@ -58,7 +58,6 @@ private:
     void buildPages();
     QHBoxLayout* declareCommands();
     void layOut(QHBoxLayout* foot);
-    const RunContext& m_context;
 };
 
 } // namespace ql

@@ -55,13 +55,12 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 MaintenanceWindow::MaintenanceWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("WrenxForm"),
-                            QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
-                            QRect(190, 90, 620, 600)})
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("WrenxForm"),
+                    QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
+                    QRect(190, 90, 620, 600)})
     , m_addressBook(addressBook)
-    , m_context(context)
 {
-    m_context.services->serve(this);
     buildCompactorPanel();
     buildBulkDeletePanel();
     checkPanel = makePanel(this, "CheckPanel");
@@ -258,9 +257,9 @@ void MaintenanceWindow::checkTables()
     std::vector<repair::Finding> findings;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             findings =
-                repair::checkTables(*m_context.session, m_context.programDirectory, progress);
+                repair::checkTables(*context().session, context().programDirectory, progress);
         }) == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
         return;
     }
     QStringList lines;
@@ -275,7 +274,7 @@ void MaintenanceWindow::checkTables()
 
 void MaintenanceWindow::offerRebuild(const QString& table)
 {
-    if (!m_context.services->prompts().confirm(
+    if (!context().services->prompts().confirm(
             this, QStringLiteral("\"%1\" is damaged. Rebuild it from every record that can still "
                                  "be read? The damaged file is kept in the BackUp folder.")
                       .arg(table)))
@@ -289,7 +288,7 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     try {
         end = runWork(this, windowTitle(), [&](Progress& progress) {
             rebuilt =
-                repair::rebuild(*m_context.session, m_context.programDirectory, table, progress);
+                repair::rebuild(*context().session, context().programDirectory, table, progress);
         });
     } catch (...) {
         if (addressBook)
@@ -299,10 +298,10 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     if (addressBook)
         m_addressBook.openTables();
     if (end == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
         return;
     }
-    m_context.services->prompts().message(
+    context().services->prompts().message(
         this, QStringLiteral("\"%1\" was rebuilt: %2 record(s) saved, %3 lost. The damaged file "
                              "is kept in \"%4\".")
                   .arg(table)
@@ -314,13 +313,13 @@ void MaintenanceWindow::offerRebuild(const QString& table)
 // The compactor asks before it deletes, once it knows how many records it deletes.
 void MaintenanceWindow::runCompactor()
 {
-    const tools::Compactor compactor(*m_context.session, criterion->itemIndex(),
+    const tools::Compactor compactor(*context().session, criterion->itemIndex(),
                                      deleteIdentical->isChecked());
     tools::Compactor::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = compactor.run(progress);
         }) == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
         return;
     }
     if (result.finished) {
@@ -328,29 +327,29 @@ void MaintenanceWindow::runCompactor()
         identicalCount->setText(kIdenticalCaption + QString::number(result.identical));
     }
     if (!result.note.isEmpty())
-        m_context.services->prompts().message(this, result.note);
+        context().services->prompts().message(this, result.note);
 }
 
 void MaintenanceWindow::runBulkDelete()
 {
     const QString value = bulkValue->text();
     if (value.isEmpty()) {
-        m_context.services->prompts().message(
+        context().services->prompts().message(
             this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
-    const tools::BulkDelete bulkDelete(*m_context.session, bulkField->itemIndex(), value);
+    const tools::BulkDelete bulkDelete(*context().session, bulkField->itemIndex(), value);
     tools::BulkDelete::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = bulkDelete.run(progress);
         }) == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
         return;
     }
     if (result.finished)
         deletedCount->setText(kDeletedCaption + QString::number(result.deleted));
     if (!result.note.isEmpty())
-        m_context.services->prompts().message(this, result.note);
+        context().services->prompts().message(this, result.note);
 }
 
 void MaintenanceWindow::closeTools()
@@ -360,22 +359,22 @@ void MaintenanceWindow::closeTools()
 
 void MaintenanceWindow::showAbout()
 {
-    m_context.aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
+    context().aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
 }
 
 void MaintenanceWindow::showHelp()
 {
-    help::showMainTopic(m_context.services->helpViewer(), 9);
+    help::showMainTopic(context().services->helpViewer(), 9);
 }
 
 void MaintenanceWindow::showToolsContents()
 {
-    help::showContents(m_context.services->helpViewer(), help::ToolsFile);
+    help::showContents(context().services->helpViewer(), help::ToolsFile);
 }
 
 void MaintenanceWindow::showToolsHelp()
 {
-    help::showTopic(m_context.services->helpViewer(), help::ToolsFile, 9);
+    help::showTopic(context().services->helpViewer(), help::ToolsFile, 9);
 }
 
 } // namespace ql

@@ -76,7 +76,6 @@ private:
     void offerRebuild(const QString& table);
 
     AddressBookTables& m_addressBook;
-    const RunContext& m_context;
 };
 
 } // namespace ql
