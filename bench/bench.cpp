@@ -1236,30 +1236,31 @@ void runTools(int records, const QString& kept)
     // The tools' runs open the address book themselves: the window's holder stays closed.
     ql::AddressBookTables addressBook(session, nullptr, ql::AddressBookTables::Opening::Closed);
     ql::MaintenanceWindow window(addressBook, bench.context);
-    window.RadioGroup1->button(1)->click(); // names and addresses
+    window.criterion->button(1)->click(); // names and addresses
     measure(
-        "compact_count", 5, [] {}, [&] { window.Button1->click(); });
-    const QString counted = window.Label1->text();
-    window.CheckBox1->setChecked(true);
+        "compact_count", 5, [] {}, [&] { window.compactButton->click(); });
+    const QString counted = window.identicalCount->text();
+    window.deleteIdentical->setChecked(true);
     measure(
-        "compact_delete", 5, restore, [&] { window.Button1->click(); }, deletingBar(records));
-    const QString left = window.Label2->text();
-    window.BitBtn2->click();
-    window.RadioGroup2->button(4)->click();
-    window.Edit1->setText(QStringLiteral("Bench"));
+        "compact_delete", 5, restore, [&] { window.compactButton->click(); }, deletingBar(records));
+    const QString left = window.totalCount->text();
+    window.bulkDeleteButton->click();
+    window.bulkField->button(4)->click();
+    window.bulkValue->setText(QStringLiteral("Bench"));
     const qint64 bulk = measure(
-        "bulk_delete", 5, restore, [&] { window.Button2->click(); }, deletingBar(records));
+        "bulk_delete", 5, restore, [&] { window.deleteRecordsButton->click(); },
+        deletingBar(records));
     std::vector<qint64> toolRuns;
     for (int i = 0; i < 5; ++i) {
         restore();
         toolRuns.push_back(sqliteToolDelete(tablePath));
     }
     printRatio("bulk_delete_vs_sqlite3", bulk, median(std::move(toolRuns)), 1.3);
-    measureStall("stall_bulk_delete", restore, [&] { window.Button2->click(); });
-    window.BitBtn1->click();
-    measureStall("stall_compact", restore, [&] { window.Button1->click(); });
+    measureStall("stall_bulk_delete", restore, [&] { window.deleteRecordsButton->click(); });
+    window.duplicatesButton->click();
+    measureStall("stall_compact", restore, [&] { window.compactButton->click(); });
     std::fprintf(stderr, "tools: %s; after deleting: %s; bulk: %s\n", qPrintable(counted),
-                 qPrintable(left), qPrintable(window.Label4->text()));
+                 qPrintable(left), qPrintable(window.deletedCount->text()));
 }
 
 // The address book's CSV export against its text export of the same book (`textExport`, its
@@ -1302,13 +1303,13 @@ void runExport(int records)
     BenchServices bench(session);
 
     ql::DataWindow window(bench.context);
-    window.Edit2->setText(dir.filePath(QStringLiteral("export.txt")));
+    window.generalFile->setText(dir.filePath(QStringLiteral("export.txt")));
     const qint64 exported = measure(
-        "export_organizer", 3, [] {}, [&] { window.BitBtn4->click(); });
-    if (window.BitBtn4->text() != QStringLiteral("Export Complete"))
+        "export_organizer", 3, [] {}, [&] { window.exportButton->click(); });
+    if (window.exportButton->text() != QStringLiteral("Export Complete"))
         throw ql::Error(QStringLiteral("the export did not complete"));
     measureStall(
-        "stall_export", [] {}, [&] { window.BitBtn4->click(); });
+        "stall_export", [] {}, [&] { window.exportButton->click(); });
 
     QStringList columns;
     for (const char* field : kScanFields)
@@ -1335,7 +1336,7 @@ void runExport(int records)
     std::fflush(stdout);
     std::fprintf(
         stderr, "export: %lld bytes, the tool: %lld bytes\n",
-        static_cast<long long>(QFileInfo(window.Edit2->text()).size()),
+        static_cast<long long>(QFileInfo(window.generalFile->text()).size()),
         static_cast<long long>(QFileInfo(dir.filePath(QStringLiteral("tool.txt"))).size()));
     runCards(session, dir);
 }

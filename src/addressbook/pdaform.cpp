@@ -142,12 +142,11 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 AddressBookWindow::AddressBookWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, {QStringLiteral("PDAForm"), QStringLiteral("Quillory - Address Book"),
-                            keys::PDA, QRect(120, 80, 940, 620)})
+    : RecordWindow(parent, context,
+                   {QStringLiteral("PDAForm"), QStringLiteral("Quillory - Address Book"), keys::PDA,
+                    QRect(120, 80, 940, 620)})
     , m_addressBook(addressBook)
-    , m_context(context)
 {
-    m_context.services->serve(this);
     buildList();
     buildHeading();
     buildPageButtons();
@@ -473,7 +472,7 @@ void AddressBookWindow::declareCommands()
         this, {file, true, [this] {
                    return std::optional<CsvSource>({exchange::Module::Organizer, recordTable()});
                }});
-    declareSyncCommand(this, *m_context.session, {file});
+    declareSyncCommand(this, *context().session, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("C&lose"),
                    .hint = QStringLiteral("Close the address book"),
@@ -482,10 +481,10 @@ void AddressBookWindow::declareCommands()
     declareRecordCommands(editMenu());
     declarePageCommands(options);
     declareSortCommands(sort);
-    declare(this, {.handler = [this] { help::showMainContents(m_context.services->helpViewer()); },
+    declare(this, {.handler = [this] { help::showMainContents(context().services->helpViewer()); },
                    .caption = QStringLiteral("&Contents"),
                    .items = {{helpMenu, "Contents1"}}});
-    declare(this, {.handler = [this] { help::showMainTopic(m_context.services->helpViewer(), 1); },
+    declare(this, {.handler = [this] { help::showMainTopic(context().services->helpViewer(), 1); },
                    .caption = QStringLiteral("&Address Book Help"),
                    .shortcut = QKeySequence::HelpContents,
                    .items = {{helpMenu, "Organizer1"}}});
@@ -506,7 +505,7 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
                        [this] {
                            exportRecords(this, recordTable(), vCard,
                                          [this](Progress& progress, const QString& file) {
-                                             formats::exportCards(*m_context.session, file,
+                                             formats::exportCards(*context().session, file,
                                                                   progress);
                                          });
                        },
@@ -517,7 +516,7 @@ void AddressBookWindow::declareFormatCommands(QMenu* file)
                        [this] {
                            importRecords(this, *recordTable(), vCard,
                                          [this](Progress& progress, const QString& file) {
-                                             return formats::importCards(*m_context.session, file,
+                                             return formats::importCards(*context().session, file,
                                                                          progress)
                                                  .summary(QStringLiteral("Contacts"));
                                          });
@@ -725,7 +724,7 @@ QString AddressBookWindow::filterSubject() const
 
 void AddressBookWindow::printWindowPicture()
 {
-    m_context.services->printing().printWindow(this);
+    context().services->printing().printWindow(this);
 }
 
 // Both print items open the print menu, which offers the preview and the print run.
@@ -737,7 +736,7 @@ void AddressBookWindow::openPrintMenu()
 
 void AddressBookWindow::showAbout()
 {
-    m_context.aboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
+    context().aboutBox->showFor(QStringLiteral("Quillory 2.1 - Organizer"));
 }
 
 } // namespace ql

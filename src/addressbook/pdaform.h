@@ -108,7 +108,6 @@ private:
     bool m_bound = false;
     int m_order = 0;
     AddressBookTables& m_addressBook;
-    const RunContext& m_context;
 };
 
 } // namespace ql

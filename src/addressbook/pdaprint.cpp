@@ -55,7 +55,6 @@ Item* AddressBookReport::label(Band* band, const QString& caption, const QRectF&
     Item* item = band->addLabel(QStringLiteral("QRLabel%1").arg(m_labels), caption, rect);
     item->font = font;
     item->alignment = alignment;
-    QRLabel[m_labels] = item;
     return item;
 }
 
@@ -64,24 +63,23 @@ Item* AddressBookReport::field(Band* band, const char* name, const QRectF& rect,
     ++m_fields;
     Item* item = band->addField(QStringLiteral("QRDBText%1").arg(m_fields), str(name), rect);
     item->font = font;
-    QRDBText[m_fields] = item;
     return item;
 }
 
 void AddressBookReport::designTitle()
 {
-    QRBand1 = addBand(BandKind::Title, QStringLiteral("QRBand1"), 28);
-    label(QRBand1, title, QRectF(0, 0, bandWidth(), 24), font(14, true), Qt::AlignHCenter);
+    titleBand = addBand(BandKind::Title, QStringLiteral("QRBand1"), 28);
+    label(titleBand, title, QRectF(0, 0, bandWidth(), 24), font(14, true), Qt::AlignHCenter);
 }
 
 // Five lines a contact: the name and company, phone A with the cell phone, phone B with the
 // pager, then the two e-mail addresses.
 void AddressBookReport::designList()
 {
-    QRBand2 = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 70);
-    QRBand2->enabled = false;
-    QRBand2->ruleBelow = true;
-    Band* band = QRBand2;
+    listBand = addBand(BandKind::Detail, QStringLiteral("QRBand2"), 70);
+    listBand->enabled = false;
+    listBand->ruleBelow = true;
+    Band* band = listBand;
     const QFont bold = font(8, true);
     const QFont value = font(8);
     const auto top = [](int line) { return 2 + Line * line; };
@@ -125,16 +123,15 @@ void AddressBookReport::designList()
 // addresses and the two phones side by side, then the rest one to a line.
 void AddressBookReport::designCard()
 {
-    ChildBand1 = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 292, QRBand2);
-    ChildBand1->enabled = false;
-    ChildBand1->ruleBelow = true;
+    cardBand = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 292, listBand);
+    cardBand->enabled = false;
+    cardBand->ruleBelow = true;
     const QFont caption = font(8, true);
     const QFont name = font(9, true);
-    label(ChildBand1, QStringLiteral("First name:"), QRectF(0, 2, CaptionWidth, Line), caption);
-    field(ChildBand1, "FirstName", QRectF(Value, 1, 222, 15), name);
-    label(ChildBand1, QStringLiteral("Last name:"), QRectF(ColumnB, 2, CaptionWidth, Line),
-          caption);
-    field(ChildBand1, "LastName", QRectF(ColumnB + Value, 1, 222, 15), name);
+    label(cardBand, QStringLiteral("First name:"), QRectF(0, 2, CaptionWidth, Line), caption);
+    field(cardBand, "FirstName", QRectF(Value, 1, 222, 15), name);
+    label(cardBand, QStringLiteral("Last name:"), QRectF(ColumnB, 2, CaptionWidth, Line), caption);
+    field(cardBand, "LastName", QRectF(ColumnB + Value, 1, 222, 15), name);
     cardField(0, 1, "Company:", "Company", 196);
     cardField(ColumnB, 1, "Nickname:", "NickName", 196);
     designCardAddresses();
@@ -148,11 +145,11 @@ double AddressBookReport::cardTop(int line)
     return 16 + Line * (line - 1);
 }
 
-void AddressBookReport::cardField(double x, int line, const char* text, const char* name,
-                                  double width)
+report::Item* AddressBookReport::cardField(double x, int line, const char* text, const char* name,
+                                           double width)
 {
-    label(ChildBand1, str(text), QRectF(x, cardTop(line), CaptionWidth, Line), font(8, true));
-    field(ChildBand1, name, QRectF(x + Value, cardTop(line), width, Line), font(8));
+    label(cardBand, str(text), QRectF(x, cardTop(line), CaptionWidth, Line), font(8, true));
+    return field(cardBand, name, QRectF(x + Value, cardTop(line), width, Line), font(8));
 }
 
 void AddressBookReport::cardPair(int line, const char* text, const char* a, const char* b,
@@ -166,8 +163,8 @@ void AddressBookReport::cardHeadings(int line, const char* a, const char* b)
 {
     QFont heading = font(8, true);
     heading.setUnderline(true);
-    label(ChildBand1, str(a), QRectF(0, cardTop(line), ColumnB - 12, Line), heading);
-    label(ChildBand1, str(b), QRectF(ColumnB, cardTop(line), bandWidth() - ColumnB, Line), heading);
+    label(cardBand, str(a), QRectF(0, cardTop(line), ColumnB - 12, Line), heading);
+    label(cardBand, str(b), QRectF(ColumnB, cardTop(line), bandWidth() - ColumnB, Line), heading);
 }
 
 void AddressBookReport::designCardAddresses()
@@ -182,8 +179,8 @@ void AddressBookReport::designCardAddresses()
     for (int side = 0; side < 2; ++side) {
         const double x = side * ColumnB;
         cardField(x, 6, "State:", zips[side][0], 24);
-        label(ChildBand1, QStringLiteral("Zip:"), QRectF(x + 104, cardTop(6), 30, Line), caption);
-        field(ChildBand1, zips[side][1], QRectF(x + 138, cardTop(6), 68, Line), value);
+        label(cardBand, QStringLiteral("Zip:"), QRectF(x + 104, cardTop(6), 30, Line), caption);
+        field(cardBand, zips[side][1], QRectF(x + 138, cardTop(6), 68, Line), value);
     }
 }
 
@@ -198,9 +195,9 @@ void AddressBookReport::designCardPhones()
     for (int side = 0; side < 2; ++side) {
         const double x = side * ColumnB;
         cardField(x, 9, "Number:", numbers[side][0], 24);
-        field(ChildBand1, numbers[side][1], QRectF(x + 102, cardTop(9), 164, Line), value);
-        label(ChildBand1, QStringLiteral("Ext.:"), QRectF(x + 270, cardTop(9), 28, Line), caption);
-        field(ChildBand1, numbers[side][2], QRectF(x + 302, cardTop(9), 36, Line), value);
+        field(cardBand, numbers[side][1], QRectF(x + 102, cardTop(9), 164, Line), value);
+        label(cardBand, QStringLiteral("Ext.:"), QRectF(x + 270, cardTop(9), 28, Line), caption);
+        field(cardBand, numbers[side][2], QRectF(x + 302, cardTop(9), 36, Line), value);
     }
 }
 
@@ -217,9 +214,9 @@ void AddressBookReport::designCardRest()
     for (int i = 0; i < 2; ++i) {
         const int line = 14 + i;
         cardField(0, line, mobiles[i][0], mobiles[i][1], 392);
-        label(ChildBand1, QStringLiteral("Number:"), QRectF(470, cardTop(line), 48, Line),
+        label(cardBand, QStringLiteral("Number:"), QRectF(470, cardTop(line), 48, Line),
               font(8, true));
-        field(ChildBand1, mobiles[i][2], QRectF(522, cardTop(line), 164, Line), font(8));
+        field(cardBand, mobiles[i][2], QRectF(522, cardTop(line), 164, Line), font(8));
     }
     cardField(0, 16, "Category:", "Category", 392);
     cardField(0, 17, "Group:", "Group", 392);
@@ -228,28 +225,28 @@ void AddressBookReport::designCardRest()
     cardField(0, 20, "Memo:", "MeDescription1", 164);
     // The two memos side by side, each over as many lines as it takes; the card grows to hold
     // the longer one.
-    cardField(0, 21, "Memo A:", "MeMemoData1", ColumnB - Value - 12);
-    cardField(ColumnB, 21, "Memo B:", "MeMemoData2", bandWidth() - ColumnB - Value);
-    QRDBText[m_fields - 1]->wordWrap = QRDBText[m_fields]->wordWrap = true;
+    cardField(0, 21, "Memo A:", "MeMemoData1", ColumnB - Value - 12)->wordWrap = true;
+    cardField(ColumnB, 21, "Memo B:", "MeMemoData2", bandWidth() - ColumnB - Value)->wordWrap =
+        true;
 }
 
 // When the pages were made, the report's title (the title band is on the first page only) and
 // the page number.
 void AddressBookReport::designFooter()
 {
-    QRBand3 = addBand(BandKind::PageFooter, QStringLiteral("QRBand3"), 20);
-    QRBand3->ruleAbove = true;
+    footerBand = addBand(BandKind::PageFooter, QStringLiteral("QRBand3"), 20);
+    footerBand->ruleAbove = true;
     const QFont text = font(8);
-    label(QRBand3, QStringLiteral("Printed:"), QRectF(0, 5, 44, Line), text);
-    QRSysData1 = QRBand3->addSystemData(QStringLiteral("QRSysData1"), report::SystemData::DateTime,
-                                        QRectF(48, 5, 200, Line));
-    QRSysData1->font = text;
-    label(QRBand3, title, QRectF(260, 5, 200, Line), text, Qt::AlignHCenter);
-    label(QRBand3, QStringLiteral("Page"), QRectF(630, 5, 40, Line), text, Qt::AlignRight);
-    QRSysData2 =
-        QRBand3->addSystemData(QStringLiteral("QRSysData2"), report::SystemData::PageNumber,
-                               QRectF(674, 5, bandWidth() - 674, Line));
-    QRSysData2->font = text;
+    label(footerBand, QStringLiteral("Printed:"), QRectF(0, 5, 44, Line), text);
+    printedAt = footerBand->addSystemData(QStringLiteral("QRSysData1"),
+                                          report::SystemData::DateTime, QRectF(48, 5, 200, Line));
+    printedAt->font = text;
+    label(footerBand, title, QRectF(260, 5, 200, Line), text, Qt::AlignHCenter);
+    label(footerBand, QStringLiteral("Page"), QRectF(630, 5, 40, Line), text, Qt::AlignRight);
+    pageNumber =
+        footerBand->addSystemData(QStringLiteral("QRSysData2"), report::SystemData::PageNumber,
+                                  QRectF(674, 5, bandWidth() - 674, Line));
+    pageNumber->font = text;
 }
 
 AddressBookPrintMenu::AddressBookPrintMenu(Table& names, QWidget* parent)
@@ -288,7 +285,7 @@ void AddressBookPrintMenu::run(void (*show)(QWidget* parent, report::Report& rep
     if (layout < 0)
         return;
     AddressBookReport report(m_names, this);
-    (layout == 0 ? report.ChildBand1 : report.QRBand2)->enabled = true;
+    (layout == 0 ? report.cardBand : report.listBand)->enabled = true;
     show(this, report);
 }
 

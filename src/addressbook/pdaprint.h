@@ -11,23 +11,20 @@ class RadioGroup;
 
 // The printed address book: every contact the address book lists, in its order and within its
 // filter. Two record layouts are designed, both switched off; whoever runs the report switches on
-// one of them: ChildBand1 prints a full card per contact, QRBand2 a compact list of names, phones
-// and e-mail addresses.
+// one of them: the card band prints a full card per contact, the list band a compact list of
+// names, phones and e-mail addresses.
 class AddressBookReport : public report::Report {
     Q_OBJECT
 public:
     explicit AddressBookReport(Table& names, QObject* owner = nullptr);
 
-    report::Band* QRBand1;    // the title, once at the top
-    report::Band* QRBand2;    // the list: one short entry per contact
-    report::Band* ChildBand1; // the card: every field of the contact
-    report::Band* QRBand3;    // the page footer
+    report::Band* titleBand;  // the title, once at the top
+    report::Band* listBand;   // the list: one short entry per contact
+    report::Band* cardBand;   // the card: every field of the contact
+    report::Band* footerBand; // the page footer
 
-    // Indexed by the number in the component's name; element 0 is unused.
-    report::Item* QRLabel[54] = {};
-    report::Item* QRDBText[53] = {};
-    report::Item* QRSysData1;
-    report::Item* QRSysData2;
+    report::Item* printedAt;  // in the footer: when the pages were made
+    report::Item* pageNumber; // in the footer: the page's number
 
 private:
     void designTitle();
@@ -37,8 +34,8 @@ private:
     void designCardPhones();
     void designCardRest();
     static double cardTop(int line);
-    // A caption and its field on a line of the card.
-    void cardField(double x, int line, const char* text, const char* name, double width);
+    // A caption and its field on a line of the card; returns the field.
+    report::Item* cardField(double x, int line, const char* text, const char* name, double width);
     // The same caption and field for both sides of the card.
     void cardPair(int line, const char* text, const char* a, const char* b, double width);
     void cardHeadings(int line, const char* a, const char* b);

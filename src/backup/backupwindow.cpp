@@ -69,12 +69,11 @@ std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Requ
 
 BackupWindow::BackupWindow(AddressBookTables& addressBook, const RunContext& context,
                            QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("BackupForm"), QStringLiteral("Quillory - Backup"),
-                            keys::Backup, QRect(287, 343, 458, 291)})
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("BackupForm"), QStringLiteral("Quillory - Backup"), keys::Backup,
+                    QRect(287, 343, 458, 291)})
     , m_addressBook(addressBook)
-    , m_context(context)
 {
-    m_context.services->serve(this);
     buildControls();
     layOut(declareCommands());
 }
@@ -114,7 +113,7 @@ void BackupWindow::buildControls()
     pages->setObjectName(QStringLiteral("Pages"));
     pages->setAccessibleName(QStringLiteral("Pages"));
     restorePage = new RestorePage(
-        m_addressBook, m_context, [this](const QString& text) { setHeading(text); }, pages);
+        m_addressBook, context(), [this](const QString& text) { setHeading(text); }, pages);
 }
 
 QHBoxLayout* BackupWindow::declareCommands()
@@ -190,13 +189,13 @@ void BackupWindow::backUpNow()
 {
     const Reenable reenable({backUpButton, closeButton});
     backup::Request request;
-    request.programDirectory = m_context.programDirectory;
+    request.programDirectory = context().programDirectory;
     request.userSpecified = location->itemIndex() == 1;
     request.userFolder = folderField->text();
     QString failure = backup::refusal(request);
     try {
         if (failure.isEmpty())
-            prepareRun(m_addressBook, m_context.services->settings(), request);
+            prepareRun(m_addressBook, context().services->settings(), request);
     } catch (const Error& e) {
         failure = e.text();
     }
@@ -217,7 +216,7 @@ void BackupWindow::backUpNow()
                                                             : backup::headings().failed);
     // The restore page offers the folder last backed up into.
     if (result->outcome == backup::Outcome::Complete && request.userSpecified) {
-        Settings settings(m_context.services->settings());
+        Settings settings(context().services->settings());
         settings.openKey(keys::Backup, true);
         settings.writeString(RestorePage::lastFolderValue(), request.userFolder);
     }
@@ -237,13 +236,13 @@ void BackupWindow::browse()
 
 void BackupWindow::showAbout()
 {
-    m_context.aboutBox->showFor(QStringLiteral("Quillory 2.0 - Backup"),
+    context().aboutBox->showFor(QStringLiteral("Quillory 2.0 - Backup"),
                                 QStringLiteral("Version 1.0"));
 }
 
 void BackupWindow::showHelp()
 {
-    help::showMainTopic(m_context.services->helpViewer(),
+    help::showMainTopic(context().services->helpViewer(),
                         pages->currentWidget() == restorePage ? 16 : 7);
 }
 

@@ -62,7 +62,6 @@ private:
     void setHeading(const QString& text);
 
     AddressBookTables& m_addressBook;
-    const RunContext& m_context;
 };
 
 } // namespace ql

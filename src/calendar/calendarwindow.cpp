@@ -60,12 +60,11 @@ QString monthName(int month)
 }
 
 CalendarWindow::CalendarWindow(const RunContext& context, const Design& design, QWidget* parent)
-    : ModuleWindow(parent, {QString::fromLatin1(design.name), QStringLiteral("Quillory - Calendar"),
-                            keys::Calendar, design.place})
-    , m_context(context)
+    : ModuleWindow(parent, context,
+                   {QString::fromLatin1(design.name), QStringLiteral("Quillory - Calendar"),
+                    keys::Calendar, design.place})
     , m_design(design)
 {
-    m_context.services->serve(this);
     buildHeading();
     buildButtons();
     declareCommands();
@@ -160,7 +159,7 @@ void CalendarWindow::declareHelpCommands(QMenu* help)
     declareHelpMenu(this, {help, "CalendarHelp1", QStringLiteral("Ca&lendar Help"), 6});
     declare(this, {.handler =
                        [this] {
-                           m_context.aboutBox->showFor(QString::fromLatin1(m_design.product),
+                           context().aboutBox->showFor(QString::fromLatin1(m_design.product),
                                                        QString::fromLatin1(m_design.version));
                        },
                    .caption = QStringLiteral("About"),

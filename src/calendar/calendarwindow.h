@@ -43,7 +43,6 @@ protected:
     CalendarWindow(const RunContext& context, const Design& design, QWidget* parent);
 
     void showEvent(QShowEvent* event) override;
-    const RunContext& context() const { return m_context; }
 
     QMenu* m_fileMenu = nullptr;
     QMenu* m_popup = nullptr;
@@ -61,7 +60,6 @@ private:
     // Opens the month/year chooser of this calendar.
     void chooseMonth();
 
-    const RunContext& m_context;
     Design m_design;
     QLabel* m_month = nullptr;
     QLabel* m_year = nullptr;

@@ -355,12 +355,11 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
 
 CollectionsWindow::CollectionsWindow(CollectionsTables& holder, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, {str("CollectionsForm"), str("Quillory - Collections"),
-                            keys::Collections, QRect(231, 86, 800, 600)})
-    , m_context(context)
+    : RecordWindow(parent, context,
+                   {str("CollectionsForm"), str("Quillory - Collections"), keys::Collections,
+                    QRect(231, 86, 800, 600)})
     , m_catalogues{}
 {
-    m_context.services->serve(this);
 
     auto* strip = new QFrame(this);
     strip->setObjectName(str("Panel14"));
@@ -447,7 +446,7 @@ QMenuBar* CollectionsWindow::buildMenus()
     declareFileCommands(fileMenu());
     declareRecordCommands(editMenu(), filter);
     declareHelpMenu(this, {help, "Collections1", str("C&ollections Help"), 3,
-                           [this] { m_context.aboutBox->showFor(str("Quillory - Collections")); }});
+                           [this] { context().aboutBox->showFor(str("Quillory - Collections")); }});
     return bar;
 }
 
@@ -473,7 +472,7 @@ void CollectionsWindow::declareFileCommands(QMenu* file)
                    .hint = str("Show the catalogue as a printed report"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, "PrintPrevew1", {}, true}}});
-    declare(this, {.handler = [this] { m_context.services->printing().printWindow(this); },
+    declare(this, {.handler = [this] { context().services->printing().printWindow(this); },
                    .caption = str("&Print Selected"),
                    .hint = str("Print this window as you see it"),
                    .items = {{file, "PrintSelected1"}}});
@@ -660,7 +659,7 @@ void CollectionsWindow::openLoans()
 {
     for (const Catalogue& c : m_catalogues)
         c.table->checkBrowseMode();
-    ql::openLoans(this, m_context, this);
+    ql::openLoans(this, context(), this);
 }
 
 void CollectionsWindow::showItem(loans::Catalogue catalogue, qint64 key)

@@ -88,7 +88,6 @@ private:
     void printShown(ReportOperation operation);
     void openLoans();
 
-    const RunContext& m_context;
     std::array<Catalogue, 4> m_catalogues;
     Buttons m_buttons{};
 };

@@ -378,14 +378,13 @@ QVariant LoansModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collections, QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("LoansForm"), QStringLiteral("Quillory - Loans"),
-                            keys::Loans, QRect(260, 110, 720, 520)})
-    , m_context(context)
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("LoansForm"), QStringLiteral("Quillory - Loans"), keys::Loans,
+                    QRect(260, 110, 720, 520)})
     , m_collections(collections)
     , m_model(new LoansModel(this))
     , m_titleReading(new QTimer(this))
 {
-    m_context.services->serve(this);
 
     QLayout* search = buildSearch();
     buildList();
@@ -398,7 +397,7 @@ LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collectio
 
     connect(m_titleReading, &QTimer::timeout, this,
             [this] { guarded(this, [this] { readTitlesWhileIdle(); }); });
-    m_lending = std::make_unique<loans::Lending>(*m_context.session);
+    m_lending = std::make_unique<loans::Lending>(*context.session);
     showFirst();
 }
 
@@ -465,7 +464,7 @@ QLayout* LoansWindow::buildButtons()
          {print, QStringLiteral("&Print"), QStringLiteral("Print the listed loans by borrower"),
           [this] { printListed(report::print); }},
          {help, QStringLiteral("&Help"), QStringLiteral("Help on the loans"),
-          [this] { help::showMainTopic(m_context.services->helpViewer(), 14); },
+          [this] { help::showMainTopic(context().services->helpViewer(), 14); },
           QKeySequence::HelpContents},
          {close, QStringLiteral("&Close"), QStringLiteral("Close the loans"),
           [this] { accept(); }}});
@@ -585,7 +584,7 @@ void LoansWindow::openItem()
         m_collections->showItem(loan.catalogue, loan.key);
         return;
     }
-    openCollections(this, m_context, &loan);
+    openCollections(this, context(), &loan);
     reload();
 }
 
@@ -600,7 +599,7 @@ void LoansWindow::markReturned()
             : QStringLiteral("Mark %1 items as returned? Their borrowers and return dates are "
                              "cleared.")
                   .arg(items.size());
-    if (!m_context.services->prompts().confirm(this, question))
+    if (!context().services->prompts().confirm(this, question))
         return;
     try {
         m_lending->markReturned(items);
@@ -618,7 +617,7 @@ void LoansWindow::printListed(void (*operation)(QWidget*, report::Report&))
     listed.reserve(size_t(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row)
         listed.push_back(m_model->loanAt(row));
-    const LoansSheet sheet(*m_context.session, listed, clock::today());
+    const LoansSheet sheet(*context().session, listed, clock::today());
     LoansReport report(sheet, this);
     operation(this, report);
 }

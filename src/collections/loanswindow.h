@@ -139,7 +139,6 @@ private:
     // The loans report over the loans listed, in the preview or at once on the printer.
     void printListed(void (*operation)(QWidget*, report::Report&));
 
-    const RunContext& m_context;
     CollectionsWindow* m_collections;
     std::unique_ptr<loans::Lending> m_lending;
     LoansModel* m_model;

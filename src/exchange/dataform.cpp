@@ -67,190 +67,178 @@ void runExport(QWidget* window, QPushButton* button, const QString& caption, Ses
     button->setText(caption + QStringLiteral(" Complete"));
 }
 
-// A button that chooses the file an export writes: it shows only its dots and takes the Alt key
-// `key`, which its tool tip names.
-void declareFileButton(QWidget* window, QPushButton* button, const QKeySequence& key,
-                       const std::function<void()>& handler)
+// Puts the file the user chooses to export to in `box`; a cancel keeps what the box holds.
+void chooseFile(QWidget* window, QLineEdit* box)
 {
-    declare(window, {.handler = handler,
+    const QString file = Services::of(window).prompts().saveFileName(
+        window, QStringLiteral("QY Save File Dialog"),
+        QStringLiteral("Text files (*.txt)|*.txt|All Files (*.*)|*.*"), QStringLiteral(".TXT"));
+    if (!file.isEmpty())
+        box->setText(file);
+}
+
+// A button that chooses the file an export writes into `box`: it shows only its dots and takes
+// Alt and `key`, which its tool tip names.
+void declareFileButton(QWidget* window, QPushButton* button, Qt::Key key, QLineEdit* box)
+{
+    declare(window, {.handler = [window, box] { chooseFile(window, box); },
                      .caption = QStringLiteral("Select File"),
                      .hint = QStringLiteral("Select File"),
                      .button = button,
-                     .face = Command::Face{QStringLiteral("..."), key}});
+                     .face = Command::Face{QStringLiteral("..."), QKeySequence(Qt::ALT | key)}});
 }
 
 } // namespace
 
 DataWindow::DataWindow(const RunContext& context, QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("DataForm"), QStringLiteral("Quillory - Data"),
-                            keys::Data, QRect(282, 134, 486, 322)})
-    , m_context(context)
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("DataForm"), QStringLiteral("Quillory - Data"), keys::Data,
+                    QRect(282, 134, 486, 322)})
 {
-    m_context.services->serve(this);
     buildSourceChooser();
     buildPages();
-    BitBtn1 = makeButton(this, "BitBtn1");
-    BitBtn2 = makeButton(this, "BitBtn2");
-    BitBtn3 = makeButton(this, "BitBtn3");
+    closeButton = makeButton(this, "BitBtn1");
+    aboutButton = makeButton(this, "BitBtn2");
+    helpButton = makeButton(this, "BitBtn3");
     layOut(declareCommands());
-    connect(RadioGroup1, &RadioGroup::clicked, this, [this] { RadioGroup1Click(); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+    connect(moduleChooser, &RadioGroup::clicked, this, [this] { moduleChosen(); });
+    connect(pages, &QTabWidget::currentChanged, this, [this] { pageChanged(); });
 }
 
 // The module the General page exports and where its records come from.
 void DataWindow::buildSourceChooser()
 {
-    RadioGroup1 =
+    moduleChooser =
         makeRadioGroup(this, "RadioGroup1", QString(),
                        {QStringLiteral("Organizer"), QStringLiteral("Journal"),
                         QStringLiteral("ToDo"), QStringLiteral("CD"), QStringLiteral("CD-R/RW"),
                         QStringLiteral("Tapes"), QStringLiteral("Books")},
                        QStringLiteral("Module"),
                        QStringLiteral("The module whose records the General page exports"));
-    RadioGroup1->setItemIndex(0);
-    CheckBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("Quillory"),
+    moduleChooser->setItemIndex(0);
+    ownTables = makeCheckBox(this, "CheckBox1", QStringLiteral("Quillory"),
                              QStringLiteral("Export from Quillory's own tables"));
-    CheckBox1->setChecked(true);
+    ownTables->setChecked(true);
 }
 
 // The General page exports the chosen module, the UserDefined page the user-defined records.
 void DataWindow::buildPages()
 {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setAccessibleName(QStringLiteral("Pages"));
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("General"));
-    PageControl1->addTab(TabSheet3, QStringLiteral("UserDefined"));
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("PageControl1"));
+    pages->setAccessibleName(QStringLiteral("Pages"));
+    generalPage = new QWidget;
+    generalPage->setObjectName(QStringLiteral("TabSheet2"));
+    userDefinedPage = new QWidget;
+    userDefinedPage->setObjectName(QStringLiteral("TabSheet3"));
+    pages->addTab(generalPage, QStringLiteral("General"));
+    pages->addTab(userDefinedPage, QStringLiteral("UserDefined"));
 
-    RadioGroup2 = makeRadioGroup(
-        TabSheet2, "RadioGroup2", QStringLiteral("Version"),
+    version = makeRadioGroup(
+        generalPage, "RadioGroup2", QStringLiteral("Version"),
         {QStringLiteral("Quillory 2.0/2.1"), QStringLiteral("Quillory 2.1x/3.0")},
         QStringLiteral("Version"), QStringLiteral("Both versions read the same file"));
-    RadioGroup2->setItemIndex(0);
-    Label2 = makeLabel(TabSheet2, "Label2", QStringLiteral("&File Name"));
-    Edit2 = makeFileBox(TabSheet2, "Edit2", Label2);
-    BitBtn7 = makeButton(TabSheet2, "BitBtn7");
-    CheckBox3 = makeCheckBox(TabSheet2, "CheckBox3", QStringLiteral("Output &Memo Description"),
-                             QStringLiteral("Also export the memo fields"));
-    BitBtn4 = makeButton(TabSheet2, "BitBtn4");
+    version->setItemIndex(0);
+    generalFileLabel = makeLabel(generalPage, "Label2", QStringLiteral("&File Name"));
+    generalFile = makeFileBox(generalPage, "Edit2", generalFileLabel);
+    generalFileButton = makeButton(generalPage, "BitBtn7");
+    exportMemos = makeCheckBox(generalPage, "CheckBox3", QStringLiteral("Output &Memo Description"),
+                               QStringLiteral("Also export the memo fields"));
+    exportButton = makeButton(generalPage, "BitBtn4");
 
-    Panel1 = new QGroupBox(QStringLiteral("Quillory"), TabSheet3);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Label4 = makeLabel(Panel1, "Label4", QStringLiteral("User Defined Module"));
-    Label5 = makeLabel(TabSheet3, "Label5", QStringLiteral("File &Name"));
-    Edit3 = makeFileBox(TabSheet3, "Edit3", Label5);
-    SpeedButton1 = makeButton(TabSheet3, "SpeedButton1");
-    BitBtn8 = makeButton(TabSheet3, "BitBtn8");
+    userDefinedBox = new QGroupBox(QStringLiteral("Quillory"), userDefinedPage);
+    userDefinedBox->setObjectName(QStringLiteral("Panel1"));
+    userDefinedLabel = makeLabel(userDefinedBox, "Label4", QStringLiteral("User Defined Module"));
+    userDefinedFileLabel = makeLabel(userDefinedPage, "Label5", QStringLiteral("File &Name"));
+    userDefinedFile = makeFileBox(userDefinedPage, "Edit3", userDefinedFileLabel);
+    userDefinedFileButton = makeButton(userDefinedPage, "SpeedButton1");
+    exportUserDefinedButton = makeButton(userDefinedPage, "BitBtn8");
 }
 
 // Each command declared once with the button that runs it.
 QHBoxLayout* DataWindow::declareCommands()
 {
     // The file buttons show only their dots; each page's takes a letter of its own.
-    declareFileButton(this, BitBtn7, QKeySequence(Qt::ALT | Qt::Key_S), [this] { BitBtn7Click(); });
-    declare(this, {.handler = [this] { BitBtn4Click(); },
+    declareFileButton(this, generalFileButton, Qt::Key_S, generalFile);
+    declare(this, {.handler = [this] { exportModule(); },
                    .caption = kExportGeneral,
                    .hint = QStringLiteral("Export  Data"),
-                   .button = BitBtn4});
-    declareFileButton(this, SpeedButton1, QKeySequence(Qt::ALT | Qt::Key_L),
-                      [this] { SpeedButton1Click(); });
-    declare(this, {.handler = [this] { BitBtn8Click(); },
+                   .button = exportButton});
+    declareFileButton(this, userDefinedFileButton, Qt::Key_L, userDefinedFile);
+    declare(this, {.handler = [this] { exportUserDefined(); },
                    .caption = kExportUserDefined,
                    .hint = QStringLiteral("Export Data"),
-                   .button = BitBtn8});
+                   .button = exportUserDefinedButton});
     const auto showAbout = [this] {
-        m_context.aboutBox->showFor(QStringLiteral("Quillory - Data"),
+        context().aboutBox->showFor(QStringLiteral("Quillory - Data"),
                                     QStringLiteral("Version 1.0"));
     };
-    return declareFoot(this, {BitBtn2, QStringLiteral("About Data Module"), showAbout},
-                       {BitBtn3, QStringLiteral("Data Module Help"),
-                        [this] { help::showMainTopic(m_context.services->helpViewer(), 11); }},
-                       {BitBtn1, QStringLiteral("Close Data Module"), [this] { accept(); }});
+    return declareFoot(this, {aboutButton, QStringLiteral("About Data Module"), showAbout},
+                       {helpButton, QStringLiteral("Data Module Help"),
+                        [this] { help::showMainTopic(context().services->helpViewer(), 11); }},
+                       {closeButton, QStringLiteral("Close Data Module"), [this] { accept(); }});
 }
 
 // The source beside the pages, the buttons below them; the pages grow with the window.
 void DataWindow::layOut(QHBoxLayout* foot)
 {
-    auto* general = new QGridLayout(TabSheet2);
-    general->addWidget(RadioGroup2, 0, 0, 1, 3);
-    general->addWidget(Label2, 1, 0, 1, 3);
-    general->addWidget(Edit2, 2, 0, 1, 2);
-    general->addWidget(BitBtn7, 2, 2);
-    general->addWidget(CheckBox3, 3, 0, 1, 3);
-    general->addWidget(BitBtn4, 4, 0);
+    auto* general = new QGridLayout(generalPage);
+    general->addWidget(version, 0, 0, 1, 3);
+    general->addWidget(generalFileLabel, 1, 0, 1, 3);
+    general->addWidget(generalFile, 2, 0, 1, 2);
+    general->addWidget(generalFileButton, 2, 2);
+    general->addWidget(exportMemos, 3, 0, 1, 3);
+    general->addWidget(exportButton, 4, 0);
     general->setColumnStretch(1, 1);
     general->setRowStretch(5, 1);
 
-    auto* panel = new QVBoxLayout(Panel1);
-    panel->addWidget(Label4);
-    auto* userDefined = new QGridLayout(TabSheet3);
-    userDefined->addWidget(Panel1, 0, 0, 1, 3);
-    userDefined->addWidget(Label5, 1, 0, 1, 3);
-    userDefined->addWidget(Edit3, 2, 0, 1, 2);
-    userDefined->addWidget(SpeedButton1, 2, 2);
-    userDefined->addWidget(BitBtn8, 3, 0);
+    auto* panel = new QVBoxLayout(userDefinedBox);
+    panel->addWidget(userDefinedLabel);
+    auto* userDefined = new QGridLayout(userDefinedPage);
+    userDefined->addWidget(userDefinedBox, 0, 0, 1, 3);
+    userDefined->addWidget(userDefinedFileLabel, 1, 0, 1, 3);
+    userDefined->addWidget(userDefinedFile, 2, 0, 1, 2);
+    userDefined->addWidget(userDefinedFileButton, 2, 2);
+    userDefined->addWidget(exportUserDefinedButton, 3, 0);
     userDefined->setColumnStretch(1, 1);
     userDefined->setRowStretch(4, 1);
 
     auto* source = new QVBoxLayout;
-    source->addWidget(RadioGroup1);
-    source->addWidget(CheckBox1);
+    source->addWidget(moduleChooser);
+    source->addWidget(ownTables);
     source->addStretch();
     auto* body = new QHBoxLayout;
     body->addLayout(source);
-    body->addWidget(PageControl1, 1);
+    body->addWidget(pages, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(foot);
 }
 
-void DataWindow::BitBtn4Click()
+void DataWindow::exportModule()
 {
-    if (!CheckBox1->isChecked())
+    if (!ownTables->isChecked())
         return;
-    runExport(this, BitBtn4, kExportGeneral, *m_context.session, Edit2->text(),
-              exchange::Module(RadioGroup1->itemIndex()), CheckBox3->isChecked());
+    runExport(this, exportButton, kExportGeneral, *context().session, generalFile->text(),
+              exchange::Module(moduleChooser->itemIndex()), exportMemos->isChecked());
 }
 
-void DataWindow::BitBtn8Click()
+void DataWindow::exportUserDefined()
 {
-    runExport(this, BitBtn8, kExportUserDefined, *m_context.session, Edit3->text(),
-              exchange::Module::UserDefined, false);
+    runExport(this, exportUserDefinedButton, kExportUserDefined, *context().session,
+              userDefinedFile->text(), exchange::Module::UserDefined, false);
 }
 
-void DataWindow::BitBtn7Click()
+void DataWindow::moduleChosen()
 {
-    chooseFile(Edit2);
+    ownTables->setChecked(true);
 }
 
-void DataWindow::SpeedButton1Click()
+void DataWindow::pageChanged()
 {
-    chooseFile(Edit3);
-}
-
-void DataWindow::chooseFile(QLineEdit* edit)
-{
-    const QString file = m_context.services->prompts().saveFileName(
-        this, QStringLiteral("QY Save File Dialog"),
-        QStringLiteral("Text files (*.txt)|*.txt|All Files (*.*)|*.*"), QStringLiteral(".TXT"));
-    if (!file.isEmpty())
-        edit->setText(file);
-}
-
-void DataWindow::RadioGroup1Click()
-{
-    CheckBox1->setChecked(true);
-}
-
-void DataWindow::PageControl1Change()
-{
-    const bool general = PageControl1->currentWidget() == TabSheet2;
-    CheckBox1->setEnabled(general);
-    RadioGroup1->setEnabled(general);
+    const bool general = pages->currentWidget() == generalPage;
+    ownTables->setEnabled(general);
+    moduleChooser->setEnabled(general);
 }
 
 } // namespace ql

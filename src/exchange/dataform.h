@@ -25,43 +25,39 @@ class DataWindow : public ModuleWindow {
 public:
     explicit DataWindow(const RunContext& context, QWidget* parent = nullptr);
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet2;
-    QWidget* TabSheet3;
-    RadioGroup* RadioGroup1;
-    QCheckBox* CheckBox1;
-    RadioGroup* RadioGroup2;
-    QLabel* Label2;
-    QLineEdit* Edit2;
-    QPushButton* BitBtn7;
-    QCheckBox* CheckBox3;
-    QPushButton* BitBtn4;
-    QGroupBox* Panel1;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLineEdit* Edit3;
-    QPushButton* SpeedButton1;
-    QPushButton* BitBtn8;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
+    QTabWidget* pages;
+    QWidget* generalPage;
+    QWidget* userDefinedPage;
+    RadioGroup* moduleChooser;
+    QCheckBox* ownTables;
+    RadioGroup* version;
+    QLabel* generalFileLabel;
+    QLineEdit* generalFile;
+    QPushButton* generalFileButton;
+    QCheckBox* exportMemos;
+    QPushButton* exportButton;
+    QGroupBox* userDefinedBox;
+    QLabel* userDefinedLabel;
+    QLabel* userDefinedFileLabel;
+    QLineEdit* userDefinedFile;
+    QPushButton* userDefinedFileButton;
+    QPushButton* exportUserDefinedButton;
+    QPushButton* closeButton;
+    QPushButton* aboutButton;
+    QPushButton* helpButton;
 
     // The commands, each run by its button.
-    void BitBtn4Click();
-    void BitBtn7Click();
-    void BitBtn8Click();
-    void SpeedButton1Click();
-    void RadioGroup1Click();
+    void exportModule();
+    void exportUserDefined();
+    void moduleChosen();
     // The page shown: the module chooser and the source check box serve the "General" page only.
-    void PageControl1Change();
+    void pageChanged();
 
 private:
     void buildSourceChooser();
     void buildPages();
     QHBoxLayout* declareCommands();
     void layOut(QHBoxLayout* foot);
-    void chooseFile(QLineEdit* edit);
-    const RunContext& m_context;
 };
 
 } // namespace ql

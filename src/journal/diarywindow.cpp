@@ -39,13 +39,11 @@ WindowDesign designOf(formats::CalendarModule module)
 
 DiaryWindow::DiaryWindow(formats::CalendarModule module, Table& table, const RunContext& context,
                          QWidget* parent)
-    : RecordWindow(parent, designOf(module))
+    : RecordWindow(parent, context, designOf(module))
     , m_module(module)
     , m_table(table)
-    , m_context(context)
     , m_topRule(new QFrame(this))
 {
-    m_context.services->serve(this);
     m_topRule->setObjectName(text("Panel1", "Panel2"));
     m_topRule->setFrameShape(QFrame::HLine);
     m_topRule->setFrameShadow(QFrame::Sunken);
@@ -105,7 +103,7 @@ void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* cal
                                            : exchange::Module::Journal,
                                        &m_table});
                               }});
-    declareSyncCommand(this, *m_context.session, {file});
+    declareSyncCommand(this, *context().session, {file});
     declare(this, {.handler = [this] { accept(); },
                    .caption = QStringLiteral("Cl&ose"),
                    .hint = text("Close the to-do list", "Close the journal"),
@@ -115,7 +113,7 @@ void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* cal
     declareRecordRows(records, filter);
     declare(this, {.handler =
                        [this] {
-                           m_context.modules->open(ModuleRegistry::Window::ReferenceCalendar, this);
+                           context().modules->open(ModuleRegistry::Window::ReferenceCalendar, this);
                        },
                    .caption = QStringLiteral("C&alendar"),
                    .hint = QStringLiteral("Look at a month calendar"),
@@ -125,7 +123,7 @@ void DiaryWindow::declareCommands(const RecordButtons& records, QPushButton* cal
     declareHelpMenu(
         this, {helpMenu, pick("ToDoHelp1", "Journal1"), text("&To-Do List Help", "&Journal Help"),
                m_module == formats::CalendarModule::ToDo ? 5 : 2, [this] {
-                   m_context.aboutBox->showFor(text("Quillory - ToDO", "Quillory - Journal"));
+                   context().aboutBox->showFor(text("Quillory - ToDO", "Quillory - Journal"));
                }});
 }
 
@@ -135,7 +133,7 @@ void DiaryWindow::declarePrintCommands(QMenu* file)
                    .caption = text("Print Pre&view...", "Print Pre&view"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_P),
                    .items = {{file, pick("PrintSelected1", "PrintPreview1")}}});
-    declare(this, {.handler = [this] { m_context.services->printing().printWindow(this); },
+    declare(this, {.handler = [this] { context().services->printing().printWindow(this); },
                    .caption = text("Print &Window", "&Print Selected"),
                    .items = {{file, pick("PrintSelected2", "Print1")}}});
     declare(this, {.handler = [this] { report::print(this, *makeReport()); },

@@ -70,7 +70,6 @@ private:
 
     formats::CalendarModule m_module;
     Table& m_table;
-    const RunContext& m_context;
     QFrame* m_topRule;
 };
 

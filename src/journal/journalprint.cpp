@@ -36,55 +36,55 @@ report::Band* addRecordBands(report::Report& report, const RecordBands& design,
 
 JournalReport::JournalReport(Table& journal, QObject* owner)
     : Report(owner, &journal)
-    , DBMemo1(*this, QStringLiteral("MemoField1"))
-    , DBMemo2(*this, QStringLiteral("MemoField2"))
+    , upperField(*this, QStringLiteral("MemoField1"))
+    , lowerField(*this, QStringLiteral("MemoField2"))
 {
     const double width = bandWidth();
-    QRBand2 = addRecordBands(*this, {"Quillory -  Journal Print", "Journal ", 50, true},
-                             [this] { QRBand2BeforePrint(); });
-    QRDBText1 = QRBand2->addField(QStringLiteral("QRDBText1"), QStringLiteral("DateTimeStamp"),
-                                  QRectF(width / 2 - 140, 6, 280, 18));
-    QRDBText1->alignment = Qt::AlignHCenter;
-    QRDBText1->font = font(10);
-    QRMemo1 = QRBand2->addMemo(QStringLiteral("QRMemo1"), QRectF(0, 28, width, 18));
-    QRMemo1->font = font(10);
+    entryBand = addRecordBands(*this, {"Quillory -  Journal Print", "Journal ", 50, true},
+                               [this] { readEntry(); });
+    stamp = entryBand->addField(QStringLiteral("QRDBText1"), QStringLiteral("DateTimeStamp"),
+                                QRectF(width / 2 - 140, 6, 280, 18));
+    stamp->alignment = Qt::AlignHCenter;
+    stamp->font = font(10);
+    upperText = entryBand->addMemo(QStringLiteral("QRMemo1"), QRectF(0, 28, width, 18));
+    upperText->font = font(10);
 
-    ChildBand1 = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 26, QRBand2);
-    ChildBand1->ruleBelow = true;
-    QRMemo2 = ChildBand1->addMemo(QStringLiteral("QRMemo2"), QRectF(0, 2, width, 18));
-    QRMemo2->font = font(10);
+    lowerBand = addBand(BandKind::Child, QStringLiteral("ChildBand1"), 26, entryBand);
+    lowerBand->ruleBelow = true;
+    lowerText = lowerBand->addMemo(QStringLiteral("QRMemo2"), QRectF(0, 2, width, 18));
+    lowerText->font = font(10);
 
     report::addPageFooter(*this);
 }
 
-void JournalReport::QRBand2BeforePrint()
+void JournalReport::readEntry()
 {
-    QRMemo1->lines = DBMemo1.lines();
-    QRMemo2->lines = DBMemo2.lines();
+    upperText->lines = upperField.lines();
+    lowerText->lines = lowerField.lines();
 }
 
 ToDoReport::ToDoReport(Table& toDo, QObject* owner)
     : Report(owner, &toDo)
-    , DBMemo1(*this, QStringLiteral("ToDoMemo"))
+    , textField(*this, QStringLiteral("ToDoMemo"))
 {
     const double width = bandWidth();
-    QRBand2 = addRecordBands(*this, {"Quillory - To Do Print", "To Do List", 48, false},
-                             [this] { QRBand2BeforePrint(); });
-    QRLabel2 = QRBand2->addLabel(QStringLiteral("QRLabel2"), QStringLiteral("Due by"),
-                                 QRectF(0, 6, 80, 18));
-    QRLabel2->font = font(10, true);
-    QRDBText1 = QRBand2->addField(QStringLiteral("QRDBText1"), QStringLiteral("ToDoByDate"),
-                                  QRectF(84, 6, 200, 18));
-    QRDBText1->font = font(10);
-    QRMemo1 = QRBand2->addMemo(QStringLiteral("QRMemo1"), QRectF(84, 26, width - 84, 18));
-    QRMemo1->font = font(10);
+    itemBand = addRecordBands(*this, {"Quillory - To Do Print", "To Do List", 48, false},
+                              [this] { readItem(); });
+    dueCaption = itemBand->addLabel(QStringLiteral("QRLabel2"), QStringLiteral("Due by"),
+                                    QRectF(0, 6, 80, 18));
+    dueCaption->font = font(10, true);
+    dueDate = itemBand->addField(QStringLiteral("QRDBText1"), QStringLiteral("ToDoByDate"),
+                                 QRectF(84, 6, 200, 18));
+    dueDate->font = font(10);
+    itemText = itemBand->addMemo(QStringLiteral("QRMemo1"), QRectF(84, 26, width - 84, 18));
+    itemText->font = font(10);
 
     report::addPageFooter(*this);
 }
 
-void ToDoReport::QRBand2BeforePrint()
+void ToDoReport::readItem()
 {
-    QRMemo1->lines = DBMemo1.lines();
+    itemText->lines = textField.lines();
 }
 
 } // namespace ql

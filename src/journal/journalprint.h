@@ -11,15 +11,16 @@ class JournalReport : public report::Report {
 public:
     explicit JournalReport(Table& journal, QObject* owner = nullptr);
 
-    report::Band* QRBand2;
-    report::Band* ChildBand1;
-    report::Item* QRDBText1;
-    report::Item* QRMemo1;
-    report::Item* QRMemo2;
-    report::DataMemo DBMemo1;
-    report::DataMemo DBMemo2;
+    report::Band* entryBand;
+    report::Band* lowerBand;
+    report::Item* stamp;
+    report::Item* upperText;
+    report::Item* lowerText;
+    report::DataMemo upperField;
+    report::DataMemo lowerField;
 
-    void QRBand2BeforePrint();
+    // Takes the entry's two texts before its bands print.
+    void readEntry();
 };
 
 // The to-do list in due-date order: each item's date and text.
@@ -28,13 +29,14 @@ class ToDoReport : public report::Report {
 public:
     explicit ToDoReport(Table& toDo, QObject* owner = nullptr);
 
-    report::Band* QRBand2;
-    report::Item* QRLabel2;
-    report::Item* QRDBText1;
-    report::Item* QRMemo1;
-    report::DataMemo DBMemo1;
+    report::Band* itemBand;
+    report::Item* dueCaption;
+    report::Item* dueDate;
+    report::Item* itemText;
+    report::DataMemo textField;
 
-    void QRBand2BeforePrint();
+    // Takes the item's text before its band prints.
+    void readItem();
 };
 
 } // namespace ql

@@ -72,12 +72,11 @@ constexpr std::array<ModuleBox, import::moduleCount> kModuleBoxes = {{
 
 OptionsWindow::OptionsWindow(const RunContext& context,
                              std::function<void(bool shown)> placeToolsButton, QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("OptionsForm"), QStringLiteral("Quillory - Options"),
-                            keys::Options, QRect(240, 120, 540, 460)})
-    , m_context(context)
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("OptionsForm"), QStringLiteral("Quillory - Options"),
+                    keys::Options, QRect(240, 120, 540, 460)})
     , m_placeToolsButton(std::move(placeToolsButton))
 {
-    m_context.services->serve(this);
     setFirstShowing([this] { showPreferences(); });
 
     pages = new QTabWidget(this);
@@ -203,7 +202,7 @@ QHBoxLayout* OptionsWindow::declareCommands()
     return declareFoot(
         this, {aboutButton, QStringLiteral("About the options"), [this] { showAbout(); }},
         {helpButton, QStringLiteral("Help on the options and the import"),
-         [this] { help::showMainTopic(m_context.services->helpViewer(), 8); }},
+         [this] { help::showMainTopic(context().services->helpViewer(), 8); }},
         {closeButton, QStringLiteral("Close without saving the preference"), [this] { reject(); }},
         {okButton});
 }
@@ -238,7 +237,7 @@ void OptionsWindow::showPreferences()
                                     std::pair{loanReminderBox, keys::LoanReminder}}) {
         QString choice;
         try {
-            Settings settings(m_context.services->settings());
+            Settings settings(context().services->settings());
             settings.openKey(keys::Options, true);
             choice = settings.readString(name);
         } catch (const Error&) {
@@ -253,7 +252,7 @@ void OptionsWindow::showPreferences()
 void OptionsWindow::savePreferences()
 {
     const bool hidden = hideToolsBox->isChecked();
-    Settings settings(m_context.services->settings());
+    Settings settings(context().services->settings());
     settings.openKey(keys::Options, true);
     settings.writeString(keys::QYToolBtn, hidden ? kYes : QStringLiteral("No"));
     settings.writeString(keys::LoanReminder,
@@ -266,7 +265,7 @@ void OptionsWindow::savePreferences()
 
 void OptionsWindow::showAbout()
 {
-    m_context.aboutBox->showFor(QStringLiteral("Quillory 2.0 - Options"),
+    context().aboutBox->showFor(QStringLiteral("Quillory 2.0 - Options"),
                                 QStringLiteral("Version 1.0"));
 }
 
@@ -289,7 +288,7 @@ void OptionsWindow::importNow()
     const Reenable reenable({importButton});
     m_importDetails.clear();
     detailsButton->setEnabled(false);
-    const import::Importer importer(*m_context.session, request);
+    const import::Importer importer(*context().session, request);
     import::Outcome outcome;
     const WorkEnd end = runWork(
         this, QStringLiteral("Quillory - Import"),
@@ -301,7 +300,7 @@ void OptionsWindow::importNow()
     }
     // A refused folder is a warning; a failure of the table layer is critical.
     if (!outcome.message.isEmpty())
-        m_context.services->prompts().message(
+        context().services->prompts().message(
             this, outcome.message, outcome.refused ? MessageKind::Plain : MessageKind::Critical);
     showStatus(outcome.status);
     m_importDetails = outcome.details;
@@ -317,7 +316,7 @@ void OptionsWindow::showStatus(const QString& text)
 
 void OptionsWindow::showImportDetails()
 {
-    m_context.services->prompts().message(this, m_importDetails);
+    context().services->prompts().message(this, m_importDetails);
 }
 
 } // namespace ql

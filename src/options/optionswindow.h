@@ -82,7 +82,6 @@ private:
     // The module check boxes in the order the import handles the modules.
     std::array<QCheckBox*, import::moduleCount> moduleBoxes() const;
 
-    const RunContext& m_context;
     std::function<void(bool shown)> m_placeToolsButton;
     QString m_importDetails;
 };

@@ -55,13 +55,12 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 MaintenanceWindow::MaintenanceWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("WrenxForm"),
-                            QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
-                            QRect(190, 90, 620, 600)})
+    : ModuleWindow(parent, context,
+                   {QStringLiteral("WrenxForm"),
+                    QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
+                    QRect(190, 90, 620, 600)})
     , m_addressBook(addressBook)
-    , m_context(context)
 {
-    m_context.services->serve(this);
     buildCompactorPanel();
     buildBulkDeletePanel();
     checkPanel = makePanel(this, "CheckPanel");
@@ -72,32 +71,33 @@ MaintenanceWindow::MaintenanceWindow(AddressBookTables& addressBook, const RunCo
                        "problems found, and offers to rebuild a damaged table from every record "
                        "that can still be read; the damaged file is kept in the BackUp folder."));
     checkButton = makeButton(this, "CheckTablesBtn");
-    BitBtn1 = makeButton(this, "BitBtn1");
-    BitBtn2 = makeButton(this, "BitBtn2");
-    BitBtn3 = makeButton(this, "BitBtn3");
-    BitBtn4 = makeButton(this, "BitBtn4");
-    BitBtn5 = makeButton(this, "BitBtn5");
+    duplicatesButton = makeButton(this, "BitBtn1");
+    bulkDeleteButton = makeButton(this, "BitBtn2");
+    closeButton = makeButton(this, "BitBtn3");
+    aboutButton = makeButton(this, "BitBtn4");
+    helpButton = makeButton(this, "BitBtn5");
     declareCommands();
     layOut();
 }
 
 void MaintenanceWindow::buildCompactorPanel()
 {
-    Panel1 = makePanel(this, "Panel1");
-    RadioGroup1 = makeRadioGroup(
-        Panel1, "RadioGroup1", QStringLiteral("Records are identical when they have the same"),
+    compactorPanel = makePanel(this, "Panel1");
+    criterion = makeRadioGroup(
+        compactorPanel, "RadioGroup1",
+        QStringLiteral("Records are identical when they have the same"),
         {QStringLiteral("First and last &name"), QStringLiteral("Names and &whole address"),
          QStringLiteral("Com&pany"), QStringLiteral("Ca&tegory"), QStringLiteral("&Group")},
         QStringLiteral("Identical when the same"),
         QStringLiteral("Choose what makes two records identical"));
-    CheckBox1 = makeCheckBox(
-        Panel1, "CheckBox1", QStringLiteral("Delete &identical records"),
+    deleteIdentical = makeCheckBox(
+        compactorPanel, "CheckBox1", QStringLiteral("Delete &identical records"),
         QStringLiteral("Ticked, later copies are deleted; unticked, they are only counted"));
-    Button1 = makeButton(Panel1, "Button1");
-    Label1 = makeResult(Panel1, "Label1", kIdenticalCaption);
-    Label2 = makeResult(Panel1, "Label2", kTotalCaption);
-    Memo1 = makeExplanation(
-        Panel1, "Memo1", QStringLiteral("About removing duplicates"),
+    compactButton = makeButton(compactorPanel, "Button1");
+    identicalCount = makeResult(compactorPanel, "Label1", kIdenticalCaption);
+    totalCount = makeResult(compactorPanel, "Label2", kTotalCaption);
+    compactorExplanation = makeExplanation(
+        compactorPanel, "Memo1", QStringLiteral("About removing duplicates"),
         QStringLiteral(
             "Remove duplicates looks for address-book records that are identical under the "
             "criterion you choose: the same first and last name, the same names and addresses, "
@@ -112,21 +112,21 @@ void MaintenanceWindow::buildCompactorPanel()
 
 void MaintenanceWindow::buildBulkDeletePanel()
 {
-    Panel2 = makePanel(this, "Panel2");
-    RadioGroup2 = makeRadioGroup(Panel2, "RadioGroup2", QStringLiteral("Delete the records whose"),
-                                 {QStringLiteral("Fir&st name"), QStringLiteral("Last nam&e"),
-                                  QStringLiteral("C&ompany"), QStringLiteral("Categor&y"),
-                                  QStringLiteral("Gro&up")},
-                                 QStringLiteral("Field to compare"),
-                                 QStringLiteral("Choose the field that must equal the value"));
-    Label3 = makeLabel(Panel2, "Label3", QStringLiteral("is exactly this &value:"));
-    Edit1 = makeControl<QLineEdit>(Panel2, "Edit1", QStringLiteral("Value"),
-                                   QStringLiteral("The value, exactly as the records hold it"));
-    Label3->setBuddy(Edit1);
-    Button2 = makeButton(Panel2, "Button2");
-    Label4 = makeResult(Panel2, "Label4", kDeletedCaption);
-    Memo2 = makeExplanation(
-        Panel2, "Memo2", QStringLiteral("About the bulk delete"),
+    bulkDeletePanel = makePanel(this, "Panel2");
+    bulkField = makeRadioGroup(
+        bulkDeletePanel, "RadioGroup2", QStringLiteral("Delete the records whose"),
+        {QStringLiteral("Fir&st name"), QStringLiteral("Last nam&e"), QStringLiteral("C&ompany"),
+         QStringLiteral("Categor&y"), QStringLiteral("Gro&up")},
+        QStringLiteral("Field to compare"),
+        QStringLiteral("Choose the field that must equal the value"));
+    valueLabel = makeLabel(bulkDeletePanel, "Label3", QStringLiteral("is exactly this &value:"));
+    bulkValue = makeControl<QLineEdit>(bulkDeletePanel, "Edit1", QStringLiteral("Value"),
+                                       QStringLiteral("The value, exactly as the records hold it"));
+    valueLabel->setBuddy(bulkValue);
+    deleteRecordsButton = makeButton(bulkDeletePanel, "Button2");
+    deletedCount = makeResult(bulkDeletePanel, "Label4", kDeletedCaption);
+    bulkDeleteExplanation = makeExplanation(
+        bulkDeletePanel, "Memo2", QStringLiteral("About the bulk delete"),
         QStringLiteral(
             "Bulk delete deletes every address-book record whose chosen field is exactly the "
             "value you type, capital and small letters included: deleting the last name "
@@ -140,54 +140,54 @@ void MaintenanceWindow::buildBulkDeletePanel()
 // The menus and the buttons: each command declared once with every control that runs it.
 void MaintenanceWindow::declareCommands()
 {
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu* file = addMenu(MainMenu1, "File1", QStringLiteral("&File"));
-    QMenu* helpMenu = addMenu(MainMenu1, "Help1", QStringLiteral("&Help"));
+    menus = new QMenuBar(this);
+    menus->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = addMenu(menus, "File1", QStringLiteral("&File"));
+    QMenu* helpMenu = addMenu(menus, "Help1", QStringLiteral("&Help"));
 
-    declare(this, {.handler = [this] { BitBtn1Click(); },
+    declare(this, {.handler = [this] { showCompactor(); },
                    .caption = QStringLiteral("&Duplicates"),
                    .hint = QStringLiteral("Show the tool that removes duplicate records"),
-                   .button = BitBtn1,
+                   .button = duplicatesButton,
                    .items = {{file, "Compactor1", QStringLiteral("&Remove Duplicates")}}});
-    declare(this, {.handler = [this] { BitBtn2Click(); },
+    declare(this, {.handler = [this] { showBulkDelete(); },
                    .caption = QStringLiteral("&Bulk Delete"),
                    .hint = QStringLiteral("Show the tool that deletes records in bulk"),
-                   .button = BitBtn2,
+                   .button = bulkDeleteButton,
                    .items = {{file, "DataViewer1", QStringLiteral("&Bulk Delete")}}});
     declare(this, {.handler = [this] { checkTables(); },
                    .caption = QStringLiteral("Chec&k Tables"),
                    .hint = QStringLiteral("Check every table for damage"),
                    .button = checkButton,
                    .items = {{file, "CheckTables1", QStringLiteral("Chec&k Tables")}}});
-    declare(this, {.handler = [this] { BitBtn3Click(); },
+    declare(this, {.handler = [this] { closeTools(); },
                    .caption = QStringLiteral("&Close"),
                    .hint = QStringLiteral("Close the maintenance tools"),
                    .shortcut = QKeySequence(Qt::CTRL | Qt::Key_Q),
-                   .button = BitBtn3,
+                   .button = closeButton,
                    .items = {{file, "Exit1", QStringLiteral("E&xit"), true}}});
-    declareButtons(this, {{Button1, QStringLiteral("Co&mpact"),
+    declareButtons(this, {{compactButton, QStringLiteral("Co&mpact"),
                            QStringLiteral("Count or delete the identical records"),
-                           [this] { Button1Click(); }},
-                          {Button2, QStringLiteral("Delete &Records"),
+                           [this] { runCompactor(); }},
+                          {deleteRecordsButton, QStringLiteral("Delete &Records"),
                            QStringLiteral("Delete every record whose field is exactly the value"),
-                           [this] { Button2Click(); }}});
-    declare(this, {.handler = [this] { Contents1Click(); },
+                           [this] { runBulkDelete(); }}});
+    declare(this, {.handler = [this] { showToolsContents(); },
                    .caption = QStringLiteral("&Contents"),
                    .hint = QStringLiteral("The contents of Quillory Tools Help"),
                    .items = {{helpMenu, "Contents1"}}});
-    declare(this, {.handler = [this] { BitBtn5Click(); },
+    declare(this, {.handler = [this] { showHelp(); },
                    .caption = QStringLiteral("He&lp"),
                    .hint = QStringLiteral("Quillory Help on the maintenance tools"),
                    .shortcut = QKeySequence(Qt::Key_F1),
-                   .button = BitBtn5,
+                   .button = helpButton,
                    .items = {{helpMenu, "WrenxHelp1", QStringLiteral("&Quillory Help")}}});
-    declare(this, {.handler = [this] { BitBtn4Click(); },
+    declare(this, {.handler = [this] { showAbout(); },
                    .caption = QStringLiteral("&About"),
                    .hint = QStringLiteral("About the maintenance tools"),
-                   .button = BitBtn4,
+                   .button = aboutButton,
                    .items = {{helpMenu, "About1", QStringLiteral("&About..."), true}}});
-    declare(this, {.handler = [this] { WrenxHelp2Click(); },
+    declare(this, {.handler = [this] { showToolsHelp(); },
                    .caption = QStringLiteral("&Wrenx Help"),
                    .hint = QStringLiteral("Quillory Tools Help on the maintenance tools"),
                    .items = {{helpMenu, "WrenxHelp2"}}});
@@ -196,23 +196,23 @@ void MaintenanceWindow::declareCommands()
 // One tool's panel at a time above the row of buttons; the explanations grow with the window.
 void MaintenanceWindow::layOut()
 {
-    auto* compactor = new QGridLayout(Panel1);
-    compactor->addWidget(RadioGroup1, 0, 0);
-    compactor->addWidget(Memo1, 0, 1, 5, 1);
-    compactor->addWidget(CheckBox1, 1, 0);
-    compactor->addWidget(Button1, 2, 0);
-    compactor->addWidget(Label1, 3, 0);
-    compactor->addWidget(Label2, 4, 0);
+    auto* compactor = new QGridLayout(compactorPanel);
+    compactor->addWidget(criterion, 0, 0);
+    compactor->addWidget(compactorExplanation, 0, 1, 5, 1);
+    compactor->addWidget(deleteIdentical, 1, 0);
+    compactor->addWidget(compactButton, 2, 0);
+    compactor->addWidget(identicalCount, 3, 0);
+    compactor->addWidget(totalCount, 4, 0);
     compactor->setRowStretch(5, 1);
     compactor->setColumnStretch(1, 1);
 
-    auto* bulk = new QGridLayout(Panel2);
-    bulk->addWidget(RadioGroup2, 0, 0);
-    bulk->addWidget(Memo2, 0, 1, 5, 1);
-    bulk->addWidget(Label3, 1, 0);
-    bulk->addWidget(Edit1, 2, 0);
-    bulk->addWidget(Button2, 3, 0);
-    bulk->addWidget(Label4, 4, 0);
+    auto* bulk = new QGridLayout(bulkDeletePanel);
+    bulk->addWidget(bulkField, 0, 0);
+    bulk->addWidget(bulkDeleteExplanation, 0, 1, 5, 1);
+    bulk->addWidget(valueLabel, 1, 0);
+    bulk->addWidget(bulkValue, 2, 0);
+    bulk->addWidget(deleteRecordsButton, 3, 0);
+    bulk->addWidget(deletedCount, 4, 0);
     bulk->setRowStretch(5, 1);
     bulk->setColumnStretch(1, 1);
 
@@ -220,34 +220,35 @@ void MaintenanceWindow::layOut()
     check->addWidget(checkResults);
 
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {BitBtn1, BitBtn2, checkButton, BitBtn4, BitBtn5})
+    for (QPushButton* button :
+         {duplicatesButton, bulkDeleteButton, checkButton, aboutButton, helpButton})
         buttons->addWidget(button);
     buttons->addStretch();
-    buttons->addWidget(BitBtn3);
+    buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(MainMenu1);
-    layout->addWidget(Panel1, 1);
-    layout->addWidget(Panel2, 1);
+    layout->setMenuBar(menus);
+    layout->addWidget(compactorPanel, 1);
+    layout->addWidget(bulkDeletePanel, 1);
     layout->addWidget(checkPanel, 1);
     layout->addLayout(buttons);
-    Panel2->hide();
+    bulkDeletePanel->hide();
     checkPanel->hide();
 }
 
 void MaintenanceWindow::showPanel(QFrame* panel)
 {
-    for (QFrame* each : {Panel1, Panel2, checkPanel})
+    for (QFrame* each : {compactorPanel, bulkDeletePanel, checkPanel})
         each->setVisible(each == panel);
 }
 
-void MaintenanceWindow::BitBtn1Click()
+void MaintenanceWindow::showCompactor()
 {
-    showPanel(Panel1);
+    showPanel(compactorPanel);
 }
 
-void MaintenanceWindow::BitBtn2Click()
+void MaintenanceWindow::showBulkDelete()
 {
-    showPanel(Panel2);
+    showPanel(bulkDeletePanel);
 }
 
 void MaintenanceWindow::checkTables()
@@ -256,9 +257,9 @@ void MaintenanceWindow::checkTables()
     std::vector<repair::Finding> findings;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             findings =
-                repair::checkTables(*m_context.session, m_context.programDirectory, progress);
+                repair::checkTables(*context().session, context().programDirectory, progress);
         }) == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Check Tables")));
         return;
     }
     QStringList lines;
@@ -273,7 +274,7 @@ void MaintenanceWindow::checkTables()
 
 void MaintenanceWindow::offerRebuild(const QString& table)
 {
-    if (!m_context.services->prompts().confirm(
+    if (!context().services->prompts().confirm(
             this, QStringLiteral("\"%1\" is damaged. Rebuild it from every record that can still "
                                  "be read? The damaged file is kept in the BackUp folder.")
                       .arg(table)))
@@ -287,7 +288,7 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     try {
         end = runWork(this, windowTitle(), [&](Progress& progress) {
             rebuilt =
-                repair::rebuild(*m_context.session, m_context.programDirectory, table, progress);
+                repair::rebuild(*context().session, context().programDirectory, table, progress);
         });
     } catch (...) {
         if (addressBook)
@@ -297,10 +298,10 @@ void MaintenanceWindow::offerRebuild(const QString& table)
     if (addressBook)
         m_addressBook.openTables();
     if (end == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Rebuild")));
         return;
     }
-    m_context.services->prompts().message(
+    context().services->prompts().message(
         this, QStringLiteral("\"%1\" was rebuilt: %2 record(s) saved, %3 lost. The damaged file "
                              "is kept in \"%4\".")
                   .arg(table)
@@ -310,70 +311,70 @@ void MaintenanceWindow::offerRebuild(const QString& table)
 }
 
 // The compactor asks before it deletes, once it knows how many records it deletes.
-void MaintenanceWindow::Button1Click()
+void MaintenanceWindow::runCompactor()
 {
-    const tools::Compactor compactor(*m_context.session, RadioGroup1->itemIndex(),
-                                     CheckBox1->isChecked());
+    const tools::Compactor compactor(*context().session, criterion->itemIndex(),
+                                     deleteIdentical->isChecked());
     tools::Compactor::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = compactor.run(progress);
         }) == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
         return;
     }
     if (result.finished) {
-        Label2->setText(kTotalCaption + QString::number(result.total));
-        Label1->setText(kIdenticalCaption + QString::number(result.identical));
+        totalCount->setText(kTotalCaption + QString::number(result.total));
+        identicalCount->setText(kIdenticalCaption + QString::number(result.identical));
     }
     if (!result.note.isEmpty())
-        m_context.services->prompts().message(this, result.note);
+        context().services->prompts().message(this, result.note);
 }
 
-void MaintenanceWindow::Button2Click()
+void MaintenanceWindow::runBulkDelete()
 {
-    const QString value = Edit1->text();
+    const QString value = bulkValue->text();
     if (value.isEmpty()) {
-        m_context.services->prompts().message(
+        context().services->prompts().message(
             this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
-    const tools::BulkDelete bulkDelete(*m_context.session, RadioGroup2->itemIndex(), value);
+    const tools::BulkDelete bulkDelete(*context().session, bulkField->itemIndex(), value);
     tools::BulkDelete::Result result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
             result = bulkDelete.run(progress);
         }) == WorkEnd::Cancelled) {
-        m_context.services->prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
+        context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
         return;
     }
     if (result.finished)
-        Label4->setText(kDeletedCaption + QString::number(result.deleted));
+        deletedCount->setText(kDeletedCaption + QString::number(result.deleted));
     if (!result.note.isEmpty())
-        m_context.services->prompts().message(this, result.note);
+        context().services->prompts().message(this, result.note);
 }
 
-void MaintenanceWindow::BitBtn3Click()
+void MaintenanceWindow::closeTools()
 {
     accept();
 }
 
-void MaintenanceWindow::BitBtn4Click()
+void MaintenanceWindow::showAbout()
 {
-    m_context.aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
+    context().aboutBox->showFor(QStringLiteral("Quillory - Wrenx"), QStringLiteral("Version 1.0"));
 }
 
-void MaintenanceWindow::BitBtn5Click()
+void MaintenanceWindow::showHelp()
 {
-    help::showMainTopic(m_context.services->helpViewer(), 9);
+    help::showMainTopic(context().services->helpViewer(), 9);
 }
 
-void MaintenanceWindow::Contents1Click()
+void MaintenanceWindow::showToolsContents()
 {
-    help::showContents(m_context.services->helpViewer(), help::ToolsFile);
+    help::showContents(context().services->helpViewer(), help::ToolsFile);
 }
 
-void MaintenanceWindow::WrenxHelp2Click()
+void MaintenanceWindow::showToolsHelp()
 {
-    help::showTopic(m_context.services->helpViewer(), help::ToolsFile, 9);
+    help::showTopic(context().services->helpViewer(), help::ToolsFile, 9);
 }
 
 } // namespace ql

@@ -28,40 +28,40 @@ public:
     MaintenanceWindow(AddressBookTables& addressBook, const RunContext& context,
                       QWidget* parent = nullptr);
 
-    QMenuBar* MainMenu1;
-    QFrame* Panel1;
-    RadioGroup* RadioGroup1;
-    QCheckBox* CheckBox1;
-    QPushButton* Button1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QPlainTextEdit* Memo1;
-    QFrame* Panel2;
-    RadioGroup* RadioGroup2;
-    QLabel* Label3;
-    QLineEdit* Edit1;
-    QPushButton* Button2;
-    QLabel* Label4;
-    QPlainTextEdit* Memo2;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
-    QPushButton* BitBtn4;
-    QPushButton* BitBtn5;
+    QMenuBar* menus;
+    QFrame* compactorPanel;
+    RadioGroup* criterion;
+    QCheckBox* deleteIdentical;
+    QPushButton* compactButton;
+    QLabel* identicalCount;
+    QLabel* totalCount;
+    QPlainTextEdit* compactorExplanation;
+    QFrame* bulkDeletePanel;
+    RadioGroup* bulkField;
+    QLabel* valueLabel;
+    QLineEdit* bulkValue;
+    QPushButton* deleteRecordsButton;
+    QLabel* deletedCount;
+    QPlainTextEdit* bulkDeleteExplanation;
+    QPushButton* duplicatesButton;
+    QPushButton* bulkDeleteButton;
+    QPushButton* closeButton;
+    QPushButton* aboutButton;
+    QPushButton* helpButton;
     QFrame* checkPanel;
     QPlainTextEdit* checkResults;
     QPushButton* checkButton;
 
     // The commands, each run by its button and its menu items.
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void Button1Click();
-    void Button2Click();
-    void BitBtn3Click();
-    void BitBtn4Click();
-    void BitBtn5Click();
-    void Contents1Click();
-    void WrenxHelp2Click();
+    void showCompactor();
+    void showBulkDelete();
+    void runCompactor();
+    void runBulkDelete();
+    void closeTools();
+    void showAbout();
+    void showHelp();
+    void showToolsContents();
+    void showToolsHelp();
     // Checks every table of the program and shows what it found; offers to rebuild each table
     // found damaged.
     void checkTables();
@@ -76,7 +76,6 @@ private:
     void offerRebuild(const QString& table);
 
     AddressBookTables& m_addressBook;
-    const RunContext& m_context;
 };
 
 } // namespace ql

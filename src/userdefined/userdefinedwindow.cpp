@@ -64,12 +64,11 @@ QLabel* note(QWidget* parent, const char* name, const char* text)
 
 UserDefinedWindow::UserDefinedWindow(UserDefinedTables& holder, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, {str("UserDefinedForm"), str("Quillory - User Defined"), keys::UserDef,
-                            QRect(200, 60, 780, 660)})
+    : RecordWindow(parent, context,
+                   {str("UserDefinedForm"), str("Quillory - User Defined"), keys::UserDef,
+                    QRect(200, 60, 780, 660)})
     , m_table(holder.tbUserDefined)
-    , m_context(context)
 {
-    m_context.services->serve(this);
     setFirstShowing([this] { showStoredConfiguration(); });
     buildList(holder.dsUserDefined);
     buildFields(holder.dsUserDefined);
@@ -224,7 +223,7 @@ QMenuBar* UserDefinedWindow::buildMenus()
                 str("Show the records without storing the names"), [this] { showRecordView(); }}});
     declareHelpMenu(this,
                     {help, "Organizer1", str("&User Defined Help"), 10,
-                     [this] { m_context.aboutBox->showFor(str("Quillory 2.0")); }, "HelpAbout1"});
+                     [this] { context().aboutBox->showFor(str("Quillory 2.0")); }, "HelpAbout1"});
     return bar;
 }
 
@@ -317,7 +316,7 @@ void UserDefinedWindow::showConfiguration()
 int UserDefinedWindow::readConfiguration()
 {
     try {
-        Settings settings(m_context.services->settings());
+        Settings settings(context().services->settings());
         settings.openKey(keys::UserDef, true);
         m_titleEdit->setText(settings.readString(Title));
         for (int n = 0; n < 9; ++n)
@@ -408,7 +407,7 @@ void UserDefinedWindow::filterByChosenField()
 {
     const KeyQuestion question = filterQuestion();
     const std::optional<QString> key =
-        m_context.services->prompts().inputBox(this, question.caption, question.prompt);
+        context().services->prompts().inputBox(this, question.caption, question.prompt);
     if (!key)
         return;
     if (m_sort->itemIndex() < 0)
@@ -440,7 +439,7 @@ void UserDefinedWindow::saveConfiguration()
         panel->show();
     m_sort->setItems({});
     {
-        Settings settings(m_context.services->settings());
+        Settings settings(context().services->settings());
         settings.openKey(keys::UserDef, true);
         const auto stored = [](const QLineEdit* box) {
             return box->text().isEmpty() ? None : box->text();

@@ -90,7 +90,6 @@ private:
     void openPrintMenu();
 
     Table* m_table;
-    const RunContext& m_context;
     QFrame* m_listPanel = nullptr;
     QFrame* m_fieldsPanel = nullptr;
     QFrame* m_memoPanel = nullptr;

@@ -1,5 +1,6 @@
 #include "widgets/modulewindow.h"
 
+#include "core/context.h"
 #include "core/geometry.h"
 #include "core/guard.h"
 #include "core/seams.h"
@@ -29,6 +30,13 @@ ModuleWindow::ModuleWindow(QWidget* parent, const WindowDesign& design)
     setSizeGripEnabled(design.sizeGrip);
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
                            [this](QWidget*, QWidget* now) { watchFocus(now); });
+}
+
+ModuleWindow::ModuleWindow(QWidget* parent, const RunContext& context, const WindowDesign& design)
+    : ModuleWindow(parent, design)
+{
+    m_context = &context;
+    context.services->serve(this);
 }
 
 ModuleWindow::~ModuleWindow()

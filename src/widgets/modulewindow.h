@@ -13,6 +13,7 @@ class QMenu;
 namespace ql {
 
 class Table;
+struct RunContext;
 
 // What a window is known by: its objectName (which tests and the settings find it by), its
 // caption, the settings key its place is kept under and its designed place; it can be resized
@@ -43,10 +44,16 @@ public:
     bool storePendingRecords();
 
 protected:
+    // A window that asks nothing of the run: a chooser or a print menu, served by its owner.
     ModuleWindow(QWidget* parent, const WindowDesign& design);
+    // A window of the run: it keeps the run's context and serves the run's services to
+    // everything in it.
+    ModuleWindow(QWidget* parent, const RunContext& context, const WindowDesign& design);
     ~ModuleWindow() override;
     // The table whose pending record closing stores; none by default.
     virtual Table* pendingTable() const { return nullptr; }
+    // The run's context the window was made with; only a window of the run has one.
+    const RunContext& context() const { return *m_context; }
     // The tables whose pending records closing stores: the one above unless a window has more.
     virtual QList<Table*> pendingTables() const;
     void setContextMenu(QMenu* menu) { m_contextMenu = menu; }
@@ -81,6 +88,7 @@ private:
     // them.
     void watchFocus(QWidget* now);
 
+    const RunContext* m_context = nullptr;
     QString m_geometryKey;
     QRect m_design;
     // Following the focus ends with the window's own part: the dialog under it still moves the

@@ -37,8 +37,8 @@ const RecordCommandFace& faceOf(RecordCommand command)
 
 } // namespace
 
-RecordWindow::RecordWindow(QWidget* parent, const WindowDesign& design)
-    : ModuleWindow(parent, design)
+RecordWindow::RecordWindow(QWidget* parent, const RunContext& context, const WindowDesign& design)
+    : ModuleWindow(parent, context, design)
     , m_menuBar(new QMenuBar(this))
     , m_fileMenu(addMenu(m_menuBar, "File1", QStringLiteral("&File")))
     , m_editMenu(addMenu(m_menuBar, "Edit1", QStringLiteral("&Edit")))

@@ -59,8 +59,9 @@ public:
 
 protected:
     // Makes the window's menu bar (MainMenu1), which starts with the File (File1) and Edit
-    // (Edit1) menus, and its context menu (PopupMenu1).
-    RecordWindow(QWidget* parent, const WindowDesign& design);
+    // (Edit1) menus, and its context menu (PopupMenu1); keeps the run's context and serves its
+    // services as every window of the run does.
+    RecordWindow(QWidget* parent, const RunContext& context, const WindowDesign& design);
     QMenuBar* menuBar() const { return m_menuBar; }
     QMenu* fileMenu() const { return m_fileMenu; }
     QMenu* editMenu() const { return m_editMenu; }

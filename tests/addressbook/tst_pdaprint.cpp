@@ -189,8 +189,8 @@ private Q_SLOTS:
     {
         Fixture f({});
         const AddressBookReport report(f.table());
-        QVERIFY(!report.QRBand2->enabled && !report.ChildBand1->enabled);
-        QCOMPARE(report.ChildBand1->parent(), report.QRBand2);
+        QVERIFY(!report.listBand->enabled && !report.cardBand->enabled);
+        QCOMPARE(report.cardBand->parent(), report.listBand);
         QImage device(1, 1, QImage::Format_Mono);
         device.setDotsPerMeterX(qRound(96 / 0.0254));
         for (const auto& band : report.bands())
@@ -303,8 +303,8 @@ private Q_SLOTS:
     {
         Fixture f({{"Zoe", "Adams"}, {"Amy", "Baker"}, {"Max", "Carter"}, {"Bob", "Baker"}});
         const AddressBookReport design(f.table());
-        const QString card = printerOf(design.ChildBand1, "FirstName");
-        const QString list = printerOf(design.QRBand2, "FirstName");
+        const QString card = printerOf(design.cardBand, "FirstName");
+        const QString list = printerOf(design.listBand, "FirstName");
 
         click(f.part<RadioGroup>("RadioGroup1")->button(1)); // by first name
         const QStringList byFirstName{"Amy", "Bob", "Max", "Zoe"};
@@ -373,7 +373,7 @@ private Q_SLOTS:
         }
         Fixture f(contacts);
         const AddressBookReport design(f.table());
-        const report::Band* layouts[2] = {design.ChildBand1, design.QRBand2};
+        const report::Band* layouts[2] = {design.cardBand, design.listBand};
         const char* lowest[2] = {"MeDescription1", "EmAddress2"};
         for (int layout = 0; layout < 2; ++layout) {
             const Document document = f.print(layout);

@@ -64,10 +64,10 @@ struct Fixture {
     // Exports the module of the General page to the file and returns what it holds.
     QByteArray exported(int module, bool memos, const QString& name)
     {
-        window->RadioGroup1->button(module)->click();
-        window->CheckBox3->setChecked(memos);
-        window->Edit2->setText(name);
-        QTest::mouseClick(window->BitBtn4, Qt::LeftButton);
+        window->moduleChooser->button(module)->click();
+        window->exportMemos->setChecked(memos);
+        window->generalFile->setText(name);
+        QTest::mouseClick(window->exportButton, Qt::LeftButton);
         return read(name);
     }
     QByteArray exported(int module, bool memos = false) { return exported(module, memos, file()); }
@@ -105,12 +105,12 @@ private Q_SLOTS:
              {"RadioGroup2", "Version", "Version", "Both versions read the same file"},
              {"CheckBox3", "Output &Memo Description", "Output Memo Description",
               "Also export the memo fields"}});
-        test::compareRow({f.window->BitBtn2, f.window->BitBtn3, f.window->BitBtn1});
+        test::compareRow({f.window->aboutButton, f.window->helpButton, f.window->closeButton});
         f.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         QTest::keyClick(f.window.get(), Qt::Key_F1);
         QCOMPARE(f.services.help->shown, (QList<QPair<QString, int>>{{str("qlhelp.hlp"), 11}}));
-        QTest::mouseClick(f.window->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(f.window->closeButton, Qt::LeftButton);
         QVERIFY(!f.window->isVisible());
     }
 
@@ -158,7 +158,7 @@ private Q_SLOTS:
         Fixture f;
         QCOMPARE(f.exported(0), kOrganizerCaptions + "\r\n");
         QCOMPARE(f.exported(0, true), kOrganizerCaptions + "\tMemo_A\tMemo_B\r\n");
-        QCOMPARE(f.window->BitBtn4->text(), str("&Export Complete"));
+        QCOMPARE(f.window->exportButton->text(), str("&Export Complete"));
 
         {
             AddressBookTables names(f.dir.session());
@@ -225,17 +225,17 @@ private Q_SLOTS:
         QCOMPARE(f.exported(5, true),
                  recordings + "T" + QByteArray(13, '\t') + "last\t2/3/2025\t\r\n");
 
-        f.window->PageControl1->setCurrentWidget(f.window->TabSheet3);
-        QVERIFY(!f.window->RadioGroup1->isEnabled() && !f.window->CheckBox1->isEnabled());
-        f.window->CheckBox1->setChecked(false);
-        f.window->Edit3->setText(f.file("user"));
-        QTest::mouseClick(f.window->BitBtn8, Qt::LeftButton);
+        f.window->pages->setCurrentWidget(f.window->userDefinedPage);
+        QVERIFY(!f.window->moduleChooser->isEnabled() && !f.window->ownTables->isEnabled());
+        f.window->ownTables->setChecked(false);
+        f.window->userDefinedFile->setText(f.file("user"));
+        QTest::mouseClick(f.window->exportUserDefinedButton, Qt::LeftButton);
         QCOMPARE(Fixture::read(f.file("user")),
                  QByteArray("Label1\tLabel2\tLabel3\tLabel4\tLabel5\tLabel6\tLabel7\tLabel8\t"
                             "Label9\r\none\t\t\t\t\t\t\t\tnine\r\n"));
-        QCOMPARE(f.window->BitBtn8->text(), str("Ex&port Complete"));
-        f.window->PageControl1->setCurrentWidget(f.window->TabSheet2);
-        QVERIFY(f.window->RadioGroup1->isEnabled() && f.window->CheckBox1->isEnabled());
+        QCOMPARE(f.window->exportUserDefinedButton->text(), str("Ex&port Complete"));
+        f.window->pages->setCurrentWidget(f.window->generalPage);
+        QVERIFY(f.window->moduleChooser->isEnabled() && f.window->ownTables->isEnabled());
     }
 
     void theFileIsTheOneNamedAndReplaced()
@@ -251,21 +251,21 @@ private Q_SLOTS:
         // The file button puts the chosen name in the box; cancelling it keeps the box. The
         // file buttons show their dots and take the Alt key their tool tip names.
         f.services.prompts->fileNames.enqueue(f.file("chosen.TXT"));
-        QTest::mouseClick(f.window->BitBtn7, Qt::LeftButton);
-        QCOMPARE(f.window->Edit2->text(), f.file("chosen.TXT"));
-        f.window->PageControl1->setCurrentWidget(f.window->TabSheet3);
+        QTest::mouseClick(f.window->generalFileButton, Qt::LeftButton);
+        QCOMPARE(f.window->generalFile->text(), f.file("chosen.TXT"));
+        f.window->pages->setCurrentWidget(f.window->userDefinedPage);
         f.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         f.services.prompts->fileNames.enqueue(f.file("by key.txt"));
-        f.window->Edit3->setFocus();
-        QTest::keyClick(f.window->Edit3, Qt::Key_L, Qt::AltModifier);
-        QTRY_COMPARE(f.window->Edit3->text(), f.file("by key.txt"));
-        QCOMPARE(f.window->Edit2->text(), f.file("chosen.TXT"));
-        QTest::mouseClick(f.window->SpeedButton1, Qt::LeftButton);
-        QCOMPARE(f.window->Edit3->text(), f.file("by key.txt"));
+        f.window->userDefinedFile->setFocus();
+        QTest::keyClick(f.window->userDefinedFile, Qt::Key_L, Qt::AltModifier);
+        QTRY_COMPARE(f.window->userDefinedFile->text(), f.file("by key.txt"));
+        QCOMPARE(f.window->generalFile->text(), f.file("chosen.TXT"));
+        QTest::mouseClick(f.window->userDefinedFileButton, Qt::LeftButton);
+        QCOMPARE(f.window->userDefinedFile->text(), f.file("by key.txt"));
         QCOMPARE(f.services.prompts->questions, QStringList(3, str("QY Save File Dialog")));
-        const QPair<QPushButton*, const char*> files[] = {{f.window->BitBtn7, "Alt+S"},
-                                                          {f.window->SpeedButton1, "Alt+L"}};
+        const QPair<QPushButton*, const char*> files[] = {
+            {f.window->generalFileButton, "Alt+S"}, {f.window->userDefinedFileButton, "Alt+L"}};
         for (const auto& [button, key] : files) {
             QCOMPARE(button->text(), str("..."));
             QCOMPARE(button->toolTip(), str("Select File (%1)").arg(str(key)));
@@ -277,19 +277,19 @@ private Q_SLOTS:
     {
         Fixture f;
         // Unticked, the source check box makes the export do nothing at all.
-        f.window->CheckBox1->setChecked(false);
-        f.window->Edit2->setText(f.file());
-        QTest::mouseClick(f.window->BitBtn4, Qt::LeftButton);
+        f.window->ownTables->setChecked(false);
+        f.window->generalFile->setText(f.file());
+        QTest::mouseClick(f.window->exportButton, Qt::LeftButton);
         QVERIFY(!QFile::exists(f.file()));
-        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
+        QCOMPARE(f.window->exportButton->text(), str("&Export"));
         // Choosing a module ticks it again.
-        f.window->RadioGroup1->button(2)->click();
-        QVERIFY(f.window->CheckBox1->isChecked());
+        f.window->moduleChooser->button(2)->click();
+        QVERIFY(f.window->ownTables->isChecked());
 
-        f.window->Edit2->clear();
-        QTest::mouseClick(f.window->BitBtn4, Qt::LeftButton);
+        f.window->generalFile->clear();
+        QTest::mouseClick(f.window->exportButton, Qt::LeftButton);
         QCOMPARE(f.messages(), QStringList{str("Must enter a file name")});
-        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
+        QCOMPARE(f.window->exportButton->text(), str("&Export"));
         QCOMPARE(QDir(f.dir.path()).entryList({str("out*")}), QStringList());
     }
 
@@ -301,7 +301,7 @@ private Q_SLOTS:
         QCOMPARE(
             f.messages(),
             QStringList{str("Cannot export to \"%1\": No such file or directory").arg(missing)});
-        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
+        QCOMPARE(f.window->exportButton->text(), str("&Export"));
 
         // A file system that refuses more bytes part way through the file.
         {
@@ -325,7 +325,7 @@ private Q_SLOTS:
                  qPrintable(f.messages()[0]));
         QCOMPARE(Fixture::read(kept), QByteArray("earlier export\r\n"));
         QCOMPARE(QDir(f.dir.path()).entryList({str("kept*")}), QStringList{str("kept.txt")});
-        QCOMPARE(f.window->BitBtn4->text(), str("&Export"));
+        QCOMPARE(f.window->exportButton->text(), str("&Export"));
 
         if (geteuid() == 0)
             QSKIP("The superuser writes into a read-only folder.");
@@ -368,11 +368,11 @@ private Q_SLOTS:
             QVERIFY(shown);
             opened = true;
             QCOMPARE(shown->windowTitle(), str("Quillory - Data"));
-            QCOMPARE(shown->PageControl1->currentWidget(), shown->TabSheet2);
-            QCOMPARE(shown->BitBtn4->toolTip(), str("Export  Data"));
+            QCOMPARE(shown->pages->currentWidget(), shown->generalPage);
+            QCOMPARE(shown->exportButton->toolTip(), str("Export  Data"));
             QCOMPARE(test::unnamedControls(shown), QStringList());
-            QTest::mouseClick(shown->BitBtn3, Qt::LeftButton);
-            QTest::mouseClick(shown->BitBtn1, Qt::LeftButton);
+            QTest::mouseClick(shown->helpButton, Qt::LeftButton);
+            QTest::mouseClick(shown->closeButton, Qt::LeftButton);
         });
         QTest::mouseClick(menu->exportButton, Qt::LeftButton);
         QVERIFY(opened);

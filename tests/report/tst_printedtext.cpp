@@ -216,7 +216,7 @@ Case addressBook(const char* name, bool cards, const QStringList& fields)
             return laidOut<AddressBookReport>(
                 services, layout, *holder.tbNames, words, fields,
                 [cards](AddressBookReport& layout) {
-                    (cards ? layout.ChildBand1 : layout.QRBand2)->enabled = true;
+                    (cards ? layout.cardBand : layout.listBand)->enabled = true;
                 });
         }};
 }

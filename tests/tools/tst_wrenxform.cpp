@@ -55,28 +55,28 @@ struct Fixture {
     }
     QStringList messages() const { return services.prompts->messages; }
     QStringList questions() const { return services.prompts->questions; }
-    QString identical() const { return window->Label1->text(); }
-    QString total() const { return window->Label2->text(); }
-    QString deleted() const { return window->Label4->text(); }
+    QString identical() const { return window->identicalCount->text(); }
+    QString total() const { return window->totalCount->text(); }
+    QString deleted() const { return window->deletedCount->text(); }
 
     // A run of the compactor under a criterion (-1: none chosen), answering its question.
     void compact(int criterion, bool deleting, bool answer = true)
     {
-        QTest::mouseClick(window->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(window->duplicatesButton, Qt::LeftButton);
         if (criterion >= 0)
-            window->RadioGroup1->button(criterion)->click();
-        window->CheckBox1->setChecked(deleting);
+            window->criterion->button(criterion)->click();
+        window->deleteIdentical->setChecked(deleting);
         services.prompts->confirmations = QQueue<bool>({answer});
-        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->compactButton, Qt::LeftButton);
     }
     void bulkDelete(int field, const QString& value, bool answer = true)
     {
-        QTest::mouseClick(window->BitBtn2, Qt::LeftButton);
+        QTest::mouseClick(window->bulkDeleteButton, Qt::LeftButton);
         if (field >= 0)
-            window->RadioGroup2->button(field)->click();
-        window->Edit1->setText(value);
+            window->bulkField->button(field)->click();
+        window->bulkValue->setText(value);
         services.prompts->confirmations = QQueue<bool>({answer});
-        QTest::mouseClick(window->Button2, Qt::LeftButton);
+        QTest::mouseClick(window->deleteRecordsButton, Qt::LeftButton);
     }
 };
 
@@ -428,7 +428,8 @@ private Q_SLOTS:
                                          ? literalCompact(reference, choice, run % 2, unchanged)
                                          : literalBulkDelete(reference, choice, value);
                 reference.close();
-                for (QLabel* label : {f.window->Label1, f.window->Label2, f.window->Label4})
+                for (QLabel* label :
+                     {f.window->identicalCount, f.window->totalCount, f.window->deletedCount})
                     label->setText(unchanged);
                 if (compacting)
                     f.compact(choice, run % 2);
@@ -464,12 +465,12 @@ private Q_SLOTS:
             shown = tools;
             if (!tools)
                 return;
-            tools->BitBtn2->click();
-            tools->RadioGroup2->button(1)->click();
-            tools->Edit1->setText(str("Smith"));
+            tools->bulkDeleteButton->click();
+            tools->bulkField->button(1)->click();
+            tools->bulkValue->setText(str("Smith"));
             f.services.prompts->confirmations.enqueue(true);
-            tools->Button2->click();
-            tools->BitBtn3->click();
+            tools->deleteRecordsButton->click();
+            tools->closeButton->click();
         });
         f.program->mainMenu()->maintenanceButton->click();
         QVERIFY(opened && !shown); // made for this opening only
@@ -546,19 +547,20 @@ private Q_SLOTS:
     {
         Fixture f({person("Ann", "Smith")});
         MaintenanceWindow& w = *f.window;
-        QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+        QVERIFY(w.compactorPanel->isVisible() && !w.bulkDeletePanel->isVisible());
         w.action(str("DataViewer1"))->trigger();
-        QVERIFY(!w.Panel1->isVisible() && w.Panel2->isVisible());
+        QVERIFY(!w.compactorPanel->isVisible() && w.bulkDeletePanel->isVisible());
         w.action(str("Compactor1"))->trigger();
-        QVERIFY(w.Panel1->isVisible() && !w.Panel2->isVisible());
+        QVERIFY(w.compactorPanel->isVisible() && !w.bulkDeletePanel->isVisible());
         w.action(str("CheckTables1"))->trigger();
-        QVERIFY(!w.Panel1->isVisible() && !w.Panel2->isVisible() && w.checkPanel->isVisible());
+        QVERIFY(!w.compactorPanel->isVisible() && !w.bulkDeletePanel->isVisible() &&
+                w.checkPanel->isVisible());
         w.action(str("Compactor1"))->trigger();
-        QVERIFY(w.Panel1->isVisible() && !w.checkPanel->isVisible());
+        QVERIFY(w.compactorPanel->isVisible() && !w.checkPanel->isVisible());
 
         w.action(str("Contents1"))->trigger();
         w.action(str("WrenxHelp2"))->trigger();
-        QTest::mouseClick(w.BitBtn5, Qt::LeftButton);
+        QTest::mouseClick(w.helpButton, Qt::LeftButton);
         QCOMPARE(f.services.help->shown,
                  (QList<QPair<QString, int>>{
                      {str("QYTools.hlp"), 0}, {str("QYTools.hlp"), 9}, {str("qlhelp.hlp"), 9}}));
@@ -568,15 +570,15 @@ private Q_SLOTS:
                   << f.program->context().aboutBox->Version->text();
             f.program->context().aboutBox->accept();
         });
-        QTest::mouseClick(w.BitBtn4, Qt::LeftButton);
+        QTest::mouseClick(w.aboutButton, Qt::LeftButton);
         QCOMPARE(about, QStringList({str("Quillory - Wrenx"), str("Version 1.0")}));
 
         QCOMPARE(test::unnamedControls(&w), QStringList());
         QStringList mnemonics;
-        QStringList texts = {w.Label3->text()};
+        QStringList texts = {w.valueLabel->text()};
         for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
             texts << b->text();
-        for (const QAction* a : w.MainMenu1->actions())
+        for (const QAction* a : w.menus->actions())
             texts << a->text();
         for (const QString& text : texts)
             mnemonics << text.section(QLatin1Char('&'), 1).left(1).toUpper();
@@ -599,9 +601,9 @@ private Q_SLOTS:
             box->button(QMessageBox::No)->click();
         });
         answer.start(10);
-        w.RadioGroup2->button(1)->click();
-        w.Edit1->setText(str("Smith"));
-        QTest::mouseClick(w.Button2, Qt::LeftButton);
+        w.bulkField->button(1)->click();
+        w.bulkValue->setText(str("Smith"));
+        QTest::mouseClick(w.deleteRecordsButton, Qt::LeftButton);
         QVERIFY(noByDefault);
         QCOMPARE(f.kept(), Keys({1}));
 

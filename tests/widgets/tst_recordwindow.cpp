@@ -1,4 +1,5 @@
 #include "addressbook/addressbooktables.h"
+#include "core/context.h"
 #include "support/dialogs.h"
 #include "support/testenv.h"
 #include "support/testmain.h"
@@ -25,12 +26,13 @@ QString str(const char* text)
 // whatever order its list is in. Its menu items name no command the way the others do.
 class Contacts : public RecordWindow {
 public:
-    explicit Contacts(AddressBookTables& names)
-        : RecordWindow(nullptr, {{},
-                                 str("Contacts"),
-                                 str(R"(SOFTWARE\Varnholt\Quillory\RecordTest)"),
-                                 QRect(10, 10, 400, 300),
-                                 false})
+    Contacts(AddressBookTables& names, const RunContext& context)
+        : RecordWindow(nullptr, context,
+                       {{},
+                        str("Contacts"),
+                        str(R"(SOFTWARE\Varnholt\Quillory\RecordTest)"),
+                        QRect(10, 10, 400, 300),
+                        false})
         , m_names(names)
     {
         auto* layout = new QVBoxLayout(this);
@@ -66,6 +68,14 @@ private:
     AddressBookTables& m_names;
 };
 
+// The run's context of a window that asks the run for its services only.
+RunContext contextOf(const Services& services)
+{
+    RunContext context;
+    context.services = &services;
+    return context;
+}
+
 void addContact(Table& t, const char* first, const char* last)
 {
     t.insert();
@@ -78,7 +88,8 @@ struct Fixture {
     test::ProgramDirectory dir;
     test::ScriptedDialogs services;
     AddressBookTables names{dir.session()};
-    Contacts window{names};
+    const RunContext context = contextOf(services);
+    Contacts window{names, context};
     Table& table = *names.tbNames;
 
     Fixture()
@@ -89,7 +100,6 @@ struct Fixture {
                                           {"Carl", "Young"},
                                           {"Dan", "Clark"}})
             addContact(table, first, last);
-        services.serve(&window);
         window.show();
     }
     void ask(const char* button, const char* answer)
