@@ -456,6 +456,10 @@ void ModuleSync::writeServer()
 
 void ModuleSync::writeLocal(Table& table)
 {
+    // Nothing changed on either side: the file stays as it is.
+    if (m_writes.empty() && m_rows.empty() && m_forgotten.empty() && !m_stale &&
+        (m_newToken.isEmpty() || m_newToken == m_state.token) && m_tag == m_state.tag)
+        return;
     std::vector<TableBulk::Change> changes;
     changes.reserve(m_writes.size());
     for (const LocalWrite& write : m_writes)

@@ -205,8 +205,12 @@ private Q_SLOTS:
         // Its own resources changed the tag: read once more, by their versions alone.
         syncWith(a, server);
         QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/"}));
+        // With nothing changed on either side, nothing is written here either.
+        const QString bookFile = QDir(a.dataPath()).filePath(QStringLiteral("QYName2.DB"));
+        const QByteArray written = digest(bookFile);
         syncWith(a, server);
         QCOMPARE(sent(), QStringList{"PROPFIND /ada/contacts/"});
+        QVERIFY(digest(bookFile) == written);
         QCOMPARE(syncWith(b, server).received, 2);
         QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/"}));
         changeRecord(b, Module::Contacts, "FirstName", "Ada", {{"PhNumber1", "555-0199"}});
