@@ -184,10 +184,6 @@ private Q_SLOTS:
         Radicale server;
         QVERIFY2(server.isRunning(), qPrintable(server.failure()));
         server.makeCollections();
-        ProgramDirectory a;
-        ProgramDirectory b;
-        addContact(a, "Ada", "Lovelace", "555-0100");
-        addContact(a, "Charles", "Babbage", "555-0101");
         // The address book's requests, a resource named ITEM.
         auto sent = [&server] {
             QStringList book;
@@ -198,6 +194,10 @@ private Q_SLOTS:
             }
             return book;
         };
+        ProgramDirectory a;
+        ProgramDirectory b;
+        addContact(a, "Ada", "Lovelace", "555-0100");
+        addContact(a, "Charles", "Babbage", "555-0101");
         server.requests();
         syncWith(a, server);
         QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/",
