@@ -27,7 +27,9 @@
 // written to a CSV file against its text export, "csv_vs_text RATIO". Last, the loans window over
 // four generated catalogues. Then "sync_first_10k": 10,000 contacts synced the first time with a
 // radicale server the bench starts on this machine, and "sync_unchanged_10k": a sync with nothing
-// changed.
+// changed; each sync is followed by the requests a plain client needs for the same outcome,
+// "..._plain_client", and the sync's time against theirs, "..._vs_plain_client RATIO": what the
+// server itself needs of any client.
 //
 // The times are wall time; with QUILLORY_BENCH_CLOCK=cpu in the environment they are processor
 // time instead (the benchmark's and the tools'), for a machine that other work keeps busy.

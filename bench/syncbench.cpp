@@ -10,12 +10,21 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 
 namespace {
 
 constexpr int kSent = 1000;
+
+const QByteArray kBookBody =
+    R"(<?xml version="1.0"?><d:mkcol xmlns:d="DAV:" xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set><d:prop><d:resourcetype><d:collection/><a:addressbook/></d:resourcetype></d:prop></d:set></d:mkcol>)";
+const QByteArray kTagQuery =
+    R"(<?xml version="1.0"?><d:propfind xmlns:d="DAV:" xmlns:cs="http://calendarserver.org/ns/"><d:prop><cs:getctag/></d:prop></d:propfind>)";
+const QByteArray kBookQuery =
+    R"(<?xml version="1.0"?><c:addressbook-query xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:carddav"><d:prop><d:getetag/><c:address-data/></d:prop></c:addressbook-query>)";
 
 class Silent : public ql::Progress {
 public:
@@ -55,18 +64,22 @@ void fillContacts(ql::Session& session, int count)
         appended);
 }
 
-// 10,000 cards in one text, as another client made them.
+// The card numbered `i` as another client made it.
+QByteArray card(int i)
+{
+    const QByteArray n = QByteArray::number(i);
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bench-" + n + "\r\nFN:Ada " + n +
+           " Lovelace\r\nN:Lovelace " + n + ";Ada;;;\r\nORG:Engines " + QByteArray::number(i % 97) +
+           "\r\nTEL;TYPE=voice:555-" + QByteArray::number(1000 + i % 9000) + "\r\nEMAIL:ada" + n +
+           "@example.org\r\nADR:;;1 Main St;London;;;\r\nEND:VCARD\r\n";
+}
+
+// 10,000 cards in one text.
 QByteArray cards(int count)
 {
     QByteArray text;
-    for (int i = 0; i < count; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        text += "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bench-" + n + "\r\nFN:Ada " + n +
-                " Lovelace\r\nN:Lovelace " + n + ";Ada;;;\r\nORG:Engines " +
-                QByteArray::number(i % 97) + "\r\nTEL;TYPE=voice:555-" +
-                QByteArray::number(1000 + i % 9000) + "\r\nEMAIL:ada" + n +
-                "@example.org\r\nADR:;;1 Main St;London;;;\r\nEND:VCARD\r\n";
-    }
+    for (int i = 0; i < count; ++i)
+        text += card(i);
     return text;
 }
 
@@ -86,21 +99,43 @@ qint64 ownProcessorMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 }
 
-// A sync's time; below it, the processor time it took here and in the server, for a machine
-// shared with other work.
-void timedSync(const char* figure, const char* bar, ql::Session& session,
-               const ql::sync::Account& account, const ql::test::Radicale& server)
+// Runs `work` and prints its time, in microseconds; below it, the processor time it took here and
+// in the server, for a machine shared with other work, and the requests the server took.
+qint64 timed(const QString& figure, const char* bar, ql::test::Radicale& server,
+             const std::function<void()>& work)
 {
-    Silent progress;
     const qint64 ours = ownProcessorMs();
     const qint64 theirs = server.processorMs();
+    server.requests();
     QElapsedTimer timer;
     timer.start();
-    ql::sync::run(session, account, QString::fromLatin1(ql::test::Radicale::kPassword), progress);
-    std::printf("%s %lld%s\n  processor: %lld ms here, %lld ms in radicale\n", figure,
-                static_cast<long long>(timer.nsecsElapsed() / 1000), bar,
+    work();
+    const qint64 elapsed = timer.nsecsElapsed() / 1000;
+    std::printf("%s %lld%s\n  processor: %lld ms here, %lld ms in radicale; %lld requests\n",
+                qPrintable(figure), static_cast<long long>(elapsed), bar,
                 static_cast<long long>(ownProcessorMs() - ours),
-                static_cast<long long>(server.processorMs() - theirs));
+                static_cast<long long>(server.processorMs() - theirs),
+                static_cast<long long>(server.requests().size()));
+    std::fflush(stdout);
+    return elapsed;
+}
+
+// A sync's time, then the time of the requests a plain client needs for the same outcome, sent
+// bare one after the other over one connection, and the sync's time against theirs: what the
+// server itself needs of any client.
+void timedSync(const char* figure, const char* bar, ql::Session& session,
+               const ql::sync::Account& account, ql::test::Radicale& server,
+               const std::function<void()>& plain)
+{
+    Silent progress;
+    const qint64 sync = timed(QString::fromLatin1(figure), bar, server, [&] {
+        ql::sync::run(session, account, QString::fromLatin1(ql::test::Radicale::kPassword),
+                      progress);
+    });
+    const qint64 bare =
+        timed(QString::fromLatin1(figure) + QStringLiteral("_plain_client"), "", server, plain);
+    std::printf("%s_vs_plain_client %.2f\n", figure,
+                double(sync) / double(std::max<qint64>(bare, 1)));
     std::fflush(stdout);
 }
 
@@ -131,19 +166,29 @@ void syncContacts(int contacts)
     account.server = server.url();
     account.user = QString::fromLatin1(ql::test::Radicale::kUser);
     account.addressBook = book;
-    timedSync("sync_first_10k", " (at most 30000000)", first, account, server);
-    timedSync("sync_unchanged_10k", " (at most 1000000)", first, account, server);
+    // A plain client reads every card with its text in one query, and the book's tag to know
+    // later whether anything changed; with nothing changed, the tag alone.
+    auto tag = [&] { server.request("PROPFIND", book, kTagQuery, "application/xml", "0"); };
+    timedSync("sync_first_10k", " (at most 30000000)", first, account, server, [&] {
+        tag();
+        server.request("REPORT", book, kBookQuery, "application/xml");
+    });
+    timedSync("sync_unchanged_10k", " (at most 1000000)", first, account, server, tag);
     // The other way: a book sent to an empty collection, a resource a request.
     account.addressBook = server.collection(QStringLiteral("sent"));
-    server.request(
-        "MKCOL", account.addressBook,
-        R"(<?xml version="1.0"?><d:mkcol xmlns:d="DAV:" xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set><d:prop><d:resourcetype><d:collection/><a:addressbook/></d:resourcetype></d:prop></d:set></d:mkcol>)",
-        "application/xml");
+    server.request("MKCOL", account.addressBook, kBookBody, "application/xml");
     const QTemporaryDir sending;
     ql::Session second;
     layOut(sending, second);
     fillContacts(second, kSent);
-    timedSync("sync_send_1k", "", second, account, server);
+    const QUrl plain = server.collection(QStringLiteral("plain"));
+    server.request("MKCOL", plain, kBookBody, "application/xml");
+    // A plain client sends a new card a request.
+    timedSync("sync_send_1k", "", second, account, server, [&] {
+        for (int i = 0; i < kSent; ++i)
+            server.request("PUT", plain.resolved(QUrl(QStringLiteral("c%1.vcf").arg(i))), card(i),
+                           "text/vcard");
+    });
 }
 
 } // namespace

@@ -197,8 +197,13 @@ DavClient::DavClient(const QString& user, const QString& password, Progress& pro
 
 DavClient::~DavClient() = default;
 
-Response DavClient::sendOnce(const QByteArray& method, const QUrl& url, const QByteArray& body,
-                             const QList<std::pair<QByteArray, QByteArray>>& headers)
+Pending::Pending() = default;
+Pending::Pending(Pending&&) noexcept = default;
+Pending& Pending::operator=(Pending&&) noexcept = default;
+Pending::~Pending() = default;
+
+Pending DavClient::start(const QByteArray& method, const QUrl& url, const QByteArray& body,
+                         const QList<std::pair<QByteArray, QByteArray>>& headers)
 {
     checkScheme(url);
     QNetworkRequest request(url);
@@ -207,8 +212,19 @@ Response DavClient::sendOnce(const QByteArray& method, const QUrl& url, const QB
                          QNetworkRequest::AlwaysNetwork);
     for (const auto& [name, value] : headers)
         request.setRawHeader(name, value);
-    QNetworkReply* reply = m_network->sendCustomRequest(request, method, body);
-    const std::unique_ptr<QNetworkReply> owned(reply);
+    Pending pending;
+    pending.method = method;
+    pending.url = url;
+    pending.body = body;
+    pending.headers = headers;
+    // The request leaves at once, on the network's own thread.
+    pending.reply.reset(m_network->sendCustomRequest(request, method, body));
+    return pending;
+}
+
+Response DavClient::wait(Pending& pending)
+{
+    QNetworkReply* reply = pending.reply.get();
     QEventLoop loop;
     QTimer idle;
     idle.setSingleShot(true);
@@ -230,6 +246,7 @@ Response DavClient::sendOnce(const QByteArray& method, const QUrl& url, const QB
         loop.exec();
     if (cancelled)
         throw Cancelled{};
+    const QUrl& url = pending.url;
     Response response;
     response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (response.status == 0)
@@ -245,15 +262,12 @@ Response DavClient::sendOnce(const QByteArray& method, const QUrl& url, const QB
     return response;
 }
 
-Response DavClient::send(const QByteArray& method, const QUrl& url, const QByteArray& body,
-                         const QList<std::pair<QByteArray, QByteArray>>& headers,
-                         const QList<int>& accepted)
+Response DavClient::finish(Pending pending, const QList<int>& accepted)
 {
-    QUrl at = url;
     for (int redirect = 0;; ++redirect) {
-        Response response = sendOnce(method, at, body, headers);
-        if (response.status / 100 == 3 && redirect < kRedirects && response.url != at) {
-            at = response.url;
+        Response response = wait(pending);
+        if (response.status / 100 == 3 && redirect < kRedirects && response.url != pending.url) {
+            pending = start(pending.method, response.url, pending.body, pending.headers);
             continue;
         }
         if (accepted.isEmpty() ? response.status / 100 != 2 : !accepted.contains(response.status))
@@ -262,13 +276,30 @@ Response DavClient::send(const QByteArray& method, const QUrl& url, const QByteA
     }
 }
 
+Response DavClient::send(const QByteArray& method, const QUrl& url, const QByteArray& body,
+                         const QList<std::pair<QByteArray, QByteArray>>& headers,
+                         const QList<int>& accepted)
+{
+    return finish(start(method, url, body, headers), accepted);
+}
+
 Multistatus DavClient::query(const QByteArray& method, const QUrl& url, int depth,
                              const QByteArray& body)
 {
-    const Response response = send(
+    return answer(startQuery(method, url, depth, body));
+}
+
+Pending DavClient::startQuery(const QByteArray& method, const QUrl& url, int depth,
+                              const QByteArray& body)
+{
+    return start(
         method, url, body,
-        {{"Depth", QByteArray::number(depth)}, {"Content-Type", "application/xml; charset=utf-8"}},
-        {207});
+        {{"Depth", QByteArray::number(depth)}, {"Content-Type", "application/xml; charset=utf-8"}});
+}
+
+Multistatus DavClient::answer(Pending pending)
+{
+    const Response response = finish(std::move(pending), {207});
     return readMultistatus(response.body, response.url);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 namespace ql {
 class Progress;
@@ -53,6 +54,21 @@ Multistatus readMultistatus(const QByteArray& body, const QUrl& base);
 // Refuses plain http to anywhere but this machine.
 void checkScheme(const QUrl& url);
 
+// A request on its way, its answer read later: the caller does other work while the server
+// answers.
+struct Pending {
+    QByteArray method;
+    QUrl url;
+    QByteArray body;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    std::unique_ptr<QNetworkReply> reply;
+
+    Pending();
+    Pending(Pending&&) noexcept;
+    Pending& operator=(Pending&&) noexcept;
+    ~Pending();
+};
+
 class DavClient {
 public:
     DavClient(const QString& user, const QString& password, Progress& progress);
@@ -66,10 +82,17 @@ public:
                   const QList<int>& accepted = {});
     // A PROPFIND or REPORT with an XML body, read as a multistatus.
     Multistatus query(const QByteArray& method, const QUrl& url, int depth, const QByteArray& body);
+    // The same in two steps: the request goes out at once, its answer is waited for and read by
+    // `answer`.
+    Pending startQuery(const QByteArray& method, const QUrl& url, int depth,
+                       const QByteArray& body);
+    Multistatus answer(Pending pending);
 
 private:
-    Response sendOnce(const QByteArray& method, const QUrl& url, const QByteArray& body,
-                      const QList<std::pair<QByteArray, QByteArray>>& headers);
+    Pending start(const QByteArray& method, const QUrl& url, const QByteArray& body,
+                  const QList<std::pair<QByteArray, QByteArray>>& headers);
+    Response wait(Pending& pending);
+    Response finish(Pending pending, const QList<int>& accepted);
 
     QByteArray m_authorization;
     Progress& m_progress;

@@ -97,8 +97,10 @@ ModuleSync::ModuleSync(Kind kind, const QUrl& collection, DavClient& client, Pro
 void ModuleSync::run(Table& table)
 {
     m_progress.status(QStringLiteral("Syncing the %1...").arg(m_map.module));
+    // The server looks for the collection's tag while the records are read here.
+    Pending tag = m_client.startQuery("PROPFIND", m_collection, 0, kTagQuery);
     readLocal(table);
-    readServer();
+    readServer(std::move(tag));
     decide();
     m_progress.checkCancelled();
     writeIntents(table);
@@ -133,11 +135,11 @@ void ModuleSync::readLocal(Table& table)
         m_byHref[row.href] = key;
 }
 
-void ModuleSync::readServer()
+void ModuleSync::readServer(Pending tag)
 {
     // A collection whose tag is the one remembered changed in nothing since the last run read it
     // in full: a server answers that without looking at every resource's history.
-    m_tag = collectionTag();
+    m_tag = collectionTag(std::move(tag));
     if (!m_tag.isEmpty() && m_tag == m_state.tag)
         return;
     if (m_state.token.isEmpty() || !readChanges(m_state.token)) {
@@ -167,9 +169,9 @@ void ModuleSync::readServer()
     fetch(hrefs);
 }
 
-QByteArray ModuleSync::collectionTag()
+QByteArray ModuleSync::collectionTag(Pending tag)
 {
-    for (const DavEntry& entry : m_client.query("PROPFIND", m_collection, 0, kTagQuery).entries) {
+    for (const DavEntry& entry : m_client.answer(std::move(tag)).entries) {
         if (hrefOf(entry.url) == hrefOf(m_collection))
             return entry.tag;
     }
@@ -454,6 +456,10 @@ void ModuleSync::writeServer()
 
 void ModuleSync::writeLocal(Table& table)
 {
+    // Nothing changed on either side: the file stays as it is.
+    if (m_writes.empty() && m_rows.empty() && m_forgotten.empty() && !m_stale &&
+        (m_newToken.isEmpty() || m_newToken == m_state.token) && m_tag == m_state.tag)
+        return;
     std::vector<TableBulk::Change> changes;
     changes.reserve(m_writes.size());
     for (const LocalWrite& write : m_writes)

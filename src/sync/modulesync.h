@@ -12,6 +12,7 @@ namespace ql::sync {
 
 class DavClient;
 struct DavEntry;
+struct Pending;
 
 // One module's two-way sync with its collection. First the server's changes are read and every
 // decision made (conflicts asked); then what the server gets is written to it, each request safe
@@ -44,8 +45,8 @@ private:
     };
 
     void readLocal(Table& table);
-    void readServer();
-    QByteArray collectionTag();
+    void readServer(Pending tag);
+    QByteArray collectionTag(Pending tag);
     bool readChanges(const QByteArray& token);
     void listAll();
     bool readAll();

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -47,6 +49,7 @@ bool Radicale::isInstalled()
 }
 
 Radicale::Radicale()
+    : m_network(std::make_unique<QNetworkAccessManager>())
 {
     m_port = freePort();
     QFile users(m_dir.filePath(QStringLiteral("users")));
@@ -68,7 +71,8 @@ void Radicale::start()
         m_failure = QStringLiteral("radicale is not installed (scripts/deps.sh installs it)");
         return;
     }
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    m_process.setStandardErrorFile(m_dir.filePath(QStringLiteral("log")), QIODevice::Append);
     // The server never outlives the test or bench that started it, whatever becomes of them.
     m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(QString::fromLatin1(kProgram),
@@ -79,7 +83,7 @@ void Radicale::start()
                      QStringLiteral("--auth-htpasswd-filename"), m_dir.filePath("users"),
                      QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain"),
                      QStringLiteral("--rights-type"), QStringLiteral("owner_only"),
-                     QStringLiteral("--logging-level"), QStringLiteral("warning")});
+                     QStringLiteral("--logging-level"), QStringLiteral("info")});
     if (!m_process.waitForStarted()) {
         m_failure = QStringLiteral("radicale did not start");
         return;
@@ -104,6 +108,36 @@ void Radicale::stop()
         m_process.kill();
         m_process.waitForFinished();
     }
+    QFile log(m_dir.filePath(QStringLiteral("log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return;
+    // A failing test shows what the server made of its requests.
+    bool told = false;
+    while (!log.atEnd()) {
+        const QByteArray line = log.readLine();
+        told = line.startsWith('[') ? !line.contains("] [INFO] ") && !line.contains("] [DEBUG] ")
+                                    : told;
+        if (told)
+            std::fputs(line.constData(), stderr);
+    }
+}
+
+QStringList Radicale::requests()
+{
+    QFile log(m_dir.filePath(QStringLiteral("log")));
+    if (!log.open(QIODevice::ReadOnly) || !log.seek(m_logRead))
+        return {};
+    // "[2026-03-14 09:30:00 +0000] [7/Thread-2] [INFO] PUT request for '/ada/contacts/x.vcf'
+    // received from 127.0.0.1"
+    static const QRegularExpression taken(QStringLiteral(R"(\] (\w+) request for '([^']*)')"));
+    QStringList found;
+    while (!log.atEnd()) {
+        const QRegularExpressionMatch match = taken.match(QString::fromUtf8(log.readLine()));
+        if (match.hasMatch())
+            found << match.captured(1) + u' ' + match.captured(2);
+    }
+    m_logRead = log.pos();
+    return found;
 }
 
 QUrl Radicale::url() const
@@ -139,17 +173,17 @@ qint64 Radicale::processorMs() const
 }
 
 std::pair<int, QByteArray> Radicale::request(const QByteArray& method, const QUrl& url,
-                                             const QByteArray& body, const QByteArray& contentType)
+                                             const QByteArray& body, const QByteArray& contentType,
+                                             const QByteArray& depth)
 {
-    QNetworkAccessManager network;
     QNetworkRequest request(url);
     request.setRawHeader("Authorization",
                          "Basic " + (QByteArray(kUser) + ':' + kPassword).toBase64());
     if (!contentType.isEmpty())
         request.setRawHeader("Content-Type", contentType);
-    if (method == "PROPFIND")
-        request.setRawHeader("Depth", "1");
-    QNetworkReply* reply = network.sendCustomRequest(request, method, body);
+    if (method == "PROPFIND" || method == "REPORT")
+        request.setRawHeader("Depth", depth);
+    QNetworkReply* reply = m_network->sendCustomRequest(request, method, body);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())

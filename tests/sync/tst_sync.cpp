@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace ql;
@@ -172,6 +173,57 @@ private Q_SLOTS:
             QCOMPARE(syncWith(*dir, server).summary(),
                      QStringLiteral("0 received, 0 sent, 0 conflicts"));
         }
+    }
+
+    // A sync asks the server for no more than it needs: the collection's tag alone when nothing
+    // changed there, the changes since the last run and the changed resources' texts in one
+    // request when something did, and every resource with its text in one request the first
+    // time.
+    void syncSendsFewRequests()
+    {
+        Radicale server;
+        QVERIFY2(server.isRunning(), qPrintable(server.failure()));
+        server.makeCollections();
+        // The address book's requests, a resource named ITEM.
+        auto sent = [&server] {
+            QStringList book;
+            static const QRegularExpression item(QStringLiteral("/[^/]+\\.vcf$"));
+            for (QString request : server.requests()) {
+                if (request.contains(u"/contacts/"))
+                    book << request.replace(item, QStringLiteral("/ITEM"));
+            }
+            return book;
+        };
+        ProgramDirectory a;
+        ProgramDirectory b;
+        addContact(a, "Ada", "Lovelace", "555-0100");
+        addContact(a, "Charles", "Babbage", "555-0101");
+        server.requests();
+        syncWith(a, server);
+        QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/",
+                                      "PUT /ada/contacts/ITEM", "PUT /ada/contacts/ITEM"}));
+        // Its own resources changed the tag: read once more, by their versions alone.
+        syncWith(a, server);
+        QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/"}));
+        // With nothing changed on either side, nothing is written here either.
+        const QString bookFile = QDir(a.dataPath()).filePath(QStringLiteral("QYName2.DB"));
+        const QByteArray written = digest(bookFile);
+        syncWith(a, server);
+        QCOMPARE(sent(), QStringList{"PROPFIND /ada/contacts/"});
+        QVERIFY(digest(bookFile) == written);
+        QCOMPARE(syncWith(b, server).received, 2);
+        QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/"}));
+        changeRecord(b, Module::Contacts, "FirstName", "Ada", {{"PhNumber1", "555-0199"}});
+        QCOMPARE(syncWith(b, server).sent, 1);
+        QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "PUT /ada/contacts/ITEM"}));
+        // The version it put is remembered: not read back.
+        QCOMPARE(syncWith(b, server).summary(), QStringLiteral("0 received, 0 sent, 0 conflicts"));
+        QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/"}));
+        QCOMPARE(syncWith(a, server).received, 1);
+        QCOMPARE(sent(), QStringList({"PROPFIND /ada/contacts/", "REPORT /ada/contacts/",
+                                      "REPORT /ada/contacts/"}));
+        QCOMPARE(listed(a, Module::Contacts),
+                 QStringList({"Ada|Lovelace|555-0199|", "Charles|Babbage|555-0101|"}));
     }
 
     // Blanks at the edges of a text and of its lines reach the other computer as they were.
