@@ -193,7 +193,7 @@ Record RecordReader::record(const StoredRow& row) const
             values.emplace_back(row.rowid);
             continue;
         }
-        const Span span = m_spans[size_t(row.firstSpan + field.column)];
+        const Span span = m_spans[size_t(row.firstSpan) + size_t(field.column)];
         if (span.length < 0) {
             values.emplace_back();
             continue;

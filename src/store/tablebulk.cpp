@@ -177,7 +177,7 @@ TableBulk::StoredTexts TableBulk::readStoredTexts(const Table& table, const QStr
         texts.m_buffer.resize(at + size);
         char* out = texts.m_buffer.data() + at;
         for (const QByteArrayView value : values) {
-            const quint32 length = quint32(value.size());
+            const auto length = quint32(value.size());
             std::memcpy(out, &length, sizeof length);
             out += sizeof length;
             if (length > 0)

@@ -54,7 +54,7 @@ SyncError failure(const QStringList& done, const std::vector<std::pair<Kind, QUr
     if (done.isEmpty())
         return SyncError(why.toStdString());
     QStringList left;
-    for (size_t i = size_t(done.size()); i < chosen.size(); ++i)
+    for (auto i = size_t(done.size()); i < chosen.size(); ++i)
         left << moduleMap(chosen[i].first).module;
     return SyncError(
         (sentence(done, QStringLiteral("synced: ") + outcome.summary() + QStringLiteral(". ")) +

@@ -42,7 +42,7 @@ Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool de
                    const Criterion& criterion)
 {
     // A record whose fields are all empty holds their lengths alone.
-    const qsizetype emptySize = qsizetype(criterion.fields.size() * sizeof(quint32));
+    const auto emptySize = qsizetype(criterion.fields.size() * sizeof(quint32));
     // Whether a record can be identical to another at all.
     const auto comparable = [&](size_t i) {
         return criterion.emptiesIdentical || records.bytes(i).size() != emptySize;
@@ -51,7 +51,7 @@ Compaction compact(const TableBulk::StoredTexts& records, int firstBase, bool de
         return records.bytes(a) == records.bytes(b) && comparable(a);
     };
     const size_t count = records.size();
-    const size_t base = size_t(firstBase);
+    const auto base = size_t(firstBase);
     std::vector<bool> gone(count, false);
     for (size_t i = base + 1; i < count; ++i)
         gone[i] = identical(i, base);
