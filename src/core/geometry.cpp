@@ -87,13 +87,6 @@ void setOuterGeometry(QWidget* window, const QRect& outer)
     window->setGeometry(QRect(inner.topLeft(), inner.size().expandedTo(QSize(1, 1))));
 }
 
-void setOuterSize(QWidget* window, int width, int height)
-{
-    const QMargins frame = frameMargins(window);
-    window->resize(std::max(1, width - frame.left() - frame.right()),
-                   std::max(1, height - frame.top() - frame.bottom()));
-}
-
 // The screen the window is mostly on, else the primary one.
 const QScreen* screenOf(const QRect& frame)
 {
@@ -112,31 +105,26 @@ const QScreen* screenOf(const QRect& frame)
 
 // A stored place that no longer fits (another screen, a damaged value) is brought onto the screen
 // the window is mostly on, or the primary one: the size at most the screen's, the whole window on
-// it.
-void keepOnScreen(QWidget* window)
+// it. Worked out from the place asked for, never from where the window stands this moment: the
+// window manager may not have moved it there yet.
+QRect keptOnScreen(const QRect& frame)
 {
-    const QRect frame = outerGeometry(window);
     const QScreen* best = screenOf(frame);
     if (!best)
-        return;
+        return frame;
     const QRect area = best->availableGeometry();
-    if (frame.width() > area.width() || frame.height() > area.height())
-        setOuterSize(window, std::min(frame.width(), area.width()),
-                     std::min(frame.height(), area.height()));
-    const QRect sized = outerGeometry(window);
+    const QSize size = frame.size().boundedTo(area.size());
     const int x =
-        std::clamp(sized.x(), area.left(), std::max(area.left(), area.right() + 1 - sized.width()));
+        std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width()));
     const int y =
-        std::clamp(sized.y(), area.top(), std::max(area.top(), area.bottom() + 1 - sized.height()));
-    if (x != sized.x() || y != sized.y())
-        setOuterGeometry(window, QRect(QPoint(x, y), sized.size()));
+        std::clamp(frame.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+    return {QPoint(x, y), size};
 }
 
 // Places the window's frame at an outer geometry, kept on a screen.
 void apply(QWidget* window, const QRect& outer)
 {
-    setOuterGeometry(window, outer);
-    keepOnScreen(window);
+    setOuterGeometry(window, keptOnScreen(outer));
 }
 
 // A window manager adds the frame only after the window is mapped; until then the outer size
