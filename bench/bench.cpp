@@ -1357,8 +1357,8 @@ void runCards(ql::Session& session, const QDir& dir)
         "export_text_service", 3, [] {},
         [&] {
             inRunner([&](ql::Progress& progress) {
-                ql::exchange::TextExport(session, ql::exchange::Module::Organizer, true, text)
-                    .run(progress);
+                ql::exchange::exportText(session, ql::exchange::Module::Organizer, true, text,
+                                         progress);
             });
         });
     const qint64 cardExport = measure(

@@ -4,7 +4,6 @@
 #include "addressbook/pdaprint.h"
 #include "core/aboutbox.h"
 #include "core/help.h"
-#include "core/keys.h"
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
 #include "formats/cardfile.h"
@@ -142,9 +141,7 @@ DBMemo* makeMemo(QWidget* parent, const char* name, const char* field, const QSt
 
 AddressBookWindow::AddressBookWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, context,
-                   {QStringLiteral("PDAForm"), QStringLiteral("Quillory - Address Book"), keys::PDA,
-                    QRect(120, 80, 940, 620)})
+    : RecordWindow(parent, context, designs::addressBook)
     , m_addressBook(addressBook)
 {
     buildList();

@@ -1,6 +1,5 @@
 #include "addressbook/pdaprint.h"
 
-#include "core/keys.h"
 #include "report/run.h"
 #include "widgets/commands.h"
 #include "widgets/radiogroup.h"
@@ -250,9 +249,7 @@ void AddressBookReport::designFooter()
 }
 
 AddressBookPrintMenu::AddressBookPrintMenu(Table& names, QWidget* parent)
-    : ModuleWindow(parent,
-                   {QStringLiteral("PDAPrintMenu"), QStringLiteral("Quillory - Print Address Book"),
-                    keys::PDAPrint, QRect(330, 220, 400, 170), false})
+    : ModuleWindow(parent, designs::addressBookPrint)
     , m_names(names)
 {
 

@@ -69,9 +69,7 @@ std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Requ
 
 BackupWindow::BackupWindow(AddressBookTables& addressBook, const RunContext& context,
                            QWidget* parent)
-    : ModuleWindow(parent, context,
-                   {QStringLiteral("BackupForm"), QStringLiteral("Quillory - Backup"), keys::Backup,
-                    QRect(287, 343, 458, 291)})
+    : ModuleWindow(parent, context, designs::backup)
     , m_addressBook(addressBook)
 {
     buildControls();

@@ -2,7 +2,6 @@
 
 #include "widgets/modulewindow.h"
 
-class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;

@@ -1,7 +1,6 @@
 #include "backup/directorychooser.h"
 
 #include "core/guard.h"
-#include "core/keys.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
 
@@ -59,8 +58,7 @@ bool contains(const QString& place, const QString& path)
 } // namespace
 
 DirectoryChooser::DirectoryChooser(const QString& start, QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("SelectDirForm"), QStringLiteral("Select Directory"),
-                            keys::Import, QRect(300, 160, 360, 420)})
+    : ModuleWindow(parent, designs::directoryChooser)
     , m_folders(new QFileSystemModel(this))
 {
 

@@ -6,7 +6,6 @@
 #include "collections/loans.h"
 #include "core/aboutbox.h"
 #include "core/guard.h"
-#include "core/keys.h"
 #include "core/registry.h"
 #include "core/seams.h"
 #include "store/datetext.h"
@@ -60,9 +59,7 @@ QString monthName(int month)
 }
 
 CalendarWindow::CalendarWindow(const RunContext& context, const Design& design, QWidget* parent)
-    : ModuleWindow(parent, context,
-                   {QString::fromLatin1(design.name), QStringLiteral("Quillory - Calendar"),
-                    keys::Calendar, design.place})
+    : ModuleWindow(parent, context, design.window)
     , m_design(design)
 {
     buildHeading();
@@ -233,8 +230,8 @@ void CalendarWindow::chooseMonth()
 
 MainCalendarWindow::MainCalendarWindow(const RunContext& context, QWidget* parent)
     : CalendarWindow(context,
-                     {"CalendarForm", QRect(298, 280, 631, 396), "Quillory - Calendar",
-                      "Version 2.0", "ChoseDateForm", QRect(311, 171, 342, 149)},
+                     {designs::calendar, "Quillory - Calendar", "Version 2.0", "ChoseDateForm",
+                      QRect(311, 171, 342, 149)},
                      parent)
 {
     buildDoubleClickChoice();
@@ -324,8 +321,8 @@ void MainCalendarWindow::openChosenModule()
 
 ReferenceCalendarWindow::ReferenceCalendarWindow(const RunContext& context, QWidget* parent)
     : CalendarWindow(context,
-                     {"CalendarForm2", QRect(250, 172, 631, 349), "Quillory 2.0 - Calendar",
-                      "Version 1.0", "ChoseDateForm2", QRect(252, 591, 342, 149)},
+                     {designs::referenceCalendar, "Quillory 2.0 - Calendar", "Version 1.0",
+                      "ChoseDateForm2", QRect(252, 591, 342, 149)},
                      parent)
 {
 }

@@ -33,8 +33,7 @@ protected:
     // What tells one calendar from the other: its name and designed place, what its about
     // window says, and the name and designed place of its month/year chooser.
     struct Design {
-        const char* name;
-        QRect place;
+        const WindowDesign& window;
         const char* product;
         const char* version;
         const char* chooserName;

@@ -5,7 +5,6 @@
 #include "collections/loanswindow.h"
 #include "core/aboutbox.h"
 #include "core/guard.h"
-#include "core/keys.h"
 #include "core/opener.h"
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
@@ -355,9 +354,7 @@ const CollectionsWindow::CatalogueLayout kCatalogues[] = {
 
 CollectionsWindow::CollectionsWindow(CollectionsTables& holder, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, context,
-                   {str("CollectionsForm"), str("Quillory - Collections"), keys::Collections,
-                    QRect(231, 86, 800, 600)})
+    : RecordWindow(parent, context, designs::collections)
     , m_catalogues{}
 {
 

@@ -378,9 +378,7 @@ QVariant LoansModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 LoansWindow::LoansWindow(const RunContext& context, CollectionsWindow* collections, QWidget* parent)
-    : ModuleWindow(parent, context,
-                   {QStringLiteral("LoansForm"), QStringLiteral("Quillory - Loans"), keys::Loans,
-                    QRect(260, 110, 720, 520)})
+    : ModuleWindow(parent, context, designs::loans)
     , m_collections(collections)
     , m_model(new LoansModel(this))
     , m_titleReading(new QTimer(this))

@@ -2,7 +2,6 @@
 
 #include "core/aboutbox.h"
 #include "core/help.h"
-#include "core/keys.h"
 #include "core/seams.h"
 #include "exchange/textexport.h"
 #include "store/error.h"
@@ -49,11 +48,11 @@ void runExport(QWidget* window, QPushButton* button, const QString& caption, Ses
         button->setText(caption);
         return;
     }
-    const exchange::TextExport work(session, module, memos, fileName);
     WorkEnd end = WorkEnd::Finished;
     try {
-        end =
-            runWork(window, window->windowTitle(), [&](Progress& progress) { work.run(progress); });
+        end = runWork(window, window->windowTitle(), [&](Progress& progress) {
+            exchange::exportText(session, module, memos, fileName, progress);
+        });
     } catch (const Error&) {
         button->setText(caption);
         throw;
@@ -91,9 +90,7 @@ void declareFileButton(QWidget* window, QPushButton* button, Qt::Key key, QLineE
 } // namespace
 
 DataWindow::DataWindow(const RunContext& context, QWidget* parent)
-    : ModuleWindow(parent, context,
-                   {QStringLiteral("DataForm"), QStringLiteral("Quillory - Data"), keys::Data,
-                    QRect(282, 134, 486, 322)})
+    : ModuleWindow(parent, context, designs::data)
 {
     buildSourceChooser();
     buildPages();

@@ -157,15 +157,16 @@ QString shownText(FieldType type, QStringView stored)
 
 } // namespace
 
-void TextExport::run(Progress& progress) const
+void exportText(Session& session, Module module, bool memos, const QString& fileName,
+                Progress& progress)
 {
     std::vector<Column> columns;
-    for (const Column& column : columnsOf(m_module)) {
-        if (m_memos || !column.memo)
+    for (const Column& column : columnsOf(module)) {
+        if (memos || !column.memo)
             columns.push_back(column);
     }
     progress.status(QStringLiteral("Exporting..."));
-    formats::ExportFile file(m_fileName);
+    formats::ExportFile file(fileName);
     const auto field = [&file](bool first, QStringView text) {
         if (!first)
             file.append('\t');
@@ -186,7 +187,7 @@ void TextExport::run(Progress& progress) const
     };
     std::vector<Read> read;
     {
-        const HeldTable source = openTable(m_session, m_module);
+        const HeldTable source = openTable(session, module);
         const Table& table = *source.table;
         for (const Column& column : columns) {
             if (!column.field) {

@@ -24,22 +24,7 @@ enum class Module { Organizer, Journal, ToDo, CD, CDR, Tapes, Books, UserDefined
 // a failure or a cancel leaves no partial file, and a file that was there stays as it was. Throws
 // ql::Error "Cannot export to "<name>": <reason>" when the file cannot be created, written or
 // closed, and Cancelled when the user cancels.
-class TextExport {
-public:
-    TextExport(Session& session, Module module, bool memos, QString fileName)
-        : m_session(session)
-        , m_module(module)
-        , m_memos(memos)
-        , m_fileName(std::move(fileName))
-    {
-    }
-    void run(Progress& progress) const;
-
-private:
-    Session& m_session;
-    Module m_module;
-    bool m_memos;
-    QString m_fileName;
-};
+void exportText(Session& session, Module module, bool memos, const QString& fileName,
+                Progress& progress);
 
 } // namespace ql::exchange

@@ -4,11 +4,6 @@
 
 #include <QString>
 
-namespace ql {
-class Progress;
-class Session;
-} // namespace ql
-
 // The address book to a file of vCards and back. Each runs on the thread that runs it, with a
 // holder of the address book of its own in `session`; a window's holder and its pending record are
 // never touched.

@@ -8,11 +8,6 @@
 #include <QStringList>
 #include <vector>
 
-namespace ql {
-class Progress;
-class Table;
-} // namespace ql
-
 // A table's records written to a comma-separated file, and a file's records added to a table.
 namespace ql::formats {
 

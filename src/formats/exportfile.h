@@ -8,9 +8,11 @@
 #include <QStringView>
 #include <functional>
 
+// What the formats' files are read from and written to: every format's header includes this one.
 namespace ql {
 class Progress;
 class Record;
+class Session;
 class Table;
 } // namespace ql
 

@@ -10,11 +10,6 @@
 #include <QStringList>
 #include <vector>
 
-namespace ql {
-class Progress;
-class Session;
-} // namespace ql
-
 // The to-do list and the journal as iCalendar: a to-do item as a VTODO (its due date as DUE, a
 // date; its text as DESCRIPTION and its first line as SUMMARY), a journal entry as a VJOURNAL (its
 // stamp as DTSTART, a local time to the second; its upper text as DESCRIPTION with its first line

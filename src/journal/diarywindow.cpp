@@ -1,7 +1,6 @@
 #include "journal/diarywindow.h"
 
 #include "core/aboutbox.h"
-#include "core/keys.h"
 #include "core/registry.h"
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
@@ -26,13 +25,9 @@ namespace ql {
 
 namespace {
 
-WindowDesign designOf(formats::CalendarModule module)
+const WindowDesign& designOf(formats::CalendarModule module)
 {
-    if (module == formats::CalendarModule::ToDo)
-        return {QStringLiteral("ToDoForm"), QStringLiteral("Quillory - To-Do List"), keys::ToDo,
-                QRect(170, 120, 720, 500)};
-    return {QStringLiteral("JournalForm"), QStringLiteral("Quillory -  Journal"), keys::Journal,
-            QRect(-2, 0, 785, 573)};
+    return module == formats::CalendarModule::ToDo ? designs::toDo : designs::journal;
 }
 
 } // namespace

@@ -72,9 +72,7 @@ constexpr std::array<ModuleBox, import::moduleCount> kModuleBoxes = {{
 
 OptionsWindow::OptionsWindow(const RunContext& context,
                              std::function<void(bool shown)> placeToolsButton, QWidget* parent)
-    : ModuleWindow(parent, context,
-                   {QStringLiteral("OptionsForm"), QStringLiteral("Quillory - Options"),
-                    keys::Options, QRect(240, 120, 540, 460)})
+    : ModuleWindow(parent, context, designs::options)
     , m_placeToolsButton(std::move(placeToolsButton))
 {
     setFirstShowing([this] { showPreferences(); });

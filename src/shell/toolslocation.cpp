@@ -16,9 +16,7 @@
 namespace ql {
 
 ToolsLocationDialog::ToolsLocationDialog(QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("QYTCfgForm"),
-                            QStringLiteral("Quillory - QY Tools Configuration dialog"),
-                            keys::QYTools, QRect(256, 252, 687, 146), false})
+    : ModuleWindow(parent, designs::toolsLocation)
 {
 
     auto* label =

@@ -31,11 +31,12 @@ QString records(int count)
 
 } // namespace
 
-Compactor::Result Compactor::run(Progress& progress) const
+CompactorResult compactDuplicates(Session& session, int criterionEntry, bool deleting,
+                                  Progress& progress)
 {
-    const auto holder = std::make_unique<AddressBookTables>(m_session);
+    const auto holder = std::make_unique<AddressBookTables>(session);
     Table& names = *holder->tbNames;
-    const Criterion* criterion = tools::criterion(m_entry);
+    const Criterion* criterion = tools::criterion(criterionEntry);
     if (!criterion)
         return {false, 0, 0,
                 QStringLiteral("Choose what makes two records identical: nothing was compared.")};
@@ -47,9 +48,9 @@ Compactor::Result Compactor::run(Progress& progress) const
     // their bases from the very first record.
     names.findNearestText(QStringLiteral("AAAA"));
     const Compaction run = compact(TableBulk::readStoredTexts(names, criterion->fields),
-                                   names.currentRow(), m_deleting, *criterion);
+                                   names.currentRow(), deleting, *criterion);
     progress.checkCancelled();
-    if (!m_deleting)
+    if (!deleting)
         return {true, run.identical, names.recordCount(), {}};
     const int found = int(run.doomed.size());
     if (found == 0)
@@ -70,22 +71,23 @@ Compactor::Result Compactor::run(Progress& progress) const
     return {true, 0, names.recordCount(), {}};
 }
 
-BulkDelete::Result BulkDelete::run(Progress& progress) const
+BulkDeleteResult deleteMatching(Session& session, int fieldEntry, const QString& value,
+                                Progress& progress)
 {
-    const BulkField* field = bulkField(m_entry);
+    const BulkField* field = bulkField(fieldEntry);
     if (!field)
         return {true, 0, QStringLiteral("Choose the field to compare: nothing was deleted.")};
-    const auto holder = std::make_unique<AddressBookTables>(m_session);
+    const auto holder = std::make_unique<AddressBookTables>(session);
     Table& names = *holder->tbNames;
     // The records sorting before "aaaa" are never examined.
     const std::vector<qint64> doomed = TableBulk::keysHolding(
-        names, QString::fromLatin1(field->field), m_value, QStringLiteral("aaaa"));
+        names, QString::fromLatin1(field->field), value, QStringLiteral("aaaa"));
     const QString what =
-        QStringLiteral("the %1 \"%2\"").arg(QString::fromLatin1(field->description), m_value);
+        QStringLiteral("the %1 \"%2\"").arg(QString::fromLatin1(field->description), value);
     if (doomed.empty()) {
         const std::vector<TableBulk::Texts> texts =
             TableBulk::readTexts(names, {QString::fromLatin1(field->field)});
-        const int before = countHolding(texts, m_value);
+        const int before = countHolding(texts, value);
         return {true, 0,
                 before == 0
                     ? QStringLiteral("No record has %1: nothing was deleted.").arg(what)
@@ -100,7 +102,7 @@ BulkDelete::Result BulkDelete::run(Progress& progress) const
         QStringLiteral("Delete %1 %2 whose %3 is \"%4\"? Deleted records cannot be recovered.")
             .arg(count)
             .arg(count == 1 ? QStringLiteral("record") : QStringLiteral("records"),
-                 QString::fromLatin1(field->description), m_value);
+                 QString::fromLatin1(field->description), value);
     if (!progress.confirm(question))
         return {false, 0, {}};
     progress.checkCancelled();

@@ -4,7 +4,6 @@
 #include "backup/tablerepair.h"
 #include "core/aboutbox.h"
 #include "core/help.h"
-#include "core/keys.h"
 #include "core/seams.h"
 #include "store/catalogue.h"
 #include "tools/toolwork.h"
@@ -55,10 +54,7 @@ const QString kCancelled = QStringLiteral("%1 cancelled; nothing was changed.");
 
 MaintenanceWindow::MaintenanceWindow(AddressBookTables& addressBook, const RunContext& context,
                                      QWidget* parent)
-    : ModuleWindow(parent, context,
-                   {QStringLiteral("WrenxForm"),
-                    QStringLiteral("Quillory - Wrenx Maintenance Tools"), keys::Wrenx,
-                    QRect(190, 90, 620, 600)})
+    : ModuleWindow(parent, context, designs::maintenance)
     , m_addressBook(addressBook)
 {
     buildCompactorPanel();
@@ -313,11 +309,11 @@ void MaintenanceWindow::offerRebuild(const QString& table)
 // The compactor asks before it deletes, once it knows how many records it deletes.
 void MaintenanceWindow::runCompactor()
 {
-    const tools::Compactor compactor(*context().session, criterion->itemIndex(),
-                                     deleteIdentical->isChecked());
-    tools::Compactor::Result result;
+    const int entry = criterion->itemIndex();
+    const bool deleting = deleteIdentical->isChecked();
+    tools::CompactorResult result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
-            result = compactor.run(progress);
+            result = tools::compactDuplicates(*context().session, entry, deleting, progress);
         }) == WorkEnd::Cancelled) {
         context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Compact")));
         return;
@@ -338,10 +334,10 @@ void MaintenanceWindow::runBulkDelete()
             this, QStringLiteral("You must first enter a name/company/category/etc."));
         return;
     }
-    const tools::BulkDelete bulkDelete(*context().session, bulkField->itemIndex(), value);
-    tools::BulkDelete::Result result;
+    const int entry = bulkField->itemIndex();
+    tools::BulkDeleteResult result;
     if (runWork(this, windowTitle(), [&](Progress& progress) {
-            result = bulkDelete.run(progress);
+            result = tools::deleteMatching(*context().session, entry, value, progress);
         }) == WorkEnd::Cancelled) {
         context().services->prompts().message(this, kCancelled.arg(QStringLiteral("Bulk delete")));
         return;

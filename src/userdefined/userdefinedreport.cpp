@@ -90,8 +90,7 @@ UserDefinedReport::UserDefinedReport(Table& table, QObject* owner)
 }
 
 UserDefinedPrintMenu::UserDefinedPrintMenu(Table& table, QWidget* parent)
-    : ModuleWindow(parent, {QStringLiteral("UserDefPrtMenu"), QStringLiteral("Quillory - Print"),
-                            keys::UserDefPrint, QRect(330, 200, 420, 320), false})
+    : ModuleWindow(parent, designs::userDefinedPrint)
     , m_table(table)
 {
     setFirstShowing([this] { showStoredNames(); });

@@ -64,9 +64,7 @@ QLabel* note(QWidget* parent, const char* name, const char* text)
 
 UserDefinedWindow::UserDefinedWindow(UserDefinedTables& holder, const RunContext& context,
                                      QWidget* parent)
-    : RecordWindow(parent, context,
-                   {str("UserDefinedForm"), str("Quillory - User Defined"), keys::UserDef,
-                    QRect(200, 60, 780, 660)})
+    : RecordWindow(parent, context, designs::userDefined)
     , m_table(holder.tbUserDefined)
 {
     setFirstShowing([this] { showStoredConfiguration(); });

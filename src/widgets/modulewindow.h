@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/designs.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -14,17 +16,6 @@ namespace ql {
 
 class Table;
 struct RunContext;
-
-// What a window is known by: its objectName (which tests and the settings find it by), its
-// caption, the settings key its place is kept under and its designed place; it can be resized
-// from a size grip unless told otherwise.
-struct WindowDesign {
-    QString name;
-    QString title;
-    QString geometryKey;
-    QRect place;
-    bool sizeGrip = true;
-};
 
 // A window of the organizer: it opens where it was last left (its designed place the first
 // time), keeps that place under its settings key when it closes, and shows its context menu on

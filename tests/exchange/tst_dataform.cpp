@@ -126,7 +126,7 @@ private Q_SLOTS:
         }
         const QString name = f.file("journal.txt");
         test::ScriptedProgress whole;
-        exchange::TextExport(f.dir.session(), exchange::Module::Journal, false, name).run(whole);
+        exchange::exportText(f.dir.session(), exchange::Module::Journal, false, name, whole);
         QCOMPARE(whole.done, 3);
         QCOMPARE(whole.total, 3);
         QCOMPARE(Fixture::read(name).count("\r\n"), 4);
@@ -137,19 +137,17 @@ private Q_SLOTS:
             test::ScriptedProgress progress;
             progress.cancelled = cancelAt == 0;
             progress.cancelAt = cancelAt;
-            QVERIFY_THROWS_EXCEPTION(
-                Cancelled,
-                exchange::TextExport(f.dir.session(), exchange::Module::Journal, true, name)
-                    .run(progress));
+            QVERIFY_THROWS_EXCEPTION(Cancelled, exchange::exportText(f.dir.session(),
+                                                                     exchange::Module::Journal,
+                                                                     true, name, progress));
             QCOMPARE(Fixture::read(name), QByteArray("kept"));
             QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), entries);
         }
         test::ScriptedProgress fresh;
         fresh.cancelAt = 1;
         QVERIFY_THROWS_EXCEPTION(Cancelled,
-                                 exchange::TextExport(f.dir.session(), exchange::Module::Journal,
-                                                      false, f.file("new.txt"))
-                                     .run(fresh));
+                                 exchange::exportText(f.dir.session(), exchange::Module::Journal,
+                                                      false, f.file("new.txt"), fresh));
         QVERIFY(!QFile::exists(f.file("new.txt")));
     }
 

@@ -69,8 +69,8 @@ private Q_SLOTS:
         Fixture f(tenRecords());
         const QByteArray before = storedState(f.path());
         test::ScriptedProgress counting;
-        const tools::Compactor::Result counted =
-            tools::Compactor(f.dir.session(), 0, false).run(counting);
+        const tools::CompactorResult counted =
+            tools::compactDuplicates(f.dir.session(), 0, false, counting);
         QVERIFY(counted.finished);
         QCOMPARE(counted.identical, 3);
         QCOMPARE(counted.total, 10);
@@ -83,8 +83,8 @@ private Q_SLOTS:
                 "Are you sure you want to delete identical records? \r Deleted entries cannot "
                 "be recovered. \t");
         test::ScriptedProgress declining;
-        const tools::Compactor::Result declined =
-            tools::Compactor(f.dir.session(), 0, true).run(declining);
+        const tools::CompactorResult declined =
+            tools::compactDuplicates(f.dir.session(), 0, true, declining);
         QVERIFY(!declined.finished);
         QCOMPARE(declined.note, str("Compact Aborted"));
         QCOMPARE(declining.questions, QStringList({question}));
@@ -92,8 +92,8 @@ private Q_SLOTS:
 
         test::ScriptedProgress deleting;
         deleting.confirmations << true;
-        const tools::Compactor::Result deleted =
-            tools::Compactor(f.dir.session(), 0, true).run(deleting);
+        const tools::CompactorResult deleted =
+            tools::compactDuplicates(f.dir.session(), 0, true, deleting);
         QVERIFY(deleted.finished);
         QCOMPARE(deleted.identical, 0);
         QCOMPARE(deleted.total, 7);
@@ -116,15 +116,15 @@ private Q_SLOTS:
         for (const auto& c : nothing) {
             test::ScriptedProgress none;
             none.confirmations << true;
-            const tools::Compactor::Result result =
-                tools::Compactor(f.dir.session(), c.criterion, true).run(none);
+            const tools::CompactorResult result =
+                tools::compactDuplicates(f.dir.session(), c.criterion, true, none);
             QCOMPARE(result.finished, c.finished);
             QCOMPARE(result.note, str(c.note));
             QCOMPARE(none.questions, QStringList());
         }
         fill(f.path(), {});
         test::ScriptedProgress empty;
-        QCOMPARE(tools::Compactor(f.dir.session(), 0, true).run(empty).note,
+        QCOMPARE(tools::compactDuplicates(f.dir.session(), 0, true, empty).note,
                  str("The address book has no records: nothing was compared."));
     }
 
@@ -162,8 +162,8 @@ private Q_SLOTS:
             const QByteArray before = storedState(f.path());
             test::ScriptedProgress progress;
             progress.confirmations << c.answer;
-            const tools::BulkDelete::Result result =
-                tools::BulkDelete(f.dir.session(), c.field, str(c.value)).run(progress);
+            const tools::BulkDeleteResult result =
+                tools::deleteMatching(f.dir.session(), c.field, str(c.value), progress);
             QCOMPARE(result.finished, c.finished);
             QCOMPARE(result.deleted, c.deleted);
             QCOMPARE(result.note, str(c.note));
@@ -204,9 +204,9 @@ private Q_SLOTS:
         bool cancelled = false;
         try {
             if (compactor)
-                tools::Compactor(f.dir.session(), 0, true).run(progress);
+                tools::compactDuplicates(f.dir.session(), 0, true, progress);
             else
-                tools::BulkDelete(f.dir.session(), 2, str("Acme")).run(progress);
+                tools::deleteMatching(f.dir.session(), 2, str("Acme"), progress);
         } catch (const Cancelled&) {
             cancelled = true;
         }
@@ -219,7 +219,7 @@ private Q_SLOTS:
         early.cancelled = true;
         early.confirmations << true;
         QVERIFY_THROWS_EXCEPTION(Cancelled,
-                                 tools::BulkDelete(f.dir.session(), 2, str("Acme")).run(early));
+                                 tools::deleteMatching(f.dir.session(), 2, str("Acme"), early));
         QCOMPARE(storedState(f.path()), before);
     }
 };
