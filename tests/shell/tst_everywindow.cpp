@@ -285,6 +285,42 @@ private Q_SLOTS:
         QVERIFY2(tooLarge.isEmpty(), qPrintable(tooLarge.join(QLatin1Char('\n'))));
     }
 
+    // Each window opens the first time under the name the settings and the tests know it by, with
+    // its caption and its frame at its designed place (the journal's, 2 px left of the screen,
+    // brought onto it).
+    void everyWindowOpensUnderItsNameAndCaptionAtItsPlace()
+    {
+        const QHash<QString, QStringList> expected{
+            {str("Address Book"), {str("PDAForm"), str("Quillory - Address Book"), str("120 80")}},
+            {str("Journal"), {str("JournalForm"), str("Quillory -  Journal"), str("0 0")}},
+            {str("Collections"),
+             {str("CollectionsForm"), str("Quillory - Collections"), str("231 86")}},
+            {str("To-Do List"), {str("ToDoForm"), str("Quillory - To-Do List"), str("170 120")}},
+            {str("Calendar"), {str("CalendarForm"), str("Quillory - Calendar"), str("298 280")}},
+            {str("Options"), {str("OptionsForm"), str("Quillory - Options"), str("240 120")}},
+            {str("User Defined"),
+             {str("UserDefinedForm"), str("Quillory - User Defined"), str("200 60")}},
+            {str("Backup"), {str("BackupForm"), str("Quillory - Backup"), str("287 343")}},
+            {str("Maintenance"),
+             {str("WrenxForm"), str("Quillory - Wrenx Maintenance Tools"), str("190 90")}},
+            {str("Export"), {str("DataForm"), str("Quillory - Data"), str("282 134")}},
+        };
+        QStringList seen;
+        everyWindow([&](const QString& name, QWidget* window) {
+            if (name == str("main menu"))
+                return;
+            const QPoint place = window->frameGeometry().topLeft();
+            seen << name;
+            QCOMPARE(QStringList({window->objectName(), window->windowTitle(),
+                                  str("%1 %2").arg(place.x()).arg(place.y())}),
+                     expected.value(name));
+        });
+        seen.sort();
+        QStringList all = expected.keys();
+        all.sort();
+        QCOMPARE(seen, all);
+    }
+
     // A command that the window gives no key of its own has the same key in every window.
     void aCommandHasTheSameKeyInEveryWindow()
     {
