@@ -1412,8 +1412,9 @@ void runBackup(int records)
     request.userFolder = target;
     ql::backup::Result result;
     const auto backUp = [&] {
-        ql::runWork(&bench.owner, QStringLiteral("Backup"),
-                    [&](ql::Progress& progress) { result = ql::backup::run(request, progress); });
+        ql::runWork(&bench.owner, QStringLiteral("Backup"), [&](ql::Progress& progress) {
+            result = ql::backup::run(request, QDateTime::currentDateTime(), progress);
+        });
     };
     const qint64 backup = measure("backup", 5, empty, backUp);
     if (result.outcome != ql::backup::Outcome::Complete)

@@ -12,6 +12,7 @@
 #include "core/seams.h"
 #include "core/settings.h"
 #include "store/error.h"
+#include "store/session.h"
 #include "store/table.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
@@ -34,7 +35,8 @@ namespace {
 
 // What a run needs that only the user interface thread may read: what the user typed into the
 // address book is stored first, so it is part of the backup, and the user-defined window's
-// configuration is read from the settings. A failure is thrown as ql::Error.
+// configuration is read from the settings. A failure
+// is thrown as ql::Error.
 void prepareRun(AddressBookTables& addressBook, SettingsFile& settings, backup::Request& request)
 {
     if (addressBook.tbNames->isOpen())
@@ -54,12 +56,13 @@ void tell(QWidget* owner, const backup::Result& result)
 // Runs the backup on a worker thread behind the runner's dialog, its status going to `onStatus`;
 // nothing when the user cancelled it.
 std::optional<backup::Result> runInBackground(QWidget* owner, const backup::Request& request,
+                                              const QDateTime& moment,
                                               const std::function<void(const QString&)>& onStatus)
 {
     backup::Result result;
     const WorkEnd end = runWork(
         owner, QStringLiteral("Quillory - Backup"),
-        [&](Progress& progress) { result = backup::run(request, progress); }, onStatus);
+        [&](Progress& progress) { result = backup::run(request, moment, progress); }, onStatus);
     if (end == WorkEnd::Cancelled)
         return std::nullopt;
     return result;
@@ -204,7 +207,8 @@ void BackupWindow::backUpNow()
     }
     setHeading(backup::headings().inProgress);
     const std::optional<backup::Result> result =
-        runInBackground(this, request, [this](const QString& text) { setHeading(text); });
+        runInBackground(this, request, context().session->clock().now(),
+                        [this](const QString& text) { setHeading(text); });
     if (!result) {
         setHeading(backup::headings().cancelled);
         return;
@@ -263,7 +267,8 @@ void BackupWindow::runAtExit(QWidget* owner, AddressBookTables& addressBook,
         tell(owner, {backup::Outcome::Failed, e.text()});
         return;
     }
-    if (const std::optional<backup::Result> result = runInBackground(owner, request, {}))
+    if (const std::optional<backup::Result> result =
+            runInBackground(owner, request, context.session->clock().now(), {}))
         tell(owner, *result);
     else
         context.services->prompts().message(owner, backup::headings().cancelled,

@@ -3,6 +3,7 @@
 #include "store/progress.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 // The backup run without a window: copies every file of the data directory into the program's
@@ -55,15 +56,15 @@ QString refusal(const Request& request);
 QString informationFileName();
 QString userDefinedFileName();
 
-// Writes the information file "BackupInfo.txt" into `target`: copied now from `data`. When it
-// cannot be written, an older one stays as it was.
-void writeInformation(const QString& data, const QString& target);
+// Writes the information file "BackupInfo.txt" into `target`: copied from `data` at `moment`.
+// When it cannot be written, an older one stays as it was.
+void writeInformation(const QString& data, const QString& target, const QDateTime& moment);
 
-// One run. It reports each entry it copies as its status ("Backup in progress..... QYName2.DB")
-// and counts the entries. A failed run keeps the copies made before the failure. A run cancelled
-// before it has copied every entry puts back every backup file it replaced and removes the ones
-// it added, so the folder holds the previous backup as it was, and throws ql::Cancelled; the
-// tables are only read.
-Result run(const Request& request, Progress& progress);
+// One run, made at `moment` as its information file says. It reports each entry it copies as its
+// status ("Backup in progress..... QYName2.DB") and counts the entries. A failed run keeps the
+// copies made before the failure. A run cancelled before it has copied every entry puts back every
+// backup file it replaced and removes the ones it added, so the folder holds the previous backup as
+// it was, and throws ql::Cancelled; the tables are only read.
+Result run(const Request& request, const QDateTime& moment, Progress& progress);
 
 } // namespace ql::backup

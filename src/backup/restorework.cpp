@@ -2,9 +2,9 @@
 
 #include "backup/backupwork.h"
 #include "store/catalogue.h"
-#include "store/clock.h"
 #include "store/datetext.h"
 #include "store/filecopy.h"
+#include "store/session.h"
 #include "store/tableholder.h"
 
 #include <QDir>
@@ -261,18 +261,19 @@ private:
 };
 
 // Sets the current tables (and the configuration) aside in a folder of the default backup
-// directory, whole on the disk before any table is replaced; the folder's name, or nothing when
-// they cannot be set aside.
-std::optional<QString> setAside(const Request& request, bool withConfiguration)
+// directory named after `moment`, whole on the disk before any table is replaced; the folder's
+// name, or nothing when they cannot be set aside.
+std::optional<QString> setAside(const Request& request, bool withConfiguration,
+                                const QDateTime& moment)
 {
     const QString data = dataDirectory(request.backup.programDirectory);
     const QDir backups(defaultBackupDirectory(request.backup.programDirectory));
     if (!QDir().mkpath(backups.path()))
         return std::nullopt;
-    QString name = setAsideName(clock::now());
+    QString name = setAsideName(moment);
     for (int n = 2;
          backups.exists(name) || backups.exists(QLatin1Char('.') + name + kUnfinishedSuffix); ++n)
-        name = setAsideName(clock::now()) + QStringLiteral(" (%1)").arg(n);
+        name = setAsideName(moment) + QStringLiteral(" (%1)").arg(n);
     const QString unfinished = backups.filePath(QLatin1Char('.') + name + kUnfinishedSuffix);
     if (!QDir().mkdir(unfinished,
                       QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
@@ -288,7 +289,7 @@ std::optional<QString> setAside(const Request& request, bool withConfiguration)
     if (withConfiguration)
         kept = kept && filecopy::write(request.backup.userDefinedSettings,
                                        QDir(unfinished).filePath(backup::userDefinedFileName()));
-    backup::writeInformation(data, unfinished);
+    backup::writeInformation(data, unfinished, moment);
     const QString done = backups.filePath(name);
     if (!kept || !filecopy::syncFolder(unfinished) || !filecopy::moveIntoPlace(unfinished, done) ||
         !filecopy::syncFolder(backups.path())) {
@@ -349,7 +350,8 @@ Result run(Session& session, const Request& request, Progress& progress)
     progress.checkCancelled();
     const std::optional<QByteArray> userDefined = userDefinedOf(request);
     progress.status(QStringLiteral("Setting the current tables aside"));
-    const std::optional<QString> aside = setAside(request, userDefined.has_value());
+    const std::optional<QString> aside =
+        setAside(request, userDefined.has_value(), session.clock().now());
     if (!aside)
         return {Outcome::Failed,
                 QStringLiteral("The current tables cannot be set aside in the backup folder (is "

@@ -3,9 +3,9 @@
 #include "backup/backupwork.h"
 #include "backup/restorework.h"
 #include "store/catalogue.h"
-#include "store/clock.h"
 #include "store/error.h"
 #include "store/filecopy.h"
+#include "store/session.h"
 #include "store/tableholder.h"
 
 #include <QDir>
@@ -26,10 +26,11 @@ QString dataDirectory(const QString& programDirectory)
 
 // A dated folder of the backup directory that holds no file of the table yet, made; empty when
 // it cannot be made.
-QString keepingFolder(const QString& programDirectory, const QString& table)
+QString keepingFolder(const QString& programDirectory, const QString& table,
+                      const QDateTime& moment)
 {
     const QDir backups(backup::targetDirectory({programDirectory, {}, false, {}}));
-    const QString name = damagedFolderName(clock::now());
+    const QString name = damagedFolderName(moment);
     QString folder = backups.filePath(name);
     for (int n = 2; TableDirectory(folder).holds(table); ++n)
         folder = backups.filePath(name + QStringLiteral(" (%1)").arg(n));
@@ -89,10 +90,12 @@ QString damagedFolderName(const QDateTime& moment)
     return QStringLiteral("Damaged ") + moment.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
 }
 
-std::optional<QString> setAside(const QString& programDirectory, const QString& table)
+std::optional<QString> setAside(const QString& programDirectory, const QString& table,
+                                const QDateTime& moment)
 {
     const QString file = TableDirectory(dataDirectory(programDirectory)).fileOf(table);
-    const QString folder = file.isEmpty() ? QString() : keepingFolder(programDirectory, table);
+    const QString folder =
+        file.isEmpty() ? QString() : keepingFolder(programDirectory, table, moment);
     if (folder.isEmpty() || !moveInto(file, folder))
         return std::nullopt;
     const QString journal = file + QStringLiteral("-journal");
@@ -119,7 +122,7 @@ Rebuilt rebuild(const Session& session, const QString& programDirectory, const Q
     progress.status(QStringLiteral("Rebuilding %1").arg(table));
     Rebuilt rebuilt{TableDirectory(data).salvage(session, *def, fresh.path(), progress), {}};
     progress.checkCancelled();
-    rebuilt.keptIn = keepingFolder(programDirectory, table);
+    rebuilt.keptIn = keepingFolder(programDirectory, table, session.clock().now());
     const QString kept = QDir(rebuilt.keptIn).filePath(QFileInfo(file).fileName());
     if (rebuilt.keptIn.isEmpty() || !filecopy::syncFolder(fresh.path()) ||
         !filecopy::keepAside(file, kept) || !filecopy::syncFolder(rebuilt.keptIn) ||

@@ -42,9 +42,11 @@ bool canRebuild(const Finding& finding);
 // The folder a damaged table found at `moment` is kept in: "Damaged 2026-12-10 14-03-22".
 QString damagedFolderName(const QDateTime& moment);
 
-// Moves the table's file (and a journal beside it) out of the data directory into a dated folder
-// of the backup directory; that folder, or nothing when the file cannot be moved (it stays).
-std::optional<QString> setAside(const QString& programDirectory, const QString& table);
+// Moves the table's file (and a journal beside it) out of the data directory into a folder of the
+// backup directory named after `moment`; that folder, or nothing when the file cannot be moved (it
+// stays).
+std::optional<QString> setAside(const QString& programDirectory, const QString& table,
+                                const QDateTime& moment);
 
 struct Rebuilt {
     Salvaged salvaged;

@@ -151,7 +151,8 @@ bool TableRescue::startWithout(QWidget* owner, const QString& table, const QStri
 {
     QString why = problem;
     if (TableDirectory(QDir(m_programDirectory).filePath(QStringLiteral("Data"))).holds(table)) {
-        const std::optional<QString> keptIn = repair::setAside(m_programDirectory, table);
+        const std::optional<QString> keptIn =
+            repair::setAside(m_programDirectory, table, m_session.clock().now());
         if (!keptIn) {
             m_prompts.message(
                 owner,

@@ -9,6 +9,7 @@
 #include "core/registry.h"
 #include "core/seams.h"
 #include "store/datetext.h"
+#include "store/session.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
@@ -81,7 +82,7 @@ void CalendarWindow::buildHeading()
     m_month = caption(this, "Label1", QStringLiteral("Month"));
     m_year = caption(this, "Label2", QStringLiteral("Year"));
 
-    m_grid = new MonthGrid(this);
+    m_grid = new MonthGrid(context().session->clock().today(), this);
     m_grid->setObjectName(QStringLiteral("CCalendar1"));
     m_grid->setAccessibleName(QStringLiteral("Days of the month"));
     m_grid->setToolTip(QStringLiteral("Choose a day with the mouse or the arrow keys"));

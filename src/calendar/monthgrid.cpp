@@ -1,6 +1,5 @@
 #include "calendar/monthgrid.h"
 
-#include "store/clock.h"
 #include "store/error.h"
 
 #include <QHeaderView>
@@ -31,9 +30,9 @@ QIcon noteMark(const QPalette& palette)
 
 } // namespace
 
-MonthGrid::MonthGrid(QWidget* parent)
+MonthGrid::MonthGrid(QDate today, QWidget* parent)
     : QTableWidget(kWeeks, kDays, parent)
-    , m_date(clock::today())
+    , m_date(today)
 {
     const QLocale locale;
     QStringList names;

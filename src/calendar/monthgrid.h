@@ -13,7 +13,8 @@ namespace ql {
 class MonthGrid : public QTableWidget {
     Q_OBJECT
 public:
-    explicit MonthGrid(QWidget* parent = nullptr);
+    // Opens on the day `today`, its month shown.
+    explicit MonthGrid(QDate today, QWidget* parent = nullptr);
 
     QDate date() const { return m_date; }
     int year() const { return m_date.year(); }

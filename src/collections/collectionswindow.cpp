@@ -9,8 +9,8 @@
 #include "core/seams.h"
 #include "exchange/csvcommands.h"
 #include "report/run.h"
-#include "store/clock.h"
 #include "store/datetext.h"
+#include "store/session.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
 #include "widgets/dbcontrols.h"
@@ -636,7 +636,7 @@ void CollectionsWindow::goToDue(Catalogue& c)
     Table* t = c.table;
     const QString active = t->indexName();
     t->setIndexName(str(sortEntry(c).index));
-    const QDate today = clock::today();
+    const QDate today = t->session().clock().today();
     if (t->indexField().type == FieldType::Date)
         t->findNearest(today);
     else

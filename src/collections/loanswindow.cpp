@@ -8,8 +8,8 @@
 #include "core/seams.h"
 #include "core/settings.h"
 #include "report/run.h"
-#include "store/clock.h"
 #include "store/datetext.h"
+#include "store/session.h"
 #include "widgets/builders.h"
 #include "widgets/commands.h"
 
@@ -508,7 +508,7 @@ void LoansWindow::sortBy(int column)
 void LoansWindow::reload()
 {
     const loans::Lending& lending = *m_lending;
-    m_model->setLoans(lending.readUntitled(), clock::today(),
+    m_model->setLoans(lending.readUntitled(), context().session->clock().today(),
                       [&lending](std::span<Loan> loans) { lending.readTitles(loans); });
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0, LoansModel::TitleColumn));
@@ -526,7 +526,8 @@ void LoansWindow::showFirst()
         return;
     }
     m_model->setFirstLoans(
-        std::move(first), clock::today(), [&lending] { return lending.readUntitled(); },
+        std::move(first), context().session->clock().today(),
+        [&lending] { return lending.readUntitled(); },
         [&lending](std::span<Loan> loans) { lending.readTitles(loans); });
     m_list->setCurrentIndex(m_model->index(0, LoansModel::TitleColumn));
 }
@@ -615,7 +616,7 @@ void LoansWindow::printListed(void (*operation)(QWidget*, report::Report&))
     listed.reserve(size_t(m_model->rowCount()));
     for (int row = 0; row < m_model->rowCount(); ++row)
         listed.push_back(m_model->loanAt(row));
-    const LoansSheet sheet(*context().session, listed, clock::today());
+    const LoansSheet sheet(*context().session, listed, context().session->clock().today());
     LoansReport report(sheet, this);
     operation(this, report);
 }
@@ -634,7 +635,7 @@ void remindOfOverdueLoans(QWidget* owner, const RunContext& context)
     settings.openKey(keys::Options, true);
     if (settings.readString(keys::LoanReminder) != QStringLiteral("Yes"))
         return;
-    const QDate today = clock::today();
+    const QDate today = context.session->clock().today();
     const std::vector<Loan> lent = loans::Lending(*context.session).readUntitled();
     const auto overdue = std::count_if(lent.begin(), lent.end(), [today](const Loan& loan) {
         return loans::standing(loan, today) == loans::Standing::Overdue;

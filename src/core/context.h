@@ -19,11 +19,9 @@ class Session;
 //
 // The table engine's names and passwords are the run's too (store/session.h): the program builds
 // the session at start, next to the services, and every table a window, report or tool makes is
-// made with it, on whichever thread it is opened. The settings file and the help window come with
-// the services.
-//
-// The clock stays out of it on purpose (store/clock.h): the process has one, and a test replaces
-// its source for the length of a case.
+// made with it, on whichever thread it is opened. The session also carries the run's clock
+// (store/clock.h), which everything that stamps or compares with "now" reads. The settings file and
+// the help window come with the services.
 struct RunContext {
     // The prompts, printing, help viewer and process start of the run.
     const Services* services = nullptr;

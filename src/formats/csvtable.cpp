@@ -3,6 +3,7 @@
 #include "formats/exportfile.h"
 #include "store/fieldvalue.h"
 #include "store/progress.h"
+#include "store/session.h"
 #include "store/table.h"
 #include "store/tablebulk.h"
 
@@ -34,8 +35,8 @@ std::vector<Filling> fillings(const Table& table, const std::vector<ColumnTarget
 }
 
 // The value a date or date-time column's text stands for: the form the organizer writes, else
-// the form the user types. Throws ql::Error with the date module's text.
-QVariant dateValue(FieldType type, const QString& text)
+// the form the user types on `today`. Throws ql::Error with the date module's text.
+QVariant dateValue(FieldType type, const QString& text, QDate today)
 {
     if (type == FieldType::Date) {
         if (const QDate date = storedDate(text); date.isValid())
@@ -43,12 +44,13 @@ QVariant dateValue(FieldType type, const QString& text)
     } else if (const QDateTime stamp = storedDateTime(text); stamp.isValid()) {
         return stamp;
     }
-    return valueOfText(type, text);
+    return valueOfText(type, text, today);
 }
 
-// Fills a new record from a row of the file; false when the row fills nothing.
+// Fills a new record from a row of the file, its dates read on `today`; false when the row fills
+// nothing.
 bool fillRecord(Record& record, const QStringList& row, const std::vector<Filling>& fillings,
-                int& shortened)
+                QDate today, int& shortened)
 {
     bool filled = false;
     for (const Filling& f : fillings) {
@@ -57,7 +59,7 @@ bool fillRecord(Record& record, const QStringList& row, const std::vector<Fillin
             continue;
         filled = true;
         if (f.def.type == FieldType::Date || f.def.type == FieldType::DateTime) {
-            record.set(f.field, dateValue(f.def.type, text));
+            record.set(f.field, dateValue(f.def.type, text, today));
             continue;
         }
         if (f.def.type == FieldType::Text && cutToWidth(text, f.def.size).size() < text.size())
@@ -117,6 +119,7 @@ CsvImportOutcome importCsv(Table& table, const CsvRows& rows,
         return outcome;
     const qint64 total = qint64(rows.size()) - 1;
     const auto width = qsizetype(targets.size());
+    const QDate today = table.session().clock().today();
     size_t next = 1;
     // Why a row adds no record; empty when it fills the record.
     const auto read = [&](Record& record, const QStringList& row) {
@@ -124,7 +127,7 @@ CsvImportOutcome importCsv(Table& table, const CsvRows& rows,
             return QStringLiteral("it has more fields than the header");
         int shortened = 0;
         try {
-            if (!fillRecord(record, row, list, shortened))
+            if (!fillRecord(record, row, list, today, shortened))
                 return QStringLiteral("it is empty");
         } catch (const Error& e) {
             return e.text();

@@ -1,6 +1,6 @@
 #include "journal/journaltables.h"
 
-#include "store/clock.h"
+#include "store/session.h"
 
 namespace ql {
 
@@ -19,7 +19,7 @@ JournalTables::JournalTables(Session& session, QObject* owner)
 
 void JournalTables::tbJournal1NewRecord(Table& table)
 {
-    table.setAsDateTime(QStringLiteral("DateTimeStamp"), clock::now());
+    table.setAsDateTime(QStringLiteral("DateTimeStamp"), table.session().clock().now());
 }
 
 void JournalTables::tbJournal1CalcFields(Record&) {}

@@ -1,7 +1,7 @@
 #include "report/report.h"
 
-#include "store/clock.h"
 #include "store/datetext.h"
+#include "store/session.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -419,7 +419,7 @@ Document Report::layOut()
 {
     m_table->checkBrowseMode();
     m_recordCount = m_table->recordCount();
-    m_runAt = clock::now();
+    m_runAt = m_table->session().clock().now();
     Layout layout(*this);
     if (m_recordCount == 0)
         return layout.finish();

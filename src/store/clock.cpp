@@ -1,27 +1,17 @@
 #include "store/clock.h"
 
-namespace ql::clock {
-namespace {
-std::function<QDateTime()>& source()
-{
-    static std::function<QDateTime()> s;
-    return s;
-}
-} // namespace
+namespace ql {
 
-QDateTime now()
+QDateTime Clock::now() const
 {
-    return source() ? source()() : QDateTime::currentDateTime();
+    const QMutexLocker lock(&m_mutex);
+    return m_source ? m_source() : QDateTime::currentDateTime();
 }
 
-QDate today()
+void Clock::setSource(std::function<QDateTime()> source)
 {
-    return now().date();
+    const QMutexLocker lock(&m_mutex);
+    m_source = std::move(source);
 }
 
-void setSource(std::function<QDateTime()> s)
-{
-    source() = std::move(s);
-}
-
-} // namespace ql::clock
+} // namespace ql

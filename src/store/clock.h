@@ -1,17 +1,25 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMutex>
 #include <functional>
 
-namespace ql::clock {
+namespace ql {
 
-// The current local date and time. Everything that stamps or compares with "now" asks here,
-// so tests can put the program at any moment.
-QDateTime now();
-QDate today();
+// What a run reads as the current local date and time: the system's clock, unless a test puts
+// the run at a moment of its own. Everything that stamps or compares with "now" asks the clock of
+// its run's session. Its functions may be called from any thread.
+class Clock {
+public:
+    QDateTime now() const;
+    QDate today() const { return now().date(); }
+    // Replaces the time source (a test puts the run at a moment); an empty function restores the
+    // system's clock.
+    void setSource(std::function<QDateTime()> source);
 
-// Replaces the time source for the whole process (a test puts the program at a moment); an empty
-// function restores the system clock.
-void setSource(std::function<QDateTime()> source);
+private:
+    mutable QMutex m_mutex;
+    std::function<QDateTime()> m_source;
+};
 
-} // namespace ql::clock
+} // namespace ql

@@ -1,6 +1,5 @@
 #include "store/datetext.h"
 
-#include "store/clock.h"
 #include "store/error.h"
 
 #include <QRegularExpression>
@@ -50,8 +49,9 @@ QString fieldOrder()
     return order.size() == 3 ? order : QStringLiteral("yMd");
 }
 
-// The form the user is asked for, in words and by example: "month/day/year, e.g. 5/25/2026".
-QString expectedDate()
+// The form the user is asked for, in words and by example in `thisYear`: "month/day/year, e.g.
+// 5/25/2026".
+QString expectedDate(int thisYear)
 {
     const QString format = QLocale().dateFormat(QLocale::ShortFormat);
     QString separator = QStringLiteral("/");
@@ -67,7 +67,7 @@ QString expectedDate()
                   : field == u'M' ? QStringLiteral("month")
                                   : QStringLiteral("year"));
     return QStringLiteral("%1, e.g. %2")
-        .arg(words.join(separator), shortDate(QDate(clock::today().year(), 5, 25)));
+        .arg(words.join(separator), shortDate(QDate(thisYear, 5, 25)));
 }
 
 // A date in ISO form, year first: 2026-05-25.
@@ -84,8 +84,8 @@ std::optional<QDate> readIsoDate(const QString& text)
 }
 
 // Day, month and year in the locale's order, separated by one of / - . or a blank (the same
-// separator both times), the year optional; or a date in ISO form.
-std::optional<QDate> readDate(const QString& text)
+// separator both times), the year optional (then `thisYear`); or a date in ISO form.
+std::optional<QDate> readDate(const QString& text, int thisYear)
 {
     if (const auto iso = readIsoDate(text))
         return iso;
@@ -101,7 +101,6 @@ std::optional<QDate> readDate(const QString& text)
     else
         order.remove(u'y');
 
-    const int thisYear = clock::today().year();
     int day = 0;
     int month = 0;
     int year = thisYear;
@@ -212,21 +211,22 @@ QString clockTime(QTime time)
     return QLocale::c().toString(time, QStringLiteral("h:mm:ss AP"));
 }
 
-QDate parseDate(const QString& text)
+QDate parseDate(const QString& text, QDate today)
 {
-    if (const auto date = readDate(text.trimmed()))
+    if (const auto date = readDate(text.trimmed(), today.year()))
         return *date;
-    throw Error(QStringLiteral("'%1' is not a valid date (%2)").arg(text, expectedDate()));
+    throw Error(
+        QStringLiteral("'%1' is not a valid date (%2)").arg(text, expectedDate(today.year())));
 }
 
-QDateTime parseDateTime(const QString& text)
+QDateTime parseDateTime(const QString& text, QDate today)
 {
     // The time starts at the first word beginning with hours and a colon; blanks may also
     // separate the numbers of the date, so the first blank does not end it.
     static const QRegularExpression split(QStringLiteral("^(.*?)\\s+([0-9]{1,2}:.*)$"));
     const QString trimmed = text.trimmed();
     const QRegularExpressionMatch match = split.match(trimmed);
-    const auto date = readDate(match.hasMatch() ? match.captured(1) : trimmed);
+    const auto date = readDate(match.hasMatch() ? match.captured(1) : trimmed, today.year());
     const auto time = match.hasMatch() ? readTime(match.captured(2)) : QTime(0, 0);
     if (date && time) {
         // Invalid when the local clock skips that time (the change to daylight saving time).
@@ -235,8 +235,8 @@ QDateTime parseDateTime(const QString& text)
             return value;
     }
     throw Error(QStringLiteral("'%1' is not a valid date and time (%2 and a time, e.g. %3)")
-                    .arg(text, expectedDate().section(u',', 0, 0),
-                         dateTime(QDateTime(QDate(clock::today().year(), 5, 25), QTime(14, 30)))));
+                    .arg(text, expectedDate(today.year()).section(u',', 0, 0),
+                         dateTime(QDateTime(QDate(today.year(), 5, 25), QTime(14, 30)))));
 }
 
 int parseInteger(const QString& text)

@@ -29,14 +29,15 @@ QString longDate(QDate date);
 QString clockTime(QTime time);
 
 // Reads a date typed in the locale's short date order: any of the separators / - . or blank,
-// a two-digit year taken in the current century, two numbers meaning the current year
-// (both relative to clock::today()); or in ISO form (2026-05-25). Throws ql::Error
-// "'%s' is not a valid date (month/day/year, e.g. 5/25/2026)", naming the locale's order.
-QDate parseDate(const QString& text);
+// a two-digit year taken in the century of `today`, two numbers meaning the year of `today`; or in
+// ISO form (2026-05-25). Throws ql::Error "'%s' is not a valid date (month/day/year, e.g.
+// 5/25/2026)", naming the locale's order, the example in the year of `today`.
+QDate parseDate(const QString& text, QDate today);
 // A date, optionally followed by a time (h:m, h:m:s or h:m:s.zzz, with AM/PM where given);
-// a date alone means midnight. Times the local clock skips are refused.
+// a date alone means midnight; the date read as parseDate reads it. Times the local clock skips
+// are refused.
 // Throws ql::Error "'%s' is not a valid date and time (month/day/year and a time, e.g. …)".
-QDateTime parseDateTime(const QString& text);
+QDateTime parseDateTime(const QString& text, QDate today);
 // A whole number (optional sign, surrounding blanks allowed, 32-bit range).
 // Throws ql::Error "'%s' is not a valid integer value".
 int parseInteger(const QString& text);

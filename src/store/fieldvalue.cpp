@@ -52,13 +52,13 @@ QString fieldText(FieldType type, const QVariant& value)
     return value.toString();
 }
 
-QVariant valueOfText(FieldType type, const QString& text)
+QVariant valueOfText(FieldType type, const QString& text, QDate today)
 {
     switch (type) {
     case FieldType::Date:
-        return datetext::parseDate(text);
+        return datetext::parseDate(text, today);
     case FieldType::DateTime:
-        return datetext::parseDateTime(text);
+        return datetext::parseDateTime(text, today);
     case FieldType::AutoIncrement:
         return datetext::parseInteger(text);
     case FieldType::Text:
@@ -98,7 +98,7 @@ QVariant normalized(const FieldDef& field, const QVariant& value)
     return value.toLongLong();
 }
 
-QDate dateOf(FieldType type, const QVariant& value)
+QDate dateOf(FieldType type, const QVariant& value, QDate today)
 {
     if (value.isNull())
         return {};
@@ -112,10 +112,10 @@ QDate dateOf(FieldType type, const QVariant& value)
     case FieldType::Memo:
         break;
     }
-    return datetext::parseDate(value.toString());
+    return datetext::parseDate(value.toString(), today);
 }
 
-QDateTime dateTimeOf(FieldType type, const QVariant& value)
+QDateTime dateTimeOf(FieldType type, const QVariant& value, QDate today)
 {
     if (value.isNull())
         return {};
@@ -129,7 +129,7 @@ QDateTime dateTimeOf(FieldType type, const QVariant& value)
     case FieldType::Memo:
         break;
     }
-    return datetext::parseDateTime(value.toString());
+    return datetext::parseDateTime(value.toString(), today);
 }
 
 int integerOf(FieldType type, const QVariant& value)

@@ -29,16 +29,17 @@ QString cutToWidth(const QString& text, int width);
 // empty value as empty text.
 QString fieldText(FieldType type, const QVariant& value);
 // The value a text the user typed stands for in a field of that type; the text is not empty.
-// Throws ql::Error with the date module's text when it is no date, date-time or number.
-QVariant valueOfText(FieldType type, const QString& text);
+// Throws ql::Error with the date module's text when it is no date, date-time or number. A date
+// is read as on `today` (a year left out is its year).
+QVariant valueOfText(FieldType type, const QString& text, QDate today);
 // A value as the field holds it: texts cut to the field's width, dates and date-times
 // converted to the field's type, an empty text or an invalid date as an empty value.
 QVariant normalized(const FieldDef& field, const QVariant& value);
 
 // A value read as a date, a date-time or an integer: a text is parsed as the user would type
 // it; an empty value reads as no date and as 0.
-QDate dateOf(FieldType type, const QVariant& value);
-QDateTime dateTimeOf(FieldType type, const QVariant& value);
+QDate dateOf(FieldType type, const QVariant& value, QDate today);
+QDateTime dateTimeOf(FieldType type, const QVariant& value, QDate today);
 int integerOf(FieldType type, const QVariant& value);
 
 // The text the file stores for a value that is not empty.

@@ -1,6 +1,7 @@
 #include "store/order.h"
 
 #include "store/fieldvalue.h"
+#include "store/session.h"
 #include "store/table.h"
 #include "store/tablefile.h"
 
@@ -396,7 +397,7 @@ OrderKey TableOrder::keyOfText(const QString& text) const
 {
     if (text.isEmpty())
         return {};
-    return keyOf(valueOfText(field().type, text));
+    return keyOf(valueOfText(field().type, text, m_table->session().clock().today()));
 }
 
 std::optional<OrderKey> TableOrder::storedKey(qint64 rowid) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/clock.h"
+
 #include <QHash>
 #include <QMutex>
 #include <QSet>
@@ -8,9 +10,9 @@
 
 namespace ql {
 
-// The table engine's state for one run: which directory each database name stands for, and the
-// passwords the run knows. Database names are kept in the engine configuration file of the
-// program directory; a name registered for the run alone is never written there.
+// The table engine's state for one run: which directory each database name stands for, the
+// passwords the run knows, and the run's clock. Database names are kept in the engine configuration
+// file of the program directory; a name registered for the run alone is never written there.
 //
 // It belongs to the run, not to the process: the program builds one at start and hands it to
 // every window, report, tool and service that opens a table; a table is made with the session it
@@ -57,6 +59,10 @@ public:
     void setUnavailableNote(const QString& tableName, const QString& note);
     QString unavailableNote(const QString& tableName) const;
 
+    // The run's clock: what stamps, printed dates and today's marks read as now.
+    const Clock& clock() const { return m_clock; }
+    Clock& clock() { return m_clock; }
+
     static QString configurationFileName() { return QStringLiteral("Quillory.cfg"); }
 
 private:
@@ -73,6 +79,7 @@ private:
     QStringList m_notices;
     QHash<QString, QString> m_unavailable; // by lower-case table name
     int m_busyTimeout = 5000;
+    Clock m_clock;
 };
 
 } // namespace ql

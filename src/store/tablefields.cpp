@@ -1,5 +1,6 @@
 // The field list of a table and the values of its current record, read and set by field.
 
+#include "store/session.h"
 #include "store/table.h"
 
 #include <algorithm>
@@ -91,13 +92,13 @@ QString Table::asText(const QString& fieldName) const
 QDate Table::asDate(const QString& fieldName) const
 {
     const int field = fieldIndex(fieldName);
-    return dateOf(m_fields[size_t(field)].def.type, value(field));
+    return dateOf(m_fields[size_t(field)].def.type, value(field), m_session.clock().today());
 }
 
 QDateTime Table::asDateTime(const QString& fieldName) const
 {
     const int field = fieldIndex(fieldName);
-    return dateTimeOf(m_fields[size_t(field)].def.type, value(field));
+    return dateTimeOf(m_fields[size_t(field)].def.type, value(field), m_session.clock().today());
 }
 
 // ---- writing values
@@ -134,7 +135,7 @@ void Table::setAsText(const QString& fieldName, const QString& text)
         setValue(field, QVariant());
         return;
     }
-    setValue(field, valueOfText(m_fields[size_t(field)].def.type, text));
+    setValue(field, valueOfText(m_fields[size_t(field)].def.type, text, m_session.clock().today()));
 }
 
 void Table::setAsDate(const QString& fieldName, QDate date)

@@ -3,6 +3,7 @@
 #include "core/guard.h"
 #include "store/datetext.h"
 #include "store/error.h"
+#include "store/session.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -247,11 +248,14 @@ void DBEdit::dropRefusedText()
     if (!m_dirtyDate)
         return;
     const FieldDef* def = boundField(*m_link);
+    if (!def)
+        return;
+    const QDate today = m_link->table()->session().clock().today();
     try {
-        if (def && def->type == FieldType::Date)
-            datetext::parseDate(text());
-        else if (def)
-            datetext::parseDateTime(text());
+        if (def->type == FieldType::Date)
+            datetext::parseDate(text(), today);
+        else
+            datetext::parseDateTime(text(), today);
     } catch (const Error&) {
         m_dirtyDate = false;
         showValue();

@@ -5,6 +5,7 @@
 #include "core/guard.h"
 #include "core/seams.h"
 #include "store/datetext.h"
+#include "store/session.h"
 #include "store/table.h"
 #include "widgets/dbcontrols.h"
 
@@ -155,7 +156,9 @@ void ModuleWindow::showFilter(Table* table, const QString& what, const QString& 
     if (!value.isEmpty()) {
         const bool date = table->indexField().type == FieldType::Date;
         note = QStringLiteral("%1 = %2").arg(
-            what, date ? datetext::shortDate(datetext::parseDate(value)) : value);
+            what,
+            date ? datetext::shortDate(datetext::parseDate(value, table->session().clock().today()))
+                 : value);
     }
     m_filters.append({table, note});
     connect(table, &Table::rowsReset, this, &ModuleWindow::showCaption, Qt::UniqueConnection);

@@ -43,7 +43,7 @@ void click(QAbstractButton* button)
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{printedAt};
+    test::FixedClock clock{dir.session(), printedAt};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
     AddressBookWindow* window = program->mainMenu()->addressBookWindow();

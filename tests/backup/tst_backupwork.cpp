@@ -63,7 +63,7 @@ private:
 // window.
 struct Runs {
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
     QTemporaryDir scratch;
     test::ScriptedProgress progress;
 
@@ -85,7 +85,8 @@ struct Runs {
     std::pair<backup::Outcome, QString> runInto(const QString& path)
     {
         progress = {};
-        const backup::Result result = backup::run(into(path), progress);
+        const backup::Result result =
+            backup::run(into(path), dir.session().clock().now(), progress);
         return {result.outcome, result.message};
     }
 };
@@ -183,11 +184,13 @@ private Q_SLOTS:
         QCOMPARE(backup::targetDirectory(request), r.dir.filePath(str("Backup")));
         QVERIFY(QDir().mkdir(r.dir.filePath(str("BACKUP"))));
         QCOMPARE(backup::targetDirectory(request), r.dir.filePath(str("BACKUP")));
-        QCOMPARE(backup::run(request, r.progress).outcome, backup::Outcome::Complete);
+        QCOMPARE(backup::run(request, r.dir.session().clock().now(), r.progress).outcome,
+                 backup::Outcome::Complete);
         QVERIFY(QFile::exists(r.dir.filePath(str("BACKUP/Journal2.DB"))));
         // The run never makes the default folder.
         QVERIFY(QDir(r.dir.filePath(str("BACKUP"))).removeRecursively());
-        const backup::Result missing = backup::run(request, r.progress);
+        const backup::Result missing =
+            backup::run(request, r.dir.session().clock().now(), r.progress);
         QCOMPARE(std::make_pair(missing.outcome, missing.message), kFailed);
         QVERIFY(!QFile::exists(r.dir.filePath(str("Backup"))));
     }
@@ -295,7 +298,7 @@ private Q_SLOTS:
             r.progress.cancelAt = at;
             bool cancelled = false;
             try {
-                backup::run(r.into(r.target()), r.progress);
+                backup::run(r.into(r.target()), r.dir.session().clock().now(), r.progress);
             } catch (const Cancelled&) {
                 cancelled = true;
             }

@@ -35,7 +35,7 @@ namespace {
 struct Restore {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<BackupWindow> window = std::make_unique<BackupWindow>(

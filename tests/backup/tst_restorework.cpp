@@ -50,7 +50,7 @@ QStringList entries(const QString& table)
 // two names and an entry, then changed: a third name, and the entry gone.
 struct Restores {
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
     test::ScriptedProgress progress;
 
     Restores()
@@ -62,7 +62,7 @@ struct Restores {
         backup::Request request;
         request.programDirectory = dir.path();
         request.userDefinedSettings = "[UserDef]\nTitle=str:Cellar\n";
-        backup::run(request, progress);
+        backup::run(request, QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9)), progress);
         addName(data("QYName2.DB"), str("Curie"));
         sql::Database(data("Journal2.DB"), sql::OpenMode::ReadWrite).exec("DELETE FROM records");
         clock.set(QDateTime(QDate(2026, 12, 10), QTime(14, 3, 22)));

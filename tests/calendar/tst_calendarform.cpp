@@ -41,7 +41,7 @@ QString str(const char* text)
 template <typename Window> struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<Window> window;
@@ -401,7 +401,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
+        test::FixedClock clock{dir.session(), QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
         Program program(dir.path(), dir.session(), services);
         QStringList shown;
         QString unnamed;

@@ -16,10 +16,9 @@ QString str(const char* text)
     return QString::fromUtf8(text);
 }
 
-// A grid made while the clock says 15 March 2000, a Wednesday-first month of 31 days.
+// A grid made on 15 March 2000, a Wednesday-first month of 31 days.
 struct Grid {
-    test::FixedClock clock{QDateTime(QDate(2000, 3, 15), QTime(9, 0))};
-    MonthGrid grid;
+    MonthGrid grid{QDate(2000, 3, 15)};
 
     Grid()
     {

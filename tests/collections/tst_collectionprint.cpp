@@ -23,7 +23,7 @@ QString str(const char* text)
 struct Collections {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     CollectionsTables holder{dir.session()};
     // What the reports run over.
     QWidget owner;

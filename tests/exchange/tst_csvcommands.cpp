@@ -79,7 +79,7 @@ void choose(QComboBox* chooser, const QString& entry)
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
 

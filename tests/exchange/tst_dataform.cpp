@@ -54,7 +54,7 @@ const QByteArray kOrganizerCaptions =
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<DataWindow> window = std::make_unique<DataWindow>(program->context());

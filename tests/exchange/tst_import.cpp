@@ -96,7 +96,7 @@ TableDef laidOutTable(Module module, int layout)
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
     // Where the source tables are written: the program's run learns none of their passwords.

@@ -348,7 +348,7 @@ private Q_SLOTS:
     void theImportSkipsWhatItCannotRead()
     {
         test::ProgramDirectory dir;
-        test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+        test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
         const Opened opened = openModule(dir.session(), str("CollCD2.DB"));
         Table& t = *opened.table;
         const formats::CsvRows rows = formats::parseCsv(str("Title,Artist,Return Date,Lent To\r\n"

@@ -203,7 +203,7 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             test::ScriptedServices services;
             test::ProgramDirectory dir;
-            test::FixedClock clock(QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
+            test::FixedClock clock(dir.session(), QDateTime(QDate(2024, 3, 10), QTime(8, 0)));
             auto program = start(dir, services);
             {
                 CollectionsTables collections(dir.session());

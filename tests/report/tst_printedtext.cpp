@@ -329,7 +329,7 @@ private Q_SLOTS:
         for (const Case& c : everyReport()) {
             test::ScriptedServices services;
             test::ProgramDirectory dir;
-            test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+            test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
             Program program(dir.path(), dir.session(), services);
             QStringList source;
             const report::Document document = c.run(services, dir.session(), source);

@@ -33,7 +33,7 @@ QString str(const char* text)
 struct Fixture {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     JournalTables holder{dir.session()};
     report::Report report{nullptr, holder.tbJournal1};
 

@@ -143,7 +143,7 @@ void fillTables(const test::ProgramDirectory& dir)
 struct InstallationInUse {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
     InstallationInUse()
     {
         fillTables(dir);
@@ -158,7 +158,9 @@ struct InstallationInUse {
 bool backUp(const test::ProgramDirectory& dir)
 {
     test::ScriptedProgress progress;
-    return backup::run({dir.path(), {}, false, {}}, progress).outcome == backup::Outcome::Complete;
+    return backup::run({dir.path(), {}, false, {}}, QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9)),
+                       progress)
+               .outcome == backup::Outcome::Complete;
 }
 
 // Writes garbage over a page in the middle of a table file, as a failing disk does.
@@ -669,7 +671,7 @@ private Q_SLOTS:
     {
         test::ScriptedServices services;
         test::ProgramDirectory dir;
-        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+        test::FixedClock clock{dir.session(), QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
         start(dir, services).reset();
         QVERIFY(QDir(dir.filePath(str("Temp"))).exists());
         fillTables(dir);

@@ -111,7 +111,7 @@ private Q_SLOTS:
     {
         test::ProgramDirectory dir;
         const QDateTime started(QDate(1999, 12, 31), QTime(23, 59, 59));
-        test::FixedClock clock(started);
+        test::FixedClock clock(dir.session(), started);
         JournalTables dm(dir.session());
         Table& t = *dm.tbJournal1;
         t.insert();

@@ -22,7 +22,7 @@ namespace ql::test {
 template <typename Holder, typename Window> struct ModuleFixture {
     ScriptedServices services;
     ProgramDirectory dir;
-    FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     std::unique_ptr<Program> program =
         std::make_unique<Program>(dir.path(), dir.session(), services);
     std::unique_ptr<Holder> holder;

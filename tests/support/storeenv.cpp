@@ -1,7 +1,7 @@
 #include "support/storeenv.h"
 
-#include "store/clock.h"
 #include "store/error.h"
+#include "store/session.h"
 #include "store/sqlite.h"
 
 #include <QLocale>
@@ -23,15 +23,16 @@ void setUpProcess()
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
-FixedClock::FixedClock(const QDateTime& moment)
-    : m_moment(moment)
+FixedClock::FixedClock(Session& session, const QDateTime& moment)
+    : m_session(session)
+    , m_moment(moment)
 {
-    clock::setSource([this] { return m_moment; });
+    m_session.clock().setSource([this] { return m_moment; });
 }
 
 FixedClock::~FixedClock()
 {
-    clock::setSource({});
+    m_session.clock().setSource({});
 }
 
 std::pair<qint64, qint64> keptAndHeldRecords(const QString& tablePath)

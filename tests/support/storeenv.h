@@ -5,13 +5,17 @@
 #include <functional>
 #include <utility>
 
+namespace ql {
+class Session;
+}
+
 // What every test relies on, over the store alone.
 namespace ql::test {
 
 // The text of the ql::Error the call fails with; "(no error)" when it does not fail.
 QString failureText(const std::function<void()>& call);
 
-// Fixes what every test relies on: the en_US locale and a clock that tells the system time.
+// Fixes what every test relies on: the en_US locale.
 void setUpProcess();
 
 // The number of records a table file keeps and the number it holds, read through a connection of
@@ -21,16 +25,17 @@ std::pair<qint64, qint64> keptAndHeldRecords(const QString& tablePath);
 // Makes a table file one that an earlier build wrote, which kept no number of its records.
 void keepNoCount(const QString& tablePath);
 
-// Puts the program's clock at a fixed moment for as long as it lives.
+// Puts the clock of a run's session at a fixed moment for as long as it lives.
 class FixedClock {
 public:
-    explicit FixedClock(const QDateTime& moment);
+    FixedClock(Session& session, const QDateTime& moment);
     ~FixedClock();
     FixedClock(const FixedClock&) = delete;
     FixedClock& operator=(const FixedClock&) = delete;
     void set(const QDateTime& moment) { m_moment = moment; }
 
 private:
+    Session& m_session;
     QDateTime m_moment;
 };
 

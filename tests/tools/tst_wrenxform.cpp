@@ -483,7 +483,7 @@ private Q_SLOTS:
     void checkTablesFindsADamagedTableAndRebuildsWhatCanBeRead()
     {
         Fixture f({});
-        test::FixedClock clock{QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
+        test::FixedClock clock{f.dir.session(), QDateTime(QDate(1999, 3, 2), QTime(13, 5, 9))};
         QVERIFY(QDir().mkpath(f.dir.filePath(str("BackUp"))));
         {
             sql::Database db(f.path(), sql::OpenMode::ReadWrite);

@@ -28,7 +28,7 @@ QString str(const char* text)
 struct PrintRun {
     test::ScriptedServices services;
     test::ProgramDirectory dir;
-    test::FixedClock clock{QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
+    test::FixedClock clock{dir.session(), QDateTime(QDate(2024, 3, 10), QTime(12, 0))};
     UserDefinedTables holder{dir.session()};
     std::unique_ptr<UserDefinedPrintMenu> menu;
 
