@@ -5,9 +5,11 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QScopeGuard>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <algorithm>
+#include <utility>
 
 namespace ql::report {
 namespace {
@@ -418,6 +420,18 @@ private:
 Document Report::layOut()
 {
     m_table->checkBrowseMode();
+    return layOutRecords(nullptr);
+}
+
+Document Report::layOutFrom(Table& twin, Progress& progress)
+{
+    Table* const shown = std::exchange(m_table, &twin);
+    const auto back = qScopeGuard([this, shown] { m_table = shown; });
+    return layOutRecords(&progress);
+}
+
+Document Report::layOutRecords(Progress* progress)
+{
     m_recordCount = m_table->recordCount();
     m_runAt = m_table->session().clock().now();
     Layout layout(*this);
@@ -439,6 +453,10 @@ Document Report::layOut()
     m_record = m_table->recordAt(0);
     each(BandKind::Title, run);
     for (int row = 0; row < m_recordCount; ++row) {
+        if (progress && row % 64 == 0) {
+            progress->checkCancelled();
+            progress->progress(row, m_recordCount);
+        }
         if (row > 0)
             m_record = m_table->recordAt(row);
         each(BandKind::Detail, [&](const Band& detail) {
@@ -454,6 +472,8 @@ Document Report::layOut()
             });
         });
     }
+    if (progress)
+        progress->progress(m_recordCount, m_recordCount);
     Document document = layout.finish();
     m_record = Record();
     return document;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/progress.h"
 #include "store/table.h"
 
 #include <QDateTime>
@@ -139,9 +140,15 @@ public:
 
     // Runs the report over the table: no pages when it has no records.
     Document layOut();
+    // Runs the report over `twin`, the report's table opened again on this thread
+    // (Table::openTwin), so that the layout may run on a worker thread while the window's table
+    // serves the window. The records laid out are the progress's steps; a cancel throws
+    // Cancelled. The report's table's pending change must be stored first.
+    Document layOutFrom(Table& twin, Progress& progress);
 
 private:
     QString systemText(SystemData data, int page) const;
+    Document layOutRecords(Progress* progress);
     friend class Layout;
 
     Table* m_table;

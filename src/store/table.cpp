@@ -29,6 +29,24 @@ Table::Table(Session& session, const TableDef& def, const QString& componentName
 
 Table::~Table() = default;
 
+std::unique_ptr<Table> Table::openTwin() const
+{
+    checkActive();
+    auto twin = std::make_unique<Table>(m_session, *m_def, objectName());
+    twin->m_databaseName = m_databaseName;
+    twin->m_tableName = m_tableName;
+    twin->m_beforeOpen = m_beforeOpen;
+    twin->m_onCalcFields = m_onCalcFields;
+    twin->m_fields = m_fields;
+    twin->m_fieldByName = m_fieldByName;
+    twin->m_indexName = m_indexName;
+    twin->m_indexFieldNames = m_indexFieldNames;
+    twin->open();
+    if (const std::optional<OrderRange>& range = m_order->range())
+        twin->applyRange(*range);
+    return twin;
+}
+
 TableError Table::datasetError(const QString& text) const
 {
     return TableError(m_tableName, text);

@@ -112,6 +112,11 @@ public:
 
     void open();
     void close();
+    // A table of the same file, fields, calculated values, order and range as this open one,
+    // opened on the calling thread: for work on another thread that reads what a window's table
+    // shows without touching it. It reads the file as stored; this table's pending change is not
+    // in it.
+    std::unique_ptr<Table> openTwin() const;
     bool isOpen() const { return m_state != TableState::Inactive; }
     const TableDef& definition() const { return *m_def; }
 

@@ -198,14 +198,19 @@ private Q_SLOTS:
         f.services.useInstead(real.services());
         QString title;
         int pages = 0;
-        QTimer::singleShot(0, [&] {
+        // The preview shows once the layout, on a worker thread, has ended.
+        QTimer closer;
+        closer.setInterval(10);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
             auto* preview = qobject_cast<report::PreviewWindow*>(QApplication::activeModalWidget());
             if (!preview)
                 return;
+            closer.stop();
             title = preview->windowTitle();
             pages = preview->pageCount();
             preview->reject();
         });
+        closer.start();
         f.window->action(str("PrintPreview1"))->trigger();
         QCOMPARE(title, str("Quillory -  Journal Print"));
         QCOMPARE(pages, 1);

@@ -184,6 +184,33 @@ private Q_SLOTS:
         QVERIFY(f.report.layOut().pages.isEmpty());
     }
 
+    // Off the window's thread the report lays out over a twin of its table, in the same order and
+    // range, counting the records as it goes; a cancel stops it, and either way the report is
+    // over the window's table again.
+    void aLayoutOverATwinCountsItsRecordsAndStopsOnCancel()
+    {
+        Fixture f(200);
+        f.detail(20);
+        f.table().setRange(QDateTime(QDate(2024, 1, 2), QTime(0, 0)),
+                           QDateTime(QDate(2024, 1, 4), QTime(23, 0)));
+        {
+            const std::unique_ptr<Table> twin = f.table().openTwin();
+            test::ScriptedProgress progress;
+            QCOMPARE(printed(f.report.layOutFrom(*twin, progress), str("Text")),
+                     QStringList({"entry 2", "entry 3", "entry 4"}));
+            QCOMPARE(progress.total, 3);
+        }
+        QCOMPARE(f.report.table(), &f.table());
+
+        f.table().cancelRange();
+        const std::unique_ptr<Table> twin = f.table().openTwin();
+        test::ScriptedProgress cancelling;
+        cancelling.cancelAt = 64;
+        QVERIFY_THROWS_EXCEPTION(Cancelled, f.report.layOutFrom(*twin, cancelling));
+        QCOMPARE(cancelling.done, 64);
+        QCOMPARE(f.report.table(), &f.table());
+    }
+
     void titleOnTheFirstPageAndEveryPageFullToItsFooter()
     {
         Fixture f(120);

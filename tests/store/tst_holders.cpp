@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <memory>
 #include <tuple>
 #include <unistd.h>
@@ -130,6 +131,43 @@ private Q_SLOTS:
         t.post();
         t.first(); // read by the stamp, oldest first
         QCOMPARE(t.asText(str("MemoField2")), str("earlier"));
+    }
+
+    // Work on another thread reads what a window's table shows through a twin: the same order,
+    // range and calculated values, on a connection of the thread's own; the window's pending
+    // change is not in it.
+    void aTwinOnAnotherThreadReadsWhatTheTableShows()
+    {
+        test::ProgramDirectory dir;
+        AddressBookTables dm(dir.session());
+        Table& t = *dm.tbNames;
+        for (const auto& [first, last] : {std::pair{"Ada", "Byron"},
+                                          {"Charles", "Babbage"},
+                                          {"Alan", "Turing"},
+                                          {"Grace", "Brewster"}}) {
+            t.insert();
+            t.setValue(str("FirstName"), str(first));
+            t.setValue(str("LastName"), str(last));
+            t.post();
+        }
+        t.setRangeText(str("B"), str("Bz"));
+        t.first();
+        t.edit();
+        t.setValue(str("LastName"), str("Babbage-King")); // typed, not stored
+
+        QStringList read;
+        QThread* worker = QThread::create([&] {
+            const std::unique_ptr<Table> twin = t.openTwin();
+            for (int row = 0; row < twin->recordCount(); ++row)
+                read << twin->recordAt(row).text(str("FirstLastCompany"));
+        });
+        worker->start();
+        QVERIFY(worker->wait(10000));
+        delete worker;
+        QCOMPARE(read,
+                 QStringList({str("Charles Babbage"), str("Grace Brewster"), str("Ada Byron")}));
+        QCOMPARE(t.state(), TableState::Edit);
+        QCOMPARE(t.asText(str("LastName")), str("Babbage-King"));
     }
 
     void holdersOpenInTheirOrdersAndListTheirFields()
