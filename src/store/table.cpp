@@ -41,6 +41,7 @@ std::unique_ptr<Table> Table::openTwin() const
     twin->m_fieldByName = m_fieldByName;
     twin->m_indexName = m_indexName;
     twin->m_indexFieldNames = m_indexFieldNames;
+    twin->m_twin = true;
     twin->open();
     if (const std::optional<OrderRange>& range = m_order->range())
         twin->applyRange(*range);
@@ -140,7 +141,7 @@ void Table::open()
     engine.copy = std::move(opened.copy);
     engine.path = path;
     engine.writeRefusal = opened.readOnlyNote;
-    if (!engine.writeRefusal.isEmpty())
+    if (!engine.writeRefusal.isEmpty() && !m_twin)
         m_session.addNotice(engine.writeRefusal);
     try {
         engine.prepare(*m_def);

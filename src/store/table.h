@@ -276,6 +276,8 @@ private:
     QString m_databaseName;
     QString m_tableName;
     bool m_readOnly = false;
+    // A twin only reads: that its file may not be written is no news to the user.
+    bool m_twin = false;
     std::function<void()> m_beforeOpen;
     std::function<void(Table&)> m_onNewRecord;
     std::function<void(Record&)> m_onCalcFields;
